@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Kestrel needs to build, test and benchmark.
+# Idempotent and quiet: it only calls apt-get when something is missing.
+# This is the one place the package list lives.
+set -euo pipefail
+
+PACKAGES=(
+  # build
+  cmake g++ ninja-build pkg-config ccache
+  # libraries
+  libcli11-dev libfmt-dev nlohmann-json3-dev
+  # tests, benchmarks, fuzzing
+  libgtest-dev libgmock-dev libbenchmark-dev clang-16 libclang-rt-16-dev
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$pkg")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "deps: missing packages: ${missing[*]} (run as root, or install them with apt-get)" >&2
+  exit 1
+fi
+
+echo "deps: installing ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq >/dev/null
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

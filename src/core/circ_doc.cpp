@@ -1,0 +1,172 @@
+#include "core/circ_doc.hpp"
+
+#include <cmath>
+
+#include "core/number_format.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "core/text_lines.hpp"
+#include "core/ui.hpp"
+
+namespace kestrel {
+
+bool sortsBefore(const CPart& a, const CPart& b) {
+  if (a.PART_TYPE != b.PART_TYPE) return a.PART_TYPE < b.PART_TYPE;
+  if (a.PN != b.PN) return a.PN < b.PN;  // std::string compares bytes as unsigned char
+  return a.REFDES < b.REFDES;
+}
+
+std::string subFilePath(const std::string& parentPath, const std::string& fileName) {
+  const auto nameStart = fileName.find_last_of("/\\:");
+  const std::string name = nameStart == std::string::npos ? fileName : fileName.substr(nameStart + 1);
+  const auto dirEnd = parentPath.find_last_of("/\\");
+  if (dirEnd == std::string::npos) return name;
+  return parentPath.substr(0, dirEnd + 1) + name;
+}
+
+CCircDoc::CCircDoc(DocKind kind) : kind_(kind == DocKind::Hybrid ? DocKind::Hybrid : DocKind::Circuit) {
+  records_.reserve(64);
+}
+
+CCircDoc::~CCircDoc() = default;
+
+void CCircDoc::setPath(std::string path) {
+  path_ = std::move(path);
+  const auto slash = path_.find_last_of("/\\");
+  title_ = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+}
+
+std::size_t CCircDoc::insertSorted(std::unique_ptr<CPart> part) {
+  std::size_t pos = 0;
+  while (pos < records_.size() && !sortsBefore(*part, *records_[pos])) ++pos;
+  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(pos), std::move(part));
+  header_.RecordCount = static_cast<std::uint16_t>(records_.size());
+  return pos;
+}
+
+std::unique_ptr<CPart> CCircDoc::take(std::size_t index) {
+  auto part = std::move(records_.at(index));
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
+  header_.RecordCount = static_cast<std::uint16_t>(records_.size());
+  return part;
+}
+
+void CCircDoc::clear() {
+  records_.clear();
+  header_.RecordCount = 0;
+}
+
+std::optional<std::size_t> CCircDoc::addRecord(std::unique_ptr<CPart> part, Ui& ui) {
+  if (records_.size() >= kMaxRecs) {
+    ui.message("ADD: circuit list is full.");
+    return std::nullopt;
+  }
+  if (!part) return std::nullopt;
+  part->IS_HYBRID = hybridFlag();
+  part->normalizeChoices();
+  part->Calculate(header_);
+  const std::size_t pos = insertSorted(std::move(part));
+  header_.CalcFlags = 0;
+  modified_ = true;
+  return pos;
+}
+
+std::optional<std::size_t> CCircDoc::pasteRecord(std::unique_ptr<CPart> part, Ui& ui) {
+  if (records_.size() >= kMaxRecs) {
+    ui.message("PASTE: circuit list is full.");
+    return std::nullopt;
+  }
+  if (!part) {
+    ui.message("PASTE: can not get part object.");
+    return std::nullopt;
+  }
+  return addRecord(std::move(part), ui);
+}
+
+std::optional<std::size_t> CCircDoc::replaceRecord(std::optional<std::size_t> selection,
+                                                   std::unique_ptr<CPart> edited, Ui& ui) {
+  if (!selection || *selection >= records_.size()) {
+    ui.message("EDIT: no part selection.");
+    return std::nullopt;
+  }
+  if (!edited) return std::nullopt;
+  edited->normalizeChoices();
+  edited->Calculate(header_);
+  take(*selection);
+  const std::size_t pos = insertSorted(std::move(edited));
+  header_.CalcFlags = 0;
+  modified_ = true;
+  return pos;
+}
+
+std::optional<std::size_t> CCircDoc::convertRecord(std::optional<std::size_t> selection,
+                                                   std::uint16_t typeId, Ui& ui) {
+  if (!selection || *selection >= records_.size()) {
+    ui.message("CONVERT: no part selection.");
+    return std::nullopt;
+  }
+  auto converted = PartRegistry::instance().create(typeId, isHybrid());
+  if (!converted) {
+    ui.message("CONVERT: can not create part type.");
+    return std::nullopt;
+  }
+  converted->copyBaseFieldsExceptType(*records_[*selection]);
+  converted->IS_HYBRID = hybridFlag();
+  return replaceRecord(selection, std::move(converted), ui);
+}
+
+std::optional<std::size_t> CCircDoc::deleteRecord(std::optional<std::size_t> selection, Ui& ui) {
+  if (!selection || *selection >= records_.size()) {
+    ui.message("DELETE: no part selection.");
+    return selection;
+  }
+  const std::string question = strprintf("PN: '%.25s'\nDelete Record# %d?",
+                                         records_[*selection]->PN.c_str(),
+                                         static_cast<int>(*selection + 1));
+  if (!ui.confirm(question)) return selection;
+  take(*selection);
+  header_.CalcFlags = 0;
+  modified_ = true;
+  if (records_.empty()) return std::nullopt;
+  return std::min(*selection, records_.size() - 1);
+}
+
+double CCircDoc::shareBase() const {
+  if (header_.CalcFlags == 0) return -1.0;
+  return isHybrid() ? header_.SUMCHIPS : shareTotal_;
+}
+
+std::string CCircDoc::selectionTitle(std::size_t index) const {
+  const std::string position = strprintf("Record: %d of %u", static_cast<int>(index + 1),
+                                         static_cast<unsigned>(records_.size()));
+  return lineprintf("%s    %s", isHybrid() ? "Hybrid Parts List" : "Circuit Parts List",
+                    position.c_str());
+}
+
+std::string CCircDoc::detailText(std::size_t index) const {
+  if (index >= records_.size()) return {};
+  const CPart& part = *records_[index];
+  constexpr std::string_view kIndent = "    ";
+  std::string factors1, factors2, detail1, detail2;
+  part.FormatFactors(factors1, factors2, kIndent);
+  part.FormatDetail(detail1, detail2, kIndent);
+  const std::string lines[] = {identityLine(part, " "),
+                               descriptionLine(part, kIndent),
+                               resultLine(part, kIndent, shareBase(), false),
+                               clipped(factors1),
+                               clipped(factors2),
+                               clipped(detail1),
+                               clipped(detail2)};
+  std::string text;
+  for (const std::string& line : lines) {
+    if (!text.empty()) text += "\r\n";
+    text += line;
+  }
+  return text;
+}
+
+void CCircDoc::recalculateRecords() {
+  for (auto& part : records_) part->Calculate(header_);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,75 @@
+// The keyword readers: how records and headers pull their fields by keyword
+// from the current input record, with range clamping and log messages.
+//
+// Every reader returns false only when the keyword is not in the definition
+// ("...Error: keyword not found ('%s').") or has the wrong value type
+// ("...Error: keyword type mismatch ('%s')."). Missing, malformed and
+// out-of-range data is logged and clamped or defaulted, and the read succeeds.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/choice.hpp"
+#include "core/field_spec.hpp"
+#include "core/keywords/input_record.hpp"
+#include "core/keywords/keyword_record.hpp"
+
+namespace kestrel {
+
+class KeywordReader {
+ public:
+  using LogFn = std::function<void(std::string_view line)>;
+
+  // `keywords` is the definition's keyword list; `log` receives every message.
+  KeywordReader(const std::vector<CKwd>& keywords, LogFn log);
+
+  // The current input record (its number and fields); set before reading.
+  void setRecord(const InputRecord* record) { record_ = record; }
+  const InputRecord* record() const { return record_; }
+
+  bool readText(std::string_view keyword, std::string& dest, std::size_t maxLength,
+                bool upperCase = false);
+  bool readFloat(std::string_view keyword, float& dest, double lo, double hi);
+  bool readInt(std::string_view keyword, float& dest, long lo, long hi);
+  bool readInt(std::string_view keyword, std::uint16_t& dest, long lo, long hi);
+  bool readChoice(std::string_view keyword, std::uint8_t& dest, const ChoiceList& list);
+
+  // The same, with keyword, range, length and list taken from a field description.
+  bool read(const FieldSpec& spec, std::string& dest);
+  bool read(const FieldSpec& spec, float& dest);  // Real or Whole by spec.kind
+  bool read(const FieldSpec& spec, std::uint16_t& dest);
+  bool read(const FieldSpec& spec, std::uint8_t& dest);  // Choice
+  // Same as read(spec, dest) with an upper bound other than the spec's.
+  bool read(const FieldSpec& spec, float& dest, double hi);
+
+  // Raw readers of fixed field numbers.
+  bool rawText(int fieldNumber, std::string& dest, std::size_t maxLength);
+  bool rawFloat(int fieldNumber, double& dest, double lo, double hi);
+
+  // The value-type option chosen for a keyword (0 = none or not found).
+  std::uint8_t valueOption(std::string_view keyword) const;
+  // The keyword's record in the definition, or null.
+  const CKwd* find(std::string_view keyword) const;
+
+ private:
+  // What a keyword's input field delivers (defined with the readers).
+  struct Source;
+
+  void log(const std::string& line) const;
+  const CKwd* findOrLog(std::string_view keyword) const;
+  long recordNumber() const;
+  // The mapped field (or subfield) of `kwd`; logs why it holds nothing usable.
+  Source fetch(const CKwd& kwd) const;
+  // Shared steps of the float and integer readers on a value held as double.
+  bool readNumber(std::string_view keyword, double& value, double lo, double hi, bool whole);
+
+  const std::vector<CKwd>& keywords_;
+  LogFn log_;
+  const InputRecord* record_ = nullptr;
+};
+
+}  // namespace kestrel

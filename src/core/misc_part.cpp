@@ -1,0 +1,123 @@
+#include "core/misc_part.hpp"
+
+#include <cmath>
+
+#include "core/archive.hpp"
+#include "core/circ_header.hpp"
+#include "core/keywords/keyword_reader.hpp"
+#include "core/number_format.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+
+namespace kestrel {
+namespace {
+
+// 1 / Boltzmann's constant in eV/K.
+constexpr double kInverseBoltzmann = 11604.966925844261;
+
+const FieldSpec kMethod{"MISC_METHOD", "Calculation method", FieldKind::Choice, 0, 0, 0, &kMiscMethods};
+const FieldSpec kBaseFr{"MISC_BASEFR", "Base failure rate", FieldKind::Real, 0.000001, 999999, 0,
+                        nullptr, "fpmh"};
+const FieldSpec kEa{"MISC_EA", "Activation energy", FieldKind::Real, 0.01, 10, 0, nullptr, "eV"};
+const FieldSpec kTNormal{"MISC_TNORMAL", "Normalization temperature", FieldKind::Real, -55, 175, 0,
+                         nullptr, "deg C"};
+const FieldSpec kTRise{"MISC_TRISE", "Temperature rise", FieldKind::Real, 0, 175, 0, nullptr, "deg C"};
+
+}  // namespace
+
+const ClassRecord CMisc::kClass = makeClassRecord<CMisc>("CMisc");
+
+void CMisc::Serialize(Archive& ar) {
+  serializeBase(ar);
+  ar.io(METHOD);
+  ar.io(BASEFR);
+  ar.io(EA);
+  ar.io(TNORMAL);
+  ar.io(TRISE);
+  ar.io(LB);
+  ar.io(PIT);
+}
+
+void CMisc::CopyFrom(const CPart& other) {
+  copyBaseFields(other);
+  if (!sameClass(other)) return;
+  const auto& o = static_cast<const CMisc&>(other);
+  METHOD = o.METHOD;
+  BASEFR = o.BASEFR;
+  EA = o.EA;
+  TNORMAL = o.TNORMAL;
+  TRISE = o.TRISE;
+  LB = o.LB;
+  PIT = o.PIT;
+}
+
+std::string CMisc::GetTypeName() const {
+  return isHybridPart() ? "Miscellaneous(Hyb)" : "Miscellaneous";
+}
+
+void CMisc::paramPage(FieldVisitor& f) {
+  f.choice(kMethod, METHOD, true);
+  f.number(kBaseFr, BASEFR, true);
+  f.number(kTNormal, TNORMAL, isArrhenius());
+  f.number(kEa, EA, isArrhenius());
+  f.number(kTRise, TRISE, isArrhenius());
+}
+
+void CMisc::normalizeChoices() {
+  CPart::normalizeChoices();
+  checkChoice(METHOD, kMiscMethods);
+}
+
+void CMisc::Calculate(CCircHeader& header) {
+  OverFlags = 0;
+  checkChoice(METHOD, kMiscMethods);
+  T = isArrhenius() ? header.TEMP + TRISE : header.TEMP;
+  S = -1.0f;
+  flagLimits();
+  LB = BASEFR;
+  PIT = 1.0f;
+  if (isArrhenius()) {
+    PIT = static_cast<float>(std::exp(-static_cast<double>(EA) * kInverseBoltzmann *
+                                      (1.0 / (T + 273.0) - 1.0 / (TNORMAL + 273.0))));
+  }
+  FR = CF * PIT * LB;
+  // The solder-joint step joins here once the surface-mount model is in.
+  SmtCalcFlag = 0;
+}
+
+bool CMisc::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
+  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!r.read(kMethod, METHOD) || !r.read(kBaseFr, BASEFR)) return false;
+  if (isArrhenius()) {
+    return r.read(kTNormal, TNORMAL) && r.read(kEa, EA) && r.read(kTRise, TRISE);
+  }
+  return true;
+}
+
+void CMisc::UpdateAppParams(const CPart& other) {
+  if (sameClass(other)) TRISE = static_cast<const CMisc&>(other).TRISE;
+}
+
+void CMisc::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
+  const std::string pre(prefix);
+  const std::string method = strprintf("CalcMethod:%s", std::string(kMiscMethods.text(METHOD)).c_str());
+  const std::string base = strprintf("BaseFR:%sfpmh", formatNumber(BASEFR, 8, 6).c_str());
+  std::string tnormal, ea, trise;
+  if (isArrhenius()) {
+    tnormal = strprintf("Tnormal:%s", formatNumber(TNORMAL, 6, 2).c_str());
+    ea = strprintf("Ea:%s", formatNumber(EA, 8, 6).c_str());
+    trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
+  }
+  line1 = lineprintf("%s%-20s  %-19s  %-14s  %-11s  %-12s", pre.c_str(), method.c_str(), base.c_str(),
+                     tnormal.c_str(), ea.c_str(), trise.c_str());
+  line2.clear();
+}
+
+void CMisc::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {
+  const std::string pre(prefix);
+  line1 = lineprintf("%sFR=    LB    *   PIT    *   PICF  ", pre.c_str());
+  line2 = lineprintf("%s    %-8s   %-8s   %-8s", pre.c_str(), formatNumber(LB, 8, 6).c_str(),
+                     formatNumber(PIT, 8, 6).c_str(), formatNumber(CF, 8, 6).c_str());
+}
+
+}  // namespace kestrel

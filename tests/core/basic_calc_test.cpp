@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/circ_doc.hpp"
+#include "core/number_format.hpp"
+#include "core/registry.hpp"
+#include "core/whatif.hpp"
+#include "support/recording_ui.hpp"
+#include "support/test_parts.hpp"
+
+namespace kestrel {
+namespace {
+
+using test::fixedPart;
+using test::RecordingUi;
+
+// A part whose solder-joint result is given directly, so the circuit-level
+// surface-mount rule can be checked on its own.
+class SolderJointStub final : public CPart {
+ public:
+  static const ClassRecord kClass;
+  SolderJointStub(double fr, double frsmt) : fr_(fr), frsmt_(frsmt) { PART_TYPE = 607; }
+  SolderJointStub() = default;
+  const ClassRecord& classRecord() const override { return kClass; }
+  void Calculate(CCircHeader&) override {
+    FR = static_cast<float>(fr_);
+    FRSMT = static_cast<float>(frsmt_);
+    SmtCalcFlag = 1;
+    S = -1;
+  }
+
+ private:
+  double fr_ = 0, frsmt_ = 0;
+};
+
+const ClassRecord SolderJointStub::kClass = makeClassRecord<SolderJointStub>("CFuse");
+
+double frOf(const CCircDoc& doc) { return doc.header().TotalFR; }
+
+TEST(BasicCalc, HeaderCorrectionFactorScalesTotalButNotShares) {
+  CCircDoc doc;
+  RecordingUi ui;
+  doc.insertSorted(fixedPart(4.0, "A", "R1", 1));
+  doc.insertSorted(fixedPart(3.0, "B", "R2", 2));  // TFR 6
+  doc.header().CF = 2.0f;
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 1000.0));
+  const CCircHeader& h = doc.header();
+  EXPECT_DOUBLE_EQ(h.TotalFR, 20.0);
+  EXPECT_DOUBLE_EQ(h.MTBF, 50000.0);
+  EXPECT_NEAR(h.BasicR, std::exp(-20.0 * 1000.0 * 1e-6), 1e-12);
+  EXPECT_FLOAT_EQ(h.PartsCount, 3.0f);
+  const std::size_t misc = typePosition(kMiscType, false, nullptr);
+  EXPECT_EQ(h.TypeList[misc], kMiscType);
+  EXPECT_FLOAT_EQ(h.TypeCount[misc], 3.0f);
+  EXPECT_FLOAT_EQ(h.TypeFR[misc], 10.0f);
+  EXPECT_FLOAT_EQ(h.TypeFRShare[misc], 100.0f);  // against 10, not 20
+  EXPECT_FLOAT_EQ(h.TypeCountShare[misc], 100.0f);
+  EXPECT_EQ(h.CalcFlags, HeaderBasicDone);
+  EXPECT_DOUBLE_EQ(doc.shareBase(), 10.0);
+  // part reliability over the mission time, one unit
+  EXPECT_NEAR(doc.record(0).BasicR, std::exp(-1000.0 * 4.0 * 1e-6), 1e-7);
+  EXPECT_EQ(doc.record(0).CalcFlags & PartBasicDone, PartBasicDone);
+  EXPECT_FLOAT_EQ(h.MissionTime, 1000.0f);
+}
+
+TEST(BasicCalc, NegativeMissionTimeKeepsStoredOne) {
+  CCircDoc doc;
+  RecordingUi ui;
+  doc.insertSorted(fixedPart(1.0));
+  doc.header().MissionTime = 500.0f;
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, -1.0));
+  EXPECT_FLOAT_EQ(doc.header().MissionTime, 500.0f);
+}
+
+TEST(BasicCalc, EmptyCircuitHasZeroRateInfiniteMtbfAndNoNaN) {
+  CCircDoc doc;
+  RecordingUi ui;
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  const CCircHeader& h = doc.header();
+  EXPECT_EQ(h.TotalFR, 0.0);
+  EXPECT_TRUE(std::isinf(h.MTBF));
+  EXPECT_EQ(formatNumber(h.MTBF, 12, 6), "************");
+  EXPECT_EQ(h.BasicR, 1.0);
+  for (float share : h.TypeFRShare) EXPECT_EQ(share, 0.0f);
+  for (float share : h.TypeCountShare) EXPECT_EQ(share, 0.0f);
+}
+
+TEST(BasicCalc, ZeroHeaderCorrectionFactorStoresNoNaN) {
+  CCircDoc doc;
+  RecordingUi ui;
+  doc.insertSorted(fixedPart(5.0));
+  doc.header().CF = 0.0f;  // as read from a damaged or hand-made file
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  const CCircHeader& h = doc.header();
+  EXPECT_EQ(h.TotalFR, 0.0);
+  EXPECT_FALSE(std::isnan(h.MTBF));
+  for (float share : h.TypeFRShare) EXPECT_FALSE(std::isnan(share));
+  const std::size_t misc = typePosition(kMiscType, false, nullptr);
+  EXPECT_FLOAT_EQ(h.TypeFRShare[misc], 100.0f);  // shares are against the sum of TFR
+}
+
+TEST(BasicCalc, LargestSolderJointRateAddedOnceBeforeCorrectionFactor) {
+  CCircDoc doc;
+  RecordingUi ui;
+  doc.header().HASSMT = 1;
+  doc.header().CF = 2.0f;
+  doc.insertSorted(std::make_unique<SolderJointStub>(1.0, 0.3));
+  doc.insertSorted(std::make_unique<SolderJointStub>(2.0, 0.5));
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  EXPECT_NEAR(doc.header().LargestFRSMT, 0.5, 1e-6);
+  EXPECT_NEAR(frOf(doc), (1.0 + 2.0 + 0.5) * 2.0, 1e-6);
+  EXPECT_NEAR(doc.shareBase(), 3.5, 1e-6);
+
+  doc.header().HASSMT = 0;  // switched off: the joint term is not added
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  EXPECT_NEAR(frOf(doc), 6.0, 1e-6);
+}
+
+struct HybridCase {
+  std::uint8_t env, function, learning, quality;
+  float years, custom;
+  double expectedFr;
+};
+
+class HybridModel : public ::testing::TestWithParam<HybridCase> {};
+
+// SUMCHIPS = 10 fpmh in every case; FR = SUMCHIPS (1 + 0.2 PIE) PIF PIL PIQ x CF.
+TEST_P(HybridModel, MatchesHandWorkedRate) {
+  const HybridCase& c = GetParam();
+  CCircDoc doc(DocKind::Hybrid);
+  RecordingUi ui;
+  doc.insertSorted(fixedPart(4.0, "C1", "U1", 1));
+  doc.insertSorted(fixedPart(3.0, "C2", "U2", 2));
+  CCircHeader& h = doc.header();
+  h.ENV = c.env;
+  h.HYBFUNC = c.function;
+  h.HYBLEARN = c.learning;
+  h.HYBQU = c.quality;
+  h.HYBYEARS = c.years;
+  h.HYBQUCUSTOM = c.custom;
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  EXPECT_DOUBLE_EQ(h.SUMCHIPS, 10.0);
+  EXPECT_NEAR(h.TotalFR, c.expectedFr, c.expectedFr * 1e-6);
+  EXPECT_NEAR(doc.shareBase(), 10.0, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HybridModel,
+    ::testing::Values(
+        // GB, Digital, established, Commercial: 10 x 1.1 x 1.0 x 1.0 x 10
+        HybridCase{1, 1, 1, 3, 0.5f, 1.0f, 110.0},
+        // CL 220, Power 21, S 0.25: 10 x 45 x 21 x 0.25
+        HybridCase{14, 5, 1, 1, 2.0f, 1.0f, 2362.5},
+        // New, 2 years: PIL = 0.01 exp(4.65) = 1.04585; AIC 4, Video 1.2, B 1.0
+        HybridCase{6, 2, 2, 2, 2.0f, 1.0f, 10.0 * 1.8 * 1.2 * 0.01 * std::exp(4.65)},
+        // Established learning ignores the years; custom quality beyond the table
+        HybridCase{5, 3, 1, 4, 0.01f, 9.5f, 10.0 * 2.2 * 2.6 * 9.5},
+        // An out-of-list environment byte is limited, never read past the table
+        HybridCase{200, 9, 1, 3, 2.0f, 1.0f, 10.0 * 45.0 * 21.0 * 10.0}));
+
+TEST(HybridModel, LearningFactorForNewProductionIsOnePointZeroFourFiveNine) {
+  CCircHeader h;
+  h.HYBLEARN = 2;
+  h.HYBYEARS = 2.0f;
+  h.SUMCHIPS = 1.0;
+  h.hybridModel();
+  EXPECT_NEAR(h.PIL, 1.04585, 1e-5);  // 0.01 exp(4.65)
+  h.HYBLEARN = 1;
+  h.HYBYEARS = 0.5f;
+  h.hybridModel();
+  EXPECT_FLOAT_EQ(h.PIL, 1.0f);
+}
+
+TEST(BasicCalc, UnknownTypeCountedInLastSlotAndFlagged) {
+  CCircDoc doc;
+  RecordingUi ui;
+  auto stray = fixedPart(2.0, "X");
+  stray->PART_TYPE = 9999;  // a type id this program does not know
+  doc.insertSorted(std::move(stray));
+  doc.insertSorted(fixedPart(1.0, "Y"));
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  const CCircHeader& h = doc.header();
+  EXPECT_FLOAT_EQ(h.TypeFR[kUnknownTypeSlot], 2.0f);
+  EXPECT_FLOAT_EQ(h.TypeCount[kUnknownTypeSlot], 1.0f);
+  EXPECT_NEAR(h.TypeFRShare[kUnknownTypeSlot], 200.0 / 3.0, 1e-4);
+  const CPart& flagged = doc.record(1);
+  EXPECT_EQ(flagged.PART_TYPE, 9999);
+  EXPECT_NE(flagged.OverFlags & EntryOverRange, 0u);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"Call support: part type position error..."});
+}
+
+TEST(BasicCalc, ProgressLinesNameDocumentLevelAndCounts) {
+  CCircDoc doc;
+  doc.setPath("/tmp/amp.cir");
+  RecordingUi ui;
+  for (int i = 0; i < 3; ++i) doc.insertSorted(fixedPart(1.0));
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, 8760.0));
+  EXPECT_EQ(ui.lineHistory[1].at(1), "Basic Calculation:");
+  EXPECT_EQ(ui.lines[2], "'AMP.CIR' (Level 1)...");
+  EXPECT_EQ(ui.lineHistory[3][1], "...calculating 3 records...");
+  EXPECT_EQ(ui.lines[3], "...totals for 3 records...");
+  EXPECT_EQ(ui.barIndex, 3);
+  EXPECT_EQ(ui.barCount, 3);
+}
+
+TEST(BasicCalc, TooManyLevelsFails) {
+  CCircDoc doc;
+  RecordingUi ui;
+  doc.insertSorted(fixedPart(1.0));
+  CalcContext ctx{ui};
+  EXPECT_FALSE(doc.BasicCalc(ctx, kMaxLevels, 8760.0));
+  EXPECT_EQ(ui.lines[4], "...Error: too many levels.");
+  EXPECT_EQ(doc.header().CalcFlags, 0);
+}
+
+TEST(BasicCalc, SubFileRecordWithoutAccessCannotOpen) {
+  CCircDoc doc;
+  doc.setPath("/tmp/top.cir");
+  RecordingUi ui;
+  auto sub = fixedPart(1.0);
+  sub->PART_TYPE = kSubCircuitType;
+  sub->FileName = "TOP.CIR";
+  doc.insertSorted(std::move(sub));
+  CalcContext ctx{ui};
+  EXPECT_FALSE(doc.BasicCalc(ctx, 0, 8760.0));
+  EXPECT_EQ(ui.lines[5], "...Error: self-reference (rec#1).");
+  doc.record(0).FileName = "CHILD.CIR";
+  EXPECT_FALSE(doc.BasicCalc(ctx, 0, 8760.0));
+  EXPECT_EQ(ui.lines[5], "...Error: can not open (rec#1).");
+}
+
+struct CancelCase {
+  bool answerYes;
+  bool succeeds;
+};
+
+class CancelAtEleven : public ::testing::TestWithParam<CancelCase> {};
+
+TEST_P(CancelAtEleven, AsksAndStopsOnlyOnYes) {
+  CCircDoc doc;
+  RecordingUi ui;
+  for (int i = 0; i < 25; ++i) doc.insertSorted(fixedPart(1.0));
+  ui.cancelAtRecord = 11;  // cancel is polled on records 1, 11, 21
+  ui.answers = {GetParam().answerYes};
+  CalcContext ctx{ui};
+  EXPECT_EQ(doc.BasicCalc(ctx, 0, 8760.0), GetParam().succeeds);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"Cancel calculation?"});
+  if (GetParam().answerYes) {
+    EXPECT_EQ(ui.lines[4], "...Cancel (rec#11).");
+    EXPECT_EQ(doc.header().CalcFlags, 0);
+    EXPECT_EQ(doc.record(11).CalcFlags, 0);  // record 12 was never reached
+  } else {
+    EXPECT_FALSE(ui.cancel);
+    EXPECT_EQ(doc.record(24).CalcFlags & PartBasicDone, PartBasicDone);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, CancelAtEleven,
+                         ::testing::Values(CancelCase{true, false}, CancelCase{false, true}));
+
+TEST(BasicCalc, ClosedProgressWindowStops) {
+  CCircDoc doc;
+  RecordingUi ui;
+  ui.windowOpen = false;
+  doc.insertSorted(fixedPart(1.0));
+  CalcContext ctx{ui};
+  EXPECT_FALSE(doc.BasicCalc(ctx, 0, 8760.0));
+}
+
+TEST(BasicCalc, WhatIfChangesHeaderOncePerFile) {
+  CCircDoc doc;
+  doc.setPath("/tmp/w.cir");
+  RecordingUi ui;
+  doc.insertSorted(fixedPart(1.0));
+  WhatIfSettings settings;
+  settings.changeEnvironment = true;
+  settings.environment = 5;
+  settings.tempMode = Decrease;
+  settings.tempValue = 100.0f;
+  CalcContext ctx{ui};
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, -1.0, &settings));
+  EXPECT_EQ(doc.header().ENV, 5);
+  EXPECT_FLOAT_EQ(doc.header().TEMP, -55.0f);  // 25 - 100, limited
+  doc.header().TEMP = 40.0f;
+  ASSERT_TRUE(doc.BasicCalc(ctx, 0, -1.0, &settings));  // already processed: unchanged
+  EXPECT_FLOAT_EQ(doc.header().TEMP, 40.0f);
+}
+
+}  // namespace
+}  // namespace kestrel
