@@ -103,7 +103,9 @@ class CPart {
   // Total failure rate of the record: QTY x FR x DutyCycle / 100 (fpmh).
   double TFR() const { return static_cast<double>(QTY) * FR * DutyCycle * 0.01; }
   bool isHybridPart() const { return IS_HYBRID != 0; }
-  bool hasOverFlag() const { return OverFlags != 0; }
+  bool hasOverFlag() const {
+    return (OverFlags & (OverStress | OverTemp | EnvNotValid | EntryOverRange)) != 0;
+  }
 
   // Clamps a stored choice into 1..list.count(); a choice outside the list
   // sets EntryOverRange. Returns the (now valid) choice.

@@ -1,0 +1,439 @@
+// The standard record text lines: exact layouts, the *NOCALC* and *OVER*
+// marks, and the 132-character bound whatever the record holds.
+#include "core/text_lines.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/part.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+
+namespace kestrel {
+namespace {
+
+class LinePart final : public CPart {
+ public:
+  const ClassRecord& classRecord() const override {
+    static const ClassRecord record = makeClassRecord<LinePart>("CFuse");
+    return record;
+  }
+  std::string GetTypeName() const override { return typeName; }
+  std::string typeName = "Fuse";
+};
+
+// A record with one unit of 0.5 fpmh at 40 C and 50 % stress: TFR 0.5.
+void setTypical(CPart& part) {
+  part.PN = "PN-100";
+  part.PN2 = "ALT-7";
+  part.REFDES = "F1";
+  part.DESCR = "Cartridge fuse";
+  part.QTY = 1.0f;
+  part.CF = 1.0f;
+  part.FR = 0.5f;
+  part.T = 40.0f;
+  part.S = 50.0f;
+}
+
+template <typename Case>
+std::string caseName(const testing::TestParamInfo<Case>& info) {
+  return info.param.name;
+}
+
+// ---------------------------------------------------------------- identity
+
+struct IdentityCase {
+  std::string name;
+  std::string prefix;
+  std::string pn;
+  std::string type;
+  float qty;
+  std::string refdes;
+  std::string expected;
+};
+void PrintTo(const IdentityCase& c, std::ostream* os) { *os << c.name; }
+
+class IdentityLine : public testing::TestWithParam<IdentityCase> {};
+
+TEST_P(IdentityLine, MatchesLayout) {
+  const IdentityCase& c = GetParam();
+  LinePart part;
+  part.PN = c.pn;
+  part.typeName = c.type;
+  part.QTY = c.qty;
+  part.REFDES = c.refdes;
+  EXPECT_EQ(identityLine(part, c.prefix), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IdentityLine,
+    testing::Values(
+        IdentityCase{"ColumnsPaddedTo25", "", "PN-100", "Fuse", 2.0f, "F1",
+                     "PN-100                     Fuse                         2  F1              "
+                     "         "},
+        IdentityCase{"PrefixLeadsTheLine", ">> ", "A", "IC,Logic(Hyb)", 999.0f, "U7",
+                     ">> A                          IC,Logic(Hyb)              999  U7             "
+                     "          "},
+        IdentityCase{"LongPartNumberCutAt25", "", std::string(40, 'P'), "Fuse", 1.0f, "F1",
+                     std::string(25, 'P') + "  Fuse                         1  F1               "
+                                            "        "},
+        IdentityCase{"QuantityRoundedToWhole", "", "X", "Fuse", 12.6f, "",
+                     "X                          Fuse                        13  " +
+                         std::string(25, ' ')},
+        IdentityCase{"QuantityTooWideShowsAsterisks", "", "X", "Fuse", 1000.0f, "",
+                     "X                          Fuse                       ***  " +
+                         std::string(25, ' ')},
+        IdentityCase{"QuantityNotANumberShowsAsterisks", "", "X", "Fuse",
+                     std::numeric_limits<float>::quiet_NaN(), "",
+                     "X                          Fuse                       ***  " +
+                         std::string(25, ' ')}),
+    caseName<IdentityCase>);
+
+TEST(DescriptionLine, SecondPartNumberAndDescriptionColumns) {
+  LinePart part;
+  part.PN2 = "ALT-7";
+  part.DESCR = std::string(70, 'd');
+  EXPECT_EQ(descriptionLine(part, "  "),
+            "  ALT-7                      " + std::string(60, 'd'));
+}
+
+TEST(DescriptionLine, ShortDescriptionPaddedTo60) {
+  LinePart part;
+  part.PN2 = "";
+  part.DESCR = "Fuse";
+  EXPECT_EQ(descriptionLine(part, ""), std::string(25, ' ') + "  Fuse" + std::string(56, ' '));
+}
+
+// ---------------------------------------------------------------- result
+
+struct ResultCase {
+  std::string name;
+  std::function<void(CPart&)> setup;
+  std::string prefix;
+  double total;
+  bool overMarks;
+  std::string expected;
+};
+void PrintTo(const ResultCase& c, std::ostream* os) { *os << c.name; }
+
+class ResultLine : public testing::TestWithParam<ResultCase> {};
+
+TEST_P(ResultLine, MatchesLayout) {
+  const ResultCase& c = GetParam();
+  LinePart part;
+  setTypical(part);
+  if (c.setup) c.setup(part);
+  EXPECT_EQ(resultLine(part, c.prefix, c.total, c.overMarks), c.expected);
+}
+
+// The typical record's line from "TFR=" up to the stress column.
+const std::string kTypicalHead = "TFR=  0.500000  [ 25.00% ]  FR=  0.500000   CF= 1.00000  T= 40.00C  ";
+const std::string kTypicalNoCalc =
+    "TFR=  0.500000  [*NOCALC*]  FR=  0.500000   CF= 1.00000  T= 40.00C  ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ResultLine,
+    testing::Values(
+        ResultCase{"ShareOfCircuitTotal", nullptr, "", 2.0, false, kTypicalHead + "S=50.00%  "},
+        ResultCase{"NegativeStressPrintsNoStressColumn", [](CPart& p) { p.S = -1.0f; }, "", 2.0,
+                   false, kTypicalHead + "          "},
+        ResultCase{"ZeroStressStillPrinted", [](CPart& p) { p.S = 0.0f; }, "", 2.0, false,
+                   kTypicalHead + "  S=0.0%  "},
+        ResultCase{"ZeroCircuitTotalPrintsNoCalc", nullptr, "", 0.0, false,
+                   kTypicalNoCalc + "S=50.00%  "},
+        ResultCase{"NegativeCircuitTotalPrintsNoCalc", nullptr, "", -3.0, false,
+                   kTypicalNoCalc + "S=50.00%  "},
+        ResultCase{"NotANumberCircuitTotalPrintsNoCalc", nullptr, "",
+                   std::numeric_limits<double>::quiet_NaN(), false, kTypicalNoCalc + "S=50.00%  "},
+        ResultCase{"WholeShareIsHundredPercent", nullptr, "", 0.5, false,
+                   "TFR=  0.500000  [100.00% ]  FR=  0.500000   CF= 1.00000  T= 40.00C  S=50.00%  "},
+        ResultCase{"ReducedPrecisionPaddedForAlignment",
+                   [](CPart& p) {
+                     p.QTY = 2.0f;
+                     p.FR = 1.5f;
+                   },
+                   "", 12.0, false,
+                   "TFR=  3.00000   [ 25.00% ]  FR=  1.50000    CF= 1.00000  T= 40.00C  S=50.00%  "},
+        ResultCase{"DutyCycleScalesTotalRate", [](CPart& p) { p.DutyCycle = 50.0f; }, "", 1.0,
+                   false,
+                   "TFR=  0.250000  [ 25.00% ]  FR=  0.500000   CF= 1.00000  T= 40.00C  S=50.00%  "},
+        ResultCase{"SmtResultAppendedWhenCalculated",
+                   [](CPart& p) {
+                     p.SmtCalcFlag = 1;
+                     p.FRSMT = 0.0125f;
+                   },
+                   "", 2.0, false, kTypicalHead + "S=50.00%  FRSMT=0.012500"},
+        ResultCase{"SmtResultHiddenWhenNotCalculated", [](CPart& p) { p.FRSMT = 0.0125f; }, "",
+                   2.0, false, kTypicalHead + "S=50.00%  "},
+        ResultCase{"PrefixLeadsTheLine", nullptr, "          ", 2.0, false,
+                   "          " + kTypicalHead + "S=50.00%  "},
+        ResultCase{"OverMarkReplacesPrefixKeepingItsWidth",
+                   [](CPart& p) { p.OverFlags = OverTemp; }, "          ", 2.0, true,
+                   "*OVER*    " + kTypicalHead + "S=50.00%  "},
+        ResultCase{"OverMarkWiderThanShortPrefix", [](CPart& p) { p.OverFlags = EntryOverRange; },
+                   "  ", 2.0, true, "*OVER*" + kTypicalHead + "S=50.00%  "},
+        ResultCase{"OverMarkNotAskedKeepsPrefix", [](CPart& p) { p.OverFlags = OverStress; },
+                   "          ", 2.0, false, "          " + kTypicalHead + "S=50.00%  "},
+        ResultCase{"OverMarkAskedWithoutFlagKeepsPrefix", nullptr, "          ", 2.0, true,
+                   "          " + kTypicalHead + "S=50.00%  "},
+        ResultCase{"InfiniteRateShowsAsterisks",
+                   [](CPart& p) { p.FR = std::numeric_limits<float>::infinity(); }, "", 2.0,
+                   false,
+                   "TFR=**********  [******% ]  FR=**********   CF= 1.00000  T= 40.00C  S=50.00%  "}),
+    caseName<ResultCase>);
+
+// ---------------------------------------------------------------- reliability
+
+struct ReliabilityCase {
+  std::string name;
+  std::uint16_t calcFlags;
+  float basic;
+  float mission;
+  std::string expected;
+};
+void PrintTo(const ReliabilityCase& c, std::ostream* os) { *os << c.name; }
+
+class ReliabilityLine : public testing::TestWithParam<ReliabilityCase> {};
+
+TEST_P(ReliabilityLine, ShowsOnlyCalculatedValues) {
+  const ReliabilityCase& c = GetParam();
+  LinePart part;
+  part.CalcFlags = c.calcFlags;
+  part.BasicR = c.basic;
+  part.MissionR = c.mission;
+  EXPECT_EQ(reliabilityLine(part, "  "), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReliabilityLine,
+    testing::Values(
+        ReliabilityCase{"NothingCalculated", 0, 0.99f, 0.98f,
+                        "  MissionR= *NOCALC*   BasicR= *NOCALC*"},
+        ReliabilityCase{"BasicOnly", PartBasicDone, 0.5f, 0.98f,
+                        "  MissionR= *NOCALC*   BasicR= 0.500000"},
+        ReliabilityCase{"MissionOnly", PartMissionDone, 0.5f, 0.25f,
+                        "  MissionR= 0.250000   BasicR= *NOCALC*"},
+        ReliabilityCase{"BothCalculated", PartBasicDone | PartMissionDone, 0.5f, 0.25f,
+                        "  MissionR= 0.250000   BasicR= 0.500000"},
+        ReliabilityCase{"UnitReliabilityPaddedForAlignment", PartBasicDone | PartMissionDone, 1.0f,
+                        0.0f, "  MissionR= 0.0        BasicR= 1.00000 "}),
+    caseName<ReliabilityCase>);
+
+// ---------------------------------------------------------------- short list
+
+struct ShortListCase {
+  std::string name;
+  std::function<void(CPart&)> setup;
+  double total;
+  bool overMarks;
+  std::string expected;
+};
+void PrintTo(const ShortListCase& c, std::ostream* os) { *os << c.name; }
+
+class ShortListLine : public testing::TestWithParam<ShortListCase> {};
+
+TEST_P(ShortListLine, MatchesLayout) {
+  const ShortListCase& c = GetParam();
+  LinePart part;
+  setTypical(part);
+  part.QTY = 2.0f;
+  part.FR = 0.25f;  // TFR 0.5
+  if (c.setup) c.setup(part);
+  EXPECT_EQ(shortListLine(part, c.total, c.overMarks), c.expected);
+}
+
+const std::string kShortHead =
+    "PN-100                    Fuse                        2  F1                        ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShortListLine,
+    testing::Values(
+        ShortListCase{"RateAndShare", nullptr, 2.0, false, kShortHead + "   0.500000 25.00"},
+        ShortListCase{"ZeroTotalGivesZeroShare", nullptr, 0.0, false,
+                      kShortHead + "   0.500000  0.0 "},
+        ShortListCase{"WholeShareFitsColumn", nullptr, 0.5, false,
+                      kShortHead + "   0.500000 100.0"},
+        ShortListCase{"OverMarkReplacesRate", [](CPart& p) { p.OverFlags = OverStress; }, 2.0,
+                      true, kShortHead + "     *OVER* 25.00"},
+        ShortListCase{"OverMarkNotAskedShowsRate", [](CPart& p) { p.OverFlags = OverStress; },
+                      2.0, false, kShortHead + "   0.500000 25.00"},
+        ShortListCase{"OverMarkAskedWithoutFlagShowsRate", nullptr, 2.0, true,
+                      kShortHead + "   0.500000 25.00"},
+        ShortListCase{"LargeRatePaddedForAlignment", [](CPart& p) { p.FR = 61.5f; }, 1230.0, false,
+                      kShortHead + " 123.0000   10.00"}),
+    caseName<ShortListCase>);
+
+// ---------------------------------------------------------------- surface mount
+
+struct SmtCase {
+  std::string name;
+  std::function<void(CPart&)> setup;
+  std::string expected;
+};
+void PrintTo(const SmtCase& c, std::ostream* os) { *os << c.name; }
+
+class SmtLine : public testing::TestWithParam<SmtCase> {};
+
+TEST_P(SmtLine, MatchesLayout) {
+  const SmtCase& c = GetParam();
+  LinePart part;
+  if (c.setup) c.setup(part);
+  EXPECT_EQ(smtLine(part), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SmtLine,
+    testing::Values(
+        SmtCase{"DefaultInputs", nullptr,
+                "FRSMT=0.0       Pkg:Plastic/Lead,J/S  JointDist:345.0000  JointHt:50.0000   "
+                "Trise:0.0 (Default)   "},
+        SmtCase{"CeramicGullWingManualRise",
+                [](CPart& p) {
+                  p.FRSMT = 0.001234f;
+                  p.SMT_PKG = 2;
+                  p.SMT_LEAD = 3;
+                  p.SMT_DIST = 120.0f;
+                  p.SMT_HT = 7.5f;
+                  p.SMT_TRISEMODE = 2;
+                  p.SMT_TEMPRISE = 12.5f;
+                },
+                "FRSMT=0.001234  Pkg:Ceramic/GullWing  JointDist:120.0000  JointHt:7.50000   "
+                "Trise:12.50 (Manual)  "},
+        SmtCase{"LeadlessPackage",
+                [](CPart& p) { p.SMT_LEAD = 1; },
+                "FRSMT=0.0       Pkg:Plastic/Leadless  JointDist:345.0000  JointHt:50.0000   "
+                "Trise:0.0 (Default)   "},
+        SmtCase{"ChoiceBytesOutsideListsPrintEmpty",
+                [](CPart& p) {
+                  p.SMT_PKG = 0;
+                  p.SMT_LEAD = 200;
+                  p.SMT_TRISEMODE = 3;
+                },
+                "FRSMT=0.0       Pkg:/                 JointDist:345.0000  JointHt:50.0000   "
+                "Trise:0.0 ()          "},
+        SmtCase{"DistanceTooWideShowsAsterisks", [](CPart& p) { p.SMT_DIST = 123456789.0f; },
+                "FRSMT=0.0       Pkg:Plastic/Lead,J/S  JointDist:********  JointHt:50.0000   "
+                "Trise:0.0 (Default)   "}),
+    caseName<SmtCase>);
+
+// ---------------------------------------------------------------- limits
+
+struct LimitsCase {
+  std::string name;
+  std::uint32_t overFlags;
+  std::string overText;  // what follows the two limit columns
+};
+void PrintTo(const LimitsCase& c, std::ostream* os) { *os << c.name; }
+
+class LimitsLine : public testing::TestWithParam<LimitsCase> {};
+
+TEST_P(LimitsLine, NamesSetFlagsInPrintOrder) {
+  const LimitsCase& c = GetParam();
+  LinePart part;
+  part.OverFlags = c.overFlags;
+  EXPECT_EQ(limitsLine(part, "   "), "   TempLimit:175.00  StressLimit:100.0  " + c.overText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LimitsLine,
+    testing::Values(LimitsCase{"NoFlags", 0, ""},
+                    LimitsCase{"OverStressOnly", OverStress, "*OVER*: OverStress"},
+                    LimitsCase{"OverTempOnly", OverTemp, "*OVER*: OverTemp"},
+                    LimitsCase{"EnvNotValidOnly", EnvNotValid, "*OVER*: EnvNotValid"},
+                    LimitsCase{"EntryOverRangeOnly", EntryOverRange, "*OVER*: EntryOverRange"},
+                    LimitsCase{"TempPrintedBeforeStress", OverStress | OverTemp,
+                               "*OVER*: OverTemp OverStress"},
+                    LimitsCase{"StressBeforeEnvironmentAndRange",
+                               OverStress | EnvNotValid | EntryOverRange,
+                               "*OVER*: OverStress EnvNotValid EntryOverRange"},
+                    LimitsCase{"AllFlags", OverStress | OverTemp | EnvNotValid | EntryOverRange,
+                               "*OVER*: OverTemp OverStress EnvNotValid EntryOverRange"},
+                    LimitsCase{"UnnamedBitIsNotAnOverFlag", 1u << 7, ""}),
+    caseName<LimitsCase>);
+
+TEST(LimitsLine, LimitValuesFormatted) {
+  LinePart part;
+  part.TEMPLIMIT = 85.0f;
+  part.STRESSLIMIT = 50.0f;
+  EXPECT_EQ(limitsLine(part, ""), "TempLimit:85.00   StressLimit:50.00  ");
+}
+
+// ---------------------------------------------------------------- bounds
+
+struct ExtremeCase {
+  std::string name;
+  double value;
+};
+void PrintTo(const ExtremeCase& c, std::ostream* os) { *os << c.name; }
+
+class LineBound : public testing::TestWithParam<ExtremeCase> {};
+
+// Every number field and every text of the record at its worst: the lines
+// stay within 132 characters and show no raw "inf"/"nan" text.
+TEST_P(LineBound, EveryLineAtMost132Characters) {
+  const double v = GetParam().value;
+  const float f = static_cast<float>(v);
+  LinePart part;
+  const std::string huge(10000, 'W');
+  part.PN = part.PN2 = part.REFDES = part.DESCR = part.LCN = huge;
+  part.typeName = huge;
+  part.QTY = part.CF = part.FR = part.T = part.S = f;
+  part.DutyCycle = f;
+  part.BasicR = part.MissionR = f;
+  part.FRSMT = part.SMT_DIST = part.SMT_HT = part.SMT_TEMPRISE = f;
+  part.TEMPLIMIT = part.STRESSLIMIT = f;
+  part.SmtCalcFlag = 1;
+  part.CalcFlags = PartBasicDone | PartMissionDone;
+  part.OverFlags = OverStress | OverTemp | EnvNotValid | EntryOverRange;
+  const std::string longPrefix(300, '>');
+
+  std::vector<std::string> lines = {
+      identityLine(part, longPrefix), identityLine(part, ""),
+      descriptionLine(part, longPrefix), descriptionLine(part, ""),
+      resultLine(part, longPrefix, v, true), resultLine(part, "", v, false),
+      resultLine(part, "", 1e-300, false),   resultLine(part, longPrefix, 1.0, false),
+      reliabilityLine(part, longPrefix),     reliabilityLine(part, ""),
+      shortListLine(part, v, true),          shortListLine(part, v, false),
+      smtLine(part),                         limitsLine(part, longPrefix),
+      limitsLine(part, "")};
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    SCOPED_TRACE("line " + std::to_string(i));
+    EXPECT_LE(lines[i].size(), kMaxLineLength);
+    EXPECT_EQ(lines[i].find("inf"), std::string::npos) << lines[i];
+    EXPECT_EQ(lines[i].find("nan"), std::string::npos) << lines[i];
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LineBound,
+    testing::Values(ExtremeCase{"Huge", 1e300}, ExtremeCase{"HugeNegative", -1e300},
+                    ExtremeCase{"NotANumber", std::numeric_limits<double>::quiet_NaN()},
+                    ExtremeCase{"Infinite", std::numeric_limits<double>::infinity()},
+                    ExtremeCase{"NegativeInfinite", -std::numeric_limits<double>::infinity()},
+                    ExtremeCase{"Tiny", 1e-300},
+                    ExtremeCase{"LargestFloat", std::numeric_limits<float>::max()},
+                    ExtremeCase{"LargestNegativeFloat", -std::numeric_limits<float>::max()}),
+    caseName<ExtremeCase>);
+
+// Numbers too large for their columns print as asterisks, keeping the
+// columns of the line in place.
+TEST(LineBound, HugeValuesKeepColumnWidths) {
+  LinePart part;
+  setTypical(part);
+  part.FR = 1e30f;
+  part.CF = -1e30f;
+  part.T = std::numeric_limits<float>::quiet_NaN();
+  part.S = 1e30f;
+  EXPECT_EQ(resultLine(part, "", 1.0, false),
+            "TFR=**********  [******% ]  FR=**********   CF=********  T=******C  S=*****%  ");
+}
+
+}  // namespace
+}  // namespace kestrel
