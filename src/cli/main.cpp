@@ -1,1 +1,42 @@
-int main(){}
+// kestrel: the command line. Every batch job of the system runs from here.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/commands.hpp"
+#include "cli/exit_codes.hpp"
+#include "models/register_all.hpp"
+
+int main(int argc, char** argv) {
+  using namespace kestrel::cli;
+  kestrel::registerAllParts();
+
+  CLI::App app{
+      "Kestrel: reliability prediction of electronic equipment by the part-stress models of "
+      "MIL-HDBK-217F, Notice 2.",
+      "kestrel"};
+  app.set_version_flag("--version", std::string("kestrel ") + KESTREL_VERSION);
+  app.require_subcommand(1);
+
+  GlobalOptions global;
+  app.add_flag("-y,--yes", global.assumeYes, "Answer Yes to every question");
+  app.add_flag("-q,--quiet", global.quiet, "No progress or log lines on stderr");
+
+  int exitCode = kExitOk;
+  addKeywordsCommand(app, global, exitCode);
+  addDemoCommand(app, global, exitCode);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kExitUserError;
+  }
+  return exitCode;
+}

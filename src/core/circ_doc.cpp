@@ -165,6 +165,21 @@ std::string CCircDoc::detailText(std::size_t index) const {
   return text;
 }
 
+std::vector<std::string> CCircDoc::resultLines(bool mission) const {
+  const CCircHeader& h = header_;
+  std::vector<std::string> lines;
+  lines.push_back(lineprintf("'%s' Calculation Results:", upperCased(title_).c_str()));
+  lines.push_back(lineprintf("FR=%s fpmh   MTBF=%s hrs.   Parts=%s",
+                             formatNumber(h.TotalFR, 12, 6).c_str(), formatNumber(h.MTBF, 12, 6).c_str(),
+                             strprintf("%.0f", static_cast<double>(h.PartsCount)).c_str()));
+  if (mission) {
+    lines.push_back(lineprintf("MissionMTBF=%s hrs.", formatNumber(h.MissionMTBF, 12, 6).c_str()));
+    lines.push_back(lineprintf("MissionR=%s   BasicR=%s", formatNumber(h.MissionR, 8, 6).c_str(),
+                               formatNumber(h.BasicR, 8, 6).c_str()));
+  }
+  return lines;
+}
+
 void CCircDoc::recalculateRecords() {
   for (auto& part : records_) part->Calculate(header_);
 }

@@ -101,6 +101,11 @@ class CCircDoc {
   bool BasicCalc(CalcContext& context, int level, double missionTime,
                  WhatIfSettings* whatIf = nullptr, bool keepFiles = false);
 
+  // The lines the Calculate command shows on success: "'%s' Calculation
+  // Results:" and "FR=%s fpmh   MTBF=%s hrs.   Parts=%s", then with `mission`
+  // "MissionMTBF=%s hrs." and "MissionR=%s   BasicR=%s".
+  std::vector<std::string> resultLines(bool mission) const;
+
   // Recalculates every record against the header (after a header edit).
   void recalculateRecords();
 

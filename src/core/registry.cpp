@@ -72,6 +72,20 @@ constexpr bool ascendingIds(std::span<const PartType> table) {
 static_assert(ascendingIds(kTypes), "the part-type table is kept in ascending id order");
 static_assert(std::size(kTypes) < kTypeSlots, "the tables hold 75 types and an unknown slot");
 
+// Type id -> table position, for both tables: the calculation looks a
+// position up for every record.
+constexpr std::uint16_t kHighestTypeId = 609;
+constexpr std::uint8_t kNoSlot = 0xFF;
+template <typename Table>
+constexpr auto slotIndex(const Table& table) {
+  std::array<std::uint8_t, kHighestTypeId + 1> slots{};
+  slots.fill(kNoSlot);
+  for (std::size_t i = 0; i < std::size(table); ++i) slots[table[i].id] = static_cast<std::uint8_t>(i);
+  return slots;
+}
+constexpr auto kCircuitSlots = slotIndex(kTypes);
+constexpr auto kHybridSlots = slotIndex(kHybridTypes);
+
 }  // namespace
 
 std::span<const PartType> allPartTypes() { return kTypes; }
@@ -96,9 +110,9 @@ const PartType* findPartTypeByClass(std::string_view className) {
 }
 
 std::size_t typePosition(std::uint16_t typeId, bool hybrid, Ui* ui) {
-  const auto table = menuTable(hybrid);
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (table[i].id == typeId) return i;
+  if (typeId <= kHighestTypeId) {
+    const std::uint8_t slot = (hybrid ? kHybridSlots : kCircuitSlots)[typeId];
+    if (slot != kNoSlot) return slot;
   }
   if (ui != nullptr) ui->message("Call support: part type position error...");
   return kUnknownTypeSlot;

@@ -1,0 +1,68 @@
+// kestrel keywords: the field keyword catalogue, with class, type and range.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/commands.hpp"
+#include "cli/exit_codes.hpp"
+#include "core/keywords/catalogue.hpp"
+#include "core/number_format.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+
+namespace kestrel::cli {
+namespace {
+
+struct KeywordsJob {
+  bool json = false;
+  std::string prefix;  // only keywords starting with this text
+};
+
+std::string rangeText(const KeywordInfo& k) {
+  if (k.type != KeywordType::Num || (k.lo == 0.0 && k.hi == 0.0)) return {};
+  return formatNumber(k.lo, 12, 6) + ".." + formatNumber(k.hi, 12, 6);
+}
+
+std::string menuNameOf(std::string_view className) {
+  const PartType* t = findPartTypeByClass(className);
+  return t ? std::string(t->menuName) : std::string();
+}
+
+int runKeywords(const KeywordsJob& job) {
+  const std::string prefix = upperCased(job.prefix);
+  nlohmann::json rows = nlohmann::json::array();
+  for (const KeywordInfo& k : keywordCatalogue()) {
+    if (!prefix.empty() && std::string_view(k.name).substr(0, prefix.size()) != prefix) continue;
+    const std::string type(kKeywordTypeNames[static_cast<int>(k.type)]);
+    if (job.json) {
+      nlohmann::json row = {{"keyword", k.name}, {"type", type}, {"class", k.className}};
+      if (k.type == KeywordType::Num && (k.lo != 0.0 || k.hi != 0.0)) {
+        row["min"] = k.lo;
+        row["max"] = k.hi;
+      }
+      rows.push_back(row);
+    } else {
+      const std::string owner = k.className.empty() ? std::string("-")
+                                                    : std::string(k.className) + " (" +
+                                                          menuNameOf(k.className) + ")";
+      std::printf("%-26s %-7s %-36s %s\n", std::string(k.name).c_str(), type.c_str(), owner.c_str(),
+                  rangeText(k).c_str());
+    }
+  }
+  if (job.json) std::cout << rows.dump(2) << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+
+void addKeywordsCommand(CLI::App& app, const GlobalOptions&, int& exitCode) {
+  auto job = std::make_shared<KeywordsJob>();
+  CLI::App* cmd = app.add_subcommand("keywords", "List the field keyword catalogue in its order");
+  cmd->add_flag("--json", job->json, "Write the catalogue as JSON");
+  cmd->add_option("--prefix", job->prefix, "Only keywords starting with this text (e.g. HEADER_)");
+  cmd->callback([job, &exitCode] { exitCode = runKeywords(*job); });
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,113 @@
+#include "cli/terminal_ui.hpp"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+
+namespace kestrel::cli {
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void onInterrupt(int) {
+  gInterrupted = 1;
+  // A second Ctrl-C ends the program at once.
+  std::signal(SIGINT, SIG_DFL);
+}
+
+// Errors and messages print with their line breaks turned into " / ".
+std::string oneLine(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      out += " ";
+      continue;
+    }
+    out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+TerminalUi::TerminalUi(bool assumeYes, bool quiet)
+    : assumeYes_(assumeYes), quiet_(quiet), tty_(::isatty(STDERR_FILENO) != 0) {
+  gInterrupted = 0;
+  std::signal(SIGINT, onInterrupt);
+}
+
+TerminalUi::~TerminalUi() {
+  finishProgress();
+  std::signal(SIGINT, SIG_DFL);
+}
+
+void TerminalUi::finishProgress() {
+  if (drawn_) {
+    std::fputs("\r\033[K", stderr);
+    drawn_ = false;
+  }
+}
+
+void TerminalUi::message(std::string_view text) {
+  finishProgress();
+  std::cerr << "kestrel: " << oneLine(text) << '\n';
+}
+
+bool TerminalUi::confirm(std::string_view question) {
+  finishProgress();
+  if (assumeYes_) return true;
+  if (::isatty(STDIN_FILENO) == 0) {
+    std::cerr << "kestrel: " << oneLine(question) << " No (use --yes to answer Yes)\n";
+    return false;
+  }
+  std::cerr << oneLine(question) << " [y/N] " << std::flush;
+  std::string answer;
+  std::getline(std::cin, answer);
+  return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+void TerminalUi::progressLine(int line, std::string_view text) {
+  if (line < 1 || line > 5) return;
+  lines_[line] = std::string(text);
+  // Errors (lines 4 and 5 starting "...Error" or "...Cancel") always show.
+  if (line >= 4 && (text.rfind("...Error", 0) == 0 || text.rfind("...Cancel", 0) == 0)) {
+    finishProgress();
+    std::cerr << "kestrel: " << lines_[2] << ' ' << text << '\n';
+    return;
+  }
+  redraw();
+}
+
+void TerminalUi::progressBar(int index, int count) {
+  index_ = index;
+  count_ = count;
+  if (count < 100 || index % 50 == 0 || index == count) redraw();
+}
+
+void TerminalUi::redraw() {
+  if (quiet_ || !tty_) return;
+  std::string text = lines_[1] + " " + lines_[2] + " " + lines_[3];
+  if (count_ > 0) text += " [" + std::to_string(index_) + "/" + std::to_string(count_) + "]";
+  if (!lines_[4].empty()) text += " " + lines_[4];
+  if (text.size() > 100) text.resize(100);
+  std::fprintf(stderr, "\r\033[K%s", text.c_str());
+  drawn_ = true;
+}
+
+bool TerminalUi::cancelRequested() { return gInterrupted != 0; }
+
+void TerminalUi::clearCancel() {
+  gInterrupted = 0;
+  std::signal(SIGINT, onInterrupt);
+}
+
+void TerminalUi::log(std::string_view line) {
+  if (quiet_) return;
+  finishProgress();
+  std::cerr << line << '\n';
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,41 @@
+// The command line's Ui: messages and log lines on stderr, a single updating
+// progress line when stderr is a terminal, Ctrl-C as the cancel button, and
+// Yes/No questions answered at the terminal or by --yes.
+#pragma once
+
+#include <string>
+
+#include "core/ui.hpp"
+
+namespace kestrel::cli {
+
+class TerminalUi final : public Ui {
+ public:
+  // `assumeYes`: answer every question Yes (batch runs). `quiet`: no progress.
+  TerminalUi(bool assumeYes, bool quiet);
+  ~TerminalUi() override;
+
+  void message(std::string_view text) override;
+  bool confirm(std::string_view question) override;
+  void progressLine(int line, std::string_view text) override;
+  void progressBar(int index, int count) override;
+  bool cancelRequested() override;
+  void clearCancel() override;
+  void log(std::string_view line) override;
+
+  // Ends an updating progress line so the next output starts on a fresh line.
+  void finishProgress();
+
+ private:
+  void redraw();
+
+  bool assumeYes_;
+  bool quiet_;
+  bool tty_;
+  bool drawn_ = false;
+  std::string lines_[6];
+  int index_ = 0;
+  int count_ = 0;
+};
+
+}  // namespace kestrel::cli

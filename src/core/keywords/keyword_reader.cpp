@@ -1,0 +1,413 @@
+#include "core/keywords/keyword_reader.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <optional>
+#include <utility>
+
+#include "core/strfmt.hpp"
+
+namespace kestrel {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool sameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
+bool allDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    if (!isDigit(c)) return false;
+  }
+  return true;
+}
+
+// A double pinned into the range of long, for the integer forms of the messages.
+long asLong(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= static_cast<double>(LONG_MAX)) return LONG_MAX;
+  if (value <= static_cast<double>(LONG_MIN)) return LONG_MIN;
+  return static_cast<long>(value);
+}
+
+// The leading number of `text` in the usual decimal notation (sign, digits,
+// decimal point, exponent); what follows it is ignored. Nothing when the text
+// does not start with a number or the number is not finite ("nan", "inf",
+// "1e999").
+std::optional<double> leadingNumber(std::string_view text) {
+  text = trimmed(text);
+  if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
+    text.remove_prefix(1);
+  }
+  double value = 0.0;
+  const auto [end, ec] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (ec != std::errc{} || end == text.data() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+// The number in a subfield: the first run of digits and decimal points that
+// holds a digit (for whole numbers the first run of digits), with a sign
+// standing directly before the run ("T=-55C" gives -55). Everything before
+// and after the run is ignored.
+std::optional<double> numberInSubfield(std::string_view text, bool whole) {
+  auto inRun = [whole](char c) { return isDigit(c) || (!whole && c == '.'); };
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && !inRun(text[pos])) ++pos;
+    std::size_t end = pos;
+    bool hasDigit = false;
+    while (end < text.size() && inRun(text[end])) hasDigit |= isDigit(text[end++]);
+    if (hasDigit) {
+      std::string run(text.substr(pos, end - pos));
+      if (pos > 0 && text[pos - 1] == '-') run.insert(run.begin(), '-');
+      return leadingNumber(run);
+    }
+    pos = end;
+  }
+  return std::nullopt;
+}
+
+std::string cut(std::string text, std::size_t maxLength, bool upperCase) {
+  if (text.size() > maxLength) text.resize(maxLength);
+  return upperCase ? upperCased(text) : text;
+}
+
+}  // namespace
+
+struct KeywordReader::Source {
+  enum class Kind { Unmapped, NoData, Text, Number };
+  Kind kind = Kind::NoData;
+  std::string_view text;  // the field's text, or the subfield of it
+  double number = 0.0;
+  bool subfield = false;
+  int fieldNumber = 0;
+};
+
+KeywordReader::KeywordReader(const std::vector<CKwd>& keywords, LogFn log)
+    : keywords_(keywords), log_(std::move(log)) {}
+
+void KeywordReader::log(const std::string& line) const {
+  if (log_) log_(line);
+}
+
+long KeywordReader::recordNumber() const { return record_ != nullptr ? record_->number : 0; }
+
+const CKwd* KeywordReader::find(std::string_view keyword) const {
+  for (const CKwd& k : keywords_) {
+    if (sameIgnoringCase(k.name, keyword)) return &k;
+  }
+  return nullptr;
+}
+
+const CKwd* KeywordReader::findOrLog(std::string_view keyword) const {
+  const CKwd* k = find(keyword);
+  if (k == nullptr) {
+    log(strprintf("   ...Error: keyword not found ('%s').", std::string(keyword).c_str()));
+  }
+  return k;
+}
+
+std::uint8_t KeywordReader::valueOption(std::string_view keyword) const {
+  const CKwd* k = find(keyword);
+  return k != nullptr ? k->valueOption : 0;
+}
+
+KeywordReader::Source KeywordReader::fetch(const CKwd& kwd) const {
+  Source src;
+  // Field numbers are whole (a fraction is dropped); 0 means not mapped.
+  const double number = std::trunc(kwd.fieldNumber);
+  if (number == 0.0) {
+    src.kind = Source::Kind::Unmapped;
+    return src;
+  }
+  if (std::isnan(number) || number < 1 || number > kMaxInputFields) {
+    const int shown = std::isnan(number) ? 0
+                                         : static_cast<int>(std::clamp(number, double{INT_MIN},
+                                                                       double{INT_MAX}));
+    log(strprintf("   ...WARNING: ifva[] fld# (%d) out-of-range...please call support.", shown));
+    return src;
+  }
+  src.fieldNumber = static_cast<int>(number);
+  const char* name = kwd.name.c_str();
+  const long rec = recordNumber();
+  const int fld = src.fieldNumber;
+  const InputField* field = record_ != nullptr ? record_->field(fld) : nullptr;
+  const bool wantsSubfield = kwd.subStart >= 1.0f;
+  if (wantsSubfield && field != nullptr && field->kind != InputKind::Text) {
+    log(strprintf("   ...'%s' subfield requires text field (R%ld/F%d)...", name, rec, fld));
+    return src;
+  }
+  if (field == nullptr || field->state != InputState::Valid) {
+    log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, fld));
+    return src;
+  }
+  if (field->kind == InputKind::Number) {
+    src.kind = Source::Kind::Number;
+    src.number = field->value;
+    return src;
+  }
+  std::string_view text = field->text;
+  if (wantsSubfield) {
+    src.subfield = true;
+    const double start = std::floor(kwd.subStart);  // 1-based
+    const double length = kwd.subLength >= 1.0f ? std::floor(kwd.subLength) : 0.0;
+    const double size = static_cast<double>(text.size());
+    if (start > size) {
+      log(strprintf("   ...'%s' subfield length error (R%ld/F%d)...", name, rec, fld));
+      return src;
+    }
+    const auto first = static_cast<std::size_t>(start) - 1;
+    std::size_t count = text.size() - first;  // no length: to the end of the text
+    if (length > 0.0) {
+      if (start - 1.0 + length > size) {
+        // Keep what the text has from the start on.
+        log(strprintf("   ...'%s' subfield length error (R%ld/F%d)...", name, rec, fld));
+      } else {
+        count = static_cast<std::size_t>(length);
+      }
+    }
+    text = text.substr(first, count);
+  }
+  src.kind = Source::Kind::Text;
+  src.text = text;
+  return src;
+}
+
+bool KeywordReader::readNumber(std::string_view keyword, double& value, double lo, double hi,
+                               bool whole) {
+  const CKwd* k = findOrLog(keyword);
+  if (k == nullptr) return false;
+  const char* name = k->name.c_str();
+  if (k->valueType != static_cast<std::uint8_t>(KeywordType::Num)) {
+    log(strprintf("   ...Error: keyword type mismatch ('%s').", name));
+    return false;
+  }
+  const Source src = fetch(*k);
+  const long rec = recordNumber();
+  std::optional<double> got;
+  if (src.kind == Source::Kind::Number && std::isfinite(src.number)) {
+    got = src.number;
+  } else if (src.kind == Source::Kind::Text) {
+    got = src.subfield ? numberInSubfield(src.text, whole) : leadingNumber(src.text);
+  }
+  if ((src.kind == Source::Kind::Number || src.kind == Source::Kind::Text) && !got) {
+    log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, src.fieldNumber));
+  }
+
+  if (!got) {
+    // Unmapped or no data: the record keeps its value, held inside the range.
+    double kept = value;
+    if (!(kept >= lo)) {
+      kept = lo;
+    } else if (kept > hi) {
+      kept = hi;
+    } else {
+      return true;
+    }
+    value = kept;
+    log(whole ? strprintf("   ...'%s' set to default [%ld]...", name, asLong(kept))
+              : strprintf("   ...'%s' set to default [%f]...", name, kept));
+    return true;
+  }
+
+  double v = whole ? std::trunc(*got) : *got;
+  if (v < lo || v > hi) {
+    log(whole ? strprintf("   ...'%s' [%ld] out of range [%ld/%ld] (R%ld/F%d)...", name, asLong(v),
+                          asLong(lo), asLong(hi), rec, src.fieldNumber)
+              : strprintf("   ...'%s' [%f] out of range [%f/%f] (R%ld/F%d)...", name, v, lo, hi,
+                          rec, src.fieldNumber));
+    v = v < lo ? lo : hi;
+  }
+  value = v;
+  return true;
+}
+
+bool KeywordReader::readFloat(std::string_view keyword, float& dest, double lo, double hi) {
+  double value = dest;
+  if (!readNumber(keyword, value, lo, hi, false)) return false;
+  dest = static_cast<float>(value);
+  return true;
+}
+
+bool KeywordReader::readInt(std::string_view keyword, float& dest, long lo, long hi) {
+  double value = dest;
+  if (!readNumber(keyword, value, static_cast<double>(lo), static_cast<double>(hi), true)) {
+    return false;
+  }
+  dest = static_cast<float>(value);
+  return true;
+}
+
+bool KeywordReader::readInt(std::string_view keyword, std::uint16_t& dest, long lo, long hi) {
+  double value = dest;
+  if (!readNumber(keyword, value, static_cast<double>(lo), static_cast<double>(hi), true)) {
+    return false;
+  }
+  // The range given is the field's; a 16-bit field cannot hold more in any case.
+  if (!(value >= 0.0)) value = 0.0;
+  if (value > 65535.0) value = 65535.0;
+  dest = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+bool KeywordReader::readChoice(std::string_view keyword, std::uint8_t& dest,
+                               const ChoiceList& list) {
+  const CKwd* k = findOrLog(keyword);
+  if (k == nullptr) return false;
+  const char* name = k->name.c_str();
+  if (k->valueType != static_cast<std::uint8_t>(KeywordType::Choice)) {
+    log(strprintf("   ...Error: keyword type mismatch ('%s').", name));
+    return false;
+  }
+  auto keepOrDefault = [&] {
+    if (!list.isValid(dest)) {
+      dest = 1;
+      log(strprintf("   ...'%s' set to default (#1) choice...", name));
+    }
+    return true;
+  };
+
+  const Source src = fetch(*k);
+  const long rec = recordNumber();
+  const int fld = src.fieldNumber;
+  std::string text;
+  if (src.kind == Source::Kind::Number) {
+    if (!std::isfinite(src.number)) {
+      log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, fld));
+      return keepOrDefault();
+    }
+    text = strprintf("%.0f", src.number);
+  } else if (src.kind == Source::Kind::Text) {
+    text = upperCased(trimmed(src.text));
+  } else {
+    return keepOrDefault();
+  }
+
+  if (allDigits(text) || src.kind == Source::Kind::Number) {
+    if (allDigits(text) && text.size() <= 9) {
+      const unsigned long choice = std::stoul(text);
+      if (list.isValid(static_cast<unsigned>(choice))) {
+        dest = static_cast<std::uint8_t>(choice);
+        return true;
+      }
+    }
+    // Lists whose texts are numbers ("85", "125") still match by text.
+    if (const unsigned byName = list.find(text); byName != 0) {
+      dest = static_cast<std::uint8_t>(byName);
+      return true;
+    }
+    log(strprintf("   ...'%s' choice number error (R%ld/F%d)...", name, rec, fld));
+    return keepOrDefault();
+  }
+  if (const unsigned byName = list.find(text); byName != 0) {
+    dest = static_cast<std::uint8_t>(byName);
+    return true;
+  }
+  log(strprintf("   ...'%s' has no choice match (R%ld/F%d)...", name, rec, fld));
+  return keepOrDefault();
+}
+
+bool KeywordReader::readText(std::string_view keyword, std::string& dest, std::size_t maxLength,
+                             bool upperCase) {
+  const CKwd* k = findOrLog(keyword);
+  if (k == nullptr) return false;
+  if (k->valueType != static_cast<std::uint8_t>(KeywordType::Text)) {
+    log(strprintf("   ...Error: keyword type mismatch ('%s').", k->name.c_str()));
+    return false;
+  }
+  const Source src = fetch(*k);
+  if (src.kind == Source::Kind::Text) {
+    dest = cut(std::string(src.text), maxLength, upperCase);
+  } else if (src.kind == Source::Kind::Number) {
+    if (!std::isfinite(src.number)) {
+      log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", k->name.c_str(), recordNumber(),
+                    src.fieldNumber));
+      return true;
+    }
+    dest = cut(strprintf("%.0f", src.number), maxLength, upperCase);
+  }
+  // Unmapped or no data: the text stays as the record had it.
+  return true;
+}
+
+bool KeywordReader::read(const FieldSpec& spec, std::string& dest) {
+  return readText(spec.keyword, dest, spec.maxLength, spec.upperCase);
+}
+
+bool KeywordReader::read(const FieldSpec& spec, float& dest) { return read(spec, dest, spec.hi); }
+
+bool KeywordReader::read(const FieldSpec& spec, float& dest, double hi) {
+  if (spec.kind == FieldKind::Whole) {
+    return readInt(spec.keyword, dest, std::lround(spec.lo), std::lround(hi));
+  }
+  return readFloat(spec.keyword, dest, spec.lo, hi);
+}
+
+bool KeywordReader::read(const FieldSpec& spec, std::uint16_t& dest) {
+  return readInt(spec.keyword, dest, std::lround(spec.lo), std::lround(spec.hi));
+}
+
+bool KeywordReader::read(const FieldSpec& spec, std::uint8_t& dest) {
+  static const ChoiceList kNoChoices;
+  return readChoice(spec.keyword, dest, spec.choices != nullptr ? *spec.choices : kNoChoices);
+}
+
+bool KeywordReader::rawText(int fieldNumber, std::string& dest, std::size_t maxLength) {
+  const long rec = recordNumber();
+  if (fieldNumber < 1 || fieldNumber > kMaxInputFields) {
+    log(strprintf("   ...Error: rawtext fld# %d (R%ld) out-of-range.", fieldNumber, rec));
+    return false;
+  }
+  const InputField* field = record_ != nullptr ? record_->field(fieldNumber) : nullptr;
+  if (field != nullptr && field->kind != InputKind::Text) {
+    log(strprintf("   ...Error: rawtext fld# %d (R%ld) not text field.", fieldNumber, rec));
+    return false;
+  }
+  if (field == nullptr || field->state != InputState::Valid) {
+    log(strprintf("   ...Error: rawtext fld# %d (R%ld) no valid data.", fieldNumber, rec));
+    return false;
+  }
+  dest = cut(field->text, maxLength, false);
+  return true;
+}
+
+bool KeywordReader::rawFloat(int fieldNumber, double& dest, double lo, double hi) {
+  const long rec = recordNumber();
+  if (fieldNumber < 1 || fieldNumber > kMaxInputFields) {
+    log(strprintf("   ...Error: rawfloat fld# %d (R%ld) out-of-range.", fieldNumber, rec));
+    return false;
+  }
+  const InputField* field = record_ != nullptr ? record_->field(fieldNumber) : nullptr;
+  std::optional<double> value;
+  if (field != nullptr && field->state == InputState::Valid) {
+    if (field->kind == InputKind::Number) {
+      if (std::isfinite(field->value)) value = field->value;
+    } else {
+      value = leadingNumber(field->text);
+    }
+  }
+  if (!value) {
+    log(strprintf("   ...Error: rawfloat fld# %d (R%ld) no valid data.", fieldNumber, rec));
+    return false;
+  }
+  if (*value < lo || *value > hi) {
+    log(strprintf("   ...Error: rawfloat fld# %d (R%ld) out-of-range.", fieldNumber, rec));
+    return false;
+  }
+  dest = *value;
+  return true;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test through ctest: the
+# normal build, then the AddressSanitizer + UndefinedBehaviorSanitizer build.
+# Slow stress and fuzz runs carry the ctest label "slow"; a short bounded
+# slice of them runs here (KESTREL_SLOW=1 runs them in full).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+./scripts/deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+export QT_QPA_PLATFORM=offscreen
+
+build() {  # build <dir> <cmake args...>
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {  # run_tests <dir>
+  local exclude=()
+  [ "${KESTREL_SLOW:-0}" = 1 ] || exclude=(-LE slow)
+  ctest --test-dir "$1" -j "$jobs" --output-on-failure --timeout 600 "${exclude[@]}"
+}
+
+echo "== build and test"
+build build -DKESTREL_SANITIZE=OFF
+run_tests build
+
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+build build-asan -DKESTREL_SANITIZE=ON -DKESTREL_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_tests build-asan
+
+if command -v clang++-16 >/dev/null; then
+  echo "== fuzz targets (bounded slice)"
+  CXX=clang++-16 build build-fuzz -DKESTREL_FUZZ=ON -DKESTREL_TESTS=OFF -DKESTREL_BENCH=OFF
+  ./scripts/fuzz.sh build-fuzz "${KESTREL_FUZZ_SECONDS:-20}"
+fi

@@ -1,0 +1,48 @@
+#include "run_kestrel.hpp"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace kestrel::test {
+namespace {
+
+std::string slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string quoted(const std::string& arg) {
+  std::string q = "'";
+  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+}  // namespace
+
+RunResult runKestrel(const std::vector<std::string>& args, const std::string& input) {
+  char dir[] = "/tmp/kestrel-cli-XXXXXX";
+  if (::mkdtemp(dir) == nullptr) return {};
+  const std::string base(dir);
+  {
+    std::ofstream(base + "/in") << input;
+  }
+  std::string cmd = quoted(KESTREL_BIN);
+  for (const std::string& a : args) cmd += " " + quoted(a);
+  cmd += " <" + base + "/in >" + base + "/out 2>" + base + "/err";
+  const int status = std::system(cmd.c_str());
+  RunResult r;
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  r.out = slurp(base + "/out");
+  r.err = slurp(base + "/err");
+  std::system(("rm -rf " + quoted(base)).c_str());
+  return r;
+}
+
+}  // namespace kestrel::test
