@@ -44,6 +44,11 @@ std::size_t CCircDoc::insertSorted(std::unique_ptr<CPart> part) {
   return pos;
 }
 
+void CCircDoc::appendLoaded(std::unique_ptr<CPart> part) {
+  records_.push_back(std::move(part));
+  header_.RecordCount = static_cast<std::uint16_t>(records_.size());
+}
+
 std::unique_ptr<CPart> CCircDoc::take(std::size_t index) {
   auto part = std::move(records_.at(index));
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));

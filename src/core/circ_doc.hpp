@@ -66,6 +66,8 @@ class CCircDoc {
   // Keeps the header's record count equal to the list (a caller never sees
   // the two differ).
   std::size_t insertSorted(std::unique_ptr<CPart> part);
+  // Appends a record read from a file, keeping the file's order.
+  void appendLoaded(std::unique_ptr<CPart> part);
   // Removes and returns a record.
   std::unique_ptr<CPart> take(std::size_t index);
   // Removes every record.

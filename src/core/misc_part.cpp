@@ -81,8 +81,7 @@ void CMisc::Calculate(CCircHeader& header) {
                                       (1.0 / (T + 273.0) - 1.0 / (TNORMAL + 273.0))));
   }
   FR = CF * PIT * LB;
-  // The solder-joint step joins here once the surface-mount model is in.
-  SmtCalcFlag = 0;
+  finishSurfaceMount(header, isArrhenius() ? TRISE : 0.0);
 }
 
 bool CMisc::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {

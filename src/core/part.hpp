@@ -118,6 +118,18 @@ class CPart {
   // Sets OverTemp / OverStress from T and S against the limits.
   void flagLimits();
 
+  // ---- surface-mount solder joints ----
+  // True when the step runs: not a hybrid part, the header has surface-mount
+  // analysis on and the record is surface-mounted.
+  bool smtApplies(const CCircHeader& header) const;
+  // The solder-joint step: FRSMT from the joint fatigue life under thermal
+  // cycling; writes the table values it used back into the header.
+  void surfaceMountStep(CCircHeader& header);
+  // How every class ends its Calculate: when the step applies, a "Default"
+  // temperature-rise mode takes `defaultRise` into SMT_TEMPRISE and the step
+  // runs; otherwise the SMT calculated flag is cleared.
+  void finishSurfaceMount(CCircHeader& header, double defaultRise);
+
   // ---- base fields, in file order ----
   std::string PN;                   // 1
   std::string PN2;                  // 2

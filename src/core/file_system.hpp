@@ -1,0 +1,57 @@
+// The one narrow door to files: every read, write, flush, rename and delete
+// of a document goes through it. The POSIX implementation serves the
+// programs; tests put a fault-injecting one in its place (short writes, a
+// full disk, a failing rename) to show that nothing is ever lost.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/status.hpp"
+
+namespace kestrel {
+
+// Cause codes of file errors, and their names in messages.
+enum class FileError : int {
+  None = 0,
+  Generic = 1,
+  FileNotFound = 2,
+  BadPath = 3,
+  TooManyOpenFiles = 4,
+  AccessDenied = 5,
+  InvalidFile = 6,
+  RemoveCurrentDir = 7,
+  DirectoryFull = 8,
+  BadSeek = 9,
+  HardIO = 10,
+  SharingViolation = 11,
+  LockViolation = 12,
+  DiskFull = 13,
+  EndOfFile = 14,
+};
+
+// "no error", "generic error", "file not found", ... ; any other code "(%d)".
+std::string fileErrorName(int code);
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // The whole file. Files longer than `maxBytes` are refused.
+  virtual Status readFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                          std::size_t maxBytes) = 0;
+  // Creates or truncates `path`, writes all of `bytes` and flushes them to disk.
+  virtual Status writeFile(const std::string& path, std::span<const std::uint8_t> bytes) = 0;
+  virtual Status rename(const std::string& from, const std::string& to) = 0;
+  virtual Status remove(const std::string& path) = 0;
+  virtual bool exists(const std::string& path) = 0;
+  // Flushes the folder holding `path`, so that a rename survives a power cut.
+  virtual Status syncFolder(const std::string& path) = 0;
+};
+
+// The real file system of this machine.
+FileSystem& posixFileSystem();
+
+}  // namespace kestrel

@@ -1,0 +1,57 @@
+#include "support/faulty_file_system.hpp"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace kestrel::test {
+
+Status FaultyFileSystem::readFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                                  std::size_t maxBytes) {
+  return posixFileSystem().readFile(path, bytes, maxBytes);
+}
+
+Status FaultyFileSystem::writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  ++writes;
+  if (failWriteAfter >= 0 && bytes.size() > static_cast<std::size_t>(failWriteAfter)) {
+    // What a crash or a full disk leaves: the first bytes only.
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), failWriteAfter);
+    return Status::error("Can not write '" + path + "': " + fileErrorName(13));
+  }
+  return posixFileSystem().writeFile(path, bytes);
+}
+
+Status FaultyFileSystem::rename(const std::string& from, const std::string& to) {
+  if (++renames == failRenameNumber) return Status::error("Can not rename '" + from + "': access denied");
+  return posixFileSystem().rename(from, to);
+}
+
+Status FaultyFileSystem::remove(const std::string& path) { return posixFileSystem().remove(path); }
+
+bool FaultyFileSystem::exists(const std::string& path) { return posixFileSystem().exists(path); }
+
+Status FaultyFileSystem::syncFolder(const std::string& path) { return posixFileSystem().syncFolder(path); }
+
+TempFolder::TempFolder() {
+  char name[] = "/tmp/kestrel-test-XXXXXX";
+  path_ = ::mkdtemp(name) != nullptr ? name : "/tmp";
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  if (path_ != "/tmp") std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> TempFolder::list() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace kestrel::test
