@@ -16,5 +16,7 @@ struct GlobalOptions {
 
 void addKeywordsCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDemoCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

@@ -24,6 +24,8 @@ int main(int argc, char** argv) {
 
   int exitCode = kExitOk;
   addKeywordsCommand(app, global, exitCode);
+  addDocumentCommands(app, global, exitCode);
+  addShowCalcCommands(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
 
   try {

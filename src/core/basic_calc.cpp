@@ -132,12 +132,12 @@ void CCircDoc::sumTotals(Ui& ui) {
   if (isHybrid()) {
     h.SUMCHIPS = sum;
     h.TotalFR = h.hybridModel();
-    shareTotal_ = h.SUMCHIPS;
   } else {
     if (smt) sum += h.LargestFRSMT;
     h.TotalFR = sum;
-    shareTotal_ = sum;
   }
+  // Failure-rate shares are taken against the total before the correction factor.
+  const double shareTotal = isHybrid() ? h.SUMCHIPS : sum;
 
   h.TotalFR *= h.CF;
   h.MTBF = 1000000.0 / h.TotalFR;  // infinite for an empty circuit: prints as asterisks
@@ -145,7 +145,7 @@ void CCircDoc::sumTotals(Ui& ui) {
 
   for (std::size_t i = 0; i < kTypeSlots; ++i) {
     h.TypeCountShare[i] = sharePercent(h.TypeCount[i], h.PartsCount);
-    h.TypeFRShare[i] = sharePercent(h.TypeFR[i], shareTotal_);
+    h.TypeFRShare[i] = sharePercent(h.TypeFR[i], shareTotal);
   }
 }
 

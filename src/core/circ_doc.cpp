@@ -138,7 +138,14 @@ std::optional<std::size_t> CCircDoc::deleteRecord(std::optional<std::size_t> sel
 
 double CCircDoc::shareBase() const {
   if (header_.CalcFlags == 0) return -1.0;
-  return isHybrid() ? header_.SUMCHIPS : shareTotal_;
+  if (isHybrid()) return header_.SUMCHIPS;
+  // The sum of TFR plus the solder-joint term: the circuit total before the
+  // header correction factor, formed again rather than divided out (a factor
+  // of 0 must not give 0/0).
+  double sum = 0.0;
+  for (const auto& part : records_) sum += part->TFR();
+  if (header_.HASSMT != 0) sum += header_.LargestFRSMT;
+  return sum;
 }
 
 std::string CCircDoc::selectionTitle(std::size_t index) const {

@@ -112,7 +112,8 @@ class CCircDoc {
   void recalculateRecords();
 
   // The total the share column of a record is taken against: -1 while the
-  // header flags are clear, else the sum of TFR (circuit) or SUMCHIPS (hybrid).
+  // header flags are clear, else the sum of TFR (circuit) or SUMCHIPS
+  // (hybrid). Walks the records: take it once per listing.
   double shareBase() const;
 
  private:
@@ -127,9 +128,6 @@ class CCircDoc {
   std::string title_ = "Untitled";
   std::string path_;
   bool modified_ = false;
-  // Sum of TFR (plus the solder-joint term) before the header correction
-  // factor: the base of the failure-rate shares.
-  double shareTotal_ = 0.0;
 };
 
 // Record order: type id, then PN, then REFDES, texts compared byte-wise.

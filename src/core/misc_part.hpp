@@ -24,6 +24,7 @@ class CMisc final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
+  std::vector<NamedFactor> factors() const override { return {{"LB", LB}, {"PIT", PIT}}; }
 
   bool isArrhenius() const { return METHOD == 2; }
 

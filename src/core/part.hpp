@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/choice.hpp"
 #include "core/field_spec.hpp"
@@ -44,6 +45,12 @@ inline constexpr std::string_view kSmtLeadNames[] = {"", "Leadless", "Lead,J/S",
 inline constexpr ChoiceList kSmtLeads{kSmtLeadNames};
 inline constexpr std::string_view kSmtTriseModeNames[] = {"", "Default", "Manual"};
 inline constexpr ChoiceList kSmtTriseModes{kSmtTriseModeNames};
+
+// One stored factor of a record's last calculation, by its printed name.
+struct NamedFactor {
+  std::string_view name;
+  double value;
+};
 
 class CPart {
  public:
@@ -80,6 +87,9 @@ class CPart {
   // Two lines of parameters and two lines of factors (the second may stay empty).
   virtual void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const;
   virtual void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const;
+
+  // The factors the last Calculate stored, by name (for scripts and reports).
+  virtual std::vector<NamedFactor> factors() const { return {}; }
 
   // Clamps every stored choice into its list (dependent lists refilled from
   // the choices they depend on), setting EntryOverRange for any that was

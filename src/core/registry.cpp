@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/part.hpp"
+#include "core/strfmt.hpp"
 #include "core/ui.hpp"
 
 namespace kestrel {
@@ -105,6 +106,19 @@ const PartType* findPartType(std::uint16_t typeId) {
 const PartType* findPartTypeByClass(std::string_view className) {
   for (const PartType& t : kTypes) {
     if (t.className == className) return &t;
+  }
+  return nullptr;
+}
+
+const PartType* resolvePartType(std::string_view name) {
+  const std::string wanted = upperCased(trimmed(name));
+  if (wanted.empty()) return nullptr;
+  if (wanted.find_first_not_of("0123456789") == std::string::npos && wanted.size() <= 5) {
+    const unsigned long id = std::stoul(wanted);
+    return id > 0xFFFF ? nullptr : findPartType(static_cast<std::uint16_t>(id));
+  }
+  for (const PartType& t : kTypes) {
+    if (upperCased(t.className) == wanted || upperCased(t.menuName) == wanted) return &t;
   }
   return nullptr;
 }

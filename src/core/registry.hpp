@@ -63,6 +63,10 @@ std::span<const PartType> menuTable(bool hybrid);
 const PartType* findPartType(std::uint16_t typeId);
 const PartType* findPartTypeByClass(std::string_view className);
 
+// A part type named by its class name ("CResistor"), type id ("401") or
+// menu name ("Resistor"), case ignored; null when none matches.
+const PartType* resolvePartType(std::string_view name);
+
 // Position of a type id in the table of a document kind. Not found: shows
 // "Call support: part type position error..." (when `ui` is given) and
 // returns kUnknownTypeSlot.

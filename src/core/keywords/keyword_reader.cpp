@@ -113,6 +113,7 @@ const CKwd* KeywordReader::find(std::string_view keyword) const {
 
 const CKwd* KeywordReader::findOrLog(std::string_view keyword) const {
   const CKwd* k = find(keyword);
+  if (k != nullptr) consulted_.insert(k->name);
   if (k == nullptr) {
     log(strprintf("   ...Error: keyword not found ('%s').", std::string(keyword).c_str()));
   }

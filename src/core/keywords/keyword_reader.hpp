@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,8 @@ class KeywordReader {
   std::uint8_t valueOption(std::string_view keyword) const;
   // The keyword's record in the definition, or null.
   const CKwd* find(std::string_view keyword) const;
+  // The keywords the readers were asked for so far (as the definition spells them).
+  const std::set<std::string, std::less<>>& consulted() const { return consulted_; }
 
  private:
   // What a keyword's input field delivers (defined with the readers).
@@ -70,6 +73,7 @@ class KeywordReader {
   const std::vector<CKwd>& keywords_;
   LogFn log_;
   const InputRecord* record_ = nullptr;
+  mutable std::set<std::string, std::less<>> consulted_;
 };
 
 }  // namespace kestrel

@@ -1,0 +1,144 @@
+// kestrel new / set / add: make a document, change its header, add records.
+// Values are KEYWORD=VALUE texts read through the keyword readers.
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+
+#include "cli/commands.hpp"
+#include "cli/doc_io.hpp"
+#include "cli/exit_codes.hpp"
+#include "cli/terminal_ui.hpp"
+#include "core/circ_file.hpp"
+#include "core/keywords/keyword_assignments.hpp"
+#include "core/registry.hpp"
+#include "core/text_lines.hpp"
+
+namespace kestrel::cli {
+namespace {
+
+struct DocumentJob {
+  std::string kind;  // new: "circuit" or "hybrid"
+  std::string file;
+  std::string partType;  // add: class name, type id or menu name
+  std::vector<std::string> values;
+  bool force = false;
+};
+
+// Prints the readers' log and the keywords nothing read. False when the
+// values could not be applied.
+bool report(const Status& status, const AssignmentResult& result, const std::string& file,
+            const GlobalOptions& global) {
+  if (!global.quiet) {
+    for (const std::string& line : result.log) std::cerr << line << '\n';
+  }
+  for (const std::string& keyword : result.unused) {
+    fileMessage(file, "warning: " + keyword + " is not a field here and was ignored");
+  }
+  if (!status) fileMessage(file, status.message());
+  return status.isOk();
+}
+
+int runNew(const DocumentJob& job, const GlobalOptions& global) {
+  const DocKind kind = job.kind == "hybrid" ? DocKind::Hybrid : DocKind::Circuit;
+  if (std::filesystem::exists(job.file) && !job.force) {
+    fileMessage(job.file, "the file exists already (use --force to replace it; it is kept as .BAK)");
+    return kExitUserError;
+  }
+  std::vector<KeywordAssignment> values;
+  if (Status s = parseAssignments(job.values, values); !s) {
+    fileMessage(job.file, s.message());
+    return kExitUserError;
+  }
+  CCircDoc doc(kind);
+  AssignmentResult result;
+  if (!report(assignHeaderFields(doc.header(), doc.isHybrid(), values, result), result, job.file, global)) {
+    return kExitUserError;
+  }
+  return saveDocumentTo(doc, job.file) ? kExitOk : kExitUserError;
+}
+
+int runSet(const DocumentJob& job, const GlobalOptions& global) {
+  std::vector<KeywordAssignment> values;
+  if (Status s = parseAssignments(job.values, values); !s) {
+    fileMessage(job.file, s.message());
+    return kExitUserError;
+  }
+  auto doc = openDocument(job.file);
+  if (!doc) return kExitBadInput;
+  AssignmentResult result;
+  if (!report(assignHeaderFields(doc->header(), doc->isHybrid(), values, result), result, job.file,
+              global)) {
+    return kExitUserError;
+  }
+  // Records are recalculated against the new header at once; totals wait
+  // for the next calculation.
+  doc->header().CalcFlags = 0;
+  doc->recalculateRecords();
+  return saveDocumentTo(*doc, job.file) ? kExitOk : kExitUserError;
+}
+
+int runAdd(const DocumentJob& job, const GlobalOptions& global) {
+  std::vector<KeywordAssignment> values;
+  if (Status s = parseAssignments(job.values, values); !s) {
+    fileMessage(job.file, s.message());
+    return kExitUserError;
+  }
+  auto doc = openDocument(job.file);
+  if (!doc) return kExitBadInput;
+  const PartType* type = resolvePartType(job.partType);
+  if (type == nullptr) {
+    fileMessage(job.file, "'" + job.partType + "' is not a part type (a class, type id or menu name)");
+    return kExitUserError;
+  }
+  if (doc->isHybrid() && !type->inHybridMenu) {
+    fileMessage(job.file, std::string(type->menuName) + " parts can not be placed in a hybrid");
+    return kExitUserError;
+  }
+  auto part = PartRegistry::instance().create(type->id, doc->isHybrid());
+  if (!part) {
+    fileMessage(job.file, std::string(type->menuName) + " parts are not available in this version");
+    return kExitUserError;
+  }
+  const bool smtAllowed = !doc->isHybrid() && doc->header().HASSMT != 0;
+  AssignmentResult result;
+  if (!report(assignPartFields(*part, values, smtAllowed, doc->header().TEMP, result), result, job.file,
+              global)) {
+    return kExitUserError;
+  }
+  TerminalUi ui(global.assumeYes, global.quiet);
+  const auto pos = doc->addRecord(std::move(part), ui);
+  if (!pos) return kExitUserError;
+  if (!saveDocumentTo(*doc, job.file)) return kExitUserError;
+  std::cout << identityLine(doc->record(*pos), "") << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+
+void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode) {
+  auto job = std::make_shared<DocumentJob>();
+
+  CLI::App* create = app.add_subcommand("new", "Create a circuit or hybrid file");
+  create->add_option("kind", job->kind, "circuit or hybrid")
+      ->required()
+      ->check(CLI::IsMember({"circuit", "hybrid"}));
+  create->add_option("file", job->file, "The new file (.cir or .hyb)")->required();
+  create->add_option("values", job->values, "Header fields as HEADER_KEYWORD=VALUE");
+  create->add_flag("--force", job->force, "Replace an existing file (the old one is kept as .BAK)");
+  create->callback([job, &global, &exitCode] { exitCode = runNew(*job, global); });
+
+  CLI::App* set = app.add_subcommand("set", "Change header fields of a circuit or hybrid file");
+  set->add_option("file", job->file, "The file")->required();
+  set->add_option("values", job->values, "Header fields as HEADER_KEYWORD=VALUE")->required();
+  set->callback([job, &global, &exitCode] { exitCode = runSet(*job, global); });
+
+  CLI::App* add = app.add_subcommand("add", "Add a part record to a circuit or hybrid file");
+  add->add_option("file", job->file, "The file")->required();
+  add->add_option("type", job->partType, "Part class, type id or menu name (CResistor, 401, Resistor)")
+      ->required();
+  add->add_option("values", job->values, "Fields as KEYWORD=VALUE (see kestrel keywords)");
+  add->callback([job, &global, &exitCode] { exitCode = runAdd(*job, global); });
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,111 @@
+#include "cli/field_json.hpp"
+
+#include <cmath>
+
+#include "core/field_spec.hpp"
+
+namespace kestrel::cli {
+namespace {
+
+// Non-finite numbers have no JSON form: they travel as null.
+nlohmann::json number(double value) {
+  if (!std::isfinite(value)) return nullptr;
+  return value;
+}
+
+// Writes every visited field under its keyword (choices by their text).
+class JsonFields final : public FieldVisitor {
+ public:
+  explicit JsonFields(nlohmann::json& out) : out_(out) {}
+  void text(const FieldSpec& spec, std::string& value, bool) override { put(spec, value); }
+  void number(const FieldSpec& spec, float& value, bool) override { put(spec, cli::number(value)); }
+  void choice(const FieldSpec& spec, std::uint8_t& value, bool) override {
+    put(spec, spec.choices ? nlohmann::json(std::string(spec.choices->text(value)))
+                           : nlohmann::json(value));
+  }
+  void flag(const FieldSpec& spec, std::uint16_t& value, bool) override { put(spec, value); }
+
+ private:
+  void put(const FieldSpec& spec, nlohmann::json value) {
+    if (!spec.keyword.empty()) out_[std::string(spec.keyword)] = std::move(value);
+  }
+  nlohmann::json& out_;
+};
+
+nlohmann::json overFlagNames(std::uint32_t flags) {
+  nlohmann::json names = nlohmann::json::array();
+  if (flags & OverTemp) names.push_back("OverTemp");
+  if (flags & OverStress) names.push_back("OverStress");
+  if (flags & EnvNotValid) names.push_back("EnvNotValid");
+  if (flags & EntryOverRange) names.push_back("EntryOverRange");
+  return names;
+}
+
+}  // namespace
+
+nlohmann::json partJson(CPart& part, const CCircDoc& doc) {
+  nlohmann::json fields = nlohmann::json::object();
+  JsonFields visitor(fields);
+  part.identityPage(visitor);
+  part.paramPage(visitor);
+  part.tempPage(visitor);
+  part.limitsPage(visitor);
+  if (!doc.isHybrid() && doc.header().HASSMT != 0) part.smtPage(visitor);
+  part.notesPage(visitor);
+  nlohmann::json factors = nlohmann::json::object();
+  for (const NamedFactor& f : part.factors()) factors[std::string(f.name)] = number(f.value);
+  nlohmann::json out = {{"class", std::string(part.classRecord().className)},
+                        {"type", part.GetTypeName()},
+                        {"typeId", part.PART_TYPE},
+                        {"fields", fields},
+                        {"factors", factors},
+                        {"FR", number(part.FR)},
+                        {"TFR", number(part.TFR())},
+                        {"T", number(part.T)},
+                        {"S", part.S < 0 ? nlohmann::json(nullptr) : number(part.S)},
+                        {"BasicR", number(part.BasicR)},
+                        {"overFlags", overFlagNames(part.OverFlags)}};
+  if (part.SmtCalcFlag != 0) out["FRSMT"] = number(part.FRSMT);
+  return out;
+}
+
+nlohmann::json headerJson(CCircHeader& header, bool hybrid) {
+  nlohmann::json fields = nlohmann::json::object();
+  JsonFields visitor(fields);
+  if (hybrid) {
+    header.hybridPage(visitor);
+  } else {
+    header.circuitPage(visitor);
+    header.smtPage(visitor);
+  }
+  header.notesPage(visitor);
+  fields["MissionTime"] = number(header.MissionTime);
+  return fields;
+}
+
+nlohmann::json documentJson(CCircDoc& doc) {
+  CCircHeader& h = doc.header();
+  nlohmann::json records = nlohmann::json::array();
+  for (const auto& part : doc.records()) records.push_back(partJson(*part, doc));
+  nlohmann::json totals = {{"calculated", (h.CalcFlags & HeaderBasicDone) != 0},
+                           {"failureRate", number(h.TotalFR)},
+                           {"mtbf", number(h.MTBF)},
+                           {"parts", number(h.PartsCount)},
+                           {"basicReliability", number(h.BasicR)}};
+  if (doc.isHybrid()) {
+    totals["SUMCHIPS"] = number(h.SUMCHIPS);
+    totals["PIE"] = number(h.PIE);
+    totals["PIF"] = number(h.PIF);
+    totals["PIQ"] = number(h.PIQ);
+    totals["PIL"] = number(h.PIL);
+  } else if (h.HASSMT != 0) {
+    totals["largestFRSMT"] = number(h.LargestFRSMT);
+  }
+  return {{"file", doc.path()},
+          {"kind", doc.isHybrid() ? "HYBRID" : "CIRCUIT"},
+          {"header", headerJson(h, doc.isHybrid())},
+          {"totals", totals},
+          {"records", records}};
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,101 @@
+// kestrel show / calc: list a document's header and records; calculate it,
+// store the results in the file and print the result lines.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/commands.hpp"
+#include "cli/doc_io.hpp"
+#include "cli/exit_codes.hpp"
+#include "cli/field_json.hpp"
+#include "cli/terminal_ui.hpp"
+#include "core/text_lines.hpp"
+
+namespace kestrel::cli {
+namespace {
+
+struct ShowJob {
+  std::string file;
+  bool json = false;
+  double missionTime = -1.0;  // calc: negative keeps the stored mission time
+};
+
+void printDocument(const CCircDoc& doc) {
+  const CCircHeader& h = doc.header();
+  std::cout << h.headingLine1(doc.isHybrid()) << '\n' << h.headingLine2(doc.isHybrid()) << '\n';
+  const double base = doc.shareBase();
+  constexpr std::string_view kIndent = "    ";
+  for (std::size_t i = 0; i < doc.count(); ++i) {
+    const CPart& part = doc.record(i);
+    std::string f1, f2, d1, d2;
+    part.FormatFactors(f1, f2, kIndent);
+    part.FormatDetail(d1, d2, kIndent);
+    std::cout << '\n' << identityLine(part, " ") << '\n' << descriptionLine(part, kIndent) << '\n'
+              << resultLine(part, kIndent, base, true) << '\n'
+              << reliabilityLine(part, kIndent) << '\n';
+    for (const std::string* line : {&f1, &f2, &d1, &d2}) {
+      if (!line->empty()) std::cout << *line << '\n';
+    }
+    if (part.SmtCalcFlag != 0) std::cout << kIndent << smtLine(part) << '\n';
+    if (part.hasOverFlag()) std::cout << limitsLine(part, kIndent) << '\n';
+  }
+  if (doc.isHybrid() && h.CalcFlags != 0) {
+    std::cout << '\n' << h.hybridFactorLine1() << '\n' << h.hybridFactorLine2() << '\n';
+  }
+  if (h.CalcFlags != 0) {
+    std::cout << '\n';
+    for (const std::string& line : doc.resultLines(false)) std::cout << line << '\n';
+  }
+}
+
+int runShow(const ShowJob& job) {
+  auto doc = openDocument(job.file);
+  if (!doc) return kExitBadInput;
+  if (job.json) {
+    std::cout << documentJson(*doc).dump(2) << '\n';
+  } else {
+    printDocument(*doc);
+  }
+  return kExitOk;
+}
+
+int runCalc(const ShowJob& job, const GlobalOptions& global) {
+  auto doc = openDocument(job.file);
+  if (!doc) return kExitBadInput;
+  bool ok = false;
+  {
+    TerminalUi ui(global.assumeYes, global.quiet);
+    CalcContext context{ui};
+    ok = doc->BasicCalc(context, 0, job.missionTime);
+  }
+  if (!ok) {
+    fileMessage(job.file, "the calculation did not complete; the file was not changed");
+    return kExitUserError;
+  }
+  if (!saveDocumentTo(*doc, job.file)) return kExitUserError;
+  if (job.json) {
+    std::cout << documentJson(*doc).dump(2) << '\n';
+  } else {
+    for (const std::string& line : doc->resultLines(false)) std::cout << line << '\n';
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode) {
+  auto job = std::make_shared<ShowJob>();
+  CLI::App* show = app.add_subcommand("show", "Show the header and the records of a file");
+  show->add_option("file", job->file, "A circuit or hybrid file")->required();
+  show->add_flag("--json", job->json, "Every field, factor and result as JSON");
+  show->callback([job, &exitCode] { exitCode = runShow(*job); });
+
+  CLI::App* calc = app.add_subcommand("calc", "Calculate a file and store the results in it");
+  calc->add_option("file", job->file, "A circuit or hybrid file")->required();
+  calc->add_flag("--json", job->json, "Every record's fields, factors and results, and the totals");
+  calc->add_option("--mission-time", job->missionTime, "Mission time in hours (default: the stored one)")
+      ->check(CLI::Range(0.000001, 10000000.0));
+  calc->callback([job, &global, &exitCode] { exitCode = runCalc(*job, global); });
+}
+
+}  // namespace kestrel::cli

@@ -1,0 +1,83 @@
+#include "core/keywords/keyword_assignments.hpp"
+
+#include <set>
+
+#include "core/circ_header.hpp"
+#include "core/keywords/catalogue.hpp"
+#include "core/keywords/keyword_reader.hpp"
+#include "core/part.hpp"
+#include "core/strfmt.hpp"
+
+namespace kestrel {
+namespace {
+
+// A definition with every keyword, the given ones mapped to fields 1..n of
+// one input record.
+struct AssignedInput {
+  explicit AssignedInput(const std::vector<KeywordAssignment>& values) {
+    record.number = 1;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      const int field = static_cast<int>(i) + 1;
+      record.setText(field, values[i].value);
+      for (CKwd& k : keywords) {
+        if (k.name == values[i].keyword) k.fieldNumber = static_cast<float>(field);
+      }
+    }
+  }
+  std::vector<CKwd> keywords = defaultKeywordRecords();
+  InputRecord record;
+};
+
+Status finish(bool ok, const KeywordReader& reader, const std::vector<KeywordAssignment>& values,
+              AssignmentResult& result) {
+  for (const KeywordAssignment& v : values) {
+    if (reader.consulted().count(v.keyword) == 0) result.unused.push_back(v.keyword);
+  }
+  if (!ok) return Status::error("the fields could not be read (see the log)");
+  return Status::ok();
+}
+
+}  // namespace
+
+Status parseAssignments(const std::vector<std::string>& texts, std::vector<KeywordAssignment>& out) {
+  out.clear();
+  std::set<std::string> seen;
+  if (texts.size() > static_cast<std::size_t>(kMaxInputFields)) {
+    return Status::error("at most " + std::to_string(kMaxInputFields) + " KEYWORD=VALUE items");
+  }
+  for (const std::string& text : texts) {
+    const auto eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) {
+      return Status::error("'" + text + "' is not KEYWORD=VALUE");
+    }
+    KeywordAssignment a{upperCased(trimmed(std::string_view(text).substr(0, eq))), text.substr(eq + 1)};
+    if (findKeyword(a.keyword) == nullptr) {
+      return Status::error("'" + a.keyword + "' is not a field keyword (see kestrel keywords)");
+    }
+    if (!seen.insert(a.keyword).second) return Status::error("'" + a.keyword + "' is given twice");
+    if (a.value.size() > kMaxInputText) a.value.resize(kMaxInputText);
+    out.push_back(std::move(a));
+  }
+  return Status::ok();
+}
+
+Status assignPartFields(CPart& part, const std::vector<KeywordAssignment>& values, bool smtAllowed,
+                        float ambient, AssignmentResult& result) {
+  AssignedInput input(values);
+  KeywordReader reader(input.keywords, [&](std::string_view line) { result.log.emplace_back(line); });
+  reader.setRecord(&input.record);
+  const bool ok = part.ImportFields(reader, false, smtAllowed, ambient);
+  part.normalizeChoices();
+  return finish(ok, reader, values, result);
+}
+
+Status assignHeaderFields(CCircHeader& header, bool hybrid,
+                          const std::vector<KeywordAssignment>& values, AssignmentResult& result) {
+  AssignedInput input(values);
+  KeywordReader reader(input.keywords, [&](std::string_view line) { result.log.emplace_back(line); });
+  reader.setRecord(&input.record);
+  const bool ok = header.ImportFields(reader, hybrid);
+  return finish(ok, reader, values, result);
+}
+
+}  // namespace kestrel

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "run_kestrel.hpp"
+
+namespace kestrel::test {
+namespace {
+
+class Workflow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[] = "/tmp/kestrel-flow-XXXXXX";
+    dir_ = ::mkdtemp(name);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  std::string file(const std::string& name) const { return dir_ + "/" + name; }
+  std::string dir_;
+};
+
+// New circuit, two records, a header change, a calculation stored in the
+// file, then show: the numbers agree with the hand-worked values.
+TEST_F(Workflow, MakeAddCalculateAndShow) {
+  const std::string cir = file("board.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir, "HEADER_DESCR=Fan tray", "HEADER_ENV=GF"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", cir, "Miscellaneous", "PN=fan-1", "REFDES=B1", "QTY=2",
+                        "MISC_BASEFR=5"})
+                .exitCode,
+            0);
+  const RunResult add2 = runKestrel({"add", cir, "CMisc", "PN=led", "MISC_BASEFR=0.25"});
+  ASSERT_EQ(add2.exitCode, 0) << add2.err;
+  EXPECT_NE(add2.out.find("LED"), std::string::npos);  // part numbers are upper-cased
+  ASSERT_EQ(runKestrel({"set", cir, "HEADER_CF=2"}).exitCode, 0);
+
+  const RunResult calc = runKestrel({"-q", "calc", cir, "--json"});
+  ASSERT_EQ(calc.exitCode, 0) << calc.err;
+  const auto doc = nlohmann::json::parse(calc.out);
+  // (2 x 5 + 0.25) x CF 2 = 20.5 fpmh
+  EXPECT_NEAR(doc["totals"]["failureRate"].get<double>(), 20.5, 1e-5);
+  EXPECT_NEAR(doc["totals"]["mtbf"].get<double>(), 1e6 / 20.5, 1e-2);
+  EXPECT_EQ(doc["header"]["HEADER_ENV"], "GF");
+  EXPECT_EQ(doc["records"].size(), 2u);
+  EXPECT_EQ(doc["records"][0]["fields"]["PN"], "FAN-1");
+  EXPECT_EQ(doc["records"][0]["factors"]["LB"], 5.0);
+
+  // The results are stored: show prints them without calculating again.
+  const RunResult show = runKestrel({"show", cir});
+  ASSERT_EQ(show.exitCode, 0);
+  EXPECT_NE(show.out.find("FR=20.5000 fpmh   MTBF=48780.4878 hrs.   Parts=3"), std::string::npos)
+      << show.out;
+  EXPECT_NE(show.out.find(" 97.56%"), std::string::npos) << show.out;  // 10 of 10.25
+  EXPECT_TRUE(std::filesystem::exists(cir + ".BAK"));
+}
+
+TEST_F(Workflow, KeywordValuesAreClampedWithTheReaderMessages) {
+  const std::string cir = file("c.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  const RunResult r = runKestrel({"add", cir, "609", "PN=x", "QTY=5000", "RES_TYPE=3"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.err.find("'QTY' [5000] out of range [1/999] (R1/F2)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("RES_TYPE is not a field here"), std::string::npos) << r.err;
+  const auto doc = nlohmann::json::parse(runKestrel({"show", cir, "--json"}).out);
+  EXPECT_EQ(doc["records"][0]["fields"]["QTY"], 999.0);
+}
+
+struct RefusedCase {
+  const char* name;
+  std::vector<std::string> args;  // FILE stands for the test circuit
+  int exitCode;
+  const char* message;
+};
+
+class Refused : public Workflow, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(Refused, WithAClearMessageAndTheFileUnchanged) {
+  const std::string cir = file("r.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  std::ifstream before(cir, std::ios::binary);
+  const std::string original((std::istreambuf_iterator<char>(before)), {});
+  std::vector<std::string> args = GetParam().args;
+  for (std::string& a : args) {
+    if (a == "FILE") a = cir;
+  }
+  const RunResult r = runKestrel(args);
+  EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.err;
+  EXPECT_NE(r.err.find(GetParam().message), std::string::npos) << r.err;
+  std::ifstream after(cir, std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), {}), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Refused,
+    ::testing::Values(
+        RefusedCase{"UnknownType", {"add", "FILE", "Flux", "PN=1"}, 1, "'Flux' is not a part type"},
+        RefusedCase{"UnknownKeyword", {"add", "FILE", "609", "BOGUS=1"}, 1, "not a field keyword"},
+        RefusedCase{"NotAnAssignment", {"set", "FILE", "HEADER_ENV"}, 1, "is not KEYWORD=VALUE"},
+        RefusedCase{"KeywordTwice", {"set", "FILE", "HEADER_ENV=GB", "header_env=GF"}, 1,
+                    "is given twice"},
+        RefusedCase{"ExistingFile", {"new", "circuit", "FILE"}, 1, "exists already"},
+        RefusedCase{"SubCircuitInHybridMenuOnly", {"add", "FILE", "9999"}, 1, "is not a part type"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Workflow, DamagedAndMissingFilesExitWithBadInput) {
+  const std::string cir = file("d.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  {
+    std::fstream f(cir, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(10);
+    f.put('\x7f');
+  }
+  for (const char* command : {"show", "calc"}) {
+    const RunResult r = runKestrel({command, cir});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("'" + cir + "': File checksum error."), std::string::npos) << r.err;
+  }
+  const RunResult missing = runKestrel({"show", file("none.cir")});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.err.find("file not found"), std::string::npos) << missing.err;
+}
+
+TEST_F(Workflow, HybridUsesTheHybridModel) {
+  const std::string hyb = file("m.hyb");
+  ASSERT_EQ(runKestrel({"new", "hybrid", hyb, "HEADER_ENV=GB", "HEADER_HYBQU=B"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", hyb, "609", "PN=chip", "MISC_BASEFR=2"}).exitCode, 0);
+  const RunResult wrongName = runKestrel({"new", "hybrid", file("m.cir")});
+  EXPECT_EQ(wrongName.exitCode, 1);
+  EXPECT_NE(wrongName.err.find("Please change file extension to '.HYB'"), std::string::npos);
+  const auto doc = nlohmann::json::parse(runKestrel({"-q", "calc", hyb, "--json"}).out);
+  // SUMCHIPS 2 x (1 + 0.2 x 0.5) x PIF 1.0 x PIL 1.0 x PIQ 1.0 = 2.2
+  EXPECT_NEAR(doc["totals"]["failureRate"].get<double>(), 2.2, 1e-6);
+  EXPECT_EQ(doc["kind"], "HYBRID");
+  EXPECT_EQ(doc["records"][0]["type"], "Miscellaneous(Hyb)");
+}
+
+}  // namespace
+}  // namespace kestrel::test
