@@ -15,5 +15,12 @@ fi
 
 "$kestrel" --help
 echo
-echo "== kestrel demo: the basic calculation of a built-in sample circuit"
-"$kestrel" demo
+# Work on a copy: calculating stores the results in the file.
+work=build/run-example
+mkdir -p "$work"
+cp examples/power_supply.cir "$work/"
+echo "== kestrel calc $work/power_supply.cir"
+"$kestrel" -q calc "$work/power_supply.cir"
+echo
+echo "== kestrel show $work/power_supply.cir"
+"$kestrel" show "$work/power_supply.cir"

@@ -10,6 +10,10 @@ for target in "$dir"/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus="$dir/fuzz-corpus/$name"
   mkdir -p "$corpus"
+  # The document reader starts from the bundled example files.
+  if [ "$name" = fuzz_document ]; then
+    cp -n examples/*.cir examples/*.hyb "$corpus"/ 2>/dev/null || true
+  fi
   echo "fuzz: $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
       -artifact_prefix="$dir/fuzz-crash-$name-" "$corpus" >"$dir/$name.log" 2>&1; then

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/file_system.hpp"
+#include "core/strfmt.hpp"
 
 namespace kestrel {
 namespace {
@@ -147,7 +148,7 @@ std::string fileErrorName(int code) {
                                            "disk is full",
                                            "end of file"};
   if (code >= 0 && code < static_cast<int>(std::size(kNames))) return kNames[code];
-  return "(" + std::to_string(code) + ")";
+  return strprintf("(%d)", code);
 }
 
 FileSystem& posixFileSystem() {
