@@ -162,7 +162,12 @@ bool CCircDoc::calculateSubFile(CalcContext& context, CPart& part, std::size_t r
     return false;
   };
 
-  if (upperCased(path) == upperCased(path_)) return error("self-reference");
+  // A child that is this document or one of its parents closes a cycle.
+  const std::string upperPath = upperCased(path);
+  if (upperPath == upperCased(path_)) return error("self-reference");
+  for (const std::string& active : context.activePaths) {
+    if (active == upperPath) return error("self-reference");
+  }
   if (context.subFiles == nullptr) return error("can not open");
   SubFileAccess::Opened child = context.subFiles->open(path, keepFiles, ui);
   if (child.doc == nullptr) return error("can not open");
@@ -172,7 +177,10 @@ bool CCircDoc::calculateSubFile(CalcContext& context, CPart& part, std::size_t r
                                  : (doc.kind() == DocKind::Hybrid && doc.hybridFlag() == 1);
   if (!kindOk) return error("unexpected file format");  // `owned` closes a child opened here
   if (doc.count() == 0) return error("zero records");
-  if (!doc.BasicCalc(context, level, missionTime, whatIf, keepFiles)) return false;
+  context.activePaths.push_back(upperCased(path_));
+  const bool childOk = doc.BasicCalc(context, level, missionTime, whatIf, keepFiles);
+  context.activePaths.pop_back();
+  if (!childOk) return false;
 
   part.SubFR = static_cast<float>(doc.header().TotalFR);
   part.T = doc.header().TEMP;

@@ -29,8 +29,12 @@ enum class DocKind : std::uint8_t { Circuit = 1, Hybrid = 2 };
 
 // What the basic calculation needs from its caller.
 struct CalcContext {
+  explicit CalcContext(Ui& u, SubFileAccess* files = nullptr) : ui(u), subFiles(files) {}
   Ui& ui;
   SubFileAccess* subFiles = nullptr;  // null: sub-file records cannot be opened
+  // Paths (upper-cased) of the documents being calculated, outermost first:
+  // a child that is one of them closes a cycle.
+  std::vector<std::string> activePaths;
 };
 
 class CCircDoc {

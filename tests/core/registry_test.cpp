@@ -70,6 +70,7 @@ TEST(PartRegistry, EveryRegisteredClassCreatesNamesAndRoundTrips) {
   for (const PartType& t : allPartTypes()) {
     if (!registry.isRegistered(t.id)) continue;
     for (bool hybrid : {false, true}) {
+      if (hybrid && !t.inHybridMenu) continue;  // named "*ERROR*" inside a hybrid
       auto part = registry.create(t.id, hybrid);
       ASSERT_NE(part, nullptr) << t.className;
       EXPECT_EQ(part->PART_TYPE, t.id);
