@@ -236,6 +236,18 @@ float CPart::stressPercent(double operating, double rated) {
   return static_cast<float>(operating / rated * 100.0);
 }
 
+double CPart::limitToRange(double value, double lo, double hi) {
+  if (std::isnan(value)) {
+    OverFlags |= EntryOverRange;
+    return lo;
+  }
+  if (value < lo || value > hi) {
+    OverFlags |= EntryOverRange;
+    return value < lo ? lo : hi;
+  }
+  return value;
+}
+
 void CPart::flagLimits() {
   if (T > TEMPLIMIT) OverFlags |= OverTemp;
   if (S > STRESSLIMIT) OverFlags |= OverStress;

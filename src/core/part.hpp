@@ -125,6 +125,9 @@ class CPart {
   // Stress percent operating / rated x 100. A rated value not above 0 gives
   // 100 with EntryOverRange set, never a division by zero.
   float stressPercent(double operating, double rated);
+  // A stored input limited to its entry range for the calculation; a value
+  // outside it (or not a number, which becomes `lo`) sets EntryOverRange.
+  double limitToRange(double value, double lo, double hi);
   // Sets OverTemp / OverStress from T and S against the limits.
   void flagLimits();
 

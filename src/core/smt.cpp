@@ -40,20 +40,6 @@ double effectiveCumulativeFailures(double x) {
   return kEcf.back();
 }
 
-// A stored input limited to its entry range; outside it (or not a number)
-// the record carries EntryOverRange.
-double limited(double value, double lo, double hi, std::uint32_t& flags) {
-  if (std::isnan(value)) {
-    flags |= EntryOverRange;
-    return lo;
-  }
-  if (value < lo || value > hi) {
-    flags |= EntryOverRange;
-    return std::clamp(value, lo, hi);
-  }
-  return value;
-}
-
 }  // namespace
 
 bool CPart::smtApplies(const CCircHeader& header) const {
@@ -65,18 +51,18 @@ void CPart::surfaceMountStep(CCircHeader& header) {
   const std::uint8_t lead = checkChoice(SMT_LEAD, kSmtLeads);
   const std::uint8_t package = checkChoice(SMT_PKG, kSmtPackages);
 
-  const double h = lead == 1 ? limited(SMT_HT, 0.1, 1000.0, OverFlags) : 8.0;
+  const double h = lead == 1 ? limitToRange(SMT_HT, 0.1, 1000.0) : 8.0;
   SMT_HT = static_cast<float>(h);
-  const double d = limited(SMT_DIST, 1.0, 100000.0, OverFlags);
-  const double rise = limited(SMT_TEMPRISE, 0.0, 175.0, OverFlags);
+  const double d = limitToRange(SMT_DIST, 1.0, 100000.0);
+  const double rise = limitToRange(SMT_TEMPRISE, 0.0, 175.0);
 
   const std::uint8_t board = kSmtBoards.clamp(header.SMTBOARD);
-  const double alphaS = board == kBoardOther ? limited(header.BOARDTCE, 0.01, 1000.0, OverFlags)
+  const double alphaS = board == kBoardOther ? limitToRange(header.BOARDTCE, 0.01, 1000.0)
                                              : tableAt(kBoardTce, board);
   header.BOARDTCE = static_cast<float>(alphaS);
 
   const std::uint8_t env = checkedEnvironment(header);
-  const double deltaT = header.SMTDIFFMODE == 2 ? limited(header.TEMPDIFF, 0.01, 250.0, OverFlags)
+  const double deltaT = header.SMTDIFFMODE == 2 ? limitToRange(header.TEMPDIFF, 0.01, 250.0)
                                                 : tableAt(kTempDifference, env);
   header.TEMPDIFF = static_cast<float>(deltaT);
 
@@ -87,14 +73,14 @@ void CPart::surfaceMountStep(CCircHeader& header) {
 
   const std::uint8_t equipment = kSmtEquipment.clamp(header.SMTEQUIP);
   const double cycleRate = equipment == kEquipmentOther
-                               ? limited(header.SMTCYCLERATE, 0.000001, 10000.0, OverFlags)
+                               ? limitToRange(header.SMTCYCLERATE, 0.000001, 10000.0)
                                : tableAt(kCycleRate, equipment);
   header.SMTCYCLERATE = static_cast<float>(cycleRate);
 
   // A zero strain makes Nf infinite: the joints never fail (ECF's first row
   // over an infinite life gives 0).
   const double alphaSmt = nf / cycleRate;
-  const double life = limited(header.SMTLIFE, 1.0, 10000000.0, OverFlags);
+  const double life = limitToRange(header.SMTLIFE, 1.0, 10000000.0);
   const double ecf = effectiveCumulativeFailures(life / alphaSmt);
   double frsmt = ecf / alphaSmt * 1000000.0;
   if (!std::isfinite(frsmt)) {

@@ -99,20 +99,6 @@ constexpr std::array<double, 7> kQualityFactor = {0.0, 0.03, 0.1, 0.3, 1.0, 3.0,
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  4.0,  16.0, 12.0, 42.0, 18.0,  23.0,
                                          31.0, 43.0, 63.0, 0.5,  37.0, 87.0, 1728.0};
 
-// A stored input limited to its entry range; outside it (or not a number)
-// the record carries EntryOverRange.
-double limited(double value, double lo, double hi, std::uint32_t& flags) {
-  if (std::isnan(value)) {
-    flags |= EntryOverRange;
-    return lo;
-  }
-  if (value < lo || value > hi) {
-    flags |= EntryOverRange;
-    return std::clamp(value, lo, hi);
-  }
-  return value;
-}
-
 std::string text(const ChoiceList& list, std::uint8_t choice) {
   return std::string(list.text(list.clamp(choice)));
 }
@@ -194,16 +180,16 @@ void CResistor::Calculate(CCircHeader& header) {
   const StyleModel& style = tableAt(kStyleModels, checkChoice(TYPE, kResistorStyles));
 
   // Body temperature: ambient plus the resistor's own rise.
-  const double t = limited(static_cast<double>(header.TEMP) + static_cast<double>(TRISE), kLowestBodyTemp,
-                           kHighestBodyTemp, OverFlags);
+  const double t = limitToRange(static_cast<double>(header.TEMP) + static_cast<double>(TRISE), kLowestBodyTemp,
+                           kHighestBodyTemp);
   T = static_cast<float>(t);
-  const double stress = limited(PSTRESS, 0.0, 100.0, OverFlags);
+  const double stress = limitToRange(PSTRESS, 0.0, 100.0);
   S = static_cast<float>(stress);
   flagLimits();
 
   const double lb = style.baseRate;
   const double pit = temperatureFactor(style.tempColumn, t);
-  const double pip = std::pow(limited(PMAX, 0.01, 999999.0, OverFlags), kPowerExponent);
+  const double pip = std::pow(limitToRange(PMAX, 0.01, 999999.0), kPowerExponent);
   const double pis = stressFactor(style.stressCurve, stress);
   double piq = 1.0;  // a hybrid part: the package supplies quality and environment
   double pie = 1.0;
@@ -211,7 +197,7 @@ void CResistor::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kResistorQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limited(CF, 0.000001, 1000.0, OverFlags);
+  const double cf = limitToRange(CF, 0.000001, 1000.0);
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
