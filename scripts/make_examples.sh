@@ -19,6 +19,13 @@ q add "$f" Miscellaneous PN=PS-BRIDGE REFDES=CR1 "DESCR=Bridge rectifier" MISC_M
   MISC_BASEFR=0.12 MISC_EA=0.4 MISC_TRISE=15
 q add "$f" Miscellaneous PN=PS-FAN REFDES=B1 "DESCR=Cooling fan" MISC_BASEFR=5
 q add "$f" Miscellaneous PN=PS-CONN-6 REFDES=J1 "DESCR=Output connector" MISC_BASEFR=0.05 QTY=2
+# Resistors: style by number (5 precision film ER, 3 film ER, 12 power wirewound ER), quality by name.
+q add "$f" Resistor PN=RNC55H1002FS REFDES=R1-R8 "DESCR=10 kohm 1% film" QTY=8 RES_TYPE=5 RES_RES=10 \
+  RES_RESUNIT=Kohms RES_QU=S RES_PMAX=0.125 RES_PD=0.03 RES_TRISE=10
+q add "$f" Resistor PN=RLR07C4701GS REFDES=R9-R12 "DESCR=4.7 kohm 2% film" QTY=4 RES_TYPE=3 \
+  RES_RES=4.7 RES_RESUNIT=Kohms RES_QU=R RES_PMAX=0.25 RES_PD=0.1 RES_TRISE=15
+q add "$f" Resistor PN=RWR81S1R00FR REFDES=R13 "DESCR=1 ohm current sense" RES_TYPE=12 RES_RES=1 \
+  RES_QU=R RES_PMAX=2 RES_PD=1.2 RES_TRISE=45
 
 # A controller board for an airborne, inhabited cargo environment.
 f=$out/controller.cir
@@ -28,6 +35,10 @@ q add "$f" Miscellaneous PN=CTL-MCU REFDES=U1 "DESCR=Microcontroller module" MIS
 q add "$f" Miscellaneous PN=CTL-DRV REFDES=U2 "DESCR=Motor driver module" MISC_METHOD=Arrhenius \
   MISC_BASEFR=0.6 MISC_EA=0.45 MISC_TRISE=35
 q add "$f" Miscellaneous PN=CTL-RELAY REFDES=K1 "DESCR=Power relay" MISC_BASEFR=0.9 QTY=2
+q add "$f" Resistor PN=RM0805-1001 REFDES=R1-R24 "DESCR=1 kohm chip" QTY=24 RES_TYPE=7 RES_RES=1 \
+  RES_RESUNIT=Kohms RES_QU=Commercial RES_PMAX=0.1 RES_PD=0.02 RES_TRISE=5
+q add "$f" Resistor PN=RTH-10K REFDES=RT1 "DESCR=10 kohm thermistor" RES_TYPE=16 RES_RES=10 \
+  RES_RESUNIT=Kohms RES_QU=Commercial RES_PMAX=0.05 RES_PD=0.001
 
 # A hybrid microcircuit package with its chips.
 f=$out/rf_module.hyb
@@ -36,6 +47,8 @@ q new hybrid "$f" "HEADER_DESCR=RF front-end hybrid" HEADER_ENV=GF HEADER_TEMP=5
 q add "$f" Miscellaneous PN=RF-LNA-DIE REFDES=U1 "DESCR=Low-noise amplifier die" MISC_BASEFR=0.08
 q add "$f" Miscellaneous PN=RF-MIX-DIE REFDES=U2 "DESCR=Mixer die" MISC_BASEFR=0.06
 q add "$f" Miscellaneous PN=RF-CHIP-CAP REFDES=C1 "DESCR=Chip capacitor" MISC_BASEFR=0.002 QTY=6
+q add "$f" Resistor PN=RZ-THINFILM-50 REFDES=R1 "DESCR=50 ohm thin-film network" RES_TYPE=9 RES_RES=50 \
+  RES_PMAX=0.05 RES_PD=0.01
 
 for f in "$out"/*.cir "$out"/*.hyb; do q calc "$f"; done
 rm -f "$out"/*.BAK
