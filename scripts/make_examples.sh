@@ -8,7 +8,12 @@ out=examples
 mkdir -p "$out"
 rm -f "$out"/*.cir "$out"/*.hyb "$out"/*.BAK
 
-q() { "$k" -q "$@" >/dev/null; }
+# Any reader message means the script gave a wrong value: stop on it.
+q() {
+  local err
+  err=$("$k" "$@" 2>&1 >/dev/null) || { echo "$err" >&2; exit 1; }
+  if [ -n "$err" ]; then echo "make_examples: $*: $err" >&2; exit 1; fi
+}
 
 # A power supply board in a ground, fixed environment.
 f=$out/power_supply.cir
@@ -21,11 +26,11 @@ q add "$f" Miscellaneous PN=PS-FAN REFDES=B1 "DESCR=Cooling fan" MISC_BASEFR=5
 q add "$f" Miscellaneous PN=PS-CONN-6 REFDES=J1 "DESCR=Output connector" MISC_BASEFR=0.05 QTY=2
 # Resistors: style by number (5 precision film ER, 3 film ER, 12 power wirewound ER), quality by name.
 q add "$f" Resistor PN=RNC55H1002FS REFDES=R1-R8 "DESCR=10 kohm 1% film" QTY=8 RES_TYPE=5 RES_RES=10 \
-  RES_RESUNIT=Kohms RES_QU=S RES_PMAX=0.125 RES_PD=0.03 RES_TRISE=10
+  RES_RESUNIT=Kohms RES_QU=1 RES_PMAX=0.125 RES_PD=0.03 RES_TRISE=10
 q add "$f" Resistor PN=RLR07C4701GS REFDES=R9-R12 "DESCR=4.7 kohm 2% film" QTY=4 RES_TYPE=3 \
-  RES_RES=4.7 RES_RESUNIT=Kohms RES_QU=R RES_PMAX=0.25 RES_PD=0.1 RES_TRISE=15
+  RES_RES=4.7 RES_RESUNIT=Kohms RES_QU=2 RES_PMAX=0.25 RES_PD=0.1 RES_TRISE=15
 q add "$f" Resistor PN=RWR81S1R00FR REFDES=R13 "DESCR=1 ohm current sense" RES_TYPE=12 RES_RES=1 \
-  RES_QU=R RES_PMAX=2 RES_PD=1.2 RES_TRISE=45
+  RES_QU=2 RES_PMAX=2 RES_PD=1.2 RES_TRISE=45
 
 # A controller board for an airborne, inhabited cargo environment.
 f=$out/controller.cir
