@@ -9,6 +9,9 @@
 #include "cli/exit_codes.hpp"
 #include "cli/field_json.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/calculate_command.hpp"
+#include "core/document_sub_files.hpp"
+#include "core/file_system.hpp"
 #include "core/text_lines.hpp"
 
 namespace kestrel::cli {
@@ -18,6 +21,9 @@ struct ShowJob {
   std::string file;
   bool json = false;
   double missionTime = -1.0;  // calc: negative keeps the stored mission time
+  double mission = -1.0;      // calc: mission hours (mission stages run when given)
+  std::string model;          // calc: serial, parallel or kofn
+  double required = -1.0;     // calc: K of an Active K-of-N circuit
 };
 
 void printDocument(const CCircDoc& doc) {
@@ -62,13 +68,22 @@ int runShow(const ShowJob& job) {
 int runCalc(const ShowJob& job, const GlobalOptions& global) {
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
-  bool ok = false;
+  CCircHeader& h = doc->header();
+  if (!job.model.empty()) h.MODEL = job.model == "serial" ? 1 : (job.model == "parallel" ? 2 : 3);
+  if (job.required >= 0.0) h.NREQ = static_cast<float>(job.required);
+
+  CalculateJob calc;
+  calc.mission = job.mission >= 0.0;
+  calc.missionTime = calc.mission ? job.mission : job.missionTime;
+  CalculateOutcome outcome;
   {
     TerminalUi ui(global.assumeYes, global.quiet);
-    CalcContext context{ui};
-    ok = doc->BasicCalc(context, 0, job.missionTime);
+    if (calc.mission) calc.missionTime = limitedMissionTime(calc.missionTime, ui);
+    DocumentSubFiles subFiles(posixFileSystem());
+    CalcContext context(ui, &subFiles);
+    outcome = runCalculate(*doc, context, calc);
   }
-  if (!ok) {
+  if (!outcome.ok) {
     fileMessage(job.file, "the calculation did not complete; the file was not changed");
     return kExitUserError;
   }
@@ -76,7 +91,7 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
   if (job.json) {
     std::cout << documentJson(*doc).dump(2) << '\n';
   } else {
-    for (const std::string& line : doc->resultLines(false)) std::cout << line << '\n';
+    for (const std::string& line : outcome.lines) std::cout << line << '\n';
   }
   return kExitOk;
 }
@@ -95,6 +110,12 @@ void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCo
   calc->add_flag("--json", job->json, "Every record's fields, factors and results, and the totals");
   calc->add_option("--mission-time", job->missionTime, "Mission time in hours (default: the stored one)")
       ->check(CLI::Range(0.000001, 10000000.0));
+  calc->add_option("--mission", job->mission,
+                   "Run the mission stages too, over this mission time in hours");
+  calc->add_option("--model", job->model, "Reliability model: serial, parallel or kofn")
+      ->check(CLI::IsMember({"serial", "parallel", "kofn"}));
+  calc->add_option("--k", job->required, "Number required K of an Active K-of-N circuit")
+      ->check(CLI::Range(1.0, 999.0));
   calc->callback([job, &global, &exitCode] { exitCode = runCalc(*job, global); });
 }
 

@@ -152,52 +152,20 @@ void CCircDoc::sumTotals(Ui& ui) {
 bool CCircDoc::calculateSubFile(CalcContext& context, CPart& part, std::size_t recordNumber,
                                 int level, double missionTime, WhatIfSettings* whatIf,
                                 bool keepFiles) {
-  Ui& ui = context.ui;
-  const bool subCircuit = part.PART_TYPE == kSubCircuitType;
-  const char* what = subCircuit ? "SubCircuit" : "SubHybrid";
-  const std::string path = subFilePath(path_, part.FileName);
-  ui.progressLine(4, strprintf("...opening %s '%s'...", what, path.c_str()));
-  auto error = [&](const char* text) {
-    ui.progressLine(5, strprintf("...Error: %s (rec#%d).", text, static_cast<int>(recordNumber)));
-    return false;
-  };
-
-  // A child that is this document or one of its parents closes a cycle.
-  const std::string upperPath = upperCased(path);
-  if (upperPath == upperCased(path_)) return error("self-reference");
-  for (const std::string& active : context.activePaths) {
-    if (active == upperPath) return error("self-reference");
-  }
-  if (context.subFiles == nullptr) return error("can not open");
-  SubFileAccess::Opened child = context.subFiles->open(path, keepFiles, ui);
-  if (child.doc == nullptr) return error("can not open");
+  SubFileAccess::Opened child = openChild(context, part, recordNumber, keepFiles);
+  if (child.doc == nullptr) return false;
   CCircDoc& doc = *child.doc;
-
-  const bool kindOk = subCircuit ? (doc.kind() == DocKind::Circuit && doc.hybridFlag() == 0)
-                                 : (doc.kind() == DocKind::Hybrid && doc.hybridFlag() == 1);
-  if (!kindOk) return error("unexpected file format");  // `owned` closes a child opened here
-  if (doc.count() == 0) return error("zero records");
-  context.activePaths.push_back(upperCased(path_));
-  const bool childOk = doc.BasicCalc(context, level, missionTime, whatIf, keepFiles);
-  context.activePaths.pop_back();
+  bool childOk = false;
+  {
+    ActiveDocument active(context, *this);
+    childOk = doc.BasicCalc(context, level, missionTime, whatIf, keepFiles);
+  }
   if (!childOk) return false;
 
   part.SubFR = static_cast<float>(doc.header().TotalFR);
   part.T = doc.header().TEMP;
   part.CalcFlags |= PartBasicDone;
-
-  if (!child.wasAlreadyOpen) {
-    if (!keepFiles) {
-      ui.progressLine(4, strprintf("...saving %s '%s'...", what, path.c_str()));
-      if (!context.subFiles->save(doc, ui)) return error("can not save");
-      ui.progressLine(4, {});
-    }
-  } else if (!keepFiles) {
-    ui.progressLine(4, strprintf("...updating %s view...", what));
-    context.subFiles->refreshViews(doc);
-    ui.progressLine(4, {});
-  }
-  return true;
+  return keepFiles ? true : finishChild(context, child, part, recordNumber);
 }
 
 }  // namespace kestrel

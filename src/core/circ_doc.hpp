@@ -18,6 +18,7 @@ namespace kestrel {
 class Ui;
 struct WhatIfSettings;
 class SubFileAccess;
+class CCircDoc;
 
 // Application-wide capacities. The header keeps the record count in 16 bits,
 // so MaxRecs stays below 65 536; 16 000 records and 16 levels of sub-files
@@ -26,6 +27,23 @@ inline constexpr std::size_t kMaxRecs = 16000;
 inline constexpr int kMaxLevels = 16;
 
 enum class DocKind : std::uint8_t { Circuit = 1, Hybrid = 2 };
+
+// How the basic calculation reaches child circuit and hybrid files.
+class SubFileAccess {
+ public:
+  virtual ~SubFileAccess() = default;
+  struct Opened {
+    CCircDoc* doc = nullptr;          // null: could not open (message shown)
+    std::unique_ptr<CCircDoc> owned;  // set when opened here (close = destroy)
+    bool wasAlreadyOpen = false;
+  };
+  // Open-or-find a document by path (compared upper-cased).
+  virtual Opened open(const std::string& path, bool keepFiles, Ui& ui) = 0;
+  // Saves a child document to its path.
+  virtual bool save(CCircDoc& doc, Ui& ui) = 0;
+  // Refreshes the views of a document that was already open.
+  virtual void refreshViews(CCircDoc&) {}
+};
 
 // What the basic calculation needs from its caller.
 struct CalcContext {
@@ -112,6 +130,16 @@ class CCircDoc {
   // "MissionMTBF=%s hrs." and "MissionR=%s   BasicR=%s".
   std::vector<std::string> resultLines(bool mission) const;
 
+  // The mission reliability after a successful BasicCalc of the same run:
+  // sub-circuits one level deeper, records combined by the header's model.
+  bool MissionCalc(CalcContext& context, int level);
+  // The circuit reliability at time t (hours), into the header's
+  // reliability at time t; sub-circuits are read but never saved.
+  bool SystemR(CalcContext& context, int level, double t);
+  // The mission MTBF: the integral of R(t) from 0 to infinity. The number of
+  // R(t) evaluations it took is added to `evaluations` when given.
+  bool MissionMTBF(CalcContext& context, long* evaluations = nullptr);
+
   // Recalculates every record against the header (after a header edit).
   void recalculateRecords();
 
@@ -121,6 +149,22 @@ class CCircDoc {
   double shareBase() const;
 
  private:
+  // Marks this document as being calculated while a child is (cycle check).
+  class ActiveDocument {
+   public:
+    ActiveDocument(CalcContext& context, const CCircDoc& doc);
+    ~ActiveDocument();
+    ActiveDocument(const ActiveDocument&) = delete;
+    ActiveDocument& operator=(const ActiveDocument&) = delete;
+
+   private:
+    CalcContext& context_;
+  };
+
+  SubFileAccess::Opened openChild(CalcContext& context, const CPart& part, std::size_t recordNumber,
+                                  bool keepFiles) const;
+  bool finishChild(CalcContext& context, SubFileAccess::Opened& child, const CPart& part,
+                   std::size_t recordNumber);
   bool calculateSubFile(CalcContext& context, CPart& part, std::size_t recordNumber, int level,
                         double missionTime, WhatIfSettings* whatIf, bool keepFiles);
   void sumTotals(Ui& ui);
@@ -141,21 +185,5 @@ bool sortsBefore(const CPart& a, const CPart& b);
 // `fileName` (any folder in `fileName` is ignored).
 std::string subFilePath(const std::string& parentPath, const std::string& fileName);
 
-// How the basic calculation reaches child circuit and hybrid files.
-class SubFileAccess {
- public:
-  virtual ~SubFileAccess() = default;
-  struct Opened {
-    CCircDoc* doc = nullptr;          // null: could not open (message shown)
-    std::unique_ptr<CCircDoc> owned;  // set when opened here (close = destroy)
-    bool wasAlreadyOpen = false;
-  };
-  // Open-or-find a document by path (compared upper-cased).
-  virtual Opened open(const std::string& path, bool keepFiles, Ui& ui) = 0;
-  // Saves a child document to its path.
-  virtual bool save(CCircDoc& doc, Ui& ui) = 0;
-  // Refreshes the views of a document that was already open.
-  virtual void refreshViews(CCircDoc&) {}
-};
 
 }  // namespace kestrel
