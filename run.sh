@@ -15,12 +15,13 @@ fi
 
 "$kestrel" --help
 echo
-# Work on a copy: calculating stores the results in the file.
+# Work on a copy: calculating stores the results in the files.
 work=build/run-example
+rm -rf "$work"
 mkdir -p "$work"
-cp examples/power_supply.cir "$work/"
-echo "== kestrel calc $work/power_supply.cir"
-"$kestrel" -q calc "$work/power_supply.cir"
+cp examples/*.cir examples/*.hyb "$work/"
+echo "== kestrel calc $work/system.cir --mission 8760   (a system over three boards and a hybrid)"
+"$kestrel" calc "$work/system.cir" --mission 8760
 echo
 echo "== kestrel show $work/power_supply.cir"
 "$kestrel" show "$work/power_supply.cir"

@@ -11,7 +11,7 @@ rm -f "$out"/*.cir "$out"/*.hyb "$out"/*.BAK
 # Any reader message means the script gave a wrong value: stop on it.
 q() {
   local err
-  err=$("$k" "$@" 2>&1 >/dev/null) || { echo "$err" >&2; exit 1; }
+  err=$("$k" -q "$@" 2>&1 >/dev/null) || { echo "$err" >&2; exit 1; }
   if [ -n "$err" ]; then echo "make_examples: $*: $err" >&2; exit 1; fi
 }
 
@@ -55,6 +55,23 @@ q add "$f" Miscellaneous PN=RF-CHIP-CAP REFDES=C1 "DESCR=Chip capacitor" MISC_BA
 q add "$f" Resistor PN=RZ-THINFILM-50 REFDES=R1 "DESCR=50 ohm thin-film network" RES_TYPE=9 RES_RES=50 \
   RES_PMAX=0.05 RES_PD=0.01
 
+# An interface board carrying the RF hybrid.
+f=$out/io_board.cir
+q new circuit "$f" "HEADER_DESCR=Interface board" HEADER_ENV=GF HEADER_TEMP=45
+q add "$f" SubHybrid PN=RF-MODULE REFDES=HY1 "DESCR=RF front-end hybrid" SUBHYB_FILENAME=rf_module.hyb
+q add "$f" Resistor PN=RNC50H4991FS REFDES=R1-R6 "DESCR=4.99 kohm film" QTY=6 RES_TYPE=5 RES_RES=4.99 \
+  RES_RESUNIT=Kohms RES_QU=3 RES_PMAX=0.05 RES_PD=0.01 RES_TRISE=5
+q add "$f" Miscellaneous PN=IO-CONN-37 REFDES=J1-J2 "DESCR=37-pin connector" MISC_BASEFR=0.08 QTY=2
+
+# The system: three boards in series, each a file of its own.
+f=$out/system.cir
+q new circuit "$f" "HEADER_DESCR=Actuator control unit" HEADER_ENV=GF HEADER_TEMP=30
+q add "$f" SubCircuit PN=PSU-28V REFDES=A1 "DESCR=Power supply board" SUBCIRC_FILENAME=power_supply.cir
+q add "$f" SubCircuit PN=CTL-BOARD REFDES=A2 "DESCR=Controller board" SUBCIRC_FILENAME=controller.cir
+q add "$f" SubCircuit PN=IO-BOARD REFDES=A3 "DESCR=Interface board" SUBCIRC_FILENAME=io_board.cir \
+  SUBCIRC_DC=80
+
 for f in "$out"/*.cir "$out"/*.hyb; do q calc "$f"; done
+q calc "$out/system.cir" --mission 8760
 rm -f "$out"/*.BAK
 ls "$out"

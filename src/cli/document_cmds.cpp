@@ -29,9 +29,9 @@ struct DocumentJob {
 // values could not be applied.
 bool report(const Status& status, const AssignmentResult& result, const std::string& file,
             const GlobalOptions& global) {
-  if (!global.quiet) {
-    for (const std::string& line : result.log) std::cerr << line << '\n';
-  }
+  (void)global;
+  // Reader messages tell what was clamped or defaulted: they always show.
+  for (const std::string& line : result.log) std::cerr << line << '\n';
   for (const std::string& keyword : result.unused) {
     fileMessage(file, "warning: " + keyword + " is not a field here and was ignored");
   }

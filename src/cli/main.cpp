@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
 
   GlobalOptions global;
   app.add_flag("-y,--yes", global.assumeYes, "Answer Yes to every question");
-  app.add_flag("-q,--quiet", global.quiet, "No progress or log lines on stderr");
+  app.add_flag("-q,--quiet", global.quiet, "No progress lines on stderr (messages and warnings still show)");
 
   int exitCode = kExitOk;
   addKeywordsCommand(app, global, exitCode);

@@ -78,7 +78,27 @@ void TerminalUi::progressLine(int line, std::string_view text) {
     std::cerr << "kestrel: " << lines_[2] << ' ' << text << '\n';
     return;
   }
+  if (!tty_) {
+    plainLine(line, text);
+    return;
+  }
   redraw();
+}
+
+void TerminalUi::plainLine(int line, std::string_view text) {
+  // Plain lines for a log: one per stage and file (when the activity line is
+  // written) and one per mission MTBF phase, never one per record or point.
+  if (quiet_ || text.empty()) return;
+  std::string out;
+  if (line == 3) {
+    out = lines_[1] + " " + lines_[2] + " " + std::string(text);
+  } else if (line == 1 && text.rfind("Mission MTBF", 0) == 0) {
+    const auto colon = text.find(':');
+    out = std::string(text.substr(0, colon == std::string_view::npos ? text.size() : colon)) + "...";
+  }
+  if (out.empty() || out == lastPlain_) return;
+  lastPlain_ = out;
+  std::cerr << out << '\n';
 }
 
 void TerminalUi::progressBar(int index, int count) {
@@ -88,7 +108,8 @@ void TerminalUi::progressBar(int index, int count) {
 }
 
 void TerminalUi::redraw() {
-  if (quiet_ || !tty_) return;
+  if (quiet_) return;
+  if (!tty_) return;
   std::string text = lines_[1] + " " + lines_[2] + " " + lines_[3];
   if (count_ > 0) text += " [" + std::to_string(index_) + "/" + std::to_string(count_) + "]";
   if (!lines_[4].empty()) text += " " + lines_[4];

@@ -28,12 +28,14 @@ class TerminalUi final : public Ui {
 
  private:
   void redraw();
+  void plainLine(int line, std::string_view text);
 
   bool assumeYes_;
   bool quiet_;
   bool tty_;
   bool drawn_ = false;
   std::string lines_[6];
+  std::string lastPlain_;
   int index_ = 0;
   int count_ = 0;
 };
