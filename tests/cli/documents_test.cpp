@@ -137,3 +137,34 @@ TEST_F(Workflow, HybridUsesTheHybridModel) {
 
 }  // namespace
 }  // namespace kestrel::test
+
+namespace kestrel::test {
+namespace {
+
+TEST_F(Workflow, MissionStagesThroughAHierarchy) {
+  const std::string board = file("board.cir"), top = file("top.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", board}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", board, "609", "PN=A", "QTY=2", "MISC_BASEFR=100"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"new", "circuit", top}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", top, "SubCircuit", "PN=B1", "SUBCIRC_FILENAME=board.cir"}).exitCode, 0);
+
+  // Serial pair of 100 fpmh: 200 fpmh, MTBF 5000 h, R(1000 h) = exp(-0.2).
+  const RunResult serial = runKestrel({"-q", "calc", top, "--mission", "1000"});
+  ASSERT_EQ(serial.exitCode, 0) << serial.err;
+  EXPECT_NE(serial.out.find("FR=200.0000 fpmh   MTBF=5000.0000 hrs.   Parts=1"), std::string::npos)
+      << serial.out;
+  EXPECT_NE(serial.out.find("MissionR=0.818731   BasicR=0.818731"), std::string::npos) << serial.out;
+  EXPECT_NE(serial.out.find("MissionMTBF=49"), std::string::npos) << serial.out;  // 5000 within 0.1 %
+
+  // The board as 1 of 2: R = 1 - (1 - exp(-0.1))^2 = 0.990944.
+  ASSERT_EQ(runKestrel({"-q", "calc", board, "--model", "kofn", "--k", "1"}).exitCode, 0);
+  const RunResult kofn = runKestrel({"-q", "calc", top, "--mission", "1000"});
+  EXPECT_NE(kofn.out.find("MissionR=0.990944"), std::string::npos) << kofn.out;
+
+  const RunResult tooMany = runKestrel({"calc", board, "--mission", "1000", "--k", "3"});
+  EXPECT_EQ(tooMany.exitCode, 1);
+  EXPECT_NE(tooMany.err.find("K-of-N quantity (K=3, N=2)"), std::string::npos) << tooMany.err;
+}
+
+}  // namespace
+}  // namespace kestrel::test
