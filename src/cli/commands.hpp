@@ -3,6 +3,11 @@
 // the result.
 #pragma once
 
+#include <memory>
+#include <string>
+
+#include "cli/session.hpp"
+
 namespace CLI {
 class App;
 }
@@ -12,11 +17,20 @@ namespace kestrel::cli {
 struct GlobalOptions {
   bool assumeYes = false;
   bool quiet = false;
+  std::string settingsPath;  // "" = the user's settings file
+  std::string logPath;       // "" = the default log file
+  bool noLog = false;
+
+  // The settings and the operation log, opened on first use; main writes
+  // the settings back at exit.
+  Session& session() const;
+  mutable std::unique_ptr<Session> openSession;
 };
 
 void addKeywordsCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDemoCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

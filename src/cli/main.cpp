@@ -5,6 +5,7 @@
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "core/file_system.hpp"
 #include "models/register_all.hpp"
 
 int main(int argc, char** argv) {
@@ -21,11 +22,15 @@ int main(int argc, char** argv) {
   GlobalOptions global;
   app.add_flag("-y,--yes", global.assumeYes, "Answer Yes to every question");
   app.add_flag("-q,--quiet", global.quiet, "No progress lines on stderr (messages and warnings still show)");
+  app.add_option("--settings", global.settingsPath, "Settings file (default: the user's 217F2.INI)");
+  app.add_option("--log", global.logPath, "Operation log file of batch jobs (default: kestrel.log beside the settings)");
+  app.add_flag("--no-log", global.noLog, "Write no operation log file");
 
   int exitCode = kExitOk;
   addKeywordsCommand(app, global, exitCode);
   addDocumentCommands(app, global, exitCode);
   addShowCalcCommands(app, global, exitCode);
+  addWhatIfMergeCommands(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
 
   try {
@@ -39,6 +44,11 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     app.exit(e);
     return kExitUserError;
+  }
+  if (global.openSession) {
+    if (kestrel::Status s = global.openSession->settings.save(kestrel::posixFileSystem()); !s) {
+      std::cerr << "kestrel: settings not saved: " << s.message() << '\n';
+    }
   }
   return exitCode;
 }

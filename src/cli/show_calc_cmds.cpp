@@ -76,8 +76,11 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
   calc.mission = job.mission >= 0.0;
   calc.missionTime = calc.mission ? job.mission : job.missionTime;
   CalculateOutcome outcome;
+  Session& session = global.session();
+  session.beginLog("CALCULATE");
+  session.log.line(job.file);
   {
-    TerminalUi ui(global.assumeYes, global.quiet);
+    TerminalUi ui(global.assumeYes, global.quiet, &session.log);
     if (calc.mission) calc.missionTime = limitedMissionTime(calc.missionTime, ui);
     DocumentSubFiles subFiles(posixFileSystem());
     CalcContext context(ui, &subFiles);
@@ -85,7 +88,15 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
   }
   if (!outcome.ok) {
     fileMessage(job.file, "the calculation did not complete; the file was not changed");
+    session.log.line("   ...the calculation did not complete.");
+    session.log.end();
     return kExitUserError;
+  }
+  for (const std::string& line : outcome.lines) session.log.line(line);
+  session.log.end();
+  if (calc.mission) {
+    session.settings.setWhole("Calculate", "Mode", 1);
+    session.settings.setReal("Calculate", "Time", calc.missionTime);
   }
   if (!saveDocumentTo(*doc, job.file)) return kExitUserError;
   if (job.json) {

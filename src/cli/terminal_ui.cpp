@@ -1,5 +1,7 @@
 #include "cli/terminal_ui.hpp"
 
+#include "shell/operation_log.hpp"
+
 #include <unistd.h>
 
 #include <csignal>
@@ -33,8 +35,9 @@ std::string oneLine(std::string_view text) {
 
 }  // namespace
 
-TerminalUi::TerminalUi(bool assumeYes, bool quiet)
-    : assumeYes_(assumeYes), quiet_(quiet), tty_(::isatty(STDERR_FILENO) != 0) {
+TerminalUi::TerminalUi(bool assumeYes, bool quiet, OperationLog* log)
+    : log_(log),
+      assumeYes_(assumeYes), quiet_(quiet), tty_(::isatty(STDERR_FILENO) != 0) {
   gInterrupted = 0;
   std::signal(SIGINT, onInterrupt);
 }
@@ -53,6 +56,7 @@ void TerminalUi::finishProgress() {
 
 void TerminalUi::message(std::string_view text) {
   finishProgress();
+  if (log_ != nullptr) log_->line(oneLine(text));
   std::cerr << "kestrel: " << oneLine(text) << '\n';
 }
 
@@ -76,19 +80,17 @@ void TerminalUi::progressLine(int line, std::string_view text) {
   if (line >= 4 && (text.rfind("...Error", 0) == 0 || text.rfind("...Cancel", 0) == 0)) {
     finishProgress();
     std::cerr << "kestrel: " << lines_[2] << ' ' << text << '\n';
+    if (log_ != nullptr) log_->line(lines_[2] + " " + std::string(text));
     return;
   }
-  if (!tty_) {
-    plainLine(line, text);
-    return;
-  }
-  redraw();
+  plainLine(line, text);
+  if (tty_) redraw();
 }
 
 void TerminalUi::plainLine(int line, std::string_view text) {
   // Plain lines for a log: one per stage and file (when the activity line is
   // written) and one per mission MTBF phase, never one per record or point.
-  if (quiet_ || text.empty()) return;
+  if (text.empty()) return;
   std::string out;
   if (line == 3) {
     out = lines_[1] + " " + lines_[2] + " " + std::string(text);
@@ -98,7 +100,8 @@ void TerminalUi::plainLine(int line, std::string_view text) {
   }
   if (out.empty() || out == lastPlain_) return;
   lastPlain_ = out;
-  std::cerr << out << '\n';
+  if (log_ != nullptr) log_->line(out);
+  if (!tty_ && !quiet_) std::cerr << out << '\n';
 }
 
 void TerminalUi::progressBar(int index, int count) {
@@ -126,6 +129,7 @@ void TerminalUi::clearCancel() {
 }
 
 void TerminalUi::log(std::string_view line) {
+  if (log_ != nullptr) log_->line(line);
   if (quiet_) return;
   finishProgress();
   std::cerr << line << '\n';

@@ -7,12 +7,17 @@
 
 #include "core/ui.hpp"
 
+namespace kestrel {
+class OperationLog;
+}
+
 namespace kestrel::cli {
 
 class TerminalUi final : public Ui {
  public:
   // `assumeYes`: answer every question Yes (batch runs). `quiet`: no progress.
-  TerminalUi(bool assumeYes, bool quiet);
+  // `log`: the operation log that errors and log lines also go to.
+  TerminalUi(bool assumeYes, bool quiet, OperationLog* log = nullptr);
   ~TerminalUi() override;
 
   void message(std::string_view text) override;
@@ -30,6 +35,7 @@ class TerminalUi final : public Ui {
   void redraw();
   void plainLine(int line, std::string_view text);
 
+  OperationLog* log_;
   bool assumeYes_;
   bool quiet_;
   bool tty_;

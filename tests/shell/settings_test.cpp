@@ -1,0 +1,117 @@
+#include "shell/settings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/faulty_file_system.hpp"
+
+namespace kestrel {
+namespace {
+
+using test::TempFolder;
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+TEST(IniFile, KeepsUnknownSectionsKeysAndCommentsInOrder) {
+  const std::string text =
+      "; written by hand\n[Report]\nCompany=ACME\nOwnKey=keep me\n\n[Mine]\nA=1\n";
+  IniFile ini = IniFile::parse(text);
+  EXPECT_EQ(ini.get("report", "company"), "ACME");  // names ignore case
+  ini.set("Report", "SortBy", "3");
+  ini.set("New", "B", "2");
+  EXPECT_EQ(ini.text(),
+            "; written by hand\n[Report]\nCompany=ACME\nOwnKey=keep me\nSortBy=3\n\n[Mine]\nA=1\n"
+            "[New]\nB=2\n");
+  EXPECT_FALSE(ini.get("Mine", "Z").has_value());
+}
+
+TEST(Settings, MissingFileGivesEveryDefaultAndRoundTrips) {
+  TempFolder dir;
+  std::vector<std::string> warnings;
+  Settings s = Settings::load(posixFileSystem(), dir.file("k/217F2.INI"), warnings);
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(s.text("Calculate", "Time"), "8760.00");
+  EXPECT_EQ(s.text("Report", "Company"), "Your Company Name Here");
+  EXPECT_EQ(s.text("Report", "TopMargin"), "0.25");
+  s.setReal("Calculate", "Time", 1000.5);
+  s.setOn("Circuit Add", "SearchXRef", true);
+  s.setText("Settings", "LastOpenFile", "/x/A.CIR");
+  ASSERT_TRUE(s.save(posixFileSystem()).isOk());
+
+  Settings back = Settings::load(posixFileSystem(), dir.file("k/217F2.INI"), warnings);
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(back.text("Calculate", "Time"), "1000.500000");
+  EXPECT_DOUBLE_EQ(back.real("Calculate", "Time"), 1000.5);
+  EXPECT_TRUE(back.on("Circuit Add", "SearchXRef"));
+  EXPECT_EQ(back.text("Settings", "LastOpenFile"), "/x/A.CIR");
+  // every key of the schema is in the file
+  const std::string text = readText(dir.file("k/217F2.INI"));
+  for (const SettingSpec& spec : settingSchema()) {
+    EXPECT_NE(text.find(std::string(spec.key) + "="), std::string::npos) << spec.key;
+  }
+}
+
+struct MalformedCase {
+  const char* section;
+  const char* key;
+  const char* value;
+  const char* expected;
+};
+
+class MalformedSetting : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedSetting, IsReplacedByItsDefaultWithAWarning) {
+  TempFolder dir;
+  const MalformedCase& c = GetParam();
+  std::ofstream(dir.file("s.ini")) << "[" << c.section << "]\n" << c.key << "=" << c.value << "\nZZ=kept\n";
+  std::vector<std::string> warnings;
+  Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find(c.key), std::string::npos);
+  EXPECT_EQ(s.text(c.section, c.key), c.expected);
+  EXPECT_EQ(s.text(c.section, "ZZ"), "kept");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MalformedSetting,
+                         ::testing::Values(MalformedCase{"Calculate", "Time", "soon", "8760.00"},
+                                           MalformedCase{"Calculate", "Time", "-1", "8760.00"},
+                                           MalformedCase{"Calculate", "Mode", "7", "0"},
+                                           MalformedCase{"Circuit Find", "From", "1.5", "0"},
+                                           MalformedCase{"Report", "WarningMsg", "maybe", "{ON}"},
+                                           MalformedCase{"Circuit Add", "CircType", "999", "0"}));
+
+TEST(Settings, SwitchesReadInBothSpellingsAndOldSectionAndWriteOne) {
+  TempFolder dir;
+  std::ofstream(dir.file("s.ini")) << "[Defaults]\nSearchXRef=1\nXRefMove={ON}\nCircPN=RNC55\n"
+                                   << "[Import]\nXRefMove=0\n";
+  std::vector<std::string> warnings;
+  Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_TRUE(s.on("Circuit Add", "SearchXRef"));
+  EXPECT_TRUE(s.on("Circuit Add", "XRefMove"));
+  EXPECT_EQ(s.text("Circuit Add", "CircPN"), "RNC55");
+  EXPECT_FALSE(s.on("Import", "XRefMove"));
+  EXPECT_EQ(s.text("Circuit Add", "SearchXRef"), "{ON}");
+  EXPECT_EQ(s.text("Import", "XRefMove"), "{OFF}");
+}
+
+TEST(Settings, FailedWriteLeavesThePreviousFile) {
+  TempFolder dir;
+  const std::string path = dir.file("s.ini");
+  std::ofstream(path) << "[Report]\nCompany=Old\n";
+  std::vector<std::string> warnings;
+  Settings s = Settings::load(posixFileSystem(), path, warnings);
+  s.setText("Report", "Company", "New");
+  test::FaultyFileSystem fs;
+  fs.failWriteAfter = 5;
+  EXPECT_FALSE(s.save(fs).isOk());
+  EXPECT_EQ(readText(path), "[Report]\nCompany=Old\n");
+  EXPECT_EQ(dir.list(), std::vector<std::string>{"s.ini"});
+}
+
+}  // namespace
+}  // namespace kestrel
