@@ -168,3 +168,64 @@ TEST_F(Workflow, MissionStagesThroughAHierarchy) {
 
 }  // namespace
 }  // namespace kestrel::test
+
+namespace kestrel::test {
+namespace {
+
+TEST_F(Workflow, WhatIfAndMergeThroughTheCommandLine) {
+  const std::string a = file("a.cir"), b = file("b.cir"), h = file("h.hyb");
+  ASSERT_EQ(runKestrel({"new", "circuit", a, "HEADER_TEMP=25"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", a, "609", "PN=P1", "MISC_METHOD=2", "MISC_BASEFR=1", "MISC_EA=0.35"})
+                .exitCode,
+            0);
+  // Ambient 25 -> 55: PIT = exp(0.35 x 11604.97 x (1/298 - 1/328)) = 3.47866 (Ea 0.35 eV, Tnormal 25)
+  const RunResult dry = runKestrel({"-q", "whatif", a, "--temp", "increase:30", "--dry-run"});
+  ASSERT_EQ(dry.exitCode, 0) << dry.err;
+  EXPECT_NE(dry.out.find("FR=3.47866"), std::string::npos) << dry.out;
+  EXPECT_NE(dry.out.find("dry run"), std::string::npos);
+  EXPECT_NE(runKestrel({"show", a}).out.find("Temp: 25.00 C"), std::string::npos);
+  ASSERT_EQ(runKestrel({"-q", "whatif", a, "--temp", "increase:30"}).exitCode, 0);
+  EXPECT_NE(runKestrel({"show", a}).out.find("Temp: 55.00 C"), std::string::npos);
+  const RunResult nothing = runKestrel({"whatif", a});
+  EXPECT_EQ(nothing.exitCode, 1);
+  EXPECT_NE(nothing.err.find("No What-If? changes specified."), std::string::npos);
+
+  ASSERT_EQ(runKestrel({"new", "circuit", b}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", b, "609", "PN=Q1", "MISC_BASEFR=2"}).exitCode, 0);
+  const RunResult merged = runKestrel({"-q", "--yes", "merge", b, a});
+  ASSERT_EQ(merged.exitCode, 0) << merged.err;
+  EXPECT_NE(merged.out.find("1 records merged"), std::string::npos);
+  const auto doc = nlohmann::json::parse(runKestrel({"show", a, "--json"}).out);
+  EXPECT_EQ(doc["records"].size(), 2u);
+  const RunResult asked = runKestrel({"merge", b, a});  // no terminal, no --yes: answered No
+  EXPECT_EQ(asked.exitCode, 1);
+  ASSERT_EQ(runKestrel({"new", "hybrid", h}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", h, "609", "PN=C"}).exitCode, 0);
+  const RunResult wrongKind = runKestrel({"--yes", "merge", h, a});
+  EXPECT_EQ(wrongKind.exitCode, 1);
+  EXPECT_NE(wrongKind.err.find("unexpected file format"), std::string::npos) << wrongKind.err;
+}
+
+TEST_F(Workflow, BatchJobsWriteTheOperationLogAndSettings) {
+  const std::string a = file("a.cir"), log = file("ops.log"), ini = file("my.ini");
+  ASSERT_EQ(runKestrel({"new", "circuit", a}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", a, "609", "PN=P1"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"-q", "--log", log, "--settings", ini, "calc", a, "--mission", "500"}).exitCode, 0);
+  std::ifstream in(log);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("CALCULATE:"), std::string::npos) << text;
+  EXPECT_NE(text.find("Start Time: "), std::string::npos);
+  EXPECT_NE(text.find("FR=1.00000 fpmh"), std::string::npos) << text;
+  EXPECT_NE(text.find("End Time: "), std::string::npos);
+  std::ifstream settings(ini);
+  const std::string s((std::istreambuf_iterator<char>(settings)), {});
+  EXPECT_NE(s.find("[Calculate]\nMode=1\nTime=500.000000"), std::string::npos) << s;
+  // A malformed value is replaced, with a warning, and the run goes on.
+  std::ofstream(ini) << "[Calculate]\nTime=often\n";
+  const RunResult r = runKestrel({"-q", "--settings", ini, "--no-log", "calc", a});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.err.find("Time=often is not valid"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace kestrel::test
