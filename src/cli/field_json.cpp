@@ -17,17 +17,17 @@ nlohmann::json number(double value) {
 class JsonFields final : public FieldVisitor {
  public:
   explicit JsonFields(nlohmann::json& out) : out_(out) {}
-  void text(const FieldSpec& spec, std::string& value, bool) override { put(spec, value); }
-  void number(const FieldSpec& spec, float& value, bool) override { put(spec, cli::number(value)); }
-  void choice(const FieldSpec& spec, std::uint8_t& value, bool) override {
-    put(spec, spec.choices ? nlohmann::json(std::string(spec.choices->text(value)))
+  void text(const FieldSpec& field, std::string& value, bool) override { put(field, value); }
+  void number(const FieldSpec& field, float& value, bool) override { put(field, cli::number(value)); }
+  void choice(const FieldSpec& field, std::uint8_t& value, bool) override {
+    put(field, field.choices ? nlohmann::json(std::string(field.choices->text(value)))
                            : nlohmann::json(value));
   }
-  void flag(const FieldSpec& spec, std::uint16_t& value, bool) override { put(spec, value); }
+  void flag(const FieldSpec& field, std::uint16_t& value, bool) override { put(field, value); }
 
  private:
-  void put(const FieldSpec& spec, nlohmann::json value) {
-    if (!spec.keyword.empty()) out_[std::string(spec.keyword)] = std::move(value);
+  void put(const FieldSpec& field, nlohmann::json value) {
+    if (!field.keyword.empty()) out_[std::string(field.keyword)] = std::move(value);
   }
   nlohmann::json& out_;
 };

@@ -38,10 +38,10 @@ struct FieldSpec {
 class FieldVisitor {
  public:
   virtual ~FieldVisitor() = default;
-  virtual void text(const FieldSpec& spec, std::string& value, bool applies) = 0;
-  virtual void number(const FieldSpec& spec, float& value, bool applies) = 0;
-  virtual void choice(const FieldSpec& spec, std::uint8_t& value, bool applies) = 0;
-  virtual void flag(const FieldSpec& spec, std::uint16_t& value, bool applies) = 0;
+  virtual void text(const FieldSpec& field, std::string& value, bool applies) = 0;
+  virtual void number(const FieldSpec& field, float& value, bool applies) = 0;
+  virtual void choice(const FieldSpec& field, std::uint8_t& value, bool applies) = 0;
+  virtual void flag(const FieldSpec& field, std::uint16_t& value, bool applies) = 0;
 };
 
 }  // namespace kestrel

@@ -111,22 +111,22 @@ Validated checkChoice(std::string_view entry, const ChoiceList& list) {
   return result;
 }
 
-Validated validateEntry(const FieldSpec& spec, std::string_view entry) {
-  switch (spec.kind) {
+Validated validateEntry(const FieldSpec& field, std::string_view entry) {
+  switch (field.kind) {
     case FieldKind::Text: {
-      if (auto error = checkTextLength(entry, spec.maxLength)) return refused(std::move(*error));
+      if (auto error = checkTextLength(entry, field.maxLength)) return refused(std::move(*error));
       Validated result;
       result.text = std::string(entry);
       return result;
     }
     case FieldKind::Whole:
     case FieldKind::Flag:
-      return checkWholeNumber(entry, wholeBound(spec.lo), wholeBound(spec.hi));
+      return checkWholeNumber(entry, wholeBound(field.lo), wholeBound(field.hi));
     case FieldKind::Real:
-      return checkRealNumber(entry, spec.lo, spec.hi);
+      return checkRealNumber(entry, field.lo, field.hi);
     case FieldKind::Choice:
-      if (spec.choices == nullptr) return refused(kChoiceNotFound);
-      return checkChoice(entry, *spec.choices);
+      if (field.choices == nullptr) return refused(kChoiceNotFound);
+      return checkChoice(entry, *field.choices);
   }
   return refused(kChoiceNotFound);
 }

@@ -30,7 +30,7 @@ Validated checkRealNumber(std::string_view entry, double lo, double hi);
 // ignored) or its 1-based number.
 Validated checkChoice(std::string_view entry, const ChoiceList& list);
 // Checks an entry against a field description (kind, range, length, list).
-Validated validateEntry(const FieldSpec& spec, std::string_view entry);
+Validated validateEntry(const FieldSpec& field, std::string_view entry);
 // "Page %d needs to be completed..." (pageNumber counted from 1).
 std::string pageNeedsCompletion(int pageNumber);
 

@@ -96,14 +96,14 @@ std::optional<double> parseNumber(std::string_view v, bool whole) {
   return d;
 }
 
-bool valid(const SettingSpec& spec, std::string_view value) {
-  switch (spec.kind) {
+bool valid(const SettingSpec& setting, std::string_view value) {
+  switch (setting.kind) {
     case K::Text: return true;
     case K::Switch: return parseSwitch(value).has_value();
     case K::Whole:
     case K::Real: {
-      const auto d = parseNumber(value, spec.kind == K::Whole);
-      return d && *d >= spec.lo && *d <= spec.hi;
+      const auto d = parseNumber(value, setting.kind == K::Whole);
+      return d && *d >= setting.lo && *d <= setting.hi;
     }
   }
   return false;
@@ -131,21 +131,21 @@ Settings Settings::load(FileSystem& fs, const std::string& path, std::vector<std
   if (Status st = IniFile::load(fs, path, s.ini_); !st) {
     warnings.push_back("settings '" + path + "' could not be read, defaults used: " + st.message());
   }
-  for (const SettingSpec& spec : kSchema) {
-    auto value = s.ini_.get(spec.section, spec.key);
+  for (const SettingSpec& setting : kSchema) {
+    auto value = s.ini_.get(setting.section, setting.key);
     // The Add dialogs' keys in the older "Defaults" section.
-    if (!value && (spec.section == "Circuit Add") && spec.key != "Mode") {
-      value = s.ini_.get("Defaults", spec.key);
+    if (!value && (setting.section == "Circuit Add") && setting.key != "Mode") {
+      value = s.ini_.get("Defaults", setting.key);
     }
-    if (value && !valid(spec, *value)) {
+    if (value && !valid(setting, *value)) {
       warnings.push_back(strprintf("settings '%s': [%s] %s=%s is not valid, \"%s\" used", path.c_str(),
-                                   std::string(spec.section).c_str(), std::string(spec.key).c_str(),
-                                   value->c_str(), std::string(spec.defaultValue).c_str()));
+                                   std::string(setting.section).c_str(), std::string(setting.key).c_str(),
+                                   value->c_str(), std::string(setting.defaultValue).c_str()));
       value.reset();
     }
-    s.ini_.set(spec.section, spec.key, value ? *value : std::string(spec.defaultValue));
+    s.ini_.set(setting.section, setting.key, value ? *value : std::string(setting.defaultValue));
     // Switches are written in one spelling.
-    if (spec.kind == K::Switch) s.setOn(spec.section, spec.key, s.on(spec.section, spec.key));
+    if (setting.kind == K::Switch) s.setOn(setting.section, setting.key, s.on(setting.section, setting.key));
   }
   return s;
 }
@@ -159,8 +159,8 @@ Status Settings::save(FileSystem& fs) const {
 
 std::string Settings::text(std::string_view section, std::string_view key) const {
   if (auto v = ini_.get(section, key)) return *v;
-  const SettingSpec* spec = specOf(section, key);
-  return spec ? std::string(spec->defaultValue) : std::string();
+  const SettingSpec* setting = specOf(section, key);
+  return setting ? std::string(setting->defaultValue) : std::string();
 }
 
 long Settings::whole(std::string_view section, std::string_view key) const {

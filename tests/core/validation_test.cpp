@@ -231,7 +231,7 @@ const FieldSpec kListlessChoice{"T_NOLIST", "Broken", FieldKind::Choice};
 
 struct DispatchCase {
   std::string name;
-  const FieldSpec* spec;
+  const FieldSpec* field;
   std::string entry;
   std::optional<std::string> error;
   std::string text;
@@ -244,7 +244,7 @@ class ValidateEntry : public testing::TestWithParam<DispatchCase> {};
 
 TEST_P(ValidateEntry, ChecksByFieldKind) {
   const DispatchCase& c = GetParam();
-  const Validated v = validateEntry(*c.spec, c.entry);
+  const Validated v = validateEntry(*c.field, c.entry);
   EXPECT_EQ(v.error, c.error);
   if (!c.error) {
     EXPECT_EQ(v.text, c.text);

@@ -50,8 +50,8 @@ TEST(Settings, MissingFileGivesEveryDefaultAndRoundTrips) {
   EXPECT_EQ(back.text("Settings", "LastOpenFile"), "/x/A.CIR");
   // every key of the schema is in the file
   const std::string text = readText(dir.file("k/217F2.INI"));
-  for (const SettingSpec& spec : settingSchema()) {
-    EXPECT_NE(text.find(std::string(spec.key) + "="), std::string::npos) << spec.key;
+  for (const SettingSpec& setting : settingSchema()) {
+    EXPECT_NE(text.find(std::string(setting.key) + "="), std::string::npos) << setting.key;
   }
 }
 

@@ -98,6 +98,10 @@ struct KeywordReader::Source {
 KeywordReader::KeywordReader(const std::vector<CKwd>& keywords, LogFn log)
     : keywords_(keywords), log_(std::move(log)) {}
 
+void KeywordReader::logLine(std::string_view line) const {
+  if (log_) log_(line);
+}
+
 void KeywordReader::log(const std::string& line) const {
   if (log_) log_(line);
 }
@@ -343,26 +347,26 @@ bool KeywordReader::readText(std::string_view keyword, std::string& dest, std::s
   return true;
 }
 
-bool KeywordReader::read(const FieldSpec& spec, std::string& dest) {
-  return readText(spec.keyword, dest, spec.maxLength, spec.upperCase);
+bool KeywordReader::read(const FieldSpec& field, std::string& dest) {
+  return readText(field.keyword, dest, field.maxLength, field.upperCase);
 }
 
-bool KeywordReader::read(const FieldSpec& spec, float& dest) { return read(spec, dest, spec.hi); }
+bool KeywordReader::read(const FieldSpec& field, float& dest) { return read(field, dest, field.hi); }
 
-bool KeywordReader::read(const FieldSpec& spec, float& dest, double hi) {
-  if (spec.kind == FieldKind::Whole) {
-    return readInt(spec.keyword, dest, std::lround(spec.lo), std::lround(hi));
+bool KeywordReader::read(const FieldSpec& field, float& dest, double hi) {
+  if (field.kind == FieldKind::Whole) {
+    return readInt(field.keyword, dest, std::lround(field.lo), std::lround(hi));
   }
-  return readFloat(spec.keyword, dest, spec.lo, hi);
+  return readFloat(field.keyword, dest, field.lo, hi);
 }
 
-bool KeywordReader::read(const FieldSpec& spec, std::uint16_t& dest) {
-  return readInt(spec.keyword, dest, std::lround(spec.lo), std::lround(spec.hi));
+bool KeywordReader::read(const FieldSpec& field, std::uint16_t& dest) {
+  return readInt(field.keyword, dest, std::lround(field.lo), std::lround(field.hi));
 }
 
-bool KeywordReader::read(const FieldSpec& spec, std::uint8_t& dest) {
+bool KeywordReader::read(const FieldSpec& field, std::uint8_t& dest) {
   static const ChoiceList kNoChoices;
-  return readChoice(spec.keyword, dest, spec.choices != nullptr ? *spec.choices : kNoChoices);
+  return readChoice(field.keyword, dest, field.choices != nullptr ? *field.choices : kNoChoices);
 }
 
 bool KeywordReader::rawText(int fieldNumber, std::string& dest, std::size_t maxLength) {

@@ -40,12 +40,12 @@ class KeywordReader {
   bool readChoice(std::string_view keyword, std::uint8_t& dest, const ChoiceList& list);
 
   // The same, with keyword, range, length and list taken from a field description.
-  bool read(const FieldSpec& spec, std::string& dest);
-  bool read(const FieldSpec& spec, float& dest);  // Real or Whole by spec.kind
-  bool read(const FieldSpec& spec, std::uint16_t& dest);
-  bool read(const FieldSpec& spec, std::uint8_t& dest);  // Choice
-  // Same as read(spec, dest) with an upper bound other than the spec's.
-  bool read(const FieldSpec& spec, float& dest, double hi);
+  bool read(const FieldSpec& field, std::string& dest);
+  bool read(const FieldSpec& field, float& dest);  // Real or Whole by field.kind
+  bool read(const FieldSpec& field, std::uint16_t& dest);
+  bool read(const FieldSpec& field, std::uint8_t& dest);  // Choice
+  // Same as read(field, dest) with an upper bound other than the field's.
+  bool read(const FieldSpec& field, float& dest, double hi);
 
   // Raw readers of fixed field numbers.
   bool rawText(int fieldNumber, std::string& dest, std::size_t maxLength);
@@ -53,6 +53,9 @@ class KeywordReader {
 
   // The value-type option chosen for a keyword (0 = none or not found).
   std::uint8_t valueOption(std::string_view keyword) const;
+  // Writes a line to the log the readers write to (for messages of a
+  // class's own import rules).
+  void logLine(std::string_view line) const;
   // The keyword's record in the definition, or null.
   const CKwd* find(std::string_view keyword) const;
   // The keywords the readers were asked for so far (as the definition spells them).

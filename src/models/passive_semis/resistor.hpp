@@ -62,6 +62,9 @@ class CResistor final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
+  std::vector<NamedFactor> factors() const override {
+    return {{"LB", LB}, {"PIT", PIT}, {"PIP", PIP}, {"PIS", PIS}, {"PIQ", PIQ}, {"PIE", PIE}};
+  }
 
   bool isManualStress() const { return STRESSMODE == kStressManual; }
 

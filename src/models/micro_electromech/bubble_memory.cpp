@@ -1,0 +1,266 @@
+#include "models/micro_electromech/bubble_memory.hpp"
+
+#include <cmath>
+
+#include "core/archive.hpp"
+#include "core/circ_header.hpp"
+#include "core/keywords/keyword_reader.hpp"
+#include "core/number_format.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "models/micro_electromech/contact_load.hpp"
+
+namespace kestrel {
+namespace {
+
+const FieldSpec kChips{"BUB_CHIPS", "Bubble Chips", FieldKind::Whole, 1, 999};
+const FieldSpec kElements{"BUB_ELEMENTS", "Elements/Chip", FieldKind::Whole, 1, 1000};
+const FieldSpec kGenType{"BUB_GENTYPE", "Generator Type", FieldKind::Choice, 0, 0, 0, &kBubbleGenerators};
+const FieldSpec kKbits{"BUB_KBITS", "Kbits/Chip", FieldKind::Whole, 1, 9000};
+const FieldSpec kPins{"BUB_PINS", "Pins", FieldKind::Whole, 3, 999};
+const FieldSpec kLearn{"BUB_LEARN", "Learning", FieldKind::Choice, 0, 0, 0, &kBubbleLearning};
+const FieldSpec kYears{"BUB_YEARS", "Years", FieldKind::Real, 0.01, 2.0, 0, nullptr, "years"};
+const FieldSpec kDc{"BUB_DC", "Duty Cycle", FieldKind::Real, 0.01, 100, 0, nullptr, "%"};
+const FieldSpec kRw{"BUB_RW", "Reads/Write", FieldKind::Whole, 1, 9999};
+const FieldSpec kTRise{"BUB_TRISE", "Temp Rise", FieldKind::Real, 0, 125, 0, nullptr, "deg C"};
+
+// ---- handbook section 5.5, magnetic bubble memories ----
+
+// Quality factor pi_Q of a bubble memory outside a hybrid.
+constexpr double kQualityFactor = 10.0;
+
+// Complexity factors: N1 dissipative elements per chip, N2 bits per chip.
+//   C11 = 0.00095 x N1^0.40, C21 = 0.0001 x N1^0.226,
+//   C12 = 0.00007 x N2^0.3,  C22 = 0.00001 x N2^0.3.
+constexpr double kBitsPerKbit = 1024.0;
+// Package complexity C2 = 0.00036 x Np^1.08 (nonhermetic package, section 5.9).
+constexpr double kPackageScale = 0.00036;
+constexpr double kPackageExponent = 1.08;
+
+// Temperature factors pi_T = 0.1 x exp(-(Ea/k) x (1/(Tj + 273) - 1/298)),
+// k = 8.63e-5 eV/K: Ea 0.8 eV for lambda_1, 0.55 eV for lambda_2. The
+// junction runs 10 deg C above the case.
+constexpr double kEaOverK1 = 9269.988412514485;   // 0.8 / 8.63e-5
+constexpr double kEaOverK2 = 6373.1170336037085;  // 0.55 / 8.63e-5
+constexpr double kInverse298 = 0.003355704697986577;
+constexpr double kJunctionAboveCase = 10.0;
+// Junction temperatures an entry can give: ambient -55..175 plus a case
+// rise of 0..125, plus 10.
+constexpr double kLowestJunctionTemp = -45.0;
+constexpr double kHighestJunctionTemp = 310.0;
+
+// Write duty cycle factor: pi_W = 10 x D x (R/W)^-0.3 for D > 0.03 and
+// R/W < 2154, else 1; a seed-bubble generator divides it by 4, not below 1.
+constexpr double kLowestWriteDuty = 0.03;
+constexpr double kHighestReadsPerWrite = 2154.0;
+constexpr double kSeedDivisor = 4.0;
+
+// Learning factor pi_L = 0.01 x exp(5.35 - 0.35 x Y) for a new product
+// (Y years in production, up to 2), 1 for an established one.
+
+}  // namespace
+
+const ClassRecord CBubble::kClass = makeClassRecord<CBubble>("CBubble");
+
+void CBubble::Serialize(Archive& ar) {
+  serializeBase(ar);
+  ar.io(CHIPS);
+  ar.io(ELEMENTS);
+  ar.io(GENTYPE);
+  ar.io(KBITS);
+  ar.io(PINS);
+  ar.io(LEARN);
+  ar.io(YEARS);
+  ar.io(DC);
+  ar.io(RW);
+  ar.io(TRISE);
+  ar.io(PIQ);
+  ar.io(C11);
+  ar.io(C21);
+  ar.io(C12);
+  ar.io(C22);
+  ar.io(C2);
+  ar.io(PIT1);
+  ar.io(PIT2);
+  ar.io(PIW);
+  ar.io(PIE);
+  ar.io(PID);
+  ar.io(PIL);
+  ar.io(L1);
+  ar.io(L2);
+}
+
+void CBubble::CopyFrom(const CPart& other) {
+  copyBaseFields(other);
+  if (!sameClass(other)) return;
+  const auto& o = static_cast<const CBubble&>(other);
+  CHIPS = o.CHIPS;
+  ELEMENTS = o.ELEMENTS;
+  GENTYPE = o.GENTYPE;
+  KBITS = o.KBITS;
+  PINS = o.PINS;
+  LEARN = o.LEARN;
+  YEARS = o.YEARS;
+  DC = o.DC;
+  RW = o.RW;
+  TRISE = o.TRISE;
+  PIQ = o.PIQ;
+  C11 = o.C11;
+  C21 = o.C21;
+  C12 = o.C12;
+  C22 = o.C22;
+  C2 = o.C2;
+  PIT1 = o.PIT1;
+  PIT2 = o.PIT2;
+  PIW = o.PIW;
+  PIE = o.PIE;
+  PID = o.PID;
+  PIL = o.PIL;
+  L1 = o.L1;
+  L2 = o.L2;
+}
+
+std::string CBubble::GetTypeName() const { return isHybridPart() ? "BubbleMemory(Hyb)" : "BubbleMemory"; }
+
+void CBubble::paramPage(FieldVisitor& f) {
+  const bool own = !isHybridPart();  // pins and learning belong to the package in a hybrid
+  f.number(kChips, CHIPS, true);
+  f.number(kElements, ELEMENTS, true);
+  f.choice(kGenType, GENTYPE, true);
+  f.number(kKbits, KBITS, true);
+  f.number(kPins, PINS, own);
+  f.choice(kLearn, LEARN, own);
+  f.number(kYears, YEARS, usesYears());
+  f.number(kDc, DC, true);
+  f.number(kRw, RW, true);
+  f.number(kTRise, TRISE, true);
+}
+
+void CBubble::normalizeChoices() {
+  CPart::normalizeChoices();
+  checkChoice(GENTYPE, kBubbleGenerators);
+  checkChoice(LEARN, kBubbleLearning);
+}
+
+void CBubble::Calculate(CCircHeader& header) {
+  OverFlags = 0;
+  const bool hybrid = isHybridPart();
+  const double rise = limitToRange(TRISE, 0.0, 125.0);
+  const double tj = limitToRange(static_cast<double>(header.TEMP) + rise + kJunctionAboveCase, kLowestJunctionTemp,
+                                 kHighestJunctionTemp);
+  T = static_cast<float>(tj);
+  S = -1.0f;
+  flagLimits();
+
+  const double chips = limitToRange(CHIPS, 1.0, 999.0);
+  const double n1 = limitToRange(ELEMENTS, 1.0, 1000.0);
+  const double n2 = limitToRange(KBITS, 1.0, 9000.0) * kBitsPerKbit;
+  const double d = limitToRange(DC, 0.01, 100.0) * 0.01;
+  const double readsPerWrite = limitToRange(RW, 1.0, 9999.0);
+  const double cf = limitToRange(CF, 0.000001, 1000.0);
+
+  // In a hybrid the package supplies quality, environment, learning and the
+  // package complexity.
+  const double piq = hybrid ? 1.0 : kQualityFactor;
+  const double logN1 = std::log(n1);
+  const double n2Power = std::pow(n2, 0.3);
+  const double c11 = 0.00095 * std::exp(0.40 * logN1);
+  const double c21 = 0.0001 * std::exp(0.226 * logN1);
+  const double c12 = 0.00007 * n2Power;
+  const double c22 = 0.00001 * n2Power;
+  const double c2 = hybrid ? 0.0 : kPackageScale * std::pow(limitToRange(PINS, 3.0, 999.0), kPackageExponent);
+
+  const double inverseT = 1.0 / (tj + 273.0) - kInverse298;
+  const double pit1 = 0.1 * std::exp(inverseT * -kEaOverK1);
+  const double pit2 = 0.1 * std::exp(inverseT * -kEaOverK2);
+
+  double piw = 1.0;
+  if (d > kLowestWriteDuty && readsPerWrite < kHighestReadsPerWrite) {
+    piw = 10.0 * d * std::pow(readsPerWrite, -0.3);
+  }
+  if (checkChoice(GENTYPE, kBubbleGenerators) == kSeedGenerator) {
+    piw /= kSeedDivisor;
+    if (piw < 1.0) piw = 1.0;
+  }
+
+  const double pie = hybrid ? 1.0 : tableAt(kMicrocircuitEnvironmentFactor, checkedEnvironment(header));
+  const double pid = 0.9 * d + 0.1;
+  double pil = 1.0;
+  if (!hybrid && checkChoice(LEARN, kBubbleLearning) == kNewProduct) {
+    pil = 0.01 * std::exp(5.35 - 0.35 * limitToRange(YEARS, 0.01, 2.0));
+  }
+
+  const double lambda1 = ((chips * c21 + c2) * pie + chips * c11 * pit1 * piw) * pid * piq * pil;
+  const double lambda2 = chips * (c12 * pit2 + c22 * pie) * piq * pil;
+
+  PIQ = static_cast<float>(piq);
+  C11 = static_cast<float>(c11);
+  C21 = static_cast<float>(c21);
+  C12 = static_cast<float>(c12);
+  C22 = static_cast<float>(c22);
+  C2 = static_cast<float>(c2);
+  PIT1 = static_cast<float>(pit1);
+  PIT2 = static_cast<float>(pit2);
+  PIW = static_cast<float>(piw);
+  PIE = static_cast<float>(pie);
+  PID = static_cast<float>(pid);
+  PIL = static_cast<float>(pil);
+  L1 = static_cast<float>(lambda1);
+  L2 = static_cast<float>(lambda2);
+  FR = static_cast<float>((lambda1 + lambda2) * cf);
+
+  finishSurfaceMount(header, rise);
+}
+
+bool CBubble::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
+  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!r.read(kChips, CHIPS) || !r.read(kElements, ELEMENTS) || !r.read(kGenType, GENTYPE) ||
+      !r.read(kKbits, KBITS)) {
+    return false;
+  }
+  if (!isHybridPart()) {
+    if (!r.read(kPins, PINS) || !r.read(kLearn, LEARN)) return false;
+    if (usesYears() && !r.read(kYears, YEARS)) return false;
+  }
+  return r.read(kDc, DC) && r.read(kRw, RW) && r.read(kTRise, TRISE);
+}
+
+void CBubble::UpdateAppParams(const CPart& other) {
+  if (!sameClass(other)) return;
+  const auto& o = static_cast<const CBubble&>(other);
+  DC = o.DC;
+  RW = o.RW;
+  TRISE = o.TRISE;
+}
+
+void CBubble::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
+  const std::string pre(prefix);
+  const std::string chips = strprintf("Chips:%.0f", static_cast<double>(CHIPS));
+  const std::string elements = strprintf("Elements:%.0f", static_cast<double>(ELEMENTS));
+  const std::string generator(kBubbleGenerators.text(kBubbleGenerators.clamp(GENTYPE)));
+  const std::string kbits = strprintf("Kbits:%.0f", static_cast<double>(KBITS));
+  const std::string pins = isHybridPart() ? std::string() : strprintf("Pins:%.0f", static_cast<double>(PINS));
+  const std::string years = usesYears() ? strprintf("%sY", formatNumber(YEARS, 4, 2).c_str()) : std::string();
+  const std::string dc = strprintf("DC:%s%%", formatNumber(DC, 5, 2).c_str());
+  const std::string rw = strprintf("R/W:%.0f", static_cast<double>(RW));
+  const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
+  line1 = lineprintf("%s%-9s %-13s %-7s %-10s %-8s %-5s %-8s %-8s %-12s", pre.c_str(), chips.c_str(),
+                     elements.c_str(), generator.c_str(), kbits.c_str(), pins.c_str(), years.c_str(), dc.c_str(),
+                     rw.c_str(), trise.c_str());
+  line2.clear();
+}
+
+void CBubble::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {
+  const std::string pre(prefix);
+  line1 = lineprintf("%sFR= (   L1    +    L2   ) *   PICF  ", pre.c_str());
+  line2 = lineprintf("%s     %-8s   %-8s    %-8s", pre.c_str(), formatNumber(L1, 8, 6).c_str(),
+                     formatNumber(L2, 8, 6).c_str(), formatNumber(CF, 8, 6).c_str());
+}
+
+std::vector<NamedFactor> CBubble::factors() const {
+  return {{"L1", L1},     {"L2", L2},     {"PIQ", PIQ},   {"C11", C11}, {"C21", C21},
+          {"C12", C12},   {"C22", C22},   {"C2", C2},     {"PIT1", PIT1}, {"PIT2", PIT2},
+          {"PIW", PIW},   {"PIE", PIE},   {"PID", PID},   {"PIL", PIL}};
+}
+
+}  // namespace kestrel

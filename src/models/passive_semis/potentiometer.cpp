@@ -1,0 +1,249 @@
+#include "models/passive_semis/potentiometer.hpp"
+
+#include <array>
+#include <cmath>
+
+#include "core/archive.hpp"
+#include "core/circ_header.hpp"
+#include "core/keywords/keyword_reader.hpp"
+#include "core/number_format.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "core/whatif.hpp"
+
+namespace kestrel {
+namespace {
+
+const FieldSpec kType{"POT_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kPotentiometerStyles};
+const FieldSpec kRes{"POT_RES", "Resistance", FieldKind::Real, 0, 9999999};
+const FieldSpec kResUnit{"POT_RESUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kResistanceUnits};
+const FieldSpec kQu{"POT_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kResistorQualities};
+const FieldSpec kPmax{"POT_PMAX", "Max Rated Power (Pmax)", FieldKind::Real, 0.01, 999999, 0, nullptr, "W"};
+// The upper bound of Pd is the record's Pmax; readers and pages pass it.
+const FieldSpec kPd{"POT_PD", "Power Dissipation (Pd)", FieldKind::Real, 0, 999999, 0, nullptr, "W"};
+const FieldSpec kStressMode{"POT_STRESSMODE", "Power Stress Mode", FieldKind::Choice, 0, 0, 0,
+                            &kPowerStressModes};
+const FieldSpec kPStress{"POT_PSTRESS", "Power Stress (%)", FieldKind::Real, 0, 100, 0, nullptr, "%"};
+const FieldSpec kTRise{"POT_TRISE", "Temp Rise", FieldKind::Real, 0, 150, 0, nullptr, "deg C"};
+
+// ---- handbook section 9.1, variable resistors ----
+
+// Base failure rate lambda_b (fpmh) and pi_T column by style; every
+// potentiometer style has a temperature column and uses stress curve 1.
+struct StyleModel {
+  double baseRate;
+  std::uint8_t tempColumn;
+};
+
+constexpr std::array<StyleModel, 12> kStyleModels = {{
+    {0.0, 0},     // (empty)
+    {0.0024, 2},  // RTR  wirewound lead screw, ER
+    {0.0024, 2},  // RT   wirewound lead screw
+    {0.0024, 2},  // RR   wirewound precision
+    {0.0024, 1},  // RA   wirewound low operating temperature
+    {0.0024, 1},  // RK   wirewound semi-precision
+    {0.0024, 2},  // RP   wirewound power
+    {0.0037, 2},  // RJR  non-wirewound, ER
+    {0.0037, 2},  // RJ   non-wirewound
+    {0.0037, 2},  // RV   composition
+    {0.0037, 1},  // RQ   non-wirewound precision
+    {0.0037, 1},  // RVC  non-wirewound
+}};
+
+// Temperature factor pi_T = exp(-(Ea/k) x (1/(T + 273) - 1/298)); activation
+// energy Ea (eV) by column: 1 0.2 eV, 2 0.08 eV.
+constexpr std::array<double, 3> kActivationEnergy = {0.0, 0.2, 0.08};
+constexpr double kInverseBoltzmann = 11604.966925844261;  // 1/k, k = 8.617e-5 eV/K
+constexpr double kInverse298 = 0.003355704697986577;      // 1/298 K
+// Element temperatures an entry can give: ambient -55..175 plus a rise of
+// 0..150. A stored value outside (or not a number) is limited to it.
+constexpr double kLowestTemp = -55.0;
+constexpr double kHighestTemp = 325.0;
+
+// Power stress factor, curve 1: 0.71 x exp(1.1 x S), S = stress percent x 0.01.
+constexpr double kStressScale = 0.71;
+constexpr double kStressExponent = 1.1;
+
+// Power factor pi_P = Pmax ^ 0.39, from the rated power.
+constexpr double kPowerExponent = 0.39;
+
+// Quality factor pi_Q by quality S, R, P, M (ER), Non-ER, Commercial.
+constexpr std::array<double, 7> kQualityFactor = {0.0, 0.03, 0.1, 0.3, 1.0, 3.0, 10.0};
+
+// Environment factor pi_E, GB..CL.
+constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  4.0,  16.0, 12.0, 42.0, 18.0,  23.0,
+                                         31.0, 43.0, 63.0, 0.5,  37.0, 87.0, 1728.0};
+
+std::string text(const ChoiceList& list, std::uint8_t choice) {
+  return std::string(list.text(list.clamp(choice)));
+}
+
+}  // namespace
+
+const ClassRecord CPotentiometer::kClass = makeClassRecord<CPotentiometer>("CPotentiometer");
+
+void CPotentiometer::Serialize(Archive& ar) {
+  serializeBase(ar);
+  ar.io(TYPE);
+  ar.io(RES);
+  ar.io(RESUNIT);
+  ar.io(QU);
+  ar.io(PMAX);
+  ar.io(PD);
+  ar.io(STRESSMODE);
+  ar.io(PSTRESS);
+  ar.io(TRISE);
+  ar.io(LB);
+  ar.io(PIT);
+  ar.io(PIP);
+  ar.io(PIS);
+  ar.io(PIQ);
+  ar.io(PIE);
+}
+
+void CPotentiometer::CopyFrom(const CPart& other) {
+  copyBaseFields(other);
+  if (!sameClass(other)) return;
+  const auto& o = static_cast<const CPotentiometer&>(other);
+  TYPE = o.TYPE;
+  RES = o.RES;
+  RESUNIT = o.RESUNIT;
+  QU = o.QU;
+  PMAX = o.PMAX;
+  PD = o.PD;
+  STRESSMODE = o.STRESSMODE;
+  PSTRESS = o.PSTRESS;
+  TRISE = o.TRISE;
+  LB = o.LB;
+  PIT = o.PIT;
+  PIP = o.PIP;
+  PIS = o.PIS;
+  PIQ = o.PIQ;
+  PIE = o.PIE;
+}
+
+std::string CPotentiometer::GetTypeName() const {
+  return isHybridPart() ? "Potentiometer(Hyb)" : "Potentiometer";
+}
+
+void CPotentiometer::paramPage(FieldVisitor& f) {
+  f.choice(kType, TYPE, true);
+  f.number(kRes, RES, true);
+  f.choice(kResUnit, RESUNIT, true);
+  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
+  f.number(kPmax, PMAX, true);
+  FieldSpec pd = kPd;
+  pd.hi = PMAX;
+  f.number(pd, PD, true);
+  f.choice(kStressMode, STRESSMODE, true);
+  // In the computed mode the stress is not an entry: it shows Pd / Pmax.
+  if (!isManualStress()) PSTRESS = stressPercent(PD, PMAX);
+  f.number(kPStress, PSTRESS, isManualStress());
+  f.number(kTRise, TRISE, true);
+}
+
+void CPotentiometer::normalizeChoices() {
+  CPart::normalizeChoices();
+  checkChoice(TYPE, kPotentiometerStyles);
+  checkChoice(RESUNIT, kResistanceUnits);
+  checkChoice(QU, kResistorQualities);
+  checkChoice(STRESSMODE, kPowerStressModes);
+}
+
+void CPotentiometer::Calculate(CCircHeader& header) {
+  OverFlags = 0;
+  const StyleModel& style = tableAt(kStyleModels, checkChoice(TYPE, kPotentiometerStyles));
+
+  const double t = limitToRange(static_cast<double>(header.TEMP) + static_cast<double>(TRISE), kLowestTemp,
+                                kHighestTemp);
+  T = static_cast<float>(t);
+  const double stress = limitToRange(PSTRESS, 0.0, 100.0);
+  S = static_cast<float>(stress);
+  flagLimits();
+
+  const double lb = style.baseRate;
+  const double eaOverK = tableAt(kActivationEnergy, style.tempColumn) * kInverseBoltzmann;
+  const double pit = std::exp(-eaOverK * (1.0 / (t + 273.0) - kInverse298));
+  const double pip = std::pow(limitToRange(PMAX, 0.01, 999999.0), kPowerExponent);
+  const double pis = kStressScale * std::exp(kStressExponent * stress * 0.01);
+  double piq = 1.0;  // a hybrid part: the package supplies quality and environment
+  double pie = 1.0;
+  if (!isHybridPart()) {
+    piq = tableAt(kQualityFactor, checkChoice(QU, kResistorQualities));
+    pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
+  }
+  const double cf = limitToRange(CF, 0.000001, 1000.0);
+
+  LB = static_cast<float>(lb);
+  PIT = static_cast<float>(pit);
+  PIP = static_cast<float>(pip);
+  PIS = static_cast<float>(pis);
+  PIQ = static_cast<float>(piq);
+  PIE = static_cast<float>(pie);
+  FR = static_cast<float>(pip * cf * pis * lb * piq * pie * pit);
+
+  finishSurfaceMount(header, TRISE);
+}
+
+void CPotentiometer::ApplyWhatIf(const WhatIfSettings& settings) {
+  if (!isHybridPart()) {
+    applyQualityChange(QU, 1, static_cast<int>(kResistorQualities.count()), settings);
+  }
+  applyStressChange(StressSubject{PSTRESS, &STRESSMODE, PMAX, PD}, 0.0, 100.0, settings);
+}
+
+bool CPotentiometer::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
+  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!r.read(kType, TYPE) || !r.read(kRes, RES) || !r.read(kResUnit, RESUNIT)) return false;
+  if (!isHybridPart() && !r.read(kQu, QU)) return false;
+  if (!r.read(kPmax, PMAX) || !r.read(kPd, PD, PMAX) || !r.read(kStressMode, STRESSMODE)) {
+    return false;
+  }
+  if (isManualStress()) {
+    if (!r.read(kPStress, PSTRESS)) return false;
+  } else {
+    PSTRESS = stressPercent(PD, PMAX);
+  }
+  return r.read(kTRise, TRISE);
+}
+
+void CPotentiometer::UpdateAppParams(const CPart& other) {
+  if (!sameClass(other)) return;
+  const auto& o = static_cast<const CPotentiometer&>(other);
+  // This record keeps its style, value, quality and rating; the dissipation
+  // it takes cannot exceed its own rating.
+  PD = o.PD < PMAX ? o.PD : PMAX;
+  STRESSMODE = o.STRESSMODE;
+  PSTRESS = isManualStress() ? o.PSTRESS : stressPercent(PD, PMAX);
+  TRISE = o.TRISE;
+}
+
+void CPotentiometer::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
+  const std::string pre(prefix);
+  const std::string style = text(kPotentiometerStyles, TYPE);
+  const std::string value =
+      strprintf("%s %s", formatNumber(RES, 9, 2).c_str(), text(kResistanceUnits, RESUNIT).c_str());
+  const std::string quality =
+      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kResistorQualities, QU).c_str());
+  line1 = lineprintf("%s%-30s  %-17s  %-13s", pre.c_str(), style.c_str(), value.c_str(), quality.c_str());
+
+  const std::string pmax = strprintf("Pmax:%sW", formatNumber(PMAX, 8, 5).c_str());
+  const std::string pd = strprintf("Pd:%sW", formatNumber(PD, 8, 5).c_str());
+  const std::string pstr = strprintf("Pstr:%s%%(%s)", formatNumber(PSTRESS, 5, 2).c_str(),
+                                     text(kPowerStressModes, STRESSMODE).c_str());
+  const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
+  line2 = lineprintf("%s%-14s  %-12s  %-25s  %-12s", pre.c_str(), pmax.c_str(), pd.c_str(), pstr.c_str(),
+                     trise.c_str());
+}
+
+void CPotentiometer::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {
+  const std::string pre(prefix);
+  line1 =
+      lineprintf("%sFR=    LB    *   PIT    *   PIP    *   PIS    *  PIQ  *  PIE  *   PICF  ", pre.c_str());
+  line2 = lineprintf(
+      "%s    %-8s   %-8s   %-8s   %-8s   %-5s   %-5s   %-8s", pre.c_str(), formatNumber(LB, 8, 6).c_str(),
+      formatNumber(PIT, 8, 6).c_str(), formatNumber(PIP, 8, 6).c_str(), formatNumber(PIS, 8, 6).c_str(),
+      formatNumber(PIQ, 5, 2).c_str(), formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
+}
+
+}  // namespace kestrel
