@@ -11,6 +11,8 @@ PACKAGES=(
   libcli11-dev libfmt-dev nlohmann-json3-dev
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang-16 libclang-rt-16-dev
+  # reports: PDF through cairo, the Liberation fonts, poppler-utils to read PDFs back in tests
+  libcairo2-dev fonts-liberation poppler-utils
 )
 
 missing=()

@@ -31,6 +31,7 @@ void addKeywordsCommand(CLI::App& app, const GlobalOptions& global, int& exitCod
 void addDemoCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   addKeywordsCommand(app, global, exitCode);
   addDocumentCommands(app, global, exitCode);
   addShowCalcCommands(app, global, exitCode);
+  addReportCommand(app, global, exitCode);
   addWhatIfMergeCommands(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
 

@@ -1,0 +1,42 @@
+// A report run as the front ends start it: which file (or hierarchy), which
+// kind, the Report Setup settings, the paper and the output; the run loads
+// the documents, builds one report per document, prints them all on one
+// file device and files the result safely (or hands back the text).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/file_system.hpp"
+#include "core/status.hpp"
+#include "reports/page_device.hpp"
+#include "reports/report_printer.hpp"
+#include "reports/report_settings.hpp"
+
+namespace kestrel {
+
+class Ui;
+
+struct ReportJob {
+  std::string file;        // the circuit or hybrid to report
+  bool recursive = false;  // and every document below it, in hierarchy order
+  int kind = 0;            // row of the report types menu, 0..6
+  ReportSettings settings;
+  Paper paper = kLetterPaper;
+  std::string output;  // a .pdf, .rtf or .txt file; empty: plain text handed back
+  PrintOptions print;
+};
+
+struct ReportOutcome {
+  std::size_t reports = 0;  // documents reported
+  std::uint32_t pages = 0;  // pages printed, all reports together
+  std::string text;         // the plain text, when no output file was named
+  bool badInput = false;    // a document could not be read
+};
+
+// Runs the job. Nothing is written unless every report was built and
+// printed: an uncalculated document fails with "Circuit must be calculated
+// before printing." naming its file, and so does a cancelled assembly or job.
+Status runReportJob(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome& outcome);
+
+}  // namespace kestrel

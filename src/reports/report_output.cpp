@@ -1,0 +1,77 @@
+#include "reports/report_output.hpp"
+
+#include <unistd.h>
+
+#include <span>
+
+#include "core/strfmt.hpp"
+#include "reports/pdf_device.hpp"
+#include "reports/rtf_device.hpp"
+#include "reports/text_device.hpp"
+
+namespace kestrel {
+namespace {
+
+bool endsWithIgnoringCase(const std::string& text, std::string_view ending) {
+  return text.size() >= ending.size() &&
+         upperCased(std::string_view(text).substr(text.size() - ending.size())) == upperCased(ending);
+}
+
+Status fileError(const std::string& path, const std::string& cause) {
+  // Causes from the file layer name the file already.
+  const std::string detail =
+      cause.find(path) != std::string::npos ? cause : "'" + path + "': " + cause;
+  return Status::error(std::string(kPrintToFileError) + "\n" + detail);
+}
+
+}  // namespace
+
+std::optional<OutputKind> outputKindForPath(const std::string& path) {
+  if (endsWithIgnoringCase(path, ".pdf")) return OutputKind::Pdf;
+  if (endsWithIgnoringCase(path, ".rtf")) return OutputKind::Rtf;
+  if (endsWithIgnoringCase(path, ".txt")) return OutputKind::Text;
+  return std::nullopt;
+}
+
+std::string_view printerName(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Pdf: return "Kestrel PDF File Creator";
+    case OutputKind::Rtf: return "Kestrel RTF File Creator";
+    case OutputKind::Text: return "Kestrel TXT File Creator";
+  }
+  return {};
+}
+
+std::unique_ptr<FileDevice> makeFileDevice(OutputKind kind, const Paper& paper) {
+  switch (kind) {
+    case OutputKind::Pdf: return std::make_unique<PdfDevice>(paper);
+    case OutputKind::Rtf: return std::make_unique<RtfDevice>(paper);
+    case OutputKind::Text: return std::make_unique<TextDevice>(paper);
+  }
+  return nullptr;
+}
+
+std::optional<Paper> findPaper(std::string_view name) {
+  for (const Paper& paper : {kLetterPaper, kA4Paper}) {
+    if (upperCased(trimmed(name)) == upperCased(paper.name)) return paper;
+  }
+  return std::nullopt;
+}
+
+Status writeReportFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
+  const std::string temp = path + ".~" + std::to_string(::getpid()) + ".tmp";
+  const auto data = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                                                  bytes.size());
+  if (Status s = fs.writeFile(temp, data); !s) {
+    (void)fs.remove(temp);
+    return fileError(path, s.message());
+  }
+  if (Status s = fs.rename(temp, path); !s) {
+    (void)fs.remove(temp);
+    return fileError(path, s.message());
+  }
+  (void)fs.syncFolder(path);
+  return Status::ok();
+}
+
+}  // namespace kestrel
