@@ -33,5 +33,6 @@ void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCo
 void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addGraphCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   addShowCalcCommands(app, global, exitCode);
   addReportCommand(app, global, exitCode);
   addWhatIfMergeCommands(app, global, exitCode);
+  addGraphCommand(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
 
   try {

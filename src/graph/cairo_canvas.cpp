@@ -1,0 +1,133 @@
+#include "graph/cairo_canvas.hpp"
+
+#include <numbers>
+
+namespace kestrel::graph {
+namespace {
+
+bool isUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t extra = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // the range of the byte after the first
+    if (c < 0x80) {
+      extra = 0;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      extra = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      extra = 2;
+      if (c == 0xE0) lo = 0xA0;  // no overlong forms
+      if (c == 0xED) hi = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      extra = 3;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+    } else {
+      return false;
+    }
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if (i + k >= text.size()) return false;
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if (k == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string utf8Text(std::string_view text) {
+  if (isUtf8(text)) return std::string(text);
+  std::string out;
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+void CairoCanvas::setColor(const Color& c) { cairo_set_source_rgba(cr_, c.r, c.g, c.b, c.a); }
+
+void CairoCanvas::selectFont(const Font& font) {
+  cairo_select_font_face(cr_, kChartFontFamily, CAIRO_FONT_SLANT_NORMAL,
+                         font.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr_, font.size);
+}
+
+void CairoCanvas::fillRect(const Rect& r, const Color& color) {
+  setColor(color);
+  cairo_rectangle(cr_, r.x, r.y, r.w, r.h);
+  cairo_fill(cr_);
+}
+
+void CairoCanvas::fillPolygon(std::span<const Point> points, const Color& color) {
+  if (points.size() < 3) return;
+  setColor(color);
+  cairo_move_to(cr_, points[0].x, points[0].y);
+  for (std::size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].x, points[i].y);
+  cairo_close_path(cr_);
+  cairo_fill(cr_);
+}
+
+void CairoCanvas::strokePolyline(std::span<const Point> points, const Pen& pen, bool closed) {
+  if (points.size() < 2) return;
+  setColor(pen.color);
+  cairo_set_line_width(cr_, pen.width);
+  cairo_set_line_join(cr_, CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_cap(cr_, CAIRO_LINE_CAP_BUTT);
+  const double dash[] = {3.0, 3.0};
+  cairo_set_dash(cr_, dash, pen.dashed ? 2 : 0, 0.0);
+  cairo_move_to(cr_, points[0].x, points[0].y);
+  for (std::size_t i = 1; i < points.size(); ++i) cairo_line_to(cr_, points[i].x, points[i].y);
+  if (closed) cairo_close_path(cr_);
+  cairo_stroke(cr_);
+  cairo_set_dash(cr_, nullptr, 0, 0.0);
+}
+
+TextSize CairoCanvas::measureText(std::string_view text, const Font& font) {
+  selectFont(font);
+  const std::string utf8 = utf8Text(text);
+  cairo_text_extents_t te;
+  cairo_text_extents(cr_, utf8.c_str(), &te);
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr_, &fe);
+  return {te.x_advance, fe.ascent + fe.descent};
+}
+
+void CairoCanvas::drawText(std::string_view text, Point at, const Font& font, const Color& color, HAlign h,
+                           VAlign v, bool vertical) {
+  if (text.empty()) return;
+  const std::string utf8 = utf8Text(text);
+  selectFont(font);
+  cairo_text_extents_t te;
+  cairo_text_extents(cr_, utf8.c_str(), &te);
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr_, &fe);
+  const double x = h == HAlign::Left ? 0.0 : (h == HAlign::Center ? -te.x_advance / 2.0 : -te.x_advance);
+  const double y = v == VAlign::Top ? fe.ascent : (v == VAlign::Middle ? (fe.ascent - fe.descent) / 2.0 : -fe.descent);
+  cairo_save(cr_);
+  cairo_translate(cr_, at.x, at.y);
+  if (vertical) cairo_rotate(cr_, -std::numbers::pi / 2.0);
+  setColor(color);
+  cairo_move_to(cr_, x, y);
+  cairo_show_text(cr_, utf8.c_str());
+  cairo_new_path(cr_);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::pushClip(const Rect& r) {
+  cairo_save(cr_);
+  cairo_rectangle(cr_, r.x, r.y, r.w, r.h);
+  cairo_clip(cr_);
+}
+
+void CairoCanvas::popClip() { cairo_restore(cr_); }
+
+}  // namespace kestrel::graph

@@ -1,0 +1,46 @@
+// The plot model of a chart: what is drawn (curves, bars or pie slices),
+// with its title, subtitle, axis titles, legend and value scale. It is built
+// from a graph's series and drawn by the chart renderer on any canvas, so a
+// chart looks the same in a file and on the screen.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "graph/chart_style.hpp"
+#include "graph/graph_data.hpp"
+
+namespace kestrel::graph {
+
+enum class PlotKind { Lines, Bars, Pie };
+
+struct PlotSeries {
+  std::string name;            // its legend entry
+  std::vector<double> values;  // one per x value (lines) or per category (bars, pie)
+};
+
+struct PlotModel {
+  PlotKind kind = PlotKind::Lines;
+  std::string title;     // the graph type's name
+  std::string subtitle;  // the top-level document, "%s (Top-Level Only)" without the hierarchy
+  std::string xTitle;    // "Temperature (C)", "Environment", ...
+  std::string yTitle;    // "FR (fpmh)", "MTBF (Hours)", ... (none for a pie)
+  bool logScale = false;
+  std::vector<double> x;                // lines: the swept values
+  std::vector<std::string> categories;  // bars and pie: one label each
+  std::vector<PlotSeries> series;
+  bool percent = false;  // values are percents of a whole
+  bool legend = true;
+  bool grid = true;
+  bool markers = true;
+  int width = 900;
+  int height = 560;
+};
+
+PlotModel buildPlot(const GraphData& data, const ChartStyle& style);
+
+// True when the values are all positive and finite and the largest is more
+// than a hundred times the smallest.
+bool spansDecades(const std::vector<std::vector<double>>& series);
+
+}  // namespace kestrel::graph

@@ -1,0 +1,295 @@
+// Charts: what the renderer draws for each kind of plot (checked through a
+// canvas that records its calls), and the cairo files it makes.
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "graph/cairo_canvas.hpp"
+#include "graph/chart_file.hpp"
+#include "graph/chart_renderer.hpp"
+#include "support/faulty_file_system.hpp"
+
+// Fontconfig keeps its caches until the process ends; the leak checker of
+// sanitizer builds is told so.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+namespace kestrel::graph {
+namespace {
+
+// Records every call; texts measure 0.6 x size per character.
+class RecordingCanvas final : public Canvas {
+ public:
+  struct Text {
+    std::string text;
+    Point at;
+    bool vertical;
+  };
+  void fillRect(const Rect& r, const Color& c) override { rects.push_back({r, c}); }
+  void fillPolygon(std::span<const Point> points, const Color& c) override {
+    polygons.push_back({{points.begin(), points.end()}, c});
+  }
+  void strokePolyline(std::span<const Point> points, const Pen& pen, bool) override {
+    lines.push_back({{points.begin(), points.end()}, pen});
+  }
+  TextSize measureText(std::string_view text, const Font& font) override {
+    return {0.6 * font.size * static_cast<double>(text.size()), 1.2 * font.size};
+  }
+  void drawText(std::string_view text, Point at, const Font&, const Color&, HAlign, VAlign, bool vertical) override {
+    texts.push_back({std::string(text), at, vertical});
+  }
+  void pushClip(const Rect&) override { ++clips; }
+  void popClip() override { --clips; }
+
+  bool drew(const std::string& text) const {
+    return std::any_of(texts.begin(), texts.end(), [&](const Text& t) { return t.text == text; });
+  }
+  std::size_t fillsOf(const Color& c) const {
+    std::size_t n = 0;
+    for (const auto& [r, color] : rects) n += color.r == c.r && color.g == c.g && color.b == c.b && r.w < 800;
+    return n;
+  }
+  std::size_t curvesOf(const Color& c) const {
+    std::size_t n = 0;
+    // Curves are drawn wider than legend lines.
+    for (const auto& [points, pen] : lines) n += pen.color.r == c.r && pen.color.g == c.g && pen.width > 2.0;
+    return n;
+  }
+
+  std::vector<std::pair<Rect, Color>> rects;
+  std::vector<std::pair<std::vector<Point>, Color>> polygons;
+  std::vector<std::pair<std::vector<Point>, Pen>> lines;
+  std::vector<Text> texts;
+  int clips = 0;
+};
+
+GraphData sweep(int type, std::vector<double> x, std::vector<std::vector<double>> series,
+                std::vector<std::string> envs = {}) {
+  GraphData d;
+  d.type = type;
+  d.topTitle = "TOP.CIR";
+  d.x = std::move(x);
+  d.series = std::move(series);
+  d.environments = std::move(envs);
+  return d;
+}
+
+GraphData itemData(int type, std::vector<GraphItem> items, bool hierarchy = true) {
+  GraphData d;
+  d.type = type;
+  d.topTitle = "TOP.CIR";
+  d.items = std::move(items);
+  d.includeHierarchy = hierarchy;
+  return d;
+}
+
+RecordingCanvas draw(const PlotModel& plot) {
+  RecordingCanvas canvas;
+  renderChart(plot, canvas);
+  EXPECT_EQ(canvas.clips, 0);
+  for (const auto& t : canvas.texts) {
+    EXPECT_TRUE(t.at.x >= 0 && t.at.x <= plot.width && t.at.y >= 0 && t.at.y <= plot.height) << t.text;
+  }
+  return canvas;
+}
+
+TEST(ChartRenderer, CurveChartHasTitlesAxisTitlesTicksAndLegend) {
+  const PlotModel plot = buildPlot(sweep(kFrVsTemperature, {0, 50, 100}, {{1, 2, 4}}), ChartStyle{});
+  const RecordingCanvas c = draw(plot);
+  EXPECT_TRUE(c.drew("FR vs Temperature"));
+  EXPECT_TRUE(c.drew("TOP.CIR"));  // subtitle and legend
+  EXPECT_TRUE(c.drew("Temperature (C)"));
+  const auto yTitle = std::find_if(c.texts.begin(), c.texts.end(), [](const auto& t) { return t.text == "FR (fpmh)"; });
+  ASSERT_NE(yTitle, c.texts.end());
+  EXPECT_TRUE(yTitle->vertical);
+  for (const char* tick : {"0", "20", "100", "1", "4"}) EXPECT_TRUE(c.drew(tick)) << tick;
+  EXPECT_EQ(c.curvesOf(seriesColor(0)), 1u);
+}
+
+TEST(ChartRenderer, FailureRatesSpanningDecadesTakeALogScale) {
+  const PlotModel plot = buildPlot(sweep(kFrVsTemperature, {0, 50, 100}, {{0.05, 1, 80}}), ChartStyle{});
+  EXPECT_TRUE(plot.logScale);
+  const RecordingCanvas c = draw(plot);
+  EXPECT_TRUE(c.drew("FR (fpmh)  [log scale]"));
+  for (const char* decade : {"0.01", "0.1", "1", "10", "100"}) EXPECT_TRUE(c.drew(decade)) << decade;
+}
+
+struct ScaleCase {
+  const char* name;
+  int type;
+  std::vector<double> values;
+  ValueScale scale;
+  bool log;
+};
+void PrintTo(const ScaleCase& c, std::ostream* os) { *os << c.name; }
+
+class ChartScale : public ::testing::TestWithParam<ScaleCase> {};
+
+TEST_P(ChartScale, LogOnlyWhereItHelps) {
+  const ScaleCase& c = GetParam();
+  ChartStyle style;
+  style.scale = c.scale;
+  std::vector<double> x;
+  for (std::size_t i = 0; i < c.values.size(); ++i) x.push_back(static_cast<double>(i));
+  EXPECT_EQ(buildPlot(sweep(c.type, x, {c.values}), style).logScale, c.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Graph, ChartScale,
+    ::testing::Values(ScaleCase{"TwoDecadesOrLessStayLinear", kFrVsTemperature, {1, 100}, ValueScale::Automatic, false},
+                      ScaleCase{"MoreThanTwoDecadesGoLog", kMtbfVsStress, {1e3, 1.5e5}, ValueScale::Automatic, true},
+                      ScaleCase{"ZeroKeepsItLinear", kFrVsStress, {0, 1, 1000}, ValueScale::Automatic, false},
+                      ScaleCase{"InfiniteMtbfKeepsItLinear", kMtbfVsTemperature, {1, INFINITY}, ValueScale::Automatic,
+                                false},
+                      ScaleCase{"ReliabilityNeverLog", kReliabilityVsTime, {1e-6, 1}, ValueScale::Logarithmic, false},
+                      ScaleCase{"AskedForLog", kFrVsStress, {1, 2}, ValueScale::Logarithmic, true},
+                      ScaleCase{"AskedForLinear", kFrVsStress, {1, 1e6}, ValueScale::Linear, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ChartRenderer, EveryEnvironmentCurveInTheLegend) {
+  const PlotModel plot =
+      buildPlot(sweep(kMtbfVsTempEnv, {0, 50, 100}, {{3, 2, 1}, {6, 5, 4}, {9, 8, 7}}, {"GB", "NS", "CL"}),
+                ChartStyle{});
+  const RecordingCanvas c = draw(plot);
+  for (const char* env : {"GB", "NS", "CL"}) EXPECT_TRUE(c.drew(env)) << env;
+  for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(c.curvesOf(seriesColor(s)), 1u) << s;
+}
+
+TEST(ChartRenderer, ValueThatCanNotBeDrawnLeavesAGapInTheCurve) {
+  const PlotModel plot = buildPlot(sweep(kMtbfVsTemperature, {0, 1, 2, 3, 4}, {{5, 4, INFINITY, 2, 1}}), ChartStyle{});
+  const RecordingCanvas c = draw(plot);
+  EXPECT_EQ(c.curvesOf(seriesColor(0)), 2u);  // two runs around the gap
+}
+
+TEST(ChartRenderer, OneBarPerEnvironmentLabelledWithItsValue) {
+  const PlotModel plot = buildPlot(sweep(kFrVsEnvironment, {}, {{1.5, 3, 6}}, {"GB", "AIF", "CL"}), ChartStyle{});
+  EXPECT_EQ(plot.kind, PlotKind::Bars);
+  const RecordingCanvas c = draw(plot);
+  EXPECT_EQ(c.fillsOf(seriesColor(0)), 3u);
+  for (const char* label : {"GB", "AIF", "CL", "1.5", "3", "6", "Environment"}) EXPECT_TRUE(c.drew(label)) << label;
+}
+
+TEST(ChartRenderer, ManyItemsTurnTheirLabelsUpright) {
+  std::vector<GraphItem> items;
+  for (int i = 0; i < 40; ++i) items.push_back({"PART-NUMBER-" + std::to_string(i), 40.0 - i, "A.CIR"});
+  const PlotModel plot = buildPlot(itemData(kFrPartRecords, items), ChartStyle{});
+  const RecordingCanvas c = draw(plot);
+  EXPECT_EQ(c.fillsOf(seriesColor(0)), 40u);
+  const auto label = std::find_if(c.texts.begin(), c.texts.end(), [](const auto& t) { return t.text == "PART-NUMBER-7"; });
+  ASSERT_NE(label, c.texts.end());
+  EXPECT_TRUE(label->vertical);
+}
+
+TEST(ChartRenderer, PieHasASlicePerItemWithPercentsInTheLegend) {
+  const PlotModel plot = buildPlot(
+      itemData(kPctFrPartTypes, {{"Resistor", 60, ""}, {"Capacitor", 38, ""}, {"All Other Part Types", 2, ""}}, false),
+      ChartStyle{});
+  EXPECT_EQ(plot.kind, PlotKind::Pie);
+  EXPECT_EQ(plot.subtitle, "TOP.CIR (Top-Level Only)");
+  const RecordingCanvas c = draw(plot);
+  std::size_t slices = 0;
+  for (const auto& [points, color] : c.polygons) slices += points.size() > 3;  // an arc, not a marker
+  EXPECT_EQ(slices, 3u);
+  EXPECT_TRUE(c.drew("Resistor  60.0%"));
+  EXPECT_TRUE(c.drew("All Other Part Types  2.0%"));
+  EXPECT_TRUE(c.drew("60.0%"));   // on the slice
+  EXPECT_FALSE(c.drew("2.0%"));   // too thin to label on the slice
+}
+
+TEST(ChartRenderer, PieOfNothingSaysSo) {
+  const PlotModel plot = buildPlot(itemData(kPctFrCircuits, {{"A.CIR", 0, ""}}), ChartStyle{});
+  EXPECT_TRUE(draw(plot).drew("No failure rate to show"));
+}
+
+TEST(ChartRenderer, LegendOfAHundredItemsFitsBesideThePie) {
+  std::vector<GraphItem> items;
+  for (int i = 0; i < 101; ++i) items.push_back({"ITEM-" + std::to_string(i), 1.0, ""});
+  const PlotModel plot = buildPlot(itemData(kPctFrPartRecords, items), ChartStyle{});
+  const RecordingCanvas c = draw(plot);  // every text inside the canvas
+  EXPECT_TRUE(c.drew("ITEM-100  1.0%"));  // the values of a percent graph are its percents
+}
+
+// ---- cairo ----
+
+PlotModel samplePlot() {
+  return buildPlot(sweep(kFrVsTempEnv, {0, 25, 50, 75, 100}, {{1, 2, 3, 5, 8}, {2, 3, 5, 8, 13}}, {"GB", "NS"}),
+                   ChartStyle{});
+}
+
+cairo_status_t readBytes(void* closure, unsigned char* data, unsigned int length) {
+  auto* in = static_cast<std::pair<const std::vector<std::uint8_t>*, std::size_t>*>(closure);
+  if (in->second + length > in->first->size()) return CAIRO_STATUS_READ_ERROR;
+  std::copy_n(in->first->data() + in->second, length, data);
+  in->second += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+TEST(CairoChart, PngHasTheChartsSizeAndItsCurvesColour) {
+  std::vector<std::uint8_t> png;
+  ASSERT_TRUE(renderChartBytes(samplePlot(), ChartFileFormat::Png, png).isOk());
+  std::pair<const std::vector<std::uint8_t>*, std::size_t> in{&png, 0};
+  cairo_surface_t* image = cairo_image_surface_create_from_png_stream(readBytes, &in);
+  ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(image), 900);
+  EXPECT_EQ(cairo_image_surface_get_height(image), 560);
+  // Count pixels of the first series' blue and the second's vermilion.
+  const unsigned char* data = cairo_image_surface_get_data(image);
+  const int stride = cairo_image_surface_get_stride(image);
+  int blue = 0, vermilion = 0;
+  for (int y = 0; y < 560; ++y) {
+    for (int x = 0; x < 900; ++x) {
+      const unsigned char* p = data + y * stride + x * 4;  // B, G, R, A
+      if (p[2] < 20 && p[1] > 100 && p[1] < 125 && p[0] > 165 && p[0] < 190) ++blue;
+      if (p[2] > 200 && p[1] > 80 && p[1] < 110 && p[0] < 20) ++vermilion;
+    }
+  }
+  cairo_surface_destroy(image);
+  EXPECT_GT(blue, 300);
+  EXPECT_GT(vermilion, 300);
+}
+
+TEST(CairoChart, SvgAndPdfAreWhatTheySay) {
+  std::vector<std::uint8_t> svg, pdf;
+  ASSERT_TRUE(renderChartBytes(samplePlot(), ChartFileFormat::Svg, svg).isOk());
+  ASSERT_TRUE(renderChartBytes(samplePlot(), ChartFileFormat::Pdf, pdf).isOk());
+  const std::string svgText(svg.begin(), svg.end());
+  EXPECT_EQ(svgText.rfind("<?xml", 0), 0u);
+  EXPECT_NE(svgText.find("width=\"900\""), std::string::npos);
+  EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
+}
+
+TEST(CairoChart, PartNumberThatIsNotUtf8StillDraws) {
+  EXPECT_EQ(utf8Text("R\xb5" "1"), "R\xc2\xb5" "1");  // Latin-1 micro sign
+  EXPECT_EQ(utf8Text("\xc2\xb5"), "\xc2\xb5");        // already UTF-8
+  EXPECT_EQ(utf8Text("\xed\xa0\x80"), "\xc3\xad\xc2\xa0\xc2\x80");  // a surrogate is not UTF-8
+  const PlotModel plot = buildPlot(itemData(kFrPartRecords, {{"R\xb5\xff-1", 2, ""}, {"OK", 1, ""}}), ChartStyle{});
+  std::vector<std::uint8_t> png;
+  EXPECT_TRUE(renderChartBytes(plot, ChartFileFormat::Png, png).isOk());
+}
+
+TEST(CairoChart, FileFormatComesFromTheExtension) {
+  EXPECT_EQ(chartFormatForPath("a/b.PNG"), ChartFileFormat::Png);
+  EXPECT_EQ(chartFormatForPath("x.svg"), ChartFileFormat::Svg);
+  EXPECT_EQ(chartFormatForPath("x.Pdf"), ChartFileFormat::Pdf);
+  EXPECT_EQ(chartFormatForPath("x.jpg"), std::nullopt);
+  test::TempFolder dir;
+  EXPECT_EQ(writeChartFile(posixFileSystem(), samplePlot(), dir.file("c.jpg")).message(),
+            "Chart file '" + dir.file("c.jpg") + "': use a .svg, .png or .pdf name.");
+  EXPECT_TRUE(dir.list().empty());
+}
+
+TEST(CairoChart, FailedWriteLeavesTheOldChart) {
+  test::TempFolder dir;
+  ASSERT_TRUE(writeChartFile(posixFileSystem(), samplePlot(), dir.file("c.svg")).isOk());
+  const auto size = std::filesystem::file_size(dir.file("c.svg"));
+  test::FaultyFileSystem fs;
+  fs.failWriteAfter = 10;
+  EXPECT_FALSE(writeChartFile(fs, samplePlot(), dir.file("c.svg")).isOk());
+  EXPECT_EQ(std::filesystem::file_size(dir.file("c.svg")), size);
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"c.svg"}));
+}
+
+}  // namespace
+}  // namespace kestrel::graph
