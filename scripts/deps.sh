@@ -13,6 +13,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev clang-16 libclang-rt-16-dev
   # reports: PDF through cairo, the Liberation fonts, poppler-utils to read PDFs back in tests
   libcairo2-dev fonts-liberation poppler-utils
+  # the record store benchmark compares against SQLite
+  libsqlite3-dev sqlite3
 )
 
 missing=()

@@ -34,5 +34,6 @@ void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCo
 void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addGraphCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addStoreCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

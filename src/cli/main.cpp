@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
   addReportCommand(app, global, exitCode);
   addWhatIfMergeCommands(app, global, exitCode);
   addGraphCommand(app, global, exitCode);
+  addStoreCommand(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
 
   try {

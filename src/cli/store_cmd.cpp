@@ -1,0 +1,121 @@
+// kestrel store check: verifies a keyed record store file (a library or a
+// cross-reference file): every tree, its links, counts, key order and data
+// checksums, each fault with its node number.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.hpp"
+#include "cli/exit_codes.hpp"
+#include "store/status_codes.hpp"
+#include "store/store_check.hpp"
+
+namespace kestrel::cli {
+namespace {
+
+struct StoreCheckJob {
+  std::string file;
+  std::vector<std::string> segments;  // "INDEX:TYPE,TYPE,..." for compound indexes
+  std::string fields;                 // "S26,S26,U2,U2,B1024,X242,L4": the record layout
+  int maxFaults = 200;
+};
+
+bool parseSegments(const std::string& text, store::CheckOptions& o) {
+  const auto colon = text.find(':');
+  if (colon == std::string::npos) return false;
+  int index = 0;
+  try {
+    index = std::stoi(text.substr(0, colon));
+  } catch (...) {
+    return false;
+  }
+  if (index < 1 || index > 20) return false;
+  store::SegmentList segs;
+  std::size_t at = colon + 1;
+  while (at <= text.size()) {
+    const auto comma = text.find(',', at);
+    const std::string item = text.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+    store::SegmentDef s;
+    bool descending = !item.empty() && item.back() == 'd';
+    try {
+      const int type = std::stoi(descending ? item.substr(0, item.size() - 1) : item);
+      if (!store::validKeyType(type) || type == 8) return false;
+      s.type = static_cast<std::uint8_t>(type);
+    } catch (...) {
+      return false;
+    }
+    s.descending = descending;
+    segs.push_back(s);
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  o.segments[static_cast<std::size_t>(index)] = segs;
+  return true;
+}
+
+bool parseFields(const std::string& text, store::CheckOptions& o) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto comma = text.find(',', at);
+    const std::string item = text.substr(at, comma == std::string::npos ? std::string::npos : comma - at);
+    if (item.size() < 2 || std::string("SBDFILHUMX").find(item[0]) == std::string::npos) return false;
+    try {
+      const int length = std::stoi(item.substr(1));
+      if (length < 0 || length > 31232) return false;
+      o.fields.push_back({item[0], static_cast<std::uint16_t>(length)});
+    } catch (...) {
+      return false;
+    }
+    if (comma == std::string::npos) break;
+    at = comma + 1;
+  }
+  return true;
+}
+
+int runStoreCheck(const StoreCheckJob& job) {
+  store::CheckOptions options;
+  options.maxFaults = job.maxFaults;
+  for (const auto& s : job.segments) {
+    if (!parseSegments(s, options)) {
+      std::fprintf(stderr, "STORE CHECK: bad segment list '%s' (INDEX:TYPE,TYPE,...).\n", s.c_str());
+      return kExitUserError;
+    }
+  }
+  if (!job.fields.empty() && !parseFields(job.fields, options)) {
+    std::fprintf(stderr, "STORE CHECK: bad field list '%s' (TYPE LENGTH,...).\n", job.fields.c_str());
+    return kExitUserError;
+  }
+  store::CheckReport report;
+  const int rc = store::checkStore(job.file, options, report);
+  if (rc != store::kOk) {
+    std::fprintf(stderr, "STORE CHECK: '%s': %s.\n", job.file.c_str(),
+                 rc == store::kFail ? "can not open the file" : store::StoreErrorText(rc).c_str());
+    return kExitBadInput;
+  }
+  for (const auto& f : report.faults) std::printf("%s\n", store::describeFault(f).c_str());
+  if (report.moreFaults > 0) std::printf("... and %d more faults\n", report.moreFaults);
+  const std::size_t faults = report.faults.size() + static_cast<std::size_t>(report.moreFaults);
+  std::printf("'%s': %ld records, %ld nodes in use of %ld, %d trees: %s\n", job.file.c_str(), report.records,
+              report.nodesInUse, report.nodesPresent, report.trees,
+              faults == 0 ? "no faults" : (std::to_string(faults) + (faults == 1 ? " fault" : " faults")).c_str());
+  return faults == 0 ? kExitOk : kExitBadInput;
+}
+
+}  // namespace
+
+void addStoreCommand(CLI::App& app, const GlobalOptions&, int& exitCode) {
+  CLI::App* store = app.add_subcommand("store", "Keyed record store files (libraries, cross-references)");
+  store->require_subcommand(1);
+  auto job = std::make_shared<StoreCheckJob>();
+  CLI::App* check = store->add_subcommand("check", "Check every tree of a store file and report each fault");
+  check->add_option("FILE", job->file, "The store file")->required();
+  check->add_option("--segments", job->segments,
+                    "Segment key types of a compound index, e.g. 3:10,10,0 (append d for descending)");
+  check->add_option("--fields", job->fields, "Record layout to parse every record with, e.g. S26,S26,U2,U2,B1024,X242,L4");
+  check->add_option("--max-faults", job->maxFaults, "List at most this many faults")->check(CLI::PositiveNumber);
+  check->callback([job, &exitCode] { exitCode = runStoreCheck(*job); });
+}
+
+}  // namespace kestrel::cli

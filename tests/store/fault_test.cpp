@@ -1,0 +1,279 @@
+// Crashes, power cuts and full disks in the middle of write brackets: the
+// file afterwards is refused with "write op interrupted" (the marker), or it
+// is consistent and holds exactly the state after some whole bracket; never
+// anything else read back as good.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "store/fault_file.hpp"
+#include "store/memory_file.hpp"
+#include "store/record_store.hpp"
+#include "support/store_fixture.hpp"
+
+namespace kestrel::store::test {
+namespace {
+
+using State = std::map<std::string, std::int32_t>;  // part number -> stamp (the blob follows from it)
+
+int sizeOf(std::int32_t stamp) { return 10 + stamp * 53 % 1000; }
+void fill(PartRecord& r, const std::string& pn, std::int32_t stamp) {
+  r.set(pn, "S" + std::to_string(stamp % 7), 400 + stamp % 3, stamp % 2, sizeOf(stamp), static_cast<std::uint32_t>(stamp));
+}
+
+// What the file holds, read through a fresh handle; false when a record is
+// not what its stamp says.
+bool readState(const std::string& path, StoreFileSystem& fs, State& out, int& openCode) {
+  RecordStore s;
+  openCode = openPartFile(s, path, kReadOnlyAccess, ShareMode::Shared, &fs);
+  if (openCode != kOk) return true;
+  PartRecord r, want;
+  int rc = s.Step(1, kStepFirst);
+  for (; rc == kOk; rc = s.Step(1, kStepNext)) {
+    if (s.ReadRecord(r.fields()) != kOk) return false;
+    fill(want, r.pn, r.stamp);
+    if (r.blobSize() != want.blobSize() || std::memcmp(r.blob, want.blob, want.blobSize()) != 0) return false;
+    out[r.pn] = r.stamp;
+  }
+  return rc == kFail && s.RecordCount() == static_cast<int>(out.size());
+}
+
+class Faults : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    startStore();
+    RecordStore s;
+    ASSERT_EQ(createPartFile(s, path, &mem), kOk);
+    PartRecord r;
+    for (int i = 0; i < 60; ++i) {
+      fill(r, "BASE-" + std::to_string(i), i + 1);
+      ASSERT_EQ(s.AddRecord(r.fields()), kOk);
+      states[0]["BASE-" + std::to_string(i)] = i + 1;
+    }
+    ASSERT_EQ(s.Close(), kOk);
+    base = mem.bytes(path);
+  }
+
+  // Three write brackets; states[k] is the content after k of them (set
+  // before each bracket ends: a failing end may or may not have written it).
+  int batch(RecordStore& s) {
+    PartRecord r;
+    State st = states[0];
+    auto endWith = [&](int rc) {
+      const int e = s.EndWrite();
+      return rc != kOk ? rc : e;
+    };
+    int rc = s.BeginWrite();
+    if (rc != kOk) return rc;
+    for (int i = 0; i < 6 && rc == kOk; ++i) {
+      fill(r, "NEW-" + std::to_string(i), 500 + i);
+      rc = s.AddRecord(r.fields());
+      st["NEW-" + std::to_string(i)] = 500 + i;
+    }
+    if (rc == kOk) states[1] = st;
+    rc = endWith(rc);
+    if (rc != kOk) return rc;
+    rc = s.BeginWrite();
+    if (rc != kOk) return rc;
+    for (int i : {3, 17, 40}) {
+      const std::string pn = "BASE-" + std::to_string(i);
+      if (rc == kOk) rc = s.FindKey(1, textKey(pn), 0, kFindEqual);
+      if (rc == kOk) rc = s.LockRecord(1, textKey(pn));
+      fill(r, pn, 900 + i);
+      if (rc == kOk) rc = i == 17 ? s.DeleteRecord(r.fields()) : s.UpdateRecord(r.fields());
+      if (i == 17) {
+        st.erase(pn);
+      } else {
+        st[pn] = 900 + i;
+      }
+    }
+    if (rc == kOk) states[2] = st;
+    rc = endWith(rc);
+    if (rc != kOk) return rc;
+    fill(r, "BIG", 999);
+    st["BIG"] = 999;
+    states[3] = st;
+    return s.AddRecord(r.fields());
+  }
+
+  // After a fault: refused with the marker's code, or exactly some whole state.
+  void expectRefusedOrWhole(const std::string& what) {
+    State got;
+    int openCode = 0;
+    ASSERT_TRUE(readState(path, mem, got, openCode)) << what << ": a record read back wrong";
+    if (openCode != kOk) {
+      EXPECT_EQ(openCode, kWriteInterrupted) << what;
+      EXPECT_FALSE(checkFaults(path, &mem).empty()) << what;
+      return;
+    }
+    bool whole = false;
+    for (const auto& [k, st] : states) whole = whole || st == got;
+    EXPECT_TRUE(whole) << what << ": content of no whole bracket";
+    EXPECT_EQ(checkFaults(path, &mem), std::vector<std::string>{}) << what;
+  }
+
+  MemoryFileSystem mem;
+  const std::string path = "f.lib";
+  std::vector<std::uint8_t> base;
+  std::map<int, State> states;
+};
+
+TEST_F(Faults, CrashAtAnyByteOfTheBracketsIsRefusedOrWhole) {
+  // How many bytes the batch writes when nothing goes wrong.
+  FaultFileSystem probe(mem);
+  {
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &probe), kOk);
+    ASSERT_EQ(batch(s), kOk);
+  }
+  const std::int64_t total = probe.plan().bytesWritten;
+  ASSERT_GT(total, 5000);
+  int refused = 0, whole = 0;
+  for (std::int64_t at = 0; at <= total; at += (at < 64 ? 1 : 211)) {
+    mem.put(path, base);
+    FaultFileSystem fs(mem);
+    fs.plan().crashAtByte = at;
+    {
+      RecordStore s;
+      ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
+      batch(s);  // the process "dies" at byte `at`: nothing after it arrives
+    }
+    State got;
+    int openCode = 0;
+    ASSERT_TRUE(readState(path, mem, got, openCode)) << "crash at byte " << at;
+    (openCode == kOk ? whole : refused) += 1;
+    expectRefusedOrWhole("crash at byte " + std::to_string(at));
+    if (HasFailure()) return;
+  }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(whole, 0);
+}
+
+TEST_F(Faults, PowerCutDroppingUnflushedWritesIsRefusedOrWhole) {
+  FaultFileSystem probe(mem);
+  {
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &probe), kOk);
+    ASSERT_EQ(batch(s), kOk);
+  }
+  const std::int64_t total = probe.plan().bytesWritten;
+  std::mt19937 rng(5);
+  for (int round = 0; round < 80; ++round) {
+    mem.put(path, base);
+    FaultFileSystem fs(mem);
+    fs.plan().crashAtByte = static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(total + 1));
+    fs.plan().dropUnflushed = true;
+    fs.plan().seed = rng();
+    {
+      RecordStore s;
+      ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
+      batch(s);
+    }
+    expectRefusedOrWhole("power cut at byte " + std::to_string(fs.plan().crashAtByte));
+    if (HasFailure()) return;
+  }
+}
+
+TEST_F(Faults, FailedWriteBreaksTheHandleAndTheFileIsRefused) {
+  for (std::int64_t at : {0, 1, 2, 500, 1500, 3000}) {
+    mem.put(path, base);
+    FaultFileSystem fs(mem);
+    fs.plan().failAtByte = at;
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
+    const int rc = batch(s);
+    EXPECT_TRUE(rc == kDiskFull || rc == kDiskWriteError) << at << ": " << rc;
+    // A handle that could not finish its bracket refuses further work.
+    EXPECT_EQ(s.RecordCount(), kWriteInterrupted);
+    s.Close();
+    expectRefusedOrWhole("write failing at byte " + std::to_string(at));
+  }
+}
+
+TEST_F(Faults, FailedFlushIsReportedAndNeverTakenForWritten) {
+  for (int n = 1; n <= 6; ++n) {
+    mem.put(path, base);
+    FaultFileSystem fs(mem);
+    fs.plan().failFlushNumber = n;
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
+    EXPECT_EQ(batch(s), kDiskWriteError) << "flush " << n;
+    s.Close();
+    expectRefusedOrWhole("flush " + std::to_string(n) + " failing");
+  }
+}
+
+TEST_F(Faults, FullDiskIsFoundBeforeTheTreeChanges) {
+  mem.put(path, base);
+  mem.setCapacity(base.size());  // no room to grow
+  RecordStore s;
+  ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &mem), kOk);
+  PartRecord r;
+  int added = 0, rc = kOk;
+  for (; added < 500; ++added) {
+    fill(r, "FILL-" + std::to_string(added), 2000 + added);
+    rc = s.AddRecord(r.fields());
+    if (rc != kOk) break;
+    states[0]["FILL-" + std::to_string(added)] = 2000 + added;
+  }
+  EXPECT_EQ(rc, kDiskFull);
+  EXPECT_EQ(s.RecordCount(), static_cast<int>(states[0].size()));  // the handle goes on
+  ASSERT_EQ(s.Close(), kOk);
+  mem.setCapacity(0);
+  states = {{0, states[0]}};
+  expectRefusedOrWhole("full disk");
+  State got;
+  int openCode = 0;
+  ASSERT_TRUE(readState(path, mem, got, openCode));
+  EXPECT_EQ(openCode, kOk);
+}
+
+TEST_F(Faults, ProcessKilledInsideWriteBracketsLeavesARefusedOrWholeFile) {
+  ScratchDir dir;
+  const std::string real = dir.file("k.lib");
+  std::mt19937 rng(17);
+  for (int round = 0; round < 6; ++round) {
+    writeFileBytes(real, base);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      RecordStore s;
+      if (openPartFile(s, real) != kOk) ::_exit(1);
+      PartRecord r;
+      for (std::int32_t i = 0;; ++i) {  // runs until killed
+        if (s.BeginWrite() != kOk) ::_exit(2);
+        for (int j = 0; j < 20; ++j) {
+          fill(r, "K-" + std::to_string((i * 20 + j) % 300), 3000 + i * 20 + j);
+          if (s.AddRecord(r.fields()) == kFail) {
+            if (s.FindKey(1, textKey(r.pn), 0, kFindEqual) != kOk || s.LockRecord() != kOk) ::_exit(3);
+            if (s.UpdateRecord(r.fields()) != kOk || s.UnlockRecord() != kOk) ::_exit(4);
+          }
+        }
+        if (s.EndWrite() != kOk) ::_exit(5);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(30 + rng() % 200));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << WEXITSTATUS(status);
+    State got;
+    int openCode = 0;
+    ASSERT_TRUE(readState(real, posixStoreFileSystem(), got, openCode)) << "round " << round;
+    if (openCode == kOk) {
+      EXPECT_EQ(checkFaults(real), std::vector<std::string>{}) << "round " << round;
+    } else {
+      EXPECT_EQ(openCode, kWriteInterrupted);
+      EXPECT_FALSE(checkFaults(real).empty());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrel::store::test

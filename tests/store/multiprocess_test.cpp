@@ -1,0 +1,25 @@
+// Several processes on one file at once, a short bounded slice
+// (multiprocess_stress_test runs the long one).
+#include <gtest/gtest.h>
+
+#include "support/process_driver.hpp"
+
+namespace kestrel::store::test {
+namespace {
+
+TEST(ProcessesSharingAFile, WritersAndReadersLoseNothingAndSeeNoTornRecord) {
+  ProcessRun run;
+  runProcesses(run);
+}
+
+TEST(ProcessesSharingAFile, TinyCacheInEveryProcess) {
+  ProcessRun run;
+  run.writers = 2;
+  run.readers = 1;
+  run.opsPerWriter = 80;
+  run.cacheBuffers = 8;
+  runProcesses(run);
+}
+
+}  // namespace
+}  // namespace kestrel::store::test

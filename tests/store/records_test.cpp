@@ -1,0 +1,343 @@
+// Data records through the handle: the behaviours the layers above rely on.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "store/node.hpp"
+#include "store/record_store.hpp"
+#include "support/store_fixture.hpp"
+
+namespace kestrel::store::test {
+namespace {
+
+class Records : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    startStore();
+    path = dir.file("parts.lib");
+    ASSERT_EQ(createPartFile(s, path), kOk);
+  }
+  int add(const std::string& pn, const std::string& pn2 = "", int type = 401, int hyb = 0, int size = 100) {
+    rec.set(pn, pn2, type, hyb, size, static_cast<std::uint32_t>(pn.size() * 7 + type));
+    const int rc = s.AddRecord(rec.fields());
+    return rc == kOk ? s.CurrentRecord() : rc;
+  }
+  std::string currentPn() {
+    PartRecord r;
+    if (s.ReadRecord(r.fields()) != kOk) return "(unreadable)";
+    return r.pn;
+  }
+  std::vector<std::uint8_t> compoundKey(int hyb, int type, const std::string& pn) {
+    PartRecord r;
+    r.set(pn, "", type, hyb, 0, 0);
+    std::vector<std::uint8_t> key;
+    EXPECT_EQ(s.BuildKey(3, r.fields(), -1, key), kOk);
+    return key;
+  }
+
+  ScratchDir dir;
+  std::string path;
+  RecordStore s;
+  PartRecord rec;
+};
+
+TEST_F(Records, NewFileHasNoRecordsAndStartsNumbersAtOne) {
+  EXPECT_EQ(s.RecordCount(), 0);
+  EXPECT_EQ(s.header().nextRecord, 1);
+  EXPECT_EQ(add("R1"), 1);
+  EXPECT_EQ(add("R2"), 2);
+  EXPECT_EQ(s.RecordCount(), 2);
+}
+
+TEST_F(Records, RecordReadsBackFieldByField) {
+  ASSERT_EQ(add("RC0805-10K", "ALT-1", 402, 1, 1000), 1);
+  PartRecord r;
+  std::memset(r.blob, 0xEE, sizeof r.blob);
+  ASSERT_EQ(s.ReadRecord(r.fields()), kOk);
+  EXPECT_STREQ(r.pn, "RC0805-10K");
+  EXPECT_STREQ(r.pn2, "ALT-1");
+  EXPECT_EQ(r.type, 402);
+  EXPECT_EQ(r.hybrid, 1);
+  EXPECT_EQ(r.stamp, rec.stamp);
+  ASSERT_EQ(r.blobSize(), 1000);
+  EXPECT_EQ(std::memcmp(r.blob, rec.blob, 1000), 0);
+}
+
+TEST_F(Records, UniqueKeyRefusalLeavesNothingBehind) {
+  ASSERT_EQ(add("DUP", "X", 401), 1);
+  const FileHeader before = s.header();
+  const auto bytesBefore = s.RecordCount();
+  // Same part number, other type: index 1 refuses it.
+  EXPECT_EQ(add("DUP", "Y", 301), kFail);
+  EXPECT_EQ(s.RecordCount(), bytesBefore);
+  EXPECT_EQ(s.header().nextRecord, before.nextRecord);
+  EXPECT_EQ(s.header().reuseCount, 0);
+  // No key of the refused record is left in index 2 or 3, no data entry 2.
+  EXPECT_EQ(s.FindKey(2, textKey("Y"), 0, kFindEqual), kFail);
+  EXPECT_EQ(s.FindKey(3, compoundKey(0, 301, "DUP"), 8, kFindEqual), kFail);
+  s.SetCurrentRecord(2);
+  PartRecord r;
+  EXPECT_EQ(s.ReadRecord(r.fields()), kDataReadError);
+  ASSERT_EQ(s.Close(), kOk);
+  EXPECT_EQ(checkFaults(path), std::vector<std::string>{});
+}
+
+TEST_F(Records, DeletedRecordNumberIsReusedByTheNextAdd) {
+  for (int i = 1; i <= 6; ++i) ASSERT_EQ(add("P" + std::to_string(i)), i);
+  ASSERT_EQ(s.FindKey(1, textKey("P5"), 0, kFindEqual), kOk);
+  ASSERT_EQ(s.CurrentRecord(), 5);
+  ASSERT_EQ(s.LockRecord(), kOk);
+  ASSERT_EQ(s.DeleteRecord(rec.fields()), kOk);
+  EXPECT_EQ(s.CurrentRecord(), -1);
+  EXPECT_EQ(s.header().reuseCount, 1);
+  EXPECT_EQ(add("NEW"), 5);
+  EXPECT_EQ(s.header().reuseCount, 0);
+  EXPECT_EQ(add("NEWER"), 7);
+}
+
+TEST_F(Records, SixHundredBytePackedRecordIsThreeChunksTagged0And1And130) {
+  // A DataList of one block sized so that the packed record is 600 bytes:
+  // 5 header bytes + field number 2 + length 2 + n bytes + end mark 2.
+  RecordStore t;
+  const std::string p = dir.file("plain.dat");
+  ASSERT_EQ(t.Create(p, 1280, ShareMode::Shared, kNativeOrderFile, {}), kOk);
+  std::uint8_t block[600];
+  for (int i = 0; i < 600; ++i) block[i] = static_cast<std::uint8_t>(i * 7);
+  DataField list[2] = {{'B', kNoKey, 'N', 600, 0, block, 589}, {}};
+  ASSERT_EQ(t.AddRecord(list), kOk);
+  ASSERT_EQ(t.Step(19, kStepFirst), kOk);
+  ASSERT_EQ(t.Close(), kOk);
+  // Tree 0 is a single leaf: read its entries straight from node 0.
+  const auto bytes = fileBytes(p);
+  NodeImage n;
+  std::memcpy(n.bytes.data(), bytes.data() + kBlockSize, kBlockSize);
+  KeyContext kc;
+  kc.type[20] = 2;
+  ASSERT_EQ(parseNode(n, kc, 0, 1), kOk);
+  std::vector<int> tags;
+  std::size_t total = 0;
+  for (int i = 0; i < n.count; ++i) {
+    if (n.index(i) != 19) continue;
+    tags.push_back(n.tag(i));
+    total += n.data(i).size();
+  }
+  EXPECT_EQ(tags, (std::vector<int>{0, 1, 130}));
+  EXPECT_EQ(total, 600u);
+}
+
+TEST_F(Records, StepPastEitherEndFailsAndClearsTheCurrentRecord) {
+  add("B");
+  add("A");
+  add("C");
+  ASSERT_EQ(s.Step(1, kStepLast), kOk);
+  EXPECT_EQ(currentPn(), "C");
+  EXPECT_EQ(s.Step(1, kStepNext), kFail);
+  EXPECT_EQ(s.CurrentRecord(), -1);
+  EXPECT_EQ(s.Step(1, kStepPrevious), kOk);  // back from past the end: the last one
+  EXPECT_EQ(currentPn(), "C");
+  ASSERT_EQ(s.Step(1, kStepFirst), kOk);
+  EXPECT_EQ(currentPn(), "A");
+  EXPECT_EQ(s.Step(1, kStepPrevious), kFail);
+  EXPECT_EQ(s.CurrentRecord(), -1);
+  EXPECT_EQ(s.Step(1, kStepNext), kOk);
+  EXPECT_EQ(currentPn(), "A");
+}
+
+TEST_F(Records, StepWalksTheIndexInKeyOrderBothWays) {
+  const std::vector<std::string> pns = {"M", "C", "X", "A", "Q"};
+  for (const auto& p : pns) add(p);
+  std::vector<std::string> up, down;
+  for (int rc = s.Step(1, kStepFirst); rc == kOk; rc = s.Step(1, kStepNext)) up.push_back(currentPn());
+  for (int rc = s.Step(1, kStepLast); rc == kOk; rc = s.Step(1, kStepPrevious)) down.push_back(currentPn());
+  EXPECT_EQ(up, (std::vector<std::string>{"A", "C", "M", "Q", "X"}));
+  EXPECT_EQ(down, (std::vector<std::string>{"X", "Q", "M", "C", "A"}));
+}
+
+struct FindCase {
+  const char* name;
+  const char* key;
+  int mode;
+  int result;
+  const char* found;  // part number of the record made current, "" for none
+};
+
+class FindModes : public Records, public ::testing::WithParamInterface<FindCase> {};
+
+TEST_P(FindModes, PositionAndResult) {
+  for (const char* p : {"B10", "B20", "B30"}) add(p);
+  const FindCase& c = GetParam();
+  EXPECT_EQ(s.FindKey(1, textKey(c.key), kStringKeyType, c.mode), c.result);
+  if (std::string(c.found).empty()) {
+    EXPECT_EQ(s.CurrentRecord(), -1);
+  } else {
+    EXPECT_EQ(currentPn(), c.found);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StoreCases, FindModes,
+    ::testing::Values(FindCase{"EqualHit", "B20", kFindEqual, kOk, "B20"},
+                      FindCase{"EqualMiss", "B25", kFindEqual, kFail, ""},
+                      FindCase{"GreaterSkipsEqual", "B20", kFindGreater, kOk, "B30"},
+                      FindCase{"GreaterPastLast", "B30", kFindGreater, kFail, ""},
+                      FindCase{"EqualOrGreaterOnEqual", "B20", kFindEqualOrGreater, kOk, "B20"},
+                      FindCase{"EqualOrGreaterBetweenKeysGives2", "B25", kFindEqualOrGreater, 2, "B30"},
+                      FindCase{"EqualOrGreaterPastLast", "C", kFindEqualOrGreater, kFail, ""},
+                      FindCase{"LessTakesThePrevious", "B20", kFindLess, kOk, "B10"},
+                      FindCase{"LessBeforeFirst", "B10", kFindLess, kFail, ""},
+                      FindCase{"EqualOrLessOnEqual", "B30", kFindEqualOrLess, kOk, "B30"},
+                      FindCase{"EqualOrLessBetweenGives3", "B25", kFindEqualOrLess, 3, "B20"},
+                      FindCase{"EqualOrLessPastLastGives3", "Z", kFindEqualOrLess, 3, "B30"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Records, FindKeyRefusesAnotherKeyType) {
+  add("A");
+  EXPECT_EQ(s.FindKey(1, textKey("A"), 3, kFindEqual), kKeyTypeError);
+  EXPECT_EQ(s.FindKey(3, compoundKey(0, 401, "A"), kStringKeyType, kFindEqual), kKeyTypeError);
+  EXPECT_EQ(s.FindKey(1, textKey("A"), kAnyKeyType, kFindEqual), kOk);
+}
+
+TEST_F(Records, CompoundKeyOrdersByHybridFlagThenTypeThenNumber) {
+  add("B", "", 401, 0);  // resistor "B"
+  add("A", "", 402, 0);  // capacitor "A"
+  add("C", "", 401, 1);  // hybrid resistor "C"
+  add("A2", "", 301, 1);
+  add("Z", "", 1000, 0);  // type 1000 after 402: numeric, not bytewise little-endian order
+  std::vector<std::string> order;
+  for (int rc = s.Step(3, kStepFirst); rc == kOk; rc = s.Step(3, kStepNext)) order.push_back(currentPn());
+  EXPECT_EQ(order, (std::vector<std::string>{"B", "A", "Z", "A2", "C"}));
+  // The first record at or after (hybrid 0, type 402, empty number).
+  EXPECT_EQ(s.FindKey(3, compoundKey(0, 402, ""), 8, kFindEqualOrGreater), 2);
+  EXPECT_EQ(currentPn(), "A");
+}
+
+TEST_F(Records, DuplicateSecondNumbersAreAllKept) {
+  add("P1", "SAME");
+  add("P2", "SAME");
+  add("P3", "OTHER");
+  ASSERT_EQ(s.FindKey(2, textKey("SAME"), 0, kFindEqual), kOk);
+  EXPECT_EQ(currentPn(), "P1");
+  ASSERT_EQ(s.Step(2, kStepNext), kOk);
+  EXPECT_EQ(currentPn(), "P2");
+  EXPECT_EQ(s.Step(2, kStepNext), kFail);  // "OTHER" sorts before "SAME"
+  ASSERT_EQ(s.Step(2, kStepFirst), kOk);
+  EXPECT_EQ(currentPn(), "P3");
+}
+
+TEST_F(Records, UpdateChangesOnlyTheKeysThatChanged) {
+  add("OLD", "K2", 401);
+  add("KEEP", "K2", 401);
+  ASSERT_EQ(s.FindKey(1, textKey("OLD"), 0, kFindEqual), kOk);
+  const auto number = s.CurrentRecord();
+  ASSERT_EQ(s.LockRecord(), kOk);
+  rec.set("NEW", "K2", 402, 0, 300, 99);
+  ASSERT_EQ(s.UpdateRecord(rec.fields()), kOk);
+  EXPECT_EQ(s.FindKey(1, textKey("OLD"), 0, kFindEqual), kFail);
+  ASSERT_EQ(s.FindKey(1, textKey("NEW"), 0, kFindEqual), kOk);
+  EXPECT_EQ(s.CurrentRecord(), number);
+  PartRecord r;
+  ASSERT_EQ(s.ReadRecord(r.fields()), kOk);
+  EXPECT_EQ(r.type, 402);
+  EXPECT_EQ(r.blobSize(), 300);
+  // A change onto an existing unique number is refused and changes nothing.
+  ASSERT_EQ(s.LockRecord(), kOk);
+  rec.set("KEEP", "K2", 402, 0, 10, 1);
+  EXPECT_EQ(s.UpdateRecord(rec.fields()), kFail);
+  ASSERT_EQ(s.FindKey(1, textKey("NEW"), 0, kFindEqual), kOk);
+  ASSERT_EQ(s.Close(), kOk);
+  EXPECT_EQ(checkFaults(path), std::vector<std::string>{});
+}
+
+TEST_F(Records, UpdateAndDeleteNeedTheLockInSharedMode) {
+  add("A");
+  ASSERT_EQ(s.FindKey(1, textKey("A"), 0, kFindEqual), kOk);
+  EXPECT_EQ(s.UpdateRecord(rec.fields()), kMustBeLocked);
+  EXPECT_EQ(s.DeleteRecord(rec.fields()), kMustBeLocked);
+  EXPECT_EQ(s.TestLock(), kUnlocked);
+  ASSERT_EQ(s.LockRecord(), kOk);
+  EXPECT_EQ(s.TestLock(), kLockedBySelf);
+  ASSERT_EQ(s.UnlockRecord(), kOk);
+  EXPECT_EQ(s.TestLock(), kUnlocked);
+  EXPECT_EQ(s.UnlockRecord(), kUnlocked);
+}
+
+TEST_F(Records, OperationsWithoutCurrentRecordSayNoCurrentRecord) {
+  PartRecord r;
+  EXPECT_EQ(s.ReadRecord(r.fields()), kNoCurrentRecord);
+  EXPECT_EQ(s.UpdateRecord(r.fields()), kNoCurrentRecord);
+  EXPECT_EQ(s.DeleteRecord(r.fields()), kNoCurrentRecord);
+  EXPECT_EQ(s.LockRecord(), kNoCurrentRecord);
+}
+
+TEST_F(Records, NamedRecordsReplaceAndReportMissingEntries) {
+  const std::string v1 = "50100";
+  ASSERT_EQ(s.WriteNamed(7, "LIBHEADER", 1, {reinterpret_cast<const std::uint8_t*>(v1.c_str()), v1.size() + 1}), kOk);
+  const std::string d = "Library Description";
+  ASSERT_EQ(s.WriteNamed(7, "LIBHEADER", 3, {reinterpret_cast<const std::uint8_t*>(d.c_str()), d.size() + 1}), kOk);
+  std::uint8_t buf[100];
+  std::size_t len = 0;
+  ASSERT_EQ(s.ReadNamed(7, "LIBHEADER", 1, buf, &len), kOk);
+  EXPECT_STREQ(reinterpret_cast<char*>(buf), "50100");
+  EXPECT_EQ(s.ReadNamed(7, "LIBHEADER", 2, buf, &len), 1);  // a higher sequence number exists
+  EXPECT_EQ(s.ReadNamed(7, "LIBHEADER", 4, buf, &len), 2);
+  EXPECT_EQ(s.ReadNamed(7, "NOSUCH", 1, buf, &len), 2);
+  // Replacing keeps one entry; a long text runs over several chunks.
+  std::string big(700, 'x');
+  ASSERT_EQ(s.WriteNamed(7, "LIBHEADER", 1, {reinterpret_cast<const std::uint8_t*>(big.c_str()), big.size() + 1}),
+            kOk);
+  std::vector<std::uint8_t> out(1000);
+  ASSERT_EQ(s.ReadNamed(7, "LIBHEADER", 1, out, &len), kOk);
+  EXPECT_EQ(len, 701u);
+  EXPECT_EQ(s.ReadNamed(7, "LIBHEADER", 1, std::span(out).first(10), &len), kOk);
+  EXPECT_EQ(len, 10u);  // cut to the buffer
+  ASSERT_EQ(s.Close(), kOk);
+  EXPECT_EQ(checkFaults(path), std::vector<std::string>{});
+}
+
+TEST_F(Records, ScanKeysStopsAtTheAcceptedKey) {
+  for (const char* p : {"AB100", "CD47X", "EF200", "GH470"}) add(p);
+  ASSERT_EQ(s.Step(1, kStepFirst), kOk);
+  ASSERT_EQ(s.Step(1, kStepPrevious), kFail);
+  std::vector<std::string> seen;
+  auto contains47 = [&](std::span<const std::uint8_t> key, std::int32_t) {
+    seen.emplace_back(reinterpret_cast<const char*>(key.data()));
+    return seen.back().find("47") != std::string::npos;
+  };
+  ASSERT_EQ(s.ScanKeys(1, contains47), kOk);
+  EXPECT_EQ(currentPn(), "CD47X");
+  ASSERT_EQ(s.ScanKeys(1, contains47), kOk);
+  EXPECT_EQ(currentPn(), "GH470");
+  EXPECT_EQ(s.ScanKeys(1, contains47), kFail);
+  EXPECT_EQ(s.CurrentRecord(), -1);
+  EXPECT_EQ(seen, (std::vector<std::string>{"AB100", "CD47X", "EF200", "GH470"}));
+}
+
+TEST_F(Records, ReadOnlyHandleRefusesWrites) {
+  add("A");
+  ASSERT_EQ(s.Close(), kOk);
+  ASSERT_EQ(openPartFile(s, path, kReadOnlyAccess), kOk);
+  EXPECT_EQ(s.AddRecord(rec.fields()), kReadOnly);
+  ASSERT_EQ(s.Step(1, kStepFirst), kOk);
+  EXPECT_EQ(s.LockRecord(), kReadOnly);
+  EXPECT_EQ(s.WriteNamed(7, "N", 1, {}), kReadOnly);
+  EXPECT_EQ(currentPn(), "A");
+}
+
+TEST_F(Records, ClosedHandleGivesHandleError) {
+  ASSERT_EQ(s.Close(), kOk);
+  EXPECT_EQ(s.RecordCount(), kHandleError);
+  EXPECT_EQ(s.Step(1, kStepFirst), kHandleError);
+  EXPECT_EQ(s.Close(), kHandleError);
+}
+
+TEST_F(Records, RecordLargerThanTheBufferIsRefused) {
+  RecordStore t;
+  ASSERT_EQ(t.Create(dir.file("small.dat"), 100, ShareMode::Exclusive, kNativeOrderFile, {}), kOk);
+  std::uint8_t block[200] = {1};
+  DataField list[2] = {{'B', kNoKey, 'N', 200, 0, block, 200}, {}};
+  EXPECT_EQ(t.AddRecord(list), kBufferOverflow);
+  EXPECT_EQ(t.RecordCount(), 0);
+}
+
+}  // namespace
+}  // namespace kestrel::store::test

@@ -1,0 +1,190 @@
+#include "support/process_driver.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "support/store_fixture.hpp"
+
+namespace kestrel::store::test {
+namespace {
+
+// A record is whole when its blob, its second number and its stamp agree.
+int sizeFor(std::uint32_t version) { return 20 + static_cast<int>(version * 37 % 900); }
+
+void fillVersion(PartRecord& r, const std::string& pn, std::uint32_t version) {
+  r.set(pn, "V" + std::to_string(version), 401, 0, sizeFor(version), version);
+}
+
+bool whole(const PartRecord& r) {
+  PartRecord want;
+  const auto version = static_cast<std::uint32_t>(r.stamp);
+  fillVersion(want, r.pn, version);
+  return std::strcmp(r.pn2, want.pn2) == 0 && r.blobSize() == want.blobSize() &&
+         std::memcmp(r.blob, want.blob, want.blobSize()) == 0;
+}
+
+std::string sharedName(int i) { return "SHARED-" + std::to_string(i); }
+
+// Retries what another process holds; false on any other failure.
+template <typename F>
+int retrying(F op) {
+  for (int i = 0; i < 2000; ++i) {
+    const int rc = op();
+    if (rc != kLockedByOther) return rc;
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return kLockedByOther;
+}
+
+int writer(const std::string& path, const std::string& out, int w, const ProcessRun& run) {
+  RecordStore s;
+  s.SetDurable(false);
+  if (openPartFile(s, path) != kOk) return 10;
+  std::mt19937 rng(static_cast<std::uint32_t>(w) * 7919u + 1);
+  std::map<std::string, std::uint32_t> mine;  // part number -> version
+  std::map<int, int> increments;
+  PartRecord r;
+  for (int op = 0; op < run.opsPerWriter; ++op) {
+    const unsigned k = rng() % 10;
+    const std::string pn = "W" + std::to_string(w) + "-" + std::to_string(rng() % 40);
+    const auto version = static_cast<std::uint32_t>(w * 100000 + op * 10 + 1);
+    if (k < 4) {
+      int shared = static_cast<int>(rng() % static_cast<unsigned>(run.sharedRecords));
+      const auto key = textKey(sharedName(shared));
+      int rc = retrying([&] {
+        int f = s.FindKey(1, key, 0, kFindEqual);
+        return f != kOk ? f : s.LockRecord(1, key);
+      });
+      if (rc != kOk) return 20;
+      if (s.ReadRecord(r.fields()) != kOk || !whole(r)) return 21;
+      fillVersion(r, sharedName(shared), static_cast<std::uint32_t>(r.stamp) + 1);
+      if (s.UpdateRecord(r.fields()) != kOk) return 22;
+      if (s.UnlockRecord() != kOk) return 23;
+      ++increments[shared];
+    } else if (mine.count(pn) == 0) {
+      fillVersion(r, pn, version);
+      if (s.AddRecord(r.fields()) != kOk) return 30;
+      mine[pn] = version;
+    } else if (k < 7) {
+      if (s.FindKey(1, textKey(pn), 0, kFindEqual) != kOk || s.LockRecord(1, textKey(pn)) != kOk) return 40;
+      fillVersion(r, pn, version);
+      if (s.UpdateRecord(r.fields()) != kOk || s.UnlockRecord() != kOk) return 41;
+      mine[pn] = version;
+    } else {
+      if (s.FindKey(1, textKey(pn), 0, kFindEqual) != kOk || s.LockRecord(1, textKey(pn)) != kOk) return 50;
+      if (s.DeleteRecord(r.fields()) != kOk) return 51;
+      mine.erase(pn);
+    }
+  }
+  if (s.Close() != kOk) return 60;
+  std::ofstream f(out);
+  for (const auto& [pn, v] : mine) f << "R " << pn << ' ' << v << '\n';
+  for (const auto& [i, n] : increments) f << "I " << i << ' ' << n << '\n';
+  return f ? 0 : 61;
+}
+
+int reader(const std::string& path, const std::string& stopFile) {
+  RecordStore s;
+  if (openPartFile(s, path, kReadOnlyAccess) != kOk) return 70;
+  PartRecord r;
+  for (int pass = 0; pass < 10000; ++pass) {
+    const bool last = ::access(stopFile.c_str(), F_OK) == 0;
+    std::string prev;
+    for (bool first = true;; first = false) {
+      // A step and its read in one bracket: between two brackets the record
+      // may go and its number come back on another part.
+      if (s.BeginRead() != kOk) return 76;
+      const int rc = s.Step(1, first ? kStepFirst : kStepNext);
+      const int read = rc == kOk ? s.ReadRecord(r.fields()) : kOk;
+      if (s.EndRead() != kOk) return 77;
+      if (rc == kFail) break;
+      if (rc != kOk) return 71;
+      if (read != kOk) return 72;
+      if (!whole(r)) return 73;  // a torn record
+      // A part deleted and added again behind the cursor comes once more.
+      if (!prev.empty() && prev > r.pn) return 74;
+      prev = r.pn;
+    }
+    if (last) break;
+  }
+  return s.Close() == kOk ? 0 : 75;
+}
+
+}  // namespace
+
+void runProcesses(const ProcessRun& run) {
+  ASSERT_EQ(StoreShutdown(), kOk);
+  ASSERT_EQ(StoreStartup(run.cacheBuffers), kOk);
+  ScratchDir dir;
+  const std::string path = dir.file("shared.lib");
+  {
+    RecordStore s;
+    s.SetDurable(false);
+    ASSERT_EQ(createPartFile(s, path), kOk);
+    PartRecord r;
+    for (int i = 0; i < run.sharedRecords; ++i) {
+      fillVersion(r, sharedName(i), 0);
+      ASSERT_EQ(s.AddRecord(r.fields()), kOk);
+    }
+  }
+  const std::string stop = dir.file("stop");
+  std::vector<pid_t> writers, readers;
+  for (int w = 0; w < run.writers + run.readers; ++w) {
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      const int rc = w < run.writers ? writer(path, dir.file("w" + std::to_string(w)), w, run) : reader(path, stop);
+      ::_exit(rc);
+    }
+    (w < run.writers ? writers : readers).push_back(pid);
+  }
+  auto reap = [](pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+  };
+  for (pid_t p : writers) EXPECT_EQ(reap(p), 0) << "writer";
+  std::ofstream(stop) << "stop\n";
+  for (pid_t p : readers) EXPECT_EQ(reap(p), 0) << "reader";
+
+  // Nothing lost, nothing duplicated, every increment counted.
+  std::map<std::string, std::uint32_t> expected;
+  std::map<int, int> increments;
+  for (int w = 0; w < run.writers; ++w) {
+    std::ifstream f(dir.file("w" + std::to_string(w)));
+    std::string kind, a;
+    long b;
+    while (f >> kind >> a >> b) {
+      if (kind == "R") expected[a] = static_cast<std::uint32_t>(b);
+      if (kind == "I") increments[std::stoi(a)] += static_cast<int>(b);
+    }
+  }
+  for (int i = 0; i < run.sharedRecords; ++i) expected[sharedName(i)] = static_cast<std::uint32_t>(increments[i]);
+  RecordStore s;
+  ASSERT_EQ(openPartFile(s, path, kReadOnlyAccess), kOk);
+  EXPECT_EQ(s.RecordCount(), static_cast<int>(expected.size()));
+  PartRecord r;
+  auto it = expected.begin();
+  for (int rc = s.Step(1, kStepFirst); rc == kOk; rc = s.Step(1, kStepNext), ++it) {
+    ASSERT_NE(it, expected.end());
+    ASSERT_EQ(s.ReadRecord(r.fields()), kOk);
+    EXPECT_EQ(r.pn, it->first);
+    EXPECT_EQ(static_cast<std::uint32_t>(r.stamp), it->second) << r.pn;
+    EXPECT_TRUE(whole(r)) << r.pn;
+  }
+  EXPECT_EQ(it, expected.end());
+  EXPECT_EQ(s.Step(20, kStepFirst), kFail);  // no lock left behind
+  ASSERT_EQ(s.Close(), kOk);
+  EXPECT_EQ(checkFaults(path), std::vector<std::string>{});
+  EXPECT_EQ(StoreShutdown(), kOk);
+}
+
+}  // namespace kestrel::store::test
