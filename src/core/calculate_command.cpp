@@ -3,30 +3,17 @@
 #include "core/ui.hpp"
 
 namespace kestrel {
-namespace {
 
-// A circuit whose joints gave no failure rate takes no solder-joint unit in
-// the mission stages; the setting comes back on every way out.
-class SmtOffForMission {
- public:
-  explicit SmtOffForMission(CCircHeader& h) : header_(h) {
-    if (header_.HASSMT != 0 && header_.LargestFRSMT == 0.0) {
-      header_.HASSMT = 0;
-      switched_ = true;
-    }
+SmtOffForMission::SmtOffForMission(CCircHeader& header) : header_(header) {
+  if (header_.HASSMT != 0 && header_.LargestFRSMT == 0.0) {
+    header_.HASSMT = 0;
+    switched_ = true;
   }
-  ~SmtOffForMission() {
-    if (switched_) header_.HASSMT = 1;
-  }
-  SmtOffForMission(const SmtOffForMission&) = delete;
-  SmtOffForMission& operator=(const SmtOffForMission&) = delete;
+}
 
- private:
-  CCircHeader& header_;
-  bool switched_ = false;
-};
-
-}  // namespace
+SmtOffForMission::~SmtOffForMission() {
+  if (switched_) header_.HASSMT = 1;
+}
 
 double limitedMissionTime(double hours, Ui& ui) {
   if (!(hours >= kMinMissionTime)) {

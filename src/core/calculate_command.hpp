@@ -18,6 +18,20 @@ inline constexpr double kMaxMissionTime = 10000000.0;
 // Mission Time to maximum:\n10.0 million hrs.".
 double limitedMissionTime(double hours, Ui& ui);
 
+// A circuit whose joints gave no failure rate takes no solder-joint unit in
+// the mission stages; the setting comes back on every way out.
+class SmtOffForMission {
+ public:
+  explicit SmtOffForMission(CCircHeader& header);
+  ~SmtOffForMission();
+  SmtOffForMission(const SmtOffForMission&) = delete;
+  SmtOffForMission& operator=(const SmtOffForMission&) = delete;
+
+ private:
+  CCircHeader& header_;
+  bool switched_ = false;
+};
+
 struct CalculateJob {
   bool mission = false;       // basic plus mission, or basic only
   double missionTime = -1.0;  // negative keeps the stored one

@@ -33,6 +33,14 @@ struct FieldSpec {
   bool upperCase = false;  // texts upper-cased on import
 };
 
+// The same field description with another choice list (a list that depends
+// on another field's choice).
+inline FieldSpec withChoices(const FieldSpec& field, const ChoiceList& list) {
+  FieldSpec copy = field;
+  copy.choices = &list;
+  return copy;
+}
+
 // Visits the fields of a record or header. `applies` is false for a field
 // that does not apply to the current choices (shown as "xxxxxx", not edited).
 class FieldVisitor {

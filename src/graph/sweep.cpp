@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/calculate_command.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "core/whatif.hpp"
@@ -9,27 +10,6 @@
 namespace kestrel::graph {
 namespace {
 
-// The mission stages take no solder-joint unit in a circuit whose joints
-// gave no failure rate, as the Calculate command does; the setting comes
-// back on every way out.
-class SmtOffForMission {
- public:
-  explicit SmtOffForMission(CCircHeader& h) : header_(h) {
-    if (header_.HASSMT != 0 && header_.LargestFRSMT == 0.0) {
-      header_.HASSMT = 0;
-      switched_ = true;
-    }
-  }
-  ~SmtOffForMission() {
-    if (switched_) header_.HASSMT = 1;
-  }
-  SmtOffForMission(const SmtOffForMission&) = delete;
-  SmtOffForMission& operator=(const SmtOffForMission&) = delete;
-
- private:
-  CCircHeader& header_;
-  bool switched_ = false;
-};
 
 std::string stepOf(int step, int steps) { return strprintf("(Step %d of %d)", step, steps); }
 

@@ -37,7 +37,7 @@ class GridDevice : public FileDevice {
  public:
   explicit GridDevice(const Paper& paper) : FileDevice(paper) {}
 
-  void createFont(FontRole role, const FontSpec& spec, int height) override;
+  void createFont(FontRole role, const FontSpec& font, int height) override;
   double textWidth(FontRole role, std::string_view text) const override;
   double ascent(FontRole role) const override;
 

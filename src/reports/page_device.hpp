@@ -47,7 +47,7 @@ class PageDevice {
   virtual DeviceCaps caps() const = 0;
   // Creates the font of a role at `height` device units (the character
   // height; the printing code passes points x dpiY / 72).
-  virtual void createFont(FontRole role, const FontSpec& spec, int height) = 0;
+  virtual void createFont(FontRole role, const FontSpec& font, int height) = 0;
   // Width of a text in a created font, in device units.
   virtual double textWidth(FontRole role, std::string_view text) const = 0;
   // Distance from the top of a line cell to the baseline.

@@ -64,8 +64,8 @@ PageGeometry preparePages(const CReport& report, PageDevice& device) {
   g.dpiY = caps.dpiY;
   for (int i = 0; i < kFontRoleCount; ++i) {
     const auto role = static_cast<FontRole>(i);
-    const FontSpec& spec = reportFont(role);
-    device.createFont(role, spec, step(spec.points, g.dpiY));
+    const FontSpec& font = reportFont(role);
+    device.createFont(role, font, step(font.points, g.dpiY));
   }
   g.bodyStep = step(13, g.dpiY);
   g.titleStep = step(14, g.dpiY);

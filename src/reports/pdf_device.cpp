@@ -95,12 +95,12 @@ PdfDevice::PdfDevice(const Paper& paper) : FileDevice(paper), cairo_(std::make_u
 
 PdfDevice::~PdfDevice() = default;
 
-void PdfDevice::createFont(FontRole role, const FontSpec& spec, int height) {
+void PdfDevice::createFont(FontRole role, const FontSpec& wanted, int height) {
   Cairo::Font& font = cairo_->fonts[static_cast<std::size_t>(role)];
   if (font.face != nullptr) cairo_font_face_destroy(font.face);
-  const std::string face(spec.face);
+  const std::string face(wanted.face);
   font.face = cairo_toy_font_face_create(face.c_str(), CAIRO_FONT_SLANT_NORMAL,
-                                         spec.weight >= 700 ? CAIRO_FONT_WEIGHT_BOLD
+                                         wanted.weight >= 700 ? CAIRO_FONT_WEIGHT_BOLD
                                                             : CAIRO_FONT_WEIGHT_NORMAL);
   font.size = height;
   cairo_->currentRole = -1;

@@ -19,7 +19,7 @@ class PdfDevice final : public FileDevice {
   PdfDevice(const PdfDevice&) = delete;
   PdfDevice& operator=(const PdfDevice&) = delete;
 
-  void createFont(FontRole role, const FontSpec& spec, int height) override;
+  void createFont(FontRole role, const FontSpec& font, int height) override;
   double textWidth(FontRole role, std::string_view text) const override;
   double ascent(FontRole role) const override;
 

@@ -21,8 +21,8 @@ constexpr double kOverrideTempLo = -55.0;
 constexpr double kOverrideTempHi = 300.0;
 
 // A stored input limited to its field's entry range for the calculation.
-double limited(CPart& part, float value, const FieldSpec& spec) {
-  return part.limitToRange(value, spec.lo, spec.hi);
+double limited(CPart& part, float value, const FieldSpec& limits) {
+  return part.limitToRange(value, limits.lo, limits.hi);
 }
 
 // A rise derived from an override value: 0..175, else 0 with a warning.

@@ -133,12 +133,6 @@ std::string text(const ChoiceList& list, std::uint8_t choice) {
   return std::string(list.text(list.clamp(choice)));
 }
 
-FieldSpec withChoices(const FieldSpec& field, const ChoiceList& list) {
-  FieldSpec copy = field;
-  copy.choices = &list;
-  return copy;
-}
-
 }  // namespace
 
 const ClassRecord CRelay::kClass = makeClassRecord<CRelay>("CRelay");
