@@ -11,11 +11,12 @@ cd "$(dirname "$0")"
 jobs=$(nproc 2>/dev/null || echo 2)
 export QT_QPA_PLATFORM=offscreen
 
-build() {  # build <dir> <cmake args...>
-  local dir=$1
+build() {  # build <dir> [--target T] <cmake args...>
+  local dir=$1 target=()
   shift
+  if [ "${1:-}" = --target ]; then target=(--target "$2"); shift 2; fi
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  cmake --build "$dir" -j "$jobs" "${target[@]}"
 }
 
 run_tests() {  # run_tests <dir>
@@ -24,17 +25,18 @@ run_tests() {  # run_tests <dir>
   ctest --test-dir "$1" -j "$jobs" --output-on-failure --timeout 600 "${exclude[@]}"
 }
 
-echo "== build and test"
+echo "== build and test (at ${SECONDS}s)"
 build build -DKESTREL_SANITIZE=OFF
 run_tests build
 
-echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer (at ${SECONDS}s)"
 build build-asan -DKESTREL_SANITIZE=ON -DKESTREL_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   run_tests build-asan
 
 if command -v clang++-16 >/dev/null; then
   echo "== fuzz targets (bounded slice)"
-  CXX=clang++-16 build build-fuzz -DKESTREL_FUZZ=ON -DKESTREL_TESTS=OFF -DKESTREL_BENCH=OFF
+  CXX=clang++-16 build build-fuzz --target fuzz_all -DKESTREL_FUZZ=ON -DKESTREL_TESTS=OFF -DKESTREL_BENCH=OFF
   ./scripts/fuzz.sh build-fuzz "${KESTREL_FUZZ_SECONDS:-20}"
 fi
+echo "== done in ${SECONDS}s"

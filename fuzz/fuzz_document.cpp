@@ -8,6 +8,7 @@
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
 #include "core/text_lines.hpp"
+#include "core/ui.hpp"
 #include "models/register_all.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
