@@ -74,13 +74,18 @@ void CMisc::Calculate(CCircHeader& header) {
   T = isArrhenius() ? header.TEMP + TRISE : header.TEMP;
   S = -1.0f;
   flagLimits();
-  LB = BASEFR;
+  // Stored inputs are limited to their field ranges for the calculation
+  // (flagged EntryOverRange), so a damaged or hand-edited record can neither
+  // overflow the Arrhenius term nor divide by a zero absolute temperature.
+  LB = static_cast<float>(limitToRange(BASEFR, 0.0, kBaseFr.hi));  // 0: a part that never fails
   PIT = 1.0f;
   if (isArrhenius()) {
-    PIT = static_cast<float>(std::exp(-static_cast<double>(EA) * kInverseBoltzmann *
-                                      (1.0 / (T + 273.0) - 1.0 / (TNORMAL + 273.0))));
+    const double t = limitToRange(T, kTNormal.lo, kTNormal.hi + kTRise.hi);
+    const double tNormal = limitToRange(TNORMAL, kTNormal.lo, kTNormal.hi);
+    const double ea = limitToRange(EA, kEa.lo, kEa.hi);
+    PIT = storedRate(std::exp(-ea * kInverseBoltzmann * (1.0 / (t + 273.0) - 1.0 / (tNormal + 273.0))));
   }
-  FR = CF * PIT * LB;
+  FR = storedRate(limitToRange(CF, 0.0, 1000.0) * PIT * LB);
   finishSurfaceMount(header, isArrhenius() ? TRISE : 0.0);
 }
 

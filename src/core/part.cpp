@@ -1,6 +1,7 @@
 #include "core/part.hpp"
 
 #include <cmath>
+#include <limits>
 
 #include "core/archive.hpp"
 #include "core/circ_header.hpp"
@@ -234,6 +235,15 @@ float CPart::stressPercent(double operating, double rated) {
     return 100.0f;
   }
   return static_cast<float>(operating / rated * 100.0);
+}
+
+float CPart::storedRate(double value) {
+  constexpr double kLargest = std::numeric_limits<float>::max();
+  if (std::isnan(value) || value > kLargest) {
+    OverFlags |= EntryOverRange;
+    return static_cast<float>(kLargest);
+  }
+  return static_cast<float>(value);
 }
 
 double CPart::limitToRange(double value, double lo, double hi) {

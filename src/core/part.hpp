@@ -128,6 +128,9 @@ class CPart {
   // A stored input limited to its entry range for the calculation; a value
   // outside it (or not a number, which becomes `lo`) sets EntryOverRange.
   double limitToRange(double value, double lo, double hi);
+  // A computed factor or rate as stored: held at the largest float (with
+  // EntryOverRange) when it would not fit, so no record ever holds infinity.
+  float storedRate(double value);
   // Sets OverTemp / OverStress from T and S against the limits.
   void flagLimits();
 

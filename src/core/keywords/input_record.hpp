@@ -9,7 +9,8 @@
 namespace kestrel {
 
 inline constexpr int kMaxInputFields = 256;
-inline constexpr std::size_t kMaxInputText = 255;
+// Texts up to the longest text field of a record (NOTES, 512 characters).
+inline constexpr std::size_t kMaxInputText = 512;
 
 enum class InputKind : std::uint8_t { Text = 1, Number = 2 };
 enum class InputState : std::uint8_t { Empty = 1, Valid = 2, Error = 3 };

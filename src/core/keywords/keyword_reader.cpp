@@ -17,14 +17,6 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
-
 bool allDigits(std::string_view text) {
   if (text.empty()) return false;
   for (char c : text) {
@@ -96,7 +88,22 @@ struct KeywordReader::Source {
 };
 
 KeywordReader::KeywordReader(const std::vector<CKwd>& keywords, LogFn log)
-    : keywords_(keywords), log_(std::move(log)) {}
+    : keywords_(keywords), log_(std::move(log)) {
+  buildIndex();
+}
+
+void KeywordReader::buildIndex() const {
+  byName_.clear();
+  byName_.reserve(keywords_.size());
+  for (std::size_t i = 0; i < keywords_.size(); ++i) {
+    std::string key(keywords_[i].name);
+    for (char& c : key) c = upper(c);
+    byName_.emplace(std::move(key), i);  // the first record of a name wins
+  }
+  indexedSize_ = keywords_.size();
+  consultedByIndex_.assign(keywords_.size(), false);
+  for (std::size_t i = 0; i < keywords_.size(); ++i) consultedByIndex_[i] = consulted_.count(keywords_[i].name) != 0;
+}
 
 void KeywordReader::logLine(std::string_view line) const {
   if (log_) log_(line);
@@ -109,15 +116,33 @@ void KeywordReader::log(const std::string& line) const {
 long KeywordReader::recordNumber() const { return record_ != nullptr ? record_->number : 0; }
 
 const CKwd* KeywordReader::find(std::string_view keyword) const {
-  for (const CKwd& k : keywords_) {
-    if (sameIgnoringCase(k.name, keyword)) return &k;
+  char buffer[64];
+  if (keyword.size() > sizeof buffer) return nullptr;  // longer than any keyword
+  for (std::size_t i = 0; i < keyword.size(); ++i) buffer[i] = upper(keyword[i]);
+  const std::string_view key(buffer, keyword.size());
+  if (indexedSize_ != keywords_.size()) buildIndex();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const auto it = byName_.find(key);
+    if (it == byName_.end()) return nullptr;
+    const CKwd& k = keywords_[it->second];
+    if (k.name.size() == key.size() &&
+        std::equal(k.name.begin(), k.name.end(), key.begin(), [](char a, char b) { return upper(a) == b; })) {
+      return &k;
+    }
+    buildIndex();  // a record was renamed since the index was built
   }
   return nullptr;
 }
 
 const CKwd* KeywordReader::findOrLog(std::string_view keyword) const {
   const CKwd* k = find(keyword);
-  if (k != nullptr) consulted_.insert(k->name);
+  if (k != nullptr) {
+    const auto index = static_cast<std::size_t>(k - keywords_.data());
+    if (!consultedByIndex_[index]) {
+      consultedByIndex_[index] = true;
+      consulted_.insert(k->name);
+    }
+  }
   if (k == nullptr) {
     log(strprintf("   ...Error: keyword not found ('%s').", std::string(keyword).c_str()));
   }

@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/choice.hpp"
@@ -73,7 +74,20 @@ class KeywordReader {
   // Shared steps of the float and integer readers on a value held as double.
   bool readNumber(std::string_view keyword, double& value, double lo, double hi, bool whole);
 
+  // Upper-cased keyword -> its first record, so a look-up costs one hash
+  // rather than a walk over the ~300 records of a definition for every field.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  };
+  // The index follows the definition: it is rebuilt when the list was
+  // changed after the reader was made.
+  void buildIndex() const;
+
   const std::vector<CKwd>& keywords_;
+  mutable std::unordered_map<std::string, std::size_t, NameHash, std::equal_to<>> byName_;
+  mutable std::size_t indexedSize_ = 0;
+  mutable std::vector<bool> consultedByIndex_;
   LogFn log_;
   const InputRecord* record_ = nullptr;
   mutable std::set<std::string, std::less<>> consulted_;
