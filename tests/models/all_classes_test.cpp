@@ -1,0 +1,296 @@
+// Every part class the registry links in, taken from the registry itself (a
+// class registered later joins these loops by itself): creation under its
+// type id and names, calculation in a circuit and in a hybrid, the detail and
+// factor lines, keyword import and a circuit-file round trip.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/archive.hpp"
+#include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
+#include "core/circ_header.hpp"
+#include "core/field_spec.hpp"
+#include "core/keywords/import_setup.hpp"
+#include "core/part.hpp"
+#include "core/registry.hpp"
+#include "core/ui.hpp"
+#include "models/register_all.hpp"
+
+namespace kestrel {
+namespace {
+
+// The types whose classes are registered, in type-id order.
+std::vector<PartType> registeredTypes() {
+  registerAllParts();
+  std::vector<PartType> out;
+  for (const PartType& t : allPartTypes()) {
+    if (PartRegistry::instance().isRegistered(t.id)) out.push_back(t);
+  }
+  return out;
+}
+
+// Sub-circuit and sub-hybrid records take their results from a child file.
+bool isSubFile(const PartType& t) { return t.id == kSubCircuitType || t.id == kSubHybridType; }
+
+std::vector<std::uint8_t> fieldBytes(CPart& part) {
+  Archive out = Archive::forWriting();
+  part.Serialize(out);
+  return out.bytes();
+}
+
+// Sets every number field of the class's pages to one value and every
+// choice to one index, whether the field applies or not.
+class FieldFiller final : public FieldVisitor {
+ public:
+  FieldFiller(float number, std::uint8_t choice) : number_(number), choice_(choice) {}
+  void text(const FieldSpec&, std::string&, bool) override {}
+  void number(const FieldSpec&, float& value, bool) override { value = number_; }
+  void choice(const FieldSpec& f, std::uint8_t& value, bool) override {
+    value = choice_;
+    if (f.choices != nullptr && f.choices->count() > 0) ++listedChoices;
+  }
+  void flag(const FieldSpec&, std::uint16_t&, bool) override {}
+  int listedChoices = 0;
+
+ private:
+  float number_;
+  std::uint8_t choice_;
+};
+
+// Returns how many of the fields were choices with a list.
+int fillPages(CPart& part, float number, std::uint8_t choice) {
+  FieldFiller filler(number, choice);
+  part.paramPage(filler);
+  part.tempPage(filler);
+  return filler.listedChoices;
+}
+
+// Collects the choices of applying fields that lie outside their list, and
+// the keywords of the applying fields.
+class ChoiceChecker final : public FieldVisitor {
+ public:
+  void text(const FieldSpec& f, std::string&, bool applies) override { note(f, applies); }
+  void number(const FieldSpec& f, float&, bool applies) override { note(f, applies); }
+  void choice(const FieldSpec& f, std::uint8_t& value, bool applies) override {
+    note(f, applies);
+    // The junction-temperature block keeps a stored mode outside its list
+    // (flagged; its thermal line then prints nothing), so it is not clamped.
+    const bool keptWhenOutside = f.keyword.ends_with("_TEMPMODE");
+    if (applies && !keptWhenOutside && f.choices != nullptr && f.choices->count() > 0 &&
+        !f.choices->isValid(value)) {
+      outside.push_back(std::string(f.label));
+    }
+  }
+  void flag(const FieldSpec& f, std::uint16_t&, bool applies) override { note(f, applies); }
+  std::vector<std::string> outside;
+  std::vector<std::string> applyingKeywords;
+
+ private:
+  void note(const FieldSpec& f, bool applies) {
+    if (applies && !f.keyword.empty()) applyingKeywords.emplace_back(f.keyword);
+  }
+};
+
+std::unique_ptr<CPart> calculated(const PartType& t, bool hybrid, std::uint8_t env, float cf, float qty) {
+  auto part = PartRegistry::instance().create(t.id, hybrid);
+  part->CF = cf;
+  part->QTY = qty;
+  CCircHeader h;
+  h.ENV = env;
+  h.TEMP = 40.0f;
+  part->Calculate(h);
+  return part;
+}
+
+TEST(AllClasses, EveryPartTypeOfTheTableHasItsClass) {
+  registerAllParts();
+  for (const PartType& t : allPartTypes()) {
+    EXPECT_TRUE(PartRegistry::instance().isRegistered(t.id)) << t.className << " (" << t.id << ")";
+  }
+}
+
+TEST(AllClasses, CreatedUnderTypeIdWithMenuNames) {
+  for (const PartType& t : registeredTypes()) {
+    SCOPED_TRACE(std::string(t.className));
+    auto circuitPart = PartRegistry::instance().create(t.id, false);
+    ASSERT_NE(circuitPart, nullptr);
+    EXPECT_EQ(circuitPart->PART_TYPE, t.id);
+    EXPECT_EQ(circuitPart->classRecord().className, t.className);
+    EXPECT_EQ(PartRegistry::instance().byClassName(t.className), &circuitPart->classRecord());
+    EXPECT_EQ(circuitPart->GetTypeName(), std::string(t.menuName));
+    if (t.inHybridMenu) {
+      auto hybridPart = PartRegistry::instance().create(t.id, true);
+      ASSERT_NE(hybridPart, nullptr);
+      EXPECT_EQ(hybridPart->IS_HYBRID, 1);
+      EXPECT_EQ(hybridPart->GetTypeName(), std::string(t.menuName) + "(Hyb)");
+    }
+  }
+}
+
+TEST(AllClasses, CalculatesInCircuitAndHybridDocuments) {
+  SilentUi ui;
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    for (const DocKind kind : {DocKind::Circuit, DocKind::Hybrid}) {
+      if (kind == DocKind::Hybrid && !t.inHybridMenu) continue;
+      CCircDoc doc(kind);
+      doc.header().ENV = 2;  // GF
+      doc.header().TEMP = 40.0f;
+      doc.appendLoaded(PartRegistry::instance().create(t.id, kind == DocKind::Hybrid));
+      CalcContext context{ui};
+      EXPECT_TRUE(doc.BasicCalc(context, 0, 8760.0));
+      const CPart& p = doc.record(0);
+      EXPECT_TRUE(std::isfinite(p.FR));
+      EXPECT_GE(p.FR, 0.0f);
+      EXPECT_TRUE(std::isfinite(p.T));
+      EXPECT_TRUE(p.S == -1.0f || (p.S >= 0.0f && p.S <= 100.0f)) << p.S;
+    }
+  }
+}
+
+TEST(AllClasses, CorrectionFactorScalesTheRateAndQuantityDoesNot) {
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    for (const bool hybrid : {false, true}) {
+      if (hybrid && !t.inHybridMenu) continue;
+      const auto once = calculated(t, hybrid, 2, 1.0f, 1.0f);
+      const auto twice = calculated(t, hybrid, 2, 2.5f, 7.0f);
+      EXPECT_NEAR(twice->FR, 2.5 * once->FR, 1e-5 * once->FR + 1e-12);
+    }
+  }
+}
+
+TEST(AllClasses, OverTemperatureWhenTheLimitIsBelowTheModelsTemperature) {
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    auto part = PartRegistry::instance().create(t.id, false);
+    part->TEMPLIMIT = -100.0f;  // no model temperature lies below -55 C
+    CCircHeader h;
+    part->Calculate(h);
+    EXPECT_EQ(part->OverFlags & OverTemp, OverTemp);
+    part->TEMPLIMIT = 500.0f;
+    part->Calculate(h);
+    EXPECT_EQ(part->OverFlags & OverTemp, 0u);
+  }
+}
+
+TEST(AllClasses, ChoicesOutsideTheirListsAreClampedAndFlagged) {
+  for (const PartType& t : registeredTypes()) {
+    SCOPED_TRACE(std::string(t.className));
+    for (const std::uint8_t stored : {std::uint8_t{0}, std::uint8_t{255}}) {
+      auto part = PartRegistry::instance().create(t.id, false);
+      const int choices = fillPages(*part, 1.0f, stored);
+      part->OverFlags = 0;
+      part->normalizeChoices();
+      ChoiceChecker checker;
+      part->paramPage(checker);
+      part->tempPage(checker);
+      EXPECT_TRUE(checker.outside.empty()) << checker.outside.front();
+      if (choices > 0) {
+        EXPECT_EQ(part->OverFlags & EntryOverRange, EntryOverRange);
+      }
+    }
+  }
+}
+
+struct Extreme {
+  float number;
+  std::uint8_t choice;
+  std::size_t prefix;
+};
+
+TEST(AllClasses, ExtremeStoredValuesCalculateFiniteAndLinesStayWithin132) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const Extreme extremes[] = {{3e38f, 255, 0}, {-3e38f, 0, 0}, {nan, 1, 0}, {1e-30f, 2, 140}, {0.0f, 3, 131}};
+  for (const PartType& t : registeredTypes()) {
+    SCOPED_TRACE(std::string(t.className));
+    for (const Extreme& e : extremes) {
+      for (const bool hybrid : {false, true}) {
+        if (hybrid && !t.inHybridMenu) continue;
+        auto part = PartRegistry::instance().create(t.id, hybrid);
+        fillPages(*part, e.number, e.choice);
+        part->CF = e.number;
+        if (!isSubFile(t)) {
+          CCircHeader h;
+          h.ENV = 14;
+          h.HASSMT = 1;
+          part->IS_SMT = 1;
+          part->Calculate(h);
+          EXPECT_TRUE(std::isfinite(part->FR)) << e.number;
+          EXPECT_GE(part->FR, 0.0f);
+        }
+        std::string lines[4];
+        const std::string prefix(e.prefix, '>');
+        part->FormatDetail(lines[0], lines[1], prefix);
+        part->FormatFactors(lines[2], lines[3], prefix);
+        for (const std::string& line : lines) EXPECT_LE(line.size(), 132u) << line;
+      }
+    }
+  }
+}
+
+TEST(AllClasses, ImportReadsEveryApplyingFieldOfThePages) {
+  for (const PartType& t : registeredTypes()) {
+    SCOPED_TRACE(std::string(t.className));
+    for (const bool hybrid : {false, true}) {
+      if (hybrid && !t.inHybridMenu) continue;
+      test::ImportSetup setup;
+      auto part = PartRegistry::instance().create(t.id, hybrid);
+      ASSERT_TRUE(part->ImportFields(setup.reader, false, false, 25.0f));
+      ChoiceChecker checker;
+      part->paramPage(checker);
+      part->tempPage(checker);
+      for (const std::string& keyword : checker.applyingKeywords) {
+        EXPECT_TRUE(setup.reader.consulted().count(keyword) == 1) << keyword << " not imported";
+      }
+      if (!isSubFile(t)) {
+        CCircHeader h;
+        part->Calculate(h);
+        EXPECT_TRUE(std::isfinite(part->FR));
+      }
+    }
+  }
+}
+
+TEST(AllClasses, RecordsRoundTripThroughCircuitAndHybridFiles) {
+  SilentUi ui;
+  for (const DocKind kind : {DocKind::Circuit, DocKind::Hybrid}) {
+    CCircDoc doc(kind);
+    std::vector<std::vector<std::uint8_t>> expected;
+    for (const PartType& t : registeredTypes()) {
+      if (kind == DocKind::Hybrid && !t.inHybridMenu) continue;
+      auto part = PartRegistry::instance().create(t.id, kind == DocKind::Hybrid);
+      part->PN = "PN-" + std::string(t.className);
+      part->REFDES = "U" + std::to_string(t.id);
+      part->CF = 1.25f;
+      part->NOTES = "round trip";
+      CCircHeader h;
+      h.ENV = 3;
+      if (!isSubFile(t)) part->Calculate(h);
+      doc.appendLoaded(std::move(part));
+    }
+    for (const auto& p : doc.records()) expected.push_back(fieldBytes(*p));
+    const std::vector<std::uint8_t> file = encodeDocument(doc);
+    CCircDoc back(kind);
+    ASSERT_TRUE(decodeDocument(file, kind, back)) << "kind " << static_cast<int>(kind);
+    ASSERT_EQ(back.count(), doc.count());
+    for (std::size_t i = 0; i < back.count(); ++i) {
+      SCOPED_TRACE(std::string(back.record(i).classRecord().className));
+      EXPECT_EQ(&back.record(i).classRecord(), &doc.record(i).classRecord());
+      EXPECT_EQ(fieldBytes(back.record(i)), expected[i]);
+      auto copy = back.record(i).clone();
+      EXPECT_EQ(fieldBytes(*copy), expected[i]);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
