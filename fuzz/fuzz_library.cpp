@@ -1,0 +1,50 @@
+// Fuzzes the library readers: the bytes as a part blob, as a cross-reference
+// object, and as a whole library file listed from first to last with every
+// part rebuilt, as they arrive from damaged or hostile files.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "core/part.hpp"
+#include "models/register_all.hpp"
+#include "store/library/part_blob.hpp"
+#include "store/library/part_library.hpp"
+#include "store/library/xref.hpp"
+#include "store/memory_file.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace kestrel;
+  static const bool registered = (registerAllParts(), true);
+  (void)registered;
+  const std::span<const std::uint8_t> bytes(data, size);
+
+  for (bool hybrid : {false, true}) {
+    std::unique_ptr<CPart> part;
+    if (library::decodePartBlob(bytes, hybrid, "fuzz", part)) {
+      std::vector<std::uint8_t> again;
+      (void)library::encodePartBlob(*part, again);
+    }
+  }
+  library::CXRef xref;
+  (void)library::decodeXRef(bytes, "fuzz", xref);
+
+  store::MemoryFileSystem fs;
+  fs.put("fuzz.lib", std::vector<std::uint8_t>(data, data + size));
+  library::StoreMessage error;
+  auto lib = library::PartLibrary::open("fuzz.lib", false, error, &fs);
+  if (!lib) return 0;
+  lib->store().SetLockTimeout(std::chrono::milliseconds(10));
+  library::LibEntry entry;
+  library::Outcome o = lib->first(entry);
+  for (int i = 0; i < 200 && o == library::Outcome::Ok; ++i) {
+    std::unique_ptr<CPart> part;
+    (void)lib->partOf(entry, part);
+    library::LibEntry next;
+    o = lib->next(entry, next);
+    entry = std::move(next);
+  }
+  (void)lib->search("A", false, -1, entry);
+  (void)lib->findPn("A", entry);
+  return 0;
+}

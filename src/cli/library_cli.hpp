@@ -1,0 +1,14 @@
+// The library command groups of `kestrel`: lib and xref (library_cmds.cpp),
+// recall, transfer and update (recall_cmds.cpp). addLibraryCommands adds them all.
+#pragma once
+
+#include "cli/commands.hpp"
+#include "store/library/store_message.hpp"
+
+namespace kestrel::cli {
+
+void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+// Prints a library failure on stderr as "kestrel: <context>: <what>: <detail>".
+void printStoreMessage(const library::StoreMessage& message);
+
+}  // namespace kestrel::cli

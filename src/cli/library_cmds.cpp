@@ -1,0 +1,357 @@
+// kestrel lib / xref: part libraries and cross-reference files: create, add,
+// list, find, delete, merge and check. Every command that changes a file
+// prints its counters.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "cli/exit_codes.hpp"
+#include "cli/library_cli.hpp"
+#include "cli/terminal_ui.hpp"
+#include "core/circ_header.hpp"
+#include "core/keywords/keyword_assignments.hpp"
+#include "core/part.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "core/text_lines.hpp"
+#include "store/library/library_list.hpp"
+#include "store/library/library_merge.hpp"
+#include "store/library/part_library.hpp"
+#include "store/library/xref_file.hpp"
+
+namespace kestrel::cli {
+
+void printStoreMessage(const library::StoreMessage& m) {
+  std::cerr << "kestrel: " << m.context << ": " << m.what << ": " << m.detail << '\n';
+}
+
+namespace {
+
+using library::Outcome;
+
+struct LibJob {
+  std::string file;
+  std::string description;
+  std::string partType;
+  std::vector<std::string> values;
+  bool hybrid = false;
+  bool replace = false;
+  int style = 1;
+  long page = 1;
+  long pageSize = 40;
+  std::string text;
+  std::string by = "pn";
+  std::string input;
+  std::string libPn;
+  std::string notesTitle;
+  std::string notes;
+};
+
+std::unique_ptr<library::PartLibrary> openLibrary(const std::string& path, bool writable) {
+  library::StoreMessage error;
+  auto lib = library::PartLibrary::open(path, writable, error);
+  if (!lib) printStoreMessage(error);
+  return lib;
+}
+
+std::unique_ptr<library::XRefFile> openXRef(const std::string& path, bool writable) {
+  library::StoreMessage error;
+  auto x = library::XRefFile::open(path, writable, error);
+  if (!x) printStoreMessage(error);
+  return x;
+}
+
+int runLibCreate(const LibJob& job) {
+  library::StoreMessage error;
+  auto lib = library::PartLibrary::create(job.file, error);
+  if (!lib) {
+    printStoreMessage(error);
+    return kExitUserError;
+  }
+  if (!job.description.empty() && !lib->writeHeader({job.description, "", ""})) {
+    printStoreMessage(lib->error());
+    return kExitUserError;
+  }
+  std::cout << "Created '" << job.file << "': Records: 0\n";
+  return lib->close() ? kExitOk : kExitUserError;
+}
+
+int runLibAdd(const LibJob& job) {
+  std::vector<KeywordAssignment> values;
+  if (Status s = parseAssignments(job.values, values); !s) {
+    std::cerr << "kestrel: '" << job.file << "': " << s.message() << '\n';
+    return kExitUserError;
+  }
+  const PartType* type = resolvePartType(job.partType);
+  if (type == nullptr || (job.hybrid && !type->inHybridMenu)) {
+    std::cerr << "kestrel: '" << job.partType << "' is not a " << (job.hybrid ? "hybrid " : "") << "part type\n";
+    return kExitUserError;
+  }
+  auto part = PartRegistry::instance().create(type->id, job.hybrid);
+  if (!part) {
+    std::cerr << "kestrel: " << type->menuName << " parts are not available in this version\n";
+    return kExitUserError;
+  }
+  CCircHeader header;
+  AssignmentResult result;
+  const Status s = assignPartFields(*part, values, false, header.TEMP, result);
+  for (const std::string& line : result.log) std::cerr << line << '\n';
+  for (const std::string& k : result.unused) std::cerr << "kestrel: warning: " << k << " is not a field here and was ignored\n";
+  if (!s) {
+    std::cerr << "kestrel: '" << job.file << "': " << s.message() << '\n';
+    return kExitUserError;
+  }
+  if (part->PN.empty()) {
+    std::cerr << "kestrel: '" << job.file << "': a library part needs a part number (PN=...)\n";
+    return kExitUserError;
+  }
+  part->Calculate(header);
+  auto lib = openLibrary(job.file, true);
+  if (!lib) return kExitBadInput;
+  library::StoreCounters counters;
+  const Outcome o = lib->put(*part, job.replace, counters);
+  if (o == Outcome::Failed) printStoreMessage(lib->error());
+  std::cout << (job.replace ? strprintf("Succeed:%ld  ReplaceDuplicatePN:%ld", counters.succeed, counters.replaced)
+                            : strprintf("Succeed:%ld  DuplicatePN:%ld", counters.succeed, counters.duplicate))
+            << '\n';
+  if (o == Outcome::Duplicate) std::cerr << "kestrel: '" << job.file << "': PN '" << part->PN << "': duplicate part number\n";
+  return o == Outcome::Ok ? kExitOk : kExitUserError;
+}
+
+int runLibList(const LibJob& job) {
+  auto lib = openLibrary(job.file, false);
+  if (!lib) return kExitBadInput;
+  for (const std::string& line : library::libraryHeaderLines(*lib)) std::cout << line << '\n';
+  library::LibraryPager pager(*lib);
+  std::vector<library::LibEntry> page;
+  const long from = job.pageSize > 0 ? (job.page - 1) * job.pageSize : 0;
+  const std::size_t size = job.pageSize > 0 ? static_cast<std::size_t>(job.pageSize) : static_cast<std::size_t>(lib->count());
+  if (pager.page(from, size, page) == Outcome::Failed) {
+    printStoreMessage(lib->error());
+    return kExitBadInput;
+  }
+  for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
+  return kExitOk;
+}
+
+int runLibFind(const LibJob& job) {
+  auto lib = openLibrary(job.file, false);
+  if (!lib) return kExitBadInput;
+  library::LibEntry e;
+  Outcome o = Outcome::NotFound;
+  std::string notFound;
+  if (job.by == "pn" || job.by == "pn2") {
+    o = lib->search(job.text, job.by == "pn2", -1, e);
+    notFound = strprintf(job.by == "pn" ? "PN: '%s'\nMatching record was not found." : "PN2: '%s'\nMatching record was not found.",
+                         job.text.c_str());
+  } else {
+    const PartType* type = resolvePartType(job.text);
+    const bool hyb = job.by == "hybtype";
+    if (type != nullptr) o = lib->findType(type->id, hyb, e);
+    if (o == Outcome::Ok && (e.type != type->id || (e.hybrid != 0) != hyb)) o = Outcome::NotFound;
+    notFound = strprintf("Part Type: '%.25s'\nMatching record was not found.", job.text.c_str());
+  }
+  if (o == Outcome::Failed) {
+    printStoreMessage(lib->error());
+    return kExitBadInput;
+  }
+  if (o != Outcome::Ok) {
+    std::cerr << "kestrel: " << library::oneLine(notFound) << '\n';
+    return kExitUserError;
+  }
+  std::unique_ptr<CPart> part;
+  if (!lib->partOf(e, part)) {
+    printStoreMessage(lib->error());
+    return kExitBadInput;
+  }
+  std::cout << library::libraryListLine(e, 2) << '\n' << identityLine(*part, "") << '\n';
+  std::string a, b;
+  part->FormatDetail(a, b, "    ");
+  for (const std::string& line : {a, b}) {
+    if (!line.empty()) std::cout << line << '\n';
+  }
+  return kExitOk;
+}
+
+int runLibDelete(const LibJob& job) {
+  auto lib = openLibrary(job.file, true);
+  if (!lib) return kExitBadInput;
+  const Outcome o = lib->remove(job.text);
+  if (o != Outcome::Ok) printStoreMessage(lib->error());
+  std::cout << "Deleted:" << (o == Outcome::Ok ? 1 : 0) << "  Records:" << lib->count() << '\n';
+  return o == Outcome::Ok ? kExitOk : kExitUserError;
+}
+
+int runLibMerge(const LibJob& job, const GlobalOptions& global) {
+  auto lib = openLibrary(job.file, true);
+  if (!lib) return kExitBadInput;
+  Session& session = global.session();
+  session.beginLog("MERGE");
+  library::LibraryMergeOutcome out;
+  {
+    TerminalUi ui(global.assumeYes, global.quiet, &session.log);
+    if (!ui.confirm(library::libraryMergeQuestion(job.input, job.file))) {
+      session.log.end();
+      return kExitUserError;
+    }
+    out = library::mergeLibrary(*lib, job.input, ui);
+  }
+  session.log.end();
+  std::cout << strprintf("Succeed:%ld  DuplicatePN:%ld", out.counters.succeed, out.counters.duplicate) << '\n';
+  return out.ok ? kExitOk : kExitUserError;
+}
+
+int runLibCheck(const LibJob& job) {
+  library::LibraryCheckReport report;
+  if (!library::checkLibrary(job.file, report)) {
+    for (const auto& f : report.faults) std::cerr << "kestrel: '" << job.file << "': " << f << '\n';
+    return kExitBadInput;
+  }
+  for (const auto& f : report.faults) std::cout << f << '\n';
+  std::cout << strprintf("'%s': %ld records: %s", job.file.c_str(), report.records,
+                         report.clean() ? "no faults" : strprintf("%zu faults", report.faults.size()).c_str())
+            << '\n';
+  return report.clean() ? kExitOk : kExitBadInput;
+}
+
+int runXRefCreate(const LibJob& job) {
+  library::StoreMessage error;
+  auto x = library::XRefFile::create(job.file, error);
+  if (!x) {
+    printStoreMessage(error);
+    return kExitUserError;
+  }
+  if (!job.description.empty() && !x->writeHeader({job.description, "", ""})) {
+    printStoreMessage(x->error());
+    return kExitUserError;
+  }
+  std::cout << "Created '" << job.file << "': Records: 0\n";
+  return x->close() ? kExitOk : kExitUserError;
+}
+
+int runXRefAdd(const LibJob& job) {
+  auto x = openXRef(job.file, true);
+  if (!x) return kExitBadInput;
+  library::StoreCounters counters;
+  const Outcome o = x->put({job.text, job.libPn, job.notesTitle, job.notes}, job.replace, counters);
+  if (o == Outcome::Failed || o == Outcome::Duplicate) printStoreMessage(x->error());
+  std::cout << (job.replace ? strprintf("Succeed:%ld  ReplaceDuplicatePN:%ld", counters.succeed, counters.replaced)
+                            : strprintf("Succeed:%ld  DuplicatePN:%ld", counters.succeed, counters.duplicate))
+            << '\n';
+  return o == Outcome::Ok ? kExitOk : kExitUserError;
+}
+
+int runXRefList(const LibJob& job) {
+  auto x = openXRef(job.file, false);
+  if (!x) return kExitBadInput;
+  for (const std::string& line : library::xrefHeaderLines(*x)) std::cout << line << '\n';
+  library::XRefEntry e;
+  Outcome o = x->first(e);
+  while (o == Outcome::Ok) {
+    std::cout << library::xrefListLine(e) << '\n';
+    library::XRefEntry n;
+    o = x->next(e, n);
+    e = std::move(n);
+  }
+  if (o == Outcome::Failed) {
+    printStoreMessage(x->error());
+    return kExitBadInput;
+  }
+  return kExitOk;
+}
+
+int runXRefFind(const LibJob& job) {
+  auto x = openXRef(job.file, false);
+  if (!x) return kExitBadInput;
+  library::XRefEntry e;
+  const bool byLib = job.by == "libpn";
+  const Outcome o = x->find(job.text, byLib, e);
+  if (o == Outcome::Failed) {
+    printStoreMessage(x->error());
+    return kExitBadInput;
+  }
+  if (o != Outcome::Ok) {
+    std::cerr << "kestrel: "
+              << library::oneLine(strprintf(byLib ? "Library PN: '%s'\nMatching record was not found."
+                                                  : "Cross-Ref PN: '%s'\nMatching record was not found.",
+                                            job.text.c_str()))
+              << '\n';
+    return kExitUserError;
+  }
+  std::cout << library::xrefListLine(e) << '\n';
+  return kExitOk;
+}
+
+}  // namespace
+
+void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCode) {
+  auto job = std::make_shared<LibJob>();
+  CLI::App* lib = app.add_subcommand("lib", "Part libraries (.lib): complete part records kept for reuse");
+  lib->require_subcommand(1);
+  CLI::App* c = lib->add_subcommand("create", "Create a library file");
+  c->add_option("LIB", job->file, "The new library (.lib)")->required();
+  c->add_option("--descr", job->description, "Library description");
+  c->callback([job, &exitCode] { exitCode = runLibCreate(*job); });
+
+  c = lib->add_subcommand("add", "Add a part to a library (fields as KEYWORD=VALUE)");
+  c->add_option("LIB", job->file, "The library")->required();
+  c->add_option("TYPE", job->partType, "Part class, type id or menu name")->required();
+  c->add_option("values", job->values, "Fields as KEYWORD=VALUE; PN= is required");
+  c->add_flag("--hybrid", job->hybrid, "A hybrid part");
+  c->add_flag("--replace", job->replace, "Replace the part of the same number");
+  c->callback([job, &exitCode] { exitCode = runLibAdd(*job); });
+
+  c = lib->add_subcommand("list", "List a library page by page in part-type order");
+  c->add_option("LIB", job->file, "The library")->required();
+  c->add_option("--style", job->style, "1: number, type, date; 2: number, PN2, type")->check(CLI::Range(1, 2));
+  c->add_option("--page", job->page, "Page number, from 1")->check(CLI::PositiveNumber);
+  c->add_option("--page-size", job->pageSize, "Lines per page (0: all)")->check(CLI::NonNegativeNumber);
+  c->callback([job, &exitCode] { exitCode = runLibList(*job); });
+
+  c = lib->add_subcommand("find", "Find a part: number or PN2 containing TEXT, or the first of a part type");
+  c->add_option("LIB", job->file, "The library")->required();
+  c->add_option("TEXT", job->text, "Text, or a part type for --by type/hybtype")->required();
+  c->add_option("--by", job->by, "pn, pn2, type or hybtype")->check(CLI::IsMember({"pn", "pn2", "type", "hybtype"}));
+  c->callback([job, &exitCode] { exitCode = runLibFind(*job); });
+
+  c = lib->add_subcommand("delete", "Delete the part of a part number");
+  c->add_option("LIB", job->file, "The library")->required();
+  c->add_option("PN", job->text, "Part number")->required();
+  c->callback([job, &exitCode] { exitCode = runLibDelete(*job); });
+
+  c = lib->add_subcommand("merge", "Add every part of another library (duplicates are skipped)");
+  c->add_option("LIB", job->file, "The library that receives the parts")->required();
+  c->add_option("INPUT", job->input, "The library merged in (not changed)")->required();
+  c->callback([job, &global, &exitCode] { exitCode = runLibMerge(*job, global); });
+
+  c = lib->add_subcommand("check", "Check a library: its trees, indexes and every part record");
+  c->add_option("LIB", job->file, "The library")->required();
+  c->callback([job, &exitCode] { exitCode = runLibCheck(*job); });
+
+  CLI::App* x = app.add_subcommand("xref", "Cross-reference files (.xrf): numbers mapped to library part numbers");
+  x->require_subcommand(1);
+  c = x->add_subcommand("create", "Create a cross-reference file");
+  c->add_option("XRF", job->file, "The new file (.xrf)")->required();
+  c->add_option("--descr", job->description, "Description");
+  c->callback([job, &exitCode] { exitCode = runXRefCreate(*job); });
+  c = x->add_subcommand("add", "Add a cross-reference");
+  c->add_option("XRF", job->file, "The file")->required();
+  c->add_option("XREFPN", job->text, "Cross-reference part number")->required();
+  c->add_option("LIBPN", job->libPn, "Library part number")->required();
+  c->add_option("--notes-title", job->notesTitle, "Notes title");
+  c->add_option("--notes", job->notes, "Notes");
+  c->add_flag("--replace", job->replace, "Replace the cross-reference of the same number");
+  c->callback([job, &exitCode] { exitCode = runXRefAdd(*job); });
+  c = x->add_subcommand("list", "List in cross-reference number order");
+  c->add_option("XRF", job->file, "The file")->required();
+  c->callback([job, &exitCode] { exitCode = runXRefList(*job); });
+  c = x->add_subcommand("find", "Find the first number at or after TEXT that begins with it");
+  c->add_option("XRF", job->file, "The file")->required();
+  c->add_option("TEXT", job->text, "Text (case ignored)")->required();
+  c->add_option("--by", job->by, "xrefpn or libpn")->check(CLI::IsMember({"xrefpn", "libpn"}));
+  c->callback([job, &exitCode] { exitCode = runXRefFind(*job); });
+
+  addRecallTransferCommands(app, global, exitCode);
+}
+
+}  // namespace kestrel::cli

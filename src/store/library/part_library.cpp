@@ -1,0 +1,482 @@
+#include "store/library/part_library.hpp"
+
+#include <cstring>
+#include <ctime>
+
+#include "core/part.hpp"
+#include "core/strfmt.hpp"
+#include "store/library/part_blob.hpp"
+
+namespace kestrel::library {
+namespace {
+
+constexpr const char* kHeaderName = "LIBHEADER";
+constexpr std::size_t kRecordBuffer = 1280;
+constexpr int kPnIndex = 1;
+constexpr int kPn2Index = 2;
+constexpr int kListIndex = 3;
+
+std::vector<std::uint8_t> textKey(std::string_view text) {
+  const std::string s = cut(text, kNumberLength);
+  std::vector<std::uint8_t> key(s.begin(), s.end());
+  key.push_back(0);
+  return key;
+}
+
+void copyText(char (&dest)[26], std::string_view text) {
+  std::memset(dest, 0, sizeof dest);
+  const std::string s = cut(text, kNumberLength);
+  std::memcpy(dest, s.data(), s.size());
+}
+
+bool found(int rc) { return rc == store::kOk || rc == 2 || rc == 3; }
+
+}  // namespace
+
+const store::SegmentList& librarySegments() {
+  static const store::SegmentList segments = {{10, 3, 0, false}, {10, 2, 0, false}, {0, 0, 0, false}};
+  return segments;
+}
+
+std::span<const store::KeyDef> libraryKeys() {
+  static const store::KeyDef keys[] = {{1, 0, nullptr}, {2, 0, nullptr}, {3, 8, &librarySegments()}};
+  return keys;
+}
+
+PartLibrary::PartLibrary() {
+  using store::DataField;
+  using store::kNoKey;
+  list_[0] = DataField{'S', 0, 'U', 26, 1, pn_, 0};
+  list_[1] = DataField{'S', 0, 'D', 26, 2, pn2_, 0};
+  list_[2] = DataField{'U', kNoKey, 'N', 2, 0, &type_, 0};
+  list_[3] = DataField{'U', kNoKey, 'N', 2, 0, &hybrid_, 0};
+  list_[4] = DataField{'B', kNoKey, 'N', 1024, 0, blob_, 0};
+  list_[5] = DataField{'X', 8, 'U', 242, 3, nullptr, 0};
+  list_[6] = DataField{'L', kNoKey, 'N', 4, 0, &stamp_, 0};
+  list_[7] = DataField{};
+}
+
+PartLibrary::~PartLibrary() {
+  if (store_.isOpen()) store_.Close();
+}
+
+std::unique_ptr<PartLibrary> PartLibrary::create(const std::string& path, StoreMessage& error,
+                                                 store::StoreFileSystem* fs) {
+  error = {};
+  std::string init;
+  if (!startStore(init)) {
+    error = {quoted(path), "Can not create library file", init};
+    return nullptr;
+  }
+  std::unique_ptr<PartLibrary> lib(new PartLibrary);
+  lib->path_ = path;
+  int rc = lib->store_.Create(path, kRecordBuffer, store::ShareMode::Shared, store::kNativeOrderFile, libraryKeys(), fs);
+  if (rc != store::kOk) {
+    error = {quoted(path), "Can not create library file", store::StoreErrorText(rc)};
+    return nullptr;
+  }
+  std::string what;
+  const int trees[4] = {20, 1, 2, 3};
+  for (int i = 0; i < 4 && rc == store::kOk; ++i) {
+    rc = lib->store_.AddTree(trees[i], trees[i]);
+    if (rc != store::kOk) what = strprintf("can not add index#%d root", i);
+  }
+  if (rc == store::kOk) {
+    rc = writeHeaderText(lib->store_, kHeaderName, 1, std::to_string(kLibraryVersion));
+    if (rc != store::kOk) what = "can not write header rec#1";
+  }
+  if (rc == store::kOk) rc = writeHeaderRecords(lib->store_, kHeaderName, {"Library Description", "", ""}, what);
+  if (rc != store::kOk) {
+    error = {quoted(path), what, store::StoreErrorText(rc)};
+    lib->store_.Close();
+    (fs != nullptr ? *fs : store::posixStoreFileSystem()).remove(path);
+    return nullptr;
+  }
+  return lib;
+}
+
+std::unique_ptr<PartLibrary> PartLibrary::open(const std::string& path, bool writable, StoreMessage& error,
+                                               store::StoreFileSystem* fs) {
+  error = {};
+  std::string init;
+  if (!startStore(init)) {
+    error = {quoted(path), "Can not open library file", init};
+    return nullptr;
+  }
+  std::unique_ptr<PartLibrary> lib(new PartLibrary);
+  lib->path_ = path;
+  const int access = writable ? store::kReadWriteAccess : store::kReadOnlyAccess;
+  int rc = lib->store_.Open(path, kRecordBuffer, store::ShareMode::Shared, access, libraryKeys(), fs);
+  if (rc != store::kOk) {
+    error = {quoted(path), "Can not open library file", rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
+    return nullptr;
+  }
+  std::string version;
+  rc = readHeaderText(lib->store_, kHeaderName, 1, version);
+  if (rc != store::kOk) {
+    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc)};
+    return nullptr;
+  }
+  if (version != std::to_string(kLibraryVersion)) {
+    error = {quoted(path), "file version error", "version '" + version + "' is not " + std::to_string(kLibraryVersion)};
+    return nullptr;
+  }
+  if (lib->count() < 0) {
+    error = lib->error_;
+    return nullptr;
+  }
+  return lib;
+}
+
+bool PartLibrary::close() {
+  const int rc = store_.Close();
+  if (rc == store::kOk) return true;
+  storeFailure("can not close file", rc);
+  return false;
+}
+
+Outcome PartLibrary::storeFailure(const char* what, int rc) {
+  error_ = {quoted(path_), what, store::StoreErrorText(rc)};
+  return Outcome::Failed;
+}
+
+void PartLibrary::fail(std::string what, std::string detail) {
+  error_ = {quoted(path_), std::move(what), std::move(detail)};
+}
+
+long PartLibrary::count() {
+  const int rc = store_.RecordCount();
+  if (rc < 0) {
+    storeFailure("can not get record count", rc);
+    return -1;
+  }
+  return rc;
+}
+
+bool PartLibrary::readHeader(HeaderTexts& texts) {
+  std::string what;
+  const int rc = readHeaderRecords(store_, kHeaderName, texts, what);
+  if (rc != store::kOk) storeFailure(what.c_str(), rc);
+  return rc == store::kOk;
+}
+
+bool PartLibrary::writeHeader(const HeaderTexts& texts) {
+  std::string what;
+  const int rc = writeHeaderRecords(store_, kHeaderName, texts, what);
+  if (rc != store::kOk) storeFailure(what.c_str(), rc);
+  return rc == store::kOk;
+}
+
+bool PartLibrary::fill(const CPart& part) {
+  std::vector<std::uint8_t> blob;
+  if (Status s = encodePartBlob(part, blob); !s) {
+    fail("serialize error", s.message());
+    return false;
+  }
+  copyText(pn_, part.PN);
+  copyText(pn2_, part.PN2);
+  type_ = part.PART_TYPE;
+  hybrid_ = part.IS_HYBRID != 0 ? 1 : 0;
+  stamp_ = static_cast<std::int32_t>(std::time(nullptr));
+  std::memset(blob_, 0, sizeof blob_);
+  std::memcpy(blob_, blob.data(), blob.size());
+  list_[4].size = static_cast<std::uint16_t>(blob.size());
+  return true;
+}
+
+void PartLibrary::load(LibEntry& entry) const {
+  entry.record = store_.CurrentRecord();
+  entry.pn.assign(pn_, strnlen(pn_, sizeof pn_));
+  entry.pn2.assign(pn2_, strnlen(pn2_, sizeof pn2_));
+  entry.type = type_;
+  entry.hybrid = static_cast<std::uint8_t>(hybrid_);
+  entry.stamp = stamp_;
+  const std::size_t size = std::min<std::size_t>(list_[4].size, sizeof blob_);
+  entry.blob.assign(blob_, blob_ + size);
+}
+
+Outcome PartLibrary::add(const CPart& part, std::int32_t* record) {
+  if (!fill(part)) return Outcome::Failed;
+  const int rc = store_.AddRecord(list_);
+  if (rc == store::kFail) {
+    fail("add error", "duplicate part number");
+    return Outcome::Duplicate;
+  }
+  if (rc != store::kOk) return storeFailure("add error", rc);
+  if (record != nullptr) *record = store_.CurrentRecord();
+  return Outcome::Ok;
+}
+
+Outcome PartLibrary::lockCurrent(int index, const std::vector<std::uint8_t>& key) {
+  const int rc = store_.LockRecord(index, key);
+  if (rc == store::kFail) return Outcome::NotFound;  // gone or renumbered since it was found
+  if (rc != store::kOk) return storeFailure("can not lock record", rc);
+  return Outcome::Ok;
+}
+
+Outcome PartLibrary::replace(const CPart& part) {
+  if (!fill(part)) return Outcome::Failed;
+  const auto key = textKey(part.PN);
+  int rc = store_.FindKey(kPnIndex, key, store::kStringKeyType, store::kFindEqual);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not find PN key", rc);
+  if (Outcome o = lockCurrent(kPnIndex, key); o != Outcome::Ok) return o;
+  // The variables still hold the new part: the store reads the old record
+  // itself to change only the keys that differ.
+  rc = store_.UpdateRecord(list_);
+  const int unlock = store_.UnlockRecord();
+  if (rc != store::kOk) return storeFailure("update error", rc);
+  if (unlock != store::kOk) return storeFailure("can not unlock record", unlock);
+  return Outcome::Ok;
+}
+
+Outcome PartLibrary::put(const CPart& part, bool replaceDuplicate, StoreCounters& counters) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    Outcome o = add(part);
+    if (o == Outcome::Ok) {
+      ++counters.succeed;
+      return o;
+    }
+    if (o != Outcome::Duplicate) return o;
+    if (!replaceDuplicate) {
+      ++counters.duplicate;
+      return o;
+    }
+    o = replace(part);
+    if (o == Outcome::Ok) {
+      ++counters.replaced;
+      return o;
+    }
+    if (o != Outcome::NotFound) return o;
+    // Deleted by someone else between the add and the replace: add again.
+  }
+  fail("add error", "the record changed while it was being replaced");
+  return Outcome::Failed;
+}
+
+Outcome PartLibrary::deleteLocked() {
+  int rc = store_.ReadRecord(list_);
+  if (rc == store::kOk) rc = store_.DeleteRecord(list_);
+  if (rc != store::kOk) {
+    store_.UnlockRecord();
+    return storeFailure("delete error", rc);
+  }
+  return Outcome::Ok;
+}
+
+Outcome PartLibrary::remove(std::string_view pn) {
+  const auto key = textKey(pn);
+  const int rc = store_.FindKey(kPnIndex, key, store::kStringKeyType, store::kFindEqual);
+  if (rc == store::kFail) {
+    fail("can not find PN key", "no part '" + cut(pn, kNumberLength) + "'");
+    return Outcome::NotFound;
+  }
+  if (rc != store::kOk) return storeFailure("can not find PN key", rc);
+  if (Outcome o = lockCurrent(kPnIndex, key); o != Outcome::Ok) return o;
+  return deleteLocked();
+}
+
+Outcome PartLibrary::removeRecord(std::int32_t record) {
+  LibEntry entry;
+  if (Outcome o = read(record, entry); o != Outcome::Ok) return o;
+  return remove(entry.pn);
+}
+
+Outcome PartLibrary::edit(std::int32_t record, const std::function<bool(CPart&)>& change) {
+  // Lock first, then read: what is read is what nobody else can change
+  // before it is written back.
+  LibEntry known;
+  if (Outcome o = read(record, known); o != Outcome::Ok) return o;
+  const auto key = textKey(known.pn);
+  store_.SetCurrentRecord(record);
+  if (Outcome o = lockCurrent(kPnIndex, key); o != Outcome::Ok) return o;
+  auto unlockWith = [&](Outcome o) {
+    const int rc = store_.UnlockRecord();
+    if (o == Outcome::Ok && rc != store::kOk) return storeFailure("can not unlock record", rc);
+    return o;
+  };
+  int rc = store_.ReadRecord(list_);
+  if (rc != store::kOk) return unlockWith(storeFailure("can not read record", rc));
+  LibEntry current;
+  load(current);
+  std::unique_ptr<CPart> part;
+  if (!partOf(current, part)) return unlockWith(Outcome::Failed);
+  if (!change(*part)) return unlockWith(Outcome::Ok);
+  if (!fill(*part)) return unlockWith(Outcome::Failed);
+  store_.SetCurrentRecord(record);
+  rc = store_.UpdateRecord(list_);
+  if (rc == store::kFail) {
+    fail("update error", "duplicate part number");
+    return unlockWith(Outcome::Duplicate);
+  }
+  if (rc != store::kOk) return unlockWith(storeFailure("update error", rc));
+  return unlockWith(Outcome::Ok);
+}
+
+Outcome PartLibrary::readCurrent(LibEntry& entry, const char* what) {
+  const int rc = store_.ReadRecord(list_);
+  if (rc != store::kOk) return storeFailure(what, rc);
+  load(entry);
+  return Outcome::Ok;
+}
+
+namespace {
+
+// Keeps a find or step and the read of its record in one read bracket, so
+// no writer comes between them.
+class ReadScope {
+ public:
+  explicit ReadScope(store::RecordStore& s) : s_(s), rc_(s.BeginRead()) {}
+  ~ReadScope() {
+    if (rc_ == store::kOk) s_.EndRead();
+  }
+  ReadScope(const ReadScope&) = delete;
+  ReadScope& operator=(const ReadScope&) = delete;
+  int status() const { return rc_; }
+
+ private:
+  store::RecordStore& s_;
+  int rc_;
+};
+
+}  // namespace
+
+Outcome PartLibrary::findPn(std::string_view pn, LibEntry& entry, int mode) {
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure("can not find PN key", scope.status());
+  const int rc = store_.FindKey(kPnIndex, textKey(pn), store::kStringKeyType, mode);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (!found(rc)) return storeFailure("can not find PN key", rc);
+  return readCurrent(entry, "can not read record");
+}
+
+Outcome PartLibrary::findPn2(std::string_view pn2, LibEntry& entry, int mode) {
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure("can not find PN2 key", scope.status());
+  const int rc = store_.FindKey(kPn2Index, textKey(pn2), store::kStringKeyType, mode);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (!found(rc)) return storeFailure("can not find PN2 key", rc);
+  return readCurrent(entry, "can not read record");
+}
+
+Outcome PartLibrary::findType(std::uint16_t type, bool hybrid, LibEntry& entry, int mode) {
+  LibEntry probe;
+  probe.type = type;
+  probe.hybrid = hybrid ? 1 : 0;
+  const auto key = listKey(probe);
+  if (key.empty()) return Outcome::Failed;
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure("can not find part type key", scope.status());
+  const int rc = store_.FindKey(kListIndex, key, 8, mode);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (!found(rc)) return storeFailure("can not find part type key", rc);
+  return readCurrent(entry, "can not read record");
+}
+
+Outcome PartLibrary::read(std::int32_t record, LibEntry& entry) {
+  if (record <= 0) return Outcome::NotFound;
+  store_.SetCurrentRecord(record);
+  const int rc = store_.ReadRecord(list_);
+  if (rc == store::kDataReadError) {
+    fail("can not find specified record", strprintf("no record R%ld", static_cast<long>(record)));
+    return Outcome::NotFound;
+  }
+  if (rc != store::kOk) return storeFailure("can not read record", rc);
+  load(entry);
+  return Outcome::Ok;
+}
+
+std::vector<std::uint8_t> PartLibrary::listKey(const LibEntry& entry) {
+  copyText(pn_, entry.pn);
+  type_ = entry.type;
+  hybrid_ = entry.hybrid;
+  std::vector<std::uint8_t> key;
+  const int rc = store_.BuildKey(kListIndex, list_, -1, key);
+  if (rc != store::kOk) {
+    storeFailure("can not build part type key", rc);
+    key.clear();
+  }
+  return key;
+}
+
+Outcome PartLibrary::step(int mode, LibEntry& entry, const char* seqWhat, const char* readWhat) {
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure(seqWhat, scope.status());
+  const int rc = store_.Step(kListIndex, mode);
+  if (rc == store::kFail) return Outcome::End;
+  if (rc != store::kOk) return storeFailure(seqWhat, rc);
+  return readCurrent(entry, readWhat);
+}
+
+Outcome PartLibrary::first(LibEntry& entry) {
+  return step(store::kStepFirst, entry, "can not seq first record", "can not read first record");
+}
+
+Outcome PartLibrary::last(LibEntry& entry) {
+  return step(store::kStepLast, entry, "can not seq last record", "can not read last record");
+}
+
+Outcome PartLibrary::next(const LibEntry& after, LibEntry& entry) {
+  const auto key = listKey(after);
+  if (key.empty()) return Outcome::Failed;
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure("can not seq next record", scope.status());
+  const int rc = store_.FindKey(kListIndex, key, 8, store::kFindGreater);
+  if (rc == store::kFail) return Outcome::End;
+  if (!found(rc)) return storeFailure("can not seq next record", rc);
+  return readCurrent(entry, "can not read next record");
+}
+
+Outcome PartLibrary::previous(const LibEntry& before, LibEntry& entry) {
+  const auto key = listKey(before);
+  if (key.empty()) return Outcome::Failed;
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure("can not seq prev record", scope.status());
+  const int rc = store_.FindKey(kListIndex, key, 8, store::kFindLess);
+  if (rc == store::kFail) return Outcome::End;
+  if (!found(rc)) return storeFailure("can not seq prev record", rc);
+  return readCurrent(entry, "can not read prev record");
+}
+
+Outcome PartLibrary::search(std::string_view text, bool byPn2, std::int32_t afterRecord, LibEntry& entry) {
+  const int index = byPn2 ? kPn2Index : kListIndex;
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure("can not seq first record", scope.status());
+  int rc = store_.Step(index, store::kStepFirst);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not seq first record", rc);
+  rc = store_.Step(index, store::kStepPrevious);
+  if (rc != store::kFail) return storeFailure("can not seq before first record", rc == store::kOk ? store::kTreeKeySequence : rc);
+  bool skipping = afterRecord > 0;
+  const std::size_t textStart = byPn2 ? 0 : 5;  // after the length byte and the two 16-bit segments
+  rc = store_.ScanKeys(index, [&](std::span<const std::uint8_t> key, std::int32_t number) {
+    if (skipping) {
+      if (number == afterRecord) skipping = false;
+      return false;
+    }
+    if (key.size() <= textStart) return false;
+    const auto* chars = reinterpret_cast<const char*>(key.data() + textStart);
+    const std::string_view pn(chars, strnlen(chars, key.size() - textStart));
+    return pn.find(text) != std::string_view::npos;
+  });
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not find specified record", rc);
+  return readCurrent(entry, "can not read record");
+}
+
+bool PartLibrary::partOf(const LibEntry& entry, bool hybridDocument, std::unique_ptr<CPart>& part) {
+  const std::string source = strprintf("'%s' R%ld", path_.c_str(), static_cast<long>(entry.record));
+  if (Status s = decodePartBlob(entry.blob, hybridDocument, source, part); !s) {
+    fail("can not read record", s.message());
+    return false;
+  }
+  if (cut(part->PN, kNumberLength) != entry.pn || part->PART_TYPE != entry.type ||
+      part->IS_HYBRID != entry.hybrid) {
+    fail("can not read record", source + ": the part does not match its keys");
+    part.reset();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kestrel::library

@@ -1,0 +1,64 @@
+#include "store/library/xref.hpp"
+
+#include "core/archive.hpp"
+#include "core/strfmt.hpp"
+
+namespace kestrel::library {
+namespace {
+
+constexpr std::string_view kClassName = "CXRef";
+constexpr std::uint16_t kNewClassTag = 0xFFFF;
+
+void serialize(Archive& ar, CXRef& x) {
+  ar.io(x.pn);
+  ar.io(x.libPn);
+  ar.io(x.notesTitle);
+  ar.io(x.notes);
+}
+
+}  // namespace
+
+Status encodeXRef(const CXRef& xref, std::vector<std::uint8_t>& blob) {
+  Archive ar = Archive::forWriting();
+  std::uint16_t tag = kNewClassTag, schema = 0, length = static_cast<std::uint16_t>(kClassName.size());
+  ar.io(tag);
+  ar.io(schema);
+  ar.io(length);
+  for (char c : kClassName) {
+    std::uint8_t b = static_cast<std::uint8_t>(c);
+    ar.io(b);
+  }
+  CXRef copy = xref;
+  serialize(ar, copy);
+  if (ar.bytes().size() > kMaxXRefBlob) {
+    return Status::error(strprintf("the cross-reference takes %zu bytes, more than %zu", ar.bytes().size(), kMaxXRefBlob));
+  }
+  blob = ar.bytes();
+  return Status::ok();
+}
+
+Status decodeXRef(std::span<const std::uint8_t> blob, const std::string& source, CXRef& xref) {
+  Archive ar = Archive::forReading(blob, source);
+  std::uint16_t tag = 0, schema = 0, length = 0;
+  ar.io(tag);
+  ar.io(schema);
+  ar.io(length);
+  if (!ar.ok() || tag != kNewClassTag || schema != 0 || length != kClassName.size() || ar.remaining() < length) {
+    return Status::error(source + ": not a cross-reference object");
+  }
+  std::string name(length, '\0');
+  for (char& c : name) {
+    std::uint8_t b = 0;
+    ar.io(b);
+    c = static_cast<char>(b);
+  }
+  if (name != kClassName) return Status::error(source + ": object of class '" + name + "', not CXRef");
+  CXRef read;
+  serialize(ar, read);
+  if (!ar.ok()) return Status::error(source + ": " + ar.error());
+  if (ar.remaining() != 0) return Status::error(strprintf("%s: %zu bytes after the object", source.c_str(), ar.remaining()));
+  xref = std::move(read);
+  return Status::ok();
+}
+
+}  // namespace kestrel::library

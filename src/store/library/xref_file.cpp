@@ -1,0 +1,314 @@
+#include "store/library/xref_file.hpp"
+
+#include <cstring>
+
+#include "core/strfmt.hpp"
+
+namespace kestrel::library {
+namespace {
+
+constexpr const char* kHeaderName = "XREFHEADER";
+constexpr std::size_t kRecordBuffer = 1280;
+
+std::vector<std::uint8_t> upperKey(std::string_view text) {
+  const std::string s = upperCased(cut(text, kNumberLength));
+  std::vector<std::uint8_t> key(s.begin(), s.end());
+  key.push_back(0);
+  return key;
+}
+
+void copyUpper(char (&dest)[26], std::string_view text) {
+  std::memset(dest, 0, sizeof dest);
+  const std::string s = upperCased(cut(text, kNumberLength));
+  std::memcpy(dest, s.data(), s.size());
+}
+
+bool found(int rc) { return rc == store::kOk || rc == 2 || rc == 3; }
+
+class ReadScope {
+ public:
+  explicit ReadScope(store::RecordStore& s) : s_(s), rc_(s.BeginRead()) {}
+  ~ReadScope() {
+    if (rc_ == store::kOk) s_.EndRead();
+  }
+  ReadScope(const ReadScope&) = delete;
+  ReadScope& operator=(const ReadScope&) = delete;
+  int status() const { return rc_; }
+
+ private:
+  store::RecordStore& s_;
+  int rc_;
+};
+
+}  // namespace
+
+std::span<const store::KeyDef> xrefKeys() {
+  static const store::KeyDef keys[] = {{1, 0, nullptr}, {2, 0, nullptr}};
+  return keys;
+}
+
+XRefFile::XRefFile() {
+  using store::DataField;
+  list_[0] = DataField{'S', 0, 'U', 26, 1, pn_, 0};
+  list_[1] = DataField{'S', 0, 'D', 26, 2, libPn_, 0};
+  list_[2] = DataField{'B', store::kNoKey, 'N', 1024, 0, blob_, 0};
+  list_[3] = DataField{};
+}
+
+XRefFile::~XRefFile() {
+  if (store_.isOpen()) store_.Close();
+}
+
+std::unique_ptr<XRefFile> XRefFile::create(const std::string& path, StoreMessage& error, store::StoreFileSystem* fs) {
+  error = {};
+  std::string init;
+  if (!startStore(init)) {
+    error = {quoted(path), "Can not create cross-reference file", init};
+    return nullptr;
+  }
+  std::unique_ptr<XRefFile> x(new XRefFile);
+  x->path_ = path;
+  int rc = x->store_.Create(path, kRecordBuffer, store::ShareMode::Shared, store::kNativeOrderFile, xrefKeys(), fs);
+  if (rc != store::kOk) {
+    error = {quoted(path), "Can not create cross-reference file", store::StoreErrorText(rc)};
+    return nullptr;
+  }
+  std::string what;
+  const int trees[3] = {20, 1, 2};
+  for (int i = 0; i < 3 && rc == store::kOk; ++i) {
+    rc = x->store_.AddTree(trees[i], trees[i]);
+    if (rc != store::kOk) what = strprintf("can not add index#%d root", i);
+  }
+  if (rc == store::kOk) {
+    rc = writeHeaderText(x->store_, kHeaderName, 1, std::to_string(kXRefVersion));
+    if (rc != store::kOk) what = "can not write header rec#1";
+  }
+  if (rc == store::kOk) rc = writeHeaderRecords(x->store_, kHeaderName, {"Cross-Reference Description", "", ""}, what);
+  if (rc != store::kOk) {
+    error = {quoted(path), what, store::StoreErrorText(rc)};
+    x->store_.Close();
+    (fs != nullptr ? *fs : store::posixStoreFileSystem()).remove(path);
+    return nullptr;
+  }
+  return x;
+}
+
+std::unique_ptr<XRefFile> XRefFile::open(const std::string& path, bool writable, StoreMessage& error,
+                                         store::StoreFileSystem* fs) {
+  error = {};
+  std::string init;
+  if (!startStore(init)) {
+    error = {quoted(path), "Can not open cross-reference file", init};
+    return nullptr;
+  }
+  std::unique_ptr<XRefFile> x(new XRefFile);
+  x->path_ = path;
+  const int access = writable ? store::kReadWriteAccess : store::kReadOnlyAccess;
+  int rc = x->store_.Open(path, kRecordBuffer, store::ShareMode::Shared, access, xrefKeys(), fs);
+  if (rc != store::kOk) {
+    error = {quoted(path), "Can not open cross-reference file",
+             rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
+    return nullptr;
+  }
+  std::string version;
+  rc = readHeaderText(x->store_, kHeaderName, 1, version);
+  if (rc != store::kOk) {
+    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc)};
+    return nullptr;
+  }
+  if (version != std::to_string(kXRefVersion)) {
+    error = {quoted(path), "file version error", "version '" + version + "' is not " + std::to_string(kXRefVersion)};
+    return nullptr;
+  }
+  if (x->count() < 0) {
+    error = x->error_;
+    return nullptr;
+  }
+  return x;
+}
+
+bool XRefFile::close() {
+  const int rc = store_.Close();
+  if (rc != store::kOk) storeFailure("can not close file", rc);
+  return rc == store::kOk;
+}
+
+Outcome XRefFile::storeFailure(const char* what, int rc) {
+  error_ = {quoted(path_), what, store::StoreErrorText(rc)};
+  return Outcome::Failed;
+}
+
+long XRefFile::count() {
+  const int rc = store_.RecordCount();
+  if (rc < 0) {
+    storeFailure("can not get record count", rc);
+    return -1;
+  }
+  return rc;
+}
+
+bool XRefFile::readHeader(HeaderTexts& texts) {
+  std::string what;
+  const int rc = readHeaderRecords(store_, kHeaderName, texts, what);
+  if (rc != store::kOk) storeFailure(what.c_str(), rc);
+  return rc == store::kOk;
+}
+
+bool XRefFile::writeHeader(const HeaderTexts& texts) {
+  std::string what;
+  const int rc = writeHeaderRecords(store_, kHeaderName, texts, what);
+  if (rc != store::kOk) storeFailure(what.c_str(), rc);
+  return rc == store::kOk;
+}
+
+bool XRefFile::fill(const CXRef& xref) {
+  std::vector<std::uint8_t> blob;
+  if (Status s = encodeXRef(xref, blob); !s) {
+    error_ = {quoted(path_), "serialize error", s.message()};
+    return false;
+  }
+  if (xref.pn.empty()) {
+    error_ = {quoted(path_), "add error", "empty cross-reference part number"};
+    return false;
+  }
+  copyUpper(pn_, xref.pn);
+  copyUpper(libPn_, xref.libPn);
+  std::memset(blob_, 0, sizeof blob_);
+  std::memcpy(blob_, blob.data(), blob.size());
+  list_[2].size = static_cast<std::uint16_t>(blob.size());
+  return true;
+}
+
+Outcome XRefFile::add(const CXRef& xref) {
+  if (!fill(xref)) return Outcome::Failed;
+  const int rc = store_.AddRecord(list_);
+  if (rc == store::kFail) {
+    error_ = {quoted(path_), "add error", "duplicate part number"};
+    return Outcome::Duplicate;
+  }
+  if (rc != store::kOk) return storeFailure("add error", rc);
+  return Outcome::Ok;
+}
+
+Outcome XRefFile::replace(const CXRef& xref) {
+  if (!fill(xref)) return Outcome::Failed;
+  const auto key = upperKey(xref.pn);
+  int rc = store_.FindKey(1, key, store::kStringKeyType, store::kFindEqual);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not find PN key", rc);
+  rc = store_.LockRecord(1, key);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not lock record", rc);
+  rc = store_.UpdateRecord(list_);
+  const int unlock = store_.UnlockRecord();
+  if (rc != store::kOk) return storeFailure("update error", rc);
+  if (unlock != store::kOk) return storeFailure("can not unlock record", unlock);
+  return Outcome::Ok;
+}
+
+Outcome XRefFile::put(const CXRef& xref, bool replaceDuplicate, StoreCounters& counters) {
+  Outcome o = add(xref);
+  if (o == Outcome::Ok) ++counters.succeed;
+  if (o != Outcome::Duplicate) return o;
+  if (!replaceDuplicate) {
+    ++counters.duplicate;
+    return o;
+  }
+  o = replace(xref);
+  if (o == Outcome::Ok) ++counters.replaced;
+  if (o == Outcome::NotFound) {
+    error_ = {quoted(path_), "update error", "the record was deleted while it was being replaced"};
+    return Outcome::Failed;
+  }
+  return o;
+}
+
+Outcome XRefFile::remove(std::string_view pn) {
+  const auto key = upperKey(pn);
+  int rc = store_.FindKey(1, key, store::kStringKeyType, store::kFindEqual);
+  if (rc == store::kFail) {
+    error_ = {quoted(path_), "can not find PN key", "no cross-reference '" + cut(pn, kNumberLength) + "'"};
+    return Outcome::NotFound;
+  }
+  if (rc != store::kOk) return storeFailure("can not find PN key", rc);
+  rc = store_.LockRecord(1, key);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not lock record", rc);
+  rc = store_.ReadRecord(list_);
+  if (rc == store::kOk) rc = store_.DeleteRecord(list_);
+  if (rc != store::kOk) {
+    store_.UnlockRecord();
+    return storeFailure("delete error", rc);
+  }
+  return Outcome::Ok;
+}
+
+Outcome XRefFile::readCurrent(XRefEntry& entry, const char* what) {
+  const int rc = store_.ReadRecord(list_);
+  if (rc != store::kOk) return storeFailure(what, rc);
+  entry.record = store_.CurrentRecord();
+  entry.pn.assign(pn_, strnlen(pn_, sizeof pn_));
+  entry.libPn.assign(libPn_, strnlen(libPn_, sizeof libPn_));
+  const std::size_t size = std::min<std::size_t>(list_[2].size, sizeof blob_);
+  const std::string source = strprintf("'%s' R%ld", path_.c_str(), static_cast<long>(entry.record));
+  if (Status s = decodeXRef({blob_, size}, source, entry.xref); !s) {
+    error_ = {quoted(path_), what, s.message()};
+    return Outcome::Failed;
+  }
+  return Outcome::Ok;
+}
+
+Outcome XRefFile::position(int index, std::string_view text, int mode, XRefEntry& entry, const char* what) {
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure(what, scope.status());
+  const int rc = store_.FindKey(index, upperKey(text), store::kStringKeyType, mode);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (!found(rc)) return storeFailure(what, rc);
+  return readCurrent(entry, "can not read record");
+}
+
+Outcome XRefFile::findPn(std::string_view pn, XRefEntry& entry, int mode) {
+  return position(1, pn, mode, entry, "can not find PN key");
+}
+
+Outcome XRefFile::findLibPn(std::string_view libPn, XRefEntry& entry, int mode) {
+  return position(2, libPn, mode, entry, "can not find libPN key");
+}
+
+Outcome XRefFile::find(std::string_view text, bool byLibPn, XRefEntry& entry) {
+  const std::string wanted = upperCased(cut(text, kNumberLength));
+  const Outcome o = byLibPn ? findLibPn(wanted, entry, store::kFindEqualOrGreater)
+                            : findPn(wanted, entry, store::kFindEqualOrGreater);
+  if (o != Outcome::Ok) return o;
+  const std::string number = upperCased(byLibPn ? entry.libPn : entry.pn);
+  return number.rfind(wanted, 0) == 0 ? Outcome::Ok : Outcome::NotFound;
+}
+
+Outcome XRefFile::step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat) {
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure(seqWhat, scope.status());
+  const int rc = store_.Step(1, mode);
+  if (rc == store::kFail) return Outcome::End;
+  if (rc != store::kOk) return storeFailure(seqWhat, rc);
+  return readCurrent(entry, readWhat);
+}
+
+Outcome XRefFile::first(XRefEntry& entry) {
+  return step(store::kStepFirst, entry, "can not seq first record", "can not read first record");
+}
+
+Outcome XRefFile::last(XRefEntry& entry) {
+  return step(store::kStepLast, entry, "can not seq last record", "can not read last record");
+}
+
+Outcome XRefFile::next(const XRefEntry& after, XRefEntry& entry) {
+  const Outcome o = position(1, after.pn, store::kFindGreater, entry, "can not seq next record");
+  return o == Outcome::NotFound ? Outcome::End : o;
+}
+
+Outcome XRefFile::previous(const XRefEntry& before, XRefEntry& entry) {
+  const Outcome o = position(1, before.pn, store::kFindLess, entry, "can not seq prev record");
+  return o == Outcome::NotFound ? Outcome::End : o;
+}
+
+}  // namespace kestrel::library

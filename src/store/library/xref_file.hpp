@@ -1,0 +1,90 @@
+// XRefFile: an open cross-reference file (.xrf) on the keyed record store.
+// One record per CXRef: the cross-reference number (unique, index 1), the
+// library number (index 2, duplicates allowed) and the serialised object.
+// Both keys are stored upper-cased, and every look-up upper-cases its text
+// the same way. Named records "XREFHEADER" 1..4: version "99", description,
+// notes title, notes. Shared between processes like a library.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "store/library/header_texts.hpp"
+#include "store/library/part_library.hpp"
+#include "store/library/store_message.hpp"
+#include "store/library/xref.hpp"
+#include "store/record_store.hpp"
+
+namespace kestrel::library {
+
+inline constexpr std::uint32_t kXRefVersion = 99;
+
+struct XRefEntry {
+  std::int32_t record = -1;
+  std::string pn;     // the key, upper-cased
+  std::string libPn;  // the key, upper-cased
+  CXRef xref;         // the object as given
+};
+
+class XRefFile {
+ public:
+  ~XRefFile();
+  XRefFile(const XRefFile&) = delete;
+  XRefFile& operator=(const XRefFile&) = delete;
+
+  static std::unique_ptr<XRefFile> create(const std::string& path, StoreMessage& error,
+                                          store::StoreFileSystem* fs = nullptr);
+  static std::unique_ptr<XRefFile> open(const std::string& path, bool writable, StoreMessage& error,
+                                        store::StoreFileSystem* fs = nullptr);
+  bool close();
+
+  const std::string& path() const { return path_; }
+  const StoreMessage& error() const { return error_; }
+  store::RecordStore& store() { return store_; }
+
+  long count();
+  bool readHeader(HeaderTexts& texts);
+  bool writeHeader(const HeaderTexts& texts);
+
+  // Duplicate when the cross-reference number is in the file already.
+  Outcome add(const CXRef& xref);
+  // Replaces the record of the object's cross-reference number under its lock.
+  Outcome replace(const CXRef& xref);
+  Outcome put(const CXRef& xref, bool replaceDuplicate, StoreCounters& counters);
+  Outcome remove(std::string_view pn);
+
+  // Look-up by cross-reference number (index 1) or library number (index 2).
+  Outcome findPn(std::string_view pn, XRefEntry& entry, int mode = store::kFindEqual);
+  Outcome findLibPn(std::string_view libPn, XRefEntry& entry, int mode = store::kFindEqual);
+  // The view's Find: the first record at or after the text whose number
+  // (upper-cased) begins with the text (upper-cased); NotFound otherwise.
+  Outcome find(std::string_view text, bool byLibPn, XRefEntry& entry);
+
+  // Cross-reference number order.
+  Outcome first(XRefEntry& entry);
+  Outcome last(XRefEntry& entry);
+  Outcome next(const XRefEntry& after, XRefEntry& entry);
+  Outcome previous(const XRefEntry& before, XRefEntry& entry);
+
+ private:
+  XRefFile();
+  bool fill(const CXRef& xref);
+  Outcome storeFailure(const char* what, int rc);
+  Outcome readCurrent(XRefEntry& entry, const char* what);
+  Outcome position(int index, std::string_view text, int mode, XRefEntry& entry, const char* what);
+  Outcome step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
+
+  std::string path_;
+  store::RecordStore store_;
+  StoreMessage error_;
+  char pn_[26] = {};
+  char libPn_[26] = {};
+  std::uint8_t blob_[1024] = {};
+  store::DataField list_[4];
+};
+
+std::span<const store::KeyDef> xrefKeys();
+
+}  // namespace kestrel::library
