@@ -1,0 +1,262 @@
+#include "exchange/export/export_run.hpp"
+
+#include <deque>
+#include <filesystem>
+#include <set>
+
+#include "core/circ_doc.hpp"
+#include "core/part.hpp"
+#include "core/strfmt.hpp"
+#include "core/ui.hpp"
+#include "exchange/export/record_source.hpp"
+
+namespace kestrel {
+namespace {
+
+namespace fsys = std::filesystem;
+
+std::string canonical(const std::string& path) {
+  std::error_code ec;
+  const fsys::path p = fsys::weakly_canonical(fsys::path(path), ec);
+  return ec ? path : p.string();
+}
+
+std::string outputBeside(const std::string& firstOutput, const std::string& input, OutputFormat format) {
+  const fsys::path folder = fsys::path(firstOutput).parent_path();
+  const std::string name = fsys::path(input).stem().string() + std::string(formatExtension(format));
+  return folder.empty() ? name : (folder / name).string();
+}
+
+enum class InputKind { Document, Library, Unsupported, Unknown };
+
+InputKind kindOf(const std::string& path) {
+  const std::string ext = upperCased(fsys::path(path).extension().string());
+  if (ext == ".CIR" || ext == ".HYB") return InputKind::Document;
+  if (ext == ".LIB") return InputKind::Library;
+  if (ext == ".XRF" || ext == ".IMP") return InputKind::Unsupported;
+  return InputKind::Unknown;
+}
+
+std::string oneLineMessage(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
+}
+
+bool passesFilters(const ExportJob& job, const CPart& part) {
+  if (job.typeFilter && part.PART_TYPE != *job.typeFilter) return false;
+  return job.pnFilter.empty() || part.PN.rfind(job.pnFilter, 0) == 0;
+}
+
+// One input file into one output table.
+class FileExport {
+ public:
+  FileExport(const ExportJob& job, FileSystem& fs, Ui& ui) : job_(job), fs_(fs), ui_(ui) {}
+
+  // Returns false when the file failed (logged).
+  bool run(RecordSource& source, const std::string& output) {
+    const long total = source.count();
+    ui_.log(strprintf("   ...exporting %ld records to '%s'...", total, output.c_str()));
+
+    WriterOptions options;
+    options.warn = [this](std::string_view line) { ui_.log(std::string("   ") + std::string(line)); };
+    KeywordLayout layout;
+    KeywordCells header;
+    if (job_.layout == ExportLayout::Keywords) {
+      header = source.headerCells();
+      layout.use(header);
+      if (Status s = source.forEach([&](const CPart& part, const RecordRowContext&) {
+            if (passesFilters(job_, part)) layout.use(partKeywordCells(part));
+            return true;
+          });
+          !s) {
+        return fail("   ...Error: " + s.message() + ".");
+      }
+      options.columns = layout.columns();
+      options.columnNames = layout.names();
+      options.headingRow = true;
+    } else {
+      options.columns = kRecordColumns;
+      options.headingRow = job_.format == OutputFormat::XLS;
+    }
+
+    std::unique_ptr<TableWriter> writer;
+    if (Status s = openTableWriter(job_.format, output, options, fs_, writer); !s) {
+      return fail("   ...Error: can not open output file. " + s.message());
+    }
+    if (job_.layout == ExportLayout::Records) {
+      if (Status s = writer->writeRow(source.headerRow(ui_)); !s) {
+        return fail("   ...Error: can not write to output file (rec#0). " + s.message());
+      }
+    }
+
+    long number = 0, succeed = 0, filterOut = 0, failed = 0;
+    bool stopped = false;
+    const Status walked = source.forEach([&](const CPart& part, const RecordRowContext& context) {
+      ++number;
+      if (!ui_.processEvents()) {
+        ui_.log(strprintf("   ...WM_QUIT (rec#%ld)...", number));
+        cancelled_ = stopped = true;
+        return false;
+      }
+      if (ui_.cancelRequested()) {
+        ui_.clearCancel();
+        if (ui_.confirm("Cancel export?")) {
+          ui_.log(strprintf("   ...Cancel (rec#%ld).", number));
+          cancelled_ = stopped = true;
+          return false;
+        }
+      }
+      if (!passesFilters(job_, part)) {
+        ++filterOut;
+      } else {
+        KeywordCells cells;
+        ExportRow row;
+        if (job_.layout == ExportLayout::Keywords) {
+          cells = partKeywordCells(part);
+          cells.insert(header.begin(), header.end());
+          row = layout.row(cells);
+        } else {
+          row = recordRow(part, context);
+        }
+        if (Status s = writer->writeRow(row); !s) {
+          ui_.log(strprintf("   ...Error: can not write to output file (rec#%ld). ", number) + s.message());
+          failed = std::max(1L, total - number + 1);  // this record and those after it
+          stopped = true;
+          return false;
+        }
+        ++succeed;
+      }
+      if (number % 256 == 0 || number == total) {
+        ui_.progressLine(3, strprintf("Succeed:%ld  FilterOut:%ld", succeed, filterOut));
+        ui_.progressBar(static_cast<int>(number), static_cast<int>(total));
+      }
+      return true;
+    });
+    bool ok = !stopped;
+    if (!walked) {
+      ui_.log("   ...Error: " + walked.message() + ".");
+      ok = false;
+    }
+    if (ok) {
+      if (Status s = writer->finish(); !s) {
+        ui_.log("   ...Error: can not close output file. " + s.message());
+        ok = false;
+      }
+    }
+    writer.reset();
+    // Rows of an output that never reached its place were not exported.
+    if (!ok) {
+      failed += succeed;
+      succeed = 0;
+    }
+    std::string end = strprintf("   ...Succeed:%ld  FilterOut:%ld", succeed, filterOut);
+    if (failed > 0) end += strprintf("  Failed:%ld", failed);
+    ui_.log(end + "...");
+    succeed_ += succeed;
+    filterOut_ += filterOut;
+    failed_ += failed;
+    return ok;
+  }
+
+  long succeed_ = 0, filterOut_ = 0, failed_ = 0;
+  bool cancelled_ = false;
+
+ private:
+  bool fail(const std::string& line) {
+    ui_.log(line);
+    return false;
+  }
+
+  const ExportJob& job_;
+  FileSystem& fs_;
+  Ui& ui_;
+};
+
+}  // namespace
+
+std::vector<std::string> exportConfirmation(const ExportJob& job) {
+  std::vector<std::string> lines = {
+      "The Export operation will export data records from the 'Input FileSpec' files,",
+      "creating data files with the format of 'Output File Format'.",
+      "Select OK to do the following Export:",
+  };
+  std::string inputs;
+  for (const std::string& in : job.inputs) inputs += (inputs.empty() ? "" : " ") + in;
+  lines.push_back(strprintf("- Input FileSpec: '%s'", inputs.c_str()));
+  const std::string folder = fsys::path(job.output).parent_path().string();
+  lines.push_back(strprintf("- Output File Directory: '%s'", folder.empty() ? "." : folder.c_str()));
+  lines.push_back(strprintf("- Output File Format: %s", std::string(kOutputFormatNames[static_cast<int>(job.format)]).c_str()));
+  const PartType* type = job.typeFilter ? findPartType(*job.typeFilter) : nullptr;
+  lines.push_back(strprintf("- Part Type Filter: %s", type != nullptr ? std::string(type->menuName).c_str() : "OFF"));
+  lines.push_back(job.pnFilter.empty() ? std::string("- PN Filter: OFF")
+                                       : strprintf("- PN Filter: '%.40s'", job.pnFilter.c_str()));
+  return lines;
+}
+
+ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
+  ExportOutcome outcome;
+  FileExport exporter(job, fs, ui);
+  std::deque<std::pair<std::string, int>> queue;  // path, level
+  for (const std::string& in : job.inputs) queue.emplace_back(in, 1);
+  std::set<std::string> seenInputs, writtenOutputs;
+  bool first = true;
+
+  while (!queue.empty() && !exporter.cancelled_) {
+    const auto [input, level] = queue.front();
+    queue.pop_front();
+    if (!seenInputs.insert(upperCased(canonical(input))).second) continue;  // a file met twice goes once
+    const std::string output = first ? job.output : outputBeside(job.output, input, job.format);
+    first = false;
+    ui.log(strprintf("Exporting '%s'...", input.c_str()));
+    ui.progressLine(2, input);
+
+    const InputKind kind = kindOf(input);
+    if (kind == InputKind::Unknown || kind == InputKind::Unsupported) {
+      ui.log(kind == InputKind::Unknown ? "   ...can not recognize input file type: skipping file..."
+                                        : "   ...Error: export of cross-reference and import definition files is not available.");
+      ++outcome.failedFiles;
+      continue;
+    }
+    if (canonical(input) == canonical(output)) {
+      ui.log("   ...Error: can not have identical input/output filespecs.");
+      ++outcome.failedFiles;
+      continue;
+    }
+    if (!writtenOutputs.insert(canonical(output)).second) {
+      ui.log(strprintf("   ...Error: output file '%s' is written by another input of this run.", output.c_str()));
+      ++outcome.failedFiles;
+      continue;
+    }
+
+    std::unique_ptr<RecordSource> source;
+    const Status opened = kind == InputKind::Library ? openLibrarySource(input, source)
+                                                     : openDocumentSource(fs, input, source);
+    if (!opened) {
+      ui.log(strprintf("   ...Error: can not open file '%s'. ", input.c_str()) + oneLineMessage(opened.message()));
+      ++outcome.failedFiles;
+      continue;
+    }
+    if (job.recursive && level < kMaxLevels) {
+      for (const std::string& child : source->childFiles()) queue.emplace_back(child, level + 1);
+    }
+    if (source->count() == 0) {
+      ui.log("   ...zero records: skipping file...");
+      continue;
+    }
+    if (exporter.run(*source, output)) {
+      ++outcome.files;
+      outcome.written.push_back(output);
+    } else if (!exporter.cancelled_) {
+      ++outcome.failedFiles;
+    }
+  }
+  outcome.succeed = exporter.succeed_;
+  outcome.filterOut = exporter.filterOut_;
+  outcome.failed = exporter.failed_;
+  outcome.cancelled = exporter.cancelled_;
+  return outcome;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,52 @@
+// Whole workflows through the kestrel program: a definition made with
+// import-def, a spreadsheet imported by it and by --auto, and the refusals.
+#include <gtest/gtest.h>
+
+#include "exchange_fixture.hpp"
+#include "run_kestrel.hpp"
+
+namespace kestrel::test {
+namespace {
+
+class ImportCli : public ExchangeTest {
+ protected:
+  RunResult kestrel(std::vector<std::string> args) const {
+    args.insert(args.begin(), {"-y", "-q", "--no-log", "--settings", path("217F2.INI")});
+    return runKestrel(args);
+  }
+};
+
+TEST_F(ImportCli, DefinitionThenImportThenUpdateThroughTheProgram) {
+  const std::string csv = write("parts.csv", "PART_TYPE,PN,REFDES,QTY\nResistor,RC07,R1,2\nCapacitor,CK05,C1,3\n");
+  RunResult r = kestrel({"import-def", "new", path("d.imp"), "--format", "CSV", "--skip", "1-1", "--record-mode",
+                         "BuildFromScratch", "PART_TYPE=1", "PN=2", "REFDES=3", "QTY=4"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("QTY                        Num       4"), std::string::npos) << r.out;
+  r = kestrel({"import", path("d.imp"), csv, "-o", path("board.cir")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("2 built"), std::string::npos) << r.out;
+  r = kestrel({"show", path("board.cir")});
+  EXPECT_NE(r.out.find("CK05"), std::string::npos) << r.out;
+
+  // Update with neither PN nor REFDES mapped stops before touching the file.
+  const std::string before = readBytes("board.cir");
+  ASSERT_EQ(kestrel({"import-def", "set", path("d.imp"), "--mode", "Update", "PN=0", "REFDES=0"}).exitCode, 0);
+  r = kestrel({"import", path("d.imp"), csv, "-o", path("board.cir")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("board.cir"), before);
+}
+
+TEST_F(ImportCli, AutoImportsATableWhoseFirstRowNamesKeywords) {
+  const std::string csv = write("list.csv", "PN,PART_TYPE,QTY,COLOUR\nRC07,Resistor,4,red\n");
+  RunResult r = kestrel({"import", "--auto", csv, "-o", path("list.cir")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("column 4 ('COLOUR') is not a field keyword"), std::string::npos) << r.err;
+  r = kestrel({"import", "--auto", csv, "-o", path("list.cir")});
+  EXPECT_EQ(r.exitCode, 1);  // never overwrites the circuit it made
+  r = kestrel({"import", "--auto", write("none.csv", "A,B\n1,2\n"), "-o", path("x.cir")});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("no column of the first row names a field keyword"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kestrel::test

@@ -1,0 +1,255 @@
+// Export runs over circuits and libraries: the record layout's rows, the
+// keyword layout read back by import into records equal field by field (in
+// every format), filters and counters, and failures that never count a
+// record as exported.
+#include <gtest/gtest.h>
+
+#include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
+#include "core/keywords/catalogue.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "core/ui.hpp"
+#include "exchange/auto_definition.hpp"
+#include "exchange/export/export_run.hpp"
+#include "exchange/export/keyword_rows.hpp"
+#include "exchange/import_run.hpp"
+#include "exchange_fixture.hpp"
+#include "models/register_all.hpp"
+#include "store/library/part_library.hpp"
+#include "support/faulty_file_system.hpp"
+
+namespace kestrel::test {
+namespace {
+
+class LoggingUi final : public Ui {
+ public:
+  void message(std::string_view t) override { lines.emplace_back(t); }
+  bool confirm(std::string_view) override { return true; }
+  void progressLine(int, std::string_view) override {}
+  void progressBar(int, int) override {}
+  bool cancelRequested() override { return false; }
+  void clearCancel() override {}
+  void log(std::string_view line) override { lines.emplace_back(line); }
+  bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+  std::vector<std::string> lines;
+};
+
+class ExportRun : public ExchangeTest {
+ protected:
+  void SetUp() override {
+    ExchangeTest::SetUp();
+    registerAllParts();
+  }
+  // A calculated circuit holding one record of every part type but the sub-files.
+  std::string makeCircuit(const std::string& name) {
+    CCircDoc doc;
+    int n = 0;
+    for (const PartType& type : allPartTypes()) {
+      if (type.id == kSubCircuitType || type.id == kSubHybridType) continue;
+      auto part = PartRegistry::instance().create(type.id, false);
+      if (!part) continue;
+      ++n;
+      part->PN = strprintfPn(n);
+      part->REFDES = "U" + std::to_string(n);
+      part->DESCR = "desc, with \"quotes\"";
+      part->QTY = 2;
+      part->CF = 1.25f;
+      part->NOTES = "first line\nsecond line";
+      doc.insertSorted(std::move(part));
+    }
+    EXPECT_GT(n, 30) << "every part class is registered";
+    SilentUi ui;
+    CalcContext context(ui);
+    EXPECT_TRUE(doc.BasicCalc(context, 0, -1.0));
+    const std::string file = path(name);
+    EXPECT_TRUE(saveDocument(posixFileSystem(), doc, file));
+    return file;
+  }
+  static std::string strprintfPn(int n) { return "PN" + std::to_string(1000 + n); }
+
+  ExportJob job(const std::string& input, const std::string& output, ExportLayout layout) const {
+    ExportJob j;
+    j.inputs = {input};
+    j.output = output;
+    j.format = *outputFormatForPath(output);
+    j.layout = layout;
+    return j;
+  }
+  LoggingUi ui;
+};
+
+TEST_F(ExportRun, RecordLayoutWritesTheHeaderRowThenOneRowPerRecord) {
+  const std::string cir = makeCircuit("board.cir");
+  std::unique_ptr<CCircDoc> doc;
+  ASSERT_TRUE(loadDocument(posixFileSystem(), cir, doc));
+  const ExportOutcome out = runExport(job(cir, path("board.csv"), ExportLayout::Records), posixFileSystem(), ui);
+  ASSERT_TRUE(out.ok());
+  EXPECT_EQ(out.succeed, static_cast<long>(doc->count()));
+  const ReadTable t = readAll(InputFormat::CSV, path("board.csv"));
+  ASSERT_EQ(t.rows.size(), doc->count() + 1);
+  EXPECT_EQ(t.rows[0][0].text, "CIRCUIT");
+  EXPECT_EQ(t.rows[0][1].text, "50100");
+  EXPECT_EQ(t.rows[0][2].text, std::to_string(doc->count()));
+  EXPECT_NEAR(std::stod(t.rows[0][9].text), doc->header().TotalFR, doc->header().TotalFR * 1e-15);
+  const double total = doc->shareBase();
+  for (std::size_t i = 0; i < doc->count(); ++i) {
+    const CPart& part = doc->record(i);
+    const TableRow& row = t.rows[i + 1];
+    SCOPED_TRACE(part.PN);
+    ASSERT_EQ(row.size(), 28u);
+    EXPECT_EQ(row[0].text, part.GetTypeName());
+    EXPECT_EQ(row[2].text, part.PN);
+    EXPECT_EQ(row[5].text, part.DESCR);
+    EXPECT_EQ(std::stod(row[15].text), part.TFR());
+    EXPECT_NEAR(std::stod(row[16].text), part.TFR() / total * 100.0, 1e-9);
+    EXPECT_EQ(static_cast<float>(std::stod(row[17].text)), part.FR);
+    EXPECT_EQ(row[21].text, part.hasOverFlag() ? "*OVER*" : "");
+    EXPECT_EQ(row[27].text, part.NOTES);
+  }
+  EXPECT_TRUE(ui.has(strprintf("   ...Succeed:%zu  FilterOut:0...", doc->count())));
+
+  ExportJob filtered = job(cir, path("resistors.csv"), ExportLayout::Records);
+  filtered.typeFilter = 401;
+  const ExportOutcome f = runExport(filtered, posixFileSystem(), ui);
+  EXPECT_EQ(f.succeed, 1);
+  EXPECT_EQ(f.filterOut, static_cast<long>(doc->count()) - 1);
+}
+
+// Exports `cir` in the keyword layout (one part type when given), imports the
+// table with a definition made from its first row, and compares every record.
+void expectRoundTrip(ExportRun& t, const CCircDoc& original, const std::string& cir, const std::string& table,
+                     std::optional<std::uint16_t> type, LoggingUi& ui) {
+  ExportJob ej;
+  ej.inputs = {cir};
+  ej.output = table;
+  ej.format = *outputFormatForPath(table);
+  ej.layout = ExportLayout::Keywords;
+  ej.typeFilter = type;
+  ASSERT_TRUE(runExport(ej, posixFileSystem(), ui).ok());
+  ImportJob in;
+  std::vector<std::string> ignored;
+  ASSERT_TRUE(autoDefinition(table, *formatForPath(table), OutputType::Circuit, in.definition, ignored));
+  EXPECT_TRUE(ignored.empty());
+  in.inputs = {table};
+  in.outputPath = table + ".cir";
+  std::filesystem::remove(in.outputPath);
+  ASSERT_TRUE(runImport(in, posixFileSystem(), ui).allOk());
+  std::unique_ptr<CCircDoc> back;
+  ASSERT_TRUE(loadDocument(posixFileSystem(), in.outputPath, back));
+  EXPECT_EQ(back->header().DESCR, original.header().DESCR);
+  std::size_t expected = 0;
+  for (const auto& part : original.records()) expected += !type || part->PART_TYPE == *type;
+  ASSERT_GT(expected, 0u);
+  ASSERT_EQ(back->count(), expected);
+  std::size_t compared = 0;
+  for (std::size_t i = 0; i < original.count(); ++i) {
+    const CPart& want = original.record(i);
+    if (type && want.PART_TYPE != *type) continue;
+    ASSERT_LT(compared, back->count());
+    const CPart& got = back->record(compared++);
+    SCOPED_TRACE(want.PN);
+    ASSERT_EQ(got.PART_TYPE, want.PART_TYPE);
+    const KeywordCells a = partKeywordCells(want), b = partKeywordCells(got);
+    ASSERT_EQ(a.size(), b.size());
+    for (const auto& [index, cell] : a) {
+      const ExportCell& other = b.at(index);
+      EXPECT_EQ(other.text, cell.text) << keywordCatalogue()[index].name;
+      EXPECT_EQ(other.number, cell.number) << keywordCatalogue()[index].name;
+    }
+  }
+  EXPECT_EQ(compared, back->count());
+  (void)t;
+}
+
+TEST_F(ExportRun, KeywordLayoutImportsBackToEqualRecordsInEveryFormat) {
+  const std::string cir = makeCircuit("parts.cir");
+  std::unique_ptr<CCircDoc> original;
+  ASSERT_TRUE(loadDocument(posixFileSystem(), cir, original));
+  // Workbooks, databases and CSV take every part type in one table.
+  for (const char* ext : {".csv", ".xlsx", ".sqlite"}) {
+    SCOPED_TRACE(ext);
+    expectRoundTrip(*this, *original, cir, path(std::string("parts") + ext), std::nullopt, ui);
+  }
+  // dBASE and worksheet files hold at most 255 and 256 columns: one table per part type.
+  for (const char* ext : {".dbf", ".wks"}) {
+    for (const PartType& type : allPartTypes()) {
+      if (!PartRegistry::instance().isRegistered(type.id) || type.id <= kSubHybridType) continue;
+      SCOPED_TRACE(std::string(ext) + " " + std::string(type.menuName));
+      expectRoundTrip(*this, *original, cir, path("type" + std::to_string(type.id) + ext), type.id, ui);
+    }
+  }
+}
+
+TEST_F(ExportRun, FailedOutputCountsEveryRecordAsFailedAndKeepsThePreviousFile) {
+  const std::string cir = makeCircuit("board.cir");
+  const std::string previous = write("board.csv", "old export\n");
+  FaultyFileSystem faulty;
+  faulty.failWriteAfter = 100;
+  const ExportOutcome out = runExport(job(cir, previous, ExportLayout::Records), faulty, ui);
+  EXPECT_FALSE(out.ok());
+  EXPECT_EQ(out.succeed, 0);
+  EXPECT_GT(out.failed, 0);
+  EXPECT_EQ(out.failedFiles, 1);
+  EXPECT_EQ(readBytes("board.csv"), "old export\n");
+  EXPECT_TRUE(ui.has(strprintf("   ...Succeed:0  FilterOut:0  Failed:%ld...", out.failed)));
+}
+
+TEST_F(ExportRun, RefusedInputsAreLoggedByName) {
+  const std::string cir = makeCircuit("same.cir");
+  CCircDoc empty;
+  ASSERT_TRUE(saveDocument(posixFileSystem(), empty, path("empty.cir")));
+  write("notes.txt", "x");
+  struct Case {
+    std::string input, output, line;
+    bool fails;
+  };
+  const Case cases[] = {
+      {cir, cir.substr(0, cir.size() - 4) + ".CIR.csv", "", false},
+      {path("empty.cir"), path("empty.csv"), "   ...zero records: skipping file...", false},
+      {path("notes.txt"), path("notes.csv"), "   ...can not recognize input file type: skipping file...", true},
+      {path("missing.cir"), path("missing.csv"), "", true},
+  };
+  for (const Case& c : cases) {
+    ui.lines.clear();
+    const ExportOutcome out = runExport(job(c.input, c.output, ExportLayout::Records), posixFileSystem(), ui);
+    EXPECT_EQ(out.failedFiles > 0, c.fails) << c.input;
+    if (!c.line.empty()) {
+      EXPECT_TRUE(ui.has(c.line)) << c.input;
+    }
+  }
+  ExportJob same = job(cir, cir, ExportLayout::Records);
+  ui.lines.clear();
+  EXPECT_FALSE(runExport(same, posixFileSystem(), ui).ok());
+  EXPECT_TRUE(ui.has("   ...Error: can not have identical input/output filespecs."));
+}
+
+TEST_F(ExportRun, LibraryRecordsLeaveResultsEmptyAndCarryTheirDate) {
+  library::StoreMessage error;
+  std::string started;
+  ASSERT_TRUE(library::startStore(started));
+  auto lib = library::PartLibrary::create(path("parts.lib"), error);
+  ASSERT_NE(lib, nullptr) << error.text();
+  for (std::uint16_t type : {401, 402, 403}) {
+    auto part = PartRegistry::instance().create(type, false);
+    part->PN = "LIB" + std::to_string(type);
+    ASSERT_EQ(lib->add(*part), library::Outcome::Ok);
+  }
+  ASSERT_TRUE(lib->close());
+  lib.reset();
+  const ExportOutcome out = runExport(job(path("parts.lib"), path("parts.csv"), ExportLayout::Records), posixFileSystem(), ui);
+  ASSERT_TRUE(out.ok());
+  EXPECT_EQ(out.succeed, 3);
+  const ReadTable t = readAll(InputFormat::CSV, path("parts.csv"));
+  ASSERT_EQ(t.rows.size(), 4u);
+  EXPECT_EQ(t.rows[0][0].text, "LIBRARY");
+  EXPECT_EQ(t.rows[0][2].text, "3");
+  EXPECT_EQ(t.rows[1][2].text, "LIB401");
+  EXPECT_EQ(t.rows[1][14].text.size(), 10u);  // "%02d/%02d/%4d"
+  EXPECT_EQ(t.rows[1][14].text[2], '/');
+  EXPECT_EQ(t.rows[1][11].text, "");  // no detail lines
+  EXPECT_EQ(t.rows[1][15].text, "");  // no results
+}
+
+}  // namespace
+}  // namespace kestrel::test
