@@ -15,6 +15,14 @@ PACKAGES=(
   libcairo2-dev fonts-liberation poppler-utils
   # the record store benchmark compares against SQLite
   libsqlite3-dev sqlite3
+  # import readers: workbooks (.xls, .xlsx), desktop databases (.mdb); gnumeric's ssconvert makes test inputs
+  libfreexl-dev libminizip-dev libpugixml-dev mdbtools-dev gnumeric
+  # shapelib's dbfcreate and dbfadd make the dBASE test inputs
+  shapelib
+  # export writers: workbooks (.xlsx) through libxlsxwriter
+  libxlsxwriter-dev
+  # desktop application: Qt 6 Widgets and Print Support, offscreen platform for its tests, Xvfb for screenshots
+  qt6-base-dev qt6-svg-dev libxkbcommon-dev qt6-qpa-plugins xvfb xauth
 )
 
 missing=()

@@ -75,3 +75,37 @@ for f in "$out"/*.cir "$out"/*.hyb; do q calc "$f"; done
 q calc "$out/system.cir" --mission 8760
 rm -f "$out"/*.BAK
 ls "$out"
+
+# A parts library over every registered part class, and a cross-reference.
+lib=$out/parts.lib
+xrf=$out/parts.xrf
+rm -f "$lib" "$xrf"
+q lib create "$lib" --descr "Kestrel example parts library"
+# Part number stems of the handbook's common military styles, by class.
+declare -A stem=([CResistor]=RNC55H [CCapacitor]=CK05BX [CDiode]=JANTX1N [CTransistor]=JANTX2N
+  [CPotentiometer]=RJ24FW [CInductive]=M27-T [CRelay]=M39016-6 [CSwitch]=MS24523- [CConnector]=M38999-26
+  [CCircuitBoard]=PWB-6L- [CConnections]=SOLDER- [CBubble]=BMEM- [CSAWDevice]=SAW-FLT- [CMisc]=MISC-
+  [CSubCircuit]=ASSY- [CSubHybrid]=HYB-)
+n=0
+# Columns of `kestrel types`: ID CLASS NAME... CIRCUIT HYBRID (names may hold blanks).
+while read -r id class rest; do
+  [ "$id" = ID ] && continue
+  hyb=${rest##* }
+  name=${rest% * *}
+  s=${stem[$class]:-P$id-}
+  for i in $(seq 1 12); do
+    n=$((n + 1))
+    pn=$(printf '%s%04d' "$s" $((i * 37 + id)))
+    q lib add "$lib" "$id" "PN=$pn" "PN2=K$id-$i" "DESCR=$name, example $i" "LCN=$id.$i" QTY=1
+  done
+  if [ "$hyb" != - ]; then
+    for i in 1 2 3; do
+      q lib add "$lib" "$id" --hybrid "PN=H$id-$(printf '%03d' "$i")" "DESCR=$name chip $i"
+    done
+  fi
+done < <("$k" types)
+q xref create "$xrf" --descr "Kestrel example cross-reference"
+for i in 1 2 3 4 5 6; do
+  q xref add "$xrf" "VENDOR-R$i" "$(printf 'RNC55H%04d' $((i * 37 + 401)))" --notes-title Source --notes "Vendor catalogue"
+done
+q lib check "$lib"

@@ -28,6 +28,7 @@ struct GlobalOptions {
 };
 
 void addKeywordsCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addTypesCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDemoCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
@@ -35,5 +36,9 @@ void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
 void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addGraphCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addStoreCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addProjectCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addExportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

@@ -28,12 +28,17 @@ int main(int argc, char** argv) {
 
   int exitCode = kExitOk;
   addKeywordsCommand(app, global, exitCode);
+  addTypesCommand(app, global, exitCode);
   addDocumentCommands(app, global, exitCode);
   addShowCalcCommands(app, global, exitCode);
   addReportCommand(app, global, exitCode);
   addWhatIfMergeCommands(app, global, exitCode);
   addGraphCommand(app, global, exitCode);
   addStoreCommand(app, global, exitCode);
+  addLibraryCommands(app, global, exitCode);
+  addProjectCommand(app, global, exitCode);
+  addExportCommand(app, global, exitCode);
+  addImportCommands(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
 
   try {

@@ -1,0 +1,408 @@
+#include "gui/circuit_window.hpp"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QListView>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "core/archive.hpp"
+#include "core/circ_file.hpp"
+#include "core/document_sub_files.hpp"
+#include "core/part_archive.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "core/text_lines.hpp"
+#include "gui/dialog_ui.hpp"
+#include "gui/dialogs.hpp"
+#include "gui/property_sheet.hpp"
+#include "gui/report_printing.hpp"
+#include "shell/document_kinds.hpp"
+
+namespace kestrel::gui {
+namespace {
+
+QString qtext(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QFont listFont() {
+  QFont font("Courier New");
+  font.setStyleHint(QFont::Monospace);
+  font.setPointSize(9);
+  return font;
+}
+
+const DocumentKind& kindOf(const CCircDoc& doc) {
+  return documentKinds()[doc.isHybrid() ? 1 : 0];
+}
+
+}  // namespace
+
+// ---- clipboard records ----
+
+std::string partClipboardFormat(bool hybrid) {
+  return hybrid ? hybridPartClipboardFormat() : circuitPartClipboardFormat();
+}
+
+std::vector<std::uint8_t> encodeClipboardPart(const CPart& part) {
+  Archive ar = Archive::forWriting();
+  ar.restartObjectNumbering();
+  writePartObject(ar, part);
+  return ar.bytes();
+}
+
+Status decodeClipboardPart(std::span<const std::uint8_t> bytes, bool hybridDocument,
+                           std::unique_ptr<CPart>& part) {
+  part.reset();
+  Archive ar = Archive::forReading(bytes, "clipboard");
+  ar.restartObjectNumbering();
+  auto read = readPartObject(ar);
+  if (!read || !ar.ok() || ar.remaining() != 0) return Status::error("PASTE: can not get part object.");
+  const PartType* type = findPartTypeByClass(read->classRecord().className);
+  if (type == nullptr || type->id != read->PART_TYPE || read->isHybridPart() != hybridDocument ||
+      (hybridDocument && !type->inHybridMenu)) {
+    return Status::error("PASTE: can not get part object.");
+  }
+  part = std::move(read);
+  return Status::ok();
+}
+
+// ---- the record list ----
+
+RecordListModel::RecordListModel(CCircDoc& doc, QObject* parent) : QAbstractListModel(parent), doc_(doc) {
+  shareBase_ = doc_.shareBase();
+}
+
+int RecordListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(doc_.count());
+}
+
+QVariant RecordListModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid() || static_cast<std::size_t>(index.row()) >= doc_.count()) {
+    return {};
+  }
+  return qtext(shortListLine(doc_.record(static_cast<std::size_t>(index.row())), shareBase_, true));
+}
+
+void RecordListModel::reload() {
+  beginResetModel();
+  shareBase_ = doc_.shareBase();
+  endResetModel();
+}
+
+// ---- the window ----
+
+CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context, QWidget* parent)
+    : QWidget(parent), doc_(std::move(doc)), context_(context) {
+  // The frame's sub-window owns and deletes this window when it closes.
+  auto* layout = new QVBoxLayout(this);
+  heading_ = new QLabel(this);
+  heading_->setFont(listFont());
+  selectionLine_ = new QLabel(this);
+  selectionLine_->setFont(listFont());
+  model_ = new RecordListModel(*doc_, this);
+  list_ = new QListView(this);
+  list_->setFont(listFont());
+  list_->setUniformItemSizes(true);  // rows are laid out without asking each one
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setModel(model_);
+  detail_ = new QPlainTextEdit(this);
+  detail_->setReadOnly(true);
+  detail_->setFont(listFont());
+  detail_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  detail_->setMaximumHeight(130);
+  result_ = new QLabel(this);
+  result_->setFont(listFont());
+  layout->addWidget(heading_);
+  layout->addWidget(selectionLine_);
+  layout->addWidget(list_, 1);
+  layout->addWidget(detail_);
+  layout->addWidget(result_);
+  connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex&, const QModelIndex&) { showSelection(); });
+  connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
+  refresh(doc_->count() > 0 ? std::optional<std::size_t>(0) : std::nullopt);
+  resize(900, 520);
+}
+
+CircuitWindow::~CircuitWindow() = default;
+
+std::optional<std::size_t> CircuitWindow::selection() const {
+  const QModelIndex current = list_->currentIndex();
+  if (!current.isValid() || static_cast<std::size_t>(current.row()) >= doc_->count()) return std::nullopt;
+  return static_cast<std::size_t>(current.row());
+}
+
+void CircuitWindow::select(std::size_t row) {
+  if (row >= doc_->count()) return;
+  const QModelIndex index = model_->index(static_cast<int>(row));
+  list_->setCurrentIndex(index);
+  list_->scrollTo(index);
+  showSelection();
+}
+
+void CircuitWindow::refresh(std::optional<std::size_t> keep) {
+  model_->reload();
+  const CCircHeader& h = doc_->header();
+  heading_->setText(qtext(h.headingLine1(doc_->isHybrid())));
+  if (keep && doc_->count() > 0) {
+    select(std::min(*keep, doc_->count() - 1));
+  } else {
+    showSelection();
+  }
+  if ((h.CalcFlags & HeaderBasicDone) == 0) result_->clear();
+  updateTitle();
+}
+
+void CircuitWindow::showSelection() {
+  const auto sel = selection();
+  selectionLine_->setText(qtext(sel ? doc_->selectionTitle(*sel) : doc_->header().headingLine2(doc_->isHybrid())));
+  std::string detail = sel ? doc_->detailText(*sel) : std::string();
+  std::string shown;
+  for (char c : detail) {
+    if (c != '\r') shown += c;
+  }
+  detail_->setPlainText(qtext(shown));
+}
+
+std::string CircuitWindow::selectionText() const { return selectionLine_->text().toStdString(); }
+std::string CircuitWindow::detailText() const { return detail_->toPlainText().toStdString(); }
+std::string CircuitWindow::resultText() const { return result_->text().toStdString(); }
+
+void CircuitWindow::updateTitle() {
+  setWindowTitle(qtext(doc_->title() + (doc_->isModified() ? " *" : "")));
+}
+
+bool CircuitWindow::editInSheet(CPart& part, const std::string& title, bool filled) {
+  PropertySheet sheet(title, ui(), this);
+  addPartPages(sheet, part, *doc_, filled);
+  return context_.runDialog(sheet) == QDialog::Accepted;
+}
+
+void CircuitWindow::addParts() {
+  std::vector<std::string> menu;
+  if (Status s = PartRegistry::instance().buildMenu(doc_->isHybrid(), menu); !s) {
+    ui().message(s.message());
+    return;
+  }
+  for (;;) {
+    if (doc_->count() >= kMaxRecs) {
+      ui().message("ADD: circuit list is full.");
+      return;
+    }
+    AddPartDialog dialog(menu, doc_->isHybrid(), lastAdded_ != nullptr, *context_.settings, this);
+    if (context_.runDialog(dialog) != QDialog::Accepted) return;
+    std::unique_ptr<CPart> part =
+        dialog.menuIndex() == 0 ? lastAdded_->clone()
+                                : PartRegistry::instance().createFromMenu(dialog.menuIndex(), doc_->isHybrid());
+    if (!part) {
+      ui().message("ADD: can not create part type.");
+      return;
+    }
+    if (!editInSheet(*part, part->GetTypeName(), dialog.defaults() || dialog.menuIndex() == 0)) continue;
+    lastAdded_ = part->clone();
+    if (const auto pos = doc_->addRecord(std::move(part), ui())) refresh(*pos);
+  }
+}
+
+void CircuitWindow::editSelected() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("EDIT: no part selection.");
+    return;
+  }
+  std::unique_ptr<CPart> copy = doc_->record(*sel).clone();
+  if (!copy) return;
+  if (!editInSheet(*copy, copy->GetTypeName(), true)) return;
+  if (const auto pos = doc_->replaceRecord(sel, std::move(copy), ui())) refresh(*pos);
+}
+
+void CircuitWindow::deleteSelected() {
+  const std::size_t before = doc_->count();
+  const auto after = doc_->deleteRecord(selection(), ui());
+  if (doc_->count() != before) refresh(after);
+}
+
+void CircuitWindow::copySelected() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("COPY: no part selection.");
+    return;
+  }
+  const std::vector<std::uint8_t> bytes = encodeClipboardPart(doc_->record(*sel));
+  auto* mime = new QMimeData;
+  mime->setData(QString::fromStdString(partClipboardFormat(doc_->isHybrid())),
+                QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
+  mime->setText(qtext(identityLine(doc_->record(*sel), "")));
+  QApplication::clipboard()->setMimeData(mime);
+  if (!QApplication::clipboard()->mimeData()->hasFormat(QString::fromStdString(partClipboardFormat(doc_->isHybrid())))) {
+    ui().message("COPY: can not copy part to clipboard.");
+  }
+}
+
+void CircuitWindow::cutSelected() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("CUT: no part selection.");
+    return;
+  }
+  copySelected();
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  if (mime == nullptr || !mime->hasFormat(QString::fromStdString(partClipboardFormat(doc_->isHybrid())))) {
+    ui().message("CUT: can not copy part to clipboard.");
+    return;
+  }
+  // Cut removes the record without the Delete question.
+  doc_->take(*sel);
+  doc_->header().CalcFlags = 0;
+  doc_->setModified(true);
+  refresh(sel);
+}
+
+void CircuitWindow::paste() {
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  const QString format = QString::fromStdString(partClipboardFormat(doc_->isHybrid()));
+  if (mime == nullptr || !mime->hasFormat(format)) {
+    ui().message("PASTE: no matching format.");
+    return;
+  }
+  if (doc_->count() >= kMaxRecs) {
+    ui().message("PASTE: circuit list is full.");
+    return;
+  }
+  const QByteArray data = mime->data(format);
+  std::unique_ptr<CPart> part;
+  const auto* begin = reinterpret_cast<const std::uint8_t*>(data.constData());
+  if (Status s = decodeClipboardPart({begin, static_cast<std::size_t>(data.size())}, doc_->isHybrid(), part); !s) {
+    ui().message(s.message());
+    return;
+  }
+  if (const auto pos = doc_->pasteRecord(std::move(part), ui())) refresh(*pos);
+}
+
+void CircuitWindow::editHeader() {
+  CCircHeader copy = doc_->header();
+  PropertySheet sheet(doc_->isHybrid() ? "Hybrid Header" : "Circuit Header", ui(), this);
+  addHeaderPages(sheet, copy, doc_->isHybrid());
+  if (context_.runDialog(sheet) != QDialog::Accepted) return;
+  doc_->header() = copy;
+  doc_->header().CalcFlags = 0;
+  doc_->recalculateRecords();
+  doc_->setModified(true);
+  refresh(selection());
+}
+
+bool CircuitWindow::calculate() {
+  if (doc_->path().empty() && !saveAs()) return false;
+  CalculateDialog dialog(*context_.settings, ui(), this);
+  if (context_.runDialog(dialog) != QDialog::Accepted) return false;
+  return runCalculation(dialog.job());
+}
+
+bool CircuitWindow::runCalculation(const CalculateJob& job) {
+  auto* dialogUi = dynamic_cast<DialogUi*>(&ui());
+  if (dialogUi != nullptr) dialogUi->beginProgress("Calculate");
+  DocumentSubFiles subFiles(*context_.fs);
+  if (context_.openDocuments) {
+    for (CCircDoc* open : context_.openDocuments()) {
+      if (open != doc_.get()) subFiles.addOpenDocument(open);
+    }
+  }
+  CalcContext calc(ui(), &subFiles);
+  const CalculateOutcome outcome = runCalculate(*doc_, calc, job);
+  if (outcome.ok) {
+    ui().clearProgress();
+    for (std::size_t i = 0; i < outcome.lines.size() && i < 4; ++i) {
+      ui().progressLine(static_cast<int>(i) + 1, outcome.lines[i]);
+    }
+  }
+  if (dialogUi != nullptr) dialogUi->endProgress();
+  ui().progressLine(5, "Updating view...");
+  refresh(selection());
+  if (outcome.ok && outcome.lines.size() > 1) {
+    std::string text = outcome.lines[1];
+    for (std::size_t i = 2; i < outcome.lines.size(); ++i) text += "   " + outcome.lines[i];
+    result_->setText(qtext(text));
+    if (context_.statusText) context_.statusText(outcome.lines[1]);
+  }
+  if (context_.refreshViews) context_.refreshViews();
+  ui().progressLine(5, {});
+  return outcome.ok;
+}
+
+bool CircuitWindow::save() {
+  if (doc_->path().empty()) return saveAs();
+  if (Status s = saveDocument(*context_.fs, *doc_, doc_->path()); !s) {
+    // The document stays modified: nothing of it was lost.
+    const std::string& text = s.message();
+    ui().message(text.find(doc_->path()) == std::string::npos ? "'" + doc_->path() + "':\n" + text : text);
+    doc_->setModified(true);
+    updateTitle();
+    return false;
+  }
+  updateTitle();
+  return true;
+}
+
+bool CircuitWindow::saveAs() {
+  const DocumentKind& kind = kindOf(*doc_);
+  const std::string path = context_.chooseFile ? context_.chooseFile(true, "Save As", std::string(kind.filter)) : "";
+  if (path.empty()) return false;
+  if (Status s = saveDocument(*context_.fs, *doc_, path); !s) {
+    ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
+    doc_->setModified(true);
+    updateTitle();
+    return false;
+  }
+  updateTitle();
+  return true;
+}
+
+void CircuitWindow::printPreview() { showPrintPreview(*doc_, loadReportSettings(*context_.settings), ui(), this); }
+
+void CircuitWindow::print() { printWithDialog(*doc_, loadReportSettings(*context_.settings), ui(), this); }
+
+void CircuitWindow::printToFile(OutputKind kind) {
+  if (doc_->header().CalcFlags == 0) {
+    ui().message("Circuit must be calculated before printing.");
+    return;
+  }
+  static constexpr const char* kFilters[] = {"ASCII Text Files (*.txt)", "Rich Text RTF Files (*.rtf)",
+                                             "Adobe PDF Files (*.pdf)"};
+  static constexpr const char* kCaptions[] = {"Print To TXT File", "Print To RTF File", "Print To PDF File"};
+  const auto k = static_cast<std::size_t>(kind);
+  const std::string path = context_.chooseFile ? context_.chooseFile(true, kCaptions[k], kFilters[k]) : "";
+  if (path.empty()) return;
+  if (Status s = gui::printToFile(*doc_, loadReportSettings(*context_.settings), kind, path, *context_.fs, ui()); !s) {
+    ui().message(s.message().rfind("Print To File", 0) == 0 ? s.message()
+                                                            : std::string(kPrintToFileError) + "\n" + s.message());
+  }
+}
+
+void CircuitWindow::reportSetup() {
+  ReportSetupDialog dialog(*context_.settings, ui(), this);
+  if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
+}
+
+bool CircuitWindow::mayClose() {
+  if (!doc_->isModified()) return true;
+  const SaveAnswer answer = context_.askSave ? context_.askSave(doc_->title()) : SaveAnswer::Discard;
+  if (answer == SaveAnswer::Cancel) return false;
+  if (answer == SaveAnswer::Discard) return true;
+  return save();
+}
+
+void CircuitWindow::closeEvent(QCloseEvent* event) {
+  if (mayClose()) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+}  // namespace kestrel::gui

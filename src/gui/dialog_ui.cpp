@@ -1,0 +1,177 @@
+#include "gui/dialog_ui.hpp"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/gui_context.hpp"
+#include "shell/document_kinds.hpp"
+
+namespace kestrel::gui {
+namespace {
+
+QString qtext(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent) {
+  auto* layout = new QVBoxLayout(this);
+  QFont fixed("Courier New");
+  fixed.setStyleHint(QFont::Monospace);
+  for (QLabel*& line : lines_) {
+    line = new QLabel(this);
+    line->setFont(fixed);
+    line->setMinimumWidth(520);
+    layout->addWidget(line);
+  }
+  bar_ = new QProgressBar(this);
+  layout->addWidget(bar_);
+  log_ = new QPlainTextEdit(this);
+  log_->setReadOnly(true);
+  log_->setFont(fixed);
+  log_->setMaximumBlockCount(5000);  // a bounded window text; the log file keeps everything
+  log_->hide();
+  layout->addWidget(log_);
+  button_ = new QPushButton(tr("Cancel"), this);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(button_);
+  layout->addLayout(row);
+  connect(button_, &QPushButton::clicked, this, [this] {
+    if (running_) {
+      cancel_ = true;
+    } else {
+      accept();
+    }
+  });
+}
+
+void ProgressWindow::setLine(int line, const QString& text) {
+  if (line >= 1 && line <= 5) lines_[line - 1]->setText(text);
+}
+
+QString ProgressWindow::lineText(int line) const {
+  return line >= 1 && line <= 5 ? lines_[line - 1]->text() : QString();
+}
+
+void ProgressWindow::setBar(int index, int count) {
+  bar_->setRange(0, count > 0 ? count : 1);
+  bar_->setValue(index);
+}
+
+void ProgressWindow::appendLog(const QString& line) {
+  log_->show();
+  log_->appendPlainText(line);
+}
+
+void ProgressWindow::restart(const QString& title) {
+  setWindowTitle(title);
+  for (QLabel* line : lines_) line->clear();
+  log_->clear();
+  log_->hide();
+  bar_->setValue(0);
+  cancel_ = false;
+  running_ = true;
+  button_->setText(tr("Cancel"));
+}
+
+void ProgressWindow::finish() {
+  running_ = false;
+  cancel_ = false;
+  button_->setText(tr("OK"));
+  button_->setDefault(true);
+}
+
+DialogUi::DialogUi(QWidget* parent) : parent_(parent) {}
+DialogUi::~DialogUi() = default;
+
+ProgressWindow* DialogUi::window() {
+  if (progress_ == nullptr) progress_ = new ProgressWindow(parent_);
+  return progress_;
+}
+
+void DialogUi::message(std::string_view text) {
+  QMessageBox::warning(QApplication::activeWindow() ? QApplication::activeWindow() : parent_,
+                       qtext(kApplicationTitle), qtext(text));
+}
+
+bool DialogUi::confirm(std::string_view question) {
+  return QMessageBox::question(QApplication::activeWindow() ? QApplication::activeWindow() : parent_,
+                               qtext(kApplicationTitle), qtext(question),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void DialogUi::progressLine(int line, std::string_view text) { window()->setLine(line, qtext(text)); }
+
+void DialogUi::progressBar(int index, int count) { window()->setBar(index, count); }
+
+bool DialogUi::processEvents() {
+  QApplication::processEvents();
+  return progress_ == nullptr || !progress_->running() || progress_->isVisible();
+}
+
+bool DialogUi::cancelRequested() {
+  QApplication::processEvents();
+  return progress_ != nullptr && progress_->cancelRequested();
+}
+
+void DialogUi::clearCancel() {
+  if (progress_ != nullptr) progress_->clearCancel();
+}
+
+void DialogUi::log(std::string_view line) { window()->appendLog(qtext(line)); }
+
+void DialogUi::beginProgress(const std::string& title) {
+  ProgressWindow* w = window();
+  w->restart(QString::fromStdString(title));
+  w->setWindowModality(Qt::ApplicationModal);
+  w->show();
+  QApplication::processEvents();
+}
+
+void DialogUi::endProgress() {
+  ProgressWindow* w = window();
+  w->finish();
+  w->setWindowModality(Qt::NonModal);
+  w->show();
+}
+
+// ---- the desktop's dialogs for the shared context ----
+
+void GuiContext::saveSettings() const {
+  if (settings == nullptr || fs == nullptr) return;
+  if (Status s = settings->save(*fs); !s && ui != nullptr) {
+    ui->message("Can not save the settings file '" + settings->path() + "':\n" + s.message());
+  }
+}
+
+void useDesktopDialogs(GuiContext& context, QWidget* parent) {
+  context.runDialog = [](QDialog& dialog) { return dialog.exec(); };
+  context.chooseFile = [parent](bool save, const std::string& caption, const std::string& filters) {
+    const QString file =
+        save ? QFileDialog::getSaveFileName(parent, QString::fromStdString(caption), QString(),
+                                            QString::fromStdString(filters))
+             : QFileDialog::getOpenFileName(parent, QString::fromStdString(caption), QString(),
+                                            QString::fromStdString(filters));
+    return file.toStdString();
+  };
+  context.askSave = [parent](const std::string& title) {
+    const auto answer = QMessageBox::question(
+        parent, qtext(kApplicationTitle),
+        QString::fromStdString("Save changes to '" + title + "'?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Yes) return SaveAnswer::Save;
+    if (answer == QMessageBox::No) return SaveAnswer::Discard;
+    return SaveAnswer::Cancel;
+  };
+}
+
+}  // namespace kestrel::gui

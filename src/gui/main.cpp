@@ -1,0 +1,31 @@
+// kestrel-gui: the desktop application. Opens the files named on the
+// command line, or the last file of the previous run.
+#include <QApplication>
+#include <QFileInfo>
+#include <iostream>
+
+#include "core/file_system.hpp"
+#include "gui/main_window.hpp"
+#include "models/register_all.hpp"
+#include "shell/settings.hpp"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  kestrel::registerAllParts();
+  std::vector<std::string> warnings;
+  kestrel::FileSystem& fs = kestrel::posixFileSystem();
+  kestrel::Settings settings = kestrel::Settings::load(fs, kestrel::defaultSettingsPath(), warnings);
+  for (const std::string& w : warnings) std::cerr << "kestrel-gui: " << w << '\n';
+
+  kestrel::gui::MainWindow window(settings, fs);
+  window.restorePlacement();
+  window.show();
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) {
+    for (qsizetype i = 1; i < args.size(); ++i) window.openFile(args[i].toStdString());
+  } else {
+    const std::string last = settings.text("Settings", "LastOpenFile");
+    if (!last.empty() && QFileInfo::exists(QString::fromStdString(last))) window.openFile(last);
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,288 @@
+#include "gui/main_window.hpp"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <cstdio>
+
+#include "core/circ_file.hpp"
+#include "core/strfmt.hpp"
+#include "gui/circuit_window.hpp"
+#include "shell/document_kinds.hpp"
+
+namespace kestrel::gui {
+namespace {
+
+constexpr int kRecentFiles = 4;
+constexpr const char* kRecentSection = "Recent File List";
+
+// All six kinds, circuits first, as the Open dialog offers them.
+std::string openFilters() {
+  std::string filters;
+  for (const DocumentKind& kind : documentKinds()) {
+    if (!filters.empty()) filters += ";;";
+    filters += std::string(kind.filter);
+  }
+  return filters + ";;All Files (*)";
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings), fs_(fs), ui_(this) {
+  setWindowTitle(QString::fromLatin1(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+  mdi_ = new QMdiArea(this);
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdi_);
+  setAcceptDrops(true);
+  context_.ui = &ui_;
+  context_.fs = &fs_;
+  context_.settings = &settings_;
+  useDesktopDialogs(context_, this);
+  context_.openDocuments = [this] {
+    std::vector<CCircDoc*> docs;
+    for (CircuitWindow* w : circuits()) docs.push_back(&w->document());
+    return docs;
+  };
+  context_.statusText = [this](const std::string& text) { statusBar()->showMessage(QString::fromStdString(text)); };
+  context_.refreshViews = [this] {
+    for (CircuitWindow* w : circuits()) w->update();
+  };
+  buildMenus();
+  statusBar()->showMessage(tr("Ready"));
+  resize(1100, 750);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+  // An action of the active circuit window; nothing happens without one.
+  auto onCircuit = [this](void (CircuitWindow::*command)()) {
+    return [this, command] {
+      if (CircuitWindow* w = activeCircuit()) (w->*command)();
+    };
+  };
+  auto add = [this](QMenu* menu, const QString& text, const QKeySequence& keys, const QString& tip,
+                    auto slot) {
+    QAction* action = menu->addAction(text);
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    action->setStatusTip(tip);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+
+  QMenu* file = menuBar()->addMenu(tr("&File"));
+  QMenu* fileNew = file->addMenu(tr("&New"));
+  QAction* newCircuit = add(fileNew, tr("&Circuit"), QKeySequence::New, tr("Create a new circuit"),
+                            [this] { newDocument(DocKind::Circuit); });
+  add(fileNew, tr("&Hybrid"), QKeySequence(), tr("Create a new hybrid"), [this] { newDocument(DocKind::Hybrid); });
+  QAction* open = add(file, tr("&Open..."), QKeySequence::Open, tr("Open an existing document"),
+                      [this] { openWithDialog(); });
+  add(file, tr("&Close"), QKeySequence(), tr("Close the active document"), [this] { mdi_->closeActiveSubWindow(); });
+  QAction* save = add(file, tr("&Save"), QKeySequence::Save, tr("Save the active document"),
+                      [this] { if (CircuitWindow* w = activeCircuit()) w->save(); });
+  add(file, tr("Save &As..."), QKeySequence(), tr("Save the active document with a new name"),
+      [this] { if (CircuitWindow* w = activeCircuit()) w->saveAs(); });
+  file->addSeparator();
+  add(file, tr("Report Set&up..."), QKeySequence(), tr("Choose the report kind, sort key, margins and company"),
+      onCircuit(&CircuitWindow::reportSetup));
+  QAction* print = add(file, tr("&Print..."), QKeySequence::Print, tr("Print the active document's report"),
+                       onCircuit(&CircuitWindow::print));
+  add(file, tr("Print Pre&view"), QKeySequence(), tr("Show the report's pages"), onCircuit(&CircuitWindow::printPreview));
+  add(file, tr("Print To PDF File"), QKeySequence(), tr("Print the report to an Adobe PDF file"),
+      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Pdf); });
+  add(file, tr("Print To RTF File"), QKeySequence(), tr("Print the report to a Rich Text file"),
+      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Rtf); });
+  add(file, tr("Print To TXT File"), QKeySequence(), tr("Print the report to an ASCII text file"),
+      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Text); });
+  file->addSeparator();
+  recent_ = file->addMenu(tr("Recent &Files"));
+  fillRecentMenu();
+  file->addSeparator();
+  add(file, tr("E&xit"), QKeySequence::Quit, tr("Quit the application; asks to save documents"), [this] { close(); });
+
+  QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  QAction* cut = add(edit, tr("Cu&t"), QKeySequence::Cut, tr("Cut the selected part to the clipboard"),
+                     onCircuit(&CircuitWindow::cutSelected));
+  QAction* copy = add(edit, tr("&Copy"), QKeySequence::Copy, tr("Copy the selected part to the clipboard"),
+                      onCircuit(&CircuitWindow::copySelected));
+  QAction* paste = add(edit, tr("&Paste"), QKeySequence::Paste, tr("Insert the part on the clipboard"),
+                       onCircuit(&CircuitWindow::paste));
+  edit->addSeparator();
+  QAction* addPart = add(edit, tr("&Add Part..."), QKeySequence(Qt::Key_Insert), tr("Add parts to the list"),
+                         onCircuit(&CircuitWindow::addParts));
+  QAction* editPart = add(edit, tr("&Edit Part..."), QKeySequence(Qt::Key_Return), tr("Edit the selected part"),
+                          onCircuit(&CircuitWindow::editSelected));
+  add(edit, tr("&Delete Part"), QKeySequence::Delete, tr("Delete the selected part"), onCircuit(&CircuitWindow::deleteSelected));
+  QAction* header = add(edit, tr("Circuit &Header..."), QKeySequence(), tr("Edit the document header"),
+                        onCircuit(&CircuitWindow::editHeader));
+
+  QMenu* activities = menuBar()->addMenu(tr("Activities"));
+  QAction* calc = add(activities, tr("&Calculate..."), QKeySequence(Qt::Key_F9),
+                      tr("Calculate the failure rate, MTBF and reliability of the active document"),
+                      [this] { if (CircuitWindow* w = activeCircuit()) w->calculate(); });
+
+  QMenu* window = menuBar()->addMenu(tr("&Window"));
+  add(window, tr("&Cascade"), QKeySequence(), tr("Arrange the windows overlapped"), [this] { mdi_->cascadeSubWindows(); });
+  add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); });
+
+  QMenu* help = menuBar()->addMenu(tr("&Help"));
+  add(help, tr("&About Kestrel..."), QKeySequence(), tr("Program and handbook"), [this] {
+    QMessageBox::about(this, tr("About Kestrel"),
+                       QString::fromStdString(std::string(kApplicationTitle) + "\n" + std::string(kHandbookName)));
+  });
+
+  QToolBar* tools = addToolBar(tr("Standard"));
+  tools->setObjectName("Standard");
+  for (QAction* a : {newCircuit, open, save, cut, copy, paste, addPart, editPart, header, calc, print}) {
+    tools->addAction(a);
+  }
+}
+
+void MainWindow::addWindow(CircuitWindow* window) {
+  QMdiSubWindow* sub = mdi_->addSubWindow(window);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->resize(900, 480);
+  window->show();
+  mdi_->setActiveSubWindow(sub);
+}
+
+CircuitWindow* MainWindow::newDocument(DocKind kind) {
+  auto doc = std::make_unique<CCircDoc>(kind);
+  static int untitled = 0;  // a name for each new document of this run (view naming only)
+  doc->setTitle(strprintf("%s%d", kind == DocKind::Hybrid ? "Hybrid" : "Circuit", ++untitled));
+  auto* window = new CircuitWindow(std::move(doc), context_);
+  addWindow(window);
+  return window;
+}
+
+bool MainWindow::openFile(const std::string& path) {
+  // An open document is brought to the front, not read twice.
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+    auto* w = dynamic_cast<CircuitWindow*>(sub->widget());
+    if (w != nullptr && w->document().path() == path) {
+      mdi_->setActiveSubWindow(sub);
+      return true;
+    }
+  }
+  if (!kindForPath(path)) {
+    for (const DocumentKind& kind : documentKinds()) {
+      if (QFileInfo(QString::fromStdString(path)).suffix().compare(QString::fromLatin1(kind.extension.substr(1).data(),
+              static_cast<qsizetype>(kind.extension.size() - 1)), Qt::CaseInsensitive) == 0) {
+        ui_.message("'" + path + "':\n" + std::string(kind.name) + " documents open in a later version of this window.");
+        return false;
+      }
+    }
+  }
+  std::unique_ptr<CCircDoc> doc;
+  if (Status s = loadDocument(fs_, path, doc); !s) {
+    ui_.message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
+    return false;
+  }
+  addWindow(new CircuitWindow(std::move(doc), context_));
+  rememberRecent(path);
+  settings_.setText("Settings", "LastOpenFile", path);
+  return true;
+}
+
+void MainWindow::openWithDialog() {
+  const std::string path = context_.chooseFile(false, "Open", openFilters());
+  if (!path.empty()) openFile(path);
+}
+
+CircuitWindow* MainWindow::activeCircuit() const {
+  QMdiSubWindow* sub = mdi_->activeSubWindow();
+  return sub != nullptr ? dynamic_cast<CircuitWindow*>(sub->widget()) : nullptr;
+}
+
+std::vector<CircuitWindow*> MainWindow::circuits() const {
+  std::vector<CircuitWindow*> out;
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+    if (auto* w = dynamic_cast<CircuitWindow*>(sub->widget())) out.push_back(w);
+  }
+  return out;
+}
+
+void MainWindow::rememberRecent(const std::string& path) {
+  std::vector<std::string> files{path};
+  for (int i = 1; i <= kRecentFiles; ++i) {
+    const std::string f = settings_.text(kRecentSection, strprintf("File%d", i));
+    if (!f.empty() && f != path && static_cast<int>(files.size()) < kRecentFiles) files.push_back(f);
+  }
+  for (int i = 1; i <= kRecentFiles; ++i) {
+    settings_.setText(kRecentSection, strprintf("File%d", i),
+                      i <= static_cast<int>(files.size()) ? files[static_cast<std::size_t>(i - 1)] : "");
+  }
+  fillRecentMenu();
+}
+
+void MainWindow::fillRecentMenu() {
+  if (recent_ == nullptr) return;
+  recent_->clear();
+  for (int i = 1; i <= kRecentFiles; ++i) {
+    const std::string f = settings_.text(kRecentSection, strprintf("File%d", i));
+    if (f.empty()) continue;
+    QAction* a = recent_->addAction(QString::fromStdString(strprintf("&%d %s", i, f.c_str())));
+    connect(a, &QAction::triggered, this, [this, f] { openFile(f); });
+  }
+  recent_->setEnabled(!recent_->isEmpty());
+}
+
+void MainWindow::restorePlacement() {
+  // "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d": flags, show state, minimized and
+  // maximized positions, then the normal rectangle.
+  const std::string text = settings_.text("Settings", "WindowPos");
+  unsigned flags = 0, show = 0;
+  int v[8] = {};
+  if (std::sscanf(text.c_str(), "%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", &flags, &show, &v[0], &v[1], &v[2], &v[3],
+                  &v[4], &v[5], &v[6], &v[7]) != 10) {
+    return;
+  }
+  const int width = v[6] - v[4], height = v[7] - v[5];
+  if (width >= 200 && height >= 150 && width <= 20000 && height <= 20000) setGeometry(v[4], v[5], width, height);
+  if (show == 3) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::savePlacement() {
+  const QRect r = normalGeometry();
+  settings_.setText("Settings", "WindowPos",
+                    strprintf("%u,%u,%d,%d,%d,%d,%d,%d,%d,%d", 0u, isMaximized() ? 3u : 1u, -1, -1, -1, -1, r.left(),
+                              r.top(), r.right() + 1, r.bottom() + 1));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  for (CircuitWindow* w : circuits()) {
+    if (!w->mayClose()) {
+      event->ignore();
+      return;
+    }
+    w->document().setModified(false);  // answered: the window's own close asks no more
+  }
+  savePlacement();
+  context_.saveSettings();
+  event->accept();
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) openFile(url.toLocalFile().toStdString());
+  }
+  event->acceptProposedAction();
+}
+
+}  // namespace kestrel::gui

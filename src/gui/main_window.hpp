@@ -1,0 +1,59 @@
+// The multiple-document frame: menus, toolbar, accelerators and status
+// texts, the document kinds with their file filters, recent files, files
+// opened from the command line or dropped on the window, and the window
+// placement kept in the settings.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/circ_doc.hpp"
+#include "gui/dialog_ui.hpp"
+#include "gui/gui_context.hpp"
+
+class QMdiArea;
+class QMenu;
+
+namespace kestrel::gui {
+
+class CircuitWindow;
+
+class MainWindow final : public QMainWindow {
+ public:
+  // `settings` is read at start and written back at exit.
+  explicit MainWindow(Settings& settings, FileSystem& fs);
+  ~MainWindow() override;
+
+  GuiContext& context() { return context_; }
+  // Opens a circuit or hybrid file in a new window; false (message shown) on failure.
+  bool openFile(const std::string& path);
+  CircuitWindow* newDocument(DocKind kind);
+  CircuitWindow* activeCircuit() const;
+  std::vector<CircuitWindow*> circuits() const;
+  // Restores the placement stored under "Settings" "WindowPos".
+  void restorePlacement();
+
+ protected:
+  void closeEvent(class QCloseEvent* event) override;
+  void dragEnterEvent(class QDragEnterEvent* event) override;
+  void dropEvent(class QDropEvent* event) override;
+
+ private:
+  void buildMenus();
+  void addWindow(CircuitWindow* window);
+  void openWithDialog();
+  void rememberRecent(const std::string& path);
+  void fillRecentMenu();
+  void savePlacement();
+
+  Settings& settings_;
+  FileSystem& fs_;
+  DialogUi ui_;
+  GuiContext context_;
+  QMdiArea* mdi_;
+  QMenu* recent_ = nullptr;
+};
+
+}  // namespace kestrel::gui

@@ -1,0 +1,124 @@
+#include "gui/property_sheet.hpp"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "core/circ_doc.hpp"
+#include "core/number_format.hpp"
+#include "core/strfmt.hpp"
+#include "core/ui.hpp"
+#include "core/validation.hpp"
+#include "gui/field_page.hpp"
+
+namespace kestrel::gui {
+namespace {
+
+// Counts the fields a visit offers, touching nothing.
+class FieldCounter final : public FieldVisitor {
+ public:
+  void text(const FieldSpec&, std::string&, bool) override { ++count; }
+  void number(const FieldSpec&, float&, bool) override { ++count; }
+  void choice(const FieldSpec&, std::uint8_t&, bool) override { ++count; }
+  void flag(const FieldSpec&, std::uint16_t&, bool) override { ++count; }
+  int count = 0;
+};
+
+}  // namespace
+
+PropertySheet::PropertySheet(const std::string& title, Ui& ui, QWidget* parent)
+    : QDialog(parent), ui_(ui) {
+  setWindowTitle(QString::fromStdString(title));
+  auto* layout = new QVBoxLayout(this);
+  tabs_ = new QTabWidget(this);
+  layout->addWidget(tabs_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
+  connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (index >= 0 && index < static_cast<int>(pages_.size())) pages_[index]->markShown();
+  });
+}
+
+void PropertySheet::addPage(const std::string& name, PageVisit visit, bool filled) {
+  auto* page = new FieldPage(std::move(visit), ui_, [this] { refreshAll(); }, filled, tabs_);
+  pages_.push_back(page);
+  tabs_->addTab(page, QString::fromStdString(name));
+  if (pages_.size() == 1) page->markShown();
+}
+
+int PropertySheet::pageCount() const { return static_cast<int>(pages_.size()); }
+FieldPage& PropertySheet::page(int index) { return *pages_.at(static_cast<std::size_t>(index)); }
+void PropertySheet::showPage(int index) { tabs_->setCurrentIndex(index); }
+
+void PropertySheet::refreshAll() {
+  for (FieldPage* page : pages_) page->refresh();
+}
+
+bool PropertySheet::enter(const std::string& field, const std::string& text) {
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    if (pages_[i]->hasField(field)) {
+      showPage(static_cast<int>(i));
+      return pages_[i]->enter(field, text);
+    }
+  }
+  return false;
+}
+
+std::string PropertySheet::shown(const std::string& field) const {
+  for (const FieldPage* page : pages_) {
+    if (page->hasField(field)) return page->shown(field);
+  }
+  return {};
+}
+
+void PropertySheet::accept() {
+  const int front = tabs_->currentIndex();
+  if (front >= 0 && !pages_[static_cast<std::size_t>(front)]->commit()) return;
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    if (pages_[i]->needsShowing()) {
+      ui_.message(pageNeedsCompletion(static_cast<int>(i) + 1));
+      showPage(static_cast<int>(i));
+      return;
+    }
+  }
+  QDialog::accept();
+}
+
+void addPartPages(PropertySheet& sheet, CPart& part, const CCircDoc& doc, bool filled) {
+  sheet.addPage("Part Number", [&part](FieldVisitor& f) { part.identityPage(f); });
+  FieldCounter params;
+  part.paramPage(params);
+  if (params.count > 0) {
+    sheet.addPage("Parameters", [&part](FieldVisitor& f) { part.paramPage(f); }, filled);
+  }
+  FieldCounter temps;
+  if (part.tempPage(temps) && temps.count > 0) {
+    sheet.addPage("Temperature", [&part](FieldVisitor& f) { part.tempPage(f); }, filled);
+  }
+  sheet.addPage("Limits", [&part](FieldVisitor& f) { part.limitsPage(f); });
+  if (!doc.isHybrid() && doc.header().HASSMT != 0) {
+    sheet.addPage("SMT", [&part](FieldVisitor& f) { part.smtPage(f); });
+  }
+  sheet.addPage("Notes", [&part](FieldVisitor& f) { part.notesPage(f); });
+}
+
+void addHeaderPages(PropertySheet& sheet, CCircHeader& header, bool hybrid) {
+  if (hybrid) {
+    sheet.addPage("Hybrid Header", [&header](FieldVisitor& f) { header.hybridPage(f); });
+  } else {
+    sheet.addPage("Circuit Header", [&header](FieldVisitor& f) { header.circuitPage(f); });
+    sheet.addPage("SMT", [&header](FieldVisitor& f) { header.smtPage(f); });
+  }
+  sheet.addPage("Notes", [&header](FieldVisitor& f) { header.notesPage(f); });
+}
+
+}  // namespace kestrel::gui

@@ -1,0 +1,59 @@
+// Takes the screenshots of the desktop windows (run under xvfb-run): the
+// frame with two documents, a part's property sheet, the print preview.
+// Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT
+#include <QApplication>
+#include <QPrintPreviewDialog>
+#include <QTimer>
+
+#include "core/calculate_command.hpp"
+#include "gui/circuit_window.hpp"
+#include "gui/main_window.hpp"
+#include "gui/property_sheet.hpp"
+#include "models/register_all.hpp"
+
+using namespace kestrel;
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 4) return 2;
+  registerAllParts();
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  std::vector<std::string> warnings;
+  Settings settings = Settings::load(posixFileSystem(), out.toStdString() + "/217F2.INI", warnings);
+  gui::MainWindow frame(settings, posixFileSystem());
+  frame.resize(1200, 760);
+  frame.show();
+  if (!frame.openFile(argv[2]) || !frame.openFile(argv[3])) return 1;
+  frame.context().runDialog = [](QDialog& d) { return d.exec(); };
+  gui::CircuitWindow* second = frame.activeCircuit();
+  second->select(2);
+  SilentUi quiet;
+  frame.context().ui = &quiet;
+  second->runCalculation(CalculateJob{});
+  QApplication::processEvents();
+  for (auto* w : frame.circuits()) w->parentWidget()->resize(760, 420);
+  frame.circuits().front()->parentWidget()->move(0, 0);
+  frame.circuits().back()->parentWidget()->move(380, 230);
+  QApplication::processEvents();
+  frame.grab().save(out + "/frame_two_documents.png");
+
+  // The property sheet of the selected part, on its parameter page.
+  auto copy = second->document().record(2).clone();
+  gui::PropertySheet sheet(copy->GetTypeName(), quiet, &frame);
+  gui::addPartPages(sheet, *copy, second->document(), true);
+  sheet.showPage(1);
+  sheet.show();
+  QApplication::processEvents();
+  sheet.grab().save(out + "/property_sheet.png");
+  sheet.hide();
+
+  // The print preview: grabbed once it has laid out its pages.
+  QTimer::singleShot(1500, [&out] {
+    if (QWidget* preview = QApplication::activeModalWidget()) {
+      preview->grab().save(out + "/print_preview.png");
+      preview->close();
+    }
+  });
+  second->printPreview();
+  return 0;
+}
