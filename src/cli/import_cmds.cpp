@@ -21,6 +21,9 @@ struct ImportArgs {
   std::vector<std::string> files;  // DEF.imp INPUT... (or INPUT with --auto)
   std::string output;
   bool autoKeywords = false;
+  std::string library;  // LibraryRecall: the library parts are recalled from
+  std::string xref;     // and the cross-reference file searched first
+  bool xrefMoveBoth = false;
 };
 
 bool endsWithDocExtension(const std::string& path) {
@@ -79,6 +82,10 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
   } else {
     job.outputDir = args.output;
   }
+
+  job.libraryPath = args.library;
+  job.xrefPath = args.xref;
+  job.xrefMoveBoth = args.xrefMoveBoth;
 
   Session& session = global.session();
   session.settings.setText("Import", "ImpFileSpec", job.definitionPath);
@@ -232,10 +239,14 @@ int runDefinition(const std::string& action, const DefArgs& a) {
 
 void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode) {
   auto args = std::make_shared<ImportArgs>();
-  CLI::App* imp = app.add_subcommand("import", "Build or update circuits and hybrids from CSV, dBASE, worksheet, workbook and database tables");
+  CLI::App* imp = app.add_subcommand("import", "Build or update circuits, hybrids, libraries and cross-reference files from CSV, dBASE, worksheet, workbook and database tables");
   imp->add_option("files", args->files, "DEF.imp INPUT... (INPUT may hold wildcards), or INPUT with --auto")->required();
   imp->add_option("-o,--output", args->output, "Output file (one INPUT) or folder (default: each input's folder)");
   imp->add_flag("--auto", args->autoKeywords, "The first row of INPUT names a field keyword in each column");
+  imp->add_option("--library", args->library, "Library to recall parts from by PN (record mode LibraryRecall)");
+  imp->add_option("--xref", args->xref, "Cross-reference file searched first when recalling");
+  imp->add_flag("--xref-move-both", args->xrefMoveBoth,
+                "Recalled through --xref: XRefPN-->PN,PN-->PN2 (default XRefPN-->PN2)");
   imp->callback([args, &global, &exitCode] { exitCode = runImportCommand(*args, global); });
 
   auto def = std::make_shared<DefArgs>();

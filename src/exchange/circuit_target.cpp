@@ -73,11 +73,14 @@ RecordResult CircuitTarget::build(KeywordReader& reader, long recordNumber) {
     return RecordResult::ListFull;
   }
   const bool hybrid = kind_ == DocKind::Hybrid;
-  std::unique_ptr<CPart> part = createPartFor(reader, hybrid, translate_, recordNumber, log_);
+  std::unique_ptr<CPart> part = source_ ? source_(reader, hybrid, recordNumber) : nullptr;
+  // A recalled part keeps the numbers it was recalled by.
+  const bool recalled = part != nullptr;
+  if (!part) part = createPartFor(reader, hybrid, translate_, recordNumber, log_);
   if (!part) return RecordResult::Failed;
   const CCircHeader& h = doc_->header();
   const bool smtAllowed = !hybrid && h.HASSMT != 0;
-  if (!part->ImportFields(reader, false, smtAllowed, h.TEMP)) {
+  if (!part->ImportFields(reader, recalled, smtAllowed, h.TEMP)) {
     log(strprintf("   ...Error: record fields could not be read, record discarded (R%ld).", recordNumber));
     return RecordResult::Failed;
   }

@@ -18,6 +18,9 @@ class CircuitTarget final : public ImportTarget {
  public:
   CircuitTarget(FileSystem& fs, DocKind kind, ImportLogFn log, bool translate = false);
 
+  // New records are asked of `source` first (library recall).
+  void recallFrom(PartSource source) { source_ = std::move(source); }
+
   bool begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) override;
   bool readHeader(KeywordReader& reader) override;
   RecordResult record(KeywordReader& reader, long recordNumber) override;
@@ -37,6 +40,7 @@ class CircuitTarget final : public ImportTarget {
   DocKind kind_;
   ImportLogFn log_;
   bool translate_;
+  PartSource source_;
   OutputMode mode_ = OutputMode::Build;
   std::string path_;
   std::unique_ptr<CCircDoc> doc_;

@@ -10,7 +10,10 @@
 #include "core/keywords/keyword_reader.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/circuit_target.hpp"
+#include "exchange/library_recall_source.hpp"
+#include "exchange/library_target.hpp"
 #include "exchange/table_reader.hpp"
+#include "exchange/xref_target.hpp"
 
 namespace kestrel {
 namespace {
@@ -122,17 +125,8 @@ class FileRun {
 
   bool runTarget(OutputType type, long headerNo) {
     const OutputMode mode = def_.header.fileMode == 2 ? OutputMode::Update : OutputMode::Build;
-    if (type == OutputType::Library || type == OutputType::CrossReference) {
-      const bool lib = type == OutputType::Library;
-      if (mode == OutputMode::Update) {
-        ui_.log(lib ? "   ...library update N/A: skipping file..." : "   ...cross-reference update N/A: skipping file...");
-      } else {
-        ui_.log(strprintf("   ...Error: output file type '%s' is not available yet: skipping file...",
-                          nameOf(kOutputTypeNames, static_cast<unsigned>(type)).c_str()));
-      }
-      return true;
-    }
-    if (type != OutputType::Circuit && type != OutputType::Hybrid) {
+    if (type != OutputType::Circuit && type != OutputType::Hybrid && type != OutputType::Library &&
+        type != OutputType::CrossReference) {
       return fileError(strprintf("Error: not a valid output file type (%d)", static_cast<int>(type)), false);
     }
     out_.output = job_.outputPath.empty() ? outputPathFor(out_.input, job_.outputDir, type) : job_.outputPath;
@@ -140,13 +134,43 @@ class FileRun {
     if (std::filesystem::weakly_canonical(out_.output, e1) == std::filesystem::weakly_canonical(out_.input, e2)) {
       return fileError("Error: can not have identical input/output filespecs.", false);
     }
-    const bool translate = !def_.header.translateCode.empty();
-    CircuitTarget target(fs_, type == OutputType::Hybrid ? DocKind::Hybrid : DocKind::Circuit,
-                         [this](std::string_view line) { ui_.log(line); }, translate);
-    if (!target.begin(out_.output, mode, def_)) return true;
-    if (!job_.libraryPath.empty() && def_.header.recordMode == 1) {
-      ui_.log("   ...library recall is not available yet: parts are built from their input part type...");
+    // Libraries and cross-reference files are shared with other processes
+    // through the store's locks; an import only builds them.
+    if (mode == OutputMode::Update && type == OutputType::Library) {
+      ui_.log("   ...library update N/A: skipping file...");
+      return true;
     }
+    if (mode == OutputMode::Update && type == OutputType::CrossReference) {
+      ui_.log("   ...cross-reference update N/A: skipping file...");
+      return true;
+    }
+    const bool translate = !def_.header.translateCode.empty();
+    const ImportLogFn log = [this](std::string_view line) { ui_.log(line); };
+    std::unique_ptr<LibraryRecallSource> recall;
+    if (!job_.libraryPath.empty() && def_.header.recordMode == 1 && type != OutputType::CrossReference &&
+        mode == OutputMode::Build) {
+      recall = LibraryRecallSource::open(job_.libraryPath, job_.xrefPath, job_.xrefMoveBoth, ui_, log);
+      if (!recall) return true;
+    }
+    std::unique_ptr<ImportTarget> target;
+    if (type == OutputType::Library) {
+      auto lib = std::make_unique<LibraryTarget>(fs_, log, translate);
+      if (recall) lib->recallFrom(recall->source());
+      target = std::move(lib);
+    } else if (type == OutputType::CrossReference) {
+      target = std::make_unique<XRefTarget>(fs_, log);
+    } else {
+      auto circuit = std::make_unique<CircuitTarget>(fs_, type == OutputType::Hybrid ? DocKind::Hybrid : DocKind::Circuit,
+                                                     log, translate);
+      if (recall) circuit->recallFrom(recall->source());
+      target = std::move(circuit);
+    }
+    storeOutput_ = type == OutputType::Library || type == OutputType::CrossReference;
+    return runRecords(*target, mode, headerNo);
+  }
+
+  bool runRecords(ImportTarget& target, OutputMode mode, long headerNo) {
+    if (!target.begin(out_.output, mode, def_)) return true;
     bool headerRead = mode == OutputMode::Update;
     if (haveHeader_ && !headerRead) {
       reader_.setRecord(&headerRecord_);
@@ -186,11 +210,15 @@ class FileRun {
       if (r == RecordResult::Failed) ++n.failed;
       if (r == RecordResult::Updated) ++n.updated;
       if (r == RecordResult::NotFound) ++n.notFound;
+      if (r == RecordResult::Duplicate) ++n.duplicatePN;
       if (n.read % kProgressEvery == 0 && !poll(number, mode)) return false;
     }
     if (!target.finish()) return true;
     out_.ok = true;
-    if (mode == OutputMode::Build) {
+    if (mode == OutputMode::Build && storeOutput_) {
+      ui_.log(strprintf("   ...finished building '%s'...%ld records (%ld dup)", out_.output.c_str(),
+                        static_cast<long>(target.size()), n.duplicatePN));
+    } else if (mode == OutputMode::Build) {
       ui_.log(strprintf("   ...finished building '%s'...%d records", out_.output.c_str(), static_cast<int>(target.size())));
     } else {
       ui_.log(strprintf("   ...finished updating '%s'...Update:%ld  NotFound:%ld", out_.output.c_str(), n.updated,
@@ -202,7 +230,10 @@ class FileRun {
   // Progress, the platform's messages and the cancel button between records.
   bool poll(long number, OutputMode mode) {
     const ImportCounters& n = out_.counters;
-    ui_.progressLine(3, mode == OutputMode::Build
+    ui_.progressLine(3, mode == OutputMode::Build && storeOutput_
+                            ? strprintf("Input File Format: %s  Record: %ld   DuplicatePN:%ld", formatName_.c_str(),
+                                        number, n.duplicatePN)
+                        : mode == OutputMode::Build
                             ? strprintf("Input File Format: %s   Record: %ld", formatName_.c_str(), number)
                             : strprintf("Input File Format: %s  Record: %ld   Update:%ld  NotFound:%ld",
                                         formatName_.c_str(), number, n.updated, n.notFound));
@@ -233,6 +264,7 @@ class FileRun {
   InputRecord record_, headerRecord_;
   std::size_t used_ = 0;
   bool haveHeader_ = false;
+  bool storeOutput_ = false;  // a library or cross-reference file
   bool stopped_ = false;
   std::deque<std::pair<long, TableRow>> ahead_;
 };

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,7 @@
 namespace kestrel {
 
 class KeywordReader;
+class CPart;
 
 struct ImportCounters {
   long read = 0;         // input records seen
@@ -32,6 +34,11 @@ enum class RecordResult { Added, Updated, NotFound, Failed, Duplicate, ListFull 
 
 // The run's log: every line goes to the operation log.
 using ImportLogFn = std::function<void(std::string_view)>;
+
+// Where a new record's part comes from before its class reads its fields
+// (a library recall by number); null lets the target build the part from
+// the input part type.
+using PartSource = std::function<std::unique_ptr<CPart>(KeywordReader& reader, bool hybrid, long recordNumber)>;
 
 class ImportTarget {
  public:

@@ -48,5 +48,24 @@ TEST_F(ImportCli, AutoImportsATableWhoseFirstRowNamesKeywords) {
   EXPECT_NE(r.err.find("no column of the first row names a field keyword"), std::string::npos);
 }
 
+TEST_F(ImportCli, LibraryBuiltThenRecalledIntoACircuit) {
+  const std::string lib = write("lib.csv", "PART_TYPE,PN,NOTES\nResistor,RC07,from the library\n");
+  RunResult r = kestrel({"import-def", "new", path("l.imp"), "--format", "CSV", "--skip", "1-1", "--type", "Library",
+                         "--record-mode", "BuildFromScratch", "PART_TYPE=1", "PN=2", "NOTES=3"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = kestrel({"import", path("l.imp"), lib, "-o", path("parts.lib")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const std::string board = write("board.csv", "PART_TYPE,PN,REFDES\nCapacitor,RC07,R1\n");
+  ASSERT_EQ(kestrel({"import-def", "new", path("c.imp"), "--format", "CSV", "--skip", "1-1", "--record-mode",
+                     "LibraryRecall", "PART_TYPE=1", "PN=2", "REFDES=3"}).exitCode, 0);
+  r = kestrel({"import", path("c.imp"), board, "-o", path("board.cir"), "--library", path("parts.lib")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = kestrel({"show", path("board.cir")});
+  EXPECT_NE(r.out.find("RC07"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("Capacitor"), std::string::npos) << r.out;  // recalled as the library's resistor
+  r = kestrel({"import", path("c.imp"), board, "-o", path("other.cir"), "--library", path("none.lib")});
+  EXPECT_NE(r.exitCode, 0);
+}
+
 }  // namespace
 }  // namespace kestrel::test

@@ -1,0 +1,117 @@
+#include "exchange/library_target.hpp"
+
+#include "core/circ_header.hpp"
+#include "core/keywords/keyword_reader.hpp"
+#include "core/part.hpp"
+#include "core/strfmt.hpp"
+#include "exchange/part_builder.hpp"
+
+namespace kestrel {
+
+bool readHeaderTexts(KeywordReader& reader, const char* const (&keywords)[3], library::HeaderTexts& texts) {
+  using library::kHeaderReadLimit;
+  return reader.readText(keywords[0], texts.description, kHeaderReadLimit[2] - 1) &&
+         reader.readText(keywords[1], texts.notesTitle, kHeaderReadLimit[3] - 1) &&
+         reader.readText(keywords[2], texts.notes, kHeaderReadLimit[4] - 1);
+}
+
+LibraryTarget::LibraryTarget(FileSystem& fs, ImportLogFn log, bool translate)
+    : fs_(fs), log_(std::move(log)), translate_(translate) {}
+
+LibraryTarget::~LibraryTarget() {
+  if (lib_) lib_->close();  // before the staged file removes what is left
+}
+
+bool LibraryTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
+  mode_ = mode;
+  staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
+  library::StoreMessage error;
+  (void)definition;
+  if (mode != OutputMode::Build) {  // libraries are only built by an import
+    log("   ...library update N/A: skipping file...");
+    return false;
+  }
+  log(strprintf("   ...building '%s'...", outputPath.c_str()));
+  if (fs_.exists(outputPath)) {
+    log("   ...Error: can not overwrite existing library.");
+    return false;
+  }
+  if (Status s = staged_->prepare(false); !s) {
+    log(strprintf("   ...Error: %s", s.message().c_str()));
+    return false;
+  }
+  lib_ = library::PartLibrary::create(staged_->temp(), error);
+  if (!lib_) {
+    log("   ...Error: " + library::oneLine(error.text()));
+    return false;
+  }
+  // The temporary file is private to this run: it is flushed once, at the end.
+  lib_->store().SetDurable(false);
+  return true;
+}
+
+bool LibraryTarget::readHeader(KeywordReader& reader) {
+  static constexpr const char* kKeywords[3] = {"HEADER_DESCR", "HEADER_NOTESTITLE", "HEADER_NOTES"};
+  library::HeaderTexts texts;
+  if (!lib_->readHeader(texts) || !readHeaderTexts(reader, kKeywords, texts) || !lib_->writeHeader(texts)) {
+    if (!lib_->error().empty()) log("   ...Error: " + library::oneLine(lib_->error().text()));
+    return false;
+  }
+  return true;
+}
+
+RecordResult LibraryTarget::record(KeywordReader& reader, long recordNumber) {
+  return build(reader, recordNumber);
+}
+
+bool LibraryTarget::storeFailed(long recordNumber) {
+  log(strprintf("   ...Error: %s (R%ld).", library::oneLine(lib_->error().text()).c_str(), recordNumber));
+  broken_ = true;
+  return false;
+}
+
+RecordResult LibraryTarget::build(KeywordReader& reader, long recordNumber) {
+  if (broken_) return RecordResult::Failed;
+  std::uint16_t hybridFlag = 0;
+  reader.readInt("IS_HYBRID", hybridFlag, 0, 1);
+  const bool hybrid = hybridFlag != 0;
+  std::unique_ptr<CPart> part = source_ ? source_(reader, hybrid, recordNumber) : nullptr;
+  const bool recalled = part != nullptr;
+  if (!part) part = createPartFor(reader, hybrid, translate_, recordNumber, log_);
+  if (!part) return RecordResult::Failed;
+  if (!part->ImportFields(reader, recalled, !hybrid, CCircHeader{}.TEMP)) {
+    log(strprintf("   ...Error: record fields could not be read, record discarded (R%ld).", recordNumber));
+    return RecordResult::Failed;
+  }
+  part->normalizeChoices();
+  switch (lib_->put(*part, false, counters_)) {
+    case library::Outcome::Ok: return RecordResult::Added;
+    case library::Outcome::Duplicate: return RecordResult::Duplicate;
+    default: storeFailed(recordNumber); return RecordResult::Failed;
+  }
+}
+
+bool LibraryTarget::finish() {
+  // One rewrite of the header, durable, flushes everything written before it.
+  lib_->store().SetDurable(true);
+  library::HeaderTexts texts;
+  if (!broken_ && (!lib_->readHeader(texts) || !lib_->writeHeader(texts))) broken_ = true;
+  const long count = lib_->count();
+  const bool closed = lib_->close();
+  const library::StoreMessage error = lib_->error();
+  lib_.reset();
+  if (broken_ || count < 0 || !closed) {
+    if (!error.empty()) log("   ...Error: " + library::oneLine(error.text()));
+    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
+    return false;
+  }
+  records_ = count;
+  if (Status s = staged_->commit(false); !s) {
+    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
+    log("   ..." + s.message());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kestrel

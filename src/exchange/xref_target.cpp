@@ -1,0 +1,105 @@
+#include "exchange/xref_target.hpp"
+
+#include "core/keywords/keyword_reader.hpp"
+#include "core/strfmt.hpp"
+#include "exchange/library_target.hpp"
+
+namespace kestrel {
+namespace {
+
+// The record's texts; false (logged by the reader) when one can not be read.
+bool readXRef(KeywordReader& reader, library::CXRef& x, bool withNumber) {
+  using library::kHeaderReadLimit;
+  return (!withNumber || reader.readText("XREF_PN", x.pn, library::kNumberLength)) &&
+         reader.readText("XREF_LIBPN", x.libPn, library::kNumberLength) &&
+         reader.readText("XREF_NOTESTITLE", x.notesTitle, kHeaderReadLimit[3] - 1) &&
+         reader.readText("XREF_NOTES", x.notes, kHeaderReadLimit[4] - 1);
+}
+
+}  // namespace
+
+XRefTarget::XRefTarget(FileSystem& fs, ImportLogFn log) : fs_(fs), log_(std::move(log)) {}
+
+bool XRefTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
+  mode_ = mode;
+  staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
+  library::StoreMessage error;
+  (void)definition;
+  if (mode != OutputMode::Build) {  // cross-reference files are only built by an import
+    log("   ...cross-reference update N/A: skipping file...");
+    return false;
+  }
+  log(strprintf("   ...building '%s'...", outputPath.c_str()));
+  if (fs_.exists(outputPath)) {
+    log("   ...Error: can not overwrite existing cross-reference.");
+    return false;
+  }
+  if (Status s = staged_->prepare(false); !s) {
+    log(strprintf("   ...Error: %s", s.message().c_str()));
+    return false;
+  }
+  file_ = library::XRefFile::create(staged_->temp(), error);
+  if (!file_) {
+    log("   ...Error: " + library::oneLine(error.text()));
+    return false;
+  }
+  // The temporary file is private to this run: it is flushed once, at the end.
+  file_->store().SetDurable(false);
+  return true;
+}
+
+bool XRefTarget::readHeader(KeywordReader& reader) {
+  static constexpr const char* kKeywords[3] = {"XREF_HEADER_DESCR", "XREF_HEADER_NOTESTITLE", "XREF_HEADER_NOTES"};
+  library::HeaderTexts texts;
+  if (!file_->readHeader(texts) || !readHeaderTexts(reader, kKeywords, texts) || !file_->writeHeader(texts)) {
+    if (!file_->error().empty()) log("   ...Error: " + library::oneLine(file_->error().text()));
+    return false;
+  }
+  return true;
+}
+
+RecordResult XRefTarget::storeFailed(long recordNumber) {
+  log(strprintf("   ...Error: %s (R%ld).", library::oneLine(file_->error().text()).c_str(), recordNumber));
+  broken_ = true;
+  return RecordResult::Failed;
+}
+
+RecordResult XRefTarget::record(KeywordReader& reader, long recordNumber) {
+  if (broken_) return RecordResult::Failed;
+  library::CXRef x;
+  // A cross-reference without its number can not be keyed.
+  if (!readXRef(reader, x, true) || trimmed(x.pn).empty()) {
+    log(strprintf("   ...Error: record fields could not be read, record discarded (R%ld).", recordNumber));
+    return RecordResult::Failed;
+  }
+  switch (file_->put(x, false, counters_)) {
+    case library::Outcome::Ok: return RecordResult::Added;
+    case library::Outcome::Duplicate: return RecordResult::Duplicate;
+    default: return storeFailed(recordNumber);
+  }
+}
+
+bool XRefTarget::finish() {
+  // One rewrite of the header, durable, flushes everything written before it.
+  file_->store().SetDurable(true);
+  library::HeaderTexts texts;
+  if (!broken_ && (!file_->readHeader(texts) || !file_->writeHeader(texts))) broken_ = true;
+  const long count = file_->count();
+  const bool closed = file_->close();
+  const library::StoreMessage error = file_->error();
+  file_.reset();
+  if (broken_ || count < 0 || !closed) {
+    if (!error.empty()) log("   ...Error: " + library::oneLine(error.text()));
+    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
+    return false;
+  }
+  records_ = count;
+  if (Status s = staged_->commit(false); !s) {
+    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
+    log("   ..." + s.message());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kestrel
