@@ -163,7 +163,7 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
 
   auto transfer = std::make_shared<MoveJob>();
   c = app.add_subcommand("transfer", "Copy the part records of circuit files into a library");
-  c->add_option("CIRCUIT", transfer->circuit, "Circuit file, or a specification such as 'boards/*.CIR'")->required();
+  c->add_option("CIRCUIT", transfer->circuit, "Circuit file, or a file pattern such as 'boards/*.CIR'")->required();
   c->add_option("LIB", transfer->library, "The target library")->required();
   c->add_flag("--replace", transfer->replace, "Replace library records of the same part number");
   c->add_flag("--clear-refdes", transfer->clearRefDes, "Clear the reference designators");
@@ -174,7 +174,7 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
 
   auto update = std::make_shared<MoveJob>();
   c = app.add_subcommand("update", "Rewrite the part records of circuit files from a library");
-  c->add_option("CIRCUIT", update->circuit, "Circuit file, or a specification such as 'boards/*.CIR'")->required();
+  c->add_option("CIRCUIT", update->circuit, "Circuit file, or a file pattern such as 'boards/*.CIR'")->required();
   c->add_option("LIB", update->library, "The source library")->required();
   c->add_flag("--recursive", update->recursive, "Also every sub-circuit and sub-hybrid file below");
   c->add_flag("--pn2", update->pn2, "Take PN2 from the library");

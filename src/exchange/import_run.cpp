@@ -30,10 +30,10 @@ constexpr std::string_view kFileTypeChoiceNames[] = {"", "HeaderRecDefine", "Cir
                                                     "Cross-Reference"};
 constexpr ChoiceList kFileTypeChoices{kFileTypeChoiceNames};
 
-std::vector<std::string> expand(const std::string& spec) {
+std::vector<std::string> expand(const std::string& pattern) {
   glob_t g{};
   std::vector<std::string> files;
-  if (::glob(spec.c_str(), 0, nullptr, &g) == 0) {
+  if (::glob(pattern.c_str(), 0, nullptr, &g) == 0) {
     for (std::size_t i = 0; i < g.gl_pathc; ++i) files.emplace_back(g.gl_pathv[i]);
   }
   globfree(&g);
@@ -328,12 +328,12 @@ ImportOutcome runImport(const ImportJob& job, FileSystem& fs, Ui& ui) {
       return outcome;
     }
   }
-  for (const std::string& spec : job.inputs) {
-    ui.log(strprintf("Searching input data filespec '%s'...", spec.c_str()));
-    std::vector<std::string> files = expand(spec);
+  for (const std::string& pattern : job.inputs) {
+    ui.log(strprintf("Searching input data filespec '%s'...", pattern.c_str()));
+    std::vector<std::string> files = expand(pattern);
     if (files.empty()) {
       ui.log("   ...no matching files found.");
-      outcome.files.push_back(FileOutcome{spec, {}, false, {}});
+      outcome.files.push_back(FileOutcome{pattern, {}, false, {}});
       continue;
     }
     for (const std::string& file : files) {

@@ -42,7 +42,7 @@ class Collector final : public FieldVisitor {
  private:
   FieldSnapshot& add(const FieldSpec& f, FieldCall call, bool applies) {
     FieldSnapshot s;
-    s.spec = f;
+    s.fieldSpec = f;
     s.call = call;
     s.applies = applies;
     fields.push_back(s);
@@ -77,10 +77,10 @@ class Setter final : public FieldVisitor {
   unsigned choice_;
 };
 
-bool isCheckBox(const FieldSnapshot& f) { return f.call == FieldCall::Flag && f.spec.hi <= 1.0; }
-bool isCombo(const FieldSnapshot& f) { return f.call == FieldCall::Choice && f.spec.choices != nullptr; }
+bool isCheckBox(const FieldSnapshot& f) { return f.call == FieldCall::Flag && f.fieldSpec.hi <= 1.0; }
+bool isCombo(const FieldSnapshot& f) { return f.call == FieldCall::Choice && f.fieldSpec.choices != nullptr; }
 bool isBlock(const FieldSnapshot& f) {
-  return f.call == FieldCall::Text && f.spec.maxLength >= kBlockTextLength;
+  return f.call == FieldCall::Text && f.fieldSpec.maxLength >= kBlockTextLength;
 }
 
 // Calls `action` when the watched editor loses the focus.
@@ -99,8 +99,8 @@ class LeaveWatcher final : public QObject {
 bool sameShape(const std::vector<FieldSnapshot>& a, const std::vector<FieldSnapshot>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (a[i].call != b[i].call || a[i].spec.keyword != b[i].spec.keyword ||
-        a[i].spec.label != b[i].spec.label) {
+    if (a[i].call != b[i].call || a[i].fieldSpec.keyword != b[i].fieldSpec.keyword ||
+        a[i].fieldSpec.label != b[i].fieldSpec.label) {
       return false;
     }
   }
@@ -114,12 +114,12 @@ std::string displayText(const FieldSnapshot& f) {
     case FieldCall::Text:
       return f.text;
     case FieldCall::Number:
-      if (f.spec.kind == FieldKind::Whole) return strprintf("%.0f", f.number);
+      if (f.fieldSpec.kind == FieldKind::Whole) return strprintf("%.0f", f.number);
       return formatNumber(f.number, 20, 6);
     case FieldCall::Flag:
       return strprintf("%.0f", f.number);
     case FieldCall::Choice:
-      return f.spec.choices != nullptr ? std::string(f.spec.choices->text(f.choice))
+      return f.fieldSpec.choices != nullptr ? std::string(f.fieldSpec.choices->text(f.choice))
                                        : strprintf("%u", f.choice);
   }
   return {};
@@ -168,8 +168,8 @@ void FieldPage::rebuild(const std::vector<FieldSnapshot>& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     Row row;
     row.field = fields[i];
-    std::string label(fields[i].spec.label);
-    if (!fields[i].spec.unit.empty()) label += " [" + std::string(fields[i].spec.unit) + "]";
+    std::string label(fields[i].fieldSpec.label);
+    if (!fields[i].fieldSpec.unit.empty()) label += " [" + std::string(fields[i].fieldSpec.unit) + "]";
     row.label = new QLabel(qtext(label), this);
     QWidget* editor = nullptr;
     if (isCombo(row.field)) {
@@ -190,15 +190,15 @@ void FieldPage::rebuild(const std::vector<FieldSnapshot>& fields) {
       editor = row.block;
     } else {
       row.line = new QLineEdit(this);
-      if (row.field.call == FieldCall::Text && row.field.spec.maxLength > 0) {
+      if (row.field.call == FieldCall::Text && row.field.fieldSpec.maxLength > 0) {
         // Room for one character more than allowed, so a long entry reaches
         // the check and its message instead of being cut silently.
-        row.line->setMaxLength(static_cast<int>(row.field.spec.maxLength) + 1);
+        row.line->setMaxLength(static_cast<int>(row.field.fieldSpec.maxLength) + 1);
       }
       connect(row.line, &QLineEdit::editingFinished, this, [this, i] { leave(i); });
       editor = row.line;
     }
-    const std::string name(fields[i].spec.keyword.empty() ? fields[i].spec.label : fields[i].spec.keyword);
+    const std::string name(fields[i].fieldSpec.keyword.empty() ? fields[i].fieldSpec.label : fields[i].fieldSpec.keyword);
     editor->setObjectName(qtext(name));
     form_->addRow(row.label, editor);
     rows_.push_back(row);
@@ -217,11 +217,11 @@ void FieldPage::fill(Row& row) {
       row.combo->addItem(kNotApplicable);
     } else {
       // The list is refilled each time: it may depend on another field's choice.
-      const auto names = f.spec.choices->names();
+      const auto names = f.fieldSpec.choices->names();
       for (std::size_t k = 1; k < names.size(); ++k) {
         row.combo->addItem(QString::fromLatin1(names[k].data(), static_cast<qsizetype>(names[k].size())));
       }
-      row.combo->setCurrentIndex(f.spec.choices->isValid(f.choice) ? static_cast<int>(f.choice) - 1 : -1);
+      row.combo->setCurrentIndex(f.fieldSpec.choices->isValid(f.choice) ? static_cast<int>(f.choice) - 1 : -1);
     }
   } else if (row.check != nullptr) {
     row.check->setChecked(f.applies && f.number != 0.0);
@@ -253,7 +253,7 @@ bool FieldPage::leave(std::size_t index) {
   if (!row.field.applies || row.combo != nullptr || row.check != nullptr) return true;
   const std::string text = editorText(row);
   if (text == row.displayed) return true;
-  const Validated v = validateEntry(row.field.spec, text);
+  const Validated v = validateEntry(row.field.fieldSpec, text);
   if (v.error) {
     busy_ = true;
     ui_.message(*v.error);
@@ -282,7 +282,7 @@ bool FieldPage::commit() {
 
 int FieldPage::find(const std::string& name) const {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
-    const FieldSpec& s = rows_[i].field.spec;
+    const FieldSpec& s = rows_[i].field.fieldSpec;
     if (s.keyword == name || (s.keyword.empty() && s.label == name) || s.label == name) {
       return static_cast<int>(i);
     }
@@ -296,7 +296,7 @@ bool FieldPage::enter(const std::string& name, const std::string& text) {
   Row& row = rows_[static_cast<std::size_t>(i)];
   if (!row.field.applies) return false;
   if (row.combo != nullptr) {
-    const Validated v = validateEntry(row.field.spec, text);
+    const Validated v = validateEntry(row.field.fieldSpec, text);
     if (v.error) {
       ui_.message(*v.error);
       return true;

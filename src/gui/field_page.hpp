@@ -31,7 +31,7 @@ enum class FieldCall { Text, Number, Choice, Flag };
 
 // One field as the last visit offered it.
 struct FieldSnapshot {
-  FieldSpec spec;
+  FieldSpec fieldSpec;
   FieldCall call = FieldCall::Text;
   bool applies = true;
   std::string text;  // Text

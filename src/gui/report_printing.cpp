@@ -38,11 +38,11 @@ DeviceCaps PrinterDevice::caps() const {
   return c;
 }
 
-void PrinterDevice::createFont(FontRole role, const FontSpec& spec, int height) {
-  QFont font(QString::fromLatin1(spec.face.data(), static_cast<qsizetype>(spec.face.size())));
-  font.setStyleHint(spec.face == "Courier New" ? QFont::Monospace : QFont::SansSerif);
+void PrinterDevice::createFont(FontRole role, const FontSpec& wanted, int height) {
+  QFont font(QString::fromLatin1(wanted.face.data(), static_cast<qsizetype>(wanted.face.size())));
+  font.setStyleHint(wanted.face == "Courier New" ? QFont::Monospace : QFont::SansSerif);
   font.setPixelSize(height > 0 ? height : 1);
-  font.setWeight(spec.weight >= 700 ? QFont::Bold : QFont::Normal);
+  font.setWeight(wanted.weight >= 700 ? QFont::Bold : QFont::Normal);
   fonts_->font[static_cast<std::size_t>(role)] = font;
 }
 

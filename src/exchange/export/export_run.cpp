@@ -8,7 +8,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
-#include "exchange/export/record_source.hpp"
+#include "exchange/export/row_source.hpp"
 
 namespace kestrel {
 namespace {
@@ -27,13 +27,14 @@ std::string outputBeside(const std::string& firstOutput, const std::string& inpu
   return folder.empty() ? name : (folder / name).string();
 }
 
-enum class InputKind { Document, Library, Unsupported, Unknown };
+enum class InputKind { Document, Library, CrossReference, Definition, Unknown };
 
 InputKind kindOf(const std::string& path) {
   const std::string ext = upperCased(fsys::path(path).extension().string());
   if (ext == ".CIR" || ext == ".HYB") return InputKind::Document;
   if (ext == ".LIB") return InputKind::Library;
-  if (ext == ".XRF" || ext == ".IMP") return InputKind::Unsupported;
+  if (ext == ".XRF") return InputKind::CrossReference;
+  if (ext == ".IMP") return InputKind::Definition;
   return InputKind::Unknown;
 }
 
@@ -44,9 +45,14 @@ std::string oneLineMessage(std::string text) {
   return text;
 }
 
-bool passesFilters(const ExportJob& job, const CPart& part) {
-  if (job.typeFilter && part.PART_TYPE != *job.typeFilter) return false;
-  return job.pnFilter.empty() || part.PN.rfind(job.pnFilter, 0) == 0;
+Status openSource(InputKind kind, const std::string& input, const RowFilters& filters, FileSystem& fs,
+                  std::unique_ptr<RowSource>& source) {
+  if (kind == InputKind::CrossReference) return openXRefSource(input, filters, source);
+  if (kind == InputKind::Definition) return openDefinitionSource(fs, input, source);
+  std::unique_ptr<RecordSource> parts;
+  const Status opened = kind == InputKind::Library ? openLibrarySource(input, parts) : openDocumentSource(fs, input, parts);
+  if (opened) source = partRows(std::move(parts), filters);
+  return opened;
 }
 
 // One input file into one output table.
@@ -55,45 +61,31 @@ class FileExport {
   FileExport(const ExportJob& job, FileSystem& fs, Ui& ui) : job_(job), fs_(fs), ui_(ui) {}
 
   // Returns false when the file failed (logged).
-  bool run(RecordSource& source, const std::string& output) {
+  bool run(RowSource& source, const std::string& output) {
     const long total = source.count();
     ui_.log(strprintf("   ...exporting %ld records to '%s'...", total, output.c_str()));
 
+    const bool keywords = job_.layout == ExportLayout::Keywords;
     WriterOptions options;
     options.warn = [this](std::string_view line) { ui_.log(std::string("   ") + std::string(line)); };
-    KeywordLayout layout;
-    KeywordCells header;
-    if (job_.layout == ExportLayout::Keywords) {
-      header = source.headerCells();
-      layout.use(header);
-      if (Status s = source.forEach([&](const CPart& part, const RecordRowContext&) {
-            if (passesFilters(job_, part)) layout.use(partKeywordCells(part));
-            return true;
-          });
-          !s) {
-        return fail("   ...Error: " + s.message() + ".");
-      }
-      options.columns = layout.columns();
-      options.columnNames = layout.names();
-      options.headingRow = true;
-    } else {
-      options.columns = kRecordColumns;
-      options.headingRow = job_.format == OutputFormat::XLS;
-    }
+    if (Status s = source.shape(keywords, options); !s) return fail("   ...Error: " + s.message() + ".");
+    options.headingRow = keywords || job_.format == OutputFormat::XLS;
+    std::optional<ExportRow> header;
+    if (Status s = source.headerRow(keywords, ui_, header); !s) return fail("   ...Error: " + s.message() + ".");
 
     std::unique_ptr<TableWriter> writer;
     if (Status s = openTableWriter(job_.format, output, options, fs_, writer); !s) {
       return fail("   ...Error: can not open output file. " + s.message());
     }
-    if (job_.layout == ExportLayout::Records) {
-      if (Status s = writer->writeRow(source.headerRow(ui_)); !s) {
+    if (header) {
+      if (Status s = writer->writeRow(*header); !s) {
         return fail("   ...Error: can not write to output file (rec#0). " + s.message());
       }
     }
 
     long number = 0, succeed = 0, filterOut = 0, failed = 0;
     bool stopped = false;
-    const Status walked = source.forEach([&](const CPart& part, const RecordRowContext& context) {
+    const Status walked = source.forEachRow(keywords, [&](const ExportRow* row) {
       ++number;
       if (!ui_.processEvents()) {
         ui_.log(strprintf("   ...WM_QUIT (rec#%ld)...", number));
@@ -108,19 +100,10 @@ class FileExport {
           return false;
         }
       }
-      if (!passesFilters(job_, part)) {
+      if (row == nullptr) {
         ++filterOut;
       } else {
-        KeywordCells cells;
-        ExportRow row;
-        if (job_.layout == ExportLayout::Keywords) {
-          cells = partKeywordCells(part);
-          cells.insert(header.begin(), header.end());
-          row = layout.row(cells);
-        } else {
-          row = recordRow(part, context);
-        }
-        if (Status s = writer->writeRow(row); !s) {
+        if (Status s = writer->writeRow(*row); !s) {
           ui_.log(strprintf("   ...Error: can not write to output file (rec#%ld). ", number) + s.message());
           failed = std::max(1L, total - number + 1);  // this record and those after it
           stopped = true;
@@ -213,9 +196,8 @@ ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
     ui.progressLine(2, input);
 
     const InputKind kind = kindOf(input);
-    if (kind == InputKind::Unknown || kind == InputKind::Unsupported) {
-      ui.log(kind == InputKind::Unknown ? "   ...can not recognize input file type: skipping file..."
-                                        : "   ...Error: export of cross-reference and import definition files is not available.");
+    if (kind == InputKind::Unknown) {
+      ui.log("   ...can not recognize input file type: skipping file...");
       ++outcome.failedFiles;
       continue;
     }
@@ -230,9 +212,8 @@ ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
       continue;
     }
 
-    std::unique_ptr<RecordSource> source;
-    const Status opened = kind == InputKind::Library ? openLibrarySource(input, source)
-                                                     : openDocumentSource(fs, input, source);
+    std::unique_ptr<RowSource> source;
+    const Status opened = openSource(kind, input, RowFilters{job.typeFilter, job.pnFilter}, fs, source);
     if (!opened) {
       ui.log(strprintf("   ...Error: can not open file '%s'. ", input.c_str()) + oneLineMessage(opened.message()));
       ++outcome.failedFiles;

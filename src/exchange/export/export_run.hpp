@@ -1,4 +1,5 @@
-// Running an export: each input file (circuit, hybrid or library) becomes
+// Running an export: each input file (circuit, hybrid, library,
+// cross-reference file or import definition) becomes
 // one output table of the chosen format and layout, written to a temporary
 // file and moved into place only when every row of it is written. Records
 // are filtered by part type and part-number prefix; the run logs through the
@@ -20,7 +21,7 @@ class Ui;
 enum class ExportLayout : std::uint8_t { Records, Keywords };
 
 struct ExportJob {
-  std::vector<std::string> inputs;  // .CIR, .HYB or .LIB files
+  std::vector<std::string> inputs;  // .CIR, .HYB, .LIB, .XRF or .IMP files
   // The output of the first input; the outputs of further inputs (and of
   // the child files a recursive run finds) go beside it, each named by its
   // input's base name with the format's extension.

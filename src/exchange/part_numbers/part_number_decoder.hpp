@@ -10,7 +10,7 @@
 // picofarads. An established-reliability style ends with its failure-rate
 // level letter (the record's quality), optionally after a tolerance letter;
 // any other style ends with at most a tolerance letter. Numbers of another
-// form (slash sheets, chip numbers with a detail specification prefix) are
+// form (slash sheets, chip numbers with a detail-sheet prefix) are
 // not decoded rather than guessed at.
 #pragma once
 

@@ -14,7 +14,7 @@
 namespace kestrel {
 
 // Quality (CRYS_QU, METER_QU, FILT_QU): parts to their military
-// specification, or lower quality.
+// standard (MIL), or lower quality.
 inline constexpr std::string_view kMilLowerQualityNames[] = {"", "MIL", "Lower"};
 inline constexpr ChoiceList kMilLowerQualities{kMilLowerQualityNames};
 

@@ -65,4 +65,34 @@ std::string quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::string cut(std::string_view text, std::size_t max) { return std::string(text.substr(0, max)); }
 
+int initialiseKeyedFile(store::RecordStore& s, std::string_view name, std::span<const int> trees,
+                        std::uint32_t version, std::string_view description, std::string& what) {
+  int rc = store::kOk;
+  for (std::size_t i = 0; i < trees.size() && rc == store::kOk; ++i) {
+    rc = s.AddTree(trees[i], trees[i]);
+    if (rc != store::kOk) what = strprintf("can not add index#%d root", static_cast<int>(i));
+  }
+  if (rc == store::kOk) {
+    rc = writeHeaderText(s, name, 1, std::to_string(version));
+    if (rc != store::kOk) what = "can not write header rec#1";
+  }
+  if (rc == store::kOk) rc = writeHeaderRecords(s, name, {std::string(description), "", ""}, what);
+  return rc;
+}
+
+bool checkKeyedFileVersion(store::RecordStore& s, std::string_view name, std::uint32_t version,
+                           const std::string& path, StoreMessage& error) {
+  std::string text;
+  const int rc = readHeaderText(s, name, 1, text);
+  if (rc != store::kOk) {
+    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc)};
+    return false;
+  }
+  if (text != std::to_string(version)) {
+    error = {quoted(path), "file version error", "version '" + text + "' is not " + std::to_string(version)};
+    return false;
+  }
+  return true;
+}
+
 }  // namespace kestrel::library

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -35,6 +37,15 @@ int writeHeaderText(store::RecordStore& s, std::string_view name, int sequence, 
 // Writes records 2..4; `what` receives "can not write header rec#N" on failure.
 int writeHeaderRecords(store::RecordStore& s, std::string_view name, const HeaderTexts& texts, std::string& what);
 int readHeaderRecords(store::RecordStore& s, std::string_view name, HeaderTexts& texts, std::string& what);
+
+// The first steps of a new library or cross-reference file: its index
+// trees, the version text in header record 1, then records 2..4 with
+// `description`; `what` says which step failed.
+int initialiseKeyedFile(store::RecordStore& s, std::string_view name, std::span<const int> trees,
+                        std::uint32_t version, std::string_view description, std::string& what);
+// Header record 1 must hold `version`; otherwise `error` says why, for `path`.
+bool checkKeyedFileVersion(store::RecordStore& s, std::string_view name, std::uint32_t version,
+                           const std::string& path, StoreMessage& error);
 
 // "'%s'" for a file name.
 std::string quoted(const std::string& path);

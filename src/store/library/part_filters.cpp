@@ -50,14 +50,14 @@ std::vector<std::string> PartFilters::lines() const {
 
 const char* yesNo(bool on) { return on ? "YES" : "NO"; }
 
-std::vector<std::string> matchingFiles(const std::string& spec) {
+std::vector<std::string> matchingFiles(const std::string& filePattern) {
   namespace fs = std::filesystem;
   std::vector<std::string> out;
-  const fs::path path(spec);
+  const fs::path path(filePattern);
   const std::string name = path.filename().string();
   std::error_code ec;
   if (name.find_first_of("*?") == std::string::npos) {
-    if (fs::is_regular_file(path, ec)) out.push_back(spec);
+    if (fs::is_regular_file(path, ec)) out.push_back(filePattern);
     return out;
   }
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");

@@ -1,6 +1,6 @@
 // What Transfer and Update share: the part type and part number filters, the
 // option texts of their confirmations, and the circuit files an input file
-// specification names.
+// pattern names.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,8 @@ struct PartFilters {
 // "YES" or "NO".
 const char* yesNo(bool on);
 
-// The files a specification names: a plain path, or a folder and a file
+// The files a file pattern names: a plain path, or a folder and a file
 // name with * and ? (case ignored), sorted by name.
-std::vector<std::string> matchingFiles(const std::string& spec);
+std::vector<std::string> matchingFiles(const std::string& filePattern);
 
 }  // namespace kestrel::library

@@ -76,16 +76,8 @@ std::unique_ptr<PartLibrary> PartLibrary::create(const std::string& path, StoreM
     return nullptr;
   }
   std::string what;
-  const int trees[4] = {20, 1, 2, 3};
-  for (int i = 0; i < 4 && rc == store::kOk; ++i) {
-    rc = lib->store_.AddTree(trees[i], trees[i]);
-    if (rc != store::kOk) what = strprintf("can not add index#%d root", i);
-  }
-  if (rc == store::kOk) {
-    rc = writeHeaderText(lib->store_, kHeaderName, 1, std::to_string(kLibraryVersion));
-    if (rc != store::kOk) what = "can not write header rec#1";
-  }
-  if (rc == store::kOk) rc = writeHeaderRecords(lib->store_, kHeaderName, {"Library Description", "", ""}, what);
+  static constexpr int kTrees[] = {20, 1, 2, 3};
+  rc = initialiseKeyedFile(lib->store_, kHeaderName, kTrees, kLibraryVersion, "Library Description", what);
   if (rc != store::kOk) {
     error = {quoted(path), what, store::StoreErrorText(rc)};
     lib->store_.Close();
@@ -111,16 +103,7 @@ std::unique_ptr<PartLibrary> PartLibrary::open(const std::string& path, bool wri
     error = {quoted(path), "Can not open library file", rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
     return nullptr;
   }
-  std::string version;
-  rc = readHeaderText(lib->store_, kHeaderName, 1, version);
-  if (rc != store::kOk) {
-    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc)};
-    return nullptr;
-  }
-  if (version != std::to_string(kLibraryVersion)) {
-    error = {quoted(path), "file version error", "version '" + version + "' is not " + std::to_string(kLibraryVersion)};
-    return nullptr;
-  }
+  if (!checkKeyedFileVersion(lib->store_, kHeaderName, kLibraryVersion, path, error)) return nullptr;
   if (lib->count() < 0) {
     error = lib->error_;
     return nullptr;

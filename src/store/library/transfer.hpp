@@ -1,4 +1,4 @@
-// Transfer: the part records of every circuit file an input specification
+// Transfer: the part records of every circuit file an input file pattern
 // names are copied into the open library; Update: the part records of such
 // files (and, when asked, of their whole hierarchies) are rewritten from the
 // library, keeping the circuit-specific fields chosen. Both write their

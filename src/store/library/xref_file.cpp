@@ -74,16 +74,8 @@ std::unique_ptr<XRefFile> XRefFile::create(const std::string& path, StoreMessage
     return nullptr;
   }
   std::string what;
-  const int trees[3] = {20, 1, 2};
-  for (int i = 0; i < 3 && rc == store::kOk; ++i) {
-    rc = x->store_.AddTree(trees[i], trees[i]);
-    if (rc != store::kOk) what = strprintf("can not add index#%d root", i);
-  }
-  if (rc == store::kOk) {
-    rc = writeHeaderText(x->store_, kHeaderName, 1, std::to_string(kXRefVersion));
-    if (rc != store::kOk) what = "can not write header rec#1";
-  }
-  if (rc == store::kOk) rc = writeHeaderRecords(x->store_, kHeaderName, {"Cross-Reference Description", "", ""}, what);
+  static constexpr int kTrees[] = {20, 1, 2};
+  rc = initialiseKeyedFile(x->store_, kHeaderName, kTrees, kXRefVersion, "Cross-Reference Description", what);
   if (rc != store::kOk) {
     error = {quoted(path), what, store::StoreErrorText(rc)};
     x->store_.Close();
@@ -110,16 +102,7 @@ std::unique_ptr<XRefFile> XRefFile::open(const std::string& path, bool writable,
              rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
     return nullptr;
   }
-  std::string version;
-  rc = readHeaderText(x->store_, kHeaderName, 1, version);
-  if (rc != store::kOk) {
-    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc)};
-    return nullptr;
-  }
-  if (version != std::to_string(kXRefVersion)) {
-    error = {quoted(path), "file version error", "version '" + version + "' is not " + std::to_string(kXRefVersion)};
-    return nullptr;
-  }
+  if (!checkKeyedFileVersion(x->store_, kHeaderName, kXRefVersion, path, error)) return nullptr;
   if (x->count() < 0) {
     error = x->error_;
     return nullptr;
