@@ -1,5 +1,6 @@
-// kestrel export: circuits, hybrids and libraries written out as CSV,
-// dBASE, Lotus worksheet, workbook or database tables.
+// kestrel export: circuits, hybrids, libraries, cross-reference files and
+// import definitions written out as CSV, dBASE, Lotus worksheet, workbook or
+// database tables.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
@@ -77,8 +78,10 @@ int runExportCommand(const ExportOptions& options, const GlobalOptions& global) 
 void addExportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode) {
   auto options = std::make_shared<ExportOptions>();
   CLI::App* cmd = app.add_subcommand(
-      "export", "Export circuits, hybrids and libraries to CSV, dBASE, worksheet, workbook or SQLite tables");
-  cmd->add_option("FILE", options->inputs, "Circuit (.cir), hybrid (.hyb) or library (.lib) files")
+      "export", "Export circuits, hybrids, libraries, cross-references and import definitions to CSV, dBASE, worksheet, "
+      "workbook or SQLite tables");
+  cmd->add_option("FILE", options->inputs,
+                  "Circuit (.cir), hybrid (.hyb), library (.lib), cross-reference (.xrf) or import definition (.imp) files")
       ->required()
       ->check(CLI::ExistingFile);
   cmd->add_option("-o,--output", options->output,

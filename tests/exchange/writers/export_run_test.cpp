@@ -1,7 +1,7 @@
-// Export runs over circuits and libraries: the record layout's rows, the
-// keyword layout read back by import into records equal field by field (in
-// every format), filters and counters, and failures that never count a
-// record as exported.
+// Export runs over circuits, libraries, cross-reference files and import
+// definitions: the record layout's rows, the keyword layout read back by
+// import into records equal field by field (in every format), filters and
+// counters, and failures that never count a record as exported.
 #include <gtest/gtest.h>
 
 #include "core/circ_doc.hpp"
@@ -11,12 +11,14 @@
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "exchange/auto_definition.hpp"
+#include "exchange/import_definition.hpp"
 #include "exchange/export/export_run.hpp"
 #include "exchange/export/keyword_rows.hpp"
 #include "exchange/import_run.hpp"
 #include "exchange_fixture.hpp"
 #include "models/register_all.hpp"
 #include "store/library/part_library.hpp"
+#include "store/library/xref_file.hpp"
 #include "support/faulty_file_system.hpp"
 
 namespace kestrel::test {
@@ -249,6 +251,158 @@ TEST_F(ExportRun, LibraryRecordsLeaveResultsEmptyAndCarryTheirDate) {
   EXPECT_EQ(t.rows[1][14].text[2], '/');
   EXPECT_EQ(t.rows[1][11].text, "");  // no detail lines
   EXPECT_EQ(t.rows[1][15].text, "");  // no results
+}
+
+// Cross-reference records (in cross-reference number order) with texts a
+// CSV must quote, under a header of their own.
+const std::vector<library::CXRef> kXRefs = {
+    {"AB-100", "LIB401", "Title, one", "notes with \"quotes\"\nand a second line"},
+    {"AB-200", "LIB401", "", ""},
+    {"ZX9", "LIB403", "t", "n"},
+};
+const library::HeaderTexts kXRefHeader = {"Cross-references, \"main\"", "Notes title", "line one\nline two"};
+
+std::string makeXRefFile(const std::string& file, const std::vector<library::CXRef>& records) {
+  std::string started;
+  EXPECT_TRUE(library::startStore(started)) << started;
+  library::StoreMessage error;
+  auto xrf = library::XRefFile::create(file, error);
+  EXPECT_NE(xrf, nullptr) << error.text();
+  if (!xrf) return file;
+  EXPECT_TRUE(xrf->writeHeader(kXRefHeader));
+  for (const library::CXRef& x : records) EXPECT_EQ(xrf->add(x), library::Outcome::Ok) << x.pn;
+  EXPECT_TRUE(xrf->close());
+  return file;
+}
+
+ExportCell t(std::string text) { return ExportCell::ofText(std::move(text)); }
+ExportCell n(double v) { return ExportCell::real(v); }
+
+TEST_F(ExportRun, CrossReferenceAndDefinitionRowsHoldEveryFieldOfTheirRecords) {
+  const std::string xrf = makeXRefFile(path("parts.xrf"), kXRefs);
+  CImportDoc def;
+  def.header.description = "from the \"vendor\", list";
+  def.header.fileType = static_cast<std::uint8_t>(OutputType::CrossReference);
+  def.header.inputFormat = 1;
+  def.header.skipFirst = 2;
+  def.header.skipLast = 7;
+  def.header.headerRecord = 1;
+  def.header.separator = ";";
+  def.find("XREF_PN")->fieldNumber = 3;
+  CKwd& temp = *def.find("IC_TEMP");
+  temp.fieldNumber = 12;
+  temp.subStart = 2;
+  temp.subLength = 5;
+  temp.valueOption = 2;
+  ASSERT_TRUE(saveDefinition(posixFileSystem(), def, path("vendor.imp")));
+
+  std::vector<ExportRow> xrefRows = {{t("XREF"), n(99), n(3), t(kXRefHeader.description), t(kXRefHeader.notesTitle),
+                                      t(kXRefHeader.notes)}};
+  for (const library::CXRef& x : kXRefs) xrefRows.push_back({t(x.pn), t(x.libPn), t(x.notesTitle), t(x.notes)});
+  std::vector<ExportRow> defRows = {{t("IMPORT"), n(50100), n(static_cast<double>(def.keywords.size())),
+                                     t(def.header.description), t("Cross-Reference"), t("Build"), t("LibraryRecall"),
+                                     t("CSV"), n(2), n(7), n(1), t(""), t(""), t(";")}};
+  for (const CKwd& k : def.keywords) {
+    defRows.push_back({t(k.name), t(std::string(kKeywordTypeNames[k.valueType])), n(k.fieldNumber), n(k.subStart),
+                       n(k.subLength), t(k.name == "IC_TEMP" ? "TCASE" : "")});
+  }
+  struct Case {
+    std::string input, output, pnFilter;
+    std::vector<ExportRow> rows;
+    long filterOut;
+  };
+  std::vector<ExportRow> filtered(xrefRows.begin(), xrefRows.begin() + 3);
+  const Case cases[] = {
+      {xrf, path("xref.csv"), "", xrefRows, 0},
+      {xrf, path("xref-ab.csv"), "AB", filtered, 1},
+      {path("vendor.imp"), path("vendor.csv"), "", defRows, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    ExportJob j = job(c.input, c.output, ExportLayout::Records);
+    j.pnFilter = c.pnFilter;
+    const ExportOutcome out = runExport(j, posixFileSystem(), ui);
+    ASSERT_TRUE(out.ok());
+    EXPECT_EQ(out.succeed, static_cast<long>(c.rows.size()) - 1);
+    EXPECT_EQ(out.filterOut, c.filterOut);
+    const ReadTable table = readAll(InputFormat::CSV, c.output);
+    ASSERT_EQ(table.rows.size(), c.rows.size());
+    for (std::size_t r = 0; r < c.rows.size(); ++r) {
+      ASSERT_GE(table.rows[r].size(), c.rows[r].size()) << "row " << r;
+      for (std::size_t col = 0; col < c.rows[r].size(); ++col) {
+        const ExportCell& want = c.rows[r][col];
+        const std::string& got = table.rows[r][col].text;
+        if (want.isNumber()) {
+          EXPECT_EQ(got.empty() ? -1.0 : std::stod(got), want.number) << "row " << r << " column " << col;
+        } else {
+          EXPECT_EQ(got, want.text) << "row " << r << " column " << col;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(ExportRun, CrossReferenceKeywordLayoutImportsBackToAnEqualFile) {
+  const std::string xrf = makeXRefFile(path("parts.xrf"), kXRefs);
+  const std::string table = path("xref-keywords.csv");
+  ASSERT_TRUE(runExport(job(xrf, table, ExportLayout::Keywords), posixFileSystem(), ui).ok());
+  ImportJob in;
+  std::vector<std::string> ignored;
+  ASSERT_TRUE(autoDefinition(table, InputFormat::CSV, OutputType::CrossReference, in.definition, ignored));
+  EXPECT_TRUE(ignored.empty());
+  in.inputs = {table};
+  in.outputPath = path("back.xrf");
+  ASSERT_TRUE(runImport(in, posixFileSystem(), ui).allOk());
+
+  library::StoreMessage error;
+  auto back = library::XRefFile::open(in.outputPath, false, error);
+  ASSERT_NE(back, nullptr) << error.text();
+  library::HeaderTexts texts;
+  ASSERT_TRUE(back->readHeader(texts));
+  EXPECT_EQ(texts.description, kXRefHeader.description);
+  EXPECT_EQ(texts.notesTitle, kXRefHeader.notesTitle);
+  EXPECT_EQ(texts.notes, kXRefHeader.notes);
+  ASSERT_EQ(back->count(), static_cast<long>(kXRefs.size()));
+  library::XRefEntry entry, next;
+  ASSERT_EQ(back->first(entry), library::Outcome::Ok);
+  for (std::size_t i = 0; i < kXRefs.size(); ++i) {
+    SCOPED_TRACE(kXRefs[i].pn);
+    EXPECT_EQ(entry.xref.pn, kXRefs[i].pn);
+    EXPECT_EQ(entry.xref.libPn, kXRefs[i].libPn);
+    EXPECT_EQ(entry.xref.notesTitle, kXRefs[i].notesTitle);
+    EXPECT_EQ(entry.xref.notes, kXRefs[i].notes);
+    const library::Outcome o = back->next(entry, next);
+    ASSERT_EQ(o, i + 1 < kXRefs.size() ? library::Outcome::Ok : library::Outcome::End);
+    entry = next;
+  }
+  EXPECT_TRUE(back->close());
+}
+
+TEST_F(ExportRun, EmptyAndDamagedCrossReferenceAndDefinitionFiles) {
+  makeXRefFile(path("empty.xrf"), {});
+  write("damaged.xrf", std::string(3000, 'x'));
+  write("damaged.imp", "not a definition");
+  struct Case {
+    std::string input, line;
+    bool fails;
+  };
+  const Case cases[] = {
+      {path("empty.xrf"), "   ...zero records: skipping file...", false},
+      {path("damaged.xrf"), "", true},
+      {path("damaged.imp"), "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    ui.lines.clear();
+    const std::string output = c.input + ".csv";
+    const ExportOutcome out = runExport(job(c.input, output, ExportLayout::Records), posixFileSystem(), ui);
+    EXPECT_EQ(out.failedFiles, c.fails ? 1 : 0);
+    EXPECT_EQ(out.succeed, 0);
+    EXPECT_FALSE(std::filesystem::exists(output));
+    if (!c.line.empty()) {
+      EXPECT_TRUE(ui.has(c.line));
+    }
+  }
 }
 
 }  // namespace
