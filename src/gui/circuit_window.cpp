@@ -14,11 +14,14 @@
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/part_archive.hpp"
+#include "core/record_find.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
+#include "gui/convert_dialog.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
+#include "gui/find_dialog.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/report_printing.hpp"
 #include "shell/document_kinds.hpp"
@@ -180,7 +183,13 @@ void CircuitWindow::updateTitle() {
 
 bool CircuitWindow::editInSheet(CPart& part, const std::string& title, bool filled) {
   PropertySheet sheet(title, ui(), this);
-  addPartPages(sheet, part, *doc_, filled);
+  OpenFileChooser chooseFile;
+  if (context_.chooseFile) {
+    chooseFile = [this](const std::string& caption, const std::string& filter) {
+      return context_.chooseFile(false, caption, filter);
+    };
+  }
+  addPartPages(sheet, part, *doc_, filled, chooseFile);
   return context_.runDialog(sheet) == QDialog::Accepted;
 }
 
@@ -220,6 +229,48 @@ void CircuitWindow::editSelected() {
   if (!copy) return;
   if (!editInSheet(*copy, copy->GetTypeName(), true)) return;
   if (const auto pos = doc_->replaceRecord(sel, std::move(copy), ui())) refresh(*pos);
+}
+
+void CircuitWindow::convertSelected() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("CONVERT: no part selection.");
+    return;
+  }
+  std::vector<std::string> menu;
+  if (Status s = PartRegistry::instance().buildMenu(doc_->isHybrid(), menu); !s) {
+    ui().message(s.message());
+    return;
+  }
+  const CPart& old = doc_->record(*sel);
+  ConvertTypeDialog dialog(old.GetTypeName(), menu, doc_->isHybrid(), *context_.settings, this);
+  if (context_.runDialog(dialog) != QDialog::Accepted) return;
+  std::unique_ptr<CPart> converted = PartRegistry::instance().createFromMenu(dialog.menuIndex(), doc_->isHybrid());
+  if (!converted) {
+    ui().message("CONVERT: can not create part type.");
+    return;
+  }
+  // The new class keeps its own type id and its own parameters.
+  converted->copyBaseFieldsExceptType(old);
+  converted->IS_HYBRID = doc_->hybridFlag();
+  if (!editInSheet(*converted, converted->GetTypeName(), dialog.defaults())) return;
+  if (const auto pos = doc_->replaceRecord(sel, std::move(converted), ui())) refresh(*pos);
+}
+
+void CircuitWindow::find() {
+  std::vector<std::string> menu;
+  if (Status s = PartRegistry::instance().buildMenu(doc_->isHybrid(), menu); !s) {
+    ui().message(s.message());
+    return;
+  }
+  FindDialog dialog(menu, doc_->isHybrid(), *context_.settings, this);
+  if (context_.runDialog(dialog) != QDialog::Accepted) return;
+  const RecordFindResult result = findRecord(*doc_, dialog.job(), selection());
+  if (result.found) {
+    select(*result.found);
+  } else {
+    ui().message(result.message);
+  }
 }
 
 void CircuitWindow::deleteSelected() {

@@ -53,11 +53,16 @@ class CircuitWindow final : public QWidget {
   // ---- commands ----
   void addParts();  // repeats until the Add dialog is cancelled
   void editSelected();
+  // Convert Type: a record of another type takes the selected one's base
+  // fields, is edited and replaces it as an edit does.
+  void convertSelected();
   void deleteSelected();
   void copySelected();
   void cutSelected();
   void paste();
   void editHeader();
+  // The Find dialog, then the search; the record found is selected.
+  void find();
   // The Calculate dialog, then the calculation. True on success.
   bool calculate();
   bool runCalculation(const CalculateJob& job);

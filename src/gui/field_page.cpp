@@ -6,7 +6,9 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHBoxLayout>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTimer>
 
 #include "core/number_format.hpp"
@@ -26,7 +28,9 @@ std::string stext(const QString& text) { return text.toLatin1().toStdString(); }
 class Collector final : public FieldVisitor {
  public:
   void text(const FieldSpec& f, std::string& v, bool applies) override {
-    add(f, FieldCall::Text, applies).text = v;
+    FieldSnapshot& s = add(f, FieldCall::Text, applies);
+    s.text = v;
+    s.textTarget = &v;
   }
   void number(const FieldSpec& f, float& v, bool applies) override {
     add(f, FieldCall::Number, applies).number = v;
@@ -200,7 +204,20 @@ void FieldPage::rebuild(const std::vector<FieldSnapshot>& fields) {
     }
     const std::string name(fields[i].fieldSpec.keyword.empty() ? fields[i].fieldSpec.label : fields[i].fieldSpec.keyword);
     editor->setObjectName(qtext(name));
-    form_->addRow(row.label, editor);
+    QWidget* cell = editor;
+    if (row.line != nullptr && browsers_.count(row.field.textTarget) != 0) {
+      // The line and its browse button share the row.
+      cell = new QWidget(this);
+      auto* box = new QHBoxLayout(cell);
+      box->setContentsMargins(0, 0, 0, 0);
+      row.line->setParent(cell);
+      box->addWidget(row.line, 1);
+      auto* button = new QPushButton(tr("&Browse..."), cell);
+      button->setObjectName(qtext(name + "_BROWSE"));
+      connect(button, &QPushButton::clicked, this, [this, i] { browse(i); });
+      box->addWidget(button);
+    }
+    form_->addRow(row.label, cell);
     rows_.push_back(row);
   }
 }
@@ -265,6 +282,22 @@ bool FieldPage::leave(std::size_t index) {
   }
   store(index, v.text, v.number, v.choice);
   return true;
+}
+
+void FieldPage::addBrowseButton(const std::string* target, TextChooser choose) {
+  browsers_[target] = std::move(choose);
+  rebuild(collect());
+  refresh();
+}
+
+void FieldPage::browse(std::size_t index) {
+  if (index >= rows_.size() || rows_[index].line == nullptr || !rows_[index].field.applies) return;
+  const auto chooser = browsers_.find(rows_[index].field.textTarget);
+  if (chooser == browsers_.end()) return;
+  const std::string chosen = chooser->second();
+  if (chosen.empty() || index >= rows_.size()) return;
+  rows_[index].line->setText(qtext(chosen));
+  leave(index);
 }
 
 void FieldPage::store(std::size_t index, const std::string& text, double number, unsigned choice) {

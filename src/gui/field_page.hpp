@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,7 +38,12 @@ struct FieldSnapshot {
   std::string text;  // Text
   double number = 0.0;  // Number, Flag
   unsigned choice = 0;  // Choice
+  const std::string* textTarget = nullptr;  // Text: the value the visit edits
 };
+
+// Chooses a text for a field (a file name from a file dialog); "" when the
+// user cancels.
+using TextChooser = std::function<std::string()>;
 
 class FieldPage final : public QWidget {
  public:
@@ -49,6 +55,10 @@ class FieldPage final : public QWidget {
   bool commit();
   void markShown() { shown_ = true; }
   bool needsShowing() const { return !filled_ && !shown_; }
+
+  // A browse button beside the text field that edits `target`: its choice
+  // is entered into the field and checked as if typed.
+  void addBrowseButton(const std::string* target, TextChooser choose);
 
   bool hasField(const std::string& name) const { return find(name) >= 0; }
   bool enter(const std::string& name, const std::string& text);
@@ -72,6 +82,7 @@ class FieldPage final : public QWidget {
   std::string editorText(const Row& row) const;
   // The user left a text or number field: check it, store it when valid.
   bool leave(std::size_t index);
+  void browse(std::size_t index);
   void store(std::size_t index, const std::string& text, double number, unsigned choice);
   int find(const std::string& name) const;
 
@@ -83,6 +94,7 @@ class FieldPage final : public QWidget {
   bool busy_ = false;  // a message box is up: focus changes are not leaves
   QFormLayout* form_;
   std::vector<Row> rows_;
+  std::map<const std::string*, TextChooser> browsers_;
 };
 
 // What a field shows: the stored value in its display form.

@@ -19,6 +19,7 @@
 #include "core/circ_file.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/window_modules.hpp"
 #include "shell/document_kinds.hpp"
 
 namespace kestrel::gui {
@@ -60,6 +61,7 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
     for (CircuitWindow* w : circuits()) w->update();
   };
   buildMenus();
+  installWindowModules(*this);
   statusBar()->showMessage(tr("Ready"));
   resize(1100, 750);
 }
@@ -125,6 +127,9 @@ void MainWindow::buildMenus() {
   QAction* editPart = add(edit, tr("&Edit Part..."), QKeySequence(Qt::Key_Return), tr("Edit the selected part"),
                           onCircuit(&CircuitWindow::editSelected));
   add(edit, tr("&Delete Part"), QKeySequence::Delete, tr("Delete the selected part"), onCircuit(&CircuitWindow::deleteSelected));
+  add(edit, tr("Con&vert Type..."), QKeySequence(), tr("Change the selected part to another part type"),
+      onCircuit(&CircuitWindow::convertSelected));
+  add(edit, tr("&Find..."), QKeySequence::Find, tr("Find a part by text or part type"), onCircuit(&CircuitWindow::find));
   QAction* header = add(edit, tr("Circuit &Header..."), QKeySequence(), tr("Edit the document header"),
                         onCircuit(&CircuitWindow::editHeader));
 
@@ -134,6 +139,7 @@ void MainWindow::buildMenus() {
                       [this] { if (CircuitWindow* w = activeCircuit()) w->calculate(); });
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
+  windowMenu_ = window;
   add(window, tr("&Cascade"), QKeySequence(), tr("Arrange the windows overlapped"), [this] { mdi_->cascadeSubWindows(); });
   add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); });
 
@@ -150,12 +156,28 @@ void MainWindow::buildMenus() {
   }
 }
 
-void MainWindow::addWindow(CircuitWindow* window) {
+void MainWindow::addWindow(CircuitWindow* window) { addChildWindow(window); }
+
+QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
   QMdiSubWindow* sub = mdi_->addSubWindow(window);
   sub->setAttribute(Qt::WA_DeleteOnClose);
-  sub->resize(900, 480);
+  sub->resize(size);
   window->show();
   mdi_->setActiveSubWindow(sub);
+  return sub;
+}
+
+QMenu* MainWindow::menu(const QString& title) {
+  for (QAction* a : menuBar()->actions()) {
+    if (a->menu() != nullptr && a->text() == title) return a->menu();
+  }
+  auto* created = new QMenu(title, this);
+  menuBar()->insertMenu(windowMenu_ != nullptr ? windowMenu_->menuAction() : nullptr, created);
+  return created;
+}
+
+void MainWindow::registerOpener(const std::string& extension, FileOpener open) {
+  openers_[extension] = std::move(open);
 }
 
 CircuitWindow* MainWindow::newDocument(DocKind kind) {
@@ -176,6 +198,8 @@ bool MainWindow::openFile(const std::string& path) {
       return true;
     }
   }
+  const std::string suffix = "." + QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+  if (auto opener = openers_.find(suffix); opener != openers_.end()) return opener->second(path);
   if (!kindForPath(path)) {
     for (const DocumentKind& kind : documentKinds()) {
       if (QFileInfo(QString::fromStdString(path)).suffix().compare(QString::fromLatin1(kind.extension.substr(1).data(),

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QSize>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@
 #include "gui/gui_context.hpp"
 
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 
 namespace kestrel::gui {
@@ -35,6 +39,19 @@ class MainWindow final : public QMainWindow {
   // Restores the placement stored under "Settings" "WindowPos".
   void restorePlacement();
 
+  // ---- for the window modules (libraries, exchange, project, graphs) ----
+  // Adds any widget as a document window of the frame and activates it.
+  QMdiSubWindow* addChildWindow(QWidget* window, QSize size = QSize(900, 480));
+  QMdiArea* mdiArea() const { return mdi_; }
+  // The top-level menu with this text; a new one is placed before "&Window".
+  QMenu* menu(const QString& title);
+  // Files whose extension (".lib", lower case) has an opener are opened
+  // through it by Open, the recent files, drag-and-drop and the command line.
+  using FileOpener = std::function<bool(const std::string& path)>;
+  void registerOpener(const std::string& extension, FileOpener open);
+  // Called by openers after a successful open.
+  void rememberRecent(const std::string& path);
+
  protected:
   void closeEvent(class QCloseEvent* event) override;
   void dragEnterEvent(class QDragEnterEvent* event) override;
@@ -44,7 +61,6 @@ class MainWindow final : public QMainWindow {
   void buildMenus();
   void addWindow(CircuitWindow* window);
   void openWithDialog();
-  void rememberRecent(const std::string& path);
   void fillRecentMenu();
   void savePlacement();
 
@@ -54,6 +70,8 @@ class MainWindow final : public QMainWindow {
   GuiContext context_;
   QMdiArea* mdi_;
   QMenu* recent_ = nullptr;
+  QMenu* windowMenu_ = nullptr;
+  std::map<std::string, FileOpener> openers_;
 };
 
 }  // namespace kestrel::gui

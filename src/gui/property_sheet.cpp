@@ -10,9 +10,11 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "core/circ_doc.hpp"
 #include "core/number_format.hpp"
+#include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "core/validation.hpp"
@@ -30,6 +32,19 @@ class FieldCounter final : public FieldVisitor {
   void flag(const FieldSpec&, std::uint16_t&, bool) override { ++count; }
   int count = 0;
 };
+
+// The browse button of a sub-file record's file name: the chosen file's
+// name goes into the field (the calculation looks for a sub-file in the
+// parent's folder, so a folder would not be used anyway).
+void addSubFileBrowse(FieldPage& page, CPart& part, const OpenFileChooser& chooseFile) {
+  const bool hybrid = part.PART_TYPE == kSubHybridType;
+  const std::string caption = hybrid ? "Choose SubHybrid File" : "Choose SubCircuit File";
+  const std::string filter = hybrid ? "Hybrid Files (*.hyb)" : "Circuit Files (*.cir)";
+  page.addBrowseButton(&part.FileName, [chooseFile, caption, filter]() -> std::string {
+    const std::string chosen = chooseFile(caption, filter);
+    return chosen.empty() ? std::string() : std::filesystem::path(chosen).filename().string();
+  });
+}
 
 }  // namespace
 
@@ -93,12 +108,16 @@ void PropertySheet::accept() {
   QDialog::accept();
 }
 
-void addPartPages(PropertySheet& sheet, CPart& part, const CCircDoc& doc, bool filled) {
+void addPartPages(PropertySheet& sheet, CPart& part, const CCircDoc& doc, bool filled,
+                  const OpenFileChooser& chooseFile) {
   sheet.addPage("Part Number", [&part](FieldVisitor& f) { part.identityPage(f); });
   FieldCounter params;
   part.paramPage(params);
   if (params.count > 0) {
     sheet.addPage("Parameters", [&part](FieldVisitor& f) { part.paramPage(f); }, filled);
+    if (chooseFile && (part.PART_TYPE == kSubCircuitType || part.PART_TYPE == kSubHybridType)) {
+      addSubFileBrowse(sheet.page(sheet.pageCount() - 1), part, chooseFile);
+    }
   }
   FieldCounter temps;
   if (part.tempPage(temps) && temps.count > 0) {

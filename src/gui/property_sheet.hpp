@@ -58,10 +58,15 @@ class PropertySheet final : public QDialog {
   std::vector<FieldPage*> pages_;
 };
 
+// A file-open chooser: the dialog's caption and filter; "" when cancelled.
+using OpenFileChooser = std::function<std::string(const std::string& caption, const std::string& filter)>;
+
 // The record's sheet: identity, the class's parameter page, its second
 // page when it has one, limits, surface mount (circuits with it on), notes.
-// `part` is the copy being edited.
-void addPartPages(PropertySheet& sheet, CPart& part, const CCircDoc& doc, bool filled);
+// `part` is the copy being edited. With `chooseFile`, the file name of a
+// sub-circuit or sub-hybrid record gets a browse button.
+void addPartPages(PropertySheet& sheet, CPart& part, const CCircDoc& doc, bool filled,
+                  const OpenFileChooser& chooseFile = {});
 // The header's sheet ("Circuit Header" / "Hybrid Header" pages).
 void addHeaderPages(PropertySheet& sheet, CCircHeader& header, bool hybrid);
 

@@ -20,8 +20,8 @@ using K = SettingKind;
       {section, "XRefFileSpec", K::Text, ""}, {                                                   \
     section, "XRefMove", K::Switch, "{OFF}"                                                       \
   }
-#define KESTREL_FIND_KEYS(section)                                                                 \
-  {section, "Mode", K::Whole, "0", 0, 1}, {section, "From", K::Whole, "0", 0, 1},                 \
+#define KESTREL_FIND_KEYS(section, lastMode)                                                       \
+  {section, "Mode", K::Whole, "0", 0, lastMode}, {section, "From", K::Whole, "0", 0, 1},                 \
       {section, "PN", K::Switch, "{ON}"}, {section, "PN2", K::Switch, "{OFF}"},                    \
       {section, "RefDes", K::Switch, "{OFF}"}, {section, "Descr", K::Switch, "{OFF}"},             \
       {section, "LCN", K::Switch, "{OFF}"}, {section, "Notes", K::Switch, "{OFF}"},                \
@@ -36,9 +36,10 @@ const SettingSpec kSchema[] = {
     {"Settings", "WindowPos", K::Text, ""},
     KESTREL_ADD_KEYS("Circuit Add"),
     KESTREL_ADD_KEYS("Library Add"),
-    KESTREL_FIND_KEYS("Circuit Find"),
-    KESTREL_FIND_KEYS("Library Find"),
-    KESTREL_FIND_KEYS("XRef Find"),
+    KESTREL_FIND_KEYS("Circuit Find", 1),
+    // Part Number, PN2, Part Type, Hybrid Part Type.
+    KESTREL_FIND_KEYS("Library Find", 3),
+    KESTREL_FIND_KEYS("XRef Find", 1),
     {"Convert Type", "CircType", K::Whole, "0", 0, 75},
     {"Convert Type", "HybType", K::Whole, "0", 0, 75},
     {"Calculate", "Mode", K::Whole, "0", 0, 1},

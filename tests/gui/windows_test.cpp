@@ -2,7 +2,9 @@
 // answered by a script instead of a person, messages land in a recorder.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
@@ -11,9 +13,12 @@
 
 #include "core/circ_file.hpp"
 #include "core/number_format.hpp"
+#include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/convert_dialog.hpp"
 #include "gui/dialogs.hpp"
+#include "gui/find_dialog.hpp"
 #include "gui/field_page.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
@@ -34,6 +39,11 @@ class WindowsTest final : public QObject {
   void badEntriesRefusedWithSharedMessages();
   void failedSaveKeepsDocumentModified();
   void fullListOpensAndRefusesMore();
+  void findSelectsHitOrTellsWhereItLooked();
+  void findRemembersItsChoices();
+  void convertKeepsBaseFieldsAndChangesClass();
+  void convertCancelChangesNothing();
+  void browsePutsChosenFileNameIntoField();
 
  private:
   std::string copyExample(const std::string& name);
@@ -47,6 +57,8 @@ class WindowsTest final : public QObject {
   // Answers the next modal dialog; returns its result.
   std::function<int(QDialog&)> script_;
   std::string chosenFile_;
+  std::string chooserCaption_;
+  std::string chooserFilter_;
 };
 
 void WindowsTest::initTestCase() {
@@ -64,7 +76,11 @@ void WindowsTest::initTestCase() {
     script_ = nullptr;
     return run(dialog);
   };
-  context_.chooseFile = [this](bool, const std::string&, const std::string&) { return chosenFile_; };
+  context_.chooseFile = [this](bool, const std::string& caption, const std::string& filters) {
+    chooserCaption_ = caption;
+    chooserFilter_ = filters;
+    return chosenFile_;
+  };
   context_.askSave = [](const std::string&) { return SaveAnswer::Discard; };
 }
 
@@ -72,6 +88,9 @@ void WindowsTest::init() {
   ui_.messages.clear();
   ui_.answers.clear();
   script_ = nullptr;
+  chosenFile_.clear();
+  chooserCaption_.clear();
+  chooserFilter_.clear();
 }
 
 std::string WindowsTest::copyExample(const std::string& name) {
@@ -349,6 +368,374 @@ void WindowsTest::fullListOpensAndRefusesMore() {
   w->paste();
   QCOMPARE(lastMessage(), std::string("PASTE: circuit list is full."));
   QCOMPARE(w->document().count(), kMaxRecs);
+}
+
+// 1-based position of a part type in a document kind's menu.
+std::size_t menuIndexOf(std::uint16_t typeId, bool hybrid) {
+  const auto table = menuTable(hybrid);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].id == typeId) return i + 1;
+  }
+  return 0;
+}
+
+constexpr std::uint16_t kResistorType = 401;
+
+void WindowsTest::findSelectsHitOrTellsWhereItLooked() {
+  auto w = openWindow(copyExample("power_supply.cir"));
+  QVERIFY(w);
+  CCircDoc& doc = w->document();
+  // The list: RLR07C4701GS R9-R12, RNC55H1002FS R1-R8, RWR81S1R00FR R13 (resistors),
+  // then PS-BRIDGE, PS-CONN-6, PS-FAN, PS-XFMR-01 (miscellaneous).
+  QCOMPARE(doc.count(), std::size_t{7});
+  doc.record(2).PN2 = "ALT-SENSE";
+  doc.record(4).LCN = "LCN-0042";
+  doc.record(5).NOTESTITLE = "Airflow";
+  doc.record(6).NOTES = "Spare kept at depot";
+  const RecordFindFields pn{true, false, false, false, false, false};
+  const RecordFindFields descr{false, false, false, true, false, false};
+  const RecordFindFields notes{false, false, false, false, false, true};
+  const std::size_t misc = menuIndexOf(kMiscType, false);
+  const std::size_t resistor = menuIndexOf(kResistorType, false);
+  const struct {
+    const char* what;
+    std::size_t selected;
+    bool partType;
+    std::string text;
+    RecordFindFields fields;
+    std::size_t type;
+    bool fromCurrent;
+    std::optional<std::size_t> hit;
+    std::string message;
+  } cases[] = {
+      {"descr from top", 3, false, "film", descr, 0, false, 0, ""},
+      {"descr after the first", 0, false, "FILM", descr, 0, true, 1, ""},
+      {"descr after the last hit", 1, false, "film", descr, 0, true, std::nullopt,
+       "Text: 'film'\nMatching record was not found (from current)."},
+      {"pn prefix", 6, false, "ps-", pn, 0, false, 3, ""},
+      {"refdes inside a range", 6, false, "r1", {false, false, true, false, false, false}, 0, false, 0, ""},
+      {"second part number", 0, false, "alt-sense", {false, true, false, false, false, false}, 0, false, 2, ""},
+      {"logistics number", 0, false, "lcn-0042", {false, false, false, false, true, false}, 0, false, 4, ""},
+      {"lcn not ticked", 0, false, "lcn-0042", pn, 0, false, std::nullopt,
+       "Text: 'lcn-0042'\nMatching record was not found (from top)."},
+      {"notes title", 0, false, "airflow", notes, 0, false, 5, ""},
+      {"notes", 0, false, "DEPOT", notes, 0, false, 6, ""},
+      {"type from top", 5, true, "film", descr, misc, false, 3, ""},
+      {"type after current", 3, true, "", pn, misc, true, 4, ""},
+      {"type after its last record", 2, true, "", pn, resistor, true, std::nullopt,
+       "Part Type: 'Resistor'\nMatching record was not found (from current)."},
+  };
+  for (const auto& c : cases) {
+    ui_.messages.clear();
+    w->select(c.selected);
+    script_ = [&](QDialog& dialog) {
+      auto* find = dynamic_cast<FindDialog*>(&dialog);
+      if (find == nullptr) return static_cast<int>(QDialog::Rejected);
+      find->setPartTypeMode(c.partType);
+      find->setText(c.text);
+      find->setFields(c.fields);
+      if (c.type != 0) find->setType(c.type);
+      find->setFromCurrent(c.fromCurrent);
+      find->accept();
+      return find->result();
+    };
+    w->find();
+    QVERIFY2(!script_, c.what);  // the Find dialog was shown
+    if (c.hit) {
+      QVERIFY2(ui_.messages.empty(), c.what);
+      QCOMPARE(w->selection(), c.hit);
+      QVERIFY2(w->selectionText().find(strprintf("Record: %zu of 7", *c.hit + 1)) != std::string::npos, c.what);
+    } else {
+      QCOMPARE(ui_.messages, std::vector<std::string>{c.message});
+      QCOMPARE(w->selection(), std::optional<std::size_t>(c.selected));  // the selection stays
+    }
+  }
+
+  // Cancel searches nothing.
+  ui_.messages.clear();
+  w->select(2);
+  script_ = [](QDialog&) { return static_cast<int>(QDialog::Rejected); };
+  w->find();
+  QVERIFY(ui_.messages.empty());
+  QCOMPARE(w->selection(), std::optional<std::size_t>(2));
+
+  // A hybrid names its types with the hybrid menu's names.
+  auto hybrid = openWindow(copyExample("rf_module.hyb"));
+  QVERIFY(hybrid);
+  QCOMPARE(hybrid->document().record(0).PART_TYPE, kResistorType);
+  hybrid->select(0);
+  ui_.messages.clear();
+  script_ = [](QDialog& dialog) {
+    auto* find = dynamic_cast<FindDialog*>(&dialog);
+    if (find == nullptr) return static_cast<int>(QDialog::Rejected);
+    find->setPartTypeMode(true);
+    find->setType(menuIndexOf(kResistorType, true));
+    find->setFromCurrent(true);
+    find->accept();
+    return find->result();
+  };
+  hybrid->find();
+  QCOMPARE(ui_.messages,
+           std::vector<std::string>{"Part Type: 'Resistor(Hyb)'\nMatching record was not found (from current)."});
+}
+
+void WindowsTest::findRemembersItsChoices() {
+  std::vector<std::string> circuitMenu, hybridMenu;
+  QVERIFY(PartRegistry::instance().buildMenu(false, circuitMenu).isOk());
+  QVERIFY(PartRegistry::instance().buildMenu(true, hybridMenu).isOk());
+  const std::size_t resistor = menuIndexOf(kResistorType, false);
+  {
+    FindDialog first(circuitMenu, false, *settings_);
+    first.setPartTypeMode(true);
+    first.setFromCurrent(true);
+    first.setText("rwr81");
+    first.setFields({false, true, true, false, false, true});
+    first.setType(resistor);
+    first.accept();
+  }
+  QCOMPARE(settings_->text("Circuit Find", "Mode"), std::string("1"));
+  QCOMPARE(settings_->text("Circuit Find", "From"), std::string("1"));
+  QCOMPARE(settings_->text("Circuit Find", "Text"), std::string("rwr81"));
+  QCOMPARE(settings_->text("Circuit Find", "CircType"), std::to_string(resistor));
+  QCOMPARE(settings_->text("Circuit Find", "PN"), std::string("{OFF}"));
+  QCOMPARE(settings_->text("Circuit Find", "Notes"), std::string("{ON}"));
+
+  // The next dialog opens with those choices.
+  FindDialog again(circuitMenu, false, *settings_);
+  again.accept();
+  const RecordFindJob& job = again.job();
+  QCOMPARE(job.mode, RecordFindMode::PartType);
+  QVERIFY(job.fromCurrent);
+  QCOMPARE(job.text, std::string("rwr81"));
+  QVERIFY(!job.fields.pn && job.fields.pn2 && job.fields.refDes && !job.fields.descr && !job.fields.lcn &&
+          job.fields.notes);
+  QCOMPARE(job.typeId, kResistorType);
+
+  // Each kind keeps its own type; stored values out of range read as 0.
+  const struct {
+    const char* mode;
+    const char* from;
+    const char* type;
+  } stored[] = {{"7", "5", "500"}, {"-1", "-1", "-3"}, {"x", "2", "0"}};
+  for (const auto& c : stored) {
+    settings_->setText("Circuit Find", "Mode", c.mode);
+    settings_->setText("Circuit Find", "From", c.from);
+    settings_->setText("Circuit Find", "HybType", c.type);
+    FindDialog damaged(hybridMenu, true, *settings_);
+    damaged.accept();
+    QCOMPARE(damaged.job().mode, RecordFindMode::Text);
+    QVERIFY(!damaged.job().fromCurrent);
+    QCOMPARE(damaged.job().typeId, menuTable(true)[0].id);  // the first entry of the menu
+  }
+  QCOMPARE(settings_->text("Circuit Find", "CircType"), std::to_string(resistor));
+}
+
+void WindowsTest::convertKeepsBaseFieldsAndChangesClass() {
+  auto w = openWindow(copyExample("power_supply.cir"));
+  QVERIFY(w);
+  CCircDoc& doc = w->document();
+  w->select(0);
+  CPart& old = doc.record(0);
+  QCOMPARE(old.PN, std::string("RLR07C4701GS"));
+  old.PN2 = "M39017/1-4701";
+  old.LCN = "5905-00-123-4567";
+  old.NOTESTITLE = "Derating";
+  old.NOTES = "Half of the rated power.";
+  old.CF = 1.5f;
+  old.TEMPLIMIT = 125.0f;
+  const std::unique_ptr<CPart> before = old.clone();
+  const std::size_t count = doc.count();
+  const std::size_t misc = menuIndexOf(kMiscType, false);
+
+  std::string currentShown, pnShown, qtyShown, notesShown;
+  script_ = [&](QDialog& dialog) {
+    auto* convert = dynamic_cast<ConvertTypeDialog*>(&dialog);
+    if (convert == nullptr) return static_cast<int>(QDialog::Rejected);
+    if (auto* label = convert->findChild<QLabel*>("CurrentType")) currentShown = label->text().toStdString();
+    convert->choose(misc, true);
+    convert->accept();
+    script_ = [&](QDialog& next) {
+      auto* sheet = dynamic_cast<PropertySheet*>(&next);
+      if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+      pnShown = sheet->shown("PN");
+      qtyShown = sheet->shown("QTY");
+      notesShown = sheet->shown("NOTES");
+      sheet->accept();
+      return sheet->result();
+    };
+    return convert->result();
+  };
+  w->convertSelected();
+  QVERIFY(ui_.messages.empty());
+  QCOMPARE(currentShown, std::string("Resistor"));
+  QCOMPARE(pnShown, std::string("RLR07C4701GS"));
+  QCOMPARE(qtyShown, std::string("4"));
+  QCOMPARE(notesShown, std::string("Half of the rated power."));
+
+  QCOMPARE(doc.count(), count);
+  const auto pos = findPn(doc, "RLR07C4701GS");
+  QVERIFY(pos);
+  const CPart& now = doc.record(*pos);
+  QCOMPARE(now.classRecord().className, std::string_view("CMisc"));
+  QCOMPARE(now.PART_TYPE, kMiscType);
+  QCOMPARE(now.PN2, before->PN2);
+  QCOMPARE(now.REFDES, before->REFDES);
+  QCOMPARE(now.DESCR, before->DESCR);
+  QCOMPARE(now.LCN, before->LCN);
+  QCOMPARE(now.QTY, before->QTY);
+  QCOMPARE(now.CF, before->CF);
+  QCOMPARE(now.TEMPLIMIT, before->TEMPLIMIT);
+  QCOMPARE(now.STRESSLIMIT, before->STRESSLIMIT);
+  QCOMPARE(now.NOTESTITLE, before->NOTESTITLE);
+  QCOMPARE(now.NOTES, before->NOTES);
+  QCOMPARE(now.IS_SMT, before->IS_SMT);
+  // Replaced as an edit replaces: sorted among its new type, results cleared, selected.
+  QVERIFY(*pos > 0 && doc.record(*pos - 1).PART_TYPE <= kMiscType);
+  QCOMPARE(doc.header().CalcFlags, std::uint16_t{0});
+  QVERIFY(doc.isModified());
+  QCOMPARE(w->selection(), pos);
+  QCOMPARE(settings_->text("Convert Type", "CircType"), std::to_string(misc));
+
+  // The converted record is saved and read back as its new class.
+  QVERIFY(w->save());
+  std::unique_ptr<CCircDoc> reread;
+  QVERIFY(loadDocument(posixFileSystem(), doc.path(), reread).isOk());
+  const auto again = findPn(*reread, "RLR07C4701GS");
+  QVERIFY(again);
+  QCOMPARE(reread->record(*again).classRecord().className, std::string_view("CMisc"));
+  QCOMPARE(reread->record(*again).NOTES, before->NOTES);
+
+  // Without a selection there is nothing to convert.
+  auto empty = std::make_unique<CircuitWindow>(std::make_unique<CCircDoc>(DocKind::Hybrid), context_);
+  empty->setAttribute(Qt::WA_DeleteOnClose, false);
+  ui_.messages.clear();
+  script_ = [](QDialog&) { return static_cast<int>(QDialog::Accepted); };
+  empty->convertSelected();
+  QCOMPARE(ui_.messages, std::vector<std::string>{"CONVERT: no part selection."});
+  QVERIFY(script_);  // no dialog was shown
+  QCOMPARE(empty->document().count(), std::size_t{0});
+}
+
+void WindowsTest::convertCancelChangesNothing() {
+  auto w = openWindow(copyExample("rf_module.hyb"));
+  QVERIFY(w);
+  CCircDoc& doc = w->document();
+  w->select(1);
+  const std::vector<std::uint8_t> before = encodeClipboardPart(doc.record(1));
+  const std::size_t resistor = menuIndexOf(kResistorType, true);
+  const struct {
+    const char* what;
+    bool dialogOk;
+  } cases[] = {{"Convert Type cancelled", false}, {"property sheet cancelled", true}};
+  for (const auto& c : cases) {
+    bool sheetShown = false;
+    script_ = [&](QDialog& dialog) {
+      auto* convert = dynamic_cast<ConvertTypeDialog*>(&dialog);
+      if (convert == nullptr) return static_cast<int>(QDialog::Rejected);
+      convert->choose(resistor, false);
+      if (!c.dialogOk) return static_cast<int>(QDialog::Rejected);
+      convert->accept();
+      script_ = [&](QDialog& next) {
+        auto* sheet = dynamic_cast<PropertySheet*>(&next);
+        sheetShown = sheet != nullptr;
+        if (sheet != nullptr) sheet->enter("QTY", "9");  // edited, then cancelled
+        return static_cast<int>(QDialog::Rejected);
+      };
+      return convert->result();
+    };
+    w->convertSelected();
+    QCOMPARE(sheetShown, c.dialogOk);
+    QVERIFY2(ui_.messages.empty(), c.what);
+    QVERIFY2(encodeClipboardPart(doc.record(1)) == before, c.what);
+    QCOMPARE(doc.count(), std::size_t{4});
+    QVERIFY2(!doc.isModified(), c.what);
+    QCOMPARE(w->selection(), std::optional<std::size_t>(1));
+  }
+}
+
+void WindowsTest::browsePutsChosenFileNameIntoField() {
+  auto w = openWindow(copyExample("controller.cir"));
+  QVERIFY(w);
+  const std::string longName(57, 'N');
+  const struct {
+    const char* what;
+    std::uint16_t type;
+    std::string chosen;
+    std::string caption;
+    std::string filter;
+    std::string field;
+    std::string stored;  // the record's file name after OK; "" when OK is refused
+    std::string message;
+  } cases[] = {
+      {"sub-circuit", kSubCircuitType, dir_.filePath("boards/io_board.cir").toStdString(), "Choose SubCircuit File",
+       "Circuit Files (*.cir)", "SUBCIRC_FILENAME", "io_board.cir", ""},
+      {"sub-hybrid", kSubHybridType, dir_.filePath("rf_module.hyb").toStdString(), "Choose SubHybrid File",
+       "Hybrid Files (*.hyb)", "SUBHYB_FILENAME", "rf_module.hyb", ""},
+      {"chooser cancelled", kSubCircuitType, "", "Choose SubCircuit File", "Circuit Files (*.cir)",
+       "SUBCIRC_FILENAME", "typed.cir", ""},
+      {"name too long", kSubCircuitType, "/tmp/" + longName + ".cir", "Choose SubCircuit File",
+       "Circuit Files (*.cir)", "SUBCIRC_FILENAME", "",
+       "Text entry has too many characters:\n61 ch entered ... 60 ch max"},
+  };
+  for (const auto& c : cases) {
+    ui_.messages.clear();
+    chosenFile_ = c.chosen;
+    chooserCaption_.clear();
+    const std::string pn = std::string("SUB-") + c.what;
+    bool clicked = false;
+    script_ = [&](QDialog& dialog) {
+      auto* add = dynamic_cast<AddPartDialog*>(&dialog);
+      if (add == nullptr) return static_cast<int>(QDialog::Rejected);
+      add->choose(menuIndexOf(c.type, false), true);
+      add->accept();
+      script_ = [&](QDialog& next) {
+        auto* sheet = dynamic_cast<PropertySheet*>(&next);
+        if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+        sheet->enter("PN", pn);
+        sheet->enter(c.field, "typed.cir");
+        auto* browse = sheet->findChild<QPushButton*>(QString::fromStdString(c.field + "_BROWSE"));
+        if (browse == nullptr) return static_cast<int>(QDialog::Rejected);
+        browse->click();
+        clicked = true;
+        sheet->accept();
+        return sheet->result();
+      };
+      return add->result();
+    };
+    w->addParts();  // the Add dialog comes again after the record: unanswered, it ends
+    QVERIFY2(clicked, c.what);
+    QCOMPARE(chooserCaption_, c.caption);
+    QCOMPARE(chooserFilter_, c.filter);
+    if (c.message.empty()) {
+      QVERIFY2(ui_.messages.empty(), c.what);
+    } else {
+      QVERIFY2(!ui_.messages.empty(), c.what);
+      QCOMPARE(ui_.messages.front(), c.message);
+    }
+    const auto row = findPn(w->document(), pn);
+    if (c.stored.empty()) {
+      QVERIFY2(!row, c.what);  // the refused name stays in the field and OK is refused
+      continue;
+    }
+    QVERIFY2(row, c.what);
+    QCOMPARE(w->document().record(*row).PART_TYPE, c.type);
+    QCOMPARE(w->document().record(*row).FileName, c.stored);
+  }
+  // Other part types have no browse button.
+  bool hasButton = true;
+  script_ = [&](QDialog& dialog) {
+    auto* add = dynamic_cast<AddPartDialog*>(&dialog);
+    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
+    add->choose(menuIndexOf(kMiscType, false), true);
+    add->accept();
+    script_ = [&](QDialog& next) {
+      hasButton = !next.findChildren<QPushButton*>(QRegularExpression("_BROWSE$")).isEmpty();
+      return static_cast<int>(QDialog::Rejected);
+    };
+    return add->result();
+  };
+  w->addParts();
+  QVERIFY(!hasButton);
 }
 
 QTEST_MAIN(WindowsTest)

@@ -39,24 +39,73 @@ std::vector<std::string> xrefHeaderLines(XRefFile& xref) {
           lineprintf("%s    %s", "Cross-Reference List", strprintf("Records: %ld", xref.count()).c_str())};
 }
 
-Outcome LibraryPager::moveTo(long position, LibEntry& entry) {
+namespace {
+
+// Counts the keys of `index` before the entry of `record`.
+template <typename File>
+Outcome countKeysBefore(File& file, int index, std::int32_t record, long& position) {
+  store::RecordStore& s = file.store();
+  position = -1;
+  int rc = s.Step(index, store::kStepFirst);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) {
+    file.fail("can not seq first record", store::StoreErrorText(rc));
+    return Outcome::Failed;
+  }
+  if (s.CurrentRecord() == record) {
+    position = 0;
+    return Outcome::Ok;
+  }
+  long at = 0;
+  rc = s.ScanKeys(index, [&](std::span<const std::uint8_t>, std::int32_t number) {
+    ++at;
+    return number == record;
+  });
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) {
+    file.fail("can not find specified record", store::StoreErrorText(rc));
+    return Outcome::Failed;
+  }
+  position = at;
+  return Outcome::Ok;
+}
+
+}  // namespace
+
+Outcome listPosition(PartLibrary& lib, std::int32_t record, long& position) {
+  return countKeysBefore(lib, 3, record, position);
+}
+
+Outcome listPosition(XRefFile& xref, std::int32_t record, long& position) {
+  return countKeysBefore(xref, 1, record, position);
+}
+
+template <typename File, typename Entry>
+Outcome ListPager<File, Entry>::moveTo(long position, Entry& entry) {
   long at = anchorPosition_;
-  LibEntry here = anchor_;
-  // From the remembered place when it is nearer than the top.
-  if (at < 0 || position < std::labs(position - at)) {
-    const Outcome o = lib_.first(entry);
+  Entry here = anchor_;
+  const long fromAnchor = at < 0 ? -1 : std::labs(position - at);
+  const long fromEnd = count_ > 0 && position < count_ ? count_ - 1 - position : -1;
+  // From the remembered place, the top or the end, whichever is nearest.
+  if (fromEnd >= 0 && fromEnd < position && (fromAnchor < 0 || fromEnd < fromAnchor)) {
+    const Outcome o = file_.last(entry);
+    if (o != Outcome::Ok) return o;
+    here = entry;
+    at = count_ - 1;
+  } else if (fromAnchor < 0 || position < fromAnchor) {
+    const Outcome o = file_.first(entry);
     if (o != Outcome::Ok) return o;
     here = entry;
     at = 0;
   }
   while (at < position) {
-    const Outcome o = lib_.next(here, entry);
+    const Outcome o = file_.next(here, entry);
     if (o != Outcome::Ok) return o;
     here = entry;
     ++at;
   }
   while (at > position) {
-    const Outcome o = lib_.previous(here, entry);
+    const Outcome o = file_.previous(here, entry);
     if (o != Outcome::Ok) return o;
     here = entry;
     --at;
@@ -65,25 +114,34 @@ Outcome LibraryPager::moveTo(long position, LibEntry& entry) {
   return Outcome::Ok;
 }
 
-Outcome LibraryPager::page(long position, std::size_t count, std::vector<LibEntry>& out) {
+namespace {
+void dropBlob(LibEntry& entry) { entry.blob.clear(); }
+void dropBlob(XRefEntry&) {}
+}  // namespace
+
+template <typename File, typename Entry>
+Outcome ListPager<File, Entry>::page(long position, std::size_t count, std::vector<Entry>& out) {
   out.clear();
   if (position < 0 || count == 0) return Outcome::Ok;
-  LibEntry entry;
+  Entry entry;
   Outcome o = moveTo(position, entry);
   if (o == Outcome::End) return Outcome::Ok;
   if (o != Outcome::Ok) return o;
   out.push_back(entry);
   while (out.size() < count) {
-    LibEntry following;
-    o = lib_.next(out.back(), following);
+    Entry following;
+    o = file_.next(out.back(), following);
     if (o == Outcome::End) break;
     if (o != Outcome::Ok) return o;
     out.push_back(std::move(following));
   }
   anchorPosition_ = position + static_cast<long>(out.size()) - 1;
   anchor_ = out.back();
-  anchor_.blob.clear();
+  dropBlob(anchor_);
   return Outcome::Ok;
 }
+
+template class ListPager<PartLibrary, LibEntry>;
+template class ListPager<XRefFile, XRefEntry>;
 
 }  // namespace kestrel::library

@@ -20,22 +20,37 @@ std::string xrefListLine(const XRefEntry& entry);
 // "Description: %s", "Cross-Reference List    Records: %ld".
 std::vector<std::string> xrefHeaderLines(XRefFile& xref);
 
-// Pages of a library in list order. Remembers where the last page ended, so
-// paging on (or back) costs one step per record shown, whatever the size
-// of the library.
-class LibraryPager {
+// The 0-based place of a record in list order (NotFound when the file has
+// no such record): the keys of the list index are counted, no record read.
+Outcome listPosition(PartLibrary& lib, std::int32_t record, long& position);
+Outcome listPosition(XRefFile& xref, std::int32_t record, long& position);
+
+// Pages of a library (or of a cross-reference file) in list order.
+// Remembers where the last page ended, so paging on (or back) costs one step
+// per record shown, whatever the size of the file; with the count known, a
+// page nearer the end than the top or the last page is reached from the end.
+template <typename File, typename Entry>
+class ListPager {
  public:
-  explicit LibraryPager(PartLibrary& lib) : lib_(lib) {}
+  explicit ListPager(File& file) : file_(file) {}
+  // The number of entries, when known (-1: not known).
+  void setCount(long count) { count_ = count; }
   // The entries at positions position .. position + count - 1 (0-based;
-  // fewer at the end). Failed with the library's error set.
-  Outcome page(long position, std::size_t count, std::vector<LibEntry>& out);
+  // fewer at the end). Failed with the file's error set.
+  Outcome page(long position, std::size_t count, std::vector<Entry>& out);
 
  private:
-  Outcome moveTo(long position, LibEntry& entry);
+  Outcome moveTo(long position, Entry& entry);
 
-  PartLibrary& lib_;
+  File& file_;
+  long count_ = -1;
   long anchorPosition_ = -1;
-  LibEntry anchor_;
+  Entry anchor_;
 };
+
+using LibraryPager = ListPager<PartLibrary, LibEntry>;
+using XRefPager = ListPager<XRefFile, XRefEntry>;
+extern template class ListPager<PartLibrary, LibEntry>;
+extern template class ListPager<XRefFile, XRefEntry>;
 
 }  // namespace kestrel::library

@@ -226,6 +226,41 @@ Outcome XRefFile::remove(std::string_view pn) {
   return Outcome::Ok;
 }
 
+void XRefFile::fail(std::string what, std::string detail) {
+  error_ = {quoted(path_), std::move(what), std::move(detail)};
+}
+
+Outcome XRefFile::edit(std::string_view pn, const std::function<bool(CXRef&)>& change) {
+  const auto key = upperKey(pn);
+  int rc = store_.FindKey(1, key, store::kStringKeyType, store::kFindEqual);
+  if (rc == store::kFail) {
+    error_ = {quoted(path_), "can not find PN key", "no cross-reference '" + cut(pn, kNumberLength) + "'"};
+    return Outcome::NotFound;
+  }
+  if (rc != store::kOk) return storeFailure("can not find PN key", rc);
+  const std::int32_t record = store_.CurrentRecord();
+  rc = store_.LockRecord(1, key);
+  if (rc == store::kFail) return Outcome::NotFound;
+  if (rc != store::kOk) return storeFailure("can not lock record", rc);
+  auto unlockWith = [&](Outcome o) {
+    const int u = store_.UnlockRecord();
+    if (o == Outcome::Ok && u != store::kOk) return storeFailure("can not unlock record", u);
+    return o;
+  };
+  XRefEntry current;
+  if (Outcome o = readCurrent(current, "can not read record"); o != Outcome::Ok) return unlockWith(o);
+  if (!change(current.xref)) return unlockWith(Outcome::Ok);
+  if (!fill(current.xref)) return unlockWith(Outcome::Failed);
+  store_.SetCurrentRecord(record);
+  rc = store_.UpdateRecord(list_);
+  if (rc == store::kFail) {
+    error_ = {quoted(path_), "update error", "duplicate part number"};
+    return unlockWith(Outcome::Duplicate);
+  }
+  if (rc != store::kOk) return unlockWith(storeFailure("update error", rc));
+  return unlockWith(Outcome::Ok);
+}
+
 Outcome XRefFile::readCurrent(XRefEntry& entry, const char* what) {
   const int rc = store_.ReadRecord(list_);
   if (rc != store::kOk) return storeFailure(what, rc);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,6 +46,8 @@ class XRefFile {
   store::RecordStore& store() { return store_; }
 
   long count();
+  // Reports a failure of the caller's in this file's message.
+  void fail(std::string what, std::string detail);
   bool readHeader(HeaderTexts& texts);
   bool writeHeader(const HeaderTexts& texts);
 
@@ -54,6 +57,12 @@ class XRefFile {
   Outcome replace(const CXRef& xref);
   Outcome put(const CXRef& xref, bool replaceDuplicate, StoreCounters& counters);
   Outcome remove(std::string_view pn);
+  // Locks the record of a cross-reference number, reads it under the lock,
+  // lets `change` edit the object and writes it back (false from `change`
+  // leaves it unchanged); the lock is held while `change` runs, so another
+  // process holding it gives "can not lock record". A changed number that
+  // collides gives Duplicate.
+  Outcome edit(std::string_view pn, const std::function<bool(CXRef&)>& change);
 
   // Look-up by cross-reference number (index 1) or library number (index 2).
   Outcome findPn(std::string_view pn, XRefEntry& entry, int mode = store::kFindEqual);

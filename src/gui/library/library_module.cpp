@@ -1,0 +1,142 @@
+// The library module of the frame: File > New "&Library" and
+// "Cross-&Reference", the openers of ".lib" and ".xrf" files, the "&Library"
+// menu of the library and cross-reference windows, and Transfer and Update
+// under "Activities".
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <filesystem>
+
+#include "gui/library/library_window.hpp"
+#include "gui/library/xref_window.hpp"
+#include "gui/main_window.hpp"
+#include "gui/window_modules.hpp"
+
+namespace kestrel::gui {
+namespace {
+
+template <typename Window>
+Window* active(MainWindow& frame) {
+  QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+  return sub != nullptr ? dynamic_cast<Window*>(sub->widget()) : nullptr;
+}
+
+const std::string& pathOf(LibraryWindow& w) { return w.library().path(); }
+const std::string& pathOf(XRefWindow& w) { return w.file().path(); }
+
+// An open window of a file is brought to the front instead of opened twice.
+template <typename Window>
+bool bringToFront(MainWindow& frame, const std::string& path) {
+  for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList()) {
+    auto* w = dynamic_cast<Window*>(sub->widget());
+    std::error_code ec;
+    if (w != nullptr && std::filesystem::equivalent(pathOf(*w), path, ec)) {
+      frame.mdiArea()->setActiveSubWindow(sub);
+      return true;
+    }
+  }
+  return false;
+}
+
+template <typename Window>
+bool openWindow(MainWindow& frame, const std::string& path) {
+  if (bringToFront<Window>(frame, path)) return true;
+  auto window = Window::open(path, frame.context());
+  if (!window) return false;
+  frame.addChildWindow(window.release(), QSize(820, 480));
+  frame.rememberRecent(path);
+  return true;
+}
+
+// A new file: the chooser's name, with the kind's extension when it has none.
+template <typename Window>
+void createWindow(MainWindow& frame, const char* title, const char* filter, const char* extension) {
+  GuiContext& context = frame.context();
+  if (!context.chooseFile) return;
+  std::string path = context.chooseFile(true, title, filter);
+  if (path.empty()) return;
+  if (std::filesystem::path(path).extension().empty()) path += extension;
+  auto window = Window::create(path, context);
+  if (!window) return;
+  frame.addChildWindow(window.release(), QSize(820, 480));
+  frame.rememberRecent(path);
+}
+
+QMenu* fileNewMenu(MainWindow& frame) {
+  QMenu* file = frame.menu(QObject::tr("&File"));
+  for (QAction* a : file->actions()) {
+    if (a->menu() != nullptr && a->text() == QObject::tr("&New")) return a->menu();
+  }
+  return file->addMenu(QObject::tr("&New"));
+}
+
+// One item of the "&Library" menu: the library window's command, or the
+// cross-reference window's when that one is in front.
+void addCommand(MainWindow& frame, QMenu* menu, const QString& text, const QString& tip,
+                void (LibraryWindow::*onLibrary)(), void (XRefWindow::*onXRef)()) {
+  QAction* action = menu->addAction(text);
+  action->setStatusTip(tip);
+  QObject::connect(action, &QAction::triggered, &frame, [&frame, onLibrary, onXRef] {
+    if (LibraryWindow* lib = active<LibraryWindow>(frame); lib != nullptr && onLibrary != nullptr) {
+      (lib->*onLibrary)();
+    } else if (XRefWindow* x = active<XRefWindow>(frame); x != nullptr && onXRef != nullptr) {
+      (x->*onXRef)();
+    }
+  });
+}
+
+}  // namespace
+
+void installLibraryWindows(MainWindow& frame) {
+  QMenu* fileNew = fileNewMenu(frame);
+  QAction* newLib = fileNew->addAction(QObject::tr("&Library"));
+  newLib->setStatusTip(QObject::tr("Create a new part library"));
+  QObject::connect(newLib, &QAction::triggered, &frame, [&frame] {
+    createWindow<LibraryWindow>(frame, "Create New Library File", "Library Files (*.lib)", ".LIB");
+  });
+  QAction* newXRef = fileNew->addAction(QObject::tr("Cross-&Reference"));
+  newXRef->setStatusTip(QObject::tr("Create a new cross-reference file"));
+  QObject::connect(newXRef, &QAction::triggered, &frame, [&frame] {
+    createWindow<XRefWindow>(frame, "Create New Cross-Reference File", "Cross-Reference Files (*.xrf)", ".XRF");
+  });
+  frame.registerOpener(".lib", [&frame](const std::string& path) { return openWindow<LibraryWindow>(frame, path); });
+  frame.registerOpener(".xrf", [&frame](const std::string& path) { return openWindow<XRefWindow>(frame, path); });
+
+  QMenu* lib = frame.menu(QObject::tr("&Library"));
+  addCommand(frame, lib, QObject::tr("&Add..."), QObject::tr("Add records"), &LibraryWindow::addParts,
+             &XRefWindow::addRecord);
+  addCommand(frame, lib, QObject::tr("&Edit..."), QObject::tr("Edit the selected record"),
+             &LibraryWindow::editSelected, &XRefWindow::editSelected);
+  addCommand(frame, lib, QObject::tr("&Delete"), QObject::tr("Delete the selected record"),
+             &LibraryWindow::deleteSelected, &XRefWindow::deleteSelected);
+  addCommand(frame, lib, QObject::tr("&Find..."), QObject::tr("Find a record"), &LibraryWindow::find,
+             &XRefWindow::find);
+  lib->addSeparator();
+  addCommand(frame, lib, QObject::tr("Cu&t Record"), QObject::tr("Cut the selected record to the clipboard"),
+             &LibraryWindow::cutSelected, &XRefWindow::cutSelected);
+  addCommand(frame, lib, QObject::tr("&Copy Record"), QObject::tr("Copy the selected record to the clipboard"),
+             &LibraryWindow::copySelected, &XRefWindow::copySelected);
+  addCommand(frame, lib, QObject::tr("&Paste Record"), QObject::tr("Add the record on the clipboard"),
+             &LibraryWindow::paste, &XRefWindow::paste);
+  lib->addSeparator();
+  addCommand(frame, lib, QObject::tr("&Header..."), QObject::tr("Edit the description and notes of the file"),
+             &LibraryWindow::editHeader, &XRefWindow::editHeader);
+  QAction* style = lib->addAction(QObject::tr("List PN&2"));
+  style->setCheckable(true);
+  style->setStatusTip(QObject::tr("List part number, PN2 and type instead of part number, type and date"));
+  QObject::connect(style, &QAction::toggled, &frame, [&frame](bool on) {
+    if (LibraryWindow* w = active<LibraryWindow>(frame)) w->setListStyle(on ? 2 : 1);
+  });
+
+  QMenu* activities = frame.menu(QObject::tr("Activities"));
+  activities->addSeparator();
+  addCommand(frame, activities, QObject::tr("&Transfer..."),
+             QObject::tr("Add the part records of circuit files to the library in front"), &LibraryWindow::transfer,
+             nullptr);
+  addCommand(frame, activities, QObject::tr("&Update..."),
+             QObject::tr("Rewrite the part records of circuit files from the library in front"),
+             &LibraryWindow::update, nullptr);
+}
+
+}  // namespace kestrel::gui

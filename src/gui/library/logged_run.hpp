@@ -1,0 +1,38 @@
+// A batch run of the library window (Transfer, Update) as the user sees it:
+// the progress window opened, every log line written through the operation
+// log (the window's log and the log file), the rest passed to the window's Ui.
+#pragma once
+
+#include <string>
+
+#include "core/ui.hpp"
+#include "shell/operation_log.hpp"
+
+namespace kestrel::gui {
+
+class LoggedRun final : public Ui {
+ public:
+  // Opens the progress window (when `ui` is the desktop's) and begins the
+  // log named `name`, with a log file at `logFile` ("" for none).
+  LoggedRun(Ui& ui, const std::string& name, const std::string& logFile);
+  // Ends the log and leaves the progress window up with its "OK" button.
+  ~LoggedRun() override;
+  LoggedRun(const LoggedRun&) = delete;
+  LoggedRun& operator=(const LoggedRun&) = delete;
+
+  void message(std::string_view text) override { ui_.message(text); }
+  bool confirm(std::string_view question) override { return ui_.confirm(question); }
+  void progressLine(int line, std::string_view text) override { ui_.progressLine(line, text); }
+  void clearProgress() override { ui_.clearProgress(); }
+  void progressBar(int index, int count) override { ui_.progressBar(index, count); }
+  bool processEvents() override { return ui_.processEvents(); }
+  bool cancelRequested() override { return ui_.cancelRequested(); }
+  void clearCancel() override { ui_.clearCancel(); }
+  void log(std::string_view line) override { log_.line(line); }
+
+ private:
+  Ui& ui_;
+  OperationLog log_;
+};
+
+}  // namespace kestrel::gui

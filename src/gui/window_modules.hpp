@@ -1,0 +1,27 @@
+// The window modules of the desktop beyond circuits and hybrids. Each adds
+// its menu items, windows and file openers to the frame when the frame is
+// built; a module keeps its windows in its own folder.
+#pragma once
+
+namespace kestrel::gui {
+
+class MainWindow;
+
+// Library and cross-reference windows; Recall, Transfer and Update.
+void installLibraryWindows(MainWindow& frame);
+// Import definitions, import and export runs, What-If?, Merge and the
+// operation log window.
+void installExchangeWindows(MainWindow& frame);
+// The project tree window.
+void installProjectWindow(MainWindow& frame);
+// Graph definitions, sweeps and charts.
+void installGraphWindows(MainWindow& frame);
+
+inline void installWindowModules(MainWindow& frame) {
+  installLibraryWindows(frame);
+  installExchangeWindows(frame);
+  installProjectWindow(frame);
+  installGraphWindows(frame);
+}
+
+}  // namespace kestrel::gui

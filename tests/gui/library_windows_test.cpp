@@ -1,0 +1,678 @@
+// The library and cross-reference windows driven as a user drives them,
+// offscreen, against what `kestrel lib`, `kestrel xref`, `kestrel transfer`
+// and `kestrel update` give for the same inputs.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListView>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
+#include "core/part.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "gui/circuit_window.hpp"
+#include "gui/library/library_dialogs.hpp"
+#include "gui/library/library_window.hpp"
+#include "gui/library/transfer_sheets.hpp"
+#include "gui/library/xref_window.hpp"
+#include "gui/property_sheet.hpp"
+#include "models/register_all.hpp"
+#include "run_kestrel.hpp"
+#include "support/recording_ui.hpp"
+
+using namespace kestrel;
+using namespace kestrel::gui;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// Every record of a library in list order: its keys and its stored part.
+struct StoredPart {
+  std::string pn, pn2;
+  std::uint16_t type = 0;
+  std::uint8_t hybrid = 0;
+  std::vector<std::uint8_t> blob;
+  bool operator==(const StoredPart&) const = default;
+};
+
+std::vector<StoredPart> storedParts(const std::string& path) {
+  library::StoreMessage error;
+  auto lib = library::PartLibrary::open(path, false, error);
+  if (!lib) {
+    qWarning("%s", error.text().c_str());
+    return {};
+  }
+  std::vector<StoredPart> out;
+  library::LibEntry e;
+  library::Outcome o = lib->first(e);
+  while (o == library::Outcome::Ok) {
+    out.push_back({e.pn, e.pn2, e.type, e.hybrid, e.blob});
+    library::LibEntry n;
+    o = lib->next(e, n);
+    e = std::move(n);
+  }
+  return out;
+}
+
+// Every record of a circuit file as the clipboard carries it.
+std::vector<std::vector<std::uint8_t>> circuitRecords(const std::string& path) {
+  std::unique_ptr<CCircDoc> doc;
+  if (Status s = loadDocument(posixFileSystem(), path, doc); !s) {
+    qWarning("%s", s.message().c_str());
+    return {};
+  }
+  std::vector<std::vector<std::uint8_t>> out;
+  for (const auto& r : doc->records()) out.push_back(encodeClipboardPart(*r));
+  return out;
+}
+
+std::size_t menuIndexOf(bool hybrid, const std::string& name) {
+  std::vector<std::string> menu;
+  if (!PartRegistry::instance().buildMenu(hybrid, menu)) return 0;
+  for (std::size_t i = 1; i < menu.size(); ++i) {
+    if (menu[i] == name) return i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+class LibraryWindowsTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void listMatchesCommandLine_data();
+  void listMatchesCommandLine();
+  void findByPnFromTopAndCurrent_data();
+  void findByPnFromTopAndCurrent();
+  void addEditDeleteAsCommandLine();
+  void lockedRecordRefusedAndUnchanged();
+  void xrefWindowListsFindsAndPastes();
+  void transferAndUpdateAsCommandLine();
+  void hugeLibraryReadsOnlyWhatIsShown();
+  void screenshots();
+
+ private:
+  std::string copyExample(const std::string& name, const std::string& as = {});
+  std::string lastMessage() const { return ui_.messages.empty() ? "" : ui_.messages.back(); }
+  void script(std::function<int(QDialog&)> answer) { scripts_.push_back(std::move(answer)); }
+  std::unique_ptr<LibraryWindow> openLibrary(const std::string& path);
+
+  QTemporaryDir dir_;
+  test::RecordingUi ui_;
+  std::unique_ptr<Settings> settings_;
+  GuiContext context_;
+  std::deque<std::function<int(QDialog&)>> scripts_;
+  std::string chosenFile_;
+};
+
+void LibraryWindowsTest::initTestCase() {
+  registerAllParts();
+  QVERIFY(dir_.isValid());
+  std::vector<std::string> warnings;
+  settings_ = std::make_unique<Settings>(
+      Settings::load(posixFileSystem(), dir_.filePath("217F2.INI").toStdString(), warnings));
+  context_.ui = &ui_;
+  context_.fs = &posixFileSystem();
+  context_.settings = settings_.get();
+  context_.runDialog = [this](QDialog& dialog) {
+    if (scripts_.empty()) return static_cast<int>(QDialog::Rejected);
+    auto run = std::move(scripts_.front());
+    scripts_.pop_front();
+    return run(dialog);
+  };
+  context_.chooseFile = [this](bool, const std::string&, const std::string&) { return chosenFile_; };
+  context_.askSave = [](const std::string&) { return SaveAnswer::Discard; };
+}
+
+void LibraryWindowsTest::init() {
+  ui_.messages.clear();
+  ui_.questions.clear();
+  ui_.answers.clear();
+  ui_.logLines.clear();
+  scripts_.clear();
+}
+
+std::string LibraryWindowsTest::copyExample(const std::string& name, const std::string& as) {
+  const std::string to = dir_.filePath(QString::fromStdString(as.empty() ? name : as)).toStdString();
+  fs::create_directories(fs::path(to).parent_path());
+  fs::copy_file(std::string(KESTREL_EXAMPLES) + "/" + name, to, fs::copy_options::overwrite_existing);
+  return to;
+}
+
+std::unique_ptr<LibraryWindow> LibraryWindowsTest::openLibrary(const std::string& path) {
+  auto w = LibraryWindow::open(path, context_);
+  if (w) w->setAttribute(Qt::WA_DeleteOnClose, false);
+  return w;
+}
+
+void LibraryWindowsTest::listMatchesCommandLine_data() {
+  QTest::addColumn<int>("style");
+  QTest::addColumn<int>("page");
+  QTest::newRow("number, type, date") << 1 << 1;
+  QTest::newRow("number, PN2, type") << 2 << 1;
+  QTest::newRow("a later page") << 1 << 7;
+}
+
+void LibraryWindowsTest::listMatchesCommandLine() {
+  QFETCH(int, style);
+  QFETCH(int, page);
+  const std::string path = copyExample("parts.lib", "list.lib");
+  auto w = openLibrary(path);
+  QVERIFY(w);
+  w->setListStyle(style);
+  const test::RunResult run = test::runKestrel(
+      {"lib", "list", path, "--style", std::to_string(style), "--page", std::to_string(page), "--page-size", "40"});
+  QCOMPARE(run.exitCode, 0);
+  const auto cli = linesOf(run.out);
+  QVERIFY(cli.size() > 3 + 30);
+  QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 3));
+  for (std::size_t i = 3; i < cli.size(); ++i) {
+    const int row = (page - 1) * 40 + static_cast<int>(i - 3);
+    QCOMPARE(w->model()->data(w->model()->index(row), Qt::DisplayRole).toString().toStdString(), cli[i]);
+  }
+}
+
+void LibraryWindowsTest::findByPnFromTopAndCurrent_data() {
+  QTest::addColumn<int>("mode");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("fromCurrent");
+  QTest::addColumn<QString>("notFound");
+  QTest::newRow("PN from the top") << 0 << "H05" << false << "";
+  QTest::newRow("PN from the current") << 0 << "H05" << true << "";
+  QTest::newRow("PN2 from the top") << 1 << "1" << false << "";
+  QTest::newRow("PN not found") << 0 << "NO-SUCH" << false << "PN: 'NO-SUCH'\nMatching record was not found.";
+  QTest::newRow("PN2 not found") << 1 << "NO-SUCH" << false << "PN2: 'NO-SUCH'\nMatching record was not found.";
+}
+
+void LibraryWindowsTest::findByPnFromTopAndCurrent() {
+  QFETCH(int, mode);
+  QFETCH(QString, text);
+  QFETCH(bool, fromCurrent);
+  QFETCH(QString, notFound);
+  const std::string path = copyExample("parts.lib", "find.lib");
+  auto w = openLibrary(path);
+  QVERIFY(w);
+  const std::string wanted = text.toStdString();
+  // The command line's whole listing (number, PN2, type) tells where each match is.
+  const test::RunResult all = test::runKestrel({"lib", "list", path, "--style", "2", "--page-size", "0"});
+  QCOMPARE(all.exitCode, 0);
+  const auto allLines = linesOf(all.out);
+  const std::vector<std::string> listing(allLines.begin() + 3, allLines.end());
+  auto matches = [&](const std::string& line) {
+    const std::string field = mode == 0 ? line.substr(1, 25) : line.substr(28, 15);
+    return field.find(wanted) != std::string::npos;
+  };
+  int startRow = -1;
+  if (fromCurrent) {
+    // From the current record: the first match after the one selected.
+    for (std::size_t i = 0; i < listing.size(); ++i) {
+      if (matches(listing[i])) {
+        startRow = static_cast<int>(i);
+        break;
+      }
+    }
+    QVERIFY(startRow >= 0);
+    w->selectRow(startRow);
+  }
+  int expected = -1;
+  for (std::size_t i = static_cast<std::size_t>(startRow + 1); i < listing.size(); ++i) {
+    if (matches(listing[i])) {
+      expected = static_cast<int>(i);
+      break;
+    }
+  }
+  script([&](QDialog& d) {
+    auto* find = dynamic_cast<LibraryFindDialog*>(&d);
+    if (find == nullptr) return static_cast<int>(QDialog::Rejected);
+    LibraryFindJob job;
+    job.mode = static_cast<LibraryFindJob::Mode>(mode);
+    job.text = wanted;
+    job.fromCurrent = fromCurrent;
+    find->setJob(job);
+    find->accept();
+    return find->result();
+  });
+  w->find();
+  QVERIFY(scripts_.empty());
+  if (!notFound.isEmpty()) {
+    QCOMPARE(expected, -1);
+    QCOMPARE(lastMessage(), notFound.toStdString());
+    return;
+  }
+  QVERIFY(ui_.messages.empty());
+  QVERIFY(expected >= 0);
+  QCOMPARE(w->selectedRow().value_or(-1), expected);
+  // The choices are remembered for the next Find.
+  QCOMPARE(settings_->text("Library Find", "Text"), wanted);
+  QCOMPARE(settings_->whole("Library Find", "Mode"), static_cast<long>(mode));
+  QCOMPARE(settings_->whole("Library Find", "From"), fromCurrent ? 1L : 0L);
+  if (!fromCurrent) {
+    // The command line finds the same record from the top.
+    const test::RunResult cli = test::runKestrel({"lib", "find", path, wanted, "--by", mode == 0 ? "pn" : "pn2"});
+    QCOMPARE(cli.exitCode, 0);
+    QCOMPARE(linesOf(cli.out).front(), listing[static_cast<std::size_t>(expected)]);
+  }
+}
+
+void LibraryWindowsTest::addEditDeleteAsCommandLine() {
+  const std::string guiLib = copyExample("parts.lib", "edit-gui.lib");
+  const std::string cliLib = copyExample("parts.lib", "edit-cli.lib");
+  auto w = openLibrary(guiLib);
+  QVERIFY(w);
+  const std::size_t resistor = menuIndexOf(false, "Resistor");
+  QVERIFY(resistor > 0);
+
+  // Add: the Add dialog, the part's sheet, then the Add dialog again (Cancel).
+  script([&](QDialog& d) {
+    auto* add = dynamic_cast<LibraryAddDialog*>(&d);
+    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
+    add->choose(LibraryAddDialog::kCircuitType, resistor, true);
+    add->accept();
+    return add->result();
+  });
+  script([&](QDialog& d) {
+    auto* sheet = dynamic_cast<PropertySheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->enter("PN", "GUI-R1");
+    sheet->enter("PN2", "GUI-SECOND");
+    sheet->enter("DESCR", "added in the window");
+    sheet->accept();
+    return sheet->result();
+  });
+  w->addParts();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(scripts_.empty());
+  QCOMPARE(settings_->whole("Library Add", "CircType"), static_cast<long>(resistor));
+  QVERIFY(w->detailText().find("GUI-R1") != std::string::npos);  // the new part is selected
+  test::RunResult cli = test::runKestrel(
+      {"lib", "add", cliLib, "Resistor", "PN=GUI-R1", "PN2=GUI-SECOND", "DESCR=added in the window"});
+  QCOMPARE(cli.exitCode, 0);
+  QCOMPARE(storedParts(guiLib), storedParts(cliLib));
+
+  // The same part number again is refused with the library's phrase.
+  script([&](QDialog& d) {
+    auto* add = dynamic_cast<LibraryAddDialog*>(&d);
+    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
+    add->choose(LibraryAddDialog::kCircuitType, resistor, true);
+    add->accept();
+    return add->result();
+  });
+  script([&](QDialog& d) {
+    auto* sheet = dynamic_cast<PropertySheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->enter("PN", "GUI-R1");
+    sheet->accept();
+    return sheet->result();
+  });
+  w->addParts();
+  QCOMPARE(lastMessage(), "Can not add record\n'" + guiLib + "'...\n...add error...\n...duplicate part number.");
+  QCOMPARE(storedParts(guiLib), storedParts(cliLib));
+  ui_.messages.clear();
+
+  // Edit: the selected part's sheet; the command line replaces the same part.
+  script([&](QDialog& d) {
+    auto* sheet = dynamic_cast<PropertySheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->enter("DESCR", "edited in the window");
+    sheet->accept();
+    return sheet->result();
+  });
+  w->editSelected();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(w->detailText().find("edited in the window") != std::string::npos);
+  cli = test::runKestrel({"lib", "add", cliLib, "Resistor", "--replace", "PN=GUI-R1", "PN2=GUI-SECOND",
+                          "DESCR=edited in the window"});
+  QCOMPARE(cli.exitCode, 0);
+  QCOMPARE(storedParts(guiLib), storedParts(cliLib));
+
+  // Delete: the question names the part; the selection moves to the next row.
+  const int row = w->selectedRow().value_or(-1);
+  QVERIFY(row >= 0);
+  const std::string next = w->model()->keyAt(row + 1);
+  w->deleteSelected();
+  QCOMPARE(ui_.questions.back(), std::string("PN: 'GUI-R1'\nDelete Record?"));
+  QVERIFY(ui_.messages.empty());
+  QCOMPARE(w->model()->keyAt(*w->selectedRow()), next);
+  cli = test::runKestrel({"lib", "delete", cliLib, "GUI-R1"});
+  QCOMPARE(cli.exitCode, 0);
+  QCOMPARE(storedParts(guiLib), storedParts(cliLib));
+  QCOMPARE(w->headerLines()[2], std::string("Library Parts List    Records: 528"));
+
+  // Answering No keeps the part.
+  ui_.answers = {false};
+  w->deleteSelected();
+  QCOMPARE(storedParts(guiLib), storedParts(cliLib));
+
+  // No selection: the command's own message.
+  w->list()->setCurrentIndex(QModelIndex());
+  for (auto [command, message] : std::vector<std::pair<void (LibraryWindow::*)(), std::string>>{
+           {&LibraryWindow::editSelected, "EDIT: no part selection."},
+           {&LibraryWindow::deleteSelected, "DELETE: no part selection."},
+           {&LibraryWindow::copySelected, "COPY: no part selection."},
+           {&LibraryWindow::cutSelected, "CUT: no part selection."}}) {
+    ((*w).*command)();
+    QCOMPARE(lastMessage(), message);
+  }
+}
+
+void LibraryWindowsTest::lockedRecordRefusedAndUnchanged() {
+  const std::string path = copyExample("parts.lib", "locked.lib");
+  auto w = openLibrary(path);
+  QVERIFY(w);
+  w->selectRow(3);
+  const auto record = w->selectedRecord();
+  QVERIFY(record);
+  const auto before = storedParts(path);
+  // Another handle (its own lock owner, as another process is) holds the
+  // record while the window tries to change it.
+  library::StoreMessage error;
+  auto other = library::PartLibrary::open(path, true, error);
+  QVERIFY2(other, error.text().c_str());
+  const std::string locked = "'" + path + "'...\n...can not lock record...\n...record is locked by another process.";
+  bool held = false, sheetStayedShut = false;
+  const library::Outcome o = other->edit(*record, [&](CPart&) {
+    held = true;
+    script([](QDialog&) { return static_cast<int>(QDialog::Accepted); });  // the sheet must not open
+    w->editSelected();
+    sheetStayedShut = scripts_.size() == 1;
+    scripts_.clear();
+    w->deleteSelected();
+    return false;  // the other handle changes nothing either
+  });
+  QCOMPARE(o, library::Outcome::Ok);
+  QVERIFY(held);
+  QVERIFY(sheetStayedShut);
+  QCOMPARE(ui_.messages.size(), std::size_t{2});
+  QCOMPARE(ui_.messages[0], "Can not edit record\n" + locked);
+  QCOMPARE(ui_.messages[1], "Can not delete record\n" + locked);
+  QCOMPARE(storedParts(path), before);
+  // Released: the window edits the record now.
+  ui_.messages.clear();
+  script([](QDialog& d) {
+    auto* sheet = dynamic_cast<PropertySheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->enter("DESCR", "after the lock");
+    sheet->accept();
+    return sheet->result();
+  });
+  w->editSelected();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(storedParts(path) != before);
+}
+
+void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
+  const std::string path = copyExample("parts.xrf", "window.xrf");
+  auto w = XRefWindow::open(path, context_);
+  QVERIFY(w);
+  const test::RunResult run = test::runKestrel({"xref", "list", path});
+  QCOMPARE(run.exitCode, 0);
+  const auto cli = linesOf(run.out);
+  QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 2));
+  QCOMPARE(w->model()->rowCount(), static_cast<int>(cli.size()) - 2);
+  for (std::size_t i = 2; i < cli.size(); ++i) {
+    QCOMPARE(w->model()->data(w->model()->index(static_cast<int>(i - 2)), Qt::DisplayRole).toString().toStdString(),
+             cli[i]);
+  }
+  struct Case {
+    bool byLib;
+    std::string text;
+    int row;  // -1: not found
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {false, "vendor-r3", 2, ""},
+      {true, "RNC55H05", 2, ""},  // RNC55H0512, the first at or after the text
+      {false, "VENDOR-X", -1, "Cross-Ref PN: 'VENDOR-X'\nMatching record was not found."},
+      {true, "ZZ", -1, "Library PN: 'ZZ'\nMatching record was not found."},
+  };
+  for (const Case& c : cases) {
+    ui_.messages.clear();
+    w->selectRow(0);
+    script([&](QDialog& d) {
+      auto* find = dynamic_cast<XRefFindDialog*>(&d);
+      if (find == nullptr) return static_cast<int>(QDialog::Rejected);
+      find->setJob({c.byLib, c.text});
+      find->accept();
+      return find->result();
+    });
+    w->find();
+    if (c.row < 0) {
+      QCOMPARE(lastMessage(), c.message);
+      QCOMPARE(w->selectedRow().value_or(-1), 0);
+    } else {
+      QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+      QCOMPARE(w->selectedRow().value_or(-1), c.row);
+    }
+    QCOMPARE(settings_->text("XRef Find", "Text"), c.text);
+  }
+  // Copy, then paste: the same number is refused; a new number is added.
+  ui_.messages.clear();
+  w->selectRow(1);
+  w->copySelected();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  script([](QDialog& d) {
+    auto* sheet = dynamic_cast<PropertySheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->enter("XREF_PN", "VENDOR-R2B");
+    sheet->accept();
+    return sheet->result();
+  });
+  w->paste();
+  QCOMPARE(ui_.messages.size(), std::size_t{1});
+  QCOMPARE(ui_.messages[0], "Can not paste record\n'" + path + "'...\n...add error...\n...duplicate part number.");
+  const test::RunResult after = test::runKestrel({"xref", "find", path, "VENDOR-R2B"});
+  QCOMPARE(after.exitCode, 0);
+  QCOMPARE(linesOf(after.out).front(), cli[3].substr(0, 1) + strprintf("%-25.25s", "VENDOR-R2B") + cli[3].substr(26));
+  QCOMPARE(w->model()->keyAt(*w->selectedRow()), std::string("VENDOR-R2B"));
+}
+
+void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
+  // Two copies of the same inputs: one for the window, one for the command line.
+  for (const char* side : {"gui", "cli"}) {
+    copyExample("power_supply.cir", std::string("move-") + side + "/power_supply.cir");
+    copyExample("io_board.cir", std::string("move-") + side + "/io_board.cir");
+  }
+  const std::string guiDir = dir_.filePath("move-gui").toStdString();
+  const std::string cliDir = dir_.filePath("move-cli").toStdString();
+  const std::string guiLib = dir_.filePath("move-gui.lib").toStdString();
+  const std::string cliLib = dir_.filePath("move-cli.lib").toStdString();
+  QCOMPARE(test::runKestrel({"lib", "create", guiLib}).exitCode, 0);
+  QCOMPARE(test::runKestrel({"lib", "create", cliLib}).exitCode, 0);
+  auto w = openLibrary(guiLib);
+  QVERIFY(w);
+
+  library::TransferOptions t;
+  t.inputSpec = guiDir + "/*.cir";
+  t.clearRefDes = true;
+  t.setQuantityOne = true;
+  t.filters.pnOn = true;
+  t.filters.pn = "R";
+  script([&](QDialog& d) {
+    auto* sheet = dynamic_cast<TransferSheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->setOptions(t);
+    sheet->accept();
+    return sheet->result();
+  });
+  w->transfer();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QCOMPARE(ui_.questions.size(), std::size_t{1});
+  const std::string expectedQuestion =
+      "The Transfer operation will read part records from the 'Input Filespec' files,\n"
+      "then add these part records to the 'Target Library File'.\n"
+      "Select OK to do the following Transfer:\n"
+      "- Input Filespec: '" + t.inputSpec + "'\n"
+      "- Target Library File: '" + guiLib + "'\n"
+      "- Replace Duplicate Records: NO\n"
+      "- Clear Reference Designator: YES\n"
+      "- Clear LCN: NO\n"
+      "- Set Quantity=1: YES\n"
+      "- Part Type Filter: OFF\n"
+      "- PN Filter: 'R'";
+  QCOMPARE(ui_.questions[0], expectedQuestion);
+  test::RunResult cli = test::runKestrel({"--yes", "--no-log", "transfer", cliDir + "/*.cir", cliLib, "--clear-refdes",
+                                          "--qty-one", "--pn", "R"});
+  QCOMPARE(cli.exitCode, 0);
+  const auto transferred = storedParts(guiLib);
+  QVERIFY(!transferred.empty());
+  QCOMPARE(transferred, storedParts(cliLib));
+  // The counters the window's log shows are the command line's totals.
+  long succeed = 0, duplicate = 0, filterOut = 0, files = 0;
+  for (const std::string& line : ui_.logLines) {
+    long s = 0, d = 0, f = 0;
+    if (std::sscanf(line.c_str(), "   ...Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", &s, &d, &f) == 3) {
+      succeed += s, duplicate += d, filterOut += f, ++files;
+    }
+  }
+  QCOMPARE(files, 2L);
+  QCOMPARE(strprintf("Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", succeed, duplicate, filterOut),
+           linesOf(cli.out).back());
+  QVERIFY(filterOut > 0);
+  QCOMPARE(w->headerLines()[2], strprintf("Library Parts List    Records: %ld", static_cast<long>(transferred.size())));
+  // The log file got the run as well.
+  std::ifstream logFile(dir_.filePath("kestrel.log").toStdString());
+  std::stringstream logText;
+  logText << logFile.rdbuf();
+  QVERIFY(logText.str().find("TRANSFER") != std::string::npos);
+  QVERIFY(logText.str().find("Opening '" + guiDir) != std::string::npos);
+  // The options are kept for the next run.
+  QCOMPARE(loadTransferOptions(*settings_).inputSpec, t.inputSpec);
+  QVERIFY(loadTransferOptions(*settings_).setQuantityOne);
+
+  // Update the circuits from the library: quantity and designator come from
+  // the library (1 and empty), everything else stays the circuit's.
+  const auto originalRecords = circuitRecords(guiDir + "/power_supply.cir");
+  ui_.questions.clear();
+  library::UpdateOptions u;
+  u.inputSpec = guiDir + "/*.cir";
+  u.quantity = true;
+  u.refdes = true;
+  script([&](QDialog& d) {
+    auto* sheet = dynamic_cast<UpdateSheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->setOptions(u);
+    sheet->accept();
+    return sheet->result();
+  });
+  w->update();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QCOMPARE(ui_.questions.size(), std::size_t{1});
+  QVERIFY(ui_.questions[0].rfind("The Update operation will update part records in the 'Input Filespec' files,\n"
+                                 "to match the current part record data in the 'Source Library File'.\n"
+                                 "Select OK to do the following Update:\n",
+                                 0) == 0);
+  QVERIFY(ui_.questions[0].find("\n- Update Quantity: YES\n- Update Correction Factor: NO\n") != std::string::npos);
+  cli = test::runKestrel({"--yes", "--no-log", "update", cliDir + "/*.cir", cliLib, "--qty", "--refdes"});
+  QCOMPARE(cli.exitCode, 0);
+  for (const char* file : {"/power_supply.cir", "/io_board.cir"}) {
+    const auto gui = circuitRecords(guiDir + file);
+    QVERIFY(!gui.empty());
+    QCOMPARE(gui, circuitRecords(cliDir + file));
+  }
+  QVERIFY(circuitRecords(guiDir + "/power_supply.cir") != originalRecords);
+
+  // Cancelled at the confirmation: nothing is read or written.
+  ui_.answers = {false};
+  ui_.logLines.clear();
+  script([&](QDialog& d) {
+    auto* sheet = dynamic_cast<TransferSheet*>(&d);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    library::TransferOptions again = t;
+    again.replaceDuplicates = true;
+    sheet->setOptions(again);
+    sheet->accept();
+    return sheet->result();
+  });
+  w->transfer();
+  QVERIFY(ui_.questions.back().find("- Replace Duplicate Records: YES  (PLEASE BE CAREFUL!)") != std::string::npos);
+  QVERIFY(ui_.logLines.empty());
+  QCOMPARE(storedParts(guiLib), transferred);
+}
+
+void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
+  constexpr long kParts = 100000;
+  const std::string path = dir_.filePath("huge.lib").toStdString();
+  QElapsedTimer timer;
+  timer.start();
+  {
+    library::StoreMessage error;
+    auto lib = library::PartLibrary::create(path, error);
+    QVERIFY2(lib, error.text().c_str());
+    lib->store().SetDurable(false);  // built for the test only: no flush per record
+    auto part = PartRegistry::instance().create(findPartTypeByClass("CResistor")->id, false);
+    QVERIFY(part);
+    for (long i = 0; i < kParts; ++i) {
+      part->PN = strprintf("R%07ld", i);
+      if (lib->add(*part) != library::Outcome::Ok) QFAIL(lib->error().text().c_str());
+    }
+  }
+  const qint64 built = timer.restart();
+  auto w = openLibrary(path);
+  QVERIFY(w);
+  w->resize(800, 500);
+  w->show();
+  QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+  QApplication::processEvents();
+  const qint64 opened = timer.restart();
+  QCOMPARE(w->model()->rowCount(), static_cast<int>(kParts));
+  QVERIFY(w->model()->pagesRead() >= 1);
+  QVERIFY2(w->model()->rowsRead() <= 2 * static_cast<long>(PagedListModel::kPageRows),
+           strprintf("%ld rows read", w->model()->rowsRead()).c_str());
+  // The last page is reached from the end, the middle from the nearer side.
+  w->list()->scrollToBottom();
+  QApplication::processEvents();
+  const qint64 bottom = timer.restart();
+  QCOMPARE(w->model()->data(w->model()->index(static_cast<int>(kParts - 1)), Qt::DisplayRole).toString().mid(1, 8),
+           QString("R0099999"));
+  QVERIFY2(w->model()->rowsRead() <= 5 * static_cast<long>(PagedListModel::kPageRows),
+           strprintf("%ld rows read", w->model()->rowsRead()).c_str());
+  w->selectRow(kParts / 2);
+  QApplication::processEvents();
+  const qint64 middle = timer.restart();
+  QCOMPARE(w->model()->keyAt(kParts / 2), strprintf("R%07ld", kParts / 2));
+  qInfo("100000 parts: built %lld ms, first page %lld ms, last page %lld ms, middle %lld ms; %ld pages, %ld rows read",
+        static_cast<long long>(built), static_cast<long long>(opened), static_cast<long long>(bottom),
+        static_cast<long long>(middle), w->model()->pagesRead(), w->model()->rowsRead());
+}
+
+// KESTREL_SCREENSHOTS=dir: the library and cross-reference windows as PNGs.
+void LibraryWindowsTest::screenshots() {
+  const QByteArray to = qgetenv("KESTREL_SCREENSHOTS");
+  if (to.isEmpty()) QSKIP("KESTREL_SCREENSHOTS not set");
+  fs::create_directories(to.toStdString());
+  auto lib = openLibrary(copyExample("parts.lib", "shot.lib"));
+  QVERIFY(lib);
+  lib->resize(820, 480);
+  lib->show();
+  lib->selectRow(12);
+  QVERIFY(QTest::qWaitForWindowExposed(lib.get()));
+  QVERIFY(lib->grab().save(QString::fromLatin1(to) + "/library.png"));
+  auto xref = XRefWindow::open(copyExample("parts.xrf", "shot.xrf"), context_);
+  QVERIFY(xref);
+  xref->resize(620, 300);
+  xref->show();
+  xref->selectRow(1);
+  QVERIFY(QTest::qWaitForWindowExposed(xref.get()));
+  QVERIFY(xref->grab().save(QString::fromLatin1(to) + "/xref.png"));
+}
+
+QTEST_MAIN(LibraryWindowsTest)
+#include "library_windows_test.moc"
