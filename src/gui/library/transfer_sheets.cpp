@@ -44,7 +44,7 @@ std::string storedSpec(const Settings& s, const char* section) {
   return spec.empty() ? std::string("*.CIR") : spec;
 }
 
-// The input row: the file specification and its browse button.
+// The input row: the input files (a name or a pattern) and their browse button.
 QLineEdit* inputRow(QFormLayout* form, QWidget* page, GuiContext& context, const char* browseTitle) {
   auto* row = new QHBoxLayout;
   auto* input = new QLineEdit(page);

@@ -1,5 +1,5 @@
 // The Transfer and Update sheets of the library window: a Setup page (the
-// input file specification with its browse button and the options) and a
+// input files, a name or a pattern, with their browse button, and the options) and a
 // Filters page (Part Type Filter, PN Filter). The options are kept in the
 // profile ("Transfer" and "Update" sections) between runs.
 #pragma once

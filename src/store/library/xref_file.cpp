@@ -206,7 +206,7 @@ Outcome XRefFile::put(const CXRef& xref, bool replaceDuplicate, StoreCounters& c
   return o;
 }
 
-Outcome XRefFile::remove(std::string_view pn) {
+Outcome XRefFile::findAndLock(std::string_view pn, std::int32_t& record) {
   const auto key = upperKey(pn);
   int rc = store_.FindKey(1, key, store::kStringKeyType, store::kFindEqual);
   if (rc == store::kFail) {
@@ -214,10 +214,17 @@ Outcome XRefFile::remove(std::string_view pn) {
     return Outcome::NotFound;
   }
   if (rc != store::kOk) return storeFailure("can not find PN key", rc);
+  record = store_.CurrentRecord();
   rc = store_.LockRecord(1, key);
   if (rc == store::kFail) return Outcome::NotFound;
   if (rc != store::kOk) return storeFailure("can not lock record", rc);
-  rc = store_.ReadRecord(list_);
+  return Outcome::Ok;
+}
+
+Outcome XRefFile::remove(std::string_view pn) {
+  std::int32_t record = 0;
+  if (Outcome o = findAndLock(pn, record); o != Outcome::Ok) return o;
+  int rc = store_.ReadRecord(list_);
   if (rc == store::kOk) rc = store_.DeleteRecord(list_);
   if (rc != store::kOk) {
     store_.UnlockRecord();
@@ -231,17 +238,8 @@ void XRefFile::fail(std::string what, std::string detail) {
 }
 
 Outcome XRefFile::edit(std::string_view pn, const std::function<bool(CXRef&)>& change) {
-  const auto key = upperKey(pn);
-  int rc = store_.FindKey(1, key, store::kStringKeyType, store::kFindEqual);
-  if (rc == store::kFail) {
-    error_ = {quoted(path_), "can not find PN key", "no cross-reference '" + cut(pn, kNumberLength) + "'"};
-    return Outcome::NotFound;
-  }
-  if (rc != store::kOk) return storeFailure("can not find PN key", rc);
-  const std::int32_t record = store_.CurrentRecord();
-  rc = store_.LockRecord(1, key);
-  if (rc == store::kFail) return Outcome::NotFound;
-  if (rc != store::kOk) return storeFailure("can not lock record", rc);
+  std::int32_t record = 0;
+  if (Outcome o = findAndLock(pn, record); o != Outcome::Ok) return o;
   auto unlockWith = [&](Outcome o) {
     const int u = store_.UnlockRecord();
     if (o == Outcome::Ok && u != store::kOk) return storeFailure("can not unlock record", u);
@@ -252,7 +250,7 @@ Outcome XRefFile::edit(std::string_view pn, const std::function<bool(CXRef&)>& c
   if (!change(current.xref)) return unlockWith(Outcome::Ok);
   if (!fill(current.xref)) return unlockWith(Outcome::Failed);
   store_.SetCurrentRecord(record);
-  rc = store_.UpdateRecord(list_);
+  const int rc = store_.UpdateRecord(list_);
   if (rc == store::kFail) {
     error_ = {quoted(path_), "update error", "duplicate part number"};
     return unlockWith(Outcome::Duplicate);

@@ -81,6 +81,9 @@ class XRefFile {
   XRefFile();
   bool fill(const CXRef& xref);
   Outcome storeFailure(const char* what, int rc);
+  // Finds the cross-reference `pn` by its number and locks it; `record` is
+  // its record number (the lock moves the store's current record).
+  Outcome findAndLock(std::string_view pn, std::int32_t& record);
   Outcome readCurrent(XRefEntry& entry, const char* what);
   Outcome position(int index, std::string_view text, int mode, XRefEntry& entry, const char* what);
   Outcome step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
