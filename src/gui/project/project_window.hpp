@@ -1,0 +1,93 @@
+// The window of one project document: the tree over the hierarchy below the
+// project's top-level circuit, every node with its lines and totals, the
+// print check marks, and the project commands (Add, Delete and Move of child
+// references, Open and Edit of a node's document in its circuit window,
+// Header, Refresh, Calculate, Print Project, Save). The tree is read from
+// the files; every edit is made on the files by the project library, and
+// the tree is built again afterwards.
+#pragma once
+
+#include <QWidget>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "gui/gui_context.hpp"
+#include "project/project_file.hpp"
+#include "project/project_tree.hpp"
+
+class QLabel;
+class QTreeView;
+
+namespace kestrel::gui {
+
+class CircuitWindow;
+class ProjectTreeModel;
+
+class ProjectWindow final : public QWidget {
+ public:
+  // Opens a circuit or hybrid file in its window (or brings it to the
+  // front); null when it could not be opened (message shown).
+  using OpenCircuit = std::function<CircuitWindow*(const std::string& path)>;
+
+  ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& context, OpenCircuit openCircuit,
+                QWidget* parent = nullptr);
+  ~ProjectWindow() override;
+
+  const CProjDoc& project() const { return *project_; }
+  const ProjectTree& tree() const { return tree_; }
+  ProjectTreeModel* model() { return model_; }
+  QTreeView* view() { return view_; }
+  bool isModified() const { return modified_; }
+  // The line below the tree: hints, failures and the print count.
+  std::string statusLine() const;
+
+  std::optional<std::size_t> selection() const;
+  void select(std::size_t node);
+
+  // ---- commands ----
+  // Builds the tree again from the files; false (tree kept) on failure.
+  bool refresh();
+  void addChild();
+  void deleteChild();
+  void moveChild();
+  // The node's document in its circuit window; a record node selects its record.
+  CircuitWindow* openNode();
+  // A record in its sheet, a document's header in its sheet (in the circuit window).
+  void editNode();
+  // Header: another top-level circuit.
+  void chooseHeader();
+  // Calculate (F9 in the circuit window) on the top-level circuit, which is then saved.
+  bool calculate();
+  // Every checked document's report into one .pdf, .rtf or .txt file.
+  bool printProject();
+  bool save();
+  bool saveAs();
+  // Asks about unsaved changes; false when the user cancels.
+  bool mayClose();
+
+ protected:
+  void closeEvent(class QCloseEvent* event) override;
+
+ private:
+  void setStatus(const std::string& text);
+  void showChecked();
+  void updateTitle();
+  // Shows a failure the library did not show itself.
+  void report(const Status& status, bool alreadyShown);
+  Ui& ui() { return *context_.ui; }
+
+  std::unique_ptr<CProjDoc> project_;
+  GuiContext& context_;
+  OpenCircuit openCircuit_;
+  ProjectTree tree_;
+  ProjectTreeModel* model_;
+  QLabel* heading_;
+  QTreeView* view_;
+  QLabel* status_;
+  bool modified_ = false;
+};
+
+}  // namespace kestrel::gui

@@ -1,0 +1,734 @@
+// The project tree window driven as a user drives it, offscreen, inside the
+// real frame: dialogs and file choosers are answered by a script, messages
+// land in a recorder. Every workflow is run a second time through `kestrel
+// project` on a fresh copy of the same files in the same folder, and the
+// files written and the tree shown must be the same.
+//
+// With KESTREL_SCREENSHOTS=<folder> the expanded, calculated tree window is
+// also grabbed to <folder>/project_tree.png.
+#include <QAction>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "core/circ_doc.hpp"
+#include "core/doc_file.hpp"
+#include "core/strfmt.hpp"
+#include "gui/circuit_window.hpp"
+#include "gui/dialogs.hpp"
+#include "gui/main_window.hpp"
+#include "gui/project/project_dialogs.hpp"
+#include "gui/project/project_tree_model.hpp"
+#include "gui/project/project_window.hpp"
+#include "models/register_all.hpp"
+#include "project/node_lines.hpp"
+#include "project/project_file.hpp"
+#include "reports/report_kinds.hpp"
+#include "reports/report_settings.hpp"
+#include "run_kestrel.hpp"
+#include "support/recording_ui.hpp"
+
+using namespace kestrel;
+using namespace kestrel::gui;
+namespace fs = std::filesystem;
+
+namespace {
+
+using FileBytes = std::map<std::string, std::string>;
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string trimmedRight(const std::string& line) {
+  const std::size_t end = line.find_last_not_of(' ');
+  return end == std::string::npos ? std::string() : line.substr(0, end + 1);
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const std::size_t end = text.find('\n', at);
+    lines.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return lines;
+}
+
+// The tree as the window's model holds it, written the way `kestrel project
+// show` writes it: the node number, the indentation by depth in the view,
+// the node's lines; then the print count.
+void walk(ProjectTreeModel& model, const QModelIndex& parent, int depth, std::vector<std::string>& out) {
+  for (int row = 0; row < model.rowCount(parent); ++row) {
+    const QModelIndex index = model.index(row, 0, parent);
+    const auto node = model.nodeOf(index);
+    if (!node) {
+      out.push_back("<item without node>");
+      continue;
+    }
+    const std::vector<std::string> lines = model.lines(*node);
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+      const std::string number = l == 0 ? strprintf("%4u", static_cast<unsigned>(*node)) : std::string(4, ' ');
+      out.push_back(number + "  " + trimmedRight(indentPrefix(depth) + lines[l]));
+    }
+    walk(model, index, depth + 1, out);
+  }
+}
+
+std::vector<std::string> shownTree(ProjectWindow& window) {
+  std::vector<std::string> out;
+  walk(*window.model(), QModelIndex(), 0, out);
+  out.push_back(window.tree().checkedStatus());
+  return out;
+}
+
+}  // namespace
+
+class ProjectWindowTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+  void newProjectBuiltInWindowMatchesCommandLine();
+  void moveAndDeleteMatchCommandLine();
+  void refusedEditsChangeNoFile();
+  void damagedProjectFileOpensNothing();
+  void openingNodesOpensTheirCircuits();
+  void changedHeaderAskedAboutOnClose();
+  void printProjectMatchesCommandLine();
+
+ private:
+  // An empty work folder with the example files in it.
+  fs::path freshWork();
+  FileBytes snapshot() const;
+  test::RunResult kestrel(std::vector<std::string> args);
+  ProjectWindow* activeProject() const;
+  std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const;
+  std::size_t circuitWindowCount() const;
+  void closeAll();
+  void addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode, const std::string& file,
+                        const std::string& refdes, const std::string& qty);
+  void calculateThroughWindow(ProjectWindow& w);
+  std::vector<std::string> cliShow(const std::string& project);
+  std::string lastMessage() const { return ui_.messages.empty() ? "" : ui_.messages.back(); }
+
+  QTemporaryDir dir_;
+  fs::path work_;
+  test::RecordingUi ui_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<MainWindow> frame_;
+  std::function<int(QDialog&)> script_;
+  std::deque<std::string> chosenFiles_;
+  std::deque<SaveAnswer> saveAnswers_;
+  std::vector<std::string> saveQuestions_;
+};
+
+void ProjectWindowTest::initTestCase() {
+  registerAllParts();
+  QVERIFY(dir_.isValid());
+  work_ = fs::path(dir_.path().toStdString()) / "work";
+  std::vector<std::string> warnings;
+  settings_ = std::make_unique<Settings>(
+      Settings::load(posixFileSystem(), dir_.filePath("217F2.INI").toStdString(), warnings));
+  frame_ = std::make_unique<MainWindow>(*settings_, posixFileSystem());
+  GuiContext& context = frame_->context();
+  context.ui = &ui_;
+  context.runDialog = [this](QDialog& dialog) {
+    if (!script_) return static_cast<int>(QDialog::Rejected);
+    auto run = std::move(script_);
+    script_ = nullptr;
+    return run(dialog);
+  };
+  context.chooseFile = [this](bool, const std::string&, const std::string&) {
+    if (chosenFiles_.empty()) return std::string();
+    std::string next = chosenFiles_.front();
+    chosenFiles_.pop_front();
+    return next;
+  };
+  context.askSave = [this](const std::string& title) {
+    saveQuestions_.push_back(title);
+    if (saveAnswers_.empty()) return SaveAnswer::Discard;
+    const SaveAnswer next = saveAnswers_.front();
+    saveAnswers_.pop_front();
+    return next;
+  };
+}
+
+void ProjectWindowTest::init() {
+  ui_.messages.clear();
+  ui_.questions.clear();
+  ui_.answers.clear();
+  script_ = nullptr;
+  chosenFiles_.clear();
+  saveAnswers_.clear();
+  saveQuestions_.clear();
+}
+
+void ProjectWindowTest::cleanup() { closeAll(); }
+
+void ProjectWindowTest::closeAll() {
+  saveAnswers_.clear();  // unsaved windows of a finished case are discarded
+  frame_->mdiArea()->closeAllSubWindows();
+  QApplication::processEvents();
+}
+
+fs::path ProjectWindowTest::freshWork() {
+  closeAll();
+  fs::remove_all(work_);
+  fs::create_directories(work_);
+  for (const auto& entry : fs::directory_iterator(KESTREL_EXAMPLES)) {
+    fs::copy_file(entry.path(), work_ / entry.path().filename());
+  }
+  return work_;
+}
+
+FileBytes ProjectWindowTest::snapshot() const {
+  FileBytes files;
+  for (const auto& entry : fs::directory_iterator(work_)) {
+    files[entry.path().filename().string()] = readBytes(entry.path());
+  }
+  return files;
+}
+
+test::RunResult ProjectWindowTest::kestrel(std::vector<std::string> args) {
+  args.insert(args.begin(), {"--yes", "--quiet", "--no-log", "--settings", dir_.filePath("cli.ini").toStdString()});
+  return test::runKestrel(args);
+}
+
+ProjectWindow* ProjectWindowTest::activeProject() const {
+  QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+  return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
+}
+
+std::size_t ProjectWindowTest::circuitWindowCount() const { return frame_->circuits().size(); }
+
+std::optional<std::size_t> ProjectWindowTest::findDocument(const ProjectWindow& w, const std::string& label) const {
+  for (std::size_t i = 0; i < w.tree().size(); ++i) {
+    if (w.tree().node(i).isDocument() && nodeLabel(w.tree().node(i)) == label) return i;
+  }
+  return std::nullopt;
+}
+
+void ProjectWindowTest::addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode,
+                                         const std::string& file, const std::string& refdes,
+                                         const std::string& qty) {
+  w.select(parent);
+  script_ = [&](QDialog& dialog) {
+    auto* add = dynamic_cast<ProjectAddDialog*>(&dialog);
+    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
+    add->setMode(mode);
+    add->setFile(file);
+    add->setField("REFDES", refdes);
+    add->setField("QTY", qty);
+    add->accept();
+    return add->result();
+  };
+  w.addChild();
+}
+
+void ProjectWindowTest::calculateThroughWindow(ProjectWindow& w) {
+  script_ = [](QDialog& dialog) {
+    auto* calc = dynamic_cast<CalculateDialog*>(&dialog);
+    if (calc == nullptr) return static_cast<int>(QDialog::Rejected);
+    calc->setMission(false);
+    calc->accept();
+    return calc->result();
+  };
+  QVERIFY(w.calculate());
+}
+
+std::vector<std::string> ProjectWindowTest::cliShow(const std::string& project) {
+  const test::RunResult run = kestrel({"project", "show", project});
+  if (run.exitCode != 0) qWarning("kestrel project show: %s", run.err.c_str());
+  std::vector<std::string> lines = splitLines(run.out);
+  if (!lines.empty()) lines.erase(lines.begin());  // "Project '...'" names the file as typed
+  return lines;
+}
+
+// A new project over a new top-level circuit, the three boards and the
+// hybrid added as children, then calculated: the same files and the same
+// tree as the command line gives.
+void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "board_set.prj").string();
+  const std::string top = (w / "top.cir").string();
+  struct Child {
+    ChildMode mode;
+    const char* file;
+    const char* refdes;
+    const char* qty;
+  };
+  const Child children[] = {{ChildMode::SubCircuit, "controller.cir", "A1", "2"},
+                            {ChildMode::SubCircuit, "io_board.cir", "A2", ""},
+                            {ChildMode::SubCircuit, "power_supply.cir", "A3", "1"},
+                            {ChildMode::SubHybrid, "rf_module.hyb", "A4", "3"}};
+
+  // ---- the window: File > New > Project ----
+  QAction* newProject = nullptr;
+  for (QAction* a : frame_->findChildren<QAction*>()) {
+    if (a->text() == "&Project" && a->menu() == nullptr) newProject = a;
+  }
+  QVERIFY(newProject != nullptr);
+  chosenFiles_ = {project, top};
+  newProject->trigger();
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QCOMPARE(window->tree().size(), std::size_t{1});
+  QVERIFY(!window->isModified());
+  for (const Child& c : children) {
+    addThroughWindow(*window, 0, c.mode, c.file, c.refdes, c.qty);
+    QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  }
+  QCOMPARE(ui_.questions.size(), std::size(children));
+  QVERIFY(ui_.questions[0].rfind("Add child item to parent Circuit?\nSelect YES to Add a SubCircuit", 0) == 0);
+  QVERIFY(ui_.questions[3].find("SubHybrid part record will refer to file 'rf_module.hyb'") != std::string::npos);
+  QCOMPARE(settings_->whole("Project Add", "Mode"), 1L);
+  QCOMPARE(settings_->text("Project Add", "File"), std::string("rf_module.hyb"));
+  // Before the calculation the top-level circuit shows no totals.
+  QVERIFY(window->model()->lines(0).back() == "*NOCALC*");
+  calculateThroughWindow(*window);
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(window->model()->lines(0)[3].rfind("FR=", 0) == 0);
+  const std::vector<std::string> shown = shownTree(*window);
+  const FileBytes written = snapshot();
+
+  if (const char* shots = std::getenv("KESTREL_SCREENSHOTS"); shots != nullptr && *shots != '\0') {
+    fs::create_directories(shots);
+    QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+    for (QMdiSubWindow* s : frame_->mdiArea()->subWindowList()) {
+      if (s->widget() == window) sub = s;
+    }
+    frame_->resize(1200, 860);
+    frame_->show();
+    frame_->mdiArea()->setActiveSubWindow(sub);
+    sub->setGeometry(0, 0, 1180, 760);
+    window->view()->expandAll();
+    window->select(1);
+    QApplication::processEvents();
+    QVERIFY(window->grab().save(QString::fromStdString((fs::path(shots) / "project_tree.png").string())));
+    frame_->hide();
+  }
+
+  // ---- the command line on a fresh copy in the same folder ----
+  freshWork();
+  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
+  for (const Child& c : children) {
+    std::vector<std::string> args{"project", "add", project, "0", c.file, std::string("REFDES=") + c.refdes};
+    if (*c.qty != '\0') args.push_back(std::string("QTY=") + c.qty);
+    const test::RunResult run = kestrel(args);
+    QVERIFY2(run.exitCode == 0, run.err.c_str());
+  }
+  const test::RunResult calc = kestrel({"calc", top});
+  QVERIFY2(calc.exitCode == 0, calc.err.c_str());
+  const FileBytes expected = snapshot();
+
+  QCOMPARE(shown, cliShow(project));
+  // The project, the new top-level circuit and every child the calculation saved.
+  std::vector<std::string> names;
+  for (const auto& [name, bytes] : expected) {
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".BAK") continue;
+    names.push_back(name);
+    QVERIFY2(written.count(name) == 1, name.c_str());
+    QVERIFY2(written.at(name) == bytes, ("differs from the command line's: " + name).c_str());
+  }
+  QVERIFY(std::find(names.begin(), names.end(), "board_set.prj") != names.end());
+  QVERIFY(std::find(names.begin(), names.end(), "top.cir") != names.end());
+}
+
+// Move a board below another and delete a child reference: the files and
+// the tree are those `kestrel project move` and `remove` give.
+void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  const FileBytes start = snapshot();
+
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QCOMPARE(shownTree(*window), cliShow(project));
+  QVERIFY(window->tree().size() > 20);  // three boards and a hybrid with their records
+
+  const auto io = findDocument(*window, "IO_BOARD.CIR");
+  const auto controller = findDocument(*window, "CONTROLLER.CIR");
+  QVERIFY(io && controller);
+  window->select(*io);
+  std::size_t offered = 0;
+  script_ = [&](QDialog& dialog) {
+    auto* move = dynamic_cast<MoveTargetDialog*>(&dialog);
+    if (move == nullptr || !move->choose(*controller)) return static_cast<int>(QDialog::Rejected);
+    offered = move->count();
+    return static_cast<int>(QDialog::Accepted);
+  };
+  window->moveChild();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QCOMPARE(offered, std::size_t{2});  // CONTROLLER.CIR and POWER_SUPPLY.CIR; not SYSTEM.CIR, its parent now
+  QVERIFY(ui_.questions.back().rfind("Move child item to another parent Circuit?", 0) == 0);
+  const auto io2 = findDocument(*window, "IO_BOARD.CIR");
+  QVERIFY(io2);
+  QCOMPARE(window->tree().node(*io2).level, 2);
+
+  const auto power = findDocument(*window, "POWER_SUPPLY.CIR");
+  QVERIFY(power);
+  window->select(*power);
+  window->deleteChild();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(ui_.questions.back().find("...this will NOT delete the actual data file") != std::string::npos);
+  QVERIFY(!findDocument(*window, "POWER_SUPPLY.CIR"));
+  QVERIFY(fs::exists(w / "power_supply.cir"));
+  const std::vector<std::string> shown = shownTree(*window);
+  const FileBytes written = snapshot();
+  QVERIFY(written.at("system.cir") != start.at("system.cir"));
+
+  freshWork();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  QCOMPARE(kestrel({"project", "move", project, "io_board.cir", "controller.cir"}).exitCode, 0);
+  QCOMPARE(kestrel({"project", "remove", project, "power_supply.cir"}).exitCode, 0);
+  QCOMPARE(shown, cliShow(project));
+  const FileBytes expected = snapshot();
+  for (const char* name : {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "system.prj"}) {
+    QVERIFY2(written.at(name) == expected.at(name), name);
+  }
+}
+
+// Commands on a node they do not apply to, and commands the user answers
+// No to: the library's message, and no file changes.
+void ProjectWindowTest::refusedEditsChangeNoFile() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  const FileBytes before = snapshot();
+  const std::size_t nodes = window->tree().size();
+  const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
+  const auto controller = findDocument(*window, "CONTROLLER.CIR");
+  QVERIFY(hybrid && controller);
+  const std::size_t record = *controller + 1;  // its first record
+  QVERIFY(!window->tree().node(record).isDocument());
+
+  struct Case {
+    const char* what;
+    std::size_t node;
+    std::function<void()> command;
+    bool answer;          // the answer to the library's question
+    std::string message;  // "" when none is expected
+  };
+  const auto addHere = [&] {
+    script_ = [](QDialog& dialog) {
+      auto* add = dynamic_cast<ProjectAddDialog*>(&dialog);
+      if (add == nullptr) return static_cast<int>(QDialog::Rejected);
+      add->setMode(ChildMode::SubCircuit);
+      add->setFile("spare.cir");
+      add->accept();
+      return add->result();
+    };
+    window->addChild();
+  };
+  const Case cases[] = {
+      {"add to a hybrid", *hybrid, addHere, true, "ADD: project part selection is not CIRCUIT."},
+      {"add to a record", record, addHere, true, "ADD: project part selection is not CIRCUIT."},
+      {"add answered No", *controller, addHere, false, ""},
+      {"delete the top", 0, [&] { window->deleteChild(); }, true, "DELETE: not a valid project part selection."},
+      {"delete a record", record, [&] { window->deleteChild(); }, true, "DELETE: not a valid project part selection."},
+      {"delete answered No", *controller, [&] { window->deleteChild(); }, false, ""},
+      {"move a record", record, [&] { window->moveChild(); }, true, "MOVE: not a valid project part selection."},
+      {"move the top", 0, [&] { window->moveChild(); }, true, "MOVE: not a valid project part selection."},
+      {"check a record", record,
+       [&] { window->model()->setData(window->model()->indexOf(record), Qt::Unchecked, Qt::CheckStateRole); }, true,
+       "TOGGLE: not a valid selection."},
+  };
+  for (const Case& c : cases) {
+    ui_.messages.clear();
+    ui_.answers = {c.answer};
+    window->select(c.node);
+    c.command();
+    if (c.message.empty()) {
+      QVERIFY2(ui_.messages.empty(), (std::string(c.what) + ": " + lastMessage()).c_str());
+    } else {
+      QVERIFY2(ui_.messages.size() == 1 && ui_.messages[0] == c.message, (std::string(c.what) + ": " + lastMessage()).c_str());
+    }
+    QVERIFY2(snapshot() == before, c.what);
+    QVERIFY2(window->tree().size() == nodes, c.what);
+  }
+  QVERIFY(!fs::exists(w / "spare.cir"));
+
+  // A check mark taken off a document is counted out of the print job.
+  ui_.messages.clear();
+  const std::size_t checked = window->tree().checkedCount();
+  QVERIFY(window->model()->setData(window->model()->indexOf(*hybrid), Qt::Unchecked, Qt::CheckStateRole));
+  QCOMPARE(window->tree().checkedCount(), checked - 1);
+  QCOMPARE(window->statusLine(), strprintf("Files to Print (Checked) = %u", static_cast<unsigned>(checked - 1)));
+  QVERIFY(ui_.messages.empty());
+}
+
+// A project file that is not a sound one is refused with a message naming
+// it, and no window opens; one naming a missing top-level circuit opens
+// with the hint to choose another.
+void ProjectWindowTest::damagedProjectFileOpensNothing() {
+  const fs::path w = freshWork();
+  CProjDoc doc;
+  doc.setTopLevel((w / "system.cir").string());
+  const std::vector<std::uint8_t> good = encodeProject(doc);
+  const auto resealed = [&](std::function<void(std::vector<std::uint8_t>&)> change) {
+    std::vector<std::uint8_t> bytes(good.begin(), good.end() - 4);
+    change(bytes);
+    appendChecksum(bytes);
+    return bytes;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    std::string mustSay;
+  };
+  const Case cases[] = {
+      {"empty", {}, "File checksum error."},
+      {"checksum broken", [&] { auto b = good; b[5] ^= 0x20; return b; }(), "File checksum error."},
+      {"cut short", std::vector<std::uint8_t>(good.begin(), good.begin() + 6), "File checksum error."},
+      {"a circuit's type byte", resealed([](auto& b) { b[0] = 1; }), "Unexpected file format...\n...not a Project."},
+      {"another version", resealed([](auto& b) { b[1] = 0x11; b[2] = 0x11; }), "File version error...\n...InVer=4369, ReqVer=50100."},
+      {"name cut short", resealed([](auto& b) { b.resize(b.size() - 3); }), "the top-level circuit name is cut short"},
+      {"bytes left over", resealed([](auto& b) { b.push_back(7); }), "unexpected bytes after the top-level"},
+      {"a circuit file", [&] {
+         const std::string c = readBytes(w / "controller.cir");
+         return std::vector<std::uint8_t>(c.begin(), c.end());
+       }(), "not a Project"},
+  };
+  const std::size_t windows = frame_->mdiArea()->subWindowList().size();
+  for (const Case& c : cases) {
+    ui_.messages.clear();
+    const fs::path path = w / "damaged.prj";
+    writeBytes(path, c.bytes);
+    QVERIFY2(!frame_->openFile(path.string()), c.what);
+    QVERIFY2(ui_.messages.size() == 1, c.what);
+    QVERIFY2(ui_.messages[0].find(path.string()) != std::string::npos, (c.what + (": " + ui_.messages[0])).c_str());
+    QVERIFY2(ui_.messages[0].find(c.mustSay) != std::string::npos, (c.what + (": " + ui_.messages[0])).c_str());
+    QCOMPARE(frame_->mdiArea()->subWindowList().size(), windows);
+  }
+  ui_.messages.clear();
+  QVERIFY(!frame_->openFile((w / "no-such.prj").string()));
+  QVERIFY(ui_.messages.size() == 1 && ui_.messages[0].find("no-such.prj") != std::string::npos);
+  QCOMPARE(frame_->mdiArea()->subWindowList().size(), windows);
+
+  // Sound, but naming a circuit that is not there.
+  ui_.messages.clear();
+  CProjDoc missing;
+  missing.setTopLevel((w / "gone.cir").string());
+  writeBytes(w / "missing.prj", encodeProject(missing));
+  QVERIFY(frame_->openFile((w / "missing.prj").string()));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  QVERIFY(window->tree().empty());
+  QCOMPARE(ui_.messages, std::vector<std::string>{"This circuit file does not currently exist."});
+  QVERIFY(window->statusLine().find("gone.cir") != std::string::npos);
+  QVERIFY(window->statusLine().find(std::string(kSetTopLevelHint)) != std::string::npos);
+  ui_.messages.clear();
+  window->calculate();
+  QCOMPARE(lastMessage(), std::string("CALCULATE: can not open top-level Circuit."));
+}
+
+// Open on a document node opens its circuit window once; on a record it
+// opens the record's document with the record selected; a missing child
+// opens nothing.
+void ProjectWindowTest::openingNodesOpensTheirCircuits() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+
+  const auto controller = findDocument(*window, "CONTROLLER.CIR");
+  const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
+  QVERIFY(controller && hybrid);
+  struct Case {
+    std::size_t node;
+    std::string file;
+    std::optional<std::size_t> row;  // the selected record, for record nodes
+  };
+  const std::size_t lastRecord = *hybrid + window->tree().node(*hybrid).recordCount;
+  const Case cases[] = {
+      {*controller, "controller.cir", std::nullopt},
+      {*hybrid, "rf_module.hyb", std::nullopt},
+      {lastRecord, "rf_module.hyb", window->tree().node(lastRecord).recordNumber - 1},
+      {0, "system.cir", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    frame_->mdiArea()->setActiveSubWindow(frame_->mdiArea()->subWindowList().front());
+    window->select(c.node);
+    CircuitWindow* opened = window->openNode();
+    QVERIFY2(opened != nullptr, c.file.c_str());
+    QCOMPARE(fs::path(opened->document().path()).filename().string(), c.file);
+    QCOMPARE(frame_->activeCircuit(), opened);
+    if (c.row) {
+      QCOMPARE(opened->selection(), c.row);
+      QCOMPARE(opened->document().record(*c.row).PN, window->tree().node(c.node).record->PN);
+    }
+  }
+  QCOMPARE(circuitWindowCount(), std::size_t{3});  // rf_module.hyb was brought back, not opened twice
+  QVERIFY(ui_.messages.empty());
+
+  // A child whose file is gone is shown as missing and opens nothing.
+  fs::remove(w / "power_supply.cir");
+  QVERIFY(window->refresh());
+  const auto gone = findDocument(*window, "POWER_SUPPLY.CIR");
+  QVERIFY(gone);
+  QVERIFY(window->model()->lines(*gone)[0].find("*MISSING*") != std::string::npos);
+  window->select(*gone);
+  QVERIFY(window->openNode() == nullptr);
+  QVERIFY(upperCased(lastMessage()).find("POWER_SUPPLY.CIR") != std::string::npos);
+  QCOMPARE(circuitWindowCount(), std::size_t{3});
+}
+
+// Header chooses another top-level circuit: the project is changed, its
+// close asks, Cancel keeps it open, Save writes it the safe way.
+void ProjectWindowTest::changedHeaderAskedAboutOnClose() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  const std::string before = readBytes(project);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+
+  chosenFiles_ = {(w / "controller.cir").string()};
+  window->chooseHeader();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(window->isModified());
+  QCOMPARE(nodeLabel(window->tree().node(0)), std::string("CONTROLLER.CIR"));
+  QCOMPARE(readBytes(project), before);
+
+  saveAnswers_ = {SaveAnswer::Cancel};
+  QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+  QVERIFY(!sub->close());
+  QCOMPARE(saveQuestions_, std::vector<std::string>{"SYSTEM.PRJ"});
+  QCOMPARE(readBytes(project), before);
+  // The frame's own close asks too, and stays open on Cancel.
+  saveAnswers_ = {SaveAnswer::Cancel};
+  QVERIFY(!frame_->close());
+  QCOMPARE(saveQuestions_.size(), std::size_t{2});
+
+  saveAnswers_ = {SaveAnswer::Save};
+  QVERIFY(sub->close());
+  QApplication::processEvents();
+  CProjDoc saved;
+  QVERIFY(openProject(posixFileSystem(), project, saved).isOk());
+  QCOMPARE(fs::path(saved.topLevel()).filename().string(), std::string("controller.cir"));
+  QCOMPARE(readBytes(w / "system.prj.BAK"), before);  // the previous good file is kept
+  // The same file as the command line writes for that top-level circuit.
+  const std::string savedBytes = readBytes(project);
+  QCOMPARE(kestrel({"project", "new", "--force", project, (w / "controller.cir").string()}).exitCode, 0);
+  QCOMPARE(readBytes(project), savedBytes);
+}
+
+// Print Project of the checked documents into one text file: the pages the
+// command line prints for the same documents (the date stamp aside).
+// Nothing checked, a document not calculated, or No to the job question
+// writes no file.
+void ProjectWindowTest::printProjectMatchesCommandLine() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
+  QVERIFY(hybrid);
+  QVERIFY(window->model()->setData(window->model()->indexOf(*hybrid), Qt::Unchecked, Qt::CheckStateRole));
+
+  const std::string guiOut = (w / "gui.txt").string();
+  chosenFiles_ = {guiOut};
+  QVERIFY(window->printProject());
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(ui_.questions.back().rfind("Continue with Project Print?\nSelect YES to Print the following job...\n"
+                                     "...Files to Print: 4\n", 0) == 0);
+
+  const ReportSettings report = loadReportSettings(*settings_);
+  const std::string cliOut = (w / "cli.txt").string();
+  const test::RunResult run =
+      kestrel({"project", "print", project, "-o", cliOut, "--skip", "rf_module.hyb", "-k",
+               std::string(reportKindNames()[static_cast<std::size_t>(report.format)]), "-s",
+               std::string(sortKeyName(report.sortBy)), "--date", "2024-01-02 03:04"});
+  QVERIFY2(run.exitCode == 0, run.err.c_str());
+  const auto undated = [](const std::string& text) {
+    std::vector<std::string> lines = splitLines(text);
+    // The stamp's width moves the columns of its line: compare that line without blanks.
+    for (std::string& line : lines) {
+      if (line.find("Date:") == std::string::npos) continue;
+      line = line.substr(0, line.find("Date:"));
+      std::erase(line, ' ');
+    }
+    return lines;
+  };
+  const std::vector<std::string> printed = undated(readBytes(guiOut));
+  QVERIFY(printed.size() > 40);
+  QCOMPARE(printed, undated(readBytes(cliOut)));
+  QVERIFY(readBytes(guiOut).find("rf_module.hyb") == std::string::npos);
+
+  // Refused jobs.
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    bool answer;
+    std::string message;  // "" when none
+  };
+  const Case cases[] = {
+      {"answered No", [] {}, false, ""},
+      {"nothing checked",
+       [&] {
+         for (std::size_t i = 0; i < window->tree().size(); ++i) {
+           if (window->tree().node(i).isOpenable() && window->tree().node(i).printChecked) {
+             window->model()->setData(window->model()->indexOf(i), Qt::Unchecked, Qt::CheckStateRole);
+           }
+         }
+       },
+       true, "PRINT: no files selected."},
+      {"not calculated",
+       [&] {
+         QCOMPARE(kestrel({"set", (w / "io_board.cir").string(), "HEADER_TEMP=50"}).exitCode, 0);
+         QVERIFY(window->refresh());
+       },
+       true, "...Error: not calculated.\n...use Calculate command in Project View to correct."},
+  };
+  for (const Case& c : cases) {
+    fs::remove(guiOut);
+    QVERIFY(window->refresh());
+    c.prepare();
+    ui_.messages.clear();
+    ui_.answers = {c.answer};
+    chosenFiles_ = {guiOut};
+    QVERIFY2(!window->printProject(), c.what);
+    QVERIFY2(!fs::exists(guiOut), c.what);
+    if (c.message.empty()) {
+      QVERIFY2(ui_.messages.empty(), (std::string(c.what) + ": " + lastMessage()).c_str());
+    } else {
+      QVERIFY2(ui_.messages.size() == 1 && ui_.messages[0] == c.message,
+               (std::string(c.what) + ": " + lastMessage()).c_str());
+    }
+  }
+}
+
+QTEST_MAIN(ProjectWindowTest)
+#include "project_window_test.moc"
