@@ -9,9 +9,11 @@ class MainWindow;
 
 // Library and cross-reference windows; Recall, Transfer and Update.
 void installLibraryWindows(MainWindow& frame);
-// Import definitions, import and export runs, What-If?, Merge and the
-// operation log window.
+// Import definitions, import and export runs.
 void installExchangeWindows(MainWindow& frame);
+// What-If? and Merge on the active circuit or hybrid, and the operation log
+// window that follows a running job.
+void installWhatIfAndMerge(MainWindow& frame);
 // The project tree window.
 void installProjectWindow(MainWindow& frame);
 // Graph definitions, sweeps and charts.
@@ -20,6 +22,7 @@ void installGraphWindows(MainWindow& frame);
 inline void installWindowModules(MainWindow& frame) {
   installLibraryWindows(frame);
   installExchangeWindows(frame);
+  installWhatIfAndMerge(frame);
   installProjectWindow(frame);
   installGraphWindows(frame);
 }
