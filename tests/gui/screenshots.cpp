@@ -1,7 +1,10 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
-// frame with two documents, a part's property sheet, the print preview.
-// Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT
+// frame with two documents, a part's property sheet, the print preview and,
+// given a project file, the project tree window.
+// Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPrintPreviewDialog>
 #include <QTimer>
 
@@ -46,6 +49,14 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   sheet.grab().save(out + "/property_sheet.png");
   sheet.hide();
+
+  // The project tree, maximised in the frame.
+  if (argc > 4) {
+    if (!frame.openFile(argv[4])) return 1;
+    if (QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow()) sub->showMaximized();
+    QApplication::processEvents();
+    frame.grab().save(out + "/project_tree.png");
+  }
 
   // The print preview: grabbed once it has laid out its pages.
   QTimer::singleShot(1500, [&out] {
