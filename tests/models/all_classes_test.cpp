@@ -17,6 +17,7 @@
 #include "core/field_spec.hpp"
 #include "core/keywords/import_setup.hpp"
 #include "core/part.hpp"
+#include "core/part_archive.hpp"
 #include "core/registry.hpp"
 #include "core/ui.hpp"
 #include "models/register_all.hpp"
@@ -257,6 +258,79 @@ TEST(AllClasses, ImportReadsEveryApplyingFieldOfThePages) {
         EXPECT_TRUE(std::isfinite(part->FR));
       }
     }
+  }
+}
+
+// Gives every field of the pages its own value (texts, numbers, choices
+// within their lists, flags), so a field that a copy or a file loses shows.
+class DistinctFiller final : public FieldVisitor {
+ public:
+  void text(const FieldSpec&, std::string& value, bool) override { value = "T" + std::to_string(++k_); }
+  void number(const FieldSpec&, float& value, bool) override { value = 1.5f + 0.25f * static_cast<float>(++k_); }
+  void choice(const FieldSpec& f, std::uint8_t& value, bool) override {
+    const std::size_t count = f.choices != nullptr ? f.choices->count() : 0;
+    value = static_cast<std::uint8_t>(count > 1 ? 1 + (++k_ % (count - 1)) : 1);
+  }
+  void flag(const FieldSpec&, std::uint16_t& value, bool) override { value = static_cast<std::uint16_t>(++k_ & 1); }
+
+ private:
+  int k_ = 0;
+};
+
+std::vector<std::uint8_t> baseBytes(CPart& part) {
+  Archive out = Archive::forWriting();
+  part.CPart::Serialize(out);
+  return out.bytes();
+}
+
+// Every field of every class, filled with distinct values and calculated:
+// clone, CopyFrom and a file round trip keep all of them; CopyFrom of a part
+// of another class takes the base fields only.
+TEST(AllClasses, CopiesAndFilesKeepEveryField) {
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    auto part = PartRegistry::instance().create(t.id, false);
+    part->PN = "PN-1";
+    part->REFDES = "R7";
+    part->DESCR = "distinct";
+    part->QTY = 3.0f;
+    part->CF = 1.25f;
+    DistinctFiller filler;
+    part->paramPage(filler);
+    part->tempPage(filler);
+    CCircHeader h;
+    h.ENV = 4;
+    h.TEMP = 35.0f;
+    part->Calculate(h);
+    const std::vector<std::uint8_t> expected = fieldBytes(*part);
+
+    EXPECT_EQ(fieldBytes(*part->clone()), expected);
+    auto copy = PartRegistry::instance().create(t.id, false);
+    copy->CopyFrom(*part);
+    EXPECT_EQ(fieldBytes(*copy), expected);
+
+    Archive out = Archive::forWriting();
+    writePartObject(out, *part);
+    Archive in = Archive::forReading(out.bytes(), "part");
+    auto back = readPartObject(in);
+    ASSERT_TRUE(in.ok()) << in.error();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(fieldBytes(*back), expected);
+    EXPECT_EQ(in.remaining(), 0u);
+
+    // Another class's record gives its base fields and leaves the own ones.
+    auto other = PartRegistry::instance().create(t.id == kMiscType ? registeredTypes()[2].id : kMiscType, false);  // [2]: the first after the sub-file types
+    other->PN = "OTHER";
+    other->NOTES = "from another class";
+    const std::vector<std::uint8_t> ownBefore(expected.begin() + static_cast<std::ptrdiff_t>(baseBytes(*part).size()),
+                                              expected.end());
+    part->CopyFrom(*other);
+    const std::vector<std::uint8_t> after = fieldBytes(*part);
+    const std::vector<std::uint8_t> base = baseBytes(*part);
+    EXPECT_EQ(base, baseBytes(*other));
+    EXPECT_EQ(std::vector<std::uint8_t>(after.begin() + static_cast<std::ptrdiff_t>(base.size()), after.end()),
+              ownBefore);
   }
 }
 

@@ -891,69 +891,6 @@ void fill(CDiode& d) {
   d.PIE = 16.0f;
 }
 
-void expectSameFields(const CDiode& a, const CDiode& b) {
-  EXPECT_EQ(a.PN, b.PN);
-  EXPECT_EQ(a.REFDES, b.REFDES);
-  EXPECT_EQ(a.PART_TYPE, b.PART_TYPE);
-  EXPECT_FLOAT_EQ(a.CF, b.CF);
-  EXPECT_FLOAT_EQ(a.FR, b.FR);
-  EXPECT_FLOAT_EQ(a.S, b.S);
-  EXPECT_FLOAT_EQ(a.T, b.T);
-  EXPECT_EQ(a.OverFlags, b.OverFlags);
-  EXPECT_EQ(a.FAMILY, b.FAMILY);
-  EXPECT_EQ(a.TYPE, b.TYPE);
-  EXPECT_EQ(a.CONTACTS, b.CONTACTS);
-  EXPECT_FLOAT_EQ(a.JUNCTIONS, b.JUNCTIONS);
-  EXPECT_EQ(a.QU, b.QU);
-  EXPECT_FLOAT_EQ(a.RATING, b.RATING);
-  EXPECT_FLOAT_EQ(a.VMAX, b.VMAX);
-  EXPECT_FLOAT_EQ(a.VOP, b.VOP);
-  EXPECT_EQ(a.STRESSMODE, b.STRESSMODE);
-  EXPECT_FLOAT_EQ(a.VSTRESS, b.VSTRESS);
-  EXPECT_EQ(a.thermal.MODE, b.thermal.MODE);
-  EXPECT_FLOAT_EQ(a.thermal.PD, b.thermal.PD);
-  EXPECT_FLOAT_EQ(a.thermal.RJC, b.thermal.RJC);
-  EXPECT_FLOAT_EQ(a.thermal.RCA, b.thermal.RCA);
-  EXPECT_FLOAT_EQ(a.thermal.TADJ, b.thermal.TADJ);
-  EXPECT_FLOAT_EQ(a.thermal.TCA, b.thermal.TCA);
-  EXPECT_FLOAT_EQ(a.thermal.TJA, b.thermal.TJA);
-  EXPECT_FLOAT_EQ(a.LB, b.LB);
-  EXPECT_FLOAT_EQ(a.PIT, b.PIT);
-  EXPECT_FLOAT_EQ(a.PIA, b.PIA);
-  EXPECT_FLOAT_EQ(a.PIR, b.PIR);
-  EXPECT_FLOAT_EQ(a.PIS, b.PIS);
-  EXPECT_FLOAT_EQ(a.PIC, b.PIC);
-  EXPECT_FLOAT_EQ(a.PIQ, b.PIQ);
-  EXPECT_FLOAT_EQ(a.PIE, b.PIE);
-}
-
-TEST(DiodeCopyAndArchive, CopyFromAndCloneTakeEveryField) {
-  CDiode a;
-  fill(a);
-  CDiode b;
-  b.CopyFrom(a);
-  expectSameFields(a, b);
-  auto c = a.clone();
-  ASSERT_NE(dynamic_cast<CDiode*>(c.get()), nullptr);
-  expectSameFields(a, static_cast<const CDiode&>(*c));
-}
-
-TEST(DiodeCopyAndArchive, RoundTripKeepsEveryField) {
-  registerPassiveSemisParts();
-  CDiode a;
-  fill(a);
-  Archive out = Archive::forWriting();
-  writePartObject(out, a);
-  ASSERT_TRUE(out.ok());
-  Archive in = Archive::forReading(out.bytes(), "diode");
-  auto part = readPartObject(in);
-  ASSERT_TRUE(in.ok()) << in.error();
-  auto* b = dynamic_cast<CDiode*>(part.get());
-  ASSERT_NE(b, nullptr);
-  expectSameFields(a, *b);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
 float floatAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
   std::uint32_t bits = 0;
   for (std::size_t i = 0; i < 4; ++i) bits |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);

@@ -537,49 +537,6 @@ void fill(CInductive& l) {
   l.PIE = 34.0f;
 }
 
-void expectSameFields(const CInductive& a, const CInductive& b) {
-  EXPECT_EQ(a.PN, b.PN);
-  EXPECT_EQ(a.REFDES, b.REFDES);
-  EXPECT_EQ(a.PART_TYPE, b.PART_TYPE);
-  EXPECT_FLOAT_EQ(a.QTY, b.QTY);
-  EXPECT_FLOAT_EQ(a.CF, b.CF);
-  EXPECT_FLOAT_EQ(a.FR, b.FR);
-  EXPECT_FLOAT_EQ(a.S, b.S);
-  EXPECT_FLOAT_EQ(a.T, b.T);
-  EXPECT_EQ(a.OverFlags, b.OverFlags);
-  EXPECT_EQ(a.NOTES, b.NOTES);
-  EXPECT_EQ(a.TYPE, b.TYPE);
-  EXPECT_EQ(a.QU, b.QU);
-  EXPECT_FLOAT_EQ(a.TRISE, b.TRISE);
-  EXPECT_FLOAT_EQ(a.LB, b.LB);
-  EXPECT_FLOAT_EQ(a.PIT, b.PIT);
-  EXPECT_FLOAT_EQ(a.PIQ, b.PIQ);
-  EXPECT_FLOAT_EQ(a.PIE, b.PIE);
-}
-
-TEST(InductiveCopyAndArchive, CopyCloneAndRoundTripKeepEveryField) {
-  registerPassiveSemisParts();
-  CInductive a;
-  fill(a);
-  CInductive b;
-  b.CopyFrom(a);
-  expectSameFields(a, b);
-  auto c = a.clone();
-  ASSERT_NE(dynamic_cast<CInductive*>(c.get()), nullptr);
-  expectSameFields(a, static_cast<const CInductive&>(*c));
-
-  Archive out = Archive::forWriting();
-  writePartObject(out, a);
-  ASSERT_TRUE(out.ok());
-  Archive in = Archive::forReading(out.bytes(), "inductive");
-  auto part = readPartObject(in);
-  ASSERT_TRUE(in.ok()) << in.error();
-  auto* d = dynamic_cast<CInductive*>(part.get());
-  ASSERT_NE(d, nullptr);
-  expectSameFields(a, *d);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
 TEST(InductiveCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   // type, quality (bytes), rise, lambda_b, pi_T, pi_Q, pi_E (floats): 2 + 5 x 4 = 22
   CInductive l;

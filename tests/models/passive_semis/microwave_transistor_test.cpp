@@ -549,38 +549,6 @@ void fill(CMTrans& m) {
   m.PIE = 11.0f;
 }
 
-void expectSameFields(CMTrans& a, CMTrans& b) {
-  EXPECT_EQ(a.PN, b.PN);
-  EXPECT_EQ(a.PART_TYPE, b.PART_TYPE);
-  EXPECT_FLOAT_EQ(a.CF, b.CF);
-  EXPECT_FLOAT_EQ(a.FR, b.FR);
-  EXPECT_EQ(a.OverFlags, b.OverFlags);
-  EXPECT_EQ(ownFieldBytes(a), ownFieldBytes(b));
-}
-
-TEST(MTransCopyAndArchive, CopyCloneAndRoundTripKeepEveryField) {
-  registerPassiveSemisParts();
-  CMTrans a;
-  fill(a);
-  CMTrans b;
-  b.CopyFrom(a);
-  expectSameFields(a, b);
-  auto c = a.clone();
-  ASSERT_NE(dynamic_cast<CMTrans*>(c.get()), nullptr);
-  expectSameFields(a, static_cast<CMTrans&>(*c));
-
-  Archive out = Archive::forWriting();
-  writePartObject(out, a);
-  ASSERT_TRUE(out.ok());
-  Archive in = Archive::forReading(out.bytes(), "mtrans");
-  auto part = readPartObject(in);
-  ASSERT_TRUE(in.ok()) << in.error();
-  auto* d = dynamic_cast<CMTrans*>(part.get());
-  ASSERT_NE(d, nullptr);
-  expectSameFields(a, *d);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
 TEST(MTransCopyAndArchive, OwnFieldsTake87BytesInFileOrder) {
   // type, matching, metal, application; duty cycle; quality; frequency, power, Vmax, Vop; stress mode;
   // stress; temperature mode, Pd, Rjc, Rca, Tadj, Tca, Tja; eight factors

@@ -493,57 +493,6 @@ void fill(CPotentiometer& p) {
   p.PIE = 16.0f;
 }
 
-void expectSameFields(const CPotentiometer& a, const CPotentiometer& b) {
-  EXPECT_EQ(a.PN, b.PN);
-  EXPECT_EQ(a.REFDES, b.REFDES);
-  EXPECT_EQ(a.PART_TYPE, b.PART_TYPE);
-  EXPECT_FLOAT_EQ(a.QTY, b.QTY);
-  EXPECT_FLOAT_EQ(a.CF, b.CF);
-  EXPECT_FLOAT_EQ(a.FR, b.FR);
-  EXPECT_FLOAT_EQ(a.S, b.S);
-  EXPECT_FLOAT_EQ(a.T, b.T);
-  EXPECT_EQ(a.OverFlags, b.OverFlags);
-  EXPECT_EQ(a.NOTES, b.NOTES);
-  EXPECT_EQ(a.TYPE, b.TYPE);
-  EXPECT_FLOAT_EQ(a.RES, b.RES);
-  EXPECT_EQ(a.RESUNIT, b.RESUNIT);
-  EXPECT_EQ(a.QU, b.QU);
-  EXPECT_FLOAT_EQ(a.PMAX, b.PMAX);
-  EXPECT_FLOAT_EQ(a.PD, b.PD);
-  EXPECT_EQ(a.STRESSMODE, b.STRESSMODE);
-  EXPECT_FLOAT_EQ(a.PSTRESS, b.PSTRESS);
-  EXPECT_FLOAT_EQ(a.TRISE, b.TRISE);
-  EXPECT_FLOAT_EQ(a.LB, b.LB);
-  EXPECT_FLOAT_EQ(a.PIT, b.PIT);
-  EXPECT_FLOAT_EQ(a.PIP, b.PIP);
-  EXPECT_FLOAT_EQ(a.PIS, b.PIS);
-  EXPECT_FLOAT_EQ(a.PIQ, b.PIQ);
-  EXPECT_FLOAT_EQ(a.PIE, b.PIE);
-}
-
-TEST(PotentiometerCopyAndArchive, CopyCloneAndRoundTripKeepEveryField) {
-  registerPassiveSemisParts();
-  CPotentiometer a;
-  fill(a);
-  CPotentiometer b;
-  b.CopyFrom(a);
-  expectSameFields(a, b);
-  auto c = a.clone();
-  ASSERT_NE(dynamic_cast<CPotentiometer*>(c.get()), nullptr);
-  expectSameFields(a, static_cast<const CPotentiometer&>(*c));
-
-  Archive out = Archive::forWriting();
-  writePartObject(out, a);
-  ASSERT_TRUE(out.ok());
-  Archive in = Archive::forReading(out.bytes(), "potentiometer");
-  auto part = readPartObject(in);
-  ASSERT_TRUE(in.ok()) << in.error();
-  auto* d = dynamic_cast<CPotentiometer*>(part.get());
-  ASSERT_NE(d, nullptr);
-  expectSameFields(a, *d);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
 TEST(PotentiometerCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   // the resistor's layout: style, value, unit, quality, Pmax, Pd, mode, stress, rise, six factors = 48
   CPotentiometer p;

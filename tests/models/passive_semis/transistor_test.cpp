@@ -842,66 +842,6 @@ void fill(CTransistor& t) {
   t.PIE = 19.0f;
 }
 
-void expectSameFields(const CTransistor& a, const CTransistor& b) {
-  EXPECT_EQ(a.PN, b.PN);
-  EXPECT_EQ(a.REFDES, b.REFDES);
-  EXPECT_EQ(a.PART_TYPE, b.PART_TYPE);
-  EXPECT_FLOAT_EQ(a.CF, b.CF);
-  EXPECT_FLOAT_EQ(a.FR, b.FR);
-  EXPECT_FLOAT_EQ(a.S, b.S);
-  EXPECT_FLOAT_EQ(a.T, b.T);
-  EXPECT_EQ(a.OverFlags, b.OverFlags);
-  EXPECT_EQ(a.TYPE, b.TYPE);
-  EXPECT_EQ(a.APP, b.APP);
-  EXPECT_EQ(a.QU, b.QU);
-  EXPECT_FLOAT_EQ(a.PMAX, b.PMAX);
-  EXPECT_FLOAT_EQ(a.VCEO, b.VCEO);
-  EXPECT_FLOAT_EQ(a.VCE, b.VCE);
-  EXPECT_EQ(a.STRESSMODE, b.STRESSMODE);
-  EXPECT_FLOAT_EQ(a.VSTRESS, b.VSTRESS);
-  EXPECT_EQ(a.thermal.MODE, b.thermal.MODE);
-  EXPECT_FLOAT_EQ(a.thermal.PD, b.thermal.PD);
-  EXPECT_FLOAT_EQ(a.thermal.RJC, b.thermal.RJC);
-  EXPECT_FLOAT_EQ(a.thermal.RCA, b.thermal.RCA);
-  EXPECT_FLOAT_EQ(a.thermal.TADJ, b.thermal.TADJ);
-  EXPECT_FLOAT_EQ(a.thermal.TCA, b.thermal.TCA);
-  EXPECT_FLOAT_EQ(a.thermal.TJA, b.thermal.TJA);
-  EXPECT_FLOAT_EQ(a.LB, b.LB);
-  EXPECT_FLOAT_EQ(a.PIT, b.PIT);
-  EXPECT_FLOAT_EQ(a.PIA, b.PIA);
-  EXPECT_FLOAT_EQ(a.PIR, b.PIR);
-  EXPECT_FLOAT_EQ(a.PIS, b.PIS);
-  EXPECT_FLOAT_EQ(a.PIQ, b.PIQ);
-  EXPECT_FLOAT_EQ(a.PIE, b.PIE);
-}
-
-TEST(TransistorCopyAndArchive, CopyFromAndCloneTakeEveryField) {
-  CTransistor a;
-  fill(a);
-  CTransistor b;
-  b.CopyFrom(a);
-  expectSameFields(a, b);
-  auto c = a.clone();
-  ASSERT_NE(dynamic_cast<CTransistor*>(c.get()), nullptr);
-  expectSameFields(a, static_cast<const CTransistor&>(*c));
-}
-
-TEST(TransistorCopyAndArchive, RoundTripKeepsEveryField) {
-  registerPassiveSemisParts();
-  CTransistor a;
-  fill(a);
-  Archive out = Archive::forWriting();
-  writePartObject(out, a);
-  ASSERT_TRUE(out.ok());
-  Archive in = Archive::forReading(out.bytes(), "transistor");
-  auto part = readPartObject(in);
-  ASSERT_TRUE(in.ok()) << in.error();
-  auto* b = dynamic_cast<CTransistor*>(part.get());
-  ASSERT_NE(b, nullptr);
-  expectSameFields(a, *b);
-  EXPECT_EQ(in.remaining(), 0u);
-}
-
 float floatAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
   std::uint32_t bits = 0;
   for (std::size_t i = 0; i < 4; ++i) bits |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
