@@ -27,6 +27,8 @@ const FieldSpec kStressMode{"RES_STRESSMODE",  "Power Stress Mode", FieldKind::C
 const FieldSpec kPStress{"RES_PSTRESS", "Power Stress (%)", FieldKind::Real, 0, 100, 0, nullptr, "%"};
 const FieldSpec kTRise{"RES_TRISE", "Temp Rise", FieldKind::Real, 0, 150, 0, nullptr, "deg C"};
 
+const CResistiveRecord::Fields kFields{kType, kRes, kResUnit, kQu, kPmax, kPd, kStressMode, kPStress, kTRise};
+
 // ---- handbook section 9.1, fixed resistors ----
 
 // What each style takes from the model: base failure rate lambda_b (fpmh),
@@ -99,80 +101,14 @@ constexpr std::array<double, 7> kQualityFactor = {0.0, 0.03, 0.1, 0.3, 1.0, 3.0,
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  4.0,  16.0, 12.0, 42.0, 18.0,  23.0,
                                          31.0, 43.0, 63.0, 0.5,  37.0, 87.0, 1728.0};
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 }  // namespace
+
+CResistor::CResistor() : CResistiveRecord(kFields, 2) {}  // style RC
 
 const ClassRecord CResistor::kClass = makeClassRecord<CResistor>("CResistor");
 
-void CResistor::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(RES);
-  ar.io(RESUNIT);
-  ar.io(QU);
-  ar.io(PMAX);
-  ar.io(PD);
-  ar.io(STRESSMODE);
-  ar.io(PSTRESS);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIP);
-  ar.io(PIS);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
-
-void CResistor::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CResistor&>(other);
-  TYPE = o.TYPE;
-  RES = o.RES;
-  RESUNIT = o.RESUNIT;
-  QU = o.QU;
-  PMAX = o.PMAX;
-  PD = o.PD;
-  STRESSMODE = o.STRESSMODE;
-  PSTRESS = o.PSTRESS;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIP = o.PIP;
-  PIS = o.PIS;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CResistor::GetTypeName() const {
   return isHybridPart() ? "Resistor(Hyb)" : "Resistor";
-}
-
-void CResistor::paramPage(FieldVisitor& f) {
-  f.choice(kType, TYPE, true);
-  f.number(kRes, RES, true);
-  f.choice(kResUnit, RESUNIT, true);
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-  f.number(kPmax, PMAX, true);
-  FieldSpec pd = kPd;
-  pd.hi = PMAX;
-  f.number(pd, PD, true);
-  f.choice(kStressMode, STRESSMODE, true);
-  // In the computed mode the stress is not an entry: it shows Pd / Pmax.
-  if (!isManualStress()) PSTRESS = stressPercent(PD, PMAX);
-  f.number(kPStress, PSTRESS, isManualStress());
-  f.number(kTRise, TRISE, true);
-}
-
-void CResistor::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(TYPE, kResistorStyles);
-  checkChoice(RESUNIT, kResistanceUnits);
-  checkChoice(QU, kResistorQualities);
-  checkChoice(STRESSMODE, kPowerStressModes);
 }
 
 void CResistor::Calculate(CCircHeader& header) {
@@ -208,67 +144,6 @@ void CResistor::Calculate(CCircHeader& header) {
   FR = static_cast<float>(pip * cf * pis * lb * piq * pie * pit);
 
   finishSurfaceMount(header, TRISE);
-}
-
-void CResistor::ApplyWhatIf(const WhatIfSettings& settings) {
-  if (!isHybridPart()) {
-    applyQualityChange(QU, 1, static_cast<int>(kResistorQualities.count()), settings);
-  }
-  applyStressChange(StressSubject{PSTRESS, &STRESSMODE, PMAX, PD}, 0.0, 100.0, settings);
-}
-
-bool CResistor::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
-  if (!r.read(kType, TYPE) || !r.read(kRes, RES) || !r.read(kResUnit, RESUNIT)) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  if (!r.read(kPmax, PMAX) || !r.read(kPd, PD, PMAX) || !r.read(kStressMode, STRESSMODE)) {
-    return false;
-  }
-  if (isManualStress()) {
-    if (!r.read(kPStress, PSTRESS)) return false;
-  } else {
-    PSTRESS = stressPercent(PD, PMAX);
-  }
-  return r.read(kTRise, TRISE);
-}
-
-void CResistor::UpdateAppParams(const CPart& other) {
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CResistor&>(other);
-  // This record keeps its style, value, quality and rating; the dissipation
-  // it takes cannot exceed its own rating.
-  PD = o.PD < PMAX ? o.PD : PMAX;
-  STRESSMODE = o.STRESSMODE;
-  PSTRESS = isManualStress() ? o.PSTRESS : stressPercent(PD, PMAX);
-  TRISE = o.TRISE;
-}
-
-void CResistor::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
-  const std::string pre(prefix);
-  const std::string style = text(kResistorStyles, TYPE);
-  const std::string value =
-      strprintf("%s %s", formatNumber(RES, 9, 2).c_str(), text(kResistanceUnits, RESUNIT).c_str());
-  const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kResistorQualities, QU).c_str());
-  line1 = lineprintf("%s%-30s  %-17s  %-13s", pre.c_str(), style.c_str(), value.c_str(), quality.c_str());
-
-  const std::string pmax = strprintf("Pmax:%sW", formatNumber(PMAX, 8, 5).c_str());
-  const std::string pd = strprintf("Pd:%sW", formatNumber(PD, 8, 5).c_str());
-  const std::string pstr = strprintf("Pstr:%s%%(%s)", formatNumber(PSTRESS, 5, 2).c_str(),
-                                     text(kPowerStressModes, STRESSMODE).c_str());
-  const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
-  line2 = lineprintf("%s%-14s  %-12s  %-25s  %-12s", pre.c_str(), pmax.c_str(), pd.c_str(), pstr.c_str(),
-                     trise.c_str());
-}
-
-void CResistor::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {
-  const std::string pre(prefix);
-  line1 =
-      lineprintf("%sFR=    LB    *   PIT    *   PIP    *   PIS    *  PIQ  *  PIE  *   PICF  ", pre.c_str());
-  line2 = lineprintf(
-      "%s    %-8s   %-8s   %-8s   %-8s   %-5s   %-5s   %-8s", pre.c_str(), formatNumber(LB, 8, 6).c_str(),
-      formatNumber(PIT, 8, 6).c_str(), formatNumber(PIP, 8, 6).c_str(), formatNumber(PIS, 8, 6).c_str(),
-      formatNumber(PIQ, 5, 2).c_str(), formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
 }  // namespace kestrel
