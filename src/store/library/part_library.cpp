@@ -10,8 +10,6 @@
 namespace kestrel::library {
 namespace {
 
-constexpr const char* kHeaderName = "LIBHEADER";
-constexpr std::size_t kRecordBuffer = 1280;
 constexpr int kPnIndex = 1;
 constexpr int kPn2Index = 2;
 constexpr int kListIndex = 3;
@@ -43,7 +41,12 @@ std::span<const store::KeyDef> libraryKeys() {
   return keys;
 }
 
-PartLibrary::PartLibrary() {
+constexpr int kLockTrees[] = {20, 1, 2, 3};
+const KeyedFileKind kLibraryKind{"LIBHEADER",           libraryKeys,          kLockTrees,
+                                 kLibraryVersion,       "Library Description", "Can not create library file",
+                                 "Can not open library file"};
+
+PartLibrary::PartLibrary() : KeyedFile(kLibraryKind) {
   using store::DataField;
   using store::kNoKey;
   list_[0] = DataField{'S', 0, 'U', 26, 1, pn_, 0};
@@ -56,98 +59,18 @@ PartLibrary::PartLibrary() {
   list_[7] = DataField{};
 }
 
-PartLibrary::~PartLibrary() {
-  if (store_.isOpen()) store_.Close();
-}
-
 std::unique_ptr<PartLibrary> PartLibrary::create(const std::string& path, StoreMessage& error,
                                                  store::StoreFileSystem* fs) {
-  error = {};
-  std::string init;
-  if (!startStore(init)) {
-    error = {quoted(path), "Can not create library file", init};
-    return nullptr;
-  }
   std::unique_ptr<PartLibrary> lib(new PartLibrary);
-  lib->path_ = path;
-  int rc = lib->store_.Create(path, kRecordBuffer, store::ShareMode::Shared, store::kNativeOrderFile, libraryKeys(), fs);
-  if (rc != store::kOk) {
-    error = {quoted(path), "Can not create library file", store::StoreErrorText(rc)};
-    return nullptr;
-  }
-  std::string what;
-  static constexpr int kTrees[] = {20, 1, 2, 3};
-  rc = initialiseKeyedFile(lib->store_, kHeaderName, kTrees, kLibraryVersion, "Library Description", what);
-  if (rc != store::kOk) {
-    error = {quoted(path), what, store::StoreErrorText(rc)};
-    lib->store_.Close();
-    (fs != nullptr ? *fs : store::posixStoreFileSystem()).remove(path);
-    return nullptr;
-  }
+  if (!lib->createFile(path, error, fs)) return nullptr;
   return lib;
 }
 
 std::unique_ptr<PartLibrary> PartLibrary::open(const std::string& path, bool writable, StoreMessage& error,
                                                store::StoreFileSystem* fs) {
-  error = {};
-  std::string init;
-  if (!startStore(init)) {
-    error = {quoted(path), "Can not open library file", init};
-    return nullptr;
-  }
   std::unique_ptr<PartLibrary> lib(new PartLibrary);
-  lib->path_ = path;
-  const int access = writable ? store::kReadWriteAccess : store::kReadOnlyAccess;
-  int rc = lib->store_.Open(path, kRecordBuffer, store::ShareMode::Shared, access, libraryKeys(), fs);
-  if (rc != store::kOk) {
-    error = {quoted(path), "Can not open library file", rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
-    return nullptr;
-  }
-  if (!checkKeyedFileVersion(lib->store_, kHeaderName, kLibraryVersion, path, error)) return nullptr;
-  if (lib->count() < 0) {
-    error = lib->error_;
-    return nullptr;
-  }
+  if (!lib->openFile(path, writable, error, fs)) return nullptr;
   return lib;
-}
-
-bool PartLibrary::close() {
-  const int rc = store_.Close();
-  if (rc == store::kOk) return true;
-  storeFailure("can not close file", rc);
-  return false;
-}
-
-Outcome PartLibrary::storeFailure(const char* what, int rc) {
-  error_ = {quoted(path_), what, store::StoreErrorText(rc)};
-  return Outcome::Failed;
-}
-
-void PartLibrary::fail(std::string what, std::string detail) {
-  error_ = {quoted(path_), std::move(what), std::move(detail)};
-}
-
-long PartLibrary::count() {
-  const int rc = store_.RecordCount();
-  if (rc < 0) {
-    storeFailure("can not get record count", rc);
-    return -1;
-  }
-  return rc;
-}
-
-bool PartLibrary::readHeader(HeaderTexts& texts) {
-  std::string what;
-  const int rc = readHeaderRecords(store_, kHeaderName, texts, what);
-  if (rc != store::kOk) storeFailure(what.c_str(), rc);
-  return rc == store::kOk;
-}
-
-bool PartLibrary::writeHeader(const HeaderTexts& texts) {
-  std::string what;
-  const int rc = writeHeaderRecords(store_, kHeaderName, texts, what);
-  if (rc != store::kOk) storeFailure(what.c_str(), rc);
-  return rc == store::kOk;
 }
 
 bool PartLibrary::fill(const CPart& part) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "store/library/header_texts.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/store_message.hpp"
 #include "store/record_store.hpp"
 
@@ -49,12 +50,8 @@ struct StoreCounters {
   long replaced = 0;   // ReplaceDuplicatePN: updated in place
 };
 
-class PartLibrary {
+class PartLibrary final : public KeyedFile {
  public:
-  ~PartLibrary();
-  PartLibrary(const PartLibrary&) = delete;
-  PartLibrary& operator=(const PartLibrary&) = delete;
-
   // Creates a new library (the file must not exist) and leaves it open for
   // reading and writing; null with `error` set on failure (no file is left).
   static std::unique_ptr<PartLibrary> create(const std::string& path, StoreMessage& error,
@@ -63,17 +60,6 @@ class PartLibrary {
   // reading and writing, and checks its version.
   static std::unique_ptr<PartLibrary> open(const std::string& path, bool writable, StoreMessage& error,
                                            store::StoreFileSystem* fs = nullptr);
-  // Closes the store (unlocking what this handle holds).
-  bool close();
-
-  const std::string& path() const { return path_; }
-  const StoreMessage& error() const { return error_; }
-  store::RecordStore& store() { return store_; }
-
-  // The number of parts, -1 on failure.
-  long count();
-  bool readHeader(HeaderTexts& texts);
-  bool writeHeader(const HeaderTexts& texts);
 
   // ---- changes ----
   // Adds a part; Duplicate when its part number is in the library already.
@@ -117,22 +103,17 @@ class PartLibrary {
   bool partOf(const LibEntry& entry, std::unique_ptr<CPart>& part) { return partOf(entry, entry.hybrid != 0, part); }
 
   // Reports a failure of the caller's in this library's message.
-  void fail(std::string what, std::string detail);
 
  private:
   PartLibrary();
   bool fill(const CPart& part);
   void load(LibEntry& entry) const;
   std::vector<std::uint8_t> listKey(const LibEntry& entry);
-  Outcome storeFailure(const char* what, int rc);
   Outcome readCurrent(LibEntry& entry, const char* what);
   Outcome step(int mode, LibEntry& entry, const char* seqWhat, const char* readWhat);
   Outcome lockCurrent(int index, const std::vector<std::uint8_t>& key);
   Outcome deleteLocked();
 
-  std::string path_;
-  store::RecordStore store_;
-  StoreMessage error_;
   // The record's variables and the DataList that points at them.
   char pn_[26] = {};
   char pn2_[26] = {};

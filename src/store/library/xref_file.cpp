@@ -7,8 +7,6 @@
 namespace kestrel::library {
 namespace {
 
-constexpr const char* kHeaderName = "XREFHEADER";
-constexpr std::size_t kRecordBuffer = 1280;
 
 std::vector<std::uint8_t> upperKey(std::string_view text) {
   const std::string s = upperCased(cut(text, kNumberLength));
@@ -47,7 +45,13 @@ std::span<const store::KeyDef> xrefKeys() {
   return keys;
 }
 
-XRefFile::XRefFile() {
+constexpr int kLockTrees[] = {20, 1, 2};
+const KeyedFileKind kXRefKind{"XREFHEADER",       xrefKeys,
+                              kLockTrees,         kXRefVersion,
+                              "Cross-Reference Description", "Can not create cross-reference file",
+                              "Can not open cross-reference file"};
+
+XRefFile::XRefFile() : KeyedFile(kXRefKind) {
   using store::DataField;
   list_[0] = DataField{'S', 0, 'U', 26, 1, pn_, 0};
   list_[1] = DataField{'S', 0, 'D', 26, 2, libPn_, 0};
@@ -55,93 +59,17 @@ XRefFile::XRefFile() {
   list_[3] = DataField{};
 }
 
-XRefFile::~XRefFile() {
-  if (store_.isOpen()) store_.Close();
-}
-
 std::unique_ptr<XRefFile> XRefFile::create(const std::string& path, StoreMessage& error, store::StoreFileSystem* fs) {
-  error = {};
-  std::string init;
-  if (!startStore(init)) {
-    error = {quoted(path), "Can not create cross-reference file", init};
-    return nullptr;
-  }
   std::unique_ptr<XRefFile> x(new XRefFile);
-  x->path_ = path;
-  int rc = x->store_.Create(path, kRecordBuffer, store::ShareMode::Shared, store::kNativeOrderFile, xrefKeys(), fs);
-  if (rc != store::kOk) {
-    error = {quoted(path), "Can not create cross-reference file", store::StoreErrorText(rc)};
-    return nullptr;
-  }
-  std::string what;
-  static constexpr int kTrees[] = {20, 1, 2};
-  rc = initialiseKeyedFile(x->store_, kHeaderName, kTrees, kXRefVersion, "Cross-Reference Description", what);
-  if (rc != store::kOk) {
-    error = {quoted(path), what, store::StoreErrorText(rc)};
-    x->store_.Close();
-    (fs != nullptr ? *fs : store::posixStoreFileSystem()).remove(path);
-    return nullptr;
-  }
+  if (!x->createFile(path, error, fs)) return nullptr;
   return x;
 }
 
 std::unique_ptr<XRefFile> XRefFile::open(const std::string& path, bool writable, StoreMessage& error,
                                          store::StoreFileSystem* fs) {
-  error = {};
-  std::string init;
-  if (!startStore(init)) {
-    error = {quoted(path), "Can not open cross-reference file", init};
-    return nullptr;
-  }
   std::unique_ptr<XRefFile> x(new XRefFile);
-  x->path_ = path;
-  const int access = writable ? store::kReadWriteAccess : store::kReadOnlyAccess;
-  int rc = x->store_.Open(path, kRecordBuffer, store::ShareMode::Shared, access, xrefKeys(), fs);
-  if (rc != store::kOk) {
-    error = {quoted(path), "Can not open cross-reference file",
-             rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
-    return nullptr;
-  }
-  if (!checkKeyedFileVersion(x->store_, kHeaderName, kXRefVersion, path, error)) return nullptr;
-  if (x->count() < 0) {
-    error = x->error_;
-    return nullptr;
-  }
+  if (!x->openFile(path, writable, error, fs)) return nullptr;
   return x;
-}
-
-bool XRefFile::close() {
-  const int rc = store_.Close();
-  if (rc != store::kOk) storeFailure("can not close file", rc);
-  return rc == store::kOk;
-}
-
-Outcome XRefFile::storeFailure(const char* what, int rc) {
-  error_ = {quoted(path_), what, store::StoreErrorText(rc)};
-  return Outcome::Failed;
-}
-
-long XRefFile::count() {
-  const int rc = store_.RecordCount();
-  if (rc < 0) {
-    storeFailure("can not get record count", rc);
-    return -1;
-  }
-  return rc;
-}
-
-bool XRefFile::readHeader(HeaderTexts& texts) {
-  std::string what;
-  const int rc = readHeaderRecords(store_, kHeaderName, texts, what);
-  if (rc != store::kOk) storeFailure(what.c_str(), rc);
-  return rc == store::kOk;
-}
-
-bool XRefFile::writeHeader(const HeaderTexts& texts) {
-  std::string what;
-  const int rc = writeHeaderRecords(store_, kHeaderName, texts, what);
-  if (rc != store::kOk) storeFailure(what.c_str(), rc);
-  return rc == store::kOk;
 }
 
 bool XRefFile::fill(const CXRef& xref) {
@@ -231,10 +159,6 @@ Outcome XRefFile::remove(std::string_view pn) {
     return storeFailure("delete error", rc);
   }
   return Outcome::Ok;
-}
-
-void XRefFile::fail(std::string what, std::string detail) {
-  error_ = {quoted(path_), std::move(what), std::move(detail)};
 }
 
 Outcome XRefFile::edit(std::string_view pn, const std::function<bool(CXRef&)>& change) {

@@ -14,6 +14,7 @@
 
 #include "store/library/header_texts.hpp"
 #include "store/library/part_library.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/store_message.hpp"
 #include "store/library/xref.hpp"
 #include "store/record_store.hpp"
@@ -29,27 +30,12 @@ struct XRefEntry {
   CXRef xref;         // the object as given
 };
 
-class XRefFile {
+class XRefFile final : public KeyedFile {
  public:
-  ~XRefFile();
-  XRefFile(const XRefFile&) = delete;
-  XRefFile& operator=(const XRefFile&) = delete;
-
   static std::unique_ptr<XRefFile> create(const std::string& path, StoreMessage& error,
                                           store::StoreFileSystem* fs = nullptr);
   static std::unique_ptr<XRefFile> open(const std::string& path, bool writable, StoreMessage& error,
                                         store::StoreFileSystem* fs = nullptr);
-  bool close();
-
-  const std::string& path() const { return path_; }
-  const StoreMessage& error() const { return error_; }
-  store::RecordStore& store() { return store_; }
-
-  long count();
-  // Reports a failure of the caller's in this file's message.
-  void fail(std::string what, std::string detail);
-  bool readHeader(HeaderTexts& texts);
-  bool writeHeader(const HeaderTexts& texts);
 
   // Duplicate when the cross-reference number is in the file already.
   Outcome add(const CXRef& xref);
@@ -80,7 +66,6 @@ class XRefFile {
  private:
   XRefFile();
   bool fill(const CXRef& xref);
-  Outcome storeFailure(const char* what, int rc);
   // Finds the cross-reference `pn` by its number and locks it; `record` is
   // its record number (the lock moves the store's current record).
   Outcome findAndLock(std::string_view pn, std::int32_t& record);
@@ -88,9 +73,6 @@ class XRefFile {
   Outcome position(int index, std::string_view text, int mode, XRefEntry& entry, const char* what);
   Outcome step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
 
-  std::string path_;
-  store::RecordStore store_;
-  StoreMessage error_;
   char pn_[26] = {};
   char libPn_[26] = {};
   std::uint8_t blob_[1024] = {};

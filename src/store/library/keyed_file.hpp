@@ -1,0 +1,65 @@
+// KeyedFile: what a library and a cross-reference file share as open files
+// on the keyed record store: the store, its path, the three-part message of
+// the last failure, creating and opening with the version check, the record
+// count and the named header records.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "store/library/header_texts.hpp"
+#include "store/library/store_message.hpp"
+#include "store/record_store.hpp"
+
+namespace kestrel::library {
+
+// How one kind of keyed file is laid out and named in its messages.
+struct KeyedFileKind {
+  const char* headerName;        // the named header records ("LIBHEADER")
+  std::span<const store::KeyDef> (*keys)();
+  std::span<const int> trees;    // lock trees set up on creation
+  std::uint32_t version;
+  const char* descriptionLabel;  // header record 2 of a new file
+  const char* createFailed;      // "Can not create library file"
+  const char* openFailed;        // "Can not open library file"
+};
+
+class KeyedFile {
+ public:
+  ~KeyedFile();
+  KeyedFile(const KeyedFile&) = delete;
+  KeyedFile& operator=(const KeyedFile&) = delete;
+
+  // Closes the store (unlocking what this handle holds).
+  bool close();
+
+  const std::string& path() const { return path_; }
+  const StoreMessage& error() const { return error_; }
+  store::RecordStore& store() { return store_; }
+
+  // The number of records, -1 on failure.
+  long count();
+  bool readHeader(HeaderTexts& texts);
+  bool writeHeader(const HeaderTexts& texts);
+  // Reports a failure of the caller's in this file's message.
+  void fail(std::string what, std::string detail);
+
+ protected:
+  explicit KeyedFile(const KeyedFileKind& kind) : kind_(kind) {}
+  // Creates the file (it must not exist) with its header records; on
+  // failure no file is left and `error` says why.
+  bool createFile(const std::string& path, StoreMessage& error, store::StoreFileSystem* fs);
+  // Opens an existing file, shared, and checks its version.
+  bool openFile(const std::string& path, bool writable, StoreMessage& error, store::StoreFileSystem* fs);
+  Outcome storeFailure(const char* what, int rc);
+
+  std::string path_;
+  store::RecordStore store_;
+  StoreMessage error_;
+
+ private:
+  const KeyedFileKind& kind_;
+};
+
+}  // namespace kestrel::library
