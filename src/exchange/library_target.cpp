@@ -4,16 +4,10 @@
 #include "core/keywords/keyword_reader.hpp"
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
+#include "exchange/keyed_file_build.hpp"
 #include "exchange/part_builder.hpp"
 
 namespace kestrel {
-
-bool readHeaderTexts(KeywordReader& reader, const char* const (&keywords)[3], library::HeaderTexts& texts) {
-  using library::kHeaderReadLimit;
-  return reader.readText(keywords[0], texts.description, kHeaderReadLimit[2] - 1) &&
-         reader.readText(keywords[1], texts.notesTitle, kHeaderReadLimit[3] - 1) &&
-         reader.readText(keywords[2], texts.notes, kHeaderReadLimit[4] - 1);
-}
 
 LibraryTarget::LibraryTarget(FileSystem& fs, ImportLogFn log, bool translate)
     : fs_(fs), log_(std::move(log)), translate_(translate) {}
@@ -23,41 +17,18 @@ LibraryTarget::~LibraryTarget() {
 }
 
 bool LibraryTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
+  (void)definition;
   mode_ = mode;
   staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
+  if (!prepareKeyedBuild(fs_, outputPath, mode, "library", *staged_, log_)) return false;
   library::StoreMessage error;
-  (void)definition;
-  if (mode != OutputMode::Build) {  // libraries are only built by an import
-    log("   ...library update N/A: skipping file...");
-    return false;
-  }
-  log(strprintf("   ...building '%s'...", outputPath.c_str()));
-  if (fs_.exists(outputPath)) {
-    log("   ...Error: can not overwrite existing library.");
-    return false;
-  }
-  if (Status s = staged_->prepare(false); !s) {
-    log(strprintf("   ...Error: %s", s.message().c_str()));
-    return false;
-  }
   lib_ = library::PartLibrary::create(staged_->temp(), error);
-  if (!lib_) {
-    log("   ...Error: " + library::oneLine(error.text()));
-    return false;
-  }
-  // The temporary file is private to this run: it is flushed once, at the end.
-  lib_->store().SetDurable(false);
-  return true;
+  return keyedBuildStarted(lib_.get(), error, log_);
 }
 
 bool LibraryTarget::readHeader(KeywordReader& reader) {
   static constexpr const char* kKeywords[3] = {"HEADER_DESCR", "HEADER_NOTESTITLE", "HEADER_NOTES"};
-  library::HeaderTexts texts;
-  if (!lib_->readHeader(texts) || !readHeaderTexts(reader, kKeywords, texts) || !lib_->writeHeader(texts)) {
-    if (!lib_->error().empty()) log("   ...Error: " + library::oneLine(lib_->error().text()));
-    return false;
-  }
-  return true;
+  return importHeaderTexts(*lib_, reader, kKeywords, log_);
 }
 
 RecordResult LibraryTarget::record(KeywordReader& reader, long recordNumber) {

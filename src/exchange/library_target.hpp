@@ -15,10 +15,6 @@
 
 namespace kestrel {
 
-// Reads a library's or cross-reference file's description, notes title and
-// notes from the header keywords named (unmapped ones keep their text).
-bool readHeaderTexts(KeywordReader& reader, const char* const (&keywords)[3], library::HeaderTexts& texts);
-
 class LibraryTarget final : public ImportTarget {
  public:
   LibraryTarget(FileSystem& fs, ImportLogFn log, bool translate = false);

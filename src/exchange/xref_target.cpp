@@ -2,7 +2,7 @@
 
 #include "core/keywords/keyword_reader.hpp"
 #include "core/strfmt.hpp"
-#include "exchange/library_target.hpp"
+#include "exchange/keyed_file_build.hpp"
 
 namespace kestrel {
 namespace {
@@ -21,41 +21,18 @@ bool readXRef(KeywordReader& reader, library::CXRef& x, bool withNumber) {
 XRefTarget::XRefTarget(FileSystem& fs, ImportLogFn log) : fs_(fs), log_(std::move(log)) {}
 
 bool XRefTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
+  (void)definition;
   mode_ = mode;
   staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
+  if (!prepareKeyedBuild(fs_, outputPath, mode, "cross-reference", *staged_, log_)) return false;
   library::StoreMessage error;
-  (void)definition;
-  if (mode != OutputMode::Build) {  // cross-reference files are only built by an import
-    log("   ...cross-reference update N/A: skipping file...");
-    return false;
-  }
-  log(strprintf("   ...building '%s'...", outputPath.c_str()));
-  if (fs_.exists(outputPath)) {
-    log("   ...Error: can not overwrite existing cross-reference.");
-    return false;
-  }
-  if (Status s = staged_->prepare(false); !s) {
-    log(strprintf("   ...Error: %s", s.message().c_str()));
-    return false;
-  }
   file_ = library::XRefFile::create(staged_->temp(), error);
-  if (!file_) {
-    log("   ...Error: " + library::oneLine(error.text()));
-    return false;
-  }
-  // The temporary file is private to this run: it is flushed once, at the end.
-  file_->store().SetDurable(false);
-  return true;
+  return keyedBuildStarted(file_.get(), error, log_);
 }
 
 bool XRefTarget::readHeader(KeywordReader& reader) {
   static constexpr const char* kKeywords[3] = {"XREF_HEADER_DESCR", "XREF_HEADER_NOTESTITLE", "XREF_HEADER_NOTES"};
-  library::HeaderTexts texts;
-  if (!file_->readHeader(texts) || !readHeaderTexts(reader, kKeywords, texts) || !file_->writeHeader(texts)) {
-    if (!file_->error().empty()) log("   ...Error: " + library::oneLine(file_->error().text()));
-    return false;
-  }
-  return true;
+  return importHeaderTexts(*file_, reader, kKeywords, log_);
 }
 
 RecordResult XRefTarget::storeFailed(long recordNumber) {
