@@ -10,9 +10,12 @@ for target in "$dir"/fuzz/fuzz_*; do
   name=$(basename "$target")
   corpus="$dir/fuzz-corpus/$name"
   mkdir -p "$corpus"
-  # The document reader starts from the bundled example files.
-  if [ "$name" = fuzz_document ]; then
+  # Each target starts from its seeds (those of the mutation tests).
+  if [ "$name" = fuzz_document ] || [ "$name" = fuzz_part_objects ]; then
     cp -n examples/*.cir examples/*.hyb "$corpus"/ 2>/dev/null || true
+  fi
+  if [ -d "fuzz/seeds/$name" ]; then
+    cp -n "fuzz/seeds/$name"/* "$corpus"/ 2>/dev/null || true
   fi
   echo "fuzz: $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
