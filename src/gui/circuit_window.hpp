@@ -74,6 +74,9 @@ class CircuitWindow final : public QWidget {
   void reportSetup();
   // Asks about unsaved changes; false when the user cancels the close.
   bool mayClose();
+  // Shows the document again after a command outside the window changed it
+  // (records added or removed, results cleared); the selection is kept.
+  void documentChanged() { refresh(selection()); }
 
  protected:
   void closeEvent(class QCloseEvent* event) override;

@@ -11,9 +11,10 @@ class MainWindow;
 void installLibraryWindows(MainWindow& frame);
 // Import definitions, import and export runs.
 void installExchangeWindows(MainWindow& frame);
-// What-If? and Merge on the active circuit or hybrid, and the operation log
-// window that follows a running job.
+// What-If? on the active circuit or hybrid.
 void installWhatIfAndMerge(MainWindow& frame);
+// Merge of another file into the active circuit or hybrid.
+void installMerge(MainWindow& frame);
 // The project tree window.
 void installProjectWindow(MainWindow& frame);
 // Graph definitions, sweeps and charts.
@@ -23,6 +24,7 @@ inline void installWindowModules(MainWindow& frame) {
   installLibraryWindows(frame);
   installExchangeWindows(frame);
   installWhatIfAndMerge(frame);
+  installMerge(frame);
   installProjectWindow(frame);
   installGraphWindows(frame);
 }
