@@ -37,7 +37,6 @@ ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent) {
   log_ = new QPlainTextEdit(this);
   log_->setReadOnly(true);
   log_->setFont(fixed);
-  log_->setMaximumBlockCount(5000);  // a bounded window text; the log file keeps everything
   log_->hide();
   layout->addWidget(log_);
   button_ = new QPushButton(tr("Cancel"), this);
@@ -69,6 +68,8 @@ void ProgressWindow::setBar(int index, int count) {
 
 void ProgressWindow::appendLog(const QString& line) {
   log_->show();
+  // The window text is bounded; the log file keeps every line.
+  if (logText_.append(line.toStdString())) log_->clear();
   log_->appendPlainText(line);
 }
 
@@ -77,13 +78,17 @@ void ProgressWindow::restart(const QString& title) {
   for (QLabel* line : lines_) line->clear();
   log_->clear();
   log_->hide();
+  logText_.clear();
   bar_->setValue(0);
   cancel_ = false;
   running_ = true;
   button_->setText(tr("Cancel"));
 }
 
+QString ProgressWindow::logText() const { return log_->toPlainText(); }
+
 void ProgressWindow::finish() {
+  for (const std::string& note : logText_.finish()) log_->appendPlainText(QString::fromStdString(note));
   running_ = false;
   cancel_ = false;
   button_->setText(tr("OK"));

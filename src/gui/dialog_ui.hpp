@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "core/ui.hpp"
+#include "shell/log_window_buffer.hpp"
 
 class QLabel;
 class QProgressBar;
@@ -28,11 +29,13 @@ class ProgressWindow final : public QDialog {
   void clearCancel() { cancel_ = false; }
   bool running() const { return running_; }
   QString lineText(int line) const;
+  QString logText() const;
 
  private:
   QLabel* lines_[5];
   QProgressBar* bar_;
   QPlainTextEdit* log_;
+  LogWindowBuffer logText_;
   QPushButton* button_;
   bool cancel_ = false;
   bool running_ = false;

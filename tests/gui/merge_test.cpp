@@ -15,6 +15,7 @@
 
 #include "core/circ_doc.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/dialog_ui.hpp"
 #include "gui/main_window.hpp"
 #include "models/register_all.hpp"
 #include "run_kestrel.hpp"
@@ -53,6 +54,7 @@ class MergeTest final : public QObject {
   void refusedMergesChangeNothing_data();
   void refusedMergesChangeNothing();
   void openSourceStaysOpenAndUnchanged();
+  void progressWindowLogIsBoundedAndSaysSo();
 
  private:
   // A folder holding copies of the example files.
@@ -196,6 +198,25 @@ void MergeTest::openSourceStaysOpenAndUnchanged() {
   QCOMPARE(frame_->circuits().size(), std::size_t{2});
   QVERIFY(!source->document().isModified());
   QVERIFY(readBytes(folder / "io_board.cir") == readBytes(fs::path(KESTREL_EXAMPLES) / "io_board.cir"));
+}
+
+// The window a merge (and every batch job) shows its log in keeps a bounded
+// text: a long log clears it, and the end of the job says how often.
+void MergeTest::progressWindowLogIsBoundedAndSaysSo() {
+  ProgressWindow window(nullptr);
+  window.restart("Merge");
+  for (int i = 0; i < 7000; ++i) window.appendLog(QString("   ...line %1").arg(i, 5, 10, QChar('0')));
+  window.finish();
+  const QString text = window.logText();
+  QVERIFY(text.size() < 60000);
+  QVERIFY(text.contains("   ...line 06999"));
+  QVERIFY(!text.contains("   ...line 00000"));
+  QVERIFY(text.contains("NOTE: the log window text buffer filled up and\nthe log window was reset 1 time(s)...\n"
+                        "...see the log file for entire log message listing."));
+  window.restart("Again");
+  window.appendLog("one");
+  window.finish();
+  QCOMPARE(window.logText(), QString("one"));
 }
 
 QTEST_MAIN(MergeTest)
