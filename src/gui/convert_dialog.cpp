@@ -1,4 +1,5 @@
 #include "gui/convert_dialog.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +14,6 @@ namespace kestrel::gui {
 namespace {
 
 constexpr const char* kSection = "Convert Type";
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "gui/field_page.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +23,6 @@ namespace {
 // Texts this long are edited in a box of several lines (the notes).
 constexpr std::size_t kBlockTextLength = 512;
 
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 std::string stext(const QString& text) { return text.toLatin1().toStdString(); }
 
 class Collector final : public FieldVisitor {

@@ -1,4 +1,5 @@
 #include "gui/find_dialog.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,8 +19,6 @@ namespace kestrel::gui {
 namespace {
 
 constexpr const char* kSection = "Circuit Find";
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 // A stored whole number, 0 when it is outside lo..hi.
 long storedChoice(const Settings& settings, const char* key, long lo, long hi) {

@@ -1,4 +1,5 @@
 #include "gui/library/library_dialogs.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,8 +18,6 @@ namespace {
 constexpr const char* kAddSection = "Library Add";
 constexpr const char* kFindSection = "Library Find";
 constexpr const char* kXRefFindSection = "XRef Find";
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 void okCancel(QDialog* dialog, QVBoxLayout* layout) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);

@@ -20,21 +20,13 @@
 #include "gui/library/logged_run.hpp"
 #include "gui/library/transfer_sheets.hpp"
 #include "gui/property_sheet.hpp"
+#include "gui/qt_text.hpp"
 #include "shell/document_kinds.hpp"
 
 namespace kestrel::gui {
 namespace {
 
 using library::Outcome;
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-QFont listFont() {
-  QFont font("Courier New");
-  font.setStyleHint(QFont::Monospace);
-  font.setPointSize(9);
-  return font;
-}
 
 std::string joined(const std::vector<std::string>& lines) {
   std::string text;

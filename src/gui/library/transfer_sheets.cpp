@@ -1,4 +1,5 @@
 #include "gui/library/transfer_sheets.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,8 +21,6 @@ namespace {
 constexpr const char* kTransfer = "Transfer";
 constexpr const char* kUpdate = "Update";
 constexpr int kPnFilterLength = 40;
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 void loadFilters(const Settings& s, const char* section, library::PartFilters& f) {
   f.typeOn = s.on(section, "TypeFilter");

@@ -12,20 +12,12 @@
 #include "core/strfmt.hpp"
 #include "gui/library/library_dialogs.hpp"
 #include "gui/property_sheet.hpp"
+#include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
 namespace {
 
 using library::Outcome;
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-QFont listFont() {
-  QFont font("Courier New");
-  font.setStyleHint(QFont::Monospace);
-  font.setPointSize(9);
-  return font;
-}
 
 }  // namespace
 

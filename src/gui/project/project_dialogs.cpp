@@ -1,4 +1,5 @@
 #include "gui/project/project_dialogs.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -17,8 +18,6 @@ namespace kestrel::gui {
 namespace {
 
 constexpr const char* kSection = "Project Add";
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 void addOkCancel(QDialog* dialog, QVBoxLayout* layout) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);

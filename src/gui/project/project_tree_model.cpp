@@ -1,4 +1,5 @@
 #include "gui/project/project_tree_model.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QFont>
 
@@ -7,8 +8,6 @@
 
 namespace kestrel::gui {
 namespace {
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 std::string withoutTrailingBlanks(const std::string& line) {
   const std::size_t end = line.find_last_not_of(' ');
@@ -98,9 +97,7 @@ QVariant ProjectTreeModel::data(const QModelIndex& index, int role) const {
       if (!part.isOpenable()) return {};
       return part.printChecked ? Qt::Checked : Qt::Unchecked;
     case Qt::FontRole: {
-      QFont font("Courier New");
-      font.setStyleHint(QFont::Monospace);
-      font.setPointSize(9);
+      QFont font = listFont();
       font.setBold(part.isDocument());
       return font;
     }

@@ -17,6 +17,7 @@
 #include "gui/dialogs.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
+#include "gui/qt_text.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_print.hpp"
 #include "project/top_level.hpp"
@@ -25,8 +26,6 @@
 
 namespace kestrel::gui {
 namespace {
-
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
