@@ -49,4 +49,25 @@ bool importHeaderTexts(library::KeyedFile& file, KeywordReader& reader, const ch
   return true;
 }
 
+bool finishKeyedBuild(library::KeyedFile& file, bool broken, StagedStoreFile& staged, const ImportLogFn& log,
+                      long& records) {
+  file.store().SetDurable(true);
+  library::HeaderTexts texts;
+  if (!broken && (!file.readHeader(texts) || !file.writeHeader(texts))) broken = true;
+  const long count = file.count();
+  const bool closed = file.close();
+  if (broken || count < 0 || !closed) {
+    if (!file.error().empty()) log("   ...Error: " + library::oneLine(file.error().text()));
+    log(strprintf("   ...Error: can not save file '%s'.", staged.output().c_str()));
+    return false;
+  }
+  records = count;
+  if (Status s = staged.commit(false); !s) {
+    log(strprintf("   ...Error: can not save file '%s'.", staged.output().c_str()));
+    log("   ..." + s.message());
+    return false;
+  }
+  return true;
+}
+
 }  // namespace kestrel

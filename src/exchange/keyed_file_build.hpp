@@ -34,4 +34,11 @@ bool readHeaderTexts(KeywordReader& reader, const char* const (&keywords)[3], li
 bool importHeaderTexts(library::KeyedFile& file, KeywordReader& reader, const char* const (&keywords)[3],
                        const ImportLogFn& log);
 
+// Ends the build: the header rewritten durably (which flushes every record
+// before it), the file closed and the staged file put in the output's place;
+// `records` gets the file's record count. False, logged, when any step
+// failed or the run was `broken` by an earlier store failure.
+bool finishKeyedBuild(library::KeyedFile& file, bool broken, StagedStoreFile& staged, const ImportLogFn& log,
+                      long& records);
+
 }  // namespace kestrel

@@ -63,26 +63,9 @@ RecordResult LibraryTarget::build(KeywordReader& reader, long recordNumber) {
 }
 
 bool LibraryTarget::finish() {
-  // One rewrite of the header, durable, flushes everything written before it.
-  lib_->store().SetDurable(true);
-  library::HeaderTexts texts;
-  if (!broken_ && (!lib_->readHeader(texts) || !lib_->writeHeader(texts))) broken_ = true;
-  const long count = lib_->count();
-  const bool closed = lib_->close();
-  const library::StoreMessage error = lib_->error();
+  const bool ok = finishKeyedBuild(*lib_, broken_, *staged_, log_, records_);
   lib_.reset();
-  if (broken_ || count < 0 || !closed) {
-    if (!error.empty()) log("   ...Error: " + library::oneLine(error.text()));
-    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
-    return false;
-  }
-  records_ = count;
-  if (Status s = staged_->commit(false); !s) {
-    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
-    log("   ..." + s.message());
-    return false;
-  }
-  return true;
+  return ok;
 }
 
 }  // namespace kestrel

@@ -57,26 +57,9 @@ RecordResult XRefTarget::record(KeywordReader& reader, long recordNumber) {
 }
 
 bool XRefTarget::finish() {
-  // One rewrite of the header, durable, flushes everything written before it.
-  file_->store().SetDurable(true);
-  library::HeaderTexts texts;
-  if (!broken_ && (!file_->readHeader(texts) || !file_->writeHeader(texts))) broken_ = true;
-  const long count = file_->count();
-  const bool closed = file_->close();
-  const library::StoreMessage error = file_->error();
+  const bool ok = finishKeyedBuild(*file_, broken_, *staged_, log_, records_);
   file_.reset();
-  if (broken_ || count < 0 || !closed) {
-    if (!error.empty()) log("   ...Error: " + library::oneLine(error.text()));
-    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
-    return false;
-  }
-  records_ = count;
-  if (Status s = staged_->commit(false); !s) {
-    log(strprintf("   ...Error: can not save file '%s'.", staged_->output().c_str()));
-    log("   ..." + s.message());
-    return false;
-  }
-  return true;
+  return ok;
 }
 
 }  // namespace kestrel

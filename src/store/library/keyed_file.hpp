@@ -25,6 +25,23 @@ struct KeyedFileKind {
   const char* openFailed;        // "Can not open library file"
 };
 
+// Keeps a find or step and the read of its record in one read bracket of
+// the store, so no writer comes between them.
+class ReadScope {
+ public:
+  explicit ReadScope(store::RecordStore& s) : s_(s), rc_(s.BeginRead()) {}
+  ~ReadScope() {
+    if (rc_ == store::kOk) s_.EndRead();
+  }
+  ReadScope(const ReadScope&) = delete;
+  ReadScope& operator=(const ReadScope&) = delete;
+  int status() const { return rc_; }
+
+ private:
+  store::RecordStore& s_;
+  int rc_;
+};
+
 class KeyedFile {
  public:
   ~KeyedFile();

@@ -226,27 +226,6 @@ Outcome PartLibrary::readCurrent(LibEntry& entry, const char* what) {
   return Outcome::Ok;
 }
 
-namespace {
-
-// Keeps a find or step and the read of its record in one read bracket, so
-// no writer comes between them.
-class ReadScope {
- public:
-  explicit ReadScope(store::RecordStore& s) : s_(s), rc_(s.BeginRead()) {}
-  ~ReadScope() {
-    if (rc_ == store::kOk) s_.EndRead();
-  }
-  ReadScope(const ReadScope&) = delete;
-  ReadScope& operator=(const ReadScope&) = delete;
-  int status() const { return rc_; }
-
- private:
-  store::RecordStore& s_;
-  int rc_;
-};
-
-}  // namespace
-
 Outcome PartLibrary::findPn(std::string_view pn, LibEntry& entry, int mode) {
   ReadScope scope(store_);
   if (scope.status() != store::kOk) return storeFailure("can not find PN key", scope.status());

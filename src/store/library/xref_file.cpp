@@ -23,21 +23,6 @@ void copyUpper(char (&dest)[26], std::string_view text) {
 
 bool found(int rc) { return rc == store::kOk || rc == 2 || rc == 3; }
 
-class ReadScope {
- public:
-  explicit ReadScope(store::RecordStore& s) : s_(s), rc_(s.BeginRead()) {}
-  ~ReadScope() {
-    if (rc_ == store::kOk) s_.EndRead();
-  }
-  ReadScope(const ReadScope&) = delete;
-  ReadScope& operator=(const ReadScope&) = delete;
-  int status() const { return rc_; }
-
- private:
-  store::RecordStore& s_;
-  int rc_;
-};
-
 }  // namespace
 
 std::span<const store::KeyDef> xrefKeys() {
