@@ -21,6 +21,7 @@
 #include "gui/convert_dialog.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
+#include "gui/library/recall_dialog.hpp"
 #include "gui/find_dialog.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/report_printing.hpp"
@@ -206,6 +207,15 @@ void CircuitWindow::addParts() {
     }
     AddPartDialog dialog(menu, doc_->isHybrid(), lastAdded_ != nullptr, *context_.settings, this);
     if (context_.runDialog(dialog) != QDialog::Accepted) return;
+    if (dialog.recall()) {
+      // A recalled part is complete: its sheet opens filled, as a new record.
+      std::unique_ptr<CPart> recalled = recallForAdd(*doc_, context_, this);
+      if (!recalled) return;
+      if (!editInSheet(*recalled, recalled->GetTypeName(), true)) continue;
+      lastAdded_ = recalled->clone();
+      if (const auto pos = doc_->addRecord(std::move(recalled), ui())) refresh(*pos);
+      continue;
+    }
     std::unique_ptr<CPart> part =
         dialog.menuIndex() == 0 ? lastAdded_->clone()
                                 : PartRegistry::instance().createFromMenu(dialog.menuIndex(), doc_->isHybrid());

@@ -108,8 +108,10 @@ AddPartDialog::AddPartDialog(const std::vector<std::string>& menu, bool hybrid, 
   defaultsBox_ = new QCheckBox(tr("Fill in &default parameters"), this);
   lastBox_ = new QCheckBox(tr("&Keep last record"), this);
   lastBox_->setEnabled(haveLast);
+  recallBox_ = new QCheckBox(tr("Library &Recall by PN"), this);
   form->addRow(defaultsBox_);
   form->addRow(lastBox_);
+  form->addRow(recallBox_);
   layout->addLayout(form);
   okCancel(this, layout);
   const long stored = settings_.whole("Circuit Add", hybrid ? "HybType" : "CircType");
@@ -117,7 +119,17 @@ AddPartDialog::AddPartDialog(const std::vector<std::string>& menu, bool hybrid, 
   defaultsBox_->setChecked(settings_.on("Circuit Add", "Defaults"));
   // Keeping the last record falls back to choosing a type when there is none.
   lastBox_->setChecked(haveLast && settings_.whole("Circuit Add", "Mode") == 2);
+  recallBox_->setChecked(settings_.whole("Circuit Add", "Mode") == 1);
+  // The three modes exclude each other.
+  connect(recallBox_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) lastBox_->setChecked(false);
+  });
+  connect(lastBox_, &QCheckBox::toggled, this, [this](bool on) {
+    if (on) recallBox_->setChecked(false);
+  });
 }
+
+void AddPartDialog::chooseRecall(bool recall) { recallBox_->setChecked(recall); }
 
 void AddPartDialog::choose(std::size_t menuIndex, bool defaults, bool keepLast) {
   if (menuIndex >= 1) types_->setCurrentIndex(static_cast<int>(menuIndex) - 1);
@@ -129,7 +141,8 @@ void AddPartDialog::accept() {
   index_ = static_cast<std::size_t>(types_->currentIndex() + 1);
   defaults_ = defaultsBox_->isChecked();
   keepLast_ = lastBox_->isChecked();
-  settings_.setWhole("Circuit Add", "Mode", keepLast_ ? 2 : 0);
+  recall_ = recallBox_->isChecked() && !keepLast_;
+  settings_.setWhole("Circuit Add", "Mode", keepLast_ ? 2 : recall_ ? 1 : 0);
   settings_.setWhole("Circuit Add", hybrid_ ? "HybType" : "CircType", static_cast<long>(index_));
   settings_.setOn("Circuit Add", "Defaults", defaults_);
   QDialog::accept();

@@ -52,7 +52,10 @@ class AddPartDialog final : public QDialog {
   // 1-based menu index, 0 for "keep the last record".
   std::size_t menuIndex() const { return keepLast_ ? 0 : index_; }
   bool defaults() const { return defaults_; }
+  // Mode "Library Recall by PN": the new record comes from a library.
+  bool recall() const { return recall_; }
   void choose(std::size_t menuIndex, bool defaults, bool keepLast = false);
+  void chooseRecall(bool recall);
 
  private:
   Settings& settings_;
@@ -60,9 +63,11 @@ class AddPartDialog final : public QDialog {
   QComboBox* types_;
   QCheckBox* defaultsBox_;
   QCheckBox* lastBox_;
+  QCheckBox* recallBox_;
   std::size_t index_ = 1;
   bool defaults_ = true;
   bool keepLast_ = false;
+  bool recall_ = false;
 };
 
 // Report Setup: kind, sort key, margins, company and the three switches.

@@ -48,6 +48,24 @@ Recalled recallByNumber(PartLibrary& lib, std::string_view number, bool hybrid, 
                                                                               : Recalled::NotFound;
 }
 
+Recalled recallThroughXRef(PartLibrary& lib, XRefFile* xref, std::string_view number, bool hybrid, int xrefMove,
+                           Ui& ui, std::unique_ptr<CPart>& part, const PartNumberDecoder& decoder) {
+  const Recalled r = recallByNumber(lib, number, hybrid, false, ui, part, decoder);
+  if (r != Recalled::NotFound || xref == nullptr) return r;
+  XRefEntry entry;
+  const Outcome o = xref->findPn(cut(number, kNumberLength), entry);
+  if (o == Outcome::Failed) ui.message("Can not get record by XRef PN\n" + xref->error().text());
+  if (o != Outcome::Ok) return r;
+  const Recalled viaXRef = recallByNumber(lib, entry.xref.libPn, hybrid, false, ui, part, decoder);
+  if (viaXRef == Recalled::Found && xrefMove == kXRefToPnLibToPn2) {
+    part->PN2 = part->PN;
+    part->PN = entry.xref.pn;
+  } else if (viaXRef == Recalled::Found && xrefMove == kXRefToPn2) {
+    part->PN2 = entry.xref.pn;
+  }
+  return viaXRef;
+}
+
 Status recallIntoDocument(CCircDoc& doc, const RecallSettings& settings, std::span<const RecallRequest> requests,
                           Ui& ui, RecallCounters& counters, const PartNumberDecoder& decoder) {
   StoreMessage error;
@@ -68,21 +86,7 @@ Status recallIntoDocument(CCircDoc& doc, const RecallSettings& settings, std::sp
   for (const RecallRequest& request : requests) {
     const std::string number = cut(request.number, kNumberLength);
     std::unique_ptr<CPart> part;
-    Recalled r = recallByNumber(*lib, number, hybrid, false, ui, part, decoder);
-    if (r == Recalled::NotFound && xref) {
-      XRefEntry entry;
-      const Outcome o = xref->findPn(number, entry);
-      if (o == Outcome::Failed) ui.message("Can not get record by XRef PN\n" + xref->error().text());
-      if (o == Outcome::Ok) {
-        r = recallByNumber(*lib, entry.xref.libPn, hybrid, false, ui, part, decoder);
-        if (r == Recalled::Found && settings.xrefMove == kXRefToPnLibToPn2) {
-          part->PN2 = part->PN;
-          part->PN = entry.xref.pn;
-        } else if (r == Recalled::Found && settings.xrefMove == kXRefToPn2) {
-          part->PN2 = entry.xref.pn;
-        }
-      }
-    }
+    const Recalled r = recallThroughXRef(*lib, xref.get(), number, hybrid, settings.xrefMove, ui, part, decoder);
     if (r == Recalled::NotFound) {
       ++counters.notFound;
       ui.message(strprintf("RECALL: PN='%.25s' not found in '%s'.", number.c_str(), settings.libFile.c_str()));

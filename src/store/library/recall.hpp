@@ -21,6 +21,8 @@ class Ui;
 
 namespace kestrel::library {
 
+class XRefFile;
+
 // Builds a part from a number the library does not hold; null when it can not.
 using PartNumberDecoder = std::function<std::unique_ptr<CPart>(std::string_view number, bool hybrid)>;
 
@@ -47,6 +49,13 @@ struct RecallSettings {
   std::string xrefFile;
   int xrefMove = kXRefMoveNone;
 };
+
+// One number recalled the way the circuit editor does it: from the library,
+// then, when `xref` is given and the library lacks it, through the
+// cross-reference file to its library number, with `xrefMove` applied to the
+// recalled part.
+Recalled recallThroughXRef(PartLibrary& lib, XRefFile* xref, std::string_view number, bool hybrid, int xrefMove,
+                           Ui& ui, std::unique_ptr<CPart>& part, const PartNumberDecoder& decoder = {});
 
 struct RecallRequest {
   std::string number;
