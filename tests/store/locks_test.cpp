@@ -217,6 +217,10 @@ TEST_F(Locks, ReaderWaitsForTheWriteBracketAndThenSeesItsChanges) {
     PartRecord r;
     r.set("CHILD", "", 1, 0, 10, 3);
     char x = 1;
+    // The bracket starts only once the parent has the file open, however
+    // late the parent runs after the fork.
+    char started = 0;
+    if (::read(go[0], &started, 1) != 1) ::_exit(4);
     if (openPartFile(c, path) != kOk || c.BeginWrite() != kOk || c.AddRecord(r.fields()) != kOk) x = 0;
     (void)!::write(in[1], &x, 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -226,6 +230,8 @@ TEST_F(Locks, ReaderWaitsForTheWriteBracketAndThenSeesItsChanges) {
   RecordStore a;
   open(a);
   const std::uint32_t before = a.header().updateCounter;
+  const char start = 1;
+  ASSERT_EQ(::write(go[1], &start, 1), 1);
   char x = 0;
   ASSERT_EQ(::read(in[0], &x, 1), 1);
   ASSERT_EQ(x, 1);
