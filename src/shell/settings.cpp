@@ -18,7 +18,7 @@ using K = SettingKind;
       {section, "CircPN", K::Text, ""}, {section, "HybPN", K::Text, ""},                          \
       {section, "LibFileSpec", K::Text, ""}, {section, "SearchXRef", K::Switch, "{OFF}"},         \
       {section, "XRefFileSpec", K::Text, ""}, {                                                   \
-    section, "XRefMove", K::Switch, "{OFF}"                                                       \
+    section, "XRefMove", K::Whole, "0", 0, 2                                                      \
   }
 #define KESTREL_FIND_KEYS(section, lastMode)                                                       \
   {section, "Mode", K::Whole, "0", 0, lastMode}, {section, "From", K::Whole, "0", 0, 1},                 \
@@ -137,6 +137,11 @@ Settings Settings::load(FileSystem& fs, const std::string& path, std::vector<std
     // The Add dialogs' keys in the older "Defaults" section.
     if (!value && (setting.section == "Circuit Add") && setting.key != "Mode") {
       value = s.ini_.get("Defaults", setting.key);
+    }
+    // The recall's cross-reference move (0 none, 1, 2) was once kept as a
+    // switch; such a value keeps its meaning (on: move 1).
+    if (value && setting.key == "XRefMove" && setting.kind == K::Whole) {
+      if (const auto on = parseSwitch(*value); on && !parseNumber(*value, true)) value = *on ? "1" : "0";
     }
     if (value && !valid(setting, *value)) {
       warnings.push_back(strprintf("settings '%s': [%s] %s=%s is not valid, \"%s\" used", path.c_str(),

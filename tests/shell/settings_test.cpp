@@ -84,6 +84,21 @@ INSTANTIATE_TEST_SUITE_P(Cases, MalformedSetting,
                                            MalformedCase{"Report", "WarningMsg", "maybe", "{ON}"},
                                            MalformedCase{"Circuit Add", "CircType", "999", "0"}));
 
+// The recall's cross-reference move has three values and keeps each of
+// them through a save and a new start.
+TEST(Settings, CrossReferenceMoveOfTheRecallKeepsAllThreeValues) {
+  for (long move : {0L, 1L, 2L}) {
+    TempFolder dir;
+    std::vector<std::string> warnings;
+    Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+    s.setWhole("Circuit Add", "XRefMove", move);
+    ASSERT_TRUE(s.save(posixFileSystem()));
+    Settings again = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+    EXPECT_TRUE(warnings.empty()) << warnings.front();
+    EXPECT_EQ(again.whole("Circuit Add", "XRefMove"), move);
+  }
+}
+
 TEST(Settings, SwitchesReadInBothSpellingsAndOldSectionAndWriteOne) {
   TempFolder dir;
   std::ofstream(dir.file("s.ini")) << "[Defaults]\nSearchXRef=1\nXRefMove={ON}\nCircPN=RNC55\n"
@@ -92,7 +107,7 @@ TEST(Settings, SwitchesReadInBothSpellingsAndOldSectionAndWriteOne) {
   Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
   EXPECT_TRUE(warnings.empty());
   EXPECT_TRUE(s.on("Circuit Add", "SearchXRef"));
-  EXPECT_TRUE(s.on("Circuit Add", "XRefMove"));
+  EXPECT_EQ(s.whole("Circuit Add", "XRefMove"), 1);  // a switch of older files: move 1
   EXPECT_EQ(s.text("Circuit Add", "CircPN"), "RNC55");
   EXPECT_FALSE(s.on("Import", "XRefMove"));
   EXPECT_EQ(s.text("Circuit Add", "SearchXRef"), "{ON}");
