@@ -1,0 +1,144 @@
+#include "gui/exchange/whatif_command.hpp"
+
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <optional>
+
+#include "core/circ_file.hpp"
+#include "core/strfmt.hpp"
+#include "core/validation.hpp"
+#include "core/whatif_command.hpp"
+#include "gui/circuit_window.hpp"
+#include "gui/dialog_ui.hpp"
+#include "gui/exchange/whatif_sheet.hpp"
+#include "gui/gui_context.hpp"
+#include "gui/property_sheet.hpp"
+#include "gui/qt_text.hpp"
+
+namespace kestrel::gui {
+namespace {
+
+// A value typed under one mode may not fit the range of a mode chosen
+// afterwards (a set ambient of -40 becomes a decrease of -40): the value is
+// checked again against the mode finally chosen.
+std::optional<std::string> rangeError(const WhatIfForm& form) {
+  if (form.tempMode != NoChange) {
+    const double lo = form.tempMode == SetDirect ? -55.0 : 0.0;
+    if (const auto v = checkRealNumber(strprintf("%.6g", static_cast<double>(form.tempValue)), lo, 175.0); v.error) return v.error;
+  }
+  if (form.qualityMode != NoChange) {
+    if (const auto v = checkWholeNumber(strprintf("%.0f", static_cast<double>(form.qualityLevel)), 1, 10); v.error) {
+      return v.error;
+    }
+  }
+  if (form.stressMode != NoChange && form.stressMode != SetToCalcMode) {
+    if (const auto v = checkRealNumber(strprintf("%.6g", static_cast<double>(form.stressValue)), 0.0, 100.0); v.error) return v.error;
+  }
+  return std::nullopt;
+}
+
+// A run reads the sub-files from disk: edits not yet saved in other windows
+// would be overwritten when those windows show the changed files.
+bool othersSaved(const std::vector<CircuitWindow*>& others, const CircuitWindow& top, GuiContext& context) {
+  for (CircuitWindow* other : others) {
+    if (other == &top || !other->document().isModified() || !context.askSave) continue;
+    switch (context.askSave(other->document().title())) {
+      case SaveAnswer::Save:
+        if (!other->save()) return false;
+        break;
+      case SaveAnswer::Discard:
+        break;
+      case SaveAnswer::Cancel:
+        return false;
+    }
+  }
+  return true;
+}
+
+// Windows showing a file the run wrote read it again.
+void reloadChanged(const std::vector<CircuitWindow*>& others, const CircuitWindow& top,
+                   const std::vector<std::string>& saved, GuiContext& context) {
+  for (CircuitWindow* other : others) {
+    if (other == &top) continue;
+    CCircDoc& doc = other->document();
+    const std::string path = doc.path();
+    bool written = false;
+    for (const std::string& s : saved) written = written || upperCased(s) == upperCased(path);
+    if (!written) continue;
+    std::vector<std::uint8_t> bytes;
+    Status st = context.fs->readFile(path, bytes, kMaxDocumentFileSize);
+    if (st) st = decodeDocument(bytes, doc.kind(), doc);
+    doc.setPath(path);
+    doc.setModified(false);
+    if (!st) context.ui->message("'" + path + "': " + st.message());
+    other->documentChanged();
+  }
+}
+
+}  // namespace
+
+std::string joinConfirmation(const std::vector<std::string>& lines) {
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
+  return text;
+}
+
+WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, QWidget* parent)
+    : QDialog(parent), text_(joinConfirmation(lines)) {
+  setWindowTitle(tr("What-If?"));
+  auto* layout = new QVBoxLayout(this);
+  auto* shown = new QPlainTextEdit(this);
+  shown->setReadOnly(true);
+  shown->setPlainText(qtext(text_));
+  shown->setMinimumSize(420, 180);
+  layout->addWidget(shown);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vector<CircuitWindow*>& others) {
+  Ui& ui = *context.ui;
+  WhatIfForm form;
+  for (;;) {
+    PropertySheet sheet("What-If?", ui, &window);
+    addWhatIfPages(sheet, form);
+    if (context.runDialog(sheet) != QDialog::Accepted) return false;
+    const auto error = rangeError(form);
+    if (!error) break;
+    ui.message(*error);
+  }
+  WhatIfSettings settings = whatIfSettingsOf(form);
+  WhatIfConfirmDialog confirm(whatIfConfirmation(settings), &window);
+  if (context.runDialog(confirm) != QDialog::Accepted) return false;
+  if (!hasWhatIfChanges(settings)) {
+    ui.message("No What-If? changes specified.");
+    return false;
+  }
+  CCircDoc& doc = window.document();
+  if (doc.path().empty() && (!window.saveAs() || doc.path().empty())) return false;
+  if (!othersSaved(others, window, context)) return false;
+
+  auto* dialogUi = dynamic_cast<DialogUi*>(&ui);
+  if (dialogUi != nullptr) dialogUi->beginProgress("What-If?");
+  const WhatIfOutcome outcome = runWhatIf(doc, *context.fs, ui, settings, false);
+  if (outcome.ok) {
+    ui.clearProgress();
+    for (std::size_t i = 0; i < outcome.lines.size() && i < 2; ++i) {
+      ui.progressLine(static_cast<int>(i) + 1, outcome.lines[i]);
+    }
+  }
+  if (dialogUi != nullptr) dialogUi->endProgress();
+  if (outcome.ok && outcome.lines.size() > 1 && context.statusText) context.statusText(outcome.lines[1]);
+  // The records in memory carry the changes even when the run failed.
+  ui.progressLine(5, "Updating view...");
+  window.documentChanged();
+  if (outcome.ok) reloadChanged(others, window, outcome.saved, context);
+  if (context.refreshViews) context.refreshViews();
+  ui.progressLine(5, {});
+  return outcome.ok;
+}
+
+}  // namespace kestrel::gui

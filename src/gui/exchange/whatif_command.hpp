@@ -1,0 +1,35 @@
+// The What-If? command of a circuit or hybrid window: the property sheet,
+// the confirmation text, the run over the hierarchy and the refreshed views.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <QDialog>
+
+namespace kestrel::gui {
+
+class CircuitWindow;
+struct GuiContext;
+
+// The read-only summary of the changes with OK and Cancel.
+class WhatIfConfirmDialog final : public QDialog {
+ public:
+  WhatIfConfirmDialog(const std::vector<std::string>& lines, QWidget* parent);
+  // The text as composed, lines joined by "\r\n".
+  const std::string& text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// The lines of the confirmation joined the way the dialog shows them.
+std::string joinConfirmation(const std::vector<std::string>& lines);
+
+// Runs the command on the window's document. The files a run changes are
+// written on disk, so the other open windows (`others`) of those files are
+// offered a save of their own edits first and show the changed files after.
+// True when the changes were made and saved.
+bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vector<CircuitWindow*>& others = {});
+
+}  // namespace kestrel::gui
