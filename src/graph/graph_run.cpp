@@ -69,12 +69,18 @@ GraphOutcome runGraph(const GraphJob& job, FileSystem& fs, ScratchFiles& scratch
   }
   const std::string title = upperCased(fileNameOf(job.topPath));
   if (!ui.confirm(joinLines(confirmationLines(job.settings, title, job.calculateDialogFollows)))) return out;
+  GraphJob adjusted;
+  if (job.afterConfirmation) {
+    adjusted = job;
+    if (!job.afterConfirmation(adjusted.settings)) return out;
+  }
+  const GraphJob& run = job.afterConfirmation ? adjusted : job;
 
   const long seconds = job.seconds >= 0 ? job.seconds : static_cast<long>(std::time(nullptr));
-  std::unique_ptr<ScratchFolder> folder = ScratchFolder::create(scratch, folderOf(job.topPath), seconds, ui);
+  std::unique_ptr<ScratchFolder> folder = ScratchFolder::create(scratch, folderOf(run.topPath), seconds, ui);
   if (!folder) return out;
   out.scratchPath = folder->path();
-  const bool ok = runInFolder(job, fs, scratch, *folder, ui, out);
+  const bool ok = runInFolder(run, fs, scratch, *folder, ui, out);
   out.scratchRemoved = folder->remove(ui);
   out.ok = ok;
   return out;

@@ -5,6 +5,7 @@
 // temporary folder however the run ends. The user's files are only read.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ struct GraphJob {
   long seconds = -1;
   // The Calculate dialog follows the confirmation (the desktop application).
   bool calculateDialogFollows = false;
+  // Asked after a Yes to the confirmation, before anything is created (the
+  // desktop's Calculate dialog): may set the calculate mode and mission
+  // time of the run; false ends the run.
+  std::function<bool(GraphSettings&)> afterConfirmation;
 };
 
 struct GraphOutcome {

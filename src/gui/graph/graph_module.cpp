@@ -1,9 +1,78 @@
+// The graph module of the desktop: Activities > "&Graph..." on the active
+// circuit or hybrid window. The page starts from the last graph of the
+// session, or from the last graph definition file when there is one. Chart
+// windows still open when the frame closes offer to save their definitions.
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <filesystem>
+
+#include "gui/circuit_window.hpp"
+#include "gui/graph/chart_window.hpp"
+#include "gui/graph/graph_command.hpp"
 #include "gui/main_window.hpp"
 #include "gui/window_modules.hpp"
 
 namespace kestrel::gui {
+namespace {
 
-// Not yet in this build: the frame shows no windows of this module.
-void installGraphWindows(MainWindow& frame) { (void)frame; }
+graph::GraphDefinition startingDefinition(GuiContext& context) {
+  graph::GraphDefinition d;
+  d.settings = graph::defaultSettings(graph::kFrVsTemperature);
+  if (context.settings == nullptr || context.fs == nullptr) return d;
+  const std::string last = graph::lastGraphDefinition(*context.settings);
+  graph::GraphDefinition stored;
+  // A last file that is gone or damaged is simply not used at start.
+  if (!last.empty() && graph::openGraphDefinition(*context.fs, last, stored)) return stored;
+  return d;
+}
+
+std::string logFileOf(const GuiContext& context) {
+  if (context.settings == nullptr || context.settings->path().empty()) return {};
+  return std::filesystem::path(context.settings->path()).replace_filename("kestrel.log").string();
+}
+
+// When the frame closes, every chart window offers to save its graph
+// definition first; a cancelled save keeps the frame open.
+class ChartCloseGuard final : public QObject {
+ public:
+  explicit ChartCloseGuard(MainWindow& frame) : QObject(&frame), frame_(frame) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &frame_ && event->type() == QEvent::Close) {
+      for (QMdiSubWindow* sub : frame_.mdiArea()->subWindowList()) {
+        auto* chart = dynamic_cast<ChartWindow*>(sub->widget());
+        if (chart != nullptr && !chart->mayClose()) {
+          event->ignore();
+          return true;
+        }
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  MainWindow& frame_;
+};
+
+}  // namespace
+
+void installGraphWindows(MainWindow& frame) {
+  frame.installEventFilter(new ChartCloseGuard(frame));
+  auto request = std::make_shared<std::optional<GraphRequest>>();
+  QAction* graph = frame.menu(QObject::tr("Activities"))->addAction(QObject::tr("&Graph..."));
+  graph->setStatusTip(QObject::tr("Graph the active document against temperature, environment, stress or time"));
+  QObject::connect(graph, &QAction::triggered, &frame, [&frame, request] {
+    CircuitWindow* w = frame.activeCircuit();
+    if (w == nullptr) return;
+    if (!*request) {
+      request->emplace();
+      (*request)->definition = startingDefinition(frame.context());
+    }
+    (*request)->logFile = logFileOf(frame.context());
+    graphCircuit(frame, *w, **request);
+  });
+}
 
 }  // namespace kestrel::gui

@@ -1,0 +1,521 @@
+// The graph windows driven as a user drives them, offscreen, inside the real
+// frame: the Graph page and the Calculate dialog are answered by a script,
+// messages and questions land in a recorder. Every run is repeated through
+// `kestrel graph` on a fresh copy of the examples, and the data file, the
+// chart image and the graph definition file must be the same bytes.
+//
+// With KESTREL_SCREENSHOTS=<folder> every chart window of the runs is also
+// grabbed to <folder>/chart_<case>.png.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "core/strfmt.hpp"
+#include "graph/chart_file.hpp"
+#include "graph/chart_renderer.hpp"
+#include "graph/graph_definition.hpp"
+#include "gui/circuit_window.hpp"
+#include "gui/dialogs.hpp"
+#include "gui/graph/chart_view.hpp"
+#include "gui/graph/chart_window.hpp"
+#include "gui/graph/graph_sheet.hpp"
+#include "gui/graph/qpainter_canvas.hpp"
+#include "gui/main_window.hpp"
+#include "models/register_all.hpp"
+#include "run_kestrel.hpp"
+#include "support/recording_ui.hpp"
+
+using namespace kestrel;
+using namespace kestrel::gui;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// What the user types into the Graph page.
+struct PageEntries {
+  int type = 0;
+  std::string from, to, step;
+  bool years = false;
+  std::string environments;
+  std::string maxItems;
+  bool topOnly = false;
+};
+
+PageEntries page(int type, std::string from, std::string to, std::string step, bool years = false,
+                 std::string environments = "", std::string maxItems = "", bool topOnly = false) {
+  return {type, std::move(from), std::move(to), std::move(step), years, std::move(environments), std::move(maxItems),
+          topOnly};
+}
+
+void enter(GraphSheet& sheet, const PageEntries& e) {
+  sheet.chooseType(e.type);
+  auto set = [&sheet](const char* name, const std::string& text) {
+    if (!text.empty()) sheet.findChild<QLineEdit*>(name)->setText(QString::fromStdString(text));
+  };
+  set("from", e.from);
+  set("to", e.to);
+  set("step", e.step);
+  set("environments", e.environments);
+  set("maxItems", e.maxItems);
+  sheet.findChild<QComboBox*>("timeUnit")->setCurrentIndex(e.years ? 1 : 0);
+  sheet.findChild<QCheckBox*>("hierarchy")->setChecked(!e.topOnly);
+}
+
+// The same entries as options of `kestrel graph`.
+std::vector<std::string> options(const PageEntries& e) {
+  std::vector<std::string> out{"--type", std::to_string(e.type)};
+  auto add = [&out](const char* name, const std::string& value) {
+    if (!value.empty()) out.insert(out.end(), {name, value});
+  };
+  if (e.years) out.push_back("--years");
+  add("--from", e.from);
+  add("--to", e.to);
+  add("--step", e.step);
+  add("--env", e.environments);
+  add("--max-items", e.maxItems);
+  if (e.topOnly) out.push_back("--top-only");
+  return out;
+}
+
+// Counts what the renderer draws in the series colours, then passes every
+// call on to the canvas under it.
+class CountingCanvas final : public graph::Canvas {
+ public:
+  explicit CountingCanvas(graph::Canvas& inner) : inner_(inner) {}
+  void fillRect(const graph::Rect& r, const graph::Color& c) override {
+    if (isSeries(c)) ++bars;
+    inner_.fillRect(r, c);
+  }
+  void fillPolygon(std::span<const graph::Point> p, const graph::Color& c) override {
+    if (isSeries(c)) ++slices;
+    inner_.fillPolygon(p, c);
+  }
+  void strokePolyline(std::span<const graph::Point> p, const graph::Pen& pen, bool closed) override {
+    if (isSeries(pen.color)) curvePoints += p.size();
+    inner_.strokePolyline(p, pen, closed);
+  }
+  graph::TextSize measureText(std::string_view t, const graph::Font& f) override { return inner_.measureText(t, f); }
+  void drawText(std::string_view t, graph::Point at, const graph::Font& f, const graph::Color& c, graph::HAlign h,
+                graph::VAlign v, bool vertical) override {
+    ++texts;
+    inner_.drawText(t, at, f, c, h, v, vertical);
+  }
+  void pushClip(const graph::Rect& r) override { inner_.pushClip(r); }
+  void popClip() override { inner_.popClip(); }
+
+  std::size_t bars = 0, slices = 0, curvePoints = 0, texts = 0;
+
+ private:
+  static bool isSeries(const graph::Color& c) {
+    for (std::size_t i = 0; i < 16; ++i) {
+      const graph::Color s = graph::seriesColor(i);
+      if (s.r == c.r && s.g == c.g && s.b == c.b) return true;
+    }
+    return false;
+  }
+  graph::Canvas& inner_;
+};
+
+// Pixels close to the first series colour: the first curve, bar or slice.
+long seriesPixels(const QImage& image) {
+  const graph::Color c = graph::seriesColor(0);
+  const QColor want = QColor::fromRgbF(float(c.r), float(c.g), float(c.b));
+  long n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor p = image.pixelColor(x, y);
+      if (std::abs(p.red() - want.red()) + std::abs(p.green() - want.green()) + std::abs(p.blue() - want.blue()) < 24) {
+        ++n;
+      }
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+class GraphWindowsTest final : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+  void graphRunsMatchCommandLine();
+  void pageRefusesBadEntries();
+  void definitionSavedFromPageOpensBackAndMatchesCommandLine();
+  void damagedDefinitionFilesAreRefused();
+  void closingChartOffersToSaveDefinition();
+  void cancelledRunLeavesNoChartAndNoFiles();
+
+ private:
+  fs::path fresh(const std::string& name);
+  test::RunResult kestrel(std::vector<std::string> args);
+  void triggerGraph();
+  ChartWindow* activeChart() const;
+  // Runs a graph of `top` through the window with the page entries and the
+  // Calculate dialog's mode.
+  void graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission);
+  std::string lastMessage() const { return ui_.messages.empty() ? "" : ui_.messages.back(); }
+
+  QTemporaryDir dir_;
+  test::RecordingUi ui_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<MainWindow> frame_;
+  std::deque<std::function<int(QDialog&)>> dialogs_;
+  std::deque<std::string> chosenFiles_;
+};
+
+void GraphWindowsTest::initTestCase() {
+  registerAllParts();
+  QVERIFY(dir_.isValid());
+  std::vector<std::string> warnings;
+  settings_ = std::make_unique<Settings>(
+      Settings::load(posixFileSystem(), dir_.filePath("217F2.INI").toStdString(), warnings));
+  frame_ = std::make_unique<MainWindow>(*settings_, posixFileSystem());
+  frame_->resize(1000, 760);
+  GuiContext& context = frame_->context();
+  context.ui = &ui_;
+  context.runDialog = [this](QDialog& dialog) {
+    if (dialogs_.empty()) return static_cast<int>(QDialog::Rejected);
+    auto run = std::move(dialogs_.front());
+    dialogs_.pop_front();
+    return run(dialog);
+  };
+  context.chooseFile = [this](bool, const std::string&, const std::string&) {
+    if (chosenFiles_.empty()) return std::string();
+    std::string next = chosenFiles_.front();
+    chosenFiles_.pop_front();
+    return next;
+  };
+  context.askSave = [](const std::string&) { return SaveAnswer::Discard; };
+}
+
+void GraphWindowsTest::init() {
+  ui_.messages.clear();
+  ui_.questions.clear();
+  ui_.answers.clear();
+  dialogs_.clear();
+  chosenFiles_.clear();
+}
+
+void GraphWindowsTest::cleanup() {
+  ui_.answers.assign(20, false);  // no definition is saved by the clean-up
+  frame_->mdiArea()->closeAllSubWindows();
+  QApplication::processEvents();
+  QVERIFY(dialogs_.empty());  // every scripted dialog was shown
+}
+
+fs::path GraphWindowsTest::fresh(const std::string& name) {
+  const fs::path folder = fs::path(dir_.path().toStdString()) / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  for (const auto& entry : fs::directory_iterator(KESTREL_EXAMPLES)) {
+    fs::copy_file(entry.path(), folder / entry.path().filename());
+  }
+  return folder;
+}
+
+test::RunResult GraphWindowsTest::kestrel(std::vector<std::string> args) {
+  args.insert(args.begin(), {"--yes", "--quiet", "--no-log", "--settings", dir_.filePath("cli.ini").toStdString()});
+  return test::runKestrel(args);
+}
+
+void GraphWindowsTest::triggerGraph() {
+  for (QAction* top : frame_->menuBar()->actions()) {
+    if (top->menu() == nullptr || top->text() != "Activities") continue;
+    for (QAction* a : top->menu()->actions()) {
+      if (a->text() == "&Graph...") {
+        a->trigger();
+        return;
+      }
+    }
+  }
+  QFAIL("no Activities > Graph... item");
+}
+
+ChartWindow* GraphWindowsTest::activeChart() const {
+  QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+  return sub != nullptr ? dynamic_cast<ChartWindow*>(sub->widget()) : nullptr;
+}
+
+void GraphWindowsTest::graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission) {
+  QVERIFY(frame_->openFile(top.string()));
+  dialogs_.push_back([entries](QDialog& d) {
+    auto& sheet = dynamic_cast<GraphSheet&>(d);
+    enter(sheet, entries);
+    sheet.accept();
+    return sheet.result();
+  });
+  dialogs_.push_back([mission](QDialog& d) {
+    auto& calculate = dynamic_cast<CalculateDialog&>(d);
+    calculate.setMission(mission);
+    calculate.setTime("8760");
+    calculate.accept();
+    return calculate.result();
+  });
+  triggerGraph();
+}
+
+void GraphWindowsTest::graphRunsMatchCommandLine() {
+  struct Case {
+    const char* name;
+    PageEntries entries;
+    bool mission;
+    std::size_t seriesCount;  // curves of a line chart
+  };
+  const Case cases[] = {
+      {"fr-temperature", {0, "0", "100", "10", false, "", "", false}, false, 1},
+      {"mtbf-temp-env-mission", {6, "20", "60", "20", false, "GB NS", "", false}, true, 2},
+      {"fr-environment", {1, "", "", "", false, "GB GF NS AIC", "", false}, false, 0},
+      {"pct-part-types", {12, "", "", "", false, "", "5", false}, false, 0},
+      {"fr-circuits-top-only", {10, "", "", "", false, "", "3", true}, false, 0},
+      {"reliability-years", {14, "0", "20", "2", true, "", "", false}, false, 1},
+  };
+  for (const Case& c : cases) {
+    const fs::path gui = fresh(std::string("gui-") + c.name);
+    const fs::path cli = fresh(std::string("cli-") + c.name);
+    graphThroughWindow(gui / "system.cir", c.entries, c.mission);
+    ChartWindow* chart = activeChart();
+    QVERIFY2(chart != nullptr, (std::string(c.name) + ": " + lastMessage()).c_str());
+    QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+
+    std::vector<std::string> args{"graph", (cli / "system.cir").string()};
+    const auto more = options(c.entries);
+    args.insert(args.end(), more.begin(), more.end());
+    if (c.mission) args.insert(args.end(), {"--mission", "8760"});
+    args.insert(args.end(), {"-o", (cli / "chart.png").string()});
+    const test::RunResult r = kestrel(args);
+    QVERIFY2(r.exitCode == 0, r.err.c_str());
+
+    const std::string csv = readBytes(gui / "GRAPH-DATA.CSV");
+    QVERIFY2(!csv.empty(), c.name);
+    QCOMPARE(csv, readBytes(cli / "GRAPH-DATA.CSV"));
+
+    // Save As image writes the command line's chart file.
+    chosenFiles_.push_back((gui / "chart.png").string());
+    chart->saveImage();
+    QVERIFY2(readBytes(gui / "chart.png") == readBytes(cli / "chart.png"), c.name);
+
+    // The painter draws what the renderer asks for: one point per value of
+    // every curve, one bar per value, one slice per value.
+    const graph::PlotModel& plot = chart->plot();
+    QImage image(plot.width, plot.height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QPainterCanvas canvas(painter);
+    CountingCanvas counting(canvas);
+    graph::renderChart(plot, counting);
+    painter.end();
+    std::size_t values = 0;
+    for (const auto& s : plot.series) values += s.values.size();
+    if (plot.kind == graph::PlotKind::Lines) {
+      QCOMPARE(plot.series.size(), c.seriesCount);
+      QVERIFY2(counting.curvePoints >= values, c.name);
+    } else if (plot.kind == graph::PlotKind::Bars) {
+      QCOMPARE(counting.bars, values);
+    } else {
+      QCOMPARE(counting.slices, values);
+    }
+    QVERIFY(counting.texts > 3);
+
+    // The screen image and the command line's PNG show the first series in
+    // about the same number of pixels (fonts may differ slightly).
+    const QImage painted = chartImage(plot);
+    const QImage filed(QString::fromStdString((cli / "chart.png").string()));
+    const long a = seriesPixels(painted), b = seriesPixels(filed);
+    QVERIFY2(a > 50 && b > 50, c.name);
+    QVERIFY2(a * 10 > b * 7 && b * 10 > a * 7, strprintf("%s: %ld vs %ld pixels", c.name, a, b).c_str());
+
+    const std::string pdf = (gui / "chart.pdf").string();
+    QVERIFY(chart->printToPdf(pdf));
+    QVERIFY(readBytes(pdf).starts_with("%PDF"));
+
+    if (qEnvironmentVariableIsSet("KESTREL_SCREENSHOTS")) {
+      frame_->show();
+      QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+      sub->move(40, 20);
+      sub->resize(880, 600);
+      QApplication::processEvents();
+      const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOTS");
+      QVERIFY(frame_->grab().save(folder + "/chart_" + c.name + ".png"));
+    }
+    ui_.answers = {false};  // the chart's save question
+    frame_->mdiArea()->closeAllSubWindows();
+    QApplication::processEvents();
+    QVERIFY(ui_.answers.empty());
+  }
+}
+
+void GraphWindowsTest::pageRefusesBadEntries() {
+  struct Case {
+    PageEntries entries;
+    std::string message;
+  };
+  const Case cases[] = {
+      {page(0, "-56", "100", "10"), "Number entry for \"From\" is out of range: -55 to 175"},
+      {page(3, "0", "101", "10"), "Number entry for \"To\" is out of range: 0 to 100"},
+      {page(14, "0", "100", "1001", true), "Number entry for \"Step\" is out of range: 1 to 1000"},
+      {page(0, "0", "10", "10"),
+       "Please adjust From/To/Step to give minimum of 3 data points...\n...From 0 To 10 Step 10 gives 2 data points."},
+      {page(4, "-55", "175", "2"),
+       "Please adjust From/To/Step to give maximum of 100 data points...\n...From -55 To 175 Step 2 gives 116 data "
+       "points."},
+      {page(1, "", "", "", false, "GB XX"), "Please edit \"Environment\"...\n...\"XX\" is not a valid environment code."},
+      {page(5, "", "", "", false, " , "),
+       "Please edit \"Environment\" to give minimum of 1 environment code...\n...there are now 0 valid environment "
+       "codes."},
+      {page(9, "", "", "", false, "", "2"), "Number entry for \"Max Items\" is out of range: 3 to 100"},
+      {page(0, "ten", "100", "10"), "Please enter a number."},
+  };
+  for (const Case& c : cases) {
+    ui_.messages.clear();
+    GraphSheet sheet(frame_->context(), graph::GraphDefinition{});
+    enter(sheet, c.entries);
+    sheet.accept();
+    QCOMPARE(sheet.result(), static_cast<int>(QDialog::Rejected));
+    QCOMPARE(lastMessage(), c.message);
+  }
+}
+
+void GraphWindowsTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() {
+  const fs::path folder = fresh("gdf");
+  const PageEntries entries{2, "-40", "120", "20", false, "GF NU", "", false};
+  GraphSheet sheet(frame_->context(), graph::GraphDefinition{});
+  enter(sheet, entries);
+  chosenFiles_.push_back((folder / "page").string());  // ".gdf" is added
+  sheet.saveDefinition();
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QCOMPARE(graph::lastGraphDefinition(*settings_), (folder / "page.gdf").string());
+
+  GraphSheet reopened(frame_->context(), graph::GraphDefinition{});
+  chosenFiles_.push_back((folder / "page.gdf").string());
+  reopened.openDefinition();
+  graph::GraphDefinition a, b;
+  QVERIFY(sheet.read(a));
+  QVERIFY(reopened.read(b));
+  QCOMPARE(graph::encodeGraphDefinition(b), graph::encodeGraphDefinition(a));
+
+  std::vector<std::string> args{"graph", (folder / "system.cir").string()};
+  const auto more = options(entries);
+  args.insert(args.end(), more.begin(), more.end());
+  args.insert(args.end(), {"--save-gdf", (folder / "cli.gdf").string()});
+  const test::RunResult r = kestrel(args);
+  QVERIFY2(r.exitCode == 0, r.err.c_str());
+  QCOMPARE(readBytes(folder / "page.gdf"), readBytes(folder / "cli.gdf"));
+}
+
+void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
+  const fs::path folder = fresh("damaged");
+  graph::GraphDefinition good;
+  good.settings = graph::defaultSettings(graph::kFrVsStress);
+  std::vector<std::uint8_t> bytes = graph::encodeGraphDefinition(good);
+  auto write = [&folder](const std::string& name, const std::vector<std::uint8_t>& content) {
+    std::ofstream out(folder / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
+    return (folder / name).string();
+  };
+  std::vector<std::uint8_t> otherVersion = bytes;
+  otherVersion[0] = 9;
+  std::uint32_t sum = 0;  // the additive checksum stays right: only the version is wrong
+  for (std::size_t i = 0; i + 4 < otherVersion.size(); ++i) sum += otherVersion[i];
+  for (int k = 0; k < 4; ++k) otherVersion[otherVersion.size() - 4 + k] = static_cast<std::uint8_t>(sum >> (8 * k));
+  const std::vector<std::uint8_t> tiny(bytes.begin(), bytes.begin() + 3);
+  const std::vector<std::uint8_t> truncated(bytes.begin(), bytes.begin() + 9);
+  struct Case {
+    std::string path;
+    std::string start;  // the message begins so
+  };
+  const Case cases[] = {
+      {write("version.gdf", otherVersion), "GDF Open...\n...file version error...\n...InVer=9, ReqVer=1."},
+      {write("tiny.gdf", tiny), "GDF Open...\n...end-of-file read error."},
+      {write("short.gdf", truncated), "GDF Open...\n...can not read from '" + (folder / "short.gdf").string() +
+                                          "'...\n...[CArchiveException...1]."},
+      {(folder / "missing.gdf").string(), "GDF Open...\n...can not open '"},
+  };
+  for (const Case& c : cases) {
+    ui_.messages.clear();
+    GraphSheet sheet(frame_->context(), graph::GraphDefinition{});
+    chosenFiles_.push_back(c.path);
+    sheet.openDefinition();
+    QVERIFY2(lastMessage().starts_with(c.start), lastMessage().c_str());
+    graph::GraphDefinition shown;
+    QVERIFY(sheet.read(shown));
+    QCOMPARE(shown.settings.type, 0);  // the page keeps what it showed
+  }
+}
+
+void GraphWindowsTest::closingChartOffersToSaveDefinition() {
+  const fs::path folder = fresh("close");
+  const PageEntries entries = page(3, "10", "90", "20");
+  graphThroughWindow(folder / "system.cir", entries, false);
+  ChartWindow* chart = activeChart();
+  QVERIFY(chart != nullptr);
+
+  // Yes, then a cancelled file chooser: the window stays open.
+  ui_.questions.clear();
+  ui_.answers = {true};
+  QVERIFY(!chart->mayClose());
+  QCOMPARE(ui_.questions, std::vector<std::string>{std::string(graph::kSaveDefinitionQuestion)});
+
+  ui_.answers = {true};
+  chosenFiles_.push_back((folder / "stress.gdf").string());
+  QVERIFY(chart->mayClose());
+  graph::GraphDefinition saved;
+  QVERIFY(graph::openGraphDefinition(posixFileSystem(), (folder / "stress.gdf").string(), saved));
+  QCOMPARE(saved.settings.type, 3);
+  QCOMPARE(saved.settings.from, 10L);
+  QCOMPARE(saved.settings.step, 20L);
+}
+
+void GraphWindowsTest::cancelledRunLeavesNoChartAndNoFiles() {
+  const fs::path folder = fresh("cancel");
+  auto nothingLeft = [&folder] {
+    QVERIFY(!fs::exists(folder / "GRAPH-DATA.CSV"));
+    for (const auto& entry : fs::directory_iterator(folder)) {
+      QVERIFY2(!entry.path().filename().string().starts_with("TMP"), entry.path().c_str());
+    }
+  };
+  // Cancel pressed as the copies begin, then Yes to the question.
+  ui_.cancel = true;
+  graphThroughWindow(folder / "system.cir", page(0, "0", "100", "10"), false);
+  ui_.cancel = false;
+  QVERIFY(activeChart() == nullptr);
+  QVERIFY(std::find(ui_.questions.begin(), ui_.questions.end(), "Cancel temporary directory copy operation?") !=
+          ui_.questions.end());
+  nothingLeft();
+
+  // Cancel in the Calculate dialog after the confirmation: nothing is created.
+  dialogs_.push_back([](QDialog& d) {
+    auto& sheet = dynamic_cast<GraphSheet&>(d);
+    sheet.accept();
+    return sheet.result();
+  });
+  dialogs_.push_back([](QDialog& d) {
+    (void)dynamic_cast<CalculateDialog&>(d);
+    return static_cast<int>(QDialog::Rejected);
+  });
+  triggerGraph();
+  QVERIFY(activeChart() == nullptr);
+  nothingLeft();
+}
+
+QTEST_MAIN(GraphWindowsTest)
+#include "graph_windows_test.moc"
