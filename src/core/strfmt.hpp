@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrel {
 
@@ -27,6 +28,10 @@ std::string clipped(std::string text, std::size_t max = kMaxLineLength);
 
 // ASCII upper-casing, byte by byte (texts are single-byte characters).
 std::string upperCased(std::string_view text);
+
+// The lines joined by `separator` (none after the last): confirmations and
+// messages of several lines.
+std::string joinLines(const std::vector<std::string>& lines, std::string_view separator = "\n");
 
 // Removes leading and trailing blanks, tabs, carriage returns and newlines.
 std::string_view trimmed(std::string_view text);

@@ -208,13 +208,4 @@ std::vector<std::string> confirmationLines(const GraphSettings& s, std::string_v
   return lines;
 }
 
-std::string joinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text += '\n';
-    text += lines[i];
-  }
-  return text;
-}
-
 }  // namespace kestrel::graph

@@ -71,6 +71,5 @@ std::vector<std::string> confirmationLines(const GraphSettings& settings, std::s
                                            bool calculateDialogFollows);
 
 // Lines joined by "\n".
-std::string joinLines(const std::vector<std::string>& lines);
 
 }  // namespace kestrel::graph

@@ -34,6 +34,7 @@
 #include "gui/graph/qpainter_canvas.hpp"
 #include "gui/main_window.hpp"
 #include "models/register_all.hpp"
+#include "menu_items.hpp"
 #include "run_kestrel.hpp"
 #include "support/recording_ui.hpp"
 
@@ -239,16 +240,9 @@ test::RunResult GraphWindowsTest::kestrel(std::vector<std::string> args) {
 }
 
 void GraphWindowsTest::triggerGraph() {
-  for (QAction* top : frame_->menuBar()->actions()) {
-    if (top->menu() == nullptr || top->text() != "Activities") continue;
-    for (QAction* a : top->menu()->actions()) {
-      if (a->text() == "&Graph...") {
-        a->trigger();
-        return;
-      }
-    }
-  }
-  QFAIL("no Activities > Graph... item");
+  QAction* item = test::menuItem(*frame_, "Activities", "&Graph...");
+  QVERIFY2(item != nullptr, "no Activities > Graph... item");
+  item->trigger();
 }
 
 ChartWindow* GraphWindowsTest::activeChart() const {

@@ -18,6 +18,7 @@
 #include "gui/dialog_ui.hpp"
 #include "gui/main_window.hpp"
 #include "models/register_all.hpp"
+#include "menu_items.hpp"
 #include "run_kestrel.hpp"
 #include "support/recording_ui.hpp"
 
@@ -117,16 +118,9 @@ CircuitWindow* MergeTest::open(const fs::path& path) {
 }
 
 void MergeTest::triggerMerge() {
-  for (QAction* top : frame_->menuBar()->actions()) {
-    if (top->menu() == nullptr || top->text() != "Activities") continue;
-    for (QAction* a : top->menu()->actions()) {
-      if (a->text() == "&Merge...") {
-        a->trigger();
-        return;
-      }
-    }
-  }
-  QFAIL("no Activities > Merge... item");
+  QAction* item = test::menuItem(*frame_, "Activities", "&Merge...");
+  QVERIFY2(item != nullptr, "no Activities > Merge... item");
+  item->trigger();
 }
 
 void MergeTest::mergeWritesWhatTheCommandLineWrites() {

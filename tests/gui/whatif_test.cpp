@@ -21,6 +21,7 @@
 #include "gui/main_window.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
+#include "menu_items.hpp"
 #include "run_kestrel.hpp"
 #include "support/recording_ui.hpp"
 
@@ -122,16 +123,9 @@ fs::path WhatIfTest::freshFolder(const std::string& name) {
 }
 
 void WhatIfTest::triggerWhatIf() {
-  for (QAction* top : frame_->menuBar()->actions()) {
-    if (top->menu() == nullptr || top->text() != "Activities") continue;
-    for (QAction* a : top->menu()->actions()) {
-      if (a->text() == "&What-If?...") {
-        a->trigger();
-        return;
-      }
-    }
-  }
-  QFAIL("no Activities > What-If?... item");
+  QAction* item = test::menuItem(*frame_, "Activities", "&What-If?...");
+  QVERIFY2(item != nullptr, "no Activities > What-If?... item");
+  item->trigger();
 }
 
 void WhatIfTest::scriptDialogs(const QString& script, bool confirmOk) {

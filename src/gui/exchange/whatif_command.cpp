@@ -79,9 +79,7 @@ void reloadChanged(const std::vector<CircuitWindow*>& others, const CircuitWindo
 }  // namespace
 
 std::string joinConfirmation(const std::vector<std::string>& lines) {
-  std::string text;
-  for (std::size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
-  return text;
+  return joinLines(lines, "\r\n");
 }
 
 WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, QWidget* parent)

@@ -7,11 +7,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <filesystem>
 
 #include "gui/circuit_window.hpp"
 #include "gui/graph/chart_window.hpp"
 #include "gui/graph/graph_command.hpp"
+#include "gui/library/logged_run.hpp"
 #include "gui/main_window.hpp"
 #include "gui/window_modules.hpp"
 
@@ -27,11 +27,6 @@ graph::GraphDefinition startingDefinition(GuiContext& context) {
   // A last file that is gone or damaged is simply not used at start.
   if (!last.empty() && graph::openGraphDefinition(*context.fs, last, stored)) return stored;
   return d;
-}
-
-std::string logFileOf(const GuiContext& context) {
-  if (context.settings == nullptr || context.settings->path().empty()) return {};
-  return std::filesystem::path(context.settings->path()).replace_filename("kestrel.log").string();
 }
 
 // When the frame closes, every chart window offers to save its graph
@@ -70,7 +65,7 @@ void installGraphWindows(MainWindow& frame) {
       request->emplace();
       (*request)->definition = startingDefinition(frame.context());
     }
-    (*request)->logFile = logFileOf(frame.context());
+    (*request)->logFile = operationLogFile(frame.context());
     graphCircuit(frame, *w, **request);
   });
 }

@@ -28,12 +28,6 @@ namespace {
 
 using library::Outcome;
 
-std::string joined(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
-  return text;
-}
-
 // Library parts carry the results of a calculation against the default header.
 void calculateForLibrary(CPart& part) {
   CCircHeader header;
@@ -440,24 +434,19 @@ void LibraryWindow::editHeader() {
   refresh(selectedRow());
 }
 
-std::string LibraryWindow::logFilePath() const {
-  if (context_.settings == nullptr || context_.settings->path().empty()) return {};
-  return std::filesystem::path(context_.settings->path()).replace_filename("kestrel.log").string();
-}
-
 void LibraryWindow::transfer() {
   if (!fileReadable()) return;
   TransferSheet sheet(lib_->path(), context_, this);
   if (context_.runDialog(sheet) != QDialog::Accepted) return;
   context_.saveSettings();
-  if (!ui().confirm(joined(library::transferConfirmation(sheet.options(), lib_->path())))) return;
+  if (!ui().confirm(joinLines(library::transferConfirmation(sheet.options(), lib_->path())))) return;
   runTransfer(sheet.options());
 }
 
 library::TransferOutcome LibraryWindow::runTransfer(const library::TransferOptions& options) {
   library::TransferOutcome out;
   {
-    LoggedRun run(ui(), "TRANSFER", logFilePath());
+    LoggedRun run(ui(), "TRANSFER", operationLogFile(context_));
     out = library::runTransfer(*lib_, options, *context_.fs, run);
     run.progressLine(5, "Updating view...");
   }
@@ -470,14 +459,14 @@ void LibraryWindow::update() {
   UpdateSheet sheet(lib_->path(), context_, this);
   if (context_.runDialog(sheet) != QDialog::Accepted) return;
   context_.saveSettings();
-  if (!ui().confirm(joined(library::updateConfirmation(sheet.options(), lib_->path())))) return;
+  if (!ui().confirm(joinLines(library::updateConfirmation(sheet.options(), lib_->path())))) return;
   runUpdate(sheet.options());
 }
 
 library::UpdateOutcome LibraryWindow::runUpdate(const library::UpdateOptions& options) {
   library::UpdateOutcome out;
   {
-    LoggedRun run(ui(), "UPDATE", logFilePath());
+    LoggedRun run(ui(), "UPDATE", operationLogFile(context_));
     out = library::runUpdate(*lib_, options, *context_.fs, run);
   }
   if (context_.refreshViews) context_.refreshViews();

@@ -72,7 +72,6 @@ class LibraryWindow final : public QWidget {
   void selectRecord(std::int32_t record);
   void showSelection();
   bool menus();
-  std::string logFilePath() const;
 
   std::unique_ptr<library::PartLibrary> lib_;
   GuiContext& context_;

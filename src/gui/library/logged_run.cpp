@@ -1,8 +1,16 @@
 #include "gui/library/logged_run.hpp"
 
+#include <filesystem>
+
 #include "gui/dialog_ui.hpp"
+#include "gui/gui_context.hpp"
 
 namespace kestrel::gui {
+
+std::string operationLogFile(const GuiContext& context) {
+  if (context.settings == nullptr || context.settings->path().empty()) return {};
+  return std::filesystem::path(context.settings->path()).replace_filename("kestrel.log").string();
+}
 
 LoggedRun::LoggedRun(Ui& ui, const std::string& name, const std::string& logFile)
     : ui_(ui), log_([&ui](std::string_view line) { ui.log(line); }) {

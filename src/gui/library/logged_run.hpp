@@ -10,6 +10,12 @@
 
 namespace kestrel::gui {
 
+struct GuiContext;
+
+// The operation log file of the desktop's batch runs: "kestrel.log" beside
+// the settings file ("" when the settings have no file).
+std::string operationLogFile(const GuiContext& context);
+
 class LoggedRun final : public Ui {
  public:
   // Opens the progress window (when `ui` is the desktop's) and begins the
