@@ -188,26 +188,31 @@ void RecallTest::refusalsAddNothing_data() {
   QTest::addColumn<QString>("file");
   QTest::addColumn<QString>("number");
   QTest::addColumn<QString>("library");
+  QTest::addColumn<QString>("xref");  // empty: no cross-reference search
   QTest::addColumn<int>("browseRow");  // -2: no browse dialog
   QTest::addColumn<QString>("message");
-  QTest::newRow("hybrid mis-match") << "rf_module.hyb" << "P101-0138" << "parts.lib" << -2
+  QTest::newRow("hybrid mis-match") << "rf_module.hyb" << "P101-0138" << "parts.lib" << "" << -2
                                     << "PN='P101-0138' found...\n...can not recall: hybrid mis-match.";
-  QTest::newRow("picked with the other hybrid flag") << "rf_module.hyb" << "NO-SUCH-PN" << "parts.lib" << 24
+  QTest::newRow("picked with the other hybrid flag") << "rf_module.hyb" << "NO-SUCH-PN" << "parts.lib" << "" << 24
                                                      << "PN='P101-0138'...\n...can not recall: hybrid mis-match.";
-  QTest::newRow("missing library") << "controller.cir" << "P101-0138" << "missing.lib" << -2
+  QTest::newRow("missing library") << "controller.cir" << "P101-0138" << "missing.lib" << "" << -2
                                    << "Can not open recall library file\n";
+  QTest::newRow("missing cross-reference file") << "controller.cir" << "VENDOR-R2" << "parts.lib" << "missing.xrf"
+                                                << -2 << "Can not open cross-reference file\n";
 }
 
 void RecallTest::refusalsAddNothing() {
   QFETCH(QString, file);
   QFETCH(QString, number);
   QFETCH(QString, library);
+  QFETCH(QString, xref);
   QFETCH(int, browseRow);
   QFETCH(QString, message);
   const std::string path = copyExample(file.toStdString(), "refused" + fs::path(file.toStdString()).extension().string());
   CircuitWindow window(load(path), context_);
   const std::size_t before = window.document().count();
-  const RecallJob job{number.toStdString(), {dir_.filePath(library).toStdString(), false, "", 0}};
+  const RecallJob job{number.toStdString(),
+                      {dir_.filePath(library).toStdString(), !xref.isEmpty(), dir_.filePath(xref).toStdString(), 1}};
   // The browse dialog stays open after a refusal; then it is cancelled.
   scriptRecall(job, nullptr, false);
   if (browseRow >= 0) {
