@@ -1,0 +1,42 @@
+// What the Import and Export sheets show and keep between runs: the
+// "Import" and "Export" sections of the user's settings.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "exchange/writers/table_writer.hpp"
+#include "shell/settings.hpp"
+
+namespace kestrel::gui {
+
+struct ImportSheetOptions {
+  std::string definitionPath;  // ImpFileSpec
+  std::string dataSpec;        // DataFileSpec (wildcards allowed)
+  std::string outputDir;       // OutDir ("" = each input's folder)
+  std::string libraryPath;     // LibFileSpec ("" = OFF)
+  bool searchXRef = false;     // SearchXRef
+  std::string xrefPath;        // XRefFileSpec
+  bool xrefMoveBoth = false;   // XRefMove: XRefPN-->PN,PN-->PN2 rather than XRefPN-->PN2
+  // For this run only: a translate code read in place of the definition's.
+  bool overrideTranslate = false;
+  std::string translateCode;
+  bool operator==(const ImportSheetOptions&) const = default;
+};
+
+struct ExportSheetOptions {
+  std::string inputSpec = "*.CIR";  // InFileSpec (wildcards allowed)
+  std::string outputDir;            // OutDir ("" = the first input's folder)
+  OutputFormat format = OutputFormat::CSV;
+  bool typeOn = false;              // TypeFilter
+  std::uint16_t partType = 0;       // PartType
+  std::string pnFilter;             // PNFilter (on when not empty)
+  bool operator==(const ExportSheetOptions&) const = default;
+};
+
+ImportSheetOptions loadImportOptions(const Settings& settings);
+void storeImportOptions(Settings& settings, const ImportSheetOptions& options);
+ExportSheetOptions loadExportOptions(const Settings& settings);
+void storeExportOptions(Settings& settings, const ExportSheetOptions& options);
+
+}  // namespace kestrel::gui
