@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -25,10 +26,14 @@
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/dialogs.hpp"
+#include "gui/exchange/whatif_command.hpp"
+#include "gui/graph/chart_window.hpp"
+#include "gui/graph/graph_sheet.hpp"
 #include "gui/main_window.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/project/project_window.hpp"
+#include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_file.hpp"
@@ -115,6 +120,9 @@ class ProjectWindowTest final : public QObject {
   void openingNodesOpensTheirCircuits();
   void changedHeaderAskedAboutOnClose();
   void printProjectMatchesCommandLine();
+  void topLevelCommandsRefuseWithTheirName();
+  void whatIfFromProjectMatchesCommandLine();
+  void graphFromProjectMatchesCommandLine();
 
  private:
   // An empty work folder with the example files in it.
@@ -731,4 +739,145 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
 }
 
 QTEST_MAIN(ProjectWindowTest)
+// Calculate, What-If? and Graph need a top-level circuit that opens and
+// holds records; each refusal names its command, shows no dialog and
+// changes no file.
+void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
+  const fs::path w = freshWork();
+  const std::string empty = (w / "empty.prj").string();
+  QCOMPARE(kestrel({"project", "new", empty, (w / "blank.cir").string()}).exitCode, 0);
+  CProjDoc missing;
+  missing.setTopLevel((w / "gone.cir").string());
+  writeBytes(w / "missing.prj", encodeProject(missing));
+  struct Case {
+    const char* project;
+    const char* command;
+    std::function<bool(ProjectWindow&)> run;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"empty.prj", "CALCULATE:", [](ProjectWindow& p) { return p.calculate(); }, "zero records in top-level Circuit."},
+      {"empty.prj", "WHAT-IF?:", [](ProjectWindow& p) { return p.whatIf(); }, "zero records in top-level Circuit."},
+      {"empty.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "zero records in top-level Circuit."},
+      {"missing.prj", "WHAT-IF?:", [](ProjectWindow& p) { return p.whatIf(); }, "can not open top-level Circuit."},
+      {"missing.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "can not open top-level Circuit."},
+  };
+  for (const Case& c : cases) {
+    closeAll();
+    QVERIFY(frame_->openFile((w / c.project).string()));
+    ProjectWindow* window = nullptr;
+    for (QMdiSubWindow* sub : frame_->mdiArea()->subWindowList()) {
+      if (auto* p = dynamic_cast<ProjectWindow*>(sub->widget())) window = p;
+    }
+    QVERIFY(window != nullptr);
+    const FileBytes before = snapshot();
+    ui_.messages.clear();
+    bool dialogShown = false;
+    script_ = [&dialogShown](QDialog&) {
+      dialogShown = true;
+      return static_cast<int>(QDialog::Rejected);
+    };
+    const std::string what = std::string(c.project) + " " + c.command;
+    QVERIFY2(!c.run(*window), what.c_str());
+    QCOMPARE(lastMessage(), std::string(c.command) + " " + c.message);
+    QVERIFY2(!dialogShown, what.c_str());
+    QVERIFY2(snapshot() == before, what.c_str());
+  }
+}
+
+// What-If? from the project window over the whole hierarchy: the same
+// documents as `kestrel whatif` on the top-level circuit, and the tree
+// shows the changed results as `kestrel project show` does.
+void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  const std::string top = (w / "system.cir").string();
+  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  const std::vector<std::string> treeBefore = shownTree(*window);
+  std::string confirmation;
+  script_ = [this, &confirmation](QDialog& dialog) {
+    auto* sheet = dynamic_cast<PropertySheet*>(&dialog);
+    if (sheet == nullptr || !sheet->enter("Change Environment", "1") || !sheet->enter("Environment", "NS") ||
+        !sheet->enter("Temperature Mode", "Increase") || !sheet->enter("Temperature", "15")) {
+      return static_cast<int>(QDialog::Rejected);
+    }
+    script_ = [&confirmation](QDialog& next) {
+      auto* confirm = dynamic_cast<WhatIfConfirmDialog*>(&next);
+      if (confirm == nullptr) return static_cast<int>(QDialog::Rejected);
+      confirmation = confirm->text();
+      return static_cast<int>(QDialog::Accepted);
+    };
+    sheet->accept();
+    return sheet->result();
+  };
+  QVERIFY(window->whatIf());
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY(confirmation.find("- Environment: NS") != std::string::npos);
+  QVERIFY(confirmation.find("- Temperature: Increase (15.0C)") != std::string::npos);
+  const std::vector<std::string> shown = shownTree(*window);
+  QVERIFY(shown != treeBefore);
+  std::map<std::string, std::string> documents;
+  for (const char* file : {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "rf_module.hyb"}) {
+    documents[file] = kestrel({"show", "--json", (w / file).string()}).out;
+  }
+
+  freshWork();
+  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
+  const test::RunResult run = kestrel({"whatif", "--env", "NS", "--temp", "increase:15", top});
+  QVERIFY2(run.exitCode == 0, run.err.c_str());
+  QCOMPARE(shown, cliShow(project));
+  for (const auto& [file, json] : documents) {
+    QVERIFY2(json.find("\"NS\"") != std::string::npos, file.c_str());
+    QVERIFY2(json == kestrel({"show", "--json", (w / file).string()}).out, file.c_str());
+  }
+}
+
+// Graph from the project window: the chart opens, and the data file beside
+// the top-level circuit is the one `kestrel graph` writes.
+void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  const std::string top = (w / "system.cir").string();
+  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* window = activeProject();
+  QVERIFY(window != nullptr);
+  script_ = [this](QDialog& dialog) {
+    auto* sheet = dynamic_cast<GraphSheet*>(&dialog);
+    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+    sheet->chooseType(0);
+    for (const auto& [name, text] : {std::pair{"from", "20"}, {"to", "80"}, {"step", "20"}}) {
+      auto* edit = sheet->findChild<QLineEdit*>(name);
+      if (edit == nullptr) return static_cast<int>(QDialog::Rejected);
+      edit->setText(text);
+    }
+    script_ = [](QDialog& next) {
+      auto* calculate = dynamic_cast<CalculateDialog*>(&next);
+      if (calculate == nullptr) return static_cast<int>(QDialog::Rejected);
+      calculate->setMission(false);
+      calculate->accept();
+      return calculate->result();
+    };
+    sheet->accept();
+    return sheet->result();
+  };
+  QVERIFY(window->graph());
+  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QMdiSubWindow* active = frame_->mdiArea()->activeSubWindow();
+  QVERIFY(active != nullptr && dynamic_cast<ChartWindow*>(active->widget()) != nullptr);
+  const std::string data = readBytes(w / "GRAPH-DATA.CSV");
+  QVERIFY(!data.empty());
+  ui_.answers = {false};  // the chart's definition is not saved on close
+  closeAll();
+
+  freshWork();
+  const test::RunResult run =
+      kestrel({"graph", top, "--type", "0", "--from", "20", "--to", "80", "--step", "20", "-o", (w / "c.png").string()});
+  QVERIFY2(run.exitCode == 0, run.err.c_str());
+  QCOMPARE(data, readBytes(w / "GRAPH-DATA.CSV"));
+}
+
 #include "project_window_test.moc"

@@ -28,4 +28,8 @@ struct GraphRequest {
 // was not saved).
 std::optional<graph::GraphOutcome> graphCircuit(MainWindow& frame, CircuitWindow& window, GraphRequest& request);
 
+// Activities > Graph... on `window`: the page starts from the frame's last
+// graph of the session. True when the chart was drawn.
+bool graphInFrame(MainWindow& frame, CircuitWindow& window);
+
 }  // namespace kestrel::gui

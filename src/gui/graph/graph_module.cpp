@@ -51,22 +51,42 @@ class ChartCloseGuard final : public QObject {
   MainWindow& frame_;
 };
 
+// The last graph of the session, kept by the frame for every window that
+// runs a graph in it.
+class GraphSession final : public QObject {
+ public:
+  explicit GraphSession(MainWindow& frame) : QObject(&frame) {}
+  std::optional<GraphRequest> request;
+};
+
+// findChild would match any QObject here (the class has no meta-object of
+// its own), so the children are looked at with dynamic_cast.
+GraphSession& sessionOf(MainWindow& frame) {
+  for (QObject* child : frame.children()) {
+    if (auto* session = dynamic_cast<GraphSession*>(child)) return *session;
+  }
+  return *new GraphSession(frame);
+}
+
 }  // namespace
+
+bool graphInFrame(MainWindow& frame, CircuitWindow& window) {
+  std::optional<GraphRequest>& request = sessionOf(frame).request;
+  if (!request) {
+    request.emplace();
+    request->definition = startingDefinition(frame.context());
+  }
+  request->logFile = operationLogFile(frame.context());
+  const std::optional<graph::GraphOutcome> outcome = graphCircuit(frame, window, *request);
+  return outcome.has_value() && outcome->ok;
+}
 
 void installGraphWindows(MainWindow& frame) {
   frame.installEventFilter(new ChartCloseGuard(frame));
-  auto request = std::make_shared<std::optional<GraphRequest>>();
   QAction* graph = frame.menu(QObject::tr("Activities"))->addAction(QObject::tr("&Graph..."));
   graph->setStatusTip(QObject::tr("Graph the active document against temperature, environment, stress or time"));
-  QObject::connect(graph, &QAction::triggered, &frame, [&frame, request] {
-    CircuitWindow* w = frame.activeCircuit();
-    if (w == nullptr) return;
-    if (!*request) {
-      request->emplace();
-      (*request)->definition = startingDefinition(frame.context());
-    }
-    (*request)->logFile = operationLogFile(frame.context());
-    graphCircuit(frame, *w, **request);
+  QObject::connect(graph, &QAction::triggered, &frame, [&frame] {
+    if (CircuitWindow* w = frame.activeCircuit()) graphInFrame(frame, *w);
   });
 }
 

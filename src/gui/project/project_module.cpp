@@ -9,6 +9,8 @@
 
 #include "core/doc_file.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/exchange/whatif_command.hpp"
+#include "gui/graph/graph_command.hpp"
 #include "gui/main_window.hpp"
 #include "gui/project/project_window.hpp"
 #include "gui/window_modules.hpp"
@@ -58,7 +60,10 @@ ProjectWindow* showProject(MainWindow& frame, std::unique_ptr<CProjDoc> project)
     CircuitWindow* w = frame.activeCircuit();
     return w != nullptr && w->document().path() == path ? w : nullptr;
   };
-  auto* window = new ProjectWindow(std::move(project), frame.context(), openCircuit);
+  ProjectWindow::TopLevelCommands commands;
+  commands.whatIf = [&frame](CircuitWindow& w) { return whatIfOnWindow(w, frame.context(), frame.circuits()); };
+  commands.graph = [&frame](CircuitWindow& w) { return graphInFrame(frame, w); };
+  auto* window = new ProjectWindow(std::move(project), frame.context(), openCircuit, std::move(commands));
   frame.addChildWindow(window, QSize(980, 620));
   window->refresh();
   return window;
@@ -146,6 +151,8 @@ void installProjectWindow(MainWindow& frame) {
   add("&Header...", "Choose the top-level circuit", [](ProjectWindow& w) { w.chooseHeader(); });
   add("&Refresh", "Build the project tree again", [](ProjectWindow& w) { w.refresh(); });
   add("&Calculate...", "Calculate the top-level circuit", [](ProjectWindow& w) { w.calculate(); });
+  add("&What-If?...", "What-If? changes over the top-level circuit's hierarchy", [](ProjectWindow& w) { w.whatIf(); });
+  add("&Graph...", "Graph the top-level circuit", [](ProjectWindow& w) { w.graph(); });
   add("&Print Project...", "Print every checked document", [](ProjectWindow& w) { w.printProject(); });
   menu->addSeparator();
   add("&Save Project", "Save the project file", [](ProjectWindow& w) { w.save(); });

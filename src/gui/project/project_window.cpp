@@ -78,8 +78,12 @@ bool isChildReference(const CProjPart& node) { return node.isDocument() && node.
 }  // namespace
 
 ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& context, OpenCircuit openCircuit,
-                             QWidget* parent)
-    : QWidget(parent), project_(std::move(project)), context_(context), openCircuit_(std::move(openCircuit)) {
+                             TopLevelCommands commands, QWidget* parent)
+    : QWidget(parent),
+      project_(std::move(project)),
+      context_(context),
+      openCircuit_(std::move(openCircuit)),
+      commands_(std::move(commands)) {
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
   heading_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -101,6 +105,9 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
   button("&Header...", "Choose the top-level circuit", [this] { chooseHeader(); });
   button("&Refresh", "Build the project tree again from the files", [this] { refresh(); });
   button("&Calculate...", "Calculate the top-level circuit and its hierarchy", [this] { calculate(); });
+  button("&What-If?...", "Change environment, temperature, quality or stress over the top-level hierarchy",
+         [this] { whatIf(); });
+  button("&Graph...", "Graph the top-level circuit", [this] { graph(); });
   button("&Print...", "Print the report of every checked document to one file", [this] { printProject(); });
   buttons->addStretch();
   layout->addLayout(buttons);
@@ -335,24 +342,38 @@ void ProjectWindow::chooseHeader() {
   refresh();
 }
 
-bool ProjectWindow::calculate() {
-  if (tree_.empty() || !tree_.node(0).isOpenable()) {
-    ui().message("CALCULATE: can not open top-level Circuit.");
-    return false;
-  }
-  CircuitWindow* window = openCircuit_ ? openCircuit_(tree_.node(0).file) : nullptr;
+CircuitWindow* ProjectWindow::openTopLevel(const char* command) {
+  CircuitWindow* window = nullptr;
+  if (!tree_.empty() && tree_.node(0).isOpenable() && openCircuit_) window = openCircuit_(tree_.node(0).file);
   if (window == nullptr) {
-    ui().message("CALCULATE: can not open top-level Circuit.");
-    return false;
+    ui().message(strprintf("%s can not open top-level Circuit.", command));
+    return nullptr;
   }
   if (window->document().count() == 0) {
-    ui().message("CALCULATE: zero records in top-level Circuit.");
-    return false;
+    ui().message(strprintf("%s zero records in top-level Circuit.", command));
+    return nullptr;
   }
+  return window;
+}
+
+bool ProjectWindow::calculate() {
+  CircuitWindow* window = openTopLevel("CALCULATE:");
   // The child files are saved by the calculation; the tree reads the
   // top-level circuit's results from its file.
-  if (!window->calculate() || !window->save()) return false;
+  if (window == nullptr || !window->calculate() || !window->save()) return false;
   return refresh();
+}
+
+bool ProjectWindow::whatIf() {
+  CircuitWindow* window = openTopLevel("WHAT-IF?:");
+  // The run saves every file it changes; the tree is read again from them.
+  if (window == nullptr || !commands_.whatIf || !commands_.whatIf(*window)) return false;
+  return refresh();
+}
+
+bool ProjectWindow::graph() {
+  CircuitWindow* window = openTopLevel("GRAPH:");
+  return window != nullptr && commands_.graph && commands_.graph(*window);
 }
 
 bool ProjectWindow::printProject() {

@@ -2,7 +2,8 @@
 // project's top-level circuit, every node with its lines and totals, the
 // print check marks, and the project commands (Add, Delete and Move of child
 // references, Open and Edit of a node's document in its circuit window,
-// Header, Refresh, Calculate, Print Project, Save). The tree is read from
+// Header, Refresh, Calculate, What-If? and Graph on the top-level circuit,
+// Print Project, Save). The tree is read from
 // the files; every edit is made on the files by the project library, and
 // the tree is built again afterwards.
 #pragma once
@@ -31,9 +32,16 @@ class ProjectWindow final : public QWidget {
   // Opens a circuit or hybrid file in its window (or brings it to the
   // front); null when it could not be opened (message shown).
   using OpenCircuit = std::function<CircuitWindow*(const std::string& path)>;
+  // What-If? and Graph as the frame runs them on a circuit window; true
+  // when the command ran to its end.
+  using CircuitCommand = std::function<bool(CircuitWindow&)>;
+  struct TopLevelCommands {
+    CircuitCommand whatIf;
+    CircuitCommand graph;
+  };
 
   ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& context, OpenCircuit openCircuit,
-                QWidget* parent = nullptr);
+                TopLevelCommands commands = {}, QWidget* parent = nullptr);
   ~ProjectWindow() override;
 
   const CProjDoc& project() const { return *project_; }
@@ -61,6 +69,11 @@ class ProjectWindow final : public QWidget {
   void chooseHeader();
   // Calculate (F9 in the circuit window) on the top-level circuit, which is then saved.
   bool calculate();
+  // What-If? over the top-level circuit's hierarchy; the tree then shows
+  // the changed files.
+  bool whatIf();
+  // Graph of the top-level circuit.
+  bool graph();
   // Every checked document's report into one .pdf, .rtf or .txt file.
   bool printProject();
   bool save();
@@ -72,6 +85,9 @@ class ProjectWindow final : public QWidget {
   void closeEvent(class QCloseEvent* event) override;
 
  private:
+  // The top-level circuit in its window, when it opens and holds records;
+  // otherwise null with the command's message ("CALCULATE:", ...).
+  CircuitWindow* openTopLevel(const char* command);
   void setStatus(const std::string& text);
   void showChecked();
   void updateTitle();
@@ -82,6 +98,7 @@ class ProjectWindow final : public QWidget {
   std::unique_ptr<CProjDoc> project_;
   GuiContext& context_;
   OpenCircuit openCircuit_;
+  TopLevelCommands commands_;
   ProjectTree tree_;
   ProjectTreeModel* model_;
   QLabel* heading_;
