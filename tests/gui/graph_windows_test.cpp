@@ -349,6 +349,7 @@ void GraphWindowsTest::graphRunsMatchCommandLine() {
       sub->resize(880, 600);
       QApplication::processEvents();
       const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOTS");
+      fs::create_directories(folder.toStdString());
       QVERIFY(frame_->grab().save(folder + "/chart_" + c.name + ".png"));
     }
     ui_.answers = {false};  // the chart's save question
