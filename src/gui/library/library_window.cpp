@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
-#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -60,11 +59,6 @@ LibraryWindow::LibraryWindow(std::unique_ptr<library::PartLibrary> lib, GuiConte
     : lib_(std::move(lib)), context_(context), pager_(*lib_) {
   setWindowTitle(QString::fromStdString(std::filesystem::path(lib_->path()).filename().string()));
   auto* layout = new QVBoxLayout(this);
-  for (QLabel*& line : header_) {
-    line = new QLabel(this);
-    line->setFont(listFont());
-    layout->addWidget(line);
-  }
   model_ = new PagedListModel(
       [this] {
         const long n = lib_->count();
@@ -81,21 +75,16 @@ LibraryWindow::LibraryWindow(std::unique_ptr<library::PartLibrary> lib, GuiConte
         return true;
       },
       this);
-  list_ = new QListView(this);
-  list_->setFont(listFont());
-  list_->setUniformItemSizes(true);  // rows are laid out without asking each one
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setModel(model_);
+  records_ = std::make_unique<RecordList>(this, layout, 3, model_);
   detail_ = new QPlainTextEdit(this);
   detail_->setReadOnly(true);
   detail_->setFont(listFont());
   detail_->setLineWrapMode(QPlainTextEdit::NoWrap);
   detail_->setMaximumHeight(110);
-  layout->addWidget(list_, 1);
   layout->addWidget(detail_);
-  connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+  connect(list()->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex&, const QModelIndex&) { showSelection(); });
-  connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
+  connect(list(), &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
   refresh(model_->count() > 0 ? std::optional<int>(0) : std::nullopt);
 }
 
@@ -103,17 +92,9 @@ LibraryWindow::~LibraryWindow() {
   if (lib_ && !lib_->close()) ui().message("Can not close library file\n" + lib_->error().text());
 }
 
-std::vector<std::string> LibraryWindow::headerLines() const {
-  std::vector<std::string> lines;
-  for (const QLabel* l : header_) lines.push_back(l->text().toStdString());
-  return lines;
-}
+std::vector<std::string> LibraryWindow::headerLines() const { return records_->headerLines(); }
 
-std::optional<int> LibraryWindow::selectedRow() const {
-  const QModelIndex current = list_->currentIndex();
-  if (!current.isValid() || current.row() >= model_->rowCount()) return std::nullopt;
-  return current.row();
-}
+std::optional<int> LibraryWindow::selectedRow() const { return records_->selectedRow(); }
 
 std::optional<std::int32_t> LibraryWindow::selectedRecord() const {
   const auto row = selectedRow();
@@ -123,11 +104,7 @@ std::optional<std::int32_t> LibraryWindow::selectedRecord() const {
 }
 
 void LibraryWindow::selectRow(int row) {
-  if (row < 0 || row >= model_->rowCount()) return;
-  const QModelIndex index = model_->index(row);
-  list_->setCurrentIndex(index);
-  list_->scrollTo(index);
-  showSelection();
+  if (records_->selectRow(row)) showSelection();
 }
 
 void LibraryWindow::setListStyle(int style) {
@@ -139,8 +116,7 @@ std::string LibraryWindow::detailText() const { return detail_->toPlainText().to
 
 void LibraryWindow::refresh(std::optional<int> keepRow) {
   model_->reload();
-  const auto lines = library::libraryHeaderLines(*lib_);
-  for (std::size_t i = 0; i < 3 && i < lines.size(); ++i) header_[i]->setText(qtext(lines[i]));
+  records_->setHeaderLines(library::libraryHeaderLines(*lib_));
   if (keepRow && model_->rowCount() > 0) {
     selectRow(std::min(*keepRow, model_->rowCount() - 1));
   } else {
@@ -186,17 +162,7 @@ bool LibraryWindow::fileReadable() {
 
 void LibraryWindow::report(const std::string& command) { ui().message(command + "\n" + lib_->error().text()); }
 
-bool LibraryWindow::menus() {
-  if (!circuitMenu_.empty()) return true;
-  for (bool hybrid : {false, true}) {
-    if (Status s = PartRegistry::instance().buildMenu(hybrid, hybrid ? hybridMenu_ : circuitMenu_); !s) {
-      ui().message(s.message());
-      circuitMenu_.clear();
-      return false;
-    }
-  }
-  return true;
-}
+bool LibraryWindow::menus() { return !menus_.circuit.empty() || buildPartTypeMenus(menus_, ui()); }
 
 bool LibraryWindow::editInSheet(CPart& part, const std::string& title, bool filled) {
   PropertySheet sheet(title, ui(), this);
@@ -209,7 +175,7 @@ bool LibraryWindow::editInSheet(CPart& part, const std::string& title, bool fill
 void LibraryWindow::addParts() {
   if (!fileReadable() || !menus()) return;
   for (;;) {
-    LibraryAddDialog dialog(circuitMenu_, hybridMenu_, *context_.settings, this);
+    LibraryAddDialog dialog(menus_.circuit, menus_.hybrid, *context_.settings, this);
     if (context_.runDialog(dialog) != QDialog::Accepted) return;
     std::unique_ptr<CPart> part;
     if (dialog.mode() == LibraryAddDialog::kKeepLast) {
@@ -297,39 +263,12 @@ void LibraryWindow::deleteSelected() {
 
 void LibraryWindow::find() {
   if (!fileReadable() || !menus()) return;
-  LibraryFindDialog dialog(circuitMenu_, hybridMenu_, *context_.settings, this);
+  LibraryFindDialog dialog(menus_.circuit, menus_.hybrid, *context_.settings, this);
   if (context_.runDialog(dialog) != QDialog::Accepted) return;
-  const LibraryFindJob& job = dialog.job();
-  library::LibEntry entry;
-  Outcome o = Outcome::NotFound;
-  std::string failure, notFound;
-  if (job.mode == LibraryFindJob::kPartNumber || job.mode == LibraryFindJob::kPn2) {
-    const bool byPn2 = job.mode == LibraryFindJob::kPn2;
-    const auto current = job.fromCurrent ? selectedRecord() : std::nullopt;
-    o = lib_->search(job.text, byPn2, current ? *current : -1, entry);
-    failure = byPn2 ? "Can not find record by PN2" : "Can not find record by PN";
-    notFound = strprintf(byPn2 ? "PN2: '%s'\nMatching record was not found." : "PN: '%s'\nMatching record was not found.",
-                         job.text.c_str());
-  } else {
-    const bool hybrid = job.mode == LibraryFindJob::kHybridPartType;
-    const auto table = menuTable(hybrid);
-    const std::vector<std::string>& menu = hybrid ? hybridMenu_ : circuitMenu_;
-    if (job.menuIndex < 1 || job.menuIndex > table.size()) return;
-    const std::uint16_t type = table[job.menuIndex - 1].id;
-    o = lib_->findType(type, hybrid, entry, store::kFindEqualOrGreater);
-    if (o == Outcome::Ok && (entry.type != type || (entry.hybrid != 0) != hybrid)) o = Outcome::NotFound;
-    failure = hybrid ? "Can not find record by hybrid part type" : "Can not find record by part type";
-    notFound = strprintf("Part Type: '%.25s'\nMatching record was not found.", menu[job.menuIndex].c_str());
+  const auto current = selectedRecord();
+  if (const auto found = findLibraryRecord(*lib_, dialog.job(), current ? *current : -1, menus_, ui())) {
+    selectRecord(*found);
   }
-  if (o == Outcome::Failed) {
-    report(failure);
-    return;
-  }
-  if (o != Outcome::Ok) {
-    ui().message(notFound);
-    return;
-  }
-  selectRecord(entry.record);
 }
 
 void LibraryWindow::copySelected() {

@@ -14,12 +14,13 @@
 
 #include "core/circ_doc.hpp"
 #include "gui/gui_context.hpp"
+#include "gui/library/library_find.hpp"
 #include "gui/library/paged_list_model.hpp"
+#include "gui/library/record_list.hpp"
 #include "store/library/library_list.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/transfer.hpp"
 
-class QLabel;
 class QListView;
 class QPlainTextEdit;
 
@@ -35,7 +36,7 @@ class LibraryWindow final : public QWidget {
 
   library::PartLibrary& library() { return *lib_; }
   PagedListModel* model() { return model_; }
-  QListView* list() { return list_; }
+  QListView* list() { return records_->view(); }
   // The three header lines as shown.
   std::vector<std::string> headerLines() const;
   // The record of the selected row, or none.
@@ -78,10 +79,9 @@ class LibraryWindow final : public QWidget {
   library::LibraryPager pager_;
   int style_ = 1;
   PagedListModel* model_;
-  QLabel* header_[3];
-  QListView* list_;
+  std::unique_ptr<RecordList> records_;
   QPlainTextEdit* detail_;
-  std::vector<std::string> circuitMenu_, hybridMenu_;
+  PartTypeMenus menus_;
   std::unique_ptr<CPart> lastAdded_;
   // The document kinds a part sheet is laid out for.
   CCircDoc circuitKind_{DocKind::Circuit};

@@ -10,9 +10,9 @@
 
 #include "gui/gui_context.hpp"
 #include "gui/library/paged_list_model.hpp"
+#include "gui/library/record_list.hpp"
 #include "store/library/library_list.hpp"
 
-class QLabel;
 class QListView;
 
 namespace kestrel {
@@ -44,9 +44,8 @@ class RecallBrowseDialog final : public QDialog {
   bool hybrid_;
   GuiContext& context_;
   library::LibraryPager pager_;
-  QLabel* header_[2];
   PagedListModel* model_;
-  QListView* list_;
+  std::unique_ptr<RecordList> records_;
   std::unique_ptr<CPart> part_;
 };
 

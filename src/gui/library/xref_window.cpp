@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFont>
-#include <QLabel>
 #include <QListView>
 #include <QMimeData>
 #include <QVBoxLayout>
@@ -45,11 +44,6 @@ XRefWindow::XRefWindow(std::unique_ptr<library::XRefFile> xref, GuiContext& cont
     : xref_(std::move(xref)), context_(context), pager_(*xref_) {
   setWindowTitle(QString::fromStdString(std::filesystem::path(xref_->path()).filename().string()));
   auto* layout = new QVBoxLayout(this);
-  for (QLabel*& line : header_) {
-    line = new QLabel(this);
-    line->setFont(listFont());
-    layout->addWidget(line);
-  }
   model_ = new PagedListModel(
       [this] {
         const long n = xref_->count();
@@ -66,13 +60,8 @@ XRefWindow::XRefWindow(std::unique_ptr<library::XRefFile> xref, GuiContext& cont
         return true;
       },
       this);
-  list_ = new QListView(this);
-  list_->setFont(listFont());
-  list_->setUniformItemSizes(true);
-  list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setModel(model_);
-  layout->addWidget(list_, 1);
-  connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
+  records_ = std::make_unique<RecordList>(this, layout, 2, model_);
+  connect(list(), &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
   refresh(model_->count() > 0 ? std::optional<int>(0) : std::nullopt);
 }
 
@@ -80,17 +69,9 @@ XRefWindow::~XRefWindow() {
   if (xref_ && !xref_->close()) ui().message("Can not close cross-reference file\n" + xref_->error().text());
 }
 
-std::vector<std::string> XRefWindow::headerLines() const {
-  std::vector<std::string> lines;
-  for (const QLabel* l : header_) lines.push_back(l->text().toStdString());
-  return lines;
-}
+std::vector<std::string> XRefWindow::headerLines() const { return records_->headerLines(); }
 
-std::optional<int> XRefWindow::selectedRow() const {
-  const QModelIndex current = list_->currentIndex();
-  if (!current.isValid() || current.row() >= model_->rowCount()) return std::nullopt;
-  return current.row();
-}
+std::optional<int> XRefWindow::selectedRow() const { return records_->selectedRow(); }
 
 bool XRefWindow::readSelected(library::XRefEntry& entry) {
   const auto row = selectedRow();
@@ -109,18 +90,12 @@ std::optional<std::string> XRefWindow::selectedNumber() const {
   return pn;
 }
 
-void XRefWindow::selectRow(int row) {
-  if (row < 0 || row >= model_->rowCount()) return;
-  const QModelIndex index = model_->index(row);
-  list_->setCurrentIndex(index);
-  list_->scrollTo(index);
-}
+void XRefWindow::selectRow(int row) { records_->selectRow(row); }
 
 void XRefWindow::refresh(std::optional<int> keepRow) {
   model_->reload();
-  const auto lines = library::xrefHeaderLines(*xref_);
-  for (std::size_t i = 0; i < 2 && i < lines.size(); ++i) header_[i]->setText(qtext(lines[i]));
-  if (keepRow && model_->rowCount() > 0) selectRow(std::min(*keepRow, model_->rowCount() - 1));
+  records_->setHeaderLines(library::xrefHeaderLines(*xref_));
+  records_->keepSelection(keepRow);
 }
 
 void XRefWindow::selectNumber(const std::string& pn) {

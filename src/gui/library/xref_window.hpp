@@ -13,10 +13,10 @@
 
 #include "gui/gui_context.hpp"
 #include "gui/library/paged_list_model.hpp"
+#include "gui/library/record_list.hpp"
 #include "store/library/library_list.hpp"
 #include "store/library/xref_file.hpp"
 
-class QLabel;
 class QListView;
 
 namespace kestrel::gui {
@@ -32,7 +32,7 @@ class XRefWindow final : public QWidget {
 
   library::XRefFile& file() { return *xref_; }
   PagedListModel* model() { return model_; }
-  QListView* list() { return list_; }
+  QListView* list() { return records_->view(); }
   std::vector<std::string> headerLines() const;
   std::optional<int> selectedRow() const;
   // The selected record's cross-reference number, or none.
@@ -62,8 +62,7 @@ class XRefWindow final : public QWidget {
   GuiContext& context_;
   library::XRefPager pager_;
   PagedListModel* model_;
-  QLabel* header_[2];
-  QListView* list_;
+  std::unique_ptr<RecordList> records_;
 };
 
 }  // namespace kestrel::gui
