@@ -8,44 +8,18 @@
 #include <QApplication>
 #include <QListView>
 #include <QScrollBar>
-#include <filesystem>
 
-#include "core/registry.hpp"
-#include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "gui/library/library_window.hpp"
-#include "models/register_all.hpp"
+#include "library_100k.hpp"
 #include "shell/settings.hpp"
+#include "visible_rows.hpp"
 
 namespace kestrel {
 namespace {
 
-constexpr long kParts = 100000;
-const std::string kPath = "/tmp/kestrel-library-bench-100k.lib";
-
-// Builds the library once per machine (the library bench uses the same file).
-const std::string& benchLibrary() {
-  static const bool made = [] {
-    registerAllParts();
-    library::StoreMessage error;
-    if (auto lib = library::PartLibrary::open(kPath, false, error); lib && lib->count() == kParts) return true;
-    std::filesystem::remove(kPath);
-    auto lib = library::PartLibrary::create(kPath, error);
-    if (!lib) return false;
-    lib->store().SetDurable(false);
-    const std::uint16_t types[] = {401, 403, 302, 301, 502, 504};
-    for (long i = 0; i < kParts; ++i) {
-      auto part = PartRegistry::instance().create(types[i % 6], false);
-      part->PN = strprintf("PN%07ld", (i * 7919) % kParts);
-      part->PN2 = "ALT" + part->PN;
-      part->DESCR = "Bench part";
-      if (lib->add(*part) != library::Outcome::Ok) return false;
-    }
-    return lib->close();
-  }();
-  if (!made) std::abort();
-  return kPath;
-}
+using bench::benchLibrary;
+using bench::kParts;
 
 Settings benchSettings() {
   std::vector<std::string> warnings;
@@ -72,20 +46,7 @@ std::unique_ptr<gui::LibraryWindow> openWindow(Frame& frame) {
   return window;
 }
 
-// Reads the rows the list shows now, as painting does; returns their count.
-int readVisibleRows(gui::LibraryWindow& window) {
-  QListView* list = window.list();
-  const QRect area = list->viewport()->rect();
-  const QModelIndex first = list->indexAt(area.topLeft());
-  QModelIndex last = list->indexAt(QPoint(area.left(), area.bottom()));
-  if (!last.isValid()) last = window.model()->index(window.model()->rowCount() - 1);
-  int rows = 0;
-  for (int r = first.row(); first.isValid() && r <= last.row(); ++r) {
-    benchmark::DoNotOptimize(window.model()->data(window.model()->index(r), Qt::DisplayRole));
-    ++rows;
-  }
-  return rows;
-}
+int readVisibleRows(gui::LibraryWindow& window) { return bench::readVisibleRows(*window.list(), *window.model()); }
 
 void BM_Open100000PartLibraryShowFirstRows(benchmark::State& state) {
   benchLibrary();

@@ -15,6 +15,7 @@
 #include "core/ui.hpp"
 #include "gui/circuit_window.hpp"
 #include "models/register_all.hpp"
+#include "visible_rows.hpp"
 
 namespace kestrel {
 namespace {
@@ -58,20 +59,7 @@ std::unique_ptr<gui::CircuitWindow> openWindow(Frame& frame) {
   return window;
 }
 
-// Reads the rows the list shows now, as painting does; returns their count.
-int readVisibleRows(gui::CircuitWindow& window) {
-  QListView* list = window.list();
-  const QRect area = list->viewport()->rect();
-  const QModelIndex first = list->indexAt(area.topLeft());
-  QModelIndex last = list->indexAt(QPoint(area.left(), area.bottom()));
-  if (!last.isValid()) last = window.model()->index(window.model()->rowCount() - 1);
-  int rows = 0;
-  for (int r = first.row(); first.isValid() && r <= last.row(); ++r) {
-    benchmark::DoNotOptimize(window.model()->data(window.model()->index(r), Qt::DisplayRole));
-    ++rows;
-  }
-  return rows;
-}
+int readVisibleRows(gui::CircuitWindow& window) { return bench::readVisibleRows(*window.list(), *window.model()); }
 
 void BM_OpenMaxRecsShowFirstRows(benchmark::State& state) {
   fullCircuitFile();

@@ -13,38 +13,13 @@
 #include "models/register_all.hpp"
 #include "store/library/library_list.hpp"
 #include "store/library/recall.hpp"
+#include "library_100k.hpp"
 
 namespace {
 
 using namespace kestrel;
-constexpr long kParts = 100000;
-const std::string kPath = "/tmp/kestrel-library-bench-100k.lib";
-
-std::string partNumber(long i) { return strprintf("PN%07ld", (i * 7919) % kParts); }
-
-// Builds the library once per machine; later runs reuse it.
-const std::string& benchLibrary() {
-  static const bool made = [] {
-    registerAllParts();
-    library::StoreMessage error;
-    if (auto lib = library::PartLibrary::open(kPath, false, error); lib && lib->count() == kParts) return true;
-    std::filesystem::remove(kPath);
-    auto lib = library::PartLibrary::create(kPath, error);
-    if (!lib) return false;
-    lib->store().SetDurable(false);
-    const std::uint16_t types[] = {401, 403, 302, 301, 502, 504};
-    for (long i = 0; i < kParts; ++i) {
-      auto part = PartRegistry::instance().create(types[i % 6], false);
-      part->PN = partNumber(i);
-      part->PN2 = "ALT" + part->PN;
-      part->DESCR = "Bench part";
-      if (lib->add(*part) != library::Outcome::Ok) return false;
-    }
-    return lib->close();
-  }();
-  (void)made;
-  return kPath;
-}
+using bench::benchLibrary;
+using bench::partNumber;
 
 void BM_Recall10000PartsInto10Circuits(benchmark::State& state) {
   const std::string& path = benchLibrary();
