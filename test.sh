@@ -9,6 +9,9 @@ cd "$(dirname "$0")"
 ./scripts/deps.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# Checkouts in other folders of this machine share the compiler cache: paths
+# are hashed relative to the checkout.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 export QT_QPA_PLATFORM=offscreen
 
 build() {  # build <dir> [--target T] <cmake args...>

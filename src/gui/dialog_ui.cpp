@@ -134,19 +134,27 @@ void DialogUi::clearCancel() {
 
 void DialogUi::log(std::string_view line) { window()->appendLog(qtext(line)); }
 
+// Qt takes a window's modality when the window is shown: a change made while
+// it is visible is not applied, and a window hidden after such a change stays
+// on the application's modal stack, so every other window ignores input for
+// good. The progress window therefore keeps the modality it was shown with
+// until the user closes it with its "OK" button.
 void DialogUi::beginProgress(const std::string& title) {
   ProgressWindow* w = window();
   w->restart(QString::fromStdString(title));
-  w->setWindowModality(Qt::ApplicationModal);
-  w->show();
+  if (!w->isVisible()) {
+    w->setWindowModality(Qt::ApplicationModal);
+    w->show();
+  }
   QApplication::processEvents();
 }
 
 void DialogUi::endProgress() {
   ProgressWindow* w = window();
   w->finish();
-  w->setWindowModality(Qt::NonModal);
-  w->show();
+  // The results stay in front, with the focus on "OK".
+  w->raise();
+  w->activateWindow();
 }
 
 // ---- the desktop's dialogs for the shared context ----

@@ -58,7 +58,8 @@ class DialogUi final : public Ui {
   // Opens the progress window for an operation (modal to the application,
   // so nothing else can change the documents while it runs).
   void beginProgress(const std::string& title);
-  // Leaves the window up with its "OK" button until the user closes it.
+  // Leaves the window up with its "OK" button until the user closes it; the
+  // other windows take input again from then on.
   void endProgress();
   ProgressWindow* progressWindow() { return progress_; }
 

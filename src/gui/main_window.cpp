@@ -102,11 +102,11 @@ void MainWindow::buildMenus() {
   QAction* print = add(file, tr("&Print..."), QKeySequence::Print, tr("Print the active document's report"),
                        onCircuit(&CircuitWindow::print));
   add(file, tr("Print Pre&view"), QKeySequence(), tr("Show the report's pages"), onCircuit(&CircuitWindow::printPreview));
-  add(file, tr("Print To PDF File"), QKeySequence(), tr("Print the report to an Adobe PDF file"),
+  add(file, tr("Print To P&DF File..."), QKeySequence(), tr("Print the report to an Adobe PDF file"),
       [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Pdf); });
-  add(file, tr("Print To RTF File"), QKeySequence(), tr("Print the report to a Rich Text file"),
+  add(file, tr("Print To &RTF File..."), QKeySequence(), tr("Print the report to a Rich Text file"),
       [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Rtf); });
-  add(file, tr("Print To TXT File"), QKeySequence(), tr("Print the report to an ASCII text file"),
+  add(file, tr("Print To &TXT File..."), QKeySequence(), tr("Print the report to an ASCII text file"),
       [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Text); });
   file->addSeparator();
   recent_ = file->addMenu(tr("Recent &Files"));
@@ -133,7 +133,7 @@ void MainWindow::buildMenus() {
   QAction* header = add(edit, tr("Circuit &Header..."), QKeySequence(), tr("Edit the document header"),
                         onCircuit(&CircuitWindow::editHeader));
 
-  QMenu* activities = menuBar()->addMenu(tr("Activities"));
+  QMenu* activities = menuBar()->addMenu(tr("&Activities"));
   QAction* calc = add(activities, tr("&Calculate..."), QKeySequence(Qt::Key_F9),
                       tr("Calculate the failure rate, MTBF and reliability of the active document"),
                       [this] { if (CircuitWindow* w = activeCircuit()) w->calculate(); });
@@ -168,8 +168,10 @@ QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
 }
 
 QMenu* MainWindow::menu(const QString& title) {
+  // Titles are compared as shown, without their keyboard marks.
+  const QString shown = QString(title).remove('&');
   for (QAction* a : menuBar()->actions()) {
-    if (a->menu() != nullptr && a->text() == title) return a->menu();
+    if (a->menu() != nullptr && QString(a->text()).remove('&') == shown) return a->menu();
   }
   auto* created = new QMenu(title, this);
   menuBar()->insertMenu(windowMenu_ != nullptr ? windowMenu_->menuAction() : nullptr, created);

@@ -1,5 +1,6 @@
 #include "gui/property_sheet.hpp"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -54,10 +55,10 @@ PropertySheet::PropertySheet(const std::string& title, Ui& ui, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   tabs_ = new QTabWidget(this);
   layout->addWidget(tabs_);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  layout->addWidget(buttons);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] { accept(); });
-  connect(buttons, &QDialogButtonBox::rejected, this, [this] { reject(); });
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons_);
+  connect(buttons_, &QDialogButtonBox::accepted, this, [this] { accept(); });
+  connect(buttons_, &QDialogButtonBox::rejected, this, [this] { reject(); });
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     if (index >= 0 && index < static_cast<int>(pages_.size())) pages_[index]->markShown();
   });
@@ -68,6 +69,16 @@ void PropertySheet::addPage(const std::string& name, PageVisit visit, bool fille
   pages_.push_back(page);
   tabs_->addTab(page, QString::fromStdString(name));
   if (pages_.size() == 1) page->markShown();
+  // The pages are made after the buttons; Tab must go from the page tabs
+  // through the fields to the buttons, not from the tabs straight to "OK".
+  QWidget* last = page;
+  for (QWidget* field : page->findChildren<QWidget*>()) {
+    if ((field->focusPolicy() & Qt::TabFocus) != 0) last = field;
+  }
+  for (QAbstractButton* button : buttons_->buttons()) {
+    QWidget::setTabOrder(last, button);
+    last = button;
+  }
 }
 
 int PropertySheet::pageCount() const { return static_cast<int>(pages_.size()); }

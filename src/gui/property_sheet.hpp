@@ -13,6 +13,7 @@
 
 #include "core/field_spec.hpp"
 
+class QDialogButtonBox;
 class QTabWidget;
 class QWidget;
 
@@ -55,6 +56,7 @@ class PropertySheet final : public QDialog {
  private:
   Ui& ui_;
   QTabWidget* tabs_;
+  QDialogButtonBox* buttons_;
   std::vector<FieldPage*> pages_;
 };
 

@@ -1,0 +1,271 @@
+#!/usr/bin/env bash
+# Drives the real kestrel-gui under Xvfb with real key and mouse events
+# (xdotool through the X test extension), the way a person works: a new
+# circuit, its header, six parts of different classes, Calculate (basic and
+# mission), the results dismissed, another row picked with the mouse, a menu
+# opened, a PDF printed, What-If?, a graph, the project tree, a board opened
+# from the tree, save and quit. Every step waits a bounded time for the
+# window or the change it should bring; a step that gets no answer fails the
+# run (a window that stopped taking input after a progress window once
+# passed every offscreen test).
+# Usage: desktop_smoke.sh KESTREL_GUI KESTREL EXAMPLES_DIR [SCREENSHOT_DIR]
+set -euo pipefail
+
+if [ -z "${KESTREL_SMOKE_DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1400x1000x24" env KESTREL_SMOKE_DISPLAY=1 "$0" "$@"
+fi
+
+gui=$1 kestrel=$2 examples=$3 shots=${4:-}
+work=$(mktemp -d)
+export HOME=$work XDG_CONFIG_HOME=$work/config
+unset QT_QPA_PLATFORM
+pid= wm=
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
+  kill "$wm" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A window manager, as on a desktop: it gives the focus back to the frame
+# when a dialog closes and places the windows.
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+sleep 1
+
+step_name=start
+step() { step_name=$1; echo "-- $1"; }
+shot() {  # shot NAME: the whole screen as a PNG, when a folder was given
+  [ -n "$shots" ] || return 0
+  mkdir -p "$shots"
+  import -window root "$shots/$1.png" 2>/dev/null || true
+}
+fail() {
+  echo "desktop smoke: step '$step_name': $*" >&2
+  shot "failed-$(echo "$step_name" | tr ' /' '__')"
+  exit 1
+}
+alive() { kill -0 "$pid" 2>/dev/null || fail "kestrel-gui has exited"; }
+
+# visible_window REGEX: the id of a visible window whose name matches, or nothing.
+visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1 || true; }
+wait_window() {  # wait_window REGEX [SECONDS]
+  local deadline=$((SECONDS + ${2:-20})) id
+  while [ $SECONDS -lt $deadline ]; do
+    alive
+    id=$(visible_window "$1")
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.2
+  done
+  fail "no window '$1' within ${2:-20}s"
+}
+wait_gone() {  # wait_gone REGEX [SECONDS]
+  local deadline=$((SECONDS + ${2:-20}))
+  while [ $SECONDS -lt $deadline ]; do
+    alive
+    [ -z "$(visible_window "$1")" ] && return 0
+    sleep 0.2
+  done
+  fail "window '$1' still shown after ${2:-20}s"
+}
+wait_file() {  # wait_file PATH [SECONDS]
+  local deadline=$((SECONDS + ${2:-20}))
+  while [ $SECONDS -lt $deadline ]; do
+    [ -s "$1" ] && return 0
+    sleep 0.2
+  done
+  fail "file '$1' was not written"
+}
+key() { alive; xdotool key --clearmodifiers --delay 80 "$@"; sleep 0.4; }
+type_text() { alive; xdotool type --delay 40 "$1"; sleep 0.3; }
+window_count() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
+clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
+click_in() {  # click_in WINDOW X Y: a left click at a point of the window's inside
+  local ax ay
+  read -r ax ay < <(xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} END{print x, y}')
+  xdotool mousemove $((ax + $2)) $((ay + $3)) click 1
+  sleep 0.4
+}
+# Dismisses a progress window that stays up with its "OK" when done.
+dismiss_progress() {  # dismiss_progress TITLE
+  local id
+  id=$(wait_window "^$1\$" 60)
+  sleep 1
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  key Return
+  wait_gone "^$1\$"
+}
+# A file dialog: the file name box has the focus; the path is typed whole.
+answer_file_dialog() {  # answer_file_dialog TITLE PATH
+  wait_window "^$1\$" >/dev/null
+  sleep 0.5
+  key ctrl+a
+  type_text "$2"
+  key Return
+  wait_gone "^$1\$"
+}
+# Calculate: the mode dialog, then the progress window until its "OK".
+run_calculation() {  # run_calculation basic|mission
+  key F9
+  wait_window '^Calculate$' >/dev/null
+  sleep 0.5
+  if [ "$1" = mission ]; then key alt+m; else key alt+b; fi
+  key Return
+  # The progress window takes the same title; it stays up with "OK".
+  sleep 1.5
+  wait_window '^Calculate$' 60 >/dev/null
+  key Return
+  wait_gone '^Calculate$'
+}
+# The program still takes input: the Add dialog opens and closes.
+assert_responsive() {
+  key Insert
+  wait_window '^Add Part$' 10 >/dev/null
+  key Escape
+  wait_gone '^Add Part$'
+}
+
+mkdir -p "$XDG_CONFIG_HOME/kestrel" "$work/files"
+cp "$examples"/system.cir "$examples"/controller.cir "$examples"/io_board.cir "$examples"/rf_module.hyb "$work/files/"
+"$kestrel" project new "$work/files/demo.prj" "$work/files/system.cir" >/dev/null
+cat >"$XDG_CONFIG_HOME/kestrel/217F2.INI" <<EOF
+[Settings]
+WindowPos=0,1,-1,-1,-1,-1,0,0,1300,900
+[Circuit Add]
+Mode=0
+Defaults={ON}
+EOF
+board=$work/files/board.cir
+
+step "start"
+"$gui" &
+pid=$!
+frame=$(wait_window '^Kestrel' 30)
+xdotool windowactivate --sync "$frame" 2>/dev/null || xdotool windowfocus --sync "$frame"
+sleep 1
+
+step "new circuit and its header"
+key ctrl+n
+key alt+e h
+wait_window '^Circuit Header$' >/dev/null
+key Return
+wait_gone '^Circuit Header$'
+
+step "add six parts of different classes"
+key Insert
+for type in Resistor Capacitor IC,Logic Diode Transistor Connector; do
+  wait_window '^Add Part$' >/dev/null
+  sleep 0.3
+  type_text "$type"
+  key Return
+  wait_window "^$type\$" >/dev/null
+  sleep 0.3
+  key Return
+  wait_gone "^$type\$"
+done
+wait_window '^Add Part$' >/dev/null
+key Escape
+wait_gone '^Add Part$'
+shot "parts-added"
+
+step "save as"
+key ctrl+s
+answer_file_dialog "Save As" "$board"
+wait_file "$board"
+
+step "calculate (basic), dismiss the results"
+run_calculation basic
+assert_responsive
+
+step "calculate (mission), dismiss the results"
+run_calculation mission
+assert_responsive
+shot "calculated"
+
+step "select another row with the mouse"
+key ctrl+c
+first=$(clipboard)
+# The list of the new window: below the header lines, some rows down.
+click_in "$frame" 200 142
+sleep 0.5
+key ctrl+c
+picked=$(clipboard)
+[ -n "$picked" ] && [ "$picked" != "$first" ] || fail "the click selected no other row ('$first' / '$picked')"
+
+step "open a menu with the mouse"
+before=$(window_count)
+click_in "$frame" 18 8
+sleep 0.8
+[ "$(window_count)" -gt "$before" ] || fail "the File menu did not open"
+key Escape
+
+step "print to PDF"
+key alt+f d
+answer_file_dialog "Print To PDF File" "$work/files/board.pdf"
+wait_file "$work/files/board.pdf" 60
+head -c 4 "$work/files/board.pdf" | grep -q '%PDF' || fail "board.pdf is not a PDF"
+assert_responsive
+
+step "What-If?: the environment becomes NS"
+key alt+a w
+sheet=$(wait_window '^What-If\?$')
+click_in "$sheet" 120 24   # the Environment page
+click_in "$sheet" 162 53   # Change Environment
+click_in "$sheet" 258 78   # the environment list
+type_text NS
+key Return
+sleep 0.3
+key Return                 # the sheet's OK
+sleep 1
+key Return                 # the confirmation's OK
+dismiss_progress 'What-If\?'
+assert_responsive
+
+step "graph"
+key alt+a g
+wait_window '^Graph$' >/dev/null
+key Return
+sleep 1
+key Return                 # the confirmation
+wait_window '^Calculate$' >/dev/null
+sleep 0.5
+key Return
+dismiss_progress GRAPH
+wait_file "$work/files/GRAPH-DATA.CSV"
+shot "graph"
+key alt+f c                # close the chart window
+sleep 0.8
+key n                      # no graph definition to keep
+assert_responsive
+
+step "save and check the file"
+key ctrl+s
+sleep 1
+"$kestrel" show "$board" --json >"$work/board.json" || fail "kestrel show refused the saved circuit"
+records=$(grep -c '"class":' "$work/board.json" || true)
+[ "$records" = 6 ] || fail "the saved circuit holds $records records, not 6"
+grep -q '"HEADER_ENV": "NS"' "$work/board.json" || fail "the What-If? environment was not kept"
+
+step "project tree: open a board from its row"
+key ctrl+o
+answer_file_dialog "Open" "$work/files/demo.prj"
+sleep 1.5
+shot "project"
+key Down                   # the first board under the top-level circuit
+key alt+p o
+sleep 1
+key ctrl+c
+board_line=$(clipboard)
+expected=$("$kestrel" show "$work/files/controller.cir" | sed -n 4p)
+[ "$(echo "$board_line" | awk '{print $1}')" = "$(echo "$expected" | awk '{print $1}')" ] ||
+  fail "the board's window did not open ('$board_line')"
+assert_responsive
+
+step "quit"
+key ctrl+q
+deadline=$((SECONDS + 20))
+while kill -0 "$pid" 2>/dev/null && [ $SECONDS -lt $deadline ]; do sleep 0.2; done
+kill -0 "$pid" 2>/dev/null && fail "kestrel-gui did not quit"
+wait "$pid" || fail "kestrel-gui quit with an error"
+pid=
+echo "desktop smoke: every step answered"
