@@ -46,9 +46,9 @@ std::string sectionText(std::uint16_t typeId) {
                      std::string(section).c_str());
   }
   if (typeId == kSubCircuitType || typeId == kSubHybridType) {
-    return "no handbook section: the failure rate of the calculated sub-file, times the duty cycle";
+    return "no handbook section (the calculated total of the sub-file, times the duty cycle)";
   }
-  return "no handbook section: the base failure rate entered, optionally with a temperature factor";
+  return "no handbook section (a base failure rate entered, optionally with a temperature factor)";
 }
 
 std::string numberText(double value) { return strprintf("%.10g", value); }
@@ -67,10 +67,11 @@ class FieldLister final : public FieldVisitor {
                      numberText(f.lo).c_str(), numberText(f.hi).c_str()));
   }
   void choice(const FieldSpec& f, std::uint8_t&, bool) override {
+    // One choice a line: some lists are long.
     std::string kind = "choice";
     if (f.choices != nullptr) {
       for (std::size_t i = 1; i <= f.choices->count(); ++i) {
-        kind += strprintf("%s %zu \"%s\"", i == 1 ? ":" : ",", i, std::string(f.choices->text(static_cast<unsigned>(i))).c_str());
+        kind += strprintf("\n        %2zu %s", i, std::string(f.choices->text(static_cast<unsigned>(i))).c_str());
       }
     }
     add(f, kind);

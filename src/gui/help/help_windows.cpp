@@ -73,7 +73,7 @@ PartClassesWindow::PartClassesWindow(QWidget* parent) : QDialog(parent) {
   layout->addLayout(row, 1);
   closeButton(this, layout);
   if (classes_->count() > 0) classes_->setCurrentRow(0);
-  resize(900, 600);
+  resize(980, 640);
 }
 
 std::string PartClassesWindow::pageText() const { return page_->toPlainText().toStdString(); }
