@@ -99,7 +99,7 @@ WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, 
   auto* shown = new QPlainTextEdit(this);
   shown->setReadOnly(true);
   shown->setPlainText(qtext(text_));
-  shown->setMinimumSize(420, 180);
+  shown->setMinimumSize(540, 300);  // the changes and the list of files
   layout->addWidget(shown);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   if (preview_) {
