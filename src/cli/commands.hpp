@@ -29,6 +29,7 @@ struct GlobalOptions {
 
 void addKeywordsCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addTypesCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addHelpCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDemoCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);

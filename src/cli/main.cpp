@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   int exitCode = kExitOk;
   addKeywordsCommand(app, global, exitCode);
   addTypesCommand(app, global, exitCode);
+  addHelpCommand(app, global, exitCode);
   addDocumentCommands(app, global, exitCode);
   addShowCalcCommands(app, global, exitCode);
   addReportCommand(app, global, exitCode);

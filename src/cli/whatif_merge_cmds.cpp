@@ -111,6 +111,10 @@ int runWhatIf(const WhatIfJob& job, const GlobalOptions& global) {
     session.log.line(line);
     std::cout << line << '\n';
   }
+  for (const std::string& line : whatIfTotalsLines(outcome)) {
+    session.log.line(line);
+    std::cout << line << '\n';
+  }
   for (const std::string& path : outcome.saved) session.log.line("   ...saved '" + path + "'.");
   if (job.dryRun) std::cout << "(dry run: no file was changed)\n";
   session.log.end();

@@ -4,6 +4,8 @@
 
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/number_format.hpp"
+#include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
@@ -25,7 +27,10 @@ class StagedSubFiles final : public SubFileAccess {
     Opened opened = files_.open(path, keepFiles, ui);
     if (!opened.owned) return opened;
     CCircDoc* doc = opened.owned.get();
-    staged_[key].doc = std::move(opened.owned);
+    Staged& staged = staged_[key];
+    staged.calculatedBefore = (doc->header().CalcFlags & HeaderBasicDone) != 0;
+    staged.before = doc->header().TotalFR;
+    staged.doc = std::move(opened.owned);
     order_.push_back(key);
     return {doc, nullptr, false};
   }
@@ -46,11 +51,20 @@ class StagedSubFiles final : public SubFileAccess {
     }
     return true;
   }
+  // Each child's total before the run and now, in the order first reached.
+  void addTotals(std::vector<DocumentTotals>& totals) {
+    for (const std::string& key : order_) {
+      const Staged& s = staged_[key];
+      totals.push_back({s.doc->path(), s.calculatedBefore, s.before, s.doc->header().TotalFR});
+    }
+  }
 
  private:
   struct Staged {
     std::unique_ptr<CCircDoc> doc;
     bool changed = false;
+    bool calculatedBefore = false;
+    double before = 0.0;
   };
   DocumentSubFiles files_;
   std::map<std::string, Staged> staged_;
@@ -97,10 +111,14 @@ WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& s
     return out;
   }
   settings.processedFiles.clear();
+  DocumentTotals topTotals{top.path(), (top.header().CalcFlags & HeaderBasicDone) != 0, top.header().TotalFR, 0.0};
   StagedSubFiles staged(fs);
   CalcContext context(ui, &staged);
   if (!top.BasicCalc(context, 0, -1.0, &settings, false)) return out;
   out.lines = top.resultLines(false);
+  topTotals.after = top.header().TotalFR;
+  out.totals.push_back(topTotals);
+  staged.addTotals(out.totals);
   if (!dryRun) {
     if (!staged.commit(fs, ui, out.saved)) return out;
     if (Status s = saveDocument(fs, top, top.path()); !s) {
@@ -111,6 +129,72 @@ WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& s
   }
   out.ok = true;
   return out;
+}
+
+namespace {
+
+void collectFiles(const CCircDoc& doc, FileSystem& fs, int level, std::vector<std::string>& files) {
+  if (level > kMaxLevels) return;
+  for (std::size_t i = 0; i < doc.count(); ++i) {
+    const CPart& part = doc.record(i);
+    if (part.PART_TYPE != kSubCircuitType && part.PART_TYPE != kSubHybridType) continue;
+    std::string error;
+    const std::string path = DocumentSubFiles::resolveCase(subFilePath(doc.path(), part.FileName), error);
+    if (path.empty()) continue;
+    bool seen = false;
+    for (const std::string& f : files) seen = seen || upperCased(f) == upperCased(path);
+    if (seen) continue;
+    std::unique_ptr<CCircDoc> child;
+    if (!loadDocument(fs, path, child) || !child) continue;
+    files.push_back(path);
+    collectFiles(*child, fs, level + 1, files);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs) {
+  std::vector<std::string> files{top.path()};
+  collectFiles(top, fs, 1, files);
+  return files;
+}
+
+std::vector<std::string> whatIfFileLines(const WhatIfSettings& settings, const std::vector<std::string>& files) {
+  std::vector<std::string> lines;
+  if (files.empty()) return lines;
+  // Without the entire-hierarchy option the sub-files keep their own data
+  // but are still recalculated and saved with their new results.
+  const std::size_t changed = settings.entireHierarchy ? files.size() : 1;
+  lines.push_back("");
+  lines.push_back("Files changed and rewritten:");
+  for (std::size_t i = 0; i < changed; ++i) lines.push_back("   " + files[i]);
+  if (changed < files.size()) {
+    lines.push_back("Sub-files recalculated and rewritten:");
+    for (std::size_t i = changed; i < files.size(); ++i) lines.push_back("   " + files[i]);
+  }
+  return lines;
+}
+
+std::vector<std::string> whatIfTotalsLines(const WhatIfOutcome& outcome) {
+  std::vector<std::string> lines;
+  for (const DocumentTotals& t : outcome.totals) {
+    const std::string before =
+        t.calculatedBefore ? std::string(trimmed(formatNumber(t.before, 12, 6))) : std::string("*NOCALC*");
+    lines.push_back(strprintf("'%s': FR= %s -> %s fpmh", t.path.c_str(), before.c_str(),
+                              std::string(trimmed(formatNumber(t.after, 12, 6))).c_str()));
+  }
+  return lines;
+}
+
+WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings settings) {
+  CCircDoc copy(top.kind());
+  if (Status s = decodeDocument(encodeDocument(top), top.kind(), copy); !s) {
+    ui.message(s.message());
+    return {};
+  }
+  copy.setPath(top.path());
+  copy.setTitle(top.title());
+  return runWhatIf(copy, fs, ui, settings, true);
 }
 
 }  // namespace kestrel

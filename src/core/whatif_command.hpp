@@ -20,14 +20,39 @@ std::vector<std::string> whatIfConfirmation(const WhatIfSettings& settings);
 // False when environment, temperature, quality and stress all stay.
 bool hasWhatIfChanges(const WhatIfSettings& settings);
 
+// The files a run rewrites, top first, found by walking the sub-file
+// records the way the calculation does (each file once, cycles and files
+// that cannot be read left out). Nothing is changed.
+std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs);
+
+// The lines the confirmation adds after the changes: which files take the
+// changes and which are only recalculated, all of them rewritten.
+std::vector<std::string> whatIfFileLines(const WhatIfSettings& settings, const std::vector<std::string>& files);
+
+// A document's total failure rate before and after a run.
+struct DocumentTotals {
+  std::string path;
+  bool calculatedBefore = false;  // the stored total was current
+  double before = 0.0;
+  double after = 0.0;
+};
+
 struct WhatIfOutcome {
   bool ok = false;
   std::vector<std::string> lines;  // the basic result lines on success
   std::vector<std::string> saved;  // the files written, children first
+  std::vector<DocumentTotals> totals;  // top first, then children as first reached
 };
+
+// "'PATH': FR= before -> after fpmh" per document ("*NOCALC*" when the
+// stored total was not current).
+std::vector<std::string> whatIfTotalsLines(const WhatIfOutcome& outcome);
 
 // Runs the command on `top` (which must have a path). With `dryRun` the
 // results are computed and shown but no file is written.
 WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& settings, bool dryRun);
+
+// A dry run on a copy of `top`: neither `top` nor any file changes.
+WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings settings);
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "core/archive.hpp"
 #include "core/circ_file.hpp"
@@ -25,6 +26,7 @@
 #include "gui/find_dialog.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/report_printing.hpp"
+#include "reports/report.hpp"
 #include "shell/document_kinds.hpp"
 
 namespace kestrel::gui {
@@ -424,25 +426,44 @@ bool CircuitWindow::saveAs() {
   return true;
 }
 
-void CircuitWindow::printPreview() { showPrintPreview(*doc_, loadReportSettings(*context_.settings), ui(), this); }
+bool CircuitWindow::readyToPrint() {
+  if (doc_->header().CalcFlags != 0) return true;
+  if (!ui().confirm(std::string(kNotCalculatedMessage) + "\nCalculate now?")) return false;
+  return calculate() && doc_->header().CalcFlags != 0;
+}
 
-void CircuitWindow::print() { printWithDialog(*doc_, loadReportSettings(*context_.settings), ui(), this); }
+ReportSettings CircuitWindow::printSettings() const {
+  return settingsForDocument(loadReportSettings(*context_.settings), *doc_);
+}
+
+void CircuitWindow::printPreview() {
+  if (readyToPrint()) showPrintPreview(*doc_, printSettings(), ui(), this);
+}
+
+void CircuitWindow::print() {
+  if (readyToPrint()) printWithDialog(*doc_, printSettings(), ui(), this);
+}
 
 void CircuitWindow::printToFile(OutputKind kind) {
-  if (doc_->header().CalcFlags == 0) {
-    ui().message("Circuit must be calculated before printing.");
-    return;
-  }
+  if (!readyToPrint()) return;
   static constexpr const char* kFilters[] = {"ASCII Text Files (*.txt)", "Rich Text RTF Files (*.rtf)",
                                              "Adobe PDF Files (*.pdf)"};
   static constexpr const char* kCaptions[] = {"Print To TXT File", "Print To RTF File", "Print To PDF File"};
   const auto k = static_cast<std::size_t>(kind);
-  const std::string path = context_.chooseFile ? context_.chooseFile(true, kCaptions[k], kFilters[k]) : "";
-  if (path.empty()) return;
-  if (Status s = gui::printToFile(*doc_, loadReportSettings(*context_.settings), kind, path, *context_.fs, ui()); !s) {
+  const std::string chosen = context_.chooseFile ? context_.chooseFile(true, kCaptions[k], kFilters[k]) : "";
+  if (chosen.empty()) return;
+  // The full name, so the user can find the file whatever folder was current.
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(chosen, ec);
+  const std::string path = ec ? chosen : full.lexically_normal().string();
+  if (Status s = gui::printToFile(*doc_, printSettings(), kind, path, *context_.fs, ui()); !s) {
     ui().message(s.message().rfind("Print To File", 0) == 0 ? s.message()
                                                             : std::string(kPrintToFileError) + "\n" + s.message());
+    return;
   }
+  const std::string done = "Report printed to '" + path + "'.";
+  if (context_.statusText) context_.statusText(done);
+  ui().message(done);
 }
 
 void CircuitWindow::reportSetup() {

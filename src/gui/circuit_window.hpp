@@ -14,6 +14,7 @@
 #include "core/circ_doc.hpp"
 #include "gui/gui_context.hpp"
 #include "reports/report_output.hpp"
+#include "reports/report_settings.hpp"
 
 class QLabel;
 class QListView;
@@ -86,6 +87,11 @@ class CircuitWindow final : public QWidget {
   void showSelection();
   void updateTitle();
   bool editInSheet(CPart& part, const std::string& title, bool filled);
+  // Printing needs current results: an uncalculated document is calculated
+  // first when the user agrees. False when nothing is to be printed.
+  bool readyToPrint();
+  // The saved Report Setup, as every print road uses it for this document.
+  ReportSettings printSettings() const;
   Ui& ui() { return *context_.ui; }
 
   std::unique_ptr<CCircDoc> doc_;

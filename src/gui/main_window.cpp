@@ -19,6 +19,7 @@
 #include "core/circ_file.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/help/help_windows.hpp"
 #include "gui/window_modules.hpp"
 #include "shell/document_kinds.hpp"
 
@@ -144,6 +145,17 @@ void MainWindow::buildMenus() {
   add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); });
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
+  add(help, tr("User &Guide..."), QKeySequence::HelpContents, tr("How to work with the program"), [this] {
+    auto* guide = new UserGuideWindow(this);
+    guide->setAttribute(Qt::WA_DeleteOnClose);
+    guide->show();
+  });
+  add(help, tr("Part &Classes..."), QKeySequence(), tr("Each part class's keywords and handbook section"), [this] {
+    auto* classes = new PartClassesWindow(this);
+    classes->setAttribute(Qt::WA_DeleteOnClose);
+    classes->show();
+  });
+  help->addSeparator();
   add(help, tr("&About Kestrel..."), QKeySequence(), tr("Program and handbook"), [this] {
     QMessageBox::about(this, tr("About Kestrel"),
                        QString::fromStdString(std::string(kApplicationTitle) + "\n" + std::string(kHandbookName)));

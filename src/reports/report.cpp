@@ -25,6 +25,11 @@ std::string choiceText(const ChoiceList& list, unsigned choice) { return std::st
 
 }  // namespace
 
+ReportSettings settingsForDocument(ReportSettings settings, const CCircDoc& doc) {
+  if ((doc.header().CalcFlags & HeaderMissionDone) != 0) settings.missionResults = true;
+  return settings;
+}
+
 CReport::CReport(const ReportSettings& settings, bool separator, int nominalHeight)
     : records_(settings.sortBy),
       separator_(separator),

@@ -24,6 +24,11 @@ inline constexpr std::string_view kNextLinePrefix = "    ";
 
 inline constexpr std::string_view kNotCalculatedMessage = "Circuit must be calculated before printing.";
 
+// The settings a print of `doc` uses: a document whose mission stage ran
+// prints its mission lines even when the setting is off, so the mission
+// results the user asked for are never left out of the paper.
+ReportSettings settingsForDocument(ReportSettings settings, const CCircDoc& doc);
+
 class CReport {
  public:
   // `separator`: a line of hyphens follows each record; `nominalHeight`: the

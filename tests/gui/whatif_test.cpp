@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/exchange/whatif_command.hpp"
 #include "gui/exchange/whatif_sheet.hpp"
@@ -75,6 +76,7 @@ class WhatIfTest final : public QObject {
   void runsThatChangeNothing_data();
   void runsThatChangeNothing();
   void openSubFileWindowShowsTheChanges();
+  void previewChangesNothingAndShowsTotals();
 
  private:
   fs::path freshFolder(const std::string& name);
@@ -87,6 +89,8 @@ class WhatIfTest final : public QObject {
   std::unique_ptr<Settings> settings_;
   std::unique_ptr<MainWindow> frame_;
   std::string confirmation_;
+  std::string totals_;  // the last before/after totals shown
+  bool preview_ = false;  // the confirmation's Preview is pressed first
   int sheets_ = 0;
 };
 
@@ -106,6 +110,8 @@ void WhatIfTest::initTestCase() {
 void WhatIfTest::init() {
   ui_ = test::RecordingUi();
   confirmation_.clear();
+  totals_.clear();
+  preview_ = false;
   sheets_ = 0;
 }
 
@@ -141,8 +147,10 @@ void WhatIfTest::scriptDialogs(const QString& script, bool confirmOk) {
     }
     if (auto* confirm = dynamic_cast<WhatIfConfirmDialog*>(&dialog)) {
       confirmation_ = confirm->text();
+      if (preview_) confirm->preview();
       return static_cast<int>(confirmOk ? QDialog::Accepted : QDialog::Rejected);
     }
+    if (auto* totals = dynamic_cast<WhatIfTotalsDialog*>(&dialog)) totals_ = totals->text();
     return static_cast<int>(QDialog::Rejected);
   };
 }
@@ -192,7 +200,14 @@ void WhatIfTest::sheetRunEqualsCommandLine() {
   triggerWhatIf();
   QCOMPARE(ui_.messages, std::vector<std::string>{});
   confirmation.prepend("Select OK to make the following What-If? changes:");
-  QCOMPARE(QString::fromStdString(confirmation_), confirmation.join("\r\n"));
+  // The changes first, then every file the run rewrites.
+  const QString joined = confirmation.join("\r\n") + "\r\n\r\nFiles changed and rewritten:\r\n   " +
+                         QString::fromStdString((gui / top.toStdString()).string()) + "\r\n";
+  QVERIFY2(QString::fromStdString(confirmation_).startsWith(joined), confirmation_.c_str());
+  for (const char* file : kHierarchy) {
+    const bool reached = top == "system.cir" || std::string(file) == "io_board.cir" || std::string(file) == "rf_module.hyb";
+    QCOMPARE(confirmation_.find("   " + (gui / file).string()) != std::string::npos, reached);
+  }
   QVERIFY(!ui_.lineHistory[1].empty());
   QCOMPARE(QString::fromStdString(ui_.lineHistory[1].back()), "'" + top.toUpper() + "' Calculation Results:");
   QVERIFY(ui_.lineHistory[2].back().rfind("FR=", 0) == 0);
@@ -205,6 +220,15 @@ void WhatIfTest::sheetRunEqualsCommandLine() {
   args.push_back((cli / top.toStdString()).string());
   const test::RunResult r = test::runKestrel(args);
   QCOMPARE(r.exitCode, 0);
+  // The before/after totals, one line per document, as the command line gives them.
+  std::string cliTotals;
+  for (const QString& line : QString::fromStdString(r.out).split('\n')) {
+    if (line.contains("': FR= ")) cliTotals += line.toStdString() + "\n";
+  }
+  QString guiTotals = QString::fromStdString(totals_).section('\n', 2) + "\n";
+  guiTotals.replace(QString::fromStdString(gui.string()), QString::fromStdString(cli.string()));
+  QVERIFY(cliTotals.find(" -> ") != std::string::npos);
+  QCOMPARE(guiTotals.toStdString(), cliTotals);
   bool anyChanged = false;
   for (const char* file : kHierarchy) {
     const nlohmann::json mine = shown(gui / file);
@@ -287,6 +311,30 @@ void WhatIfTest::openSubFileWindowShowsTheChanges() {
   QVERIFY(!child->document().isModified());
   QCOMPARE(child->document().path(), (folder / "power_supply.cir").string());
   QVERIFY(readBytes(folder / "power_supply.cir") != readBytes(fs::path(KESTREL_EXAMPLES) / "power_supply.cir"));
+}
+
+// Preview runs the changes on copies: every total is shown before and after,
+// and neither the files nor the open document change; the user then cancels.
+void WhatIfTest::previewChangesNothingAndShowsTotals() {
+  const fs::path folder = freshFolder("preview");
+  QVERIFY(frame_->openFile((folder / "system.cir").string()));
+  const std::vector<std::uint8_t> before = encodeDocument(frame_->activeCircuit()->document());
+  preview_ = true;
+  scriptDialogs("Change Environment=1;Environment=ML", false);
+  triggerWhatIf();
+  QCOMPARE(ui_.messages, std::vector<std::string>{});
+  QVERIFY(totals_.rfind("Preview on copies: no file was changed.", 0) == 0);
+  for (const char* file : kHierarchy) {
+    QVERIFY2(readBytes(folder / file) == readBytes(fs::path(KESTREL_EXAMPLES) / file), file);
+    const std::size_t at = totals_.find("'" + (folder / file).string() + "': FR= ");
+    QVERIFY2(at != std::string::npos, file);
+    // Environment ML is harsher than any of the examples': every total grows.
+    const std::string line = totals_.substr(at, totals_.find('\n', at) - at);
+    const std::size_t arrow = line.find(" -> ");
+    const double was = std::stod(line.substr(line.find("FR= ") + 4));
+    QVERIFY2(std::stod(line.substr(arrow + 4)) > was, line.c_str());
+  }
+  QVERIFY(encodeDocument(frame_->activeCircuit()->document()) == before);
 }
 
 QTEST_MAIN(WhatIfTest)

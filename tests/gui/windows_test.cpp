@@ -4,6 +4,8 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +21,7 @@
 #include "gui/convert_dialog.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/find_dialog.hpp"
+#include "gui/help/help_windows.hpp"
 #include "gui/field_page.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
@@ -44,6 +47,8 @@ class WindowsTest final : public QObject {
   void convertKeepsBaseFieldsAndChangesClass();
   void convertCancelChangesNothing();
   void browsePutsChosenFileNameIntoField();
+  void uncalculatedPrintOffersCalculation();
+  void partClassPagesMatchCommandLine();
 
  private:
   std::string copyExample(const std::string& name);
@@ -736,6 +741,81 @@ void WindowsTest::browsePutsChosenFileNameIntoField() {
   };
   w->addParts();
   QVERIFY(!hasButton);
+}
+
+// Printing an uncalculated document asks to calculate it first: Yes runs the
+// Calculate dialog and prints with the saved Report Setup, the mission lines
+// included after a mission calculation; No prints nothing on any road.
+void WindowsTest::uncalculatedPrintOffersCalculation() {
+  const std::string question = "Circuit must be calculated before printing.\nCalculate now?";
+  settings_->setText("Report", "Company", "Print Road Test Company");
+  settings_->setText("Report", "MissionResults", "0");
+  std::string status;
+  context_.statusText = [&](const std::string& text) { status = text; };
+  struct Case {
+    const char* road;
+    bool yes;
+  };
+  for (const Case c : {Case{"file", true}, Case{"file", false}, Case{"preview", false}, Case{"print", false}}) {
+    const QString name = QString("%1 %2").arg(c.road).arg(c.yes ? "yes" : "no");
+    init();
+    ui_.questions.clear();
+    status.clear();
+    auto w = openWindow(copyExample("power_supply.cir"));
+    QVERIFY(w);
+    w->document().header().CalcFlags = 0;  // as after an edit
+    ui_.answers = {c.yes};
+    const std::string pdf = dir_.filePath(name + ".pdf").toStdString();
+    std::filesystem::remove(pdf);
+    chosenFile_ = pdf;
+    script_ = [](QDialog& dialog) {
+      auto* calc = dynamic_cast<CalculateDialog*>(&dialog);
+      if (calc == nullptr) return static_cast<int>(QDialog::Rejected);
+      calc->setMission(true);
+      calc->accept();
+      return calc->result();
+    };
+    if (std::string(c.road) == "file") w->printToFile(OutputKind::Pdf);
+    if (std::string(c.road) == "preview") w->printPreview();
+    if (std::string(c.road) == "print") w->print();
+    QCOMPARE(ui_.questions, std::vector<std::string>{question});
+    QCOMPARE(std::filesystem::exists(pdf), c.yes);
+    if (!c.yes) {
+      QVERIFY2(ui_.messages.empty(), qPrintable(name));
+      QCOMPARE(w->document().header().CalcFlags, std::uint16_t{0});
+      continue;
+    }
+    QVERIFY((w->document().header().CalcFlags & HeaderMissionDone) != 0);
+    const std::string told = "Report printed to '" + pdf + "'.";
+    QCOMPARE(lastMessage(), told);
+    QCOMPARE(status, told);
+    QProcess text;
+    text.start("pdftotext", {"-layout", QString::fromStdString(pdf), "-"});
+    QVERIFY(text.waitForFinished(20000));
+    const QString pages = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(pages.contains("Company: Print Road Test Company"), qPrintable(pages.left(2000)));
+    QVERIFY2(pages.contains("MissionTime=") && pages.contains("MissionMTBF="), qPrintable(pages.left(2000)));
+    QVERIFY(!pages.contains("*NOCALC*"));
+  }
+  context_.statusText = nullptr;
+}
+
+// Every part class's help page in the desktop is the text `kestrel help` prints.
+void WindowsTest::partClassPagesMatchCommandLine() {
+  PartClassesWindow window;
+  QVERIFY(window.classes()->count() >= 30);
+  for (int row = 0; row < window.classes()->count(); ++row) {
+    window.classes()->setCurrentRow(row);
+    const auto id = window.classes()->item(row)->data(Qt::UserRole).toUInt();
+    const test::RunResult r = test::runKestrel({"help", std::to_string(id)});
+    QCOMPARE(r.exitCode, 0);
+    QCOMPARE(window.pageText(), r.out);
+  }
+  const QString guide = userGuideHtml();
+  for (const char* part : {"A first circuit", "Calculation", "Libraries", "Import and export", "What-If?", "Graphs",
+                           "Projects"}) {
+    QVERIFY2(guide.contains(QString("<h2>%1</h2>").arg(part)), part);
+  }
 }
 
 QTEST_MAIN(WindowsTest)

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <optional>
 
@@ -76,25 +77,55 @@ void reloadChanged(const std::vector<CircuitWindow*>& others, const CircuitWindo
   }
 }
 
+void showTotals(GuiContext& context, const std::string& title, const std::string& first,
+                const WhatIfOutcome& outcome, QWidget& parent) {
+  std::vector<std::string> lines{first, "Total failure rate of each document, before -> after:"};
+  for (std::string& line : whatIfTotalsLines(outcome)) lines.push_back(std::move(line));
+  WhatIfTotalsDialog dialog(title, lines, &parent);
+  context.runDialog(dialog);
+}
+
 }  // namespace
 
 std::string joinConfirmation(const std::vector<std::string>& lines) {
   return joinLines(lines, "\r\n");
 }
 
-WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, QWidget* parent)
-    : QDialog(parent), text_(joinConfirmation(lines)) {
+WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, QWidget* parent,
+                                         std::function<void()> preview)
+    : QDialog(parent), text_(joinConfirmation(lines)), preview_(std::move(preview)) {
   setWindowTitle(tr("What-If?"));
   auto* layout = new QVBoxLayout(this);
   auto* shown = new QPlainTextEdit(this);
   shown->setReadOnly(true);
   shown->setPlainText(qtext(text_));
-  shown->setMinimumSize(420, 180);
+  shown->setMinimumSize(540, 300);  // the changes and the list of files
   layout->addWidget(shown);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  if (preview_) {
+    QPushButton* previewButton = buttons->addButton(tr("&Preview"), QDialogButtonBox::ActionRole);
+    previewButton->setToolTip(tr("Run the changes on copies and show the results; no file changes"));
+    connect(previewButton, &QPushButton::clicked, this, [this] { this->preview(); });
+  }
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+WhatIfTotalsDialog::WhatIfTotalsDialog(const std::string& title, const std::vector<std::string>& lines,
+                                       QWidget* parent)
+    : QDialog(parent), text_(joinLines(lines, "\n")) {
+  setWindowTitle(qtext(title));
+  auto* layout = new QVBoxLayout(this);
+  auto* shown = new QPlainTextEdit(this);
+  shown->setReadOnly(true);
+  shown->setLineWrapMode(QPlainTextEdit::NoWrap);
+  shown->setPlainText(qtext(text_));
+  shown->setMinimumSize(560, 180);
+  layout->addWidget(shown);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 }
 
 bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vector<CircuitWindow*>& others) {
@@ -109,17 +140,31 @@ bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vecto
     ui.message(*error);
   }
   WhatIfSettings settings = whatIfSettingsOf(form);
-  WhatIfConfirmDialog confirm(whatIfConfirmation(settings), &window);
+  CCircDoc& doc = window.document();
+  std::vector<std::string> lines = whatIfConfirmation(settings);
+  const std::vector<std::string> files =
+      doc.path().empty() ? std::vector<std::string>{doc.title() + " (saved first)"} : whatIfFiles(doc, *context.fs);
+  for (std::string& line : whatIfFileLines(settings, files)) lines.push_back(std::move(line));
+  auto* dialogUi = dynamic_cast<DialogUi*>(&ui);
+  WhatIfConfirmDialog confirm(lines, &window, [&] {
+    if (!hasWhatIfChanges(settings)) {
+      ui.message("No What-If? changes specified.");
+      return;
+    }
+    if (dialogUi != nullptr) dialogUi->beginProgress("What-If? Preview");
+    const WhatIfOutcome preview = previewWhatIf(doc, *context.fs, ui, settings);
+    if (dialogUi != nullptr) dialogUi->endProgress();
+    if (!preview.ok) return;
+    showTotals(context, "What-If? Preview", "Preview on copies: no file was changed.", preview, confirm);
+  });
   if (context.runDialog(confirm) != QDialog::Accepted) return false;
   if (!hasWhatIfChanges(settings)) {
     ui.message("No What-If? changes specified.");
     return false;
   }
-  CCircDoc& doc = window.document();
   if (doc.path().empty() && (!window.saveAs() || doc.path().empty())) return false;
   if (!othersSaved(others, window, context)) return false;
 
-  auto* dialogUi = dynamic_cast<DialogUi*>(&ui);
   if (dialogUi != nullptr) dialogUi->beginProgress("What-If?");
   const WhatIfOutcome outcome = runWhatIf(doc, *context.fs, ui, settings, false);
   if (outcome.ok) {
@@ -136,6 +181,7 @@ bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vecto
   if (outcome.ok) reloadChanged(others, window, outcome.saved, context);
   if (context.refreshViews) context.refreshViews();
   ui.progressLine(5, {});
+  if (outcome.ok) showTotals(context, "What-If? Results", "Changes made and saved.", outcome, window);
   return outcome.ok;
 }
 
