@@ -138,7 +138,7 @@ CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context,
   list_->header()->setStretchLastSection(false);
   {
     const int ch = QFontMetrics(listFont()).horizontalAdvance(QLatin1Char('0'));
-    const int widths[RecordListModel::ColumnCount] = {26, 26, 5, 26, 13, 14};
+    const int widths[RecordListModel::ColumnCount] = {20, 18, 5, 18, 12, 13};
     for (int c = 0; c < RecordListModel::ColumnCount; ++c) list_->setColumnWidth(c, widths[c] * ch + 8);
   }
   list_->setContextMenuPolicy(Qt::CustomContextMenu);

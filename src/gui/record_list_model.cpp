@@ -11,6 +11,18 @@
 #include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
+namespace {
+
+// A number padded for decimal alignment keeps its trailing blanks on screen
+// (a right-aligned cell drops plain ones).
+QString aligned(const std::string& padded) {
+  QString text = qtext(padded);
+  for (qsizetype i = text.size() - 1; i >= 0 && text[i] == QLatin1Char(' '); --i) text[i] = QChar(0x00A0);
+  return text;
+}
+
+}  // namespace
+
 RecordListModel::RecordListModel(CCircDoc& doc, QObject* parent) : QAbstractTableModel(parent), doc_(doc) {
   reload();
 }
@@ -87,10 +99,10 @@ QVariant RecordListModel::display(std::size_t row, int column) const {
       return qtext(part.REFDES);
     case Tfr:
       // Over-temperature or over-stress shows instead of the number, as in the lists and reports.
-      return qtext(part.hasOverFlag() ? std::string("*OVER*") : formatPadded(part.TFR(), 11, 6));
+      return aligned(part.hasOverFlag() ? std::string("*OVER*") : formatPadded(part.TFR(), 11, 6));
     case Share:
       // No share until the document's total is known.
-      return shareBase_ > 0.0 ? qtext(formatPadded(part.TFR() / shareBase_ * 100.0, 5, 2)) : QString();
+      return shareBase_ > 0.0 ? aligned(formatPadded(part.TFR() / shareBase_ * 100.0, 5, 2)) : QString();
     default:
       return {};
   }
@@ -124,10 +136,12 @@ void RecordListModel::reload() {
   beginResetModel();
   shareBase_ = doc_.shareBase();
   largest_.clear();
+  double sum = 0.0;
+  for (const auto& part : doc_.records()) sum += part->TFR();
   // One pass keeping the few largest (ties: the earlier record first).
   for (std::size_t i = 0; i < doc_.count(); ++i) {
     const double tfr = doc_.record(i).TFR();
-    if (!(tfr > 0.0)) continue;
+    if (!(tfr > 0.0) || tfr < kMarkedShare * sum) continue;
     auto at = std::find_if(largest_.begin(), largest_.end(),
                            [&](std::size_t other) { return tfr > doc_.record(other).TFR(); });
     if (static_cast<std::size_t>(at - largest_.begin()) >= kMarkedContributors) continue;

@@ -4,7 +4,8 @@
 // designators, TFR in fpmh, share of the total). Cells are formatted when
 // they are shown; the sort role gives raw texts and numbers so a sort proxy
 // orders numbers as numbers. The few records that carry most of the failure
-// rate are marked so the dominant part is seen at once.
+// rate are marked so the dominant part is seen at once: up to three, each
+// with at least a tenth of the list's TFR (in a short list not every row).
 #pragma once
 
 #include <QAbstractTableModel>
@@ -24,6 +25,7 @@ class RecordListModel final : public QAbstractTableModel {
   static constexpr int kSortRole = Qt::UserRole + 1;
   // How many of the largest contributors are marked.
   static constexpr std::size_t kMarkedContributors = 3;
+  static constexpr double kMarkedShare = 0.10;
 
   explicit RecordListModel(CCircDoc& doc, QObject* parent = nullptr);
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -32,7 +34,7 @@ class RecordListModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   // After any change of the list or of the results.
   void reload();
-  // Rows of the largest contributors by TFR, largest first (none with TFR 0).
+  // Rows of the marked contributors by TFR, largest first.
   const std::vector<std::size_t>& largest() const { return largest_; }
 
  private:
