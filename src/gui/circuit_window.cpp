@@ -168,6 +168,9 @@ CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context,
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex&, const QModelIndex&) { showSelection(); });
   onRowActivated(list_, [this] { activateSelected(); });
+  // Keys go to the list when the window comes to the front, and when it first shows.
+  setFocusProxy(list_);
+  list_->setFocus();
   refresh(doc_->count() > 0 ? std::optional<std::size_t>(0) : std::nullopt);
   resize(900, 520);
 }
