@@ -6,7 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QListView>
+#include <QTreeView>
 #include <QScrollBar>
 #include <unistd.h>
 
@@ -59,7 +59,9 @@ std::unique_ptr<gui::CircuitWindow> openWindow(Frame& frame) {
   return window;
 }
 
-int readVisibleRows(gui::CircuitWindow& window) { return bench::readVisibleRows(*window.list(), *window.model()); }
+int readVisibleRows(gui::CircuitWindow& window) {
+  return bench::readVisibleRows(*window.list(), *window.list()->model());
+}
 
 void BM_OpenMaxRecsShowFirstRows(benchmark::State& state) {
   fullCircuitFile();
@@ -81,7 +83,7 @@ BENCHMARK(BM_OpenMaxRecsShowFirstRows)->Unit(benchmark::kMillisecond);
 void BM_ScrollMaxRecsToEnd(benchmark::State& state) {
   Frame frame;
   auto window = openWindow(frame);
-  QListView* list = window->list();
+  QTreeView* list = window->list();
   int rows = 0;
   for (auto _ : state) {
     state.PauseTiming();

@@ -1,14 +1,14 @@
-// Reads the rows a list view shows now, as painting does; returns their count.
+// Reads the rows a list or table view shows now, as painting does; returns their count.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
 #include <QAbstractItemModel>
-#include <QListView>
+#include <QAbstractItemView>
 
 namespace kestrel::bench {
 
-inline int readVisibleRows(QListView& list, const QAbstractItemModel& model) {
+inline int readVisibleRows(QAbstractItemView& list, const QAbstractItemModel& model) {
   const QRect area = list.viewport()->rect();
   const QModelIndex first = list.indexAt(area.topLeft());
   QModelIndex last = list.indexAt(QPoint(area.left(), area.bottom()));

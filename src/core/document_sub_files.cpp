@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/circ_file.hpp"
+#include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 
@@ -28,6 +29,30 @@ std::string DocumentSubFiles::resolveCase(const std::string& path, std::string& 
     error = "Two files match the name ignoring case:\n'" + matches[0] + "'\n'" + matches[1] + "'";
   }
   return {};
+}
+
+std::string DocumentSubFiles::childFile(const std::string& parentPath, const CPart& record, std::string& error) {
+  error.clear();
+  if (record.PART_TYPE != kSubCircuitType && record.PART_TYPE != kSubHybridType) {
+    error = "OPEN SUB-FILE: not a SubCircuit or SubHybrid part.";
+    return {};
+  }
+  if (record.FileName.empty()) {
+    error = "OPEN SUB-FILE: the part names no file.";
+    return {};
+  }
+  if (parentPath.empty()) {
+    // A sub-file lies in its parent's folder: a parent never saved has none.
+    error = "OPEN SUB-FILE: save this document first; its sub-files lie in its folder.";
+    return {};
+  }
+  return resolveCase(subFilePath(parentPath, record.FileName), error);
+}
+
+bool DocumentSubFiles::sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  const bool same = std::filesystem::equivalent(a, b, ec);
+  return ec ? a == b : same;
 }
 
 SubFileAccess::Opened DocumentSubFiles::open(const std::string& path, bool keepFiles, Ui& ui) {

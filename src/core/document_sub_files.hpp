@@ -30,6 +30,17 @@ class DocumentSubFiles final : public SubFileAccess {
   // name; "" with `error` set when there is none or more than one.
   static std::string resolveCase(const std::string& path, std::string& error);
 
+  // The file a sub-circuit or sub-hybrid record of the document at
+  // `parentPath` stands for, found as the calculation finds it (the parent's
+  // folder, the record's file name, its case ignored); "" with `error` set
+  // for another kind of record, a record naming no file, a parent that has
+  // no path yet, or a file that is not there.
+  static std::string childFile(const std::string& parentPath, const CPart& record, std::string& error);
+
+  // Whether two names lead to the same file (same device and inode; the
+  // names compared when either can not be asked).
+  static bool sameFile(const std::string& a, const std::string& b);
+
  private:
   FileSystem& fs_;
   std::vector<CCircDoc*> open_;

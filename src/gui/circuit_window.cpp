@@ -4,10 +4,16 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFont>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
-#include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSortFilterProxyModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <filesystem>
 
@@ -24,6 +30,7 @@
 #include "gui/dialogs.hpp"
 #include "gui/library/recall_dialog.hpp"
 #include "gui/find_dialog.hpp"
+#include "gui/item_activation.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/report_printing.hpp"
 #include "reports/report.hpp"
@@ -45,6 +52,14 @@ QFont listFont() {
 
 const DocumentKind& kindOf(const CCircDoc& doc) {
   return documentKinds()[doc.isHybrid() ? 1 : 0];
+}
+
+bool isSubFileRecord(const CPart& part) {
+  return part.PART_TYPE == kSubCircuitType || part.PART_TYPE == kSubHybridType;
+}
+
+std::string upperFileName(const std::string& path) {
+  return upperCased(std::filesystem::path(path).filename().string());
 }
 
 }  // namespace
@@ -78,29 +93,6 @@ Status decodeClipboardPart(std::span<const std::uint8_t> bytes, bool hybridDocum
   return Status::ok();
 }
 
-// ---- the record list ----
-
-RecordListModel::RecordListModel(CCircDoc& doc, QObject* parent) : QAbstractListModel(parent), doc_(doc) {
-  shareBase_ = doc_.shareBase();
-}
-
-int RecordListModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(doc_.count());
-}
-
-QVariant RecordListModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || static_cast<std::size_t>(index.row()) >= doc_.count()) {
-    return {};
-  }
-  return qtext(shortListLine(doc_.record(static_cast<std::size_t>(index.row())), shareBase_, true));
-}
-
-void RecordListModel::reload() {
-  beginResetModel();
-  shareBase_ = doc_.shareBase();
-  endResetModel();
-}
-
 // ---- the window ----
 
 CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context, QWidget* parent)
@@ -109,29 +101,77 @@ CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context,
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
   heading_->setFont(listFont());
+  // Shown only in a window opened from a parent's sub-file record.
+  parentBar_ = new QWidget(this);
+  auto* parentLayout = new QHBoxLayout(parentBar_);
+  parentLayout->setContentsMargins(0, 0, 0, 0);
+  parentLine_ = new QLabel(parentBar_);
+  parentLine_->setFont(listFont());
+  auto* back = new QPushButton(tr("&Back to Parent"), parentBar_);
+  back->setAutoDefault(false);
+  back->setToolTip(tr("Open the parent document, or bring it to the front"));
+  connect(back, &QPushButton::clicked, this, [this] { backToParent(); });
+  parentLayout->addWidget(parentLine_);
+  parentLayout->addWidget(back);
+  parentLayout->addStretch();
+  parentBar_->hide();
   selectionLine_ = new QLabel(this);
   selectionLine_->setFont(listFont());
+
   model_ = new RecordListModel(*doc_, this);
-  list_ = new QListView(this);
+  sorted_ = new QSortFilterProxyModel(this);
+  sorted_->setSourceModel(model_);
+  sorted_->setSortRole(RecordListModel::kSortRole);
+  list_ = new QTreeView(this);
   list_->setFont(listFont());
-  list_->setUniformItemSizes(true);  // rows are laid out without asking each one
+  list_->setRootIsDecorated(false);
+  list_->setItemsExpandable(false);
+  list_->setUniformRowHeights(true);  // rows are laid out without asking each one
+  list_->setAllColumnsShowFocus(true);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  list_->setModel(model_);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setModel(sorted_);
+  // A click on a heading sorts the view; a third click gives the document's order back.
+  list_->setSortingEnabled(true);
+  list_->header()->setSortIndicatorClearable(true);
+  list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+  list_->header()->setStretchLastSection(false);
+  {
+    const int ch = QFontMetrics(listFont()).horizontalAdvance(QLatin1Char('0'));
+    const int widths[RecordListModel::ColumnCount] = {20, 18, 5, 18, 12, 13};
+    for (int c = 0; c < RecordListModel::ColumnCount; ++c) list_->setColumnWidth(c, widths[c] * ch + 8);
+  }
+  list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) { showListMenu(at); });
+
   detail_ = new QPlainTextEdit(this);
   detail_->setReadOnly(true);
   detail_->setFont(listFont());
   detail_->setLineWrapMode(QPlainTextEdit::NoWrap);
   detail_->setMaximumHeight(130);
+  auto* bottom = new QHBoxLayout;
   result_ = new QLabel(this);
   result_->setFont(listFont());
+  result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  openSubFile_ = new QPushButton(tr("&Open Sub-File"), this);
+  openSubFile_->setAutoDefault(false);
+  openSubFile_->setToolTip(tr("Open the circuit or hybrid file this record stands for"));
+  connect(openSubFile_, &QPushButton::clicked, this, [this] { openSubFile(); });
+  bottom->addWidget(result_, 1);
+  bottom->addWidget(openSubFile_);
   layout->addWidget(heading_);
+  layout->addWidget(parentBar_);
   layout->addWidget(selectionLine_);
   layout->addWidget(list_, 1);
   layout->addWidget(detail_);
-  layout->addWidget(result_);
+  layout->addLayout(bottom);
   connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex&, const QModelIndex&) { showSelection(); });
-  connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
+  onRowActivated(list_, [this] { activateSelected(); });
+  // Keys go to the list when the window comes to the front, and when it first shows.
+  setFocusProxy(list_);
+  list_->setFocus();
   refresh(doc_->count() > 0 ? std::optional<std::size_t>(0) : std::nullopt);
   resize(900, 520);
 }
@@ -139,17 +179,23 @@ CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context,
 CircuitWindow::~CircuitWindow() = default;
 
 std::optional<std::size_t> CircuitWindow::selection() const {
-  const QModelIndex current = list_->currentIndex();
+  const QModelIndex current = sorted_->mapToSource(list_->currentIndex());
   if (!current.isValid() || static_cast<std::size_t>(current.row()) >= doc_->count()) return std::nullopt;
   return static_cast<std::size_t>(current.row());
 }
 
 void CircuitWindow::select(std::size_t row) {
   if (row >= doc_->count()) return;
-  const QModelIndex index = model_->index(static_cast<int>(row));
+  const QModelIndex index = sorted_->mapFromSource(model_->index(static_cast<int>(row), 0));
   list_->setCurrentIndex(index);
   list_->scrollTo(index);
   showSelection();
+}
+
+void CircuitWindow::sortBy(int column, Qt::SortOrder order) {
+  const auto keep = selection();
+  list_->header()->setSortIndicator(column, order);
+  if (keep) select(*keep);
 }
 
 void CircuitWindow::refresh(std::optional<std::size_t> keep) {
@@ -161,8 +207,27 @@ void CircuitWindow::refresh(std::optional<std::size_t> keep) {
   } else {
     showSelection();
   }
-  if ((h.CalcFlags & HeaderBasicDone) == 0) result_->clear();
+  showResult();
   updateTitle();
+}
+
+void CircuitWindow::showResult() {
+  const CCircHeader& h = doc_->header();
+  if ((h.CalcFlags & HeaderBasicDone) != 0) {
+    const std::vector<std::string> lines = doc_->resultLines((h.CalcFlags & HeaderMissionMtbfDone) != 0);
+    lastResult_.clear();
+    for (std::size_t i = 1; i < lines.size(); ++i) lastResult_ += (i > 1 ? "   " : "") + lines[i];
+    result_->setText(qtext(lastResult_));
+    result_->setStyleSheet({});
+    result_->setToolTip({});
+  } else if (!lastResult_.empty()) {
+    // The totals of the last calculation stay in sight until the next one.
+    result_->setText(qtext(lastResult_ + "   (not current)"));
+    result_->setStyleSheet(QStringLiteral("color: gray;"));
+    result_->setToolTip(tr("The document changed since these totals were calculated; calculate again."));
+  } else {
+    result_->clear();
+  }
 }
 
 void CircuitWindow::showSelection() {
@@ -174,6 +239,7 @@ void CircuitWindow::showSelection() {
     if (c != '\r') shown += c;
   }
   detail_->setPlainText(qtext(shown));
+  openSubFile_->setVisible(sel && isSubFileRecord(doc_->record(*sel)));
 }
 
 std::string CircuitWindow::selectionText() const { return selectionLine_->text().toStdString(); }
@@ -215,7 +281,11 @@ void CircuitWindow::addParts() {
       if (!recalled) return;
       if (!editInSheet(*recalled, recalled->GetTypeName(), true)) continue;
       lastAdded_ = recalled->clone();
-      if (const auto pos = doc_->addRecord(std::move(recalled), ui())) refresh(*pos);
+      UndoHistory::State state = before();
+      if (const auto pos = doc_->addRecord(std::move(recalled), ui())) {
+        changed(std::move(state));
+        refresh(*pos);
+      }
       continue;
     }
     std::unique_ptr<CPart> part =
@@ -227,7 +297,11 @@ void CircuitWindow::addParts() {
     }
     if (!editInSheet(*part, part->GetTypeName(), dialog.defaults() || dialog.menuIndex() == 0)) continue;
     lastAdded_ = part->clone();
-    if (const auto pos = doc_->addRecord(std::move(part), ui())) refresh(*pos);
+    UndoHistory::State state = before();
+    if (const auto pos = doc_->addRecord(std::move(part), ui())) {
+      changed(std::move(state));
+      refresh(*pos);
+    }
   }
 }
 
@@ -240,7 +314,11 @@ void CircuitWindow::editSelected() {
   std::unique_ptr<CPart> copy = doc_->record(*sel).clone();
   if (!copy) return;
   if (!editInSheet(*copy, copy->GetTypeName(), true)) return;
-  if (const auto pos = doc_->replaceRecord(sel, std::move(copy), ui())) refresh(*pos);
+  UndoHistory::State state = before();
+  if (const auto pos = doc_->replaceRecord(sel, std::move(copy), ui())) {
+    changed(std::move(state));
+    refresh(*pos);
+  }
 }
 
 void CircuitWindow::convertSelected() {
@@ -266,7 +344,11 @@ void CircuitWindow::convertSelected() {
   converted->copyBaseFieldsExceptType(old);
   converted->IS_HYBRID = doc_->hybridFlag();
   if (!editInSheet(*converted, converted->GetTypeName(), dialog.defaults())) return;
-  if (const auto pos = doc_->replaceRecord(sel, std::move(converted), ui())) refresh(*pos);
+  UndoHistory::State state = before();
+  if (const auto pos = doc_->replaceRecord(sel, std::move(converted), ui())) {
+    changed(std::move(state));
+    refresh(*pos);
+  }
 }
 
 void CircuitWindow::find() {
@@ -286,9 +368,13 @@ void CircuitWindow::find() {
 }
 
 void CircuitWindow::deleteSelected() {
-  const std::size_t before = doc_->count();
+  const std::size_t count = doc_->count();
+  UndoHistory::State state = count > 0 && selection() ? before() : UndoHistory::State{};
   const auto after = doc_->deleteRecord(selection(), ui());
-  if (doc_->count() != before) refresh(after);
+  if (doc_->count() != count) {
+    changed(std::move(state));
+    refresh(after);
+  }
 }
 
 void CircuitWindow::copySelected() {
@@ -321,6 +407,7 @@ void CircuitWindow::cutSelected() {
     return;
   }
   // Cut removes the record without the Delete question.
+  changed(before());
   doc_->take(*sel);
   doc_->header().CalcFlags = 0;
   doc_->setModified(true);
@@ -345,7 +432,11 @@ void CircuitWindow::paste() {
     ui().message(s.message());
     return;
   }
-  if (const auto pos = doc_->pasteRecord(std::move(part), ui())) refresh(*pos);
+  UndoHistory::State state = before();
+  if (const auto pos = doc_->pasteRecord(std::move(part), ui())) {
+    changed(std::move(state));
+    refresh(*pos);
+  }
 }
 
 void CircuitWindow::editHeader() {
@@ -353,6 +444,7 @@ void CircuitWindow::editHeader() {
   PropertySheet sheet(doc_->isHybrid() ? "Hybrid Header" : "Circuit Header", ui(), this);
   addHeaderPages(sheet, copy, doc_->isHybrid());
   if (context_.runDialog(sheet) != QDialog::Accepted) return;
+  changed(before());
   doc_->header() = copy;
   doc_->header().CalcFlags = 0;
   doc_->recalculateRecords();
@@ -386,13 +478,8 @@ bool CircuitWindow::runCalculation(const CalculateJob& job) {
   }
   if (dialogUi != nullptr) dialogUi->endProgress();
   ui().progressLine(5, "Updating view...");
-  refresh(selection());
-  if (outcome.ok && outcome.lines.size() > 1) {
-    std::string text = outcome.lines[1];
-    for (std::size_t i = 2; i < outcome.lines.size(); ++i) text += "   " + outcome.lines[i];
-    result_->setText(qtext(text));
-    if (context_.statusText) context_.statusText(outcome.lines[1]);
-  }
+  refresh(selection());  // the result line comes from the header's totals
+  if (outcome.ok && outcome.lines.size() > 1 && context_.statusText) context_.statusText(outcome.lines[1]);
   if (context_.refreshViews) context_.refreshViews();
   ui().progressLine(5, {});
   return outcome.ok;
@@ -408,6 +495,7 @@ bool CircuitWindow::save() {
     updateTitle();
     return false;
   }
+  history_.clear();  // what was saved is not undone
   updateTitle();
   return true;
 }
@@ -422,6 +510,7 @@ bool CircuitWindow::saveAs() {
     updateTitle();
     return false;
   }
+  history_.clear();  // what was saved is not undone
   updateTitle();
   return true;
 }
@@ -431,6 +520,78 @@ bool CircuitWindow::readyToPrint() {
   if (!ui().confirm(std::string(kNotCalculatedMessage) + "\nCalculate now?")) return false;
   return calculate() && doc_->header().CalcFlags != 0;
 }
+void CircuitWindow::documentChanged() {
+  // A batch change from outside (merge, What-If?) is not a step of this
+  // window: the steps before it would undo it as well.
+  history_.clear();
+  refresh(selection());
+}
+
+void CircuitWindow::undo() {
+  if (const auto sel = history_.undo(*doc_, selection())) refresh(*sel);
+}
+
+void CircuitWindow::redo() {
+  if (const auto sel = history_.redo(*doc_, selection())) refresh(*sel);
+}
+
+void CircuitWindow::activateSelected() {
+  const auto sel = selection();
+  if (sel && isSubFileRecord(doc_->record(*sel))) {
+    openSubFile();
+  } else {
+    editSelected();
+  }
+}
+
+CircuitWindow* CircuitWindow::openSubFile() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("OPEN SUB-FILE: no part selection.");
+    return nullptr;
+  }
+  std::string error;
+  const std::string path = DocumentSubFiles::childFile(doc_->path(), doc_->record(*sel), error);
+  if (path.empty()) {
+    ui().message(error);
+    return nullptr;
+  }
+  CircuitWindow* child = context_.openCircuit ? context_.openCircuit(path) : nullptr;
+  if (child != nullptr && child != this) child->setParentDocument(doc_->path(), sel);
+  return child;
+}
+
+void CircuitWindow::setParentDocument(const std::string& path, std::optional<std::size_t> row) {
+  parentPath_ = path;
+  parentRow_ = row;
+  parentLine_->setText(qtext("Parent: " + upperFileName(path)));
+  parentLine_->setToolTip(qtext(path));
+  parentBar_->setVisible(!path.empty());
+}
+
+CircuitWindow* CircuitWindow::backToParent() {
+  if (parentPath_.empty()) return nullptr;
+  const auto row = parentRow_;
+  CircuitWindow* parent = context_.openCircuit ? context_.openCircuit(parentPath_) : nullptr;
+  if (parent != nullptr && row && *row < parent->document().count()) parent->select(*row);
+  return parent;
+}
+
+void CircuitWindow::showListMenu(const QPoint& at) {
+  const QModelIndex index = list_->indexAt(at);
+  if (index.isValid()) select(static_cast<std::size_t>(sorted_->mapToSource(index).row()));
+  const auto sel = selection();
+  QMenu menu(this);
+  QAction* open = menu.addAction(tr("Open Sub-File"), this, [this] { openSubFile(); });
+  open->setEnabled(sel && isSubFileRecord(doc_->record(*sel)));
+  menu.addAction(tr("Edit Part..."), this, [this] { editSelected(); })->setEnabled(sel.has_value());
+  if (!parentPath_.empty()) {
+    menu.addSeparator();
+    menu.addAction(tr("Back to Parent"), this, [this] { backToParent(); });
+  }
+  menu.exec(list_->viewport()->mapToGlobal(at));
+}
+
 
 ReportSettings CircuitWindow::printSettings() const {
   return settingsForDocument(loadReportSettings(*context_.settings), *doc_);

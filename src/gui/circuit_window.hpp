@@ -1,10 +1,11 @@
 // The window of one circuit or hybrid document: the header lines, the
-// record list (a model over the document in memory: rows are formatted when
-// they are shown, nothing is read from the file), the selection line and
-// detail box, and the record, header, calculate and report commands.
+// record list (a table over the document in memory: rows are formatted when
+// they are shown, nothing is read from the file; sorting is the view's only,
+// the document keeps its order), the selection line and detail box, the
+// result line, the way to a sub-file and back to the parent, and the record,
+// header, calculate, undo and report commands.
 #pragma once
 
-#include <QAbstractListModel>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -13,28 +14,18 @@
 #include "core/calculate_command.hpp"
 #include "core/circ_doc.hpp"
 #include "gui/gui_context.hpp"
+#include "gui/record_list_model.hpp"
+#include "gui/undo_history.hpp"
 #include "reports/report_output.hpp"
 #include "reports/report_settings.hpp"
 
 class QLabel;
-class QListView;
 class QPlainTextEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTreeView;
 
 namespace kestrel::gui {
-
-// One row per record: its short list line, formatted on demand.
-class RecordListModel final : public QAbstractListModel {
- public:
-  explicit RecordListModel(CCircDoc& doc, QObject* parent = nullptr);
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  // After any change of the list or of the results.
-  void reload();
-
- private:
-  CCircDoc& doc_;
-  double shareBase_ = -1.0;  // taken once per reload, not per row
-};
 
 class CircuitWindow final : public QWidget {
  public:
@@ -42,10 +33,14 @@ class CircuitWindow final : public QWidget {
   ~CircuitWindow() override;
 
   CCircDoc& document() { return *doc_; }
-  QListView* list() { return list_; }
+  QTreeView* list() { return list_; }
+  // The records in document order; the list shows them through a sort proxy.
   RecordListModel* model() { return model_; }
+  // Rows are document rows whatever order the list shows.
   std::optional<std::size_t> selection() const;
   void select(std::size_t row);
+  // Orders the list by a column (-1: the document's order).
+  void sortBy(int column, Qt::SortOrder order = Qt::AscendingOrder);
   // What the window shows: the selection line, the detail box, the result line.
   std::string selectionText() const;
   std::string detailText() const;
@@ -64,6 +59,20 @@ class CircuitWindow final : public QWidget {
   void editHeader();
   // The Find dialog, then the search; the record found is selected.
   void find();
+  void undo();
+  void redo();
+  bool canUndo() const { return history_.canUndo(); }
+  bool canRedo() const { return history_.canRedo(); }
+  // Enter or double-click: a sub-circuit or sub-hybrid opens its file, any
+  // other record is edited.
+  void activateSelected();
+  // The file of the selected sub-circuit or sub-hybrid record in its window
+  // (brought to the front when open), which then knows this one as its parent.
+  CircuitWindow* openSubFile();
+  // The document this one was opened from, in its window.
+  void setParentDocument(const std::string& path, std::optional<std::size_t> row);
+  const std::string& parentDocument() const { return parentPath_; }
+  CircuitWindow* backToParent();
   // The Calculate dialog, then the calculation. True on success.
   bool calculate();
   bool runCalculation(const CalculateJob& job);
@@ -77,7 +86,8 @@ class CircuitWindow final : public QWidget {
   bool mayClose();
   // Shows the document again after a command outside the window changed it
   // (records added or removed, results cleared); the selection is kept.
-  void documentChanged() { refresh(selection()); }
+  // Such a change can not be undone; the steps before it are forgotten.
+  void documentChanged();
 
  protected:
   void closeEvent(class QCloseEvent* event) override;
@@ -92,6 +102,11 @@ class CircuitWindow final : public QWidget {
   bool readyToPrint();
   // The saved Report Setup, as every print road uses it for this document.
   ReportSettings printSettings() const;
+  void showResult();
+  void showListMenu(const QPoint& at);
+  // Keeps the state before a command that changed the document.
+  void changed(UndoHistory::State before) { history_.done(std::move(before)); }
+  UndoHistory::State before() const { return UndoHistory::capture(*doc_, selection()); }
   Ui& ui() { return *context_.ui; }
 
   std::unique_ptr<CCircDoc> doc_;
@@ -99,10 +114,19 @@ class CircuitWindow final : public QWidget {
   RecordListModel* model_;
   QLabel* heading_;
   QLabel* selectionLine_;
-  QListView* list_;
+  QWidget* parentBar_;
+  QLabel* parentLine_;
+  QSortFilterProxyModel* sorted_;
+  QTreeView* list_;
   QPlainTextEdit* detail_;
+  QPushButton* openSubFile_;
   QLabel* result_;
   std::unique_ptr<CPart> lastAdded_;
+  UndoHistory history_;
+  // The last totals shown; kept, marked as not current, once an edit clears them.
+  std::string lastResult_;
+  std::string parentPath_;
+  std::optional<std::size_t> parentRow_;
 };
 
 // The clipboard format of a document kind's records.

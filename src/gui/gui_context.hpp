@@ -22,6 +22,8 @@ namespace gui {
 
 enum class SaveAnswer { Save, Discard, Cancel };
 
+class CircuitWindow;
+
 struct GuiContext {
   Ui* ui = nullptr;
   FileSystem* fs = nullptr;
@@ -41,6 +43,9 @@ struct GuiContext {
   // Refreshes the views of every open document (after a calculation that
   // changed documents open in other windows).
   std::function<void()> refreshViews;
+  // Opens a circuit or hybrid file in its window, or brings the window that
+  // holds it to the front; null when it could not be opened (message shown).
+  std::function<CircuitWindow*(const std::string& path)> openCircuit;
 
   // Writes the settings file; a failure is told through the Ui.
   void saveSettings() const;

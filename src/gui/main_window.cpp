@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "core/circ_file.hpp"
+#include "core/document_sub_files.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/help/help_windows.hpp"
@@ -60,6 +61,11 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
   context_.statusText = [this](const std::string& text) { statusBar()->showMessage(QString::fromStdString(text)); };
   context_.refreshViews = [this] {
     for (CircuitWindow* w : circuits()) w->update();
+  };
+  context_.openCircuit = [this](const std::string& path) -> CircuitWindow* {
+    if (!openFile(path)) return nullptr;
+    CircuitWindow* w = activeCircuit();
+    return w != nullptr && DocumentSubFiles::sameFile(w->document().path(), path) ? w : nullptr;
   };
   buildMenus();
   installWindowModules(*this);
@@ -116,6 +122,23 @@ void MainWindow::buildMenus() {
   add(file, tr("E&xit"), QKeySequence::Quit, tr("Quit the application; asks to save documents"), [this] { close(); });
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+  QAction* undo = add(edit, tr("&Undo"), QKeySequence::Undo,
+                      tr("Undo the last change of the parts list or header"), onCircuit(&CircuitWindow::undo));
+  QAction* redo = add(edit, tr("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), tr("Redo the change last undone"),
+                      onCircuit(&CircuitWindow::redo));
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  // Greyed in the open menu when the active window has nothing to undo;
+  // the keys stay live and do nothing then.
+  connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
+    CircuitWindow* w = activeCircuit();
+    undo->setEnabled(w != nullptr && w->canUndo());
+    redo->setEnabled(w != nullptr && w->canRedo());
+  });
+  connect(edit, &QMenu::aboutToHide, this, [undo, redo] {
+    undo->setEnabled(true);
+    redo->setEnabled(true);
+  });
+  edit->addSeparator();
   QAction* cut = add(edit, tr("Cu&t"), QKeySequence::Cut, tr("Cut the selected part to the clipboard"),
                      onCircuit(&CircuitWindow::cutSelected));
   QAction* copy = add(edit, tr("&Copy"), QKeySequence::Copy, tr("Copy the selected part to the clipboard"),
@@ -207,7 +230,8 @@ bool MainWindow::openFile(const std::string& path) {
   // An open document is brought to the front, not read twice.
   for (QMdiSubWindow* sub : mdi_->subWindowList()) {
     auto* w = dynamic_cast<CircuitWindow*>(sub->widget());
-    if (w != nullptr && w->document().path() == path) {
+    if (w != nullptr && !w->document().path().empty() &&
+        DocumentSubFiles::sameFile(w->document().path(), path)) {
       mdi_->setActiveSubWindow(sub);
       return true;
     }

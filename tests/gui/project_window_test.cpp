@@ -22,7 +22,10 @@
 #include <map>
 
 #include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_sub_files.hpp"
+#include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/dialogs.hpp"
@@ -39,6 +42,7 @@
 #include "project/project_file.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_settings.hpp"
+#include "menu_items.hpp"
 #include "run_kestrel.hpp"
 #include "support/recording_ui.hpp"
 
@@ -123,6 +127,7 @@ class ProjectWindowTest final : public QObject {
   void topLevelCommandsRefuseWithTheirName();
   void whatIfFromProjectMatchesCommandLine();
   void graphFromProjectMatchesCommandLine();
+  void subFilesOpenFromRowsAndLeadBack();
 
  private:
   // An empty work folder with the example files in it.
@@ -878,6 +883,68 @@ void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
       kestrel({"graph", top, "--type", "0", "--from", "20", "--to", "80", "--step", "20", "-o", (w / "c.png").string()});
   QVERIFY2(run.exitCode == 0, run.err.c_str());
   QCOMPARE(data, readBytes(w / "GRAPH-DATA.CSV"));
+}
+
+// A sub-circuit or sub-hybrid row opens its file (Enter, or from the tree),
+// the child names its parent, and Back to Parent raises the parent window
+// with that row selected; any other row is refused.
+void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
+  const fs::path w = freshWork();
+  QVERIFY(frame_->openFile((w / "system.cir").string()));
+  CircuitWindow* top = frame_->activeCircuit();
+  QVERIFY(top);
+  std::size_t opened = 0;
+  for (std::size_t row = 0; row < top->document().count(); ++row) {
+    const CPart& part = top->document().record(row);
+    const bool sub = part.PART_TYPE == kSubCircuitType || part.PART_TYPE == kSubHybridType;
+    frame_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(top->parentWidget()));
+    top->select(row);
+    ui_.messages.clear();
+    // Enter: a sub-file row opens its file; any other row goes to its (unanswered) sheet.
+    QTest::keyClick(top->list(), Qt::Key_Return);
+    CircuitWindow* child = frame_->activeCircuit();
+    if (!sub) {
+      QCOMPARE(child, top);
+      top->openSubFile();
+      QCOMPARE(lastMessage(), std::string("OPEN SUB-FILE: not a SubCircuit or SubHybrid part."));
+      continue;
+    }
+    ++opened;
+    QVERIFY(child != top);
+    QCOMPARE(upperCased(fs::path(child->document().path()).filename().string()), upperCased(part.FileName));
+    QCOMPARE(child->parentDocument(), top->document().path());
+    QCOMPARE(child->backToParent(), top);
+    QCOMPARE(frame_->activeCircuit(), top);
+    QCOMPARE(top->selection(), std::optional<std::size_t>(row));
+  }
+  QVERIFY(opened >= 2);
+  const std::size_t windows = circuitWindowCount();
+  QCOMPARE(windows, opened + 1);
+
+  // From the project tree: a child document opens already-open, knowing its parent.
+  const std::string project = (w / "system.prj").string();
+  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
+  QVERIFY(frame_->openFile(project));
+  ProjectWindow* tree = activeProject();
+  const auto controller = findDocument(*tree, "CONTROLLER.CIR");
+  QVERIFY(tree && controller);
+  tree->select(*controller);
+  QTest::keyClick(tree->view(), Qt::Key_Return);
+  CircuitWindow* board = frame_->activeCircuit();
+  QVERIFY(board && board != top);
+  QVERIFY(DocumentSubFiles::sameFile(board->parentDocument(), (w / "system.cir").string()));
+  QCOMPARE(board->backToParent(), top);
+  QCOMPARE(circuitWindowCount(), windows);
+  QVERIFY(ui_.messages.empty());
+
+  // Edit > Undo and Redo act on the active circuit window.
+  const auto bytes = encodeDocument(top->document());
+  top->select(0);
+  top->cutSelected();
+  test::menuItem(*frame_, "&Edit", "&Undo")->trigger();
+  QVERIFY(encodeDocument(top->document()) == bytes);
+  test::menuItem(*frame_, "&Edit", "&Redo")->trigger();
+  QVERIFY(encodeDocument(top->document()) != bytes);
 }
 
 #include "project_window_test.moc"

@@ -1,6 +1,7 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
-// frame with two documents, a part's property sheet, the print preview and,
-// given a project file, the project tree window.
+// frame with two documents, one of them sorted by TFR, a part's property
+// sheet, the print preview and, given a project file, the project tree
+// window and a board opened from it.
 // Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
 #include <QMdiArea>
@@ -11,6 +12,7 @@
 #include "core/calculate_command.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/main_window.hpp"
+#include "gui/project/project_window.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
 
@@ -40,6 +42,17 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   frame.grab().save(out + "/frame_two_documents.png");
 
+  // The calculated document, largest contributors first, after an edit.
+  second->sortBy(gui::RecordListModel::Tfr, Qt::DescendingOrder);
+  second->parentWidget()->showMaximized();
+  QApplication::processEvents();
+  frame.grab().save(out + "/circuit_sorted.png");
+  second->document().header().CalcFlags = 0;  // as an edit leaves it
+  second->documentChanged();
+  QApplication::processEvents();
+  frame.grab().save(out + "/circuit_not_current.png");
+  second->parentWidget()->showNormal();
+
   // The property sheet of the selected part, on its parameter page.
   auto copy = second->document().record(2).clone();
   gui::PropertySheet sheet(copy->GetTypeName(), quiet, &frame);
@@ -56,6 +69,18 @@ int main(int argc, char** argv) {
     if (QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow()) sub->showMaximized();
     QApplication::processEvents();
     frame.grab().save(out + "/project_tree.png");
+    auto* tree = dynamic_cast<gui::ProjectWindow*>(frame.mdiArea()->activeSubWindow()->widget());
+    for (std::size_t i = 1; tree != nullptr && i < tree->tree().size(); ++i) {
+      if (tree->tree().node(i).isOpenable()) {
+        tree->select(i);
+        if (gui::CircuitWindow* board = tree->openNode()) {
+          board->parentWidget()->showMaximized();
+          QApplication::processEvents();
+          frame.grab().save(out + "/board_from_project.png");
+        }
+        break;
+      }
+    }
   }
 
   // The print preview: grabbed once it has laid out its pages.

@@ -2,10 +2,11 @@
 // answered by a script instead of a person, messages land in a recorder.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFont>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
 #include <QProcess>
+#include <QTreeView>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -49,6 +50,8 @@ class WindowsTest final : public QObject {
   void browsePutsChosenFileNameIntoField();
   void uncalculatedPrintOffersCalculation();
   void partClassPagesMatchCommandLine();
+  void sortedListKeepsCommandsOnDocumentRows();
+  void undoRedoRestoresEveryCommandKind();
 
  private:
   std::string copyExample(const std::string& name);
@@ -361,7 +364,7 @@ void WindowsTest::fullListOpensAndRefusesMore() {
   qInfo("a circuit of %zu records opened and showed its first rows in %lld ms", kMaxRecs,
         static_cast<long long>(shown));
   QCOMPARE(w->model()->rowCount(), static_cast<int>(kMaxRecs));
-  QVERIFY(w->model()->data(w->model()->index(static_cast<int>(kMaxRecs) - 1), Qt::DisplayRole)
+  QVERIFY(w->model()->data(w->model()->index(static_cast<int>(kMaxRecs) - 1, 0), Qt::DisplayRole)
               .toString().startsWith("P015999"));
 
   ui_.messages.clear();
@@ -816,6 +819,130 @@ void WindowsTest::partClassPagesMatchCommandLine() {
                            "Projects"}) {
     QVERIFY2(guide.contains(QString("<h2>%1</h2>").arg(part)), part);
   }
+// Sorting orders the view only: every row of the view still names its
+// document record, a command acts on that record, and the file keeps its order.
+void WindowsTest::sortedListKeepsCommandsOnDocumentRows() {
+  auto w = openWindow(copyExample("power_supply.cir"));
+  QVERIFY(w && w->runCalculation(CalculateJob{}));
+  const std::string totals = w->resultText();
+  QVERIFY(totals.rfind("FR=", 0) == 0);
+  const CCircDoc& doc = w->document();
+  const RecordListModel& m = *w->model();
+  QVERIFY(m.headerData(RecordListModel::Tfr, Qt::Horizontal, Qt::DisplayRole).toString().contains("fpmh"));
+  std::size_t largest = 0;
+  for (std::size_t i = 0; i < doc.count(); ++i) {
+    if (doc.record(i).TFR() > doc.record(largest).TFR()) largest = i;
+  }
+  QCOMPARE(m.largest().front(), largest);
+  QVERIFY(m.data(m.index(static_cast<int>(largest), 0), Qt::FontRole).value<QFont>().bold());
+
+  const auto bytes = encodeDocument(doc);
+  const auto key = [&](std::size_t row, int column) {
+    return m.data(m.index(static_cast<int>(row), column), RecordListModel::kSortRole);
+  };
+  for (int column = 0; column < RecordListModel::ColumnCount; ++column) {
+    for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+      w->sortBy(column, order);
+      std::vector<QVariant> keys;
+      for (int r = 0; r < static_cast<int>(doc.count()); ++r) {
+        w->list()->setCurrentIndex(w->list()->model()->index(r, 0));
+        const auto sel = w->selection();
+        QVERIFY(sel);
+        QVERIFY(w->selectionText().find(strprintf("Record: %zu of", *sel + 1)) != std::string::npos);
+        keys.push_back(key(*sel, column));
+      }
+      for (std::size_t r = 1; r < keys.size(); ++r) {
+        const QVariant& a = order == Qt::AscendingOrder ? keys[r - 1] : keys[r];
+        const QVariant& b = order == Qt::AscendingOrder ? keys[r] : keys[r - 1];
+        const bool inOrder =
+            a.typeId() == QMetaType::Double ? a.toDouble() <= b.toDouble() : a.toString() <= b.toString();
+        QVERIFY2(inOrder, qPrintable(QString("column %1 row %2").arg(column).arg(r)));
+      }
+    }
+  }
+  QVERIFY(encodeDocument(doc) == bytes);
+
+  // The view's top row under TFR descending is the largest part: Delete removes it.
+  w->sortBy(RecordListModel::Tfr, Qt::DescendingOrder);
+  w->list()->setCurrentIndex(w->list()->model()->index(0, 0));
+  const std::string pn = doc.record(largest).PN;
+  w->deleteSelected();
+  QCOMPARE(doc.count(), std::size_t{6});
+  QVERIFY(!findPn(doc, pn));
+  // The last totals stay, marked; the share column waits for a calculation.
+  QCOMPARE(w->resultText(), totals + "   (not current)");
+  QVERIFY(m.data(m.index(0, RecordListModel::Share), Qt::DisplayRole).toString().isEmpty());
+}
+
+// Each command is undone to the exact bytes before it and redone to those
+// after it; twenty steps are kept; a save forgets them.
+void WindowsTest::undoRedoRestoresEveryCommandKind() {
+  auto w = openWindow(copyExample("power_supply.cir"));
+  QVERIFY(w);
+  const CCircDoc& doc = w->document();
+  const auto sheet = [this](std::string field, std::string value) {
+    return [this, field, value](QDialog& d) {
+      auto* s = dynamic_cast<PropertySheet*>(&d);
+      if (s == nullptr) return static_cast<int>(QDialog::Rejected);
+      s->enter(field, value);
+      s->accept();
+      return s->result();
+    };
+  };
+  const auto then = [this](std::function<bool(QDialog&)> first, std::function<int(QDialog&)> next) {
+    script_ = [this, first, next](QDialog& d) {
+      if (!first(d)) return static_cast<int>(QDialog::Rejected);
+      script_ = next;
+      d.accept();
+      return d.result();
+    };
+  };
+  const auto addMisc = [](QDialog& d) {
+    auto* add = dynamic_cast<AddPartDialog*>(&d);
+    if (add != nullptr) add->choose(menuIndexOf(kMiscType, false), true);
+    return add != nullptr;
+  };
+  const auto toResistor = [](QDialog& d) {
+    auto* convert = dynamic_cast<ConvertTypeDialog*>(&d);
+    if (convert != nullptr) convert->choose(menuIndexOf(kResistorType, false), true);
+    return convert != nullptr;
+  };
+  const std::pair<const char*, std::function<void()>> commands[] = {
+      {"add", [&] { then(addMisc, sheet("PN", "NEW-1")); w->addParts(); }},
+      {"edit", [&] { w->select(0); script_ = sheet("QTY", "7"); w->editSelected(); }},
+      {"delete", [&] { w->select(1); w->deleteSelected(); }},
+      {"convert", [&] { w->select(3); then(toResistor, sheet("PN", "CONVERTED")); w->convertSelected(); }},
+      {"cut", [&] { w->select(2); w->cutSelected(); }},
+      {"paste", [&] { w->paste(); }},
+      {"header", [&] { script_ = sheet("HEADER_TEMP", "61"); w->editHeader(); }},
+  };
+  for (const auto& [what, command] : commands) {
+    const auto before = encodeDocument(doc);
+    command();
+    const auto after = encodeDocument(doc);
+    QVERIFY2(after != before && ui_.messages.empty(), what);
+    w->undo();
+    QVERIFY2(encodeDocument(doc) == before, what);
+    w->redo();
+    QVERIFY2(encodeDocument(doc) == after, what);
+  }
+
+  // Twenty-one edits: the first stays, the twenty after it are undone.
+  const auto row = findPn(doc, "RWR81S1R00FR");
+  QVERIFY(row);
+  for (int qty = 2; qty <= 22; ++qty) {
+    w->select(*row);
+    script_ = sheet("QTY", std::to_string(qty));
+    w->editSelected();
+  }
+  int undone = 0;
+  for (; w->canUndo(); ++undone) w->undo();
+  QCOMPARE(undone, 20);
+  QCOMPARE(doc.record(*row).QTY, 2.0f);
+
+  w->redo();
+  QVERIFY(w->save());
+  QVERIFY(!w->canUndo() && !w->canRedo());
 }
 
 QTEST_MAIN(WindowsTest)

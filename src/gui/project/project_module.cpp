@@ -55,11 +55,7 @@ class ProjectCloseGuard final : public QObject {
 };
 
 ProjectWindow* showProject(MainWindow& frame, std::unique_ptr<CProjDoc> project) {
-  auto openCircuit = [&frame](const std::string& path) -> CircuitWindow* {
-    if (!frame.openFile(path)) return nullptr;
-    CircuitWindow* w = frame.activeCircuit();
-    return w != nullptr && w->document().path() == path ? w : nullptr;
-  };
+  auto openCircuit = [&frame](const std::string& path) { return frame.context().openCircuit(path); };
   ProjectWindow::TopLevelCommands commands;
   commands.whatIf = [&frame](CircuitWindow& w) { return whatIfOnWindow(w, frame.context(), frame.circuits()); };
   commands.graph = [&frame](CircuitWindow& w) { return graphInFrame(frame, w); };

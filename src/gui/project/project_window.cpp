@@ -15,6 +15,7 @@
 #include "gui/circuit_window.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
+#include "gui/item_activation.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/qt_text.hpp"
@@ -122,7 +123,7 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
   view_->setAlternatingRowColors(true);
   view_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  connect(view_, &QTreeView::doubleClicked, this, [this](const QModelIndex&) { openNode(); });
+  onRowActivated(view_, [this] { openNode(); });
   connect(model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
             if (roles.contains(Qt::CheckStateRole)) showChecked();
@@ -304,8 +305,12 @@ CircuitWindow* ProjectWindow::openNode() {
   }
   const std::size_t recordNumber = node.recordNumber;
   const bool isRecord = !node.isDocument();
-  CircuitWindow* window = openCircuit_ ? openCircuit_(tree_.node(*doc).file) : nullptr;
+  const CProjPart& document = tree_.node(*doc);
+  CircuitWindow* window = openCircuit_ ? openCircuit_(document.file) : nullptr;
   if (window != nullptr && isRecord && recordNumber > 0) window->select(recordNumber - 1);
+  if (window != nullptr && document.level > 0 && !document.parentFile.empty() && document.recordNumber > 0) {
+    window->setParentDocument(document.parentFile, document.recordNumber - 1);
+  }
   return window;
 }
 
