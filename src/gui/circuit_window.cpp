@@ -592,7 +592,6 @@ void CircuitWindow::showListMenu(const QPoint& at) {
   menu.exec(list_->viewport()->mapToGlobal(at));
 }
 
-
 ReportSettings CircuitWindow::printSettings() const {
   return settingsForDocument(loadReportSettings(*context_.settings), *doc_);
 }

@@ -819,6 +819,8 @@ void WindowsTest::partClassPagesMatchCommandLine() {
                            "Projects"}) {
     QVERIFY2(guide.contains(QString("<h2>%1</h2>").arg(part)), part);
   }
+}
+
 // Sorting orders the view only: every row of the view still names its
 // document record, a command acts on that record, and the file keeps its order.
 void WindowsTest::sortedListKeepsCommandsOnDocumentRows() {
