@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "core/archive.hpp"
 #include "core/circ_file.hpp"
@@ -412,16 +413,20 @@ bool CircuitWindow::save() {
 
 bool CircuitWindow::saveAs() {
   const DocumentKind& kind = kindOf(*doc_);
-  const std::string path = context_.chooseFile ? context_.chooseFile(true, "Save As", std::string(kind.filter)) : "";
-  if (path.empty()) return false;
-  if (Status s = saveDocument(*context_.fs, *doc_, path); !s) {
-    ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
-    doc_->setModified(true);
+  // Asks again after a refused name or a failed save, until saved or cancelled.
+  for (;;) {
+    std::string path = context_.chooseFile ? context_.chooseFile(true, "Save As", std::string(kind.filter)) : "";
+    if (path.empty()) return false;
+    if (std::filesystem::path(path).extension().empty()) path += std::string(kind.extension);
+    if (Status s = saveDocument(*context_.fs, *doc_, path); !s) {
+      ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
+      doc_->setModified(true);
+      updateTitle();
+      continue;
+    }
     updateTitle();
-    return false;
+    return true;
   }
-  updateTitle();
-  return true;
 }
 
 void CircuitWindow::printPreview() { showPrintPreview(*doc_, loadReportSettings(*context_.settings), ui(), this); }

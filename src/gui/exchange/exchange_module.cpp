@@ -17,7 +17,7 @@ namespace kestrel::gui {
 namespace {
 
 ImportDefinitionWindow* activeDefinition(MainWindow& frame) {
-  QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame.mdiArea()->currentSubWindow();
   return sub != nullptr ? dynamic_cast<ImportDefinitionWindow*>(sub->widget()) : nullptr;
 }
 

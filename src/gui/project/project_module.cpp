@@ -29,7 +29,7 @@ std::vector<ProjectWindow*> projectWindows(const MainWindow& frame) {
 }
 
 ProjectWindow* activeProject(const MainWindow& frame) {
-  QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame.mdiArea()->currentSubWindow();
   return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
 }
 
