@@ -103,9 +103,9 @@ void MainWindow::buildMenus() {
                       [this] { openWithDialog(); });
   add(file, tr("&Close"), QKeySequence(), tr("Close the active document"), [this] { mdi_->closeActiveSubWindow(); });
   QAction* save = add(file, tr("&Save"), QKeySequence::Save, tr("Save the active document"),
-                      [this] { if (CircuitWindow* w = activeCircuit()) w->save(); });
+                      [this] { saveCurrent(false); });
   add(file, tr("Save &As..."), QKeySequence(), tr("Save the active document with a new name"),
-      [this] { if (CircuitWindow* w = activeCircuit()) w->saveAs(); });
+      [this] { saveCurrent(true); });
   file->addSeparator();
   add(file, tr("Report Set&up..."), QKeySequence(), tr("Choose the report kind, sort key, margins and company"),
       onCircuit(&CircuitWindow::reportSetup));
@@ -186,6 +186,18 @@ QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
   mdi_->setActiveSubWindow(sub);
   fillWindowMenu();
   return sub;
+}
+
+void MainWindow::saveCurrent(bool saveAs) {
+  if (CircuitWindow* w = activeCircuit()) {
+    saveAs ? w->saveAs() : w->save();
+    return;
+  }
+  QMdiSubWindow* sub = mdi_->currentSubWindow();
+  if (sub == nullptr) return;
+  for (const SaveCommand& save : savers_) {
+    if (save(sub->widget(), saveAs)) return;
+  }
 }
 
 void MainWindow::fillWindowMenu() {

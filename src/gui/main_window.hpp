@@ -56,6 +56,10 @@ class MainWindow final : public QMainWindow {
   void registerOpener(const std::string& extension, FileOpener open);
   // Called by openers after a successful open.
   void rememberRecent(const std::string& path);
+  // File > Save (Ctrl+S) and Save As for the module's own windows: true when
+  // `window` is one of them (and was saved or asked for a name).
+  using SaveCommand = std::function<bool(QWidget* window, bool saveAs)>;
+  void registerSave(SaveCommand save) { savers_.push_back(std::move(save)); }
 
  protected:
   void closeEvent(class QCloseEvent* event) override;
@@ -67,6 +71,7 @@ class MainWindow final : public QMainWindow {
   void addWindow(CircuitWindow* window);
   void openWithDialog();
   void fillRecentMenu();
+  void saveCurrent(bool saveAs);
   // The Window menu: its arranging items, then one checked item per open
   // document window.
   void fillWindowMenu();
@@ -80,6 +85,7 @@ class MainWindow final : public QMainWindow {
   QMenu* windowMenu_ = nullptr;
   QList<QAction*> windowMenuFixed_;  // Cascade, Tile
   std::map<std::string, FileOpener> openers_;
+  std::vector<SaveCommand> savers_;
 };
 
 }  // namespace kestrel::gui

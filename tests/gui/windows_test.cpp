@@ -28,6 +28,7 @@
 #include "gui/dialogs.hpp"
 #include "gui/find_dialog.hpp"
 #include "gui/dialog_ui.hpp"
+#include "gui/exchange/import_definition_window.hpp"
 #include "gui/field_page.hpp"
 #include "gui/library/recall_dialog.hpp"
 #include "gui/main_window.hpp"
@@ -845,6 +846,10 @@ void WindowsTest::shortcutsAndWindowMenuWorkInAFreshFrame() {
   QVERIFY(docs[1]->text().endsWith(frame->circuits()[1]->windowTitle()));
   docs[0]->trigger();
   QCOMPARE(frame->activeCircuit(), frame->circuits()[0]);
+  // Ctrl+S saves the window in front whatever its kind.
+  frame->addChildWindow(ImportDefinitionWindow::create(frame->context()).release());
+  QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(chooserCaption_, std::string("Save Import Definition As"));
 }
 
 // Labels whose "&" is shown as it is: no buddy takes the mnemonic.

@@ -83,6 +83,17 @@ void installExchangeWindows(MainWindow& frame) {
     }
   });
 
+  frame.registerSave([&frame](QWidget* window, bool saveAs) {
+    auto* w = dynamic_cast<ImportDefinitionWindow*>(window);
+    if (w == nullptr) return false;
+    if (!saveAs) {
+      w->save();
+    } else if (w->saveAs()) {
+      frame.rememberRecent(w->path());
+    }
+    return true;
+  });
+
   QMenu* activities = frame.menu(QObject::tr("Activities"));
   QAction* import = activities->addAction(QObject::tr("&Import..."));
   import->setStatusTip(QObject::tr("Build or update Kestrel files from foreign data files"));

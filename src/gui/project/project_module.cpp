@@ -158,6 +158,11 @@ void installProjectWindow(MainWindow& frame) {
   add("&Save Project", "Save the project file", [](ProjectWindow& w) { w.save(); });
   add("Save Project &As...", "Save the project file with a new name", [](ProjectWindow& w) { w.saveAs(); });
 
+  frame.registerSave([](QWidget* window, bool saveAs) {
+    auto* w = dynamic_cast<ProjectWindow*>(window);
+    if (w != nullptr) saveAs ? w->saveAs() : w->save();
+    return w != nullptr;
+  });
   frame.installEventFilter(new ProjectCloseGuard(frame));
 }
 
