@@ -155,6 +155,7 @@ void CircuitWindow::refresh(std::optional<std::size_t> keep) {
   model_->reload();
   const CCircHeader& h = doc_->header();
   heading_->setText(qtext(h.headingLine1(doc_->isHybrid())));
+  heading_->setToolTip(qtext("Environment: " + environmentTitle(h.ENV)));
   if (keep && doc_->count() > 0) {
     select(std::min(*keep, doc_->count() - 1));
   } else {

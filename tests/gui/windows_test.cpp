@@ -888,22 +888,19 @@ void WindowsTest::labelsShowNoLiteralAmpersand() {
 
 void WindowsTest::confirmationButtonsFollowTheQuestion() {
   DialogUi dialogs(nullptr);
-  const std::pair<const char*, QMessageBox::StandardButtons> cases[] = {
-      {"Select OK to do the following Import:\n- Description: 'x'", QMessageBox::Ok | QMessageBox::Cancel},
-      {"Cancel calculation?", QMessageBox::Yes | QMessageBox::No}};
-  for (const auto& [question, buttons] : cases) {
-    QMessageBox::StandardButtons shown;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, [&] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        shown = box->standardButtons();
-        box->defaultButton()->click();
-      }
-    });
-    poll.start(10);
-    QVERIFY(dialogs.confirm(question));  // the default button is the question's yes
-    QCOMPARE(shown, buttons);
-  }
+  QMessageBox::StandardButtons shown;
+  QTimer poll;  // answers each box with its default button
+  connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->standardButtons();
+      box->defaultButton()->click();
+    }
+  });
+  poll.start(10);
+  QVERIFY(dialogs.confirm("Select OK to do the following Import:\n- Description: 'x'"));
+  QCOMPARE(shown, QMessageBox::Ok | QMessageBox::Cancel);
+  QVERIFY(dialogs.confirm("Cancel calculation?"));
+  QCOMPARE(shown, QMessageBox::Yes | QMessageBox::No);
 }
 
 void WindowsTest::placementRoundTripsAndStaysOnScreen() {
@@ -914,9 +911,9 @@ void WindowsTest::placementRoundTripsAndStaysOnScreen() {
     settings_->setText("Settings", "WindowPos", stored);
     auto frame = testFrame(*settings_, context_);
     frame->restorePlacement();
-    QVERIFY2(screen.contains(frame->geometry()), stored.c_str());
     frame->savePlacement();
-    if (stored == kept) QCOMPARE(settings_->text("Settings", "WindowPos"), kept);
+    QVERIFY2(screen.contains(frame->geometry()), stored.c_str());
+    QVERIFY(stored != kept || settings_->text("Settings", "WindowPos") == kept);
   }
   // A document window larger than the frame's area opens inside it.
   auto frame = testFrame(*settings_, context_);
