@@ -9,7 +9,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
-#include <filesystem>
 
 #include "core/archive.hpp"
 #include "core/circ_file.hpp"
@@ -26,6 +25,7 @@
 #include "gui/find_dialog.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/report_printing.hpp"
+#include "gui/save_as.hpp"
 #include "shell/document_kinds.hpp"
 
 namespace kestrel::gui {
@@ -414,20 +414,15 @@ bool CircuitWindow::save() {
 
 bool CircuitWindow::saveAs() {
   const DocumentKind& kind = kindOf(*doc_);
-  // Asks again after a refused name or a failed save, until saved or cancelled.
-  for (;;) {
-    std::string path = context_.chooseFile ? context_.chooseFile(true, "Save As", std::string(kind.filter)) : "";
-    if (path.empty()) return false;
-    if (std::filesystem::path(path).extension().empty()) path += std::string(kind.extension);
-    if (Status s = saveDocument(*context_.fs, *doc_, path); !s) {
+  return saveAsAsking(context_, "Save As", std::string(kind.filter), kind.extension, [this](const std::string& path) {
+    const Status s = saveDocument(*context_.fs, *doc_, path);
+    if (!s) {
       ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
       doc_->setModified(true);
-      updateTitle();
-      continue;
     }
     updateTitle();
-    return true;
-  }
+    return s.isOk();
+  });
 }
 
 void CircuitWindow::printPreview() { showPrintPreview(*doc_, loadReportSettings(*context_.settings), ui(), this); }

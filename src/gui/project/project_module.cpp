@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <filesystem>
 
 #include "core/doc_file.hpp"
 #include "gui/circuit_window.hpp"
@@ -94,8 +95,9 @@ bool openProjectFile(MainWindow& frame, const std::string& path) {
 // top-level circuit (created empty when it does not exist), saved at once.
 void newProject(MainWindow& frame) {
   GuiContext& context = frame.context();
-  const std::string path = context.chooseFile(true, "New Project", std::string(kProjectFilter));
+  std::string path = context.chooseFile(true, "New Project", std::string(kProjectFilter));
   if (path.empty()) return;
+  if (std::filesystem::path(path).extension().empty()) path += ".prj";
   if (Status s = checkExtension(path, kProjectExtension); !s) {
     context.ui->message(s.message());
     return;
