@@ -76,7 +76,11 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
   resize(1100, 750);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The document windows go after this body, and their going reports window
+  // changes: the Window menu is not refilled from a frame being taken down.
+  windowMenu_ = nullptr;
+}
 
 void MainWindow::buildMenus() {
   // An action of the active circuit window; nothing happens without one.
