@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kestrel {
@@ -55,6 +56,28 @@ inline constexpr std::string_view kEnvironmentNames[] = {
     "AUC", "AUF", "ARW", "SF",  "MF", "ML", "CL"};
 inline constexpr ChoiceList kEnvironments{kEnvironmentNames};
 inline constexpr std::size_t kEnvironmentCount = 14;
+// What each code stands for, in the same order. Files, keywords and the
+// command line keep the codes; lists a person reads show both.
+inline constexpr std::string_view kEnvironmentMeanings[] = {"",
+                                                             "Ground, Benign",
+                                                             "Ground, Fixed",
+                                                             "Ground, Mobile",
+                                                             "Naval, Sheltered",
+                                                             "Naval, Unsheltered",
+                                                             "Airborne, Inhabited, Cargo",
+                                                             "Airborne, Inhabited, Fighter",
+                                                             "Airborne, Uninhabited, Cargo",
+                                                             "Airborne, Uninhabited, Fighter",
+                                                             "Airborne, Rotary Winged",
+                                                             "Space, Flight",
+                                                             "Missile, Flight",
+                                                             "Missile, Launch",
+                                                             "Cannon, Launch"};
+// "GF - Ground, Fixed"; "" for a code outside the list.
+std::string environmentTitle(unsigned code);
+// A choice as a list shows it to a person: environments with their meaning,
+// every other list its plain text.
+std::string choiceTitle(const ChoiceList& list, unsigned choice);
 
 // A factor table indexed by environment: entry 0 is 0.0, entries 1..14 as above.
 using EnvTable = std::array<double, kEnvironmentCount + 1>;

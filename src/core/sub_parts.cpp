@@ -11,9 +11,11 @@
 namespace kestrel {
 namespace {
 
-const FieldSpec kSubCircFile{"SUBCIRC_FILENAME", "File name", FieldKind::Text, 0, 0, 60, nullptr, {}, true};
+// File names keep the case they were given: the look-up of a sub-file ignores
+// case, but a file created under an upper-cased name would be another file.
+const FieldSpec kSubCircFile{"SUBCIRC_FILENAME", "File name", FieldKind::Text, 0, 0, 60, nullptr, {}, false};
 const FieldSpec kSubCircDc{"SUBCIRC_DC", "Duty cycle", FieldKind::Real, 0.01, 100, 0, nullptr, "%"};
-const FieldSpec kSubHybFile{"SUBHYB_FILENAME", "File name", FieldKind::Text, 0, 0, 60, nullptr, {}, true};
+const FieldSpec kSubHybFile{"SUBHYB_FILENAME", "File name", FieldKind::Text, 0, 0, 60, nullptr, {}, false};
 const FieldSpec kSubHybDc{"SUBHYB_DC", "Duty cycle", FieldKind::Real, 0.01, 100, 0, nullptr, "%"};
 
 }  // namespace

@@ -135,4 +135,9 @@ std::string pageNeedsCompletion(int pageNumber) {
   return strprintf("Page %d needs to be completed...", pageNumber);
 }
 
+std::string pageNeedsCompletion(int pageNumber, std::string_view field, std::string_view pageTitle) {
+  return pageNeedsCompletion(pageNumber) + strprintf("\n'%s' on page '%s' has no entry.", std::string(field).c_str(),
+                                                     std::string(pageTitle).c_str());
+}
+
 }  // namespace kestrel

@@ -33,5 +33,7 @@ Validated checkChoice(std::string_view entry, const ChoiceList& list);
 Validated validateEntry(const FieldSpec& field, std::string_view entry);
 // "Page %d needs to be completed..." (pageNumber counted from 1).
 std::string pageNeedsCompletion(int pageNumber);
+// The same first line, then which field of which page still has no entry.
+std::string pageNeedsCompletion(int pageNumber, std::string_view field, std::string_view pageTitle);
 
 }  // namespace kestrel

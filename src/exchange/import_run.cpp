@@ -280,7 +280,9 @@ bool ImportOutcome::allOk() const {
 }
 
 std::string outputPathFor(const std::string& input, const std::string& outputDir, OutputType type) {
-  static constexpr std::string_view kExt[] = {"", "", ".CIR", ".HYB", ".LIB", ".XRF"};
+  // Lower case, as the file dialogs' filters and the other documents have
+  // it: on a case-sensitive file system "bom.CIR" is missed by "*.cir".
+  static constexpr std::string_view kExt[] = {"", "", ".cir", ".hyb", ".lib", ".xrf"};
   const std::filesystem::path in(input);
   const std::filesystem::path dir = outputDir.empty() ? in.parent_path() : std::filesystem::path(outputDir);
   const auto index = static_cast<std::size_t>(type);

@@ -47,7 +47,7 @@ std::vector<std::string> importConfirmation(const ImportJob& job);
 ImportOutcome runImport(const ImportJob& job, FileSystem& fs, Ui& ui);
 
 // The output path of an input file: the folder (or the input's), its base
-// name, and the extension of the output type (".CIR", ".HYB", ".LIB", ".XRF").
+// name, and the extension of the output type (".cir", ".hyb", ".lib", ".xrf").
 std::string outputPathFor(const std::string& input, const std::string& outputDir, OutputType type);
 
 }  // namespace kestrel

@@ -33,6 +33,7 @@
 #include "gui/item_activation.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/report_printing.hpp"
+#include "gui/save_as.hpp"
 #include "reports/report.hpp"
 #include "shell/document_kinds.hpp"
 
@@ -202,6 +203,7 @@ void CircuitWindow::refresh(std::optional<std::size_t> keep) {
   model_->reload();
   const CCircHeader& h = doc_->header();
   heading_->setText(qtext(h.headingLine1(doc_->isHybrid())));
+  heading_->setToolTip(qtext("Environment: " + environmentTitle(h.ENV)));
   if (keep && doc_->count() > 0) {
     select(std::min(*keep, doc_->count() - 1));
   } else {
@@ -502,17 +504,16 @@ bool CircuitWindow::save() {
 
 bool CircuitWindow::saveAs() {
   const DocumentKind& kind = kindOf(*doc_);
-  const std::string path = context_.chooseFile ? context_.chooseFile(true, "Save As", std::string(kind.filter)) : "";
-  if (path.empty()) return false;
-  if (Status s = saveDocument(*context_.fs, *doc_, path); !s) {
-    ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
-    doc_->setModified(true);
+  return saveAsAsking(context_, "Save As", std::string(kind.filter), kind.extension, [this](const std::string& path) {
+    const Status s = saveDocument(*context_.fs, *doc_, path);
+    if (!s) {
+      ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
+      doc_->setModified(true);
+    }
+    if (s) history_.clear();  // what was saved is not undone
     updateTitle();
-    return false;
-  }
-  history_.clear();  // what was saved is not undone
-  updateTitle();
-  return true;
+    return s.isOk();
+  });
 }
 
 bool CircuitWindow::readyToPrint() {
@@ -520,6 +521,7 @@ bool CircuitWindow::readyToPrint() {
   if (!ui().confirm(std::string(kNotCalculatedMessage) + "\nCalculate now?")) return false;
   return calculate() && doc_->header().CalcFlags != 0;
 }
+
 void CircuitWindow::documentChanged() {
   // A batch change from outside (merge, What-If?) is not a step of this
   // window: the steps before it would undo it as well.

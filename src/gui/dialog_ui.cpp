@@ -109,9 +109,13 @@ void DialogUi::message(std::string_view text) {
 }
 
 bool DialogUi::confirm(std::string_view question) {
+  // The buttons are the ones the question names: "Select OK to ..." gets
+  // OK and Cancel, every other question Yes and No.
+  const bool okCancel = question.find("Select OK") != std::string_view::npos;
+  const QMessageBox::StandardButton yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
+  const QMessageBox::StandardButton no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
   return QMessageBox::question(QApplication::activeWindow() ? QApplication::activeWindow() : parent_,
-                               qtext(kApplicationTitle), qtext(question),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                               qtext(kApplicationTitle), qtext(question), yes | no, yes) == yes;
 }
 
 void DialogUi::progressLine(int line, std::string_view text) { window()->setLine(line, qtext(text)); }

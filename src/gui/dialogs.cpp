@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "reports/report_kinds.hpp"
@@ -95,6 +96,15 @@ void CalculateDialog::accept() {
 
 // ---- Add ----
 
+std::size_t firstAddType(bool hybrid) {
+  constexpr std::uint16_t kResistor = 401;  // the fixed resistor's type id in the files
+  const auto table = menuTable(hybrid);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].id == kResistor) return i + 1;
+  }
+  return 1;
+}
+
 AddPartDialog::AddPartDialog(const std::vector<std::string>& menu, bool hybrid, bool haveLast,
                              Settings& settings, QWidget* parent)
     : QDialog(parent), settings_(settings), hybrid_(hybrid) {
@@ -114,7 +124,10 @@ AddPartDialog::AddPartDialog(const std::vector<std::string>& menu, bool hybrid, 
   form->addRow(recallBox_);
   layout->addLayout(form);
   okCancel(this, layout);
-  const long stored = settings_.whole("Circuit Add", hybrid ? "HybType" : "CircType");
+  // The class used last; the first time, the commonest part rather than the
+  // first entry of the menu (a sub-circuit).
+  long stored = settings_.whole("Circuit Add", hybrid ? "HybType" : "CircType");
+  if (stored < 1 || stored > types_->count()) stored = static_cast<long>(firstAddType(hybrid));
   if (stored >= 1 && stored <= types_->count()) types_->setCurrentIndex(static_cast<int>(stored) - 1);
   defaultsBox_->setChecked(settings_.on("Circuit Add", "Defaults"));
   // Keeping the last record falls back to choosing a type when there is none.

@@ -42,6 +42,9 @@ class CalculateDialog final : public QDialog {
   CalculateJob job_;
 };
 
+// The menu index Add starts on before any part was added: the resistor.
+std::size_t firstAddType(bool hybrid);
+
 // Add: the part type from the document kind's menu, and whether the new
 // record starts with the type's default parameters; or the last record added.
 class AddPartDialog final : public QDialog {

@@ -224,7 +224,8 @@ void FieldPage::rebuild(const std::vector<FieldSnapshot>& fields) {
 
 void FieldPage::fill(Row& row) {
   const FieldSnapshot& f = row.field;
-  row.displayed = f.applies ? displayText(f) : kNotApplicable;
+  const bool empty = blank(row);
+  row.displayed = !f.applies ? kNotApplicable : empty ? std::string() : displayText(f);
   QWidget* e = editor(row);
   const QSignalBlocker block(e);
   e->setEnabled(f.applies);
@@ -234,11 +235,14 @@ void FieldPage::fill(Row& row) {
       row.combo->addItem(kNotApplicable);
     } else {
       // The list is refilled each time: it may depend on another field's choice.
-      const auto names = f.fieldSpec.choices->names();
-      for (std::size_t k = 1; k < names.size(); ++k) {
-        row.combo->addItem(QString::fromLatin1(names[k].data(), static_cast<qsizetype>(names[k].size())));
+      const ChoiceList& list = *f.fieldSpec.choices;
+      for (unsigned k = 1; k <= list.count(); ++k) {
+        const QString title = qtext(choiceTitle(list, k));
+        row.combo->addItem(title);
+        row.combo->setItemData(static_cast<int>(k) - 1, title, Qt::ToolTipRole);
       }
-      row.combo->setCurrentIndex(f.fieldSpec.choices->isValid(f.choice) ? static_cast<int>(f.choice) - 1 : -1);
+      row.combo->setCurrentIndex(!empty && list.isValid(f.choice) ? static_cast<int>(f.choice) - 1 : -1);
+      row.combo->setToolTip(row.combo->currentIndex() >= 0 ? row.combo->currentText() : QString());
     }
   } else if (row.check != nullptr) {
     row.check->setChecked(f.applies && f.number != 0.0);
@@ -258,7 +262,12 @@ QWidget* FieldPage::editor(const Row& row) const {
 }
 
 std::string FieldPage::editorText(const Row& row) const {
-  if (row.combo != nullptr) return stext(row.combo->currentText());
+  if (row.combo != nullptr) {
+    // The stored text of the choice, not its longer title.
+    const int index = row.combo->currentIndex();
+    if (index < 0 || !row.field.applies || row.field.fieldSpec.choices == nullptr) return stext(row.combo->currentText());
+    return std::string(row.field.fieldSpec.choices->text(static_cast<unsigned>(index) + 1));
+  }
   if (row.check != nullptr) return row.check->isChecked() ? "1" : "0";
   if (row.block != nullptr) return stext(row.block->toPlainText());
   return stext(row.line->text());
@@ -301,6 +310,7 @@ void FieldPage::browse(std::size_t index) {
 }
 
 void FieldPage::store(std::size_t index, const std::string& text, double number, unsigned choice) {
+  if (index < rows_.size()) entered_.insert(nameOf(rows_[index].field));
   Setter setter(index, text, number, choice);
   visit_(setter);
   stored_();
@@ -311,6 +321,34 @@ bool FieldPage::commit() {
     if (!leave(i)) return false;
   }
   return true;
+}
+
+std::string FieldPage::nameOf(const FieldSnapshot& field) {
+  return std::string(field.fieldSpec.keyword.empty() ? field.fieldSpec.label : field.fieldSpec.keyword);
+}
+
+bool FieldPage::blank(const Row& row) const {
+  // Check boxes always show a state; only typed and chosen entries start empty.
+  return !filled_ && row.field.applies && row.check == nullptr && entered_.count(nameOf(row.field)) == 0;
+}
+
+std::optional<std::string> FieldPage::firstMissing() const {
+  for (const Row& row : rows_) {
+    if (blank(row)) return std::string(row.field.fieldSpec.label);
+  }
+  return std::nullopt;
+}
+
+void FieldPage::focusField(const std::string& name) {
+  for (std::size_t i = 0; i < rows_.size(); ++i) {
+    const FieldSpec& s = rows_[i].field.fieldSpec;
+    const bool wanted = name.empty() ? rows_[i].field.applies : (s.keyword == name || s.label == name);
+    if (!wanted) continue;
+    QWidget* e = editor(rows_[i]);
+    e->setFocus(Qt::OtherFocusReason);
+    if (rows_[i].line != nullptr) rows_[i].line->selectAll();
+    return;
+  }
 }
 
 int FieldPage::find(const std::string& name) const {

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,8 +55,12 @@ class FieldPage final : public QWidget {
   // Checks and stores every entry that differs from what the field shows;
   // false at the first refused one (its message shown, the focus on it).
   bool commit();
-  void markShown() { shown_ = true; }
-  bool needsShowing() const { return !filled_ && !shown_; }
+  // A page that started empty is complete when every field that applies
+  // holds an entry; the first one that does not, by its label.
+  std::optional<std::string> firstMissing() const;
+  // Puts the cursor into a field (by keyword or label), or into the first
+  // editable field when `name` is empty.
+  void focusField(const std::string& name = {});
 
   // A browse button beside the text field that edits `target`: its choice
   // is entered into the field and checked as if typed.
@@ -75,6 +81,11 @@ class FieldPage final : public QWidget {
     std::string displayed;  // what the editor was last filled with
   };
 
+  // Still empty: on a page that started empty, a field the user has not
+  // entered yet.
+  bool blank(const Row& row) const;
+  static std::string nameOf(const FieldSnapshot& field);
+
   std::vector<FieldSnapshot> collect();
   void rebuild(const std::vector<FieldSnapshot>& fields);
   void fill(Row& row);
@@ -90,7 +101,7 @@ class FieldPage final : public QWidget {
   Ui& ui_;
   std::function<void()> stored_;
   bool filled_;
-  bool shown_ = false;
+  std::set<std::string> entered_;  // fields of an empty page given a value
   bool busy_ = false;  // a message box is up: focus changes are not leaves
   QFormLayout* form_;
   std::vector<Row> rows_;

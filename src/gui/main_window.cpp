@@ -14,6 +14,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QUrl>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <cstdio>
 
 #include "core/circ_file.hpp"
@@ -41,6 +44,13 @@ std::string openFilters() {
 }
 
 }  // namespace
+
+QRect keptInside(const QRect& window, const QRect& area) {
+  const QSize size = window.size().boundedTo(area.size());
+  const int x = std::clamp(window.x(), area.left(), area.left() + area.width() - size.width());
+  const int y = std::clamp(window.y(), area.top(), area.top() + area.height() - size.height());
+  return QRect(QPoint(x, y), size);
+}
 
 MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings), fs_(fs), ui_(this) {
   setWindowTitle(QString::fromLatin1(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
@@ -73,7 +83,11 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
   resize(1100, 750);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  // The document windows go after this body, and their going reports window
+  // changes: the Window menu is not refilled from a frame being taken down.
+  windowMenu_ = nullptr;
+}
 
 void MainWindow::buildMenus() {
   // An action of the active circuit window; nothing happens without one.
@@ -100,9 +114,9 @@ void MainWindow::buildMenus() {
                       [this] { openWithDialog(); });
   add(file, tr("&Close"), QKeySequence(), tr("Close the active document"), [this] { mdi_->closeActiveSubWindow(); });
   QAction* save = add(file, tr("&Save"), QKeySequence::Save, tr("Save the active document"),
-                      [this] { if (CircuitWindow* w = activeCircuit()) w->save(); });
+                      [this] { saveCurrent(false); });
   add(file, tr("Save &As..."), QKeySequence(), tr("Save the active document with a new name"),
-      [this] { if (CircuitWindow* w = activeCircuit()) w->saveAs(); });
+      [this] { saveCurrent(true); });
   file->addSeparator();
   add(file, tr("Report Set&up..."), QKeySequence(), tr("Choose the report kind, sort key, margins and company"),
       onCircuit(&CircuitWindow::reportSetup));
@@ -166,6 +180,9 @@ void MainWindow::buildMenus() {
   windowMenu_ = window;
   add(window, tr("&Cascade"), QKeySequence(), tr("Arrange the windows overlapped"), [this] { mdi_->cascadeSubWindows(); });
   add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); });
+  windowMenuFixed_ = window->actions();
+  connect(window, &QMenu::aboutToShow, this, [this] { fillWindowMenu(); });
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { fillWindowMenu(); });
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   add(help, tr("User &Guide..."), QKeySequence::HelpContents, tr("How to work with the program"), [this] {
@@ -198,8 +215,53 @@ QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->resize(size);
   window->show();
+  // The area places a new window by its own rule, which may leave part of a
+  // large one outside: it is moved, and shrunk if need be, to lie inside.
+  const QSize room = mdi_->viewport()->size();
+  if (mdi_->isVisible() && room.width() >= 200 && room.height() >= 150) {
+    sub->setGeometry(keptInside(sub->geometry(), QRect(QPoint(0, 0), room)));
+  }
+  connect(window, &QWidget::windowTitleChanged, this, [this] { fillWindowMenu(); });
   mdi_->setActiveSubWindow(sub);
+  fillWindowMenu();
   return sub;
+}
+
+void MainWindow::saveCurrent(bool saveAs) {
+  if (CircuitWindow* w = activeCircuit()) {
+    saveAs ? w->saveAs() : w->save();
+    return;
+  }
+  QMdiSubWindow* sub = mdi_->currentSubWindow();
+  if (sub == nullptr) return;
+  for (const SaveCommand& save : savers_) {
+    if (save(sub->widget(), saveAs)) return;
+  }
+}
+
+void MainWindow::fillWindowMenu() {
+  if (windowMenu_ == nullptr) return;
+  for (QAction* a : windowMenu_->actions()) {
+    if (!windowMenuFixed_.contains(a)) {
+      windowMenu_->removeAction(a);
+      a->deleteLater();
+    }
+  }
+  const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
+  if (subs.isEmpty()) return;
+  windowMenu_->addSeparator();
+  QMdiSubWindow* current = mdi_->currentSubWindow();
+  for (qsizetype i = 0; i < subs.size(); ++i) {
+    QMdiSubWindow* sub = subs[i];
+    QString title = sub->widget() != nullptr ? sub->widget()->windowTitle() : sub->windowTitle();
+    title.replace('&', "&&");  // a title's "&" is shown, not taken as a mnemonic
+    QAction* a = windowMenu_->addAction(i < 9 ? QString("&%1 %2").arg(i + 1).arg(title) : title);
+    a->setCheckable(true);
+    a->setChecked(sub == current);
+    connect(a, &QAction::triggered, this, [this, sub] {
+      if (mdi_->subWindowList().contains(sub)) mdi_->setActiveSubWindow(sub);
+    });
+  }
 }
 
 QMenu* MainWindow::menu(const QString& title) {
@@ -264,7 +326,11 @@ void MainWindow::openWithDialog() {
 }
 
 CircuitWindow* MainWindow::activeCircuit() const {
-  QMdiSubWindow* sub = mdi_->activeSubWindow();
+  // The current window, not the active one: the area has no active window
+  // while the frame itself is not the active window (a key pressed as a
+  // dialog closes, a frame driven by tests), and the command is still meant
+  // for the document in front.
+  QMdiSubWindow* sub = mdi_->currentSubWindow();
   return sub != nullptr ? dynamic_cast<CircuitWindow*>(sub->widget()) : nullptr;
 }
 
@@ -312,7 +378,14 @@ void MainWindow::restorePlacement() {
     return;
   }
   const int width = v[6] - v[4], height = v[7] - v[5];
-  if (width >= 200 && height >= 150 && width <= 20000 && height <= 20000) setGeometry(v[4], v[5], width, height);
+  if (width < 200 || height < 150 || width > 20000 || height > 20000) return;
+  // A position stored on a screen that is no longer there (or larger than
+  // this one) is brought onto the screen the frame opens on.
+  QRect wanted(v[4], v[5], width, height);
+  const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) wanted = keptInside(wanted, screen->availableGeometry());
+  setGeometry(wanted);
   if (show == 3) setWindowState(windowState() | Qt::WindowMaximized);
 }
 

@@ -24,6 +24,9 @@ namespace kestrel::gui {
 
 class CircuitWindow;
 
+// `window` moved (and shrunk when larger) so that it lies inside `area`.
+QRect keptInside(const QRect& window, const QRect& area);
+
 class MainWindow final : public QMainWindow {
  public:
   // `settings` is read at start and written back at exit.
@@ -36,8 +39,10 @@ class MainWindow final : public QMainWindow {
   CircuitWindow* newDocument(DocKind kind);
   CircuitWindow* activeCircuit() const;
   std::vector<CircuitWindow*> circuits() const;
-  // Restores the placement stored under "Settings" "WindowPos".
+  // Restores the placement stored under "Settings" "WindowPos", kept on
+  // the screen; savePlacement writes it back (also done at exit).
   void restorePlacement();
+  void savePlacement();
 
   // ---- for the window modules (libraries, exchange, project, graphs) ----
   // Adds any widget as a document window of the frame and activates it.
@@ -51,6 +56,10 @@ class MainWindow final : public QMainWindow {
   void registerOpener(const std::string& extension, FileOpener open);
   // Called by openers after a successful open.
   void rememberRecent(const std::string& path);
+  // File > Save (Ctrl+S) and Save As for the module's own windows: true when
+  // `window` is one of them (and was saved or asked for a name).
+  using SaveCommand = std::function<bool(QWidget* window, bool saveAs)>;
+  void registerSave(SaveCommand save) { savers_.push_back(std::move(save)); }
 
  protected:
   void closeEvent(class QCloseEvent* event) override;
@@ -62,7 +71,10 @@ class MainWindow final : public QMainWindow {
   void addWindow(CircuitWindow* window);
   void openWithDialog();
   void fillRecentMenu();
-  void savePlacement();
+  void saveCurrent(bool saveAs);
+  // The Window menu: its arranging items, then one checked item per open
+  // document window.
+  void fillWindowMenu();
 
   Settings& settings_;
   FileSystem& fs_;
@@ -71,7 +83,9 @@ class MainWindow final : public QMainWindow {
   QMdiArea* mdi_;
   QMenu* recent_ = nullptr;
   QMenu* windowMenu_ = nullptr;
+  QList<QAction*> windowMenuFixed_;  // Cascade, Tile
   std::map<std::string, FileOpener> openers_;
+  std::vector<SaveCommand> savers_;
 };
 
 }  // namespace kestrel::gui

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
+#include <QShowEvent>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -59,16 +60,12 @@ PropertySheet::PropertySheet(const std::string& title, Ui& ui, QWidget* parent)
   layout->addWidget(buttons_);
   connect(buttons_, &QDialogButtonBox::accepted, this, [this] { accept(); });
   connect(buttons_, &QDialogButtonBox::rejected, this, [this] { reject(); });
-  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-    if (index >= 0 && index < static_cast<int>(pages_.size())) pages_[index]->markShown();
-  });
 }
 
 void PropertySheet::addPage(const std::string& name, PageVisit visit, bool filled) {
   auto* page = new FieldPage(std::move(visit), ui_, [this] { refreshAll(); }, filled, tabs_);
   pages_.push_back(page);
   tabs_->addTab(page, QString::fromStdString(name));
-  if (pages_.size() == 1) page->markShown();
   // The pages are made after the buttons; Tab must go from the page tabs
   // through the fields to the buttons, not from the tabs straight to "OK".
   QWidget* last = page;
@@ -79,6 +76,12 @@ void PropertySheet::addPage(const std::string& name, PageVisit visit, bool fille
     QWidget::setTabOrder(last, button);
     last = button;
   }
+}
+
+void PropertySheet::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  const int front = tabs_->currentIndex();
+  if (front >= 0) pages_[static_cast<std::size_t>(front)]->focusField();
 }
 
 int PropertySheet::pageCount() const { return static_cast<int>(pages_.size()); }
@@ -110,9 +113,11 @@ void PropertySheet::accept() {
   const int front = tabs_->currentIndex();
   if (front >= 0 && !pages_[static_cast<std::size_t>(front)]->commit()) return;
   for (std::size_t i = 0; i < pages_.size(); ++i) {
-    if (pages_[i]->needsShowing()) {
-      ui_.message(pageNeedsCompletion(static_cast<int>(i) + 1));
+    if (const auto missing = pages_[i]->firstMissing()) {
+      const std::string title = tabs_->tabText(static_cast<int>(i)).toStdString();
+      ui_.message(pageNeedsCompletion(static_cast<int>(i) + 1, *missing, title));
       showPage(static_cast<int>(i));
+      pages_[i]->focusField(*missing);
       return;
     }
   }

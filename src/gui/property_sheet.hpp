@@ -35,7 +35,8 @@ class PropertySheet final : public QDialog {
  public:
   PropertySheet(const std::string& title, Ui& ui, QWidget* parent = nullptr);
   // Adds a page. `filled`: the page starts from the record's values; a page
-  // added unfilled must be shown once before OK is accepted.
+  // added unfilled starts empty, and OK is refused until each of its fields
+  // that applies has an entry.
   void addPage(const std::string& name, PageVisit visit, bool filled = true);
   int pageCount() const;
   FieldPage& page(int index);
@@ -52,6 +53,10 @@ class PropertySheet final : public QDialog {
   void accept() override;
   // Refills every page from the object (after any stored entry).
   void refreshAll();
+
+ protected:
+  // The cursor starts in the first field of the page in front.
+  void showEvent(QShowEvent* event) override;
 
  private:
   Ui& ui_;

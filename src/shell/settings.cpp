@@ -14,7 +14,7 @@ using K = SettingKind;
 // The Add dialogs' default-parameter and recall keys, in their own sections.
 #define KESTREL_ADD_KEYS(section)                                                                 \
   {section, "Mode", K::Whole, "0", 0, 2}, {section, "CircType", K::Whole, "0", 0, 75},            \
-      {section, "HybType", K::Whole, "0", 0, 75}, {section, "Defaults", K::Switch, "{OFF}"},      \
+      {section, "HybType", K::Whole, "0", 0, 75}, {section, "Defaults", K::Switch, "{ON}"},       \
       {section, "CircPN", K::Text, ""}, {section, "HybPN", K::Text, ""},                          \
       {section, "LibFileSpec", K::Text, ""}, {section, "SearchXRef", K::Switch, "{OFF}"},         \
       {section, "XRefFileSpec", K::Text, ""}, {                                                   \

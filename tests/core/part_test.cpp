@@ -66,6 +66,14 @@ TEST(ChoiceChecks, HeaderEnvironmentOutsideTheListIsLimited) {
   EXPECT_EQ(tableAt(table, 200), 2.5);
 }
 
+TEST(ChoiceChecks, EnvironmentListsShowMeaningOtherListsTheirText) {
+  EXPECT_EQ(choiceTitle(kEnvironments, 1), "GB - Ground, Benign");
+  EXPECT_EQ(choiceTitle(kEnvironments, 9), "AUF - Airborne, Uninhabited, Fighter");
+  EXPECT_EQ(choiceTitle(kEnvironments, 14), "CL - Cannon, Launch");
+  EXPECT_EQ(choiceTitle(kEnvironments, 15), "");
+  EXPECT_EQ(choiceTitle(kSmtLeads, 3), "GullWing");
+}
+
 TEST(ChoiceChecks, TypeChangeRefillsAndClampsDependentChoices) {
   CMisc part;
   part.METHOD = 40;

@@ -87,9 +87,9 @@ TEST_F(ImportLibrary, BuildsALibraryFieldByFieldCountingDuplicates) {
   ASSERT_TRUE(out.allOk());
   EXPECT_EQ(out.files[0].counters.built, 3);
   EXPECT_EQ(out.files[0].counters.duplicatePN, 1);
-  EXPECT_TRUE(logged("   ...finished building '" + path("parts.LIB") + "'...3 records (1 dup)"));
-  EXPECT_FALSE(std::filesystem::exists(path("parts.LIB.~imp")));
-  auto lib = openLib("parts.LIB");
+  EXPECT_TRUE(logged("   ...finished building '" + path("parts.lib") + "'...3 records (1 dup)"));
+  EXPECT_FALSE(std::filesystem::exists(path("parts.lib.~imp")));
+  auto lib = openLib("parts.lib");
   ASSERT_TRUE(lib);
   EXPECT_EQ(lib->count(), 3);
   for (const LibRow& row : kLibRows) {
@@ -122,7 +122,7 @@ TEST_F(ImportLibrary, BuildsACrossReferenceFileDiscardingRowsWithoutANumber) {
   EXPECT_EQ(out.files[0].counters.duplicatePN, 1);
   EXPECT_TRUE(logged("   ...Error: record fields could not be read, record discarded (R3)."));
   library::StoreMessage error;
-  auto file = library::XRefFile::open(path("xref.XRF"), false, error);
+  auto file = library::XRefFile::open(path("xref.xrf"), false, error);
   ASSERT_TRUE(file) << error.text();
   struct Row { const char* pn; library::CXRef want; };
   const Row rows[] = {{"XR-1", {"XR-1", "RN55", "Vendor", "first, vendor"}}, {"XR-2", {"XR-2", "CK05", "", ""}}};
@@ -148,8 +148,8 @@ TEST_F(ImportLibrary, UpdateOfALibraryOrCrossReferenceIsNotOfferedAndLeavesTheFi
                   .allOk());
   struct Case { OutputType type; const char* file; std::vector<std::string> keys; const char* line; };
   const Case cases[] = {
-      {OutputType::Library, "parts.LIB", {"PN", "QTY"}, "   ...library update N/A: skipping file..."},
-      {OutputType::CrossReference, "x.XRF", {"XREF_PN", "XREF_LIBPN"}, "   ...cross-reference update N/A: skipping file..."},
+      {OutputType::Library, "parts.lib", {"PN", "QTY"}, "   ...library update N/A: skipping file..."},
+      {OutputType::CrossReference, "x.xrf", {"XREF_PN", "XREF_LIBPN"}, "   ...cross-reference update N/A: skipping file..."},
   };
   for (const Case& c : cases) {
     const std::string before = readBytes(c.file);
@@ -171,7 +171,7 @@ TEST_F(ImportLibrary, BadRowsAreDiscardedAndFailedRunsLeaveNoOutput) {
   EXPECT_EQ(out.files[0].counters.failed, 4);
   EXPECT_EQ(out.files[0].counters.built, 0);
   EXPECT_TRUE(logged("   ...Error: record fields could not be read, record discarded (R2)."));
-  ASSERT_TRUE(std::filesystem::remove(path("parts.LIB")));
+  ASSERT_TRUE(std::filesystem::remove(path("parts.lib")));
 
   // A run that stops part-way leaves neither the output nor its temporary file.
   std::string big = "PART_TYPE,PN\n";
@@ -180,25 +180,25 @@ TEST_F(ImportLibrary, BadRowsAreDiscardedAndFailedRunsLeaveNoOutput) {
     ui.cancel = true;
     out = runImport(job(write("big.csv", big), type, {"PART_TYPE", "XREF_PN"}), posixFileSystem(), ui);
     EXPECT_TRUE(out.cancelled);
-    const std::string name = type == OutputType::Library ? "big.LIB" : "big.XRF";
+    const std::string name = type == OutputType::Library ? "big.lib" : "big.xrf";
     for (const std::string& f : {name, name + ".~imp"}) EXPECT_FALSE(std::filesystem::exists(path(f))) << f;
   }
   ui.cancel = false;
 
   // Building over an existing library or cross-reference file is refused, the file untouched.
   ASSERT_TRUE(runImport(libraryJob(), posixFileSystem(), ui).allOk());
-  const std::string before = readBytes("parts.LIB");
+  const std::string before = readBytes("parts.lib");
   out = runImport(libraryJob(), posixFileSystem(), ui);
   EXPECT_FALSE(out.allOk());
   EXPECT_TRUE(logged("   ...Error: can not overwrite existing library."));
-  EXPECT_EQ(readBytes("parts.LIB"), before);
-  write("x.XRF", "not a store");
+  EXPECT_EQ(readBytes("parts.lib"), before);
+  write("x.xrf", "not a store");
   ImportJob x = job(path("parts.csv"), OutputType::CrossReference, {"XREF_PN"});
-  x.outputPath = path("x.XRF");
+  x.outputPath = path("x.xrf");
   out = runImport(x, posixFileSystem(), ui);
   EXPECT_FALSE(out.allOk());
   EXPECT_TRUE(logged("   ...Error: can not overwrite existing cross-reference."));
-  EXPECT_EQ(readBytes("x.XRF"), "not a store");
+  EXPECT_EQ(readBytes("x.xrf"), "not a store");
 }
 
 TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) {
@@ -209,13 +209,13 @@ TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) 
                                 "PART_TYPE,PN,REFDES\nCapacitor,CK05,C1\nCapacitor,XR-1,R1\nDiode,NOPE,D1\n");
   ImportJob j = job(csv, OutputType::Circuit, {"PART_TYPE", "PN", "REFDES"});
   j.definition.header.recordMode = 1;
-  j.libraryPath = path("parts.LIB");
-  j.xrefPath = path("xr.XRF");
+  j.libraryPath = path("parts.lib");
+  j.xrefPath = path("xr.xrf");
   ASSERT_TRUE(runImport(j, posixFileSystem(), ui).allOk());
   EXPECT_TRUE(logged("   ...PN='NOPE' not found in library (R4)..."));
   EXPECT_TRUE(logged("   ...will try to create part based on input part type..."));
   std::unique_ptr<CCircDoc> doc;
-  ASSERT_TRUE(loadDocument(posixFileSystem(), path("board.CIR"), doc));
+  ASSERT_TRUE(loadDocument(posixFileSystem(), path("board.cir"), doc));
   ASSERT_EQ(doc->count(), 3u);
   struct Want { const char* refdes; const char* pn; const char* pn2; std::uint16_t type; const char* notes; };
   const Want wants[] = {
@@ -240,10 +240,10 @@ TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) 
   }
 
   // A library that can not be opened ends the file and writes nothing.
-  j.libraryPath = path("missing.LIB");
-  j.outputPath = path("other.CIR");
+  j.libraryPath = path("missing.lib");
+  j.outputPath = path("other.cir");
   EXPECT_FALSE(runImport(j, posixFileSystem(), ui).allOk());
-  EXPECT_FALSE(std::filesystem::exists(path("other.CIR")));
+  EXPECT_FALSE(std::filesystem::exists(path("other.cir")));
 }
 
 }  // namespace

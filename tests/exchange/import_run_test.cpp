@@ -70,7 +70,7 @@ TEST_F(ImportRun, BuildsASortedCircuitReadingEachRecordByItsClass) {
   EXPECT_EQ(out.files[0].counters.built, 5);
   EXPECT_EQ(out.files[0].counters.skipped, 1);
   EXPECT_EQ(out.files[0].counters.failed, 0);
-  auto doc = load("parts.CIR");
+  auto doc = load("parts.cir");
   ASSERT_EQ(doc->count(), 5u);
   // (type id, PN, REFDES): capacitor 403 after resistors 401, misc 609 last.
   const char* order[][2] = {{"RC07", "R1"}, {"RC07", "R3"}, {"RN55", "R2"}, {"CK05", "C1"}, {"X1", "U9"}};
@@ -84,7 +84,7 @@ TEST_F(ImportRun, BuildsASortedCircuitReadingEachRecordByItsClass) {
   EXPECT_EQ(doc->record(4).PART_TYPE, kMiscType);
   EXPECT_EQ(doc->header().ENV, 2);  // GF, from the first record
   EXPECT_TRUE(logged("   ...can not determine input part type: use MISC (R5)..."));
-  EXPECT_TRUE(logged("   ...finished building '" + path("parts.CIR") + "'...5 records"));
+  EXPECT_TRUE(logged("   ...finished building '" + path("parts.cir") + "'...5 records"));
 }
 
 TEST_F(ImportRun, RecordWhoseFieldsCannotBeReadIsDiscardedNotHalfBuilt) {
@@ -95,7 +95,7 @@ TEST_F(ImportRun, RecordWhoseFieldsCannotBeReadIsDiscardedNotHalfBuilt) {
   EXPECT_EQ(out.files[0].counters.failed, 3);
   EXPECT_EQ(out.files[0].counters.built, 2);
   EXPECT_TRUE(logged("   ...Error: record fields could not be read, record discarded (R2)."));
-  auto doc = load("parts.CIR");
+  auto doc = load("parts.cir");
   ASSERT_EQ(doc->count(), 2u);
   for (std::size_t i = 0; i < doc->count(); ++i) EXPECT_NE(doc->record(i).PART_TYPE, 401);
 }
@@ -110,11 +110,11 @@ TEST_F(ImportRun, UpdateMatchesByKeysKeepsTheBackupAndStaysSorted) {
   u.definition.header.inputFormat = 1;
   u.definition.header.fileMode = 2;
   u.definition.header.skipFirst = u.definition.header.skipLast = 1;
-  u.outputPath = path("parts.CIR");
+  u.outputPath = path("parts.cir");
   const ImportOutcome noKeys = runImport(u, posixFileSystem(), ui);
   EXPECT_FALSE(noKeys.allOk());
   EXPECT_TRUE(logged("   ...Error: update mode requires 'PN' or 'REFDES' keyword to be defined."));
-  EXPECT_FALSE(std::filesystem::exists(path("parts.CIR.BAK")));
+  EXPECT_FALSE(std::filesystem::exists(path("parts.cir.BAK")));
 
   const char* names[] = {"PN", "REFDES", "QTY", "NEWPN"};
   for (int i = 0; i < 4; ++i) u.definition.find(names[i])->fieldNumber = static_cast<float>(i + 1);
@@ -123,8 +123,8 @@ TEST_F(ImportRun, UpdateMatchesByKeysKeepsTheBackupAndStaysSorted) {
   EXPECT_EQ(out.files[0].counters.updated, 1);
   EXPECT_EQ(out.files[0].counters.notFound, 1);
   EXPECT_TRUE(logged("   ...'NOPE'/'R9' not found in circuit (R3)..."));
-  EXPECT_TRUE(std::filesystem::exists(path("parts.CIR.BAK")));
-  auto doc = load("parts.CIR");
+  EXPECT_TRUE(std::filesystem::exists(path("parts.cir.BAK")));
+  auto doc = load("parts.cir");
   ASSERT_EQ(doc->count(), 5u);
   EXPECT_EQ(doc->record(0).PN, "AA01");  // renamed, moved to its sorted place
   EXPECT_EQ(doc->record(0).QTY, 7.0f);
@@ -147,7 +147,7 @@ TEST_F(ImportRun, BadFileEndsThatFileOnlyAndLeavesNoOutput) {
   ASSERT_EQ(out.files.size(), 2u);
   EXPECT_FALSE(out.files[0].ok);
   EXPECT_TRUE(logged("   ...DBF: record length mismatch (9/5) ('" + bad + "')."));
-  EXPECT_FALSE(std::filesystem::exists(path("bad.CIR")));
+  EXPECT_FALSE(std::filesystem::exists(path("bad.cir")));
   j = job({good});
   out = runImport(j, posixFileSystem(), ui);
   EXPECT_TRUE(out.allOk());
@@ -164,7 +164,7 @@ TEST_F(ImportRun, CancelStopsTheRunBeforeAnythingIsWritten) {
   const ImportOutcome out = runImport(job({write("big.csv", big)}), posixFileSystem(), ui);
   EXPECT_TRUE(out.cancelled);
   EXPECT_TRUE(logged("   ...Cancel (rec#256)."));
-  EXPECT_FALSE(std::filesystem::exists(path("big.CIR")));
+  EXPECT_FALSE(std::filesystem::exists(path("big.cir")));
 }
 
 TEST_F(ImportRun, DefinitionFileRoundTripsAndRefusesOtherFiles) {

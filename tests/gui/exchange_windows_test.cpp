@@ -212,7 +212,7 @@ void ExchangeWindowsTest::importAsCommandLine() {
   const test::RunResult cli = test::runKestrel({"--yes", "--no-log", "import", def,
                                                 path("in-" + ext + "-cli/b*." + ext), "-o", path("out-" + ext + "-cli")});
   QCOMPARE(cli.exitCode, 0);
-  for (const char* base : {"board.CIR", "bench.CIR"}) {
+  for (const char* base : {"board.cir", "bench.cir"}) {
     const nlohmann::json built = shownDocument(path("out-" + ext + "-gui/" + base));
     QVERIFY(!built.is_null());
     QVERIFY2(built["records"].size() >= 2, base);  // the rows came through, not only the file
@@ -254,7 +254,7 @@ void ExchangeWindowsTest::importCancelledWritesNothing() {
   ui_.answers = {true, true};  // the confirmation, then "Cancel import?"
   QVERIFY(!importThroughSheet(context_, nullptr));
   QCOMPARE(ui_.questions.back(), std::string("Cancel import?"));
-  QVERIFY(!fs::exists(path("cancel/board.CIR")));
+  QVERIFY(!fs::exists(path("cancel/board.cir")));
 }
 
 void ExchangeWindowsTest::exportAsCommandLine_data() {

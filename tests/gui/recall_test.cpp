@@ -238,7 +238,7 @@ void RecallTest::browseOkNeedsSelection() {
   QVERIFY(lib);
   RecallBrowseDialog browse(*lib, false, context_);
   QCOMPARE(browse.headerLines(),
-           (std::vector<std::string>{"Library File: " + QString::fromStdString(lib_).toUpper().toStdString(),
+           (std::vector<std::string>{"Library File: " + lib_,
                                      "Description: Kestrel example parts library"}));
   browse.accept();
   QCOMPARE(lastMessage(), std::string("RECALL: no part selection."));

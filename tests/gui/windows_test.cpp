@@ -1,16 +1,25 @@
 // The desktop windows driven as a user drives them, offscreen: dialogs are
 // answered by a script instead of a person, messages land in a recorder.
 #include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QFormLayout>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTreeView>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
+#include <deque>
 #include <functional>
 #include <nlohmann/json.hpp>
 
@@ -22,8 +31,12 @@
 #include "gui/convert_dialog.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/find_dialog.hpp"
+#include "gui/dialog_ui.hpp"
+#include "gui/exchange/import_definition_window.hpp"
 #include "gui/help/help_windows.hpp"
 #include "gui/field_page.hpp"
+#include "gui/library/recall_dialog.hpp"
+#include "gui/main_window.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
 #include "run_kestrel.hpp"
@@ -52,6 +65,13 @@ class WindowsTest final : public QObject {
   void partClassPagesMatchCommandLine();
   void sortedListKeepsCommandsOnDocumentRows();
   void undoRedoRestoresEveryCommandKind();
+  void emptyPageNamesFieldAndPageAndFocusesIt();
+  void saveAsAddsExtensionKeepsCaseAndAsksAgain();
+  void shortcutsAndWindowMenuWorkInAFreshFrame();
+  void labelsShowNoLiteralAmpersand();
+  void confirmationButtonsFollowTheQuestion();
+  void placementRoundTripsAndStaysOnScreen();
+  void sensibleStartsOfAddAndLists();
 
  private:
   std::string copyExample(const std::string& name);
@@ -65,6 +85,7 @@ class WindowsTest final : public QObject {
   // Answers the next modal dialog; returns its result.
   std::function<int(QDialog&)> script_;
   std::string chosenFile_;
+  std::deque<std::string> chosenFiles_;  // answered first, one per question
   std::string chooserCaption_;
   std::string chooserFilter_;
 };
@@ -87,7 +108,10 @@ void WindowsTest::initTestCase() {
   context_.chooseFile = [this](bool, const std::string& caption, const std::string& filters) {
     chooserCaption_ = caption;
     chooserFilter_ = filters;
-    return chosenFile_;
+    if (chosenFiles_.empty()) return chosenFile_;
+    const std::string next = chosenFiles_.front();
+    chosenFiles_.pop_front();
+    return next;
   };
   context_.askSave = [](const std::string&) { return SaveAnswer::Discard; };
 }
@@ -97,6 +121,7 @@ void WindowsTest::init() {
   ui_.answers.clear();
   script_ = nullptr;
   chosenFile_.clear();
+  chosenFiles_.clear();
   chooserCaption_.clear();
   chooserFilter_.clear();
 }
@@ -330,7 +355,7 @@ void WindowsTest::failedSaveKeepsDocumentModified() {
   };
   for (const auto& c : cases) {
     ui_.messages.clear();
-    chosenFile_ = c.target;
+    chosenFiles_ = {c.target, ""};  // refused, then the question again is cancelled
     QVERIFY(!w->saveAs());
     QVERIFY(w->document().isModified());
     QVERIFY2(ui_.messages.size() == 1 && ui_.messages[0].find(c.mustName) != std::string::npos,
@@ -945,6 +970,203 @@ void WindowsTest::undoRedoRestoresEveryCommandKind() {
   w->redo();
   QVERIFY(w->save());
   QVERIFY(!w->canUndo() && !w->canRedo());
+}
+
+void WindowsTest::emptyPageNamesFieldAndPageAndFocusesIt() {
+  CircuitWindow w(std::make_unique<CCircDoc>(DocKind::Circuit), context_);
+  // One rule for every class: without default parameters a page starts empty
+  // and OK names its first empty field; with them OK takes the record.
+  for (const std::uint16_t type : {401, 101, 302}) {
+    for (const bool defaults : {false, true}) {
+      ui_.messages.clear();
+      const std::size_t before = w.document().count();
+      QString label;
+      script_ = [&](QDialog& dialog) {
+        dynamic_cast<AddPartDialog&>(dialog).choose(menuIndexOf(type, false), defaults);
+        dialog.accept();
+        script_ = [&](QDialog& next) {
+          auto& sheet = dynamic_cast<PropertySheet&>(next);
+          sheet.show();
+          sheet.enter("PN", "P1");
+          sheet.accept();
+          auto* form = qobject_cast<QFormLayout*>(sheet.page(1).layout());
+          if (auto* at = qobject_cast<QLabel*>(form->labelForField(sheet.focusWidget()))) label = at->text();
+          sheet.hide();
+          return sheet.result();
+        };
+        return dialog.result();
+      };
+      w.addParts();
+      QCOMPARE(w.document().count(), before + (defaults ? 1 : 0));
+      const QString message = defaults ? QString() : "Page 2 needs to be completed...\n'" + label.section(" [", 0, 0) +
+                                                          "' on page 'Parameters' has no entry.";
+      QCOMPARE(QString::fromStdString(lastMessage()), message);
+      QVERIFY(defaults || !label.isEmpty());  // the cursor is in that field
+    }
+  }
+}
+
+void WindowsTest::saveAsAddsExtensionKeepsCaseAndAsksAgain() {
+  CircuitWindow w(std::make_unique<CCircDoc>(DocKind::Circuit), context_);
+  chosenFiles_ = {dir_.filePath("Board.txt").toStdString(), dir_.filePath("PwrBoard").toStdString()};
+  QVERIFY(w.saveAs());
+  QCOMPARE(ui_.messages.size(), std::size_t{1});  // the refused name; then asked again
+  QCOMPARE(w.document().path(), dir_.filePath("PwrBoard.cir").toStdString());
+  QVERIFY(std::filesystem::exists(w.document().path()));
+}
+
+// A frame whose dialogs, choosers and messages are the test's.
+std::unique_ptr<MainWindow> testFrame(Settings& settings, const GuiContext& context) {
+  auto frame = std::make_unique<MainWindow>(settings, posixFileSystem());
+  GuiContext& c = frame->context();
+  c.ui = context.ui;
+  c.runDialog = context.runDialog;
+  c.chooseFile = context.chooseFile;
+  c.askSave = context.askSave;
+  return frame;
+}
+
+void WindowsTest::shortcutsAndWindowMenuWorkInAFreshFrame() {
+  auto frame = testFrame(*settings_, context_);
+  frame->show();
+  frame->activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+  QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+  QCOMPARE(frame->circuits().size(), std::size_t{1});
+  const std::pair<QKeyCombination, std::string> keys[] = {
+      {Qt::ControlModifier | Qt::Key_S, "Save As"}, {Qt::ControlModifier | Qt::Key_O, "Open"}, {Qt::Key_F9, "Save As"}};
+  for (const auto& [key, chooser] : keys) {
+    chooserCaption_.clear();
+    QTest::keyClick(frame.get(), key.key(), key.keyboardModifiers());
+    QCOMPARE(chooserCaption_, chooser);
+  }
+  QVERIFY(frame->openFile(copyExample("controller.cir")));
+  frame->activeCircuit()->select(0);
+  ui_.answers = {false};
+  QTest::keyClick(frame.get(), Qt::Key_Delete);
+  QVERIFY(!ui_.questions.empty() && ui_.questions.back().rfind("PN: '", 0) == 0);
+
+  // The Window menu lists both documents, the one in front checked.
+  QMenu* menu = frame->menu("&Window");
+  emit menu->aboutToShow();
+  QList<QAction*> docs = menu->actions();
+  docs.removeIf([](QAction* a) { return !a->isCheckable(); });
+  QCOMPARE(docs.size(), 2);
+  QVERIFY(docs[1]->isChecked() && !docs[0]->isChecked());
+  QVERIFY(docs[1]->text().endsWith(frame->circuits()[1]->windowTitle()));
+  docs[0]->trigger();
+  QCOMPARE(frame->activeCircuit(), frame->circuits()[0]);
+  // Ctrl+S saves the window in front whatever its kind.
+  frame->addChildWindow(ImportDefinitionWindow::create(frame->context()).release());
+  QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(chooserCaption_, std::string("Save Import Definition As"));
+}
+
+// Labels whose "&" is shown as it is: no buddy takes the mnemonic.
+QStringList literalAmpersands(const QWidget& window) {
+  QStringList found;
+  for (const QLabel* label : window.findChildren<QLabel*>()) {
+    if (label->buddy() == nullptr && QString(label->text()).remove("&&").contains('&')) found << label->text();
+  }
+  return found;
+}
+
+void WindowsTest::labelsShowNoLiteralAmpersand() {
+  auto frame = testFrame(*settings_, context_);
+  QVERIFY(frame->openFile(copyExample("controller.cir")));
+  RecallDialog recall(false, frame->context());
+  QStringList found = literalAmpersands(recall);
+  int dialogs = 0;
+  frame->context().runDialog = [&](QDialog& dialog) {
+    ++dialogs;
+    found << literalAmpersands(dialog);
+    return static_cast<int>(QDialog::Rejected);
+  };
+  // Every dialog the menus open (those that print or end the program aside).
+  std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      if (a->menu() != nullptr) walk(a->menu());
+      if (a->menu() == nullptr && !a->text().contains(QRegularExpression("Print|About|E&xit|&Close"))) a->trigger();
+    }
+  };
+  for (QAction* top : frame->menuBar()->actions()) {
+    if (top->menu() != nullptr) walk(top->menu());
+  }
+  QVERIFY(dialogs >= 8);
+  QVERIFY2(found.isEmpty(), qPrintable(found.join(" | ")));
+}
+
+void WindowsTest::confirmationButtonsFollowTheQuestion() {
+  DialogUi dialogs(nullptr);
+  QMessageBox::StandardButtons shown;
+  QTimer poll;  // answers each box with its default button
+  connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->standardButtons();
+      box->defaultButton()->click();
+    }
+  });
+  poll.start(10);
+  QVERIFY(dialogs.confirm("Select OK to do the following Import:\n- Description: 'x'"));
+  QCOMPARE(shown, QMessageBox::Ok | QMessageBox::Cancel);
+  QVERIFY(dialogs.confirm("Cancel calculation?"));
+  QCOMPARE(shown, QMessageBox::Yes | QMessageBox::No);
+}
+
+void WindowsTest::placementRoundTripsAndStaysOnScreen() {
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const std::string kept = strprintf("0,1,-1,-1,-1,-1,%d,%d,%d,%d", screen.left() + 40, screen.top() + 30,
+                                     screen.left() + 640, screen.top() + 430);
+  for (const std::string& stored : {kept, std::string("0,1,-1,-1,-1,-1,9000,7000,9600,7400")}) {
+    settings_->setText("Settings", "WindowPos", stored);
+    auto frame = testFrame(*settings_, context_);
+    frame->restorePlacement();
+    frame->savePlacement();
+    QVERIFY2(screen.contains(frame->geometry()), stored.c_str());
+    QVERIFY(stored != kept || settings_->text("Settings", "WindowPos") == kept);
+  }
+  // A document window larger than the frame's area opens inside it.
+  auto frame = testFrame(*settings_, context_);
+  frame->show();
+  QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+  QMdiSubWindow* sub = frame->addChildWindow(new QWidget, QSize(5000, 4000));
+  QVERIFY(QRect(QPoint(0, 0), frame->mdiArea()->viewport()->size()).contains(sub->geometry()));
+}
+
+void WindowsTest::sensibleStartsOfAddAndLists() {
+  // The first Add offers the resistor, later ones the class used last.
+  settings_->setWhole("Circuit Add", "CircType", 0);
+  std::vector<std::string> menu;
+  QVERIFY(PartRegistry::instance().buildMenu(false, menu));
+  for (const QString type : {"Resistor", "Capacitor"}) {
+    AddPartDialog add(menu, false, false, *settings_);
+    QCOMPARE(add.findChild<QComboBox*>("PartType")->currentText(), type);
+    add.choose(menuIndexOf(403, false), true);
+    add.accept();
+  }
+  // The sheet opens with the cursor in the part number; a new style takes
+  // a quality it can have.
+  CCircDoc doc(DocKind::Circuit);
+  auto part = PartRegistry::instance().create(403, false);
+  PropertySheet sheet("Capacitor", ui_);
+  addPartPages(sheet, *part, doc, true);
+  sheet.show();
+  QCOMPARE(sheet.focusWidget()->objectName(), QString("PN"));
+  for (const auto& [style, quality] : {std::pair<std::string, std::string>{"CKR (Ceramic,ER)", "M (ER)"},
+                                       {"CK (Ceramic)", "Non-ER"}, {"CDR (CeramicChip,ER)", "M (ER)"}}) {
+    QVERIFY(sheet.enter("CAP_TYPE", style));
+    QCOMPARE(sheet.shown("CAP_QU"), quality);
+  }
+  sheet.hide();
+  // Environments are listed with their names; the code is what is stored.
+  CCircHeader header;
+  PropertySheet headerSheet("Circuit Header", ui_);
+  addHeaderPages(headerSheet, header, false);
+  auto* env = headerSheet.findChild<QComboBox*>("HEADER_ENV");
+  QCOMPARE(env->itemText(1), QString("GF - Ground, Fixed"));
+  QVERIFY(headerSheet.enter("HEADER_ENV", "NS"));
+  QCOMPARE(header.ENV, std::uint8_t{4});
+  QCOMPARE(env->toolTip(), QString("NS - Naval, Sheltered"));
 }
 
 QTEST_MAIN(WindowsTest)

@@ -17,7 +17,7 @@ namespace kestrel::gui {
 namespace {
 
 ImportDefinitionWindow* activeDefinition(MainWindow& frame) {
-  QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame.mdiArea()->currentSubWindow();
   return sub != nullptr ? dynamic_cast<ImportDefinitionWindow*>(sub->widget()) : nullptr;
 }
 
@@ -81,6 +81,17 @@ void installExchangeWindows(MainWindow& frame) {
     if (ImportDefinitionWindow* w = activeDefinition(frame); w != nullptr && w->saveAs()) {
       frame.rememberRecent(w->path());
     }
+  });
+
+  frame.registerSave([&frame](QWidget* window, bool saveAs) {
+    auto* w = dynamic_cast<ImportDefinitionWindow*>(window);
+    if (w == nullptr) return false;
+    if (!saveAs) {
+      w->save();
+    } else if (w->saveAs()) {
+      frame.rememberRecent(w->path());
+    }
+    return true;
   });
 
   QMenu* activities = frame.menu(QObject::tr("Activities"));

@@ -1,4 +1,5 @@
 #include "gui/exchange/exchange_sheets.hpp"
+#include "gui/form_rows.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,7 +28,7 @@ QLineEdit* fileRow(QFormLayout* form, QWidget* page, GuiContext& context, const 
   auto* browse = new QPushButton(QObject::tr("&Browse..."), page);
   row->addWidget(edit, 1);
   row->addWidget(browse);
-  form->addRow(label, row);
+  addEntryRow(form, label, edit, row);
   QObject::connect(browse, &QPushButton::clicked, page, [edit, &context, caption, filters] {
     if (!context.chooseFile) return;
     const std::string chosen = context.chooseFile(false, caption, filters);

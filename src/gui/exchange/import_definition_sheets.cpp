@@ -1,4 +1,5 @@
 #include "gui/exchange/import_definition_sheets.hpp"
+#include "gui/form_rows.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -81,7 +82,7 @@ DefinitionHeaderSheet::DefinitionHeaderSheet(const CImportHeader& header, QWidge
   skip->addWidget(skipFirst_);
   skip->addWidget(new QLabel(tr("to"), this));
   skip->addWidget(skipLast_);
-  form->addRow(tr("&Skip Records (0 = none)"), skip);
+  addEntryRow(form, tr("&Skip Records (0 = none)"), skipFirst_, skip);
   form->addRow(tr("&Header Record (0 = none)"), headerRecord_);
   form->addRow(tr("Ta&ble or Worksheet"), table_);
   form->addRow(tr("CSV Se&parator"), separator_);

@@ -9,6 +9,7 @@
 
 #include "core/strfmt.hpp"
 #include "gui/exchange/import_definition_sheets.hpp"
+#include "gui/save_as.hpp"
 
 namespace kestrel::gui {
 namespace {
@@ -151,11 +152,8 @@ bool ImportDefinitionWindow::saveTo(const std::string& path) {
 bool ImportDefinitionWindow::save() { return path_.empty() ? saveAs() : saveTo(path_); }
 
 bool ImportDefinitionWindow::saveAs() {
-  if (!context_.chooseFile) return false;
-  std::string path = context_.chooseFile(true, "Save Import Definition As", "Import Files (*.imp)");
-  if (path.empty()) return false;
-  if (std::filesystem::path(path).extension().empty()) path += ".imp";
-  return saveTo(path);
+  return saveAsAsking(context_, "Save Import Definition As", "Import Files (*.imp)", ".imp",
+                      [this](const std::string& path) { return saveTo(path); });
 }
 
 bool ImportDefinitionWindow::mayClose() {

@@ -8,12 +8,20 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/choice.hpp"
 #include "core/ui.hpp"
 #include "gui/graph/definition_files.hpp"
 #include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
 namespace {
+
+// The codes the environment field takes, each with what it stands for.
+std::string environmentCodesTip() {
+  std::string tip = "Environment codes, separated by blanks or commas:";
+  for (unsigned code = 1; code <= kEnvironments.count(); ++code) tip += "\n" + environmentTitle(code);
+  return tip;
+}
 
 QLineEdit* numberField(const char* name, QWidget* parent) {
   auto* field = new QLineEdit(parent);
@@ -47,6 +55,7 @@ GraphSheet::GraphSheet(GuiContext& context, const graph::GraphDefinition& start,
   environments_ = new QLineEdit(this);
   environments_->setObjectName("environments");
   environments_->setMaxLength(static_cast<int>(graph::kMaxEnvironmentText));
+  environments_->setToolTip(qtext(environmentCodesTip()));
   maxItems_ = numberField("maxItems", this);
   hierarchy_ = new QCheckBox(tr("Include the hierarchy below the 'Top-Level Doc'"), this);
   hierarchy_->setObjectName("hierarchy");

@@ -1,4 +1,5 @@
 #include "gui/library/library_dialogs.hpp"
+#include "gui/dialogs.hpp"
 #include "gui/qt_text.hpp"
 
 #include <QCheckBox>
@@ -65,8 +66,11 @@ LibraryAddDialog::LibraryAddDialog(const std::vector<std::string>& circuitMenu,
   okCancel(this, layout);
   const long mode = settings_.whole(kAddSection, "Mode");
   modes_[mode >= 0 && mode <= 2 ? mode : 0]->setChecked(true);
-  restoreType(circuitTypes_, settings_.whole(kAddSection, "CircType"));
-  restoreType(hybridTypes_, settings_.whole(kAddSection, "HybType"));
+  // The classes used last; the resistor the first time.
+  const long circuitType = settings_.whole(kAddSection, "CircType");
+  const long hybridType = settings_.whole(kAddSection, "HybType");
+  restoreType(circuitTypes_, circuitType >= 1 ? circuitType : static_cast<long>(firstAddType(false)));
+  restoreType(hybridTypes_, hybridType >= 1 ? hybridType : static_cast<long>(firstAddType(true)));
   defaultsBox_->setChecked(settings_.on(kAddSection, "Defaults"));
 }
 

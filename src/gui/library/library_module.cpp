@@ -18,7 +18,7 @@ namespace {
 
 template <typename Window>
 Window* active(MainWindow& frame) {
-  QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame.mdiArea()->currentSubWindow();
   return sub != nullptr ? dynamic_cast<Window*>(sub->widget()) : nullptr;
 }
 
@@ -93,12 +93,12 @@ void installLibraryWindows(MainWindow& frame) {
   QAction* newLib = fileNew->addAction(QObject::tr("&Library"));
   newLib->setStatusTip(QObject::tr("Create a new part library"));
   QObject::connect(newLib, &QAction::triggered, &frame, [&frame] {
-    createWindow<LibraryWindow>(frame, "Create New Library File", "Library Files (*.lib)", ".LIB");
+    createWindow<LibraryWindow>(frame, "Create New Library File", "Library Files (*.lib)", ".lib");
   });
   QAction* newXRef = fileNew->addAction(QObject::tr("Cross-&Reference"));
   newXRef->setStatusTip(QObject::tr("Create a new cross-reference file"));
   QObject::connect(newXRef, &QAction::triggered, &frame, [&frame] {
-    createWindow<XRefWindow>(frame, "Create New Cross-Reference File", "Cross-Reference Files (*.xrf)", ".XRF");
+    createWindow<XRefWindow>(frame, "Create New Cross-Reference File", "Cross-Reference Files (*.xrf)", ".xrf");
   });
   frame.registerOpener(".lib", [&frame](const std::string& path) { return openWindow<LibraryWindow>(frame, path); });
   frame.registerOpener(".xrf", [&frame](const std::string& path) { return openWindow<XRefWindow>(frame, path); });

@@ -1,4 +1,5 @@
 #include "gui/library/recall_dialog.hpp"
+#include "gui/form_rows.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -34,10 +35,11 @@ QLineEdit* fileField(QFormLayout* form, const QString& label, const char* filter
   auto* browse = new QPushButton(QObject::tr("Browse..."), parent);
   row->addWidget(edit, 1);
   row->addWidget(browse);
-  form->addRow(label, row);
-  QObject::connect(browse, &QPushButton::clicked, parent, [edit, filter, &context, label] {
+  addEntryRow(form, label, edit, row);
+  const std::string caption = QString(label).remove('&').toStdString();
+  QObject::connect(browse, &QPushButton::clicked, parent, [edit, filter, &context, caption] {
     if (!context.chooseFile) return;
-    const std::string chosen = context.chooseFile(false, label.toStdString(), filter);
+    const std::string chosen = context.chooseFile(false, caption, filter);
     if (!chosen.empty()) edit->setText(qtext(chosen));
   });
   return edit;

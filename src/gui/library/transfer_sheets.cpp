@@ -1,4 +1,5 @@
 #include "gui/library/transfer_sheets.hpp"
+#include "gui/form_rows.hpp"
 #include "gui/qt_text.hpp"
 
 #include <QCheckBox>
@@ -50,7 +51,7 @@ QLineEdit* inputRow(QFormLayout* form, QWidget* page, GuiContext& context, const
   auto* browse = new QPushButton(QObject::tr("&Browse..."), page);
   row->addWidget(input, 1);
   row->addWidget(browse);
-  form->addRow(QObject::tr("&Input Filespec"), row);
+  addEntryRow(form, QObject::tr("&Input Filespec"), input, row);
   QObject::connect(browse, &QPushButton::clicked, page, [input, &context, browseTitle] {
     if (!context.chooseFile) return;
     const std::string chosen = context.chooseFile(false, browseTitle, "Circuit Files (*.cir)");

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <filesystem>
 
 #include "core/doc_file.hpp"
 #include "gui/circuit_window.hpp"
@@ -29,7 +30,7 @@ std::vector<ProjectWindow*> projectWindows(const MainWindow& frame) {
 }
 
 ProjectWindow* activeProject(const MainWindow& frame) {
-  QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame.mdiArea()->currentSubWindow();
   return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
 }
 
@@ -90,8 +91,9 @@ bool openProjectFile(MainWindow& frame, const std::string& path) {
 // top-level circuit (created empty when it does not exist), saved at once.
 void newProject(MainWindow& frame) {
   GuiContext& context = frame.context();
-  const std::string path = context.chooseFile(true, "New Project", std::string(kProjectFilter));
+  std::string path = context.chooseFile(true, "New Project", std::string(kProjectFilter));
   if (path.empty()) return;
+  if (std::filesystem::path(path).extension().empty()) path += ".prj";
   if (Status s = checkExtension(path, kProjectExtension); !s) {
     context.ui->message(s.message());
     return;
@@ -154,6 +156,11 @@ void installProjectWindow(MainWindow& frame) {
   add("&Save Project", "Save the project file", [](ProjectWindow& w) { w.save(); });
   add("Save Project &As...", "Save the project file with a new name", [](ProjectWindow& w) { w.saveAs(); });
 
+  frame.registerSave([](QWidget* window, bool saveAs) {
+    auto* w = dynamic_cast<ProjectWindow*>(window);
+    if (w != nullptr) saveAs ? w->saveAs() : w->save();
+    return w != nullptr;
+  });
   frame.installEventFilter(new ProjectCloseGuard(frame));
 }
 

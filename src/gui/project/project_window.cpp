@@ -19,6 +19,7 @@
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/qt_text.hpp"
+#include "gui/save_as.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_print.hpp"
 #include "project/top_level.hpp"
@@ -421,16 +422,15 @@ bool ProjectWindow::save() {
 }
 
 bool ProjectWindow::saveAs() {
-  const std::string path =
-      context_.chooseFile ? context_.chooseFile(true, "Save Project As", std::string(kProjectFilter)) : "";
-  if (path.empty()) return false;
-  if (Status s = saveProject(*context_.fs, *project_, path); !s) {
-    report(s, false);
-    return false;
-  }
-  modified_ = false;
-  updateTitle();
-  return true;
+  return saveAsAsking(context_, "Save Project As", std::string(kProjectFilter), ".prj", [this](const std::string& path) {
+    if (Status s = saveProject(*context_.fs, *project_, path); !s) {
+      report(s, false);
+      return false;
+    }
+    modified_ = false;
+    updateTitle();
+    return true;
+  });
 }
 
 bool ProjectWindow::mayClose() {

@@ -191,7 +191,9 @@ std::string CCapacitor::GetTypeName() const {
 }
 
 void CCapacitor::paramPage(FieldVisitor& f) {
+  const std::uint8_t style = TYPE;
   f.choice(kType, TYPE, true);
+  if (TYPE != style) keepQualityOfStyle();
   f.number(kCap, CAP, true);
   f.choice(kCapUnit, CAPUNIT, true);
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
@@ -205,6 +207,17 @@ void CCapacitor::paramPage(FieldVisitor& f) {
   f.number(kVStress, VSTRESS, isManualStress());
   f.number(kTRise, TRISE, true);
   f.number(kCircR, CIRCR, usesCircuitResistance());  // "xxxxxx" for the other styles
+}
+
+// Established-reliability levels exist only for ER styles, and an ER style
+// is never bought as non-ER or commercial: a new style moves the quality to
+// one it can have (an ER style to the commonest level, M).
+void CCapacitor::keepQualityOfStyle() {
+  constexpr std::uint8_t kLevelM = 6, kNonEr = 8;
+  const bool erStyle = text(kCapacitorStyles, TYPE).find(",ER)") != std::string::npos;
+  const bool erQuality = QU >= 1 && QU < kNonEr;
+  if (erStyle && !erQuality) QU = kLevelM;
+  if (!erStyle && erQuality) QU = kNonEr;
 }
 
 void CCapacitor::normalizeChoices() {

@@ -89,6 +89,8 @@ class CCapacitor final : public CPart {
   bool isManualStress() const { return STRESSMODE == kVoltageStressManual; }
   // True for the styles whose model takes the circuit resistance (CSR, CWR).
   bool usesCircuitResistance() const { return TYPE == kCapacitorStyleCSR || TYPE == kCapacitorStyleCWR; }
+  // After the style is edited: the quality becomes one the style can have.
+  void keepQualityOfStyle();
 
   // Own fields, in file order.
   std::uint8_t TYPE = 17;       // CAP_TYPE: style, default CK

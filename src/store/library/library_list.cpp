@@ -24,7 +24,7 @@ std::vector<std::string> libraryHeaderLines(PartLibrary& lib) {
   HeaderTexts texts;
   lib.readHeader(texts);
   return {lineprintf("Description: %s", texts.description.c_str()),
-          lineprintf("Library File: %s", upperCased(lib.path()).c_str()),
+          lineprintf("Library File: %s", lib.path().c_str()),
           lineprintf("%s    %s", "Library Parts List", strprintf("Records: %ld", lib.count()).c_str())};
 }
 

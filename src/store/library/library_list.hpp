@@ -14,7 +14,8 @@ namespace kestrel::library {
 
 // Style 2: part number, PN2, type name; any other: part number, type name, date.
 std::string libraryListLine(const LibEntry& entry, int style);
-// "Description: %s", "Library File: %s" (upper case), "Library Parts List    Records: %ld".
+// "Description: %s", "Library File: %s" (the path as given: on a
+// case-sensitive file system another case names another file), "Library Parts List    Records: %ld".
 std::vector<std::string> libraryHeaderLines(PartLibrary& lib);
 std::string xrefListLine(const XRefEntry& entry);
 // "Description: %s", "Cross-Reference List    Records: %ld".
