@@ -130,6 +130,9 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
             if (roles.contains(Qt::CheckStateRole)) showChecked();
           });
   layout->addWidget(view_, 1);
+  // Keys go to the tree when the window comes to the front, and when it first shows.
+  setFocusProxy(view_);
+  view_->setFocus();
 
   status_ = new QLabel(this);
   status_->setWordWrap(true);
