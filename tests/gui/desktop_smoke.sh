@@ -266,6 +266,7 @@ board_line=$(clipboard)
 expected=$("$kestrel" show "$work/files/controller.cir" | sed -n 4p)
 [ "$(echo "$board_line" | awk '{print $1}')" = "$(echo "$expected" | awk '{print $1}')" ] ||
   fail "the board's window did not open ('$board_line')"
+shot "board-from-tree"
 assert_responsive
 
 step "quit"
