@@ -1,5 +1,6 @@
 #include "core/merge.hpp"
 
+#include "core/document_sub_files.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 
@@ -21,7 +22,11 @@ MergeOutcome mergeInto(CCircDoc& target, const std::string& sourcePath, CalcCont
   ui.progressLine(2, strprintf("...'%s'...", sourcePath.c_str()));
   ui.progressLine(3, strprintf("...opening '%s'...", sourcePath.c_str()));
 
-  if (upperCased(sourcePath) == upperCased(target.path())) return error("self-reference");
+  // One file under two names (a link, "./", another case of a name that
+  // exists only once) is still the document itself.
+  if (upperCased(sourcePath) == upperCased(target.path()) || DocumentSubFiles::sameFile(sourcePath, target.path())) {
+    return error("self-reference");
+  }
   if (context.subFiles == nullptr) return error("can not open");
   SubFileAccess::Opened source = context.subFiles->open(sourcePath, false, ui);
   if (source.doc == nullptr) return error("can not open");

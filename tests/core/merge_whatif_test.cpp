@@ -96,6 +96,9 @@ TEST_P(MergeRefused, BeforeAnyRecordIsCopied) {
   save(two, "TWO.CIR");
   CCircDoc none;
   save(none, "EMPTY.CIR");
+  save(none, "INTO.CIR");
+  std::filesystem::create_symlink(dir.file("INTO.CIR"), dir.file("LINK.CIR"));
+  std::filesystem::create_hard_link(dir.file("INTO.CIR"), dir.file("HARD.CIR"));
 
   CCircDoc into;
   into.setPath(dir.file("INTO.CIR"));
@@ -113,6 +116,9 @@ TEST_P(MergeRefused, BeforeAnyRecordIsCopied) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, MergeRefused,
     ::testing::Values(MergeRefusal{"IntoItself", "INTO.CIR", 0, "...Error: self-reference."},
+                      MergeRefusal{"IntoItselfThroughALink", "LINK.CIR", 0, "...Error: self-reference."},
+                      MergeRefusal{"IntoItselfThroughAHardLink", "HARD.CIR", 0, "...Error: self-reference."},
+                      MergeRefusal{"IntoItselfByADotPath", "./INTO.CIR", 0, "...Error: self-reference."},
                       MergeRefusal{"HybridIntoCircuit", "H.HYB", 0, "...Error: unexpected file format."},
                       MergeRefusal{"EmptySource", "EMPTY.CIR", 0, "...Error: zero records."},
                       MergeRefusal{"MissingSource", "NONE.CIR", 0, "...Error: can not open."},
