@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "core/document_sub_files.hpp"
 #include "core/circ_doc.hpp"
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
@@ -201,7 +202,9 @@ ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
       ++outcome.failedFiles;
       continue;
     }
-    if (canonical(input) == canonical(output)) {
+    // A hard link is the same file under a name of its own: writing it would
+    // overwrite the input.
+    if (canonical(input) == canonical(output) || DocumentSubFiles::sameFile(input, output)) {
       ui.log("   ...Error: can not have identical input/output filespecs.");
       ++outcome.failedFiles;
       continue;

@@ -220,10 +220,15 @@ TEST_F(ExportRun, RefusedInputsAreLoggedByName) {
       EXPECT_TRUE(ui.has(c.line)) << c.input;
     }
   }
-  ExportJob same = job(cir, cir, ExportLayout::Records);
-  ui.lines.clear();
-  EXPECT_FALSE(runExport(same, posixFileSystem(), ui).ok());
-  EXPECT_TRUE(ui.has("   ...Error: can not have identical input/output filespecs."));
+  std::filesystem::create_hard_link(cir, path("alias.csv"));
+  const std::string before = readBytes(cir);
+  for (const std::string& output : {cir, path("alias.csv")}) {
+    ExportJob same = job(cir, output, ExportLayout::Records);
+    ui.lines.clear();
+    EXPECT_FALSE(runExport(same, posixFileSystem(), ui).ok()) << output;
+    EXPECT_TRUE(ui.has("   ...Error: can not have identical input/output filespecs.")) << output;
+  }
+  EXPECT_EQ(readBytes(cir), before);
 }
 
 TEST_F(ExportRun, LibraryRecordsLeaveResultsEmptyAndCarryTheirDate) {
