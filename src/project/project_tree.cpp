@@ -51,14 +51,19 @@ class TreeBuilder {
       node.dutyCycle = link->DutyCycle;
     }
 
-    const std::string upperPath = upperCased(path);
+    // The name as it stands on disk, so that a link to a document above is
+    // known for that document: a cycle, whatever its name.
+    std::string error;
+    std::string onDisk = DocumentSubFiles::resolveCase(path, error);
+    const std::string& same = onDisk.empty() ? path : onDisk;
     for (const std::string& above : ancestors_) {
-      if (above == upperPath) node.state = ProjNodeState::Cycle;
+      if (upperCased(above) == upperCased(path) || DocumentSubFiles::sameFile(above, same)) {
+        node.state = ProjNodeState::Cycle;
+      }
     }
     std::string found = path;
     if (node.state == ProjNodeState::Present) {
-      std::string error;
-      found = DocumentSubFiles::resolveCase(path, error);
+      found = onDisk;
       if (found.empty()) {
         // Two files that match ignoring case: the calculation can not tell them apart either.
         if (error.rfind("File does not exist.", 0) != 0) return stop(path, 0, "can not open", error);
@@ -79,7 +84,7 @@ class TreeBuilder {
 
     ui_.progressLine(3, strprintf("...reading %d records...", static_cast<int>(doc->count())));
     const double shareBase = doc->shareBase();
-    ancestors_.push_back(upperCased(found));
+    ancestors_.push_back(found);
     for (std::size_t i = 0; i < doc->count(); ++i) {
       const CPart& part = doc->record(i);
       const std::size_t number = i + 1;
@@ -172,7 +177,7 @@ class TreeBuilder {
   FileSystem& fs_;
   Ui& ui_;
   std::vector<CProjPart>& nodes_;
-  std::vector<std::string> ancestors_;  // upper-cased paths of the documents above
+  std::vector<std::string> ancestors_;  // paths of the documents above
 };
 
 }  // namespace

@@ -75,16 +75,10 @@ EditResult findLink(const CCircDoc& parent, const CProjPart& node, const char* c
 }
 
 // Upper-cased paths of the documents from the top down to node `index`.
-std::vector<std::string> documentsAbove(const ProjectTree& tree, std::size_t index) {
-  std::vector<std::string> paths;
-  for (std::size_t at : tree.documentPath(index)) paths.push_back(upperCased(tree.node(at).file));
-  return paths;
-}
-
 bool refersBack(const ProjectTree& tree, std::size_t parent, const std::string& childPath) {
-  const std::string wanted = upperCased(childPath);
-  for (const std::string& above : documentsAbove(tree, parent)) {
-    if (above == wanted) return true;
+  for (std::size_t at : tree.documentPath(parent)) {
+    const std::string& above = tree.node(at).file;
+    if (upperCased(above) == upperCased(childPath) || DocumentSubFiles::sameFile(above, childPath)) return true;
   }
   return false;
 }

@@ -82,6 +82,17 @@ TEST_F(Tree, MissingChildAndCycleAreShownNotFollowed) {
   EXPECT_EQ(ui.messages.back(), "TOGGLE: not a valid selection.");
 }
 
+TEST_F(Tree, LinkToADocumentAboveIsACycle) {
+  std::filesystem::create_symlink(dir.file("system.cir"), dir.file("alias.cir"));
+  auto io = load("io_board.cir");
+  io->insertSorted(subFile("ALIAS.CIR", "BACK"));
+  save(*io, "io_board.cir");
+  ASSERT_TRUE(build().isOk()) << build().message();
+  const std::size_t loop = find("ALIAS.CIR");
+  ASSERT_LT(loop, tree.size());
+  EXPECT_EQ(tree.node(loop).state, ProjNodeState::Cycle);
+}
+
 struct Broken {
   const char* name;
   void (*damage)(Tree&);
