@@ -87,7 +87,8 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
   if (cmd.companyOption->count() == 0) job.settings.company = saved.company;
   job.settings.missionResults = cmd.missionOption->count() > 0 ? cmd.missionResults : saved.missionResults;
   job.settings.warningMsg = cmd.overMarksOption->count() > 0 ? cmd.overMarks : saved.warningMsg;
-  job.settings.hybridPiFactors = cmd.hybridFactorsOption->count() > 0 ? cmd.hybridFactors : saved.hybridPiFactors;
+  job.settings.hybridPiFactors =
+      cmd.hybridFactorsOption->count() > 0 ? cmd.hybridFactors : saved.hybridPiFactors;
 
   ReportOutcome outcome;
   Status status = Status::ok();
@@ -140,11 +141,12 @@ void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
       report->add_flag("--mission-results,!--no-mission-results", cmd->missionResults,
                        "Print (or leave out) each part's reliability line and the header's mission line "
                        "(default: as saved)");
-  cmd->overMarksOption = report->add_flag("--over-marks,!--no-over-marks", cmd->overMarks,
-                                          "Print (or leave out) the *OVER* marks of over-limit parts (default: as saved)");
-  cmd->hybridFactorsOption =
-      report->add_flag("--hybrid-factors,!--no-hybrid-factors", cmd->hybridFactors,
-                       "Print (or leave out) the hybrid's factor lines in a hybrid report's header (default: as saved)");
+  cmd->overMarksOption =
+      report->add_flag("--over-marks,!--no-over-marks", cmd->overMarks,
+                       "Print (or leave out) the *OVER* marks of over-limit parts (default: as saved)");
+  cmd->hybridFactorsOption = report->add_flag(
+      "--hybrid-factors,!--no-hybrid-factors", cmd->hybridFactors,
+      "Print (or leave out) the hybrid's factor lines in a hybrid report's header (default: as saved)");
   report->add_option("--date", cmd->date, "Date and time of the page stamp, YYYY-MM-DD HH:MM (default: now)");
   report->callback([cmd, &global, &exitCode] { exitCode = runReport(*cmd, global); });
 }

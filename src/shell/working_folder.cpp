@@ -7,7 +7,8 @@ namespace kestrel {
 namespace fs = std::filesystem;
 
 bool restoreWorkingFolder(const Settings& settings) {
-  const std::string folder = settings.text("Settings", "WorkingDrive") + settings.text("Settings", "WorkingDir");
+  const std::string folder =
+      settings.text("Settings", "WorkingDrive") + settings.text("Settings", "WorkingDir");
   if (folder.empty()) return false;
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return false;

@@ -1138,7 +1138,8 @@ void WindowsTest::placementRoundTripsAndStaysOnScreen() {
   QDir::setCurrent(dir_.path());
   frame->close();
   QDir::setCurrent(here);
-  QCOMPARE(QString::fromStdString(settings_->text("Settings", "WorkingDir")), QFileInfo(dir_.path()).canonicalFilePath());
+  QCOMPARE(QString::fromStdString(settings_->text("Settings", "WorkingDir")),
+           QFileInfo(dir_.path()).canonicalFilePath());
 }
 
 void WindowsTest::sensibleStartsOfAddAndLists() {

@@ -78,7 +78,9 @@ TEST(Settings, EveryKeyKeepsANonDefaultValueThroughASaveAndAFreshLoad) {
   TempFolder dir;
   std::vector<std::string> warnings;
   Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
-  for (const SettingSpec& setting : settingSchema()) s.setText(setting.section, setting.key, otherValue(setting));
+  for (const SettingSpec& setting : settingSchema()) {
+    s.setText(setting.section, setting.key, otherValue(setting));
+  }
   // Report Setup writes its own section the way the desktop and the command line read it.
   const ReportSettings report{6, SortKey::PartType, 0.5f, 0.75f, "ACME Reliability", true, false, false};
   storeReportSettings(s, report);
@@ -89,7 +91,8 @@ TEST(Settings, EveryKeyKeepsANonDefaultValueThroughASaveAndAFreshLoad) {
   for (const SettingSpec& setting : settingSchema()) {
     EXPECT_EQ(back.text(setting.section, setting.key), s.text(setting.section, setting.key))
         << setting.section << " " << setting.key;
-    EXPECT_NE(back.text(setting.section, setting.key), setting.defaultValue) << setting.section << " " << setting.key;
+    EXPECT_NE(back.text(setting.section, setting.key), setting.defaultValue)
+        << setting.section << " " << setting.key;
   }
   EXPECT_EQ(writeReportSettings(loadReportSettings(back)), writeReportSettings(report));
 }
