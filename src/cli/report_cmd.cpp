@@ -13,6 +13,7 @@
 #include "reports/report_job.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_output.hpp"
+#include "reports/report_profile.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -24,8 +25,14 @@ struct ReportCommand {
   std::string paper = "letter";
   double topMargin = 0.25;
   double leftMargin = 0.25;
-  bool noOverMarks = false;
-  bool noHybridFactors = false;
+  // Company and switches left off the command line come from Report Setup's saved settings.
+  bool missionResults = false;
+  bool overMarks = true;
+  bool hybridFactors = true;
+  CLI::Option* companyOption = nullptr;
+  CLI::Option* missionOption = nullptr;
+  CLI::Option* overMarksOption = nullptr;
+  CLI::Option* hybridFactorsOption = nullptr;
   std::string date;  // "YYYY-MM-DD HH:MM" printed in the stamp instead of now
 };
 
@@ -76,8 +83,12 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
   job.paper = *paper;
   job.settings.topMargin = static_cast<float>(cmd.topMargin);
   job.settings.leftMargin = static_cast<float>(cmd.leftMargin);
-  job.settings.warningMsg = !cmd.noOverMarks;
-  job.settings.hybridPiFactors = !cmd.noHybridFactors;
+  const ReportSettings saved = loadReportSettings(global.session().settings);
+  if (cmd.companyOption->count() == 0) job.settings.company = saved.company;
+  job.settings.missionResults = cmd.missionOption->count() > 0 ? cmd.missionResults : saved.missionResults;
+  job.settings.warningMsg = cmd.overMarksOption->count() > 0 ? cmd.overMarks : saved.warningMsg;
+  job.settings.hybridPiFactors =
+      cmd.hybridFactorsOption->count() > 0 ? cmd.hybridFactors : saved.hybridPiFactors;
 
   ReportOutcome outcome;
   Status status = Status::ok();
@@ -124,13 +135,18 @@ void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
       ->capture_default_str();
   report->add_option("--left-margin", cmd->leftMargin, "Left margin in inches (0.25 to 1.0)")
       ->capture_default_str();
-  report->add_option("--company", cmd->job.settings.company, "Company line (at most 60 characters)")
-      ->capture_default_str();
-  report->add_flag("--mission-results", cmd->job.settings.missionResults,
-                   "Print each part's reliability line and the header's mission line");
-  report->add_flag("--no-over-marks", cmd->noOverMarks, "Leave out the *OVER* marks of over-limit parts");
-  report->add_flag("--no-hybrid-factors", cmd->noHybridFactors,
-                   "Leave the hybrid's factor lines out of a hybrid report's header");
+  cmd->companyOption = report->add_option("--company", cmd->job.settings.company,
+                                          "Company line, at most 60 characters (default: the saved one)");
+  cmd->missionOption =
+      report->add_flag("--mission-results,!--no-mission-results", cmd->missionResults,
+                       "Print (or leave out) each part's reliability line and the header's mission line "
+                       "(default: as saved)");
+  cmd->overMarksOption =
+      report->add_flag("--over-marks,!--no-over-marks", cmd->overMarks,
+                       "Print (or leave out) the *OVER* marks of over-limit parts (default: as saved)");
+  cmd->hybridFactorsOption = report->add_flag(
+      "--hybrid-factors,!--no-hybrid-factors", cmd->hybridFactors,
+      "Print (or leave out) the hybrid's factor lines in a hybrid report's header (default: as saved)");
   report->add_option("--date", cmd->date, "Date and time of the page stamp, YYYY-MM-DD HH:MM (default: now)");
   report->callback([cmd, &global, &exitCode] { exitCode = runReport(*cmd, global); });
 }

@@ -1,6 +1,8 @@
 #include "gui/dialog_ui.hpp"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -172,12 +174,15 @@ void GuiContext::saveSettings() const {
 
 void useDesktopDialogs(GuiContext& context, QWidget* parent) {
   context.runDialog = [](QDialog& dialog) { return dialog.exec(); };
+  // The dialogs start in the working folder and make the chosen file's folder
+  // the working folder, which is kept between runs.
   context.chooseFile = [parent](bool save, const std::string& caption, const std::string& filters) {
     const QString file =
-        save ? QFileDialog::getSaveFileName(parent, QString::fromStdString(caption), QString(),
+        save ? QFileDialog::getSaveFileName(parent, QString::fromStdString(caption), QDir::currentPath(),
                                             QString::fromStdString(filters))
-             : QFileDialog::getOpenFileName(parent, QString::fromStdString(caption), QString(),
+             : QFileDialog::getOpenFileName(parent, QString::fromStdString(caption), QDir::currentPath(),
                                             QString::fromStdString(filters));
+    if (!file.isEmpty()) QDir::setCurrent(QFileInfo(file).absolutePath());
     return file.toStdString();
   };
   context.askSave = [parent](const std::string& title) {

@@ -163,21 +163,6 @@ void AddPartDialog::accept() {
 
 // ---- Report Setup ----
 
-ReportSettings loadReportSettings(const Settings& settings) {
-  ProfileValues values;
-  for (const char* key : {"Format", "SortBy", "TopMargin", "LeftMargin", "Company", "MissionResults",
-                          "WarningMsg", "HybridPiFactors"}) {
-    values[key] = settings.text(kReportProfileSection, key);
-  }
-  return readReportSettings(values);
-}
-
-void storeReportSettings(Settings& settings, const ReportSettings& report) {
-  for (const auto& [key, value] : writeReportSettings(report)) {
-    settings.setText(kReportProfileSection, key, value);
-  }
-}
-
 ReportSetupDialog::ReportSetupDialog(Settings& settings, Ui& ui, QWidget* parent)
     : QDialog(parent), settings_(settings), ui_(ui), result_(loadReportSettings(settings)) {
   setWindowTitle("Report Setup");

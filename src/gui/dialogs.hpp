@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/calculate_command.hpp"
+#include "reports/report_profile.hpp"
 #include "reports/report_settings.hpp"
 
 class QRadioButton;
@@ -94,9 +95,5 @@ class ReportSetupDialog final : public QDialog {
   QCheckBox* hybridPi_;
   ReportSettings result_;
 };
-
-// The Report Setup settings as stored in the profile, and back.
-ReportSettings loadReportSettings(const Settings& settings);
-void storeReportSettings(Settings& settings, const ReportSettings& report);
 
 }  // namespace kestrel::gui

@@ -26,6 +26,7 @@
 #include "gui/help/help_windows.hpp"
 #include "gui/window_modules.hpp"
 #include "shell/document_kinds.hpp"
+#include "shell/working_folder.hpp"
 
 namespace kestrel::gui {
 namespace {
@@ -405,6 +406,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     w->document().setModified(false);  // answered: the window's own close asks no more
   }
   savePlacement();
+  rememberWorkingFolder(settings_);
   context_.saveSettings();
   event->accept();
 }

@@ -43,12 +43,17 @@ const std::string* find(const ProfileValues& values, std::string_view key) {
   return it == values.end() ? nullptr : &it->second;
 }
 
+// A switch is written "{ON}" / "{OFF}"; older files hold 1 / 0.
 bool readSwitch(const ProfileValues& values, std::string_view key, bool fallback) {
   const std::string* text = find(values, key);
   if (text == nullptr) return fallback;
-  const auto value = parseInt(*text);
-  return value ? *value == 1 : fallback;
+  const std::string value = upperCased(trimmed(*text));
+  if (value == "{ON}" || value == "1") return true;
+  if (value == "{OFF}" || value == "0") return false;
+  return fallback;
 }
+
+const char* switchText(bool on) { return on ? "{ON}" : "{OFF}"; }
 
 // Limits one margin, telling the user which limit it was set to.
 float limitMargin(float margin, const char* which, Ui& ui) {
@@ -124,9 +129,9 @@ ProfileValues writeReportSettings(const ReportSettings& settings) {
   values["TopMargin"] = strprintf("%.2f", static_cast<double>(settings.topMargin));
   values["LeftMargin"] = strprintf("%.2f", static_cast<double>(settings.leftMargin));
   values["Company"] = settings.company;
-  values["MissionResults"] = settings.missionResults ? "1" : "0";
-  values["WarningMsg"] = settings.warningMsg ? "1" : "0";
-  values["HybridPiFactors"] = settings.hybridPiFactors ? "1" : "0";
+  values["MissionResults"] = switchText(settings.missionResults);
+  values["WarningMsg"] = switchText(settings.warningMsg);
+  values["HybridPiFactors"] = switchText(settings.hybridPiFactors);
   return values;
 }
 

@@ -13,8 +13,8 @@ using K = SettingKind;
 
 // The Add dialogs' default-parameter and recall keys, in their own sections.
 #define KESTREL_ADD_KEYS(section)                                                                 \
-  {section, "Mode", K::Whole, "0", 0, 2}, {section, "CircType", K::Whole, "0", 0, 75},            \
-      {section, "HybType", K::Whole, "0", 0, 75}, {section, "Defaults", K::Switch, "{ON}"},       \
+  {section, "Mode", K::Whole, "0", 0, 2}, {section, "CircType", K::Whole, "0", 0, 76},            \
+      {section, "HybType", K::Whole, "0", 0, 76}, {section, "Defaults", K::Switch, "{ON}"},       \
       {section, "CircPN", K::Text, ""}, {section, "HybPN", K::Text, ""},                          \
       {section, "LibFileSpec", K::Text, ""}, {section, "SearchXRef", K::Switch, "{OFF}"},         \
       {section, "XRefFileSpec", K::Text, ""}, {                                                   \
@@ -25,8 +25,8 @@ using K = SettingKind;
       {section, "PN", K::Switch, "{ON}"}, {section, "PN2", K::Switch, "{OFF}"},                    \
       {section, "RefDes", K::Switch, "{OFF}"}, {section, "Descr", K::Switch, "{OFF}"},             \
       {section, "LCN", K::Switch, "{OFF}"}, {section, "Notes", K::Switch, "{OFF}"},                \
-      {section, "Text", K::Text, ""}, {section, "CircType", K::Whole, "0", 0, 75}, {               \
-    section, "HybType", K::Whole, "0", 0, 75                                                       \
+      {section, "Text", K::Text, ""}, {section, "CircType", K::Whole, "0", 0, 76}, {               \
+    section, "HybType", K::Whole, "0", 0, 76                                                       \
   }
 
 const SettingSpec kSchema[] = {
@@ -40,18 +40,19 @@ const SettingSpec kSchema[] = {
     // Part Number, PN2, Part Type, Hybrid Part Type.
     KESTREL_FIND_KEYS("Library Find", 3),
     KESTREL_FIND_KEYS("XRef Find", 1),
-    {"Convert Type", "CircType", K::Whole, "0", 0, 75},
-    {"Convert Type", "HybType", K::Whole, "0", 0, 75},
+    {"Convert Type", "CircType", K::Whole, "0", 0, 76},
+    {"Convert Type", "HybType", K::Whole, "0", 0, 76},
     {"Calculate", "Mode", K::Whole, "0", 0, 1},
     {"Calculate", "Time", K::Real, "8760.00", 0.000001, 10000000},
     {"Report", "Format", K::Whole, "0", 0, 6},
-    {"Report", "SortBy", K::Whole, "0", 0, 7},
+    // Sort keys 1..8; 0, once the default, reads as key 1.
+    {"Report", "SortBy", K::Whole, "1", 0, 8},
     {"Report", "Company", K::Text, "Your Company Name Here"},
     {"Report", "LeftMargin", K::Real, "0.25", 0, 10},
     {"Report", "TopMargin", K::Real, "0.25", 0, 10},
     {"Report", "HybridPiFactors", K::Switch, "{ON}"},
     {"Report", "WarningMsg", K::Switch, "{ON}"},
-    {"Report", "MissionResults", K::Switch, "{ON}"},
+    {"Report", "MissionResults", K::Switch, "{OFF}"},
     {"Import", "ImpFileSpec", K::Text, ""},
     {"Import", "DataFileSpec", K::Text, ""},
     {"Import", "OutDir", K::Text, ""},
@@ -63,7 +64,8 @@ const SettingSpec kSchema[] = {
     {"Export", "OutDir", K::Text, ""},
     {"Export", "OutFormat", K::Whole, "0", 0, 9},
     {"Export", "TypeFilter", K::Switch, "{OFF}"},
-    {"Export", "PartType", K::Whole, "0", 0, 75},
+    // A part type id (401 a fixed resistor), 0 for none.
+    {"Export", "PartType", K::Whole, "0", 0, 999},
     {"Export", "PNFilter", K::Text, ""},
     {"Project Add", "Mode", K::Whole, "0", 0, 1},
     {"Project Add", "File", K::Text, ""},

@@ -2,7 +2,9 @@
 // answered by a script instead of a person, messages land in a recorder.
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFont>
 #include <QFormLayout>
 #include <QLabel>
@@ -1131,6 +1133,13 @@ void WindowsTest::placementRoundTripsAndStaysOnScreen() {
   QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
   QMdiSubWindow* sub = frame->addChildWindow(new QWidget, QSize(5000, 4000));
   QVERIFY(QRect(QPoint(0, 0), frame->mdiArea()->viewport()->size()).contains(sub->geometry()));
+  // Closing the frame keeps the working folder for the next start.
+  const QString here = QDir::currentPath();
+  QDir::setCurrent(dir_.path());
+  frame->close();
+  QDir::setCurrent(here);
+  QCOMPARE(QString::fromStdString(settings_->text("Settings", "WorkingDir")),
+           QFileInfo(dir_.path()).canonicalFilePath());
 }
 
 void WindowsTest::sensibleStartsOfAddAndLists() {

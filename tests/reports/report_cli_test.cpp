@@ -2,9 +2,9 @@
 // refusal of an uncalculated file, bad options and the margin messages.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <filesystem>
+#include <fstream>
+#include <ostream>
 
 #include "report_fixtures.hpp"
 #include "run_kestrel.hpp"
@@ -113,6 +113,40 @@ TEST_F(ReportCommand, MarginOutsideItsRangeIsLimitedWithTheSetupMessage) {
   EXPECT_NE(r.err.find("Setting left margin to minimum: 0.25in"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Setting top margin to maximum: 1.0in"), std::string::npos) << r.err;
 }
+
+// The saved Report Setup gives the company and the switches; options on the
+// command line win.
+struct SavedCase {
+  const char* name;
+  const char* saved;
+  std::vector<std::string> args;
+  const char* company;
+  bool missionLine;
+};
+
+class ReportCommandSaved : public ReportCommand, public ::testing::WithParamInterface<SavedCase> {};
+
+TEST_P(ReportCommandSaved, SavedSetupIsTheDefault) {
+  const SavedCase& c = GetParam();
+  calculate();
+  std::ofstream(dir.file("217F2.INI")) << "[Report]\n" << c.saved;
+  std::vector<std::string> args{"--settings", dir.file("217F2.INI"), "report", board};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  const auto r = runKestrel(args);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find(std::string("Company: ") + c.company + "\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("MissionTime=") != std::string::npos, c.missionLine) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReportCommandSaved,
+    ::testing::Values(SavedCase{"Saved", "Company=ACME\nMissionResults={ON}\n", {}, "ACME", true},
+                      SavedCase{"OptionsWin", "Company=ACME\nMissionResults={ON}\n",
+                                {"--company", "Mine", "--no-mission-results"}, "Mine", false},
+                      SavedCase{"OlderOne", "MissionResults=1\n", {}, "Your Company Name Here", true},
+                      SavedCase{"SwitchedOn", "MissionResults={OFF}\n", {"--mission-results"},
+                                "Your Company Name Here", true}),
+    [](const ::testing::TestParamInfo<SavedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kestrel

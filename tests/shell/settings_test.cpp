@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
+#include "reports/report_profile.hpp"
+#include "shell/working_folder.hpp"
 #include "support/faulty_file_system.hpp"
 
 namespace kestrel {
@@ -53,6 +56,67 @@ TEST(Settings, MissingFileGivesEveryDefaultAndRoundTrips) {
   for (const SettingSpec& setting : settingSchema()) {
     EXPECT_NE(text.find(std::string(setting.key) + "="), std::string::npos) << setting.key;
   }
+}
+
+// A value of the setting's kind that differs from its default.
+std::string otherValue(const SettingSpec& setting) {
+  // A part type id, as the export's part type filter keeps it.
+  if (setting.section == "Export" && setting.key == "PartType") return "609";
+  switch (setting.kind) {
+    case SettingKind::Text: return "x " + std::string(setting.key);
+    case SettingKind::Switch: return setting.defaultValue == "{ON}" ? "{OFF}" : "{ON}";
+    case SettingKind::Whole: {
+      const long hi = static_cast<long>(setting.hi);
+      return std::to_string(setting.defaultValue == std::to_string(hi) ? static_cast<long>(setting.lo) : hi);
+    }
+    case SettingKind::Real: return "0.750000";
+  }
+  return {};
+}
+
+TEST(Settings, EveryKeyKeepsANonDefaultValueThroughASaveAndAFreshLoad) {
+  TempFolder dir;
+  std::vector<std::string> warnings;
+  Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  for (const SettingSpec& setting : settingSchema()) {
+    s.setText(setting.section, setting.key, otherValue(setting));
+  }
+  // Report Setup writes its own section the way the desktop and the command line read it.
+  const ReportSettings report{6, SortKey::PartType, 0.5f, 0.75f, "ACME Reliability", true, false, false};
+  storeReportSettings(s, report);
+  ASSERT_TRUE(s.save(posixFileSystem()).isOk());
+
+  Settings back = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  EXPECT_TRUE(warnings.empty()) << warnings.front();
+  for (const SettingSpec& setting : settingSchema()) {
+    EXPECT_EQ(back.text(setting.section, setting.key), s.text(setting.section, setting.key))
+        << setting.section << " " << setting.key;
+    EXPECT_NE(back.text(setting.section, setting.key), setting.defaultValue)
+        << setting.section << " " << setting.key;
+  }
+  EXPECT_EQ(writeReportSettings(loadReportSettings(back)), writeReportSettings(report));
+}
+
+TEST(Settings, WorkingFolderIsRememberedAndRestoredWhileItExists) {
+  namespace fs = std::filesystem;
+  const fs::path start = fs::current_path();
+  TempFolder dir;
+  fs::create_directory(dir.file("work"));
+  fs::current_path(dir.file("work"));
+  std::vector<std::string> warnings;
+  Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  rememberWorkingFolder(s);
+  ASSERT_TRUE(s.save(posixFileSystem()).isOk());
+  fs::current_path(dir.path());
+
+  const Settings back = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  EXPECT_TRUE(restoreWorkingFolder(back));
+  EXPECT_EQ(fs::current_path(), fs::canonical(dir.file("work")));
+  fs::current_path(dir.path());
+  fs::remove(dir.file("work"));
+  EXPECT_FALSE(restoreWorkingFolder(back));
+  EXPECT_EQ(fs::current_path(), fs::canonical(dir.path()));
+  fs::current_path(start);
 }
 
 struct MalformedCase {
