@@ -75,7 +75,13 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
       if (const int r = rank(row); r >= 0)
         return QBrush(r == 0 ? QColor(255, 214, 153) : QColor(255, 236, 204));
       return {};
+    case Qt::ForegroundRole:
+      if (isNotCurrent(row)) return QBrush(Qt::gray);
+      return {};
     case Qt::ToolTipRole:
+      if (isNotCurrent(row)) {
+        return QStringLiteral("The sub-file changed since this document was calculated; calculate again");
+      }
       if (const int r = rank(row); r >= 0) {
         return r == 0 ? QStringLiteral("Largest contributor to the failure rate")
                       : QStringLiteral("Among the largest contributors to the failure rate");
@@ -99,7 +105,8 @@ QVariant RecordListModel::display(std::size_t row, int column) const {
       return qtext(part.REFDES);
     case Tfr:
       // Over-temperature or over-stress shows instead of the number, as in the lists and reports.
-      return aligned(part.hasOverFlag() ? std::string("*OVER*") : formatPadded(part.TFR(), 11, 6));
+      return aligned(part.hasOverFlag() ? std::string("*OVER*") : formatPadded(part.TFR(), 11, 6)) +
+             (isNotCurrent(row) ? QStringLiteral(" (not current)") : QString());
     case Share:
       // No share until the document's total is known.
       return shareBase_ > 0.0 ? aligned(formatPadded(part.TFR() / shareBase_ * 100.0, 5, 2)) : QString();
@@ -125,6 +132,10 @@ QVariant RecordListModel::sortKey(std::size_t row, int column) const {
     default:
       return {};
   }
+}
+
+bool RecordListModel::isNotCurrent(std::size_t row) const {
+  return std::find(notCurrent_.begin(), notCurrent_.end(), row) != notCurrent_.end();
 }
 
 int RecordListModel::rank(std::size_t row) const {
