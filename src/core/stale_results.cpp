@@ -26,14 +26,18 @@ const char* reasonFor(FileSystem& fs, const CCircDoc& doc, const CPart& part) {
   CCircHeader child;
   const DocKind kind = part.PART_TYPE == kSubCircuitType ? DocKind::Circuit : DocKind::Hybrid;
   if (!loadDocumentHeader(fs, path, kind, child)) return "missing";
-  const bool recordDone = (part.CalcFlags & PartBasicDone) != 0;
-  const bool childDone = (child.CalcFlags & HeaderBasicDone) != 0;
-  if (!childDone) return recordDone ? "not calculated" : nullptr;
-  if (!recordDone || !sameStoredRate(part.SubFR, child.TotalFR)) return "changed";
-  return nullptr;
+  return subFileMismatch(part, child);
 }
 
 }  // namespace
+
+const char* subFileMismatch(const CPart& record, const CCircHeader& child) {
+  const bool recordDone = (record.CalcFlags & PartBasicDone) != 0;
+  const bool childDone = (child.CalcFlags & HeaderBasicDone) != 0;
+  if (!childDone) return recordDone ? "not calculated" : nullptr;
+  if (!recordDone || !sameStoredRate(record.SubFR, child.TotalFR)) return "changed";
+  return nullptr;
+}
 
 std::vector<StaleRecord> staleSubFileRecords(FileSystem& fs, const CCircDoc& doc) {
   std::vector<StaleRecord> stale;

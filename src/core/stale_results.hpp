@@ -22,6 +22,10 @@ struct StaleRecord {
   std::string reason;  // "changed", "not calculated" or "missing"
 };
 
+// Why a sub-file record's stored result no longer matches its child's
+// stored totals ("changed" or "not calculated"); null when it matches.
+const char* subFileMismatch(const CPart& record, const CCircHeader& child);
+
 // The sub-file records of a calculated document whose stored result differs
 // from the child's stored totals, or whose child can not be read. An
 // uncalculated document gives none: it has no results to go out of date.

@@ -257,6 +257,17 @@ void CircuitWindow::showSelection() {
 
 std::string CircuitWindow::selectionText() const { return selectionLine_->text().toStdString(); }
 std::string CircuitWindow::detailText() const { return detail_->toPlainText().toStdString(); }
+
+void CircuitWindow::recheckSubFiles() {
+  const std::vector<StaleRecord> now = staleSubFileRecords(*context_.fs, *doc_);
+  auto records = [](const std::vector<StaleRecord>& list) {
+    std::vector<std::size_t> numbers;
+    for (const StaleRecord& r : list) numbers.push_back(r.record);
+    return numbers;
+  };
+  if (records(now) != records(notCurrent_)) refresh(selection());
+}
+
 std::string CircuitWindow::resultText() const { return result_->text().toStdString(); }
 
 void CircuitWindow::updateTitle() {

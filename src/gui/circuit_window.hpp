@@ -47,6 +47,9 @@ class CircuitWindow final : public QWidget {
   std::string selectionText() const;
   std::string detailText() const;
   std::string resultText() const;
+  // Checks the sub-file results against their files again (another window
+  // may have calculated a child) and updates the marks when they changed.
+  void recheckSubFiles();
 
   // ---- commands ----
   void addParts();  // repeats until the Add dialog is cancelled

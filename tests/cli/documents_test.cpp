@@ -258,6 +258,10 @@ TEST_F(Workflow, ParentOfAChangedChildIsNotCurrent) {
   EXPECT_NE(report.err.find("NOT CURRENT"), std::string::npos) << report.err;
   const RunResult exported = runKestrel({"export", parent, "-o", file("out.csv")});
   EXPECT_NE(exported.err.find("NOT CURRENT"), std::string::npos) << exported.err;
+  const std::string prj = file("p.prj");
+  ASSERT_EQ(runKestrel({"-q", "project", "new", prj, parent}).exitCode, 0);
+  const RunResult tree = runKestrel({"-q", "project", "show", prj, "--documents"});
+  EXPECT_NE(tree.out.find("*NOT CURRENT*"), std::string::npos) << tree.out;
 
   ASSERT_EQ(runKestrel({"-q", "calc", parent}).exitCode, 0);
   EXPECT_EQ(stale()["stale"], false);
