@@ -1,8 +1,10 @@
 #include "gui/record_list_model.hpp"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/circ_doc.hpp"
@@ -75,6 +77,12 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
       if (const int r = rank(row); r >= 0)
         return QBrush(r == 0 ? QColor(255, 214, 153) : QColor(255, 236, 204));
       return {};
+    case Qt::DecorationRole:
+      // A warning sign before the part number of a record its file has overtaken.
+      if (index.column() == PartNumber && isNotCurrent(row)) {
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+      }
+      return {};
     case Qt::ForegroundRole:
       if (isNotCurrent(row)) return QBrush(Qt::gray);
       return {};
@@ -105,8 +113,7 @@ QVariant RecordListModel::display(std::size_t row, int column) const {
       return qtext(part.REFDES);
     case Tfr:
       // Over-temperature or over-stress shows instead of the number, as in the lists and reports.
-      return aligned(part.hasOverFlag() ? std::string("*OVER*") : formatPadded(part.TFR(), 11, 6)) +
-             (isNotCurrent(row) ? QStringLiteral(" (not current)") : QString());
+      return aligned(part.hasOverFlag() ? std::string("*OVER*") : formatPadded(part.TFR(), 11, 6));
     case Share:
       // No share until the document's total is known.
       return shareBase_ > 0.0 ? aligned(formatPadded(part.TFR() / shareBase_ * 100.0, 5, 2)) : QString();

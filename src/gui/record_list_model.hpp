@@ -36,7 +36,7 @@ class RecordListModel final : public QAbstractTableModel {
   // After any change of the list or of the results.
   void reload();
   // Rows (0-based) of sub-file records whose stored result no longer matches
-  // their file; they show "(not current)" after their TFR.
+  // their file; they are greyed, with a warning sign and a tooltip.
   void setNotCurrent(std::vector<std::size_t> rows) { notCurrent_ = std::move(rows); }
   // Rows of the marked contributors by TFR, largest first.
   const std::vector<std::size_t>& largest() const { return largest_; }
