@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "core/field_spec.hpp"
+#include "core/file_system.hpp"
+#include "core/stale_results.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -101,8 +103,14 @@ nlohmann::json documentJson(CCircDoc& doc) {
   } else if (h.HASSMT != 0) {
     totals["largestFRSMT"] = number(h.LargestFRSMT);
   }
+  nlohmann::json staleRecords = nlohmann::json::array();
+  for (const StaleRecord& r : staleSubFileRecords(posixFileSystem(), doc)) {
+    staleRecords.push_back({{"record", r.record}, {"PN", r.PN}, {"file", r.file}, {"reason", r.reason}});
+  }
   return {{"file", doc.path()},
           {"kind", doc.isHybrid() ? "HYBRID" : "CIRCUIT"},
+          {"stale", !staleRecords.empty()},
+          {"staleRecords", staleRecords},
           {"header", headerJson(h, doc.isHybrid())},
           {"totals", totals},
           {"records", records}};

@@ -104,6 +104,7 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
     std::cerr << "kestrel: " << text << '\n';
     return outcome.badInput ? kExitBadInput : kExitUserError;
   }
+  for (const std::string& line : outcome.notCurrent) std::cerr << "kestrel: " << line << '\n';
   if (job.output.empty()) {
     std::cout << outcome.text << std::flush;
   } else if (!global.quiet) {

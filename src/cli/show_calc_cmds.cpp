@@ -12,6 +12,7 @@
 #include "core/calculate_command.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/file_system.hpp"
+#include "core/stale_results.hpp"
 #include "core/text_lines.hpp"
 
 namespace kestrel::cli {
@@ -28,6 +29,13 @@ struct ShowJob {
 
 void printDocument(const CCircDoc& doc) {
   const CCircHeader& h = doc.header();
+  const std::vector<StaleRecord> stale = staleSubFileRecords(posixFileSystem(), doc);
+  auto staleReason = [&stale](std::size_t recordNumber) -> const StaleRecord* {
+    for (const StaleRecord& r : stale) {
+      if (r.record == recordNumber) return &r;
+    }
+    return nullptr;
+  };
   std::cout << h.headingLine1(doc.isHybrid()) << '\n' << h.headingLine2(doc.isHybrid()) << '\n';
   const double base = doc.shareBase();
   constexpr std::string_view kIndent = "    ";
@@ -44,6 +52,9 @@ void printDocument(const CCircDoc& doc) {
     }
     if (part.SmtCalcFlag != 0) std::cout << kIndent << smtLine(part) << '\n';
     if (part.hasOverFlag()) std::cout << limitsLine(part, kIndent) << '\n';
+    if (const StaleRecord* r = staleReason(i + 1)) {
+      std::cout << kIndent << "*NOT CURRENT* sub-file '" << r->file << "' " << r->reason << '\n';
+    }
   }
   if (doc.isHybrid() && h.CalcFlags != 0) {
     std::cout << '\n' << h.hybridFactorLine1() << '\n' << h.hybridFactorLine2() << '\n';
@@ -52,6 +63,7 @@ void printDocument(const CCircDoc& doc) {
     std::cout << '\n';
     for (const std::string& line : doc.resultLines(false)) std::cout << line << '\n';
   }
+  if (!stale.empty()) std::cout << '\n' << notCurrentText(stale) << '\n';
 }
 
 int runShow(const ShowJob& job) {

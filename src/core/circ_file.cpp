@@ -112,6 +112,29 @@ Status decodeDocument(std::span<const std::uint8_t> bytes, DocKind kind, CCircDo
   return Status::ok();
 }
 
+Status loadDocumentHeader(FileSystem& fs, const std::string& path, DocKind kind, CCircHeader& header) {
+  std::vector<std::uint8_t> bytes;
+  if (Status s = fs.readFile(path, bytes, kMaxDocumentFileSize); !s) return s;
+  if (bytes.size() < smallestFileSize() || !checksumMatches(bytes)) {
+    return Status::error("File checksum error.");
+  }
+  Archive ar = Archive::forReading(std::span<const std::uint8_t>(bytes).first(bytes.size() - 4), "");
+  std::uint8_t kindByte = 0;
+  std::uint8_t hybridFlag = 0;
+  ar.io(kindByte);
+  ar.io(hybridFlag);
+  const bool hybrid = kind == DocKind::Hybrid;
+  if (kindByte != (hybrid ? 2 : 1) || hybridFlag != (hybrid ? 1 : 0)) {
+    return Status::error(hybrid ? "Unexpected file format...\n...not a Hybrid."
+                                : "Unexpected file format...\n...not a Circuit.");
+  }
+  CCircHeader read;
+  read.Serialize(ar, kMaxRecs);
+  if (!ar.ok()) return Status::error(ar.error());
+  header = read;
+  return Status::ok();
+}
+
 Status loadDocument(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc) {
   doc.reset();
   std::vector<std::uint8_t> bytes;

@@ -43,6 +43,10 @@ std::vector<std::uint8_t> encodeDocument(const CCircDoc& doc);
 // holds nothing of them. `name` names the file in record messages.
 Status decodeDocument(std::span<const std::uint8_t> bytes, DocKind kind, CCircDoc& doc);
 
+// Reads only the kind bytes and the header of a document file (checksum
+// and kind checked as in a full load); the records are not decoded.
+Status loadDocumentHeader(FileSystem& fs, const std::string& path, DocKind kind, CCircHeader& header);
+
 // Opens a document file. The kind is the one the extension names; a path
 // with another extension takes the kind the file says.
 Status loadDocument(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc);

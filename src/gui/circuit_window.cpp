@@ -20,6 +20,7 @@
 #include "core/archive.hpp"
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/stale_results.hpp"
 #include "core/part_archive.hpp"
 #include "core/record_find.hpp"
 #include "core/registry.hpp"
@@ -200,6 +201,10 @@ void CircuitWindow::sortBy(int column, Qt::SortOrder order) {
 }
 
 void CircuitWindow::refresh(std::optional<std::size_t> keep) {
+  notCurrent_ = staleSubFileRecords(*context_.fs, *doc_);
+  std::vector<std::size_t> rows;
+  for (const StaleRecord& r : notCurrent_) rows.push_back(r.record - 1);
+  model_->setNotCurrent(std::move(rows));
   model_->reload();
   const CCircHeader& h = doc_->header();
   heading_->setText(qtext(h.headingLine1(doc_->isHybrid())));
@@ -219,9 +224,15 @@ void CircuitWindow::showResult() {
     const std::vector<std::string> lines = doc_->resultLines((h.CalcFlags & HeaderMissionMtbfDone) != 0);
     lastResult_.clear();
     for (std::size_t i = 1; i < lines.size(); ++i) lastResult_ += (i > 1 ? "   " : "") + lines[i];
-    result_->setText(qtext(lastResult_));
-    result_->setStyleSheet({});
-    result_->setToolTip({});
+    if (notCurrent_.empty()) {
+      result_->setText(qtext(lastResult_));
+      result_->setStyleSheet({});
+      result_->setToolTip({});
+    } else {
+      result_->setText(qtext(lastResult_ + "   (not current)"));
+      result_->setStyleSheet(QStringLiteral("color: gray;"));
+      result_->setToolTip(qtext(notCurrentText(notCurrent_)));
+    }
   } else if (!lastResult_.empty()) {
     // The totals of the last calculation stay in sight until the next one.
     result_->setText(qtext(lastResult_ + "   (not current)"));
@@ -246,6 +257,17 @@ void CircuitWindow::showSelection() {
 
 std::string CircuitWindow::selectionText() const { return selectionLine_->text().toStdString(); }
 std::string CircuitWindow::detailText() const { return detail_->toPlainText().toStdString(); }
+
+void CircuitWindow::recheckSubFiles() {
+  const std::vector<StaleRecord> now = staleSubFileRecords(*context_.fs, *doc_);
+  auto records = [](const std::vector<StaleRecord>& list) {
+    std::vector<std::size_t> numbers;
+    for (const StaleRecord& r : list) numbers.push_back(r.record);
+    return numbers;
+  };
+  if (records(now) != records(notCurrent_)) refresh(selection());
+}
+
 std::string CircuitWindow::resultText() const { return result_->text().toStdString(); }
 
 void CircuitWindow::updateTitle() {
@@ -517,7 +539,13 @@ bool CircuitWindow::saveAs() {
 }
 
 bool CircuitWindow::readyToPrint() {
-  if (doc_->header().CalcFlags != 0) return true;
+  if (doc_->header().CalcFlags != 0) {
+    // Results that a changed sub-file has overtaken may still be printed as
+    // they are: the report says they are not current.
+    refresh(selection());
+    if (notCurrent_.empty() || !ui().confirm(notCurrentText(notCurrent_) + "\nCalculate now?")) return true;
+    return calculate() && doc_->header().CalcFlags != 0;
+  }
   if (!ui().confirm(std::string(kNotCalculatedMessage) + "\nCalculate now?")) return false;
   return calculate() && doc_->header().CalcFlags != 0;
 }

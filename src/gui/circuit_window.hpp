@@ -10,9 +10,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/calculate_command.hpp"
 #include "core/circ_doc.hpp"
+#include "core/stale_results.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/record_list_model.hpp"
 #include "gui/undo_history.hpp"
@@ -45,6 +47,9 @@ class CircuitWindow final : public QWidget {
   std::string selectionText() const;
   std::string detailText() const;
   std::string resultText() const;
+  // Checks the sub-file results against their files again (another window
+  // may have calculated a child) and updates the marks when they changed.
+  void recheckSubFiles();
 
   // ---- commands ----
   void addParts();  // repeats until the Add dialog is cancelled
@@ -125,6 +130,7 @@ class CircuitWindow final : public QWidget {
   UndoHistory history_;
   // The last totals shown; kept, marked as not current, once an edit clears them.
   std::string lastResult_;
+  std::vector<StaleRecord> notCurrent_;  // sub-file records a changed file has overtaken
   std::string parentPath_;
   std::optional<std::size_t> parentRow_;
 };

@@ -183,7 +183,13 @@ void MainWindow::buildMenus() {
   add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); });
   windowMenuFixed_ = window->actions();
   connect(window, &QMenu::aboutToShow, this, [this] { fillWindowMenu(); });
-  connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { fillWindowMenu(); });
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+    fillWindowMenu();
+    // A child calculated in another window may have overtaken this one's totals.
+    if (auto* circuit = sub != nullptr ? dynamic_cast<CircuitWindow*>(sub->widget()) : nullptr) {
+      circuit->recheckSubFiles();
+    }
+  });
 
   QMenu* help = menuBar()->addMenu(tr("&Help"));
   add(help, tr("User &Guide..."), QKeySequence::HelpContents, tr("How to work with the program"), [this] {

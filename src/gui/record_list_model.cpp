@@ -1,8 +1,10 @@
 #include "gui/record_list_model.hpp"
 
+#include <QApplication>
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QStyle>
 #include <algorithm>
 
 #include "core/circ_doc.hpp"
@@ -75,7 +77,19 @@ QVariant RecordListModel::data(const QModelIndex& index, int role) const {
       if (const int r = rank(row); r >= 0)
         return QBrush(r == 0 ? QColor(255, 214, 153) : QColor(255, 236, 204));
       return {};
+    case Qt::DecorationRole:
+      // A warning sign before the part number of a record its file has overtaken.
+      if (index.column() == PartNumber && isNotCurrent(row)) {
+        return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+      }
+      return {};
+    case Qt::ForegroundRole:
+      if (isNotCurrent(row)) return QBrush(Qt::gray);
+      return {};
     case Qt::ToolTipRole:
+      if (isNotCurrent(row)) {
+        return QStringLiteral("The sub-file changed since this document was calculated; calculate again");
+      }
       if (const int r = rank(row); r >= 0) {
         return r == 0 ? QStringLiteral("Largest contributor to the failure rate")
                       : QStringLiteral("Among the largest contributors to the failure rate");
@@ -125,6 +139,10 @@ QVariant RecordListModel::sortKey(std::size_t row, int column) const {
     default:
       return {};
   }
+}
+
+bool RecordListModel::isNotCurrent(std::size_t row) const {
+  return std::find(notCurrent_.begin(), notCurrent_.end(), row) != notCurrent_.end();
 }
 
 int RecordListModel::rank(std::size_t row) const {

@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
@@ -34,6 +35,9 @@ class RecordListModel final : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   // After any change of the list or of the results.
   void reload();
+  // Rows (0-based) of sub-file records whose stored result no longer matches
+  // their file; they are greyed, with a warning sign and a tooltip.
+  void setNotCurrent(std::vector<std::size_t> rows) { notCurrent_ = std::move(rows); }
   // Rows of the marked contributors by TFR, largest first.
   const std::vector<std::size_t>& largest() const { return largest_; }
 
@@ -46,6 +50,8 @@ class RecordListModel final : public QAbstractTableModel {
   CCircDoc& doc_;
   double shareBase_ = -1.0;  // taken once per reload, not per row
   std::vector<std::size_t> largest_;
+  std::vector<std::size_t> notCurrent_;
+  bool isNotCurrent(std::size_t row) const;
 };
 
 }  // namespace kestrel::gui

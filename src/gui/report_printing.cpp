@@ -95,6 +95,7 @@ std::unique_ptr<CReport> builtReport(const CCircDoc& doc, const ReportSettings& 
     status = Status::error("no report kind of that number");
     return nullptr;
   }
+  report->checkCurrent(posixFileSystem(), doc);  // only reads the sub-files' headers
   if (!report->build(doc, ui)) {
     status = Status::error("'" + doc.path() + "': the report was not built");
     return nullptr;

@@ -5,6 +5,7 @@
 
 #include "core/circ_header.hpp"
 #include "core/number_format.hpp"
+#include "core/stale_results.hpp"
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
 #include "project/project_tree.hpp"
@@ -66,8 +67,13 @@ void documentLines(const CProjPart& node, std::string_view prefixText, std::vect
     const std::string qty = strprintf("Qty:%-3.0f", static_cast<double>(link.QTY));
     const std::string dc = "DC:" + formatNumber(link.DutyCycle, 6, 2) + "%";
     const std::string cf = "CF:" + formatNumber(link.CF, 5, 2);
-    lines.push_back(lineprintf("%.*sItem Rollup >>> %-15.15s  %-7.7s  %-11.11s  %-8.8s", prefixLength, prefix,
-                               tfr.c_str(), qty.c_str(), dc.c_str(), cf.c_str()));
+    // The parent's stored result for this child, checked against the child's
+    // own totals once the parent has been calculated.
+    const bool overtaken = node.header && (link.CalcFlags & PartBasicDone) != 0 &&
+                           subFileMismatch(link, *node.header) != nullptr;
+    lines.push_back(lineprintf("%.*sItem Rollup >>> %-15.15s  %-7.7s  %-11.11s  %-8.8s%s", prefixLength, prefix,
+                               tfr.c_str(), qty.c_str(), dc.c_str(), cf.c_str(),
+                               overtaken ? "  *NOT CURRENT*" : ""));
   }
 }
 

@@ -13,7 +13,8 @@
 // hrs.", "MissionR=%s", "BasicR=%s" and "MissionMTBF=%s hrs.", and for a
 // child document the rolled-up record of its parent
 //   "%sItem Rollup >>> %-15.15s  %-7.7s  %-11.11s  %-8.8s" with "TFR=%s",
-//   "Qty:%-3.0f", "DC:%s%%" and "CF:%s".
+//   "Qty:%-3.0f", "DC:%s%%" and "CF:%s", then "  *NOT CURRENT*" when the
+//   parent's stored result no longer matches the child's own totals.
 // A record node: its identity line and its result line.
 #pragma once
 

@@ -67,6 +67,7 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   ui.clearProgress();
   ui.progressLine(1, "Checking calculation status of project files...");
   std::unique_ptr<FileDevice> estimate = makeFileDevice(kind, job.paper);
+  int notCurrent = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     ui.progressBar(static_cast<int>(i + 1), static_cast<int>(files.size()));
     ui.progressLine(3, strprintf("...checking '%s'...", files[i].c_str()));
@@ -74,13 +75,18 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
     if (Status s = loadDocument(fs, files[i], doc); !s) return checkFailure(ui, files[i], "can not open");
     if (!calculated(*doc)) return checkFailure(ui, files[i], "not calculated");
     std::unique_ptr<CReport> report = createReport(job.settings.format, job.settings);
+    if (!report->checkCurrent(fs, *doc).empty()) {
+      ++notCurrent;
+      ui.progressLine(3, strprintf("...'%s' is not current: a sub-file changed since it was calculated...",
+                                   files[i].c_str()));
+    }
     if (!report->build(*doc, ui)) return Status::error("'" + files[i] + "': the report assembly was cancelled");
     const PageGeometry geometry = preparePages(*report, *estimate);
     outcome.estimatedPages += paginate(*report, geometry).pageCount();
   }
   ui.clearProgress();
 
-  const std::string question = strprintf(
+  std::string question = strprintf(
       "Continue with Project Print?\n"
       "Select YES to Print the following job...\n"
       "...Files to Print: %d\n"
@@ -89,6 +95,9 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
       "...Printer Device: %s",
       static_cast<int>(files.size()), static_cast<int>(outcome.estimatedPages), sample->GetTitle().c_str(),
       std::string(printerName(kind)).c_str());
+  if (notCurrent > 0) {
+    question += strprintf("\n...Not Current (recalculate to update): %d", notCurrent);
+  }
   if (!ui.confirm(question)) return Status::ok();
   outcome.confirmed = true;
 
@@ -102,6 +111,7 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
       return printFailure(ui, file, strprintf("PRINT ERROR: '%s' is not calculated.", file.c_str()));
     }
     std::unique_ptr<CReport> report = createReport(job.settings.format, job.settings);
+    report->checkCurrent(fs, *doc);
     if (!report->build(*doc, ui)) return Status::error("'" + file + "': the report assembly was cancelled");
     std::uint32_t pages = 0;
     if (Status s = printReport(*report, *device, ui, job.print, &pages); !s) {

@@ -51,7 +51,15 @@ bool CReport::build(const CCircDoc& doc, Ui& ui) {
   totalLines_ = 0;
   docTitle_ = doc.title();
   shareBase_ = doc.shareBase();
-  return Assemble(doc, ui);
+  if (!Assemble(doc, ui)) return false;
+  if (!notCurrent_.empty()) addHeaderLine(notCurrent_);
+  return true;
+}
+
+std::vector<StaleRecord> CReport::checkCurrent(FileSystem& fs, const CCircDoc& doc) {
+  std::vector<StaleRecord> stale = staleSubFileRecords(fs, doc);
+  notCurrent_ = stale.empty() ? std::string() : notCurrentText(stale);
+  return stale;
 }
 
 void CReport::setSortKey(SortKey key) { records_ = ReportRecList(key); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/file_system.hpp"
+#include "core/stale_results.hpp"
 #include "reports/report_rec.hpp"
 #include "reports/report_settings.hpp"
 
@@ -42,6 +44,10 @@ class CReport {
   // "Circuit must be calculated before printing." (as a message); false too
   // when the user cancels the assembly. Nothing is printed then.
   bool build(const CCircDoc& doc, Ui& ui);
+  // Compares the document's sub-file results with its children before a
+  // build; when any is out of date the header of the report built next says
+  // so. Returns the records out of date.
+  std::vector<StaleRecord> checkCurrent(FileSystem& fs, const CCircDoc& doc);
 
   // ---- the operations each kind fills in, in slot order ----
   virtual std::string GetTitle() const = 0;
@@ -108,6 +114,7 @@ class CReport {
   bool warningMsg_;
   bool hybridPiFactors_;
   std::string docTitle_;
+  std::string notCurrent_;  // the header's warning line, "" when current
   std::size_t totalLines_ = 0;
   double shareBase_ = -1.0;
 };

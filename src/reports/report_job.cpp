@@ -40,6 +40,9 @@ Status runReportJob(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome&
   std::unique_ptr<FileDevice> device = makeFileDevice(kind, job.paper);
   for (const auto& doc : docs) {
     std::unique_ptr<CReport> report = createReport(job.kind, job.settings);
+    if (const auto stale = report->checkCurrent(fs, *doc); !stale.empty()) {
+      outcome.notCurrent.push_back("'" + doc->path() + "': " + notCurrentText(stale));
+    }
     if (!report->build(*doc, ui)) return named(doc->path(), "the report assembly was cancelled");
     std::uint32_t pages = 0;
     if (Status s = printReport(*report, *device, ui, job.print, &pages); !s) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/file_system.hpp"
 #include "core/status.hpp"
@@ -32,6 +33,8 @@ struct ReportOutcome {
   std::uint32_t pages = 0;  // pages printed, all reports together
   std::string text;         // the plain text, when no output file was named
   bool badInput = false;    // a document could not be read
+  // One line per reported document whose sub-file results are out of date.
+  std::vector<std::string> notCurrent;
 };
 
 // Runs the job. Nothing is written unless every report was built and

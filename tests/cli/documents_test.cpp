@@ -229,3 +229,45 @@ TEST_F(Workflow, BatchJobsWriteTheOperationLogAndSettings) {
 
 }  // namespace
 }  // namespace kestrel::test
+
+namespace kestrel::test {
+namespace {
+
+// A child changed and calculated alone leaves its parent's stored total out
+// of date; every view of the parent says so until the parent is calculated.
+TEST_F(Workflow, ParentOfAChangedChildIsNotCurrent) {
+  const std::string child = file("child.cir"), parent = file("parent.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", child}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", child, "609", "PN=A", "MISC_BASEFR=10"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"new", "circuit", parent}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", parent, "SubCircuit", "PN=S1", "SUBCIRC_FILENAME=child.cir"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"-q", "calc", parent}).exitCode, 0);
+  auto stale = [&] { return nlohmann::json::parse(runKestrel({"show", "--json", parent}).out); };
+  EXPECT_EQ(stale()["stale"], false);
+
+  ASSERT_EQ(runKestrel({"add", child, "609", "PN=B", "MISC_BASEFR=5"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"-q", "calc", child}).exitCode, 0);
+  const auto json = stale();
+  EXPECT_EQ(json["stale"], true);
+  ASSERT_EQ(json["staleRecords"].size(), 1u);
+  EXPECT_EQ(json["staleRecords"][0]["record"], 1);
+  EXPECT_EQ(json["staleRecords"][0]["PN"], "S1");
+  EXPECT_NE(runKestrel({"show", parent}).out.find("*NOT CURRENT*"), std::string::npos);
+  const RunResult report = runKestrel({"report", parent});
+  EXPECT_NE(report.out.find("NOT CURRENT"), std::string::npos) << report.out;
+  EXPECT_NE(report.err.find("NOT CURRENT"), std::string::npos) << report.err;
+  const RunResult exported = runKestrel({"export", parent, "-o", file("out.csv")});
+  EXPECT_NE(exported.err.find("NOT CURRENT"), std::string::npos) << exported.err;
+  const std::string prj = file("p.prj");
+  ASSERT_EQ(runKestrel({"-q", "project", "new", prj, parent}).exitCode, 0);
+  const RunResult tree = runKestrel({"-q", "project", "show", prj, "--documents"});
+  EXPECT_NE(tree.out.find("*NOT CURRENT*"), std::string::npos) << tree.out;
+
+  ASSERT_EQ(runKestrel({"-q", "calc", parent}).exitCode, 0);
+  EXPECT_EQ(stale()["stale"], false);
+  std::filesystem::remove(child);
+  EXPECT_EQ(stale()["staleRecords"][0]["reason"], "missing");
+}
+
+}  // namespace
+}  // namespace kestrel::test

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
 #include <deque>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -64,6 +65,7 @@ class WindowsTest final : public QObject {
   void convertCancelChangesNothing();
   void browsePutsChosenFileNameIntoField();
   void uncalculatedPrintOffersCalculation();
+  void changedSubFileMarksParentNotCurrent();
   void partClassPagesMatchCommandLine();
   void sortedListKeepsCommandsOnDocumentRows();
   void undoRedoRestoresEveryCommandKind();
@@ -776,6 +778,44 @@ void WindowsTest::browsePutsChosenFileNameIntoField() {
 // Printing an uncalculated document asks to calculate it first: Yes runs the
 // Calculate dialog and prints with the saved Report Setup, the mission lines
 // included after a mission calculation; No prints nothing on any road.
+// A child changed and calculated alone: the parent's window marks the row and
+// the totals, and printing offers to calculate first; "No" prints the report
+// with its warning, "Yes" clears the marks.
+void WindowsTest::changedSubFileMarksParentNotCurrent() {
+  const std::string child = dir_.filePath("stale-child.cir").toStdString();
+  const std::string parent = dir_.filePath("stale-parent.cir").toStdString();
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"new", "circuit", child}, {"add", child, "609", "MISC_BASEFR=10"},
+        {"new", "circuit", parent}, {"add", parent, "SubCircuit", "PN=S1", "SUBCIRC_FILENAME=stale-child.cir"},
+        {"-q", "calc", parent}, {"add", child, "609", "MISC_BASEFR=5"}, {"-q", "calc", child}}) {
+    QCOMPARE(test::runKestrel(args).exitCode, 0);
+  }
+  ui_.questions.clear();
+  auto w = openWindow(parent);
+  QVERIFY(w);
+  const QModelIndex pn = w->model()->index(0, RecordListModel::PartNumber);
+  QVERIFY(!w->model()->data(pn, Qt::DecorationRole).isNull());
+  QVERIFY(w->model()->data(pn, Qt::ToolTipRole).toString().contains("sub-file changed"));
+  QVERIFY(w->resultText().ends_with("(not current)"));
+
+  for (const bool yes : {false, true}) {
+    const std::string txt = dir_.filePath(yes ? "stale-yes.txt" : "stale-no.txt").toStdString();
+    chosenFile_ = txt;
+    ui_.answers = {yes};
+    script_ = [](QDialog& dialog) {
+      dialog.accept();
+      return static_cast<int>(QDialog::Accepted);
+    };
+    w->printToFile(OutputKind::Text);
+    QVERIFY(ui_.questions.back().starts_with("NOT CURRENT: sub-file results out of date (rec#1"));
+    std::ifstream in(txt);
+    const std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    QCOMPARE(report.find("NOT CURRENT") != std::string::npos, !yes);
+  }
+  QVERIFY(w->model()->data(pn, Qt::DecorationRole).isNull());
+  QVERIFY(!w->resultText().ends_with("(not current)"));
+}
+
 void WindowsTest::uncalculatedPrintOffersCalculation() {
   const std::string question = "Circuit must be calculated before printing.\nCalculate now?";
   settings_->setText("Report", "Company", "Print Road Test Company");

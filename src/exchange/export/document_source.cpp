@@ -3,6 +3,7 @@
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/registry.hpp"
+#include "core/stale_results.hpp"
 #include "core/ui.hpp"
 #include "exchange/export/record_source.hpp"
 
@@ -11,7 +12,7 @@ namespace {
 
 class DocumentSource final : public RecordSource {
  public:
-  explicit DocumentSource(std::unique_ptr<CCircDoc> doc) : doc_(std::move(doc)) {}
+  DocumentSource(std::unique_ptr<CCircDoc> doc, FileSystem& fs) : doc_(std::move(doc)), fs_(fs) {}
 
   long count() override { return static_cast<long>(doc_->count()); }
 
@@ -19,6 +20,9 @@ class DocumentSource final : public RecordSource {
     bool calculated = false;
     ExportRow row = documentHeaderRow(*doc_, calculated);
     if (!calculated) ui.log("   ...circuit has not been calculated...");
+    if (const auto stale = staleSubFileRecords(fs_, *doc_); !stale.empty()) {
+      ui.log("   ..." + notCurrentText(stale));
+    }
     return row;
   }
 
@@ -45,6 +49,7 @@ class DocumentSource final : public RecordSource {
 
  private:
   std::unique_ptr<CCircDoc> doc_;
+  FileSystem& fs_;
 };
 
 }  // namespace
@@ -52,7 +57,7 @@ class DocumentSource final : public RecordSource {
 Status openDocumentSource(FileSystem& fs, const std::string& path, std::unique_ptr<RecordSource>& source) {
   std::unique_ptr<CCircDoc> doc;
   if (Status s = loadDocument(fs, path, doc); !s) return s;
-  source = std::make_unique<DocumentSource>(std::move(doc));
+  source = std::make_unique<DocumentSource>(std::move(doc), fs);
   return Status::ok();
 }
 
