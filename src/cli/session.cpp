@@ -19,7 +19,10 @@ Settings loadSettings(const std::string& path) {
 Session::Session(const std::string& settingsPath, std::string logFile)
     : settings(loadSettings(settingsPath.empty() ? defaultSettingsPath() : settingsPath)),
       log([](std::string_view line) {
-        if (line.rfind("Can not", 0) == 0) std::cerr << "kestrel: " << line << '\n';
+        // Only the log's own troubles: messages it records are shown already.
+        const bool logTrouble = line.rfind("Can not open log file", 0) == 0 ||
+                                line.rfind("Can not close log file", 0) == 0;
+        if (logTrouble) std::cerr << "kestrel: " << line << '\n';
       }),
       logPath(std::move(logFile)) {}
 

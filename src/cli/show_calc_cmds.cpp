@@ -10,8 +10,8 @@
 #include "cli/field_json.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/calculate_command.hpp"
-#include "core/document_sub_files.hpp"
 #include "core/file_system.hpp"
+#include "core/staged_sub_files.hpp"
 #include "core/stale_results.hpp"
 #include "core/text_lines.hpp"
 
@@ -78,28 +78,41 @@ int runShow(const ShowJob& job) {
 }
 
 int runCalc(const ShowJob& job, const GlobalOptions& global) {
+  // K-of-N without K would find every circuit certain to survive.
+  if (job.model == "kofn" && job.required < 0.0) {
+    std::cerr << "kestrel: --model kofn needs --k, the number of units required (1..999)\n";
+    return kExitUserError;
+  }
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   CCircHeader& h = doc->header();
   if (!job.model.empty()) h.MODEL = job.model == "serial" ? 1 : (job.model == "parallel" ? 2 : 3);
   if (job.required >= 0.0) h.NREQ = static_cast<float>(job.required);
+  if (job.mission >= 0.0 && h.MODEL == kModelKofN && !(h.NREQ >= 1.0f)) {
+    fileMessage(job.file, "the circuit is Active K-of-N with no number required K: give it with --k (1..999)");
+    return kExitUserError;
+  }
 
   CalculateJob calc;
   calc.mission = job.mission >= 0.0;
   calc.missionTime = calc.mission ? job.mission : job.missionTime;
   CalculateOutcome outcome;
+  bool saved = false;
   Session& session = global.session();
   session.beginLog("CALCULATE");
   session.log.line(job.file);
   {
     TerminalUi ui(global.assumeYes, global.quiet, &session.log);
     if (calc.mission) calc.missionTime = limitedMissionTime(calc.missionTime, ui);
-    DocumentSubFiles subFiles(posixFileSystem());
+    // Sub-files are written with the top file once everything succeeded.
+    StagedSubFiles subFiles(posixFileSystem());
     CalcContext context(ui, &subFiles);
     outcome = runCalculate(*doc, context, calc);
+    std::vector<std::string> written;
+    if (outcome.ok) saved = subFiles.commit(doc.get(), ui, written);
   }
   if (!outcome.ok) {
-    fileMessage(job.file, "the calculation did not complete; the file was not changed");
+    fileMessage(job.file, "the calculation did not complete; no file was changed");
     session.log.line("   ...the calculation did not complete.");
     session.log.end();
     return kExitUserError;
@@ -110,7 +123,7 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
     session.settings.setWhole("Calculate", "Mode", 1);
     session.settings.setReal("Calculate", "Time", calc.missionTime);
   }
-  if (!saveDocumentTo(*doc, job.file)) return kExitUserError;
+  if (!saved) return kExitUserError;
   if (job.json) {
     std::cout << documentJson(*doc).dump(2) << '\n';
   } else {

@@ -76,8 +76,12 @@ bool TerminalUi::confirm(std::string_view question) {
 void TerminalUi::progressLine(int line, std::string_view text) {
   if (line < 1 || line > 5) return;
   lines_[line] = std::string(text);
-  // Errors (lines 4 and 5 starting "...Error" or "...Cancel") always show.
-  if (line >= 4 && (text.rfind("...Error", 0) == 0 || text.rfind("...Cancel", 0) == 0)) {
+  // Errors always show, whole: lines 4 and 5 starting "...Error" or
+  // "...Cancel", and a stage title that ends in an error ("Mission MTBF
+  // Calculation...Error: root finder.").
+  const bool error = line >= 4 ? text.rfind("...Error", 0) == 0 || text.rfind("...Cancel", 0) == 0
+                               : text.find("...Error: ") != std::string_view::npos;
+  if (error) {
     finishProgress();
     std::cerr << "kestrel: " << lines_[2] << ' ' << text << '\n';
     if (log_ != nullptr) log_->line(lines_[2] + " " + std::string(text));

@@ -56,46 +56,85 @@ std::string temporaryPath(const std::string& path) {
 }  // namespace
 
 Status saveWithBackup(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes) {
-  const std::string backup = backupPath(path);
-  if (backup.size() >= kMaxBackupPathLength) {
-    return Status::error(strprintf("Error: backup filename length = %d (max=%d).",
-                                   static_cast<int>(backup.size()),
-                                   static_cast<int>(kMaxBackupPathLength)));
-  }
+  return saveAllWithBackup(fs, {FileWrite{path, std::vector<std::uint8_t>(bytes.begin(), bytes.end())}});
+}
 
-  // 1. The new content, complete and on disk, under a temporary name.
-  const std::string temp = temporaryPath(path);
-  if (Status s = fs.writeFile(temp, bytes); !s) {
-    (void)fs.remove(temp);
-    return s;
-  }
+namespace {
+
+Status checkBackupLength(const std::string& path) {
+  const std::string backup = backupPath(path);
+  if (backup.size() < kMaxBackupPathLength) return Status::ok();
+  return Status::error(strprintf("Error: backup filename length = %d (max=%d).", static_cast<int>(backup.size()),
+                                 static_cast<int>(kMaxBackupPathLength)));
+}
+
+// The new content, complete and on disk, under a temporary name.
+Status writeVerified(FileSystem& fs, const std::string& path, const std::string& temp,
+                     std::span<const std::uint8_t> bytes) {
+  if (Status s = fs.writeFile(temp, bytes); !s) return s;
   std::vector<std::uint8_t> check;
-  if (Status s = fs.readFile(temp, check, bytes.size() + 1); !s || check.size() != bytes.size() ||
-                                                               (!bytes.empty() &&
-                                                                std::memcmp(check.data(), bytes.data(),
-                                                                            bytes.size()) != 0)) {
-    (void)fs.remove(temp);
+  const Status s = fs.readFile(temp, check, bytes.size() + 1);
+  if (!s || check.size() != bytes.size() ||
+      (!bytes.empty() && std::memcmp(check.data(), bytes.data(), bytes.size()) != 0)) {
     return Status::error("Can not save '" + path + "': the written file does not read back the same");
   }
+  return Status::ok();
+}
 
-  // 2. The previous file becomes the backup.
-  const bool hadFile = fs.exists(path);
+// The previous file becomes the backup and the temporary file takes the
+// name; on failure the previous file is back under its name.
+Status swapIn(FileSystem& fs, const std::string& path, const std::string& temp, bool& hadFile) {
+  const std::string backup = backupPath(path);
+  hadFile = fs.exists(path);
   if (hadFile) {
     if (fs.exists(backup)) (void)fs.remove(backup);
     if (Status s = fs.rename(path, backup); !s) {
-      (void)fs.remove(temp);
       return Status::error("Can not save '" + path + "': the backup '" + backup +
                            "' could not be made; the file was left as it was (" + s.message() + ")");
     }
   }
-
-  // 3. The new file takes the name.
   if (Status s = fs.rename(temp, path); !s) {
-    if (hadFile) (void)fs.rename(backup, path);  // put the previous file back
-    (void)fs.remove(temp);
+    if (hadFile) (void)fs.rename(backup, path);
     return s;
   }
-  (void)fs.syncFolder(path);
+  return Status::ok();
+}
+
+}  // namespace
+
+Status saveAllWithBackup(FileSystem& fs, const std::vector<FileWrite>& files) {
+  for (const FileWrite& f : files) {
+    if (Status s = checkBackupLength(f.path); !s) return s;
+  }
+  std::vector<std::string> temps;
+  auto removeTemps = [&](std::size_t from) {
+    for (std::size_t i = from; i < temps.size(); ++i) (void)fs.remove(temps[i]);
+  };
+  for (const FileWrite& f : files) {
+    temps.push_back(temporaryPath(f.path));
+    if (Status s = writeVerified(fs, f.path, temps.back(), f.bytes); !s) {
+      removeTemps(0);
+      return s;
+    }
+  }
+  std::vector<bool> hadFile(files.size(), false);
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    bool had = false;
+    if (Status s = swapIn(fs, files[i].path, temps[i], had); !s) {
+      // Undo the files already replaced: each previous file comes back.
+      for (std::size_t j = 0; j < i; ++j) {
+        if (hadFile[j]) {
+          (void)fs.rename(backupPath(files[j].path), files[j].path);
+        } else {
+          (void)fs.remove(files[j].path);
+        }
+      }
+      removeTemps(i);
+      return s;
+    }
+    hadFile[i] = had;
+  }
+  for (const FileWrite& f : files) (void)fs.syncFolder(f.path);
   return Status::ok();
 }
 

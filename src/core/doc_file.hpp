@@ -44,4 +44,16 @@ std::string backupPath(const std::string& path);
 // backup name would be too long, before anything is written.
 Status saveWithBackup(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes);
 
+// One file of a save that must happen for all files or for none.
+struct FileWrite {
+  std::string path;
+  std::vector<std::uint8_t> bytes;
+};
+
+// Saves several files together: every new content is written and verified
+// under a temporary name first; only then does each file take its new
+// content (the previous one kept as its backup). If any step fails, the
+// files already replaced are put back, so every file is left as it was.
+Status saveAllWithBackup(FileSystem& fs, const std::vector<FileWrite>& files);
+
 }  // namespace kestrel

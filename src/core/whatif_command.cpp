@@ -1,12 +1,11 @@
 #include "core/whatif_command.hpp"
 
-#include <map>
-
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/number_format.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
+#include "core/staged_sub_files.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 
@@ -14,62 +13,6 @@ namespace kestrel {
 namespace {
 
 std::string modeName(std::uint8_t mode) { return std::string(kWhatIfStressModes.text(mode)); }
-
-// Child documents kept in memory for the whole run: a save only marks them
-// to be written, and a file reached again is the same document.
-class StagedSubFiles final : public SubFileAccess {
- public:
-  explicit StagedSubFiles(FileSystem& fs) : files_(fs) {}
-
-  Opened open(const std::string& path, bool keepFiles, Ui& ui) override {
-    const std::string key = upperCased(path);
-    if (auto it = staged_.find(key); it != staged_.end()) return {it->second.doc.get(), nullptr, false};
-    Opened opened = files_.open(path, keepFiles, ui);
-    if (!opened.owned) return opened;
-    CCircDoc* doc = opened.owned.get();
-    Staged& staged = staged_[key];
-    staged.calculatedBefore = (doc->header().CalcFlags & HeaderBasicDone) != 0;
-    staged.before = doc->header().TotalFR;
-    staged.doc = std::move(opened.owned);
-    order_.push_back(key);
-    return {doc, nullptr, false};
-  }
-  bool save(CCircDoc& doc, Ui&) override {
-    staged_[upperCased(doc.path())].changed = true;
-    return true;
-  }
-  // Writes every changed child, in the order they were first reached.
-  bool commit(FileSystem& fs, Ui& ui, std::vector<std::string>& saved) {
-    for (const std::string& key : order_) {
-      Staged& s = staged_[key];
-      if (!s.changed) continue;
-      if (Status st = saveDocument(fs, *s.doc, s.doc->path()); !st) {
-        ui.message("'" + s.doc->path() + "': " + st.message());
-        return false;
-      }
-      saved.push_back(s.doc->path());
-    }
-    return true;
-  }
-  // Each child's total before the run and now, in the order first reached.
-  void addTotals(std::vector<DocumentTotals>& totals) {
-    for (const std::string& key : order_) {
-      const Staged& s = staged_[key];
-      totals.push_back({s.doc->path(), s.calculatedBefore, s.before, s.doc->header().TotalFR});
-    }
-  }
-
- private:
-  struct Staged {
-    std::unique_ptr<CCircDoc> doc;
-    bool changed = false;
-    bool calculatedBefore = false;
-    double before = 0.0;
-  };
-  DocumentSubFiles files_;
-  std::map<std::string, Staged> staged_;
-  std::vector<std::string> order_;
-};
 
 }  // namespace
 
@@ -119,14 +62,8 @@ WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& s
   topTotals.after = top.header().TotalFR;
   out.totals.push_back(topTotals);
   staged.addTotals(out.totals);
-  if (!dryRun) {
-    if (!staged.commit(fs, ui, out.saved)) return out;
-    if (Status s = saveDocument(fs, top, top.path()); !s) {
-      ui.message("'" + top.path() + "': " + s.message());
-      return out;
-    }
-    out.saved.push_back(top.path());
-  }
+  // Children and the top document are written together or not at all.
+  if (!dryRun && !staged.commit(&top, ui, out.saved)) return out;
   out.ok = true;
   return out;
 }

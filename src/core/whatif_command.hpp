@@ -9,6 +9,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/file_system.hpp"
+#include "core/staged_sub_files.hpp"
 #include "core/whatif.hpp"
 
 namespace kestrel {
@@ -28,14 +29,6 @@ std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs);
 // The lines the confirmation adds after the changes: which files take the
 // changes and which are only recalculated, all of them rewritten.
 std::vector<std::string> whatIfFileLines(const WhatIfSettings& settings, const std::vector<std::string>& files);
-
-// A document's total failure rate before and after a run.
-struct DocumentTotals {
-  std::string path;
-  bool calculatedBefore = false;  // the stored total was current
-  double before = 0.0;
-  double after = 0.0;
-};
 
 struct WhatIfOutcome {
   bool ok = false;

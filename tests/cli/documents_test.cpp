@@ -269,5 +269,85 @@ TEST_F(Workflow, ParentOfAChangedChildIsNotCurrent) {
   EXPECT_EQ(stale()["staleRecords"][0]["reason"], "missing");
 }
 
+// The example hierarchy (system > io_board > rf_module, and two more boards)
+// copied into the test folder.
+void copyExamples(const std::string& dir) {
+  for (const auto& entry : std::filesystem::directory_iterator(KESTREL_EXAMPLES)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext == ".cir" || ext == ".hyb") std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string());
+  }
+}
+
+std::string frLine(const std::string& out) {
+  const auto at = out.find("FR=");
+  return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+}
+
+// Every kind of change is kept in every file it reaches: calculating again
+// gives what the What-If? printed.
+TEST_F(Workflow, WhatIfChangesAreKeptThroughTheHierarchy) {
+  const std::vector<std::vector<std::string>> changes = {
+      {"--env", "GF"}, {"--temp", "increase:5"}, {"--quality", "decrease:1"}, {"--stress", "set:80"}};
+  for (const auto& change : changes) {
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directory(dir_);
+    copyExamples(dir_);
+    // Named as a user in that folder names it, without a folder.
+    const auto home = std::filesystem::current_path();
+    std::filesystem::current_path(dir_);
+    const std::string top = "system.cir";
+    const std::string before = frLine(runKestrel({"-q", "calc", top}).out);
+    std::vector<std::string> args{"-q", "whatif", top};
+    args.insert(args.end(), change.begin(), change.end());
+    const RunResult whatIf = runKestrel(args);
+    EXPECT_EQ(whatIf.exitCode, 0) << change[0] << whatIf.err;
+    EXPECT_NE(frLine(whatIf.out), before) << change[0];
+    EXPECT_EQ(frLine(runKestrel({"-q", "calc", top}).out), frLine(whatIf.out)) << change[0];
+    std::filesystem::current_path(home);
+  }
+}
+
+// A run that fails while writing changes no file, and says so; the same for
+// a calculation of the hierarchy.
+TEST_F(Workflow, FailedSavesOfAHierarchyChangeNoFile) {
+  copyExamples(dir_);
+  const std::string top = file("system.cir");
+  ASSERT_EQ(runKestrel({"-q", "calc", top}).exitCode, 0);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir_)) {
+    if (e.path().extension() != ".BAK") names.push_back(e.path().string());
+  }
+  auto contents = [&] {
+    std::string all;
+    for (const std::string& n : names) {
+      std::ifstream in(n, std::ios::binary);
+      all += std::string((std::istreambuf_iterator<char>(in)), {});
+    }
+    return all;
+  };
+  const std::string before = contents();
+  // The top file is written last: its backup name taken by a folder stops it.
+  std::filesystem::remove(top + ".BAK");
+  std::filesystem::create_directories(top + ".BAK/x");
+  const std::vector<std::vector<std::string>> runs = {{"-q", "whatif", top, "--temp", "increase:5"},
+                                                      {"-q", "calc", top, "--mission", "100"}};
+  for (const auto& args : runs) {
+    const RunResult r = runKestrel(args);
+    EXPECT_EQ(r.exitCode, 1) << args[1];
+    EXPECT_NE(r.err.find("No file was changed."), std::string::npos) << r.err;
+    EXPECT_EQ(contents(), before) << args[1];
+  }
+}
+
+TEST_F(Workflow, KOfNWithoutKIsRefused) {
+  const std::string cir = file("k.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", cir, "609", "PN=A", "QTY=3"}).exitCode, 0);
+  const RunResult r = runKestrel({"-q", "calc", cir, "--model", "kofn", "--mission", "100"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("--model kofn needs --k"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
 }  // namespace
 }  // namespace kestrel::test
