@@ -124,20 +124,15 @@ QVariant RecordListModel::display(std::size_t row, int column) const {
 
 QVariant RecordListModel::sortKey(std::size_t row, int column) const {
   const CPart& part = doc_.record(row);
+  // Numbers sort by value; the text columns by what they show.
   switch (column) {
-    case PartNumber:
-      return qtext(part.PN);
-    case PartType:
-      return qtext(part.GetTypeName());
     case Quantity:
       return static_cast<double>(part.QTY);
-    case RefDes:
-      return qtext(part.REFDES);
     case Tfr:
     case Share:
       return part.TFR();
     default:
-      return {};
+      return display(row, column);
   }
 }
 
