@@ -229,18 +229,20 @@ void CircuitWindow::showResult() {
       result_->setStyleSheet({});
       result_->setToolTip({});
     } else {
-      result_->setText(qtext(lastResult_ + "   (not current)"));
-      result_->setStyleSheet(QStringLiteral("color: gray;"));
-      result_->setToolTip(qtext(notCurrentText(notCurrent_)));
+      showNotCurrent(qtext(notCurrentText(notCurrent_)));
     }
   } else if (!lastResult_.empty()) {
     // The totals of the last calculation stay in sight until the next one.
-    result_->setText(qtext(lastResult_ + "   (not current)"));
-    result_->setStyleSheet(QStringLiteral("color: gray;"));
-    result_->setToolTip(tr("The document changed since these totals were calculated; calculate again."));
+    showNotCurrent(tr("The document changed since these totals were calculated; calculate again."));
   } else {
     result_->clear();
   }
+}
+
+void CircuitWindow::showNotCurrent(const QString& why) {
+  result_->setText(qtext(lastResult_ + "   (not current)"));
+  result_->setStyleSheet(QStringLiteral("color: gray;"));
+  result_->setToolTip(why);
 }
 
 void CircuitWindow::showSelection() {
@@ -305,11 +307,7 @@ void CircuitWindow::addParts() {
       if (!recalled) return;
       if (!editInSheet(*recalled, recalled->GetTypeName(), true)) continue;
       lastAdded_ = recalled->clone();
-      UndoHistory::State state = before();
-      if (const auto pos = doc_->addRecord(std::move(recalled), ui())) {
-        changed(std::move(state));
-        refresh(*pos);
-      }
+      applyStep([&] { return doc_->addRecord(std::move(recalled), ui()); });
       continue;
     }
     std::unique_ptr<CPart> part =
@@ -321,11 +319,7 @@ void CircuitWindow::addParts() {
     }
     if (!editInSheet(*part, part->GetTypeName(), dialog.defaults() || dialog.menuIndex() == 0)) continue;
     lastAdded_ = part->clone();
-    UndoHistory::State state = before();
-    if (const auto pos = doc_->addRecord(std::move(part), ui())) {
-      changed(std::move(state));
-      refresh(*pos);
-    }
+    applyStep([&] { return doc_->addRecord(std::move(part), ui()); });
   }
 }
 
@@ -338,11 +332,7 @@ void CircuitWindow::editSelected() {
   std::unique_ptr<CPart> copy = doc_->record(*sel).clone();
   if (!copy) return;
   if (!editInSheet(*copy, copy->GetTypeName(), true)) return;
-  UndoHistory::State state = before();
-  if (const auto pos = doc_->replaceRecord(sel, std::move(copy), ui())) {
-    changed(std::move(state));
-    refresh(*pos);
-  }
+  applyStep([&] { return doc_->replaceRecord(sel, std::move(copy), ui()); });
 }
 
 void CircuitWindow::convertSelected() {
@@ -368,11 +358,7 @@ void CircuitWindow::convertSelected() {
   converted->copyBaseFieldsExceptType(old);
   converted->IS_HYBRID = doc_->hybridFlag();
   if (!editInSheet(*converted, converted->GetTypeName(), dialog.defaults())) return;
-  UndoHistory::State state = before();
-  if (const auto pos = doc_->replaceRecord(sel, std::move(converted), ui())) {
-    changed(std::move(state));
-    refresh(*pos);
-  }
+  applyStep([&] { return doc_->replaceRecord(sel, std::move(converted), ui()); });
 }
 
 void CircuitWindow::find() {
@@ -456,11 +442,7 @@ void CircuitWindow::paste() {
     ui().message(s.message());
     return;
   }
-  UndoHistory::State state = before();
-  if (const auto pos = doc_->pasteRecord(std::move(part), ui())) {
-    changed(std::move(state));
-    refresh(*pos);
-  }
+  applyStep([&] { return doc_->pasteRecord(std::move(part), ui()); });
 }
 
 void CircuitWindow::editHeader() {
@@ -548,6 +530,14 @@ bool CircuitWindow::readyToPrint() {
   }
   if (!ui().confirm(std::string(kNotCalculatedMessage) + "\nCalculate now?")) return false;
   return calculate() && doc_->header().CalcFlags != 0;
+}
+
+void CircuitWindow::applyStep(const std::function<std::optional<std::size_t>()>& command) {
+  UndoHistory::State state = before();
+  if (const auto pos = command()) {
+    changed(std::move(state));
+    refresh(*pos);
+  }
 }
 
 void CircuitWindow::documentChanged() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -108,6 +109,11 @@ class CircuitWindow final : public QWidget {
   // The saved Report Setup, as every print road uses it for this document.
   ReportSettings printSettings() const;
   void showResult();
+  // The last totals, greyed and marked "(not current)", with the reason as tooltip.
+  void showNotCurrent(const QString& why);
+  // A command that may add or replace a record: when it did, the state
+  // before it becomes an undo step and the list shows the record's new row.
+  void applyStep(const std::function<std::optional<std::size_t>()>& command);
   void showListMenu(const QPoint& at);
   // Keeps the state before a command that changed the document.
   void changed(UndoHistory::State before) { history_.done(std::move(before)); }

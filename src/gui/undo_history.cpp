@@ -28,24 +28,24 @@ void UndoHistory::restore(CCircDoc& doc, State& state) {
   doc.setModified(true);
 }
 
+std::optional<std::optional<std::size_t>> UndoHistory::step(std::deque<State>& from, std::deque<State>& to,
+                                                            CCircDoc& doc, std::optional<std::size_t> selection) {
+  if (from.empty()) return std::nullopt;
+  State state = std::move(from.back());
+  from.pop_back();
+  to.push_back(capture(doc, selection));
+  restore(doc, state);
+  return state.selection;
+}
+
 std::optional<std::optional<std::size_t>> UndoHistory::undo(CCircDoc& doc,
                                                             std::optional<std::size_t> selection) {
-  if (undo_.empty()) return std::nullopt;
-  State back = std::move(undo_.back());
-  undo_.pop_back();
-  redo_.push_back(capture(doc, selection));
-  restore(doc, back);
-  return back.selection;
+  return step(undo_, redo_, doc, selection);
 }
 
 std::optional<std::optional<std::size_t>> UndoHistory::redo(CCircDoc& doc,
                                                             std::optional<std::size_t> selection) {
-  if (redo_.empty()) return std::nullopt;
-  State again = std::move(redo_.back());
-  redo_.pop_back();
-  undo_.push_back(capture(doc, selection));
-  restore(doc, again);
-  return again.selection;
+  return step(redo_, undo_, doc, selection);
 }
 
 void UndoHistory::clear() {

@@ -40,6 +40,9 @@ class UndoHistory {
 
  private:
   static void restore(CCircDoc& doc, State& state);
+  // Puts the last state of `from` into `doc`, keeping the present one in `to`.
+  static std::optional<std::optional<std::size_t>> step(std::deque<State>& from, std::deque<State>& to,
+                                                        CCircDoc& doc, std::optional<std::size_t> selection);
 
   std::deque<State> undo_;
   std::deque<State> redo_;
