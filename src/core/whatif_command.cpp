@@ -73,11 +73,9 @@ namespace {
 void collectFiles(const CCircDoc& doc, FileSystem& fs, int level, std::vector<std::string>& files) {
   if (level > kMaxLevels) return;
   for (std::size_t i = 0; i < doc.count(); ++i) {
-    const CPart& part = doc.record(i);
-    if (part.PART_TYPE != kSubCircuitType && part.PART_TYPE != kSubHybridType) continue;
     std::string error;
-    const std::string path = DocumentSubFiles::resolveCase(subFilePath(doc.path(), part.FileName), error);
-    if (path.empty()) continue;
+    const std::string path = DocumentSubFiles::childFile(doc.path(), doc.record(i), error);
+    if (path.empty()) continue;  // not a sub-file record, or its file is not there
     bool seen = false;
     for (const std::string& f : files) seen = seen || upperCased(f) == upperCased(path);
     if (seen) continue;

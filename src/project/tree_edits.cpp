@@ -74,7 +74,8 @@ EditResult findLink(const CCircDoc& parent, const CProjPart& node, const char* c
   return EditResult();
 }
 
-// Upper-cased paths of the documents from the top down to node `index`.
+// Whether `childPath` is one of the documents from the top down to node
+// `parent`, by name or as the same file under another name.
 bool refersBack(const ProjectTree& tree, std::size_t parent, const std::string& childPath) {
   for (std::size_t at : tree.documentPath(parent)) {
     const std::string& above = tree.node(at).file;
