@@ -23,6 +23,8 @@ PACKAGES=(
   libxlsxwriter-dev
   # desktop application: Qt 6 Widgets and Print Support, offscreen platform for its tests, Xvfb for screenshots
   qt6-base-dev qt6-svg-dev libxkbcommon-dev qt6-qpa-plugins xvfb xauth
+  # tests kill the program at chosen system calls (strace fault injection)
+  strace
   # the desktop smoke test types and clicks into the real program under Xvfb and reads the clipboard, under a window manager
   xdotool xclip x11-utils openbox
 )

@@ -1,9 +1,16 @@
 #include "core/doc_file.hpp"
 
+#include <signal.h>
 #include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <limits>
+#include <random>
 
 #include <cstring>
 
+#include "core/path_names.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -49,11 +56,67 @@ std::string backupPath(const std::string& path) { return path + ".BAK"; }
 
 namespace {
 
+// "NAME.~<pid>-<random>.tmp" beside the file: the process that wrote it can
+// be told from the name, and nobody can guess the name to plant a link there.
 std::string temporaryPath(const std::string& path) {
-  return path + ".~" + std::to_string(::getpid()) + ".tmp";
+  static std::mt19937_64 random{std::random_device{}()};
+  return strprintf("%s.~%d-%016llx.tmp", path.c_str(), static_cast<int>(::getpid()),
+                   static_cast<unsigned long long>(random()));
+}
+
+// The process id in a temporary name of `fileName`, or 0 for any other name.
+pid_t writerOf(const std::string& entry, const std::string& fileName) {
+  const std::string prefix = fileName + ".~";
+  const std::string suffix = ".tmp";
+  if (entry.size() <= prefix.size() + suffix.size() || entry.compare(0, prefix.size(), prefix) != 0 ||
+      entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0) {
+    return 0;
+  }
+  long pid = 0;
+  for (std::size_t i = prefix.size(); i < entry.size() && std::isdigit(static_cast<unsigned char>(entry[i])); ++i) {
+    pid = pid * 10 + (entry[i] - '0');
+    if (pid > 0x7fffffff) return 0;
+  }
+  return static_cast<pid_t>(pid);
+}
+
+// Temporary files of `path` left by writers that died before they finished.
+void removeDeadWritersFiles(FileSystem& fs, const std::string& path) {
+  const std::string folder = folderOf(path);
+  const std::string name = fileNameOf(path);
+  for (const std::string& entry : fs.folderEntries(folder)) {
+    const pid_t pid = writerOf(entry, name);
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    (void)fs.remove(folder.empty() ? entry : folder + "/" + entry);
+  }
+}
+
+// Writes `bytes` under a fresh temporary name beside `path`; the name is
+// returned in `temp`.
+Status writeTemporary(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes,
+                      std::string& temp) {
+  removeDeadWritersFiles(fs, path);
+  temp = temporaryPath(path);
+  return fs.createNewFile(temp, bytes);
 }
 
 }  // namespace
+
+Status replaceFile(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes) {
+  const std::string target = fs.linkTarget(path);
+  std::string temp;
+  if (Status s = writeTemporary(fs, target, bytes, temp); !s) {
+    (void)fs.remove(temp);
+    return s;
+  }
+  if (Status s = fs.rename(temp, target); !s) {
+    (void)fs.remove(temp);
+    return s;
+  }
+  (void)fs.syncFolder(target);
+  return Status::ok();
+}
 
 Status saveWithBackup(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes) {
   return saveAllWithBackup(fs, {FileWrite{path, std::vector<std::uint8_t>(bytes.begin(), bytes.end())}});
@@ -69,9 +132,9 @@ Status checkBackupLength(const std::string& path) {
 }
 
 // The new content, complete and on disk, under a temporary name.
-Status writeVerified(FileSystem& fs, const std::string& path, const std::string& temp,
+Status writeVerified(FileSystem& fs, const std::string& path, std::string& temp,
                      std::span<const std::uint8_t> bytes) {
-  if (Status s = fs.writeFile(temp, bytes); !s) return s;
+  if (Status s = writeTemporary(fs, path, bytes, temp); !s) return s;
   std::vector<std::uint8_t> check;
   const Status s = fs.readFile(temp, check, bytes.size() + 1);
   if (!s || check.size() != bytes.size() ||
@@ -81,23 +144,31 @@ Status writeVerified(FileSystem& fs, const std::string& path, const std::string&
   return Status::ok();
 }
 
-// The previous file becomes the backup and the temporary file takes the
-// name; on failure the previous file is back under its name.
-Status swapIn(FileSystem& fs, const std::string& path, const std::string& temp, bool& hadFile) {
+// The backup as a second name of the previous file, or as a copy of it
+// where the file system has no hard links.
+Status keepBackup(FileSystem& fs, const std::string& path) {
   const std::string backup = backupPath(path);
-  hadFile = fs.exists(path);
-  if (hadFile) {
-    if (fs.exists(backup)) (void)fs.remove(backup);
-    if (Status s = fs.rename(path, backup); !s) {
-      return Status::error("Can not save '" + path + "': the backup '" + backup +
-                           "' could not be made; the file was left as it was (" + s.message() + ")");
-    }
-  }
-  if (Status s = fs.rename(temp, path); !s) {
-    if (hadFile) (void)fs.rename(backup, path);
-    return s;
+  if (fs.exists(backup)) (void)fs.remove(backup);
+  if (fs.link(path, backup)) return Status::ok();
+  std::vector<std::uint8_t> previous;
+  Status s = fs.readFile(path, previous, std::numeric_limits<std::size_t>::max());
+  if (s) s = fs.createNewFile(backup, previous);
+  if (!s) {
+    (void)fs.remove(backup);
+    return Status::error("Can not save '" + path + "': the backup '" + backup +
+                         "' could not be made; the file was left as it was (" + s.message() + ")");
   }
   return Status::ok();
+}
+
+// The backup is made first and the temporary file is then renamed over the
+// name, so the name holds a complete file at every moment.
+Status swapIn(FileSystem& fs, const std::string& path, const std::string& temp, bool& hadFile) {
+  hadFile = fs.exists(path);
+  if (hadFile) {
+    if (Status s = keepBackup(fs, path); !s) return s;
+  }
+  return fs.rename(temp, path);
 }
 
 }  // namespace
@@ -106,13 +177,17 @@ Status saveAllWithBackup(FileSystem& fs, const std::vector<FileWrite>& files) {
   for (const FileWrite& f : files) {
     if (Status s = checkBackupLength(f.path); !s) return s;
   }
-  std::vector<std::string> temps;
+  // A save through a symbolic link replaces the file the link leads to.
+  std::vector<std::string> targets;
+  for (const FileWrite& f : files) targets.push_back(fs.linkTarget(f.path));
+  std::vector<std::string> temps(files.size());
   auto removeTemps = [&](std::size_t from) {
-    for (std::size_t i = from; i < temps.size(); ++i) (void)fs.remove(temps[i]);
+    for (std::size_t i = from; i < temps.size(); ++i) {
+      if (!temps[i].empty()) (void)fs.remove(temps[i]);
+    }
   };
-  for (const FileWrite& f : files) {
-    temps.push_back(temporaryPath(f.path));
-    if (Status s = writeVerified(fs, f.path, temps.back(), f.bytes); !s) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (Status s = writeVerified(fs, targets[i], temps[i], files[i].bytes); !s) {
       removeTemps(0);
       return s;
     }
@@ -120,13 +195,13 @@ Status saveAllWithBackup(FileSystem& fs, const std::vector<FileWrite>& files) {
   std::vector<bool> hadFile(files.size(), false);
   for (std::size_t i = 0; i < files.size(); ++i) {
     bool had = false;
-    if (Status s = swapIn(fs, files[i].path, temps[i], had); !s) {
+    if (Status s = swapIn(fs, targets[i], temps[i], had); !s) {
       // Undo the files already replaced: each previous file comes back.
       for (std::size_t j = 0; j < i; ++j) {
         if (hadFile[j]) {
-          (void)fs.rename(backupPath(files[j].path), files[j].path);
+          (void)fs.rename(backupPath(targets[j]), targets[j]);
         } else {
-          (void)fs.remove(files[j].path);
+          (void)fs.remove(targets[j]);
         }
       }
       removeTemps(i);
@@ -134,7 +209,7 @@ Status saveAllWithBackup(FileSystem& fs, const std::vector<FileWrite>& files) {
     }
     hadFile[i] = had;
   }
-  for (const FileWrite& f : files) (void)fs.syncFolder(f.path);
+  for (const std::string& target : targets) (void)fs.syncFolder(target);
   return Status::ok();
 }
 

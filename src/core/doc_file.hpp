@@ -5,10 +5,13 @@
 // it, each taken as 0..255, stored little-endian in the last 4 bytes.
 //
 // A save never destroys the previous good file: the new bytes go to a
-// temporary file in the same folder, are flushed and read back to verify,
-// then the old file becomes "NAME.BAK" (an older backup is deleted first)
-// and the temporary file takes the name. If any step fails the old file is
-// still there under its name (or is put back), and the error is returned.
+// temporary file with an unguessable name in the same folder (created new,
+// never through a link), are flushed and read back to verify, then the old
+// file gets the second name "NAME.BAK" (an older backup is deleted first)
+// and the temporary file is renamed over the name, so the name always holds
+// a complete file. If any step fails the old file is still there under its
+// name (or is put back), and the error is returned. Temporary files of
+// writers that died are removed by the next save of the same file.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +46,11 @@ std::string backupPath(const std::string& path);
 // backup. Fails with "Error: backup filename length = %d (max=%d)." when the
 // backup name would be too long, before anything is written.
 Status saveWithBackup(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Replaces `path` (the file a symbolic link leads to, if it is one) with
+// `bytes` in one step, without a backup: a fresh temporary file beside it,
+// then a rename. Outputs and settings are written this way.
+Status replaceFile(FileSystem& fs, const std::string& path, std::span<const std::uint8_t> bytes);
 
 // One file of a save that must happen for all files or for none.
 struct FileWrite {

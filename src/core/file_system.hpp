@@ -49,6 +49,26 @@ class FileSystem {
   virtual bool exists(const std::string& path) = 0;
   // Flushes the folder holding `path`, so that a rename survives a power cut.
   virtual Status syncFolder(const std::string& path) = 0;
+
+  // Creates `path`, which must not exist yet and is never followed if it is
+  // a symbolic link, writes all of `bytes` and flushes them. The safe save
+  // writes its temporary files this way, so a planted link or file can not
+  // redirect it.
+  virtual Status createNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    if (exists(path)) return Status::error("Can not create '" + path + "': the file exists");
+    return writeFile(path, bytes);
+  }
+  // A second name `to` for the file `from` (a hard link); fails where the
+  // file system has none, and callers copy instead.
+  virtual Status link(const std::string& from, const std::string& /*to*/) {
+    return Status::error("Can not link '" + from + "': not supported");
+  }
+  // The file a save of `path` must replace: the end of a chain of symbolic
+  // links, or `path` itself.
+  virtual std::string linkTarget(const std::string& path) { return path; }
+  // The names (not paths) of the entries of `folder`; empty when it can not
+  // be read.
+  virtual std::vector<std::string> folderEntries(const std::string& /*folder*/) { return {}; }
 };
 
 // The real file system of this machine.

@@ -1,9 +1,11 @@
 // POSIX implementation of the file door.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -36,6 +38,28 @@ FileError causeOf(int err) {
 Status failure(const std::string& what, const std::string& path, int err) {
   return Status::error(what + " '" + path + "': " + fileErrorName(static_cast<int>(causeOf(err))) +
                        " (" + std::strerror(err) + ")");
+}
+
+// Writes all of `bytes` to the open file, flushes it and closes it.
+Status writeAndClose(int fd, const std::string& path, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      return failure("Can not write", path, err);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) {
+    const int err = errno;
+    ::close(fd);
+    return failure("Can not flush", path, err);
+  }
+  if (::close(fd) != 0) return failure("Can not close", path, errno);
+  return Status::ok();
 }
 
 class PosixFileSystem final : public FileSystem {
@@ -81,24 +105,49 @@ class PosixFileSystem final : public FileSystem {
   Status writeFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return failure("Can not create", path, errno);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        const int err = n < 0 ? errno : ENOSPC;
-        ::close(fd);
-        return failure("Can not write", path, err);
-      }
-      done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd) != 0) {
-      const int err = errno;
-      ::close(fd);
-      return failure("Can not flush", path, err);
-    }
-    if (::close(fd) != 0) return failure("Can not close", path, errno);
+    return writeAndClose(fd, path, bytes);
+  }
+
+  Status createNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return failure("Can not create", path, errno);
+    return writeAndClose(fd, path, bytes);
+  }
+
+  Status link(const std::string& from, const std::string& to) override {
+    if (::link(from.c_str(), to.c_str()) != 0) return failure("Can not link", from, errno);
     return Status::ok();
+  }
+
+  std::string linkTarget(const std::string& path) override {
+    std::string current = path;
+    // A loop of links ends the walk; the save then fails on the name itself.
+    for (int hop = 0; hop < 40; ++hop) {
+      struct stat st {};
+      if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return current;
+      std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+      const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+      if (n <= 0) return current;
+      target.resize(static_cast<std::size_t>(n));
+      if (target.front() != '/') {
+        const auto slash = current.find_last_of('/');
+        if (slash != std::string::npos) target = current.substr(0, slash + 1) + target;
+      }
+      current = target;
+    }
+    return current;
+  }
+
+  std::vector<std::string> folderEntries(const std::string& folder) override {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
   }
 
   Status rename(const std::string& from, const std::string& to) override {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/path_names.hpp"
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
@@ -56,10 +57,6 @@ bool folderExists(const std::string& path) {
 }
 
 }  // namespace
-
-std::string folderOf(const std::string& path) {
-  return std::filesystem::path(path).lexically_normal().parent_path().string();
-}
 
 std::string absolutePath(const std::string& path) {
   std::error_code ec;

@@ -31,8 +31,6 @@ Status checkTopLevel(CProjDoc& project, FileSystem& fs, Ui& ui, bool& moved);
 // The caller saves the project.
 Status chooseTopLevel(CProjDoc& project, const std::string& path, FileSystem& fs, Ui& ui);
 
-// The folder of a path, lexically normalised ("" for a bare name).
-std::string folderOf(const std::string& path);
 // `path` made absolute against the working folder and lexically normalised.
 std::string absolutePath(const std::string& path);
 

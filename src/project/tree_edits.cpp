@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "core/path_names.hpp"
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
@@ -16,7 +17,6 @@
 namespace kestrel {
 namespace {
 
-std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 EditResult refused(Ui& ui, const std::string& file, const std::string& text, const std::string& cause = {}) {
   ui.message(text);

@@ -1,9 +1,9 @@
 #include "reports/report_output.hpp"
 
-#include <unistd.h>
 
 #include <span>
 
+#include "core/doc_file.hpp"
 #include "core/strfmt.hpp"
 #include "reports/pdf_device.hpp"
 #include "reports/rtf_device.hpp"
@@ -59,18 +59,9 @@ std::optional<Paper> findPaper(std::string_view name) {
 }
 
 Status writeReportFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".~" + std::to_string(::getpid()) + ".tmp";
   const auto data = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                                   bytes.size());
-  if (Status s = fs.writeFile(temp, data); !s) {
-    (void)fs.remove(temp);
-    return fileError(path, s.message());
-  }
-  if (Status s = fs.rename(temp, path); !s) {
-    (void)fs.remove(temp);
-    return fileError(path, s.message());
-  }
-  (void)fs.syncFolder(path);
+  if (Status s = replaceFile(fs, path, data); !s) return fileError(path, s.message());
   return Status::ok();
 }
 

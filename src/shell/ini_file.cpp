@@ -1,7 +1,7 @@
 #include "shell/ini_file.hpp"
 
-#include <unistd.h>
 
+#include "core/doc_file.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -103,17 +103,7 @@ Status IniFile::load(FileSystem& fs, const std::string& path, IniFile& out) {
 
 Status IniFile::save(FileSystem& fs, const std::string& path) const {
   const std::string body = text();
-  const std::string temp = path + ".~" + std::to_string(::getpid()) + ".tmp";
-  if (Status s = fs.writeFile(temp, {reinterpret_cast<const std::uint8_t*>(body.data()), body.size()}); !s) {
-    (void)fs.remove(temp);
-    return s;
-  }
-  if (Status s = fs.rename(temp, path); !s) {
-    (void)fs.remove(temp);
-    return s;
-  }
-  (void)fs.syncFolder(path);
-  return Status::ok();
+  return replaceFile(fs, path, {reinterpret_cast<const std::uint8_t*>(body.data()), body.size()});
 }
 
 }  // namespace kestrel

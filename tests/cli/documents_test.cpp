@@ -349,5 +349,39 @@ TEST_F(Workflow, KOfNWithoutKIsRefused) {
   EXPECT_EQ(r.out, "");
 }
 
+// The program killed at every write, flush, link, rename and delete of a
+// save: the circuit's name always holds the old or the new complete file.
+TEST_F(Workflow, KilledSavesLeaveTheOldOrTheNewFile) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  const std::string cir = file("k.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", cir, "609", "PN=A"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", cir, "609", "PN=B"}).exitCode, 0);
+  std::filesystem::copy_file(cir, file("base.cir"));
+  int kills = 0;
+  for (const char* call : {"write", "fsync", "link,linkat", "rename,renameat,renameat2", "unlink,unlinkat"}) {
+    for (int n = 1; n < 50; ++n) {
+      std::filesystem::copy_file(file("base.cir"), cir, std::filesystem::copy_options::overwrite_existing);
+      const RunResult r = runKestrel({"add", cir, "609", "PN=C"}, {},
+                                     {"strace", "-f", "-qq", "-o", "/dev/null", "-e", std::string("trace=") + call, "-e",
+                                      std::string("inject=") + call + ":signal=KILL:when=" + std::to_string(n)});
+      const RunResult show = runKestrel({"show", cir, "--json"});
+      ASSERT_EQ(show.exitCode, 0) << call << " #" << n << ": " << show.err;
+      const std::size_t records = nlohmann::json::parse(show.out)["records"].size();
+      EXPECT_TRUE(records == 2 || records == 3) << call << " #" << n;
+      if (r.exitCode == 0) {
+        EXPECT_EQ(records, 3u) << call << " #" << n;
+        break;
+      }
+      ++kills;
+    }
+  }
+  // Leftovers of the killed writers went with the next saves.
+  std::size_t temporaries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir_)) temporaries += e.path().extension() == ".tmp";
+  EXPECT_LE(temporaries, 1u);
+  EXPECT_GT(kills, 4);
+}
+
 }  // namespace
 }  // namespace kestrel::test

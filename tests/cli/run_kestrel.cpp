@@ -26,7 +26,8 @@ std::string quoted(const std::string& arg) {
 
 }  // namespace
 
-RunResult runKestrel(const std::vector<std::string>& args, const std::string& input) {
+RunResult runKestrel(const std::vector<std::string>& args, const std::string& input,
+                     const std::vector<std::string>& wrapper) {
   char dir[] = "/tmp/kestrel-cli-XXXXXX";
   if (::mkdtemp(dir) == nullptr) return {};
   const std::string base(dir);
@@ -34,7 +35,9 @@ RunResult runKestrel(const std::vector<std::string>& args, const std::string& in
     std::ofstream(base + "/in") << input;
   }
   // Settings and the operation log go to the run's own folder, never the user's.
-  std::string cmd = "XDG_CONFIG_HOME=" + quoted(base) + " " + quoted(KESTREL_BIN);
+  std::string cmd = "XDG_CONFIG_HOME=" + quoted(base);
+  for (const std::string& w : wrapper) cmd += " " + quoted(w);
+  cmd += " " + quoted(KESTREL_BIN);
   for (const std::string& a : args) cmd += " " + quoted(a);
   cmd += " <" + base + "/in >" + base + "/out 2>" + base + "/err";
   const int status = std::system(cmd.c_str());

@@ -12,6 +12,8 @@ struct RunResult {
   std::string err;
 };
 
-RunResult runKestrel(const std::vector<std::string>& args, const std::string& input = {});
+// `wrapper` runs the program under another one ("strace -o /dev/null ...").
+RunResult runKestrel(const std::vector<std::string>& args, const std::string& input = {},
+                     const std::vector<std::string>& wrapper = {});
 
 }  // namespace kestrel::test

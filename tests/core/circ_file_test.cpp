@@ -1,7 +1,10 @@
 #include "core/circ_file.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <random>
 
@@ -273,6 +276,8 @@ struct FaultCase {
   const char* name;
   long failWriteAfter;
   int failRename;
+  int failWrite = 0;
+  bool noHardLinks = false;
 };
 
 class FailedSave : public ::testing::TestWithParam<FaultCase> {};
@@ -292,6 +297,8 @@ TEST_P(FailedSave, LeavesThePreviousFileIntact) {
   FaultyFileSystem fs;
   fs.failWriteAfter = GetParam().failWriteAfter;
   fs.failRenameNumber = GetParam().failRename;
+  fs.failWriteNumber = GetParam().failWrite;
+  fs.noHardLinks = GetParam().noHardLinks;
   EXPECT_FALSE(saveDocument(fs, *doc, path).isOk());
   EXPECT_EQ(readAll(path), before);
   EXPECT_TRUE(doc->isModified());
@@ -305,9 +312,69 @@ TEST_P(FailedSave, LeavesThePreviousFileIntact) {
 INSTANTIATE_TEST_SUITE_P(Cases, FailedSave,
                          ::testing::Values(FaultCase{"DiskFullHalfWay", 100, 0},
                                            FaultCase{"DiskFullAtOnce", 0, 0},
-                                           FaultCase{"BackupRenameFails", -1, 1},
-                                           FaultCase{"FinalRenameFails", -1, 2}),
+                                           FaultCase{"FinalRenameFails", -1, 1},
+                                           FaultCase{"BackupCopyFails", -1, 0, 2, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Where the file system has no hard links the backup is a copy.
+TEST(SaveRules, BackupIsACopyWithoutHardLinks) {
+  TempFolder dir;
+  const std::string path = dir.file("A.CIR");
+  auto doc = sampleDoc(DocKind::Circuit, 1);
+  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
+  const auto first = readAll(path);
+  doc->insertSorted(test::fixedPart(9.0, "NEW"));
+  FaultyFileSystem fs;
+  fs.noHardLinks = true;
+  ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+  EXPECT_EQ(readAll(path + ".BAK"), first);
+  EXPECT_NE(readAll(path), first);
+}
+
+// A save through a symbolic link writes the file it leads to and keeps the
+// link; a link planted where a temporary file could go is never written.
+TEST(SaveRules, SymbolicLinksAreFollowedOnlyForTheDocumentItself) {
+  TempFolder dir;
+  const std::string real = dir.file("REAL.CIR");
+  const std::string link = dir.file("LINK.CIR");
+  auto doc = sampleDoc(DocKind::Circuit, 1);
+  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, real).isOk());
+  std::filesystem::create_symlink("REAL.CIR", link);
+  doc->insertSorted(test::fixedPart(9.0, "NEW"));
+  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, link).isOk());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(readAll(link), readAll(real));
+  std::unique_ptr<CCircDoc> reopened;
+  ASSERT_TRUE(loadDocument(posixFileSystem(), real, reopened).isOk());
+  EXPECT_EQ(reopened->count(), 2);
+  EXPECT_TRUE(std::filesystem::exists(real + ".BAK"));
+
+  const std::string victim = dir.file("victim");
+  std::ofstream(victim) << "keep";
+  std::filesystem::create_symlink(victim, dir.file("planted.tmp"));
+  const std::uint8_t byte = 1;
+  EXPECT_FALSE(posixFileSystem().createNewFile(dir.file("planted.tmp"), {&byte, 1}).isOk());
+  EXPECT_EQ(readAll(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+}
+
+// Temporary files of a writer that died are removed by the next save; those
+// of a live writer stay.
+TEST(SaveRules, NextSaveRemovesTemporaryFilesOfDeadWriters) {
+  TempFolder dir;
+  const std::string path = dir.file("A.CIR");
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ASSERT_GT(dead, 0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string deadTemp = path + ".~" + std::to_string(dead) + "-00000000deadbeef.tmp";
+  const std::string liveTemp = path + ".~1-00000000cafe0000.tmp";
+  std::ofstream(deadTemp) << "half";
+  std::ofstream(liveTemp) << "busy";
+  auto doc = sampleDoc(DocKind::Circuit, 1);
+  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
+  EXPECT_FALSE(std::filesystem::exists(deadTemp));
+  EXPECT_TRUE(std::filesystem::exists(liveTemp));
+}
 
 }  // namespace
 }  // namespace kestrel

@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Edits, FailedSavesKeepTheParentFiles) {
   ASSERT_TRUE(build().isOk());
   const auto system = bytesOf(fs, dir.file("system.cir"));
-  fs.failRenameNumber = 1;  // the parent's backup
+  fs.failRenameNumber = 1;  // the parent takes its new content
   EditResult r = removeChild(tree, find("controller.cir"), fs, ui);
   ASSERT_FALSE(r.status.isOk());
   EXPECT_TRUE(contains(r.status.message(), "DELETE: can not save parent Circuit."));
@@ -152,7 +152,7 @@ TEST_F(Edits, FailedSavesKeepTheParentFiles) {
 
   // Move: the new parent is saved, the old one fails: the record is in both.
   fs.renames = 0;
-  fs.failRenameNumber = 3;
+  fs.failRenameNumber = 2;
   r = moveChild(tree, find("rf_module.hyb"), find("controller.cir"), fs, ui);
   ASSERT_FALSE(r.status.isOk());
   EXPECT_TRUE(r.changed);

@@ -15,6 +15,7 @@ Status FaultyFileSystem::readFile(const std::string& path, std::vector<std::uint
 
 Status FaultyFileSystem::writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   ++writes;
+  if (writes == failWriteNumber) return Status::error("Can not write '" + path + "': " + fileErrorName(13));
   if (failWriteAfter >= 0 && bytes.size() > static_cast<std::size_t>(failWriteAfter)) {
     // What a crash or a full disk leaves: the first bytes only.
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -22,6 +23,23 @@ Status FaultyFileSystem::writeFile(const std::string& path, std::span<const std:
     return Status::error("Can not write '" + path + "': " + fileErrorName(13));
   }
   return posixFileSystem().writeFile(path, bytes);
+}
+
+Status FaultyFileSystem::createNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+  if (posixFileSystem().exists(path)) return posixFileSystem().createNewFile(path, bytes);
+  if (Status s = writeFile(path, bytes); !s) return s;
+  return Status::ok();
+}
+
+Status FaultyFileSystem::link(const std::string& from, const std::string& to) {
+  if (noHardLinks) return Status::error("Can not link '" + from + "': not supported");
+  return posixFileSystem().link(from, to);
+}
+
+std::string FaultyFileSystem::linkTarget(const std::string& path) { return posixFileSystem().linkTarget(path); }
+
+std::vector<std::string> FaultyFileSystem::folderEntries(const std::string& folder) {
+  return posixFileSystem().folderEntries(folder);
 }
 
 Status FaultyFileSystem::rename(const std::string& from, const std::string& to) {

@@ -18,13 +18,21 @@ class FaultyFileSystem final : public FileSystem {
   Status remove(const std::string& path) override;
   bool exists(const std::string& path) override;
   Status syncFolder(const std::string& path) override;
+  Status createNewFile(const std::string& path, std::span<const std::uint8_t> bytes) override;
+  Status link(const std::string& from, const std::string& to) override;
+  std::string linkTarget(const std::string& path) override;
+  std::vector<std::string> folderEntries(const std::string& folder) override;
 
   // A write stops with "disk is full" after this many bytes (-1: never).
   long failWriteAfter = -1;
   // The n-th rename (1-based) fails (0: never).
   int failRenameNumber = 0;
   int renames = 0;
+  // Hard links fail, as on file systems that have none.
+  bool noHardLinks = false;
   int writes = 0;
+  // The n-th write (1-based) fails before writing anything (0: never).
+  int failWriteNumber = 0;
 };
 
 // A fresh empty folder under /tmp, removed when the object goes.
