@@ -13,10 +13,20 @@ namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
-extern "C" void onInterrupt(int) {
+extern "C" void onInterrupt(int signal) {
   gInterrupted = 1;
-  // A second Ctrl-C ends the program at once.
-  std::signal(SIGINT, SIG_DFL);
+  // A second Ctrl-C (or TERM, or HUP) ends the program at once.
+  std::signal(signal, SIG_DFL);
+}
+
+// Ctrl-C, a terminal hung up and a polite kill all stop the job at its next
+// cancel poll, so a write in progress ends cleanly.
+void catchStops() {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, onInterrupt);
+}
+
+void releaseStops() {
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
 }
 
 // Errors and messages print with their line breaks turned into " / ".
@@ -39,12 +49,12 @@ TerminalUi::TerminalUi(bool assumeYes, bool quiet, OperationLog* log)
     : log_(log),
       assumeYes_(assumeYes), quiet_(quiet), tty_(::isatty(STDERR_FILENO) != 0) {
   gInterrupted = 0;
-  std::signal(SIGINT, onInterrupt);
+  catchStops();
 }
 
 TerminalUi::~TerminalUi() {
   finishProgress();
-  std::signal(SIGINT, SIG_DFL);
+  releaseStops();
 }
 
 void TerminalUi::finishProgress() {
@@ -129,7 +139,7 @@ bool TerminalUi::cancelRequested() { return gInterrupted != 0; }
 
 void TerminalUi::clearCancel() {
   gInterrupted = 0;
-  std::signal(SIGINT, onInterrupt);
+  catchStops();
 }
 
 void TerminalUi::log(std::string_view line) {

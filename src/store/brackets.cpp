@@ -101,6 +101,12 @@ int RecordStore::BeginWrite() {
     if (rc != kOk) return rc;
     updateLock_ = 'L';
     rc = refresh();
+    if (rc == kWriteInterrupted) {
+      // Another writer died in its bracket: put its journal back first.
+      std::uint8_t block[kBlockSize];
+      rc = file_->read(0, block, kBlockSize) == kBlockSize ? recoverInterruptedWrite(block) : kDiskReadError;
+      if (rc == kOk) rc = refresh();
+    }
     if (rc == kOk) rc = lockWait(kReaderOffset, kUserSlots);
     if (rc != kOk) {
       file_->unlock(kUpdateLockOffset, 1);

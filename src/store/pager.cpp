@@ -2,6 +2,7 @@
 #include "store/pager.hpp"
 
 #include <algorithm>
+#include <vector>
 
 #include "store/status_codes.hpp"
 
@@ -115,6 +116,10 @@ int Pager::writeBack(CacheBuffer& b) {
     const int rc = setMarker();
     if (rc != kOk) return rc;
   }
+  if (Journal* j = journal()) {
+    const std::int32_t number = b.number;
+    if (const int rc = j->keep(file_, {&number, 1}); rc != kOk) return rc;
+  }
   const long w = file_.write(nodeOffset(b.number), n.bytes.data(), kBlockSize);
   if (w != kBlockSize) return kDiskFull;
   b.dirty = false;
@@ -122,6 +127,12 @@ int Pager::writeBack(CacheBuffer& b) {
 }
 
 int Pager::setMarker() {
+  if (Journal* j = journal()) {
+    if (const int rc = j->begin(file_); rc != kOk) {
+      j->end();
+      return rc;
+    }
+  }
   std::uint8_t m[2];
   order().put16(m, kMarkerValue);
   if (file_.write(kMarkerOffset, m, 2) != 2) return kDiskFull;
@@ -153,6 +164,12 @@ int Pager::commit() {
     const int rc = setMarker();
     if (rc != kOk) return rc;
   }
+  if (Journal* j = journal()) {
+    // One flush of the journal for all the nodes of the bracket.
+    std::vector<std::int32_t> numbers;
+    for (const CacheBuffer* b : dirty) numbers.push_back(b->number);
+    if (const int rc = j->keep(file_, numbers); rc != kOk) return rc;
+  }
   for (CacheBuffer* b : dirty) {
     const int rc = writeBack(*b);
     if (rc != kOk) return rc;
@@ -165,6 +182,7 @@ int Pager::commit() {
   rc = flushFile();
   if (rc != kOk) return rc;
   markerOn_ = false;
+  if (journal_ != nullptr) journal_->end();  // also one begun before durability was turned on
   return kOk;
 }
 

@@ -1,14 +1,16 @@
 // A store handle's view of its file's nodes: cached and checked reads, node
 // allocation (free chain first, then the next unused node), pre-extension of
 // the file with spare nodes, and the write discipline of a write bracket:
-// the write-in-progress marker is written and flushed before the first node
-// or header byte changes, and cleared (and flushed) only after every node and
-// the header are written and flushed.
+// the journal keeps the original bytes before anything changes, the
+// write-in-progress marker is written and flushed before the first node or
+// header byte changes, and cleared (and flushed) only after every node and
+// the header are written and flushed; then the journal goes.
 #pragma once
 
 #include <cstdint>
 
 #include "store/file_format.hpp"
+#include "store/journal.hpp"
 #include "store/keys.hpp"
 #include "store/node_cache.hpp"
 #include "store/store_file.hpp"
@@ -44,6 +46,8 @@ class Pager {
   // Forgets every cached node of this handle (another process changed the file).
   void dropCache();
   void markHeaderDirty() { headerDirty_ = true; }
+  // The rollback journal the write brackets keep (none: no journal).
+  void setJournal(Journal* journal) { journal_ = journal; }
   // Flushes reach the disk only when durable (the default).
   void setDurable(bool on) { durable_ = on; }
   // Bumped whenever cached tree contents may have changed.
@@ -51,6 +55,8 @@ class Pager {
   void bumpVersion() { ++version_; }
 
  private:
+  // The journal, when brackets are durable (a file built in one go has none).
+  Journal* journal() { return durable_ ? journal_ : nullptr; }
   int setMarker();
   int writeHeader();
   int flushFile();
@@ -62,6 +68,7 @@ class Pager {
   bool markerOn_ = false;
   bool headerDirty_ = false;
   bool durable_ = true;
+  Journal* journal_ = nullptr;
   std::uint64_t version_ = 1;
 };
 

@@ -33,6 +33,7 @@
 
 #include "store/datalist.hpp"
 #include "store/file_format.hpp"
+#include "store/journal.hpp"
 #include "store/keys.hpp"
 #include "store/status_codes.hpp"
 #include "store/store_file.hpp"
@@ -138,6 +139,9 @@ class RecordStore {
   int openFile(const std::string& path, std::size_t recordBufferSize, ShareMode share, int access,
                std::span<const KeyDef> keys, StoreFileSystem& fs);
   int checkKeyDefs(std::span<const KeyDef> keys);
+  // Rolls back the bracket of a writer that died, under the writer's locks
+  // (the update lock already held); `block` is block 0 read afresh after it.
+  int recoverInterruptedWrite(std::uint8_t* block);
   void release();
 
   Tree treeFor(int index) { return Tree(*pager_, header_.treeOfIndex(index)); }
@@ -169,6 +173,9 @@ class RecordStore {
   FileHeader header_;
   KeyContext keys_;
   std::unique_ptr<Pager> pager_;
+  std::unique_ptr<Journal> journal_;
+  std::string path_;
+  StoreFileSystem* fs_ = nullptr;
   std::uint32_t seenCounter_ = 0;
   std::int32_t current_ = -1;
   std::int32_t lastLocked_ = -1;

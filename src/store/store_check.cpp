@@ -1,6 +1,8 @@
 // The store file checker.
 #include "store/store_check.hpp"
 
+#include "store/journal.hpp"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -386,7 +388,11 @@ int checkStore(const std::string& path, const CheckOptions& options, CheckReport
     if (std::chrono::steady_clock::now() >= deadline) return kFileLocked;
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  const int rc = checkStoreFile(*file, options, report);
+  // A writer that died in its bracket left a journal: the check sees the
+  // file as it was before that bracket.
+  Journal::Recovery outcome;
+  int rc = Journal::recoverLocked(fs, path, *file, std::chrono::seconds(30), outcome);
+  if (rc == kOk) rc = checkStoreFile(*file, options, report);
   file->unlock(kUpdateLockOffset, 1);
   return rc;
 }

@@ -116,11 +116,15 @@ int RecordStore::openFile(const std::string& path, std::size_t recordBufferSize,
     if (rc != kOk) return rc;
     updateLock_ = 'L';
   }
+  path_ = path;
+  fs_ = &fs;
   std::uint8_t block[kBlockSize];
   const long n = file_->read(0, block, kBlockSize);
   if (n < 0) return kDiskError;
   if (n != kBlockSize) return kDiskReadError;
-  int rc = decodeHeader({block, kBlockSize}, file_->size(), header_);
+  int rc = recoverInterruptedWrite(block);
+  if (rc != kOk) return rc;
+  rc = decodeHeader({block, kBlockSize}, file_->size(), header_);
   if (rc != kOk) return rc;
   keys_ = KeyContext{};
   keys_.order = header_.order;
@@ -137,6 +141,10 @@ int RecordStore::openFile(const std::string& path, std::size_t recordBufferSize,
 
   pager_ = std::make_unique<Pager>(*file_, header_, keys_);
   pager_->setDurable(durable_);
+  if (access == kReadWriteAccess) {
+    journal_ = std::make_unique<Journal>(fs, path);
+    pager_->setJournal(journal_.get());
+  }
   seenCounter_ = header_.updateCounter;
   for (Cursor& c : cursors_) c = Cursor{};
   indexLock_.fill('U');
@@ -186,7 +194,15 @@ int RecordStore::checkKeyDefs(std::span<const KeyDef> keys) {
   return kOk;
 }
 
+int RecordStore::recoverInterruptedWrite(std::uint8_t* block) {
+  Journal::Recovery outcome;
+  const int rc = Journal::recoverLocked(*fs_, path_, *file_, lockTimeout_, outcome);
+  if (rc != kOk) return rc;
+  return file_->read(0, block, kBlockSize) == kBlockSize ? kOk : kDiskReadError;
+}
+
 void RecordStore::release() {
+  journal_.reset();
   pager_.reset();
   file_.reset();  // closing the file drops every lock it holds
   state_ = 'C';

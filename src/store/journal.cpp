@@ -1,0 +1,155 @@
+#include "store/journal.hpp"
+
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "store/file_format.hpp"
+#include "store/status_codes.hpp"
+
+namespace kestrel::store {
+namespace {
+
+constexpr std::uint8_t kMagic[8] = {'K', 'S', 'J', 'O', 'U', 'R', 'N', '1'};
+// Head: magic, store length (8), block 0, check sum. Entry: node number (4),
+// node bytes, check sum. Numbers little-endian.
+constexpr std::size_t kHeadSize = 8 + 8 + kBlockSize + 4;
+constexpr std::size_t kEntrySize = 4 + kBlockSize + 4;
+
+std::uint32_t checkSum(std::span<const std::uint8_t> bytes) {
+  std::uint32_t h = 2166136261u;  // FNV-1a
+  for (std::uint8_t b : bytes) h = (h ^ b) * 16777619u;
+  return h;
+}
+
+void put(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+std::uint64_t get(const std::uint8_t* p, int bytes) {
+  std::uint64_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+  return v;
+}
+
+void seal(std::vector<std::uint8_t>& out, std::size_t from) {
+  put(out, checkSum({out.data() + from, out.size() - from}), 4);
+}
+
+bool sealed(const std::uint8_t* p, std::size_t size) {
+  return get(p + size - 4, 4) == checkSum({p, size - 4});
+}
+
+}  // namespace
+
+std::string journalPath(const std::string& storePath) { return storePath + "-journal"; }
+
+Journal::Journal(StoreFileSystem& fs, std::string storePath) : fs_(fs), path_(journalPath(storePath)) {}
+
+Journal::~Journal() = default;
+
+int Journal::begin(StoreFile& store) {
+  kept_.clear();
+  file_.reset();
+  fs_.remove(path_);
+  OpenResult r;
+  file_ = fs_.createNew(path_, r);
+  if (!file_) return kDiskError;
+  std::vector<std::uint8_t> head(kMagic, kMagic + 8);
+  const std::int64_t length = store.size();
+  if (length < kBlockSize) return kDiskReadError;
+  storeLength_ = static_cast<std::uint64_t>(length);
+  put(head, storeLength_, 8);
+  head.resize(16 + kBlockSize);
+  if (store.read(0, head.data() + 16, kBlockSize) != kBlockSize) return kDiskReadError;
+  seal(head, 0);
+  end_ = 0;
+  return append(head);
+}
+
+int Journal::keep(StoreFile& store, std::span<const std::int32_t> nodes) {
+  if (!file_) return kOk;
+  std::vector<std::uint8_t> entries;
+  for (std::int32_t number : nodes) {
+    const std::uint64_t at = nodeOffset(number);
+    // Nodes past the file's old end hold nothing to put back.
+    if (number < 0 || at + kBlockSize > storeLength_ || !kept_.insert(number).second) continue;
+    const std::size_t from = entries.size();
+    put(entries, static_cast<std::uint32_t>(number), 4);
+    entries.resize(from + 4 + kBlockSize);
+    if (store.read(at, entries.data() + from + 4, kBlockSize) != kBlockSize) return kDiskReadError;
+    seal(entries, from);
+  }
+  return entries.empty() ? kOk : append(entries);
+}
+
+int Journal::append(std::span<const std::uint8_t> bytes) {
+  if (file_->write(end_, bytes.data(), bytes.size()) != static_cast<long>(bytes.size())) return kDiskFull;
+  end_ += bytes.size();
+  return file_->flush() ? kOk : kDiskWriteError;
+}
+
+void Journal::end() {
+  if (!file_) return;
+  file_.reset();
+  fs_.remove(path_);
+  kept_.clear();
+}
+
+int Journal::recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, bool markerOn,
+                     Recovery& outcome) {
+  const std::string path = journalPath(storePath);
+  outcome = Recovery::NotNeeded;
+  OpenResult r;
+  std::unique_ptr<StoreFile> journal = fs.open(path, false, r);
+  if (!markerOn) {
+    if (journal) {
+      journal.reset();
+      fs.remove(path);
+    }
+    return kOk;
+  }
+  outcome = Recovery::NoJournal;
+  if (!journal) return kOk;
+  const std::int64_t size = journal->size();
+  if (size < static_cast<std::int64_t>(kHeadSize)) return kOk;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  if (journal->read(0, bytes.data(), bytes.size()) != static_cast<long>(bytes.size())) return kDiskReadError;
+  if (std::memcmp(bytes.data(), kMagic, 8) != 0 || !sealed(bytes.data(), kHeadSize)) return kOk;
+  for (std::size_t at = kHeadSize; at + kEntrySize <= bytes.size(); at += kEntrySize) {
+    if (!sealed(bytes.data() + at, kEntrySize)) break;
+    const auto number = static_cast<std::int32_t>(get(bytes.data() + at, 4));
+    if (store.write(nodeOffset(number), bytes.data() + at + 4, kBlockSize) != kBlockSize) return kDiskFull;
+  }
+  if (!store.flush()) return kDiskWriteError;
+  // Block 0 last: its old bytes clear the marker once every node is back.
+  if (store.write(0, bytes.data() + 16, kBlockSize) != kBlockSize) return kDiskFull;
+  if (!store.flush()) return kDiskWriteError;
+  journal.reset();
+  fs.remove(path);
+  outcome = Recovery::RolledBack;
+  return kOk;
+}
+
+int Journal::recoverLocked(StoreFileSystem& fs, const std::string& storePath, StoreFile& store,
+                           std::chrono::milliseconds wait, Recovery& outcome) {
+  std::uint8_t block[kBlockSize];
+  if (store.read(0, block, kBlockSize) != kBlockSize) return kDiskReadError;
+  const bool marker = markerSet({block, kBlockSize});
+  if (marker) {
+    // Readers of a half-written file stop at the marker; none may be inside.
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      const LockResult l = store.tryLock(kReaderOffset, kUserSlots);
+      if (l == LockResult::Locked) break;
+      if (l == LockResult::Failed) return kDiskError;
+      if (std::chrono::steady_clock::now() >= deadline) return kFileLocked;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+  const int rc = recover(fs, storePath, store, marker, outcome);
+  if (marker) store.unlock(kReaderOffset, kUserSlots);
+  return rc;
+}
+
+}  // namespace kestrel::store
