@@ -468,12 +468,7 @@ bool CircuitWindow::calculate() {
 bool CircuitWindow::runCalculation(const CalculateJob& job) {
   auto* dialogUi = dynamic_cast<DialogUi*>(&ui());
   if (dialogUi != nullptr) dialogUi->beginProgress("Calculate");
-  DocumentSubFiles subFiles(*context_.fs);
-  if (context_.openDocuments) {
-    for (CCircDoc* open : context_.openDocuments()) {
-      if (open != doc_.get()) subFiles.addOpenDocument(open);
-    }
-  }
+  DocumentSubFiles subFiles(*context_.fs, *context_.openDocuments);
   CalcContext calc(ui(), &subFiles);
   const CalculateOutcome outcome = runCalculate(*doc_, calc, job);
   if (outcome.ok) {
