@@ -61,17 +61,18 @@ WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& s
   CalcContext context(ui, &staged);
   const bool topOpen = !dryRun && open.find(top.path()) == &top;
   const bool calculated = top.BasicCalc(context, 0, -1.0, &settings, false);
-  // The records in memory carry the changes even when the run failed.
+  if (calculated) {
+    out.lines = top.resultLines(false);
+    topTotals.after = top.header().TotalFR;
+    out.totals.push_back(topTotals);
+    staged.addTotals(out.totals);
+    // Children and the top document are written together or not at all; a
+    // top document open in a window stays there, modified, for its user to save.
+    out.ok = dryRun || staged.commit(topOpen ? nullptr : &top, ui, out.saved);
+  }
+  // The records in memory carry the changes even when the run failed; the
+  // window shows them against the children as now written.
   if (topOpen) open.changed(top);
-  if (!calculated) return out;
-  out.lines = top.resultLines(false);
-  topTotals.after = top.header().TotalFR;
-  out.totals.push_back(topTotals);
-  staged.addTotals(out.totals);
-  // Children and the top document are written together or not at all; a
-  // top document open in a window stays there, modified, for its user to save.
-  if (!dryRun && !staged.commit(topOpen ? nullptr : &top, ui, out.saved)) return out;
-  out.ok = true;
   return out;
 }
 
