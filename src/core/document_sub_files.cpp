@@ -57,24 +57,21 @@ bool DocumentSubFiles::sameFile(const std::string& a, const std::string& b) {
 
 SubFileAccess::Opened DocumentSubFiles::open(const std::string& path, bool keepFiles, Ui& ui) {
   Opened result;
-  const std::string wanted = upperCased(path);
-  for (CCircDoc* doc : open_) {
-    if (upperCased(doc->path()) != wanted) continue;
+  std::string error;
+  const std::string found = resolveCase(path, error);
+  if (CCircDoc* open = open_.find(path)) {
     if (!keepFiles) {
-      result.doc = doc;
+      result.doc = open;
       result.wasAlreadyOpen = true;
       return result;
     }
     // A graph run works on files of its own: save an edited open document
     // first, then read the file.
-    if (doc->isModified() && !saveDocument(fs_, *doc, doc->path()).isOk()) {
+    if (open->isModified() && !saveDocument(fs_, *open, open->path()).isOk()) {
       ui.message("Save error during Graph operation.");
       return result;
     }
-    break;
   }
-  std::string error;
-  const std::string found = resolveCase(path, error);
   if (found.empty()) {
     ui.message(error);
     return result;

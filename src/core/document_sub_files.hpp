@@ -12,19 +12,20 @@
 
 #include "core/circ_doc.hpp"
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 
 namespace kestrel {
 
 class DocumentSubFiles final : public SubFileAccess {
  public:
-  explicit DocumentSubFiles(FileSystem& fs) : fs_(fs) {}
-
-  // Documents the user has open (the desktop application's); they are used
-  // in place instead of being read again.
-  void addOpenDocument(CCircDoc* doc) { open_.push_back(doc); }
+  // Documents `open` holds (the desktop application's windows) are used in
+  // place instead of being read again.
+  explicit DocumentSubFiles(FileSystem& fs, OpenDocuments& open = OpenDocuments::none()) : fs_(fs), open_(open) {}
 
   Opened open(const std::string& path, bool keepFiles, Ui& ui) override;
   bool save(CCircDoc& doc, Ui& ui) override;
+  // A child found open was calculated in memory: its window shows it again.
+  void refreshViews(CCircDoc& doc) override { open_.changed(doc); }
 
   // The path of an existing file named `path` ignoring the case of its file
   // name; "" with `error` set when there is none or more than one.
@@ -43,7 +44,7 @@ class DocumentSubFiles final : public SubFileAccess {
 
  private:
   FileSystem& fs_;
-  std::vector<CCircDoc*> open_;
+  OpenDocuments& open_;
 };
 
 }  // namespace kestrel

@@ -20,6 +20,17 @@ SubFileAccess::Opened StagedSubFiles::open(const std::string& path, bool keepFil
   const std::string asked = upperCased(path);
   if (Staged* s = find(asked)) return {s->doc.get(), nullptr, false};
   Opened opened = files_.open(path, keepFiles, ui);
+  if (opened.doc != nullptr && opened.wasAlreadyOpen && copyOpen_) {
+    // A run on copies reads what the window shows and leaves it alone.
+    auto copy = std::make_unique<CCircDoc>(opened.doc->kind());
+    if (Status s = decodeDocument(encodeDocument(*opened.doc), opened.doc->kind(), *copy); !s) {
+      ui.message("'" + opened.doc->path() + "': " + s.message());
+      return {};
+    }
+    copy->setPath(opened.doc->path());
+    copy->setTitle(opened.doc->title());
+    opened = {copy.get(), std::move(copy), false};
+  }
   if (!opened.owned) return opened;
   // A record may name the file in another case than the one it is stored
   // under: both names lead to the one document.

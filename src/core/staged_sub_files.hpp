@@ -1,7 +1,10 @@
 // Sub-files held in memory for a whole run over a hierarchy (a calculation
 // or a What-If?): a save only marks a child to be written, a file reached
 // again is the same document, and when the run has succeeded every marked
-// file is written together with the top document, all or none.
+// file is written together with the top document, all or none. A child
+// open in a window is changed there instead (marked modified, never
+// written), or, for a run on copies, read from a copy of the window's
+// document.
 #pragma once
 
 #include <memory>
@@ -24,10 +27,13 @@ struct DocumentTotals {
 
 class StagedSubFiles final : public SubFileAccess {
  public:
-  explicit StagedSubFiles(FileSystem& fs) : fs_(fs), files_(fs) {}
+  // `copyOpen`: the documents `open` holds are copied, never changed.
+  explicit StagedSubFiles(FileSystem& fs, OpenDocuments& open = OpenDocuments::none(), bool copyOpen = false)
+      : fs_(fs), files_(fs, open), copyOpen_(copyOpen) {}
 
   Opened open(const std::string& path, bool keepFiles, Ui& ui) override;
   bool save(CCircDoc& doc, Ui& ui) override;
+  void refreshViews(CCircDoc& doc) override { files_.refreshViews(doc); }
 
   // Writes every marked child, in the order first reached, and then `top`
   // (when given), all or none. The paths written are added to `saved`;
@@ -49,6 +55,7 @@ class StagedSubFiles final : public SubFileAccess {
 
   FileSystem& fs_;
   DocumentSubFiles files_;
+  bool copyOpen_;
   std::vector<Staged> staged_;  // in the order first reached
 };
 

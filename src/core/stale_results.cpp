@@ -19,10 +19,11 @@ bool sameStoredRate(float stored, double childTotal) {
   return std::fabs(stored - child) <= scale * 1e-5f;
 }
 
-const char* reasonFor(FileSystem& fs, const CCircDoc& doc, const CPart& part) {
+const char* reasonFor(FileSystem& fs, OpenDocuments& open, const CCircDoc& doc, const CPart& part) {
   std::string error;
   const std::string path = DocumentSubFiles::childFile(doc.path(), part, error);
   if (path.empty()) return "missing";
+  if (const CCircDoc* held = open.find(path)) return subFileMismatch(part, held->header());
   CCircHeader child;
   const DocKind kind = part.PART_TYPE == kSubCircuitType ? DocKind::Circuit : DocKind::Hybrid;
   if (!loadDocumentHeader(fs, path, kind, child)) return "missing";
@@ -39,13 +40,13 @@ const char* subFileMismatch(const CPart& record, const CCircHeader& child) {
   return nullptr;
 }
 
-std::vector<StaleRecord> staleSubFileRecords(FileSystem& fs, const CCircDoc& doc) {
+std::vector<StaleRecord> staleSubFileRecords(FileSystem& fs, const CCircDoc& doc, OpenDocuments& open) {
   std::vector<StaleRecord> stale;
   if ((doc.header().CalcFlags & HeaderBasicDone) == 0) return stale;
   for (std::size_t i = 0; i < doc.count(); ++i) {
     const CPart& part = doc.record(i);
     if (part.PART_TYPE != kSubCircuitType && part.PART_TYPE != kSubHybridType) continue;
-    if (const char* reason = reasonFor(fs, doc, part)) stale.push_back({i + 1, part.PN, part.FileName, reason});
+    if (const char* reason = reasonFor(fs, open, doc, part)) stale.push_back({i + 1, part.PN, part.FileName, reason});
   }
   return stale;
 }

@@ -12,6 +12,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 
 namespace kestrel {
 
@@ -29,7 +30,9 @@ const char* subFileMismatch(const CPart& record, const CCircHeader& child);
 // The sub-file records of a calculated document whose stored result differs
 // from the child's stored totals, or whose child can not be read. An
 // uncalculated document gives none: it has no results to go out of date.
-std::vector<StaleRecord> staleSubFileRecords(FileSystem& fs, const CCircDoc& doc);
+// A child open in a window (`open`) is compared as the window holds it.
+std::vector<StaleRecord> staleSubFileRecords(FileSystem& fs, const CCircDoc& doc,
+                                             OpenDocuments& open = OpenDocuments::none());
 
 // "NOT CURRENT: sub-file results changed (rec#2 'BOARD.CIR' changed); recalculate."
 std::string notCurrentText(const std::vector<StaleRecord>& stale);

@@ -47,7 +47,8 @@ bool hasWhatIfChanges(const WhatIfSettings& s) {
          s.stressMode != NoChange;
 }
 
-WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& settings, bool dryRun) {
+WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& settings, bool dryRun,
+                        OpenDocuments& open) {
   WhatIfOutcome out;
   if (!hasWhatIfChanges(settings)) {
     ui.message("No What-If? changes specified.");
@@ -55,22 +56,30 @@ WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& s
   }
   settings.processedFiles.clear();
   DocumentTotals topTotals{top.path(), (top.header().CalcFlags & HeaderBasicDone) != 0, top.header().TotalFR, 0.0};
-  StagedSubFiles staged(fs);
+  // A dry run leaves the open documents as they are and reads copies.
+  StagedSubFiles staged(fs, open, dryRun);
   CalcContext context(ui, &staged);
-  if (!top.BasicCalc(context, 0, -1.0, &settings, false)) return out;
-  out.lines = top.resultLines(false);
-  topTotals.after = top.header().TotalFR;
-  out.totals.push_back(topTotals);
-  staged.addTotals(out.totals);
-  // Children and the top document are written together or not at all.
-  if (!dryRun && !staged.commit(&top, ui, out.saved)) return out;
-  out.ok = true;
+  const bool topOpen = !dryRun && open.find(top.path()) == &top;
+  const bool calculated = top.BasicCalc(context, 0, -1.0, &settings, false);
+  if (calculated) {
+    out.lines = top.resultLines(false);
+    topTotals.after = top.header().TotalFR;
+    out.totals.push_back(topTotals);
+    staged.addTotals(out.totals);
+    // Children and the top document are written together or not at all; a
+    // top document open in a window stays there, modified, for its user to save.
+    out.ok = dryRun || staged.commit(topOpen ? nullptr : &top, ui, out.saved);
+  }
+  // The records in memory carry the changes even when the run failed; the
+  // window shows them against the children as now written.
+  if (topOpen) open.changed(top);
   return out;
 }
 
 namespace {
 
-void collectFiles(const CCircDoc& doc, FileSystem& fs, int level, std::vector<std::string>& files) {
+void collectFiles(const CCircDoc& doc, FileSystem& fs, OpenDocuments& open, int level,
+                  std::vector<std::string>& files) {
   if (level > kMaxLevels) return;
   for (std::size_t i = 0; i < doc.count(); ++i) {
     std::string error;
@@ -79,18 +88,23 @@ void collectFiles(const CCircDoc& doc, FileSystem& fs, int level, std::vector<st
     bool seen = false;
     for (const std::string& f : files) seen = seen || upperCased(f) == upperCased(path);
     if (seen) continue;
+    if (const CCircDoc* held = open.find(path)) {
+      files.push_back(path);
+      collectFiles(*held, fs, open, level + 1, files);
+      continue;
+    }
     std::unique_ptr<CCircDoc> child;
     if (!loadDocument(fs, path, child) || !child) continue;
     files.push_back(path);
-    collectFiles(*child, fs, level + 1, files);
+    collectFiles(*child, fs, open, level + 1, files);
   }
 }
 
 }  // namespace
 
-std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs) {
+std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs, OpenDocuments& open) {
   std::vector<std::string> files{top.path()};
-  collectFiles(top, fs, 1, files);
+  collectFiles(top, fs, open, 1, files);
   return files;
 }
 
@@ -121,7 +135,8 @@ std::vector<std::string> whatIfTotalsLines(const WhatIfOutcome& outcome) {
   return lines;
 }
 
-WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings settings) {
+WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings settings,
+                            OpenDocuments& open) {
   CCircDoc copy(top.kind());
   if (Status s = decodeDocument(encodeDocument(top), top.kind(), copy); !s) {
     ui.message(s.message());
@@ -129,7 +144,7 @@ WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfS
   }
   copy.setPath(top.path());
   copy.setTitle(top.title());
-  return runWhatIf(copy, fs, ui, settings, true);
+  return runWhatIf(copy, fs, ui, settings, true, open);
 }
 
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "core/staged_sub_files.hpp"
 #include "core/whatif.hpp"
 
@@ -23,8 +24,10 @@ bool hasWhatIfChanges(const WhatIfSettings& settings);
 
 // The files a run rewrites, top first, found by walking the sub-file
 // records the way the calculation does (each file once, cycles and files
-// that cannot be read left out). Nothing is changed.
-std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs);
+// that cannot be read left out; a file open in a window as the window
+// holds it). Nothing is changed.
+std::vector<std::string> whatIfFiles(const CCircDoc& top, FileSystem& fs,
+                                     OpenDocuments& open = OpenDocuments::none());
 
 // The lines the confirmation adds after the changes: which files take the
 // changes and which are only recalculated, all of them rewritten.
@@ -42,10 +45,15 @@ struct WhatIfOutcome {
 std::vector<std::string> whatIfTotalsLines(const WhatIfOutcome& outcome);
 
 // Runs the command on `top` (which must have a path). With `dryRun` the
-// results are computed and shown but no file is written.
-WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& settings, bool dryRun);
+// results are computed and shown but no file is written. Documents `open`
+// holds (the top one among them) are changed in memory and marked
+// modified, not saved; the other files reached are saved, all or none.
+WhatIfOutcome runWhatIf(CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings& settings, bool dryRun,
+                        OpenDocuments& open = OpenDocuments::none());
 
-// A dry run on a copy of `top`: neither `top` nor any file changes.
-WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings settings);
+// A dry run on a copy of `top` (and of the open documents below it):
+// neither `top`, nor any open document, nor any file changes.
+WhatIfOutcome previewWhatIf(const CCircDoc& top, FileSystem& fs, Ui& ui, WhatIfSettings settings,
+                            OpenDocuments& open = OpenDocuments::none());
 
 }  // namespace kestrel

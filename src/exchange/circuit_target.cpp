@@ -9,8 +9,8 @@
 
 namespace kestrel {
 
-CircuitTarget::CircuitTarget(FileSystem& fs, DocKind kind, ImportLogFn log, bool translate)
-    : fs_(fs), kind_(kind), log_(std::move(log)), translate_(translate) {}
+CircuitTarget::CircuitTarget(FileSystem& fs, DocKind kind, ImportLogFn log, bool translate, OpenDocuments& open)
+    : fs_(fs), open_(open), kind_(kind), log_(std::move(log)), translate_(translate) {}
 
 bool CircuitTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
   mode_ = mode;
@@ -22,12 +22,22 @@ bool CircuitTarget::begin(const std::string& outputPath, OutputMode mode, const 
       log(hybrid ? "   ...Error: can not overwrite existing hybrid." : "   ...Error: can not overwrite existing circuit.");
       return false;
     }
+    // A window holds the name (its file gone from the disk): its save would
+    // overwrite what the import built.
+    if (open_.find(outputPath) != nullptr) {
+      log("   ...Error: can not import to open document.");
+      return false;
+    }
     doc_ = std::make_unique<CCircDoc>(kind_);
     return true;
   }
   log(strprintf("   ...updating '%s'...", outputPath.c_str()));
   if (!fs_.exists(outputPath)) {
     log(strprintf("   ...Error: file '%s' does not exist.", outputPath.c_str()));
+    return false;
+  }
+  if (open_.find(outputPath) != nullptr) {
+    log("   ...Error: can not import to open document.");
     return false;
   }
   byPn_ = definition.isMapped("PN");

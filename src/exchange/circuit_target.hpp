@@ -10,13 +10,17 @@
 
 #include "core/circ_doc.hpp"
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "exchange/import_target.hpp"
 
 namespace kestrel {
 
 class CircuitTarget final : public ImportTarget {
  public:
-  CircuitTarget(FileSystem& fs, DocKind kind, ImportLogFn log, bool translate = false);
+  // A file `open` holds (a window's document) is never built or updated:
+  // "...Error: can not import to open document.".
+  CircuitTarget(FileSystem& fs, DocKind kind, ImportLogFn log, bool translate = false,
+                OpenDocuments& open = OpenDocuments::none());
 
   // New records are asked of `source` first (library recall).
   void recallFrom(PartSource source) { source_ = std::move(source); }
@@ -37,6 +41,7 @@ class CircuitTarget final : public ImportTarget {
   void log(const std::string& line) const { log_(line); }
 
   FileSystem& fs_;
+  OpenDocuments& open_;
   DocKind kind_;
   ImportLogFn log_;
   bool translate_;

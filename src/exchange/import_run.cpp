@@ -160,8 +160,9 @@ class FileRun {
     } else if (type == OutputType::CrossReference) {
       target = std::make_unique<XRefTarget>(fs_, log);
     } else {
-      auto circuit = std::make_unique<CircuitTarget>(fs_, type == OutputType::Hybrid ? DocKind::Hybrid : DocKind::Circuit,
-                                                     log, translate);
+      auto circuit = std::make_unique<CircuitTarget>(
+          fs_, type == OutputType::Hybrid ? DocKind::Hybrid : DocKind::Circuit, log, translate,
+          job_.openDocuments != nullptr ? *job_.openDocuments : OpenDocuments::none());
       if (recall) circuit->recallFrom(recall->source());
       target = std::move(circuit);
     }

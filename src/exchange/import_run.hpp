@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "core/ui.hpp"
 #include "exchange/import_definition.hpp"
 #include "exchange/import_target.hpp"
@@ -25,6 +26,9 @@ struct ImportJob {
   std::string libraryPath;          // "" = OFF
   std::string xrefPath;             // "" = OFF
   bool xrefMoveBoth = false;        // XRefPN-->PN,PN-->PN2 rather than XRefPN-->PN2
+  // The documents open in windows (null: none, as on the command line); a
+  // circuit or hybrid output they hold is not imported to.
+  OpenDocuments* openDocuments = nullptr;
 };
 
 struct FileOutcome {

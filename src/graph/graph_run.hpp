@@ -11,6 +11,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "graph/chart_style.hpp"
 #include "graph/graph_data.hpp"
 #include "graph/graph_settings.hpp"
@@ -23,9 +24,9 @@ struct GraphJob {
   std::string topPath;  // the top-level document, ".CIR" or ".HYB"
   GraphSettings settings;
   ChartStyle style;
-  // Documents the user has open: their state in memory is used in place of
-  // their files.
-  std::vector<const CCircDoc*> openDocuments;
+  // Documents the user has open (null: none): their state in memory is used
+  // in place of their files.
+  OpenDocuments* openDocuments = nullptr;
   // The time in seconds that names the temporary folder; negative = now.
   long seconds = -1;
   // The Calculate dialog follows the confirmation (the desktop application).

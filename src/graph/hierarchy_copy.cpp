@@ -36,11 +36,7 @@ class HierarchyCopier {
 
  private:
   const CCircDoc* openDocument(const std::string& path) const {
-    const std::string wanted = upperCased(path);
-    for (const CCircDoc* doc : job_.openDocuments) {
-      if (doc != nullptr && upperCased(doc->path()) == wanted) return doc;
-    }
-    return nullptr;
+    return job_.openDocuments != nullptr ? job_.openDocuments->find(path) : nullptr;
   }
 
   bool copyError(int err) {

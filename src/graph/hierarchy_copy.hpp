@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "core/open_documents.hpp"
 #include "graph/scratch_files.hpp"
 #include "graph/scratch_folder.hpp"
 #include "graph/working_set.hpp"
@@ -18,9 +19,9 @@ namespace kestrel::graph {
 
 struct CopyJob {
   std::string topPath;
-  // Documents the user has open: their state in memory is copied in place of
-  // their file (unsaved edits included), matched by path ignoring case.
-  std::vector<const CCircDoc*> openDocuments;
+  // Documents the user has open (null: none): their state in memory is
+  // copied in place of their file (unsaved edits included).
+  OpenDocuments* openDocuments = nullptr;
 };
 
 // Writes "Graph: Copying Files to Temporary Directory..." (line 1) and

@@ -201,7 +201,7 @@ void CircuitWindow::sortBy(int column, Qt::SortOrder order) {
 }
 
 void CircuitWindow::refresh(std::optional<std::size_t> keep) {
-  notCurrent_ = staleSubFileRecords(*context_.fs, *doc_);
+  notCurrent_ = staleSubFileRecords(*context_.fs, *doc_, *context_.openDocuments);
   std::vector<std::size_t> rows;
   for (const StaleRecord& r : notCurrent_) rows.push_back(r.record - 1);
   model_->setNotCurrent(std::move(rows));
@@ -261,7 +261,7 @@ std::string CircuitWindow::selectionText() const { return selectionLine_->text()
 std::string CircuitWindow::detailText() const { return detail_->toPlainText().toStdString(); }
 
 void CircuitWindow::recheckSubFiles() {
-  const std::vector<StaleRecord> now = staleSubFileRecords(*context_.fs, *doc_);
+  const std::vector<StaleRecord> now = staleSubFileRecords(*context_.fs, *doc_, *context_.openDocuments);
   auto records = [](const std::vector<StaleRecord>& list) {
     std::vector<std::size_t> numbers;
     for (const StaleRecord& r : list) numbers.push_back(r.record);
@@ -468,12 +468,7 @@ bool CircuitWindow::calculate() {
 bool CircuitWindow::runCalculation(const CalculateJob& job) {
   auto* dialogUi = dynamic_cast<DialogUi*>(&ui());
   if (dialogUi != nullptr) dialogUi->beginProgress("Calculate");
-  DocumentSubFiles subFiles(*context_.fs);
-  if (context_.openDocuments) {
-    for (CCircDoc* open : context_.openDocuments()) {
-      if (open != doc_.get()) subFiles.addOpenDocument(open);
-    }
-  }
+  DocumentSubFiles subFiles(*context_.fs, *context_.openDocuments);
   CalcContext calc(ui(), &subFiles);
   const CalculateOutcome outcome = runCalculate(*doc_, calc, job);
   if (outcome.ok) {

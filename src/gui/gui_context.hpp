@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "core/ui.hpp"
 #include "shell/settings.hpp"
 
@@ -35,9 +36,9 @@ struct GuiContext {
       chooseFile;
   // "Save changes to '%s'?" with Yes, No and Cancel.
   std::function<SaveAnswer(const std::string& title)> askSave;
-  // The circuit and hybrid documents open in windows (used in place by the
-  // calculation of a hierarchy).
-  std::function<std::vector<CCircDoc*>()> openDocuments;
+  // The circuit and hybrid documents open in windows: batch jobs and the
+  // calculation of a hierarchy use them in place, never their files.
+  OpenDocuments* openDocuments = &OpenDocuments::none();
   // Shows a result or status text in the frame's status bar.
   std::function<void(const std::string&)> statusText;
   // Refreshes the views of every open document (after a calculation that

@@ -64,11 +64,7 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
   context_.fs = &fs_;
   context_.settings = &settings_;
   useDesktopDialogs(context_, this);
-  context_.openDocuments = [this] {
-    std::vector<CCircDoc*> docs;
-    for (CircuitWindow* w : circuits()) docs.push_back(&w->document());
-    return docs;
-  };
+  context_.openDocuments = &openDocuments_;
   context_.statusText = [this](const std::string& text) { statusBar()->showMessage(QString::fromStdString(text)); };
   context_.refreshViews = [this] {
     for (CircuitWindow* w : circuits()) w->update();

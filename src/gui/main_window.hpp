@@ -15,6 +15,7 @@
 #include "core/circ_doc.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/gui_context.hpp"
+#include "gui/window_documents.hpp"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -80,6 +81,7 @@ class MainWindow final : public QMainWindow {
   FileSystem& fs_;
   DialogUi ui_;
   GuiContext context_;
+  WindowDocuments openDocuments_{[this] { return circuits(); }};
   QMdiArea* mdi_;
   QMenu* recent_ = nullptr;
   QMenu* windowMenu_ = nullptr;

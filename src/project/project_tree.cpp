@@ -26,7 +26,8 @@ std::string fileNameOf(const std::string& path) { return std::filesystem::path(p
 // Walks the hierarchy depth first, adding nodes in tree order.
 class TreeBuilder {
  public:
-  TreeBuilder(FileSystem& fs, Ui& ui, std::vector<CProjPart>& nodes) : fs_(fs), ui_(ui), nodes_(nodes) {}
+  TreeBuilder(FileSystem& fs, OpenDocuments& open, Ui& ui, std::vector<CProjPart>& nodes)
+      : fs_(fs), open_(open), ui_(ui), nodes_(nodes) {}
 
   // The document at `path` as node of tree level `level`; `link` is the
   // sub-file record of the parent that names it (null for the top).
@@ -130,7 +131,10 @@ class TreeBuilder {
 
   Status load(const std::string& path, DocKind kind, std::unique_ptr<CCircDoc>& doc) {
     std::vector<std::uint8_t> bytes;
-    if (Status s = fs_.readFile(path, bytes, kMaxDocumentFileSize); !s) {
+    // A document open in a window is shown as the window holds it.
+    if (const CCircDoc* held = open_.find(path)) {
+      bytes = encodeDocument(*held);
+    } else if (Status s = fs_.readFile(path, bytes, kMaxDocumentFileSize); !s) {
       return stop(path, 0, "can not open", s.message());
     }
     auto loaded = std::make_unique<CCircDoc>(kind);
@@ -175,6 +179,7 @@ class TreeBuilder {
   }
 
   FileSystem& fs_;
+  OpenDocuments& open_;
   Ui& ui_;
   std::vector<CProjPart>& nodes_;
   std::vector<std::string> ancestors_;  // paths of the documents above
@@ -225,11 +230,11 @@ std::string ProjectTree::checkedStatus() const {
   return strprintf("Files to Print (Checked) = %u", static_cast<unsigned>(checkedCount()));
 }
 
-Status buildTreeBelow(const std::string& topLevel, FileSystem& fs, Ui& ui, ProjectTree& tree) {
+Status buildTreeBelow(const std::string& topLevel, FileSystem& fs, Ui& ui, ProjectTree& tree, OpenDocuments& open) {
   ui.clearProgress();
   ui.progressLine(1, "Building Project Tree...");
   std::vector<CProjPart> nodes;
-  TreeBuilder builder(fs, ui, nodes);
+  TreeBuilder builder(fs, open, ui, nodes);
   Status s = builder.document(topLevel, DocKind::Circuit, 0, {}, nullptr, 0);
   if (!s) return s;
   tree.mutableNodes() = std::move(nodes);
@@ -237,7 +242,7 @@ Status buildTreeBelow(const std::string& topLevel, FileSystem& fs, Ui& ui, Proje
   return Status::ok();
 }
 
-Status buildProjectTree(CProjDoc& project, FileSystem& fs, Ui& ui, ProjectTree& tree) {
+Status buildProjectTree(CProjDoc& project, FileSystem& fs, Ui& ui, ProjectTree& tree, OpenDocuments& open) {
   bool moved = false;
   if (Status s = checkTopLevel(project, fs, ui, moved); !s) return s;
   if (moved) {
@@ -245,7 +250,7 @@ Status buildProjectTree(CProjDoc& project, FileSystem& fs, Ui& ui, ProjectTree& 
   }
   std::string error;
   const std::string top = DocumentSubFiles::resolveCase(project.topLevel(), error);
-  return buildTreeBelow(top.empty() ? project.topLevel() : top, fs, ui, tree);
+  return buildTreeBelow(top.empty() ? project.topLevel() : top, fs, ui, tree, open);
 }
 
 }  // namespace kestrel

@@ -20,6 +20,7 @@
 
 #include "core/circ_header.hpp"
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "core/part.hpp"
 #include "core/status.hpp"
 
@@ -98,10 +99,13 @@ class ProjectTree {
 // is then saved with the new reference). Every document node that was read starts checked for
 // printing. On failure `tree` is left as it was and the message names the
 // file and record; building a tree after a change is how it is refreshed.
-Status buildProjectTree(CProjDoc& project, FileSystem& fs, Ui& ui, ProjectTree& tree);
+// A document open in a window (`open`) is read as the window holds it.
+Status buildProjectTree(CProjDoc& project, FileSystem& fs, Ui& ui, ProjectTree& tree,
+                        OpenDocuments& open = OpenDocuments::none());
 
 // The same below a top-level circuit that passed its checks.
-Status buildTreeBelow(const std::string& topLevel, FileSystem& fs, Ui& ui, ProjectTree& tree);
+Status buildTreeBelow(const std::string& topLevel, FileSystem& fs, Ui& ui, ProjectTree& tree,
+                      OpenDocuments& open = OpenDocuments::none());
 
 // What the view says after an edit, and after a failed build.
 inline constexpr std::string_view kRefreshHint =

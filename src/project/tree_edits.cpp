@@ -52,13 +52,33 @@ Status openCircuit(FileSystem& fs, const std::string& path, std::unique_ptr<CCir
   return Status::ok();
 }
 
+// A parent circuit: the document a window holds, or one read from its file.
+struct Parent {
+  CCircDoc* doc = nullptr;
+  std::unique_ptr<CCircDoc> loaded;  // null: the window's document
+  CCircDoc* operator->() const { return doc; }
+  CCircDoc& operator*() const { return *doc; }
+};
+
+Status openParent(FileSystem& fs, OpenDocuments& open, const std::string& path, Parent& parent, bool& unexpected) {
+  if (CCircDoc* held = open.find(path)) {
+    unexpected = held->kind() != DocKind::Circuit;
+    if (unexpected) return Status::error("'" + path + "' is not a circuit.");
+    parent.doc = held;
+    return Status::ok();
+  }
+  if (Status s = openCircuit(fs, path, parent.loaded, unexpected); !s) return s;
+  parent.doc = parent.loaded.get();
+  return Status::ok();
+}
+
 bool isChildNode(const ProjectTree& tree, std::size_t index) {
   if (index >= tree.size()) return false;
   const CProjPart& node = tree.node(index);
   return node.isDocument() && node.level > 0 && node.record && node.recordNumber > 0;
 }
 
-// The record `node` was built from, checked against the parent as it is on disk now.
+// The record `node` was built from, checked against the parent as it is now.
 EditResult findLink(const CCircDoc& parent, const CProjPart& node, const char* command, Ui& ui,
                     std::size_t& index) {
   if (node.recordNumber == 0 || node.recordNumber > parent.count()) {
@@ -84,18 +104,22 @@ bool refersBack(const ProjectTree& tree, std::size_t parent, const std::string& 
   return false;
 }
 
-EditResult saveParent(FileSystem& fs, CCircDoc& parent, const std::string& text, Ui& ui) {
+EditResult saveParent(FileSystem& fs, OpenDocuments& open, Parent& parent, const std::string& text, Ui& ui) {
   // The parent's results no longer cover its hierarchy.
-  parent.header().CalcFlags = 0;
-  parent.setModified(true);
-  if (Status s = saveDocument(fs, parent, parent.path()); !s) return refused(ui, parent.path(), text, s.message());
+  parent->header().CalcFlags = 0;
+  parent->setModified(true);
+  if (!parent.loaded) {
+    open.changed(*parent);
+    return EditResult();
+  }
+  if (Status s = saveDocument(fs, *parent, parent->path()); !s) return refused(ui, parent->path(), text, s.message());
   return EditResult();
 }
 
 }  // namespace
 
 EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode mode, const std::string& childFile,
-                    std::unique_ptr<CPart> record, FileSystem& fs, Ui& ui) {
+                    std::unique_ptr<CPart> record, FileSystem& fs, Ui& ui, OpenDocuments& open) {
   if (parentIndex >= tree.size() || tree.node(parentIndex).kind != ProjNodeKind::Circuit) {
     return refused(ui, childFile, "ADD: project part selection is not CIRCUIT.");
   }
@@ -131,9 +155,9 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
       exists ? "already exists" : "will be created");
   if (!ui.confirm(question)) return EditResult();
 
-  std::unique_ptr<CCircDoc> parent;
+  Parent parent;
   bool unexpected = false;
-  if (Status s = openCircuit(fs, parentNode.file, parent, unexpected); !s) {
+  if (Status s = openParent(fs, open, parentNode.file, parent, unexpected); !s) {
     return refused(ui, parentNode.file,
                    unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
                    s.message());
@@ -152,11 +176,11 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
     }
   }
   if (!parent->addRecord(std::move(part), ui)) return refused(ui, parent->path(), "ADD: parent Circuit list is full.");
-  if (EditResult r = saveParent(fs, *parent, "ADD: can not save parent Circuit.", ui); !r.status) return r;
+  if (EditResult r = saveParent(fs, open, parent, "ADD: can not save parent Circuit.", ui); !r.status) return r;
   return done();
 }
 
-EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSystem& fs, Ui& ui) {
+EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSystem& fs, Ui& ui, OpenDocuments& open) {
   if (!isChildNode(tree, childIndex)) {
     return refused(ui, childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
                    "DELETE: not a valid project part selection.");
@@ -174,20 +198,20 @@ EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSyst
                 child.record->FileName.c_str(), child.file.c_str(), parentName.c_str());
   if (!ui.confirm(question)) return EditResult();
 
-  std::unique_ptr<CCircDoc> parent;
+  Parent parent;
   bool unexpected = false;
-  if (Status s = openCircuit(fs, child.parentFile, parent, unexpected); !s) {
+  if (Status s = openParent(fs, open, child.parentFile, parent, unexpected); !s) {
     return refused(ui, child.parentFile, "DELETE: can not open parent Circuit.", s.message());
   }
   std::size_t index = 0;
   if (EditResult r = findLink(*parent, child, "DELETE", ui, index); !r.status) return r;
   (void)parent->take(index);
-  if (EditResult r = saveParent(fs, *parent, "DELETE: can not save parent Circuit.", ui); !r.status) return r;
+  if (EditResult r = saveParent(fs, open, parent, "DELETE: can not save parent Circuit.", ui); !r.status) return r;
   return done();
 }
 
 EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_t newParentIndex, FileSystem& fs,
-                     Ui& ui) {
+                     Ui& ui, OpenDocuments& open) {
   if (!isChildNode(tree, childIndex)) {
     return refused(ui, childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
                    "MOVE: not a valid project part selection.");
@@ -213,15 +237,15 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
                 fileNameOf(target.file).c_str(), kindName, child.record->FileName.c_str());
   if (!ui.confirm(question)) return EditResult();
 
-  std::unique_ptr<CCircDoc> from;
-  std::unique_ptr<CCircDoc> to;
+  Parent from;
+  Parent to;
   bool unexpected = false;
-  if (Status s = openCircuit(fs, child.parentFile, from, unexpected); !s) {
+  if (Status s = openParent(fs, open, child.parentFile, from, unexpected); !s) {
     return refused(ui, child.parentFile, "MOVE: can not open parent Circuit.", s.message());
   }
   std::size_t index = 0;
   if (EditResult r = findLink(*from, child, "MOVE", ui, index); !r.status) return r;
-  if (Status s = openCircuit(fs, target.file, to, unexpected); !s) {
+  if (Status s = openParent(fs, open, target.file, to, unexpected); !s) {
     return refused(ui, target.file,
                    unexpected ? "MOVE: unexpected file format for new parent Circuit."
                               : "MOVE: can not open new parent Circuit.",
@@ -234,9 +258,9 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
   if (!to->addRecord(from->record(index).clone(), ui)) {
     return refused(ui, to->path(), "MOVE: new parent Circuit list is full.");
   }
-  if (EditResult r = saveParent(fs, *to, "MOVE: can not save new parent Circuit.", ui); !r.status) return r;
+  if (EditResult r = saveParent(fs, open, to, "MOVE: can not save new parent Circuit.", ui); !r.status) return r;
   (void)from->take(index);
-  if (EditResult r = saveParent(fs, *from, "MOVE: can not save parent Circuit.", ui); !r.status) {
+  if (EditResult r = saveParent(fs, open, from, "MOVE: can not save parent Circuit.", ui); !r.status) {
     r.status = Status::error(r.status.message() + "\nThe record is now in both parent Circuits.");
     r.changed = true;
     return r;

@@ -4,6 +4,8 @@
 // and saved the safe way) and leaves the tree itself as it was: after a
 // change the tree is rebuilt (kRefreshHint). A failure shows its message and
 // changes no file but, for Add, a new empty child file that was created.
+// A parent circuit open in a window (`open`) is changed in that window's
+// document, which is marked modified and left to its user to save.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "core/status.hpp"
 
 namespace kestrel {
@@ -34,16 +37,19 @@ struct EditResult {
 // mode's class. A child that is the parent or a document above it is
 // refused: it would make the hierarchy refer to itself.
 EditResult addChild(const ProjectTree& tree, std::size_t parent, ChildMode mode, const std::string& childFile,
-                    std::unique_ptr<CPart> record, FileSystem& fs, Ui& ui);
+                    std::unique_ptr<CPart> record, FileSystem& fs, Ui& ui,
+                    OpenDocuments& open = OpenDocuments::none());
 
 // Delete: node `child` (the document of a sub-file record) loses its
 // reference in its parent; the child's file itself stays.
-EditResult removeChild(const ProjectTree& tree, std::size_t child, FileSystem& fs, Ui& ui);
+EditResult removeChild(const ProjectTree& tree, std::size_t child, FileSystem& fs, Ui& ui,
+                       OpenDocuments& open = OpenDocuments::none());
 
 // Move: the sub-file record of node `child` leaves its parent and joins the
 // circuit of node `newParent`, with all its fields. The record is added to
 // the new parent before it leaves the old one, so a failure never loses it.
-EditResult moveChild(const ProjectTree& tree, std::size_t child, std::size_t newParent, FileSystem& fs, Ui& ui);
+EditResult moveChild(const ProjectTree& tree, std::size_t child, std::size_t newParent, FileSystem& fs, Ui& ui,
+                     OpenDocuments& open = OpenDocuments::none());
 
 // The longest sub-file name a record holds.
 inline constexpr std::size_t kMaxChildFileName = 60;

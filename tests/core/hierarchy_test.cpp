@@ -9,6 +9,7 @@
 #include "core/calculate_command.hpp"
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/open_documents.hpp"
 #include "core/registry.hpp"
 #include "core/sub_parts.hpp"
 #include "support/faulty_file_system.hpp"
@@ -181,6 +182,37 @@ TEST_F(Hierarchy, FailedChildSaveLeavesTheChildFileIntact) {
   EXPECT_FALSE(doc->BasicCalc(ctx, 0, 1000.0));
   EXPECT_EQ(ui.lines[5], "...Error: can not save (rec#1).");
   EXPECT_EQ(bytes("BOARD.CIR"), board);
+}
+
+// The table of open documents finds a file by what it is, not by how it is
+// named: a link, another spelling of the folder, another case of a name
+// stored once; a file of the same name elsewhere, or a document never
+// saved, is not found.
+TEST_F(Hierarchy, OpenDocumentFoundByFileIdentity) {
+  write("BOARD.CIR", DocKind::Circuit, {4.0});
+  std::filesystem::create_directory(dir.file("other"));
+  write("other/BOARD.CIR", DocKind::Circuit, {4.0});
+  std::filesystem::create_symlink(dir.file("BOARD.CIR"), dir.file("LINK.CIR"));
+  auto board = load("BOARD.CIR");
+  CCircDoc unsaved;
+  ListedOpenDocuments open({&unsaved, board.get()});
+  const std::string folder = std::filesystem::path(dir.file("BOARD.CIR")).parent_path().string();
+  const struct {
+    std::string path;
+    bool found;
+  } cases[] = {
+      {dir.file("BOARD.CIR"), true},
+      {dir.file("LINK.CIR"), true},
+      {folder + "/other/../BOARD.CIR", true},
+      {dir.file("board.cir"), true},
+      {dir.file("other/BOARD.CIR"), false},
+      {dir.file("ABSENT.CIR"), false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(open.find(c.path), c.found ? board.get() : nullptr) << c.path;
+    EXPECT_EQ(OpenDocuments::none().find(c.path), nullptr) << c.path;
+  }
 }
 
 TEST_F(Hierarchy, ThreeLevelMissionMtbfWithParallelAndKofN) {

@@ -222,7 +222,8 @@ TEST_F(GraphRun, OpenDocumentIsGraphedAsItStandsAndNotSaved) {
   RecordingUi ui;
   GraphJob plain = job(kFrCircuits);
   GraphJob edited = plain;
-  edited.openDocuments = {board.get()};
+  ListedOpenDocuments open({board.get()});
+  edited.openDocuments = &open;
   const GraphOutcome a = runGraph(plain, posixFileSystem(), posixScratchFiles(), ui);
   const GraphOutcome b = runGraph(edited, posixFileSystem(), posixScratchFiles(), ui);
   ASSERT_TRUE(a.ok && b.ok);

@@ -178,7 +178,8 @@ TEST_F(HierarchyCopy, OpenDocumentIsCopiedAsItStandsNotAsSaved) {
   ASSERT_TRUE(loadDocument(posixFileSystem(), dir.file("BOARD.CIR"), board).isOk());
   board->header().TEMP = 99.0f;  // an edit not saved
   const std::string before = test::readFileText(dir.file("BOARD.CIR"));
-  auto set = copyHierarchy({topPath(), {board.get()}}, posixScratchFiles(), *folder, ui);
+  ListedOpenDocuments open({board.get()});
+  auto set = copyHierarchy({topPath(), &open}, posixScratchFiles(), *folder, ui);
   ASSERT_TRUE(set);
   const CCircDoc* copyOfBoard = set->find(folder->file("BOARD.CIR"));
   ASSERT_NE(copyOfBoard, nullptr);

@@ -2,6 +2,10 @@
 // chooser and the question are answered by a script. A merge through the
 // window must write the same file as `kestrel merge` on a copy of the same
 // files; refused merges leave the document and every file as they were.
+// Every batch job run on a file open in a window (with an edit not yet
+// saved) must change the window's document, never the file behind it: once
+// the window is saved, the file is what the command line's job makes of a
+// copy holding the same edit.
 #include <QAction>
 #include <QApplication>
 #include <QMdiArea>
@@ -9,14 +13,26 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
+#include "core/registry.hpp"
+#include "core/whatif_command.hpp"
+#include "exchange/import_run.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/dialog_ui.hpp"
+#include "gui/exchange/merge_command.hpp"
 #include "gui/main_window.hpp"
+#include "project/project_file.hpp"
+#include "project/project_tree.hpp"
+#include "project/tree_edits.hpp"
+#include "store/library/recall.hpp"
+#include "store/library/transfer.hpp"
 #include "models/register_all.hpp"
 #include "menu_items.hpp"
 #include "run_kestrel.hpp"
@@ -42,6 +58,68 @@ bool anyLineHas(const test::RecordingUi& ui, const std::string& text) {
   return false;
 }
 
+// The unsaved edit every opened circuit gets: a resistor the library holds
+// (an update with --cf takes the library's correction factor) and one it
+// does not (a transfer adds it).
+void addUnsavedParts(CCircDoc& doc, Ui& ui) {
+  for (const char* pn : {"RNC55H0438", "UNSAVED-1"}) {
+    auto part = PartRegistry::instance().create(401, false);
+    part->PN = pn;
+    part->QTY = 3.0f;
+    part->CF = 2.0f;
+    doc.addRecord(std::move(part), ui);
+  }
+}
+
+// A batch job of the table: what it is given and what it must leave.
+struct BatchJob {
+  const char* name;
+  std::vector<std::string> open;     // opened in windows, in this order, each with the unsaved edit
+  std::vector<std::string> cli;      // the job on the copy (none: the window refuses the job)
+  std::vector<std::string> compare;  // files that must match the copy's
+  std::vector<std::string> query;    // a command line whose output must match too
+  std::string logLine;               // a line the run must log ("{}" = the folder)
+};
+
+std::vector<std::string> filled(const std::vector<std::string>& args, const fs::path& folder) {
+  std::vector<std::string> out;
+  for (std::string a : args) {
+    if (const auto at = a.find("{}"); at != std::string::npos) a.replace(at, 2, folder.string());
+    out.push_back(a);
+  }
+  return out;
+}
+
+std::size_t nodeOf(const ProjectTree& tree, const std::string& file) {
+  for (std::size_t i = 0; i < tree.size(); ++i) {
+    if (tree.node(i).isDocument() && fs::path(tree.node(i).file).filename() == file) return i;
+  }
+  return tree.size();
+}
+
+const std::vector<BatchJob>& batchJobs() {
+  static const std::vector<BatchJob> jobs = {
+      {"library update", {"io_board.cir"}, {"update", "--cf", "{}/io_board.cir", "{}/parts.lib"}, {"io_board.cir"}, {},
+       "   ...WARNING: '{}/io_board.cir' is open and has been modified..."},
+      {"transfer", {"controller.cir"}, {"transfer", "{}/controller.cir", "{}/parts.lib"}, {"controller.cir"},
+       {"lib", "find", "{}/parts.lib", "UNSAVED"}, ""},
+      {"recall", {"io_board.cir"}, {"recall", "{}/io_board.cir", "{}/parts.lib", "RNC55H0438"}, {"io_board.cir"},
+       {}, ""},
+      {"import update", {"io_board.cir"}, {}, {"io_board.cir"}, {}, "   ...Error: can not import to open document."},
+      {"project add", {"system.cir"}, {"project", "add", "{}/system.prj", "system.cir", "new_board.cir"},
+       {"system.cir", "new_board.cir"}, {}, ""},
+      {"project remove", {"system.cir"}, {"project", "remove", "{}/system.prj", "controller.cir"}, {"system.cir"}, {},
+       ""},
+      {"project move", {"io_board.cir"}, {"project", "move", "{}/system.prj", "rf_module.hyb", "controller.cir"},
+       {"io_board.cir", "controller.cir"}, {}, ""},
+      {"what-if", {"power_supply.cir", "system.cir"}, {"whatif", "--env", "ML", "{}/system.cir"},
+       {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "rf_module.hyb"}, {}, ""},
+      {"merge", {"controller.cir", "io_board.cir"}, {"merge", "{}/controller.cir", "{}/io_board.cir"},
+       {"io_board.cir", "controller.cir"}, {}, ""},
+  };
+  return jobs;
+}
+
 }  // namespace
 
 class MergeTest final : public QObject {
@@ -56,8 +134,14 @@ class MergeTest final : public QObject {
   void refusedMergesChangeNothing();
   void openSourceStaysOpenAndUnchanged();
   void progressWindowLogIsBoundedAndSaysSo();
+  void batchJobsKeepWhatTheWindowHolds_data();
+  void batchJobsKeepWhatTheWindowHolds();
 
  private:
+  // Runs row `job` of batchJobs() the desktop's way on the files of `folder`.
+  void runOnWindows(std::size_t job, const fs::path& folder);
+  test::RunResult runCli(const std::vector<std::string>& args, const fs::path& folder);
+
   // A folder holding copies of the example files.
   fs::path freshFolder(const std::string& name);
   CircuitWindow* open(const fs::path& path);
@@ -211,6 +295,133 @@ void MergeTest::progressWindowLogIsBoundedAndSaysSo() {
   window.appendLog("one");
   window.finish();
   QCOMPARE(window.logText(), QString("one"));
+}
+
+test::RunResult MergeTest::runCli(const std::vector<std::string>& args, const fs::path& folder) {
+  std::vector<std::string> all{"--yes", "--quiet", "--no-log", "--settings", dir_.filePath("cli.ini").toStdString()};
+  for (std::string& a : filled(args, folder)) all.push_back(std::move(a));
+  return test::runKestrel(all);
+}
+
+void MergeTest::runOnWindows(std::size_t job, const fs::path& folder) {
+  OpenDocuments& table = *frame_->context().openDocuments;
+  FileSystem& files = posixFileSystem();
+  const std::string name = batchJobs()[job].name;
+  const std::string ioBoard = (folder / "io_board.cir").string();
+  if (name == "library update" || name == "transfer") {
+    library::StoreMessage error;
+    auto lib = library::PartLibrary::open((folder / "parts.lib").string(), true, error);
+    QVERIFY(lib != nullptr);
+    if (name == "transfer") {
+      library::TransferOptions o;
+      o.inputSpec = (folder / "controller.cir").string();
+      QVERIFY(library::runTransfer(*lib, o, files, ui_, table).total.succeed > 0);
+    } else {
+      library::UpdateOptions o;
+      o.inputSpec = ioBoard;
+      o.correctionFactor = true;
+      QCOMPARE(library::runUpdate(*lib, o, files, ui_, table).total.updated, 1L);
+    }
+    QVERIFY(lib->close());
+  } else if (name == "recall") {
+    const library::RecallRequest request{"RNC55H0438", ""};
+    library::RecallCounters counters;
+    library::RecallSettings settings;
+    settings.libFile = (folder / "parts.lib").string();
+    QVERIFY(library::recallIntoFile(ioBoard, files, settings, {&request, 1}, ui_, counters, {}, table));
+    QCOMPARE(counters.recalled, 1L);
+  } else if (name == "import update") {
+    QCOMPARE(runCli({"import-def", "new", "{}/update.imp", "--type", "Circuit", "--mode", "Update", "--format", "CSV",
+                     "PN=1", "QTY=2"}, folder).exitCode, 0);
+    std::ofstream((folder / "update.csv").string()) << "RNC55H0438,7\n";
+    ImportJob run;
+    std::vector<std::string> warnings;
+    QVERIFY(loadDefinition(files, (folder / "update.imp").string(), run.definition, warnings));
+    run.inputs = {(folder / "update.csv").string()};
+    run.outputPath = ioBoard;
+    run.openDocuments = &table;
+    QVERIFY(!runImport(run, files, ui_).allOk());
+  } else if (name.rfind("project", 0) == 0) {
+    CProjDoc project;
+    QVERIFY(openProject(files, (folder / "system.prj").string(), project));
+    ProjectTree tree;
+    QVERIFY(buildProjectTree(project, files, ui_, tree, table));
+    EditResult r;
+    if (name == "project add") {
+      r = addChild(tree, 0, ChildMode::SubCircuit, "new_board.cir", nullptr, files, ui_, table);
+    } else if (name == "project remove") {
+      r = removeChild(tree, nodeOf(tree, "controller.cir"), files, ui_, table);
+    } else {
+      r = moveChild(tree, nodeOf(tree, "rf_module.hyb"), nodeOf(tree, "controller.cir"), files, ui_, table);
+    }
+    QVERIFY2(r.status && r.changed, r.status.message().c_str());
+  } else if (name == "what-if") {
+    WhatIfSettings settings;
+    settings.changeEnvironment = true;
+    settings.environment = 13;  // ML
+    QVERIFY(runWhatIf(frame_->activeCircuit()->document(), files, ui_, settings, false, table).ok);
+  } else if (name == "merge") {
+    chosen_.push_back((folder / "controller.cir").string());
+    QVERIFY(mergeIntoWindow(*frame_->activeCircuit(), frame_->context()));
+  }
+}
+
+void MergeTest::batchJobsKeepWhatTheWindowHolds_data() {
+  QTest::addColumn<int>("job");
+  for (std::size_t i = 0; i < batchJobs().size(); ++i) QTest::newRow(batchJobs()[i].name) << static_cast<int>(i);
+}
+
+void MergeTest::batchJobsKeepWhatTheWindowHolds() {
+  QFETCH(int, job);
+  const BatchJob& row = batchJobs()[static_cast<std::size_t>(job)];
+  const fs::path gui = freshFolder("gui");
+  const fs::path cli = freshFolder("cli");
+  for (const fs::path& folder : {gui, cli}) {
+    QCOMPARE(runCli({"project", "new", "{}/system.prj", "{}/system.cir"}, folder).exitCode, 0);
+  }
+  std::map<std::string, std::string> untouched;
+  for (const std::string& file : row.open) {
+    untouched[file] = readBytes(gui / file);
+    CircuitWindow* w = open(gui / file);
+    QVERIFY(w != nullptr);
+    addUnsavedParts(w->document(), ui_);
+    w->documentChanged();
+    // The copy holds the same edit, saved.
+    std::unique_ptr<CCircDoc> copy;
+    QVERIFY(loadDocument(posixFileSystem(), (cli / file).string(), copy));
+    addUnsavedParts(*copy, ui_);
+    QVERIFY(saveDocument(posixFileSystem(), *copy, (cli / file).string()));
+  }
+  std::map<std::string, std::string> editedOnly;
+  for (const std::string& file : row.compare) editedOnly[file] = readBytes(cli / file);
+  const std::string queryBefore = row.query.empty() ? "" : runCli(row.query, cli).out;
+
+  runOnWindows(static_cast<std::size_t>(job), gui);
+  if (QTest::currentTestFailed()) return;
+  if (!row.logLine.empty()) {
+    const std::string line = filled({row.logLine}, gui).front();
+    QVERIFY2(std::find(ui_.logLines.begin(), ui_.logLines.end(), line) != ui_.logLines.end(), line.c_str());
+  }
+  // Nothing was written behind a window; each window then saves what it holds.
+  for (CircuitWindow* w : frame_->circuits()) {
+    const std::string file = fs::path(w->document().path()).filename().string();
+    QVERIFY2(readBytes(gui / file) == untouched[file], file.c_str());
+    QVERIFY2(w->document().isModified(), file.c_str());
+    QVERIFY(w->save());
+  }
+  if (!row.cli.empty()) runCli(row.cli, cli);
+  bool jobChanged = false;
+  for (const std::string& file : row.compare) {
+    QVERIFY2(readBytes(gui / file) == readBytes(cli / file), file.c_str());
+    jobChanged = jobChanged || readBytes(cli / file) != editedOnly[file];
+  }
+  if (!row.query.empty()) {
+    std::string mine = runCli(row.query, gui).out, theirs = runCli(row.query, cli).out;
+    QCOMPARE(QString::fromStdString(mine).replace(QString::fromStdString(gui.string()), "DIR"),
+             QString::fromStdString(theirs).replace(QString::fromStdString(cli.string()), "DIR"));
+    jobChanged = jobChanged || theirs != queryBefore;
+  }
+  QCOMPARE(jobChanged, !row.cli.empty());
 }
 
 QTEST_MAIN(MergeTest)

@@ -820,6 +820,11 @@ void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
   };
   QVERIFY(window->whatIf());
   QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  // The top-level circuit is changed in its window, for the user to save.
+  const std::vector<CircuitWindow*> circuits = frame_->circuits();
+  QCOMPARE(circuits.size(), std::size_t{1});
+  QVERIFY(circuits[0]->document().isModified());
+  QVERIFY(circuits[0]->save());
   QVERIFY(confirmation.find("- Environment: NS") != std::string::npos);
   QVERIFY(confirmation.find("- Temperature: Increase (15.0C)") != std::string::npos);
   const std::vector<std::string> shown = shownTree(*window);

@@ -202,7 +202,8 @@ void WhatIfTest::sheetRunEqualsCommandLine() {
   confirmation.prepend("Select OK to make the following What-If? changes:");
   // The changes first, then every file the run rewrites.
   const QString joined = confirmation.join("\r\n") + "\r\n\r\nFiles changed and rewritten:\r\n   " +
-                         QString::fromStdString((gui / top.toStdString()).string()) + "\r\n";
+                         QString::fromStdString((gui / top.toStdString()).string()) +
+                         "  (open: changed in its window, not saved)\r\n";
   QVERIFY2(QString::fromStdString(confirmation_).startsWith(joined), confirmation_.c_str());
   for (const char* file : kHierarchy) {
     const bool reached = top == "system.cir" || std::string(file) == "io_board.cir" || std::string(file) == "rf_module.hyb";
@@ -213,6 +214,11 @@ void WhatIfTest::sheetRunEqualsCommandLine() {
   QVERIFY(ui_.lineHistory[2].back().rfind("FR=", 0) == 0);
   QVERIFY(std::find(ui_.lineHistory[5].begin(), ui_.lineHistory[5].end(), "Updating view...") !=
           ui_.lineHistory[5].end());
+  // The window's document is changed, not its file: the user saves it.
+  const fs::path topFile = gui / top.toStdString();
+  QVERIFY(readBytes(topFile) == readBytes(fs::path(KESTREL_EXAMPLES) / top.toStdString()));
+  QVERIFY(w->document().isModified());
+  QVERIFY(w->save());
 
   std::vector<std::string> args{"--yes", "--quiet", "--no-log", "--settings", dir_.filePath("cli.ini").toStdString(),
                                 "whatif"};
@@ -296,8 +302,8 @@ void WhatIfTest::runsThatChangeNothing() {
   }
 }
 
-// A sub-file open in its own window is written by the run: the window then
-// shows the file as written, not the copy it held before.
+// A sub-file open in its own window is changed there, not on disk: the
+// window shows the change and is marked modified; its file stays.
 void WhatIfTest::openSubFileWindowShowsTheChanges() {
   const fs::path folder = freshFolder("open");
   QVERIFY(frame_->openFile((folder / "power_supply.cir").string()));
@@ -308,9 +314,11 @@ void WhatIfTest::openSubFileWindowShowsTheChanges() {
   triggerWhatIf();
   QCOMPARE(ui_.messages, std::vector<std::string>{});
   QCOMPARE(child->document().header().environment(), std::uint8_t{13});
-  QVERIFY(!child->document().isModified());
+  QVERIFY(child->document().isModified());
+  QVERIFY(child->windowTitle().endsWith(" *"));
   QCOMPARE(child->document().path(), (folder / "power_supply.cir").string());
-  QVERIFY(readBytes(folder / "power_supply.cir") != readBytes(fs::path(KESTREL_EXAMPLES) / "power_supply.cir"));
+  QVERIFY(readBytes(folder / "power_supply.cir") == readBytes(fs::path(KESTREL_EXAMPLES) / "power_supply.cir"));
+  QVERIFY(readBytes(folder / "controller.cir") != readBytes(fs::path(KESTREL_EXAMPLES) / "controller.cir"));
 }
 
 // Preview runs the changes on copies: every total is shown before and after,

@@ -37,6 +37,7 @@ bool importJobFor(const ImportSheetOptions& o, GuiContext& context, const OpenDe
   job.libraryPath = o.libraryPath;
   job.xrefPath = o.searchXRef ? o.xrefPath : std::string();
   job.xrefMoveBoth = o.xrefMoveBoth;
+  job.openDocuments = context.openDocuments;
   return true;
 }
 

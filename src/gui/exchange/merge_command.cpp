@@ -25,12 +25,7 @@ bool mergeIntoWindow(CircuitWindow& window, GuiContext& context) {
   auto* dialogUi = dynamic_cast<DialogUi*>(&ui);
   if (dialogUi != nullptr) dialogUi->beginProgress("Merge");
   // A source open in a window is read from memory and stays open, unchanged.
-  DocumentSubFiles files(*context.fs);
-  if (context.openDocuments) {
-    for (CCircDoc* open : context.openDocuments()) {
-      if (open != &target) files.addOpenDocument(open);
-    }
-  }
+  DocumentSubFiles files(*context.fs, *context.openDocuments);
   CalcContext calc(ui, &files);
   const MergeOutcome outcome = mergeInto(target, source, calc);
   if (outcome.merged > 0) {

@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 #include <optional>
 
-#include "core/circ_file.hpp"
 #include "core/strfmt.hpp"
 #include "core/validation.hpp"
 #include "core/whatif_command.hpp"
@@ -37,44 +36,6 @@ std::optional<std::string> rangeError(const WhatIfForm& form) {
     if (const auto v = checkRealNumber(strprintf("%.6g", static_cast<double>(form.stressValue)), 0.0, 100.0); v.error) return v.error;
   }
   return std::nullopt;
-}
-
-// A run reads the sub-files from disk: edits not yet saved in other windows
-// would be overwritten when those windows show the changed files.
-bool othersSaved(const std::vector<CircuitWindow*>& others, const CircuitWindow& top, GuiContext& context) {
-  for (CircuitWindow* other : others) {
-    if (other == &top || !other->document().isModified() || !context.askSave) continue;
-    switch (context.askSave(other->document().title())) {
-      case SaveAnswer::Save:
-        if (!other->save()) return false;
-        break;
-      case SaveAnswer::Discard:
-        break;
-      case SaveAnswer::Cancel:
-        return false;
-    }
-  }
-  return true;
-}
-
-// Windows showing a file the run wrote read it again.
-void reloadChanged(const std::vector<CircuitWindow*>& others, const CircuitWindow& top,
-                   const std::vector<std::string>& saved, GuiContext& context) {
-  for (CircuitWindow* other : others) {
-    if (other == &top) continue;
-    CCircDoc& doc = other->document();
-    const std::string path = doc.path();
-    bool written = false;
-    for (const std::string& s : saved) written = written || upperCased(s) == upperCased(path);
-    if (!written) continue;
-    std::vector<std::uint8_t> bytes;
-    Status st = context.fs->readFile(path, bytes, kMaxDocumentFileSize);
-    if (st) st = decodeDocument(bytes, doc.kind(), doc);
-    doc.setPath(path);
-    doc.setModified(false);
-    if (!st) context.ui->message("'" + path + "': " + st.message());
-    other->documentChanged();
-  }
 }
 
 void showTotals(GuiContext& context, const std::string& title, const std::string& first,
@@ -128,7 +89,7 @@ WhatIfTotalsDialog::WhatIfTotalsDialog(const std::string& title, const std::vect
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
 }
 
-bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vector<CircuitWindow*>& others) {
+bool whatIfOnWindow(CircuitWindow& window, GuiContext& context) {
   Ui& ui = *context.ui;
   WhatIfForm form;
   for (;;) {
@@ -142,8 +103,12 @@ bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vecto
   WhatIfSettings settings = whatIfSettingsOf(form);
   CCircDoc& doc = window.document();
   std::vector<std::string> lines = whatIfConfirmation(settings);
-  const std::vector<std::string> files =
-      doc.path().empty() ? std::vector<std::string>{doc.title() + " (saved first)"} : whatIfFiles(doc, *context.fs);
+  OpenDocuments& open = *context.openDocuments;
+  std::vector<std::string> files = doc.path().empty() ? std::vector<std::string>{doc.title() + " (saved first)"}
+                                                      : whatIfFiles(doc, *context.fs, open);
+  for (std::string& f : files) {
+    if (open.find(f) != nullptr) f += "  (open: changed in its window, not saved)";
+  }
   for (std::string& line : whatIfFileLines(settings, files)) lines.push_back(std::move(line));
   auto* dialogUi = dynamic_cast<DialogUi*>(&ui);
   WhatIfConfirmDialog confirm(lines, &window, [&] {
@@ -152,7 +117,7 @@ bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vecto
       return;
     }
     if (dialogUi != nullptr) dialogUi->beginProgress("What-If? Preview");
-    const WhatIfOutcome preview = previewWhatIf(doc, *context.fs, ui, settings);
+    const WhatIfOutcome preview = previewWhatIf(doc, *context.fs, ui, settings, open);
     if (dialogUi != nullptr) dialogUi->endProgress();
     if (!preview.ok) return;
     showTotals(context, "What-If? Preview", "Preview on copies: no file was changed.", preview, confirm);
@@ -163,10 +128,9 @@ bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vecto
     return false;
   }
   if (doc.path().empty() && (!window.saveAs() || doc.path().empty())) return false;
-  if (!othersSaved(others, window, context)) return false;
 
   if (dialogUi != nullptr) dialogUi->beginProgress("What-If?");
-  const WhatIfOutcome outcome = runWhatIf(doc, *context.fs, ui, settings, false);
+  const WhatIfOutcome outcome = runWhatIf(doc, *context.fs, ui, settings, false, open);
   if (outcome.ok) {
     ui.clearProgress();
     for (std::size_t i = 0; i < outcome.lines.size() && i < 2; ++i) {
@@ -175,13 +139,17 @@ bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vecto
   }
   if (dialogUi != nullptr) dialogUi->endProgress();
   if (outcome.ok && outcome.lines.size() > 1 && context.statusText) context.statusText(outcome.lines[1]);
-  // The records in memory carry the changes even when the run failed.
+  // The records in memory carry the changes even when the run failed; the
+  // documents open in windows are marked modified, for their user to save.
   ui.progressLine(5, "Updating view...");
   window.documentChanged();
-  if (outcome.ok) reloadChanged(others, window, outcome.saved, context);
   if (context.refreshViews) context.refreshViews();
   ui.progressLine(5, {});
-  if (outcome.ok) showTotals(context, "What-If? Results", "Changes made and saved.", outcome, window);
+  if (outcome.ok) {
+    showTotals(context, "What-If? Results",
+               "Changes made; files not open in a window saved, open documents changed there (not saved).", outcome,
+               window);
+  }
   return outcome.ok;
 }
 

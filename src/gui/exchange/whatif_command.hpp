@@ -44,10 +44,10 @@ class WhatIfTotalsDialog final : public QDialog {
 // The lines of the confirmation joined the way the dialog shows them.
 std::string joinConfirmation(const std::vector<std::string>& lines);
 
-// Runs the command on the window's document. The files a run changes are
-// written on disk, so the other open windows (`others`) of those files are
-// offered a save of their own edits first and show the changed files after.
-// True when the changes were made and saved.
-bool whatIfOnWindow(CircuitWindow& window, GuiContext& context, const std::vector<CircuitWindow*>& others = {});
+// Runs the command on the window's document. The window's document and the
+// sub-files open in other windows are changed in memory and marked
+// modified; the sub-files not open are saved, all or none. True when the
+// changes were made.
+bool whatIfOnWindow(CircuitWindow& window, GuiContext& context);
 
 }  // namespace kestrel::gui

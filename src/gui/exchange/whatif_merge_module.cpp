@@ -14,7 +14,7 @@ void installWhatIfAndMerge(MainWindow& frame) {
   QAction* whatIf = frame.menu(QObject::tr("Activities"))->addAction(QObject::tr("&What-If?..."));
   whatIf->setStatusTip(QObject::tr("Change environment, temperature, quality or stress across the hierarchy"));
   QObject::connect(whatIf, &QAction::triggered, &frame, [&frame] {
-    if (CircuitWindow* w = frame.activeCircuit()) whatIfOnWindow(*w, frame.context(), frame.circuits());
+    if (CircuitWindow* w = frame.activeCircuit()) whatIfOnWindow(*w, frame.context());
   });
 }
 

@@ -28,9 +28,7 @@ std::optional<graph::GraphOutcome> graphCircuit(MainWindow& frame, CircuitWindow
   job.style = request.definition.style;
   job.seconds = request.seconds;
   job.calculateDialogFollows = true;
-  if (context.openDocuments) {
-    for (const CCircDoc* open : context.openDocuments()) job.openDocuments.push_back(open);
-  }
+  job.openDocuments = context.openDocuments;
   // The progress window opens once the user has answered the confirmation
   // and the Calculate dialog.
   std::optional<LoggedRun> run;

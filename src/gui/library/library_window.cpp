@@ -386,7 +386,7 @@ library::TransferOutcome LibraryWindow::runTransfer(const library::TransferOptio
   library::TransferOutcome out;
   {
     LoggedRun run(ui(), "TRANSFER", operationLogFile(context_));
-    out = library::runTransfer(*lib_, options, *context_.fs, run);
+    out = library::runTransfer(*lib_, options, *context_.fs, run, *context_.openDocuments);
     run.progressLine(5, "Updating view...");
   }
   refresh(selectedRow());
@@ -406,7 +406,7 @@ library::UpdateOutcome LibraryWindow::runUpdate(const library::UpdateOptions& op
   library::UpdateOutcome out;
   {
     LoggedRun run(ui(), "UPDATE", operationLogFile(context_));
-    out = library::runUpdate(*lib_, options, *context_.fs, run);
+    out = library::runUpdate(*lib_, options, *context_.fs, run, *context_.openDocuments);
   }
   if (context_.refreshViews) context_.refreshViews();
   return out;

@@ -58,7 +58,7 @@ class ProjectCloseGuard final : public QObject {
 ProjectWindow* showProject(MainWindow& frame, std::unique_ptr<CProjDoc> project) {
   auto openCircuit = [&frame](const std::string& path) { return frame.context().openCircuit(path); };
   ProjectWindow::TopLevelCommands commands;
-  commands.whatIf = [&frame](CircuitWindow& w) { return whatIfOnWindow(w, frame.context(), frame.circuits()); };
+  commands.whatIf = [&frame](CircuitWindow& w) { return whatIfOnWindow(w, frame.context()); };
   commands.graph = [&frame](CircuitWindow& w) { return graphInFrame(frame, w); };
   auto* window = new ProjectWindow(std::move(project), frame.context(), openCircuit, std::move(commands));
   frame.addChildWindow(window, QSize(980, 620));

@@ -185,7 +185,7 @@ bool ProjectWindow::refresh() {
   WatchedUi watched(ui());
   ProjectTree built;
   ProgressScope progress(ui(), "Project Tree");
-  const Status s = buildProjectTree(*project_, *context_.fs, watched, built);
+  const Status s = buildProjectTree(*project_, *context_.fs, watched, built, *context_.openDocuments);
   progress.end(s.isOk());
   updateTitle();  // the top-level reference may have been moved into the project's folder
   if (!s) {
@@ -239,7 +239,8 @@ void ProjectWindow::addChild() {
     return;
   }
   const EditResult result =
-      kestrel::addChild(tree_, *sel, dialog.mode(), dialog.file(), std::move(record), *context_.fs, watched);
+      kestrel::addChild(tree_, *sel, dialog.mode(), dialog.file(), std::move(record), *context_.fs, watched,
+                        *context_.openDocuments);
   context_.saveSettings();
   if (!result.status) {
     report(result.status, watched.shown());
@@ -251,7 +252,7 @@ void ProjectWindow::addChild() {
 void ProjectWindow::deleteChild() {
   WatchedUi watched(ui());
   const auto sel = selection();
-  const EditResult result = removeChild(tree_, sel ? *sel : tree_.size(), *context_.fs, watched);
+  const EditResult result = removeChild(tree_, sel ? *sel : tree_.size(), *context_.fs, watched, *context_.openDocuments);
   if (!result.status) {
     report(result.status, watched.shown());
     return;
@@ -289,7 +290,7 @@ void ProjectWindow::moveChild() {
   } else if (presentParent) {
     target = *presentParent;
   }
-  const EditResult result = kestrel::moveChild(tree_, child, target, *context_.fs, watched);
+  const EditResult result = kestrel::moveChild(tree_, child, target, *context_.fs, watched, *context_.openDocuments);
   if (!result.status) report(result.status, watched.shown());
   if (result.changed) refresh();
 }

@@ -1,6 +1,7 @@
 #include "store/library/recall.hpp"
 
 #include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
@@ -105,6 +106,25 @@ Status recallIntoDocument(CCircDoc& doc, const RecallSettings& settings, std::sp
     ++counters.recalled;
   }
   return Status::ok();
+}
+
+Status recallIntoFile(const std::string& path, FileSystem& fs, const RecallSettings& settings,
+                      std::span<const RecallRequest> requests, Ui& ui, RecallCounters& counters,
+                      const PartNumberDecoder& decoder, OpenDocuments& open) {
+  CCircDoc* doc = open.find(path);
+  std::unique_ptr<CCircDoc> loaded;
+  if (doc == nullptr) {
+    if (Status s = loadDocument(fs, path, loaded); !s) return s;
+    doc = loaded.get();
+  }
+  const long before = counters.recalled;
+  if (Status s = recallIntoDocument(*doc, settings, requests, ui, counters, decoder); !s) return s;
+  if (counters.recalled == before) return Status::ok();
+  if (!loaded) {
+    open.changed(*doc);
+    return Status::ok();
+  }
+  return saveDocument(fs, *doc, path);
 }
 
 std::string recallCountersLine(const RecallCounters& c) {

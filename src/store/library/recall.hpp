@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "core/status.hpp"
 #include "store/library/part_library.hpp"
 
@@ -74,6 +76,13 @@ struct RecallCounters {
 // Fails only when a file can not be opened (message shown).
 Status recallIntoDocument(CCircDoc& doc, const RecallSettings& settings, std::span<const RecallRequest> requests,
                           Ui& ui, RecallCounters& counters, const PartNumberDecoder& decoder = {});
+
+// The same into the circuit or hybrid file `path`: into the window's
+// document when `open` holds it (marked modified and shown again, not
+// saved), else into the file, which is saved when a part was recalled.
+Status recallIntoFile(const std::string& path, FileSystem& fs, const RecallSettings& settings,
+                      std::span<const RecallRequest> requests, Ui& ui, RecallCounters& counters,
+                      const PartNumberDecoder& decoder = {}, OpenDocuments& open = OpenDocuments::none());
 
 // "Recalled:%ld  NotFound:%ld  Refused:%ld".
 std::string recallCountersLine(const RecallCounters& counters);

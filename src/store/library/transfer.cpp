@@ -95,7 +95,8 @@ std::string transferCountersLine(const TransferCounters& c, bool replace) {
                  : strprintf("Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", c.succeed, c.duplicate, c.filterOut);
 }
 
-TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& o, FileSystem& fs, Ui& ui) {
+TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& o, FileSystem& fs, Ui& ui,
+                            OpenDocuments& open) {
   TransferOutcome out;
   const auto lines = transferConfirmation(o, lib.path());
   for (std::size_t i = 3; i < lines.size(); ++i) ui.log(lines[i]);
@@ -105,12 +106,17 @@ TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& o, FileSyst
   for (const std::string& path : files) {
     ui.log(strprintf("Opening '%s'...", path.c_str()));
     ++out.files;
-    std::unique_ptr<CCircDoc> doc;
-    if (Status s = loadDocument(fs, path, doc); !s) {
-      ui.log("   ...Error: can not open.");
-      ui.log("   ..." + oneLine(s.message()));
-      ++out.failedFiles;
-      continue;
+    // A window's document holds the records its user sees, saved or not.
+    CCircDoc* doc = open.find(path);
+    std::unique_ptr<CCircDoc> loaded;
+    if (doc == nullptr) {
+      if (Status s = loadDocument(fs, path, loaded); !s) {
+        ui.log("   ...Error: can not open.");
+        ui.log("   ..." + oneLine(s.message()));
+        ++out.failedFiles;
+        continue;
+      }
+      doc = loaded.get();
     }
     ui.progressLine(2, path);
     ui.log(strprintf("   ...transferring %d records to '%s'...", static_cast<int>(doc->count()), lib.path().c_str()));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/file_system.hpp"
+#include "core/open_documents.hpp"
 #include "store/library/part_filters.hpp"
 #include "store/library/part_library.hpp"
 
@@ -46,7 +47,9 @@ struct TransferOutcome {
 std::vector<std::string> transferConfirmation(const TransferOptions& options, const std::string& libraryPath);
 // "Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld" or the ReplaceDuplicatePN form.
 std::string transferCountersLine(const TransferCounters& c, bool replace);
-TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& options, FileSystem& fs, Ui& ui);
+// A circuit file open in a window is read as the window holds it.
+TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& options, FileSystem& fs, Ui& ui,
+                            OpenDocuments& open = OpenDocuments::none());
 
 struct UpdateOptions {
   std::string inputSpec = "*.CIR";
@@ -80,6 +83,9 @@ struct UpdateOutcome {
 std::vector<std::string> updateConfirmation(const UpdateOptions& options, const std::string& libraryPath);
 // "Update:%ld  NotFound:%ld  FilterOut:%ld".
 std::string updateCountersLine(const UpdateCounters& c);
-UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& options, FileSystem& fs, Ui& ui);
+// A circuit file open in a window is updated in the window's document
+// ("...already open: updating view..."), never saved behind it.
+UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& options, FileSystem& fs, Ui& ui,
+                        OpenDocuments& open = OpenDocuments::none());
 
 }  // namespace kestrel::library

@@ -1,8 +1,9 @@
 // Update: circuit records rewritten from the library's records of the same
 // part number. The records of a file are taken out, rebuilt, and put back
 // in sort order, so the list stays sorted by (type id, PN, REFDES) whatever
-// type or designator the library part brings. A file is saved only when its
-// whole loop succeeded.
+// type or designator the library part brings. A file takes the new records
+// (and is saved) only when its whole loop succeeded; a file open in a
+// window is updated in the window's document and left to its user to save.
 #include <deque>
 #include <set>
 
@@ -38,6 +39,7 @@ enum class FileResult { Done, Failed, Cancelled };
 FileResult updateRecords(PartLibrary& lib, const UpdateOptions& o, CCircDoc& doc, Ui& ui, UpdateCounters& c) {
   std::vector<std::unique_ptr<CPart>> records;
   while (doc.count() > 0) records.push_back(doc.take(0));
+  std::vector<std::unique_ptr<CPart>> updated(records.size());
   FileResult result = FileResult::Done;
   for (std::size_t i = 0; i < records.size(); ++i) {
     const CPart& old = *records[i];
@@ -57,7 +59,7 @@ FileResult updateRecords(PartLibrary& lib, const UpdateOptions& o, CCircDoc& doc
       } else {
         keepCircuitFields(o, old, *part);
         part->Calculate(doc.header());
-        records[i] = std::move(part);
+        updated[i] = std::move(part);
         ++c.updated;
       }
     }
@@ -72,8 +74,9 @@ FileResult updateRecords(PartLibrary& lib, const UpdateOptions& o, CCircDoc& doc
       ui.clearCancel();
     }
   }
-  for (auto& r : records) {
-    if (r) doc.insertSorted(std::move(r));
+  // A file that failed or was cancelled keeps every record it had.
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    doc.insertSorted(std::move(result == FileResult::Done && updated[i] ? updated[i] : records[i]));
   }
   return result;
 }
@@ -104,7 +107,7 @@ std::string updateCountersLine(const UpdateCounters& c) {
   return strprintf("Update:%ld  NotFound:%ld  FilterOut:%ld", c.updated, c.notFound, c.filterOut);
 }
 
-UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs, Ui& ui) {
+UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs, Ui& ui, OpenDocuments& open) {
   UpdateOutcome out;
   const auto lines = updateConfirmation(o, lib.path());
   for (std::size_t i = 3; i < lines.size(); ++i) ui.log(lines[i]);
@@ -119,12 +122,18 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
     queue.pop_front();
     ui.log(strprintf("Opening '%s'...", path.c_str()));
     ++out.files;
-    std::unique_ptr<CCircDoc> doc;
-    if (Status s = loadDocument(fs, path, doc); !s) {
-      ui.log("   ...Error: can not open.");
-      ui.log("   ..." + oneLine(s.message()));
-      ++out.failedFiles;
-      continue;
+    CCircDoc* doc = open.find(path);
+    const bool inWindow = doc != nullptr;
+    const bool editedBefore = inWindow && doc->isModified();
+    std::unique_ptr<CCircDoc> loaded;
+    if (!inWindow) {
+      if (Status s = loadDocument(fs, path, loaded); !s) {
+        ui.log("   ...Error: can not open.");
+        ui.log("   ..." + oneLine(s.message()));
+        ++out.failedFiles;
+        continue;
+      }
+      doc = loaded.get();
     }
     ui.progressLine(2, path);
     ui.log(strprintf("   ...updating %d records using '%s'...", static_cast<int>(doc->count()), lib.path().c_str()));
@@ -133,6 +142,12 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
     if (r == FileResult::Done && c.updated > 0) {
       doc->setModified(true);
       doc->header().CalcFlags = 0;
+    }
+    if (inWindow) {
+      if (editedBefore) ui.log(strprintf("   ...WARNING: '%s' is open and has been modified...", path.c_str()));
+      ui.log("   ...already open: updating view...");
+      if (r == FileResult::Done && c.updated > 0) open.changed(*doc);
+    } else if (r == FileResult::Done && c.updated > 0) {
       ui.log(strprintf("   ...saving '%s'...", path.c_str()));
       if (Status s = saveDocument(fs, *doc, path); !s) {
         ui.log("   ...Error: can not save...");
