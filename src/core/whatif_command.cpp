@@ -77,7 +77,7 @@ void collectFiles(const CCircDoc& doc, FileSystem& fs, int level, std::vector<st
     const std::string path = DocumentSubFiles::childFile(doc.path(), doc.record(i), error);
     if (path.empty()) continue;  // not a sub-file record, or its file is not there
     bool seen = false;
-    for (const std::string& f : files) seen = seen || upperCased(f) == upperCased(path);
+    for (const std::string& f : files) seen = seen || fileIdentity(f) == fileIdentity(path);
     if (seen) continue;
     std::unique_ptr<CCircDoc> child;
     if (!loadDocument(fs, path, child) || !child) continue;
