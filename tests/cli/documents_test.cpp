@@ -406,5 +406,27 @@ INSTANTIATE_TEST_SUITE_P(Names, Cycle,
                                            CycleCase{"LinkAndDotDot", "la.cir", "symbolic", "sub/../a.cir"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The shipped hierarchy names its children in capitals, stored in small
+// letters: every walk finds all five files, and each once.
+TEST_F(Workflow, RecursiveExportAndUpdateFindChildrenAsTheCalculationDoes) {
+  copyExamples(dir_);
+  std::filesystem::copy_file(std::string(KESTREL_EXAMPLES) + "/parts.lib", file("parts.lib"));
+  // A second name of the top is still one file.
+  std::filesystem::create_hard_link(file("system.cir"), file("other.cir"));
+  std::filesystem::create_directory(file("out"));
+  const std::string top = file("system.cir");
+  const RunResult exported = runKestrel({"export", top, file("other.cir"), "-r", "-o", file("out/system.csv")});
+  EXPECT_EQ(exported.exitCode, 0) << exported.err;
+  for (const char* name : {"system", "controller", "io_board", "power_supply", "rf_module"}) {
+    EXPECT_TRUE(std::filesystem::exists(file("out/") + name + ".csv")) << name << exported.err;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file("out")), {}), 5);
+
+  const RunResult updated = runKestrel({"--yes", "update", top, file("parts.lib"), "--recursive"});
+  EXPECT_EQ(updated.exitCode, 0) << updated.err;
+  EXPECT_EQ(updated.err.find("Error"), std::string::npos) << updated.err;
+  EXPECT_NE(updated.err.find("rf_module.hyb'..."), std::string::npos) << updated.err;
+}
+
 }  // namespace
 }  // namespace kestrel::test
