@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/circ_header.hpp"
+#include "core/file_identity.hpp"
 #include "core/part.hpp"
 
 namespace kestrel {
@@ -50,9 +51,9 @@ struct CalcContext {
   explicit CalcContext(Ui& u, SubFileAccess* files = nullptr) : ui(u), subFiles(files) {}
   Ui& ui;
   SubFileAccess* subFiles = nullptr;  // null: sub-file records cannot be opened
-  // Paths (upper-cased) of the documents being calculated, outermost first:
-  // a child that is one of them closes a cycle.
-  std::vector<std::string> activePaths;
+  // The documents being calculated, outermost first: a child that is one of
+  // them, under whatever name, closes a cycle.
+  IdentityPath active;
 };
 
 class CCircDoc {

@@ -51,7 +51,7 @@ class ReliabilityFunction {
  public:
   ReliabilityFunction(CCircDoc& doc, CalcContext& outer)
       : doc_(doc), cache_(outer.subFiles), context_(outer.ui, &cache_) {
-    context_.activePaths = outer.activePaths;
+    context_.active = outer.active;
   }
 
   bool operator()(double t, double& r) {

@@ -3,6 +3,7 @@
 // check its kind and that it has records; afterwards save it (when opened
 // here) or refresh its views (when it was open already).
 #include "core/circ_doc.hpp"
+#include "core/document_sub_files.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
@@ -21,10 +22,10 @@ void recordError(Ui& ui, const char* text, std::size_t recordNumber) {
 }  // namespace
 
 CCircDoc::ActiveDocument::ActiveDocument(CalcContext& context, const CCircDoc& doc) : context_(context) {
-  context_.activePaths.push_back(upperCased(doc.path()));
+  context_.active.push(doc.path());
 }
 
-CCircDoc::ActiveDocument::~ActiveDocument() { context_.activePaths.pop_back(); }
+CCircDoc::ActiveDocument::~ActiveDocument() { context_.active.pop(); }
 
 SubFileAccess::Opened CCircDoc::openChild(CalcContext& context, const CPart& part,
                                           std::size_t recordNumber, bool keepFiles) const {
@@ -33,11 +34,13 @@ SubFileAccess::Opened CCircDoc::openChild(CalcContext& context, const CPart& par
   const std::string path = subFilePath(path_, part.FileName);
   ui.progressLine(4, strprintf("...opening %s '%s'...", subFileKind(part), path.c_str()));
 
-  // A child that is this document or one of the documents above it closes a cycle.
-  const std::string upperPath = upperCased(path);
-  bool cycle = upperPath == upperCased(path_);
-  for (const std::string& active : context.activePaths) cycle = cycle || active == upperPath;
-  if (cycle) {
+  // A child that is this document or one of the documents above it closes a
+  // cycle: known by the file it is (a link, "..", its name in another case),
+  // found as it will be opened.
+  std::string error;
+  const std::string found = DocumentSubFiles::childFile(path_, part, error);
+  const std::string& named = found.empty() ? path : found;
+  if (fileIdentity(named) == fileIdentity(path_) || context.active.contains(named)) {
     recordError(ui, "self-reference", recordNumber);
     return {};
   }

@@ -86,7 +86,7 @@ void collectFiles(const CCircDoc& doc, FileSystem& fs, OpenDocuments& open, int 
     const std::string path = DocumentSubFiles::childFile(doc.path(), doc.record(i), error);
     if (path.empty()) continue;  // not a sub-file record, or its file is not there
     bool seen = false;
-    for (const std::string& f : files) seen = seen || upperCased(f) == upperCased(path);
+    for (const std::string& f : files) seen = seen || fileIdentity(f) == fileIdentity(path);
     if (seen) continue;
     if (const CCircDoc* held = open.find(path)) {
       files.push_back(path);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "core/circ_header.hpp"
+#include "core/file_identity.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/circuit_target.hpp"
@@ -130,8 +131,8 @@ class FileRun {
       return fileError(strprintf("Error: not a valid output file type (%d)", static_cast<int>(type)), false);
     }
     out_.output = job_.outputPath.empty() ? outputPathFor(out_.input, job_.outputDir, type) : job_.outputPath;
-    std::error_code e1, e2;
-    if (std::filesystem::weakly_canonical(out_.output, e1) == std::filesystem::weakly_canonical(out_.input, e2)) {
+    // The same file under another name (a link, "..") is refused as well.
+    if (fileIdentity(out_.output) == fileIdentity(out_.input)) {
       return fileError("Error: can not have identical input/output filespecs.", false);
     }
     // Libraries and cross-reference files are shared with other processes

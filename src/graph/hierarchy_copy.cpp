@@ -6,6 +6,7 @@
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/file_identity.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
@@ -94,6 +95,7 @@ class HierarchyCopier {
   }
 
   bool copyChildren(const CCircDoc& doc, const std::string& source, int level) {
+    IdentityPath::Step step(above_, source);
     for (std::size_t i = 0; i < doc.count(); ++i) {
       const CPart& part = doc.record(i);
       const bool subCircuit = part.PART_TYPE == kSubCircuitType;
@@ -106,7 +108,6 @@ class HierarchyCopier {
         return false;
       }
       std::string childPath = subFilePath(source, part.FileName);
-      if (copied_.count(upperCased(childPath)) != 0) continue;
       if (const CCircDoc* open = openDocument(childPath)) {
         childPath = open->path();  // the name as the user's document has it
       } else {
@@ -117,8 +118,13 @@ class HierarchyCopier {
           return copyError(ENOENT);
         }
         childPath = found;
-        if (copied_.count(upperCased(childPath)) != 0) continue;
       }
+      // A document above this one, whatever its name here, closes a cycle.
+      if (above_.contains(childPath)) {
+        ui_.progressLine(5, strprintf("...Error: self-reference (rec#%d).", recordNumber));
+        return false;
+      }
+      if (copied_.count(upperCased(childPath)) != 0) continue;
       if (!copy(childPath, level + 1)) return false;
       ui_.progressLine(2, strprintf("'%s' (Level %d)...", upperCased(fileNameOf(source)).c_str(), level));
     }
@@ -131,6 +137,7 @@ class HierarchyCopier {
   Ui& ui_;
   std::unique_ptr<WorkingSet> set_;
   std::set<std::string> copied_;  // upper-cased source paths
+  IdentityPath above_;            // the documents above the one copied
 };
 
 }  // namespace

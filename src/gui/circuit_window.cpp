@@ -478,11 +478,12 @@ bool CircuitWindow::runCalculation(const CalculateJob& job) {
     }
   }
   if (dialogUi != nullptr) dialogUi->endProgress();
-  ui().progressLine(5, "Updating view...");
+  // After a failure line 5 may hold the error: it stays for the user to read.
+  if (outcome.ok) ui().progressLine(5, "Updating view...");
   refresh(selection());  // the result line comes from the header's totals
   if (outcome.ok && outcome.lines.size() > 1 && context_.statusText) context_.statusText(outcome.lines[1]);
   if (context_.refreshViews) context_.refreshViews();
-  ui().progressLine(5, {});
+  if (outcome.ok) ui().progressLine(5, {});
   return outcome.ok;
 }
 

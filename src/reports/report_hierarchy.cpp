@@ -1,9 +1,8 @@
 #include "reports/report_hierarchy.hpp"
 
-#include <set>
-
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/file_identity.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 
@@ -25,23 +24,29 @@ class HierarchyWalk {
   // Adds the children of docs_[index], and theirs, at `level` below the top.
   Status children(std::size_t index, int level) {
     // Copy what is needed: docs_ grows (and may move) while walking.
-    std::vector<std::string> paths;
+    const std::string parentPath = docs_[index]->path();
+    std::vector<std::pair<std::size_t, std::string>> paths;  // record number, file
     {
       const CCircDoc& parent = *docs_[index];
-      for (const auto& part : parent.records()) {
-        if (part->PART_TYPE != kSubCircuitType && part->PART_TYPE != kSubHybridType) continue;
-        paths.push_back(subFilePath(parent.path(), part->FileName));
+      for (std::size_t i = 0; i < parent.count(); ++i) {
+        const CPart& part = parent.record(i);
+        if (part.PART_TYPE != kSubCircuitType && part.PART_TYPE != kSubHybridType) continue;
+        std::string error;
+        const std::string path = DocumentSubFiles::childFile(parentPath, part, error);
+        if (path.empty()) {
+          for (char& c : error) c = c == '\n' ? ' ' : c;
+          return Status::error("'" + parentPath + "': " + error);
+        }
+        paths.emplace_back(i + 1, path);
       }
     }
-    for (const std::string& wanted : paths) {
-      std::string error;
-      const std::string path = DocumentSubFiles::resolveCase(wanted, error);
-      if (path.empty()) {
-        std::string flat = error;
-        for (char& c : flat) c = c == '\n' ? ' ' : c;
-        return Status::error("'" + docs_[index]->path() + "': " + flat);
+    IdentityPath::Step step(path_, parentPath);
+    for (const auto& [record, path] : paths) {
+      // A child that is a document above it (under whatever name) closes a cycle.
+      if (path_.contains(path)) {
+        return Status::error(strprintf("'%s': self-reference (rec#%d)", parentPath.c_str(), static_cast<int>(record)));
       }
-      if (!seen_.insert(upperCased(path)).second) continue;
+      if (!seen_.insert(path)) continue;
       if (level + 1 > kMaxLevels) {
         return Status::error("'" + path + "': too many levels of sub-files");
       }
@@ -53,12 +58,13 @@ class HierarchyWalk {
     return Status::ok();
   }
 
-  void markSeen(const std::string& path) { seen_.insert(upperCased(path)); }
+  void markSeen(const std::string& path) { seen_.insert(path); }
 
  private:
   FileSystem& fs_;
   std::vector<std::unique_ptr<CCircDoc>>& docs_;
-  std::set<std::string> seen_;
+  IdentityPath path_;     // the documents above the one walked
+  FileIdentitySet seen_;  // each document once
 };
 
 }  // namespace

@@ -385,3 +385,82 @@ TEST_F(Workflow, KilledSavesLeaveTheOldOrTheNewFile) {
 
 }  // namespace
 }  // namespace kestrel::test
+
+namespace kestrel::test {
+namespace {
+
+// How the closing record names the top a.cir, and how the top is given.
+struct CycleCase {
+  const char* name;
+  const char* childName;
+  const char* link;  // "symbolic", "hard" or "": how childName is made
+  const char* top;
+};
+
+class Cycle : public Workflow, public ::testing::WithParamInterface<CycleCase> {};
+
+// Caught at the record that names a document already being walked, in the
+// document holding that record, by every walk down the hierarchy: a.cir
+// naming the top itself (level 1), and a -> b -> c naming it (level 3).
+TEST_P(Cycle, IsRefusedAtTheRecordThatClosesIt) {
+  const CycleCase& c = GetParam();
+  for (const std::vector<std::string>& chain : {std::vector<std::string>{"a"}, {"a", "b", "c"}}) {
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(file("sub"));
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+      const std::string cir = file(chain[i] + ".cir");
+      const std::string child = i + 1 < chain.size() ? chain[i + 1] + ".cir" : c.childName;
+      ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+      ASSERT_EQ(runKestrel({"add", cir, "609", "PN=P"}).exitCode, 0);
+      ASSERT_EQ(runKestrel({"add", cir, "SubCircuit", "PN=S", "SUBCIRC_FILENAME=" + child}).exitCode, 0);
+    }
+    // Linked last: a save puts a new file in place, which a hard link would not follow.
+    if (c.link == std::string("symbolic")) std::filesystem::create_symlink("a.cir", file(c.childName));
+    if (c.link == std::string("hard")) std::filesystem::create_hard_link(file("a.cir"), file(c.childName));
+    const std::string top = file(c.top), closer = chain.back();
+    const std::string line = std::string(closer == "a" ? "'A.CIR'" : "'C.CIR'") + " (Level " +
+                             std::to_string(chain.size()) + ")... ...Error: self-reference (rec#1).";
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"calc", top},
+                                                  {"calc", top, "--mission", "10"},
+                                                  {"--yes", "graph", top, "--type", "fr-cir"}}) {
+      const RunResult r = runKestrel(args);
+      EXPECT_NE(r.exitCode, 0);
+      EXPECT_NE(r.err.find(line), std::string::npos) << args.size() << " " << closer << "\n" << r.err;
+    }
+    const RunResult report = runKestrel({"report", "-r", top});
+    EXPECT_NE(report.err.find(closer + ".cir': self-reference (rec#1)"), std::string::npos) << report.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, Cycle,
+                         ::testing::Values(CycleCase{"Itself", "a.cir", "", "a.cir"},
+                                           CycleCase{"OtherCase", "A.CIR", "", "a.cir"},
+                                           CycleCase{"SymbolicLink", "la.cir", "symbolic", "a.cir"},
+                                           CycleCase{"HardLink", "ha.cir", "hard", "a.cir"},
+                                           CycleCase{"LinkAndDotDot", "la.cir", "symbolic", "sub/../a.cir"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The shipped hierarchy names its children in capitals, stored in small
+// letters: every walk finds all five files, and each once.
+TEST_F(Workflow, RecursiveExportAndUpdateFindChildrenAsTheCalculationDoes) {
+  copyExamples(dir_);
+  std::filesystem::copy_file(std::string(KESTREL_EXAMPLES) + "/parts.lib", file("parts.lib"));
+  // A second name of the top is still one file.
+  std::filesystem::create_hard_link(file("system.cir"), file("other.cir"));
+  std::filesystem::create_directory(file("out"));
+  const std::string top = file("system.cir");
+  const RunResult exported = runKestrel({"export", top, file("other.cir"), "-r", "-o", file("out/system.csv")});
+  EXPECT_EQ(exported.exitCode, 0) << exported.err;
+  for (const char* name : {"system", "controller", "io_board", "power_supply", "rf_module"}) {
+    EXPECT_TRUE(std::filesystem::exists(file("out/") + name + ".csv")) << name << exported.err;
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file("out")), {}), 5);
+
+  const RunResult updated = runKestrel({"--yes", "update", top, file("parts.lib"), "--recursive"});
+  EXPECT_EQ(updated.exitCode, 0) << updated.err;
+  EXPECT_EQ(updated.err.find("Error"), std::string::npos) << updated.err;
+  EXPECT_NE(updated.err.find("rf_module.hyb'..."), std::string::npos) << updated.err;
+}
+
+}  // namespace
+}  // namespace kestrel::test

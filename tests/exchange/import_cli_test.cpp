@@ -2,6 +2,8 @@
 // import-def, a spreadsheet imported by it and by --auto, and the refusals.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "exchange_fixture.hpp"
 #include "run_kestrel.hpp"
 
@@ -65,6 +67,31 @@ TEST_F(ImportCli, LibraryBuiltThenRecalledIntoACircuit) {
   EXPECT_EQ(r.out.find("Capacitor"), std::string::npos) << r.out;  // recalled as the library's resistor
   r = kestrel({"import", path("c.imp"), board, "-o", path("other.cir"), "--library", path("none.lib")});
   EXPECT_NE(r.exitCode, 0);
+}
+
+// An output that is the input under another name is refused before it is
+// opened, by import and export alike.
+TEST_F(ImportCli, InputUnderAnotherNameIsNotTheOutput) {
+  const std::string csv = write("in.csv", "PN,PART_TYPE\nRC07,Resistor\n");
+  ASSERT_EQ(kestrel({"import", "--auto", csv, "-o", path("in.cir")}).exitCode, 0);
+  std::filesystem::create_directory(path("sub"));
+  std::filesystem::create_hard_link(csv, path("hard.cir"));
+  std::filesystem::create_symlink(csv, path("soft.cir"));
+  std::filesystem::create_hard_link(path("in.cir"), path("hard.csv"));
+  std::filesystem::create_symlink(path("in.cir"), path("soft.csv"));
+  const std::vector<std::vector<std::string>> runs = {
+      {"import", "--auto", csv, "-o", path("hard.cir")},   {"import", "--auto", csv, "-o", path("soft.cir")},
+      {"import", "--auto", csv, "-o", path("sub/../hard.cir")}, {"import", "--auto", csv, "-o", path("./soft.cir")},
+      {"export", path("in.cir"), "-o", path("hard.csv")},  {"export", path("in.cir"), "-o", path("sub/../soft.csv")}};
+  const std::string before = readBytes("in.csv");
+  for (auto args : runs) {
+    args.insert(args.begin(), {"-y", "--no-log", "--settings", path("217F2.INI")});  // not quiet: the log lines
+    const RunResult r = runKestrel(args);
+    EXPECT_NE(r.exitCode, 0) << args.back();
+    EXPECT_NE((r.err + r.out).find("can not have identical input/output filespecs."), std::string::npos)
+        << args.back() << "\n" << r.err;
+  }
+  EXPECT_EQ(readBytes("in.csv"), before);
 }
 
 }  // namespace

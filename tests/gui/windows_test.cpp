@@ -68,6 +68,7 @@ class WindowsTest final : public QObject {
   void changedSubFileMarksParentNotCurrent();
   void partClassPagesMatchCommandLine();
   void sortedListKeepsCommandsOnDocumentRows();
+  void failedCalculationKeepsItsErrorLine();
   void undoRedoRestoresEveryCommandKind();
   void emptyPageNamesFieldAndPageAndFocusesIt();
   void saveAsAddsExtensionKeepsCaseAndAsksAgain();
@@ -887,6 +888,24 @@ void WindowsTest::partClassPagesMatchCommandLine() {
     QVERIFY2(guide.contains(QString("<h2>%1</h2>").arg(part)), part);
   }
 }
+
+// A child that is its own parent under another name: the error stays on the
+// progress window's last line after the views are refreshed.
+void WindowsTest::failedCalculationKeepsItsErrorLine() {
+  const std::string top = copyExample("controller.cir");
+  auto w = openWindow(top);
+  QVERIFY(w);
+  auto link = PartRegistry::instance().create(kSubCircuitType, false);
+  link->PN = "LOOP";
+  link->FileName = "loop.cir";
+  w->document().insertSorted(std::move(link));
+  QVERIFY(saveDocument(posixFileSystem(), w->document(), top).isOk());
+  std::filesystem::create_symlink(top, dir_.filePath("loop.cir").toStdString());
+  QVERIFY(!w->runCalculation(CalculateJob{}));
+  QCOMPARE(ui_.lines[2], std::string("'CONTROLLER.CIR' (Level 1)..."));
+  QCOMPARE(ui_.lines[5], std::string("...Error: self-reference (rec#1)."));
+}
+
 
 // Sorting orders the view only: every row of the view still names its
 // document record, a command acts on that record, and the file keeps its order.

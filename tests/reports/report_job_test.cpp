@@ -85,13 +85,15 @@ TEST_F(ReportRun, HierarchyIsReportedDepthFirstInRecordOrderEachDocumentOnce) {
   EXPECT_EQ(docsOf(out.text), std::vector<std::string>{"TOP.CIR"});
 }
 
-TEST_F(ReportRun, CycleOfSubFilesEnds) {
+// Refused at the record that closes the cycle, as the calculation refuses it.
+TEST_F(ReportRun, CycleOfSubFilesIsRefusedWhereItCloses) {
   write("A.CIR", {"B.CIR"});
   write("B.CIR", {"A.CIR"});
   RecordingUi ui;
   ReportOutcome out;
-  ASSERT_TRUE(runReportJob(job("A.CIR", true), posixFileSystem(), ui, out).isOk());
-  EXPECT_EQ(docsOf(out.text), (std::vector<std::string>{"A.CIR", "B.CIR"}));
+  const Status s = runReportJob(job("A.CIR", true), posixFileSystem(), ui, out);
+  EXPECT_EQ(s.message(), "'" + dir.file("B.CIR") + "': self-reference (rec#1)");
+  EXPECT_TRUE(out.badInput);
 }
 
 TEST_F(ReportRun, ChildNamedInAnotherCaseIsFound) {

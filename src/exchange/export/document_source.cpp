@@ -2,6 +2,7 @@
 // records exported in list order.
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
+#include "core/document_sub_files.hpp"
 #include "core/registry.hpp"
 #include "core/stale_results.hpp"
 #include "core/ui.hpp"
@@ -42,7 +43,12 @@ class DocumentSource final : public RecordSource {
     std::vector<std::string> children;
     for (const auto& part : doc_->records()) {
       const bool subFile = part->PART_TYPE == kSubCircuitType || part->PART_TYPE == kSubHybridType;
-      if (subFile && !part->FileName.empty()) children.push_back(subFilePath(doc_->path(), part->FileName));
+      if (!subFile || part->FileName.empty()) continue;
+      // Found as the calculation finds it; a child not there keeps its name
+      // and fails to open with it.
+      std::string error;
+      const std::string found = DocumentSubFiles::childFile(doc_->path(), *part, error);
+      children.push_back(found.empty() ? subFilePath(doc_->path(), part->FileName) : found);
     }
     return children;
   }

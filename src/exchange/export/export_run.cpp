@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/document_sub_files.hpp"
+#include "core/file_identity.hpp"
 #include "core/circ_doc.hpp"
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
@@ -184,13 +185,14 @@ ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
   FileExport exporter(job, fs, ui);
   std::deque<std::pair<std::string, int>> queue;  // path, level
   for (const std::string& in : job.inputs) queue.emplace_back(in, 1);
-  std::set<std::string> seenInputs, writtenOutputs;
+  FileIdentitySet seenInputs;
+  std::set<std::string> writtenOutputs;
   bool first = true;
 
   while (!queue.empty() && !exporter.cancelled_) {
     const auto [input, level] = queue.front();
     queue.pop_front();
-    if (!seenInputs.insert(upperCased(canonical(input))).second) continue;  // a file met twice goes once
+    if (!seenInputs.insert(input)) continue;  // a file met twice, under whatever name, goes once
     const std::string output = first ? job.output : outputBeside(job.output, input, job.format);
     first = false;
     ui.log(strprintf("Exporting '%s'...", input.c_str()));

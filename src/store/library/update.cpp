@@ -5,10 +5,11 @@
 // (and is saved) only when its whole loop succeeded; a file open in a
 // window is updated in the window's document and left to its user to save.
 #include <deque>
-#include <set>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
+#include "core/document_sub_files.hpp"
+#include "core/file_identity.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
@@ -114,9 +115,13 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
   ui.log(strprintf("Searching input filespec '%s'...", o.inputSpec.c_str()));
   const auto named = matchingFiles(o.inputSpec);
   if (named.empty()) ui.log("...no matching files found.");
-  std::deque<std::string> queue(named.begin(), named.end());
-  std::set<std::string> seen;
-  for (const auto& p : named) seen.insert(upperCased(p));
+  // Each file once, whatever the name it is reached by: a second update of
+  // the same file would put the updated one in its backup.
+  std::deque<std::string> queue;
+  FileIdentitySet seen;
+  for (const auto& p : named) {
+    if (seen.insert(p)) queue.push_back(p);
+  }
   while (!queue.empty()) {
     const std::string path = queue.front();
     queue.pop_front();
@@ -169,8 +174,11 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
     if (!o.recursive) continue;
     for (const auto& part : doc->records()) {
       if ((part->PART_TYPE != kSubCircuitType && part->PART_TYPE != kSubHybridType) || part->FileName.empty()) continue;
-      const std::string child = subFilePath(path, part->FileName);
-      if (seen.insert(upperCased(child)).second) queue.push_back(child);
+      // Found as the calculation finds it; a child not there fails to open by its name.
+      std::string error;
+      const std::string found = DocumentSubFiles::childFile(path, *part, error);
+      const std::string child = found.empty() ? subFilePath(path, part->FileName) : found;
+      if (seen.insert(child)) queue.push_back(child);
     }
   }
   ui.clearProgress();
