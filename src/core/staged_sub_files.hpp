@@ -1,7 +1,8 @@
 // Sub-files held in memory for a whole run over a hierarchy (a calculation
 // or a What-If?): a save only marks a child to be written, a file reached
 // again is the same document, and when the run has succeeded every marked
-// file is written together with the top document, all or none.
+// file is written together with the top document, all or none. Each child is
+// locked from before it is read until the run ends.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/file_system.hpp"
 
@@ -40,6 +42,7 @@ class StagedSubFiles final : public SubFileAccess {
  private:
   struct Staged {
     std::unique_ptr<CCircDoc> doc;
+    DocumentLock lock;
     std::vector<std::string> names;  // upper-cased names it was asked by
     bool changed = false;
     bool calculatedBefore = false;

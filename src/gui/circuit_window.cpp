@@ -19,6 +19,7 @@
 
 #include "core/archive.hpp"
 #include "core/circ_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/stale_results.hpp"
 #include "core/part_archive.hpp"
@@ -99,6 +100,7 @@ Status decodeClipboardPart(std::span<const std::uint8_t> bytes, bool hybridDocum
 
 CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context, QWidget* parent)
     : QWidget(parent), doc_(std::move(doc)), context_(context) {
+  if (context_.fs != nullptr && !doc_->path().empty()) diskStamp_ = context_.fs->stamp(doc_->path());
   // The frame's sub-window owns and deletes this window when it closes.
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
@@ -493,6 +495,16 @@ bool CircuitWindow::runCalculation(const CalculateJob& job) {
 
 bool CircuitWindow::save() {
   if (doc_->path().empty()) return saveAs();
+  // Locked from the question to the save, so no other program writes between them.
+  DocumentLock lock;
+  if (Status s = lockDocument(*context_.fs, doc_->path(), lock); !s) {
+    ui().message(s.message());
+    return false;
+  }
+  if (changedOnDisk(*context_.fs, doc_->path(), diskStamp_) &&
+      !ui().confirm(strprintf(kChangedOnDiskQuestion, doc_->path().c_str()))) {
+    return false;
+  }
   if (Status s = saveDocument(*context_.fs, *doc_, doc_->path()); !s) {
     // The document stays modified: nothing of it was lost.
     const std::string& text = s.message();
@@ -501,6 +513,7 @@ bool CircuitWindow::save() {
     updateTitle();
     return false;
   }
+  diskStamp_ = context_.fs->stamp(doc_->path());
   history_.clear();  // what was saved is not undone
   updateTitle();
   return true;
@@ -514,7 +527,10 @@ bool CircuitWindow::saveAs() {
       ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
       doc_->setModified(true);
     }
-    if (s) history_.clear();  // what was saved is not undone
+    if (s) {
+      diskStamp_ = context_.fs->stamp(path);
+      history_.clear();  // what was saved is not undone
+    }
     updateTitle();
     return s.isOk();
   });

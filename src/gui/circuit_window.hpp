@@ -139,6 +139,7 @@ class CircuitWindow final : public QWidget {
   std::vector<StaleRecord> notCurrent_;  // sub-file records a changed file has overtaken
   std::string parentPath_;
   std::optional<std::size_t> parentRow_;
+  FileStamp diskStamp_;  // the file as read or last saved: another program's save shows
 };
 
 // The clipboard format of a document kind's records.

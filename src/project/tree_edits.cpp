@@ -5,6 +5,7 @@
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
@@ -35,10 +36,12 @@ EditResult done() {
 
 const char* subKindName(std::uint16_t type) { return type == kSubHybridType ? "SubHybrid" : "SubCircuit"; }
 
-// Opens a parent circuit; `unexpected` tells a sound file of another kind
-// from one that can not be read.
-Status openCircuit(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc, bool& unexpected) {
+// Opens a parent circuit, locked until `lock` goes (after its save);
+// `unexpected` tells a sound file of another kind from one that can not be read.
+Status openCircuit(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc, bool& unexpected,
+                   DocumentLock& lock) {
   unexpected = false;
+  if (Status s = lockDocument(fs, path, lock); !s) return s;
   std::vector<std::uint8_t> bytes;
   if (Status s = fs.readFile(path, bytes, kMaxDocumentFileSize); !s) return s;
   auto loaded = std::make_unique<CCircDoc>(DocKind::Circuit);
@@ -133,7 +136,8 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
 
   std::unique_ptr<CCircDoc> parent;
   bool unexpected = false;
-  if (Status s = openCircuit(fs, parentNode.file, parent, unexpected); !s) {
+  DocumentLock lock;
+  if (Status s = openCircuit(fs, parentNode.file, parent, unexpected, lock); !s) {
     return refused(ui, parentNode.file,
                    unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
                    s.message());
@@ -176,7 +180,8 @@ EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSyst
 
   std::unique_ptr<CCircDoc> parent;
   bool unexpected = false;
-  if (Status s = openCircuit(fs, child.parentFile, parent, unexpected); !s) {
+  DocumentLock lock;
+  if (Status s = openCircuit(fs, child.parentFile, parent, unexpected, lock); !s) {
     return refused(ui, child.parentFile, "DELETE: can not open parent Circuit.", s.message());
   }
   std::size_t index = 0;
@@ -216,12 +221,13 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
   std::unique_ptr<CCircDoc> from;
   std::unique_ptr<CCircDoc> to;
   bool unexpected = false;
-  if (Status s = openCircuit(fs, child.parentFile, from, unexpected); !s) {
+  DocumentLock fromLock, toLock;
+  if (Status s = openCircuit(fs, child.parentFile, from, unexpected, fromLock); !s) {
     return refused(ui, child.parentFile, "MOVE: can not open parent Circuit.", s.message());
   }
   std::size_t index = 0;
   if (EditResult r = findLink(*from, child, "MOVE", ui, index); !r.status) return r;
-  if (Status s = openCircuit(fs, target.file, to, unexpected); !s) {
+  if (Status s = openCircuit(fs, target.file, to, unexpected, toLock); !s) {
     return refused(ui, target.file,
                    unexpected ? "MOVE: unexpected file format for new parent Circuit."
                               : "MOVE: can not open new parent Circuit.",

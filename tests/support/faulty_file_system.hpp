@@ -18,12 +18,16 @@ class FaultyFileSystem final : public FileSystem {
   Status remove(const std::string& path) override;
   bool exists(const std::string& path) override;
   Status syncFolder(const std::string& path) override;
+  Status tryLock(const std::string& path, std::unique_ptr<FileLock>& lock, std::string& holder) override;
+  FileStamp stamp(const std::string& path) override;
 
   // A write stops with "disk is full" after this many bytes (-1: never).
   long failWriteAfter = -1;
   // The n-th rename (1-based) fails (0: never).
   int failRenameNumber = 0;
   int renames = 0;
+  // When set, every document lock is held by this other program.
+  std::string lockHolder;
   int writes = 0;
 };
 

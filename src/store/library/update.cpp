@@ -8,6 +8,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
@@ -119,6 +120,12 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
     queue.pop_front();
     ui.log(strprintf("Opening '%s'...", path.c_str()));
     ++out.files;
+    DocumentLock lock;  // held from reading the file until it is saved
+    if (Status s = lockDocument(fs, path, lock); !s) {
+      ui.log("   ...Error: " + oneLine(s.message()));
+      ++out.failedFiles;
+      continue;
+    }
     std::unique_ptr<CCircDoc> doc;
     if (Status s = loadDocument(fs, path, doc); !s) {
       ui.log("   ...Error: can not open.");
