@@ -19,7 +19,6 @@
 
 #include "core/archive.hpp"
 #include "core/circ_file.hpp"
-#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/stale_results.hpp"
 #include "core/part_archive.hpp"
@@ -100,7 +99,7 @@ Status decodeClipboardPart(std::span<const std::uint8_t> bytes, bool hybridDocum
 
 CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context, QWidget* parent)
     : QWidget(parent), doc_(std::move(doc)), context_(context) {
-  if (context_.fs != nullptr && !doc_->path().empty()) diskStamp_ = context_.fs->stamp(doc_->path());
+  saveGuard_.remember(context_.fs, doc_->path());
   // The frame's sub-window owns and deletes this window when it closes.
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
@@ -495,16 +494,8 @@ bool CircuitWindow::runCalculation(const CalculateJob& job) {
 
 bool CircuitWindow::save() {
   if (doc_->path().empty()) return saveAs();
-  // Locked from the question to the save, so no other program writes between them.
   DocumentLock lock;
-  if (Status s = lockDocument(*context_.fs, doc_->path(), lock); !s) {
-    ui().message(s.message());
-    return false;
-  }
-  if (changedOnDisk(*context_.fs, doc_->path(), diskStamp_) &&
-      !ui().confirm(strprintf(kChangedOnDiskQuestion, doc_->path().c_str()))) {
-    return false;
-  }
+  if (!saveGuard_.mayWrite(*context_.fs, ui(), doc_->path(), lock)) return false;
   if (Status s = saveDocument(*context_.fs, *doc_, doc_->path()); !s) {
     // The document stays modified: nothing of it was lost.
     const std::string& text = s.message();
@@ -513,7 +504,7 @@ bool CircuitWindow::save() {
     updateTitle();
     return false;
   }
-  diskStamp_ = context_.fs->stamp(doc_->path());
+  saveGuard_.remember(context_.fs, doc_->path());
   history_.clear();  // what was saved is not undone
   updateTitle();
   return true;
@@ -528,7 +519,7 @@ bool CircuitWindow::saveAs() {
       doc_->setModified(true);
     }
     if (s) {
-      diskStamp_ = context_.fs->stamp(path);
+      saveGuard_.remember(context_.fs, path);
       history_.clear();  // what was saved is not undone
     }
     updateTitle();
