@@ -1,6 +1,9 @@
 #include "core/document_lock.hpp"
 
 #include <atomic>
+#include <filesystem>
+#include <map>
+#include <mutex>
 #include <thread>
 
 namespace kestrel {
@@ -10,6 +13,41 @@ std::atomic<long long>& waitMs() {
   static std::atomic<long long> ms{5000};
   return ms;
 }
+
+// How this program left each document it locked: a file found so is not
+// another program's work.
+struct LeftByUs {
+  std::mutex mutex;
+  std::map<std::string, FileStamp> stamps;
+};
+
+LeftByUs& leftByUs() {
+  static LeftByUs left;
+  return left;
+}
+
+std::string keyOf(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+  return ec ? path : real.string();
+}
+
+// The lock of the file system, noting the file as it is when let go.
+class NotingLock final : public FileLock {
+ public:
+  NotingLock(FileSystem& fs, std::string path, std::unique_ptr<FileLock> held)
+      : fs_(fs), path_(std::move(path)), held_(std::move(held)) {}
+  ~NotingLock() override {
+    const FileStamp now = fs_.stamp(path_);
+    std::lock_guard<std::mutex> guard(leftByUs().mutex);
+    leftByUs().stamps[keyOf(path_)] = now;
+  }
+
+ private:
+  FileSystem& fs_;
+  std::string path_;
+  std::unique_ptr<FileLock> held_;
+};
 
 }  // namespace
 
@@ -25,7 +63,10 @@ Status lockDocument(FileSystem& fs, const std::string& path, DocumentLock& lock)
   std::string holder;
   for (;;) {
     if (Status s = fs.tryLock(path, lock, holder); !s) return s;
-    if (lock) return Status::ok();
+    if (lock) {
+      lock = std::make_unique<NotingLock>(fs, path, std::move(lock));
+      return Status::ok();
+    }
     if (Clock::now() >= giveUp) break;
     std::this_thread::sleep_for(kPoll);
   }
@@ -35,7 +76,10 @@ Status lockDocument(FileSystem& fs, const std::string& path, DocumentLock& lock)
 bool changedOnDisk(FileSystem& fs, const std::string& path, const FileStamp& known) {
   if (!known.exists) return false;  // never read from a file
   const FileStamp now = fs.stamp(path);
-  return now.exists && now != known;  // a file since removed is simply written again
+  if (!now.exists || now == known) return false;  // a file since removed is simply written again
+  std::lock_guard<std::mutex> guard(leftByUs().mutex);
+  const auto left = leftByUs().stamps.find(keyOf(path));
+  return left == leftByUs().stamps.end() || left->second != now;
 }
 
 }  // namespace kestrel

@@ -27,6 +27,8 @@ Status lockDocument(FileSystem& fs, const std::string& path, DocumentLock& lock)
 
 // A window that read a file asks before saving over it once another
 // program has written it since (`known`: the file when read or last saved).
+// A write of this program itself, made under the lock (a What-If? run that
+// saved the window's document, say), is not another program's.
 inline constexpr const char* kChangedOnDiskQuestion =
     "'%s' has been changed on disk since it was opened. Save over it?";
 bool changedOnDisk(FileSystem& fs, const std::string& path, const FileStamp& known);
