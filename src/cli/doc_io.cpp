@@ -21,6 +21,14 @@ std::unique_ptr<CCircDoc> openDocument(const std::string& path) {
   return doc;
 }
 
+bool lockForChange(const std::string& path, DocumentLock& lock) {
+  if (Status s = lockDocument(posixFileSystem(), path, lock); !s) {
+    std::cerr << "kestrel: " << s.message() << '\n';
+    return false;
+  }
+  return true;
+}
+
 bool saveDocumentTo(CCircDoc& doc, const std::string& path) {
   if (Status s = saveDocument(posixFileSystem(), doc, path); !s) {
     fileMessage(path, s.message());

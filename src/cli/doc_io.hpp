@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/circ_doc.hpp"
+#include "core/document_lock.hpp"
 
 namespace kestrel::cli {
 
@@ -16,6 +17,11 @@ class TerminalUi;
 std::unique_ptr<CCircDoc> openDocument(const std::string& path);
 // Saves; on failure prints the message and returns false (exit code 1).
 bool saveDocumentTo(CCircDoc& doc, const std::string& path);
+// Takes the lock of a document (any kind) that is about to be read, changed
+// and saved, waiting a little for another program to let it go; on failure
+// prints "kestrel: 'FILE': locked by ...; try again later" and returns
+// false (exit code 1). Keep `lock` until the document is saved.
+bool lockForChange(const std::string& path, DocumentLock& lock);
 // Prints a message about a file on stderr.
 void fileMessage(const std::string& path, const std::string& text);
 

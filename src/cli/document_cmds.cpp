@@ -41,6 +41,8 @@ bool report(const Status& status, const AssignmentResult& result, const std::str
 
 int runNew(const DocumentJob& job, const GlobalOptions& global) {
   const DocKind kind = job.kind == "hybrid" ? DocKind::Hybrid : DocKind::Circuit;
+  DocumentLock lock;  // two makers of one new file: the second one finds it made
+  if (!lockForChange(job.file, lock)) return kExitUserError;
   if (std::filesystem::exists(job.file) && !job.force) {
     fileMessage(job.file, "the file exists already (use --force to replace it; it is kept as .BAK)");
     return kExitUserError;
@@ -64,6 +66,8 @@ int runSet(const DocumentJob& job, const GlobalOptions& global) {
     fileMessage(job.file, s.message());
     return kExitUserError;
   }
+  DocumentLock lock;
+  if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   AssignmentResult result;
@@ -84,6 +88,8 @@ int runAdd(const DocumentJob& job, const GlobalOptions& global) {
     fileMessage(job.file, s.message());
     return kExitUserError;
   }
+  DocumentLock lock;
+  if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   const PartType* type = resolvePartType(job.partType);

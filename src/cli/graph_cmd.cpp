@@ -147,6 +147,8 @@ int runGraphCommand(const GraphCommandJob& job, const GlobalOptions& global) {
     }
   }
   Session& session = global.session();
+  DocumentLock gdfLock;  // the definition may be read from the file it is saved to
+  if (!job.saveGdf.empty() && !lockForChange(job.saveGdf, gdfLock)) return kExitUserError;
   graph::GraphDefinition definition;
   if (!buildDefinition(job, session, definition)) return kExitUserError;
 

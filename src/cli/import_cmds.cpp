@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/commands.hpp"
+#include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/file_system.hpp"
@@ -208,6 +209,8 @@ void printDefinition(const CImportDoc& doc, bool all) {
 int runDefinition(const std::string& action, const DefArgs& a) {
   FileSystem& fs = posixFileSystem();
   CImportDoc doc;
+  DocumentLock lock;
+  if (action != "show" && !lockForChange(a.file, lock)) return kExitUserError;
   if (action != "new") {
     std::vector<std::string> warnings;
     if (Status s = loadDefinition(fs, a.file, doc, warnings); !s) {

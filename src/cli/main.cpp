@@ -5,6 +5,7 @@
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "core/document_lock.hpp"
 #include "core/file_system.hpp"
 #include "models/register_all.hpp"
 
@@ -25,6 +26,12 @@ int main(int argc, char** argv) {
   app.add_option("--settings", global.settingsPath, "Settings file (default: the user's 217F2.INI)");
   app.add_option("--log", global.logPath, "Operation log file of batch jobs (default: kestrel.log beside the settings)");
   app.add_flag("--no-log", global.noLog, "Write no operation log file");
+  app.add_option_function<double>(
+         "--lock-wait",
+         [](double seconds) { kestrel::setDocumentLockWait(std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0))); },
+         "Seconds to wait for a file another program is changing (default 5)")
+      ->check(CLI::Range(0.0, 3600.0))
+      ->trigger_on_parse();
 
   int exitCode = kExitOk;
   addKeywordsCommand(app, global, exitCode);

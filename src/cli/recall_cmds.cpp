@@ -57,6 +57,8 @@ int runRecall(const RecallJob& job, const GlobalOptions& global) {
     std::cerr << "kestrel: more --refdes than part numbers\n";
     return kExitUserError;
   }
+  DocumentLock lock;
+  if (!lockForChange(job.circuit, lock)) return kExitUserError;
   auto doc = openDocument(job.circuit);
   if (!doc) return kExitBadInput;
   std::vector<library::RecallRequest> requests;

@@ -83,6 +83,8 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
     std::cerr << "kestrel: --model kofn needs --k, the number of units required (1..999)\n";
     return kExitUserError;
   }
+  DocumentLock lock;  // the sub-files are locked as the calculation reaches them
+  if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   CCircHeader& h = doc->header();

@@ -91,6 +91,8 @@ int runWhatIf(const WhatIfJob& job, const GlobalOptions& global) {
     settings.pnFilterLength = static_cast<int>(settings.pnFilterText.size());
   }
 
+  DocumentLock lock;  // the sub-files are locked as the run reaches them
+  if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   Session& session = global.session();
@@ -127,6 +129,8 @@ struct MergeJob {
 };
 
 int runMerge(const MergeJob& job, const GlobalOptions& global) {
+  DocumentLock lock;
+  if (!lockForChange(job.into, lock)) return kExitUserError;
   auto target = openDocument(job.into);
   if (!target) return kExitBadInput;
   Session& session = global.session();

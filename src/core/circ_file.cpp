@@ -2,6 +2,7 @@
 
 #include "core/archive.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/part_archive.hpp"
 #include "core/strfmt.hpp"
 
@@ -154,6 +155,8 @@ Status loadDocument(FileSystem& fs, const std::string& path, std::unique_ptr<CCi
 
 Status saveDocument(FileSystem& fs, CCircDoc& doc, const std::string& path) {
   if (Status s = checkExtension(path, requiredExtension(doc.kind())); !s) return s;
+  DocumentLock lock;  // taken again at no cost when the caller holds it already
+  if (Status s = lockDocument(fs, path, lock); !s) return s;
   const std::vector<std::uint8_t> bytes = encodeDocument(doc);
   if (Status s = saveWithBackup(fs, path, bytes); !s) return s;
   doc.setPath(path);

@@ -1,10 +1,11 @@
-// The one narrow door to files: every read, write, flush, rename and delete
-// of a document goes through it. The POSIX implementation serves the
+// The one narrow door to files: every read, write, flush, rename, delete and
+// document lock goes through it. The POSIX implementation serves the
 // programs; tests put a fault-injecting one in its place (short writes, a
 // full disk, a failing rename) to show that nothing is ever lost.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,6 +35,24 @@ enum class FileError : int {
 
 // "no error", "generic error", "file not found", ... ; any other code "(%d)".
 std::string fileErrorName(int code);
+
+// An advisory lock on a document, held while this object lives. The system
+// drops it when the program ends in any way, a crash included.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+// Who a file is and when it last changed: enough to tell that another
+// program wrote it since it was read.
+struct FileStamp {
+  bool exists = false;
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  std::int64_t size = 0;
+  std::int64_t modifiedNs = 0;
+  bool operator==(const FileStamp&) const = default;
+};
 
 class FileSystem {
  public:
@@ -69,6 +88,12 @@ class FileSystem {
   // The names (not paths) of the entries of `folder`; empty when it can not
   // be read.
   virtual std::vector<std::string> folderEntries(const std::string& /*folder*/) { return {}; }
+  // Takes the advisory lock of the document at `path` without waiting. When
+  // another program holds it, returns ok with `lock` empty and `holder`
+  // saying who ("alice on host (pid 1234)"). A program may take a lock it
+  // holds again; the lock goes when the last of its holders does.
+  virtual Status tryLock(const std::string& path, std::unique_ptr<FileLock>& lock, std::string& holder) = 0;
+  virtual FileStamp stamp(const std::string& path) = 0;
 };
 
 // The real file system of this machine.

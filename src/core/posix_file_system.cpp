@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/file_system.hpp"
+#include "core/posix_file_lock.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -176,6 +177,12 @@ class PosixFileSystem final : public FileSystem {
     if (rc != 0 && err != EINVAL) return failure("Can not flush folder", folder, err);
     return Status::ok();
   }
+
+  Status tryLock(const std::string& path, std::unique_ptr<FileLock>& lock, std::string& holder) override {
+    return detail::tryLockPosix(path, lock, holder);
+  }
+
+  FileStamp stamp(const std::string& path) override { return detail::stampPosix(path); }
 };
 
 }  // namespace

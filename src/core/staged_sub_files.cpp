@@ -19,6 +19,14 @@ StagedSubFiles::Staged* StagedSubFiles::find(const std::string& upperName) {
 SubFileAccess::Opened StagedSubFiles::open(const std::string& path, bool keepFiles, Ui& ui) {
   const std::string asked = upperCased(path);
   if (Staged* s = find(asked)) return {s->doc.get(), nullptr, false};
+  DocumentLock lock;
+  std::string error;
+  if (const std::string found = DocumentSubFiles::resolveCase(path, error); !found.empty()) {
+    if (Status s = lockDocument(fs_, found, lock); !s) {
+      ui.message(s.message());
+      return {};
+    }
+  }
   Opened opened = files_.open(path, keepFiles, ui);
   if (opened.doc != nullptr && opened.wasAlreadyOpen && copyOpen_) {
     // A run on copies reads what the window shows and leaves it alone.
@@ -44,6 +52,7 @@ SubFileAccess::Opened StagedSubFiles::open(const std::string& path, bool keepFil
   s.calculatedBefore = (opened.owned->header().CalcFlags & HeaderBasicDone) != 0;
   s.before = opened.owned->header().TotalFR;
   s.doc = std::move(opened.owned);
+  s.lock = std::move(lock);
   return {s.doc.get(), nullptr, false};
 }
 
@@ -61,6 +70,13 @@ bool StagedSubFiles::commit(CCircDoc* top, Ui& ui, std::vector<std::string>& sav
   }
   if (top != nullptr) docs.push_back(top);
   std::vector<FileWrite> writes;
+  std::vector<DocumentLock> locks(docs.size());  // the children's are held already: taken again at no cost
+  for (std::size_t i = 0; i < docs.size(); ++i) {
+    if (Status s = lockDocument(fs_, docs[i]->path(), locks[i]); !s) {
+      ui.message(s.message() + "\nNo file was changed.");
+      return false;
+    }
+  }
   for (CCircDoc* doc : docs) {
     if (Status s = checkExtension(doc->path(), requiredExtension(doc->kind())); !s) {
       ui.message("'" + doc->path() + "': " + s.message());

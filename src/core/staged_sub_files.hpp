@@ -4,7 +4,8 @@
 // file is written together with the top document, all or none. A child
 // open in a window is changed there instead (marked modified, never
 // written), or, for a run on copies, read from a copy of the window's
-// document.
+// document. Each child read from its file is locked from before it is read
+// until the run ends.
 #pragma once
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/file_system.hpp"
 
@@ -46,6 +48,7 @@ class StagedSubFiles final : public SubFileAccess {
  private:
   struct Staged {
     std::unique_ptr<CCircDoc> doc;
+    DocumentLock lock;
     std::vector<std::string> names;  // upper-cased names it was asked by
     bool changed = false;
     bool calculatedBefore = false;

@@ -15,6 +15,11 @@ CircuitTarget::CircuitTarget(FileSystem& fs, DocKind kind, ImportLogFn log, bool
 bool CircuitTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
   mode_ = mode;
   path_ = outputPath;
+  lock_.reset();
+  if (Status s = lockDocument(fs_, outputPath, lock_); !s) {
+    log("   ...Error: " + s.message());
+    return false;
+  }
   const bool hybrid = kind_ == DocKind::Hybrid;
   if (mode == OutputMode::Build) {
     log(strprintf("   ...building '%s'...", outputPath.c_str()));
@@ -146,6 +151,7 @@ bool CircuitTarget::finish() {
     log("   ..." + s.message());
     return false;
   }
+  lock_.reset();
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "core/document_lock.hpp"
 #include "core/file_system.hpp"
 #include "core/open_documents.hpp"
 #include "exchange/import_target.hpp"
@@ -49,6 +50,7 @@ class CircuitTarget final : public ImportTarget {
   OutputMode mode_ = OutputMode::Build;
   std::string path_;
   std::unique_ptr<CCircDoc> doc_;
+  DocumentLock lock_;  // the output file's, from begin until it is saved
   std::vector<std::unique_ptr<CPart>> built_;
   bool byPn_ = false, byRefDes_ = false;
   std::multimap<std::string, CPart*> index_;  // update: records by key, in list order

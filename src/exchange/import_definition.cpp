@@ -3,6 +3,7 @@
 #include "core/archive.hpp"
 #include "core/circ_header.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/table_reader.hpp"
 
@@ -173,6 +174,8 @@ Status loadDefinition(FileSystem& fs, const std::string& path, CImportDoc& doc, 
 
 Status saveDefinition(FileSystem& fs, const CImportDoc& doc, const std::string& path) {
   if (Status s = checkExtension(path, kImportExtension); !s) return s;
+  DocumentLock lock;
+  if (Status s = lockDocument(fs, path, lock); !s) return s;
   if (Status s = saveWithBackup(fs, path, encodeDefinition(doc)); !s) {
     return Status::error("Save error: import definition file.\n" + s.message());
   }

@@ -4,6 +4,7 @@
 
 #include "core/archive.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/strfmt.hpp"
 #include "shell/settings.hpp"
 
@@ -144,6 +145,8 @@ Status saveGraphDefinition(FileSystem& fs, const std::string& path, const GraphD
                                    cause.c_str()));
   };
   if (Status s = checkExtension(path, kGraphDefinitionExtension); !s) return saveError("can not open", s.message());
+  DocumentLock lock;
+  if (Status s = lockDocument(fs, path, lock); !s) return saveError("can not open", s.message());
   const std::vector<std::uint8_t> bytes = encodeGraphDefinition(definition);
   if (Status s = saveWithBackup(fs, path, bytes); !s) {
     // Creating the new file, or writing, flushing and renaming it.

@@ -99,6 +99,7 @@ Status decodeClipboardPart(std::span<const std::uint8_t> bytes, bool hybridDocum
 
 CircuitWindow::CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context, QWidget* parent)
     : QWidget(parent), doc_(std::move(doc)), context_(context) {
+  saveGuard_.remember(context_.fs, doc_->path());
   // The frame's sub-window owns and deletes this window when it closes.
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
@@ -489,6 +490,8 @@ bool CircuitWindow::runCalculation(const CalculateJob& job) {
 
 bool CircuitWindow::save() {
   if (doc_->path().empty()) return saveAs();
+  DocumentLock lock;
+  if (!saveGuard_.mayWrite(*context_.fs, ui(), doc_->path(), lock)) return false;
   if (Status s = saveDocument(*context_.fs, *doc_, doc_->path()); !s) {
     // The document stays modified: nothing of it was lost.
     const std::string& text = s.message();
@@ -497,6 +500,7 @@ bool CircuitWindow::save() {
     updateTitle();
     return false;
   }
+  saveGuard_.remember(context_.fs, doc_->path());
   history_.clear();  // what was saved is not undone
   updateTitle();
   return true;
@@ -510,7 +514,10 @@ bool CircuitWindow::saveAs() {
       ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
       doc_->setModified(true);
     }
-    if (s) history_.clear();  // what was saved is not undone
+    if (s) {
+      saveGuard_.remember(context_.fs, path);
+      history_.clear();  // what was saved is not undone
+    }
     updateTitle();
     return s.isOk();
   });

@@ -18,6 +18,7 @@
 #include "core/stale_results.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/record_list_model.hpp"
+#include "gui/save_guard.hpp"
 #include "gui/undo_history.hpp"
 #include "reports/report_output.hpp"
 #include "reports/report_settings.hpp"
@@ -139,6 +140,7 @@ class CircuitWindow final : public QWidget {
   std::vector<StaleRecord> notCurrent_;  // sub-file records a changed file has overtaken
   std::string parentPath_;
   std::optional<std::size_t> parentRow_;
+  SaveGuard saveGuard_;  // knows the file as read or last saved
 };
 
 // The clipboard format of a document kind's records.

@@ -4,6 +4,7 @@
 
 #include "core/archive.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -88,6 +89,8 @@ Status saveProject(FileSystem& fs, CProjDoc& doc, const std::string& path) {
   if (doc.topLevel().size() > kMaxTopLevelPathLength || hasControlCharacters(doc.topLevel())) {
     return named(path, "the top-level circuit name is not a file name.");
   }
+  DocumentLock lock;
+  if (Status s = lockDocument(fs, path, lock); !s) return s;
   if (Status s = saveWithBackup(fs, path, encodeProject(doc)); !s) return s;
   doc.setPath(path);
   return Status::ok();

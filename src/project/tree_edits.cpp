@@ -6,6 +6,7 @@
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
@@ -35,10 +36,12 @@ EditResult done() {
 
 const char* subKindName(std::uint16_t type) { return type == kSubHybridType ? "SubHybrid" : "SubCircuit"; }
 
-// Opens a parent circuit; `unexpected` tells a sound file of another kind
-// from one that can not be read.
-Status openCircuit(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc, bool& unexpected) {
+// Opens a parent circuit, locked until `lock` goes (after its save);
+// `unexpected` tells a sound file of another kind from one that can not be read.
+Status openCircuit(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc, bool& unexpected,
+                   DocumentLock& lock) {
   unexpected = false;
+  if (Status s = lockDocument(fs, path, lock); !s) return s;
   std::vector<std::uint8_t> bytes;
   if (Status s = fs.readFile(path, bytes, kMaxDocumentFileSize); !s) return s;
   auto loaded = std::make_unique<CCircDoc>(DocKind::Circuit);
@@ -60,14 +63,16 @@ struct Parent {
   CCircDoc& operator*() const { return *doc; }
 };
 
-Status openParent(FileSystem& fs, OpenDocuments& open, const std::string& path, Parent& parent, bool& unexpected) {
+// A file's parent is locked until `lock` goes (after its save); a window's is not.
+Status openParent(FileSystem& fs, OpenDocuments& open, const std::string& path, Parent& parent, bool& unexpected,
+                  DocumentLock& lock) {
   if (CCircDoc* held = open.find(path)) {
     unexpected = held->kind() != DocKind::Circuit;
     if (unexpected) return Status::error("'" + path + "' is not a circuit.");
     parent.doc = held;
     return Status::ok();
   }
-  if (Status s = openCircuit(fs, path, parent.loaded, unexpected); !s) return s;
+  if (Status s = openCircuit(fs, path, parent.loaded, unexpected, lock); !s) return s;
   parent.doc = parent.loaded.get();
   return Status::ok();
 }
@@ -157,7 +162,8 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
 
   Parent parent;
   bool unexpected = false;
-  if (Status s = openParent(fs, open, parentNode.file, parent, unexpected); !s) {
+  DocumentLock lock;
+  if (Status s = openParent(fs, open, parentNode.file, parent, unexpected, lock); !s) {
     return refused(ui, parentNode.file,
                    unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
                    s.message());
@@ -200,7 +206,8 @@ EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSyst
 
   Parent parent;
   bool unexpected = false;
-  if (Status s = openParent(fs, open, child.parentFile, parent, unexpected); !s) {
+  DocumentLock lock;
+  if (Status s = openParent(fs, open, child.parentFile, parent, unexpected, lock); !s) {
     return refused(ui, child.parentFile, "DELETE: can not open parent Circuit.", s.message());
   }
   std::size_t index = 0;
@@ -240,12 +247,13 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
   Parent from;
   Parent to;
   bool unexpected = false;
-  if (Status s = openParent(fs, open, child.parentFile, from, unexpected); !s) {
+  DocumentLock fromLock, toLock;
+  if (Status s = openParent(fs, open, child.parentFile, from, unexpected, fromLock); !s) {
     return refused(ui, child.parentFile, "MOVE: can not open parent Circuit.", s.message());
   }
   std::size_t index = 0;
   if (EditResult r = findLink(*from, child, "MOVE", ui, index); !r.status) return r;
-  if (Status s = openParent(fs, open, target.file, to, unexpected); !s) {
+  if (Status s = openParent(fs, open, target.file, to, unexpected, toLock); !s) {
     return refused(ui, target.file,
                    unexpected ? "MOVE: unexpected file format for new parent Circuit."
                               : "MOVE: can not open new parent Circuit.",

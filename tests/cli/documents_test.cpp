@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <set>
 
+#include "core/file_system.hpp"
 #include "run_kestrel.hpp"
 
 namespace kestrel::test {
@@ -460,6 +466,119 @@ TEST_F(Workflow, RecursiveExportAndUpdateFindChildrenAsTheCalculationDoes) {
   EXPECT_EQ(updated.exitCode, 0) << updated.err;
   EXPECT_EQ(updated.err.find("Error"), std::string::npos) << updated.err;
   EXPECT_NE(updated.err.find("rf_module.hyb'..."), std::string::npos) << updated.err;
+std::set<std::string> partNumbers(const std::string& cir) {
+  std::set<std::string> pns;
+  const auto doc = nlohmann::json::parse(runKestrel({"show", cir, "--json"}).out);
+  for (const auto& r : doc["records"]) {
+    pns.insert(r["fields"]["PN"].get<std::string>());
+  }
+  return pns;
+}
+
+// Two programs adding to one circuit at once: every record of both is there.
+TEST_F(Workflow, ParallelAddsKeepEveryRecord) {
+  const std::string cir = file("shared.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  const std::string loop = "XDG_CONFIG_HOME=" + dir_ + " " + KESTREL_BIN + " -q add " + cir +
+                           " CMisc PN=W$w-$i MISC_BASEFR=1 >/dev/null || echo failed";
+  const std::string script = "for w in 1 2; do (for i in $(seq 1 20); do " + loop + "; done) & done; wait";
+  const std::string out = dir_ + "/adds.out";
+  ASSERT_EQ(std::system(("sh -c '" + script + "' >" + out + " 2>&1").c_str()), 0);
+  std::ifstream failures(out);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(failures), {}), "");
+  const std::set<std::string> pns = partNumbers(cir);
+  EXPECT_EQ(pns.size(), 40u);
+  EXPECT_TRUE(pns.count("W1-20") == 1 && pns.count("W2-20") == 1);
+}
+
+// A header change beside a merge into the same file: both changes stay.
+TEST_F(Workflow, SetBesideMergeKeepsBothChanges) {
+  const std::string into = file("into.cir"), from = file("from.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", into}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"new", "circuit", from}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", from, "CMisc", "PN=M", "MISC_BASEFR=1"}).exitCode, 0);
+  const std::string bin = std::string("XDG_CONFIG_HOME=") + dir_ + " " + KESTREL_BIN + " -q";
+  for (int round = 1; round <= 4; ++round) {
+    const std::string both = bin + " set " + into + " HEADER_CF=" + std::to_string(round) + " & " + bin +
+                             " -y merge " + from + " " + into + " >/dev/null & wait";
+    ASSERT_EQ(std::system(("sh -c '" + both + "'").c_str()), 0);
+    const auto doc = nlohmann::json::parse(runKestrel({"show", into, "--json"}).out);
+    EXPECT_EQ(doc["header"]["HEADER_CF"].get<double>(), round);
+    EXPECT_EQ(doc["records"].size(), static_cast<std::size_t>(round));
+  }
+}
+
+// Every writer waits for a lock another program holds, then gives up naming
+// the holder and leaves the files as they were; readers do not wait.
+TEST_F(Workflow, HeldLockStopsEveryWriterNamingTheHolder) {
+  const std::string top = file("top.cir"), child = file("child.cir"), from = file("from.cir");
+  for (const std::string& f : {top, child, from}) ASSERT_EQ(runKestrel({"new", "circuit", f}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", child, "CMisc", "PN=C", "MISC_BASEFR=1"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", from, "CMisc", "PN=F", "MISC_BASEFR=1"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"add", top, "CSubCircuit", "PN=SUB", "SUBCIRC_FILENAME=child.cir"}).exitCode, 0);
+  struct Case {
+    std::string locked;
+    std::vector<std::string> args;
+  };
+  const std::vector<Case> cases = {
+      {top, {"add", top, "CMisc", "PN=X"}},
+      {top, {"set", top, "HEADER_CF=3"}},
+      {top, {"-y", "merge", from, top}},
+      {top, {"calc", top}},
+      {child, {"calc", top}},  // a sub-file it would save
+      {child, {"whatif", top, "--temp", "increase:5"}},
+  };
+  auto bytes = [](const std::string& f) {
+    std::ifstream in(f, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string topBefore = bytes(top), childBefore = bytes(child);
+  for (const Case& c : cases) {
+    std::unique_ptr<FileLock> lock;
+    std::string holder;
+    ASSERT_TRUE(posixFileSystem().tryLock(c.locked, lock, holder).isOk());
+    ASSERT_TRUE(lock);
+    std::vector<std::string> args = {"-q", "--lock-wait", "0.3"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto start = std::chrono::steady_clock::now();
+    const RunResult r = runKestrel(args);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300)) << c.args[0];
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    const std::string named = "'" + c.locked + "': locked by ";
+    EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("(pid " + std::to_string(::getpid()) + "); try again later"), std::string::npos) << r.err;
+    EXPECT_EQ(bytes(top), topBefore) << c.args[0];
+    EXPECT_EQ(bytes(child), childBefore) << c.args[0];
+    EXPECT_EQ(runKestrel({"--lock-wait", "0", "show", top}).exitCode, 0);
+  }
+  EXPECT_EQ(runKestrel({"-q", "--lock-wait", "0", "calc", top}).exitCode, 0);  // released with its holder
+}
+
+// A writer killed while it holds the lock leaves nothing that stops the next one.
+TEST_F(Workflow, KilledHolderLeavesNoLock) {
+  const std::string cir = file("k.cir");
+  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t pid = ::fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    std::unique_ptr<FileLock> lock;
+    std::string holder;
+    (void)posixFileSystem().tryLock(cir, lock, holder);
+    (void)!::write(ready[1], lock ? "y" : "n", 1);
+    for (;;) ::pause();
+  }
+  char held = 0;
+  const bool holding = ::read(ready[0], &held, 1) == 1 && held == 'y';
+  const int whileHeld = holding ? runKestrel({"--lock-wait", "0", "add", cir, "CMisc", "PN=A"}).exitCode : -1;
+  ::kill(pid, SIGKILL);  // whatever happened: no child is left behind
+  ::waitpid(pid, nullptr, 0);
+  ASSERT_TRUE(holding);
+  EXPECT_EQ(whileHeld, 1);
+  const RunResult r = runKestrel({"--lock-wait", "0", "add", cir, "CMisc", "PN=B"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(partNumbers(cir), std::set<std::string>{"B"});
 }
 
 }  // namespace

@@ -4,11 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 
 #include "core/doc_file.hpp"
+#include "core/document_lock.hpp"
 #include "support/faulty_file_system.hpp"
 #include "support/test_parts.hpp"
 
@@ -374,6 +376,31 @@ TEST(SaveRules, NextSaveRemovesTemporaryFilesOfDeadWriters) {
   ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
   EXPECT_FALSE(std::filesystem::exists(deadTemp));
   EXPECT_TRUE(std::filesystem::exists(liveTemp));
+// A save waits for a lock another program holds, then gives up naming it and
+// leaves the file as it was; the lock of this program itself never stops it.
+TEST(SaveRules, LockHeldElsewhereStopsTheSaveButOwnLockDoesNot) {
+  TempFolder dir;
+  const std::string path = dir.file("A.CIR");
+  auto doc = sampleDoc();
+  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
+  const auto before = readAll(path);
+
+  FaultyFileSystem fs;
+  fs.lockHolder = "bob on bench (pid 7)";
+  const auto wait = documentLockWait();
+  setDocumentLockWait(std::chrono::milliseconds(60));
+  const auto start = std::chrono::steady_clock::now();
+  const Status s = saveDocument(fs, *doc, path);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(60));
+  setDocumentLockWait(wait);
+  EXPECT_EQ(s.message(), "'" + path + "': locked by bob on bench (pid 7); try again later");
+  EXPECT_EQ(readAll(path), before);
+
+  DocumentLock held;
+  ASSERT_TRUE(lockDocument(posixFileSystem(), path, held).isOk());
+  EXPECT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
+  held.reset();
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"A.CIR", "A.CIR.BAK"}));  // no lock file stays
 }
 
 }  // namespace

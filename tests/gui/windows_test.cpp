@@ -27,6 +27,7 @@
 #include <nlohmann/json.hpp>
 
 #include "core/circ_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/number_format.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
@@ -58,6 +59,7 @@ class WindowsTest final : public QObject {
   void pasteMovesPartBetweenCircuitsOnly();
   void badEntriesRefusedWithSharedMessages();
   void failedSaveKeepsDocumentModified();
+  void fileChangedOnDiskIsAskedBeforeSavingOver();
   void fullListOpensAndRefusesMore();
   void findSelectsHitOrTellsWhereItLooked();
   void findRemembersItsChoices();
@@ -369,6 +371,38 @@ void WindowsTest::failedSaveKeepsDocumentModified() {
   // The file on disk is the one opened: nothing was lost or half-written.
   QCOMPARE(std::filesystem::file_size(path), before);
   QVERIFY(!std::filesystem::exists(dir_.filePath("wrong.txt").toStdString()));
+}
+
+void WindowsTest::fileChangedOnDiskIsAskedBeforeSavingOver() {
+  const std::string path = copyExample("controller.cir");
+  auto w = openWindow(path);
+  QVERIFY(w);
+  w->select(0);
+  ui_.answers = {true};
+  w->deleteSelected();
+  // Another program changes the file behind the open window.
+  QCOMPARE(test::runKestrel({"-q", "set", path, "HEADER_CF=3"}).exitCode, 0);
+  auto bytes = [&path] {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string theirs = bytes();
+  const std::string question = strprintf(kChangedOnDiskQuestion, path.c_str());
+  ui_.questions.clear();
+  ui_.answers = {false};
+  QVERIFY(!w->save());
+  QCOMPARE(ui_.questions, std::vector<std::string>{question});
+  QVERIFY(w->document().isModified());
+  QCOMPARE(bytes(), theirs);
+  ui_.answers = {true};
+  QVERIFY(w->save());
+  QVERIFY(bytes() != theirs);
+  // Saved over once, the file is the window's own again: no question.
+  ui_.questions.clear();
+  ui_.answers = {true};
+  w->deleteSelected();
+  QVERIFY(w->save());
+  QCOMPARE(ui_.questions.size(), std::size_t{1});  // the delete's own
 }
 
 void WindowsTest::fullListOpensAndRefusesMore() {

@@ -53,6 +53,15 @@ bool FaultyFileSystem::exists(const std::string& path) { return posixFileSystem(
 
 Status FaultyFileSystem::syncFolder(const std::string& path) { return posixFileSystem().syncFolder(path); }
 
+Status FaultyFileSystem::tryLock(const std::string& path, std::unique_ptr<FileLock>& lock, std::string& holder) {
+  if (lockHolder.empty()) return posixFileSystem().tryLock(path, lock, holder);
+  lock.reset();
+  holder = lockHolder;
+  return Status::ok();
+}
+
+FileStamp FaultyFileSystem::stamp(const std::string& path) { return posixFileSystem().stamp(path); }
+
 TempFolder::TempFolder() {
   char name[] = "/tmp/kestrel-test-XXXXXX";
   path_ = ::mkdtemp(name) != nullptr ? name : "/tmp";

@@ -22,6 +22,8 @@ class FaultyFileSystem final : public FileSystem {
   Status link(const std::string& from, const std::string& to) override;
   std::string linkTarget(const std::string& path) override;
   std::vector<std::string> folderEntries(const std::string& folder) override;
+  Status tryLock(const std::string& path, std::unique_ptr<FileLock>& lock, std::string& holder) override;
+  FileStamp stamp(const std::string& path) override;
 
   // A write stops with "disk is full" after this many bytes (-1: never).
   long failWriteAfter = -1;
@@ -30,6 +32,8 @@ class FaultyFileSystem final : public FileSystem {
   int renames = 0;
   // Hard links fail, as on file systems that have none.
   bool noHardLinks = false;
+  // When set, every document lock is held by this other program.
+  std::string lockHolder;
   int writes = 0;
   // The n-th write (1-based) fails before writing anything (0: never).
   int failWriteNumber = 0;

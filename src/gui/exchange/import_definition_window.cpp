@@ -47,6 +47,7 @@ std::unique_ptr<ImportDefinitionWindow> ImportDefinitionWindow::create(GuiContex
 ImportDefinitionWindow::ImportDefinitionWindow(CImportDoc doc, std::string path, std::string warning,
                                                GuiContext& context)
     : doc_(std::move(doc)), path_(std::move(path)), warning_(std::move(warning)), context_(context) {
+  saveGuard_.remember(context_.fs, path_);
   setAttribute(Qt::WA_DeleteOnClose);
   auto* layout = new QVBoxLayout(this);
   QFont fixed(QStringLiteral("Monospace"));
@@ -139,10 +140,13 @@ void ImportDefinitionWindow::find() {
 }
 
 bool ImportDefinitionWindow::saveTo(const std::string& path) {
+  DocumentLock lock;  // over the file it read: asked first when another program wrote it since
+  if (path == path_ && !saveGuard_.mayWrite(*context_.fs, *context_.ui, path, lock)) return false;
   if (Status s = saveDefinition(*context_.fs, doc_, path); !s) {
     context_.ui->message(s.message());
     return false;
   }
+  saveGuard_.remember(context_.fs, path);
   path_ = path;
   modified_ = false;
   refresh();

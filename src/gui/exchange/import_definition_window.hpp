@@ -12,6 +12,7 @@
 
 #include "exchange/import_definition.hpp"
 #include "gui/gui_context.hpp"
+#include "gui/save_guard.hpp"
 
 class QLabel;
 class QListWidget;
@@ -58,6 +59,7 @@ class ImportDefinitionWindow final : public QWidget {
   std::string warning_;
   GuiContext& context_;
   bool modified_ = false;
+  SaveGuard saveGuard_;  // knows the file as read or last saved
   QLabel* header_;
   QListWidget* list_;
 };

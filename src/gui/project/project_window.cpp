@@ -86,6 +86,7 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
       context_(context),
       openCircuit_(std::move(openCircuit)),
       commands_(std::move(commands)) {
+  saveGuard_.remember(context_.fs, project_->path());
   auto* layout = new QVBoxLayout(this);
   heading_ = new QLabel(this);
   heading_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -416,10 +417,13 @@ bool ProjectWindow::printProject() {
 
 bool ProjectWindow::save() {
   if (project_->path().empty()) return saveAs();
+  DocumentLock lock;
+  if (!saveGuard_.mayWrite(*context_.fs, ui(), project_->path(), lock)) return false;
   if (Status s = saveProject(*context_.fs, *project_, project_->path()); !s) {
     report(s, false);
     return false;
   }
+  saveGuard_.remember(context_.fs, project_->path());
   modified_ = false;
   updateTitle();
   return true;
@@ -431,6 +435,7 @@ bool ProjectWindow::saveAs() {
       report(s, false);
       return false;
     }
+    saveGuard_.remember(context_.fs, path);
     modified_ = false;
     updateTitle();
     return true;

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "gui/gui_context.hpp"
+#include "gui/save_guard.hpp"
 #include "project/project_file.hpp"
 #include "project/project_tree.hpp"
 
@@ -105,6 +106,7 @@ class ProjectWindow final : public QWidget {
   QTreeView* view_;
   QLabel* status_;
   bool modified_ = false;
+  SaveGuard saveGuard_;  // knows the file as read or last saved
 };
 
 }  // namespace kestrel::gui

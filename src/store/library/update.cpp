@@ -8,6 +8,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
+#include "core/document_lock.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/file_identity.hpp"
 #include "core/part.hpp"
@@ -131,7 +132,13 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
     const bool inWindow = doc != nullptr;
     const bool editedBefore = inWindow && doc->isModified();
     std::unique_ptr<CCircDoc> loaded;
+    DocumentLock lock;  // a file is held from reading it until it is saved
     if (!inWindow) {
+      if (Status s = lockDocument(fs, path, lock); !s) {
+        ui.log("   ...Error: " + oneLine(s.message()));
+        ++out.failedFiles;
+        continue;
+      }
       if (Status s = loadDocument(fs, path, loaded); !s) {
         ui.log("   ...Error: can not open.");
         ui.log("   ..." + oneLine(s.message()));
