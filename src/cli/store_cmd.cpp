@@ -4,11 +4,13 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "store/library/library_merge.hpp"
 #include "store/status_codes.hpp"
 #include "store/store_check.hpp"
 
@@ -74,8 +76,20 @@ bool parseFields(const std::string& text, store::CheckOptions& o) {
   return true;
 }
 
+// A part library is known by the key types of its indexes (1 and 2
+// strings, 3 compound): its compound keys then compare as the library
+// orders them, not bytewise.
+bool looksLikeLibrary(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  char header[196] = {};
+  if (!in.read(header, sizeof header)) return false;
+  return header[193] == 0 && header[194] == 0 && header[195] == 8;
+}
+
 int runStoreCheck(const StoreCheckJob& job) {
-  store::CheckOptions options;
+  const bool library = job.segments.empty() && job.fields.empty() && looksLikeLibrary(job.file);
+  store::CheckOptions options = library ? library::libraryCheckOptions() : store::CheckOptions{};
+  if (library) std::printf("'%s': checked as a part library\n", job.file.c_str());
   options.maxFaults = job.maxFaults;
   for (const auto& s : job.segments) {
     if (!parseSegments(s, options)) {
