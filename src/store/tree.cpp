@@ -50,6 +50,22 @@ int Tree::checkOrder(const NodeImage& n) const {
   return kOk;
 }
 
+int Tree::checkLinks(std::int32_t self, const NodeImage& n) {
+  const ByteOrder& o = p_.order();
+  const int level = n.level(o);
+  for (const bool right : {true, false}) {
+    const std::int32_t other = right ? n.right(o) : n.left(o);
+    if (other == -1) continue;
+    NodeRef m;
+    const int rc = p_.get(other, m);
+    if (rc != kOk) return rc;
+    if (m->level(o) != level || (right ? m->left(o) : m->right(o)) != self) {
+      return right ? kTreeForwardPointer : kTreeReversePointer;
+    }
+  }
+  return kOk;
+}
+
 int Tree::descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& leaf) {
   FileHeader& h = p_.header();
   const ByteOrder& o = p_.order();
@@ -85,7 +101,8 @@ int Tree::descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& 
       lo.set = hi.set = false;
     }
     if (strict) {
-      rc = checkOrder(*n);
+      rc = checkLinks(node, *n);
+      if (rc == kOk) rc = checkOrder(*n);
       if (rc == kOk && n->count > 0 &&
           ((lo.set && compareEntry(*n, 0, kc, lo.search()) < 0) ||
            (hi.set && compareEntry(*n, n->count - 1, kc, hi.search()) >= 0))) {

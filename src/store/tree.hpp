@@ -58,6 +58,9 @@ class Tree {
   int descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& leaf);
   // kTreeKeySequence unless the node's entries rise strictly.
   int checkOrder(const NodeImage& n) const;
+  // kTreeForwardPointer / kTreeReversePointer unless both neighbours are on
+  // the node's level and link back to it.
+  int checkLinks(std::int32_t self, const NodeImage& n);
   int forward(Position& at, bool& found);
   int split(NodeRef& n, int pos, std::span<const std::uint8_t> e, int eklen, std::uint8_t* sep, int& sepSize);
   int removeOne(int index, std::span<const std::uint8_t> key, std::uint32_t number, int tag);
