@@ -11,9 +11,14 @@ namespace kestrel::library {
 
 std::string libraryListLine(const LibEntry& entry, int style) {
   const std::string type = typeName(entry.type, entry.hybrid != 0, nullptr);
+  // A record that can not be read shows what its key holds and says so
+  // where its own fields would be.
+  const bool damaged = !entry.damaged.empty();
   if (style == 2) {
-    return lineprintf("%s%-25.25s  %-15.15s  %-25.25s", " ", entry.pn.c_str(), entry.pn2.c_str(), type.c_str());
+    return lineprintf("%s%-25.25s  %-15.15s  %-25.25s", " ", entry.pn.c_str(), damaged ? "(damaged)" : entry.pn2.c_str(),
+                      type.c_str());
   }
+  if (damaged) return lineprintf("%s%-25.25s  %-25.25s  %-10s", " ", entry.pn.c_str(), type.c_str(), "(damaged)");
   const std::time_t t = entry.stamp > 0 ? entry.stamp : 0;
   std::tm local{};
   localtime_r(&t, &local);
@@ -30,7 +35,8 @@ std::vector<std::string> libraryHeaderLines(PartLibrary& lib) {
 }
 
 std::string xrefListLine(const XRefEntry& entry) {
-  return lineprintf("%s%-25.25s  %-25.25s", " ", entry.xref.pn.c_str(), entry.xref.libPn.c_str());
+  return lineprintf("%s%-25.25s  %-25.25s", " ", entry.xref.pn.c_str(),
+                    entry.damaged.empty() ? entry.xref.libPn.c_str() : "(damaged)");
 }
 
 std::vector<std::string> xrefHeaderLines(XRefFile& xref) {

@@ -119,6 +119,8 @@ TEST_F(DamagedCopy, KeyThatNoLongerMatchesItsRecordEndsEveryWalk) {
   r = runKestrel({"lib", "list", lib, "--page-size", "0"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3 + 528) << r.err;
+  EXPECT_EQ(r.out.find(" (damaged)"), r.out.rfind(" (damaged)")) << r.out;
+  EXPECT_NE(r.out.find(" (damaged)"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("'" + lib + "' " + named + ": the record does not match its list key"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("1 record can not be read"), std::string::npos) << r.err;
 }
