@@ -123,6 +123,9 @@ TEST_F(DamagedCopy, KeyThatNoLongerMatchesItsRecordEndsEveryWalk) {
   EXPECT_NE(r.out.find(" (damaged)"), std::string::npos) << r.out;
   EXPECT_NE(r.err.find("'" + lib + "' " + named + ": the record does not match its list key"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("1 record can not be read"), std::string::npos) << r.err;
+  r = runKestrel({"--no-log", "export", lib, "-o", dir.file("out.csv")});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("'" + lib + "' " + named + ": the record does not match its list key"), std::string::npos) << r.err;
 }
 
 TEST_F(DamagedCopy, LowerCaseCrossReferenceKeyListsOnceAndIsFound) {
