@@ -1,6 +1,8 @@
 // kestrel store check: verifies a keyed record store file (a library or a
 // cross-reference file): every tree, its links, counts, key order and data
-// checksums, each fault with its node number.
+// checksums, each fault with its node number. A part library is known by
+// its key types and checked with its record layout, down to every index
+// entry against its record.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -110,7 +112,17 @@ int runStoreCheck(const StoreCheckJob& job) {
   }
   for (const auto& f : report.faults) std::printf("%s\n", store::describeFault(f).c_str());
   if (report.moreFaults > 0) std::printf("... and %d more faults\n", report.moreFaults);
-  const std::size_t faults = report.faults.size() + static_cast<std::size_t>(report.moreFaults);
+  std::size_t faults = report.faults.size() + static_cast<std::size_t>(report.moreFaults);
+  if (library && faults == 0) {
+    // Sound trees: every index entry must also name a record that builds its key.
+    std::vector<std::string> keyFaults;
+    library::StoreMessage error;
+    auto lib = library::PartLibrary::open(job.file, false, error);
+    if (lib) lib->checkIndexKeys(keyFaults);
+    else keyFaults.push_back(library::oneLine(error.text()));
+    for (const auto& f : keyFaults) std::printf("%s\n", f.c_str());
+    faults += keyFaults.size();
+  }
   std::printf("'%s': %ld records, %ld nodes in use of %ld, %d trees: %s\n", job.file.c_str(), report.records,
               report.nodesInUse, report.nodesPresent, report.trees,
               faults == 0 ? "no faults" : (std::to_string(faults) + (faults == 1 ? " fault" : " faults")).c_str());

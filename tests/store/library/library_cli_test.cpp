@@ -112,11 +112,13 @@ TEST_F(DamagedCopy, KeyThatNoLongerMatchesItsRecordEndsEveryWalk) {
   store::test::writeFileBytes(lib, b);
   const std::int32_t record = static_cast<std::int32_t>(kLE.get32(&b[key - 4]));
   const std::string named = "R" + std::to_string(record);
-  auto r = runKestrel({"lib", "check", lib});
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_NE(r.out.find("index 3: " + named + " does not match its key (node " + std::to_string(leaf) + ")"),
-            std::string::npos) << r.out << r.err;
-  r = runKestrel({"lib", "list", lib, "--page-size", "0"});
+  const std::string fault = "index 3: " + named + " does not match its key (node " + std::to_string(leaf) + ")";
+  for (const char* command : {"lib", "store"}) {
+    const auto r = runKestrel({command, "check", lib});
+    EXPECT_EQ(r.exitCode, 2) << command;
+    EXPECT_NE(r.out.find(fault), std::string::npos) << command << "\n" << r.out << r.err;
+  }
+  auto r = runKestrel({"lib", "list", lib, "--page-size", "0"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3 + 528) << r.err;
   EXPECT_EQ(r.out.find(" (damaged)"), r.out.rfind(" (damaged)")) << r.out;
