@@ -3,6 +3,7 @@
 // prints its counters.
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <iostream>
 
 #include "cli/exit_codes.hpp"
@@ -118,20 +119,54 @@ int runLibAdd(const LibJob& job) {
   return o == Outcome::Ok ? kExitOk : kExitUserError;
 }
 
+// Damaged records are listed from their keys and named on stderr; the exit
+// code says the file is damaged.
+template <typename Entry>
+int reportDamaged(const std::string& file, const std::vector<Entry>& entries) {
+  long damaged = 0;
+  for (const Entry& e : entries) {
+    if (e.damaged.empty()) continue;
+    ++damaged;
+    std::cerr << "kestrel: '" << file << "' R" << e.record << ": " << e.damaged << '\n';
+  }
+  if (damaged == 0) return kExitOk;
+  std::cerr << "kestrel: '" << file << "': " << damaged << (damaged == 1 ? " record" : " records")
+            << " can not be read\n";
+  return kExitBadInput;
+}
+
 int runLibList(const LibJob& job) {
   auto lib = openLibrary(job.file, false);
   if (!lib) return kExitBadInput;
   for (const std::string& line : library::libraryHeaderLines(*lib)) std::cout << line << '\n';
-  library::LibraryPager pager(*lib);
   std::vector<library::LibEntry> page;
-  const long from = job.pageSize > 0 ? (job.page - 1) * job.pageSize : 0;
-  const std::size_t size = job.pageSize > 0 ? static_cast<std::size_t>(job.pageSize) : static_cast<std::size_t>(lib->count());
-  if (pager.page(from, size, page) == Outcome::Failed) {
+  Outcome o = Outcome::Ok;
+  if (job.pageSize == 0) {
+    library::ListWalk walk;
+    o = library::walkList<library::PartLibrary, library::LibEntry>(
+        *lib, [&](const library::LibEntry& e) {
+          std::cout << library::libraryListLine(e, job.style) << '\n';
+          if (!e.damaged.empty()) page.push_back(e);
+          return true;
+        }, walk);
+  } else {
+    library::LibraryPager pager(*lib);
+    const long from = (job.page - 1) * job.pageSize;
+    o = pager.page(from, static_cast<std::size_t>(job.pageSize), page);
+    for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
+    const long expected = std::min(job.pageSize, std::max(0L, lib->count() - from));
+    if (o == Outcome::Ok && static_cast<long>(page.size()) < expected) {
+      lib->fail("can not seq next record", strprintf("%ld of %ld records listed: the list index is damaged",
+                                                     from + static_cast<long>(page.size()), lib->count()));
+      o = Outcome::Failed;
+    }
+  }
+  const int damaged = reportDamaged(job.file, page);
+  if (o == Outcome::Failed) {
     printStoreMessage(lib->error());
     return kExitBadInput;
   }
-  for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
-  return kExitOk;
+  return damaged;
 }
 
 int runLibFind(const LibJob& job) {
@@ -201,9 +236,9 @@ int runLibMerge(const LibJob& job, const GlobalOptions& global) {
   return out.ok ? kExitOk : kExitUserError;
 }
 
-int runLibCheck(const LibJob& job) {
+int runKeyedCheck(const LibJob& job, bool (*check)(const std::string&, library::LibraryCheckReport&)) {
   library::LibraryCheckReport report;
-  if (!library::checkLibrary(job.file, report)) {
+  if (!check(job.file, report)) {
     for (const auto& f : report.faults) std::cerr << "kestrel: '" << job.file << "': " << f << '\n';
     return kExitBadInput;
   }
@@ -245,19 +280,20 @@ int runXRefList(const LibJob& job) {
   auto x = openXRef(job.file, false);
   if (!x) return kExitBadInput;
   for (const std::string& line : library::xrefHeaderLines(*x)) std::cout << line << '\n';
-  library::XRefEntry e;
-  Outcome o = x->first(e);
-  while (o == Outcome::Ok) {
-    std::cout << library::xrefListLine(e) << '\n';
-    library::XRefEntry n;
-    o = x->next(e, n);
-    e = std::move(n);
-  }
+  std::vector<library::XRefEntry> damaged;
+  library::ListWalk walk;
+  const Outcome o = library::walkList<library::XRefFile, library::XRefEntry>(
+      *x, [&](const library::XRefEntry& e) {
+        std::cout << library::xrefListLine(e) << '\n';
+        if (!e.damaged.empty()) damaged.push_back(e);
+        return true;
+      }, walk);
+  const int rc = reportDamaged(job.file, damaged);
   if (o == Outcome::Failed) {
     printStoreMessage(x->error());
     return kExitBadInput;
   }
-  return kExitOk;
+  return rc;
 }
 
 int runXRefFind(const LibJob& job) {
@@ -326,7 +362,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
 
   c = lib->add_subcommand("check", "Check a library: its trees, indexes and every part record");
   c->add_option("LIB", job->file, "The library")->required();
-  c->callback([job, &exitCode] { exitCode = runLibCheck(*job); });
+  c->callback([job, &exitCode] { exitCode = runKeyedCheck(*job, library::checkLibrary); });
 
   CLI::App* x = app.add_subcommand("xref", "Cross-reference files (.xrf): numbers mapped to library part numbers");
   x->require_subcommand(1);
@@ -345,6 +381,9 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c = x->add_subcommand("list", "List in cross-reference number order");
   c->add_option("XRF", job->file, "The file")->required();
   c->callback([job, &exitCode] { exitCode = runXRefList(*job); });
+  c = x->add_subcommand("check", "Check a cross-reference file: its trees, indexes and every record");
+  c->add_option("XRF", job->file, "The file")->required();
+  c->callback([job, &exitCode] { exitCode = runKeyedCheck(*job, library::checkXRefFile); });
   c = x->add_subcommand("find", "Find the first number at or after TEXT that begins with it");
   c->add_option("XRF", job->file, "The file")->required();
   c->add_option("TEXT", job->text, "Text (case ignored)")->required();

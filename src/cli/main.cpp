@@ -62,6 +62,8 @@ int main(int argc, char** argv) {
     return kExitUserError;
   }
   if (global.openSession) {
+    // A log file that was wanted and lost lines makes the job a failure.
+    if (global.openSession->log.troubled() && exitCode == kExitOk) exitCode = kExitUserError;
     if (kestrel::Status s = global.openSession->settings.save(kestrel::posixFileSystem()); !s) {
       std::cerr << "kestrel: settings not saved: " << s.message() << '\n';
     }

@@ -21,20 +21,29 @@ class OperationLog {
 
   // Starts a log named `name` ("IMPORT", "CALCULATE", ...); with a file path
   // the lines go to that file too ("Log file '%s' opened..." then "Start
-  // Time: %s"; "Can not open log file '%s'." leaves the log in the window).
+  // Time: %s"; "Can not open log file '%s'." leaves the log in the window,
+  // also when the first lines can not be written: a full disk leaves no
+  // empty file behind).
   void begin(std::string_view name, const std::string& filePath);
   void line(std::string_view text);
-  // "End Time: %s" and "Log file '%s' closed." (or "Can not close log file '%s'.").
+  // "End Time: %s" and "Log file '%s' closed." (or "Can not close log file
+  // '%s'." when a line was lost on the way or the close fails).
   void end();
 
   bool fileOpen() const { return file_ != nullptr; }
+  // A log file was wanted but could not be opened, written or closed: the
+  // job's result must say so.
+  bool troubled() const { return troubled_; }
 
  private:
   void write(std::string_view text);
+  void say(const char* format, const std::string& path);
 
   std::function<void(std::string_view)> show_;
   std::FILE* file_ = nullptr;
   std::string path_;
+  bool lost_ = false;      // a line did not reach the file
+  bool troubled_ = false;
 };
 
 // The default log file: next to the settings file, "kestrel.log".

@@ -111,6 +111,19 @@ int RecordStore::stepOnce(int index, int mode) {
   return rc;
 }
 
+std::span<const std::uint8_t> RecordStore::CursorKey(int index) const {
+  if (index < 1 || index > 20) return {};
+  const Cursor& c = cursors_[static_cast<std::size_t>(index)];
+  if (c.state != Cursor::On) return {};
+  return c.key;
+}
+
+std::int32_t RecordStore::CursorNode(int index) const {
+  if (index < 1 || index > 20) return -1;
+  const Cursor& c = cursors_[static_cast<std::size_t>(index)];
+  return c.state == Cursor::On ? c.hint.node : -1;
+}
+
 int RecordStore::Step(int index, int mode) {
   const int rc = checkHandle();
   if (rc != kOk) return rc;

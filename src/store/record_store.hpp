@@ -113,6 +113,15 @@ class RecordStore {
   int EndWrite();
 
   std::int32_t CurrentRecord() const { return current_; }
+  // The key the index's cursor stands on (empty when it is on no entry) and
+  // the node it was found in: a walk continues from exactly this key and
+  // names the node when the order breaks.
+  std::span<const std::uint8_t> CursorKey(int index) const;
+  std::int32_t CursorNode(int index) const;
+  // Two keys of an index in the index's order: <0, 0, >0.
+  int CompareKeys(int index, std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) const {
+    return compareKeys(keys_, index, a, b);
+  }
   void SetCurrentRecord(std::int32_t number) { current_ = number > 0 ? number : -1; }
   int UserSlot() const { return slot_; }
   const FileHeader& header() const { return header_; }

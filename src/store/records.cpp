@@ -86,7 +86,8 @@ int RecordStore::takeNumber(std::uint32_t& number, bool& reused) {
       if (n->index(at.pos) == kReuseIndex) {
         number = n->number(header_.order, at.pos);
         n = NodeRef();
-        if (number == 0 || number > 0x7FFFFFFFu) return kTreeScanning;
+        // A number at or above the next one was never handed out: damage.
+        if (number == 0 || number >= static_cast<std::uint32_t>(header_.nextRecord)) return kTreeScanning;
         rc = t.remove(at);
         if (rc != kOk) return rc;
         header_.reuseCount = std::max(0, header_.reuseCount - 1);

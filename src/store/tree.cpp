@@ -18,7 +18,53 @@ bool sameEntry(const NodeImage& n, int i, const ByteOrder& o, int index, std::sp
   return k.size() == key.size() && (key.empty() || std::memcmp(k.data(), key.data(), key.size()) == 0);
 }
 
+// An entry copied out of its node, to keep as a bound of the node below.
+struct Bound {
+  bool set = false;
+  int index = 0;
+  std::array<std::uint8_t, kMaxKeyLength> key{};
+  std::size_t klen = 0;
+  std::uint32_t number = 0;
+  int tag = 0;
+  void take(const NodeImage& n, int i, const ByteOrder& o) {
+    set = true;
+    index = n.index(i);
+    const auto k = n.key(i);
+    std::memcpy(key.data(), k.data(), k.size());
+    klen = k.size();
+    number = n.number(o, i);
+    tag = n.tag(i) & 0x7F;
+  }
+  SearchKey search() const { return {index, {key.data(), klen}, number, tag}; }
+};
+
 }  // namespace
+
+int Tree::checkOrder(const NodeImage& n) const {
+  const ByteOrder& o = p_.order();
+  Bound prev;
+  for (int i = 0; i < n.count; ++i) {
+    if (prev.set && compareEntry(n, i, p_.keys(), prev.search()) <= 0) return kTreeKeySequence;
+    prev.take(n, i, o);
+  }
+  return kOk;
+}
+
+int Tree::checkLinks(std::int32_t self, const NodeImage& n) {
+  const ByteOrder& o = p_.order();
+  const int level = n.level(o);
+  for (const bool right : {true, false}) {
+    const std::int32_t other = right ? n.right(o) : n.left(o);
+    if (other == -1) continue;
+    NodeRef m;
+    const int rc = p_.get(other, m);
+    if (rc != kOk) return rc;
+    if (m->level(o) != level || (right ? m->left(o) : m->right(o)) != self) {
+      return right ? kTreeForwardPointer : kTreeReversePointer;
+    }
+  }
+  return kOk;
+}
 
 int Tree::descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& leaf) {
   FileHeader& h = p_.header();
@@ -28,6 +74,10 @@ int Tree::descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& 
   if (tree_ != 0 && node == 0) return kTreeRoot;
   int expected = h.height[tree_] - 1;
   bool atRoot = true;
+  // A write (path given) checks every node it passes: keys in order and
+  // inside the range the parent gives, so it never builds on damage.
+  const bool strict = path != nullptr;
+  Bound lo, hi;
   NodeRef n;
   for (;;) {
     int rc = p_.get(node, n);
@@ -45,8 +95,20 @@ int Tree::descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& 
       if (rn->level(o) != expected) return kTreeForwardPointer;
       if (rn->count == 0 || compareEntry(*rn, 0, kc, s) > 0) break;
       if (++moves > h.nodesInUse) return kTreeForwardPointer;
+      if (strict && rn->left(o) != node) return kTreeReversePointer;
       n = std::move(rn);
       node = r;
+      lo.set = hi.set = false;
+    }
+    if (strict) {
+      rc = checkLinks(node, *n);
+      if (rc == kOk) rc = checkOrder(*n);
+      if (rc == kOk && n->count > 0 &&
+          ((lo.set && compareEntry(*n, 0, kc, lo.search()) < 0) ||
+           (hi.set && compareEntry(*n, n->count - 1, kc, hi.search()) >= 0))) {
+        rc = kTreeKeySequence;
+      }
+      if (rc != kOk) return rc;
     }
     if (path != nullptr) path->push_back(node);
     if (expected == 0) {
@@ -55,6 +117,8 @@ int Tree::descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& 
     }
     const int i = lowerBound(*n, kc, s);
     const int j = (i < n->count && compareEntry(*n, i, kc, s) == 0) ? i : i - 1;
+    if (j >= 0) lo.take(*n, j, o);
+    if (j + 1 < n->count) hi.take(*n, j + 1, o);
     node = j < 0 ? n->leftmost(o) : n->child(o, j);
     --expected;
   }
@@ -176,8 +240,16 @@ int Tree::split(NodeRef& n, int pos, std::span<const std::uint8_t> e, int eklen,
   const Piece& first = pieces[static_cast<std::size_t>(k)];
   const std::uint8_t* fp = &tmp[static_cast<std::size_t>(first.off)];
   const std::int32_t oldRight = n->right(o);
+  int rc = kOk;
+  if (oldRight != -1) {
+    // The neighbour must point back before anything changes.
+    NodeRef s;
+    rc = p_.get(oldRight, s);
+    if (rc == kOk && (s->level(o) != level || s->left(o) != n.number())) rc = kTreeReversePointer;
+    if (rc != kOk) return rc;
+  }
   NodeRef r;
-  int rc = p_.allocate(level, inner ? o.geti32(fp + first.size - 4) : 0, oldRight, n.number(), r);
+  rc = p_.allocate(level, inner ? o.geti32(fp + first.size - 4) : 0, oldRight, n.number(), r);
   if (rc != kOk) return rc;
   if (oldRight != -1) {
     NodeRef s;
@@ -298,7 +370,8 @@ int Tree::removeOne(int index, std::span<const std::uint8_t> key, std::uint32_t 
   rc = p_.get(at.node, n);
   if (rc != kOk) return rc;
   if (!sameEntry(*n, at.pos, p_.order(), index, key, number) || (n->tag(at.pos) & 0x7F) != tag) return kFail;
-  rc = p_.modify(n);
+  rc = checkOrder(*n);
+  if (rc == kOk) rc = p_.modify(n);
   if (rc != kOk) return rc;
   removeEntries(*n, p_.order(), at.pos, 1);
   return kOk;
@@ -362,7 +435,8 @@ int Tree::remove(Position at) {
       ++i;
       --left;
     }
-    rc = p_.modify(n);
+    rc = checkOrder(*n);
+    if (rc == kOk) rc = p_.modify(n);
     if (rc != kOk) return rc;
     removeEntries(*n, o, at.pos, i - at.pos);
     if (left == 0) break;

@@ -6,7 +6,9 @@
 // Every walk is bounded: a descent by the tree's height (each child must be
 // exactly one level down), a walk along a level by the number of nodes in
 // use, a chunk chain by 128 chunks; a damaged file gives its code instead of
-// a hang.
+// a hang. Writes check each node they pass or change (key order, the range
+// the parent gives, a neighbour's link back) and refuse a damaged one rather
+// than spread the damage.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +54,13 @@ class Tree {
   int readData(Position at, std::vector<std::uint8_t>& out, std::size_t limit);
 
  private:
+  // With a path (a write) every node passed is checked for key order.
   int descend(const SearchKey& s, std::vector<std::int32_t>* path, NodeRef& leaf);
+  // kTreeKeySequence unless the node's entries rise strictly.
+  int checkOrder(const NodeImage& n) const;
+  // kTreeForwardPointer / kTreeReversePointer unless both neighbours are on
+  // the node's level and link back to it.
+  int checkLinks(std::int32_t self, const NodeImage& n);
   int forward(Position& at, bool& found);
   int split(NodeRef& n, int pos, std::span<const std::uint8_t> e, int eklen, std::uint8_t* sep, int& sepSize);
   int removeOne(int index, std::span<const std::uint8_t> key, std::uint32_t number, int tag);

@@ -35,7 +35,8 @@ RunResult runKestrel(const std::vector<std::string>& args, const std::string& in
     std::ofstream(base + "/in") << input;
   }
   // Settings and the operation log go to the run's own folder, never the user's.
-  std::string cmd = "XDG_CONFIG_HOME=" + quoted(base);
+  // A run that hangs is cut off (exit code 124) instead of stopping the tests.
+  std::string cmd = "XDG_CONFIG_HOME=" + quoted(base) + " timeout 60";
   for (const std::string& w : wrapper) cmd += " " + quoted(w);
   cmd += " " + quoted(KESTREL_BIN);
   for (const std::string& a : args) cmd += " " + quoted(a);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "shell/document_kinds.hpp"
@@ -48,6 +49,33 @@ TEST(OperationLog, UnopenableFileLeavesTheLogInTheWindow) {
   EXPECT_EQ(shown[0], "Can not open log file '/proc/no/such/dir/kestrel.log'.");
   log.line("x");
   EXPECT_EQ(shown.back(), "x");
+}
+
+// A log file that can not be written says so and marks the job as failed.
+TEST(OperationLog, FileThatCanNotBeWrittenIsReportedNotLeftEmpty) {
+  struct Case {
+    const char* path;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"/dev/full", "Can not open log file '/dev/full'."},  // full disk: nothing can be written
+      {"/dev/null/kestrel.log", "Can not open log file '/dev/null/kestrel.log'."},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> shown;
+    OperationLog log([&](std::string_view line) { shown.emplace_back(line); });
+    log.begin("EXPORT", c.path);
+    log.line("   ...Complete.");
+    log.end();
+    EXPECT_TRUE(log.troubled()) << c.path;
+    EXPECT_NE(std::find(shown.begin(), shown.end(), c.says), shown.end()) << ::testing::PrintToString(shown);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), std::string("Log file '") + c.path + "' closed."), 0);
+  }
+  test::TempFolder dir;
+  OperationLog good;
+  good.begin("EXPORT", dir.file("kestrel.log"));
+  good.end();
+  EXPECT_FALSE(good.troubled());
 }
 
 TEST(DocumentKinds, TypeStringsAndClipboardNames) {

@@ -3,6 +3,7 @@
 // the node), never a crash, a hang or a wrong answer taken for good.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <set>
 
@@ -187,6 +188,65 @@ TEST_F(Damaged, TornDataRecordIsNeverReadAsGood) {
     EXPECT_FALSE(same);
   } else {
     EXPECT_LT(rc, 0);
+  }
+}
+
+// A write refuses the nodes it would build on when they are damaged, and
+// leaves the file as it found it: no record added, no new fault.
+TEST_F(Damaged, WritesRefuseDamageOnTheirWay) {
+  struct Case {
+    const char* name;
+    std::function<void(std::vector<std::uint8_t>&)> damage;
+    int code;
+  };
+  auto reuseEntry = [&](std::vector<std::uint8_t>& b) -> std::uint8_t* {
+    // The first leaf of tree 0 with an entry of index 18 (numbers waiting for reuse).
+    for (std::int32_t n = firstLeaf(0); n != -1; n = kLE.geti32(node(b, n) + 4)) {
+      std::uint8_t* e = node(b, n) + kNodeHeaderSize;
+      for (int i = 0; i < kLE.get16(node(b, n) + 14); ++i, e += e[0] + 1) {
+        if (e[1] == 18) return e;
+      }
+    }
+    return nullptr;
+  };
+  const Case cases[] = {
+      {"neighbour not linking back",
+       [&](auto& b) {
+         const std::int32_t second = kLE.geti32(node(b, firstLeaf(1)) + 4);
+         kLE.puti32(node(b, second) + 8, -1);
+       },
+       kTreeForwardPointer},
+      {"keys out of order",
+       [&](auto& b) { node(b, firstLeaf(1))[kNodeHeaderSize + kEntryHeader] = 'z'; },
+       kTreeKeySequence},
+      {"reused number never handed out",
+       [&](auto& b) { kLE.put32(reuseEntry(b) + 3, 100000); },
+       kTreeScanning},
+  };
+  {
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path), kOk);
+    ASSERT_EQ(s.FindKey(1, textKey("PART-NUMBER-1007"), 0, kFindEqual), kOk);
+    ASSERT_EQ(s.LockRecord(), kOk);
+    PartRecord r;
+    ASSERT_EQ(s.ReadRecord(r.fields()), kOk);
+    ASSERT_EQ(s.DeleteRecord(r.fields()), kOk);
+    ASSERT_EQ(s.Close(), kOk);
+    good = fileBytes(path);
+  }
+  for (const Case& c : cases) {
+    auto b = good;
+    c.damage(b);
+    writeFileBytes(path, b);
+    const auto before = checkFaults(path);
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path), kOk) << c.name;
+    PartRecord r;
+    r.set("A-FIRST", "X", 400, 0, 10, 1);
+    EXPECT_EQ(s.AddRecord(r.fields()), c.code) << c.name;
+    EXPECT_EQ(s.RecordCount(), 399) << c.name;
+    EXPECT_EQ(s.Close(), kOk);
+    EXPECT_EQ(checkFaults(path), before) << c.name;
   }
 }
 

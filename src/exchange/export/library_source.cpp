@@ -4,6 +4,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/export/record_source.hpp"
+#include "store/library/library_list.hpp"
 #include "store/library/part_library.hpp"
 
 namespace kestrel {
@@ -28,27 +29,29 @@ class LibrarySource final : public RecordSource {
   KeywordCells headerCells() override { return {}; }
 
   Status forEach(const RecordFn& fn) override {
-    LibEntry entry, next;
-    Outcome o = lib_->first(entry);
-    long number = 1;
-    while (o == Outcome::Ok) {
+    // The walk ends on a damaged list index (naming the file) instead of
+    // passing a short list for the whole library.
+    long number = 0;
+    Status failed = Status::ok();
+    library::ListWalk walk;
+    const Outcome o = library::walkList<PartLibrary, LibEntry>(*lib_, [&](const LibEntry& entry) {
+      ++number;
       std::unique_ptr<CPart> part;
       if (!lib_->partOf(entry, part)) {
-        return Status::error(strprintf("Can not get next record: '%s' (rec#%ld): %s", path_.c_str(), number,
-                                       library::oneLine(lib_->error().text()).c_str()));
+        failed = Status::error(strprintf("Can not get next record: '%s' (rec#%ld): %s", path_.c_str(), number,
+                                         library::oneLine(lib_->error().text()).c_str()));
+        return false;
       }
       RecordRowContext context;
       context.library = true;
       context.hybridDocument = entry.hybrid != 0;
       context.timeStamp = entry.stamp;
-      if (!fn(*part, context)) return Status::ok();
-      o = lib_->next(entry, next);
-      entry = std::move(next);
-      ++number;
-    }
-    if (o != Outcome::End) {
-      return Status::error(strprintf("%s: '%s' (rec#%ld): %s", number == 1 ? "Can not get first record" : "Can not get next record",
-                                     path_.c_str(), number, library::oneLine(lib_->error().text()).c_str()));
+      return fn(*part, context);
+    }, walk);
+    if (!failed) return failed;
+    if (o == Outcome::Failed) {
+      return Status::error(strprintf("%s: '%s' (rec#%ld): %s", number == 0 ? "Can not get first record" : "Can not get next record",
+                                     path_.c_str(), number + 1, library::oneLine(lib_->error().text()).c_str()));
     }
     return Status::ok();
   }

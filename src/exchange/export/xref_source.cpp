@@ -11,6 +11,7 @@
 #include "core/keywords/catalogue.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/export/row_source.hpp"
+#include "store/library/library_list.hpp"
 #include "store/library/xref_file.hpp"
 
 namespace kestrel {
@@ -54,27 +55,26 @@ class XRefSource final : public RowSource {
     if (keywords) {
       if (Status s = readHeader(); !s) return s;
     }
-    XRefEntry entry, next;
-    Outcome o = file_->first(entry);
-    long number = 1;
-    while (o == Outcome::Ok) {
-      const library::CXRef& x = entry.xref;
-      bool more = true;
-      if (!filters_.pn.empty() && x.pn.rfind(filters_.pn, 0) != 0) {
-        more = fn(nullptr);
-      } else {
-        const ExportRow row = keywords ? keywordRow(x) : ExportRow{text(x.pn), text(x.libPn), text(x.notesTitle),
-                                                                   text(x.notes)};
-        more = fn(&row);
-      }
-      if (!more) return Status::ok();
-      o = file_->next(entry, next);
-      entry = std::move(next);
+    long number = 0;
+    Status failed = Status::ok();
+    library::ListWalk walk;
+    const Outcome o = library::walkList<library::XRefFile, XRefEntry>(*file_, [&](const XRefEntry& entry) {
       ++number;
-    }
-    if (o != Outcome::End) {
-      return Status::error(strprintf("%s: '%s' (rec#%ld): %s", number == 1 ? "Can not get first record" : "Can not get next record",
-                                     path_.c_str(), number, library::oneLine(file_->error().text()).c_str()));
+      if (!entry.damaged.empty()) {
+        failed = Status::error(strprintf("Can not get next record: '%s' (rec#%ld): R%ld: %s", path_.c_str(), number,
+                                         static_cast<long>(entry.record), entry.damaged.c_str()));
+        return false;
+      }
+      const library::CXRef& x = entry.xref;
+      if (!filters_.pn.empty() && x.pn.rfind(filters_.pn, 0) != 0) return fn(nullptr);
+      const ExportRow row = keywords ? keywordRow(x) : ExportRow{text(x.pn), text(x.libPn), text(x.notesTitle),
+                                                                 text(x.notes)};
+      return fn(&row);
+    }, walk);
+    if (!failed) return failed;
+    if (o == Outcome::Failed) {
+      return Status::error(strprintf("%s: '%s' (rec#%ld): %s", number == 0 ? "Can not get first record" : "Can not get next record",
+                                     path_.c_str(), number + 1, library::oneLine(file_->error().text()).c_str()));
     }
     return Status::ok();
   }

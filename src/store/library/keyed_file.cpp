@@ -1,5 +1,7 @@
 #include "store/library/keyed_file.hpp"
 
+#include "core/strfmt.hpp"
+
 namespace kestrel::library {
 namespace {
 
@@ -94,6 +96,56 @@ bool KeyedFile::writeHeader(const HeaderTexts& texts) {
   const int rc = writeHeaderRecords(store_, kind_.headerName, texts, what);
   if (rc != store::kOk) storeFailure(what.c_str(), rc);
   return rc == store::kOk;
+}
+
+void KeyedFile::checkIndexKeys(std::vector<std::string>& faults) {
+  const long records = count();
+  if (records < 0) {
+    faults.push_back(oneLine(error_.text()));
+    return;
+  }
+  const auto list = dataList();
+  for (const store::KeyDef& def : kind_.keys()) {
+    const int index = def.index;
+    std::vector<std::uint8_t> prev, built;
+    std::int32_t prevRecord = 0;
+    long entries = 0;
+    int rc = store_.Step(index, store::kStepFirst);
+    for (; rc == store::kOk; rc = store_.Step(index, store::kStepNext)) {
+      const std::int32_t record = store_.CurrentRecord();
+      const auto key = store_.CursorKey(index);
+      const long node = store_.CursorNode(index);
+      if (++entries > records) {
+        faults.push_back(strprintf("index %d: more entries than the %ld records (node %ld)", index, records, node));
+        break;
+      }
+      // Entries rise by key, then (duplicate keys) by record number.
+      const int order = prev.empty() ? 1 : store_.CompareKeys(index, key, prev);
+      if (order < 0 || (order == 0 && record <= prevRecord)) {
+        faults.push_back(strprintf("index %d: %s (node %ld)", index,
+                                   store::StoreErrorText(store::kTreeKeySequence).c_str(), node));
+        break;
+      }
+      prev.assign(key.begin(), key.end());
+      prevRecord = record;
+      const int read = store_.ReadRecord(list);
+      if (read != store::kOk) {
+        faults.push_back(strprintf("index %d: R%ld: %s", index, static_cast<long>(record),
+                                   store::StoreErrorText(read).c_str()));
+        continue;
+      }
+      if (store_.BuildKey(index, list, -1, built) != store::kOk || built != prev) {
+        faults.push_back(strprintf("index %d: R%ld does not match its key (node %ld)", index,
+                                   static_cast<long>(record), node));
+      }
+      store_.SetCurrentRecord(record);
+    }
+    if (rc != store::kOk && rc != store::kFail) {
+      faults.push_back(strprintf("index %d: %s", index, store::StoreErrorText(rc).c_str()));
+    } else if (rc == store::kFail && entries != records) {
+      faults.push_back(strprintf("index %d: %ld entries for %ld records", index, entries, records));
+    }
+  }
 }
 
 }  // namespace kestrel::library

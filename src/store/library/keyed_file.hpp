@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "store/library/header_texts.hpp"
 #include "store/library/store_message.hpp"
@@ -44,7 +45,7 @@ class ReadScope {
 
 class KeyedFile {
  public:
-  ~KeyedFile();
+  virtual ~KeyedFile();
   KeyedFile(const KeyedFile&) = delete;
   KeyedFile& operator=(const KeyedFile&) = delete;
 
@@ -61,6 +62,11 @@ class KeyedFile {
   bool writeHeader(const HeaderTexts& texts);
   // Reports a failure of the caller's in this file's message.
   void fail(std::string what, std::string detail);
+  // Walks each of the file's indexes entry by entry, at most as many entries
+  // as the file has records: the keys must rise, and each must name a
+  // record that can be read and whose fields build exactly that key. One
+  // line per fault.
+  void checkIndexKeys(std::vector<std::string>& faults);
 
  protected:
   explicit KeyedFile(const KeyedFileKind& kind) : kind_(kind) {}
@@ -70,6 +76,8 @@ class KeyedFile {
   // Opens an existing file, shared, and checks its version.
   bool openFile(const std::string& path, bool writable, StoreMessage& error, store::StoreFileSystem* fs);
   Outcome storeFailure(const char* what, int rc);
+  // The record layout the subclass reads and writes with.
+  virtual std::span<store::DataField> dataList() = 0;
 
   std::string path_;
   store::RecordStore store_;

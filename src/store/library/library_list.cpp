@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <set>
 
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
@@ -10,9 +11,14 @@ namespace kestrel::library {
 
 std::string libraryListLine(const LibEntry& entry, int style) {
   const std::string type = typeName(entry.type, entry.hybrid != 0, nullptr);
+  // A record that can not be read shows what its key holds and says so
+  // where its own fields would be.
+  const bool damaged = !entry.damaged.empty();
   if (style == 2) {
-    return lineprintf("%s%-25.25s  %-15.15s  %-25.25s", " ", entry.pn.c_str(), entry.pn2.c_str(), type.c_str());
+    return lineprintf("%s%-25.25s  %-15.15s  %-25.25s", " ", entry.pn.c_str(), damaged ? "(damaged)" : entry.pn2.c_str(),
+                      type.c_str());
   }
+  if (damaged) return lineprintf("%s%-25.25s  %-25.25s  %-10s", " ", entry.pn.c_str(), type.c_str(), "(damaged)");
   const std::time_t t = entry.stamp > 0 ? entry.stamp : 0;
   std::tm local{};
   localtime_r(&t, &local);
@@ -29,7 +35,8 @@ std::vector<std::string> libraryHeaderLines(PartLibrary& lib) {
 }
 
 std::string xrefListLine(const XRefEntry& entry) {
-  return lineprintf("%s%-25.25s  %-25.25s", " ", entry.xref.pn.c_str(), entry.xref.libPn.c_str());
+  return lineprintf("%s%-25.25s  %-25.25s", " ", entry.xref.pn.c_str(),
+                    entry.damaged.empty() ? entry.xref.libPn.c_str() : "(damaged)");
 }
 
 std::vector<std::string> xrefHeaderLines(XRefFile& xref) {
@@ -140,6 +147,63 @@ Outcome ListPager<File, Entry>::page(long position, std::size_t count, std::vect
   dropBlob(anchor_);
   return Outcome::Ok;
 }
+
+namespace {
+
+// After the list index broke: the records it did not reach, in record-number
+// order from the data records themselves. Returns how many were read.
+template <typename File, typename Entry>
+long readTheRest(File& file, const std::set<std::int32_t>& seen, const std::function<bool(const Entry&)>& visit,
+                 long limit) {
+  store::RecordStore& s = file.store();
+  long read = 0;
+  int rc = s.Step(store::kDataIndex, store::kStepFirst);
+  for (long steps = 0; rc == store::kOk && steps <= limit; ++steps) {
+    const std::int32_t record = s.CurrentRecord();
+    Entry entry;
+    if (seen.count(record) == 0 && file.read(record, entry) == Outcome::Ok) {
+      ++read;
+      if (!visit(entry)) break;
+    }
+    s.SetCurrentRecord(record);
+    rc = s.Step(store::kDataIndex, store::kStepNext);
+  }
+  return read;
+}
+
+}  // namespace
+
+template <typename File, typename Entry>
+Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, ListWalk& walk) {
+  walk = {};
+  walk.count = file.count();
+  if (walk.count < 0) return Outcome::Failed;
+  std::set<std::int32_t> seen;
+  Entry entry;
+  Outcome o = file.first(entry);
+  while (o == Outcome::Ok) {
+    ++walk.listed;
+    seen.insert(entry.record);
+    if (!entry.damaged.empty()) ++walk.damaged;
+    if (!visit(entry)) return Outcome::Ok;
+    Entry following;
+    o = file.next(entry, following);
+    entry = std::move(following);
+  }
+  if (o == Outcome::End && walk.listed == walk.count) return Outcome::Ok;
+  // A damaged index hides no record that can still be read.
+  const StoreMessage broke = o == Outcome::Failed ? file.error() : StoreMessage{};
+  walk.recovered = readTheRest(file, seen, visit, walk.count);
+  walk.listed += walk.recovered;
+  const std::string how =
+      strprintf("%ld of %ld records listed, %ld of them by record number: the list index is damaged",
+                walk.listed, walk.count, walk.recovered);
+  file.fail("can not seq next record", broke.what.empty() ? how : broke.detail + "; " + how);
+  return Outcome::Failed;
+}
+
+template Outcome walkList(PartLibrary&, const std::function<bool(const LibEntry&)>&, ListWalk&);
+template Outcome walkList(XRefFile&, const std::function<bool(const XRefEntry&)>&, ListWalk&);
 
 template class ListPager<PartLibrary, LibEntry>;
 template class ListPager<XRefFile, XRefEntry>;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,25 @@ class ListPager {
   long anchorPosition_ = -1;
   Entry anchor_;
 };
+
+// What a walk of a whole file in list order came to.
+struct ListWalk {
+  long listed = 0;   // entries visited, damaged ones included
+  long damaged = 0;  // records listed from their key: they can not be read
+  long recovered = 0;  // records the list index did not reach, read by number
+  long count = 0;    // records the file says it holds
+};
+
+// Visits every entry of a file in list order (a damaged record listed from
+// its key) until `visit` returns false. When the list index breaks or ends
+// before it has listed as many records as the file holds, the records it
+// did not reach follow in record-number order, and the walk ends Failed
+// with the file's error naming the file and saying how many were listed:
+// a damaged index never passes for a short file nor hides what can be read.
+template <typename File, typename Entry>
+Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, ListWalk& walk);
+extern template Outcome walkList(PartLibrary&, const std::function<bool(const LibEntry&)>&, ListWalk&);
+extern template Outcome walkList(XRefFile&, const std::function<bool(const XRefEntry&)>&, ListWalk&);
 
 using LibraryPager = ListPager<PartLibrary, LibEntry>;
 using XRefPager = ListPager<XRefFile, XRefEntry>;

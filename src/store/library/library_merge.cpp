@@ -5,6 +5,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/library/library_list.hpp"
 #include "store/store_check.hpp"
 
 namespace kestrel::library {
@@ -91,11 +92,14 @@ LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath
   return out;
 }
 
-bool checkLibrary(const std::string& path, LibraryCheckReport& report) {
+namespace {
+
+// The store check with the file's record layout, then every index entry
+// against its record, then (for a sound file) every record in list order.
+template <typename File, typename Entry>
+bool checkKeyedFile(const std::string& path, const store::CheckOptions& options, int indexes,
+                    const std::function<void(File&, const Entry&)>& eachRecord, LibraryCheckReport& report) {
   report = {};
-  store::CheckOptions options;
-  options.segments[3] = librarySegments();
-  options.fields = {{'S', 26}, {'S', 26}, {'U', 2}, {'U', 2}, {'B', 1024}, {'X', 242}, {'L', 4}};
   store::CheckReport store;
   const int rc = store::checkStore(path, options, store);
   if (rc != store::kOk) {
@@ -106,35 +110,54 @@ bool checkLibrary(const std::string& path, LibraryCheckReport& report) {
   for (const auto& f : store.faults) report.faults.push_back(store::describeFault(f));
   if (store.moreFaults > 0) report.faults.push_back(strprintf("... and %d more faults", store.moreFaults));
   report.records = store.records;
-  for (int index = 1; index <= 3; ++index) {
+  for (int index = 1; index <= indexes; ++index) {
     if (store.entries[static_cast<std::size_t>(index)] != store.records) {
       report.faults.push_back(strprintf("index %d: %ld entries for %ld records", index,
                                         store.entries[static_cast<std::size_t>(index)], store.records));
     }
   }
-  if (!store.faults.empty()) return true;  // the walk below needs sound trees
+  if (!store.faults.empty()) return true;  // the walks below need sound trees
   StoreMessage error;
-  auto lib = PartLibrary::open(path, false, error);
-  if (!lib) {
+  auto file = File::open(path, false, error);
+  if (!file) {
     report.faults.push_back(oneLine(error.text()));
     return true;
   }
-  LibEntry entry;
-  Outcome o = lib->first(entry);
-  long listed = 0;
-  while (o == Outcome::Ok) {
-    ++listed;
-    std::unique_ptr<CPart> part;
-    if (!lib->partOf(entry, part)) report.faults.push_back(oneLine(lib->error().detail));
-    LibEntry following;
-    o = lib->next(entry, following);
-    entry = std::move(following);
-  }
-  if (o == Outcome::Failed) report.faults.push_back(oneLine(lib->error().text()));
-  if (listed != report.records) {
-    report.faults.push_back(strprintf("%ld records listed of %ld stored", listed, report.records));
-  }
+  const std::size_t before = report.faults.size();
+  file->checkIndexKeys(report.faults);
+  if (report.faults.size() != before) return true;
+  ListWalk walk;
+  const Outcome o = walkList<File, Entry>(*file, [&](const Entry& e) {
+    eachRecord(*file, e);
+    return true;
+  }, walk);
+  if (o == Outcome::Failed) report.faults.push_back(oneLine(file->error().text()));
   return true;
+}
+
+}  // namespace
+
+store::CheckOptions libraryCheckOptions() {
+  store::CheckOptions options;
+  options.segments[3] = librarySegments();
+  options.fields = {{'S', 26}, {'S', 26}, {'U', 2}, {'U', 2}, {'B', 1024}, {'X', 242}, {'L', 4}};
+  return options;
+}
+
+bool checkLibrary(const std::string& path, LibraryCheckReport& report) {
+  return checkKeyedFile<PartLibrary, LibEntry>(path, libraryCheckOptions(), 3, [&](PartLibrary& lib, const LibEntry& e) {
+    std::unique_ptr<CPart> part;
+    if (!lib.partOf(e, part)) report.faults.push_back(oneLine(lib.error().detail));
+  }, report);
+}
+
+bool checkXRefFile(const std::string& path, LibraryCheckReport& report) {
+  store::CheckOptions options;
+  options.fields = {{'S', 26}, {'S', 26}, {'B', 1024}};
+  return checkKeyedFile<XRefFile, XRefEntry>(path, options, 2, [&](XRefFile& x, const XRefEntry& e) {
+    if (!e.damaged.empty()) report.faults.push_back(strprintf("'%s' R%ld: %s", x.path().c_str(),
+                                                              static_cast<long>(e.record), e.damaged.c_str()));
+  }, report);
 }
 
 }  // namespace kestrel::library

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "store/library/part_library.hpp"
+#include "store/store_check.hpp"
 
 namespace kestrel {
 class Ui;
@@ -30,9 +31,15 @@ struct LibraryCheckReport {
   bool clean() const { return faults.empty(); }
 };
 
-// The store check with the library's record layout, then every record:
-// its part must rebuild and match its keys; every index holds one entry per
-// record. False when the file can not be checked at all (faults says why).
+// The store check with the library's record layout; every index holds one
+// entry per record, in key order, each naming a record that reads and
+// builds that key; then every part must rebuild and match its keys. False
+// when the file can not be checked at all (faults says why).
 bool checkLibrary(const std::string& path, LibraryCheckReport& report);
+// What the store check needs to know of a library's records: the segments
+// of its compound index 3 and its record layout.
+store::CheckOptions libraryCheckOptions();
+// The same for a cross-reference file.
+bool checkXRefFile(const std::string& path, LibraryCheckReport& report);
 
 }  // namespace kestrel::library

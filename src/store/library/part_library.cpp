@@ -284,13 +284,42 @@ std::vector<std::uint8_t> PartLibrary::listKey(const LibEntry& entry) {
   return key;
 }
 
+Outcome PartLibrary::readListed(LibEntry& entry, const char* what) {
+  const auto cursor = store_.CursorKey(kListIndex);
+  entry = LibEntry{};
+  entry.record = store_.CurrentRecord();
+  entry.key.assign(cursor.begin(), cursor.end());
+  const int rc = store_.ReadRecord(list_);
+  if (rc == store::kOk) {
+    LibEntry read;
+    load(read);
+    if (listKey(read) == entry.key) {
+      read.key = std::move(entry.key);
+      entry = std::move(read);
+      return Outcome::Ok;
+    }
+    entry.damaged = "the record does not match its list key";
+  } else {
+    entry.damaged = std::string(what) + ": " + store::StoreErrorText(rc);
+  }
+  // Hybrid flag, type and part number as the key holds them.
+  const auto& k = entry.key;
+  const store::ByteOrder& o = store_.header().order;
+  if (k.size() < 6) return storeFailure(what, rc == store::kOk ? store::kTreeKeyLength : rc);
+  entry.hybrid = static_cast<std::uint8_t>(o.get16(&k[1]));
+  entry.type = o.get16(&k[3]);
+  const auto* chars = reinterpret_cast<const char*>(&k[5]);
+  entry.pn.assign(chars, strnlen(chars, k.size() - 5));
+  return Outcome::Ok;
+}
+
 Outcome PartLibrary::step(int mode, LibEntry& entry, const char* seqWhat, const char* readWhat) {
   ReadScope scope(store_);
   if (scope.status() != store::kOk) return storeFailure(seqWhat, scope.status());
   const int rc = store_.Step(kListIndex, mode);
   if (rc == store::kFail) return Outcome::End;
   if (rc != store::kOk) return storeFailure(seqWhat, rc);
-  return readCurrent(entry, readWhat);
+  return readListed(entry, readWhat);
 }
 
 Outcome PartLibrary::first(LibEntry& entry) {
@@ -301,26 +330,30 @@ Outcome PartLibrary::last(LibEntry& entry) {
   return step(store::kStepLast, entry, "can not seq last record", "can not read last record");
 }
 
-Outcome PartLibrary::next(const LibEntry& after, LibEntry& entry) {
-  const auto key = listKey(after);
+Outcome PartLibrary::moveOn(const LibEntry& from, int mode, LibEntry& entry, const char* seqWhat,
+                            const char* readWhat) {
+  const auto key = from.key.empty() ? listKey(from) : from.key;
   if (key.empty()) return Outcome::Failed;
   ReadScope scope(store_);
-  if (scope.status() != store::kOk) return storeFailure("can not seq next record", scope.status());
-  const int rc = store_.FindKey(kListIndex, key, 8, store::kFindGreater);
+  if (scope.status() != store::kOk) return storeFailure(seqWhat, scope.status());
+  const int rc = store_.FindKey(kListIndex, key, 8, mode);
   if (rc == store::kFail) return Outcome::End;
-  if (!found(rc)) return storeFailure("can not seq next record", rc);
-  return readCurrent(entry, "can not read next record");
+  if (!found(rc)) return storeFailure(seqWhat, rc);
+  const int order = store_.CompareKeys(kListIndex, store_.CursorKey(kListIndex), key);
+  if (mode == store::kFindGreater ? order <= 0 : order >= 0) {
+    fail(seqWhat, strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
+                            static_cast<long>(store_.CursorNode(kListIndex))));
+    return Outcome::Failed;
+  }
+  return readListed(entry, readWhat);
+}
+
+Outcome PartLibrary::next(const LibEntry& after, LibEntry& entry) {
+  return moveOn(after, store::kFindGreater, entry, "can not seq next record", "can not read next record");
 }
 
 Outcome PartLibrary::previous(const LibEntry& before, LibEntry& entry) {
-  const auto key = listKey(before);
-  if (key.empty()) return Outcome::Failed;
-  ReadScope scope(store_);
-  if (scope.status() != store::kOk) return storeFailure("can not seq prev record", scope.status());
-  const int rc = store_.FindKey(kListIndex, key, 8, store::kFindLess);
-  if (rc == store::kFail) return Outcome::End;
-  if (!found(rc)) return storeFailure("can not seq prev record", rc);
-  return readCurrent(entry, "can not read prev record");
+  return moveOn(before, store::kFindLess, entry, "can not seq prev record", "can not read prev record");
 }
 
 Outcome PartLibrary::search(std::string_view text, bool byPn2, std::int32_t afterRecord, LibEntry& entry) {
@@ -351,6 +384,10 @@ Outcome PartLibrary::search(std::string_view text, bool byPn2, std::int32_t afte
 
 bool PartLibrary::partOf(const LibEntry& entry, bool hybridDocument, std::unique_ptr<CPart>& part) {
   const std::string source = strprintf("'%s' R%ld", path_.c_str(), static_cast<long>(entry.record));
+  if (!entry.damaged.empty()) {
+    fail("can not read record", source + ": " + entry.damaged);
+    return false;
+  }
   if (Status s = decodePartBlob(entry.blob, hybridDocument, source, part); !s) {
     fail("can not read record", s.message());
     return false;

@@ -41,6 +41,12 @@ struct LibEntry {
   std::uint8_t hybrid = 0;
   std::int32_t stamp = 0;
   std::vector<std::uint8_t> blob;
+  // The list key it was found under (empty when found otherwise): the walk
+  // goes on from exactly this key.
+  std::vector<std::uint8_t> key;
+  // Not empty when the record can not be read or does not match its key:
+  // number, type and flag then come from the key, and there is no part.
+  std::string damaged;
 };
 
 // What adding parts came to, the way Transfer, Merge and import count them.
@@ -93,7 +99,10 @@ class PartLibrary final : public KeyedFile {
   Outcome first(LibEntry& entry);
   Outcome last(LibEntry& entry);
   // The neighbours of an entry listed before, found again by its key even
-  // when another process has deleted it since.
+  // when another process has deleted it since. Each step must move on in
+  // key order (a damaged index gives "tree: key sequence error" and the
+  // node), so a walk ends. A record that can not be read is listed with
+  // `damaged` set.
   Outcome next(const LibEntry& after, LibEntry& entry);
   Outcome previous(const LibEntry& before, LibEntry& entry);
 
@@ -106,10 +115,13 @@ class PartLibrary final : public KeyedFile {
 
  private:
   PartLibrary();
+  std::span<store::DataField> dataList() override { return list_; }
   bool fill(const CPart& part);
   void load(LibEntry& entry) const;
   std::vector<std::uint8_t> listKey(const LibEntry& entry);
   Outcome readCurrent(LibEntry& entry, const char* what);
+  Outcome readListed(LibEntry& entry, const char* what);
+  Outcome moveOn(const LibEntry& from, int mode, LibEntry& entry, const char* seqWhat, const char* readWhat);
   Outcome step(int mode, LibEntry& entry, const char* seqWhat, const char* readWhat);
   Outcome lockCurrent(int index, const std::vector<std::uint8_t>& key);
   Outcome deleteLocked();

@@ -1,5 +1,6 @@
 #include "store/library/xref_file.hpp"
 
+#include <algorithm>
 #include <cstring>
 
 #include "core/strfmt.hpp"
@@ -209,13 +210,40 @@ Outcome XRefFile::find(std::string_view text, bool byLibPn, XRefEntry& entry) {
   return number.rfind(wanted, 0) == 0 ? Outcome::Ok : Outcome::NotFound;
 }
 
+Outcome XRefFile::readListed(XRefEntry& entry, const char* what) {
+  const auto cursor = store_.CursorKey(1);
+  entry = XRefEntry{};
+  entry.record = store_.CurrentRecord();
+  entry.key.assign(cursor.begin(), cursor.end());
+  if (readCurrent(entry, what) == Outcome::Ok) {
+    const std::string keyText(entry.key.begin(), std::find(entry.key.begin(), entry.key.end(), 0));
+    if (keyText == entry.pn) return Outcome::Ok;
+    entry.damaged = "the record does not match its list key";
+  } else {
+    entry.damaged = oneLine(error_.what + ": " + error_.detail);
+  }
+  entry.record = store_.CurrentRecord();
+  entry.pn.assign(entry.key.begin(), std::find(entry.key.begin(), entry.key.end(), 0));
+  entry.libPn.clear();
+  entry.xref = CXRef{};
+  entry.xref.pn = entry.pn;
+  return Outcome::Ok;
+}
+
+Outcome XRefFile::read(std::int32_t record, XRefEntry& entry) {
+  if (record <= 0) return Outcome::NotFound;
+  entry = XRefEntry{};
+  store_.SetCurrentRecord(record);
+  return readCurrent(entry, "can not read record");
+}
+
 Outcome XRefFile::step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat) {
   ReadScope scope(store_);
   if (scope.status() != store::kOk) return storeFailure(seqWhat, scope.status());
   const int rc = store_.Step(1, mode);
   if (rc == store::kFail) return Outcome::End;
   if (rc != store::kOk) return storeFailure(seqWhat, rc);
-  return readCurrent(entry, readWhat);
+  return readListed(entry, readWhat);
 }
 
 Outcome XRefFile::first(XRefEntry& entry) {
@@ -226,14 +254,31 @@ Outcome XRefFile::last(XRefEntry& entry) {
   return step(store::kStepLast, entry, "can not seq last record", "can not read last record");
 }
 
+// From the key the entry was listed under, as stored (not upper-cased again:
+// a key with lower-case letters would be found before itself for ever).
+Outcome XRefFile::moveOn(const XRefEntry& from, int mode, XRefEntry& entry, const char* seqWhat,
+                         const char* readWhat) {
+  const auto key = from.key.empty() ? upperKey(from.pn) : from.key;
+  ReadScope scope(store_);
+  if (scope.status() != store::kOk) return storeFailure(seqWhat, scope.status());
+  const int rc = store_.FindKey(1, key, store::kStringKeyType, mode);
+  if (rc == store::kFail) return Outcome::End;
+  if (!found(rc)) return storeFailure(seqWhat, rc);
+  const int order = store_.CompareKeys(1, store_.CursorKey(1), key);
+  if (mode == store::kFindGreater ? order <= 0 : order >= 0) {
+    fail(seqWhat, strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
+                            static_cast<long>(store_.CursorNode(1))));
+    return Outcome::Failed;
+  }
+  return readListed(entry, readWhat);
+}
+
 Outcome XRefFile::next(const XRefEntry& after, XRefEntry& entry) {
-  const Outcome o = position(1, after.pn, store::kFindGreater, entry, "can not seq next record");
-  return o == Outcome::NotFound ? Outcome::End : o;
+  return moveOn(after, store::kFindGreater, entry, "can not seq next record", "can not read next record");
 }
 
 Outcome XRefFile::previous(const XRefEntry& before, XRefEntry& entry) {
-  const Outcome o = position(1, before.pn, store::kFindLess, entry, "can not seq prev record");
-  return o == Outcome::NotFound ? Outcome::End : o;
+  return moveOn(before, store::kFindLess, entry, "can not seq prev record", "can not read prev record");
 }
 
 }  // namespace kestrel::library

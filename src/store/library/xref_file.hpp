@@ -28,6 +28,11 @@ struct XRefEntry {
   std::string pn;     // the key, upper-cased
   std::string libPn;  // the key, upper-cased
   CXRef xref;         // the object as given
+  // The list key it was found under (empty when found otherwise).
+  std::vector<std::uint8_t> key;
+  // Not empty when the record can not be read or does not match its key:
+  // only `pn` (from the key) is known then.
+  std::string damaged;
 };
 
 class XRefFile final : public KeyedFile {
@@ -56,6 +61,8 @@ class XRefFile final : public KeyedFile {
   // The view's Find: the first record at or after the text whose number
   // (upper-cased) begins with the text (upper-cased); NotFound otherwise.
   Outcome find(std::string_view text, bool byLibPn, XRefEntry& entry);
+  // The record of a record number.
+  Outcome read(std::int32_t record, XRefEntry& entry);
 
   // Cross-reference number order.
   Outcome first(XRefEntry& entry);
@@ -65,6 +72,7 @@ class XRefFile final : public KeyedFile {
 
  private:
   XRefFile();
+  std::span<store::DataField> dataList() override { return list_; }
   bool fill(const CXRef& xref);
   // Finds the cross-reference `pn` by its number and locks it; `record` is
   // its record number (the lock moves the store's current record).
@@ -72,6 +80,8 @@ class XRefFile final : public KeyedFile {
   Outcome readCurrent(XRefEntry& entry, const char* what);
   Outcome position(int index, std::string_view text, int mode, XRefEntry& entry, const char* what);
   Outcome step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
+  Outcome readListed(XRefEntry& entry, const char* what);
+  Outcome moveOn(const XRefEntry& from, int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
 
   char pn_[26] = {};
   char libPn_[26] = {};

@@ -2,11 +2,14 @@
 // into a circuit, transfer back, update, cross-reference, merge and check.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "library_fixture.hpp"
 #include "run_kestrel.hpp"
+#include "store/file_format.hpp"
 
 namespace kestrel::library::test {
 namespace {
@@ -91,6 +94,140 @@ TEST(LibraryCommands, KilledWritersLeaveALibraryThatOpensAndChecksClean) {
     }
   }
   EXPECT_GT(kills, 10);
+// Copies of the example library and cross-reference file, damaged the way
+// users found them: every command ends, says which file is damaged, and a
+// write does not build on the damage.
+class DamagedCopy : public ::testing::Test {
+ protected:
+  static constexpr store::ByteOrder kLE{};
+  std::string copy(const std::string& name) {
+    const std::string path = dir.file(name);
+    store::test::writeFileBytes(path, store::test::fileBytes(std::string(KESTREL_EXAMPLES) + "/" + name));
+    return path;
+  }
+  static std::size_t node(std::int32_t n) { return store::nodeOffset(n); }
+  // The leaves of a tree, left to right.
+  static std::vector<std::int32_t> leaves(const std::vector<std::uint8_t>& b, int tree) {
+    std::int32_t n = kLE.geti32(&b[264 + 4 * (tree - 1)]);
+    while (kLE.get16(&b[node(n) + 12]) != 0) n = kLE.geti32(&b[node(n)]);
+    std::vector<std::int32_t> out;
+    for (; n != -1 && out.size() < 1000; n = kLE.geti32(&b[node(n) + 4])) out.push_back(n);
+    return out;
+  }
+  // Where entry i of a node starts.
+  static std::size_t entry(const std::vector<std::uint8_t>& b, std::int32_t n, int i) {
+    std::size_t at = node(n) + 18;
+    for (int k = 0; k < i; ++k) at += b[at] + 1u;
+    return at;
+  }
+  ScratchDir dir;
+};
+
+TEST_F(DamagedCopy, SoundExamplesCheckClean) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"store", "check", copy("parts.lib")},
+                                                                {"lib", "check", copy("parts.lib")},
+                                                                {"xref", "check", copy("parts.xrf")}}) {
+    const auto r = runKestrel(args);
+    EXPECT_EQ(r.exitCode, 0) << args[0] << " " << args[1] << "\n" << r.out << r.err;
+    EXPECT_NE(r.out.find("no faults"), std::string::npos) << r.out;
+  }
+}
+
+TEST_F(DamagedCopy, KeyThatNoLongerMatchesItsRecordEndsEveryWalk) {
+  // The first list key's part number one higher, still below the next key:
+  // stepping on from the record's own fields found the same entry for ever.
+  const std::string lib = copy("parts.lib");
+  auto b = store::test::fileBytes(lib);
+  const std::int32_t leaf = leaves(b, 3).front();
+  const std::size_t key = entry(b, leaf, 0) + 7, next = entry(b, leaf, 1) + 7;
+  const std::size_t last = key + 5 + std::strlen(reinterpret_cast<const char*>(&b[key + 5])) - 1;
+  ++b[last];
+  ASSERT_LT(std::memcmp(&b[key + 5], &b[next + 5], 25), 0);
+  store::test::writeFileBytes(lib, b);
+  const std::int32_t record = static_cast<std::int32_t>(kLE.get32(&b[key - 4]));
+  const std::string named = "R" + std::to_string(record);
+  const std::string fault = "index 3: " + named + " does not match its key (node " + std::to_string(leaf) + ")";
+  for (const char* command : {"lib", "store"}) {
+    const auto r = runKestrel({command, "check", lib});
+    EXPECT_EQ(r.exitCode, 2) << command;
+    EXPECT_NE(r.out.find(fault), std::string::npos) << command << "\n" << r.out << r.err;
+  }
+  auto r = runKestrel({"lib", "list", lib, "--page-size", "0"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3 + 528) << r.err;
+  EXPECT_EQ(r.out.find(" (damaged)"), r.out.rfind(" (damaged)")) << r.out;
+  EXPECT_NE(r.out.find(" (damaged)"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("'" + lib + "' " + named + ": the record does not match its list key"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("1 record can not be read"), std::string::npos) << r.err;
+  r = runKestrel({"--no-log", "export", lib, "-o", dir.file("out.csv")});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("'" + lib + "' " + named + ": the record does not match its list key"), std::string::npos) << r.err;
+}
+
+TEST_F(DamagedCopy, LowerCaseCrossReferenceKeyListsOnceAndIsFound) {
+  // The last key's letter R as r: still in order, but upper-casing it again
+  // found it once more for ever.
+  const std::string xrf = copy("parts.xrf");
+  auto b = store::test::fileBytes(xrf);
+  const std::int32_t leaf = leaves(b, 1).front();
+  const int count = kLE.get16(&b[node(leaf) + 14]);
+  char* pn = reinterpret_cast<char*>(&b[entry(b, leaf, count - 1) + 7]);
+  char* r = std::strrchr(pn, 'R');
+  ASSERT_NE(r, nullptr);
+  *r = 'r';
+  store::test::writeFileBytes(xrf, b);
+  auto run = runKestrel({"xref", "list", xrf});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 2 + count) << run.out.substr(0, 2000);
+  EXPECT_NE(run.err.find("the record does not match its list key"), std::string::npos) << run.err;
+  run = runKestrel({"xref", "check", xrf});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.out.find("index 1: R"), std::string::npos) << run.out;
+}
+
+TEST_F(DamagedCopy, LeafLinkedBackIsAnErrorNotAShortList) {
+  const std::string lib = copy("parts.lib");
+  auto b = store::test::fileBytes(lib);
+  const auto chain = leaves(b, 3);
+  ASSERT_GT(chain.size(), 6u);
+  kLE.puti32(&b[node(chain[5]) + 4], chain[3]);
+  store::test::writeFileBytes(lib, b);
+  const std::string file = "'" + lib + "'";
+  for (const auto& args : std::vector<std::vector<std::string>>{{"lib", "list", lib, "--page-size", "0"},
+                                                                {"lib", "list", lib, "--page", "13"},
+                                                                {"lib", "check", lib}}) {
+    const auto r = runKestrel(args);
+    EXPECT_EQ(r.exitCode, 2) << args[1] << "\n" << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(args[1] == "check" ? "node " : file), std::string::npos) << r.out << r.err;
+    EXPECT_LT(r.out.size(), 100000u);
+  }
+}
+
+TEST_F(DamagedCopy, WriteIntoALeafOutOfOrderIsRefused) {
+  const std::string lib = copy("parts.lib");
+  auto b = store::test::fileBytes(lib);
+  const std::int32_t leaf = leaves(b, 1).front();  // part numbers
+  b[entry(b, leaf, 0) + 7] = 'z';                   // the first key now sorts last
+  store::test::writeFileBytes(lib, b);
+  const auto before = runKestrel({"lib", "check", lib});
+  EXPECT_EQ(before.exitCode, 2);
+  const auto r = runKestrel({"lib", "add", lib, "Resistor", "PN=0-FIRST"});
+  EXPECT_EQ(r.exitCode, 1) << r.out;
+  EXPECT_NE(r.err.find("tree: key sequence error"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("Succeed:0"), std::string::npos) << r.out;
+  const auto after = runKestrel({"lib", "check", lib});
+  EXPECT_EQ(after.out, before.out);
+}
+
+TEST(LibraryCommands, LogFileOnAFullDiskFailsTheJob) {
+  ScratchDir dir;
+  const std::string lib = dir.file("p.lib");
+  ASSERT_EQ(runKestrel({"lib", "create", lib}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"lib", "add", lib, "Resistor", "PN=R1"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"lib", "create", dir.file("q.lib")}).exitCode, 0);
+  const auto r = runKestrel({"-y", "--log=/dev/full", "lib", "merge", dir.file("q.lib"), lib});
+  EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+  EXPECT_NE(r.err.find("Can not open log file '/dev/full'."), std::string::npos) << r.err;
 }
 
 }  // namespace
