@@ -466,6 +466,8 @@ TEST_F(Workflow, RecursiveExportAndUpdateFindChildrenAsTheCalculationDoes) {
   EXPECT_EQ(updated.exitCode, 0) << updated.err;
   EXPECT_EQ(updated.err.find("Error"), std::string::npos) << updated.err;
   EXPECT_NE(updated.err.find("rf_module.hyb'..."), std::string::npos) << updated.err;
+}
+
 std::set<std::string> partNumbers(const std::string& cir) {
   std::set<std::string> pns;
   const auto doc = nlohmann::json::parse(runKestrel({"show", cir, "--json"}).out);

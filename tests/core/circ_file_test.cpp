@@ -376,6 +376,8 @@ TEST(SaveRules, NextSaveRemovesTemporaryFilesOfDeadWriters) {
   ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
   EXPECT_FALSE(std::filesystem::exists(deadTemp));
   EXPECT_TRUE(std::filesystem::exists(liveTemp));
+}
+
 // A save waits for a lock another program holds, then gives up naming it and
 // leaves the file as it was; the lock of this program itself never stops it.
 TEST(SaveRules, LockHeldElsewhereStopsTheSaveButOwnLockDoesNot) {

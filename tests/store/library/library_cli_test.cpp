@@ -94,6 +94,8 @@ TEST(LibraryCommands, KilledWritersLeaveALibraryThatOpensAndChecksClean) {
     }
   }
   EXPECT_GT(kills, 10);
+}
+
 // Copies of the example library and cross-reference file, damaged the way
 // users found them: every command ends, says which file is damaged, and a
 // write does not build on the damage.
