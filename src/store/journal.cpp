@@ -1,6 +1,7 @@
 #include "store/journal.hpp"
 
 #include <cstring>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -10,11 +11,12 @@
 namespace kestrel::store {
 namespace {
 
-constexpr std::uint8_t kMagic[8] = {'K', 'S', 'J', 'O', 'U', 'R', 'N', '1'};
-// Head: magic, store length (8), block 0, check sum. Entry: node number (4),
-// node bytes, check sum. Numbers little-endian.
-constexpr std::size_t kHeadSize = 8 + 8 + kBlockSize + 4;
-constexpr std::size_t kEntrySize = 4 + kBlockSize + 4;
+constexpr std::uint8_t kMagic[8] = {'K', 'S', 'J', 'O', 'U', 'R', 'N', '2'};
+// Head: magic, bracket number (8), store length (8), block 0, check sum.
+// Entry: bracket number (8), node number (4), node bytes, check sum.
+// Numbers little-endian.
+constexpr std::size_t kHeadSize = 8 + 8 + 8 + kBlockSize + 4;
+constexpr std::size_t kEntrySize = 8 + 4 + kBlockSize + 4;
 
 std::uint32_t checkSum(std::span<const std::uint8_t> bytes) {
   std::uint32_t h = 2166136261u;  // FNV-1a
@@ -36,8 +38,11 @@ void seal(std::vector<std::uint8_t>& out, std::size_t from) {
   put(out, checkSum({out.data() + from, out.size() - from}), 4);
 }
 
-bool sealed(const std::uint8_t* p, std::size_t size) {
-  return get(p + size - 4, 4) == checkSum({p, size - 4});
+bool sealed(const std::uint8_t* p, std::size_t size) { return get(p + size - 4, 4) == checkSum({p, size - 4}); }
+
+std::uint64_t newBracketNumber() {
+  static std::mt19937_64 random{std::random_device{}()};
+  return random();
 }
 
 }  // namespace
@@ -48,39 +53,49 @@ Journal::Journal(StoreFileSystem& fs, std::string storePath) : fs_(fs), path_(jo
 
 Journal::~Journal() = default;
 
-int Journal::begin(StoreFile& store) {
+int Journal::begin(StoreFile& store, std::span<const std::int32_t> nodes) {
   kept_.clear();
-  file_.reset();
-  fs_.remove(path_);
-  OpenResult r;
-  file_ = fs_.createNew(path_, r);
-  if (!file_) return kDiskError;
-  std::vector<std::uint8_t> head(kMagic, kMagic + 8);
+  if (!file_) {
+    OpenResult r;
+    file_ = fs_.open(path_, true, r);
+    if (!file_) file_ = fs_.createNew(path_, r);
+    if (!file_) return kDiskError;
+  }
+  bracket_ = newBracketNumber();
   const std::int64_t length = store.size();
   if (length < kBlockSize) return kDiskReadError;
   storeLength_ = static_cast<std::uint64_t>(length);
-  put(head, storeLength_, 8);
-  head.resize(16 + kBlockSize);
-  if (store.read(0, head.data() + 16, kBlockSize) != kBlockSize) return kDiskReadError;
-  seal(head, 0);
+  std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
+  put(bytes, bracket_, 8);
+  put(bytes, storeLength_, 8);
+  bytes.resize(24 + kBlockSize);
+  if (store.read(0, bytes.data() + 24, kBlockSize) != kBlockSize) return kDiskReadError;
+  seal(bytes, 0);
+  if (const int rc = entries(store, nodes, bytes); rc != kOk) return rc;
   end_ = 0;
-  return append(head);
+  return append(bytes);
 }
 
 int Journal::keep(StoreFile& store, std::span<const std::int32_t> nodes) {
   if (!file_) return kOk;
-  std::vector<std::uint8_t> entries;
+  std::vector<std::uint8_t> bytes;
+  if (const int rc = entries(store, nodes, bytes); rc != kOk) return rc;
+  return bytes.empty() ? kOk : append(bytes);
+}
+
+int Journal::entries(StoreFile& store, std::span<const std::int32_t> nodes, std::vector<std::uint8_t>& out) {
   for (std::int32_t number : nodes) {
     const std::uint64_t at = nodeOffset(number);
     // Nodes past the file's old end hold nothing to put back.
     if (number < 0 || at + kBlockSize > storeLength_ || !kept_.insert(number).second) continue;
-    const std::size_t from = entries.size();
-    put(entries, static_cast<std::uint32_t>(number), 4);
-    entries.resize(from + 4 + kBlockSize);
-    if (store.read(at, entries.data() + from + 4, kBlockSize) != kBlockSize) return kDiskReadError;
-    seal(entries, from);
+    const std::size_t from = out.size();
+    put(out, bracket_, 8);
+    put(out, static_cast<std::uint32_t>(number), 4);
+    out.resize(from + 12 + kBlockSize);
+    if (store.read(at, out.data() + from + 12, kBlockSize) != kBlockSize) return kDiskReadError;
+    seal(out, from);
   }
-  return entries.empty() ? kOk : append(entries);
+  return kOk;
 }
 
 int Journal::append(std::span<const std::uint8_t> bytes) {
@@ -89,44 +104,32 @@ int Journal::append(std::span<const std::uint8_t> bytes) {
   return file_->flush() ? kOk : kDiskWriteError;
 }
 
-void Journal::end() {
-  if (!file_) return;
-  file_.reset();
-  fs_.remove(path_);
-  kept_.clear();
-}
+void Journal::end() { kept_.clear(); }
 
 int Journal::recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, bool markerOn,
                      Recovery& outcome) {
-  const std::string path = journalPath(storePath);
   outcome = Recovery::NotNeeded;
-  OpenResult r;
-  std::unique_ptr<StoreFile> journal = fs.open(path, false, r);
-  if (!markerOn) {
-    if (journal) {
-      journal.reset();
-      fs.remove(path);
-    }
-    return kOk;
-  }
+  if (!markerOn) return kOk;
   outcome = Recovery::NoJournal;
+  OpenResult r;
+  std::unique_ptr<StoreFile> journal = fs.open(journalPath(storePath), false, r);
   if (!journal) return kOk;
   const std::int64_t size = journal->size();
   if (size < static_cast<std::int64_t>(kHeadSize)) return kOk;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   if (journal->read(0, bytes.data(), bytes.size()) != static_cast<long>(bytes.size())) return kDiskReadError;
   if (std::memcmp(bytes.data(), kMagic, 8) != 0 || !sealed(bytes.data(), kHeadSize)) return kOk;
+  const std::uint64_t bracket = get(bytes.data() + 8, 8);
   for (std::size_t at = kHeadSize; at + kEntrySize <= bytes.size(); at += kEntrySize) {
-    if (!sealed(bytes.data() + at, kEntrySize)) break;
-    const auto number = static_cast<std::int32_t>(get(bytes.data() + at, 4));
-    if (store.write(nodeOffset(number), bytes.data() + at + 4, kBlockSize) != kBlockSize) return kDiskFull;
+    const std::uint8_t* entry = bytes.data() + at;
+    if (get(entry, 8) != bracket || !sealed(entry, kEntrySize)) break;
+    const auto number = static_cast<std::int32_t>(get(entry + 8, 4));
+    if (store.write(nodeOffset(number), entry + 12, kBlockSize) != kBlockSize) return kDiskFull;
   }
   if (!store.flush()) return kDiskWriteError;
   // Block 0 last: its old bytes clear the marker once every node is back.
-  if (store.write(0, bytes.data() + 16, kBlockSize) != kBlockSize) return kDiskFull;
+  if (store.write(0, bytes.data() + 24, kBlockSize) != kBlockSize) return kDiskFull;
   if (!store.flush()) return kDiskWriteError;
-  journal.reset();
-  fs.remove(path);
   outcome = Recovery::RolledBack;
   return kOk;
 }
@@ -150,6 +153,14 @@ int Journal::recoverLocked(StoreFileSystem& fs, const std::string& storePath, St
   const int rc = recover(fs, storePath, store, marker, outcome);
   if (marker) store.unlock(kReaderOffset, kUserSlots);
   return rc;
+}
+
+void Journal::close() { file_.reset(); }
+
+void Journal::removeIdle(StoreFileSystem& fs, const std::string& storePath, StoreFile& store) {
+  std::uint8_t block[kBlockSize];
+  if (store.read(0, block, kBlockSize) != kBlockSize || markerSet({block, kBlockSize})) return;
+  fs.remove(journalPath(storePath));
 }
 
 }  // namespace kestrel::store

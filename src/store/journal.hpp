@@ -1,13 +1,18 @@
 // The rollback journal of a write bracket, "NAME-journal" beside the store
-// file. Before the first byte of the file changes, block 0 as it was and the
-// file's length go to the journal and are flushed; before each node is first
-// written in the bracket, its original bytes follow, flushed. The bracket's
-// end removes the journal once the file is complete and its marker cleared.
+// file. Before the first byte of the file changes, block 0 as it was, the
+// file's length and the original bytes of every node the bracket writes go
+// to the journal and are flushed (more nodes follow, flushed, if the cache
+// has to write one back early). Only then is the write-in-progress marker
+// set; it is cleared once every node and the header are on disk.
 //
-// A writer that dies leaves the marker set and the journal beside it: the
-// next opener copies every original back (block 0 last, which clears the
-// marker) and goes on. Every entry carries its own check sum; an entry torn
-// by the crash was never followed by the write it guards, so it is skipped.
+// A writer that dies leaves the marker set: the next opener copies every
+// original back (block 0 last, which clears the marker) and goes on. The
+// journal file outlives a bracket and is overwritten by the next one (a
+// file created and deleted per bracket costs more than the bracket); every
+// entry carries its bracket's number and its own check sum, so entries of an
+// older bracket, or torn by the crash (never followed by the write they
+// guard), are not put back. Each handle keeps the journal open from its
+// first bracket on; the last handle of the file to close removes it.
 #pragma once
 
 #include <chrono>
@@ -16,6 +21,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "store/store_file.hpp"
 
@@ -30,18 +36,18 @@ class Journal {
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
-  // A new journal holding the file's block 0 and length; flushed.
-  int begin(StoreFile& store);
+  // Starts the bracket's journal with block 0, the file's length and the
+  // original bytes of `nodes`; flushed.
+  int begin(StoreFile& store, std::span<const std::int32_t> nodes);
   // The original bytes of the nodes not kept yet in this bracket; flushed.
   int keep(StoreFile& store, std::span<const std::int32_t> nodes);
-  // The bracket is complete: the journal goes.
+  // The bracket is complete; the journal stays open for the next one.
   void end();
-  bool active() const { return file_ != nullptr; }
+  void close();
 
   enum class Recovery { NotNeeded, RolledBack, NoJournal };
   // For a file whose marker is set: puts back what the journal holds and
-  // flushes; NoJournal when there is none to trust. A journal left beside a
-  // file without the marker belongs to a bracket that finished and is removed.
+  // flushes; NoJournal when there is none to trust.
   static int recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, bool markerOn,
                      Recovery& outcome);
   // The same for a file whose update lock the caller holds: reads block 0,
@@ -49,13 +55,18 @@ class Journal {
   // before putting the journal back.
   static int recoverLocked(StoreFileSystem& fs, const std::string& storePath, StoreFile& store,
                            std::chrono::milliseconds wait, Recovery& outcome);
+  // Removes the journal of a file whose marker is clear, for a caller that
+  // has the file alone (no other handle holds the journal open).
+  static void removeIdle(StoreFileSystem& fs, const std::string& storePath, StoreFile& store);
 
  private:
+  int entries(StoreFile& store, std::span<const std::int32_t> nodes, std::vector<std::uint8_t>& out);
   int append(std::span<const std::uint8_t> bytes);
 
   StoreFileSystem& fs_;
   std::string path_;
   std::unique_ptr<StoreFile> file_;
+  std::uint64_t bracket_ = 0;
   std::uint64_t end_ = 0;
   std::uint64_t storeLength_ = 0;
   std::set<std::int32_t> kept_;

@@ -85,10 +85,6 @@ int Pager::allocate(int level, std::int32_t leftmost, std::int32_t right, std::i
 }
 
 int Pager::modify(NodeRef& ref) {
-  if (!markerOn_) {
-    const int rc = setMarker();
-    if (rc != kOk) return rc;
-  }
   ref.buffer()->dirty = true;
   ++version_;
   return kOk;
@@ -112,12 +108,11 @@ int Pager::writeBack(CacheBuffer& b) {
   // A node whose counts are out of range is never written.
   if (o.get16(&n.bytes[14]) > kMaxEntries || n.freeBytes(o) > kEntryArea) return kCorruptedNode;
   if (b.number < 0 || b.number >= header_.nodesPresent) return kInvalidNode;
+  // A node the cache writes back before the bracket's end.
+  const std::int32_t number = b.number;
   if (!markerOn_) {
-    const int rc = setMarker();
-    if (rc != kOk) return rc;
-  }
-  if (Journal* j = journal()) {
-    const std::int32_t number = b.number;
+    if (const int rc = startWriting({&number, 1}); rc != kOk) return rc;
+  } else if (Journal* j = journal()) {
     if (const int rc = j->keep(file_, {&number, 1}); rc != kOk) return rc;
   }
   const long w = file_.write(nodeOffset(b.number), n.bytes.data(), kBlockSize);
@@ -126,13 +121,17 @@ int Pager::writeBack(CacheBuffer& b) {
   return kOk;
 }
 
-int Pager::setMarker() {
+int Pager::startWriting(std::span<const std::int32_t> nodes) {
   if (Journal* j = journal()) {
-    if (const int rc = j->begin(file_); rc != kOk) {
+    if (const int rc = j->begin(file_, nodes); rc != kOk) {
       j->end();
       return rc;
     }
   }
+  return setMarker();
+}
+
+int Pager::setMarker() {
   std::uint8_t m[2];
   order().put16(m, kMarkerValue);
   if (file_.write(kMarkerOffset, m, 2) != 2) return kDiskFull;
@@ -160,14 +159,12 @@ int Pager::commit() {
   if (cache == nullptr) return kMemoryError;
   const auto dirty = cache->dirtyOf(this);
   if (dirty.empty() && !headerDirty_ && !markerOn_) return kOk;
+  // One flush of the journal for all the nodes of the bracket.
+  std::vector<std::int32_t> numbers;
+  for (const CacheBuffer* b : dirty) numbers.push_back(b->number);
   if (!markerOn_) {
-    const int rc = setMarker();
-    if (rc != kOk) return rc;
-  }
-  if (Journal* j = journal()) {
-    // One flush of the journal for all the nodes of the bracket.
-    std::vector<std::int32_t> numbers;
-    for (const CacheBuffer* b : dirty) numbers.push_back(b->number);
+    if (const int rc = startWriting(numbers); rc != kOk) return rc;
+  } else if (Journal* j = journal()) {
     if (const int rc = j->keep(file_, numbers); rc != kOk) return rc;
   }
   for (CacheBuffer* b : dirty) {
@@ -182,7 +179,7 @@ int Pager::commit() {
   rc = flushFile();
   if (rc != kOk) return rc;
   markerOn_ = false;
-  if (journal_ != nullptr) journal_->end();  // also one begun before durability was turned on
+  if (journal_ != nullptr) journal_->end();
   return kOk;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "store/file_format.hpp"
 #include "store/journal.hpp"
@@ -34,7 +35,7 @@ class Pager {
   int get(std::int32_t number, NodeRef& out);
   // A new empty node, taken from the free chain or the spare nodes.
   int allocate(int level, std::int32_t leftmost, std::int32_t right, std::int32_t left, NodeRef& out);
-  // Marks a node changed (writing the marker first in a bracket).
+  // Marks a node changed; nothing reaches the file before a write-back.
   int modify(NodeRef& ref);
   // Makes sure `nodes` spare nodes exist past the nodes in use (-8 if not).
   int ensureSpare(int nodes);
@@ -57,6 +58,8 @@ class Pager {
  private:
   // The journal, when brackets are durable (a file built in one go has none).
   Journal* journal() { return durable_ ? journal_ : nullptr; }
+  // Before the first write of a bracket: the journal, then the marker.
+  int startWriting(std::span<const std::int32_t> nodes);
   int setMarker();
   int writeHeader();
   int flushFile();

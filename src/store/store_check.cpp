@@ -400,6 +400,10 @@ int checkStore(const std::string& path, const CheckOptions& options, CheckReport
   // file as it was before that bracket.
   Journal::Recovery outcome;
   int rc = Journal::recoverLocked(fs, path, *file, std::chrono::seconds(30), outcome);
+  if (rc == kOk && file->tryLock(kShareLockOffset, 1, LockKind::Exclusive) == LockResult::Locked) {
+    Journal::removeIdle(fs, path, *file);  // nobody else has the file open
+    file->unlock(kShareLockOffset, 1);
+  }
   if (rc == kOk) rc = checkStoreFile(*file, options, report);
   file->unlock(kUpdateLockOffset, 1);
   return rc;

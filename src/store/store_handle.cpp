@@ -226,6 +226,13 @@ int RecordStore::Close() {
     if (rc != kOk && result == kOk) result = rc;
   }
   indexLock_.fill('U');
+  // The journal goes with the last handle of the file: the share byte taken
+  // alone says no other one is open.
+  if (journal_) journal_->close();
+  if (access_ == kReadWriteAccess && fs_ != nullptr &&
+      file_->tryLock(kShareLockOffset, 1, LockKind::Exclusive) == LockResult::Locked) {
+    Journal::removeIdle(*fs_, path_, *file_);
+  }
   release();
   return result;
 }

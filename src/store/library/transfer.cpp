@@ -7,6 +7,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/status_codes.hpp"
 
 namespace kestrel::library {
 namespace {
@@ -32,7 +33,21 @@ bool cancelled(Ui& ui, const char* question, std::size_t record) {
 bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui& ui, TransferOutcome& out) {
   TransferCounters c;
   bool failed = false;
+  // Parts go into the library in batches of one write bracket each: one
+  // flush (and one journal) for a batch instead of one per part. The batch
+  // ends before any question, so no one waits on the library meanwhile.
+  constexpr std::size_t kBatch = 32;
+  bool inBatch = false;
+  auto endBatch = [&](std::size_t record) {
+    if (!inBatch) return;
+    inBatch = false;
+    if (const int rc = lib.store().EndWrite(); rc < 0 && !failed) {
+      logError(ui, "can not transfer record", record, store::StoreErrorText(rc));
+      failed = true;
+    }
+  };
   for (std::size_t i = 0; i < doc.count() && !failed; ++i) {
+    if (!inBatch) inBatch = lib.store().BeginWrite() == store::kOk;
     const CPart& record = doc.record(i);
     if (!o.filters.passes(record)) {
       ++c.filterOut;
@@ -55,6 +70,7 @@ bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui&
         failed = true;
       }
     }
+    if ((i + 1) % kBatch == 0 || failed || ui.cancelRequested()) endBatch(i + 1);
     ui.progressLine(4, transferCountersLine(c, o.replaceDuplicates));
     ui.progressBar(static_cast<int>(i + 1), static_cast<int>(doc.count()));
     if (!failed && cancelled(ui, "Cancel transfer?", i + 1)) {
@@ -62,6 +78,7 @@ bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui&
       break;
     }
   }
+  endBatch(doc.count());
   ui.log("   ..." + transferCountersLine(c, o.replaceDuplicates));
   out.total.succeed += c.succeed;
   out.total.duplicate += c.duplicate;
