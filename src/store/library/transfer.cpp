@@ -112,6 +112,15 @@ std::string transferCountersLine(const TransferCounters& c, bool replace) {
                  : strprintf("Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", c.succeed, c.duplicate, c.filterOut);
 }
 
+bool readInputFile(FileSystem& fs, const std::string& path, Ui& ui, std::unique_ptr<CCircDoc>& doc) {
+  if (Status s = loadDocument(fs, path, doc); !s) {
+    ui.log("   ...Error: can not open.");
+    ui.log("   ..." + oneLine(s.message()));
+    return false;
+  }
+  return true;
+}
+
 TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& o, FileSystem& fs, Ui& ui,
                             OpenDocuments& open) {
   TransferOutcome out;
@@ -127,9 +136,7 @@ TransferOutcome runTransfer(PartLibrary& lib, const TransferOptions& o, FileSyst
     CCircDoc* doc = open.find(path);
     std::unique_ptr<CCircDoc> loaded;
     if (doc == nullptr) {
-      if (Status s = loadDocument(fs, path, loaded); !s) {
-        ui.log("   ...Error: can not open.");
-        ui.log("   ..." + oneLine(s.message()));
+      if (!readInputFile(fs, path, ui, loaded)) {
         ++out.failedFiles;
         continue;
       }

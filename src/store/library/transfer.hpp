@@ -6,6 +6,7 @@
 // between records, and end a file at its first error.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,5 +88,9 @@ std::string updateCountersLine(const UpdateCounters& c);
 // ("...already open: updating view..."), never saved behind it.
 UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& options, FileSystem& fs, Ui& ui,
                         OpenDocuments& open = OpenDocuments::none());
+
+// Reads a circuit or hybrid file for transfer or update; on failure logs
+// "   ...Error: can not open." and the reason, and returns false.
+bool readInputFile(FileSystem& fs, const std::string& path, Ui& ui, std::unique_ptr<CCircDoc>& doc);
 
 }  // namespace kestrel::library

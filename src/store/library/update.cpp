@@ -139,9 +139,7 @@ UpdateOutcome runUpdate(PartLibrary& lib, const UpdateOptions& o, FileSystem& fs
         ++out.failedFiles;
         continue;
       }
-      if (Status s = loadDocument(fs, path, loaded); !s) {
-        ui.log("   ...Error: can not open.");
-        ui.log("   ..." + oneLine(s.message()));
+      if (!readInputFile(fs, path, ui, loaded)) {
         ++out.failedFiles;
         continue;
       }
