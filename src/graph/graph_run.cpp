@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "core/path_names.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "graph/graph_csv.hpp"
@@ -12,17 +13,6 @@
 
 namespace kestrel::graph {
 namespace {
-
-std::string folderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return {};
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-std::string fileNameOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // Everything between creating the temporary folder and removing it.
 bool runInFolder(const GraphJob& job, FileSystem& fs, ScratchFiles& scratch, const ScratchFolder& folder, Ui& ui,

@@ -6,6 +6,7 @@
 #include "core/circ_file.hpp"
 #include "core/doc_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/path_names.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
@@ -20,8 +21,6 @@ constexpr const char* kTooManyNodes = "too many project parts list records";
 bool isSubFile(const CPart& part) {
   return part.PART_TYPE == kSubCircuitType || part.PART_TYPE == kSubHybridType;
 }
-
-std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 // Walks the hierarchy depth first, adding nodes in tree order.
 class TreeBuilder {

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "core/keywords/keyword_assignments.hpp"
+#include "core/path_names.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
@@ -28,8 +29,6 @@
 
 namespace kestrel::gui {
 namespace {
-
-std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 // Passes everything on and notes whether a message box was shown, so that a
 // failure the library already told the user about is not told twice.
