@@ -73,6 +73,7 @@ class FaultFile final : public StoreFile {
   };
 
   void remember(std::uint64_t offset, std::size_t size) {
+    if (size == 0) return;
     Undo u{offset, std::vector<std::uint8_t>(size, 0)};
     const long n = inner_->read(offset, u.old.data(), size);
     if (n < 0) return;

@@ -36,7 +36,7 @@ class MemoryFile final : public StoreFile {
     const auto& data = shared_->data;
     if (offset >= data.size()) return 0;
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, data.size() - offset));
-    std::memcpy(buffer, data.data() + offset, n);
+    if (n > 0) std::memcpy(buffer, data.data() + offset, n);
     return static_cast<long>(n);
   }
 
@@ -49,7 +49,7 @@ class MemoryFile final : public StoreFile {
     if (n == 0 && size != 0) return -1;
     auto& data = shared_->data;
     if (data.size() < end) data.resize(static_cast<std::size_t>(end), 0);
-    std::memcpy(data.data() + offset, buffer, n);
+    if (n > 0) std::memcpy(data.data() + offset, buffer, n);
     return static_cast<long>(n);
   }
 
