@@ -131,8 +131,7 @@ Status tryLockPosix(const std::string& documentPath, std::unique_ptr<FileLock>& 
     }
     const std::string text = thisHolder() + "\n";
     // Without the name the lock holds all the same; a waiter then says "another program".
-    const bool named = ::ftruncate(fd, 0) == 0 && ::pwrite(fd, text.data(), text.size(), 0) > 0;
-    (void)named;
+    if (::ftruncate(fd, 0) == 0) (void)::pwrite(fd, text.data(), text.size(), 0);
     heldLocks()[lockPath] = Held{fd, 1};
     lock = std::make_unique<PosixFileLock>(lockPath);
     return Status::ok();

@@ -104,7 +104,7 @@ int RecordStore::BeginWrite() {
     if (rc == kWriteInterrupted) {
       // Another writer died in its bracket: put its journal back first.
       std::uint8_t block[kBlockSize];
-      rc = file_->read(0, block, kBlockSize) == kBlockSize ? recoverInterruptedWrite(block) : kDiskReadError;
+      rc = recoverInterruptedWrite(block);
       if (rc == kOk) rc = refresh();
     }
     if (rc == kOk) rc = lockWait(kReaderOffset, kUserSlots);

@@ -149,7 +149,8 @@ class RecordStore {
                std::span<const KeyDef> keys, StoreFileSystem& fs);
   int checkKeyDefs(std::span<const KeyDef> keys);
   // Rolls back the bracket of a writer that died, under the writer's locks
-  // (the update lock already held); `block` is block 0 read afresh after it.
+  // (the update lock already held); after a roll back `block` holds block 0
+  // read afresh, otherwise it is left as it was.
   int recoverInterruptedWrite(std::uint8_t* block);
   void release();
 

@@ -197,7 +197,7 @@ int RecordStore::checkKeyDefs(std::span<const KeyDef> keys) {
 int RecordStore::recoverInterruptedWrite(std::uint8_t* block) {
   Journal::Recovery outcome;
   const int rc = Journal::recoverLocked(*fs_, path_, *file_, lockTimeout_, outcome);
-  if (rc != kOk) return rc;
+  if (rc != kOk || outcome != Journal::Recovery::RolledBack) return rc;
   return file_->read(0, block, kBlockSize) == kBlockSize ? kOk : kDiskReadError;
 }
 

@@ -76,7 +76,7 @@ TEST(LibraryKeys, DuplicatesPn2AndListOrder) {
   }
   ASSERT_EQ(pager.page(4, 3, page), Outcome::Ok);
   EXPECT_TRUE(page.empty());
-  const LibEntry b{1, "B", "ALT-B", 401, 0, 0, {}};
+  const LibEntry b{1, "B", "ALT-B", 401, 0, 0, {}, {}, {}};
   EXPECT_EQ(libraryListLine(b, 2), " B" + std::string(24, ' ') + "  ALT-B" + std::string(10, ' ') + "  Resistor" +
                                        std::string(17, ' '));
 }
