@@ -52,6 +52,7 @@ std::unique_ptr<library::PartLibrary> openLibrary(const std::string& path, bool 
   library::StoreMessage error;
   auto lib = library::PartLibrary::open(path, writable, error);
   if (!lib) printStoreMessage(error);
+  if (lib && !lib->notice().empty()) printStoreMessage(lib->notice());
   return lib;
 }
 
@@ -59,6 +60,7 @@ std::unique_ptr<library::XRefFile> openXRef(const std::string& path, bool writab
   library::StoreMessage error;
   auto x = library::XRefFile::open(path, writable, error);
   if (!x) printStoreMessage(error);
+  if (x && !x->notice().empty()) printStoreMessage(x->notice());
   return x;
 }
 

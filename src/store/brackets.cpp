@@ -38,7 +38,10 @@ int RecordStore::refresh() {
   const long n = file_->read(0, block, kBlockSize);
   if (n < 0) return kDiskError;
   if (n != kBlockSize) return kDiskReadError;
-  if (markerSet({block, kBlockSize})) return kWriteInterrupted;
+  if (markerSet({block, kBlockSize})) {
+    if (!interrupted_) return kWriteInterrupted;
+    clearMarker(block);
+  }
   const std::uint32_t counter = header_.order.get32(block);
   if (counter == seenCounter_) return kOk;
   pager_->dropCache();

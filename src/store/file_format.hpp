@@ -128,5 +128,7 @@ void encodeHeader(const FileHeader& h, std::uint8_t* out);
 int decodeHeader(std::span<const std::uint8_t> block0, std::int64_t fileSize, FileHeader& h);
 // The write marker of block 0, non-zero when a write was interrupted.
 bool markerSet(std::span<const std::uint8_t> block0);
+// Clears the marker in a copy of block 0 that is only read.
+void clearMarker(std::uint8_t* block0);
 
 }  // namespace kestrel::store

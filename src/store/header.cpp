@@ -45,6 +45,8 @@ bool markerSet(std::span<const std::uint8_t> block0) {
   return block0.size() >= kBlockSize && (block0[kMarkerOffset] != 0 || block0[kMarkerOffset + 1] != 0);
 }
 
+void clearMarker(std::uint8_t* block0) { block0[kMarkerOffset] = block0[kMarkerOffset + 1] = 0; }
+
 int decodeHeader(std::span<const std::uint8_t> block0, std::int64_t fileSize, FileHeader& h) {
   if (block0.size() < static_cast<std::size_t>(kBlockSize)) return kDiskReadError;
   const std::uint8_t* p = block0.data();

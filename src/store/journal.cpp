@@ -106,19 +106,54 @@ int Journal::append(std::span<const std::uint8_t> bytes) {
 
 void Journal::end() { kept_.clear(); }
 
-int Journal::recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, bool markerOn,
-                     Recovery& outcome) {
-  outcome = Recovery::NotNeeded;
-  if (!markerOn) return kOk;
-  outcome = Recovery::NoJournal;
+namespace {
+
+// Block 0 as a bracket that never reached its header left it: the same
+// bytes as the journal's copy, the marker aside.
+bool sameBlockZero(const std::uint8_t* disk, const std::uint8_t* kept) {
+  for (int i = 0; i < kBlockSize; ++i) {
+    if (i == kMarkerOffset || i == kMarkerOffset + 1) continue;
+    if (disk[i] != kept[i]) return false;
+  }
+  return true;
+}
+
+// A journal that cannot be trusted any more: its head no longer checks.
+void retire(StoreFile& journal) {
+  const std::uint8_t zero[8] = {};
+  if (journal.write(0, zero, sizeof zero) == sizeof zero) (void)journal.flush();
+}
+
+// A journal whose head checks and still holds `block0`: its bracket did
+// not end (a writer's own block 0 is rewritten only after its nodes).
+bool unfinishedBracket(StoreFileSystem& fs, const std::string& storePath, const std::uint8_t* block0) {
   OpenResult r;
   std::unique_ptr<StoreFile> journal = fs.open(journalPath(storePath), false, r);
+  std::vector<std::uint8_t> head(kHeadSize);
+  if (!journal || journal->read(0, head.data(), head.size()) != static_cast<long>(head.size())) return false;
+  return std::memcmp(head.data(), kMagic, 8) == 0 && sealed(head.data(), kHeadSize) &&
+         sameBlockZero(block0, head.data() + 24);
+}
+
+}  // namespace
+
+int Journal::recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, const std::uint8_t* block0,
+                     Recovery& outcome) {
+  const bool markerOn = markerSet({block0, kBlockSize});
+  outcome = markerOn ? Recovery::NoJournal : Recovery::NotNeeded;
+  OpenResult r;
+  std::unique_ptr<StoreFile> journal = fs.open(journalPath(storePath), true, r);
+  if (!journal) journal = fs.open(journalPath(storePath), false, r);
   if (!journal) return kOk;
   const std::int64_t size = journal->size();
   if (size < static_cast<std::int64_t>(kHeadSize)) return kOk;
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   if (journal->read(0, bytes.data(), bytes.size()) != static_cast<long>(bytes.size())) return kDiskReadError;
   if (std::memcmp(bytes.data(), kMagic, 8) != 0 || !sealed(bytes.data(), kHeadSize)) return kOk;
+  // Without the marker (a power cut can lose it, as it is not flushed on its
+  // own) a bracket is unfinished while block 0 is still the one it kept:
+  // the new header is written only once every node is on disk.
+  if (!markerOn && !sameBlockZero(block0, bytes.data() + 24)) return kOk;
   const std::uint64_t bracket = get(bytes.data() + 8, 8);
   for (std::size_t at = kHeadSize; at + kEntrySize <= bytes.size(); at += kEntrySize) {
     const std::uint8_t* entry = bytes.data() + at;
@@ -130,28 +165,29 @@ int Journal::recover(StoreFileSystem& fs, const std::string& storePath, StoreFil
   // Block 0 last: its old bytes clear the marker once every node is back.
   if (store.write(0, bytes.data() + 24, kBlockSize) != kBlockSize) return kDiskFull;
   if (!store.flush()) return kDiskWriteError;
+  // Put back once: the restored block 0 matches the journal's copy again.
+  retire(*journal);
   outcome = Recovery::RolledBack;
   return kOk;
 }
 
 int Journal::recoverLocked(StoreFileSystem& fs, const std::string& storePath, StoreFile& store,
                            std::chrono::milliseconds wait, Recovery& outcome) {
+  outcome = Recovery::NotNeeded;
   std::uint8_t block[kBlockSize];
   if (store.read(0, block, kBlockSize) != kBlockSize) return kDiskReadError;
-  const bool marker = markerSet({block, kBlockSize});
-  if (marker) {
-    // Readers of a half-written file stop at the marker; none may be inside.
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-      const LockResult l = store.tryLock(kReaderOffset, kUserSlots);
-      if (l == LockResult::Locked) break;
-      if (l == LockResult::Failed) return kDiskError;
-      if (std::chrono::steady_clock::now() >= deadline) return kFileLocked;
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+  if (!markerSet({block, kBlockSize}) && !unfinishedBracket(fs, storePath, block)) return kOk;
+  // Readers of a half-written file stop at the marker; none may be inside.
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    const LockResult l = store.tryLock(kReaderOffset, kUserSlots);
+    if (l == LockResult::Locked) break;
+    if (l == LockResult::Failed) return kDiskError;
+    if (std::chrono::steady_clock::now() >= deadline) return kFileLocked;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  const int rc = recover(fs, storePath, store, marker, outcome);
-  if (marker) store.unlock(kReaderOffset, kUserSlots);
+  const int rc = recover(fs, storePath, store, block, outcome);
+  store.unlock(kReaderOffset, kUserSlots);
   return rc;
 }
 

@@ -3,10 +3,15 @@
 // file's length and the original bytes of every node the bracket writes go
 // to the journal and are flushed (more nodes follow, flushed, if the cache
 // has to write one back early). Only then is the write-in-progress marker
-// set; it is cleared once every node and the header are on disk.
+// set; it is cleared, with the new header, once every node is on disk.
 //
 // A writer that dies leaves the marker set: the next opener copies every
 // original back (block 0 last, which clears the marker) and goes on. The
+// marker is written but not flushed on its own (the journal's flush comes
+// before it, the nodes' flush after it); a power cut that loses it is
+// recognised by block 0, which the bracket rewrites only after its nodes
+// are on disk: while it still equals the journal's copy, the bracket did
+// not end and is put back all the same. The
 // journal file outlives a bracket and is overwritten by the next one (a
 // file created and deleted per bracket costs more than the bracket); every
 // entry carries its bracket's number and its own check sum, so entries of an
@@ -46,13 +51,15 @@ class Journal {
   void close();
 
   enum class Recovery { NotNeeded, RolledBack, NoJournal };
-  // For a file whose marker is set: puts back what the journal holds and
-  // flushes; NoJournal when there is none to trust.
-  static int recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, bool markerOn,
+  // Puts back what the journal holds when the bracket it kept did not end:
+  // the marker is set in `block0` (the file's block 0), or block 0 is still
+  // the one the journal kept. NoJournal when the marker is set and there is
+  // no journal to trust.
+  static int recover(StoreFileSystem& fs, const std::string& storePath, StoreFile& store, const std::uint8_t* block0,
                      Recovery& outcome);
-  // The same for a file whose update lock the caller holds: reads block 0,
-  // and when the marker is set waits (up to `wait`) for the readers to leave
-  // before putting the journal back.
+  // The same for a file whose update lock the caller holds: reads block 0
+  // and waits (up to `wait`) for the readers to leave before putting the
+  // journal back.
   static int recoverLocked(StoreFileSystem& fs, const std::string& storePath, StoreFile& store,
                            std::chrono::milliseconds wait, Recovery& outcome);
   // Removes the journal of a file whose marker is clear, for a caller that

@@ -135,8 +135,11 @@ int Pager::setMarker() {
   std::uint8_t m[2];
   order().put16(m, kMarkerValue);
   if (file_.write(kMarkerOffset, m, 2) != 2) return kDiskFull;
-  const int rc = flushFile();
-  if (rc != kOk) return rc;
+  // With a journal the marker needs no flush of its own: the journal is on
+  // disk already, and the nodes' flush takes the marker with it.
+  if (journal() == nullptr) {
+    if (const int rc = flushFile(); rc != kOk) return rc;
+  }
   markerOn_ = true;
   return kOk;
 }
@@ -171,8 +174,13 @@ int Pager::commit() {
     const int rc = writeBack(*b);
     if (rc != kOk) return rc;
   }
-  int rc = writeHeader();
-  if (rc == kOk) rc = flushFile();
+  // With a journal, block 0 is rewritten only once every node is on disk
+  // (an opener that finds block 0 as the journal kept it puts the bracket
+  // back), and the header and the cleared marker go in one flush.
+  int rc = kOk;
+  if (journal() != nullptr) rc = flushFile();
+  if (rc == kOk) rc = writeHeader();
+  if (rc == kOk && journal() == nullptr) rc = flushFile();
   if (rc != kOk) return rc;
   const std::uint8_t zero[2] = {0, 0};
   if (file_.write(kMarkerOffset, zero, 2) != 2) return kDiskFull;

@@ -142,6 +142,15 @@ class PosixStoreFile final : public StoreFile {
 };
 
 class PosixStoreFileSystem final : public StoreFileSystem {
+  static void syncFolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    (void)::fsync(fd);
+    ::close(fd);
+  }
+
  public:
   std::unique_ptr<StoreFile> open(const std::string& path, bool writable, OpenResult& result) override {
     const int fd = ::open(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
@@ -159,6 +168,9 @@ class PosixStoreFileSystem final : public StoreFileSystem {
       result = errno == EEXIST ? OpenResult::Exists : OpenResult::Failed;
       return nullptr;
     }
+    // The new name is made durable at once: a journal whose name a power
+    // cut took back would leave its store with nothing to roll back with.
+    syncFolderOf(path);
     result = OpenResult::Ok;
     return std::make_unique<PosixStoreFile>(fd, true);
   }

@@ -78,6 +78,9 @@ class RecordStore {
            std::span<const KeyDef> keys, StoreFileSystem* fs = nullptr);
   int Close();
   bool isOpen() const { return state_ == 'O'; }
+  // A writer stopped half-way and left no journal to put the file back:
+  // the handle reads what it can and refuses every write.
+  bool interruptedWithoutJournal() const { return interrupted_; }
 
   int AddTree(int index, int tree);
   int WriteNamed(int index, std::string_view name, std::int32_t sequence, std::span<const std::uint8_t> data);
@@ -200,6 +203,7 @@ class RecordStore {
   bool dataListCheck_ = true;
   bool reuseNumbers_ = true;
   bool broken_ = false;
+  bool interrupted_ = false;
   bool durable_ = true;
   std::uint8_t recordFlag_ = 0;
   int locksMade_ = 0;

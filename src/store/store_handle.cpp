@@ -124,6 +124,13 @@ int RecordStore::openFile(const std::string& path, std::size_t recordBufferSize,
   if (n != kBlockSize) return kDiskReadError;
   int rc = recoverInterruptedWrite(block);
   if (rc != kOk) return rc;
+  // Nothing to roll back with: the file is opened for reading only, so that
+  // its records can still be listed and saved elsewhere.
+  interrupted_ = markerSet({block, kBlockSize});
+  if (interrupted_) {
+    clearMarker(block);
+    access = access_ = kReadOnlyAccess;
+  }
   rc = decodeHeader({block, kBlockSize}, file_->size(), header_);
   if (rc != kOk) return rc;
   keys_ = KeyContext{};

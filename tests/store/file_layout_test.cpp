@@ -114,8 +114,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HeaderDamage{"SignatureWordAt4", 4, 87, kBadHeader},
                       HeaderDamage{"SignatureWordAt56", 56, '2', kBadHeader},
                       HeaderDamage{"ByteOrderWord", 9, 1, kBadHeader},
-                      HeaderDamage{"WriteMarkerSet", 1010, 0xBD, kWriteInterrupted},
-                      HeaderDamage{"HalfAWriteMarker", 1011, 0x33, kWriteInterrupted},
                       HeaderDamage{"NodesInUseAboveNodesPresent", 39, 0x40, kCorruptedHeader},
                       HeaderDamage{"NodesPresentPastTheFile", 55, 0x10, kCorruptedHeader},
                       HeaderDamage{"RootOutsideTheFile", 15, 0x7F, kTreeRoot},
@@ -126,17 +124,33 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderDamage{"KeyTypeNotTheListed", 192 + 1, 1, kIndexTypeError}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(FileLayout, MarkerWrittenInTheFileOrderIsRecognised) {
+// A marker with no journal to roll back with, whole or torn: the file opens
+// for reading only and refuses every write.
+TEST_F(FileLayout, MarkerWithoutJournalOpensReadOnly) {
   const std::string p = dir.file("m.lib");
   {
     RecordStore s;
     ASSERT_EQ(createPartFile(s, p), kOk);
   }
-  auto b = fileBytes(p);
-  ByteOrder{}.put16(&b[kMarkerOffset], kMarkerValue);
-  writeFileBytes(p, b);
-  RecordStore s;
-  EXPECT_EQ(openPartFile(s, p), kWriteInterrupted);
+  const auto sound = fileBytes(p);
+  for (const bool half : {false, true}) {
+    auto b = sound;
+    if (half) {
+      b[kMarkerOffset + 1] = 0x33;
+    } else {
+      ByteOrder{}.put16(&b[kMarkerOffset], kMarkerValue);
+    }
+    writeFileBytes(p, b);
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, p, kReadWriteAccess), kOk) << half;
+    EXPECT_TRUE(s.interruptedWithoutJournal());
+    EXPECT_EQ(s.RecordCount(), 0);
+    PartRecord r;
+    r.set("A", "X", 1, 0, 10, 1);
+    EXPECT_EQ(s.AddRecord(r.fields()), kReadOnly);
+    EXPECT_EQ(s.Close(), kOk);
+    EXPECT_EQ(fileBytes(p), b);
+  }
   EXPECT_EQ(StoreErrorText(kWriteInterrupted), "write op interrupted: file corrupted");
 }
 

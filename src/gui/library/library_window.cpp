@@ -42,6 +42,7 @@ std::unique_ptr<LibraryWindow> LibraryWindow::open(const std::string& path, GuiC
     context.ui->message("Can not open library file\n" + error.text());
     return nullptr;
   }
+  if (!lib->notice().empty()) context.ui->message(lib->notice().text());
   return std::unique_ptr<LibraryWindow>(new LibraryWindow(std::move(lib), context));
 }
 

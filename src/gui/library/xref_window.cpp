@@ -27,6 +27,7 @@ std::unique_ptr<XRefWindow> XRefWindow::open(const std::string& path, GuiContext
     context.ui->message("Can not open cross-reference file\n" + error.text());
     return nullptr;
   }
+  if (!x->notice().empty()) context.ui->message(x->notice().text());
   return std::unique_ptr<XRefWindow>(new XRefWindow(std::move(x), context));
 }
 

@@ -6,6 +6,8 @@ namespace kestrel::library {
 namespace {
 
 constexpr std::size_t kRecordBuffer = 1280;
+constexpr const char* kInterruptedDetail =
+    "a write was interrupted and left nothing to roll it back with; save the records with 'kestrel store recover'";
 
 }  // namespace
 
@@ -51,6 +53,8 @@ bool KeyedFile::openFile(const std::string& path, bool writable, StoreMessage& e
     error = {quoted(path), kind_.openFailed, rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
     return false;
   }
+  notice_ = {};
+  if (store_.interruptedWithoutJournal()) notice_ = {quoted(path), "opened read-only", kInterruptedDetail};
   if (!checkKeyedFileVersion(store_, kind_.headerName, kind_.version, path, error)) return false;
   if (count() < 0) {
     error = error_;
@@ -67,7 +71,9 @@ bool KeyedFile::close() {
 }
 
 Outcome KeyedFile::storeFailure(const char* what, int rc) {
-  error_ = {quoted(path_), what, store::StoreErrorText(rc)};
+  const bool lostWrite = rc == store::kReadOnly && store_.interruptedWithoutJournal();
+  error_ = {quoted(path_), what,
+            lostWrite ? std::string("the file is open read-only: ") + kInterruptedDetail : store::StoreErrorText(rc)};
   return Outcome::Failed;
 }
 

@@ -54,6 +54,9 @@ class KeyedFile {
 
   const std::string& path() const { return path_; }
   const StoreMessage& error() const { return error_; }
+  // Set when the file could only be opened for reading (a writer stopped
+  // half-way and left nothing to roll back with); says what to do.
+  const StoreMessage& notice() const { return notice_; }
   store::RecordStore& store() { return store_; }
 
   // The number of records, -1 on failure.
@@ -82,6 +85,7 @@ class KeyedFile {
   std::string path_;
   store::RecordStore store_;
   StoreMessage error_;
+  StoreMessage notice_;
 
  private:
   const KeyedFileKind& kind_;

@@ -221,6 +221,27 @@ TEST_F(DamagedCopy, WriteIntoALeafOutOfOrderIsRefused) {
   EXPECT_EQ(after.out, before.out);
 }
 
+// A writer of an older build, or a journal lost with the disk, leaves the
+// marker with nothing to roll back: the records can still be read out,
+// every write is refused with what to do, and the file stays as it is.
+TEST_F(DamagedCopy, InterruptedWriteWithoutJournalOpensReadOnly) {
+  const std::string lib = copy("parts.lib");
+  const auto sound = runKestrel({"lib", "list", lib, "--page-size", "0"});
+  auto b = store::test::fileBytes(lib);
+  kLE.put16(&b[store::kMarkerOffset], store::kMarkerValue);
+  store::test::writeFileBytes(lib, b);
+  const auto list = runKestrel({"lib", "list", lib, "--page-size", "0"});
+  EXPECT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.out, sound.out);
+  EXPECT_NE(list.err.find("opened read-only"), std::string::npos) << list.err;
+  const auto add = runKestrel({"lib", "add", lib, "Resistor", "PN=0-NEW"});
+  EXPECT_EQ(add.exitCode, 1) << add.out;
+  EXPECT_NE(add.err.find("the file is open read-only: a write was interrupted"), std::string::npos) << add.err;
+  EXPECT_NE(add.err.find("kestrel store recover"), std::string::npos) << add.err;
+  EXPECT_EQ(store::test::fileBytes(lib), b);
+  EXPECT_FALSE(std::filesystem::exists(lib + "-journal"));
+}
+
 TEST(LibraryCommands, LogFileOnAFullDiskFailsTheJob) {
   ScratchDir dir;
   const std::string lib = dir.file("p.lib");
