@@ -59,7 +59,7 @@ std::vector<std::uint8_t> encodeDocument(const CCircDoc& doc) {
 Status decodeDocument(std::span<const std::uint8_t> bytes, DocKind kind, CCircDoc& doc) {
   doc.clear();
   if (bytes.size() < smallestFileSize() || !checksumMatches(bytes)) {
-    return Status::error("File checksum error.");
+    return Status::error(StatusCode::Corrupt, "File checksum error.");
   }
   // Nothing is read from the checksum on.
   Archive ar = Archive::forReading(bytes.first(bytes.size() - 4), "");
@@ -68,15 +68,15 @@ Status decodeDocument(std::span<const std::uint8_t> bytes, DocKind kind, CCircDo
   ar.io(kindByte);
   ar.io(hybridFlag);
   if (kind == DocKind::Circuit && (kindByte != 1 || hybridFlag != 0)) {
-    return Status::error("Unexpected file format...\n...not a Circuit.");
+    return Status::error(StatusCode::Corrupt, "Unexpected file format...\n...not a Circuit.");
   }
   if (kind == DocKind::Hybrid && (kindByte != 2 || hybridFlag != 1)) {
-    return Status::error("Unexpected file format...\n...not a Hybrid.");
+    return Status::error(StatusCode::Corrupt, "Unexpected file format...\n...not a Hybrid.");
   }
 
   CCircDoc loaded(kind);
   loaded.header().Serialize(ar, kMaxRecs);
-  if (!ar.ok()) return Status::error(ar.error());
+  if (!ar.ok()) return Status::error(StatusCode::Corrupt, ar.error());
   const std::uint16_t headerCount = loaded.header().RecordCount;
 
   std::uint32_t count = 0;
@@ -84,9 +84,9 @@ Status decodeDocument(std::span<const std::uint8_t> bytes, DocKind kind, CCircDo
   ar.io(shortCount);
   count = shortCount;
   if (shortCount == kBigCount) ar.io(count);
-  if (!ar.ok()) return Status::error("Damaged file: the record list is missing.");
+  if (!ar.ok()) return Status::error(StatusCode::Corrupt, "Damaged file: the record list is missing.");
   if (count != headerCount) {
-    return Status::error(strprintf("Damaged file: the record list holds %u records, the header %u.",
+    return Status::error(StatusCode::Corrupt, strprintf("Damaged file: the record list holds %u records, the header %u.",
                                    static_cast<unsigned>(count), static_cast<unsigned>(headerCount)));
   }
 
@@ -96,13 +96,13 @@ Status decodeDocument(std::span<const std::uint8_t> bytes, DocKind kind, CCircDo
   for (std::uint32_t i = 1; i <= count; ++i) {
     auto part = readPartObject(ar);
     if (!part) {
-      return Status::error(strprintf("Damaged file: record %u: %s.", static_cast<unsigned>(i),
+      return Status::error(StatusCode::Corrupt, strprintf("Damaged file: record %u: %s.", static_cast<unsigned>(i),
                                      ar.error().c_str()));
     }
     parts.push_back(std::move(part));
   }
   if (ar.remaining() != 0) {
-    return Status::error(strprintf("Damaged file: %u unexpected bytes after the record list.",
+    return Status::error(StatusCode::Corrupt, strprintf("Damaged file: %u unexpected bytes after the record list.",
                                    static_cast<unsigned>(ar.remaining())));
   }
 
@@ -117,7 +117,7 @@ Status loadDocumentHeader(FileSystem& fs, const std::string& path, DocKind kind,
   std::vector<std::uint8_t> bytes;
   if (Status s = fs.readFile(path, bytes, kMaxDocumentFileSize); !s) return s;
   if (bytes.size() < smallestFileSize() || !checksumMatches(bytes)) {
-    return Status::error("File checksum error.");
+    return Status::error(StatusCode::Corrupt, "File checksum error.");
   }
   Archive ar = Archive::forReading(std::span<const std::uint8_t>(bytes).first(bytes.size() - 4), "");
   std::uint8_t kindByte = 0;
@@ -126,12 +126,12 @@ Status loadDocumentHeader(FileSystem& fs, const std::string& path, DocKind kind,
   ar.io(hybridFlag);
   const bool hybrid = kind == DocKind::Hybrid;
   if (kindByte != (hybrid ? 2 : 1) || hybridFlag != (hybrid ? 1 : 0)) {
-    return Status::error(hybrid ? "Unexpected file format...\n...not a Hybrid."
+    return Status::error(StatusCode::Corrupt, hybrid ? "Unexpected file format...\n...not a Hybrid."
                                 : "Unexpected file format...\n...not a Circuit.");
   }
   CCircHeader read;
   read.Serialize(ar, kMaxRecs);
-  if (!ar.ok()) return Status::error(ar.error());
+  if (!ar.ok()) return Status::error(StatusCode::Corrupt, ar.error());
   header = read;
   return Status::ok();
 }

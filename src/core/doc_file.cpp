@@ -48,7 +48,7 @@ Status checkExtension(const std::string& path, std::string_view requiredExtensio
   if (hasDot && upperCased(std::string_view(path).substr(dot)) == upperCased(requiredExtension)) {
     return Status::ok();
   }
-  return Status::error(strprintf("Please change file extension to '%s' :\n'%s'",
+  return Status::error(StatusCode::InvalidArgument, strprintf("Please change file extension to '%s' :\n'%s'",
                                  std::string(requiredExtension).c_str(), path.c_str()));
 }
 
@@ -127,7 +127,7 @@ namespace {
 Status checkBackupLength(const std::string& path) {
   const std::string backup = backupPath(path);
   if (backup.size() < kMaxBackupPathLength) return Status::ok();
-  return Status::error(strprintf("Error: backup filename length = %d (max=%d).", static_cast<int>(backup.size()),
+  return Status::error(StatusCode::InvalidArgument, strprintf("Error: backup filename length = %d (max=%d).", static_cast<int>(backup.size()),
                                  static_cast<int>(kMaxBackupPathLength)));
 }
 
@@ -139,7 +139,7 @@ Status writeVerified(FileSystem& fs, const std::string& path, std::string& temp,
   const Status s = fs.readFile(temp, check, bytes.size() + 1);
   if (!s || check.size() != bytes.size() ||
       (!bytes.empty() && std::memcmp(check.data(), bytes.data(), bytes.size()) != 0)) {
-    return Status::error("Can not save '" + path + "': the written file does not read back the same");
+    return Status::error(StatusCode::Io, "Can not save '" + path + "': the written file does not read back the same");
   }
   return Status::ok();
 }
@@ -155,7 +155,7 @@ Status keepBackup(FileSystem& fs, const std::string& path) {
   if (s) s = fs.createNewFile(backup, previous);
   if (!s) {
     (void)fs.remove(backup);
-    return Status::error("Can not save '" + path + "': the backup '" + backup +
+    return Status::error(StatusCode::Io, "Can not save '" + path + "': the backup '" + backup +
                          "' could not be made; the file was left as it was (" + s.message() + ")");
   }
   return Status::ok();

@@ -70,7 +70,7 @@ Status lockDocument(FileSystem& fs, const std::string& path, DocumentLock& lock)
     if (Clock::now() >= giveUp) break;
     std::this_thread::sleep_for(kPoll);
   }
-  return Status::error("'" + path + "': locked by " + holder + "; try again later");
+  return Status::error(StatusCode::Locked, "'" + path + "': locked by " + holder + "; try again later");
 }
 
 bool changedOnDisk(FileSystem& fs, const std::string& path, const FileStamp& known) {

@@ -110,7 +110,7 @@ Status tryLockPosix(const std::string& documentPath, std::unique_ptr<FileLock>& 
         lock = std::make_unique<NoFileLock>();
         return Status::ok();
       }
-      return Status::error("Can not lock '" + documentPath + "': " + std::strerror(err));
+      return Status::error(StatusCode::Io, "Can not lock '" + documentPath + "': " + std::strerror(err));
     }
     struct flock range {};
     range.l_type = F_WRLCK;
@@ -123,7 +123,7 @@ Status tryLockPosix(const std::string& documentPath, std::unique_ptr<FileLock>& 
         return Status::ok();
       }
       ::close(fd);
-      return Status::error("Can not lock '" + documentPath + "': " + std::strerror(err));
+      return Status::error(StatusCode::Io, "Can not lock '" + documentPath + "': " + std::strerror(err));
     }
     if (!sameFile(fd, lockPath)) {
       ::close(fd);
@@ -136,7 +136,7 @@ Status tryLockPosix(const std::string& documentPath, std::unique_ptr<FileLock>& 
     lock = std::make_unique<PosixFileLock>(lockPath);
     return Status::ok();
   }
-  return Status::error("Can not lock '" + documentPath + "': its lock file keeps changing");
+  return Status::error(StatusCode::Locked, "Can not lock '" + documentPath + "': its lock file keeps changing");
 }
 
 FileStamp stampPosix(const std::string& path) {

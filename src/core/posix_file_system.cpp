@@ -36,9 +36,24 @@ FileError causeOf(int err) {
   }
 }
 
+StatusCode codeOf(int err) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR: return StatusCode::NotFound;
+    case EEXIST: return StatusCode::AlreadyExists;
+    case EACCES:
+    case EPERM:
+    case EROFS: return StatusCode::Denied;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP: return StatusCode::InvalidArgument;
+    default: return StatusCode::Io;
+  }
+}
+
 Status failure(const std::string& what, const std::string& path, int err) {
-  return Status::error(what + " '" + path + "': " + fileErrorName(static_cast<int>(causeOf(err))) +
-                       " (" + std::strerror(err) + ")");
+  return Status::error(codeOf(err), what + " '" + path + "': " + fileErrorName(static_cast<int>(causeOf(err))) +
+                                        " (" + std::strerror(err) + ")");
 }
 
 // Writes all of `bytes` to the open file, flushes it and closes it.
@@ -78,11 +93,11 @@ class PosixFileSystem final : public FileSystem {
     }
     if (!S_ISREG(st.st_mode)) {
       ::close(fd);
-      return Status::error("Can not read '" + path + "': not a regular file");
+      return Status::error(StatusCode::InvalidArgument, "Can not read '" + path + "': not a regular file");
     }
     if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
       ::close(fd);
-      return Status::error("Can not read '" + path + "': the file is larger than " +
+      return Status::error(StatusCode::InvalidArgument, "Can not read '" + path + "': the file is larger than " +
                            std::to_string(maxBytes) + " bytes");
     }
     bytes.resize(static_cast<std::size_t>(st.st_size));

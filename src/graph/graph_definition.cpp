@@ -149,8 +149,9 @@ Status saveGraphDefinition(FileSystem& fs, const std::string& path, const GraphD
   if (Status s = lockDocument(fs, path, lock); !s) return saveError("can not open", s.message());
   const std::vector<std::uint8_t> bytes = encodeGraphDefinition(definition);
   if (Status s = saveWithBackup(fs, path, bytes); !s) {
-    // Creating the new file, or writing, flushing and renaming it.
-    const bool opening = s.message().rfind("Can not create", 0) == 0 || s.message().rfind("Error: backup", 0) == 0;
+    // Creating the new file (or its backup's name), or writing, flushing and
+    // renaming it.
+    const bool opening = s.code() != StatusCode::Io;
     return saveError(opening ? "can not open" : "can not write to", s.message());
   }
   return Status::ok();

@@ -511,7 +511,7 @@ bool CircuitWindow::saveAs() {
   return saveAsAsking(context_, "Save As", std::string(kind.filter), kind.extension, [this](const std::string& path) {
     const Status s = saveDocument(*context_.fs, *doc_, path);
     if (!s) {
-      ui().message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
+      ui().message(s.namingFile(path, ":\n").message());
       doc_->setModified(true);
     }
     if (s) {
@@ -640,8 +640,7 @@ void CircuitWindow::printToFile(OutputKind kind) {
   std::filesystem::path full = std::filesystem::absolute(chosen, ec);
   const std::string path = ec ? chosen : full.lexically_normal().string();
   if (Status s = gui::printToFile(*doc_, printSettings(), kind, path, *context_.fs, ui()); !s) {
-    ui().message(s.message().rfind("Print To File", 0) == 0 ? s.message()
-                                                            : std::string(kPrintToFileError) + "\n" + s.message());
+    ui().message(s.message());
     return;
   }
   const std::string done = "Report printed to '" + path + "'.";

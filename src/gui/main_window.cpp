@@ -314,7 +314,7 @@ bool MainWindow::openFile(const std::string& path) {
   }
   std::unique_ptr<CCircDoc> doc;
   if (Status s = loadDocument(fs_, path, doc); !s) {
-    ui_.message(s.message().find(path) == std::string::npos ? "'" + path + "':\n" + s.message() : s.message());
+    ui_.message(s.namingFile(path, ":\n").message());
     return false;
   }
   addWindow(new CircuitWindow(std::move(doc), context_));

@@ -123,13 +123,17 @@ Status printOnPrinter(const CCircDoc& doc, const ReportSettings& settings, QPrin
 
 Status printToFile(const CCircDoc& doc, const ReportSettings& settings, OutputKind kind,
                    const std::string& path, FileSystem& fs, Ui& ui) {
+  // Every failure under one heading (the file's own failures carry it).
+  const auto failed = [](const Status& s) {
+    return Status::error(s.code(), std::string(kPrintToFileError) + "\n" + s.message());
+  };
   Status status = Status::ok();
   auto report = builtReport(doc, settings, ui, status);
-  if (!report) return status;
+  if (!report) return failed(status);
   auto device = makeFileDevice(kind, kLetterPaper);
-  if (Status s = printReport(*report, *device, ui); !s) return s;
+  if (Status s = printReport(*report, *device, ui); !s) return failed(s);
   std::string bytes;
-  if (Status s = device->finish(bytes); !s) return s;
+  if (Status s = device->finish(bytes); !s) return failed(s);
   return writeReportFile(fs, path, bytes);
 }
 

@@ -14,8 +14,8 @@ constexpr std::size_t kChecksumSize = 4;
 // Type byte, version, an empty path's one-byte prefix, the checksum.
 constexpr std::size_t kSmallestProjectFile = 1 + 2 + 1 + kChecksumSize;
 
-Status named(const std::string& path, const std::string& text) {
-  return Status::error("'" + path + "': " + text);
+Status named(const std::string& path, const std::string& text, StatusCode code = StatusCode::Corrupt) {
+  return Status::error(code, "'" + path + "': " + text);
 }
 
 bool hasControlCharacters(const std::string& text) {
@@ -73,10 +73,7 @@ Status decodeProject(std::span<const std::uint8_t> bytes, const std::string& pat
 
 Status openProject(FileSystem& fs, const std::string& path, CProjDoc& doc) {
   std::vector<std::uint8_t> bytes;
-  if (Status s = fs.readFile(path, bytes, kMaxProjectFileSize); !s) {
-    if (s.message().find(path) != std::string::npos) return s;
-    return named(path, s.message());
-  }
+  if (Status s = fs.readFile(path, bytes, kMaxProjectFileSize); !s) return s.namingFile(path);
   CProjDoc loaded;
   if (Status s = decodeProject(bytes, path, loaded); !s) return s;
   loaded.setPath(path);
@@ -87,7 +84,7 @@ Status openProject(FileSystem& fs, const std::string& path, CProjDoc& doc) {
 Status saveProject(FileSystem& fs, CProjDoc& doc, const std::string& path) {
   if (Status s = checkExtension(path, kProjectExtension); !s) return s;
   if (doc.topLevel().size() > kMaxTopLevelPathLength || hasControlCharacters(doc.topLevel())) {
-    return named(path, "the top-level circuit name is not a file name.");
+    return named(path, "the top-level circuit name is not a file name.", StatusCode::InvalidArgument);
   }
   DocumentLock lock;
   if (Status s = lockDocument(fs, path, lock); !s) return s;

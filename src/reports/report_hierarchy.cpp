@@ -10,11 +10,7 @@ namespace kestrel {
 namespace {
 
 Status loadOne(FileSystem& fs, const std::string& path, std::unique_ptr<CCircDoc>& doc) {
-  if (Status s = loadDocument(fs, path, doc); !s) {
-    if (s.message().find(path) != std::string::npos) return s;
-    return Status::error("'" + path + "': " + s.message());
-  }
-  return Status::ok();
+  return loadDocument(fs, path, doc).namingFile(path);
 }
 
 class HierarchyWalk {

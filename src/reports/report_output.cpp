@@ -17,11 +17,9 @@ bool endsWithIgnoringCase(const std::string& text, std::string_view ending) {
          upperCased(std::string_view(text).substr(text.size() - ending.size())) == upperCased(ending);
 }
 
-Status fileError(const std::string& path, const std::string& cause) {
-  // Causes from the file layer name the file already.
-  const std::string detail =
-      cause.find(path) != std::string::npos ? cause : "'" + path + "': " + cause;
-  return Status::error(std::string(kPrintToFileError) + "\n" + detail);
+Status fileError(const std::string& path, const Status& cause) {
+  const Status named = cause.namingFile(path);
+  return Status::error(named.code(), std::string(kPrintToFileError) + "\n" + named.message());
 }
 
 }  // namespace
@@ -61,7 +59,7 @@ std::optional<Paper> findPaper(std::string_view name) {
 Status writeReportFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
   const auto data = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                                   bytes.size());
-  if (Status s = replaceFile(fs, path, data); !s) return fileError(path, s.message());
+  if (Status s = replaceFile(fs, path, data); !s) return fileError(path, s);
   return Status::ok();
 }
 

@@ -280,6 +280,7 @@ struct FaultCase {
   int failRename;
   int failWrite = 0;
   bool noHardLinks = false;
+  StatusCode code = StatusCode::Io;
 };
 
 class FailedSave : public ::testing::TestWithParam<FaultCase> {};
@@ -301,7 +302,7 @@ TEST_P(FailedSave, LeavesThePreviousFileIntact) {
   fs.failRenameNumber = GetParam().failRename;
   fs.failWriteNumber = GetParam().failWrite;
   fs.noHardLinks = GetParam().noHardLinks;
-  EXPECT_FALSE(saveDocument(fs, *doc, path).isOk());
+  EXPECT_EQ(saveDocument(fs, *doc, path).code(), GetParam().code);
   EXPECT_EQ(readAll(path), before);
   EXPECT_TRUE(doc->isModified());
   for (const std::string& name : dir.list()) {
@@ -314,7 +315,7 @@ TEST_P(FailedSave, LeavesThePreviousFileIntact) {
 INSTANTIATE_TEST_SUITE_P(Cases, FailedSave,
                          ::testing::Values(FaultCase{"DiskFullHalfWay", 100, 0},
                                            FaultCase{"DiskFullAtOnce", 0, 0},
-                                           FaultCase{"FinalRenameFails", -1, 1},
+                                           FaultCase{"FinalRenameFails", -1, 1, 0, false, StatusCode::Denied},
                                            FaultCase{"BackupCopyFails", -1, 0, 2, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "core/file_system.hpp"
+
 namespace kestrel {
 namespace {
 
@@ -27,6 +31,27 @@ TEST(Checksum, IsTheWrappingByteSumStoredLittleEndian) {
 }
 
 TEST(Backup, AppendsBakToTheFullName) { EXPECT_EQ(backupPath("/d/A.CIR"), "/d/A.CIR.BAK"); }
+
+// Callers decide on the code of a failure of the file layer, never on its
+// text.
+TEST(FileSystemFailures, CarryTheCodeOfTheirCause) {
+  const std::string folder = (std::filesystem::temp_directory_path() / "kestrel-status-codes").string();
+  std::filesystem::create_directories(folder);
+  FileSystem& fs = posixFileSystem();
+  const std::string taken = folder + "/TAKEN.CIR";
+  ASSERT_TRUE(fs.writeFile(taken, std::vector<std::uint8_t>{1}).isOk());
+  std::vector<std::uint8_t> bytes;
+  const std::pair<Status, StatusCode> cases[] = {
+      {fs.readFile(folder + "/MISSING.CIR", bytes, 100), StatusCode::NotFound},
+      {fs.readFile(folder + "/NO/A.CIR", bytes, 100), StatusCode::NotFound},
+      {fs.readFile(folder, bytes, 100), StatusCode::InvalidArgument},
+      {fs.createNewFile(taken, std::vector<std::uint8_t>{2}), StatusCode::AlreadyExists},
+      {fs.writeFile("/dev/full", std::vector<std::uint8_t>(10)), StatusCode::Io},
+      {fs.rename(folder + "/MISSING.CIR", taken), StatusCode::NotFound},
+  };
+  for (const auto& [status, code] : cases) EXPECT_EQ(status.code(), code) << status.message();
+  std::filesystem::remove_all(folder);
+}
 
 }  // namespace
 }  // namespace kestrel

@@ -15,12 +15,12 @@ Status FaultyFileSystem::readFile(const std::string& path, std::vector<std::uint
 
 Status FaultyFileSystem::writeFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   ++writes;
-  if (writes == failWriteNumber) return Status::error("Can not write '" + path + "': " + fileErrorName(13));
+  if (writes == failWriteNumber) return Status::error(StatusCode::Io, "Can not write '" + path + "': " + fileErrorName(13));
   if (failWriteAfter >= 0 && bytes.size() > static_cast<std::size_t>(failWriteAfter)) {
     // What a crash or a full disk leaves: the first bytes only.
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), failWriteAfter);
-    return Status::error("Can not write '" + path + "': " + fileErrorName(13));
+    return Status::error(StatusCode::Io, "Can not write '" + path + "': " + fileErrorName(13));
   }
   return posixFileSystem().writeFile(path, bytes);
 }
@@ -43,7 +43,7 @@ std::vector<std::string> FaultyFileSystem::folderEntries(const std::string& fold
 }
 
 Status FaultyFileSystem::rename(const std::string& from, const std::string& to) {
-  if (++renames == failRenameNumber) return Status::error("Can not rename '" + from + "': access denied");
+  if (++renames == failRenameNumber) return Status::error(StatusCode::Denied, "Can not rename '" + from + "': access denied");
   return posixFileSystem().rename(from, to);
 }
 
