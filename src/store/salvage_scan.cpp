@@ -86,7 +86,7 @@ void Scanner::markTree(std::int32_t root, int height) {
       }
       if (lvl == kFreedLevel) continue;
       below.push_back(o.geti32(&b[0]));
-      for (int at = kNodeHeaderSize, k = 0; k < kMaxEntries; ++k) {
+      for (int at = kNodeHeaderSize, k = 0; k < kMaxEntries && at < kBlockSize; ++k) {
         const int size = b[static_cast<std::size_t>(at)] + 1;
         if (size < kEntryHeader + 5 || at + size > kBlockSize) break;
         below.push_back(o.geti32(&b[static_cast<std::size_t>(at + size - 4)]));
@@ -117,8 +117,12 @@ void Scanner::readLeaf(std::int32_t n, const Block& b) {
   for (; parsed < kMaxEntries && at < kBlockSize; ++parsed) {
     const int size = b[static_cast<std::size_t>(at)] + 1;
     if (size == 1) break;  // the zeroed tail
+    if (size < kEntryHeader || at + size > kBlockSize) {
+      stopped = true;
+      break;
+    }
     const int index = b[static_cast<std::size_t>(at) + 1];
-    if (size < kEntryHeader || at + size > kBlockSize || index < 1 || index > kLockIndex) {
+    if (index < 1 || index > kLockIndex) {
       stopped = true;
       break;
     }
