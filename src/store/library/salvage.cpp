@@ -301,6 +301,7 @@ RecoverOutcome recoverKeyedFile(const std::string& damaged, const std::string& o
   }
   ui.log(strprintf("Recover '%s'...", damaged.c_str()));
   ui.log(strprintf("...into '%s'...", output.c_str()));
+  ui.progressLine(2, damaged);
   store::SalvageScan scan;
   const int rc = store::scanStore(damaged, scan, &fs);
   if (rc != store::kOk) {
