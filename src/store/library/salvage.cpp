@@ -217,8 +217,10 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
         return false;
       }
     }
-    ui.progressLine(3, recoverSummary(out));
-    ui.progressBar(static_cast<int>(done), static_cast<int>(total));
+    if (done % 256 == 0 || done == total) {
+      ui.progressLine(3, recoverSummary(out));
+      ui.progressBar(static_cast<int>(done), static_cast<int>(total));
+    }
     if (!ui.processEvents()) {
       out.error = "cancelled";
       return false;
@@ -250,6 +252,10 @@ bool recoverAs(const store::SalvageScan& scan, const std::string& damaged, const
                                       damaged.c_str(), s.unaccounted));
   }
   for (const std::string& line : out.lostLines) ui.log("   ...Lost: " + line + ".");
+  for (std::int32_t node : scan.unreadable) {
+    ui.log(strprintf("   ...Damaged: '%s' node %ld: the entries after a damaged one can not be read.", damaged.c_str(),
+                     static_cast<long>(node)));
+  }
   return writeRecovered<File, Entry>(output, s, ui, fs, out);
 }
 
