@@ -1,3 +1,5 @@
+// Salvage of libraries and cross-reference files: the copies a block scan
+// found are judged as each file kind reads its records, then written anew.
 #include "store/library/salvage.hpp"
 
 #include <algorithm>
