@@ -1,6 +1,8 @@
 // Fuzzes the library readers: the bytes as a part blob, as a cross-reference
 // object, and as a whole library file listed from first to last with every
-// part rebuilt, as they arrive from damaged or hostile files.
+// part rebuilt, and as a file salvaged block by block, every record judged as
+// a library's and as a cross-reference's, as they arrive from damaged or
+// hostile files.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "models/register_all.hpp"
 #include "store/library/part_blob.hpp"
 #include "store/library/part_library.hpp"
+#include "store/library/salvage.hpp"
 #include "store/library/xref.hpp"
 #include "store/memory_file.hpp"
 
@@ -32,6 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   store::MemoryFileSystem fs;
   fs.put("fuzz.lib", std::vector<std::uint8_t>(data, data + size));
   library::StoreMessage error;
+  store::SalvageScan scan;
+  if (store::scanStore("fuzz.lib", scan, &fs) == store::kOk) {
+    library::Salvaged<library::LibEntry> parts;
+    library::judgeLibrary(scan, "fuzz.lib", parts);
+    library::Salvaged<library::XRefEntry> xrefs;
+    library::judgeXRef(scan, "fuzz.lib", xrefs);
+  }
   auto lib = library::PartLibrary::open("fuzz.lib", false, error, &fs);
   if (!lib) return 0;
   lib->store().SetLockTimeout(std::chrono::milliseconds(10));

@@ -1,7 +1,7 @@
 // Fuzz target for the keyed record store's readers: a store file made of the
 // input bytes (or a good file with the input's patches applied) is opened,
 // stepped through on every index both ways, searched, scanned, read,
-// written to and checked. Whatever the bytes, the store gives codes: no
+// written to, checked and scanned block by block for salvage. Whatever the bytes, the store gives codes: no
 // crash, no hang, no access outside its buffers.
 #include <cstdint>
 #include <cstring>
@@ -10,6 +10,7 @@
 
 #include "store/memory_file.hpp"
 #include "store/record_store.hpp"
+#include "store/salvage_scan.hpp"
 #include "store/store_check.hpp"
 
 namespace {
@@ -129,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.segments[3] = kSegments;
   options.fields = {{'S', 26}, {'S', 26}, {'U', 2}, {'U', 2}, {'B', 1024}, {'X', 242}, {'L', 4}};
   checkStore("f", options, report, &fs);
+  SalvageScan scan;
+  scanStore("f", scan, &fs);
   exercise(fs, data, size);
   return 0;
 }

@@ -70,6 +70,11 @@ int runExportCommand(const ExportOptions& options, const GlobalOptions& global) 
     std::cerr << "kestrel: " << outcome.failedFiles << " file(s) not exported (see the log lines above)\n";
     return kExitBadInput;
   }
+  if (outcome.damagedFiles > 0) {
+    std::cerr << "kestrel: " << outcome.damagedFiles
+              << " damaged file(s) exported in part: what could be read (see the log lines above)\n";
+    return kExitBadInput;
+  }
   return kExitOk;
 }
 

@@ -121,20 +121,27 @@ int runLibAdd(const LibJob& job) {
   return o == Outcome::Ok ? kExitOk : kExitUserError;
 }
 
-// Damaged records are listed from their keys and named on stderr; the exit
-// code says the file is damaged.
+// Damaged records are listed from their keys and named on stderr; records
+// that could not be read at all are counted; the exit code says the file is
+// damaged.
 template <typename Entry>
-int reportDamaged(const std::string& file, const std::vector<Entry>& entries) {
-  long damaged = 0;
+int reportDamaged(const std::string& file, const std::vector<Entry>& entries, long unreadable) {
   for (const Entry& e : entries) {
-    if (e.damaged.empty()) continue;
-    ++damaged;
-    std::cerr << "kestrel: '" << file << "' R" << e.record << ": " << e.damaged << '\n';
+    if (!e.damaged.empty()) std::cerr << "kestrel: '" << file << "' R" << e.record << ": " << e.damaged << '\n';
   }
-  if (damaged == 0) return kExitOk;
-  std::cerr << "kestrel: '" << file << "': " << damaged << (damaged == 1 ? " record" : " records")
+  if (unreadable == 0) return kExitOk;
+  std::cerr << "kestrel: '" << file << "': " << unreadable << (unreadable == 1 ? " record" : " records")
             << " can not be read\n";
   return kExitBadInput;
+}
+
+// Every entry in list order, past a damaged index; the walk's error stays in the file.
+template <typename File, typename Entry>
+Outcome listAll(File& file, std::vector<Entry>& all, library::ListWalk& walk) {
+  return library::walkList<File, Entry>(file, [&](const Entry& e) {
+    all.push_back(e);
+    return true;
+  }, walk);
 }
 
 int runLibList(const LibJob& job) {
@@ -142,9 +149,9 @@ int runLibList(const LibJob& job) {
   if (!lib) return kExitBadInput;
   for (const std::string& line : library::libraryHeaderLines(*lib)) std::cout << line << '\n';
   std::vector<library::LibEntry> page;
+  library::ListWalk walk;
   Outcome o = Outcome::Ok;
   if (job.pageSize == 0) {
-    library::ListWalk walk;
     o = library::walkList<library::PartLibrary, library::LibEntry>(
         *lib, [&](const library::LibEntry& e) {
           std::cout << library::libraryListLine(e, job.style) << '\n';
@@ -155,15 +162,18 @@ int runLibList(const LibJob& job) {
     library::LibraryPager pager(*lib);
     const long from = (job.page - 1) * job.pageSize;
     o = pager.page(from, static_cast<std::size_t>(job.pageSize), page);
-    for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
     const long expected = std::min(job.pageSize, std::max(0L, lib->count() - from));
-    if (o == Outcome::Ok && static_cast<long>(page.size()) < expected) {
-      lib->fail("can not seq next record", strprintf("%ld of %ld records listed: the list index is damaged",
-                                                     from + static_cast<long>(page.size()), lib->count()));
-      o = Outcome::Failed;
+    bool damaged = std::any_of(page.begin(), page.end(), [](const library::LibEntry& e) { return !e.damaged.empty(); });
+    if (o != Outcome::Ok || damaged || static_cast<long>(page.size()) < expected) {
+      // The index broke on the way: the page of the whole list, read past the damage.
+      std::vector<library::LibEntry> all;
+      o = listAll(*lib, all, walk);
+      page.clear();
+      for (long i = from; i < static_cast<long>(all.size()) && i < from + job.pageSize; ++i) page.push_back(all[static_cast<std::size_t>(i)]);
     }
+    for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
   }
-  const int damaged = reportDamaged(job.file, page);
+  const int damaged = reportDamaged(job.file, page, walk.unreadable());
   if (o == Outcome::Failed) {
     printStoreMessage(lib->error());
     return kExitBadInput;
@@ -290,7 +300,7 @@ int runXRefList(const LibJob& job) {
         if (!e.damaged.empty()) damaged.push_back(e);
         return true;
       }, walk);
-  const int rc = reportDamaged(job.file, damaged);
+  const int rc = reportDamaged(job.file, damaged, walk.unreadable());
   if (o == Outcome::Failed) {
     printStoreMessage(x->error());
     return kExitBadInput;

@@ -3,6 +3,8 @@
 // checksums, each fault with its node number. A part library is known by
 // its key types and checked with its record layout, down to every index
 // entry against its record.
+// kestrel store recover: writes every intact record of a damaged library or
+// cross-reference file into a new file and says what was kept and lost.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -12,7 +14,9 @@
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/terminal_ui.hpp"
 #include "store/library/library_merge.hpp"
+#include "store/library/salvage.hpp"
 #include "store/status_codes.hpp"
 #include "store/store_check.hpp"
 
@@ -129,9 +133,36 @@ int runStoreCheck(const StoreCheckJob& job) {
   return faults == 0 ? kExitOk : kExitBadInput;
 }
 
+struct StoreRecoverJob {
+  std::string damaged;
+  std::string output;
+  bool force = false;
+};
+
+int runStoreRecover(const StoreRecoverJob& job, const GlobalOptions& global) {
+  Session& session = global.session();
+  session.beginLog("RECOVER");
+  library::RecoverOutcome out;
+  {
+    TerminalUi ui(global.assumeYes, global.quiet, &session.log);
+    out = library::recoverKeyedFile(job.damaged, job.output, job.force, ui);
+    ui.finishProgress();
+  }
+  session.log.end();
+  for (const std::string& line : out.lostLines) std::fprintf(stderr, "kestrel: %s\n", line.c_str());
+  if (!out.ok) {
+    std::fprintf(stderr, "STORE RECOVER: %s.\n", out.error.c_str());
+    return out.error.find("can not open") != std::string::npos ? kExitBadInput : kExitUserError;
+  }
+  std::printf("'%s' -> '%s': %s\n", job.damaged.c_str(), job.output.c_str(), library::recoverSummary(out).c_str());
+  if (out.lost == 0) return kExitOk;
+  std::fprintf(stderr, "kestrel: '%s': %ld %s lost\n", job.damaged.c_str(), out.lost, out.lost == 1 ? "record" : "records");
+  return kExitRecordsLost;
+}
+
 }  // namespace
 
-void addStoreCommand(CLI::App& app, const GlobalOptions&, int& exitCode) {
+void addStoreCommand(CLI::App& app, const GlobalOptions& global, int& exitCode) {
   CLI::App* store = app.add_subcommand("store", "Keyed record store files (libraries, cross-references)");
   store->require_subcommand(1);
   auto job = std::make_shared<StoreCheckJob>();
@@ -142,6 +173,15 @@ void addStoreCommand(CLI::App& app, const GlobalOptions&, int& exitCode) {
   check->add_option("--fields", job->fields, "Record layout to parse every record with, e.g. S26,S26,U2,U2,B1024,X242,L4");
   check->add_option("--max-faults", job->maxFaults, "List at most this many faults")->check(CLI::PositiveNumber);
   check->callback([job, &exitCode] { exitCode = runStoreCheck(*job); });
+
+  auto rjob = std::make_shared<StoreRecoverJob>();
+  CLI::App* recover = store->add_subcommand(
+      "recover", "Write every intact record of a damaged library or cross-reference file into a new file "
+                 "(exit 3 when records were lost)");
+  recover->add_option("DAMAGED", rjob->damaged, "The damaged file (.lib or .xrf; only read)")->required();
+  recover->add_option("-o,--output", rjob->output, "The new file")->required();
+  recover->add_flag("--force", rjob->force, "Replace an existing new file");
+  recover->callback([rjob, &global, &exitCode] { exitCode = runStoreRecover(*rjob, global); });
 }
 
 }  // namespace kestrel::cli

@@ -128,6 +128,9 @@ class RecordStore {
   void SetCurrentRecord(std::int32_t number) { current_ = number > 0 ? number : -1; }
   int UserSlot() const { return slot_; }
   const FileHeader& header() const { return header_; }
+  // The open file itself, for a scan that reads blocks by position (null when closed).
+  StoreFile* RawFile() { return file_.get(); }
+  bool ReadOnly() const { return access_ == kReadOnlyAccess; }
 
   void SetLockTimeout(std::chrono::milliseconds timeout) { lockTimeout_ = timeout; }
   void SetCancelPoll(std::function<bool()> cancel) { cancel_ = std::move(cancel); }

@@ -136,6 +136,7 @@ class MergeTest final : public QObject {
   void progressWindowLogIsBoundedAndSaysSo();
   void batchJobsKeepWhatTheWindowHolds_data();
   void batchJobsKeepWhatTheWindowHolds();
+  void recoverLibraryKeepsEveryIntactRecord();
 
  private:
   // Runs row `job` of batchJobs() the desktop's way on the files of `folder`.
@@ -425,4 +426,36 @@ void MergeTest::batchJobsKeepWhatTheWindowHolds() {
 }
 
 QTEST_MAIN(MergeTest)
+// "Recover Library..." on a copy of the example library whose first data
+// record has a wrong checksum: the new file holds every other record.
+void MergeTest::recoverLibraryKeepsEveryIntactRecord() {
+  const fs::path folder = freshFolder("recover");
+  const fs::path damaged = folder / "parts.lib", recovered = folder / "new.lib";
+  std::string bytes = readBytes(damaged);
+  auto word = [&](std::size_t at) { return static_cast<std::int32_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8 | static_cast<std::uint8_t>(bytes[at + 2]) << 16 | static_cast<std::uint8_t>(bytes[at + 3]) << 24); };
+  std::size_t node = 1024 + 1024 * static_cast<std::size_t>(word(12));
+  while (bytes[node + 12] != 0) node = 1024 + 1024 * static_cast<std::size_t>(word(node));
+  std::size_t at = node + 18;
+  while (bytes[at + 1] != 19) at += static_cast<std::uint8_t>(bytes[at]) + 1u;
+  bytes[at + 8 + 2] = static_cast<char>(~bytes[at + 8 + 2]);  // the record's checksum
+  std::ofstream(damaged, std::ios::binary) << bytes;
+
+  chosen_ = {damaged.string(), recovered.string()};
+  QAction* item = test::menuItem(*frame_, "Library", "&Recover Library...");
+  QVERIFY2(item != nullptr, "no Library > Recover Library... item");
+  item->trigger();
+  QCOMPARE(chooserCaptions_.size(), std::size_t{2});
+  QVERIFY(!ui_.messages.empty());
+  QVERIFY2(ui_.messages.back().find("Kept:527  Lost:1  Duplicates:0") != std::string::npos, ui_.messages.back().c_str());
+  auto logged = [&](const std::string& text) {
+    return std::any_of(ui_.logLines.begin(), ui_.logLines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  };
+  QVERIFY(logged("...Complete."));
+  QVERIFY(logged("(node "));  // the lost record, named
+  QCOMPARE(frame_->mdiArea()->subWindowList().size(), 1);  // the new library, opened
+  frame_->mdiArea()->closeAllSubWindows();
+  QCOMPARE(test::runKestrel({"lib", "check", recovered.string()}).exitCode, 0);
+  QCOMPARE(readBytes(damaged), bytes);  // only read
+}
+
 #include "merge_test.moc"

@@ -64,6 +64,7 @@ class FileExport {
 
   // Returns false when the file failed (logged).
   bool run(RowSource& source, const std::string& output) {
+    damaged_ = false;
     const long total = source.count();
     ui_.log(strprintf("   ...exporting %ld records to '%s'...", total, output.c_str()));
 
@@ -124,6 +125,15 @@ class FileExport {
       ui_.log("   ...Error: " + walked.message() + ".");
       ok = false;
     }
+    // A damaged input gives what could be read; the rest is named and counted.
+    const SourceDamage damage = source.damage();
+    for (const std::string& line : damage.lines) ui_.log("   ...Error: " + line + ".");
+    damaged_ = !damage.lines.empty() || damage.unreadable > 0;
+    if (damage.unreadable > 0) {
+      ui_.log(strprintf("   ...Error: %ld %s of the input can not be read.", damage.unreadable,
+                        damage.unreadable == 1 ? "record" : "records"));
+      failed += damage.unreadable;
+    }
     if (ok) {
       if (Status s = writer->finish(); !s) {
         ui_.log("   ...Error: can not close output file. " + s.message());
@@ -147,6 +157,7 @@ class FileExport {
 
   long succeed_ = 0, filterOut_ = 0, failed_ = 0;
   bool cancelled_ = false;
+  bool damaged_ = false;  // the last input was damaged: written, but not whole
 
  private:
   bool fail(const std::string& line) {
@@ -234,6 +245,7 @@ ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
     if (exporter.run(*source, output)) {
       ++outcome.files;
       outcome.written.push_back(output);
+      if (exporter.damaged_) ++outcome.damagedFiles;
     } else if (!exporter.cancelled_) {
       ++outcome.failedFiles;
     }

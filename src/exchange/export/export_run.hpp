@@ -39,9 +39,10 @@ struct ExportOutcome {
   long filterOut = 0;
   long failed = 0;     // records not written (counted, never as a success)
   long failedFiles = 0;
+  long damagedFiles = 0;  // written from a damaged input: what could be read
   bool cancelled = false;
   std::vector<std::string> written;  // output paths
-  bool ok() const { return failedFiles == 0 && failed == 0 && !cancelled; }
+  bool ok() const { return failedFiles == 0 && damagedFiles == 0 && failed == 0 && !cancelled; }
 };
 
 // The confirmation text of a job, line by line.

@@ -1,6 +1,8 @@
 // Libraries as export sources: the keyed file is opened read-only and its
 // parts read first to last in list order (hybrid flag, part type, part
 // number), each rebuilt from its stored object.
+#include <algorithm>
+
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/export/record_source.hpp"
@@ -29,18 +31,15 @@ class LibrarySource final : public RecordSource {
   KeywordCells headerCells() override { return {}; }
 
   Status forEach(const RecordFn& fn) override {
-    // The walk ends on a damaged list index (naming the file) instead of
-    // passing a short list for the whole library.
-    long number = 0;
-    Status failed = Status::ok();
+    // The walk reads past a damaged index or record (naming each) instead
+    // of passing a short list for the whole library.
+    damage_ = {};
     library::ListWalk walk;
     const Outcome o = library::walkList<PartLibrary, LibEntry>(*lib_, [&](const LibEntry& entry) {
-      ++number;
       std::unique_ptr<CPart> part;
       if (!lib_->partOf(entry, part)) {
-        failed = Status::error(strprintf("Can not get next record: '%s' (rec#%ld): %s", path_.c_str(), number,
-                                         library::oneLine(lib_->error().text()).c_str()));
-        return false;
+        damage_.lines.push_back(library::oneLine(lib_->error().detail));
+        return true;
       }
       RecordRowContext context;
       context.library = true;
@@ -48,17 +47,17 @@ class LibrarySource final : public RecordSource {
       context.timeStamp = entry.stamp;
       return fn(*part, context);
     }, walk);
-    if (!failed) return failed;
-    if (o == Outcome::Failed) {
-      return Status::error(strprintf("%s: '%s' (rec#%ld): %s", number == 0 ? "Can not get first record" : "Can not get next record",
-                                     path_.c_str(), number + 1, library::oneLine(lib_->error().text()).c_str()));
-    }
+    if (o == Outcome::Failed) damage_.lines.push_back(lib_->error().context + ": " + lib_->error().what + ": " + lib_->error().detail);
+    damage_.unreadable = std::max(walk.unreadable(), static_cast<long>(damage_.lines.size()) - (o == Outcome::Failed));
     return Status::ok();
   }
+
+  SourceDamage damage() const override { return damage_; }
 
  private:
   std::unique_ptr<PartLibrary> lib_;
   std::string path_;
+  SourceDamage damage_;
 };
 
 }  // namespace

@@ -53,6 +53,7 @@ class PartRows final : public RowSource {
   }
 
   std::vector<std::string> childFiles() override { return parts_->childFiles(); }
+  SourceDamage damage() const override { return parts_->damage(); }
 
  private:
   bool passes(const CPart& part) const {

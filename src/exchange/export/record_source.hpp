@@ -21,6 +21,13 @@ class Ui;
 // Called per record; false stops the walk.
 using RecordFn = std::function<bool(const CPart& part, const RecordRowContext& context)>;
 
+// What the last walk of a damaged input went past: the records it could not
+// read (at least the lines' count) and one line per fault, naming the file.
+struct SourceDamage {
+  long unreadable = 0;
+  std::vector<std::string> lines;
+};
+
 class RecordSource {
  public:
   virtual ~RecordSource() = default;
@@ -34,6 +41,8 @@ class RecordSource {
   virtual Status forEach(const RecordFn& fn) = 0;
   // Child files named by sub-circuit and sub-hybrid records.
   virtual std::vector<std::string> childFiles() { return {}; }
+  // Empty unless the last walk read past damage.
+  virtual SourceDamage damage() const { return {}; }
 };
 
 Status openDocumentSource(FileSystem& fs, const std::string& path, std::unique_ptr<RecordSource>& source);

@@ -42,6 +42,8 @@ class RowSource {
   virtual Status forEachRow(bool keywords, const RowFn& fn) = 0;
   // Child files named by sub-circuit and sub-hybrid records.
   virtual std::vector<std::string> childFiles() { return {}; }
+  // Empty unless the last walk read past damage.
+  virtual SourceDamage damage() const { return {}; }
 };
 
 std::unique_ptr<RowSource> partRows(std::unique_ptr<RecordSource> parts, const RowFilters& filters);

@@ -55,15 +55,13 @@ class XRefSource final : public RowSource {
     if (keywords) {
       if (Status s = readHeader(); !s) return s;
     }
-    long number = 0;
-    Status failed = Status::ok();
+    damage_ = {};
     library::ListWalk walk;
     const Outcome o = library::walkList<library::XRefFile, XRefEntry>(*file_, [&](const XRefEntry& entry) {
-      ++number;
       if (!entry.damaged.empty()) {
-        failed = Status::error(strprintf("Can not get next record: '%s' (rec#%ld): R%ld: %s", path_.c_str(), number,
-                                         static_cast<long>(entry.record), entry.damaged.c_str()));
-        return false;
+        damage_.lines.push_back(strprintf("'%s' R%ld: %s", path_.c_str(), static_cast<long>(entry.record),
+                                          entry.damaged.c_str()));
+        return true;
       }
       const library::CXRef& x = entry.xref;
       if (!filters_.pn.empty() && x.pn.rfind(filters_.pn, 0) != 0) return fn(nullptr);
@@ -71,13 +69,12 @@ class XRefSource final : public RowSource {
                                                                  text(x.notes)};
       return fn(&row);
     }, walk);
-    if (!failed) return failed;
-    if (o == Outcome::Failed) {
-      return Status::error(strprintf("%s: '%s' (rec#%ld): %s", number == 0 ? "Can not get first record" : "Can not get next record",
-                                     path_.c_str(), number + 1, library::oneLine(file_->error().text()).c_str()));
-    }
+    if (o == Outcome::Failed) damage_.lines.push_back(file_->error().context + ": " + file_->error().what + ": " + file_->error().detail);
+    damage_.unreadable = walk.unreadable();
     return Status::ok();
   }
+
+  SourceDamage damage() const override { return damage_; }
 
  private:
   static constexpr const char* kKeywords[] = {"XREF_HEADER_DESCR", "XREF_HEADER_NOTESTITLE", "XREF_HEADER_NOTES",
@@ -110,6 +107,7 @@ class XRefSource final : public RowSource {
   KeywordLayout layout_;
   library::HeaderTexts texts_;
   bool headerRead_ = false;
+  SourceDamage damage_;
 };
 
 }  // namespace

@@ -9,9 +9,11 @@
 #include <filesystem>
 
 #include "gui/library/library_window.hpp"
+#include "gui/library/logged_run.hpp"
 #include "gui/library/xref_window.hpp"
 #include "gui/main_window.hpp"
 #include "gui/window_modules.hpp"
+#include "store/library/salvage.hpp"
 
 namespace kestrel::gui {
 namespace {
@@ -86,6 +88,46 @@ void addCommand(MainWindow& frame, QMenu* menu, const QString& text, const QStri
   });
 }
 
+template <typename Window>
+bool isOpen(MainWindow& frame, const std::string& path) {
+  for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList()) {
+    auto* w = dynamic_cast<Window*>(sub->widget());
+    std::error_code ec;
+    if (w != nullptr && std::filesystem::equivalent(pathOf(*w), path, ec)) return true;
+  }
+  return false;
+}
+
+// "Recover Library...": the damaged file and the new one are chosen, the
+// salvage runs in the progress window, the summary is shown and the new
+// file opened. The save chooser has asked before replacing a file.
+void recoverFile(MainWindow& frame) {
+  GuiContext& context = frame.context();
+  if (!context.chooseFile || context.ui == nullptr) return;
+  const char* filter = "Library Files (*.lib);;Cross-Ref Files (*.xrf)";
+  const std::string damaged = context.chooseFile(false, "Recover Library: Damaged File", filter);
+  if (damaged.empty()) return;
+  std::string output = context.chooseFile(true, "Recover Library: New File", filter);
+  if (output.empty()) return;
+  if (std::filesystem::path(output).extension().empty()) output += std::filesystem::path(damaged).extension().string();
+  if (isOpen<LibraryWindow>(frame, output) || isOpen<XRefWindow>(frame, output)) {
+    context.ui->message("RECOVER: '" + output + "' is open in a window.");
+    return;
+  }
+  library::RecoverOutcome out;
+  {
+    LoggedRun run(*context.ui, "RECOVER", operationLogFile(context));
+    out = library::recoverKeyedFile(damaged, output, true, run);
+  }
+  if (!out.ok) {
+    context.ui->message("RECOVER: " + out.error + ".");
+    return;
+  }
+  context.ui->message("Recover Library\n'" + damaged + "' -> '" + output + "'\n" + library::recoverSummary(out));
+  if (out.kind == library::KeyedKind::Library) openWindow<LibraryWindow>(frame, output);
+  else openWindow<XRefWindow>(frame, output);
+}
+
 }  // namespace
 
 void installLibraryWindows(MainWindow& frame) {
@@ -122,6 +164,9 @@ void installLibraryWindows(MainWindow& frame) {
   lib->addSeparator();
   addCommand(frame, lib, QObject::tr("&Header..."), QObject::tr("Edit the description and notes of the file"),
              &LibraryWindow::editHeader, &XRefWindow::editHeader);
+  QAction* recover = lib->addAction(QObject::tr("&Recover Library..."));
+  recover->setStatusTip(QObject::tr("Write every intact record of a damaged library or cross-reference file into a new file"));
+  QObject::connect(recover, &QAction::triggered, &frame, [&frame] { recoverFile(frame); });
   QAction* style = lib->addAction(QObject::tr("List PN&2"));
   style->setCheckable(true);
   style->setStatusTip(QObject::tr("List part number, PN2 and type instead of part number, type and date"));

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/strfmt.hpp"
+#include "store/salvage_scan.hpp"
 
 namespace kestrel::library {
 
@@ -21,7 +22,8 @@ int readHeaderText(store::RecordStore& s, std::string_view name, int sequence, s
   std::vector<std::uint8_t> buffer(limit, 0);
   std::size_t length = 0;
   const int rc = s.ReadNamed(7, name, sequence, buffer, &length);
-  if (rc < 0) return rc;
+  // A reader of a damaged tree still finds the texts block by block.
+  if (rc < 0) return s.ReadOnly() && salvagedHeaderText(s, name, sequence, text) ? store::kOk : rc;
   if (rc > 0) return store::kOk;
   length = std::min(length, limit - 1);
   const auto* bytes = reinterpret_cast<const char*>(buffer.data());
@@ -59,6 +61,22 @@ int readHeaderRecords(store::RecordStore& s, std::string_view name, HeaderTexts&
     }
   }
   return store::kOk;
+}
+
+bool salvagedHeaderText(store::RecordStore& s, std::string_view name, int sequence, std::string& text) {
+  store::SalvageScan scan;
+  if (s.RawFile() == nullptr || store::scanStoreFile(*s.RawFile(), scan) != store::kOk) return false;
+  for (const store::SalvagedCopy& c : scan.copies) {  // best copy first
+    if (c.index != store::kNamedIndex || c.number != static_cast<std::uint32_t>(sequence) ||
+        c.key.size() != name.size() + 1 || std::memcmp(c.key.data(), name.data(), name.size()) != 0) {
+      continue;
+    }
+    const std::size_t limit = kHeaderReadLimit[std::clamp(sequence, 1, 4)] - 1;
+    const auto* bytes = reinterpret_cast<const char*>(c.data.data());
+    text.assign(bytes, strnlen(bytes, std::min(limit, c.data.size())));
+    return true;
+  }
+  return false;
 }
 
 std::string quoted(const std::string& path) { return "'" + path + "'"; }

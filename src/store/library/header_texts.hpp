@@ -31,6 +31,10 @@ inline constexpr std::size_t kHeaderReadLimit[5] = {0, 100, 133, 80, 544};
 // the first zero byte, never more than limit - 1 characters. A positive store
 // result (no such record) reads as empty text.
 int readHeaderText(store::RecordStore& s, std::string_view name, int sequence, std::string& text);
+// The text of named record `sequence` found by reading the file block by
+// block (see store/salvage_scan.hpp): for readers of a file whose tree is
+// damaged. False when no whole copy is found.
+bool salvagedHeaderText(store::RecordStore& s, std::string_view name, int sequence, std::string& text);
 // Writes the text with its terminator, cut to fit the record's read limit.
 int writeHeaderText(store::RecordStore& s, std::string_view name, int sequence, std::string_view text);
 

@@ -1,11 +1,13 @@
 #include "store/library/library_list.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <set>
 
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
+#include "store/library/salvage.hpp"
 
 namespace kestrel::library {
 
@@ -150,26 +152,33 @@ Outcome ListPager<File, Entry>::page(long position, std::size_t count, std::vect
 
 namespace {
 
-// After the list index broke: the records it did not reach, in record-number
-// order from the data records themselves. Returns how many were read.
+// Whether a record read block by block is the one a damaged entry's key names.
+bool sameKey(const LibEntry& a, const LibEntry& b) { return a.pn == b.pn && a.type == b.type && a.hybrid == b.hybrid; }
+bool sameKey(const XRefEntry& a, const XRefEntry& b) { return a.pn == b.pn; }
+
+// The records of a file read block by block, once, when the walk first needs them.
 template <typename File, typename Entry>
-long readTheRest(File& file, const std::set<std::int32_t>& seen, const std::function<bool(const Entry&)>& visit,
-                 long limit) {
-  store::RecordStore& s = file.store();
-  long read = 0;
-  int rc = s.Step(store::kDataIndex, store::kStepFirst);
-  for (long steps = 0; rc == store::kOk && steps <= limit; ++steps) {
-    const std::int32_t record = s.CurrentRecord();
-    Entry entry;
-    if (seen.count(record) == 0 && file.read(record, entry) == Outcome::Ok) {
-      ++read;
-      if (!visit(entry)) break;
+class SalvageOnDemand {
+ public:
+  explicit SalvageOnDemand(File& file) : file_(file) {}
+  const std::vector<Entry>& entries() {
+    if (!done_) {
+      done_ = true;
+      salvageOpenFile(file_, salvaged_);
     }
-    s.SetCurrentRecord(record);
-    rc = s.Step(store::kDataIndex, store::kStepNext);
+    return salvaged_.entries;
   }
-  return read;
-}
+  const Entry* find(std::int32_t record) {
+    const auto& all = entries();
+    auto it = std::lower_bound(all.begin(), all.end(), record, [](const Entry& e, std::int32_t r) { return e.record < r; });
+    return it != all.end() && it->record == record ? &*it : nullptr;
+  }
+
+ private:
+  File& file_;
+  bool done_ = false;
+  Salvaged<Entry> salvaged_;
+};
 
 }  // namespace
 
@@ -179,25 +188,42 @@ Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, Lis
   walk.count = file.count();
   if (walk.count < 0) return Outcome::Failed;
   std::set<std::int32_t> seen;
+  SalvageOnDemand<File, Entry> salvage(file);
   Entry entry;
   Outcome o = file.first(entry);
   while (o == Outcome::Ok) {
     ++walk.listed;
     seen.insert(entry.record);
-    if (!entry.damaged.empty()) ++walk.damaged;
+    if (!entry.damaged.empty()) {
+      // A record the tree can not reach may still be whole in its block.
+      const Entry* found = salvage.find(entry.record);
+      if (found != nullptr && sameKey(*found, entry)) {
+        Entry whole = *found;
+        whole.key = entry.key;
+        entry = std::move(whole);
+        ++walk.recovered;
+      } else {
+        ++walk.damaged;
+      }
+    }
     if (!visit(entry)) return Outcome::Ok;
     Entry following;
     o = file.next(entry, following);
     entry = std::move(following);
   }
-  if (o == Outcome::End && walk.listed == walk.count) return Outcome::Ok;
-  // A damaged index hides no record that can still be read.
+  if (o == Outcome::End && walk.listed == walk.count && walk.recovered == 0) return Outcome::Ok;
+  // A damaged index hides no record that can still be read: the rest follow
+  // in record-number order, read block by block.
   const StoreMessage broke = o == Outcome::Failed ? file.error() : StoreMessage{};
-  walk.recovered = readTheRest(file, seen, visit, walk.count);
-  walk.listed += walk.recovered;
+  for (const Entry& e : salvage.entries()) {
+    if (seen.count(e.record) != 0) continue;
+    ++walk.listed;
+    ++walk.recovered;
+    if (!visit(e)) break;
+  }
   const std::string how =
-      strprintf("%ld of %ld records listed, %ld of them by record number: the list index is damaged",
-                walk.listed, walk.count, walk.recovered);
+      strprintf("%ld of %ld records listed, %ld of them read past a damaged index: the file is damaged", walk.listed,
+                walk.count, walk.recovered);
   file.fail("can not seq next record", broke.what.empty() ? how : broke.detail + "; " + how);
   return Outcome::Failed;
 }

@@ -54,16 +54,19 @@ class ListPager {
 struct ListWalk {
   long listed = 0;   // entries visited, damaged ones included
   long damaged = 0;  // records listed from their key: they can not be read
-  long recovered = 0;  // records the list index did not reach, read by number
+  long recovered = 0;  // records the trees did not reach, read block by block
   long count = 0;    // records the file says it holds
+  // Records that could not be read at all or only from their key.
+  long unreadable() const { return damaged + (count > listed ? count - listed : 0); }
 };
 
 // Visits every entry of a file in list order (a damaged record listed from
 // its key) until `visit` returns false. When the list index breaks or ends
 // before it has listed as many records as the file holds, the records it
-// did not reach follow in record-number order, and the walk ends Failed
-// with the file's error naming the file and saying how many were listed:
-// a damaged index never passes for a short file nor hides what can be read.
+// did not reach follow in record-number order (read block by block, as a
+// damaged record the key names is too), and the walk ends Failed with the
+// file's error naming the file and saying how many were listed: a damaged
+// index never passes for a short file nor hides what can be read.
 template <typename File, typename Entry>
 Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, ListWalk& walk);
 extern template Outcome walkList(PartLibrary&, const std::function<bool(const LibEntry&)>&, ListWalk&);

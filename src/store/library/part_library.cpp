@@ -1,5 +1,6 @@
 #include "store/library/part_library.hpp"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 
@@ -46,17 +47,21 @@ const KeyedFileKind kLibraryKind{"LIBHEADER",           libraryKeys,          kL
                                  kLibraryVersion,       "Library Description", "Can not create library file",
                                  "Can not open library file"};
 
-PartLibrary::PartLibrary() : KeyedFile(kLibraryKind) {
+std::span<const store::DataField> libraryLayout() {
   using store::DataField;
   using store::kNoKey;
-  list_[0] = DataField{'S', 0, 'U', 26, 1, pn_, 0};
-  list_[1] = DataField{'S', 0, 'D', 26, 2, pn2_, 0};
-  list_[2] = DataField{'U', kNoKey, 'N', 2, 0, &type_, 0};
-  list_[3] = DataField{'U', kNoKey, 'N', 2, 0, &hybrid_, 0};
-  list_[4] = DataField{'B', kNoKey, 'N', 1024, 0, blob_, 0};
-  list_[5] = DataField{'X', 8, 'U', 242, 3, nullptr, 0};
-  list_[6] = DataField{'L', kNoKey, 'N', 4, 0, &stamp_, 0};
-  list_[7] = DataField{};
+  static const DataField layout[] = {
+      {'S', 0, 'U', 26, 1, nullptr, 0},      {'S', 0, 'D', 26, 2, nullptr, 0},      {'U', kNoKey, 'N', 2, 0, nullptr, 0},
+      {'U', kNoKey, 'N', 2, 0, nullptr, 0},  {'B', kNoKey, 'N', 1024, 0, nullptr, 0}, {'X', 8, 'U', 242, 3, nullptr, 0},
+      {'L', kNoKey, 'N', 4, 0, nullptr, 0},  {}};
+  return layout;
+}
+
+PartLibrary::PartLibrary() : KeyedFile(kLibraryKind) {
+  const auto layout = libraryLayout();
+  std::copy(layout.begin(), layout.end(), list_);
+  void* values[] = {pn_, pn2_, &type_, &hybrid_, blob_, nullptr, &stamp_};
+  for (std::size_t i = 0; i < std::size(values); ++i) list_[i].value = values[i];
 }
 
 std::unique_ptr<PartLibrary> PartLibrary::create(const std::string& path, StoreMessage& error,
@@ -103,6 +108,16 @@ void PartLibrary::load(LibEntry& entry) const {
 
 Outcome PartLibrary::add(const CPart& part, std::int32_t* record) {
   if (!fill(part)) return Outcome::Failed;
+  return addFilled(record);
+}
+
+Outcome PartLibrary::addStamped(const CPart& part, std::int32_t stamp) {
+  if (!fill(part)) return Outcome::Failed;
+  stamp_ = stamp;
+  return addFilled(nullptr);
+}
+
+Outcome PartLibrary::addFilled(std::int32_t* record) {
   const int rc = store_.AddRecord(list_);
   if (rc == store::kFail) {
     fail("add error", "duplicate part number");

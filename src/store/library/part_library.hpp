@@ -70,6 +70,8 @@ class PartLibrary final : public KeyedFile {
   // ---- changes ----
   // Adds a part; Duplicate when its part number is in the library already.
   Outcome add(const CPart& part, std::int32_t* record = nullptr);
+  // The same with the time stamp the record had before (a salvaged part keeps its date).
+  Outcome addStamped(const CPart& part, std::int32_t stamp);
   // Replaces the record of the part's number in place, under its lock.
   // NotFound when the library has no such number.
   Outcome replace(const CPart& part);
@@ -117,6 +119,7 @@ class PartLibrary final : public KeyedFile {
   PartLibrary();
   std::span<store::DataField> dataList() override { return list_; }
   bool fill(const CPart& part);
+  Outcome addFilled(std::int32_t* record);
   void load(LibEntry& entry) const;
   std::vector<std::uint8_t> listKey(const LibEntry& entry);
   Outcome readCurrent(LibEntry& entry, const char* what);
@@ -136,6 +139,9 @@ class PartLibrary final : public KeyedFile {
   store::DataField list_[8];
 };
 
+// The record layout of a library (no variables behind it): what a record's
+// bytes are checked against.
+std::span<const store::DataField> libraryLayout();
 // The compound key segments of index 3 and the key definitions of a library.
 const store::SegmentList& librarySegments();
 std::span<const store::KeyDef> libraryKeys();

@@ -37,12 +37,19 @@ const KeyedFileKind kXRefKind{"XREFHEADER",       xrefKeys,
                               "Cross-Reference Description", "Can not create cross-reference file",
                               "Can not open cross-reference file"};
 
-XRefFile::XRefFile() : KeyedFile(kXRefKind) {
+std::span<const store::DataField> xrefLayout() {
   using store::DataField;
-  list_[0] = DataField{'S', 0, 'U', 26, 1, pn_, 0};
-  list_[1] = DataField{'S', 0, 'D', 26, 2, libPn_, 0};
-  list_[2] = DataField{'B', store::kNoKey, 'N', 1024, 0, blob_, 0};
-  list_[3] = DataField{};
+  static const DataField layout[] = {
+      {'S', 0, 'U', 26, 1, nullptr, 0}, {'S', 0, 'D', 26, 2, nullptr, 0}, {'B', store::kNoKey, 'N', 1024, 0, nullptr, 0}, {}};
+  return layout;
+}
+
+XRefFile::XRefFile() : KeyedFile(kXRefKind) {
+  const auto layout = xrefLayout();
+  std::copy(layout.begin(), layout.end(), list_);
+  list_[0].value = pn_;
+  list_[1].value = libPn_;
+  list_[2].value = blob_;
 }
 
 std::unique_ptr<XRefFile> XRefFile::create(const std::string& path, StoreMessage& error, store::StoreFileSystem* fs) {

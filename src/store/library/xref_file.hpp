@@ -89,6 +89,8 @@ class XRefFile final : public KeyedFile {
   store::DataField list_[4];
 };
 
+// The record layout of a cross-reference file (no variables behind it).
+std::span<const store::DataField> xrefLayout();
 std::span<const store::KeyDef> xrefKeys();
 
 }  // namespace kestrel::library
