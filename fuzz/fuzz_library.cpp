@@ -1,10 +1,12 @@
 // Fuzzes the library readers: the bytes as a part blob, as a cross-reference
-// object, and as a whole library file listed from first to last with every
-// part rebuilt, and as a file salvaged block by block, every record judged as
-// a library's and as a cross-reference's, as they arrive from damaged or
-// hostile files.
+// object, as a whole library file listed from first to last with every part
+// rebuilt, as a whole cross-reference file listed and searched, and as a file
+// salvaged block by block, every record judged as a library's and as a
+// cross-reference's, as they arrive from damaged or hostile files. Every
+// refusal must say which file it is about: one that does not stops the run.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -14,7 +16,38 @@
 #include "store/library/part_library.hpp"
 #include "store/library/salvage.hpp"
 #include "store/library/xref.hpp"
+#include "store/library/xref_file.hpp"
 #include "store/memory_file.hpp"
+
+namespace {
+
+using namespace kestrel::library;
+
+void requireNamed(const StoreMessage& message, const char* file) {
+  if (!message.empty() && message.text().find(file) == std::string::npos) std::abort();
+}
+
+void listCrossReferences(const std::vector<std::uint8_t>& bytes) {
+  kestrel::store::MemoryFileSystem fs;
+  fs.put("fuzz.xrf", bytes);
+  StoreMessage error;
+  auto xrf = XRefFile::open("fuzz.xrf", false, error, &fs);
+  requireNamed(error, "fuzz.xrf");
+  if (!xrf) return;
+  xrf->store().SetLockTimeout(std::chrono::milliseconds(10));
+  XRefEntry entry;
+  Outcome o = xrf->first(entry);
+  for (int i = 0; i < 200 && o == Outcome::Ok; ++i) {
+    XRefEntry next;
+    o = xrf->next(entry, next);
+    entry = std::move(next);
+  }
+  (void)xrf->find("A", false, entry);
+  (void)xrf->findLibPn("A", entry, kestrel::store::kFindEqualOrGreater);
+  requireNamed(xrf->error(), "fuzz.xrf");
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestrel;
@@ -43,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     library::judgeXRef(scan, "fuzz.lib", xrefs);
   }
   auto lib = library::PartLibrary::open("fuzz.lib", false, error, &fs);
+  requireNamed(error, "fuzz.lib");
+  listCrossReferences(std::vector<std::uint8_t>(data, data + size));
   if (!lib) return 0;
   lib->store().SetLockTimeout(std::chrono::milliseconds(10));
   library::LibEntry entry;
@@ -56,5 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   (void)lib->search("A", false, -1, entry);
   (void)lib->findPn("A", entry);
+  requireNamed(lib->error(), "fuzz.lib");
   return 0;
 }

@@ -4,7 +4,10 @@
 // splices of two seeds) until the time or the run count is spent. The
 // random sequence comes from a fixed seed, so a failure repeats; under the
 // address sanitizer the input that failed is written beside the test first.
-// Usage: NAME [--seconds S] [--runs N] [--seed X] FILE|DIR...
+// Every case must end within the case limit (a slow reader is a hang in
+// waiting): a slower one fails the run, and one that does not end at all
+// is stopped by an alarm. The slowest case is reported.
+// Usage: NAME [--seconds S] [--runs N] [--seed X] [--case-limit S] FILE|DIR...
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -47,6 +50,14 @@ void writeCurrentInput() {
   ::close(fd);
   static constexpr char kNote[] = "mutation: the failing input is in mutation-crash-*.bin\n";
   written = ::write(2, kNote, sizeof kNote - 1);
+}
+
+extern "C" void onHang(int) {
+  writeCurrentInput();
+  static constexpr char kNote[] = "mutation: a case ran past the case limit and was stopped\n";
+  ssize_t written = ::write(2, kNote, sizeof kNote - 1);
+  (void)written;
+  ::_exit(1);
 }
 
 extern "C" void onFatalSignal(int signal) {
@@ -157,24 +168,39 @@ class Mutator {
   std::mt19937_64 rng_;
 };
 
-void run(Bytes& input) {
+// Runs one case; its time in seconds.
+double run(Bytes& input, double limit) {
   g_current = &input;
+  ::alarm(static_cast<unsigned>(limit) + 2);
+  const auto start = std::chrono::steady_clock::now();
   LLVMFuzzerTestOneInput(input.data(), input.size());
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  ::alarm(0);
+  if (took.count() > limit) {
+    writeCurrentInput();
+    std::fprintf(stderr, "mutation: a case of %zu bytes took %.3f s (limit %.3f s)\n", input.size(), took.count(),
+                 limit);
+    std::exit(1);
+  }
   g_current = nullptr;
+  return took.count();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   double seconds = 5.0;
-  long runs = 1000000;
+  constexpr long kUnbounded = 1000000000;
+  long runs = kUnbounded;
   std::uint64_t seed = 217;
+  double limit = 2.0;
   std::vector<Bytes> seeds;
   const std::string name = std::filesystem::path(argv[0]).filename().string();
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if ((arg == "--seconds" || arg == "--runs" || arg == "--seed") && i + 1 < argc) {
+    if ((arg == "--seconds" || arg == "--runs" || arg == "--seed" || arg == "--case-limit") && i + 1 < argc) {
       const char* value = argv[++i];
+      if (arg == "--case-limit") limit = std::strtod(value, nullptr);
       if (arg == "--seconds") seconds = std::strtod(value, nullptr);
       if (arg == "--runs") runs = std::strtol(value, nullptr, 10);
       if (arg == "--seed") seed = std::strtoull(value, nullptr, 10);
@@ -182,18 +208,23 @@ int main(int argc, char** argv) {
       addSeeds(arg, seeds);
     }
   }
-  if (const char* s = std::getenv("KESTREL_MUTATION_SECONDS")) seconds = std::strtod(s, nullptr);
+  // The environment shortens the timed runs, never one of a set number of cases.
+  if (const char* s = std::getenv("KESTREL_MUTATION_SECONDS"); s != nullptr && runs == kUnbounded) {
+    seconds = std::strtod(s, nullptr);
+  }
   g_crashFile = "mutation-crash-" + name + ".bin";
 #if defined(__SANITIZE_ADDRESS__)
   __sanitizer_set_death_callback(writeCurrentInput);
 #endif
   for (int signal : {SIGABRT, SIGILL, SIGSEGV, SIGFPE, SIGBUS}) std::signal(signal, onFatalSignal);
+  std::signal(SIGALRM, onHang);
 
+  double slowest = 0;
   Bytes empty;
-  run(empty);
+  slowest = std::max(slowest, run(empty, limit));
   for (Bytes& s : seeds) {
     Bytes copy = s;
-    run(copy);
+    slowest = std::max(slowest, run(copy, limit));
   }
   if (seeds.empty()) seeds.emplace_back();
 
@@ -202,10 +233,10 @@ int main(int argc, char** argv) {
   long done = 0;
   while (done < runs && std::chrono::steady_clock::now() < end) {
     Bytes input = mutator.mutate(seeds);
-    run(input);
+    slowest = std::max(slowest, run(input, limit));
     ++done;
   }
-  std::printf("mutation: %s ran %zu seeds and %ld mutated inputs (seed %llu)\n", name.c_str(), seeds.size(), done,
-              static_cast<unsigned long long>(seed));
+  std::printf("mutation: %s ran %zu seeds and %ld mutated inputs (seed %llu), slowest case %.1f ms\n", name.c_str(),
+              seeds.size(), done, static_cast<unsigned long long>(seed), slowest * 1000);
   return 0;
 }

@@ -5,10 +5,11 @@
 // it writes back, releases the range, re-takes its own reader byte if a read
 // bracket is still open, and releases 771. A reader takes and releases 771
 // (so that it queues behind a waiting writer), takes its reader byte
-// (562 + slot) and re-reads block 0. When the update counter there differs
-// from the one last seen, every cached node of the handle is dropped and the
-// header read again. Waits sleep between tries, poll the cancel callback and
-// give up with -102 after the lock timeout.
+// (562 + slot) and re-reads block 0 (a reader that finds a dead writer's
+// marker there rolls that bracket back first). When the update counter
+// there differs from the one last seen, every cached node of the handle is
+// dropped and the header read again. Waits sleep between tries, poll the
+// cancel callback and give up with -102 after the lock timeout.
 #include <thread>
 
 #include "store/pager.hpp"
@@ -71,6 +72,16 @@ int RecordStore::BeginRead() {
     rc = lockWait(mine, 1);
     if (rc != kOk) return rc;
     rc = refresh();
+    if (rc == kWriteInterrupted) {
+      // A writer died in its bracket: put its journal back as the next
+      // writer would (under the update lock, once the readers have left),
+      // or every reader would fail until one came along.
+      file_->unlock(mine, 1);
+      rc = rollBackForReading();
+      if (rc == kOk) rc = lockWait(mine, 1);
+      if (rc != kOk) return rc;
+      rc = refresh();
+    }
     if (rc != kOk) {
       file_->unlock(mine, 1);
       return rc;
@@ -78,6 +89,17 @@ int RecordStore::BeginRead() {
   }
   readDepth_ = 1;
   return kOk;
+}
+
+int RecordStore::rollBackForReading() {
+  int rc = lockWait(kUpdateLockOffset, 1);
+  if (rc != kOk) return rc;
+  updateLock_ = 'L';
+  std::uint8_t block[kBlockSize];
+  rc = recoverInterruptedWrite(block);
+  file_->unlock(kUpdateLockOffset, 1);
+  updateLock_ = 'U';
+  return rc;
 }
 
 int RecordStore::EndRead() {

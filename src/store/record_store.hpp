@@ -158,6 +158,8 @@ class RecordStore {
   // (the update lock already held); after a roll back `block` holds block 0
   // read afresh, otherwise it is left as it was.
   int recoverInterruptedWrite(std::uint8_t* block);
+  // The same for a reader that found the marker set (holding no lock).
+  int rollBackForReading();
   void release();
 
   Tree treeFor(int index) { return Tree(*pager_, header_.treeOfIndex(index)); }

@@ -146,6 +146,46 @@ TEST_F(Faults, CrashAtAnyByteOfTheBracketsIsRolledBackToAWholeState) {
   }
 }
 
+// A handle open while another writer dies in its bracket: its next read
+// puts the journal back and goes on, rather than failing until some writer
+// or opener comes along.
+TEST_F(Faults, HandleOpenWhenAWriterDiesRollsTheBracketBackOnItsNextRead) {
+  FaultFileSystem probe(mem);
+  {
+    RecordStore s;
+    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &probe), kOk);
+    ASSERT_EQ(batch(s), kOk);
+  }
+  const std::int64_t total = probe.plan().bytesWritten;
+  for (int access : {kReadOnlyAccess, kReadWriteAccess}) {
+    for (std::int64_t at : {total / 4, total / 2, total - 100}) {
+      mem.put(path, base);
+      RecordStore open;
+      ASSERT_EQ(openPartFile(open, path, access, ShareMode::Shared, &mem), kOk);
+      FaultFileSystem fs(mem);
+      fs.plan().crashAtByte = at;
+      {
+        RecordStore s;
+        ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
+        batch(s);
+      }
+      State got;
+      PartRecord r;
+      int rc = open.Step(1, kStepFirst);
+      for (; rc == kOk; rc = open.Step(1, kStepNext)) {
+        ASSERT_EQ(open.ReadRecord(r.fields()), kOk);
+        got[r.pn] = r.stamp;
+      }
+      EXPECT_EQ(rc, kFail) << "crash at byte " << at;
+      bool whole = false;
+      for (const auto& [k, st] : states) whole = whole || st == got;
+      EXPECT_TRUE(whole) << "crash at byte " << at << ": content of no whole bracket";
+      EXPECT_EQ(open.Close(), kOk);
+      EXPECT_EQ(checkFaults(path, &mem), std::vector<std::string>{}) << "crash at byte " << at;
+    }
+  }
+}
+
 TEST_F(Faults, PowerCutDroppingUnflushedWritesIsRolledBackToAWholeState) {
   FaultFileSystem probe(mem);
   {

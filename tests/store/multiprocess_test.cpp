@@ -21,5 +21,15 @@ TEST(ProcessesSharingAFile, TinyCacheInEveryProcess) {
   runProcesses(run);
 }
 
+TEST(ProcessesSharingAFile, KilledWriterLosesNoCommittedPart) {
+  KilledRun run;
+  run.processes = 4;
+  run.seconds = 4;
+  run.killEvery = 2;
+  const KilledFigures figures = runKilledWriters(run);
+  EXPECT_EQ(figures.kills, 1);
+  EXPECT_GT(figures.committed, 0);
+}
+
 }  // namespace
 }  // namespace kestrel::store::test
