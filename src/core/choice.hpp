@@ -75,6 +75,11 @@ inline constexpr std::string_view kEnvironmentMeanings[] = {"",
                                                              "Cannon, Launch"};
 // "GF - Ground, Fixed"; "" for a code outside the list.
 std::string environmentTitle(unsigned code);
+// The text of a stored choice; an index outside the list reads as the
+// nearest choice, the way the models clamp it.
+inline std::string storedChoiceText(const ChoiceList& list, unsigned choice) {
+  return std::string(list.text(list.clamp(choice)));
+}
 // A choice as a list shows it to a person: environments with their meaning,
 // every other list its plain text.
 std::string choiceTitle(const ChoiceList& list, unsigned choice);

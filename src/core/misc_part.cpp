@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -11,9 +12,6 @@
 
 namespace kestrel {
 namespace {
-
-// 1 / Boltzmann's constant in eV/K.
-constexpr double kInverseBoltzmann = 11604.966925844261;
 
 const FieldSpec kMethod{"MISC_METHOD", "Calculation method", FieldKind::Choice, 0, 0, 0, &kMiscMethods};
 const FieldSpec kBaseFr{"MISC_BASEFR", "Base failure rate", FieldKind::Real, 0.000001, 999999, 0,
@@ -83,7 +81,7 @@ void CMisc::Calculate(CCircHeader& header) {
     const double t = limitToRange(T, kTNormal.lo, kTNormal.hi + kTRise.hi);
     const double tNormal = limitToRange(TNORMAL, kTNormal.lo, kTNormal.hi);
     const double ea = limitToRange(EA, kEa.lo, kEa.hi);
-    PIT = storedRate(std::exp(-ea * kInverseBoltzmann * (1.0 / (t + 273.0) - 1.0 / (tNormal + 273.0))));
+    PIT = storedRate(arrheniusFactorEv(ea, t, 1.0 / (tNormal + 273.0)));
   }
   FR = storedRate(limitToRange(CF, 0.0, 1000.0) * PIT * LB);
   finishSurfaceMount(header, isArrhenius() ? TRISE : 0.0);

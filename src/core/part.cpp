@@ -7,6 +7,7 @@
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/registry.hpp"
+#include "core/stored_range.hpp"
 
 namespace kestrel {
 
@@ -247,16 +248,11 @@ float CPart::storedRate(double value) {
 }
 
 double CPart::limitToRange(double value, double lo, double hi) {
-  if (std::isnan(value)) {
-    OverFlags |= EntryOverRange;
-    return lo;
-  }
-  if (value < lo || value > hi) {
-    OverFlags |= EntryOverRange;
-    return value < lo ? lo : hi;
-  }
-  return value;
+  if (!inStoredRange(value, lo, hi)) OverFlags |= EntryOverRange;
+  return heldInRange(value, lo, hi);
 }
+
+double CPart::correctionFactor() { return limitToRange(CF, kCf.lo, kCf.hi); }
 
 void CPart::flagLimits() {
   if (T > TEMPLIMIT) OverFlags |= OverTemp;

@@ -127,7 +127,11 @@ class CPart {
   float stressPercent(double operating, double rated);
   // A stored input limited to its entry range for the calculation; a value
   // outside it (or not a number, which becomes `lo`) sets EntryOverRange.
+  // The comparison is in stored (float) precision, so a value entered at a
+  // bound is in range.
   double limitToRange(double value, double lo, double hi);
+  // The record's correction factor limited to its entry range (CF).
+  double correctionFactor();
   // A computed factor or rate as stored: held at the largest float (with
   // EntryOverRange) when it would not fit, so no record ever holds infinity.
   float storedRate(double value);
@@ -139,12 +143,17 @@ class CPart {
   // analysis on and the record is surface-mounted.
   bool smtApplies(const CCircHeader& header) const;
   // The solder-joint step: FRSMT from the joint fatigue life under thermal
-  // cycling; writes the table values it used back into the header.
-  void surfaceMountStep(CCircHeader& header);
+  // cycling; writes the table values it used back into the header. The
+  // temperature rise is limited to 0..`highestRise`.
+  void surfaceMountStep(CCircHeader& header, double highestRise = kHighestSmtRise);
   // How every class ends its Calculate: when the step applies, a "Default"
   // temperature-rise mode takes `defaultRise` into SMT_TEMPRISE and the step
-  // runs; otherwise the SMT calculated flag is cleared.
-  void finishSurfaceMount(CCircHeader& header, double defaultRise);
+  // runs; otherwise the SMT calculated flag is cleared. A class whose own rise
+  // may exceed the entered range (0..175) gives its own highest rise, which
+  // then holds in "Default" mode.
+  void finishSurfaceMount(CCircHeader& header, double defaultRise,
+                          double highestDefaultRise = kHighestSmtRise);
+  static constexpr double kHighestSmtRise = 175.0;  // SMT_TEMPRISE entry range
 
   // ---- base fields, in file order ----
   std::string PN;                   // 1

@@ -46,7 +46,7 @@ bool CPart::smtApplies(const CCircHeader& header) const {
   return !isHybridPart() && header.HASSMT != 0 && IS_SMT == 1;
 }
 
-void CPart::surfaceMountStep(CCircHeader& header) {
+void CPart::surfaceMountStep(CCircHeader& header, double highestRise) {
   SmtCalcFlag = 0;
   const std::uint8_t lead = checkChoice(SMT_LEAD, kSmtLeads);
   const std::uint8_t package = checkChoice(SMT_PKG, kSmtPackages);
@@ -54,7 +54,7 @@ void CPart::surfaceMountStep(CCircHeader& header) {
   const double h = lead == 1 ? limitToRange(SMT_HT, 0.1, 1000.0) : 8.0;
   SMT_HT = static_cast<float>(h);
   const double d = limitToRange(SMT_DIST, 1.0, 100000.0);
-  const double rise = limitToRange(SMT_TEMPRISE, 0.0, 175.0);
+  const double rise = limitToRange(SMT_TEMPRISE, 0.0, highestRise);
 
   const std::uint8_t board = kSmtBoards.clamp(header.SMTBOARD);
   const double alphaS = board == kBoardOther ? limitToRange(header.BOARDTCE, 0.01, 1000.0)
@@ -96,13 +96,17 @@ void CPart::surfaceMountStep(CCircHeader& header) {
   SmtCalcFlag = 1;
 }
 
-void CPart::finishSurfaceMount(CCircHeader& header, double defaultRise) {
+void CPart::finishSurfaceMount(CCircHeader& header, double defaultRise, double highestDefaultRise) {
   if (!smtApplies(header)) {
     SmtCalcFlag = 0;
     return;
   }
-  if (SMT_TRISEMODE != 2) SMT_TEMPRISE = static_cast<float>(defaultRise);
-  surfaceMountStep(header);
+  if (SMT_TRISEMODE == 2) {
+    surfaceMountStep(header);  // the entered rise, 0..175
+    return;
+  }
+  SMT_TEMPRISE = static_cast<float>(defaultRise);
+  surfaceMountStep(header, highestDefaultRise);
 }
 
 }  // namespace kestrel

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/number_format.hpp"
+#include "core/stored_range.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -85,7 +86,8 @@ Validated checkWholeNumber(std::string_view entry, long lo, long hi) {
 
 Validated checkRealNumber(std::string_view entry, double lo, double hi) {
   const std::optional<double> value = parseNumber(entry);
-  if (!value || *value < lo || *value > hi) return refused(realRangeMessage(lo, hi));
+  // Compared as the stored float, so an entry equal to a bound is in range.
+  if (!value || !inStoredRange(*value, lo, hi)) return refused(realRangeMessage(lo, hi));
   Validated result;
   result.number = *value;
   result.text = formatNumber(*value, 20, 6);

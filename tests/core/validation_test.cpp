@@ -176,7 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "Number entry is out of range:\n0.0 to 500.0000"},
         RealCase{"NegativeBoundFormatted", "-60", -55.0, 125.0, false, 0.0,
                  "Number entry is out of range:\n-55.0000 to 125.0000"},
-        RealCase{"NegativeLowerBoundAccepted", "-55", -55.0, 125.0, true, -55.0, "-55.0000"}),
+        RealCase{"NegativeLowerBoundAccepted", "-55", -55.0, 125.0, true, -55.0, "-55.0000"},
+        // A bound kept as a float (0.001f = 0.0010000000475) takes the entry "0.001": both store alike.
+        RealCase{"BoundComparedAsStored", "0.001", static_cast<double>(0.001f), 25.0, true, 0.001, "0.001000"}),
     caseName<RealCase>);
 
 // ---------------------------------------------------------------- choices

@@ -4,10 +4,14 @@
 // factor lines, keyword import and a circuit-file round trip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/archive.hpp"
@@ -20,6 +24,7 @@
 #include "core/part_archive.hpp"
 #include "core/registry.hpp"
 #include "core/ui.hpp"
+#include "core/validation.hpp"
 #include "models/register_all.hpp"
 
 namespace kestrel {
@@ -256,6 +261,74 @@ TEST(AllClasses, ImportReadsEveryApplyingFieldOfThePages) {
         CCircHeader h;
         part->Calculate(h);
         EXPECT_TRUE(std::isfinite(part->FR));
+      }
+    }
+  }
+}
+
+// The applying number fields of a record's pages with a range.
+class RangedFields final : public FieldVisitor {
+ public:
+  void text(const FieldSpec&, std::string&, bool) override {}
+  void number(const FieldSpec& f, float&, bool applies) override {
+    if (applies && !f.keyword.empty() && f.lo < f.hi) fields.push_back(f);
+  }
+  void choice(const FieldSpec&, std::uint8_t&, bool) override {}
+  void flag(const FieldSpec&, std::uint16_t&, bool) override {}
+  std::vector<FieldSpec> fields;
+};
+
+// A number as a person types it: the shortest text of the float it is stored as.
+std::string typed(float value) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string(buffer, end);
+}
+
+// Every ranged field entered at exactly its minimum and its maximum, as text
+// through the keyword readers and the page check: in range, and the record
+// calculates without EntryOverRange. One step beyond either bound is still
+// refused and logged.
+TEST(AllClasses, EntriesAtTheirRangeBoundsAreInRange) {
+  // Entries a model flags itself at an end of their range: more layers than
+  // the board model covers, a high-power bipolar stress above 55 %, a power
+  // whose rate passes the largest float, a rating below the operating value.
+  const std::set<std::string_view> flaggedByTheModel = {"BD_LAYERS", "MTR_VOP", "MTR_POWER", "MTR_VMAX"};
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    RangedFields ranged;
+    auto part = PartRegistry::instance().create(t.id, false);
+    part->identityPage(ranged);
+    part->limitsPage(ranged);
+    part->paramPage(ranged);
+    part->tempPage(ranged);
+    for (const FieldSpec& field : ranged.fields) {
+      // Imports `entry` into a new record; true when the reader logs it out of range.
+      const auto importLogsOutOfRange = [&](const std::string& entry) {
+        test::ImportSetup setup;
+        setup.map(field.keyword, test::kFld, entry);
+        part = PartRegistry::instance().create(t.id, false);
+        EXPECT_TRUE(part->ImportFields(setup.reader, false, false, 25.0f));
+        return std::ranges::any_of(setup.log, [](const std::string& line) {
+          return line.find("out of range") != std::string::npos;
+        });
+      };
+      const float lo = static_cast<float>(field.lo), hi = static_cast<float>(field.hi);
+      for (const float bound : {lo, hi}) {
+        SCOPED_TRACE(std::string(t.className) + " " + std::string(field.keyword) + "=" + typed(bound));
+        EXPECT_FALSE(importLogsOutOfRange(typed(bound)));
+        EXPECT_FALSE(validateEntry(field, typed(bound)).error.has_value());
+        part->TEMPLIMIT = 500.0f;
+        CCircHeader h;
+        part->Calculate(h);
+        if (!flaggedByTheModel.contains(field.keyword)) {
+          EXPECT_EQ(part->OverFlags & EntryOverRange, 0u);
+        }
+        const float step = bound == lo ? -1.0f : 1.0f;  // whole numbers are truncated: a whole step
+        const float beyond =
+            field.kind == FieldKind::Whole ? bound + step : std::nextafter(bound, step * INFINITY);
+        EXPECT_TRUE(importLogsOutOfRange(typed(beyond))) << typed(beyond);
+        EXPECT_TRUE(validateEntry(field, typed(beyond)).error.has_value()) << typed(beyond);
       }
     }
   }

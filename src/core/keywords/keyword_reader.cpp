@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/stored_range.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -238,14 +239,8 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
 
   if (!got) {
     // Unmapped or no data: the record keeps its value, held inside the range.
-    double kept = value;
-    if (!(kept >= lo)) {
-      kept = lo;
-    } else if (kept > hi) {
-      kept = hi;
-    } else {
-      return true;
-    }
+    if (inStoredRange(value, lo, hi)) return true;
+    const double kept = heldInRange(value, lo, hi);
     value = kept;
     log(whole ? strprintf("   ...'%s' set to default [%ld]...", name, asLong(kept))
               : strprintf("   ...'%s' set to default [%f]...", name, kept));
@@ -253,12 +248,13 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
   }
 
   double v = whole ? std::trunc(*got) : *got;
-  if (v < lo || v > hi) {
+  // Compared as the stored float, so a value at its bound is in range.
+  if (!inStoredRange(v, lo, hi)) {
     log(whole ? strprintf("   ...'%s' [%ld] out of range [%ld/%ld] (R%ld/F%d)...", name, asLong(v),
                           asLong(lo), asLong(hi), rec, src.fieldNumber)
               : strprintf("   ...'%s' [%f] out of range [%f/%f] (R%ld/F%d)...", name, v, lo, hi,
                           rec, src.fieldNumber));
-    v = v < lo ? lo : hi;
+    v = heldInRange(v, lo, hi);
   }
   value = v;
   return true;

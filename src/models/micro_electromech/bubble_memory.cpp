@@ -3,12 +3,13 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
-#include "models/micro_electromech/contact_load.hpp"
+#include "models/micro_electromech/microcircuit_tables.hpp"
 
 namespace kestrel {
 namespace {
@@ -19,7 +20,7 @@ const FieldSpec kGenType{"BUB_GENTYPE", "Generator Type", FieldKind::Choice, 0, 
 const FieldSpec kKbits{"BUB_KBITS", "Kbits/Chip", FieldKind::Whole, 1, 9000};
 const FieldSpec kPins{"BUB_PINS", "Pins", FieldKind::Whole, 3, 999};
 const FieldSpec kLearn{"BUB_LEARN", "Learning", FieldKind::Choice, 0, 0, 0, &kBubbleLearning};
-const FieldSpec kYears{"BUB_YEARS", "Years", FieldKind::Real, 0.01, 2.0, 0, nullptr, "years"};
+const FieldSpec kYears{"BUB_YEARS", "Years", FieldKind::Real, kYearsLo, kYearsHi, 0, nullptr, "years"};
 const FieldSpec kDc{"BUB_DC", "Duty Cycle", FieldKind::Real, 0.01, 100, 0, nullptr, "%"};
 const FieldSpec kRw{"BUB_RW", "Reads/Write", FieldKind::Whole, 1, 9999};
 const FieldSpec kTRise{"BUB_TRISE", "Temp Rise", FieldKind::Real, 0, 125, 0, nullptr, "deg C"};
@@ -42,7 +43,6 @@ constexpr double kPackageExponent = 1.08;
 // junction runs 10 deg C above the case.
 constexpr double kEaOverK1 = 9269.988412514485;   // 0.8 / 8.63e-5
 constexpr double kEaOverK2 = 6373.1170336037085;  // 0.55 / 8.63e-5
-constexpr double kInverse298 = 0.003355704697986577;
 constexpr double kJunctionAboveCase = 10.0;
 // Junction temperatures an entry can give: ambient -55..175 plus a case
 // rise of 0..125, plus 10.
@@ -55,8 +55,8 @@ constexpr double kLowestWriteDuty = 0.03;
 constexpr double kHighestReadsPerWrite = 2154.0;
 constexpr double kSeedDivisor = 4.0;
 
-// Learning factor pi_L = 0.01 x exp(5.35 - 0.35 x Y) for a new product
-// (Y years in production, up to 2), 1 for an established one.
+// Learning factor pi_L: the microcircuits' rule of table 5.10 for a new
+// product (2.0 up to 0.1 year, 1.0 from 2 years), 1 for an established one.
 
 }  // namespace
 
@@ -157,7 +157,7 @@ void CBubble::Calculate(CCircHeader& header) {
   const double n2 = limitToRange(KBITS, 1.0, 9000.0) * kBitsPerKbit;
   const double d = limitToRange(DC, 0.01, 100.0) * 0.01;
   const double readsPerWrite = limitToRange(RW, 1.0, 9999.0);
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   // In a hybrid the package supplies quality, environment, learning and the
   // package complexity.
@@ -170,9 +170,8 @@ void CBubble::Calculate(CCircHeader& header) {
   const double c22 = 0.00001 * n2Power;
   const double c2 = hybrid ? 0.0 : kPackageScale * std::pow(limitToRange(PINS, 3.0, 999.0), kPackageExponent);
 
-  const double inverseT = 1.0 / (tj + 273.0) - kInverse298;
-  const double pit1 = 0.1 * std::exp(inverseT * -kEaOverK1);
-  const double pit2 = 0.1 * std::exp(inverseT * -kEaOverK2);
+  const double pit1 = 0.1 * arrheniusFactor(kEaOverK1, tj);
+  const double pit2 = 0.1 * arrheniusFactor(kEaOverK2, tj);
 
   double piw = 1.0;
   if (d > kLowestWriteDuty && readsPerWrite < kHighestReadsPerWrite) {
@@ -183,11 +182,13 @@ void CBubble::Calculate(CCircHeader& header) {
     if (piw < 1.0) piw = 1.0;
   }
 
+  // Inside a hybrid the package supplies the environment factor, as for every
+  // hybrid part: pi_E = 1.0 here.
   const double pie = hybrid ? 1.0 : tableAt(kMicrocircuitEnvironmentFactor, checkedEnvironment(header));
   const double pid = 0.9 * d + 0.1;
   double pil = 1.0;
   if (!hybrid && checkChoice(LEARN, kBubbleLearning) == kNewProduct) {
-    pil = 0.01 * std::exp(5.35 - 0.35 * limitToRange(YEARS, 0.01, 2.0));
+    pil = learningFactor(limitToRange(YEARS, kYearsLo, kYearsHi));
   }
 
   const double lambda1 = ((chips * c21 + c2) * pie + chips * c11 * pit1 * piw) * pid * piq * pil;
@@ -237,7 +238,7 @@ void CBubble::FormatDetail(std::string& line1, std::string& line2, std::string_v
   const std::string pre(prefix);
   const std::string chips = strprintf("Chips:%.0f", static_cast<double>(CHIPS));
   const std::string elements = strprintf("Elements:%.0f", static_cast<double>(ELEMENTS));
-  const std::string generator(kBubbleGenerators.text(kBubbleGenerators.clamp(GENTYPE)));
+  const std::string generator = storedChoiceText(kBubbleGenerators, GENTYPE);
   const std::string kbits = strprintf("Kbits:%.0f", static_cast<double>(KBITS));
   const std::string pins = isHybridPart() ? std::string() : strprintf("Pins:%.0f", static_cast<double>(PINS));
   const std::string years = usesYears() ? strprintf("%sY", formatNumber(YEARS, 4, 2).c_str()) : std::string();

@@ -110,7 +110,7 @@ void CCircuitBoard::Calculate(CCircHeader& header) {
   const double pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   const double n1 = limitToRange(N1, 0.0, kMostHoles);
   const double n2 = limitToRange(N2, 0.0, kMostHoles);
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIC = static_cast<float>(pic);
@@ -132,9 +132,9 @@ bool CCircuitBoard::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAl
 
 void CCircuitBoard::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string type(kBoardTypes.text(kBoardTypes.clamp(TYPE)));
+  const std::string type = storedChoiceText(kBoardTypes, TYPE);
   const std::string layers = strprintf("Layers:%.0f", static_cast<double>(LAYERS));
-  const std::string quality = strprintf("Qu:%s", std::string(kBoardQualities.text(kBoardQualities.clamp(QU))).c_str());
+  const std::string quality = strprintf("Qu:%s", storedChoiceText(kBoardQualities, QU).c_str());
   const std::string automated = strprintf("AutomatedSolderHoles:%.0f", static_cast<double>(N1));
   const std::string hand = strprintf("HandSolderHoles:%.0f", static_cast<double>(N2));
   line1 = lineprintf("%s%-20s  %-9s  %-8s  %-27s %-22s", pre.c_str(), type.c_str(), layers.c_str(), quality.c_str(),

@@ -72,7 +72,7 @@ void CConnections::Calculate(CCircHeader& header) {
   const double lb = tableAt(kBaseRate, checkChoice(TYPE, kConnectionTypes));
   const double pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   const double n = limitToRange(N, 0.0, kMostConnections);
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
   LB = static_cast<float>(lb);
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(pie * lb * cf * n);
@@ -86,7 +86,7 @@ bool CConnections::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAll
 
 void CConnections::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string type(kConnectionTypes.text(kConnectionTypes.clamp(TYPE)));
+  const std::string type = storedChoiceText(kConnectionTypes, TYPE);
   const std::string count = strprintf("Connections:%.0f", static_cast<double>(N));
   line1 = lineprintf("%s%-21s  %-18s", pre.c_str(), type.c_str(), count.c_str());
   line2.clear();

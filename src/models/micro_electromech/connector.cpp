@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -44,7 +45,6 @@ constexpr std::array<double, 3> kRfInsertRise = {0.0, 5.0, 50.0};
 // Temperature factor pi_T = exp(-(Ea/k) x (1/(To + 273) - 1/298)), Ea = 0.14 eV:
 // Ea/k = 0.14 x 11604.966925844261.
 constexpr double kInsertEaOverK = 1624.6953696181968;
-constexpr double kInverse298 = 0.003355704697986577;
 // Connector temperatures an entry can give: ambient -55..175, a rise of
 // 0..150 and an insert rise up to 3.256 x 40^1.85 = 2994.2 deg C.
 constexpr double kLowestConnectorTemp = -55.0;
@@ -81,10 +81,6 @@ constexpr EnvTable kSocketEnvironmentFactor = {0.0,  1.0,  3.0,  14.0, 6.0,  18.
                                                11.0, 13.0, 25.0, 0.5,  14.0, 36.0, 650.0};
 
 const ChoiceList kNoTypes{};
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
 
 }  // namespace
 
@@ -167,7 +163,7 @@ void CConnector::Calculate(CCircHeader& header) {
   const std::uint8_t f = checkChoice(FAMILY, kConnectorFamilies);
   const std::uint8_t env = checkedEnvironment(header);
   const bool hybrid = isHybridPart();
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
   S = -1.0f;
 
   if (f == kSocketFamily) {
@@ -208,7 +204,7 @@ void CConnector::Calculate(CCircHeader& header) {
   flagLimits();
 
   const double lb = tableAt(kConnectorBaseRate, f);
-  const double pit = std::exp(-kInsertEaOverK * (1.0 / (to + 273.0) - kInverse298));
+  const double pit = arrheniusFactor(kInsertEaOverK, to);
   const double pik = tableAt(kMatingFactor, checkChoice(CYCLE, kMatingCycles));
   double piq = 1.0;
   double pie = 1.0;
@@ -257,18 +253,18 @@ void CConnector::FormatDetail(std::string& line1, std::string& line2, std::strin
   const std::string pre(prefix);
   const bool pins = hasPins();
   const bool socket = isSocket();
-  const std::string name = text(kConnectorFamilies, FAMILY);
-  const std::string type = text(typeList(), TYPE);
+  const std::string name = storedChoiceText(kConnectorFamilies, FAMILY);
+  const std::string type = storedChoiceText(typeList(), TYPE);
   const std::string count = strprintf("Pins:%.0f", static_cast<double>(PINS));
-  const std::string gauge = pins ? text(kPinGauges, GAUGE) : std::string();
+  const std::string gauge = pins ? storedChoiceText(kPinGauges, GAUGE) : std::string();
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kConnectorQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kConnectorQualities, QU).c_str());
   line1 = lineprintf("%s%-20s  %-11s  %-9s  %-5s  %-8s", pre.c_str(), name.c_str(), type.c_str(), count.c_str(),
                      gauge.c_str(), quality.c_str());
 
   std::string cycles, amps, trise;
   if (!socket) {
-    cycles = strprintf("Cycles/Khrs:%s", text(kMatingCycles, CYCLE).c_str());
+    cycles = strprintf("Cycles/Khrs:%s", storedChoiceText(kMatingCycles, CYCLE).c_str());
     trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
   }
   if (pins) amps = strprintf("Amps/Pin:%s", formatNumber(AMPS, 8, 6).c_str());

@@ -1,7 +1,5 @@
 // What relays and switches share: the contact load types and their load
-// stress factor, the two ways the current stress is obtained, and the
-// environment table of the microcircuit section used by bubble memories and
-// SAW devices.
+// stress factor, and the two ways the current stress is obtained.
 #pragma once
 
 #include <array>
@@ -32,10 +30,5 @@ inline double loadStressFactor(std::uint8_t load, double stressPercent) {
   const double ratio = stressPercent * 0.01 / tableAt(kLoadStressDivisor, load);
   return std::exp(ratio * ratio);
 }
-
-// Environment factor pi_E of the microcircuit section (handbook section
-// 5.10), GB..CL: bubble memories and SAW devices.
-inline constexpr EnvTable kMicrocircuitEnvironmentFactor = {0.0, 0.5, 2.0, 4.0, 4.0, 6.0, 4.0,  5.0,
-                                                            5.0, 8.0, 8.0, 0.5, 5.0, 12.0, 220.0};
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -91,11 +92,7 @@ constexpr std::array<double, 11> kDigitalEa = {0.0, 0.4, 0.4, 0.45, 0.5, 0.5, 0.
 
 // pi_T = 0.1 x exp(-Ea/k x (1/(Tj + 273) - 1/298)).
 double temperatureFactor(double ea, double tj) {
-  return 0.1 * std::exp(-ea * kInverseBoltzmann * (1.0 / (tj + 273.0) - kInverse298));
-}
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
+  return 0.1 * arrheniusFactorEv(ea, tj);
 }
 
 template <std::size_t N>
@@ -259,17 +256,17 @@ void CIC::Calculate(CCircHeader& header) {
     double a2b2 = 0.0;
     if (checkChoice(PROCESS, kIcProcesses) == kIcFlotox) {
       const double b1 = std::sqrt(n / kFlotoxBits) *
-                        std::exp(-kFlotoxEa * kInverseBoltzmann * (inverseTj - kInverse333));
+                        arrheniusFactorEv(kFlotoxEa, tj, kInverse333);
       a1b1 = cycleFactor(kFlotoxA1, cycles) * b1;
     } else {
       const double d = inverseTj - kInverse303;
       const double bits = std::pow(n / kTexturedPolyBits, 0.25);
-      a1b1 = cycleFactor(kTexturedPolyA1, cycles) * bits * std::exp(-kTexturedPolyEa1 * kInverseBoltzmann * d);
+      a1b1 = cycleFactor(kTexturedPolyA1, cycles) * bits * arrheniusFactorEv(kTexturedPolyEa1, tj, kInverse303);
       a2b2 = cycleFactor(kTexturedPolyA2, cycles) * bits * std::exp(kTexturedPolyEa2 * kInverseBoltzmann * d);
     }
     lcyc = (a1b1 + a2b2 / piq) * ecc * (life * kDesignLifeUnit);
   }
-  const double cf = limitToRange(CF, kCfLo, kCfHi);
+  const double cf = correctionFactor();
 
   C1 = static_cast<float>(c1);
   C2 = static_cast<float>(c2);
@@ -320,16 +317,16 @@ void CIC::UpdateAppParams(const CPart& other) {
 
 void CIC::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string tech = text(technologies(), TECH);
+  const std::string tech = storedChoiceText(technologies(), TECH);
   std::string memory;
-  if (isMos() && kind_ == MicrocircuitKind::Ram) memory = text(kIcRamTypes, TYPE);
+  if (isMos() && kind_ == MicrocircuitKind::Ram) memory = storedChoiceText(kIcRamTypes, TYPE);
   if (isMos() && kind_ == MicrocircuitKind::Prom) memory = shortText(kIcPromTypes, kIcPromTypeShort, TYPE);
   const std::string complex = strprintf("%.0f%c", static_cast<double>(COMPLEX), complexityUnit());
   std::string years, quality, package;
   if (!isHybridPart()) {
     if (LEARN == kLearningNew) years = strprintf("%sY", formatNumber(YEARS, 4, 2).c_str());
     quality = "Qu:" + shortText(kMicrocircuitQualities, kMicrocircuitQualityShort, QU);
-    package = strprintf("%s-%.0f", text(kMicrocircuitPackages, PKG).c_str(), static_cast<double>(PINS));
+    package = strprintf("%s-%.0f", storedChoiceText(kMicrocircuitPackages, PKG).c_str(), static_cast<double>(PINS));
   }
   std::string eeprom;
   if (isEeprom()) {

@@ -11,13 +11,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/arrhenius.hpp"
 #include "core/choice.hpp"
 
 namespace kestrel {
-
-// 1/k (k = 8.617e-5 eV/K) and 1/298 K of the Arrhenius temperature factors.
-inline constexpr double kInverseBoltzmann = 11604.966925844261;
-inline constexpr double kInverse298 = 0.003355704697986577;
 
 // Quality levels of every monolithic microcircuit class; 5 takes the record's
 // own factor. What-If? never moves a record to "Custom".

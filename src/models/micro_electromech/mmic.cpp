@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -41,10 +42,6 @@ constexpr double kInverse423 = 0.002364066193853428;
 // Application factor pi_A of an MMIC: low noise and low power; driver and
 // high power; unknown. A digital IC has 1.0.
 constexpr std::array<double, 4> kApplicationFactor = {0.0, 1.0, 3.0, 3.0};
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
 
 }  // namespace
 
@@ -141,7 +138,7 @@ void CMMIC::Calculate(CCircHeader& header) {
   const double n = std::trunc(limitToRange(COMPLEX, 1.0, complexityMax()));
   const double c1 = type == kMmicDevice ? complexityFactor(kMmicElements, n) : complexityFactor(kDigitalElements, n);
   const double ea = tableAt(kActivationEnergy, type);
-  const double pit = 0.1 * std::exp(-ea * kInverseBoltzmann * (1.0 / (tj + 273.0) - kInverse423));
+  const double pit = 0.1 * arrheniusFactorEv(ea, tj, kInverse423);
   const double pia = type == kMmicDevice ? tableAt(kApplicationFactor, checkChoice(APP, kMmicApplications)) : 1.0;
   const double pie = tableAt(kMicrocircuitEnvironmentFactor, checkedEnvironment(header));
 
@@ -157,7 +154,7 @@ void CMMIC::Calculate(CCircHeader& header) {
       pil = learningFactor(limitToRange(YEARS, kYearsLo, kYearsHi));
     }
   }
-  const double cf = limitToRange(CF, kCfLo, kCfHi);
+  const double cf = correctionFactor();
 
   C1 = static_cast<float>(c1);
   C2 = static_cast<float>(c2);
@@ -197,16 +194,16 @@ void CMMIC::UpdateAppParams(const CPart& other) {
 
 void CMMIC::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string app = isMmic() ? text(kMmicApplications, APP) : std::string();
+  const std::string app = isMmic() ? storedChoiceText(kMmicApplications, APP) : std::string();
   const std::string complex = strprintf("Complex:%.0f", static_cast<double>(COMPLEX));
   std::string years, quality, package;
   if (!isHybridPart()) {
     if (LEARN == kLearningNew) years = strprintf("%sY", formatNumber(YEARS, 4, 2).c_str());
     const std::uint8_t qu = kMicrocircuitQualities.clamp(QU);
     quality = strprintf("Qu:%s", std::string(kMicrocircuitQualityShort[qu]).c_str());
-    package = strprintf("%s-%.0f", text(kMicrocircuitPackages, PKG).c_str(), static_cast<double>(PINS));
+    package = strprintf("%s-%.0f", storedChoiceText(kMicrocircuitPackages, PKG).c_str(), static_cast<double>(PINS));
   }
-  line1 = lineprintf("%s%-9s %-17s %-13s %-5s %-7s  %-19s", pre.c_str(), text(kMmicTypes, TYPE).c_str(),
+  line1 = lineprintf("%s%-9s %-17s %-13s %-5s %-7s  %-19s", pre.c_str(), storedChoiceText(kMmicTypes, TYPE).c_str(),
                      app.c_str(), complex.c_str(), years.c_str(), quality.c_str(), package.c_str());
   line2 = thermal.thermalLine(prefix);
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -91,8 +92,6 @@ constexpr std::array<Construction, 15> kConstructions = {{
 // T the relay temperature; Ea (eV) by temperature rating 85 C, 125 C.
 constexpr double kMechanicalBaseRate = 0.0059;
 constexpr std::array<double, 3> kRatingActivationEnergy = {0.0, 0.19, 0.17};
-constexpr double kInverseBoltzmann = 11604.966925844261;  // 1/k, k = 8.617e-5 eV/K
-constexpr double kInverse298 = 0.003355704697986577;      // 1/298 K
 // Relay temperatures an entry can give: ambient -55..175 plus a rise of 0..150.
 constexpr double kLowestRelayTemp = -55.0;
 constexpr double kHighestRelayTemp = 325.0;
@@ -128,10 +127,6 @@ constexpr std::array<double, 3> kSolidStateQualityFactor = {0.0, 1.0, 1.9};
 // Environment factor pi_E, GB..CL.
 constexpr EnvTable kSolidStateEnvironmentFactor = {0.0,  1.0,  3.0,  12.0, 6.0, 17.0, 12.0, 19.0,
                                                    21.0, 32.0, 23.0, 0.4,  12.0, 33.0, 590.0};
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
 
 }  // namespace
 
@@ -239,7 +234,7 @@ void CRelay::Calculate(CCircHeader& header) {
   const std::uint8_t type = checkChoice(TYPE, kRelayTypes);
   const std::uint8_t env = checkedEnvironment(header);
   const bool hybrid = isHybridPart();
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   if (type > kLastMechanicalRelay) {
     // Solid-state and time-delay relays: no temperature or stress figure.
@@ -271,7 +266,7 @@ void CRelay::Calculate(CCircHeader& header) {
   flagLimits();
 
   const double ea = tableAt(kRatingActivationEnergy, checkChoice(RATING, kRelayRatings));
-  const double lb = kMechanicalBaseRate * std::exp(-ea * kInverseBoltzmann * (1.0 / (t + 273.0) - kInverse298));
+  const double lb = kMechanicalBaseRate * arrheniusFactorEv(ea, t);
   const double pil = loadStressFactor(checkChoice(LOAD, kContactLoads), stress);
   const double pic = tableAt(kContactFactor, checkChoice(CONTACT, kRelayContacts));
 
@@ -351,15 +346,15 @@ void CRelay::UpdateAppParams(const CPart& other) {
 void CRelay::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
   const bool mechanical = isMechanical();
-  const std::string type = text(kRelayTypes, TYPE);
-  const std::string construction = text(constructionList(), CONSTR);
+  const std::string type = storedChoiceText(kRelayTypes, TYPE);
+  const std::string construction = storedChoiceText(constructionList(), CONSTR);
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(qualityList(), QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(qualityList(), QU).c_str());
   std::string contact, rating, load;
   if (mechanical) {
-    contact = text(kRelayContacts, CONTACT);
-    rating = strprintf("%sC", text(kRelayRatings, RATING).c_str());
-    load = text(kContactLoads, LOAD);
+    contact = storedChoiceText(kRelayContacts, CONTACT);
+    rating = strprintf("%sC", storedChoiceText(kRelayRatings, RATING).c_str());
+    load = storedChoiceText(kContactLoads, LOAD);
   }
   line1 = lineprintf("%s%-24s %-24s %-14s  %-4s  %-4s  %-9s", pre.c_str(), type.c_str(), construction.c_str(),
                      quality.c_str(), contact.c_str(), rating.c_str(), load.c_str());
@@ -369,7 +364,7 @@ void CRelay::FormatDetail(std::string& line1, std::string& line2, std::string_vi
     imax = strprintf("Imax:%sA", formatNumber(IMAX, 8, 6).c_str());
     iop = strprintf("Iop:%sA", formatNumber(IOP, 8, 6).c_str());
     istr = strprintf("Istr:%s%%(%s)", formatNumber(ISTRESS, 5, 2).c_str(),
-                     text(kCurrentStressModes, STRESSMODE).c_str());
+                     storedChoiceText(kCurrentStressModes, STRESSMODE).c_str());
     trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
     rate = strprintf("Cyc/hr:%s", formatNumber(RATE, 6, 2).c_str());
   }

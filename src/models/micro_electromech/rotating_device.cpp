@@ -22,12 +22,11 @@ const FieldSpec kTStress{"ROTATE_TSTRESS", "Temp Stress (%)", FieldKind::Real, 0
 const FieldSpec kTRise{"ROTATE_TRISE", "Temp Rise", FieldKind::Real, 0, 125, 0, nullptr, "deg C"};
 
 // Temperatures an entry can give: ambient -55..175 plus a rise of 0..125.
-// The synchro curve exp(((T + 273) / 334) ^ 8.5) leaves single precision a
-// little above 280 C, so that model is limited to 275 C.
+// The synchro curve exp(((T + 273) / 334) ^ 8.5) runs past the largest
+// float near the top of that range; such a rate is held there (storedRate).
 constexpr double kLowestTemp = -55.0;
 constexpr double kHighestAmbient = 175.0;
 constexpr double kHighestTemp = 300.0;
-constexpr double kHighestSynchroTemp = 275.0;
 
 // ---- handbook section 12.1, motors ----
 
@@ -81,10 +80,6 @@ constexpr double kLowStressFactor = 0.5;
 constexpr EnvTable kMeterEnvironmentFactor = {0.0,  1.0,  2.0,  12.0, 7.0,  18.0, 5.0, 8.0,
                                               16.0, 25.0, 26.0, 0.5,  14.0, 38.0, 0.0};
 constexpr std::uint8_t kCannonLaunch = 14;
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
 
 }  // namespace
 
@@ -184,7 +179,7 @@ void CRotate::Calculate(CCircHeader& header) {
   T = static_cast<float>(t);
   S = -1.0f;  // no electrical stress figure
   flagLimits();
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
   const std::uint8_t env = checkedEnvironment(header);
 
   double lb = 0.0, pis = 0.0, pin = 0.0, pie = 0.0, pit = 0.0, bearing = 0.0, winding = 0.0;
@@ -199,8 +194,7 @@ void CRotate::Calculate(CCircHeader& header) {
     winding = lifeFractionFactor(lc / alphaW) / (tableAt(kMotorB, type) * alphaW) * 1000000.0;
     fr = (bearing + winding) * cf;
   } else if (fam == kSynchroFamily) {
-    const double ts = limitToRange(t, kLowestTemp, kHighestSynchroTemp);
-    lb = kSynchroScale * std::exp(std::pow((ts + 273.0) * kInverse334, kSynchroExponent));
+    lb = kSynchroScale * std::exp(std::pow((t + 273.0) * kInverse334, kSynchroExponent));
     const std::uint8_t size = checkChoice(SIZE, kSynchroSizes);
     pis = type == 1 ? tableAt(kSynchroSizeFactor, size) : tableAt(kResolverSizeFactor, size);
     pin = tableAt(kBrushFactor, static_cast<std::size_t>(limitToRange(BRUSHES, 1.0, 4.0)));
@@ -214,14 +208,14 @@ void CRotate::Calculate(CCircHeader& header) {
     pie = isHybridPart() ? 1.0 : tableAt(kMeterEnvironmentFactor, env);
     fr = lb * cf * pit * pie;
   }
-  LB = static_cast<float>(lb);
+  LB = storedRate(lb);
   PIS = static_cast<float>(pis);
   PIN = static_cast<float>(pin);
   PIE = static_cast<float>(pie);
   PIT = static_cast<float>(pit);
   BEARING = static_cast<float>(bearing);
   WINDING = static_cast<float>(winding);
-  FR = static_cast<float>(fr);
+  FR = storedRate(fr);
   finishSurfaceMount(header, hasTemperatureRise() ? TRISE : 0.0);
 }
 
@@ -254,8 +248,8 @@ void CRotate::UpdateAppParams(const CPart& other) {
 void CRotate::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {
   // One line by family; the second is left as the caller passed it.
   const std::string pre(prefix);
-  const std::string familyName = text(kRotateFamilies, FAMILY);
-  const std::string typeName = text(typeList(), TYPE);
+  const std::string familyName = storedChoiceText(kRotateFamilies, FAMILY);
+  const std::string typeName = storedChoiceText(typeList(), TYPE);
   const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
   switch (family()) {
     case kMotorFamily: {
@@ -265,7 +259,7 @@ void CRotate::FormatDetail(std::string& line1, std::string&, std::string_view pr
       break;
     }
     case kSynchroFamily: {
-      const std::string size = strprintf("Size:%s", text(kSynchroSizes, SIZE).c_str());
+      const std::string size = strprintf("Size:%s", storedChoiceText(kSynchroSizes, SIZE).c_str());
       const std::string brushes = strprintf("Brushes:%.0f", static_cast<double>(BRUSHES));
       line1 = lineprintf("%s%-8s  %-10s  %-9s  %-12s", pre.c_str(), typeName.c_str(), size.c_str(),
                          brushes.c_str(), trise.c_str());

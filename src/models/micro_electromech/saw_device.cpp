@@ -9,7 +9,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/whatif.hpp"
-#include "models/micro_electromech/contact_load.hpp"
+#include "models/micro_electromech/microcircuit_tables.hpp"
 
 namespace kestrel {
 namespace {
@@ -68,7 +68,7 @@ void CSAWDevice::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kSawQualities));
     pie = tableAt(kMicrocircuitEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
   LB = static_cast<float>(kBaseRate);
   PIQ = static_cast<float>(piq);
   PIE = static_cast<float>(pie);
@@ -89,7 +89,7 @@ void CSAWDevice::FormatDetail(std::string& line1, std::string& line2, std::strin
   const std::string pre(prefix);
   const std::string quality =
       isHybridPart() ? std::string()
-                     : strprintf("Qu:%s", std::string(kSawQualities.text(kSawQualities.clamp(QU))).c_str());
+                     : strprintf("Qu:%s", storedChoiceText(kSawQualities, QU).c_str());
   line1 = lineprintf("%s%-14s", pre.c_str(), quality.c_str());
   line2.clear();
 }

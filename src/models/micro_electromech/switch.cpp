@@ -66,10 +66,6 @@ constexpr EnvTable kBreakerEnvironmentFactor = {0.0,  1.0,  2.0,  15.0, 8.0, 27.
                                                 11.0, 12.0, 46.0, 0.5,  25.0, 66.0, 0.0};
 constexpr std::uint8_t kCannonLaunch = 14;
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 const ChoiceList kNoContactForms{};
 
 bool hasContactCount(std::uint8_t type) { return type == kPushbuttonSwitch || type == kToggleSwitch; }
@@ -171,7 +167,7 @@ void CSwitch::Calculate(CCircHeader& header) {
   const std::uint8_t type = checkChoice(TYPE, kSwitchTypes);
   const std::uint8_t env = checkedEnvironment(header);
   const bool hybrid = isHybridPart();
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
   const double lb = tableAt(kBaseRate, type);
   T = header.TEMP;  // switches have no temperature factor: the ambient
 
@@ -266,16 +262,16 @@ void CSwitch::FormatDetail(std::string& line1, std::string& line2, std::string_v
   const std::string pre(prefix);
   const std::uint8_t type = switchType();
   const bool breaker = type == kCircuitBreaker;
-  const std::string name = text(kSwitchTypes, TYPE);
+  const std::string name = storedChoiceText(kSwitchTypes, TYPE);
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kSwitchQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kSwitchQualities, QU).c_str());
   std::string form;
   if (hasContactCount(type) && kSwitchContacts.clamp(CONTACT) == kOtherContactForm) {
     form = strprintf("Contacts:%.0f", static_cast<double>(CONTACTS));
   } else {
-    form = text(contactList(), CONTACT);
+    form = storedChoiceText(contactList(), CONTACT);
   }
-  const std::string load = breaker ? std::string() : text(kContactLoads, LOAD);
+  const std::string load = breaker ? std::string() : storedChoiceText(kContactLoads, LOAD);
   const std::string power =
       breaker && kSwitchPowerChoices.clamp(POWER) == 1 ? std::string("PowerSwitch") : std::string();
   line1 = lineprintf("%s%-20s  %-8s  %-11s  %-9s  %-11s", pre.c_str(), name.c_str(), quality.c_str(), form.c_str(),
@@ -286,7 +282,7 @@ void CSwitch::FormatDetail(std::string& line1, std::string& line2, std::string_v
     imax = strprintf("Imax:%sA", formatNumber(IMAX, 8, 6).c_str());
     iop = strprintf("Iop:%sA", formatNumber(IOP, 8, 6).c_str());
     istr = strprintf("Istr:%s%%(%s)", formatNumber(ISTRESS, 5, 2).c_str(),
-                     text(kCurrentStressModes, STRESSMODE).c_str());
+                     storedChoiceText(kCurrentStressModes, STRESSMODE).c_str());
   }
   line2 = lineprintf("%s%-14s  %-13s  %-26s", pre.c_str(), imax.c_str(), iop.c_str(), istr.c_str());
 }

@@ -9,6 +9,7 @@
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
 #include "core/registry.hpp"
+#include "core/stored_range.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -138,10 +139,6 @@ constexpr std::array<double, 4> kConstructionFactor = {0.0, 1.0, 1.0, 5.4};
 constexpr EnvTable kMagnetronEnvironmentFactor = {0.0,  1.0,  2.0,  4.0, 15.0, 47.0,  10.0,  16.0,
                                                   12.0, 23.0, 80.0, 0.5, 43.0, 133.0, 2000.0};
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 }  // namespace
 
 const ClassRecord CTube::kClass = makeClassRecord<CTube>("CTube");
@@ -233,8 +230,8 @@ void CTube::paramPage(FieldVisitor& f) {
   const FieldSpec power = powerField(family());
   const FieldSpec freq = frequencyField(family());
   if (powerAndFrequency) {
-    POWER = static_cast<float>(std::isnan(POWER) ? power.lo : std::clamp<double>(POWER, power.lo, power.hi));
-    FREQ = static_cast<float>(std::isnan(FREQ) ? freq.lo : std::clamp<double>(FREQ, freq.lo, freq.hi));
+    POWER = static_cast<float>(heldInRange(POWER, power.lo, power.hi));
+    FREQ = static_cast<float>(heldInRange(FREQ, freq.lo, freq.hi));
   }
   f.number(power, POWER, powerAndFrequency);
   f.number(freq, FREQ, powerAndFrequency);
@@ -257,7 +254,7 @@ void CTube::Calculate(CCircHeader& header) {
   T = static_cast<float>(limitToRange(header.TEMP, -55.0, 175.0));
   S = -1.0f;  // no stress figure
   flagLimits();
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
   const std::uint8_t env = checkedEnvironment(header);
   double p = 0.0, f = 0.0;
   if (hasPowerAndFrequency()) {
@@ -331,7 +328,7 @@ bool CTube::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, f
 void CTube::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {
   // One line; the second is left as the caller passed it.
   const std::uint8_t fam = family();
-  std::string type = hasType() ? text(typeList(), TYPE) : std::string();
+  std::string type = hasType() ? storedChoiceText(typeList(), TYPE) : std::string();
   if (isOverLimit()) type += " (OverLimit)";
   std::string power, freq;
   if (hasPowerAndFrequency()) {
@@ -346,7 +343,7 @@ void CTube::FormatDetail(std::string& line1, std::string&, std::string_view pref
     last = strprintf("Util:%s%%", formatNumber(RATIO, 5, 2).c_str());
   }
   line1 = lineprintf("%s%-22s %-27s %-10s %-11s %-11s", std::string(prefix).c_str(),
-                     text(kTubeFamilies, FAMILY).c_str(), type.c_str(), power.c_str(), freq.c_str(), last.c_str());
+                     storedChoiceText(kTubeFamilies, FAMILY).c_str(), type.c_str(), power.c_str(), freq.c_str(), last.c_str());
 }
 
 void CTube::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {

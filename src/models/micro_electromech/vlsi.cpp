@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -61,10 +62,6 @@ double overstressRate(double volts) {
     if (volts <= row.upTo) return row.rate;
   }
   return kEsdTopRate;
-}
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
 }
 
 }  // namespace
@@ -156,7 +153,7 @@ void CVLSI::Calculate(CCircHeader& header) {
 
   const double lbd = tableAt(kDieBaseRate, checkChoice(TYPE, kVlsiTypes));
   const double pimfg = tableAt(kProcessFactor, checkChoice(MFG, kVlsiProcesses));
-  const double pit = 0.1 * std::exp(-kEaOverK * (1.0 / (tj + 273.0) - kInverse298));
+  const double pit = 0.1 * arrheniusFactor(kEaOverK, tj);
   const double xs = limitToRange(FSIZE, kFeatureLo, kFeatureHi);
   const double area = limitToRange(AREA, kAreaLo, kAreaHi);
   const double picd = area * kInverseReferenceArea * kFeatureScale / (xs * xs) + kDieComplexityFloor;
@@ -173,7 +170,7 @@ void CVLSI::Calculate(CCircHeader& header) {
                                : tableAt(kMicrocircuitQualityFactor, qu);
   }
   const double leos = overstressRate(std::trunc(limitToRange(VOLTS, kVoltsLo, kVoltsHi)));
-  const double cf = limitToRange(CF, kCfLo, kCfHi);
+  const double cf = correctionFactor();
 
   LBD = static_cast<float>(lbd);
   PIMFG = static_cast<float>(pimfg);
@@ -218,11 +215,11 @@ void CVLSI::FormatDetail(std::string& line1, std::string& line2, std::string_vie
   if (!isHybridPart()) {
     const std::uint8_t qu = kMicrocircuitQualities.clamp(QU);
     quality = strprintf("Qu:%s", std::string(kMicrocircuitQualityShort[qu]).c_str());
-    package = strprintf("%s-%.0f", text(kVlsiPackages, PKG).c_str(), static_cast<double>(PINS));
+    package = strprintf("%s-%.0f", storedChoiceText(kVlsiPackages, PKG).c_str(), static_cast<double>(PINS));
   }
   const std::string esd = strprintf("%.0fVesd", static_cast<double>(VOLTS));
-  line1 = lineprintf("%s%-16s  %-6s  %-8s  %-13s  %-7s  %-15s  %-9s", pre.c_str(), text(kVlsiTypes, TYPE).c_str(),
-                     size.c_str(), area.c_str(), text(kVlsiProcesses, MFG).c_str(), quality.c_str(),
+  line1 = lineprintf("%s%-16s  %-6s  %-8s  %-13s  %-7s  %-15s  %-9s", pre.c_str(), storedChoiceText(kVlsiTypes, TYPE).c_str(),
+                     size.c_str(), area.c_str(), storedChoiceText(kVlsiProcesses, MFG).c_str(), quality.c_str(),
                      package.c_str(), esd.c_str());
   line2 = thermal.thermalLine(prefix);
 }

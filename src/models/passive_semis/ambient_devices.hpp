@@ -34,17 +34,9 @@ inline void begin(CPart& part, const CCircHeader& header) {
   part.flagLimits();
 }
 
-// The correction factor as the product uses it (entry range 0.000001..1000).
-inline double correctionFactor(CPart& part) { return part.limitToRange(part.CF, 0.000001, 1000.0); }
-
-// The text of a choice, the stored index limited to its list.
-inline std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 // "Qu:%s", or empty for a hybrid part (its package supplies the quality).
 inline std::string qualityText(const CPart& part, std::uint8_t quality) {
-  return part.isHybridPart() ? std::string() : "Qu:" + text(kMilLowerQualities, quality);
+  return part.isHybridPart() ? std::string() : "Qu:" + storedChoiceText(kMilLowerQualities, quality);
 }
 
 }  // namespace ambient_device

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -81,8 +82,6 @@ constexpr std::array<StyleModel, 33> kStyleModels = {{
 // Temperature factor pi_T = exp(-(Ea/k) x (1/(T + 273) - 1/298)); activation
 // energy Ea (eV) by column: 1 0.15 eV, 2 0.35 eV.
 constexpr std::array<double, 3> kActivationEnergy = {0.0, 0.15, 0.35};
-constexpr double kInverseBoltzmann = 11604.966925844261;  // 1/k, k = 8.617e-5 eV/K
-constexpr double kInverse298 = 0.003355704697986577;      // 1/298 K
 // Capacitor temperatures an entry can give: ambient -55..175 plus a rise of
 // 0..150. A stored value outside (or not a number) is limited to it.
 constexpr double kLowestTemp = -55.0;
@@ -133,10 +132,6 @@ constexpr std::array<double, 10> kQualityFactor = {0.0, 0.001, 0.01, 0.03, 0.1, 
 // Environment factor pi_E, GB..CL.
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  10.0, 20.0, 7.0,  15.0, 12.0, 15.0,
                                          25.0, 30.0, 40.0, 0.5,  20.0, 50.0, 570.0};
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
 
 }  // namespace
 
@@ -214,7 +209,7 @@ void CCapacitor::paramPage(FieldVisitor& f) {
 // one it can have (an ER style to the commonest level, M).
 void CCapacitor::keepQualityOfStyle() {
   constexpr std::uint8_t kLevelM = 6, kNonEr = 8;
-  const bool erStyle = text(kCapacitorStyles, TYPE).find(",ER)") != std::string::npos;
+  const bool erStyle = storedChoiceText(kCapacitorStyles, TYPE).find(",ER)") != std::string::npos;
   const bool erQuality = QU >= 1 && QU < kNonEr;
   if (erStyle && !erQuality) QU = kLevelM;
   if (!erStyle && erQuality) QU = kNonEr;
@@ -240,8 +235,7 @@ void CCapacitor::Calculate(CCircHeader& header) {
   flagLimits();
 
   const double lb = style.baseRate;
-  const double eaOverK = tableAt(kActivationEnergy, style.tempColumn) * kInverseBoltzmann;
-  const double pit = std::exp(-eaOverK * (1.0 / (t + 273.0) - kInverse298));
+  const double pit = arrheniusFactorEv(tableAt(kActivationEnergy, style.tempColumn), t);
 
   const double microfarads = limitToRange(CAP, 0.000001, 9999999.0) *
                              tableAt(kMicrofaradsPerUnit, checkChoice(CAPUNIT, kCapacitanceUnits));
@@ -261,7 +255,7 @@ void CCapacitor::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kCapacitorQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
@@ -313,11 +307,11 @@ void CCapacitor::UpdateAppParams(const CPart& other) {
 
 void CCapacitor::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string style = text(kCapacitorStyles, TYPE);
+  const std::string style = storedChoiceText(kCapacitorStyles, TYPE);
   const std::string value =
-      strprintf("%s %s", formatNumber(CAP, 12, 6).c_str(), text(kCapacitanceUnits, CAPUNIT).c_str());
+      strprintf("%s %s", formatNumber(CAP, 12, 6).c_str(), storedChoiceText(kCapacitanceUnits, CAPUNIT).c_str());
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kCapacitorQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kCapacitorQualities, QU).c_str());
   const std::string circuitR =
       usesCircuitResistance() ? strprintf("CircuitR:%s", formatNumber(CIRCR, 4, 2).c_str()) : std::string();
   line1 = lineprintf("%s%-22s  %-15s  %-13s  %-13s", pre.c_str(), style.c_str(), value.c_str(),
@@ -326,7 +320,7 @@ void CCapacitor::FormatDetail(std::string& line1, std::string& line2, std::strin
   const std::string vmax = strprintf("Vmax:%sV", formatNumber(VMAX, 8, 5).c_str());
   const std::string vop = strprintf("Vop:%sV", formatNumber(VOP, 8, 5).c_str());
   const std::string vstr = strprintf("Vstr:%s%%(%s)", formatNumber(VSTRESS, 5, 2).c_str(),
-                                     text(kVoltageStressModes, STRESSMODE).c_str());
+                                     storedChoiceText(kVoltageStressModes, STRESSMODE).c_str());
   const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
   line2 = lineprintf("%s%-14s  %-13s  %-26s  %-12s", pre.c_str(), vmax.c_str(), vop.c_str(), vstr.c_str(),
                      trise.c_str());

@@ -76,7 +76,7 @@ void CCrystal::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kMilLowerQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = ambient_device::correctionFactor(*this);
+  const double cf = correctionFactor();
   LB = static_cast<float>(lb);
   PIQ = static_cast<float>(piq);
   PIE = static_cast<float>(pie);

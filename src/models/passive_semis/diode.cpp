@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -40,10 +41,6 @@ const ChoiceList& typesOf(std::uint8_t family) {
     default:
       return kNoDiodeTypes;
   }
-}
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
 }
 
 // ---- handbook sections 6.1, 6.2 and 6.10 ----
@@ -88,7 +85,6 @@ constexpr std::array<TypeModel, 10> kHighFreqModels = {{
 // 6.10 thyristors and SCRs.
 constexpr TypeModel kThyristorModel = {0.0022, 3082.0, 1.0};
 
-constexpr double kInverse298 = 0.003355704697986577;  // 1/298 K
 
 // Power rating factor pi_R of PIN diodes (6.2): Pr <= 10 W: 0.5; above:
 // 0.326 x ln(Pr) - 0.25.
@@ -250,7 +246,7 @@ void CDiode::Calculate(CCircHeader& header) {
   if (fam == kDiodeLowFreq && typ == kDiodeHvStacks) {
     lb *= limitToRange(JUNCTIONS, kFewestJunctions, kMostJunctions);
   }
-  const double pit = std::exp(-model.eaOverK * (1.0 / (tj + 273.0) - kInverse298));
+  const double pit = arrheniusFactor(model.eaOverK, tj);
   const double pia = isHybridPart() ? 1.0 : model.application;
 
   double pir = 1.0;
@@ -287,7 +283,7 @@ void CDiode::Calculate(CCircHeader& header) {
       pie = tableAt(kLowFreqEnvironment, env);
     }
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
@@ -350,22 +346,22 @@ void CDiode::UpdateAppParams(const CPart& other) {
 void CDiode::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
   const std::uint8_t fam = family();
-  const std::string familyText = text(kDiodeFamilies, fam);
+  const std::string familyText = storedChoiceText(kDiodeFamilies, fam);
   const std::string kind =
-      hasType() ? strprintf("%s %s", familyText.c_str(), text(types(), TYPE).c_str()) : familyText;
+      hasType() ? strprintf("%s %s", familyText.c_str(), storedChoiceText(types(), TYPE).c_str()) : familyText;
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(qualities(), QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(qualities(), QU).c_str());
   std::string vmax, vop, vstr;
   if (usesVoltage()) {
     vmax = strprintf("Vmax:%sV", formatNumber(VMAX, 7, 4).c_str());
     vop = strprintf("Vop:%sV", formatNumber(VOP, 7, 4).c_str());
     vstr = strprintf("Vstr:%s%%(%s)", formatNumber(VSTRESS, 5, 2).c_str(),
-                     text(kDiodeStressModes, STRESSMODE).c_str());
+                     storedChoiceText(kDiodeStressModes, STRESSMODE).c_str());
   }
   line1 = lineprintf("%s%-26s %-10s %-13s %-12s %-26s", pre.c_str(), kind.c_str(), quality.c_str(),
                      vmax.c_str(), vop.c_str(), vstr.c_str());
 
-  const std::string contacts = usesContacts() ? text(kDiodeContacts, CONTACTS) : std::string();
+  const std::string contacts = usesContacts() ? storedChoiceText(kDiodeContacts, CONTACTS) : std::string();
   const std::string junctions =
       usesJunctions() ? strprintf("Junc:%.0f", static_cast<double>(JUNCTIONS)) : std::string();
   std::string rating;

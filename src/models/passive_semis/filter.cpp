@@ -86,7 +86,7 @@ void CFilter::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kMilLowerQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = ambient_device::correctionFactor(*this);
+  const double cf = correctionFactor();
   LB = static_cast<float>(lb);
   PIQ = static_cast<float>(piq);
   PIE = static_cast<float>(pie);
@@ -108,8 +108,8 @@ bool CFilter::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed,
 void CFilter::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {
   // One line; the second is left as the caller passed it.
   line1 = lineprintf("%s%-15s  %-18s  %-8s", std::string(prefix).c_str(),
-                     ambient_device::text(kFilterFamilies, FAMILY).c_str(),
-                     ambient_device::text(typeList(), TYPE).c_str(), ambient_device::qualityText(*this, QU).c_str());
+                     storedChoiceText(kFilterFamilies, FAMILY).c_str(),
+                     storedChoiceText(typeList(), TYPE).c_str(), ambient_device::qualityText(*this, QU).c_str());
 }
 
 void CFilter::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {

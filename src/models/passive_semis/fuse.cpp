@@ -53,7 +53,7 @@ void CFuse::Calculate(CCircHeader& header) {
   ambient_device::begin(*this, header);
   // a hybrid part: the package supplies the environment
   const double pie = isHybridPart() ? 1.0 : tableAt(kEnvironmentFactor, checkedEnvironment(header));
-  const double cf = ambient_device::correctionFactor(*this);
+  const double cf = correctionFactor();
   LB = static_cast<float>(kBaseRate);
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(cf * pie * kBaseRate);

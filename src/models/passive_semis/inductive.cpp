@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -37,8 +38,7 @@ constexpr std::array<double, 8> kBaseRate = {
 
 // Temperature factor pi_T = exp(-(0.11/k) x (1/(T_HS + 273) - 1/298)), T_HS
 // the hot-spot temperature, 0.11 eV / k = 1276.5463618428687 K.
-constexpr double kMinusEaOverK = -1276.5463618428687;
-constexpr double kInverse298 = 0.003355704697986577;  // 1/298 K
+constexpr double kEaOverK = 1276.5463618428687;
 // Hot-spot temperatures an entry can give: ambient -55..175 plus a rise of
 // 0..250. A stored value outside (or not a number) is limited to it.
 constexpr double kLowestHotSpot = -55.0;
@@ -48,13 +48,13 @@ constexpr double kHighestHotSpot = 425.0;
 constexpr std::array<double, 3> kTransformerQualityFactor = {0.0, 1.0, 3.0};
 constexpr std::array<double, 7> kInductorQualityFactor = {0.0, 0.03, 0.1, 0.3, 1.0, 1.0, 3.0};
 
-// Environment factor pi_E, GB..CL (the same for transformers and coils).
-constexpr EnvTable kEnvironmentFactor = {0.0, 1.0, 6.0,  12.0, 5.0,  16.0, 6.0,  8.0,
-                                         7.0, 9.0, 24.0, 0.5,  13.0, 34.0, 610.0};
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
+// Environment factor pi_E, GB..CL: transformers (section 11.1) and coils
+// (section 11.2); the coils' table is milder in GF and the airborne cargo
+// and fighter environments.
+constexpr EnvTable kTransformerEnvironmentFactor = {0.0, 1.0, 6.0,  12.0, 5.0,  16.0, 6.0,  8.0,
+                                                    7.0, 9.0, 24.0, 0.5,  13.0, 34.0, 610.0};
+constexpr EnvTable kCoilEnvironmentFactor = {0.0, 1.0, 4.0,  12.0, 5.0,  16.0, 5.0,  7.0,
+                                             6.0, 8.0, 24.0, 0.5,  13.0, 34.0, 610.0};
 
 }  // namespace
 
@@ -115,15 +115,16 @@ void CInductive::Calculate(CCircHeader& header) {
   flagLimits();
 
   const double lb = tableAt(kBaseRate, type);
-  const double pit = std::exp(kMinusEaOverK * (1.0 / (t + 273.0) - kInverse298));
+  const double pit = arrheniusFactor(kEaOverK, t);
   double piq = 1.0;  // a hybrid part: the package supplies quality and environment
   double pie = 1.0;
   if (!isHybridPart()) {
     const std::uint8_t quality = checkChoice(QU, qualityList());
     piq = isTransformer() ? tableAt(kTransformerQualityFactor, quality) : tableAt(kInductorQualityFactor, quality);
-    pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
+    pie = tableAt(isTransformer() ? kTransformerEnvironmentFactor : kCoilEnvironmentFactor,
+                  checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
@@ -131,7 +132,8 @@ void CInductive::Calculate(CCircHeader& header) {
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(lb * cf * pit * pie * piq);
 
-  finishSurfaceMount(header, TRISE);
+  // The hot-spot rise (0..250) goes to the solder joints unchanged.
+  finishSurfaceMount(header, TRISE, kTRise.hi);
 }
 
 void CInductive::ApplyWhatIf(const WhatIfSettings& settings) {
@@ -155,9 +157,9 @@ void CInductive::UpdateAppParams(const CPart& other) {
 void CInductive::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {
   // One line; the second is left as the caller passed it.
   const std::string pre(prefix);
-  const std::string type = text(kInductiveTypes, TYPE);
+  const std::string type = storedChoiceText(kInductiveTypes, TYPE);
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(qualityList(), QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(qualityList(), QU).c_str());
   const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
   line1 = lineprintf("%s%-25s  %-9s  %-12s", pre.c_str(), type.c_str(), quality.c_str(), trise.c_str());
 }

@@ -86,7 +86,7 @@ void CLamp::Calculate(CCircHeader& header) {
   const double piu = utilizationFactor(limitToRange(UTILDC, 0.1, 100.0));
   const double pia = tableAt(kApplicationFactor, checkChoice(APP, kLampApplications));
   const double pie = isHybridPart() ? 1.0 : tableAt(kEnvironmentFactor, checkedEnvironment(header));
-  const double cf = ambient_device::correctionFactor(*this);
+  const double cf = correctionFactor();
   LB = static_cast<float>(lb);
   PIU = static_cast<float>(piu);
   PIA = static_cast<float>(pia);
@@ -109,7 +109,7 @@ void CLamp::FormatDetail(std::string& line1, std::string&, std::string_view pref
   const std::string volts = formatNumber(VOLTS, 6, 2) + "volts";
   const std::string util = strprintf("Utilization:%s%%", formatNumber(UTILDC, 5, 2).c_str());
   line1 = lineprintf("%s%-11s  %-2s  %-18s", std::string(prefix).c_str(), volts.c_str(),
-                     ambient_device::text(kLampApplications, APP).c_str(), util.c_str());
+                     storedChoiceText(kLampApplications, APP).c_str(), util.c_str());
 }
 
 void CLamp::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {

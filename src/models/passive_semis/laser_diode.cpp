@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -25,8 +26,6 @@ constexpr double kPreqShareMax = 0.95;  // Preq up to 0.95 x Pmax
 constexpr float kRiseMax = 175.0f;
 constexpr float kLowestAmbient = -55.0f;
 constexpr float kHighestAmbient = 175.0f;
-constexpr float kCfMin = 0.000001f;
-constexpr float kCfMax = 1000.0f;
 
 const FieldSpec kType{"LASDIO_TYPE", "Device Type", FieldKind::Choice, 0, 0, 0, &kLaserDiodeTypes};
 const FieldSpec kQu{"LASDIO_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kLaserDiodeQualities};
@@ -39,10 +38,6 @@ const FieldSpec kPmax{"LASDIO_PMAX", "Pmax (mW)", FieldKind::Real, kPmaxMin, kPm
 const FieldSpec kPreq{"LASDIO_PREQ", "Preq (mW)", FieldKind::Real, 0, kPreqShareMax * kPmaxMax, 0, nullptr, "mW"};
 const FieldSpec kTRise{"LASDIO_TRISE", "Temp Rise", FieldKind::Real, 0, kRiseMax, 0, nullptr, "deg C"};
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 // ---- handbook section 6.13, laser diodes ----
 
 // Base failure rate lambda_b (fpmh) by type.
@@ -50,7 +45,6 @@ constexpr std::array<double, 3> kBaseRate = {0.0, 3.23, 5.65};  // GaAs/AlGaAs, 
 
 // pi_T = exp(-4635 x (1/(T + 273) - 1/298)).
 constexpr double kEaOverK = 4635.0;
-constexpr double kInverse298 = 0.003355704697986577;  // 1/298 K
 
 // Quality factor pi_Q: hermetic, non-hermetic with facet coating, without.
 constexpr std::array<double, 4> kQualityFactor = {0.0, 1.0, 1.0, 3.3};
@@ -148,7 +142,7 @@ void CLaserDiode::Calculate(CCircHeader& header) {
   S = -1.0f;  // no stress figure
 
   const double lb = tableAt(kBaseRate, checkChoice(TYPE, kLaserDiodeTypes));
-  const double pit = std::exp(-kEaOverK * (1.0 / (t + 273.0) - kInverse298));
+  const double pit = arrheniusFactor(kEaOverK, t);
   const double pii = std::pow(limitToRange(PEAKI, kPeakCurrentMin, kPeakCurrentMax), kCurrentExponent);
 
   // Power degradation factor pi_P = 1 / (2 x (1 - Preq / Pmax)).
@@ -167,7 +161,7 @@ void CLaserDiode::Calculate(CCircHeader& header) {
               : kContinuousWave;
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, kCfMin, kCfMax);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
@@ -205,11 +199,11 @@ void CLaserDiode::UpdateAppParams(const CPart& other) {
 
 void CLaserDiode::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string quality = isHybridPart() ? std::string() : text(kLaserDiodeQualities, QU);
+  const std::string quality = isHybridPart() ? std::string() : storedChoiceText(kLaserDiodeQualities, QU);
   const bool pulsed = kLaserDiodeApps.clamp(APP) == kLaserDiodePulsed;
   const std::string dc = pulsed ? strprintf("DC:%s%%", formatNumber(DC, 5, 2).c_str()) : std::string();
-  line1 = lineprintf("%s%-14s  %-23s  %-6s  %-9s", pre.c_str(), text(kLaserDiodeTypes, TYPE).c_str(),
-                     quality.c_str(), text(kLaserDiodeApps, APP).c_str(), dc.c_str());
+  line1 = lineprintf("%s%-14s  %-23s  %-6s  %-9s", pre.c_str(), storedChoiceText(kLaserDiodeTypes, TYPE).c_str(),
+                     quality.c_str(), storedChoiceText(kLaserDiodeApps, APP).c_str(), dc.c_str());
   const std::string peak = strprintf("PeakI:%sA", formatNumber(PEAKI, 8, 6).c_str());
   const std::string pmax = strprintf("Pmax:%smW", formatNumber(PMAX, 8, 6).c_str());
   const std::string preq = strprintf("Preq:%smW", formatNumber(PREQ, 8, 6).c_str());

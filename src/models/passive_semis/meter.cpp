@@ -92,7 +92,7 @@ void CMeter::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kMilLowerQualities));
     pie = tableAt(kEnvironmentFactor, env);
   }
-  const double cf = ambient_device::correctionFactor(*this);
+  const double cf = correctionFactor();
   LB = static_cast<float>(kBaseRate);
   PIA = static_cast<float>(pia);
   PIF = static_cast<float>(pif);
@@ -115,8 +115,8 @@ bool CMeter::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, 
 void CMeter::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {
   // One line; the second is left as the caller passed it.
   line1 = lineprintf("%s%-2s  %-9s  %-8s", std::string(prefix).c_str(),
-                     ambient_device::text(kMeterApplications, APP).c_str(),
-                     ambient_device::text(kMeterFunctions, FUNCTION).c_str(),
+                     storedChoiceText(kMeterApplications, APP).c_str(),
+                     storedChoiceText(kMeterFunctions, FUNCTION).c_str(),
                      ambient_device::qualityText(*this, QU).c_str());
 }
 

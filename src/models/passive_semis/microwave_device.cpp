@@ -96,7 +96,7 @@ void CMDev::Calculate(CCircHeader& header) {
   const EnvTable& envTable = t <= kPhaseShifterType ? kFerriteEnvironmentFactor : kLoadEnvironmentFactor;
   // a hybrid part: the package supplies the environment
   const double pie = isHybridPart() ? 1.0 : tableAt(envTable, checkedEnvironment(header));
-  const double cf = ambient_device::correctionFactor(*this);
+  const double cf = correctionFactor();
   LB = static_cast<float>(lb);
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(cf * lb * pie);
@@ -112,9 +112,9 @@ bool CMDev::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, f
 
 void CMDev::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {
   // One line; the second is left as the caller passed it.
-  const std::string rating = hasRating() ? ambient_device::text(ratingList(), RATING) : std::string();
+  const std::string rating = hasRating() ? storedChoiceText(ratingList(), RATING) : std::string();
   line1 = lineprintf("%s%-19s  %-10s", std::string(prefix).c_str(),
-                     ambient_device::text(kMicrowaveDeviceTypes, TYPE).c_str(), rating.c_str());
+                     storedChoiceText(kMicrowaveDeviceTypes, TYPE).c_str(), rating.c_str());
 }
 
 void CMDev::FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const {

@@ -2,9 +2,9 @@
 
 #include <array>
 #include <cmath>
-#include <limits>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -28,8 +28,6 @@ constexpr float kDutyCycleMin = 0.001f;
 constexpr float kDutyCycleMax = 100.0f;
 constexpr float kFreqMin = 0.1f;
 constexpr float kFreqMax = 99.9999f;
-constexpr float kCfMin = 0.000001f;
-constexpr float kCfMax = 1000.0f;
 
 const FieldSpec kType{"MTR_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kMTransTypes};
 const FieldSpec kMatch{"MTR_MATCH", "Matching", FieldKind::Choice, 0, 0, 0, &kMTransMatches};
@@ -51,11 +49,6 @@ const FieldSpec& powerField(std::uint8_t type) {
   return type == kMTransBipolarLoPower ? kLowPower : kHighPower;
 }
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
-constexpr double kInverse298 = 0.003355704697986577;  // 1/298 K
 constexpr double kInverse373 = 0.002680965147453083;  // 1/373 K
 
 // ---- handbook sections 6.6 to 6.9 ----
@@ -127,10 +120,6 @@ constexpr std::array<double, 5> kQualityFactor = {0.0, 0.5, 1.0, 2.0, 5.0};
 // Environment factor pi_E, GB..CL (6.6 to 6.9 pi_E).
 constexpr EnvTable kEnvironmentFactor = {0.0, 1.0,  2.0,  5.0, 4.0, 11.0, 4.0,  5.0,
                                          7.0, 12.0, 16.0, 0.5, 9.0, 24.0, 250.0};
-
-// The 6.7 and 6.8 base rates grow exponentially with power; a rate past what
-// a stored float holds is kept at the largest one, marked as out of range.
-constexpr double kLargestStored = std::numeric_limits<float>::max();
 
 }  // namespace
 
@@ -244,7 +233,7 @@ void CMTrans::Calculate(CCircHeader& header) {
   }
 
   double lb = model.baseRate;
-  double pit = std::exp(-model.eaOverK * (1.0 / (tj + 273.0) - kInverse298));
+  double pit = arrheniusFactor(model.eaOverK, tj);
   double pir = 1.0;
   double pis = 1.0;
   double pia = 1.0;  // a hybrid part: the package supplies application, quality and environment
@@ -269,7 +258,7 @@ void CMTrans::Calculate(CCircHeader& header) {
       const double p = limitToRange(POWER, kHighPowerMin, kHighPowerMax);
       lb = kHiPowerBipolarScale * std::exp(kHiPowerBipolarFreq * freq + kHiPowerBipolarPower * p);
       const MetalModel& metal = tableAt(kMetalModels, checkChoice(METAL, kMTransMetals));
-      const double e = std::exp(-metal.eaOverK * (1.0 / (tj + 273.0) - kInverse373));
+      const double e = arrheniusFactor(metal.eaOverK, tj, kInverse373);
       pit = stress <= kStressKneePercent ? metal.low * e : metal.slope * (stress * 0.01 - kStressKneeOffset) * e;
       if (!isHybridPart()) {
         if (checkChoice(APP, kMTransApps) == kMTransPulsed) {
@@ -290,18 +279,12 @@ void CMTrans::Calculate(CCircHeader& header) {
     default:
       break;  // GaAs low power, silicon FETs: lambda_b and pi_T from the table
   }
-  const double cf = limitToRange(CF, kCfMin, kCfMax);
+  const double cf = correctionFactor();
 
-  double fr = lb * pit * pia * pir * pis * pim * piq * pie * cf;
-  if (!(lb <= kLargestStored)) {
-    lb = kLargestStored;
-    OverFlags |= EntryOverRange;
-  }
-  if (!(fr <= kLargestStored)) {
-    fr = kLargestStored;
-    OverFlags |= EntryOverRange;
-  }
-  LB = static_cast<float>(lb);
+  // The 6.7 and 6.8 base rates grow exponentially with power: a rate past
+  // what a stored float holds is kept at the largest one, flagged.
+  const double fr = lb * pit * pia * pir * pis * pim * piq * pie * cf;
+  LB = storedRate(lb);
   PIT = static_cast<float>(pit);
   PIA = static_cast<float>(pia);
   PIR = static_cast<float>(pir);
@@ -309,7 +292,7 @@ void CMTrans::Calculate(CCircHeader& header) {
   PIM = static_cast<float>(pim);
   PIQ = static_cast<float>(piq);
   PIE = static_cast<float>(pie);
-  FR = static_cast<float>(fr);
+  FR = storedRate(fr);
 
   thermal.finishCalculation(*this, header, kThermal);
 }
@@ -359,17 +342,17 @@ void CMTrans::UpdateAppParams(const CPart& other) {
 void CMTrans::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
   const std::uint8_t type = kMTransTypes.clamp(TYPE);
-  const std::string match = hasMatching(type) ? text(kMTransMatches, MATCH) : std::string();
-  const std::string metal = type == kMTransBipolarHiPower ? text(kMTransMetals, METAL) : std::string();
-  const std::string app = hasApplication(type) ? text(kMTransApps, APP) : std::string();
+  const std::string match = hasMatching(type) ? storedChoiceText(kMTransMatches, MATCH) : std::string();
+  const std::string metal = type == kMTransBipolarHiPower ? storedChoiceText(kMTransMetals, METAL) : std::string();
+  const std::string app = hasApplication(type) ? storedChoiceText(kMTransApps, APP) : std::string();
   const bool pulsed = type == kMTransBipolarHiPower && kMTransApps.clamp(APP) == kMTransPulsed;
   const std::string dc = pulsed ? strprintf("DC:%s%%", formatNumber(DC, 5, 2).c_str()) : std::string();
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kMTransQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kMTransQualities, QU).c_str());
   const std::string freq =
       hasApplication(type) ? strprintf("%sGHz", formatNumber(FREQ, 5, 2).c_str()) : std::string();
   const std::string power = usesPower(type) ? strprintf("%sW", formatNumber(POWER, 7, 4).c_str()) : std::string();
-  line1 = lineprintf("%s%-14s %-6s %-8s %-6s %-9s %-9s %-8s %-8s", pre.c_str(), text(kMTransTypes, type).c_str(),
+  line1 = lineprintf("%s%-14s %-6s %-8s %-6s %-9s %-9s %-8s %-8s", pre.c_str(), storedChoiceText(kMTransTypes, type).c_str(),
                      match.c_str(), metal.c_str(), app.c_str(), dc.c_str(), quality.c_str(), freq.c_str(),
                      power.c_str());
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -20,8 +21,6 @@ const JunctionTempFields& kThermal = kOptoThermalFields;
 // as the fields are.
 constexpr float kCharMin = 1.0f;
 constexpr float kCharMax = 99.0f;
-constexpr float kCfMin = 0.000001f;
-constexpr float kCfMax = 1000.0f;
 
 const FieldSpec kFamily{"OPTO_FAMILY", "Family", FieldKind::Choice, 0, 0, 0, &kOptoFamilies};
 // The list of the type field is the current family's; pages and readers put it in.
@@ -29,10 +28,6 @@ const FieldSpec kType{"OPTO_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kOptoIso
 const FieldSpec kChar{"OPTO_CHAR", "Characters", FieldKind::Whole, kCharMin, kCharMax};
 const FieldSpec kLogicChip{"OPTO_LOGIC", "Logic Chip", FieldKind::Choice, 0, 0, 0, &kOptoLogic};
 const FieldSpec kQu{"OPTO_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kOptoQualities};
-
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
 
 // ---- handbook sections 6.11 and 6.12 ----
 
@@ -54,7 +49,6 @@ constexpr double kLogicChipRate = 0.000043;
 
 // pi_T = exp(-2790 x (1/(Tj + 273) - 1/298)), every family.
 constexpr double kEaOverK = 2790.0;
-constexpr double kInverse298 = 0.003355704697986577;  // 1/298 K
 
 // Quality factor pi_Q, JANTXV, JANTX, JAN, Lower, Plastic (6.11, 6.12 pi_Q).
 constexpr std::array<double, 6> kQualityFactor = {0.0, 0.7, 1.0, 2.4, 5.5, 8.0};
@@ -153,14 +147,14 @@ void COpto::Calculate(CCircHeader& header) {
     const double logic = checkChoice(LOGIC, kOptoLogic) == kOptoWithLogic ? kLogicChipRate : 0.0;
     lb += tableAt(kPerCharacter, type) * characters + logic;
   }
-  const double pit = std::exp(-kEaOverK * (1.0 / (tj + 273.0) - kInverse298));
+  const double pit = arrheniusFactor(kEaOverK, tj);
   double piq = 1.0;  // a hybrid part: the package supplies quality and environment
   double pie = 1.0;
   if (!isHybridPart()) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kOptoQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, kCfMin, kCfMax);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
@@ -195,15 +189,15 @@ void COpto::UpdateAppParams(const CPart& other) {
 
 void COpto::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string family = text(kOptoFamilies, FAMILY);
-  const std::string type = text(types(), TYPE);
+  const std::string family = storedChoiceText(kOptoFamilies, FAMILY);
+  const std::string type = storedChoiceText(types(), TYPE);
   std::string display;
   if (isDisplay()) {
     display = strprintf("Char:%.0f", static_cast<double>(CHAR));
     if (kOptoLogic.clamp(LOGIC) == kOptoWithLogic) display += " w/logic";
   }
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kOptoQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kOptoQualities, QU).c_str());
   line1 = lineprintf("%s%-19s  %-15s %-15s  %-10s", pre.c_str(), family.c_str(), type.c_str(), display.c_str(),
                      quality.c_str());
   line2 = thermal.thermalLine(prefix);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -55,8 +56,6 @@ constexpr std::array<StyleModel, 12> kStyleModels = {{
 // Temperature factor pi_T = exp(-(Ea/k) x (1/(T + 273) - 1/298)); activation
 // energy Ea (eV) by column: 1 0.2 eV, 2 0.08 eV.
 constexpr std::array<double, 3> kActivationEnergy = {0.0, 0.2, 0.08};
-constexpr double kInverseBoltzmann = 11604.966925844261;  // 1/k, k = 8.617e-5 eV/K
-constexpr double kInverse298 = 0.003355704697986577;      // 1/298 K
 // Element temperatures an entry can give: ambient -55..175 plus a rise of
 // 0..150. A stored value outside (or not a number) is limited to it.
 constexpr double kLowestTemp = -55.0;
@@ -98,8 +97,7 @@ void CPotentiometer::Calculate(CCircHeader& header) {
   flagLimits();
 
   const double lb = style.baseRate;
-  const double eaOverK = tableAt(kActivationEnergy, style.tempColumn) * kInverseBoltzmann;
-  const double pit = std::exp(-eaOverK * (1.0 / (t + 273.0) - kInverse298));
+  const double pit = arrheniusFactorEv(tableAt(kActivationEnergy, style.tempColumn), t);
   const double pip = std::pow(limitToRange(PMAX, 0.01, 999999.0), kPowerExponent);
   const double pis = kStressScale * std::exp(kStressExponent * stress * 0.01);
   double piq = 1.0;  // a hybrid part: the package supplies quality and environment
@@ -108,7 +106,7 @@ void CPotentiometer::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kResistorQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);

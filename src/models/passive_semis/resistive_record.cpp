@@ -9,10 +9,6 @@
 namespace kestrel {
 namespace {
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 }  // namespace
 
 void CResistiveRecord::Serialize(Archive& ar) {
@@ -116,17 +112,17 @@ void CResistiveRecord::UpdateAppParams(const CPart& other) {
 
 void CResistiveRecord::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
-  const std::string style = text(styles(), TYPE);
+  const std::string style = storedChoiceText(styles(), TYPE);
   const std::string value =
-      strprintf("%s %s", formatNumber(RES, 9, 2).c_str(), text(kResistanceUnits, RESUNIT).c_str());
+      strprintf("%s %s", formatNumber(RES, 9, 2).c_str(), storedChoiceText(kResistanceUnits, RESUNIT).c_str());
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kResistorQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kResistorQualities, QU).c_str());
   line1 = lineprintf("%s%-30s  %-17s  %-13s", pre.c_str(), style.c_str(), value.c_str(), quality.c_str());
 
   const std::string pmax = strprintf("Pmax:%sW", formatNumber(PMAX, 8, 5).c_str());
   const std::string pd = strprintf("Pd:%sW", formatNumber(PD, 8, 5).c_str());
   const std::string pstr = strprintf("Pstr:%s%%(%s)", formatNumber(PSTRESS, 5, 2).c_str(),
-                                     text(kPowerStressModes, STRESSMODE).c_str());
+                                     storedChoiceText(kPowerStressModes, STRESSMODE).c_str());
   const std::string trise = strprintf("Trise:%s", formatNumber(TRISE, 6, 2).c_str());
   line2 = lineprintf("%s%-14s  %-12s  %-25s  %-12s", pre.c_str(), pmax.c_str(), pd.c_str(), pstr.c_str(),
                      trise.c_str());

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -64,8 +65,6 @@ constexpr std::array<StyleModel, 17> kStyleModels = {{
 // Temperature factor pi_T = exp(-(Ea/k) x (1/(T + 273) - 1/298)), T the
 // resistor body temperature; activation energy Ea (eV) by column.
 constexpr std::array<double, 3> kActivationEnergy = {0.0, 0.2, 0.08};
-constexpr double kInverseBoltzmann = 11604.966925844261;  // 1/k, k = 8.617e-5 eV/K
-constexpr double kInverse298 = 0.003355704697986577;      // 1/298 K
 // Body temperatures an entry can give: ambient -55..175 plus a rise of
 // 0..150. A stored value outside (or not a number) is limited to it.
 constexpr double kLowestBodyTemp = -55.0;
@@ -73,8 +72,7 @@ constexpr double kHighestBodyTemp = 325.0;
 
 double temperatureFactor(std::uint8_t column, double t) {
   if (column == 0) return 1.0;
-  const double eaOverK = tableAt(kActivationEnergy, column) * kInverseBoltzmann;
-  return std::exp(-eaOverK * (1.0 / (t + 273.0) - kInverse298));
+  return arrheniusFactorEv(tableAt(kActivationEnergy, column), t);
 }
 
 // Power stress factor, S = stress percent x 0.01:
@@ -133,7 +131,7 @@ void CResistor::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kResistorQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);

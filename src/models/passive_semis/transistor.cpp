@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/archive.hpp"
+#include "core/arrhenius.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -44,10 +45,6 @@ const ChoiceList& applicationsOf(std::uint8_t type) {
   return kNoTransistorApplications;
 }
 
-std::string text(const ChoiceList& list, std::uint8_t choice) {
-  return std::string(list.text(list.clamp(choice)));
-}
-
 // ---- handbook sections 6.3, 6.4 and 6.5 ----
 
 // Base failure rate lambda_b (fpmh) and the temperature constant Ea/k (K)
@@ -64,7 +61,6 @@ constexpr std::array<TypeModel, 6> kTypeModels = {{
     {0.0045, 1925.0},   // JFET    6.4 silicon FET
     {0.0083, 2483.0},   // UJT     6.5 unijunction
 }};
-constexpr double kInverse298 = 0.003355704697986577;  // 1/298 K
 
 // Application factor pi_A by application: linear amplification, switching
 // (6.3 and 6.4 pi_A tables).
@@ -207,7 +203,7 @@ void CTransistor::Calculate(CCircHeader& header) {
   }
 
   const double lb = model.baseRate;
-  const double pit = std::exp(-model.eaOverK * (1.0 / (tj + 273.0) - kInverse298));
+  const double pit = arrheniusFactor(model.eaOverK, tj);
 
   double pir = 1.0;
   if (bipolar(type)) {
@@ -227,7 +223,7 @@ void CTransistor::Calculate(CCircHeader& header) {
     piq = tableAt(kQualityFactor, checkChoice(QU, kTransistorQualities));
     pie = tableAt(kEnvironmentFactor, checkedEnvironment(header));
   }
-  const double cf = limitToRange(CF, 0.000001, 1000.0);
+  const double cf = correctionFactor();
 
   LB = static_cast<float>(lb);
   PIT = static_cast<float>(pit);
@@ -283,10 +279,10 @@ void CTransistor::UpdateAppParams(const CPart& other) {
 void CTransistor::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
   const std::uint8_t type = kTransistorTypes.clamp(TYPE);
-  const std::string typeText = text(kTransistorTypes, type);
-  const std::string app = bipolar(type) || fet(type) ? text(applicationsOf(type), APP) : std::string();
+  const std::string typeText = storedChoiceText(kTransistorTypes, type);
+  const std::string app = bipolar(type) || fet(type) ? storedChoiceText(applicationsOf(type), APP) : std::string();
   const std::string quality =
-      isHybridPart() ? std::string() : strprintf("Qu:%s", text(kTransistorQualities, QU).c_str());
+      isHybridPart() ? std::string() : strprintf("Qu:%s", storedChoiceText(kTransistorQualities, QU).c_str());
   const bool rating = bipolar(type) || (fet(type) && applicationsOf(type).clamp(APP) == kTransistorPowerApp);
   const std::string pr = rating ? strprintf("Pr:%sW", formatNumber(PMAX, 7, 4).c_str()) : std::string();
   std::string vceo, vce, vstr;
@@ -294,7 +290,7 @@ void CTransistor::FormatDetail(std::string& line1, std::string& line2, std::stri
     vceo = strprintf("Vceo:%sV", formatNumber(VCEO, 7, 4).c_str());
     vce = strprintf("Vce:%sV", formatNumber(VCE, 7, 4).c_str());
     vstr = strprintf("Vstr:%s%%(%s)", formatNumber(VSTRESS, 5, 2).c_str(),
-                     text(kTransistorStressModes, STRESSMODE).c_str());
+                     storedChoiceText(kTransistorStressModes, STRESSMODE).c_str());
   }
   line1 = lineprintf("%s%-6s %-9s %-10s %-11s %-13s %-12s %-26s", pre.c_str(), typeText.c_str(), app.c_str(),
                      quality.c_str(), pr.c_str(), vceo.c_str(), vce.c_str(), vstr.c_str());

@@ -197,14 +197,17 @@ TEST_P(BubbleLearningFactor, NewProductsOnly) {
   CCircHeader h = header(1, 25);
   b.Calculate(h);
   EXPECT_TRUE(near(b.PIL, c.pil));
+  EXPECT_EQ(b.OverFlags & EntryOverRange, 0u);  // 0.01 and 2.0 are the entry range's own ends
 }
 
+// The microcircuits' learning table: 2.0 up to 0.1 year, 0.01 exp(5.35 - 0.35 Y) between, 1.0 from 2 years.
 INSTANTIATE_TEST_SUITE_P(Points, BubbleLearningFactor,
                          ::testing::Values(
-                             // 0.01 exp(5.35 - 0.7) = 0.01 exp(4.65) = 1.045850
-                             LearningCase{"NewTwoYears", 2, 2.0f, false, 1.045850},
-                             // 0.01 exp(5.35 - 0.0035) = 0.01 exp(5.3465) = 2.098725
-                             LearningCase{"NewHundredthYear", 2, 0.01f, false, 2.098725},
+                             LearningCase{"NewTwoYears", 2, 2.0f, false, 1.0},
+                             LearningCase{"NewHundredthYear", 2, 0.01f, false, 2.0},
+                             LearningCase{"NewTenthYear", 2, 0.1f, false, 2.0},
+                             // 0.01 exp(5.35 - 0.35) = 0.01 exp(5.0) = 1.484132
+                             LearningCase{"NewOneYear", 2, 1.0f, false, 1.484132},
                              LearningCase{"Established", 1, 0.01f, false, 1.0},
                              LearningCase{"HybridIgnoresLearning", 2, 0.01f, true, 1.0}),
                          labelOf<LearningCase>);

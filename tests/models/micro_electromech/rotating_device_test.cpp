@@ -132,9 +132,14 @@ INSTANTIATE_TEST_SUITE_P(
         FactorCase{"BrushesTruncated", 2, 2, 2, 1, 3.7f, 0, 25, 0, 0.00781782, 2.25, 2.5, 0, 1.0, 0.0439752, 0},
         // synchro 10-16 1.5, 4 brushes 3.2, CL 680: 0.00781782 x 1.5 x 3.2 x 680 = 25.51736
         FactorCase{"FourBrushesAtCannonLaunch", 2, 1, 2, 14, 4, 0, 25, 0, 0.00781782, 1.5, 3.2, 0, 680.0, 25.51736, 0},
-        // 175 + 125 = 300 C, limited to 275 C for the curve: 0.00535 x exp((548/334)^8.5) = 8.734030e26
-        FactorCase{"SynchroCurveLimitedAt275C", 2, 1, 3, 1, 1, 0, 175, 125, 8.734030e26, 1.0, 1.4, 0, 1.0, 1.2227642e27,
-                   OverTemp | EntryOverRange},
+        // 175 + 110 = 285 C follows the curve: (558/334)^8.5 = 1.6706587^8.5 = 78.441470,
+        // 0.00535 x exp(78.441470) = 6.238085e31; x 1.4 = 8.733319e31
+        FactorCase{"SynchroAbove275CFollowsTheCurve", 2, 1, 3, 1, 1, 0, 175, 110, 6.238085e31, 1.0, 1.4, 0, 1.0,
+                   8.733319e31, OverTemp},
+        // 175 + 125 = 300 C: (573/334)^8.5 = 98.280944, 0.00535 x exp(98.280944) = 2.5777e40 is past the
+        // largest float 3.4028235e38: rate and base rate held there, flagged
+        FactorCase{"SynchroPastLargestFloatHeld", 2, 1, 3, 1, 1, 0, 175, 125, 3.4028235e38, 1.0, 1.4, 0, 1.0,
+                   3.4028235e38, OverTemp | EntryOverRange},
         // AC 20; stress 50 -> 0.5; GB 1 -> 10
         FactorCase{"MeterAtHalfStress", 3, 1, 2, 1, 2, 50, 25, 0, 20.0, 0, 0, 0.5, 1.0, 10.0, 0},
         // stress 50.5 -> 0.505: 20 x 0.505 x GF 2 = 20.2

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/circ_header.hpp"
@@ -146,28 +147,36 @@ INSTANTIATE_TEST_SUITE_P(Types, InductiveBaseRate,
 struct EnvCase {
   const char* label;
   std::uint8_t env;
-  double pie;
+  double transformerPie, coilPie;
 };
 
 class InductiveEnvironmentTable : public ::testing::TestWithParam<EnvCase> {};
 
-// High power transformer, MIL, 25 C: FR = 0.049 x pi_E.
-TEST_P(InductiveEnvironmentTable, EnvironmentFactor) {
+// 25 C: high power transformer, MIL: FR = 0.049 x pi_E; fixed and variable
+// coils, S (ER): FR = 0.00003 (0.00005) x 0.03 x pi_E.
+TEST_P(InductiveEnvironmentTable, TransformersAndCoilsTakeTheirOwnTables) {
   const EnvCase& c = GetParam();
   CInductive l;
   CCircHeader h = header(c.env, 25);
   l.Calculate(h);
-  EXPECT_TRUE(near(l.PIE, c.pie));
-  EXPECT_TRUE(near(l.FR, 0.049 * c.pie));
+  EXPECT_TRUE(near(l.PIE, c.transformerPie));
+  EXPECT_TRUE(near(l.FR, 0.049 * c.transformerPie));
+  for (const auto& [type, lb] : {std::pair{6, 0.00003}, std::pair{7, 0.00005}}) {
+    l.TYPE = static_cast<std::uint8_t>(type);
+    l.Calculate(h);
+    EXPECT_TRUE(near(l.PIE, c.coilPie));
+    EXPECT_TRUE(near(l.FR, lb * 0.03 * c.coilPie));
+  }
 }
 
+// Transformers (section 11.1) and coils (section 11.2), GB..CL.
 INSTANTIATE_TEST_SUITE_P(
     Environments, InductiveEnvironmentTable,
-    ::testing::Values(EnvCase{"GB", 1, 1.0}, EnvCase{"GF", 2, 6.0}, EnvCase{"GM", 3, 12.0}, EnvCase{"NS", 4, 5.0},
-                      EnvCase{"NU", 5, 16.0}, EnvCase{"AIC", 6, 6.0}, EnvCase{"AIF", 7, 8.0},
-                      EnvCase{"AUC", 8, 7.0}, EnvCase{"AUF", 9, 9.0}, EnvCase{"ARW", 10, 24.0},
-                      EnvCase{"SF", 11, 0.5}, EnvCase{"MF", 12, 13.0}, EnvCase{"ML", 13, 34.0},
-                      EnvCase{"CL", 14, 610.0}),
+    ::testing::Values(EnvCase{"GB", 1, 1.0, 1.0}, EnvCase{"GF", 2, 6.0, 4.0}, EnvCase{"GM", 3, 12.0, 12.0},
+                      EnvCase{"NS", 4, 5.0, 5.0}, EnvCase{"NU", 5, 16.0, 16.0}, EnvCase{"AIC", 6, 6.0, 5.0},
+                      EnvCase{"AIF", 7, 8.0, 7.0}, EnvCase{"AUC", 8, 7.0, 6.0}, EnvCase{"AUF", 9, 9.0, 8.0},
+                      EnvCase{"ARW", 10, 24.0, 24.0}, EnvCase{"SF", 11, 0.5, 0.5}, EnvCase{"MF", 12, 13.0, 13.0},
+                      EnvCase{"ML", 13, 34.0, 34.0}, EnvCase{"CL", 14, 610.0, 610.0}),
     labelOf<EnvCase>);
 
 // ---- Type changes and the quality list --------------------------------------------
@@ -354,6 +363,19 @@ TEST(InductiveSurfaceMount, DefaultModeTakesHotSpotRise) {
   l.SMT_TEMPRISE = 4.0f;
   l.Calculate(h);
   EXPECT_FLOAT_EQ(l.SMT_TEMPRISE, 4.0f);
+
+  // The whole hot-spot rise reaches the joints: GB (delta_T 7), epoxy/glass (alpha_S 15), plastic
+  // (alpha_CC 7), J-lead (h 8, LC 150), d 345, computer (CR 0.17), life 87600 h, rise 250:
+  // strain |15 x 7 - 7 x 257| x 1e-6 = 0.001694; Nf = 3.5 x (345 / 5.2)^-2.26 x 0.001694^-2.26 x 150
+  // = 73368.80; alpha_SMT = Nf / 0.17 = 431581.2 h; x = 87600 / 431581.2 = 0.2030 -> ECF 0.23;
+  // FRSMT = 0.23 / 431581.2 x 1e6 = 0.532924 (a rise held at 175 would give 0.130256)
+  l.SMT_TRISEMODE = 1;
+  l.TRISE = 250.0f;
+  l.TEMPLIMIT = 500.0f;
+  l.Calculate(h);
+  EXPECT_FLOAT_EQ(l.SMT_TEMPRISE, 250.0f);
+  EXPECT_TRUE(near(l.FRSMT, 0.532924));
+  EXPECT_EQ(l.OverFlags, 0u);
 
   h.HASSMT = 0;
   l.Calculate(h);
