@@ -11,17 +11,25 @@
 namespace kestrel::store {
 namespace {
 
-constexpr std::uint8_t kMagic[8] = {'K', 'S', 'J', 'O', 'U', 'R', 'N', '2'};
+constexpr std::uint8_t kMagic[8] = {'K', 'S', 'J', 'O', 'U', 'R', 'N', '3'};
 // Head: magic, bracket number (8), store length (8), block 0, check sum.
 // Entry: bracket number (8), node number (4), node bytes, check sum.
 // Numbers little-endian.
 constexpr std::size_t kHeadSize = 8 + 8 + 8 + kBlockSize + 4;
 constexpr std::size_t kEntrySize = 8 + 4 + kBlockSize + 4;
 
+// FNV-1a over eight bytes a step (a byte a step cost a bracket more than
+// its journal's write); the rest byte by byte.
 std::uint32_t checkSum(std::span<const std::uint8_t> bytes) {
-  std::uint32_t h = 2166136261u;  // FNV-1a
-  for (std::uint8_t b : bytes) h = (h ^ b) * 16777619u;
-  return h;
+  std::uint64_t h = 14695981039346656037ull;
+  std::size_t at = 0;
+  for (; at + 8 <= bytes.size(); at += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, bytes.data() + at, 8);
+    h = (h ^ word) * 1099511628211ull;
+  }
+  for (; at < bytes.size(); ++at) h = (h ^ bytes[at]) * 1099511628211ull;
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
 void put(std::vector<std::uint8_t>& out, std::uint64_t value, int bytes) {
