@@ -135,15 +135,6 @@ int reportDamaged(const std::string& file, const std::vector<Entry>& entries, lo
   return kExitBadInput;
 }
 
-// Every entry in list order, past a damaged index; the walk's error stays in the file.
-template <typename File, typename Entry>
-Outcome listAll(File& file, std::vector<Entry>& all, library::ListWalk& walk) {
-  return library::walkList<File, Entry>(file, [&](const Entry& e) {
-    all.push_back(e);
-    return true;
-  }, walk);
-}
-
 int runLibList(const LibJob& job) {
   auto lib = openLibrary(job.file, false);
   if (!lib) return kExitBadInput;
@@ -160,17 +151,8 @@ int runLibList(const LibJob& job) {
         }, walk);
   } else {
     library::LibraryPager pager(*lib);
-    const long from = (job.page - 1) * job.pageSize;
-    o = pager.page(from, static_cast<std::size_t>(job.pageSize), page);
-    const long expected = std::min(job.pageSize, std::max(0L, lib->count() - from));
-    bool damaged = std::any_of(page.begin(), page.end(), [](const library::LibEntry& e) { return !e.damaged.empty(); });
-    if (o != Outcome::Ok || damaged || static_cast<long>(page.size()) < expected) {
-      // The index broke on the way: the page of the whole list, read past the damage.
-      std::vector<library::LibEntry> all;
-      o = listAll(*lib, all, walk);
-      page.clear();
-      for (long i = from; i < static_cast<long>(all.size()) && i < from + job.pageSize; ++i) page.push_back(all[static_cast<std::size_t>(i)]);
-    }
+    o = pager.readablePage((job.page - 1) * job.pageSize, static_cast<std::size_t>(job.pageSize), page);
+    walk = pager.damage();
     for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
   }
   const int damaged = reportDamaged(job.file, page, walk.unreadable());

@@ -7,6 +7,7 @@
 // the window is saved, the file is what the command line's job makes of a
 // copy holding the same edit.
 #include <QAction>
+#include <QListView>
 #include <QApplication>
 #include <QMdiArea>
 #include <QMenu>
@@ -27,6 +28,7 @@
 #include "gui/circuit_window.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/exchange/merge_command.hpp"
+#include "gui/library/library_window.hpp"
 #include "gui/main_window.hpp"
 #include "project/project_file.hpp"
 #include "project/project_tree.hpp"
@@ -440,6 +442,20 @@ void MergeTest::recoverLibraryKeepsEveryIntactRecord() {
   bytes[at + 8 + 2] = static_cast<char>(~bytes[at + 8 + 2]);  // the record's checksum
   std::ofstream(damaged, std::ios::binary) << bytes;
 
+  ui_.messages.clear();
+  {
+    // The window lists every record past the damaged one, and says so once.
+    auto window = LibraryWindow::open(damaged.string(), frame_->context());
+    QVERIFY(window != nullptr);
+    const QAbstractItemModel* rows = window->list()->model();
+    QCOMPARE(rows->rowCount(), 528);
+    int shown = 0;
+    for (int r = 0; r < rows->rowCount(); ++r) shown += !rows->index(r, 0).data().toString().isEmpty();
+    QCOMPARE(shown, 528);
+    QCOMPARE(ui_.messages.size(), std::size_t{1});
+    QVERIFY2(ui_.messages.back().find("1 record(s) can not be read") != std::string::npos, ui_.messages.back().c_str());
+  }
+  ui_.messages.clear();
   chosen_ = {damaged.string(), recovered.string()};
   QAction* item = test::menuItem(*frame_, "Library", "&Recover Library...");
   QVERIFY2(item != nullptr, "no Library > Recover Library... item");

@@ -68,9 +68,15 @@ LibraryWindow::LibraryWindow(std::unique_ptr<library::PartLibrary> lib, GuiConte
       },
       [this](long position, std::size_t count, std::vector<ListRow>& rows) {
         std::vector<library::LibEntry> entries;
-        if (pager_.page(position, count, entries) == Outcome::Failed) {
-          ui().message("Library file error\n" + lib_->error().text());
-          return false;
+        // A damaged index: the rows that can be read, and the damage said once.
+        const bool failed = pager_.readablePage(position, count, entries) == Outcome::Failed;
+        const long unreadable = pager_.damage().unreadable();
+        if ((failed || unreadable > 0) && !damageShown_) {
+          damageShown_ = true;
+          ui().message("Library file error\n" +
+                       (failed ? lib_->error().text()
+                               : strprintf("'%s': %ld record(s) can not be read.", lib_->path().c_str(), unreadable)));
+          if (entries.empty()) return false;
         }
         for (const auto& e : entries) rows.push_back({e.record, library::libraryListLine(e, style_), e.pn});
         return true;

@@ -77,6 +77,7 @@ class LibraryWindow final : public QWidget {
   std::unique_ptr<library::PartLibrary> lib_;
   GuiContext& context_;
   library::LibraryPager pager_;
+  bool damageShown_ = false;
   int style_ = 1;
   PagedListModel* model_;
   std::unique_ptr<RecordList> records_;

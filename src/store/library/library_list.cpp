@@ -231,6 +231,27 @@ Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, Lis
 template Outcome walkList(PartLibrary&, const std::function<bool(const LibEntry&)>&, ListWalk&);
 template Outcome walkList(XRefFile&, const std::function<bool(const XRefEntry&)>&, ListWalk&);
 
+template <typename File, typename Entry>
+Outcome ListPager<File, Entry>::readablePage(long position, std::size_t count, std::vector<Entry>& out) {
+  if (!walked_) {
+    const Outcome o = page(position, count, out);
+    const long expected = std::min(static_cast<long>(count), std::max(0L, file_.count() - position));
+    const bool damaged = std::any_of(out.begin(), out.end(), [](const Entry& e) { return !e.damaged.empty(); });
+    if (o == Outcome::Ok && !damaged && static_cast<long>(out.size()) >= expected) return o;
+    walked_ = true;
+    walkOutcome_ = walkList<File, Entry>(file_, [&](const Entry& e) {
+      whole_.push_back(e);
+      dropBlob(whole_.back());
+      return true;
+    }, walk_);
+  }
+  out.clear();
+  for (long i = std::max(0L, position); i < static_cast<long>(whole_.size()) && out.size() < count; ++i) {
+    out.push_back(whole_[static_cast<std::size_t>(i)]);
+  }
+  return walkOutcome_;
+}
+
 template class ListPager<PartLibrary, LibEntry>;
 template class ListPager<XRefFile, XRefEntry>;
 

@@ -27,6 +27,16 @@ std::vector<std::string> xrefHeaderLines(XRefFile& xref);
 Outcome listPosition(PartLibrary& lib, std::int32_t record, long& position);
 Outcome listPosition(XRefFile& xref, std::int32_t record, long& position);
 
+// What a walk of a whole file in list order came to.
+struct ListWalk {
+  long listed = 0;   // entries visited, damaged ones included
+  long damaged = 0;  // records listed from their key: they can not be read
+  long recovered = 0;  // records the trees did not reach, read block by block
+  long count = 0;    // records the file says it holds
+  // Records that could not be read at all or only from their key.
+  long unreadable() const { return damaged + (count > listed ? count - listed : 0); }
+};
+
 // Pages of a library (or of a cross-reference file) in list order.
 // Remembers where the last page ended, so paging on (or back) costs one step
 // per record shown, whatever the size of the file; with the count known, a
@@ -40,6 +50,13 @@ class ListPager {
   // The entries at positions position .. position + count - 1 (0-based;
   // fewer at the end). Failed with the file's error set.
   Outcome page(long position, std::size_t count, std::vector<Entry>& out);
+  // As `page`, but when the index breaks on the way (the page fails, comes
+  // short or holds a damaged record) the page comes from one walk of the
+  // whole list that reads past the damage, kept for the pages after it;
+  // Failed, with the file's error, when that walk found damage.
+  Outcome readablePage(long position, std::size_t count, std::vector<Entry>& out);
+  // What the walk past the damage could not read (all zero without one).
+  const ListWalk& damage() const { return walk_; }
 
  private:
   Outcome moveTo(long position, Entry& entry);
@@ -48,17 +65,12 @@ class ListPager {
   long count_ = -1;
   long anchorPosition_ = -1;
   Entry anchor_;
+  bool walked_ = false;
+  Outcome walkOutcome_ = Outcome::Ok;
+  ListWalk walk_;
+  std::vector<Entry> whole_;
 };
 
-// What a walk of a whole file in list order came to.
-struct ListWalk {
-  long listed = 0;   // entries visited, damaged ones included
-  long damaged = 0;  // records listed from their key: they can not be read
-  long recovered = 0;  // records the trees did not reach, read block by block
-  long count = 0;    // records the file says it holds
-  // Records that could not be read at all or only from their key.
-  long unreadable() const { return damaged + (count > listed ? count - listed : 0); }
-};
 
 // Visits every entry of a file in list order (a damaged record listed from
 // its key) until `visit` returns false. When the list index breaks or ends
