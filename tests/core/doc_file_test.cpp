@@ -9,15 +9,6 @@
 namespace kestrel {
 namespace {
 
-TEST(FileErrorNames, CoverEveryCauseCodeAndNumberTheRest) {
-  const std::pair<int, const char*> cases[] = {
-      {0, "no error"},           {1, "generic error"},   {2, "file not found"},
-      {5, "access denied"},      {7, "can not remove current directory"},
-      {12, "locking violation"}, {13, "disk is full"},   {14, "end of file"},
-      {15, "(15)"},              {-1, "(-1)"}};
-  for (const auto& [code, name] : cases) EXPECT_EQ(fileErrorName(code), name) << code;
-}
-
 TEST(Checksum, IsTheWrappingByteSumStoredLittleEndian) {
   std::vector<std::uint8_t> bytes(70000, 0xFF);  // 70000 x 255 = 17 850 000 = 0x01105E90
   EXPECT_EQ(additiveChecksum(bytes), 17850000u);

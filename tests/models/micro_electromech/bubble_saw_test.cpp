@@ -693,18 +693,5 @@ INSTANTIATE_TEST_SUITE_P(Extremes, BubbleSawTextLinesBounded,
                                            LineCase{"OrdinaryValuesLongPrefix", 1.0f, 131}),
                          labelOf<LineCase>);
 
-TEST(BubbleSawRegistry, RegisteredUnderTheirTypeIds) {
-  registerMicroElectromechParts();
-  const auto& registry = PartRegistry::instance();
-  auto bubble = registry.create(123, true);
-  auto saw = registry.create(124, false);
-  ASSERT_NE(bubble, nullptr);
-  ASSERT_NE(saw, nullptr);
-  EXPECT_EQ(bubble->GetTypeName(), "BubbleMemory(Hyb)");
-  EXPECT_EQ(saw->GetTypeName(), "SAWDevice");
-  EXPECT_EQ(registry.byClassName("CBubble"), &CBubble::kClass);
-  EXPECT_EQ(registry.byClassName("CSAWDevice"), &CSAWDevice::kClass);
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -745,14 +745,6 @@ TEST(ConnectorCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   for (std::size_t i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(test::floatAt(b, 17 + 4 * i), factors[i]) << i;
 }
 
-TEST(ConnectorRegistry, RegisteredUnderItsTypeId) {
-  registerMicroElectromechParts();
-  auto part = PartRegistry::instance().create(504, false);
-  ASSERT_NE(part, nullptr);
-  EXPECT_EQ(part->GetTypeName(), "Connector");
-  EXPECT_EQ(PartRegistry::instance().byClassName("CConnector"), &CConnector::kClass);
-}
-
 // ---- Text lines --------------------------------------------------------------
 
 TEST(ConnectorTextLines, DefaultCircularLines) {

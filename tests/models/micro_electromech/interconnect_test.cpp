@@ -568,22 +568,5 @@ TEST(InterconnectPages, FieldsInPageOrder) {
   EXPECT_DOUBLE_EQ(w.find("CX_QTY")->hi, 999999.0);
 }
 
-TEST(InterconnectRegistry, CircuitMenuOnly) {
-  registerMicroElectromechParts();
-  const auto& registry = PartRegistry::instance();
-  auto board = registry.create(505, false);
-  auto connections = registry.create(506, false);
-  ASSERT_NE(board, nullptr);
-  ASSERT_NE(connections, nullptr);
-  EXPECT_EQ(board->GetTypeName(), "CircuitBoard");
-  EXPECT_EQ(connections->GetTypeName(), "Connections");
-  EXPECT_EQ(registry.byClassName("CCircuitBoard"), &CCircuitBoard::kClass);
-  EXPECT_EQ(registry.byClassName("CConnections"), &CConnections::kClass);
-  for (const PartType& t : menuTable(true)) {
-    EXPECT_NE(t.id, 505);
-    EXPECT_NE(t.id, 506);
-  }
-}
-
 }  // namespace
 }  // namespace kestrel

@@ -413,16 +413,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, RelaySolidStateRate,
                              SolidStateCase{"TimeDelayMilWithCorrectionFactor", 14, 1, 9, 0.5f, 0.50, 1.0, 32, 8.0}),
                          labelOf<SolidStateCase>);
 
-TEST(RelaySolidStateRate, QualityListHasTwoEntries) {
-  CRelay r;
-  r.TYPE = 13;
-  EXPECT_EQ(r.qualityList().count(), 2u);
-  EXPECT_EQ(r.qualityList().text(1), "MIL");
-  r.TYPE = 12;
-  EXPECT_EQ(r.qualityList().count(), 8u);
-  EXPECT_EQ(r.qualityList().text(7), "MIL(Non-ER)");
-}
-
 // ---- Environment CL, limits, hybrid parts --------------------------------------
 
 TEST(RelayCannonLaunch, MechanicalRelayHasNoRateAndEnvNotValid) {
@@ -1091,19 +1081,6 @@ TEST(RelayCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   EXPECT_FLOAT_EQ(test::floatAt(b, 23), 36.0f);
   const float factors[] = {0.011f, 3.3f, 4.25f, 0.35f, 10.0f, 0.6f, 46.0f};
   for (std::size_t i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(test::floatAt(b, 27 + 4 * i), factors[i]) << i;
-}
-
-TEST(RelayRegistry, RegisteredUnderItsTypeId) {
-  registerMicroElectromechParts();
-  const auto& registry = PartRegistry::instance();
-  auto circuitPart = registry.create(502, false);
-  ASSERT_NE(circuitPart, nullptr);
-  EXPECT_EQ(circuitPart->GetTypeName(), "Relay");
-  EXPECT_EQ(circuitPart->PART_TYPE, 502);
-  auto hybridPart = registry.create(502, true);
-  ASSERT_NE(hybridPart, nullptr);
-  EXPECT_EQ(hybridPart->GetTypeName(), "Relay(Hyb)");
-  EXPECT_EQ(registry.byClassName("CRelay"), &CRelay::kClass);
 }
 
 // ---- Text lines --------------------------------------------------------------

@@ -774,14 +774,6 @@ TEST(SwitchCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   for (std::size_t i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(test::floatAt(b, 22 + 4 * i), factors[i]) << i;
 }
 
-TEST(SwitchRegistry, RegisteredUnderItsTypeId) {
-  registerMicroElectromechParts();
-  auto part = PartRegistry::instance().create(503, true);
-  ASSERT_NE(part, nullptr);
-  EXPECT_EQ(part->GetTypeName(), "Switch(Hyb)");
-  EXPECT_EQ(PartRegistry::instance().byClassName("CSwitch"), &CSwitch::kClass);
-}
-
 // ---- Text lines --------------------------------------------------------------
 
 TEST(SwitchTextLines, DefaultPushbuttonLines) {

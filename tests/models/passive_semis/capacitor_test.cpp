@@ -846,19 +846,6 @@ TEST(CapacitorCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   EXPECT_FLOAT_EQ(floatAt(b, 52), 12.0f);
 }
 
-TEST(CapacitorRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  auto circuitPart = registry.create(403, false);
-  ASSERT_NE(circuitPart, nullptr);
-  EXPECT_EQ(circuitPart->GetTypeName(), "Capacitor");
-  EXPECT_EQ(circuitPart->PART_TYPE, 403);
-  auto hybridPart = registry.create(403, true);
-  ASSERT_NE(hybridPart, nullptr);
-  EXPECT_EQ(hybridPart->GetTypeName(), "Capacitor(Hyb)");
-  EXPECT_EQ(registry.byClassName("CCapacitor"), &CCapacitor::kClass);
-}
-
 // ---- Text lines --------------------------------------------------------------
 
 TEST(CapacitorTextLines, DefaultDetailLines) {

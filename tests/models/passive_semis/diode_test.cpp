@@ -932,19 +932,6 @@ TEST(DiodeCopyAndArchive, OwnFieldsTake82BytesInFileOrder) {
   for (std::size_t i = 0; i < 8; ++i) EXPECT_FLOAT_EQ(floatAt(b, at + 50 + 4 * i), factors[i]);
 }
 
-TEST(DiodeRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  auto part = registry.create(302, false);
-  ASSERT_NE(part, nullptr);
-  EXPECT_EQ(part->GetTypeName(), "Diode");
-  EXPECT_EQ(part->PART_TYPE, 302);
-  auto hybrid = registry.create(302, true);
-  ASSERT_NE(hybrid, nullptr);
-  EXPECT_EQ(hybrid->GetTypeName(), "Diode(Hyb)");
-  EXPECT_EQ(registry.byClassName("CDiode"), &CDiode::kClass);
-}
-
 // ---- Text lines ------------------------------------------------------------------------
 
 std::string blanks(std::size_t n) {

@@ -592,19 +592,6 @@ TEST(InductiveCopyAndArchive, StoredQualityPastListClampedOnLoad) {
   EXPECT_EQ(b->OverFlags & EntryOverRange, EntryOverRange);
 }
 
-TEST(InductiveRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  auto circuitPart = registry.create(404, false);
-  ASSERT_NE(circuitPart, nullptr);
-  EXPECT_EQ(circuitPart->GetTypeName(), "Inductive");
-  EXPECT_EQ(circuitPart->PART_TYPE, 404);
-  auto hybridPart = registry.create(404, true);
-  ASSERT_NE(hybridPart, nullptr);
-  EXPECT_EQ(hybridPart->GetTypeName(), "Inductive(Hyb)");
-  EXPECT_EQ(registry.byClassName("CInductive"), &CInductive::kClass);
-}
-
 // ---- Text lines --------------------------------------------------------------
 
 TEST(InductiveTextLines, DetailIsOneLineAndLeavesTheSecondAlone) {

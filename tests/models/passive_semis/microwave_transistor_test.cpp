@@ -579,18 +579,6 @@ TEST(MTransCopyAndArchive, OwnFieldsTake87BytesInFileOrder) {
   EXPECT_FLOAT_EQ(floatAt(b, 83), 11.0f);  // pi_E
 }
 
-TEST(MTransRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  auto part = registry.create(303, false);
-  ASSERT_NE(part, nullptr);
-  EXPECT_EQ(part->GetTypeName(), "MicrowaveTransistor");
-  auto hybrid = registry.create(303, true);
-  ASSERT_NE(hybrid, nullptr);
-  EXPECT_EQ(hybrid->GetTypeName(), "MicrowaveTransistor(Hyb)");
-  EXPECT_EQ(registry.byClassName("CMTrans"), &CMTrans::kClass);
-}
-
 // ---- Text lines ---------------------------------------------------------------------
 
 std::string blanks(std::size_t n) {

@@ -513,19 +513,6 @@ TEST(PotentiometerCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   EXPECT_FLOAT_EQ(floatAt(b, 44), 16.0f);
 }
 
-TEST(PotentiometerRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  auto circuitPart = registry.create(402, false);
-  ASSERT_NE(circuitPart, nullptr);
-  EXPECT_EQ(circuitPart->GetTypeName(), "Potentiometer");
-  EXPECT_EQ(circuitPart->PART_TYPE, 402);
-  auto hybridPart = registry.create(402, true);
-  ASSERT_NE(hybridPart, nullptr);
-  EXPECT_EQ(hybridPart->GetTypeName(), "Potentiometer(Hyb)");
-  EXPECT_EQ(registry.byClassName("CPotentiometer"), &CPotentiometer::kClass);
-}
-
 // ---- Text lines and page -------------------------------------------------------
 
 TEST(PotentiometerTextLines, DetailAndFactorLines) {

@@ -828,20 +828,6 @@ TEST(ResistorCopyAndArchive, OwnFieldsWrittenInFileOrder) {
   EXPECT_FLOAT_EQ(floatAt(b, at + 44), 42.0f);
 }
 
-TEST(ResistorRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  ASSERT_TRUE(registry.isRegistered(401));
-  auto circuitPart = registry.create(401, false);
-  ASSERT_NE(circuitPart, nullptr);
-  EXPECT_EQ(circuitPart->GetTypeName(), "Resistor");
-  EXPECT_EQ(circuitPart->PART_TYPE, 401);
-  auto hybridPart = registry.create(401, true);
-  ASSERT_NE(hybridPart, nullptr);
-  EXPECT_EQ(hybridPart->GetTypeName(), "Resistor(Hyb)");
-  EXPECT_EQ(registry.byClassName("CResistor"), &CResistor::kClass);
-}
-
 // ---- Text lines --------------------------------------------------------------
 
 TEST(ResistorTextLines, DefaultDetailLines) {

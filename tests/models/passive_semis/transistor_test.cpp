@@ -886,19 +886,6 @@ TEST(TransistorCopyAndArchive, OwnFieldsTake73BytesInFileOrder) {
   EXPECT_FLOAT_EQ(floatAt(b, at + 69), 19.0f);
 }
 
-TEST(TransistorRegistry, RegisteredUnderItsTypeId) {
-  registerPassiveSemisParts();
-  const auto& registry = PartRegistry::instance();
-  auto part = registry.create(301, false);
-  ASSERT_NE(part, nullptr);
-  EXPECT_EQ(part->GetTypeName(), "Transistor");
-  EXPECT_EQ(part->PART_TYPE, 301);
-  auto hybrid = registry.create(301, true);
-  ASSERT_NE(hybrid, nullptr);
-  EXPECT_EQ(hybrid->GetTypeName(), "Transistor(Hyb)");
-  EXPECT_EQ(registry.byClassName("CTransistor"), &CTransistor::kClass);
-}
-
 // ---- Text lines ---------------------------------------------------------------------
 
 std::string blanks(std::size_t n) {
