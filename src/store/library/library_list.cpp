@@ -235,7 +235,8 @@ template <typename File, typename Entry>
 Outcome ListPager<File, Entry>::readablePage(long position, std::size_t count, std::vector<Entry>& out) {
   if (!walked_) {
     const Outcome o = page(position, count, out);
-    const long expected = std::min(static_cast<long>(count), std::max(0L, file_.count() - position));
+    const long total = count_ >= 0 ? count_ : file_.count();
+    const long expected = std::min(static_cast<long>(count), std::max(0L, total - position));
     const bool damaged = std::any_of(out.begin(), out.end(), [](const Entry& e) { return !e.damaged.empty(); });
     if (o == Outcome::Ok && !damaged && static_cast<long>(out.size()) >= expected) return o;
     walked_ = true;

@@ -397,6 +397,10 @@ Outcome PartLibrary::search(std::string_view text, bool byPn2, std::int32_t afte
   return readCurrent(entry, "can not read record");
 }
 
+bool partMatchesItsKeys(const CPart& part, const LibEntry& entry) {
+  return cut(part.PN, kNumberLength) == entry.pn && part.PART_TYPE == entry.type && part.IS_HYBRID == entry.hybrid;
+}
+
 bool PartLibrary::partOf(const LibEntry& entry, bool hybridDocument, std::unique_ptr<CPart>& part) {
   const std::string source = strprintf("'%s' R%ld", path_.c_str(), static_cast<long>(entry.record));
   if (!entry.damaged.empty()) {
@@ -407,8 +411,7 @@ bool PartLibrary::partOf(const LibEntry& entry, bool hybridDocument, std::unique
     fail("can not read record", s.message());
     return false;
   }
-  if (cut(part->PN, kNumberLength) != entry.pn || part->PART_TYPE != entry.type ||
-      part->IS_HYBRID != entry.hybrid) {
+  if (!partMatchesItsKeys(*part, entry)) {
     fail("can not read record", source + ": the part does not match its keys");
     part.reset();
     return false;

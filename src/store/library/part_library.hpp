@@ -49,6 +49,9 @@ struct LibEntry {
   std::string damaged;
 };
 
+// Whether a decoded part is the one its record's key fields name.
+bool partMatchesItsKeys(const CPart& part, const LibEntry& entry);
+
 // What adding parts came to, the way Transfer, Merge and import count them.
 struct StoreCounters {
   long succeed = 0;

@@ -61,7 +61,7 @@ bool judgeCopy(const SalvagedCopy& c, const store::ByteOrder& o, const std::stri
     why = withoutSource(s.message(), source);
     return false;
   }
-  if (cut(part->PN, kNumberLength) != e.pn || part->PART_TYPE != e.type || part->IS_HYBRID != e.hybrid) {
+  if (!partMatchesItsKeys(*part, e)) {
     why = "the part does not match its keys";
     return false;
   }
