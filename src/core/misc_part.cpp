@@ -36,19 +36,6 @@ void CMisc::Serialize(Archive& ar) {
   ar.io(PIT);
 }
 
-void CMisc::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CMisc&>(other);
-  METHOD = o.METHOD;
-  BASEFR = o.BASEFR;
-  EA = o.EA;
-  TNORMAL = o.TNORMAL;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-}
-
 std::string CMisc::GetTypeName() const {
   return isHybridPart() ? "Miscellaneous(Hyb)" : "Miscellaneous";
 }

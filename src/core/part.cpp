@@ -76,7 +76,17 @@ void CPart::serializeBase(Archive& ar) {
 
 void CPart::Serialize(Archive& ar) { serializeBase(ar); }
 
-void CPart::CopyFrom(const CPart&) {}
+void CPart::CopyFrom(const CPart& other) {
+  copyBaseFields(other);
+  if (!sameClass(other)) return;
+  // A class lists its fields once, in Serialize: the copy travels through
+  // the same list that writes the record to its file. Writing only reads the
+  // fields.
+  Archive written = Archive::forWriting();
+  const_cast<CPart&>(other).Serialize(written);
+  Archive reading = Archive::forReading(written.bytes(), {});
+  Serialize(reading);
+}
 
 std::string CPart::GetTypeName() const { return {}; }
 

@@ -64,7 +64,8 @@ class CPart {
   virtual const ClassRecord& classRecord() const = 0;
   // Writes or reads fields 1..34 (the base), then the class's own fields.
   virtual void Serialize(Archive& ar);
-  // Copies every field from a record of the same class.
+  // Copies the base fields from any record, and every field from a record
+  // of the same class.
   virtual void CopyFrom(const CPart& other);
   // Menu name of the class, with "(Hyb)" appended for a hybrid part.
   virtual std::string GetTypeName() const;

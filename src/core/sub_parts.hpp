@@ -11,7 +11,6 @@ namespace kestrel {
 class CSubFilePart : public CPart {
  public:
   void Serialize(Archive& ar) override { serializeBase(ar); }
-  void CopyFrom(const CPart& other) override { copyBaseFields(other); }
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;

@@ -12,7 +12,8 @@ namespace kestrel::store {
 namespace {
 
 constexpr std::uint8_t kMagic[8] = {'K', 'S', 'J', 'O', 'U', 'R', 'N', '3'};
-// Head: magic, bracket number (8), store length (8), block 0, check sum.
+// Head: magic, bracket number (8), length of the nodes in use (8), block 0,
+// check sum.
 // Entry: bracket number (8), node number (4), node bytes, check sum.
 // Numbers little-endian.
 constexpr std::size_t kHeadSize = 8 + 8 + 8 + kBlockSize + 4;
@@ -70,14 +71,23 @@ int Journal::begin(StoreFile& store, std::span<const std::int32_t> nodes) {
     if (!file_) return kDiskError;
   }
   bracket_ = newBracketNumber();
-  const std::int64_t length = store.size();
-  if (length < kBlockSize) return kDiskReadError;
-  storeLength_ = static_cast<std::uint64_t>(length);
   std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
   put(bytes, bracket_, 8);
-  put(bytes, storeLength_, 8);
+  put(bytes, 0, 8);
   bytes.resize(24 + kBlockSize);
   if (store.read(0, bytes.data() + 24, kBlockSize) != kBlockSize) return kDiskReadError;
+  // Nodes the file's header does not count as in use yet (the slack at the
+  // end, or the file's growth) hold nothing a roll-back needs: after it the
+  // header no longer counts them, and they are written whole when taken.
+  FileHeader header;
+  if (decodeHeader({bytes.data() + 24, kBlockSize}, -1, header) == kOk) {
+    usedLength_ = nodeOffset(header.nodesInUse);
+  } else {
+    const std::int64_t length = store.size();
+    if (length < kBlockSize) return kDiskReadError;
+    usedLength_ = static_cast<std::uint64_t>(length);
+  }
+  for (int i = 0; i < 8; ++i) bytes[16 + i] = static_cast<std::uint8_t>(usedLength_ >> (8 * i));
   seal(bytes, 0);
   if (const int rc = entries(store, nodes, bytes); rc != kOk) return rc;
   end_ = 0;
@@ -94,8 +104,7 @@ int Journal::keep(StoreFile& store, std::span<const std::int32_t> nodes) {
 int Journal::entries(StoreFile& store, std::span<const std::int32_t> nodes, std::vector<std::uint8_t>& out) {
   for (std::int32_t number : nodes) {
     const std::uint64_t at = nodeOffset(number);
-    // Nodes past the file's old end hold nothing to put back.
-    if (number < 0 || at + kBlockSize > storeLength_ || !kept_.insert(number).second) continue;
+    if (number < 0 || at + kBlockSize > usedLength_ || !kept_.insert(number).second) continue;
     const std::size_t from = out.size();
     put(out, bracket_, 8);
     put(out, static_cast<std::uint32_t>(number), 4);

@@ -1,7 +1,7 @@
 // The rollback journal of a write bracket, "NAME-journal" beside the store
-// file. Before the first byte of the file changes, block 0 as it was, the
-// file's length and the original bytes of every node the bracket writes go
-// to the journal and are flushed (more nodes follow, flushed, if the cache
+// file. Before the first byte of the file changes, block 0 as it was and
+// the original bytes of every node in use that the bracket writes go to the
+// journal and are flushed (more nodes follow, flushed, if the cache
 // has to write one back early). Only then is the write-in-progress marker
 // set; it is cleared, with the new header, once every node is on disk.
 //
@@ -41,8 +41,8 @@ class Journal {
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
-  // Starts the bracket's journal with block 0, the file's length and the
-  // original bytes of `nodes`; flushed.
+  // Starts the bracket's journal with block 0 and the original bytes of the
+  // `nodes` in use; flushed.
   int begin(StoreFile& store, std::span<const std::int32_t> nodes);
   // The original bytes of the nodes not kept yet in this bracket; flushed.
   int keep(StoreFile& store, std::span<const std::int32_t> nodes);
@@ -75,7 +75,7 @@ class Journal {
   std::unique_ptr<StoreFile> file_;
   std::uint64_t bracket_ = 0;
   std::uint64_t end_ = 0;
-  std::uint64_t storeLength_ = 0;
+  std::uint64_t usedLength_ = 0;
   std::set<std::int32_t> kept_;
 };
 

@@ -90,36 +90,6 @@ void CBubble::Serialize(Archive& ar) {
   ar.io(L2);
 }
 
-void CBubble::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CBubble&>(other);
-  CHIPS = o.CHIPS;
-  ELEMENTS = o.ELEMENTS;
-  GENTYPE = o.GENTYPE;
-  KBITS = o.KBITS;
-  PINS = o.PINS;
-  LEARN = o.LEARN;
-  YEARS = o.YEARS;
-  DC = o.DC;
-  RW = o.RW;
-  TRISE = o.TRISE;
-  PIQ = o.PIQ;
-  C11 = o.C11;
-  C21 = o.C21;
-  C12 = o.C12;
-  C22 = o.C22;
-  C2 = o.C2;
-  PIT1 = o.PIT1;
-  PIT2 = o.PIT2;
-  PIW = o.PIW;
-  PIE = o.PIE;
-  PID = o.PID;
-  PIL = o.PIL;
-  L1 = o.L1;
-  L2 = o.L2;
-}
-
 std::string CBubble::GetTypeName() const { return isHybridPart() ? "BubbleMemory(Hyb)" : "BubbleMemory"; }
 
 void CBubble::paramPage(FieldVisitor& f) {

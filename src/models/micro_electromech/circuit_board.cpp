@@ -61,21 +61,6 @@ void CCircuitBoard::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CCircuitBoard::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CCircuitBoard&>(other);
-  TYPE = o.TYPE;
-  LAYERS = o.LAYERS;
-  N1 = o.N1;
-  N2 = o.N2;
-  QU = o.QU;
-  LB = o.LB;
-  PIC = o.PIC;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 // A board belongs to a circuit, never to a hybrid.
 std::string CCircuitBoard::GetTypeName() const { return isHybridPart() ? "*ERROR*" : "CircuitBoard"; }
 

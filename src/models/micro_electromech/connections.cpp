@@ -41,16 +41,6 @@ void CConnections::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CConnections::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CConnections&>(other);
-  TYPE = o.TYPE;
-  N = o.N;
-  LB = o.LB;
-  PIE = o.PIE;
-}
-
 // Connections belong to a circuit, never to a hybrid.
 std::string CConnections::GetTypeName() const { return isHybridPart() ? "*ERROR*" : "Connections"; }
 

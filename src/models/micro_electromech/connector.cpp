@@ -110,26 +110,6 @@ void CConnector::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CConnector::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CConnector&>(other);
-  FAMILY = o.FAMILY;
-  TYPE = o.TYPE;
-  PINS = o.PINS;
-  GAUGE = o.GAUGE;
-  AMPS = o.AMPS;
-  QU = o.QU;
-  CYCLE = o.CYCLE;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIK = o.PIK;
-  PIP = o.PIP;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CConnector::GetTypeName() const { return isHybridPart() ? "Connector(Hyb)" : "Connector"; }
 
 void CConnector::paramPage(FieldVisitor& f) {

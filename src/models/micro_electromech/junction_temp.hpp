@@ -9,7 +9,6 @@
 // and names its keywords with one of the `JunctionTempFields` below. It then
 // only calls the block:
 //   Serialize         thermal.serialize(ar)
-//   CopyFrom          thermal = other.thermal
 //   UpdateAppParams   thermal.copyAppParams(other.thermal)
 //   tempPage          thermal.page(visitor, kFields); return true
 //   Calculate         const double tj = thermal.beginCalculation(*this, header, kFields);

@@ -151,33 +151,6 @@ void CIC::Serialize(Archive& ar) {
   ar.io(LCYC);
 }
 
-void CIC::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CIC&>(other);
-  TECH = o.TECH;
-  TYPE = o.TYPE;
-  COMPLEX = o.COMPLEX;
-  LEARN = o.LEARN;
-  YEARS = o.YEARS;
-  QU = o.QU;
-  QUCUSTOM = o.QUCUSTOM;
-  PKG = o.PKG;
-  PINS = o.PINS;
-  PROCESS = o.PROCESS;
-  ECC = o.ECC;
-  CYCLES = o.CYCLES;
-  DESLIFE = o.DESLIFE;
-  thermal = o.thermal;
-  C1 = o.C1;
-  C2 = o.C2;
-  PIT = o.PIT;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-  PIL = o.PIL;
-  LCYC = o.LCYC;
-}
-
 std::string CIC::GetTypeName() const {
   return isHybridPart() ? "IC(Hyb): base error" : "IC: base error";
 }

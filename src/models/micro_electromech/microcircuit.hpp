@@ -62,7 +62,6 @@ inline constexpr std::string_view kIcEccShort[] = {"", "NoECC", "Hamm", "Redun"}
 class CIC : public CPart {
  public:
   void Serialize(Archive& ar) override;
-  void CopyFrom(const CPart& other) override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   bool tempPage(FieldVisitor& fields) override;

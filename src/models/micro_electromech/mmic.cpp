@@ -72,29 +72,6 @@ void CMMIC::Serialize(Archive& ar) {
   ar.io(PIA);
 }
 
-void CMMIC::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CMMIC&>(other);
-  TYPE = o.TYPE;
-  APP = o.APP;
-  COMPLEX = o.COMPLEX;
-  LEARN = o.LEARN;
-  YEARS = o.YEARS;
-  QU = o.QU;
-  QUCUSTOM = o.QUCUSTOM;
-  PKG = o.PKG;
-  PINS = o.PINS;
-  thermal = o.thermal;
-  C1 = o.C1;
-  C2 = o.C2;
-  PIT = o.PIT;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-  PIL = o.PIL;
-  PIA = o.PIA;
-}
-
 std::string CMMIC::GetTypeName() const {
   return isHybridPart() ? "GaAs,MMIC/DigIC(Hyb)" : "GaAs,MMIC/DigIC";
 }

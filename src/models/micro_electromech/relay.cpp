@@ -163,31 +163,6 @@ void CRelay::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CRelay::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CRelay&>(other);
-  TYPE = o.TYPE;
-  CONSTR = o.CONSTR;
-  CONTACT = o.CONTACT;
-  RATING = o.RATING;
-  QU = o.QU;
-  LOAD = o.LOAD;
-  IMAX = o.IMAX;
-  IOP = o.IOP;
-  STRESSMODE = o.STRESSMODE;
-  ISTRESS = o.ISTRESS;
-  RATE = o.RATE;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIL = o.PIL;
-  PIC = o.PIC;
-  PICYC = o.PICYC;
-  PIF = o.PIF;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CRelay::GetTypeName() const { return isHybridPart() ? "Relay(Hyb)" : "Relay"; }
 
 void CRelay::paramPage(FieldVisitor& f) {

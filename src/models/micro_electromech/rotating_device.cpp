@@ -114,26 +114,6 @@ void CRotate::Serialize(Archive& ar) {
   ar.io(WINDING);
 }
 
-void CRotate::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CRotate&>(other);
-  FAMILY = o.FAMILY;
-  TYPE = o.TYPE;
-  OPTIME = o.OPTIME;
-  SIZE = o.SIZE;
-  BRUSHES = o.BRUSHES;
-  TSTRESS = o.TSTRESS;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIS = o.PIS;
-  PIN = o.PIN;
-  PIE = o.PIE;
-  PIT = o.PIT;
-  BEARING = o.BEARING;
-  WINDING = o.WINDING;
-}
-
 std::string CRotate::GetTypeName() const { return isHybridPart() ? "RotatingDevice(Hyb)" : "RotatingDevice"; }
 
 std::vector<NamedFactor> CRotate::factors() const {

@@ -36,16 +36,6 @@ void CSAWDevice::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CSAWDevice::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CSAWDevice&>(other);
-  QU = o.QU;
-  LB = o.LB;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CSAWDevice::GetTypeName() const { return isHybridPart() ? "SAWDevice(Hyb)" : "SAWDevice"; }
 
 void CSAWDevice::paramPage(FieldVisitor& f) {

@@ -102,28 +102,6 @@ void CSwitch::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CSwitch::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CSwitch&>(other);
-  TYPE = o.TYPE;
-  POWER = o.POWER;
-  CONTACT = o.CONTACT;
-  CONTACTS = o.CONTACTS;
-  QU = o.QU;
-  LOAD = o.LOAD;
-  IMAX = o.IMAX;
-  IOP = o.IOP;
-  STRESSMODE = o.STRESSMODE;
-  ISTRESS = o.ISTRESS;
-  LB = o.LB;
-  PIL = o.PIL;
-  PIC = o.PIC;
-  PIU = o.PIU;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CSwitch::GetTypeName() const { return isHybridPart() ? "Switch(Hyb)" : "Switch"; }
 
 void CSwitch::paramPage(FieldVisitor& f) {

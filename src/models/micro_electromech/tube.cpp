@@ -193,24 +193,6 @@ void CTube::Serialize(Archive& ar) {
   ar.io(PIC);
 }
 
-void CTube::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CTube&>(other);
-  FAMILY = o.FAMILY;
-  TYPE = o.TYPE;
-  POWER = o.POWER;
-  FREQ = o.FREQ;
-  OVERLIMIT = o.OVERLIMIT;
-  YEARS = o.YEARS;
-  RATIO = o.RATIO;
-  LB = o.LB;
-  PIE = o.PIE;
-  PIL = o.PIL;
-  PIU = o.PIU;
-  PIC = o.PIC;
-}
-
 std::string CTube::GetTypeName() const { return isHybridPart() ? "Tube(Hyb)" : "Tube"; }
 
 std::vector<NamedFactor> CTube::factors() const {

@@ -91,31 +91,6 @@ void CVLSI::Serialize(Archive& ar) {
   ar.io(LEOS);
 }
 
-void CVLSI::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CVLSI&>(other);
-  TYPE = o.TYPE;
-  FSIZE = o.FSIZE;
-  AREA = o.AREA;
-  MFG = o.MFG;
-  QU = o.QU;
-  QUCUSTOM = o.QUCUSTOM;
-  PKG = o.PKG;
-  PINS = o.PINS;
-  VOLTS = o.VOLTS;
-  thermal = o.thermal;
-  LBD = o.LBD;
-  PIMFG = o.PIMFG;
-  PIT = o.PIT;
-  PICD = o.PICD;
-  LBP = o.LBP;
-  PIE = o.PIE;
-  PIQ = o.PIQ;
-  PIPT = o.PIPT;
-  LEOS = o.LEOS;
-}
-
 std::string CVLSI::GetTypeName() const {
   return isHybridPart() ? "VHSIC/VLSI(Hyb)" : "VHSIC/VLSI";
 }

@@ -158,29 +158,6 @@ void CCapacitor::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CCapacitor::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CCapacitor&>(other);
-  TYPE = o.TYPE;
-  CAP = o.CAP;
-  CAPUNIT = o.CAPUNIT;
-  QU = o.QU;
-  CIRCR = o.CIRCR;
-  VMAX = o.VMAX;
-  VOP = o.VOP;
-  STRESSMODE = o.STRESSMODE;
-  VSTRESS = o.VSTRESS;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIC = o.PIC;
-  PIV = o.PIV;
-  PISR = o.PISR;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CCapacitor::GetTypeName() const {
   return isHybridPart() ? "Capacitor(Hyb)" : "Capacitor";
 }

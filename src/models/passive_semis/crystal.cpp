@@ -44,17 +44,6 @@ void CCrystal::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CCrystal::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CCrystal&>(other);
-  FREQ = o.FREQ;
-  QU = o.QU;
-  LB = o.LB;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CCrystal::GetTypeName() const { return isHybridPart() ? "QuartzCrystal(Hyb)" : "QuartzCrystal"; }
 
 void CCrystal::paramPage(FieldVisitor& f) {

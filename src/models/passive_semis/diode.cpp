@@ -85,7 +85,6 @@ constexpr std::array<TypeModel, 10> kHighFreqModels = {{
 // 6.10 thyristors and SCRs.
 constexpr TypeModel kThyristorModel = {0.0022, 3082.0, 1.0};
 
-
 // Power rating factor pi_R of PIN diodes (6.2): Pr <= 10 W: 0.5; above:
 // 0.326 x ln(Pr) - 0.25.
 constexpr double kPinSmallRating = 10.0;
@@ -163,31 +162,6 @@ void CDiode::Serialize(Archive& ar) {
   ar.io(PIC);
   ar.io(PIQ);
   ar.io(PIE);
-}
-
-void CDiode::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CDiode&>(other);
-  FAMILY = o.FAMILY;
-  TYPE = o.TYPE;
-  CONTACTS = o.CONTACTS;
-  JUNCTIONS = o.JUNCTIONS;
-  QU = o.QU;
-  RATING = o.RATING;
-  VMAX = o.VMAX;
-  VOP = o.VOP;
-  STRESSMODE = o.STRESSMODE;
-  VSTRESS = o.VSTRESS;
-  thermal = o.thermal;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIA = o.PIA;
-  PIR = o.PIR;
-  PIS = o.PIS;
-  PIC = o.PIC;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
 }
 
 std::string CDiode::GetTypeName() const {

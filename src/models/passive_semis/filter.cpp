@@ -46,18 +46,6 @@ void CFilter::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CFilter::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CFilter&>(other);
-  FAMILY = o.FAMILY;
-  TYPE = o.TYPE;
-  QU = o.QU;
-  LB = o.LB;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CFilter::GetTypeName() const { return isHybridPart() ? "Filter(Hyb)" : "Filter"; }
 
 void CFilter::paramPage(FieldVisitor& f) {

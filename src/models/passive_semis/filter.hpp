@@ -30,7 +30,6 @@ class CFilter final : public CPart {
 
   const ClassRecord& classRecord() const override { return kClass; }
   void Serialize(Archive& ar) override;
-  void CopyFrom(const CPart& other) override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;

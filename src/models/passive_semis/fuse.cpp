@@ -31,15 +31,6 @@ void CFuse::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CFuse::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CFuse&>(other);
-  NOTE = o.NOTE;
-  LB = o.LB;
-  PIE = o.PIE;
-}
-
 std::string CFuse::GetTypeName() const { return isHybridPart() ? "Fuse(Hyb)" : "Fuse"; }
 
 void CFuse::paramPage(FieldVisitor& f) { f.choice(kNote, NOTE, true); }

@@ -71,19 +71,6 @@ void CInductive::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CInductive::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CInductive&>(other);
-  TYPE = o.TYPE;
-  QU = o.QU;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CInductive::GetTypeName() const {
   return isHybridPart() ? "Inductive(Hyb)" : "Inductive";
 }

@@ -54,19 +54,6 @@ void CLamp::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CLamp::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CLamp&>(other);
-  VOLTS = o.VOLTS;
-  APP = o.APP;
-  UTILDC = o.UTILDC;
-  LB = o.LB;
-  PIU = o.PIU;
-  PIA = o.PIA;
-  PIE = o.PIE;
-}
-
 std::string CLamp::GetTypeName() const { return isHybridPart() ? "Lamp(Hyb)" : "Lamp"; }
 
 void CLamp::paramPage(FieldVisitor& f) {

@@ -87,27 +87,6 @@ void CLaserDiode::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CLaserDiode::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CLaserDiode&>(other);
-  TYPE = o.TYPE;
-  QU = o.QU;
-  APP = o.APP;
-  DC = o.DC;
-  PEAKI = o.PEAKI;
-  PMAX = o.PMAX;
-  PREQ = o.PREQ;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIQ = o.PIQ;
-  PII = o.PII;
-  PIA = o.PIA;
-  PIP = o.PIP;
-  PIE = o.PIE;
-}
-
 std::string CLaserDiode::GetTypeName() const {
   return isHybridPart() ? "LaserDiode(Hyb)" : "LaserDiode";
 }

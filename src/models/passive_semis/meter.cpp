@@ -51,20 +51,6 @@ void CMeter::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CMeter::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CMeter&>(other);
-  APP = o.APP;
-  FUNCTION = o.FUNCTION;
-  QU = o.QU;
-  LB = o.LB;
-  PIA = o.PIA;
-  PIF = o.PIF;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CMeter::GetTypeName() const { return isHybridPart() ? "Meter(Hyb)" : "Meter"; }
 
 void CMeter::paramPage(FieldVisitor& f) {

@@ -56,16 +56,6 @@ void CMDev::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CMDev::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CMDev&>(other);
-  TYPE = o.TYPE;
-  RATING = o.RATING;
-  LB = o.LB;
-  PIE = o.PIE;
-}
-
 std::string CMDev::GetTypeName() const { return isHybridPart() ? "MicrowaveDevice(Hyb)" : "MicrowaveDevice"; }
 
 void CMDev::paramPage(FieldVisitor& f) {

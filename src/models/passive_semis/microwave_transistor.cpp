@@ -150,33 +150,6 @@ void CMTrans::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CMTrans::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CMTrans&>(other);
-  TYPE = o.TYPE;
-  MATCH = o.MATCH;
-  METAL = o.METAL;
-  APP = o.APP;
-  DC = o.DC;
-  QU = o.QU;
-  FREQ = o.FREQ;
-  POWER = o.POWER;
-  VMAX = o.VMAX;
-  VOP = o.VOP;
-  STRESSMODE = o.STRESSMODE;
-  VSTRESS = o.VSTRESS;
-  thermal = o.thermal;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIA = o.PIA;
-  PIR = o.PIR;
-  PIS = o.PIS;
-  PIM = o.PIM;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CMTrans::GetTypeName() const {
   return isHybridPart() ? "MicrowaveTransistor(Hyb)" : "MicrowaveTransistor";
 }

@@ -89,22 +89,6 @@ void COpto::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void COpto::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const COpto&>(other);
-  FAMILY = o.FAMILY;
-  TYPE = o.TYPE;
-  CHAR = o.CHAR;
-  LOGIC = o.LOGIC;
-  QU = o.QU;
-  thermal = o.thermal;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string COpto::GetTypeName() const {
   return isHybridPart() ? "Optoelectronic(Hyb)" : "Optoelectronic";
 }

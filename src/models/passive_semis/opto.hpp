@@ -57,7 +57,6 @@ class COpto final : public CPart {
 
   const ClassRecord& classRecord() const override { return kClass; }
   void Serialize(Archive& ar) override;
-  void CopyFrom(const CPart& other) override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   bool tempPage(FieldVisitor& fields) override;

@@ -30,27 +30,6 @@ void CResistiveRecord::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CResistiveRecord::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;  // a resistor and a potentiometer share base fields only
-  const auto& o = static_cast<const CResistiveRecord&>(other);
-  TYPE = o.TYPE;
-  RES = o.RES;
-  RESUNIT = o.RESUNIT;
-  QU = o.QU;
-  PMAX = o.PMAX;
-  PD = o.PD;
-  STRESSMODE = o.STRESSMODE;
-  PSTRESS = o.PSTRESS;
-  TRISE = o.TRISE;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIP = o.PIP;
-  PIS = o.PIS;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 void CResistiveRecord::paramPage(FieldVisitor& f) {
   const Fields& k = *fields_;
   f.choice(k.type, TYPE, true);

@@ -47,7 +47,6 @@ class CResistiveRecord : public CPart {
   };
 
   void Serialize(Archive& ar) override;
-  void CopyFrom(const CPart& other) override;
   void paramPage(FieldVisitor& fields) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;

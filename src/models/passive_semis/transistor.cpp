@@ -130,28 +130,6 @@ void CTransistor::Serialize(Archive& ar) {
   ar.io(PIE);
 }
 
-void CTransistor::CopyFrom(const CPart& other) {
-  copyBaseFields(other);
-  if (!sameClass(other)) return;
-  const auto& o = static_cast<const CTransistor&>(other);
-  TYPE = o.TYPE;
-  APP = o.APP;
-  QU = o.QU;
-  PMAX = o.PMAX;
-  VCEO = o.VCEO;
-  VCE = o.VCE;
-  STRESSMODE = o.STRESSMODE;
-  VSTRESS = o.VSTRESS;
-  thermal = o.thermal;
-  LB = o.LB;
-  PIT = o.PIT;
-  PIA = o.PIA;
-  PIR = o.PIR;
-  PIS = o.PIS;
-  PIQ = o.PIQ;
-  PIE = o.PIE;
-}
-
 std::string CTransistor::GetTypeName() const {
   return isHybridPart() ? "Transistor(Hyb)" : "Transistor";
 }

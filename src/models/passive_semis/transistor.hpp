@@ -48,7 +48,6 @@ class CTransistor final : public CPart {
 
   const ClassRecord& classRecord() const override { return kClass; }
   void Serialize(Archive& ar) override;
-  void CopyFrom(const CPart& other) override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   bool tempPage(FieldVisitor& fields) override;
