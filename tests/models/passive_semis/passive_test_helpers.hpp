@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -57,7 +57,8 @@ inline std::vector<std::pair<std::string, std::string>> settingsOf(std::string_v
 // would store them: numbers, choice indexes and flags, with no range check.
 class FieldSetter final : public FieldVisitor {
  public:
-  explicit FieldSetter(std::vector<std::pair<std::string, std::string>> values) : values_(std::move(values)) {}
+  explicit FieldSetter(std::vector<std::pair<std::string, std::string>> values)
+      : values_(std::move(values)) {}
   void text(const FieldSpec&, std::string&, bool) override {}
   void number(const FieldSpec& f, float& v, bool) override { set(f, v); }
   void choice(const FieldSpec& f, std::uint8_t& v, bool) override { set(f, v); }
@@ -97,7 +98,8 @@ class FieldSetter final : public FieldVisitor {
 // "KEYWORD=!" drops the keyword from the definition. "^KEYWORD=value" sets a
 // field before the import and "@KEYWORD=value" after it, as a stored record
 // would hold it.
-inline bool importInto(CPart& part, std::string_view settings, test::ImportSetup& setup, float ambient = 25.0f) {
+inline bool importInto(CPart& part, std::string_view settings, test::ImportSetup& setup,
+                       float ambient = 25.0f) {
   float field = 1;
   std::vector<std::pair<std::string, std::string>> before, stored;
   for (const auto& [keyword, value] : settingsOf(settings)) {

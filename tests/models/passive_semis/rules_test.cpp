@@ -21,8 +21,8 @@ namespace {
 using passive_test::created;
 using passive_test::factor;
 using passive_test::header;
-using passive_test::importInto;
 using passive_test::imported;
+using passive_test::importInto;
 using passive_test::logged;
 using passive_test::near;
 using passive_test::ownFieldBytes;
@@ -33,22 +33,28 @@ using passive_test::settingsOf;
 // Each class's own fields in file order: entries by keyword (":b" a choice
 // byte, otherwise a 4-byte float), then the factors the calculation stores.
 const std::map<std::string, std::string, std::less<>> kLayouts = {
-    {"CResistor", "RES_TYPE:b RES_RES RES_RESUNIT:b RES_QU:b RES_PMAX RES_PD RES_STRESSMODE:b RES_PSTRESS RES_TRISE "
-                  "LB PIT PIP PIS PIQ PIE"},
-    {"CPotentiometer", "POT_TYPE:b POT_RES POT_RESUNIT:b POT_QU:b POT_PMAX POT_PD POT_STRESSMODE:b POT_PSTRESS "
-                       "POT_TRISE LB PIT PIP PIS PIQ PIE"},
-    {"CCapacitor", "CAP_TYPE:b CAP_CAP CAP_CAPUNIT:b CAP_QU:b CAP_CIRCR CAP_VMAX CAP_VOP CAP_STRESSMODE:b "
-                   "CAP_VSTRESS CAP_TRISE LB PIT PIC PIV PISR PIQ PIE"},
+    {"CResistor",
+     "RES_TYPE:b RES_RES RES_RESUNIT:b RES_QU:b RES_PMAX RES_PD RES_STRESSMODE:b RES_PSTRESS RES_TRISE "
+     "LB PIT PIP PIS PIQ PIE"},
+    {"CPotentiometer",
+     "POT_TYPE:b POT_RES POT_RESUNIT:b POT_QU:b POT_PMAX POT_PD POT_STRESSMODE:b POT_PSTRESS "
+     "POT_TRISE LB PIT PIP PIS PIQ PIE"},
+    {"CCapacitor",
+     "CAP_TYPE:b CAP_CAP CAP_CAPUNIT:b CAP_QU:b CAP_CIRCR CAP_VMAX CAP_VOP CAP_STRESSMODE:b "
+     "CAP_VSTRESS CAP_TRISE LB PIT PIC PIV PISR PIQ PIE"},
     {"CInductive", "IND_TYPE:b IND_QU:b IND_TRISE LB PIT PIQ PIE"},
-    {"CDiode", "DIO_FAMILY:b DIO_TYPE:b DIO_CONTACTS:b DIO_JUNCTIONS DIO_QU:b DIO_RATING DIO_VMAX DIO_VOP "
-               "DIO_STRESSMODE:b DIO_VSTRESS " THERMAL("DIO") "LB PIT PIA PIR PIS PIC PIQ PIE"},
-    {"CTransistor", "TR_TYPE:b TR_APP:b TR_QU:b TR_PMAX TR_VCEO TR_VCE TR_STRESSMODE:b TR_VSTRESS " THERMAL("TR")
-                    "LB PIT PIA PIR PIS PIQ PIE"},
-    {"CMTrans", "MTR_TYPE:b MTR_MATCH:b MTR_METAL:b MTR_APP:b MTR_DC MTR_QU:b MTR_FREQ MTR_POWER MTR_VMAX MTR_VOP "
-                "MTR_STRESSMODE:b MTR_VSTRESS " THERMAL("MTR") "LB PIT PIA PIR PIS PIM PIQ PIE"},
+    {"CDiode",
+     "DIO_FAMILY:b DIO_TYPE:b DIO_CONTACTS:b DIO_JUNCTIONS DIO_QU:b DIO_RATING DIO_VMAX DIO_VOP "
+     "DIO_STRESSMODE:b DIO_VSTRESS " THERMAL("DIO") "LB PIT PIA PIR PIS PIC PIQ PIE"},
+    {"CTransistor", "TR_TYPE:b TR_APP:b TR_QU:b TR_PMAX TR_VCEO TR_VCE TR_STRESSMODE:b TR_VSTRESS " THERMAL(
+                        "TR") "LB PIT PIA PIR PIS PIQ PIE"},
+    {"CMTrans",
+     "MTR_TYPE:b MTR_MATCH:b MTR_METAL:b MTR_APP:b MTR_DC MTR_QU:b MTR_FREQ MTR_POWER MTR_VMAX MTR_VOP "
+     "MTR_STRESSMODE:b MTR_VSTRESS " THERMAL("MTR") "LB PIT PIA PIR PIS PIM PIQ PIE"},
     {"COpto", "OPTO_FAMILY:b OPTO_TYPE:b OPTO_CHAR OPTO_LOGIC:b OPTO_QU:b " THERMAL("OPTO") "LB PIT PIQ PIE"},
-    {"CLaserDiode", "LASDIO_TYPE:b LASDIO_QU:b LASDIO_APP:b LASDIO_DC LASDIO_PEAKI LASDIO_PMAX LASDIO_PREQ "
-                    "LASDIO_TRISE LB PIT PIQ PII PIA PIP PIE"},
+    {"CLaserDiode",
+     "LASDIO_TYPE:b LASDIO_QU:b LASDIO_APP:b LASDIO_DC LASDIO_PEAKI LASDIO_PMAX LASDIO_PREQ "
+     "LASDIO_TRISE LB PIT PIQ PII PIA PIP PIE"},
     {"CCrystal", "CRYS_FREQ CRYS_QU:b LB PIQ PIE"},
     {"CLamp", "LAMP_VOLTS LAMP_APP:b LAMP_UTILDC LB PIU PIA PIE"},
     {"CMeter", "METER_APP:b METER_FUNCTION:b METER_QU:b LB PIA PIF PIQ PIE"},
@@ -156,8 +162,8 @@ struct ImportRule {
 TEST(PassiveRecords, ImportRules) {
   const ImportRule rules[] = {
       // the computed stress is Pd / Pmax of the values just read; the stress keyword is not read
-      {"CResistor", "RES_TYPE=12 RES_QU=2 RES_PMAX=2 RES_PD=0.5 RES_STRESSMODE=1 RES_PSTRESS=! RES_TRISE=30", true,
-       "RES_TYPE=12 RES_QU=2 RES_PSTRESS=25 RES_TRISE=30"},
+      {"CResistor", "RES_TYPE=12 RES_QU=2 RES_PMAX=2 RES_PD=0.5 RES_STRESSMODE=1 RES_PSTRESS=! RES_TRISE=30",
+       true, "RES_TYPE=12 RES_QU=2 RES_PSTRESS=25 RES_TRISE=30"},
       {"CResistor", "RES_STRESSMODE=2 RES_PSTRESS=90", true, "RES_PSTRESS=90"},
       {"CResistor", "RES_STRESSMODE=2 RES_PSTRESS=! RES_TRISE=30", false, "RES_TRISE=0"},
       // Pd above the Pmax just read is limited to it; Pmax 0 is raised to the smallest rating
@@ -174,23 +180,30 @@ TEST(PassiveRecords, ImportRules) {
       {"CCapacitor", "CAP_TYPE=22 CAP_CIRCR=0.3", true, "CAP_CIRCR=0.3"},
       {"CCapacitor", "CAP_TYPE=21 CAP_CIRCR=!", false, "CAP_CIRCR=0.7"},
       {"CCapacitor", "CAP_TYPE=23 CAP_CIRCR=!", true, "CAP_CIRCR=0.7"},
-      {"CCapacitor", "CAP_VMAX=16 CAP_VOP=50 CAP_STRESSMODE=1", true, "CAP_VOP=16 CAP_VSTRESS=100", "'CAP_VOP'"},
-      {"CCapacitor", "CAP_TYPE=21 CAP_CAP=0 CAP_VMAX=0 CAP_VOP=0 CAP_STRESSMODE=1 CAP_TRISE=400 CAP_CIRCR=12", true,
-       "CAP_CAP=0.000001 CAP_VMAX=0.01 CAP_VSTRESS=0 CAP_TRISE=150 CAP_CIRCR=9"},
+      {"CCapacitor", "CAP_VMAX=16 CAP_VOP=50 CAP_STRESSMODE=1", true, "CAP_VOP=16 CAP_VSTRESS=100",
+       "'CAP_VOP'"},
+      {"CCapacitor", "CAP_TYPE=21 CAP_CAP=0 CAP_VMAX=0 CAP_VOP=0 CAP_STRESSMODE=1 CAP_TRISE=400 CAP_CIRCR=12",
+       true, "CAP_CAP=0.000001 CAP_VMAX=0.01 CAP_VSTRESS=0 CAP_TRISE=150 CAP_CIRCR=9"},
       {"CCapacitor", "CAP_CAP=4.7 CAP_QU=! CAP_VMAX=100", false, "CAP_CAP=4.7 CAP_VMAX=50"},
       // the quality is read against the list of the type just read: "Lower" is 2 for a transformer
       {"CInductive", "IND_TYPE=3 IND_QU=Lower", true, "IND_TYPE=3 IND_QU=2"},
       {"CInductive", "IND_TYPE=6 IND_QU=Lower", true, "IND_TYPE=6 IND_QU=6"},
-      {"CDiode", "DIO_FAMILY=1 DIO_TYPE=5 DIO_JUNCTIONS=7 DIO_RATING=! DIO_VMAX=200 DIO_VOP=50 DIO_STRESSMODE=1 "
-                 "DIO_VSTRESS=!", true, "DIO_JUNCTIONS=7 DIO_VSTRESS=25"},
-      {"CDiode", "DIO_FAMILY=3 DIO_TYPE=! DIO_CONTACTS=! DIO_JUNCTIONS=! DIO_RATING=25 DIO_VMAX=200 DIO_VOP=300 "
-                 "DIO_STRESSMODE=2 DIO_VSTRESS=66", true, "DIO_RATING=25 DIO_VOP=200 DIO_VSTRESS=66", "'DIO_VOP'"},
+      {"CDiode",
+       "DIO_FAMILY=1 DIO_TYPE=5 DIO_JUNCTIONS=7 DIO_RATING=! DIO_VMAX=200 DIO_VOP=50 DIO_STRESSMODE=1 "
+       "DIO_VSTRESS=!",
+       true, "DIO_JUNCTIONS=7 DIO_VSTRESS=25"},
+      {"CDiode",
+       "DIO_FAMILY=3 DIO_TYPE=! DIO_CONTACTS=! DIO_JUNCTIONS=! DIO_RATING=25 DIO_VMAX=200 DIO_VOP=300 "
+       "DIO_STRESSMODE=2 DIO_VSTRESS=66",
+       true, "DIO_RATING=25 DIO_VOP=200 DIO_VSTRESS=66", "'DIO_VOP'"},
       // Plastic is not on the Schottky list: no match, the valid Lower stays
       {"CDiode", "DIO_FAMILY=2 DIO_TYPE=5 DIO_QU=Plastic", true, "DIO_QU=4", "'DIO_QU' has no choice match"},
-      {"CTransistor", "TR_TYPE=2 TR_APP=2 TR_QU=3 TR_PMAX=2 TR_VCEO=60 TR_VCE=45 TR_STRESSMODE=1 TR_VSTRESS=! "
-                      "TR_TEMPMODE=3 TR_TJA=35", true, "TR_VSTRESS=75 TR_TJA=35"},
-      {"CTransistor", "TR_TYPE=1 TR_VCEO=60 TR_VCE=80 TR_STRESSMODE=2 TR_VSTRESS=90", true, "TR_VCE=60 TR_VSTRESS=90",
-       "'TR_VCE'"},
+      {"CTransistor",
+       "TR_TYPE=2 TR_APP=2 TR_QU=3 TR_PMAX=2 TR_VCEO=60 TR_VCE=45 TR_STRESSMODE=1 TR_VSTRESS=! "
+       "TR_TEMPMODE=3 TR_TJA=35",
+       true, "TR_VSTRESS=75 TR_TJA=35"},
+      {"CTransistor", "TR_TYPE=1 TR_VCEO=60 TR_VCE=80 TR_STRESSMODE=2 TR_VSTRESS=90", true,
+       "TR_VCE=60 TR_VSTRESS=90", "'TR_VCE'"},
       // a FET reads its rating only for power use; "Power" is no bipolar application
       {"CTransistor", "TR_TYPE=3 TR_APP=3 TR_PMAX=2 TR_VCEO=! TR_VCE=! TR_STRESSMODE=! TR_VSTRESS=!", true,
        "TR_PMAX=2"},
@@ -208,11 +221,12 @@ TEST(PassiveRecords, ImportRules) {
       {"COpto", "^OPTO_TYPE=4 OPTO_FAMILY=4 OPTO_TYPE=PhotoResistor", true, "OPTO_TYPE=1",
        "'OPTO_TYPE' set to default (#1) choice"},
       // the required power is limited to 0.95 of the rated power just read; CW reads no duty cycle
-      {"CLaserDiode", "LASDIO_APP=1 LASDIO_DC=! LASDIO_PMAX=200 LASDIO_PREQ=199", true, "LASDIO_PREQ=190 LASDIO_DC=25",
-       "'LASDIO_PREQ'"},
+      {"CLaserDiode", "LASDIO_APP=1 LASDIO_DC=! LASDIO_PMAX=200 LASDIO_PREQ=199", true,
+       "LASDIO_PREQ=190 LASDIO_DC=25", "'LASDIO_PREQ'"},
       {"CLaserDiode", "LASDIO_TYPE=2 LASDIO_QU=! LASDIO_APP=1", false, "LASDIO_TYPE=2 LASDIO_APP=2"},
       {"CCrystal", "CRYS_FREQ=450 CRYS_QU=Lower", true, "CRYS_FREQ=300 CRYS_QU=2"},
-      {"CLamp", "LAMP_VOLTS=0.01 LAMP_APP=DC LAMP_UTILDC=75", true, "LAMP_VOLTS=0.1 LAMP_APP=2 LAMP_UTILDC=75"},
+      {"CLamp", "LAMP_VOLTS=0.01 LAMP_APP=DC LAMP_UTILDC=75", true,
+       "LAMP_VOLTS=0.1 LAMP_APP=2 LAMP_UTILDC=75"},
       {"CFilter", "FILT_FAMILY=BandPass FILT_TYPE=DiscreteLC/Crystal", true, "FILT_FAMILY=4 FILT_TYPE=2"},
       {"CMDev", "MDEV_TYPE=DummyLoad MDEV_RATING=100W-1000W", true, "MDEV_TYPE=3 MDEV_RATING=2"},
       {"CMDev", "MDEV_TYPE=PhaseShifter MDEV_RATING=!", true, "MDEV_TYPE=2"},
@@ -230,7 +244,12 @@ TEST(PassiveRecords, ImportRules) {
     }
     if (!rule.succeeds) {
       EXPECT_TRUE(logged(setup.log, "keyword not found"));
+      continue;
     }
+    // what the import limited lies inside the entry ranges the calculation checks
+    CCircHeader h = header(1, 25);
+    part->Calculate(h);
+    EXPECT_EQ(part->OverFlags & EntryOverRange, 0u);
   }
 }
 
@@ -274,7 +293,8 @@ struct WhatIfRule {
 
 TEST(PassiveRecords, WhatIfRules) {
   const char* res = "RES_QU=3 RES_PMAX=0.25 RES_PD=0.1 RES_STRESSMODE=2 RES_PSTRESS=75";
-  const char* dio = "DIO_FAMILY=1 DIO_TYPE=4 DIO_QU=4 DIO_VMAX=75 DIO_VOP=37.5 DIO_STRESSMODE=2 DIO_VSTRESS=10";
+  const char* dio =
+      "DIO_FAMILY=1 DIO_TYPE=4 DIO_QU=4 DIO_VMAX=75 DIO_VOP=37.5 DIO_STRESSMODE=2 DIO_VSTRESS=10";
   const WhatIfRule rules[] = {
       // quality moves within its list; Increase means a better (lower) level
       {"CResistor", res, Increase, 2, NoChange, 0, "RES_QU=1 RES_STRESSMODE=2 RES_PSTRESS=75"},
@@ -284,16 +304,17 @@ TEST(PassiveRecords, WhatIfRules) {
       {"CResistor", res, NoChange, 0, SetToCalcMode, 0, "RES_QU=3 RES_STRESSMODE=1 RES_PSTRESS=40"},
       {"CResistor", res, NoChange, 0, Increase, 30, "RES_STRESSMODE=2 RES_PSTRESS=100 RES_PD=0.1"},
       {"CResistor", res, NoChange, 0, Decrease, 80, "RES_PSTRESS=0"},
-      {"CResistor", "RES_STRESSMODE=2", SetDirect, 1, SetDirect, 60, "RES_QU=5 RES_PSTRESS=60", true},  // hybrid: quality stays
-      {"CCapacitor", "CAP_QU=8 CAP_VMAX=50 CAP_VOP=20 CAP_STRESSMODE=2 CAP_VSTRESS=75", Decrease, 3, SetToCalcMode, 0,
-       "CAP_QU=9 CAP_STRESSMODE=1 CAP_VSTRESS=40 CAP_VOP=20"},
+      {"CResistor", "RES_STRESSMODE=2", SetDirect, 1, SetDirect, 60, "RES_QU=5 RES_PSTRESS=60",
+       true},  // hybrid: quality stays
+      {"CCapacitor", "CAP_QU=8 CAP_VMAX=50 CAP_VOP=20 CAP_STRESSMODE=2 CAP_VSTRESS=75", Decrease, 3,
+       SetToCalcMode, 0, "CAP_QU=9 CAP_STRESSMODE=1 CAP_VSTRESS=40 CAP_VOP=20"},
       {"CInductive", "IND_TYPE=6 IND_QU=2", Decrease, 9, NoChange, 0, "IND_QU=6"},
       {"CInductive", "IND_TYPE=4 IND_QU=1", Decrease, 9, NoChange, 0, "IND_QU=2"},  // transformers: 2 levels
       // the Schottky list ends at Lower, the others at Plastic; regulators and high frequency have no stress
       {"CDiode", dio, Decrease, 3, SetToCalcMode, 0, "DIO_QU=5 DIO_STRESSMODE=1 DIO_VSTRESS=50"},
       {"CDiode", "DIO_FAMILY=2 DIO_TYPE=5 DIO_QU=4", Decrease, 3, NoChange, 0, "DIO_QU=4"},
-      {"CDiode", "^DIO_STRESSMODE=2 ^DIO_VSTRESS=10 DIO_FAMILY=1 DIO_TYPE=6 DIO_QU=4", NoChange, 0, SetToCalcMode, 0,
-       "DIO_STRESSMODE=2 DIO_VSTRESS=10"},
+      {"CDiode", "^DIO_STRESSMODE=2 ^DIO_VSTRESS=10 DIO_FAMILY=1 DIO_TYPE=6 DIO_QU=4", NoChange, 0,
+       SetToCalcMode, 0, "DIO_STRESSMODE=2 DIO_VSTRESS=10"},
       {"CDiode", "DIO_FAMILY=3 DIO_QU=4 DIO_STRESSMODE=2 DIO_VSTRESS=10", Increase, 2, Increase, 20,
        "DIO_QU=2 DIO_VSTRESS=30"},
       {"CTransistor", "TR_TYPE=2 TR_QU=4 TR_VCEO=60 TR_VCE=45 TR_STRESSMODE=2 TR_VSTRESS=10", Increase, 9,
@@ -341,27 +362,35 @@ TEST(PassiveRecords, UpdateRules) {
       {"CResistor", res, "RES_TYPE=3 RES_QU=6 RES_PMAX=10 RES_PD=0.5 RES_STRESSMODE=1 RES_TRISE=40",
        "RES_PD=0.25 RES_PSTRESS=100 RES_TRISE=40 RES_TYPE=12 RES_RES=47 RES_QU=1 RES_PMAX=0.25"},
       {"CResistor", res, "RES_PMAX=10 RES_PD=0.05 RES_STRESSMODE=1", "RES_PD=0.05 RES_PSTRESS=20"},
-      {"CResistor", res, "RES_PMAX=10 RES_PD=0.1 RES_STRESSMODE=2 RES_PSTRESS=66", "RES_STRESSMODE=2 RES_PSTRESS=66"},
+      {"CResistor", res, "RES_PMAX=10 RES_PD=0.1 RES_STRESSMODE=2 RES_PSTRESS=66",
+       "RES_STRESSMODE=2 RES_PSTRESS=66"},
       {"CPotentiometer", "POT_TYPE=3 POT_QU=1 POT_PMAX=0.5", "POT_TYPE=9 POT_PMAX=10 POT_PD=2 POT_TRISE=18",
        "POT_TYPE=3 POT_PD=0.5 POT_PSTRESS=100 POT_TRISE=18"},
-      {"CCapacitor", cap, "^CAP_CIRCR=0.9 CAP_TYPE=17 CAP_QU=9 CAP_VMAX=1000 CAP_VOP=80 CAP_STRESSMODE=1 CAP_TRISE=33",
+      {"CCapacitor", cap,
+       "^CAP_CIRCR=0.9 CAP_TYPE=17 CAP_QU=9 CAP_VMAX=1000 CAP_VOP=80 CAP_STRESSMODE=1 CAP_TRISE=33",
        "CAP_VOP=50 CAP_VSTRESS=100 CAP_TRISE=33 CAP_CIRCR=0.9 CAP_TYPE=21 CAP_CAP=22 CAP_QU=2 CAP_VMAX=50"},
       {"CInductive", "IND_TYPE=4", "IND_TYPE=6 IND_QU=5 IND_TRISE=12", "IND_TYPE=4 IND_QU=1 IND_TRISE=12"},
-      {"CDiode", dio, "DIO_FAMILY=1 DIO_TYPE=1 DIO_QU=5 DIO_VMAX=500 DIO_VOP=80 DIO_STRESSMODE=1 DIO_TEMPMODE=3 "
-                      "DIO_TJA=40", "DIO_VOP=75 DIO_STRESSMODE=1 DIO_TEMPMODE=3 DIO_TJA=40 DIO_RJC=11 DIO_FAMILY=2 "
-                                    "DIO_TYPE=4 DIO_QU=1 DIO_RATING=20"},
+      {"CDiode", dio,
+       "DIO_FAMILY=1 DIO_TYPE=1 DIO_QU=5 DIO_VMAX=500 DIO_VOP=80 DIO_STRESSMODE=1 DIO_TEMPMODE=3 "
+       "DIO_TJA=40",
+       "DIO_VOP=75 DIO_STRESSMODE=1 DIO_TEMPMODE=3 DIO_TJA=40 DIO_RJC=11 DIO_FAMILY=2 "
+       "DIO_TYPE=4 DIO_QU=1 DIO_RATING=20"},
       {"CTransistor", tr, "TR_TYPE=1 TR_QU=5 TR_VCEO=500 TR_VCE=80 TR_STRESSMODE=1 TR_TEMPMODE=3 TR_TJA=40",
        "TR_VCE=80 TR_TEMPMODE=3 TR_TJA=40 TR_RJC=11 TR_TYPE=3 TR_APP=3 TR_QU=1 TR_PMAX=20"},
       // power only for the high-power types
-      {"CMTrans", "MTR_TYPE=2 MTR_POWER=20 MTR_VMAX=60", "^MTR_DC=33 ^MTR_POWER=0.5 MTR_TYPE=1 MTR_VMAX=99 MTR_VOP=80",
+      {"CMTrans", "MTR_TYPE=2 MTR_POWER=20 MTR_VMAX=60",
+       "^MTR_DC=33 ^MTR_POWER=0.5 MTR_TYPE=1 MTR_VMAX=99 MTR_VOP=80",
        "MTR_TYPE=2 MTR_DC=33 MTR_POWER=0.5 MTR_VOP=60"},
-      {"CMTrans", "^MTR_POWER=20 MTR_TYPE=4", "^MTR_DC=33 ^MTR_POWER=0.5 MTR_TYPE=1", "MTR_DC=33 MTR_POWER=20"},
-      {"COpto", "OPTO_TEMPMODE=1 OPTO_RJC=11", "OPTO_FAMILY=5 OPTO_TYPE=2 OPTO_CHAR=40 OPTO_QU=1 OPTO_TEMPMODE=2 "
-                                             "OPTO_PD=0.5 OPTO_RJC=99 OPTO_TCA=30",
+      {"CMTrans", "^MTR_POWER=20 MTR_TYPE=4", "^MTR_DC=33 ^MTR_POWER=0.5 MTR_TYPE=1",
+       "MTR_DC=33 MTR_POWER=20"},
+      {"COpto", "OPTO_TEMPMODE=1 OPTO_RJC=11",
+       "OPTO_FAMILY=5 OPTO_TYPE=2 OPTO_CHAR=40 OPTO_QU=1 OPTO_TEMPMODE=2 "
+       "OPTO_PD=0.5 OPTO_RJC=99 OPTO_TCA=30",
        "OPTO_FAMILY=4 OPTO_CHAR=1 OPTO_QU=5 OPTO_TEMPMODE=2 OPTO_PD=0.5 OPTO_TCA=30 OPTO_RJC=11"},
       {"CLaserDiode", "", "LASDIO_TYPE=2 LASDIO_DC=40 LASDIO_PMAX=200 LASDIO_PREQ=150 LASDIO_TRISE=12",
        "LASDIO_TYPE=1 LASDIO_DC=40 LASDIO_PMAX=1000 LASDIO_PREQ=100 LASDIO_TRISE=12"},
-      {"CLamp", "LAMP_VOLTS=12", "LAMP_VOLTS=28 LAMP_APP=2 LAMP_UTILDC=95", "LAMP_VOLTS=12 LAMP_APP=1 LAMP_UTILDC=95"},
+      {"CLamp", "LAMP_VOLTS=12", "LAMP_VOLTS=28 LAMP_APP=2 LAMP_UTILDC=95",
+       "LAMP_VOLTS=12 LAMP_APP=1 LAMP_UTILDC=95"},
   };
   for (const UpdateRule& rule : rules) {
     SCOPED_TRACE(std::string(rule.cls) + " " + rule.other);
@@ -402,7 +431,7 @@ TEST(PassiveRecords, DefaultSurfaceMountRise) {
   const Case cases[] = {
       {"CResistor", "RES_TRISE=20", 20},
       {"CCapacitor", "CAP_TRISE=20", 20},
-      {"CInductive", "IND_TRISE=250 TEMPLIMIT=500", 250},  // the whole hot-spot rise, past 175
+      {"CInductive", "IND_TRISE=250 TEMPLIMIT=500", 250},                 // the whole hot-spot rise, past 175
       {"CDiode", "DIO_TEMPMODE=1 DIO_PD=0.5 DIO_RJC=30 DIO_RCA=40", 15},  // Pd x Rjc, not Pd x (Rjc + Rca)
       {"CDiode", "DIO_TEMPMODE=3 DIO_TJA=18", 18},
       {"CTransistor", "TR_TEMPMODE=2 TR_PD=0.5 TR_RJC=20 TR_TCA=10", 10},
@@ -423,7 +452,8 @@ TEST(PassiveRecords, DefaultSurfaceMountRise) {
   // The hot-spot rise of 250 reaches the joints: GB (delta_T 7), epoxy/glass (alpha_S 15), plastic
   // (alpha_CC 7), J-lead (h 8, LC 150), d 345, computer (CR 0.17), life 87600 h: strain |15 x 7 - 7 x 257|
   // x 1e-6 = 0.001694; Nf = 3.5 x (345 / 5.2)^-2.26 x 0.001694^-2.26 x 150 = 73368.80; alpha = Nf / 0.17
-  // = 431581.2 h; 87600 / 431581.2 = 0.2030 -> ECF 0.23; FRSMT = 0.23 / 431581.2 x 1e6 (175 would give 0.130256)
+  // = 431581.2 h; 87600 / 431581.2 = 0.2030 -> ECF 0.23; FRSMT = 0.23 / 431581.2 x 1e6 (175 would give
+  // 0.130256)
   auto coil = imported("CInductive", "IS_SMT=1 IND_TRISE=250 TEMPLIMIT=500");
   CCircHeader h = header(1, 25);
   h.HASSMT = 1;
@@ -532,8 +562,8 @@ TEST(PassiveRecords, TextLines) {
       {"CResistor", "", false, "RC (CarbonComposition)          100.00 ohms        Qu:Non-ER    ",
        "Pmax:0.25000W   Pd:0.10000W   Pstr:40.00%(Calc=Pd/Pmax)  Trise:0.0   ",
        "    0.001700   1.00000    0.582367   1.22118    3.00    4.00    1.00000 "},
-      {"CResistor", "RES_TYPE=14 RES_RES=2.2 RES_RESUNIT=3 RES_STRESSMODE=2 RES_PSTRESS=5 RES_TRISE=12.5", true,
-       "RER (ChassisMountWirewound,ER)  2.20 Megohms                    ",
+      {"CResistor", "RES_TYPE=14 RES_RES=2.2 RES_RESUNIT=3 RES_STRESSMODE=2 RES_PSTRESS=5 RES_TRISE=12.5",
+       true, "RER (ChassisMountWirewound,ER)  2.20 Megohms                    ",
        "Pmax:0.25000W   Pd:0.10000W   Pstr:5.00%(Manual)         Trise:12.50 ", nullptr},
       {"CCapacitor", "", false, "CK (Ceramic)            1.00000 uF       Qu:Non-ER                   ",
        "Vmax:50.0000V   Vop:25.0000V   Vstr:50.00%(Calc=Vop/Vmax)  Trise:0.0   ",
@@ -545,28 +575,29 @@ TEST(PassiveRecords, TextLines) {
       {"CDiode", "", false, nullptr, nullptr,
        "    0.001000   1.00000    1.0   1.00000    0.185565   1.0   5.50    6.00    1.00000 "},
       {"CTransistor", "", false,
-       "NPN    Linear    Qu:Lower   Pr:1.0000W  Vceo:100.000V Vce:50.0000V Vstr:50.00%(Calc=Vce/Vceo)", tj.c_str(),
-       "    0.000740   1.00000    1.50    1.00000    0.212016   5.50    6.00    1.00000 "},
-      {"CTransistor", "TR_TYPE=3 TR_APP=3 TR_QU=3 TR_PMAX=20 TR_TEMPMODE=3 TR_TJA=12.5", false,
-       fet.c_str(),
+       "NPN    Linear    Qu:Lower   Pr:1.0000W  Vceo:100.000V Vce:50.0000V Vstr:50.00%(Calc=Vce/Vceo)",
+       tj.c_str(), "    0.000740   1.00000    1.50    1.00000    0.212016   5.50    6.00    1.00000 "},
+      {"CTransistor", "TR_TYPE=3 TR_APP=3 TR_QU=3 TR_PMAX=20 TR_TEMPMODE=3 TR_TJA=12.5", false, fet.c_str(),
        "Tj = Ta+Tja = Ta+12.50", nullptr},
       {"CMTrans", "", false, "BipolarHiPower In/Out Gold     CW               Qu:Lower  4.00GHz  1.0000W ",
        "Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+0.0+0.0(0.0+0.0)  Vstr:50.91%(28.0000V/55.0000V)", nullptr},
-      {"CMTrans", "MTR_TYPE=2 MTR_MATCH=2 MTR_METAL=2 MTR_APP=2 MTR_DC=12.5 MTR_QU=1 MTR_FREQ=10.5 MTR_POWER=250",
-       false, "BipolarHiPower Input  Aluminum Pulsed DC:12.50% Qu:JANTXV 10.50GHz 250.000W", nullptr, nullptr},
+      {"CMTrans",
+       "MTR_TYPE=2 MTR_MATCH=2 MTR_METAL=2 MTR_APP=2 MTR_DC=12.5 MTR_QU=1 MTR_FREQ=10.5 MTR_POWER=250", false,
+       "BipolarHiPower Input  Aluminum Pulsed DC:12.50% Qu:JANTXV 10.50GHz 250.000W", nullptr, nullptr},
       {"COpto", "OPTO_FAMILY=5 OPTO_TYPE=1 OPTO_CHAR=8 OPTO_LOGIC=1 OPTO_TEMPMODE=3 OPTO_TJA=12.5", true,
        "AlphaNumericDisplay  Segment         Char:8 w/logic             ", "Tj = Ta+Tja = Ta+12.50",
        "    0.003483   1.45777    1.00    1.00    1.00000 "},
       {"CLaserDiode", "", false, "GaAs/AlGaAs     Hermetic                 Pulsed  DC:25.00%",
        "PeakI:10.0000A   Pmax:1000.000mW  Preq:100.0000mW  Trise:30.00 ",
        "    3.23000    4.14786    1.0   4.78630    0.500000   0.555556   2.00    1.00000 "},
-      {"CCrystal", "", false, "10.0000MHz   Qu:MIL  ", "untouched", "    0.022077   1.00    3.0     1.00000 "},
+      {"CCrystal", "", false, "10.0000MHz   Qu:MIL  ", "untouched",
+       "    0.022077   1.00    3.0     1.00000 "},
       {"CLamp", "", false, "5.00volts    AC  Utilization:50.00%", "untouched",
        "    0.590069   0.72   1.0   2.0     1.00000 "},
       {"CMeter", "METER_FUNCTION=2", false, "DC  Voltmeter  Qu:MIL  ", "untouched",
        "    0.090000   1.0   1.0   1.0   4.00    1.00000 "},
-      {"CFilter", "FILT_FAMILY=5 FILT_QU=2", false, "BandSuppression  DiscreteLC          Qu:Lower", "untouched",
-       "    0.120000   2.9   2.00    1.00000 "},
+      {"CFilter", "FILT_FAMILY=5 FILT_QU=2", false, "BandSuppression  DiscreteLC          Qu:Lower",
+       "untouched", "    0.120000   2.9   2.00    1.00000 "},
       {"CFuse", "", false, "  ", "untouched", "    0.010000   2.00    1.00000 "},
       {"CMDev", "MDEV_TYPE=2", false, "PhaseShifter                   ", "untouched",
        "    0.100000   2.00    1.00000 "},
