@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -21,7 +20,6 @@
 #include "core/field_spec.hpp"
 #include "core/keywords/import_setup.hpp"
 #include "core/part.hpp"
-#include "core/part_archive.hpp"
 #include "core/registry.hpp"
 #include "models/register_all.hpp"
 
@@ -30,7 +28,8 @@ namespace kestrel::test {
 // Relative closeness for hand-worked values quoted to 6-7 significant digits.
 inline ::testing::AssertionResult near(double actual, double expected, double relative = 1e-4) {
   const double tolerance = std::fabs(expected) * relative + 1e-12;
-  if (std::isfinite(actual) && std::fabs(actual - expected) <= tolerance) return ::testing::AssertionSuccess();
+  if (std::isfinite(actual) && std::fabs(actual - expected) <= tolerance)
+    return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << actual << " is not within " << tolerance << " of " << expected;
 }
 
@@ -40,7 +39,8 @@ inline std::vector<std::pair<std::string, std::string>> pairsOf(std::string_view
   std::size_t at = 0;
   while (at < text.size()) {
     const std::size_t end = text.find(';', at);
-    std::string_view item = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
+    std::string_view item =
+        text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
     at = end == std::string_view::npos ? text.size() : end + 1;
     while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
     while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
@@ -66,7 +66,7 @@ struct Worked {
   bool imported = false;
 };
 
-inline Worked imported(std::string_view cls, std::string_view settings) {
+inline Worked imported(std::string_view cls, std::string_view settings, std::string_view dropped = "") {
   registerAllParts();
   Worked w;
   const PartType* type = findPartTypeByClass(cls);
@@ -91,6 +91,9 @@ inline Worked imported(std::string_view cls, std::string_view settings) {
     } else {
       s.map(key, static_cast<float>(field++), isNumber ? Cell{number} : Cell{text});
     }
+  }
+  for (const auto& [keyword, unused] : pairsOf(dropped)) {
+    std::erase_if(s.kwds, [&keyword](const CKwd& k) { return k.name == keyword; });
   }
   w.part = PartRegistry::instance().create(type->id, hybrid);
   w.imported = w.part->ImportFields(s.reader, false, true, w.header.TEMP);
@@ -179,6 +182,44 @@ inline void checkRows(std::span<const Row> rows) {
   }
 }
 
+// An import rule: `settings` read with the keywords `dropped` ("A; B") missing
+// from the definition succeeds (a keyword the record does not read) or fails.
+struct ImportRow {
+  const char* cls;
+  const char* settings;
+  const char* dropped;
+  bool succeeds;
+};
+
+inline void checkImportRows(std::span<const ImportRow> rows) {
+  for (const ImportRow& r : rows) {
+    Worked w = imported(r.cls, r.settings, r.dropped);
+    EXPECT_EQ(w.imported, r.succeeds) << r.cls << " " << r.settings << " without " << r.dropped;
+  }
+}
+
+// A field as the import leaves it, and whether the import logged it.
+struct FieldRow {
+  const char* cls;
+  const char* settings;
+  const char* keyword;
+  double value;
+  bool logged;
+};
+
+inline double fieldOf(CPart& part, std::string_view keyword);
+inline bool logged(const Log& log, std::string_view text);
+
+inline void checkFieldRows(std::span<const FieldRow> rows) {
+  for (const FieldRow& r : rows) {
+    SCOPED_TRACE(std::string(r.cls) + " " + r.settings);
+    Worked w = imported(r.cls, r.settings);
+    EXPECT_TRUE(w.imported);
+    EXPECT_DOUBLE_EQ(fieldOf(*w.part, r.keyword), r.value) << r.keyword;
+    EXPECT_EQ(logged(w.log, "'" + std::string(r.keyword) + "'"), r.logged) << r.keyword;
+  }
+}
+
 // The bytes a record writes after the base fields.
 inline std::vector<std::uint8_t> ownBytes(CPart& part) {
   Archive whole = Archive::forWriting();
@@ -231,88 +272,6 @@ inline bool logged(const Log& log, std::string_view text) {
     if (line.find(text) != std::string::npos) return true;
   }
   return false;
-}
-
-// ---- LEGACY (removed with the per-family files) ----
-inline CCircHeader header(std::uint8_t env, float ambient) {
-  CCircHeader h;
-  h.ENV = env;
-  h.TEMP = ambient;
-  return h;
-}
-
-// A circuit header with surface-mount analysis on.
-inline CCircHeader smtHeader(std::uint8_t env, float ambient) {
-  CCircHeader h = header(env, ambient);
-  h.HASSMT = 1;
-  return h;
-}
-
-struct SeenField {
-  std::string keyword;
-  bool applies;
-  double hi;
-  std::size_t choiceCount;  // entries of the list a choice field offers
-};
-
-// Records the fields a page visits, in order.
-class RecordingVisitor final : public FieldVisitor {
- public:
-  void text(const FieldSpec& field, std::string&, bool applies) override { add(field, applies); }
-  void number(const FieldSpec& field, float&, bool applies) override { add(field, applies); }
-  void choice(const FieldSpec& field, std::uint8_t&, bool applies) override { add(field, applies); }
-  void flag(const FieldSpec& field, std::uint16_t&, bool applies) override { add(field, applies); }
-  std::vector<SeenField> seen;
-
-  std::vector<std::string> keywords() const {
-    std::vector<std::string> out;
-    for (const SeenField& f : seen) out.push_back(f.keyword);
-    return out;
-  }
-  const SeenField* find(const std::string& keyword) const {
-    for (const SeenField& f : seen) {
-      if (f.keyword == keyword) return &f;
-    }
-    return nullptr;
-  }
-
- private:
-  void add(const FieldSpec& field, bool applies) {
-    seen.push_back({std::string(field.keyword), applies, field.hi, field.choices ? field.choices->count() : 0});
-  }
-};
-
-// Reads a little-endian 32-bit float out of a byte buffer.
-inline float floatAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  std::uint32_t bits = 0;
-  for (std::size_t i = 0; i < 4; ++i) bits |= static_cast<std::uint32_t>(bytes[at + i]) << (8 * i);
-  float value = 0.0f;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
-// Writes a record as a file object and reads it back (the class must be registered).
-inline std::unique_ptr<CPart> roundTrip(const CPart& part) {
-  Archive out = Archive::forWriting();
-  writePartObject(out, part);
-  EXPECT_TRUE(out.ok());
-  Archive in = Archive::forReading(out.bytes(), "part");
-  auto back = readPartObject(in);
-  EXPECT_TRUE(in.ok()) << in.error();
-  EXPECT_EQ(in.remaining(), 0u);
-  return back;
-}
-
-// The four text lines of a record, with a prefix.
-struct Lines {
-  std::string detail1, detail2, factors1, factors2;
-};
-
-inline Lines linesOf(const CPart& part, const std::string& prefix = "") {
-  Lines l;
-  part.FormatDetail(l.detail1, l.detail2, prefix);
-  part.FormatFactors(l.factors1, l.factors2, prefix);
-  return l;
 }
 
 }  // namespace kestrel::test

@@ -36,33 +36,43 @@ constexpr Row kMicrocircuitRates[] = {
     {"CIC_Logic", "IC_TECH=10; IC_COMPLEX=100; IC_QU=4; IC_PKG=6; IC_PINS=16",
      "T=25 S=-1 C1=0.01 C2=0.00719038 PIT=0.1 PIQ=10 PIE=0.5 PIL=1 LCYC=0 FR=0.0459519 OVER=0"},
     // TTL logic 60000 gates (bipolar top row 0.08), Tj = 75, Ea 0.4: pi_T = 0.1 exp(2.238094) = 0.937545;
-    // C2 = 0.00028 x 40^1.08 = 0.0150447; quality B, AIF pi_E 5; FR = 0.08 x 0.937545 + 0.0150447 x 5 = 0.150227
-    {"CIC_Logic", "IC_TECH=2; IC_COMPLEX=60000; IC_QU=2; IC_PKG=1; IC_PINS=40; IC_TEMPMODE=3; IC_TJA=50; ENV=7",
+    // C2 = 0.00028 x 40^1.08 = 0.0150447; quality B, AIF pi_E 5; FR = 0.08 x 0.937545 + 0.0150447 x 5 =
+    // 0.150227
+    {"CIC_Logic",
+     "IC_TECH=2; IC_COMPLEX=60000; IC_QU=2; IC_PKG=1; IC_PINS=40; IC_TEMPMODE=3; IC_TJA=50; ENV=7",
      "T=75 C1=0.08 C2=0.0150447 PIT=0.937545 PIQ=1 PIE=5 PIL=1 FR=0.150227 OVER=0"},
     // NMOS PLA 20000 gates (0.0068), Tj = 25 + 10 + 0.5 x (20 + 30) = 60, Ea 0.35: pi_T = 0.418950;
-    // C2 = 0.00036 x 84^1.08 = 0.0431047; B1 2, NU 6, CF 2; FR = (0.0068 x 0.418950 + 0.0431047 x 6) x 2 x 2 = 1.045907
-    {"CIC_PLA", "IC_TECH=9; IC_COMPLEX=20000; IC_QU=3; IC_PKG=7; IC_PINS=84; IC_TEMPMODE=1; IC_TADJ=10; IC_PD=0.5; "
+    // C2 = 0.00036 x 84^1.08 = 0.0431047; B1 2, NU 6, CF 2; FR = (0.0068 x 0.418950 + 0.0431047 x 6) x 2 x 2
+    // = 1.045907
+    {"CIC_PLA",
+     "IC_TECH=9; IC_COMPLEX=20000; IC_QU=3; IC_PKG=7; IC_PINS=84; IC_TEMPMODE=1; IC_TADJ=10; IC_PD=0.5; "
      "IC_RJC=20; IC_RCA=30; CF=2; ENV=5",
      "T=60 C1=0.0068 C2=0.0431047 PIT=0.418950 PIQ=2 PIE=6 FR=1.045907 OVER=0"},
     // ECL microprocessor 16 bits (0.12), Tj = 25 + 15 + 1 x 10 = 50, Ea 0.4: pi_T = 0.333896; Can-8:
-    // C2 = 0.00003 x 8^2.01 = 0.00196034; S 0.25, ARW 8; FR = (0.12 x 0.333896 + 0.00196034 x 8) x 0.25 = 0.0139376
-    {"CIC_Micro", "IC_TECH=6; IC_COMPLEX=16; IC_QU=1; IC_PKG=5; IC_PINS=8; IC_TEMPMODE=2; IC_PD=1; IC_RJC=10; "
+    // C2 = 0.00003 x 8^2.01 = 0.00196034; S 0.25, ARW 8; FR = (0.12 x 0.333896 + 0.00196034 x 8) x 0.25 =
+    // 0.0139376
+    {"CIC_Micro",
+     "IC_TECH=6; IC_COMPLEX=16; IC_QU=1; IC_PKG=5; IC_PINS=8; IC_TEMPMODE=2; IC_PD=1; IC_RJC=10; "
      "IC_TCA=15; ENV=10",
      "T=50 C1=0.12 C2=0.00196034 PIT=0.333896 PIQ=0.25 PIE=8 FR=0.0139376"},
     // MOS DRAM 65536 bits (0.0025), Tj = 40 + 60 = 100, Ea 0.6: pi_T = 0.1 exp(4.698198) = 10.974924;
     // C2 = 0.00036 x 20^1.08 = 0.00914987; GF 2; FR = (0.0025 x 10.974924 + 0.00914987 x 2) x 10 = 0.457370
-    {"CIC_RAM", "IC_TECH=10; IC_TYPE=1; IC_COMPLEX=65536; IC_QU=4; IC_PKG=6; IC_PINS=20; IC_TEMPMODE=3; IC_TJA=60; "
+    {"CIC_RAM",
+     "IC_TECH=10; IC_TYPE=1; IC_COMPLEX=65536; IC_QU=4; IC_PKG=6; IC_PINS=20; IC_TEMPMODE=3; IC_TJA=60; "
      "ENV=2; TA=40",
      "T=100 C1=0.0025 C2=0.00914987 PIT=10.974924 PIE=2 FR=0.457370"},
     // Bipolar linear 301 transistors (0.04), custom quality 3.5, New 1 year: pi_L = 0.01 exp(5.0) = 1.484132;
     // HermDIP,Glass-14: C2 = 0.00009 x 14^1.51 = 0.00484056; SF 0.5;
     // FR = (0.04 x 0.1 + 0.00484056 x 0.5) x 3.5 x 1.484132 = 0.0333499
-    {"CIC_Linear", "IC_TECH=1; IC_COMPLEX=301; IC_LEARN=2; IC_YEARS=1; IC_QU=5; IC_QUCUSTOM=3.5; IC_PKG=2; "
+    {"CIC_Linear",
+     "IC_TECH=1; IC_COMPLEX=301; IC_LEARN=2; IC_YEARS=1; IC_QU=5; IC_QUCUSTOM=3.5; IC_PKG=2; "
      "IC_PINS=14; ENV=11",
      "C1=0.04 C2=0.00484056 PIT=0.1 PIQ=3.5 PIE=0.5 PIL=1.484132 FR=0.0333499"},
     // ASTTL ROM 1048576 bits (0.075), Tj = 125, Ea 0.6: pi_T = 0.1 exp(5.870780) = 35.452548;
-    // Flatpack-24: C2 = 0.00003 x 24^1.82 = 0.00975227; B, CL 220; FR = 0.075 x 35.452548 + 0.00975227 x 220 = 4.804440
-    {"CIC_ROM", "IC_TECH=1; IC_COMPLEX=1048576; IC_QU=2; IC_PKG=4; IC_PINS=24; IC_TEMPMODE=3; IC_TJA=100; ENV=14",
+    // Flatpack-24: C2 = 0.00003 x 24^1.82 = 0.00975227; B, CL 220; FR = 0.075 x 35.452548 + 0.00975227 x 220
+    // = 4.804440
+    {"CIC_ROM",
+     "IC_TECH=1; IC_COMPLEX=1048576; IC_QU=2; IC_PKG=4; IC_PINS=24; IC_TEMPMODE=3; IC_TJA=100; ENV=14",
      "T=125 C1=0.075 C2=0.00975227 PIT=35.452548 PIQ=1 PIE=220 FR=4.804440"},
     // MOS UVEPROM 1048576 bits (0.0068), HermDIP,Glass-32: C2 = 0.00009 x 32^1.51 = 0.0168663;
     // FR = (0.0068 x 0.1 + 0.0168663 x 0.5) x 10 = 0.0911313
@@ -73,7 +83,8 @@ constexpr Row kMicrocircuitRates[] = {
     {"CIC_Logic", "HYB=1; IC_TECH=10; IC_COMPLEX=100; ENV=14; HASSMT=1; IS_SMT=1",
      "C2=0 PIQ=1 PIL=1 PIE=220 FR=0.001 SMT=0"},
     // Die rows at their bounds: CMOS logic 101 gates 0.02, 30001 0.29; MOS PLA 501 0.0017; bipolar PLA 201
-    // 0.021; microprocessor 9 bits 0.28; BiCMOS RAM takes the SRAM row whatever the type (0.0078), TTL RAM its
+    // 0.021; microprocessor 9 bits 0.28; BiCMOS RAM takes the SRAM row whatever the type (0.0078), TTL RAM
+    // its
     // own (0.0052); MOS ROM 65537 0.0026; linear 1001 0.06
     {"CIC_Logic", "IC_TECH=10; IC_COMPLEX=101", "C1=0.02"},
     {"CIC_Logic", "IC_TECH=10; IC_COMPLEX=30001", "C1=0.29"},
@@ -104,33 +115,40 @@ constexpr Row kMicrocircuitRates[] = {
     {"CIC_Linear", "IC_LEARN=2; IC_YEARS=1.99", "PIL=1.049517"},
     {"CIC_Linear", "IC_LEARN=2; IC_YEARS=2", "PIL=1"},
     // EEPROM cycles. Flotox at Tj = 60, 64000 bits: B1 = (64000/16000)^0.5 = 2, A1(100) 0.0007 -> 0.0014;
-    // pi_T (Ea 0.6) = 1.165639, C2 0.0168663: FR = (0.0017 x 1.165639 + 0.0168663 x 0.5 + 0.0014) x 10 = 0.118147
-    {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=1; IC_ECC=1; IC_COMPLEX=64000; IC_CYCLES=100; IC_DESLIFE=10000; "
+    // pi_T (Ea 0.6) = 1.165639, C2 0.0168663: FR = (0.0017 x 1.165639 + 0.0168663 x 0.5 + 0.0014) x 10 =
+    // 0.118147
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=1; IC_ECC=1; IC_COMPLEX=64000; IC_CYCLES=100; IC_DESLIFE=10000; "
      "IC_TEMPMODE=3; IC_TJA=35",
      "LCYC=0.0014 FR=0.118147"},
     // A1(101) 0.0014 x 2 x Hamming 0.72 x (20000 x 0.0001) = 0.004032
-    {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=1; IC_ECC=2; IC_COMPLEX=64000; IC_CYCLES=101; IC_DESLIFE=20000; "
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=1; IC_ECC=2; IC_COMPLEX=64000; IC_CYCLES=101; IC_DESLIFE=20000; "
      "IC_TEMPMODE=3; IC_TJA=35",
      "LCYC=0.004032"},
     // Tj = 25: B1 = exp(-0.15 x 11604.967 x (1/298 - 1/333)) = 0.541201; A1(500000) 3.4 -> 1.840085
     {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=1; IC_ECC=1; IC_COMPLEX=16000; IC_CYCLES=500000; IC_DESLIFE=10000",
      "LCYC=1.840085"},
     // Textured poly at Tj = 30, 64000 bits: B1 = B2 = 1; A1 0.3, A2(300000) 0; A2(300001) 1.1 over pi_Q 0.25
-    {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=2; IC_ECC=1; IC_COMPLEX=64000; IC_CYCLES=300000; IC_DESLIFE=10000; "
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=2; IC_ECC=1; IC_COMPLEX=64000; IC_CYCLES=300000; IC_DESLIFE=10000; "
      "IC_TEMPMODE=3; IC_TJA=5",
      "LCYC=0.3"},
-    {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=2; IC_ECC=1; IC_QU=1; IC_COMPLEX=64000; IC_CYCLES=300001; "
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=2; IC_ECC=1; IC_QU=1; IC_COMPLEX=64000; IC_CYCLES=300001; "
      "IC_DESLIFE=10000; IC_TEMPMODE=3; IC_TJA=5",
      "LCYC=4.7"},
     // Tj = 25, 1024000 bits: B1 = 2 exp(-0.077115) = 1.851568, B2 = 2 exp(0.064262) = 2.132744;
     // (0.3 x 1.851568 + 2.3 x 2.132744 / 0.25) x redundant cell 0.68 = 13.720165
-    {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=2; IC_ECC=3; IC_QU=1; IC_COMPLEX=1024000; IC_CYCLES=400001; "
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=2; IC_ECC=3; IC_QU=1; IC_COMPLEX=1024000; IC_CYCLES=400001; "
      "IC_DESLIFE=10000",
      "LCYC=13.720165"},
     // Junction temperature by mode and the default surface-mount rise: 25 + 5 + 0.5 x (10 + 20) = 45 with
     // rise Pd x Rjc = 5 (not Pd x (Rjc + Rca)); 25 + 10 + 0.5 x 10 = 40, rise 5; 25 + 30 = 55, rise 30;
     // -55 + 2 x (15 + 5) = -15, rise 30
-    {"CIC_Logic", "IC_TEMPMODE=1; IC_TADJ=5; IC_PD=0.5; IC_RJC=10; IC_RCA=20; IC_TCA=99; IC_TJA=99; IS_SMT=1; "
+    {"CIC_Logic",
+     "IC_TEMPMODE=1; IC_TADJ=5; IC_PD=0.5; IC_RJC=10; IC_RCA=20; IC_TCA=99; IC_TJA=99; IS_SMT=1; "
      "HASSMT=1",
      "T=45 SMT=1 SMTRISE=5"},
     {"CIC_Logic", "IC_TEMPMODE=2; IC_TADJ=99; IC_PD=0.5; IC_RJC=10; IC_RCA=99; IC_TCA=10; IS_SMT=1; HASSMT=1",
@@ -145,25 +163,31 @@ constexpr Row kMicrocircuitRates[] = {
     {"CIC_Logic", "IC_TEMPMODE=2; IC_PD=1; IC_RJC=20; IC_TCA=30.5; TEMPLIMIT=75", "T=75.5 OVER=2"},
 };
 
-TEST(MicrocircuitRates, HandWorkedValues) { test::checkRows(kMicrocircuitRates); }
+TEST(MicrocircuitRates, HandWorkedValues) {
+  test::checkRows(kMicrocircuitRates);
+}
 
 constexpr Row kVlsiMmicRates[] = {
     // New VLSI record, Tj = 25: pi_CD = 1 x 4.761905 x 2.56 / 0.64 + 0.36 = 19.407619; lambda_BP = 0.0022 +
-    // 0.0000172 x 16 = 0.0024752; 500 V: 0.065; FR = 0.16 x 0.55 x 0.1 x 19.407619 + 0.0024752 x 0.5 x 10 x 1.3
+    // 0.0000172 x 16 = 0.0024752; 500 V: 0.065; FR = 0.16 x 0.55 x 0.1 x 19.407619 + 0.0024752 x 0.5 x 10
+    // x 1.3
     // + 0.065 = 0.251876
-    {"CVLSI", "VLSI_TYPE=1; VLSI_MFG=1; VLSI_QU=4; VLSI_PKG=4; VLSI_FSIZE=0.8; VLSI_AREA=1; VLSI_PINS=16; "
+    {"CVLSI",
+     "VLSI_TYPE=1; VLSI_MFG=1; VLSI_QU=4; VLSI_PKG=4; VLSI_FSIZE=0.8; VLSI_AREA=1; VLSI_PINS=16; "
      "VLSI_VOLTS=500",
      "T=25 S=-1 LBD=0.16 PIMFG=0.55 PIT=0.1 PICD=19.407619 LBP=0.0024752 PIE=0.5 PIQ=10 PIPT=1.3 LEOS=0.065 "
      "FR=0.251876 OVER=0"},
     // Gate array, not QML, Tj = 75: pi_T (0.35 eV) 0.708750; Xs 2, A 0.21: pi_CD = 0.64 + 0.36 = 1; 100 pins:
     // 0.00392; S, HermSMT 4.7, AUF 8; 1001 V: 0.053; FR = (0.24 x 2 x 0.708750 + 0.00392 x 8 x 0.25 x 4.7
     // + 0.053) x CF 2 = 0.860096
-    {"CVLSI", "VLSI_TYPE=2; VLSI_MFG=2; VLSI_QU=1; VLSI_PKG=3; VLSI_FSIZE=2; VLSI_AREA=0.21; VLSI_PINS=100; "
+    {"CVLSI",
+     "VLSI_TYPE=2; VLSI_MFG=2; VLSI_QU=1; VLSI_PKG=3; VLSI_FSIZE=2; VLSI_AREA=0.21; VLSI_PINS=100; "
      "VLSI_VOLTS=1001; VLSI_TEMPMODE=3; VLSI_TJA=50; CF=2; ENV=9",
      "T=75 PIMFG=2 PIT=0.708750 PICD=1 LBP=0.00392 PIE=8 PIQ=0.25 PIPT=4.7 LEOS=0.053 FR=0.860096"},
     // Xs 0.25, A 5: pi_CD = 975.598095; 3 pins 0.0022516; B1 2, HermPGA 2.2, CL 220; 16001 V: 0.0027;
     // FR = 8.585263 + 2.179549 + 0.0027 = 10.767512
-    {"CVLSI", "VLSI_TYPE=1; VLSI_MFG=1; VLSI_QU=3; VLSI_PKG=2; VLSI_FSIZE=0.25; VLSI_AREA=5; VLSI_PINS=3; "
+    {"CVLSI",
+     "VLSI_TYPE=1; VLSI_MFG=1; VLSI_QU=3; VLSI_PKG=2; VLSI_FSIZE=0.25; VLSI_AREA=5; VLSI_PINS=3; "
      "VLSI_VOLTS=16001; ENV=14",
      "PICD=975.598095 LBP=0.0022516 PIE=220 PIQ=2 PIPT=2.2 LEOS=0.0027 FR=10.767512"},
     // In a hybrid the package term vanishes and pi_Q is 1; the overstress counts: 0.170787 + 0.065
@@ -181,22 +205,28 @@ constexpr Row kVlsiMmicRates[] = {
     {"CVLSI", "VLSI_TEMPMODE=3; VLSI_TJA=22; IS_SMT=1; HASSMT=1", "SMT=1 SMTRISE=22"},
     // MMIC (pi_A 3 for an unknown application), 100 elements 4.5, Tj = 150: pi_T = 0.1;
     // FR = (4.5 x 3 x 0.1 + 0.00719038 x 0.5) x 10 = 13.535952
-    {"CMMIC", "MMIC_TYPE=1; MMIC_APP=3; MMIC_COMPLEX=100; MMIC_QU=4; MMIC_PKG=6; MMIC_PINS=16; MMIC_TEMPMODE=3; "
+    {"CMMIC",
+     "MMIC_TYPE=1; MMIC_APP=3; MMIC_COMPLEX=100; MMIC_QU=4; MMIC_PKG=6; MMIC_PINS=16; MMIC_TEMPMODE=3; "
      "MMIC_TJA=125",
      "T=150 S=-1 C1=4.5 C2=0.00719038 PIT=0.1 PIA=3 PIE=0.5 PIQ=10 PIL=1 FR=13.535952 OVER=0"},
-    // Low-noise MMIC, 101 elements 7.2, Tj = 125: pi_T = 0.1 exp(-1.5 x 11604.967 x (1/398 - 1/423)) = 0.00754;
+    // Low-noise MMIC, 101 elements 7.2, Tj = 125: pi_T = 0.1 exp(-1.5 x 11604.967 x (1/398 - 1/423)) =
+    // 0.00754;
     // Flatpack-10: C2 = 0.00198208; S, NS 4; FR = (7.2 x 0.00754 + 0.00198208 x 4) x 0.25 = 0.0155541
-    {"CMMIC", "MMIC_TYPE=1; MMIC_APP=1; MMIC_COMPLEX=101; MMIC_QU=1; MMIC_PKG=4; MMIC_PINS=10; MMIC_TEMPMODE=3; "
+    {"CMMIC",
+     "MMIC_TYPE=1; MMIC_APP=1; MMIC_COMPLEX=101; MMIC_QU=1; MMIC_PKG=4; MMIC_PINS=10; MMIC_TEMPMODE=3; "
      "MMIC_TJA=100; ENV=4",
      "C1=7.2 C2=0.00198208 PIT=0.00754 PIA=1 PIE=4 PIQ=0.25 FR=0.0155541"},
-    // Digital IC 1001 elements 51, Tj = 100: pi_T = 0.1 exp(-1.4 x 11604.967 x (1/373 - 1/423)) = 0.000580728;
+    // Digital IC 1001 elements 51, Tj = 100: pi_T = 0.1 exp(-1.4 x 11604.967 x (1/373 - 1/423)) =
+    // 0.000580728;
     // HermPGA/SMT-64: C2 = 0.00028 x 64^1.08 = 0.0249938; New 0.5 year: 1.767966; B, AUC 5;
     // FR = (51 x 0.000580728 + 0.0249938 x 5) x 1.767966 = 0.273303
-    {"CMMIC", "MMIC_TYPE=2; MMIC_COMPLEX=1001; MMIC_LEARN=2; MMIC_YEARS=0.5; MMIC_QU=2; MMIC_PKG=3; MMIC_PINS=64; "
+    {"CMMIC",
+     "MMIC_TYPE=2; MMIC_COMPLEX=1001; MMIC_LEARN=2; MMIC_YEARS=0.5; MMIC_QU=2; MMIC_PKG=3; MMIC_PINS=64; "
      "MMIC_TEMPMODE=3; MMIC_TJA=75; ENV=8",
      "C1=51 C2=0.0249938 PIT=0.000580728 PIA=1 PIE=5 PIQ=1 PIL=1.767966 FR=0.273303"},
     // Driver MMIC at 150, custom quality 2.5, AIC 4: FR = (4.5 x 3 x 0.1 + 0.00719038 x 4) x 2.5 = 3.446904
-    {"CMMIC", "MMIC_TYPE=1; MMIC_APP=2; MMIC_COMPLEX=1; MMIC_QU=5; MMIC_QUCUSTOM=2.5; MMIC_PKG=7; MMIC_PINS=16; "
+    {"CMMIC",
+     "MMIC_TYPE=1; MMIC_APP=2; MMIC_COMPLEX=1; MMIC_QU=5; MMIC_QUCUSTOM=2.5; MMIC_PKG=7; MMIC_PINS=16; "
      "MMIC_TEMPMODE=3; MMIC_TJA=125; ENV=6",
      "PIA=3 PIQ=2.5 FR=3.446904"},
     // Digital IC in a hybrid, 1000 elements 25: C2 0, pi_Q = pi_L = 1, pi_E still shown; FR = 25 x 0.1
@@ -210,7 +240,9 @@ constexpr Row kVlsiMmicRates[] = {
     {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125.25; TEMPLIMIT=150", "OVER=2"},
 };
 
-TEST(VlsiMmicRates, HandWorkedValues) { test::checkRows(kVlsiMmicRates); }
+TEST(VlsiMmicRates, HandWorkedValues) {
+  test::checkRows(kVlsiMmicRates);
+}
 
 // lambda_1 = ((Nc C21 + C2) pi_E + Nc C11 pi_T1 pi_W) pi_D pi_Q pi_L; lambda_2 = Nc (C12 pi_T2 + C22 pi_E)
 // pi_Q pi_L; Ea/k 9269.988 K (0.8 eV) for pi_T1 and 6373.117 K (0.55 eV) for pi_T2; Tj 10 C above the case.
@@ -219,27 +251,31 @@ constexpr Row kBubbleSawRates[] = {
     // 0.00030937; N2 = 94208: C12 = 0.0021743, C22 = 0.00031062; C2 = 0.00036 x 14^1.08 = 0.0062247;
     // pi_T1 = 0.274554, pi_T2 = 0.200243; pi_W = 10 x 10^-0.3 = 5.011872; pi_D 1; pi_Q 10;
     // lambda_1 = 0.129155, lambda_2 = 0.0059070; FR = 0.135062
-    {"CBubble", "BUB_CHIPS=1; BUB_ELEMENTS=148; BUB_GENTYPE=2; BUB_KBITS=92; BUB_PINS=14; BUB_LEARN=1; BUB_DC=100; "
+    {"CBubble",
+     "BUB_CHIPS=1; BUB_ELEMENTS=148; BUB_GENTYPE=2; BUB_KBITS=92; BUB_PINS=14; BUB_LEARN=1; BUB_DC=100; "
      "BUB_RW=10; BUB_TRISE=0",
      "T=35 S=-1 C11=0.0070118 C21=0.00030937 C12=0.0021743 C22=0.00031062 C2=0.0062247 PIT1=0.274554 "
      "PIT2=0.200243 PIW=5.011872 PIE=0.5 PID=1 PIL=1 PIQ=10 L1=0.129155 L2=0.0059070 FR=0.135062 OVER=0"},
     // Four seed-generator chips of 1000 elements, 9000 Kbits, 40 pins, new (0.5 year), 50 % duty, 15 C
     // (Tj 25: pi_T1 = pi_T2 = 0.1), NU 6, CF 2: pi_W = 2.505936 / 4 raised to 1; pi_D = 0.45 + 0.1;
     // pi_L = 1.767966; lambda_1 = 1.298283, lambda_2 = 0.582065; FR = 3.760697
-    {"CBubble", "BUB_CHIPS=4; BUB_ELEMENTS=1000; BUB_GENTYPE=1; BUB_KBITS=9000; BUB_PINS=40; BUB_LEARN=2; "
+    {"CBubble",
+     "BUB_CHIPS=4; BUB_ELEMENTS=1000; BUB_GENTYPE=1; BUB_KBITS=9000; BUB_PINS=40; BUB_LEARN=2; "
      "BUB_YEARS=0.5; BUB_DC=50; BUB_RW=10; TA=15; ENV=5; CF=2",
      "C11=0.0150565 C21=0.00047643 C12=0.0085993 C22=0.0012285 C2=0.0193432 PIT1=0.1 PIT2=0.1 PIW=1 PIE=6 "
      "PID=0.55 PIL=1.767966 L1=1.298283 L2=0.582065 FR=3.760697"},
     // Two chips of 500 elements, 256 Kbits, 24 pins, 3 % duty (not above 0.03: pi_W = 1), 100 reads per
     // write, case rise 20 at 60 C: Tj = 90, pi_T1 = 26.24828, pi_T2 = 4.603963; AIF 5; pi_D = 0.127;
     // lambda_1 = 0.836677, lambda_2 = 0.314383; FR = 1.151060
-    {"CBubble", "BUB_CHIPS=2; BUB_ELEMENTS=500; BUB_GENTYPE=2; BUB_KBITS=256; BUB_PINS=24; BUB_LEARN=1; BUB_DC=3; "
+    {"CBubble",
+     "BUB_CHIPS=2; BUB_ELEMENTS=500; BUB_GENTYPE=2; BUB_KBITS=256; BUB_PINS=24; BUB_LEARN=1; BUB_DC=3; "
      "BUB_RW=100; BUB_TRISE=20; TA=60; ENV=7",
      "T=90 C11=0.0114107 C2=0.0111412 PIT1=26.24828 PIT2=4.603963 PIW=1 PID=0.127 L1=0.836677 L2=0.314383 "
      "FR=1.151060"},
     // The default record in a hybrid: pi_Q = pi_E = pi_L = 1, C2 = 0; lambda_1 = 0.0099578,
     // lambda_2 = 0.00074601; FR = 0.0107038
-    {"CBubble", "HYB=1; BUB_CHIPS=1; BUB_ELEMENTS=148; BUB_GENTYPE=2; BUB_KBITS=92; BUB_DC=100; BUB_RW=10; ENV=14",
+    {"CBubble",
+     "HYB=1; BUB_CHIPS=1; BUB_ELEMENTS=148; BUB_GENTYPE=2; BUB_KBITS=92; BUB_DC=100; BUB_RW=10; ENV=14",
      "C2=0 PIE=1 PIL=1 PIQ=1 L1=0.0099578 L2=0.00074601 FR=0.0107038"},
     // Write factor at its bounds: seed 5.011872 / 4; 3.1 % duty 10 x 0.031 x 10^-0.3 = 0.155368 (a seed
     // generator raises it to 1); R/W 2154 is not below 2154, 2153: 10 x 2153^-0.3 = 1.000200
@@ -260,7 +296,9 @@ constexpr Row kBubbleSawRates[] = {
     {"CSAWDevice", "IS_SMT=1; HASSMT=1; SMT_TEMPRISE=5", "SMT=1 SMTRISE=0"},
 };
 
-TEST(BubbleSawRates, HandWorkedValues) { test::checkRows(kBubbleSawRates); }
+TEST(BubbleSawRates, HandWorkedValues) {
+  test::checkRows(kBubbleSawRates);
+}
 
 // ---- Stored values outside their ranges ---------------------------------------------
 
@@ -378,11 +416,11 @@ TEST(JunctionTemp, StoredValuesOutsideTheirRangesAndModes) {
   const Case cases[] = {
       {1, 1e30f, 1, 0, 0, 25, 10024.0, EntryOverRange | OverTemp},  // Pd limited to 9999 W: 25 + 9999 x 1
       {2, kNaNf, 10, 0, 0, 25, 25.0, EntryOverRange},               // Pd NaN is 0
-      {2, 2, -5, 10, 0, 25, 35.0, EntryOverRange},                   // Rjc -5 is 0: 25 + 10
+      {2, 2, -5, 10, 0, 25, 35.0, EntryOverRange},                  // Rjc -5 is 0: 25 + 10
       {3, 0, 0, 0, 1e9f, 25, 200.0, EntryOverRange | OverTemp},     // Tja limited to 175
-      {3, 0, 0, 0, 10, -300, -45.0, EntryOverRange},                 // ambient limited to -55
-      {3, -1, 1e30f, -7, 20, 25, 45.0, 0u},                          // fields mode 3 does not name play no part
-      {0, 1, 10, 20, 30, 35, 35.0, EntryOverRange},                  // a mode outside the list: at ambient
+      {3, 0, 0, 0, 10, -300, -45.0, EntryOverRange},                // ambient limited to -55
+      {3, -1, 1e30f, -7, 20, 25, 45.0, 0u},          // fields mode 3 does not name play no part
+      {0, 1, 10, 20, 30, 35, 35.0, EntryOverRange},  // a mode outside the list: at ambient
       {4, 1, 10, 20, 30, 35, 35.0, EntryOverRange},
   };
   for (const Case& c : cases) {
@@ -426,14 +464,14 @@ TEST(JunctionTemp, ImportOverridesSetModeAndRise) {
   };
   const Case cases[] = {
       {0, 0, 25, 1, 12, 7, false},
-      {kOverrideJunction, 20, 25, 3, 12, 0, true},     // Tja = 20 - 25 < 0 -> 0
+      {kOverrideJunction, 20, 25, 3, 12, 0, true},  // Tja = 20 - 25 < 0 -> 0
       {kOverrideJunction, 85, 25, 3, 12, 60, false},
       {kOverrideJunction, 200, 25, 3, 12, 175, false},  // the top of the range
       {kOverrideJunction, 400, 25, 3, 12, 0, true},     // read as 300: 275 > 175 -> 0
       {kOverrideCase, 60, 25, 2, 35, 7, false},         // the Tja keyword is still read
       {kOverrideCase, 250, 25, 2, 0, 7, true},
       {kOverrideCase, 10, 25, 2, 0, 7, true},
-      {kOverrideRise, 40, 150, 3, 12, 40, false},       // a rise whatever the ambient
+      {kOverrideRise, 40, 150, 3, 12, 40, false},  // a rise whatever the ambient
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.option) + " " + std::to_string(c.value));
@@ -517,13 +555,23 @@ TEST(JunctionTemp, ThermalLineByMode) {
 
 // Every microcircuit keyword mapped, less those dropped: a class that reads a
 // dropped keyword fails.
-bool importsWithout(std::string_view cls, bool hybrid, const char* tech, std::initializer_list<const char*> dropped) {
+bool importsWithout(std::string_view cls, bool hybrid, const char* tech,
+                    std::initializer_list<const char*> dropped) {
   test::ImportSetup s;
-  const char* keys[] = {"IC_TYPE",  "IC_COMPLEX", "IC_LEARN",   "IC_YEARS", "IC_QU",        "IC_QUCUSTOM",
-                        "IC_PKG",   "IC_PINS",    "IC_PROCESS", "IC_ECC",   "IC_CYCLES",    "IC_DESLIFE"};
-  const test::Cell cells[] = {std::string("EEPROM"), 20000.0, std::string("New"), 0.5, std::string("Custom"), 4.0,
-                              std::string("Can"), 12.0, std::string("TexturedPoly"), std::string("HammingCode"),
-                              5000.0, 30000.0};
+  const char* keys[] = {"IC_TYPE", "IC_COMPLEX", "IC_LEARN",   "IC_YEARS", "IC_QU",     "IC_QUCUSTOM",
+                        "IC_PKG",  "IC_PINS",    "IC_PROCESS", "IC_ECC",   "IC_CYCLES", "IC_DESLIFE"};
+  const test::Cell cells[] = {std::string("EEPROM"),
+                              20000.0,
+                              std::string("New"),
+                              0.5,
+                              std::string("Custom"),
+                              4.0,
+                              std::string("Can"),
+                              12.0,
+                              std::string("TexturedPoly"),
+                              std::string("HammingCode"),
+                              5000.0,
+                              30000.0};
   s.map("IC_TECH", 3, std::string(tech));
   for (std::size_t i = 0; i < std::size(keys); ++i) s.map(keys[i], static_cast<float>(4 + i), cells[i]);
   for (const char* k : dropped) std::erase_if(s.kwds, [k](const CKwd& kwd) { return kwd.name == k; });
@@ -536,7 +584,8 @@ TEST(MicrocircuitImport, ReadsOnlyWhatTheRecordUses) {
   EXPECT_TRUE(importsWithout("CIC_Logic", false, "CMOS", {"IC_TYPE", "IC_PROCESS", "IC_ECC", "IC_CYCLES"}));
   EXPECT_TRUE(importsWithout("CIC_PROM", false, "TTL,HTTL,FTTL", {"IC_TYPE", "IC_PROCESS", "IC_DESLIFE"}));
   EXPECT_TRUE(importsWithout("CIC_RAM", false, "NMOS,PMOS,HMOS", {"IC_PROCESS", "IC_ECC", "IC_CYCLES"}));
-  EXPECT_TRUE(importsWithout("CIC_Linear", true, "MOS", {"IC_LEARN", "IC_YEARS", "IC_QU", "IC_PKG", "IC_PINS"}));
+  EXPECT_TRUE(
+      importsWithout("CIC_Linear", true, "MOS", {"IC_LEARN", "IC_YEARS", "IC_QU", "IC_PKG", "IC_PINS"}));
   EXPECT_FALSE(importsWithout("CIC_PROM", false, "CMOS", {"IC_CYCLES"}));
   EXPECT_FALSE(importsWithout("CIC_RAM", false, "CMOS", {"IC_TYPE"}));
   EXPECT_FALSE(importsWithout("CIC_Logic", false, "CMOS", {"IC_QU"}));
@@ -714,8 +763,7 @@ TEST(MicrocircuitFiles, OwnFieldsKeepTheirStoredLayout) {
       {"CBubble",
        "0000e03f00000040010000204000003040010000504000006040000070400000804000002041924da43ac247f538e93e"
        "413a2fdadc38ee8f9a3ac9c3ce3ec3ab853e0000803f0000003ff0a7063e0000803f53fa073bdc8e8c3b"},
-      {"CSAWDevice",
-       "0166660640cdcccc3d0000003f"},
+      {"CSAWDevice", "0166660640cdcccc3d0000003f"},
   };
   for (const auto& [cls, hex] : layouts) EXPECT_EQ(test::layoutHex(cls), hex) << cls;
 }
@@ -731,7 +779,8 @@ TEST(MicrocircuitTextLines, FactorAndEepromLines) {
   test::Worked prom = calculated("CIC_PROM", "IC_TYPE=3; IC_LEARN=2; IC_YEARS=1.5; IC_ECC=3; IC_CYCLES=1000");
   prom.part->FormatDetail(l1, l2, "");
   // process, correction, cycles, design life (10, 6: capped at 4 decimals from 10 on)
-  EXPECT_EQ(l1, "CMOS           EE   1048576B 1.50Y Qu:Comm  HermDIP,Glass-32    Flotx/Redun/1000/10000.0000  ");
+  EXPECT_EQ(l1,
+            "CMOS           EE   1048576B 1.50Y Qu:Comm  HermDIP,Glass-32    Flotx/Redun/1000/10000.0000  ");
   test::Worked saw = calculated("CSAWDevice", "SAW_QU=2; ENV=14");
   saw.part->FormatFactors(l1, l2, "> ");
   // LB 2.10000 (8,6 capped at 5), PIQ 1.00 (5,2), PIE 220.0 (5,1), CF 1.00000
