@@ -56,24 +56,30 @@ class FieldFiller final : public FieldVisitor {
  public:
   FieldFiller(float number, std::uint8_t choice) : number_(number), choice_(choice) {}
   void text(const FieldSpec&, std::string&, bool) override {}
-  void number(const FieldSpec&, float& value, bool) override { value = number_; }
+  void number(const FieldSpec& f, float& value, bool applies) override {
+    value = number_;
+    if (applies && f.lo < f.hi) ++rangedNumbers;
+  }
   void choice(const FieldSpec& f, std::uint8_t& value, bool) override {
     value = choice_;
     if (f.choices != nullptr && f.choices->count() > 0) ++listedChoices;
   }
   void flag(const FieldSpec&, std::uint16_t&, bool) override {}
   int listedChoices = 0;
+  int rangedNumbers = 0;
 
  private:
   float number_;
   std::uint8_t choice_;
 };
 
-// Returns how many of the fields were choices with a list.
-int fillPages(CPart& part, float number, std::uint8_t choice) {
+// Returns how many of the fields were choices with a list (the count of
+// applying ranged number fields in `ranged`).
+int fillPages(CPart& part, float number, std::uint8_t choice, int* ranged = nullptr) {
   FieldFiller filler(number, choice);
   part.paramPage(filler);
   part.tempPage(filler);
+  if (ranged != nullptr) *ranged = filler.rangedNumbers;
   return filler.listedChoices;
 }
 
@@ -236,10 +242,32 @@ TEST(AllClasses, ExtremeStoredValuesCalculateFiniteAndLinesStayWithin132) {
         }
         std::string lines[4];
         const std::string prefix(e.prefix, '>');
+
         part->FormatDetail(lines[0], lines[1], prefix);
         part->FormatFactors(lines[2], lines[3], prefix);
         for (const std::string& line : lines) EXPECT_LE(line.size(), 132u) << line;
       }
+    }
+  }
+}
+
+// Every applying number entry held far outside its range (or not a number)
+// is limited for the calculation and flags the entry, whatever the class; the
+// correction factor stays valid so the flag is the class's own.
+TEST(AllClasses, StoredNumbersOutsideTheirRangesAreFlagged) {
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    for (const float number : {3e38f, -3e38f, std::numeric_limits<float>::quiet_NaN()}) {
+      auto part = PartRegistry::instance().create(t.id, false);
+      int ranged = 0;
+      fillPages(*part, number, 1, &ranged);
+      if (ranged == 0) continue;
+      CCircHeader h;
+      h.ENV = 2;
+      part->Calculate(h);
+      EXPECT_EQ(part->OverFlags & EntryOverRange, EntryOverRange) << number;
+      EXPECT_TRUE(std::isfinite(part->FR)) << number;
     }
   }
 }
