@@ -785,6 +785,15 @@ TEST(MicrocircuitTextLines, FactorAndEepromLines) {
   saw.part->FormatFactors(l1, l2, "> ");
   // LB 2.10000 (8,6 capped at 5), PIQ 1.00 (5,2), PIE 220.0 (5,1), CF 1.00000
   EXPECT_EQ(l2, ">     2.10000    1.00    220.0   1.00000 ");
+  // VLSI: PICD 19.407619 with 4 decimals from 10 on, LEOS (6,4), CF 1.0 with 5 decimals
+  test::Worked vlsi = calculated("CVLSI", "");
+  vlsi.part->FormatFactors(l1, l2, "");
+  EXPECT_EQ(l2,
+            "      0.16   0.55    0.100000   19.4076   0.00248   0.50    10.00   1.30  0.0650    1.00000 ");
+  // MMIC: C1 4.5 (8,6: 5 decimals below 10), pi_A (5,2)
+  test::Worked mmic = calculated("CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125");
+  mmic.part->FormatFactors(l1, l2, "");
+  EXPECT_EQ(l2, "       4.50000    0.100000   3.00      0.007190   0.50       10.00   1.00    1.00000 ");
 }
 
 }  // namespace
