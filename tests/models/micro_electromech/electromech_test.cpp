@@ -347,6 +347,8 @@ constexpr Row kTubeRates[] = {
     {"CTube", "TUBE_FAMILY=9; TUBE_POWER=5; TUBE_FREQ=2; TUBE_YEARS=3; ENV=9",
      "LB=45.4 PIE=12 FR=544.8 OVER=0"},
     {"CTube", "TUBE_FAMILY=9; TUBE_POWER=10; TUBE_FREQ=6; TUBE_YEARS=3", "LB=192.4 FR=96.2 OVER=8"},
+    // 2.94 x 3 x 25 + 16 = 236.5; the envelope at 3 GHz is 490 x 3^-2.95 = 19.17 MW
+    {"CTube", "TUBE_FAMILY=9; TUBE_POWER=25; TUBE_FREQ=3; TUBE_YEARS=3", "LB=236.5 OVER=8"},
     {"CTube", "TUBE_FAMILY=10; TUBE_YEARS=3; ENV=14", "LB=30 PIE=1000 FR=30000"},
     // CW klystron 0.5 P + 0.00046 F + 29 (the handbook's coefficient); envelope 8e6 F^-1.7 kW
     {"CTube", "TUBE_FAMILY=11; TUBE_POWER=10; TUBE_FREQ=1000; TUBE_YEARS=3", "LB=34.46 FR=17.23 OVER=0"},
@@ -448,6 +450,13 @@ TEST(ElectromechStoredChoices, DependentListsClampedBeforeAnyTableIsRead) {
   socket.Calculate(h);
   EXPECT_EQ(socket.TYPE, 2);
   EXPECT_FLOAT_EQ(socket.T, 75.0f);
+  // socket pins limited to 9999: exp(999.8^0.39) = 2649629
+  CConnector pins;
+  pins.FAMILY = 10;
+  pins.PINS = 20000;
+  pins.Calculate(h);
+  EXPECT_TRUE(near(pins.PIP, 2649629));
+  EXPECT_NE(pins.OverFlags & EntryOverRange, 0u);
   // gauge 200 -> 12 GA (0.1): at 1 A, To = 25.1
   CConnector gauge;
   gauge.GAUGE = 200;
