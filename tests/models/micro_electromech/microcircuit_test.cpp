@@ -553,57 +553,32 @@ TEST(JunctionTemp, ThermalLineByMode) {
 
 // ---- Import rules of the classes ----------------------------------------------------------
 
-// Every microcircuit keyword mapped, less those dropped: a class that reads a
-// dropped keyword fails.
-bool importsWithout(std::string_view cls, bool hybrid, const char* tech,
-                    std::initializer_list<const char*> dropped) {
-  test::ImportSetup s;
-  const char* keys[] = {"IC_TYPE", "IC_COMPLEX", "IC_LEARN",   "IC_YEARS", "IC_QU",     "IC_QUCUSTOM",
-                        "IC_PKG",  "IC_PINS",    "IC_PROCESS", "IC_ECC",   "IC_CYCLES", "IC_DESLIFE"};
-  const test::Cell cells[] = {std::string("EEPROM"),
-                              20000.0,
-                              std::string("New"),
-                              0.5,
-                              std::string("Custom"),
-                              4.0,
-                              std::string("Can"),
-                              12.0,
-                              std::string("TexturedPoly"),
-                              std::string("HammingCode"),
-                              5000.0,
-                              30000.0};
-  s.map("IC_TECH", 3, std::string(tech));
-  for (std::size_t i = 0; i < std::size(keys); ++i) s.map(keys[i], static_cast<float>(4 + i), cells[i]);
-  for (const char* k : dropped) std::erase_if(s.kwds, [k](const CKwd& kwd) { return kwd.name == k; });
-  auto part = PartRegistry::instance().create(findPartTypeByClass(cls)->id, hybrid);
-  return part->ImportFields(s.reader, false, false, 25.0f);
-}
+// What each record reads: a keyword it does not read may be missing from the
+// definition; one it reads fails the import when missing.
+constexpr test::ImportRow kMicrocircuitImportRules[] = {
+    {"CIC_Logic", "IC_TECH=CMOS", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
+    {"CIC_Logic", "", "IC_QU", false},
+    {"CIC_PROM", "IC_TECH=TTL,HTTL,FTTL", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
+    {"CIC_PROM", "IC_TECH=CMOS; IC_TYPE=EEPROM", "IC_CYCLES", false},
+    {"CIC_RAM", "IC_TECH=NMOS,PMOS,HMOS", "IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
+    {"CIC_RAM", "IC_TECH=CMOS", "IC_TYPE", false},
+    // a hybrid reads no quality, learning or package
+    {"CIC_Linear", "HYB=1; IC_TECH=MOS", "IC_TYPE; IC_LEARN; IC_YEARS; IC_QU; IC_QUCUSTOM; IC_PKG; IC_PINS",
+     true},
+    {"CMMIC", "HYB=1; MMIC_TYPE=MMIC", "MMIC_LEARN; MMIC_YEARS; MMIC_QU; MMIC_PKG; MMIC_PINS", true},
+    {"CMMIC", "", "MMIC_PKG", false},
+    {"CMMIC", "MMIC_TYPE=DigitalIC", "MMIC_APP", true},
+    {"CVLSI", "VLSI_QU=B", "VLSI_QUCUSTOM", true},
+    {"CVLSI", "HYB=1", "VLSI_QU; VLSI_QUCUSTOM; VLSI_PKG; VLSI_PINS", true},
+    {"CVLSI", "", "VLSI_VOLTS", false},
+    {"CBubble", "BUB_LEARN=Est", "BUB_YEARS", true},
+    {"CBubble", "HYB=1", "BUB_PINS; BUB_LEARN; BUB_YEARS", true},
+    {"CSAWDevice", "", "SAW_QU", false},
+    {"CSAWDevice", "HYB=1", "SAW_QU", true},
+};
 
 TEST(MicrocircuitImport, ReadsOnlyWhatTheRecordUses) {
-  registerAllParts();
-  EXPECT_TRUE(importsWithout("CIC_Logic", false, "CMOS", {"IC_TYPE", "IC_PROCESS", "IC_ECC", "IC_CYCLES"}));
-  EXPECT_TRUE(importsWithout("CIC_PROM", false, "TTL,HTTL,FTTL", {"IC_TYPE", "IC_PROCESS", "IC_DESLIFE"}));
-  EXPECT_TRUE(importsWithout("CIC_RAM", false, "NMOS,PMOS,HMOS", {"IC_PROCESS", "IC_ECC", "IC_CYCLES"}));
-  EXPECT_TRUE(
-      importsWithout("CIC_Linear", true, "MOS", {"IC_LEARN", "IC_YEARS", "IC_QU", "IC_PKG", "IC_PINS"}));
-  EXPECT_FALSE(importsWithout("CIC_PROM", false, "CMOS", {"IC_CYCLES"}));
-  EXPECT_FALSE(importsWithout("CIC_RAM", false, "CMOS", {"IC_TYPE"}));
-  EXPECT_FALSE(importsWithout("CIC_Logic", false, "CMOS", {"IC_QU"}));
-  // the same keywords for the other families: a hybrid reads no quality, learning or package
-  EXPECT_TRUE(imported("CMMIC", "HYB=1; MMIC_TYPE=MMIC").imported);
-  auto failing = [](std::string_view cls, std::string_view settings, const char* dropped) {
-    test::ImportSetup s;
-    std::erase_if(s.kwds, [dropped](const CKwd& k) { return k.name == dropped; });
-    for (const auto& [k, v] : test::pairsOf(settings)) s.map(k, 3, v);
-    auto part = PartRegistry::instance().create(findPartTypeByClass(cls)->id, false);
-    return !part->ImportFields(s.reader, false, false, 25.0f);
-  };
-  EXPECT_TRUE(failing("CMMIC", "", "MMIC_PKG"));
-  EXPECT_FALSE(failing("CMMIC", "MMIC_TYPE=DigitalIC", "MMIC_APP"));
-  EXPECT_FALSE(failing("CVLSI", "VLSI_QU=B", "VLSI_QUCUSTOM"));
-  EXPECT_TRUE(failing("CVLSI", "", "VLSI_VOLTS"));
-  EXPECT_FALSE(failing("CBubble", "BUB_LEARN=Est", "BUB_YEARS"));
-  EXPECT_TRUE(failing("CSAWDevice", "", "SAW_QU"));
+  test::checkImportRows(kMicrocircuitImportRules);
 }
 
 TEST(MicrocircuitImport, RangesFollowClassTechnologyAndType) {
