@@ -25,6 +25,7 @@
 #include "core/registry.hpp"
 #include "core/ui.hpp"
 #include "core/validation.hpp"
+#include "core/whatif.hpp"
 #include "models/register_all.hpp"
 
 namespace kestrel {
@@ -55,24 +56,30 @@ class FieldFiller final : public FieldVisitor {
  public:
   FieldFiller(float number, std::uint8_t choice) : number_(number), choice_(choice) {}
   void text(const FieldSpec&, std::string&, bool) override {}
-  void number(const FieldSpec&, float& value, bool) override { value = number_; }
+  void number(const FieldSpec& f, float& value, bool applies) override {
+    value = number_;
+    if (applies && f.lo < f.hi) ++rangedNumbers;
+  }
   void choice(const FieldSpec& f, std::uint8_t& value, bool) override {
     value = choice_;
     if (f.choices != nullptr && f.choices->count() > 0) ++listedChoices;
   }
   void flag(const FieldSpec&, std::uint16_t&, bool) override {}
   int listedChoices = 0;
+  int rangedNumbers = 0;
 
  private:
   float number_;
   std::uint8_t choice_;
 };
 
-// Returns how many of the fields were choices with a list.
-int fillPages(CPart& part, float number, std::uint8_t choice) {
+// Returns how many of the fields were choices with a list (the count of
+// applying ranged number fields in `ranged`).
+int fillPages(CPart& part, float number, std::uint8_t choice, int* ranged = nullptr) {
   FieldFiller filler(number, choice);
   part.paramPage(filler);
   part.tempPage(filler);
+  if (ranged != nullptr) *ranged = filler.rangedNumbers;
   return filler.listedChoices;
 }
 
@@ -235,10 +242,32 @@ TEST(AllClasses, ExtremeStoredValuesCalculateFiniteAndLinesStayWithin132) {
         }
         std::string lines[4];
         const std::string prefix(e.prefix, '>');
+
         part->FormatDetail(lines[0], lines[1], prefix);
         part->FormatFactors(lines[2], lines[3], prefix);
         for (const std::string& line : lines) EXPECT_LE(line.size(), 132u) << line;
       }
+    }
+  }
+}
+
+// Every applying number entry held far outside its range (or not a number)
+// is limited for the calculation and flags the entry, whatever the class; the
+// correction factor stays valid so the flag is the class's own.
+TEST(AllClasses, StoredNumbersOutsideTheirRangesAreFlagged) {
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    for (const float number : {3e38f, -3e38f, std::numeric_limits<float>::quiet_NaN()}) {
+      auto part = PartRegistry::instance().create(t.id, false);
+      int ranged = 0;
+      fillPages(*part, number, 1, &ranged);
+      if (ranged == 0) continue;
+      CCircHeader h;
+      h.ENV = 2;
+      part->Calculate(h);
+      EXPECT_EQ(part->OverFlags & EntryOverRange, EntryOverRange) << number;
+      EXPECT_TRUE(std::isfinite(part->FR)) << number;
     }
   }
 }
@@ -435,6 +464,117 @@ TEST(AllClasses, RecordsRoundTripThroughCircuitAndHybridFiles) {
       EXPECT_EQ(fieldBytes(back.record(i)), expected[i]);
       auto copy = back.record(i).clone();
       EXPECT_EQ(fieldBytes(*copy), expected[i]);
+    }
+  }
+}
+
+// The quality choice of a record's parameter page (keyword "..._QU"), or null.
+class QualityFinder final : public FieldVisitor {
+ public:
+  void text(const FieldSpec&, std::string&, bool) override {}
+  void number(const FieldSpec&, float&, bool) override {}
+  void choice(const FieldSpec& f, std::uint8_t& value, bool) override {
+    if (f.keyword.ends_with("_QU") && f.choices != nullptr) {
+      quality = &value;
+      count = f.choices->count();
+    }
+  }
+  void flag(const FieldSpec&, std::uint16_t&, bool) override {}
+  std::uint8_t* quality = nullptr;
+  std::size_t count = 0;
+};
+
+// A surface-mounted record runs the solder-joint step only in a circuit whose
+// header has the analysis on; a manual rise stays as entered. Records of
+// boards and connections have no solder joints of their own.
+TEST(AllClasses, SurfaceMountStepOnlyForSurfaceMountedCircuitRecords) {
+  const std::set<std::string_view> noJoints = {"CCircuitBoard", "CConnections"};
+  struct Case {
+    bool hybrid;
+    std::uint16_t isSmt;
+    std::uint8_t hasSmt;
+    bool runs;
+  };
+  const Case cases[] = {{false, 1, 1, true}, {false, 0, 1, false}, {false, 1, 0, false}, {true, 1, 1, false}};
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    for (const Case& c : cases) {
+      if (c.hybrid && !t.inHybridMenu) continue;
+      auto part = PartRegistry::instance().create(t.id, c.hybrid);
+      part->IS_SMT = c.isSmt;
+      part->SMT_TRISEMODE = 2;  // manual rise
+      part->SMT_TEMPRISE = 20.0f;
+      part->SmtCalcFlag = 1;  // a stale flag from an earlier run
+      CCircHeader h;
+      h.ENV = 2;
+      h.HASSMT = c.hasSmt;
+      part->Calculate(h);
+      const bool runs = c.runs && !noJoints.contains(t.className);
+      EXPECT_EQ(part->SmtCalcFlag, runs ? 1 : 0) << "hybrid " << c.hybrid << " smt " << c.isSmt << c.hasSmt;
+      if (runs) {
+        EXPECT_TRUE(std::isfinite(part->FRSMT) && part->FRSMT > 0.0f) << part->FRSMT;
+        EXPECT_FLOAT_EQ(part->SMT_TEMPRISE, 20.0f);
+      }
+    }
+  }
+}
+
+// In a hybrid the package supplies the quality: a hybrid record's rate does
+// not follow its stored quality, a quality factor it names is 1.0 and What-If?
+// leaves it alone. A circuit record's quality stays within its list whatever
+// change is asked, and "NoChange" changes nothing.
+TEST(AllClasses, QualityOfHybridRecordsIsTheHybridsAndWhatIfKeepsItInItsList) {
+  struct Change {
+    std::uint8_t mode;
+    float level;
+  };
+  const Change changes[] = {{SetDirect, 1}, {SetDirect, 10}, {Increase, 10}, {Decrease, 10}};
+  for (const PartType& t : registeredTypes()) {
+    if (isSubFile(t)) continue;
+    SCOPED_TRACE(std::string(t.className));
+    for (const bool hybrid : {false, true}) {
+      if (hybrid && !t.inHybridMenu) continue;
+      auto part = PartRegistry::instance().create(t.id, hybrid);
+      QualityFinder finder;
+      part->paramPage(finder);
+      WhatIfSettings unchanged;
+      const std::vector<std::uint8_t> before = fieldBytes(*part);
+      part->ApplyWhatIf(unchanged);
+      EXPECT_EQ(fieldBytes(*part), before) << "NoChange";
+      if (finder.quality == nullptr) continue;
+      for (const Change& change : changes) {
+        WhatIfSettings s;
+        s.qualityMode = change.mode;
+        s.qualityLevel = change.level;
+        auto changed = part->clone();
+        changed->ApplyWhatIf(s);
+        QualityFinder after;
+        changed->paramPage(after);
+        if (hybrid) {
+          EXPECT_EQ(fieldBytes(*changed), before) << "mode " << int(change.mode);
+        } else {
+          EXPECT_GE(*after.quality, 1);
+          EXPECT_LE(*after.quality, after.count) << "mode " << int(change.mode);
+        }
+      }
+      if (!hybrid) continue;
+      double rate = -1.0;
+      for (std::uint8_t q = 1; q <= finder.count; ++q) {
+        *finder.quality = q;
+        CCircHeader h;
+        h.ENV = 3;
+        part->Calculate(h);
+        if (rate >= 0.0) {
+          EXPECT_FLOAT_EQ(part->FR, rate) << "quality " << int(q);
+        }
+        rate = part->FR;
+        for (const NamedFactor& f : part->factors()) {
+          if (f.name == "PIQ") {
+            EXPECT_DOUBLE_EQ(f.value, 1.0) << "quality " << int(q);
+          }
+        }
+      }
     }
   }
 }

@@ -1,644 +1,632 @@
-#include "models/micro_electromech/microcircuit.hpp"
-
+// Microcircuits, VHSIC/VLSI, MMIC/GaAs, bubble memories and SAW devices, and
+// the junction-temperature block they share: hand-worked handbook values as
+// rows of settings, and the rules the registry walk does not know.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "core/circ_header.hpp"
-#include "core/keywords/import_setup.hpp"
-#include "core/misc_part.hpp"
-#include "core/registry.hpp"
 #include "core/whatif.hpp"
 #include "electromech_test_support.hpp"
-#include "microcircuit_test_support.hpp"
+#include "models/micro_electromech/bubble_memory.hpp"
 #include "models/micro_electromech/ic_linear.hpp"
 #include "models/micro_electromech/ic_logic.hpp"
-#include "models/micro_electromech/ic_micro.hpp"
 #include "models/micro_electromech/ic_pla.hpp"
 #include "models/micro_electromech/ic_prom.hpp"
 #include "models/micro_electromech/ic_ram.hpp"
-#include "models/micro_electromech/ic_rom.hpp"
-#include "models/micro_electromech/register.hpp"
+#include "models/micro_electromech/junction_temp.hpp"
+#include "models/micro_electromech/mmic.hpp"
+#include "models/micro_electromech/vlsi.hpp"
 
 namespace kestrel {
 namespace {
 
-using test::ImportSetup;
-using test::labelOf;
+using test::calculated;
+using test::imported;
 using test::near;
-using test::PrintTo;
+using test::Row;
 
 constexpr float kNaNf = std::numeric_limits<float>::quiet_NaN();
 
-enum : std::uint16_t { Logic = 101, Pla = 102, Micro = 103, Ram = 104, Rom = 105, Prom = 106, Linear = 107 };
-
-std::unique_ptr<CIC> make(std::uint16_t id) {
-  switch (id) {
-    case Logic: return std::make_unique<CIC_Logic>();
-    case Pla: return std::make_unique<CIC_PLA>();
-    case Micro: return std::make_unique<CIC_Micro>();
-    case Ram: return std::make_unique<CIC_RAM>();
-    case Rom: return std::make_unique<CIC_ROM>();
-    case Prom: return std::make_unique<CIC_PROM>();
-    default: return std::make_unique<CIC_Linear>();
-  }
-}
-
-JunctionTemp thermal(std::uint8_t mode, float tadj, float pd, float rjc, float rca, float tca, float tja) {
-  return test::thermalBlock(mode, tadj, pd, rjc, rca, tca, tja);
-}
-JunctionTemp rise(float tja) {
-  return test::junctionRise(tja);
-}
-
-// ---- Failure rates against hand-worked handbook values ----------------------
-
-struct RateCase {
-  const char* label;
-  std::uint16_t id;
-  std::uint8_t tech, type;
-  float complex;
-  std::uint8_t quality, learn;
-  float years, custom;
-  std::uint8_t pkg;
-  float pins;
-  JunctionTemp block;
-  std::uint8_t env;
-  float ambient, cf;
-  double tj, c1, c2, pit, piq, pie, pil, fr;
+// pi_T = 0.1 exp(-(Ea/k)(1/(Tj + 273) - 1/298)), Ea/k = Ea x 11604.967 K.
+constexpr Row kMicrocircuitRates[] = {
+    // New CMOS logic, 100 gates, NonHermDIP-16, Commercial, Est, GB, Tj = 25: pi_T = 0.1;
+    // C2 = 0.00036 x 16^1.08 = 0.00719038; FR = (0.01 x 0.1 + 0.00719038 x 0.5) x 10 x 1 = 0.0459519
+    {"CIC_Logic", "IC_TECH=10; IC_COMPLEX=100; IC_QU=4; IC_PKG=6; IC_PINS=16",
+     "T=25 S=-1 C1=0.01 C2=0.00719038 PIT=0.1 PIQ=10 PIE=0.5 PIL=1 LCYC=0 FR=0.0459519 OVER=0"},
+    // TTL logic 60000 gates (bipolar top row 0.08), Tj = 75, Ea 0.4: pi_T = 0.1 exp(2.238094) = 0.937545;
+    // C2 = 0.00028 x 40^1.08 = 0.0150447; quality B, AIF pi_E 5; FR = 0.08 x 0.937545 + 0.0150447 x 5 =
+    // 0.150227
+    {"CIC_Logic",
+     "IC_TECH=2; IC_COMPLEX=60000; IC_QU=2; IC_PKG=1; IC_PINS=40; IC_TEMPMODE=3; IC_TJA=50; ENV=7",
+     "T=75 C1=0.08 C2=0.0150447 PIT=0.937545 PIQ=1 PIE=5 PIL=1 FR=0.150227 OVER=0"},
+    // NMOS PLA 20000 gates (0.0068), Tj = 25 + 10 + 0.5 x (20 + 30) = 60, Ea 0.35: pi_T = 0.418950;
+    // C2 = 0.00036 x 84^1.08 = 0.0431047; B1 2, NU 6, CF 2; FR = (0.0068 x 0.418950 + 0.0431047 x 6) x 2 x 2
+    // = 1.045907
+    {"CIC_PLA",
+     "IC_TECH=9; IC_COMPLEX=20000; IC_QU=3; IC_PKG=7; IC_PINS=84; IC_TEMPMODE=1; IC_TADJ=10; IC_PD=0.5; "
+     "IC_RJC=20; IC_RCA=30; CF=2; ENV=5",
+     "T=60 C1=0.0068 C2=0.0431047 PIT=0.418950 PIQ=2 PIE=6 FR=1.045907 OVER=0"},
+    // ECL microprocessor 16 bits (0.12), Tj = 25 + 15 + 1 x 10 = 50, Ea 0.4: pi_T = 0.333896; Can-8:
+    // C2 = 0.00003 x 8^2.01 = 0.00196034; S 0.25, ARW 8; FR = (0.12 x 0.333896 + 0.00196034 x 8) x 0.25 =
+    // 0.0139376
+    {"CIC_Micro",
+     "IC_TECH=6; IC_COMPLEX=16; IC_QU=1; IC_PKG=5; IC_PINS=8; IC_TEMPMODE=2; IC_PD=1; IC_RJC=10; "
+     "IC_TCA=15; ENV=10",
+     "T=50 C1=0.12 C2=0.00196034 PIT=0.333896 PIQ=0.25 PIE=8 FR=0.0139376"},
+    // MOS DRAM 65536 bits (0.0025), Tj = 40 + 60 = 100, Ea 0.6: pi_T = 0.1 exp(4.698198) = 10.974924;
+    // C2 = 0.00036 x 20^1.08 = 0.00914987; GF 2; FR = (0.0025 x 10.974924 + 0.00914987 x 2) x 10 = 0.457370
+    {"CIC_RAM",
+     "IC_TECH=10; IC_TYPE=1; IC_COMPLEX=65536; IC_QU=4; IC_PKG=6; IC_PINS=20; IC_TEMPMODE=3; IC_TJA=60; "
+     "ENV=2; TA=40",
+     "T=100 C1=0.0025 C2=0.00914987 PIT=10.974924 PIE=2 FR=0.457370"},
+    // Bipolar linear 301 transistors (0.04), custom quality 3.5, New 1 year: pi_L = 0.01 exp(5.0) = 1.484132;
+    // HermDIP,Glass-14: C2 = 0.00009 x 14^1.51 = 0.00484056; SF 0.5;
+    // FR = (0.04 x 0.1 + 0.00484056 x 0.5) x 3.5 x 1.484132 = 0.0333499
+    {"CIC_Linear",
+     "IC_TECH=1; IC_COMPLEX=301; IC_LEARN=2; IC_YEARS=1; IC_QU=5; IC_QUCUSTOM=3.5; IC_PKG=2; "
+     "IC_PINS=14; ENV=11",
+     "C1=0.04 C2=0.00484056 PIT=0.1 PIQ=3.5 PIE=0.5 PIL=1.484132 FR=0.0333499"},
+    // ASTTL ROM 1048576 bits (0.075), Tj = 125, Ea 0.6: pi_T = 0.1 exp(5.870780) = 35.452548;
+    // Flatpack-24: C2 = 0.00003 x 24^1.82 = 0.00975227; B, CL 220; FR = 0.075 x 35.452548 + 0.00975227 x 220
+    // = 4.804440
+    {"CIC_ROM",
+     "IC_TECH=1; IC_COMPLEX=1048576; IC_QU=2; IC_PKG=4; IC_PINS=24; IC_TEMPMODE=3; IC_TJA=100; ENV=14",
+     "T=125 C1=0.075 C2=0.00975227 PIT=35.452548 PIQ=1 PIE=220 FR=4.804440"},
+    // MOS UVEPROM 1048576 bits (0.0068), HermDIP,Glass-32: C2 = 0.00009 x 32^1.51 = 0.0168663;
+    // FR = (0.0068 x 0.1 + 0.0168663 x 0.5) x 10 = 0.0911313
+    {"CIC_PROM", "IC_TECH=10; IC_TYPE=2; IC_COMPLEX=1048576; IC_QU=4; IC_PKG=2; IC_PINS=32",
+     "C1=0.0068 C2=0.0168663 FR=0.0911313"},
+    // In a hybrid the package, quality and learning come from the hybrid: C2 = 0, pi_Q = pi_L = 1,
+    // pi_E still 220; FR = 0.01 x 0.1 = 0.001, and no solder-joint step
+    {"CIC_Logic", "HYB=1; IC_TECH=10; IC_COMPLEX=100; ENV=14; HASSMT=1; IS_SMT=1",
+     "C2=0 PIQ=1 PIL=1 PIE=220 FR=0.001 SMT=0"},
+    // Die rows at their bounds: CMOS logic 101 gates 0.02, 30001 0.29; MOS PLA 501 0.0017; bipolar PLA 201
+    // 0.021; microprocessor 9 bits 0.28; BiCMOS RAM takes the SRAM row whatever the type (0.0078), TTL RAM
+    // its
+    // own (0.0052); MOS ROM 65537 0.0026; linear 1001 0.06
+    {"CIC_Logic", "IC_TECH=10; IC_COMPLEX=101", "C1=0.02"},
+    {"CIC_Logic", "IC_TECH=10; IC_COMPLEX=30001", "C1=0.29"},
+    {"CIC_Logic", "IC_TECH=2; IC_COMPLEX=10001", "C1=0.04"},
+    {"CIC_PLA", "IC_TECH=8; IC_COMPLEX=501", "C1=0.0017"},
+    {"CIC_PLA", "IC_TECH=1; IC_COMPLEX=201", "C1=0.021"},
+    {"CIC_Micro", "IC_TECH=10; IC_COMPLEX=9", "C1=0.28"},
+    {"CIC_RAM", "IC_TECH=5; IC_TYPE=1; IC_COMPLEX=16384", "C1=0.0078"},
+    {"CIC_RAM", "IC_TECH=2; IC_TYPE=2; IC_COMPLEX=16384", "C1=0.0052"},
+    {"CIC_ROM", "IC_TECH=10; IC_COMPLEX=65537", "C1=0.0026"},
+    {"CIC_PROM", "IC_TECH=9; IC_TYPE=4; IC_COMPLEX=16384", "C1=0.00085"},
+    {"CIC_Linear", "IC_TECH=2; IC_COMPLEX=1001", "C1=0.06"},
+    // Activation energy at Tj = 75 (0.1 exp(Ea x 11604.967 x 0.000482141)): LTTL is a 0.45 eV technology
+    // (1.240198), MNOS digital MOS 0.35 eV (0.708750), ALSTTL and BiCMOS 0.5 (1.640552), I2L and MOS memories
+    // 0.6 (2.870702), linear 0.65 (3.797406)
+    {"CIC_Logic", "IC_TECH=3; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=1.240198"},
+    {"CIC_Micro", "IC_TECH=8; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=0.708750"},
+    {"CIC_PLA", "IC_TECH=4; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=1.640552"},
+    {"CIC_Micro", "IC_TECH=5; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=1.640552"},
+    {"CIC_PLA", "IC_TECH=7; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=2.870702"},
+    {"CIC_RAM", "IC_TECH=10; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=2.870702"},
+    {"CIC_PROM", "IC_TECH=8; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=2.870702"},
+    {"CIC_Linear", "IC_TECH=2; IC_COMPLEX=8; IC_TEMPMODE=3; IC_TJA=50", "PIT=3.797406"},
+    // Learning 0.01 exp(5.35 - 0.35 Y), 2.0 up to 0.1 year, 1.0 from 2 years: 0.11 -> 2.026540,
+    // 1.99 -> 1.049517
+    {"CIC_Linear", "IC_LEARN=2; IC_YEARS=0.1", "PIL=2"},
+    {"CIC_Linear", "IC_LEARN=2; IC_YEARS=0.11", "PIL=2.026540"},
+    {"CIC_Linear", "IC_LEARN=2; IC_YEARS=1.99", "PIL=1.049517"},
+    {"CIC_Linear", "IC_LEARN=2; IC_YEARS=2", "PIL=1"},
+    // EEPROM cycles. Flotox at Tj = 60, 64000 bits: B1 = (64000/16000)^0.5 = 2, A1(100) 0.0007 -> 0.0014;
+    // pi_T (Ea 0.6) = 1.165639, C2 0.0168663: FR = (0.0017 x 1.165639 + 0.0168663 x 0.5 + 0.0014) x 10 =
+    // 0.118147
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=1; IC_ECC=1; IC_COMPLEX=64000; IC_CYCLES=100; IC_DESLIFE=10000; "
+     "IC_TEMPMODE=3; IC_TJA=35",
+     "LCYC=0.0014 FR=0.118147"},
+    // A1(101) 0.0014 x 2 x Hamming 0.72 x (20000 x 0.0001) = 0.004032
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=1; IC_ECC=2; IC_COMPLEX=64000; IC_CYCLES=101; IC_DESLIFE=20000; "
+     "IC_TEMPMODE=3; IC_TJA=35",
+     "LCYC=0.004032"},
+    // Tj = 25: B1 = exp(-0.15 x 11604.967 x (1/298 - 1/333)) = 0.541201; A1(500000) 3.4 -> 1.840085
+    {"CIC_PROM", "IC_TYPE=3; IC_PROCESS=1; IC_ECC=1; IC_COMPLEX=16000; IC_CYCLES=500000; IC_DESLIFE=10000",
+     "LCYC=1.840085"},
+    // Textured poly at Tj = 30, 64000 bits: B1 = B2 = 1; A1 0.3, A2(300000) 0; A2(300001) 1.1 over pi_Q 0.25
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=2; IC_ECC=1; IC_COMPLEX=64000; IC_CYCLES=300000; IC_DESLIFE=10000; "
+     "IC_TEMPMODE=3; IC_TJA=5",
+     "LCYC=0.3"},
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=2; IC_ECC=1; IC_QU=1; IC_COMPLEX=64000; IC_CYCLES=300001; "
+     "IC_DESLIFE=10000; IC_TEMPMODE=3; IC_TJA=5",
+     "LCYC=4.7"},
+    // Tj = 25, 1024000 bits: B1 = 2 exp(-0.077115) = 1.851568, B2 = 2 exp(0.064262) = 2.132744;
+    // (0.3 x 1.851568 + 2.3 x 2.132744 / 0.25) x redundant cell 0.68 = 13.720165
+    {"CIC_PROM",
+     "IC_TYPE=3; IC_PROCESS=2; IC_ECC=3; IC_QU=1; IC_COMPLEX=1024000; IC_CYCLES=400001; "
+     "IC_DESLIFE=10000",
+     "LCYC=13.720165"},
+    // Junction temperature by mode and the default surface-mount rise: 25 + 5 + 0.5 x (10 + 20) = 45 with
+    // rise Pd x Rjc = 5 (not Pd x (Rjc + Rca)); 25 + 10 + 0.5 x 10 = 40, rise 5; 25 + 30 = 55, rise 30;
+    // -55 + 2 x (15 + 5) = -15, rise 30
+    {"CIC_Logic",
+     "IC_TEMPMODE=1; IC_TADJ=5; IC_PD=0.5; IC_RJC=10; IC_RCA=20; IC_TCA=99; IC_TJA=99; IS_SMT=1; "
+     "HASSMT=1",
+     "T=45 SMT=1 SMTRISE=5"},
+    {"CIC_Logic", "IC_TEMPMODE=2; IC_TADJ=99; IC_PD=0.5; IC_RJC=10; IC_RCA=99; IC_TCA=10; IS_SMT=1; HASSMT=1",
+     "T=40 SMT=1 SMTRISE=5"},
+    {"CIC_Logic", "IC_TEMPMODE=3; IC_PD=9; IC_RJC=9; IC_TJA=30; IS_SMT=1; HASSMT=1", "T=55 SMT=1 SMTRISE=30"},
+    {"CIC_Logic", "IC_TEMPMODE=1; IC_PD=2; IC_RJC=15; IC_RCA=5; IS_SMT=1; HASSMT=1; TA=-55",
+     "T=-15 SMT=1 SMTRISE=30"},
+    {"CIC_Logic", "IS_SMT=1; HASSMT=1; TA=40", "T=40 SMT=1 SMTRISE=0"},
+    // Over temperature only strictly above the limit
+    {"CIC_RAM", "IC_TEMPMODE=3; IC_TJA=100; TEMPLIMIT=125", "OVER=0"},
+    {"CIC_RAM", "IC_TEMPMODE=3; IC_TJA=100.25; TEMPLIMIT=125", "OVER=2"},
+    {"CIC_Logic", "IC_TEMPMODE=2; IC_PD=1; IC_RJC=20; IC_TCA=30.5; TEMPLIMIT=75", "T=75.5 OVER=2"},
 };
 
-class MicrocircuitFailureRate : public ::testing::TestWithParam<RateCase> {};
-
-TEST_P(MicrocircuitFailureRate, FactorsAndRateMatchHandWorkedValues) {
-  const RateCase& c = GetParam();
-  auto ic = make(c.id);
-  ic->TECH = c.tech;
-  ic->TYPE = c.type;
-  ic->COMPLEX = c.complex;
-  ic->QU = c.quality;
-  ic->LEARN = c.learn;
-  ic->YEARS = c.years;
-  ic->QUCUSTOM = c.custom;
-  ic->PKG = c.pkg;
-  ic->PINS = c.pins;
-  ic->thermal = c.block;
-  ic->CF = c.cf;
-  ic->QTY = 7.0f;  // never applied to FR
-  CCircHeader h = test::header(c.env, c.ambient);
-  ic->Calculate(h);
-  EXPECT_FLOAT_EQ(ic->T, static_cast<float>(c.tj));
-  EXPECT_FLOAT_EQ(ic->S, -1.0f);
-  EXPECT_TRUE(near(ic->C1, c.c1));
-  EXPECT_TRUE(near(ic->C2, c.c2));
-  EXPECT_TRUE(near(ic->PIT, c.pit));
-  EXPECT_TRUE(near(ic->PIQ, c.piq));
-  EXPECT_TRUE(near(ic->PIE, c.pie));
-  EXPECT_TRUE(near(ic->PIL, c.pil));
-  EXPECT_FLOAT_EQ(ic->LCYC, 0.0f);
-  EXPECT_TRUE(near(ic->FR, c.fr));
-  EXPECT_EQ(ic->OverFlags, 0u);
+TEST(MicrocircuitRates, HandWorkedValues) {
+  test::checkRows(kMicrocircuitRates);
 }
 
-const JunctionTemp kAtAmbient{};
-
-INSTANTIATE_TEST_SUITE_P(
-    Classes, MicrocircuitFailureRate,
-    ::testing::Values(
-        // New CMOS logic, 100 gates, NonHermDIP-16, Commercial, Est, GB, Tj = 25: pi_T = 0.1;
-        // C2 = 0.00036 x 16^1.08 = 0.00036 x 19.973289 = 0.00719038;
-        // FR = (0.01 x 0.1 + 0.00719038 x 0.5) x 10 x 1 = 0.0459519
-        RateCase{"DefaultCmosLogicAtGroundBenign", Logic, 10, 1, 100, 4, 1, 2, 1, 6, 16, kAtAmbient, 1, 25, 1,
-                 25, 0.01, 0.00719038, 0.1, 10, 0.5, 1, 0.0459519},
-        // TTL logic 60000 gates (bipolar top row 0.08), Tj = 25 + 50 = 75, Ea 0.4:
-        // pi_T = 0.1 x exp(0.4 x 11604.967 x (1/298 - 1/348)) = 0.1 x exp(2.238094) = 0.937545;
-        // C2 = 0.00028 x 40^1.08 = 0.00028 x 53.730984 = 0.0150447; quality B, AIF pi_E 5;
-        // FR = 0.08 x 0.937545 + 0.0150447 x 5 = 0.150227
-        RateCase{"TtlLogicTopRowHotAtAirborneFighter", Logic, 2, 1, 60000, 2, 1, 2, 1, 1, 40, rise(50), 7, 25, 1,
-                 75, 0.08, 0.0150447, 0.937545, 1, 5, 1, 0.150227},
-        // NMOS PLA 20000 gates (MOS top row 0.0068), Tj = 25 + 10 + 0.5 x (20 + 30) = 60, Ea 0.35:
-        // pi_T = 0.1 x exp(0.35 x 11604.967 x (1/298 - 1/333)) = 0.1 x exp(1.432582) = 0.418950;
-        // C2 = 0.00036 x 84^1.08 = 0.00036 x 119.735141 = 0.0431047; B1 pi_Q 2, NU pi_E 6, CF 2;
-        // FR = (0.0068 x 0.418950 + 0.0431047 x 6) x 2 x 2 = 1.045907
-        RateCase{"NmosPlaTopRowWithCorrectionFactor", Pla, 9, 1, 20000, 3, 1, 2, 1, 7, 84,
-                 thermal(1, 10, 0.5f, 20, 30, 0, 0), 5, 25, 2, 60, 0.0068, 0.0431047, 0.418950, 2, 6, 1, 1.045907},
-        // ECL microprocessor 16 bits (bipolar 0.12), Tj = 25 + 15 + 1 x 10 = 50, Ea 0.4:
-        // pi_T = 0.1 x exp(0.4 x 11604.967 x (1/298 - 1/323)) = 0.1 x exp(1.205661) = 0.333896;
-        // Can: C2 = 0.00003 x 8^2.01 = 0.00003 x 65.344776 = 0.00196034; S pi_Q 0.25, ARW pi_E 8;
-        // FR = (0.12 x 0.333896 + 0.00196034 x 8) x 0.25 = 0.0139376
-        RateCase{"EclMicroprocessorInCanAtRotaryWing", Micro, 6, 1, 16, 1, 1, 2, 1, 5, 8,
-                 thermal(2, 0, 1, 10, 0, 15, 0), 10, 25, 1, 50, 0.12, 0.00196034, 0.333896, 0.25, 8, 1, 0.0139376},
-        // MOS DRAM 65536 bits (0.0025), Tj = 40 + 60 = 100, Ea 0.6:
-        // pi_T = 0.1 x exp(0.6 x 11604.967 x (1/298 - 1/373)) = 0.1 x exp(4.698198) = 10.974924;
-        // C2 = 0.00036 x 20^1.08 = 0.00036 x 25.416304 = 0.00914987; GF pi_E 2;
-        // FR = (0.0025 x 10.974924 + 0.00914987 x 2) x 10 = 0.457370
-        RateCase{"MosDramAtGroundFixed", Ram, 10, 1, 65536, 4, 1, 2, 1, 6, 20, rise(60), 2, 40, 1, 100, 0.0025,
-                 0.00914987, 10.974924, 10, 2, 1, 0.457370},
-        // Bipolar linear 301 transistors (0.04), Tj = 25, pi_T 0.1; custom quality 3.5; New, 1 year:
-        // pi_L = 0.01 x exp(5.35 - 0.35) = 1.484132; HermDIP,Glass: C2 = 0.00009 x 14^1.51 =
-        // 0.00009 x 53.784029 = 0.00484056; SF pi_E 0.5;
-        // FR = (0.04 x 0.1 + 0.00484056 x 0.5) x 3.5 x 1.484132 = 0.0333499
-        RateCase{"LinearCustomQualityNewLineAtSpaceFlight", Linear, 1, 1, 301, 5, 2, 1.0f, 3.5f, 2, 14, kAtAmbient,
-                 11, 25, 1, 25, 0.04, 0.00484056, 0.1, 3.5, 0.5, 1.484132, 0.0333499},
-        // ASTTL (bipolar) ROM 1048576 bits (0.075), Tj = 25 + 100 = 125, Ea 0.6:
-        // pi_T = 0.1 x exp(0.6 x 11604.967 x (1/298 - 1/398)) = 0.1 x exp(5.870780) = 35.452548;
-        // Flatpack: C2 = 0.00003 x 24^1.82 = 0.00003 x 325.075665 = 0.00975227; B, CL pi_E 220;
-        // FR = 0.075 x 35.452548 + 0.00975227 x 220 = 4.804440
-        RateCase{"BipolarRomTopRowAtCannonLaunch", Rom, 1, 1, 1048576, 2, 1, 2, 1, 4, 24, rise(100), 14, 25, 1,
-                 125, 0.075, 0.00975227, 35.452548, 1, 220, 1, 4.804440},
-        // Default MOS UVEPROM 1048576 bits (0.0068), HermDIP,Glass-32: C2 = 0.00009 x 32^1.51 =
-        // 0.00009 x 187.402969 = 0.0168663; FR = (0.0068 x 0.1 + 0.0168663 x 0.5) x 10 = 0.0911313
-        RateCase{"DefaultUvepromAtGroundBenign", Prom, 10, 2, 1048576, 4, 1, 2, 1, 2, 32, kAtAmbient, 1, 25, 1, 25,
-                 0.0068, 0.0168663, 0.1, 10, 0.5, 1, 0.0911313}),
-    labelOf<RateCase>);
-
-TEST(MicrocircuitFailureRate, CorrectionFactorButNotQuantity) {
-  CIC_Logic one, two;
-  two.CF = 2.5f;
-  two.QTY = 9.0f;
-  CCircHeader h = test::header(1, 25);
-  one.Calculate(h);
-  two.Calculate(h);
-  EXPECT_TRUE(near(two.FR, 2.5 * 0.0459519));  // default logic rate above
-  EXPECT_TRUE(near(one.FR, 0.0459519));
-}
-
-// ---- Die complexity C1 by class, technology and complexity ---------------------
-
-struct DieCase {
-  const char* label;
-  std::uint16_t id;
-  std::uint8_t tech, type;
-  float complex;
-  double c1;
-  bool overRange;
+constexpr Row kVlsiMmicRates[] = {
+    // New VLSI record, Tj = 25: pi_CD = 1 x 4.761905 x 2.56 / 0.64 + 0.36 = 19.407619; lambda_BP = 0.0022 +
+    // 0.0000172 x 16 = 0.0024752; 500 V: 0.065; FR = 0.16 x 0.55 x 0.1 x 19.407619 + 0.0024752 x 0.5 x 10
+    // x 1.3
+    // + 0.065 = 0.251876
+    {"CVLSI",
+     "VLSI_TYPE=1; VLSI_MFG=1; VLSI_QU=4; VLSI_PKG=4; VLSI_FSIZE=0.8; VLSI_AREA=1; VLSI_PINS=16; "
+     "VLSI_VOLTS=500",
+     "T=25 S=-1 LBD=0.16 PIMFG=0.55 PIT=0.1 PICD=19.407619 LBP=0.0024752 PIE=0.5 PIQ=10 PIPT=1.3 LEOS=0.065 "
+     "FR=0.251876 OVER=0"},
+    // Gate array, not QML, Tj = 75: pi_T (0.35 eV) 0.708750; Xs 2, A 0.21: pi_CD = 0.64 + 0.36 = 1; 100 pins:
+    // 0.00392; S, HermSMT 4.7, AUF 8; 1001 V: 0.053; FR = (0.24 x 2 x 0.708750 + 0.00392 x 8 x 0.25 x 4.7
+    // + 0.053) x CF 2 = 0.860096
+    {"CVLSI",
+     "VLSI_TYPE=2; VLSI_MFG=2; VLSI_QU=1; VLSI_PKG=3; VLSI_FSIZE=2; VLSI_AREA=0.21; VLSI_PINS=100; "
+     "VLSI_VOLTS=1001; VLSI_TEMPMODE=3; VLSI_TJA=50; CF=2; ENV=9",
+     "T=75 PIMFG=2 PIT=0.708750 PICD=1 LBP=0.00392 PIE=8 PIQ=0.25 PIPT=4.7 LEOS=0.053 FR=0.860096"},
+    // Xs 0.25, A 5: pi_CD = 975.598095; 3 pins 0.0022516; B1 2, HermPGA 2.2, CL 220; 16001 V: 0.0027;
+    // FR = 8.585263 + 2.179549 + 0.0027 = 10.767512
+    {"CVLSI",
+     "VLSI_TYPE=1; VLSI_MFG=1; VLSI_QU=3; VLSI_PKG=2; VLSI_FSIZE=0.25; VLSI_AREA=5; VLSI_PINS=3; "
+     "VLSI_VOLTS=16001; ENV=14",
+     "PICD=975.598095 LBP=0.0022516 PIE=220 PIQ=2 PIPT=2.2 LEOS=0.0027 FR=10.767512"},
+    // In a hybrid the package term vanishes and pi_Q is 1; the overstress counts: 0.170787 + 0.065
+    {"CVLSI", "HYB=1; VLSI_TYPE=1; VLSI_MFG=1; VLSI_FSIZE=0.8; VLSI_AREA=1; VLSI_VOLTS=500; ENV=14",
+     "LBP=0 PIQ=1 PIPT=0 FR=0.235787"},
+    // Overstress by susceptibility, at each bound
+    {"CVLSI", "VLSI_VOLTS=1000", "LEOS=0.065"},
+    {"CVLSI", "VLSI_VOLTS=2000", "LEOS=0.053"},
+    {"CVLSI", "VLSI_VOLTS=2001", "LEOS=0.044"},
+    {"CVLSI", "VLSI_VOLTS=4000", "LEOS=0.044"},
+    {"CVLSI", "VLSI_VOLTS=4001", "LEOS=0.029"},
+    {"CVLSI", "VLSI_VOLTS=16000", "LEOS=0.029"},
+    {"CVLSI", "VLSI_VOLTS=25000", "LEOS=0.0027"},
+    // Default rise in mode 3 is Tja
+    {"CVLSI", "VLSI_TEMPMODE=3; VLSI_TJA=22; IS_SMT=1; HASSMT=1", "SMT=1 SMTRISE=22"},
+    // MMIC (pi_A 3 for an unknown application), 100 elements 4.5, Tj = 150: pi_T = 0.1;
+    // FR = (4.5 x 3 x 0.1 + 0.00719038 x 0.5) x 10 = 13.535952
+    {"CMMIC",
+     "MMIC_TYPE=1; MMIC_APP=3; MMIC_COMPLEX=100; MMIC_QU=4; MMIC_PKG=6; MMIC_PINS=16; MMIC_TEMPMODE=3; "
+     "MMIC_TJA=125",
+     "T=150 S=-1 C1=4.5 C2=0.00719038 PIT=0.1 PIA=3 PIE=0.5 PIQ=10 PIL=1 FR=13.535952 OVER=0"},
+    // Low-noise MMIC, 101 elements 7.2, Tj = 125: pi_T = 0.1 exp(-1.5 x 11604.967 x (1/398 - 1/423)) =
+    // 0.00754;
+    // Flatpack-10: C2 = 0.00198208; S, NS 4; FR = (7.2 x 0.00754 + 0.00198208 x 4) x 0.25 = 0.0155541
+    {"CMMIC",
+     "MMIC_TYPE=1; MMIC_APP=1; MMIC_COMPLEX=101; MMIC_QU=1; MMIC_PKG=4; MMIC_PINS=10; MMIC_TEMPMODE=3; "
+     "MMIC_TJA=100; ENV=4",
+     "C1=7.2 C2=0.00198208 PIT=0.00754 PIA=1 PIE=4 PIQ=0.25 FR=0.0155541"},
+    // Digital IC 1001 elements 51, Tj = 100: pi_T = 0.1 exp(-1.4 x 11604.967 x (1/373 - 1/423)) =
+    // 0.000580728;
+    // HermPGA/SMT-64: C2 = 0.00028 x 64^1.08 = 0.0249938; New 0.5 year: 1.767966; B, AUC 5;
+    // FR = (51 x 0.000580728 + 0.0249938 x 5) x 1.767966 = 0.273303
+    {"CMMIC",
+     "MMIC_TYPE=2; MMIC_COMPLEX=1001; MMIC_LEARN=2; MMIC_YEARS=0.5; MMIC_QU=2; MMIC_PKG=3; MMIC_PINS=64; "
+     "MMIC_TEMPMODE=3; MMIC_TJA=75; ENV=8",
+     "C1=51 C2=0.0249938 PIT=0.000580728 PIA=1 PIE=5 PIQ=1 PIL=1.767966 FR=0.273303"},
+    // Driver MMIC at 150, custom quality 2.5, AIC 4: FR = (4.5 x 3 x 0.1 + 0.00719038 x 4) x 2.5 = 3.446904
+    {"CMMIC",
+     "MMIC_TYPE=1; MMIC_APP=2; MMIC_COMPLEX=1; MMIC_QU=5; MMIC_QUCUSTOM=2.5; MMIC_PKG=7; MMIC_PINS=16; "
+     "MMIC_TEMPMODE=3; MMIC_TJA=125; ENV=6",
+     "PIA=3 PIQ=2.5 FR=3.446904"},
+    // Digital IC in a hybrid, 1000 elements 25: C2 0, pi_Q = pi_L = 1, pi_E still shown; FR = 25 x 0.1
+    {"CMMIC", "HYB=1; MMIC_TYPE=2; MMIC_COMPLEX=1000; MMIC_TEMPMODE=3; MMIC_TJA=125; ENV=14",
+     "C1=25 C2=0 PIE=220 PIQ=1 PIL=1 FR=2.5"},
+    // Die rows at their bounds; Tj = 25 refers to 150: MMIC 0.1 exp(-17.261898), digital 0.1 exp(-16.111105)
+    {"CMMIC", "MMIC_TYPE=1; MMIC_COMPLEX=101", "C1=7.2 PIT=3.186052e-9"},
+    {"CMMIC", "MMIC_TYPE=2; MMIC_COMPLEX=1001", "C1=51 PIT=1.007015e-8"},
+    // on the limit at Tj = 150, then above it; the default rise is Tja
+    {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125; TEMPLIMIT=150; IS_SMT=1; HASSMT=1", "OVER=0 SMT=1 SMTRISE=125"},
+    {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125.25; TEMPLIMIT=150", "OVER=2"},
 };
 
-class MicrocircuitDieComplexity : public ::testing::TestWithParam<DieCase> {};
-
-TEST_P(MicrocircuitDieComplexity, RowAtBoundary) {
-  const DieCase& c = GetParam();
-  auto ic = make(c.id);
-  ic->TECH = c.tech;
-  ic->TYPE = c.type;
-  ic->COMPLEX = c.complex;
-  CCircHeader h = test::header(1, 25);
-  ic->Calculate(h);
-  EXPECT_TRUE(near(ic->C1, c.c1));
-  EXPECT_EQ((ic->OverFlags & EntryOverRange) != 0, c.overRange);
+TEST(VlsiMmicRates, HandWorkedValues) {
+  test::checkRows(kVlsiMmicRates);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, MicrocircuitDieComplexity,
-    ::testing::Values(
-        DieCase{"CmosLogic100", Logic, 10, 1, 100, 0.01, false},
-        DieCase{"CmosLogic101", Logic, 10, 1, 101, 0.02, false},
-        DieCase{"CmosLogic3001", Logic, 10, 1, 3001, 0.08, false},
-        DieCase{"CmosLogic30001", Logic, 10, 1, 30001, 0.29, false},
-        DieCase{"BipolarLogic1000", Logic, 2, 1, 1000, 0.005, false},
-        DieCase{"BipolarLogic10001", Logic, 2, 1, 10001, 0.04, false},
-        DieCase{"BipolarLogic60000", Logic, 6, 1, 60000, 0.08, false},
-        // a complexity past the table takes its last row and flags the entry
-        DieCase{"LogicBeyondTableTakesLastRow", Logic, 10, 1, 60001, 0.29, true},
-        DieCase{"LogicZeroTakesFirstRow", Logic, 10, 1, 0, 0.01, true},
-        DieCase{"LogicNotANumberTakesFirstRow", Logic, 10, 1, kNaNf, 0.01, true},
-        DieCase{"MosPla500", Pla, 8, 1, 500, 0.00085, false},
-        DieCase{"MosPla501", Pla, 8, 1, 501, 0.0017, false},
-        DieCase{"MosPla2001", Pla, 9, 1, 2001, 0.0034, false},
-        DieCase{"MosPla5001", Pla, 10, 1, 5001, 0.0068, false},
-        DieCase{"BipolarPla200", Pla, 1, 1, 200, 0.01, false},
-        DieCase{"BipolarPla201", Pla, 1, 1, 201, 0.021, false},
-        DieCase{"BipolarPla1001", Pla, 7, 1, 1001, 0.042, false},
-        // 20000 gates is a MOS complexity: a bipolar PLA is limited to 5000
-        DieCase{"BipolarPla20000IsBeyondItsRange", Pla, 2, 1, 20000, 0.042, true},
-        DieCase{"MosMicro8", Micro, 10, 1, 8, 0.14, false},
-        DieCase{"MosMicro9", Micro, 10, 1, 9, 0.28, false},
-        DieCase{"MosMicro17", Micro, 10, 1, 17, 0.56, false},
-        DieCase{"BipolarMicro8", Micro, 5, 1, 8, 0.06, false},
-        DieCase{"BipolarMicro32", Micro, 5, 1, 32, 0.24, false},
-        DieCase{"Micro64BitsBeyondTable", Micro, 10, 1, 64, 0.56, true},
-        DieCase{"Dram16384", Ram, 10, 1, 16384, 0.0013, false},
-        DieCase{"Dram262145", Ram, 9, 1, 262145, 0.01, false},
-        DieCase{"Sram16385", Ram, 10, 2, 16385, 0.016, false},
-        DieCase{"Sram262144", Ram, 8, 2, 262144, 0.031, false},
-        // BiCMOS uses the SRAM row whatever the memory type holds; other bipolar its own row
-        DieCase{"BiCmosRamIsSram", Ram, 5, 1, 16384, 0.0078, false},
-        DieCase{"TtlRamIsBipolarRow", Ram, 2, 2, 16384, 0.0052, false},
-        DieCase{"BipolarRam1048576", Ram, 4, 1, 1048576, 0.042, false},
-        DieCase{"RamBeyondOneMegabit", Ram, 10, 1, 1048577, 0.01, true},
-        DieCase{"MosRom65536", Rom, 10, 1, 65536, 0.0013, false},
-        DieCase{"MosRom65537", Rom, 10, 1, 65537, 0.0026, false},
-        DieCase{"BipolarRom16385", Rom, 3, 1, 16385, 0.019, false},
-        DieCase{"MosEeprom262145", Prom, 10, 3, 262145, 0.0068, false},
-        DieCase{"MosEaprom16384", Prom, 9, 4, 16384, 0.00085, false},
-        DieCase{"BipolarProm65537", Prom, 6, 1, 65537, 0.038, false},
-        DieCase{"Linear100", Linear, 1, 1, 100, 0.01, false},
-        DieCase{"Linear101", Linear, 2, 1, 101, 0.02, false},
-        DieCase{"Linear1001", Linear, 2, 1, 1001, 0.06, false},
-        DieCase{"LinearBeyondTable", Linear, 1, 1, 10001, 0.06, true}),
-    labelOf<DieCase>);
-
-// ---- Activation energy by class and technology (handbook table 5.8) -------------
-
-struct EnergyCase {
-  const char* label;
-  std::uint16_t id;
-  std::uint8_t tech;
-  double pit;  // at Tj = 75: 0.1 x exp(Ea x 11604.967 x 0.000482141)
+// lambda_1 = ((Nc C21 + C2) pi_E + Nc C11 pi_T1 pi_W) pi_D pi_Q pi_L; lambda_2 = Nc (C12 pi_T2 + C22 pi_E)
+// pi_Q pi_L; Ea/k 9269.988 K (0.8 eV) for pi_T1 and 6373.117 K (0.55 eV) for pi_T2; Tj 10 C above the case.
+constexpr Row kBubbleSawRates[] = {
+    // Default record at GB, 25 C: Tj = 35. C11 = 0.00095 x 148^0.4 = 0.0070118; C21 = 0.0001 x 148^0.226 =
+    // 0.00030937; N2 = 94208: C12 = 0.0021743, C22 = 0.00031062; C2 = 0.00036 x 14^1.08 = 0.0062247;
+    // pi_T1 = 0.274554, pi_T2 = 0.200243; pi_W = 10 x 10^-0.3 = 5.011872; pi_D 1; pi_Q 10;
+    // lambda_1 = 0.129155, lambda_2 = 0.0059070; FR = 0.135062
+    {"CBubble",
+     "BUB_CHIPS=1; BUB_ELEMENTS=148; BUB_GENTYPE=2; BUB_KBITS=92; BUB_PINS=14; BUB_LEARN=1; BUB_DC=100; "
+     "BUB_RW=10; BUB_TRISE=0",
+     "T=35 S=-1 C11=0.0070118 C21=0.00030937 C12=0.0021743 C22=0.00031062 C2=0.0062247 PIT1=0.274554 "
+     "PIT2=0.200243 PIW=5.011872 PIE=0.5 PID=1 PIL=1 PIQ=10 L1=0.129155 L2=0.0059070 FR=0.135062 OVER=0"},
+    // Four seed-generator chips of 1000 elements, 9000 Kbits, 40 pins, new (0.5 year), 50 % duty, 15 C
+    // (Tj 25: pi_T1 = pi_T2 = 0.1), NU 6, CF 2: pi_W = 2.505936 / 4 raised to 1; pi_D = 0.45 + 0.1;
+    // pi_L = 1.767966; lambda_1 = 1.298283, lambda_2 = 0.582065; FR = 3.760697
+    {"CBubble",
+     "BUB_CHIPS=4; BUB_ELEMENTS=1000; BUB_GENTYPE=1; BUB_KBITS=9000; BUB_PINS=40; BUB_LEARN=2; "
+     "BUB_YEARS=0.5; BUB_DC=50; BUB_RW=10; TA=15; ENV=5; CF=2",
+     "C11=0.0150565 C21=0.00047643 C12=0.0085993 C22=0.0012285 C2=0.0193432 PIT1=0.1 PIT2=0.1 PIW=1 PIE=6 "
+     "PID=0.55 PIL=1.767966 L1=1.298283 L2=0.582065 FR=3.760697"},
+    // Two chips of 500 elements, 256 Kbits, 24 pins, 3 % duty (not above 0.03: pi_W = 1), 100 reads per
+    // write, case rise 20 at 60 C: Tj = 90, pi_T1 = 26.24828, pi_T2 = 4.603963; AIF 5; pi_D = 0.127;
+    // lambda_1 = 0.836677, lambda_2 = 0.314383; FR = 1.151060
+    {"CBubble",
+     "BUB_CHIPS=2; BUB_ELEMENTS=500; BUB_GENTYPE=2; BUB_KBITS=256; BUB_PINS=24; BUB_LEARN=1; BUB_DC=3; "
+     "BUB_RW=100; BUB_TRISE=20; TA=60; ENV=7",
+     "T=90 C11=0.0114107 C2=0.0111412 PIT1=26.24828 PIT2=4.603963 PIW=1 PID=0.127 L1=0.836677 L2=0.314383 "
+     "FR=1.151060"},
+    // The default record in a hybrid: pi_Q = pi_E = pi_L = 1, C2 = 0; lambda_1 = 0.0099578,
+    // lambda_2 = 0.00074601; FR = 0.0107038
+    {"CBubble",
+     "HYB=1; BUB_CHIPS=1; BUB_ELEMENTS=148; BUB_GENTYPE=2; BUB_KBITS=92; BUB_DC=100; BUB_RW=10; ENV=14",
+     "C2=0 PIE=1 PIL=1 PIQ=1 L1=0.0099578 L2=0.00074601 FR=0.0107038"},
+    // Write factor at its bounds: seed 5.011872 / 4; 3.1 % duty 10 x 0.031 x 10^-0.3 = 0.155368 (a seed
+    // generator raises it to 1); R/W 2154 is not below 2154, 2153: 10 x 2153^-0.3 = 1.000200
+    {"CBubble", "BUB_GENTYPE=1; BUB_DC=100; BUB_RW=10", "PIW=1.252968"},
+    {"CBubble", "BUB_GENTYPE=2; BUB_DC=3.1; BUB_RW=10", "PIW=0.155368"},
+    {"CBubble", "BUB_GENTYPE=1; BUB_DC=3.1; BUB_RW=10", "PIW=1"},
+    {"CBubble", "BUB_GENTYPE=2; BUB_DC=100; BUB_RW=2154", "PIW=1"},
+    {"CBubble", "BUB_GENTYPE=2; BUB_DC=100; BUB_RW=2153", "PIW=1.000200"},
+    {"CBubble", "BUB_LEARN=2; BUB_YEARS=1", "PIL=1.484132"},
+    // Tj = 25 + 40 + 10 = 75 on the limit, then above
+    {"CBubble", "BUB_TRISE=40; TEMPLIMIT=75", "T=75 OVER=0"},
+    {"CBubble", "BUB_TRISE=40.25; TEMPLIMIT=75", "OVER=2"},
+    // SAW: 2.1 x 0.1 x 220; 2.1 x 1.0 x 0.5; 2.1 x 8 x CF 0.25; a hybrid 2.1 x 1 x 1
+    {"CSAWDevice", "SAW_QU=1; ENV=14; TA=50", "LB=2.1 PIQ=0.1 PIE=220 FR=46.2 T=50 S=-1 OVER=0"},
+    {"CSAWDevice", "SAW_QU=2", "PIQ=1 PIE=0.5 FR=1.05"},
+    {"CSAWDevice", "SAW_QU=2; ENV=9; CF=0.25", "PIE=8 FR=4.2"},
+    {"CSAWDevice", "HYB=1; ENV=14", "PIQ=1 PIE=1 FR=2.1"},
+    {"CSAWDevice", "IS_SMT=1; HASSMT=1; SMT_TEMPRISE=5", "SMT=1 SMTRISE=0"},
 };
 
-class MicrocircuitActivationEnergy : public ::testing::TestWithParam<EnergyCase> {};
-
-TEST_P(MicrocircuitActivationEnergy, TemperatureFactorAt75) {
-  const EnergyCase& c = GetParam();
-  auto ic = make(c.id);
-  ic->TECH = c.tech;
-  ic->COMPLEX = 8;
-  ic->thermal = rise(50);
-  CCircHeader h = test::header(1, 25);
-  ic->Calculate(h);
-  EXPECT_TRUE(near(ic->PIT, c.pit));
+TEST(BubbleSawRates, HandWorkedValues) {
+  test::checkRows(kBubbleSawRates);
 }
 
-// Ea 0.4: exp(2.238094) -> 0.937545; 0.45: exp(2.517856) -> 1.240198; 0.5: exp(2.797618) -> 1.640552;
-// 0.6: exp(3.357142) -> 2.870702; 0.35: exp(1.958333) -> 0.708750; 0.65: exp(3.636903) -> 3.797406
-INSTANTIATE_TEST_SUITE_P(
-    Technologies, MicrocircuitActivationEnergy,
-    ::testing::Values(EnergyCase{"AsttlSttl", Logic, 1, 0.937545}, EnergyCase{"TtlHttlFttl", Logic, 2, 0.937545},
-                      // LTTL is a 0.45 eV technology in the handbook
-                      EnergyCase{"Lttl", Logic, 3, 1.240198}, EnergyCase{"AlsttlLsttl", Pla, 4, 1.640552},
-                      EnergyCase{"BiCmos", Micro, 5, 1.640552}, EnergyCase{"CmlDtlEcl", Logic, 6, 0.937545},
-                      EnergyCase{"IilI3lIsl", Pla, 7, 2.870702},
-                      // MNOS is digital MOS: 0.35 eV
-                      EnergyCase{"Mnos", Micro, 8, 0.708750}, EnergyCase{"NmosPmosHmos", Logic, 9, 0.708750},
-                      EnergyCase{"Cmos", Pla, 10, 0.708750}, EnergyCase{"MosRam", Ram, 10, 2.870702},
-                      EnergyCase{"BipolarRom", Rom, 2, 2.870702}, EnergyCase{"MnosProm", Prom, 8, 2.870702},
-                      EnergyCase{"BipolarLinear", Linear, 1, 3.797406},
-                      EnergyCase{"MosLinear", Linear, 2, 3.797406}),
-    labelOf<EnergyCase>);
+// ---- Stored values outside their ranges ---------------------------------------------
 
-// ---- Learning factor ---------------------------------------------------------------
-
-struct LearningCase {
-  const char* label;
-  std::uint8_t learn;
-  float years;
-  bool hybrid;
-  double pil;
-};
-
-class MicrocircuitLearning : public ::testing::TestWithParam<LearningCase> {};
-
-TEST_P(MicrocircuitLearning, FactorByYearsInProduction) {
-  const LearningCase& c = GetParam();
-  CIC_Linear ic;
-  ic.LEARN = c.learn;
-  ic.YEARS = c.years;
-  ic.IS_HYBRID = c.hybrid ? 1 : 0;
-  CCircHeader h = test::header(1, 25);
-  ic.Calculate(h);
-  EXPECT_TRUE(near(ic.PIL, c.pil));
-}
-
-// pi_L = 0.01 x exp(5.35 - 0.35 Y), held at 2.0 up to 0.1 year and at 1.0 from 2 years
-INSTANTIATE_TEST_SUITE_P(
-    Years, MicrocircuitLearning,
-    ::testing::Values(LearningCase{"EstablishedIsOne", 1, 0.01f, false, 1.0},
-                      LearningCase{"NewAtLowestEntryIsTwo", 2, 0.01f, false, 2.0},
-                      LearningCase{"NewAtTenthOfYearIsTwo", 2, 0.1f, false, 2.0},
-                      // 0.01 x exp(5.35 - 0.0385) = 0.01 x exp(5.3115) = 2.026540
-                      LearningCase{"NewJustAboveTenthOfYear", 2, 0.11f, false, 2.026540},
-                      // 0.01 x exp(5.175) = 1.767966
-                      LearningCase{"NewHalfYear", 2, 0.5f, false, 1.767966},
-                      // 0.01 x exp(5.35 - 0.6965) = 0.01 x exp(4.6535) = 1.049517
-                      LearningCase{"NewJustBelowTwoYears", 2, 1.99f, false, 1.049517},
-                      LearningCase{"NewAtTwoYearsIsOne", 2, 2.0f, false, 1.0},
-                      LearningCase{"HybridIsOne", 2, 0.5f, true, 1.0}),
-    labelOf<LearningCase>);
-
-// ---- EEPROM programming cycles (handbook section 5.2) ---------------------------------
-
-struct CycleCase {
-  const char* label;
-  std::uint8_t process, ecc, quality;
-  float bits, cycles, life;
-  float tja;  // Tj = 25 + tja
-  double lcyc;
-};
-
-class MicrocircuitEepromCycles : public ::testing::TestWithParam<CycleCase> {};
-
-TEST_P(MicrocircuitEepromCycles, CycleRate) {
-  const CycleCase& c = GetParam();
-  CIC_PROM ic;
-  ic.TYPE = kIcEeprom;
-  ic.PROCESS = c.process;
-  ic.ECC = c.ecc;
-  ic.QU = c.quality;
-  ic.COMPLEX = c.bits;
-  ic.CYCLES = c.cycles;
-  ic.DESLIFE = c.life;
-  ic.thermal = rise(c.tja);
-  CCircHeader h = test::header(1, 25);
-  ic.Calculate(h);
-  EXPECT_TRUE(near(ic.LCYC, c.lcyc));
-  EXPECT_TRUE(near(ic.FR, (ic.C1 * ic.PIT + ic.C2 * ic.PIE + ic.LCYC) * ic.PIQ * ic.PIL));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cycles, MicrocircuitEepromCycles,
-    ::testing::Values(
-        // Flotox at Tj = 60 (= 1/333): B1 = (64000/16000)^0.5 x 1 = 2; A1(100) 0.0007 -> 0.0014
-        CycleCase{"Flotox100CyclesAtReference", 1, 1, 4, 64000, 100, 10000, 35, 0.0014},
-        // A1(101) 0.0014 x 2 x Hamming 0.72 x (20000 x 0.0001 = 2) = 0.004032
-        CycleCase{"Flotox101CyclesHammingDoubleLife", 1, 2, 4, 64000, 101, 20000, 35, 0.004032},
-        // Tj = 25: B1 = (16000/16000)^0.5 x exp(-0.15 x 11604.967 x (1/298 - 1/333)) = exp(-0.613964)
-        // = 0.541201; A1(500000) 3.4 -> 1.840085
-        CycleCase{"Flotox500000CyclesAtRoom", 1, 1, 4, 16000, 500000, 10000, 0, 1.840085},
-        // textured poly at Tj = 30 (= 1/303), 64000 bits: B1 = B2 = 1; A1 0.3, A2(300000) 0
-        CycleCase{"TexturedPoly300000HasNoA2", 2, 1, 4, 64000, 300000, 10000, 5, 0.3},
-        // A2(300001) 1.1 divided by pi_Q 0.25 (S): 0.3 + 4.4 = 4.7
-        CycleCase{"TexturedPoly300001AddsA2OverQuality", 2, 1, 1, 64000, 300001, 10000, 5, 4.7},
-        // Tj = 25, 1024000 bits: (16)^0.25 = 2, D = 1/298 - 1/303 = 5.537466e-5;
-        // B1 = 2 x exp(-0.077115) = 1.851568, B2 = 2 x exp(0.064262) = 2.132744;
-        // (0.3 x 1.851568 + 2.3 x 2.132744 / 0.25) x redundant cell 0.68 = 13.720165
-        CycleCase{"TexturedPoly400001RedundantCellAtRoom", 2, 3, 1, 1024000, 400001, 10000, 0, 13.720165}),
-    labelOf<CycleCase>);
-
-TEST(MicrocircuitEepromCycles, WholeRateOfAFlotoxEeprom) {
-  // Flotox at Tj = 60, 64000 bits (C1 0.0017), 100 cycles: LCYC 0.0014; Ea 0.6:
-  // pi_T = 0.1 x exp(0.6 x 11604.967 x (1/298 - 1/333)) = 0.1 x exp(2.455855) = 1.165639;
-  // HermDIP,Glass-32: C2 = 0.0168663; FR = (0.0017 x 1.165639 + 0.0168663 x 0.5 + 0.0014) x 10 = 0.118147
-  CIC_PROM ic;
-  ic.TYPE = kIcEeprom;
-  ic.COMPLEX = 64000;
-  ic.CYCLES = 100;
-  ic.thermal = rise(35);
-  CCircHeader h = test::header(1, 25);
-  ic.Calculate(h);
-  EXPECT_TRUE(near(ic.FR, 0.118147));
-}
-
-TEST(MicrocircuitEepromCycles, OnlyMosEepromsHaveTheTerm) {
-  for (std::uint8_t tech : {2, 10}) {
-    CIC_PROM prom;
-    prom.TECH = tech;
-    prom.TYPE = tech == 10 ? 2 : kIcEeprom;  // a MOS UVEPROM, or bipolar with an EEPROM type stored
-    CIC_ROM rom;
-    CCircHeader h = test::header(1, 25);
-    prom.Calculate(h);
-    rom.Calculate(h);
-    EXPECT_FLOAT_EQ(prom.LCYC, 0.0f) << int(tech);
-    EXPECT_FALSE(prom.isEeprom());
-    EXPECT_FLOAT_EQ(rom.LCYC, 0.0f);
-  }
-}
-
-// ---- Hybrid parts, limits, surface mounting -------------------------------------------
-
-TEST(MicrocircuitHybridPart, PackageQualityAndLearningComeFromTheHybrid) {
-  // CMOS logic 100 gates in a hybrid at CL: C2 = 0, pi_Q = pi_L = 1, pi_E still 220;
-  // FR = 0.01 x 0.1 = 0.001
-  CIC_Logic ic;
-  ic.IS_HYBRID = 1;
-  ic.QU = 1;
-  ic.LEARN = 2;
-  ic.YEARS = 0.5f;
-  ic.IS_SMT = 1;
-  ic.SmtCalcFlag = 1;
-  CCircHeader h = test::smtHeader(14, 25);
-  ic.Calculate(h);
-  EXPECT_FLOAT_EQ(ic.C2, 0.0f);
-  EXPECT_FLOAT_EQ(ic.PIQ, 1.0f);
-  EXPECT_FLOAT_EQ(ic.PIL, 1.0f);
-  EXPECT_FLOAT_EQ(ic.PIE, 220.0f);
-  EXPECT_TRUE(near(ic.FR, 0.001));
-  EXPECT_EQ(ic.SmtCalcFlag, 0);
-  EXPECT_EQ(ic.GetTypeName(), "IC,Logic(Hyb)");
-  std::string l1, l2;
-  ic.FormatDetail(l1, l2, "");
-  EXPECT_EQ(l1.find("Qu:"), std::string::npos);
-  EXPECT_EQ(l1.find("NonHermDIP"), std::string::npos);
-  EXPECT_EQ(l1.find('Y'), std::string::npos);
-}
-
-struct LimitCase {
-  const char* label;
-  float tja, limit;
-  std::uint32_t flags;
-};
-
-class MicrocircuitLimitFlags : public ::testing::TestWithParam<LimitCase> {};
-
-TEST_P(MicrocircuitLimitFlags, OverTempOnlyStrictlyAbove) {
-  const LimitCase& c = GetParam();
-  CIC_RAM ic;
-  ic.thermal = rise(c.tja);
-  ic.TEMPLIMIT = c.limit;
-  ic.STRESSLIMIT = 0;  // no stress figure: never over stress
-  CCircHeader h = test::header(1, 25);
-  ic.Calculate(h);
-  EXPECT_EQ(ic.OverFlags, c.flags);
-}
-
-INSTANTIATE_TEST_SUITE_P(Boundaries, MicrocircuitLimitFlags,
-                         ::testing::Values(LimitCase{"JunctionEqualToLimit", 100, 125, 0u},
-                                           LimitCase{"JunctionJustAboveLimit", 100.25f, 125, OverTemp}),
-                         labelOf<LimitCase>);
-
-TEST(MicrocircuitSurfaceMount, DefaultRiseIsPdTimesRjc) {
-  // mode 1: rise = Pd x Rjc = 0.5 x 30 = 15, not 0.5 x (30 + 40)
-  CIC_Micro ic;
-  ic.thermal = thermal(1, 2, 0.5f, 30, 40, 0, 0);
-  ic.IS_SMT = 1;
-  CCircHeader h = test::smtHeader(1, 25);
-  ic.Calculate(h);
-  EXPECT_EQ(ic.SmtCalcFlag, 1);
-  EXPECT_GT(ic.FRSMT, 0.0f);
-  EXPECT_FLOAT_EQ(ic.SMT_TEMPRISE, 15.0f);
-}
-
-// ---- Stored values outside their ranges -------------------------------------------------
-
-TEST(MicrocircuitStoredChoices, ClampedAndFlagged) {
-  // technology 11 -> CMOS, quality 9 -> Custom (factor 1), package 0 -> HermDIP,Solder,
-  // learning 3 -> New (2 years: 1.0), environment 20 -> CL
+TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
+  // technology 11 -> CMOS, quality 9 -> Custom (1), package 0 -> HermDIP,Solder, learning 3 -> New
+  // (2 years: 1.0), environment 20 -> CL: C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.001 + 0.00559252 x 220
   CIC_Logic ic;
   ic.TECH = 11;
   ic.QU = 9;
   ic.PKG = 0;
   ic.LEARN = 3;
-  CCircHeader h = test::header(20, 25);
+  CCircHeader h;
+  h.ENV = 20;
   ic.Calculate(h);
   EXPECT_EQ(ic.TECH, 10);
-  EXPECT_EQ(ic.QU, 5);
   EXPECT_EQ(ic.PKG, 1);
-  EXPECT_EQ(ic.LEARN, 2);
   EXPECT_NE(ic.OverFlags & EntryOverRange, 0u);
-  // C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.01 x 0.1 + 0.00559252 x 220 = 1.231355
   EXPECT_TRUE(near(ic.FR, 1.231355));
 
   CIC_RAM ram;  // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
   ram.TYPE = 5;
   ram.COMPLEX = 16384;
-  ram.normalizeChoices();
-  EXPECT_EQ(ram.TYPE, 2);
-  EXPECT_NE(ram.OverFlags & EntryOverRange, 0u);
-  CCircHeader g = test::header(1, 25);
+  CCircHeader g;
   ram.Calculate(g);
+  EXPECT_EQ(ram.TYPE, 2);
   EXPECT_TRUE(near(ram.C1, 0.0078));
 
-  CIC_Linear linear;  // the linear list has two technologies
-  linear.TECH = 3;
-  linear.normalizeChoices();
-  EXPECT_EQ(linear.TECH, 2);
+  // complexities past the table take the last row (0.29), zero and NaN the first (0.01), all flagged;
+  // 20000 gates is a MOS complexity: a bipolar PLA is limited to 5000 (0.042)
+  struct Complexity {
+    std::uint8_t tech;
+    float gates;
+    double c1;
+  };
+  for (const Complexity& c : {Complexity{10, 60001, 0.29}, {10, 0, 0.01}, {10, kNaNf, 0.01}}) {
+    CIC_Logic l;
+    l.TECH = c.tech;
+    l.COMPLEX = c.gates;
+    l.Calculate(g);
+    EXPECT_TRUE(near(l.C1, c.c1)) << c.gates;
+    EXPECT_NE(l.OverFlags & EntryOverRange, 0u) << c.gates;
+  }
+  CIC_PLA pla;
+  pla.TECH = 2;
+  pla.COMPLEX = 20000;
+  pla.Calculate(g);
+  EXPECT_TRUE(near(pla.C1, 0.042));
+  EXPECT_NE(pla.OverFlags & EntryOverRange, 0u);
+
+  // only MOS EEPROMs have the cycling term: a bipolar PROM with an EEPROM type stored has none
+  CIC_PROM prom;
+  prom.TECH = 2;
+  prom.TYPE = kIcEeprom;
+  prom.Calculate(g);
+  EXPECT_FLOAT_EQ(prom.LCYC, 0.0f);
 }
 
-TEST(MicrocircuitStoredChoices, ExtremeNumbersStayFinite) {
-  for (float v : {kNaNf, 3e38f, -3e38f}) {
-    CIC_PROM ic;
-    ic.TYPE = kIcEeprom;
-    ic.PROCESS = 2;
-    ic.COMPLEX = v;
-    ic.PINS = v;
-    ic.CYCLES = v;
-    ic.DESLIFE = v;
-    ic.QU = 5;
-    ic.QUCUSTOM = v;
-    ic.LEARN = 2;
-    ic.YEARS = v;
-    ic.CF = v;
-    ic.thermal = thermal(1, v, v, v, v, v, v);
-    CCircHeader h = test::header(1, 25);
+TEST(VlsiMmicBubbleStoredValues, ChoicesClampedNumbersLimited) {
+  // VLSI: type 7 -> GateArray 0.24, process 0 -> QML 0.55, package 9 -> NonHermSMT 6.1, Xs 0 -> 0.25 and
+  // A 50 -> 5 (pi_CD 975.598095), V NaN -> 0 (0.065), pins 1e9 -> 9999 (lambda_BP 0.1741828);
+  // FR = 12.877895 + 5.312575 + 0.065 = 18.255470
+  CVLSI v;
+  v.TYPE = 7;
+  v.MFG = 0;
+  v.PKG = 9;
+  v.FSIZE = 0;
+  v.AREA = 50;
+  v.VOLTS = kNaNf;
+  v.PINS = 1e9f;
+  CCircHeader h;
+  v.Calculate(h);
+  EXPECT_NE(v.OverFlags & EntryOverRange, 0u);
+  EXPECT_TRUE(near(v.FR, 18.255470));
+
+  // MMIC: type 5 -> DigitalIC (pi_A 1 whatever the application, which stays as stored), learning 9 -> New
+  // with years NaN -> 0.01 (2.0), package 0 -> HermDIP,Solder (C2 0.00559252), Tj 150;
+  // FR = (25 x 0.1 + 0.00559252 x 0.5) x 10 x 2.0 = 50.055925
+  CMMIC m;
+  m.TYPE = 5;
+  m.APP = 9;
+  m.LEARN = 9;
+  m.YEARS = kNaNf;
+  m.PKG = 0;
+  m.thermal.MODE = 3;
+  m.thermal.TJA = 125;
+  m.Calculate(h);
+  EXPECT_EQ(m.APP, 9);
+  EXPECT_FLOAT_EQ(m.PIA, 1.0f);
+  EXPECT_TRUE(near(m.FR, 50.055925));
+
+  // Bubble: the case rise is limited to 0..125 (Tj 25 + 125 + 10) and the junction to -45..310
+  struct Temperature {
+    float rise, ambient, tj;
+  };
+  for (const Temperature& t : {Temperature{1e30f, 25, 160}, {kNaNf, 25, 35}, {0, -500, -45}}) {
+    CBubble b;
+    b.TRISE = t.rise;
+    CCircHeader c;
+    c.TEMP = t.ambient;
+    b.Calculate(c);
+    EXPECT_FLOAT_EQ(b.T, t.tj) << t.rise << " " << t.ambient;
+    EXPECT_NE(b.OverFlags & EntryOverRange, 0u);
+  }
+}
+
+// ---- The junction-temperature block -----------------------------------------------------
+
+TEST(JunctionTemp, StoredValuesOutsideTheirRangesAndModes) {
+  struct Case {
+    std::uint8_t mode;
+    float pd, rjc, tca, tja, ambient;
+    double tj;
+    std::uint32_t flags;
+  };
+  const Case cases[] = {
+      {1, 1e30f, 1, 0, 0, 25, 10024.0, EntryOverRange | OverTemp},  // Pd limited to 9999 W: 25 + 9999 x 1
+      {2, kNaNf, 10, 0, 0, 25, 25.0, EntryOverRange},               // Pd NaN is 0
+      {2, 2, -5, 10, 0, 25, 35.0, EntryOverRange},                  // Rjc -5 is 0: 25 + 10
+      {3, 0, 0, 0, 1e9f, 25, 200.0, EntryOverRange | OverTemp},     // Tja limited to 175
+      {3, 0, 0, 0, 10, -300, -45.0, EntryOverRange},                // ambient limited to -55
+      {3, -1, 1e30f, -7, 20, 25, 45.0, 0u},          // fields mode 3 does not name play no part
+      {0, 1, 10, 20, 30, 35, 35.0, EntryOverRange},  // a mode outside the list: at ambient
+      {4, 1, 10, 20, 30, 35, 35.0, EntryOverRange},
+  };
+  for (const Case& c : cases) {
+    CIC_Logic ic;
+    ic.thermal.MODE = c.mode;
+    ic.thermal.PD = c.pd;
+    ic.thermal.RJC = c.rjc;
+    ic.thermal.TCA = c.tca;
+    ic.thermal.TJA = c.tja;
+    ic.IS_SMT = 1;
+    ic.SMT_TEMPRISE = 99.0f;
+    CCircHeader h;
+    h.TEMP = c.ambient;
+    h.HASSMT = 1;
     ic.Calculate(h);
-    EXPECT_TRUE(std::isfinite(ic.FR)) << v;
-    EXPECT_GT(ic.FR, 0.0f) << v;
-    EXPECT_NE(ic.OverFlags & EntryOverRange, 0u);
-    for (const test::Lines& l : {test::linesOf(ic, std::string(40, '>'))}) {
-      for (const std::string* s : {&l.detail1, &l.detail2, &l.factors1, &l.factors2}) EXPECT_LE(s->size(), 132u);
+    SCOPED_TRACE(std::to_string(c.mode) + " " + std::to_string(c.tj));
+    EXPECT_FLOAT_EQ(ic.T, static_cast<float>(c.tj));
+    EXPECT_EQ(ic.OverFlags, c.flags);
+    if (c.mode == 0 || c.mode > 3) {
+      EXPECT_EQ(ic.thermal.MODE, c.mode);  // kept as stored, flagged; no rise at ambient, no thermal line
+      EXPECT_FLOAT_EQ(ic.SMT_TEMPRISE, 0.0f);
+      EXPECT_EQ(ic.thermal.thermalLine("> "), "");
     }
   }
 }
 
-// ---- Import by keyword ----------------------------------------------------------------
-
-void mapIc(ImportSetup& s, const char* tech) {
-  s.map("IC_TECH", 3, std::string(tech));
-  s.map("IC_TYPE", 4, std::string("EEPROM"));
-  s.map("IC_COMPLEX", 5, 20000.0);
-  s.map("IC_LEARN", 6, std::string("New"));
-  s.map("IC_YEARS", 7, 0.5);
-  s.map("IC_QU", 8, std::string("Custom"));
-  s.map("IC_QUCUSTOM", 9, 4.0);
-  s.map("IC_PKG", 10, std::string("Can"));
-  s.map("IC_PINS", 11, 12.0);
-  s.map("IC_PROCESS", 12, std::string("TexturedPoly"));
-  s.map("IC_ECC", 13, std::string("HammingCode"));
-  s.map("IC_CYCLES", 14, 5000.0);
-  s.map("IC_DESLIFE", 15, 30000.0);
-  s.map("IC_TEMPMODE", 16, std::string("Tj=Ta+Tja"));
-  s.map("IC_TJA", 17, 20.0);
+void setOption(test::ImportSetup& s, std::string_view keyword, std::uint8_t option) {
+  for (CKwd& k : s.kwds) {
+    if (k.name == keyword) k.valueOption = option;
+  }
 }
 
-TEST(MicrocircuitImport, EepromReadsEveryField) {
-  ImportSetup s;
-  mapIc(s, "CMOS");
-  CIC_PROM ic;
-  ASSERT_TRUE(ic.ImportFields(s.reader, false, false, 25.0f));
-  EXPECT_EQ(ic.TECH, 10);
-  EXPECT_EQ(ic.TYPE, 3);
-  EXPECT_FLOAT_EQ(ic.COMPLEX, 20000.0f);
-  EXPECT_EQ(ic.LEARN, 2);
-  EXPECT_FLOAT_EQ(ic.YEARS, 0.5f);
-  EXPECT_EQ(ic.QU, 5);
-  EXPECT_FLOAT_EQ(ic.QUCUSTOM, 4.0f);
-  EXPECT_EQ(ic.PKG, 5);
-  EXPECT_FLOAT_EQ(ic.PINS, 12.0f);
-  EXPECT_EQ(ic.PROCESS, 2);
-  EXPECT_EQ(ic.ECC, 2);
-  EXPECT_FLOAT_EQ(ic.CYCLES, 5000.0f);
-  EXPECT_FLOAT_EQ(ic.DESLIFE, 30000.0f);
-  EXPECT_EQ(ic.thermal.MODE, 3);
-  EXPECT_FLOAT_EQ(ic.thermal.TJA, 20.0f);
+TEST(JunctionTemp, ImportOverridesSetModeAndRise) {
+  struct Case {
+    std::uint8_t option;  // 0: TR_TEMP not mapped
+    double value;
+    float ambient;
+    std::uint8_t mode;
+    float tca, tja;
+    bool outOfRange;
+  };
+  const Case cases[] = {
+      {0, 0, 25, 1, 12, 7, false},
+      {kOverrideJunction, 20, 25, 3, 12, 0, true},  // Tja = 20 - 25 < 0 -> 0
+      {kOverrideJunction, 85, 25, 3, 12, 60, false},
+      {kOverrideJunction, 200, 25, 3, 12, 175, false},  // the top of the range
+      {kOverrideJunction, 400, 25, 3, 12, 0, true},     // read as 300: 275 > 175 -> 0
+      {kOverrideCase, 60, 25, 2, 35, 7, false},         // the Tja keyword is still read
+      {kOverrideCase, 250, 25, 2, 0, 7, true},
+      {kOverrideCase, 10, 25, 2, 0, 7, true},
+      {kOverrideRise, 40, 150, 3, 12, 40, false},  // a rise whatever the ambient
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.option) + " " + std::to_string(c.value));
+    test::ImportSetup s;
+    s.map("TR_TEMPMODE", 3, std::string("Tj=Ta+Tadj+Pd(Rjc+Rca)"));
+    s.map("TR_PD", 4, 0.25);
+    s.map("TR_TCA", 8, 12.0);
+    s.map("TR_TJA", 9, 7.0);
+    if (c.option != 0) {
+      s.map("TR_TEMP", 10, c.value);
+      setOption(s, "TR_TEMP", c.option);
+    }
+    JunctionTemp b;
+    ASSERT_TRUE(b.importFields(s.reader, kTransistorThermalFields, c.ambient,
+                               [&s](std::string_view line) { s.log.emplace_back(line); }));
+    EXPECT_EQ(b.MODE, c.mode);
+    EXPECT_FLOAT_EQ(b.PD, 0.25f);
+    EXPECT_FLOAT_EQ(b.TCA, c.tca);
+    EXPECT_FLOAT_EQ(b.TJA, c.tja);
+    EXPECT_EQ(test::logged(s.log, "override out-of-range: set to 0 (R7)"), c.outOfRange);
+  }
 }
 
-struct SkipCase {
-  const char* label;
-  std::uint16_t id;
-  const char* tech;
-  bool hybrid;
-  std::vector<const char*> notRead;  // dropped from the definition: the import still succeeds
+TEST(JunctionTemp, ImportFailsOnABadOptionOrAMissingKeyword) {
+  for (const std::uint8_t option : {0, 4, 200}) {
+    test::ImportSetup s;
+    s.map("DIO_TEMP", 10, 50.0);
+    setOption(s, "DIO_TEMP", option);
+    s.map("DIO_PD", 4, 0.25);
+    JunctionTemp b;
+    EXPECT_FALSE(b.importFields(s.reader, kDiodeThermalFields, 25,
+                                [&s](std::string_view line) { s.log.emplace_back(line); }));
+    EXPECT_TRUE(test::logged(s.log, "   ...Error: invalid 'DIO_TEMP' value type (R7)."));
+    EXPECT_FLOAT_EQ(b.PD, 0.0f);  // nothing read after the failure
+  }
+  // TJUNC gives Tja, so its keyword is never read; TCASE still reads it
+  for (const std::uint8_t option : {kOverrideJunction, kOverrideCase}) {
+    test::ImportSetup s;
+    std::erase_if(s.kwds, [](const CKwd& k) { return k.name == "TR_TJA"; });
+    s.map("TR_TEMP", 10, 55.0);
+    setOption(s, "TR_TEMP", option);
+    JunctionTemp b;
+    EXPECT_EQ(b.importFields(s.reader, kTransistorThermalFields, 25), option == kOverrideJunction);
+  }
+  // 50000 W: within range for discrete parts, limited to 9999 for microcircuits
+  test::ImportSetup s;
+  s.map("TR_PD", 4, 50000.0);
+  s.map("IC_PD", 5, 50000.0);
+  JunctionTemp discrete, micro;
+  ASSERT_TRUE(discrete.importFields(s.reader, kTransistorThermalFields, 25));
+  ASSERT_TRUE(micro.importFields(s.reader, kMicrocircuitThermalFields, 25));
+  EXPECT_FLOAT_EQ(discrete.PD, 50000.0f);
+  EXPECT_FLOAT_EQ(micro.PD, 9999.0f);
+}
+
+TEST(JunctionTemp, ThermalLineByMode) {
+  struct Case {
+    std::uint8_t mode;
+    float tadj, pd, rjc, rca, tca, tja;
+    const char* line;
+  };
+  const Case cases[] = {
+      {1, 5, 0.5f, 10, 20, 0, 0, "  Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+5.00+0.5000(10.00+20.00)"},
+      {2, 0, 0, 12.5f, 0, 10, 0, "  Tj = Ta+Tca+PdRjc = Ta+10.00+0.0(12.50)"},  // zero prints 0.0
+      {3, 0, 0, 0, 0, 0, 150, "  Tj = Ta+Tja = Ta+150.00"},
+  };
+  for (const Case& c : cases) {
+    JunctionTemp b;
+    b.MODE = c.mode;
+    b.TADJ = c.tadj;
+    b.PD = c.pd;
+    b.RJC = c.rjc;
+    b.RCA = c.rca;
+    b.TCA = c.tca;
+    b.TJA = c.tja;
+    EXPECT_EQ(b.thermalLine("  "), c.line);
+  }
+}
+
+// ---- Import rules of the classes ----------------------------------------------------------
+
+// What each record reads: a keyword it does not read may be missing from the
+// definition; one it reads fails the import when missing.
+constexpr test::ImportRow kMicrocircuitImportRules[] = {
+    {"CIC_Logic", "IC_TECH=CMOS", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
+    {"CIC_Logic", "", "IC_QU", false},
+    {"CIC_PROM", "IC_TECH=TTL,HTTL,FTTL", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
+    {"CIC_PROM", "IC_TECH=CMOS; IC_TYPE=EEPROM", "IC_CYCLES", false},
+    {"CIC_RAM", "IC_TECH=NMOS,PMOS,HMOS", "IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
+    {"CIC_RAM", "IC_TECH=CMOS", "IC_TYPE", false},
+    // a hybrid reads no quality, learning or package
+    {"CIC_Linear", "HYB=1; IC_TECH=MOS", "IC_TYPE; IC_LEARN; IC_YEARS; IC_QU; IC_QUCUSTOM; IC_PKG; IC_PINS",
+     true},
+    {"CMMIC", "HYB=1; MMIC_TYPE=MMIC", "MMIC_LEARN; MMIC_YEARS; MMIC_QU; MMIC_PKG; MMIC_PINS", true},
+    {"CMMIC", "", "MMIC_PKG", false},
+    {"CMMIC", "MMIC_TYPE=DigitalIC", "MMIC_APP", true},
+    {"CVLSI", "VLSI_QU=B", "VLSI_QUCUSTOM", true},
+    {"CVLSI", "HYB=1", "VLSI_QU; VLSI_QUCUSTOM; VLSI_PKG; VLSI_PINS", true},
+    {"CVLSI", "", "VLSI_VOLTS", false},
+    {"CBubble", "BUB_LEARN=Est", "BUB_YEARS", true},
+    {"CBubble", "HYB=1", "BUB_PINS; BUB_LEARN; BUB_YEARS", true},
+    {"CSAWDevice", "", "SAW_QU", false},
+    {"CSAWDevice", "HYB=1", "SAW_QU", true},
 };
 
-class MicrocircuitImportByClass : public ::testing::TestWithParam<SkipCase> {};
-
-TEST_P(MicrocircuitImportByClass, ReadsOnlyWhatTheRecordUses) {
-  const SkipCase& c = GetParam();
-  ImportSetup s;
-  mapIc(s, c.tech);
-  for (const char* k : c.notRead) test::dropKeyword(s, k);
-  auto ic = make(c.id);
-  ic->IS_HYBRID = c.hybrid ? 1 : 0;
-  EXPECT_TRUE(ic->ImportFields(s.reader, false, false, 25.0f));
-  EXPECT_FLOAT_EQ(ic->thermal.TJA, 20.0f);  // the block is still read at the end
+TEST(MicrocircuitImport, ReadsOnlyWhatTheRecordUses) {
+  test::checkImportRows(kMicrocircuitImportRules);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Classes, MicrocircuitImportByClass,
-    ::testing::Values(
-        SkipCase{"LogicReadsNoTypeNorEeprom", Logic, "CMOS", false,
-                 {"IC_TYPE", "IC_PROCESS", "IC_ECC", "IC_CYCLES", "IC_DESLIFE"}},
-        SkipCase{"BipolarPromReadsNoType", Prom, "TTL,HTTL,FTTL", false,
-                 {"IC_TYPE", "IC_PROCESS", "IC_ECC", "IC_CYCLES", "IC_DESLIFE"}},
-        SkipCase{"MosRamReadsTypeNotEeprom", Ram, "NMOS,PMOS,HMOS", false,
-                 {"IC_PROCESS", "IC_ECC", "IC_CYCLES", "IC_DESLIFE"}},
-        SkipCase{"HybridReadsNoLearningQualityPackage", Linear, "MOS", true,
-                 {"IC_TYPE", "IC_LEARN", "IC_YEARS", "IC_QU", "IC_QUCUSTOM", "IC_PKG", "IC_PINS", "IC_PROCESS"}}),
-    labelOf<SkipCase>);
-
-TEST(MicrocircuitImport, ComplexityRangeFollowsClassAndTechnology) {
-  // 20000 gates: a MOS PLA takes it, a bipolar PLA is held at 5000, a microprocessor at 32
-  ImportSetup mos;
-  mapIc(mos, "CMOS");
-  CIC_PLA a;
-  ASSERT_TRUE(a.ImportFields(mos.reader, false, false, 25.0f));
-  EXPECT_FLOAT_EQ(a.COMPLEX, 20000.0f);
-  ImportSetup bipolar;
-  mapIc(bipolar, "ECL");  // no match: the technology stays CMOS
-  bipolar.map("IC_TECH", 3, std::string("CML,DTL,ECL"));
-  CIC_PLA b;
-  ASSERT_TRUE(b.ImportFields(bipolar.reader, false, false, 25.0f));
-  EXPECT_EQ(b.TECH, 6);
-  EXPECT_FLOAT_EQ(b.COMPLEX, 5000.0f);
-  EXPECT_TRUE(test::logged(bipolar.log, "'IC_COMPLEX'"));
-  CIC_Micro m;
-  ImportSetup micro;
-  mapIc(micro, "CMOS");
-  ASSERT_TRUE(m.ImportFields(micro.reader, false, false, 25.0f));
-  EXPECT_FLOAT_EQ(m.COMPLEX, 32.0f);
-}
-
-TEST(MicrocircuitImport, LinearTechnologyFromItsOwnList) {
-  ImportSetup s;
-  mapIc(s, "MOS");
-  CIC_Linear ic;
-  ASSERT_TRUE(ic.ImportFields(s.reader, false, false, 25.0f));
-  EXPECT_EQ(ic.TECH, 2);
-  ImportSetup t;
-  mapIc(t, "MOS");
-  CIC_Logic logic;  // "MOS" is no logic technology: the valid current choice stays
-  ASSERT_TRUE(logic.ImportFields(t.reader, false, false, 25.0f));
-  EXPECT_EQ(logic.TECH, 10);
+TEST(MicrocircuitImport, RangesFollowClassTechnologyAndType) {
+  struct Case {
+    const char* cls;
+    const char* settings;
+    const char* keyword;
+    float expected;
+    bool logged;
+  };
+  // a MOS PLA takes 20000 gates, a bipolar one is held at 5000, a microprocessor at 32 bits; an MMIC at
+  // 1000 elements, a digital GaAs IC takes 5000; bubble Kbits at 9000, pins at 3; VLSI feature size at 2.0
+  const Case cases[] = {
+      {"CIC_PLA", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 20000, false},
+      {"CIC_PLA", "IC_TECH=CML,DTL,ECL; IC_COMPLEX=20000", "IC_COMPLEX", 5000, true},
+      {"CIC_Micro", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 32, true},
+      {"CMMIC", "MMIC_TYPE=MMIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 1000, true},
+      {"CMMIC", "MMIC_TYPE=DigitalIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 5000, false},
+      {"CBubble", "BUB_KBITS=20000", "BUB_KBITS", 9000, true},
+      {"CBubble", "BUB_PINS=1", "BUB_PINS", 3, true},
+      {"CVLSI", "VLSI_FSIZE=3", "VLSI_FSIZE", 2, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.cls) + " " + c.settings);
+    test::Worked w = imported(c.cls, c.settings);
+    ASSERT_TRUE(w.imported);
+    EXPECT_FLOAT_EQ(test::fieldOf(*w.part, c.keyword), c.expected);
+    EXPECT_EQ(test::logged(w.log, "'" + std::string(c.keyword) + "'"), c.logged);
+  }
+  // "MOS" is a linear technology, not a logic one: the logic record keeps its valid choice
+  EXPECT_EQ(static_cast<CIC&>(*imported("CIC_Linear", "IC_TECH=MOS").part).TECH, 2);
+  EXPECT_EQ(static_cast<CIC&>(*imported("CIC_Logic", "IC_TECH=MOS").part).TECH, 10);
+  // a VLSI case temperature of 80 sets mode 2 with Tca = 80 - 25
+  test::ImportSetup s;
+  s.map("VLSI_TEMP", 3, 80.0);
+  setOption(s, "VLSI_TEMP", kOverrideCase);
+  CVLSI v;
+  ASSERT_TRUE(v.ImportFields(s.reader, false, false, 25.0f));
+  EXPECT_EQ(v.thermal.MODE, 2);
+  EXPECT_FLOAT_EQ(v.thermal.TCA, 55.0f);
 }
 
 TEST(MicrocircuitImport, FirstFailingReaderStops) {
-  ImportSetup s;
-  mapIc(s, "CMOS");
-  test::dropKeyword(s, "IC_QU");
+  test::ImportSetup s;
+  s.map("IC_LEARN", 3, std::string("New"));
+  s.map("IC_YEARS", 4, 0.5);
+  s.map("IC_PKG", 5, std::string("Can"));
+  std::erase_if(s.kwds, [](const CKwd& k) { return k.name == "IC_QU"; });
   CIC_Logic ic;
   EXPECT_FALSE(ic.ImportFields(s.reader, false, false, 25.0f));
   EXPECT_FLOAT_EQ(ic.YEARS, 0.5f);  // read before the failure
@@ -646,67 +634,44 @@ TEST(MicrocircuitImport, FirstFailingReaderStops) {
   EXPECT_EQ(s.log.back(), "   ...Error: keyword not found ('IC_QU').");
 }
 
-// ---- What-If?, update, copy, files ------------------------------------------------------
+// ---- What-If?, update -------------------------------------------------------------------
 
-struct WhatIfCase {
-  const char* label;
-  std::uint8_t quality;
-  bool hybrid;
-  std::uint8_t mode;
-  float level;
-  std::uint8_t expected;
-};
-
-class MicrocircuitWhatIf : public ::testing::TestWithParam<WhatIfCase> {};
-
-TEST_P(MicrocircuitWhatIf, QualityWithinSToCommercial) {
-  const WhatIfCase& c = GetParam();
-  CIC_ROM ic;
-  ic.QU = c.quality;
-  ic.IS_HYBRID = c.hybrid ? 1 : 0;
-  WhatIfSettings s;
-  s.qualityMode = c.mode;
-  s.qualityLevel = c.level;
-  ic.ApplyWhatIf(s);
-  EXPECT_EQ(ic.QU, c.expected);
+TEST(MicrocircuitWhatIf, QualityWithinSToCommercial) {
+  struct Case {
+    const char* cls;
+    const char* quality;
+    std::uint8_t mode;
+    float level;
+    std::uint8_t start, expected;
+  };
+  const Case cases[] = {
+      {"CIC_ROM", "IC_QU", Increase, 2, 4, 2},
+      {"CIC_ROM", "IC_QU", Decrease, 5, 2, 4},   // stops at Commercial
+      {"CIC_ROM", "IC_QU", SetDirect, 5, 1, 4},  // never reaches Custom
+      {"CVLSI", "VLSI_QU", Decrease, 3, 2, 4},
+      {"CMMIC", "MMIC_QU", Increase, 2, 4, 2},
+      {"CSAWDevice", "SAW_QU", Decrease, 1, 1, 2},
+  };
+  for (const Case& c : cases) {
+    test::Worked w = imported(c.cls, std::string(c.quality) + "=" + std::to_string(c.start));
+    WhatIfSettings s;
+    s.qualityMode = c.mode;
+    s.qualityLevel = c.level;
+    w.part->ApplyWhatIf(s);
+    EXPECT_EQ(test::fieldOf(*w.part, c.quality), c.expected) << c.cls << " " << int(c.mode);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, MicrocircuitWhatIf,
-                         ::testing::Values(WhatIfCase{"IncreaseByTwo", 4, false, Increase, 2, 2},
-                                           WhatIfCase{"DecreaseStopsAtCommercial", 2, false, Decrease, 5, 4},
-                                           WhatIfCase{"SetNeverReachesCustom", 1, false, SetDirect, 5, 4},
-                                           WhatIfCase{"HybridUnchanged", 4, true, SetDirect, 1, 4}),
-                         labelOf<WhatIfCase>);
-
-void fill(CIC& ic) {
-  ic.PN = "IC-1";
-  ic.TECH = 9;
-  ic.TYPE = 3;
-  ic.COMPLEX = 4096;
-  ic.LEARN = 2;
-  ic.YEARS = 1.25f;
-  ic.QU = 5;
-  ic.QUCUSTOM = 6.5f;
-  ic.PKG = 7;
-  ic.PINS = 44;
-  ic.PROCESS = 2;
-  ic.ECC = 3;
-  ic.CYCLES = 777;
-  ic.DESLIFE = 55000;
-  ic.thermal = thermal(2, 1.5f, 0.25f, 12, 33, 4, 5);
-  ic.C1 = 0.11f;
-  ic.C2 = 0.22f;
-  ic.PIT = 0.33f;
-  ic.PIQ = 0.44f;
-  ic.PIE = 0.55f;
-  ic.PIL = 0.66f;
-  ic.LCYC = 0.77f;
-}
-
-TEST(MicrocircuitUpdate, CopiesCyclesLifeAndThermalApplication) {
+TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
   CIC_PROM own;
   CIC_PROM other;
-  fill(other);
+  other.CYCLES = 777;
+  other.DESLIFE = 55000;
+  other.TECH = 9;
+  other.COMPLEX = 4096;
+  other.thermal.MODE = 2;
+  other.thermal.RCA = 33;
+  other.thermal.RJC = 12;
   own.thermal.RJC = 9;
   own.UpdateAppParams(other);
   EXPECT_FLOAT_EQ(own.CYCLES, 777.0f);
@@ -714,132 +679,96 @@ TEST(MicrocircuitUpdate, CopiesCyclesLifeAndThermalApplication) {
   EXPECT_EQ(own.thermal.MODE, 2);
   EXPECT_FLOAT_EQ(own.thermal.RCA, 33.0f);
   EXPECT_FLOAT_EQ(own.thermal.RJC, 9.0f);  // Rjc stays with the part
-  EXPECT_EQ(own.TECH, 10);                 // kept
+  EXPECT_EQ(own.TECH, 10);                 // the part's own
   EXPECT_FLOAT_EQ(own.COMPLEX, 1048576.0f);
-  EXPECT_EQ(own.PN, "");
-}
 
-TEST(MicrocircuitFiles, OwnFieldsInFileOrder) {
-  // TECH, TYPE bytes, COMPLEX, LEARN byte, YEARS, QU byte, QUCUSTOM, PKG byte, PINS, PROCESS and ECC
-  // bytes, CYCLES, DESLIFE: 31 bytes; the block 25; seven factors 28: 84 bytes
-  CIC_PROM ic;
-  fill(ic);
-  const std::vector<std::uint8_t> b = test::ownBytes(ic);
-  ASSERT_EQ(b.size(), 84u);
-  EXPECT_EQ(b[0], 9);
-  EXPECT_EQ(b[1], 3);
-  EXPECT_FLOAT_EQ(test::floatAt(b, 2), 4096.0f);
-  EXPECT_EQ(b[6], 2);
-  EXPECT_FLOAT_EQ(test::floatAt(b, 7), 1.25f);
-  EXPECT_EQ(b[11], 5);
-  EXPECT_FLOAT_EQ(test::floatAt(b, 12), 6.5f);
-  EXPECT_EQ(b[16], 7);
-  EXPECT_FLOAT_EQ(test::floatAt(b, 17), 44.0f);
-  EXPECT_EQ(b[21], 2);
-  EXPECT_EQ(b[22], 3);
-  EXPECT_FLOAT_EQ(test::floatAt(b, 23), 777.0f);
-  EXPECT_FLOAT_EQ(test::floatAt(b, 27), 55000.0f);
-  EXPECT_EQ(b[31], 2);  // temperature mode
-  const float factors[] = {0.11f, 0.22f, 0.33f, 0.44f, 0.55f, 0.66f, 0.77f};
-  for (std::size_t i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(test::floatAt(b, 56 + 4 * i), factors[i]) << i;
-}
+  CBubble bubble;
+  bubble.CHIPS = 3;
+  CBubble source;
+  source.CHIPS = 9;
+  source.DC = 20;
+  source.RW = 50;
+  source.TRISE = 7;
+  bubble.UpdateAppParams(source);
+  EXPECT_FLOAT_EQ(bubble.DC, 20.0f);
+  EXPECT_FLOAT_EQ(bubble.RW, 50.0f);
+  EXPECT_FLOAT_EQ(bubble.TRISE, 7.0f);
+  EXPECT_FLOAT_EQ(bubble.CHIPS, 3.0f);
 
-TEST(MicrocircuitFiles, EveryClassRoundTripsAndIsRegistered) {
-  registerMicroElectromechParts();
-  const char* names[] = {"IC,Logic", "IC,PLA/PAL", "IC,Micro", "IC,RAM", "IC,ROM", "IC,PROM", "IC,Linear"};
-  for (std::uint16_t id = Logic; id <= Linear; ++id) {
-    auto a = make(id);
-    fill(*a);
-    if (id == Ram) a->TYPE = 2;       // the RAM list has two memory types
-    if (id == Linear) a->TECH = 2;    // and the linear list two technologies
-    a->PART_TYPE = id;
-    auto part = test::roundTrip(*a);
-    ASSERT_NE(part, nullptr);
-    EXPECT_EQ(&part->classRecord(), &a->classRecord());
-    const std::vector<std::uint8_t> before = test::ownBytes(*a);
-    EXPECT_EQ(test::ownBytes(*part), before) << id;
-    auto copy = make(id);
-    copy->CopyFrom(*a);
-    EXPECT_EQ(test::ownBytes(*copy), before) << id;
-    EXPECT_EQ(copy->PN, "IC-1");
-
-    auto circuit = PartRegistry::instance().create(id, false);
-    auto hybrid = PartRegistry::instance().create(id, true);
-    ASSERT_NE(circuit, nullptr);
-    EXPECT_EQ(circuit->GetTypeName(), names[id - Logic]);
-    EXPECT_EQ(hybrid->GetTypeName(), std::string(names[id - Logic]) + "(Hyb)");
-  }
-}
-
-TEST(MicrocircuitFiles, CopyFromOtherClassTakesBaseOnly) {
-  CMisc misc;
-  misc.PN = "MISC";
-  CIC_Logic ic;
-  fill(ic);
-  ic.CopyFrom(misc);
-  EXPECT_EQ(ic.PN, "MISC");
-  EXPECT_EQ(ic.TECH, 9);
   CIC_RAM ram;
-  ram.CopyFrom(ic);  // another family member is another class
+  CIC_Logic logic;
+  logic.COMPLEX = 7;
+  ram.CopyFrom(logic);  // another family member is another class: base fields only
   EXPECT_FLOAT_EQ(ram.COMPLEX, 1048576.0f);
 }
 
-// ---- Pages and text lines ------------------------------------------------------------------
+// ---- Stored layout ----------------------------------------------------------------------
 
-TEST(MicrocircuitPage, FieldsAndWhatApplies) {
-  CIC_PROM ic;
-  ic.TYPE = kIcEeprom;
-  ic.LEARN = 2;
-  test::RecordingVisitor v;
-  ic.paramPage(v);
-  EXPECT_EQ(v.keywords(), (std::vector<std::string>{"IC_TECH", "IC_TYPE", "IC_COMPLEX", "IC_LEARN", "IC_YEARS",
-                                                     "IC_QU", "IC_QUCUSTOM", "IC_PKG", "IC_PINS", "IC_PROCESS",
-                                                     "IC_ECC", "IC_CYCLES", "IC_DESLIFE"}));
-  EXPECT_TRUE(v.find("IC_TYPE")->applies);
-  EXPECT_EQ(v.find("IC_TYPE")->choiceCount, 4u);
-  EXPECT_TRUE(v.find("IC_YEARS")->applies);
-  EXPECT_FALSE(v.find("IC_QUCUSTOM")->applies);
-  EXPECT_TRUE(v.find("IC_CYCLES")->applies);
-
-  CIC_PLA pla;
-  pla.TECH = 1;
-  pla.IS_HYBRID = 1;
-  test::RecordingVisitor p;
-  pla.paramPage(p);
-  EXPECT_FALSE(p.find("IC_TYPE")->applies);
-  EXPECT_DOUBLE_EQ(p.find("IC_COMPLEX")->hi, 5000.0);
-  EXPECT_FALSE(p.find("IC_QU")->applies);
-  EXPECT_FALSE(p.find("IC_PINS")->applies);
-  EXPECT_FALSE(p.find("IC_PROCESS")->applies);
-  EXPECT_TRUE(pla.tempPage(p));
+// The bytes each class stores after the base fields, in file order: files
+// written before must open unchanged.
+TEST(MicrocircuitFiles, OwnFieldsKeepTheirStoredLayout) {
+  const std::pair<const char*, const char*> layouts[] = {
+      {"CIC_Logic",
+       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d0400ad7233bb7f9983a82b5d03f000000400000003f0000803f00000000"},
+      {"CIC_PLA",
+       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d0400ad7233cb7f9983a82b5d03f000000400000003f0000803f00000000"},
+      {"CIC_Micro",
+       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d0408fc2753db7f9983a82b5d03f000000400000003f0000803f00000000"},
+      {"CIC_RAM",
+       "02010000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d040c364aa3bb7f9983a01b1d240000000400000003f0000803f00000000"},
+      {"CIC_ROM",
+       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d04075021a3cb7f9983a01b1d240000000400000003f0000803f00000000"},
+      {"CIC_PROM",
+       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d04075021a3cb7f9983a01b1d240000000400000003f0000803f00000000"},
+      {"CIC_Linear",
+       "01030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
+       "0000c8400000d0400ad7233cb7f9983a77551541000000400000003f0000803f00000000"},
+      {"CVLSI",
+       "010000104000002040010200004040030000604000007040010000884000009040000098400000a0400000a8400000b0"
+       "400ad7233ecdcc0c3fb274153f5c54ff40dd1f143b0000003f0000803f66669640b81e853d"},
+      {"CMMIC",
+       "010100001040010000304003000050400300007040010000884000009040000098400000a0400000a8400000b0400000"
+       "9040b7f9983a679acd36000000400000003f0000803f0000803f"},
+      {"CBubble",
+       "0000e03f00000040010000204000003040010000504000006040000070400000804000002041924da43ac247f538e93e"
+       "413a2fdadc38ee8f9a3ac9c3ce3ec3ab853e0000803f0000003ff0a7063e0000803f53fa073bdc8e8c3b"},
+      {"CSAWDevice", "0166660640cdcccc3d0000003f"},
+  };
+  for (const auto& [cls, hex] : layouts) EXPECT_EQ(test::layoutHex(cls), hex) << cls;
 }
 
-TEST(MicrocircuitTextLines, DefaultLogicAndEepromLines) {
-  CIC_Logic ic;
-  CCircHeader h = test::header(1, 25);
-  ic.Calculate(h);
-  const test::Lines l = test::linesOf(ic, "> ");
-  // "%s%-14s %-4s %-8s %-5s %-7s  %-19s %-29s"
-  EXPECT_EQ(l.detail1, "> " "CMOS          " " " "    " " " "100G    " " " "     " " " "Qu:Comm" "  "
-                       "NonHermDIP-16      " " " +
-                           std::string(29, ' '));
-  EXPECT_EQ(l.detail2, "> Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+0.0+0.0(0.0+0.0)");
-  EXPECT_EQ(l.factors1, "> FR= ( (   C1    *   PIT   ) + (   C2    *  PIE ) )  *  PIQ  *  PIL  *   PICF  ");
-// CF 1.0 prints with 5 decimals (precision capped from 1 to below 10)
-  EXPECT_EQ(l.factors2, ">        0.010000   0.100000     0.007190   0.50        10.00   1.00    1.00000 ");
+// ---- Text lines ----------------------------------------------------------------------------
 
-  CIC_PROM prom;
-  prom.TYPE = kIcEeprom;
-  prom.LEARN = 2;
-  prom.YEARS = 1.5f;
-  prom.ECC = 3;
-  prom.CYCLES = 1000;
-  prom.Calculate(h);
-  const test::Lines e = test::linesOf(prom, "");
+TEST(MicrocircuitTextLines, FactorAndEepromLines) {
+  test::Worked logic = calculated("CIC_Logic", "");
+  std::string l1, l2;
+  logic.part->FormatFactors(l1, l2, "> ");
+  // CF 1.0 prints with 5 decimals (precision capped from 1 to below 10)
+  EXPECT_EQ(l2, ">        0.010000   0.100000     0.007190   0.50        10.00   1.00    1.00000 ");
+  test::Worked prom = calculated("CIC_PROM", "IC_TYPE=3; IC_LEARN=2; IC_YEARS=1.5; IC_ECC=3; IC_CYCLES=1000");
+  prom.part->FormatDetail(l1, l2, "");
   // process, correction, cycles, design life (10, 6: capped at 4 decimals from 10 on)
-  EXPECT_EQ(e.detail1, "CMOS          " " " "EE  " " " "1048576B" " " "1.50Y" " " "Qu:Comm" "  "
-                       "HermDIP,Glass-32   " " " "Flotx/Redun/1000/10000.0000  ");
-  EXPECT_NE(e.factors1.find("PIE ) +   LCYC   )  *  PIQ"), std::string::npos);
+  EXPECT_EQ(l1,
+            "CMOS           EE   1048576B 1.50Y Qu:Comm  HermDIP,Glass-32    Flotx/Redun/1000/10000.0000  ");
+  test::Worked saw = calculated("CSAWDevice", "SAW_QU=2; ENV=14");
+  saw.part->FormatFactors(l1, l2, "> ");
+  // LB 2.10000 (8,6 capped at 5), PIQ 1.00 (5,2), PIE 220.0 (5,1), CF 1.00000
+  EXPECT_EQ(l2, ">     2.10000    1.00    220.0   1.00000 ");
+  // VLSI: PICD 19.407619 with 4 decimals from 10 on, LEOS (6,4), CF 1.0 with 5 decimals
+  test::Worked vlsi = calculated("CVLSI", "");
+  vlsi.part->FormatFactors(l1, l2, "");
+  EXPECT_EQ(l2,
+            "      0.16   0.55    0.100000   19.4076   0.00248   0.50    10.00   1.30  0.0650    1.00000 ");
+  // MMIC: C1 4.5 (8,6: 5 decimals below 10), pi_A (5,2)
+  test::Worked mmic = calculated("CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125");
+  mmic.part->FormatFactors(l1, l2, "");
+  EXPECT_EQ(l2, "       4.50000    0.100000   3.00      0.007190   0.50       10.00   1.00    1.00000 ");
 }
 
 }  // namespace
