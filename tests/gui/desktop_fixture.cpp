@@ -21,11 +21,14 @@ void writeBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+  writeBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
 std::vector<std::string> splitLines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
   }
   return lines;

@@ -36,6 +36,7 @@ using gui::SaveAnswer;
 
 std::string readBytes(const fs::path& path);
 void writeBytes(const fs::path& path, const std::string& bytes);
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::string> splitLines(const std::string& text);
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> folderBytes(const fs::path& folder);
