@@ -23,30 +23,7 @@ namespace kestrel {
 namespace {
 
 using test::normalizedPages;
-
-PrintOptions fixedTime() {
-  PrintOptions o;
-  o.software = "Kestrel 1.2.3";
-  o.fixedTime = true;
-  o.time.tm_year = 125;
-  o.time.tm_mon = 10;
-  o.time.tm_mday = 30;
-  o.time.tm_hour = 0;
-  o.time.tm_min = 30;
-  return o;
-}
-
-// Builds one report of `doc` and prints it on `device`; the file's bytes.
-std::string render(const CCircDoc& doc, int kind, FileDevice& device, std::uint32_t* pages = nullptr,
-                   ReportSettings settings = {}) {
-  auto report = createReport(kind, settings);
-  test::RecordingUi ui;
-  EXPECT_TRUE(report->build(doc, ui));
-  EXPECT_TRUE(printReport(*report, device, ui, fixedTime(), pages).isOk());
-  std::string bytes;
-  EXPECT_TRUE(device.finish(bytes).isOk());
-  return bytes;
-}
+using test::render;
 
 std::string writeTemp(const test::TempFolder& dir, const std::string& name, const std::string& bytes) {
   const std::string path = dir.file(name);

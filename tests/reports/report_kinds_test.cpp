@@ -11,6 +11,8 @@
 #include "core/text_lines.hpp"
 #include "report_fixtures.hpp"
 #include "reports/report_kinds.hpp"
+#include "reports/text_device.hpp"
+#include "support/golden.hpp"
 #include "support/recording_ui.hpp"
 
 namespace kestrel {
@@ -36,46 +38,6 @@ std::unique_ptr<CCircDoc> twoPartCircuit() {
   test::calculate(*doc);
   return doc;
 }
-
-struct KindCase {
-  const char* name;
-  int row;
-  const char* title;
-  bool separator;
-  int nominal;
-  const char* heading;
-};
-void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
-
-const char* const kPartHeading =
-    " PartNumber                 PartType                   Qty  RefDes                   ";
-
-class ReportKind : public ::testing::TestWithParam<KindCase> {};
-
-TEST_P(ReportKind, TitleSeparatorHeightAndColumnHeading) {
-  const KindCase& c = GetParam();
-  auto report = createReport(c.row, {});
-  ASSERT_TRUE(report);
-  EXPECT_EQ(report->GetTitle(), c.title);
-  EXPECT_EQ(report->separator(), c.separator);
-  EXPECT_EQ(report->nominalHeight(), c.nominal);
-  EXPECT_EQ(report->FormatColumnHeading(), c.heading);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SevenKinds, ReportKind,
-    ::testing::Values(
-        KindCase{"ShortList", 0, "Short List Report", false, 1,
-                 "PartNumber                PartType                  Qty  RefDes                        "
-                 "TotalFR   %FR"},
-        KindCase{"FullList", 1, "Full List Report", true, 5, kPartHeading},
-        KindCase{"PiFactors", 2, "Pi Factors Report", true, 7, kPartHeading},
-        KindCase{"Summary", 3, "Part Type Summary Report", false, 1,
-                 "PartType                          TotalFR       %FR         Qty      %Qty"},
-        KindCase{"OverStress", 4, "OverStress Details Report", true, 5, kPartHeading},
-        KindCase{"Notes", 5, "Notes Report", true, 12, kPartHeading},
-        KindCase{"Smt", 6, "SMT Details Report", true, 2, kPartHeading}),
-    [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
 
 TEST(ReportTypesMenu, ListsTheSevenTitlesInMenuOrder) {
   std::vector<std::string> titles;
@@ -150,23 +112,36 @@ TEST(ReportBuild, CancelConfirmedAtRecordElevenStopsTheAssembly) {
   EXPECT_EQ(report->recordCount(), 10u);
 }
 
-TEST(HeaderRecord, CircuitLinesWithKofNModelAndMissionLine) {
+// Every kind of a small circuit as the text file gives it: a K-of-N model
+// with mission results, a surface-mount part (its share of the total in the
+// header), a part over its temperature limit and a part whose fifteen
+// notes lines of 150 characters give ten lines cut at 100.
+TEST(ReportText, SmallCircuitInEveryKind) {
   auto doc = twoPartCircuit();
-  doc->header().MODEL = 3;
-  doc->header().NREQ = 2.0f;
+  CCircHeader& h = doc->header();
+  h.MODEL = 3;
+  h.NREQ = 2.0f;
+  h.HASSMT = 1;
+  doc->record(1).IS_SMT = 1;
+  CPart& hot = doc->record(0);
+  hot.TEMPLIMIT = 20.0f;  // below the 25 deg C it runs at
+  hot.NOTESTITLE = "Qualification";
+  for (int i = 1; i <= 15; ++i) hot.NOTES += (i > 1 ? "\r\n" : "") + std::string(150, 'a' + i % 26);
+  test::calculate(*doc);
   ReportSettings s;
   s.missionResults = true;
-  auto report = built(1, *doc, s);
-  EXPECT_EQ(report->header().lines(),
-            (std::vector<std::string>{
-                "DOC: /reports/BOARD.CIR   RECORDS: 2", "DESCRIPTION: Test board",
-                "ENV: GB   TEMP: 25.00 C   CF: 2.00000   MODEL: Active K-of-N (2-of-N)",
-                "FR= 10.0000 fpmh   MTBF= 100000.0000 hrs.   Parts= 2   ",
-                "MissionTime= 1000.0000 hrs.   MissionMTBF= *NOCALC* hrs.   MissionR= *NOCALC*  "
-                "BasicR= 0.990050"}));
+  std::string text;
+  for (int kind = 0; kind < kReportKindCount; ++kind) {
+    TextDevice device;
+    text += test::render(*doc, kind, device, nullptr, s) + "\n";
+  }
+  EXPECT_GOLDEN("circuit_reports.txt", text);
 }
 
-TEST(HeaderRecord, HybridLinesWithYearsAndFactorLinesBySetting) {
+// A hybrid's header with its learning years and factor lines, then without
+// either (factor lines set off, first year); its summary names the hybrid
+// type and its SMT report has no devices.
+TEST(ReportText, HybridHeaderSummaryAndSmt) {
   CCircDoc doc(DocKind::Hybrid);
   doc.setPath("/reports/MODULE.HYB");
   doc.header().DESCR = "Test hybrid";
@@ -175,63 +150,17 @@ TEST(HeaderRecord, HybridLinesWithYearsAndFactorLinesBySetting) {
   doc.header().HYBQU = 2;
   doc.insertSorted(test::miscPart(0.5, "DIE-1", "U1", 2.0, true));
   test::calculate(doc);
-  auto with = built(1, doc);
-  ASSERT_EQ(with->header().lineCount(), 6);
-  EXPECT_EQ(with->header().lines()[2],
-            "ENV: GB   TEMP: 25.00 C   CF: 1.00000   FUNCTION: Microwave   QU: B   YEARS: 2.00");
-  EXPECT_EQ(with->header().lines()[4], doc.header().hybridFactorLine1());
-  EXPECT_EQ(with->header().lines()[5], doc.header().hybridFactorLine2());
+  std::string text;
+  for (int kind : {1, 3, 6}) {
+    TextDevice device;
+    text += test::render(doc, kind, device) + "\n";
+  }
+  doc.header().HYBLEARN = 1;
   ReportSettings off;
   off.hybridPiFactors = false;
-  EXPECT_EQ(built(1, doc, off)->header().lineCount(), 4);
-  doc.header().HYBLEARN = 1;
-  EXPECT_EQ(built(1, doc, off)->header().lines()[2],
-            "ENV: GB   TEMP: 25.00 C   CF: 1.00000   FUNCTION: Microwave   QU: B   ");
-}
-
-TEST(HeaderRecord, SurfaceMountTermAndItsShareOfTheTotal) {
-  auto doc = twoPartCircuit();
-  doc->header().HASSMT = 1;
-  doc->record(0).IS_SMT = 1;
-  test::calculate(*doc);
-  const CCircHeader& h = doc->header();
-  ASSERT_GT(h.LargestFRSMT, 0.0);
-  // the share against the parts' sum plus the joint term, before the header CF
-  const double share = h.LargestFRSMT / (5.0 + h.LargestFRSMT) * 100.0;
-  const std::string want = "(FRSMT=" + formatNumber(h.LargestFRSMT, 8, 6) + " [" +
-                           formatNumber(share, 5, 2) + "%])";
-  const std::string line = built(1, *doc)->header().lines()[3];
-  EXPECT_EQ(line.substr(line.size() - want.size()), want) << line;
-}
-
-TEST(FullList, LinesOfAPartInOrderWithPrefixes) {
-  auto doc = twoPartCircuit();
-  const CPart& part = doc->record(0);
-  const double base = doc->shareBase();
-  std::string d1, d2;
-  part.FormatDetail(d1, d2, "    ");
-  auto report = built(1, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  EXPECT_EQ(report->records()[0].lines(),
-            (std::vector<std::string>{identityLine(part, " "), descriptionLine(part, "    "),
-                                      resultLine(part, "    ", base, true), d1}));
-  ReportSettings mission;
-  mission.missionResults = true;
-  EXPECT_EQ(built(1, *doc, mission)->records()[0].lines()[3], reliabilityLine(part, "    "));
-}
-
-TEST(PiFactors, FactorLinesComeBeforeDetailLines) {
-  auto doc = twoPartCircuit();
-  const CPart& part = doc->record(1);
-  std::string f1, f2, d1, d2;
-  part.FormatFactors(f1, f2, "    ");
-  part.FormatDetail(d1, d2, "    ");
-  const auto report = built(2, *doc);
-  const auto& lines = report->records()[1].lines();
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[3], f1);
-  EXPECT_EQ(lines[4], f2);
-  EXPECT_EQ(lines[5], d1);
+  TextDevice device;
+  text += test::render(doc, 1, device, nullptr, off);
+  EXPECT_GOLDEN("hybrid_reports.txt", text);
 }
 
 struct OverCase {
@@ -268,13 +197,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OverCase{"FullListWithoutWarnings", 1, false, false},
                       OverCase{"OverStressAlwaysMarks", 4, false, true}),
     [](const ::testing::TestParamInfo<OverCase>& info) { return std::string(info.param.name); });
-
-TEST(OverStress, EveryPartIsListedWithItsLimitsLine) {
-  auto doc = twoPartCircuit();
-  auto report = built(4, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  EXPECT_EQ(report->records()[0].lines()[2], limitsLine(doc->record(0), "    "));
-}
 
 // Every kind on circuits and hybrids of every registered part type: every
 // record's first line has the one-blank prefix, the others four blanks.
@@ -327,27 +249,6 @@ TEST(ShortList, OneLinePerPartSortedByTotalFailureRate) {
       EXPECT_GE(report->records()[i - 1].TFR, report->records()[i].TFR);
     }
   }
-}
-
-TEST(Notes, FifteenLineNotesGiveTenLinesOfAtMostHundredCharacters) {
-  CCircDoc doc;
-  auto part = test::miscPart(1.0, "N-1");
-  part->NOTESTITLE = "Qualification";
-  for (int i = 1; i <= 15; ++i) part->NOTES += (i > 1 ? "\r\n" : "") + std::string(150, 'a' + i % 26);
-  doc.insertSorted(std::move(part));
-  doc.insertSorted(test::miscPart(1.0, "N-2"));  // no notes: the identity line only
-  test::calculate(doc);
-  ReportSettings s;
-  s.sortBy = SortKey::PN;
-  auto report = built(5, doc, s);
-  EXPECT_EQ(report->header().lines(),
-            (std::vector<std::string>{"DOC:    RECORDS: 2", "NOTES:"}));
-  const auto& lines = report->records()[0].lines();
-  ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(lines[1], "    Qualification");
-  EXPECT_EQ(lines[2], "    " + std::string(100, 'b'));
-  EXPECT_EQ(lines[11], "    " + std::string(100, 'k'));
-  EXPECT_EQ(report->records()[1].lineCount(), 1);
 }
 
 struct SplitCase {
@@ -426,38 +327,6 @@ TEST(Summary, HybridTypesCarryTheHybridNames) {
   auto report = built(3, *doc);
   ASSERT_GE(report->recordCount(), 1u);
   EXPECT_EQ(report->records()[0].lines()[0].substr(0, 13), "Resistor(Hyb)");
-}
-
-TEST(SmtDetails, HybridAndCircuitWithoutSmtPartsPrintNoSmtDevices) {
-  auto hybrid = resistorsAndCapacitor(DocKind::Hybrid);
-  auto h = built(6, *hybrid);
-  ASSERT_EQ(h->recordCount(), 1u);
-  EXPECT_EQ(h->records()[0].lines(), std::vector<std::string>{" No SMT Devices"});
-  EXPECT_EQ(h->header().lineCount(), 1);
-  auto circuit = twoPartCircuit();
-  auto c = built(6, *circuit);
-  ASSERT_EQ(c->recordCount(), 1u);
-  EXPECT_EQ(c->records()[0].lines()[0], " No SMT Devices");
-  EXPECT_EQ(c->header().lineCount(), 3);
-}
-
-TEST(SmtDetails, EveryPartListedAndSurfaceMountPartsCarryTheirSmtLine) {
-  auto doc = twoPartCircuit();
-  doc->header().HASSMT = 1;
-  doc->record(1).IS_SMT = 1;
-  test::calculate(*doc);
-  auto report = built(6, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  EXPECT_EQ(report->records()[0].lineCount(), 1);
-  ASSERT_EQ(report->records()[1].lineCount(), 2);
-  EXPECT_EQ(report->records()[1].lines()[1], "    " + smtLine(doc->record(1)));
-  const auto& header = report->header().lines();
-  ASSERT_EQ(header.size(), 3u);
-  EXPECT_EQ(header[1].rfind("FRSMT=" + formatNumber(doc->header().LargestFRSMT, 8, 6) + "  DesignLife:87600.0  "
-                            "EquipType:Computer  TempCycleRate:", 0),
-            0u)
-      << header[1];
-  EXPECT_EQ(header[2].rfind("BoardMaterial:Epoxy/Glass,Laminate  BoardTCE:", 0), 0u) << header[2];
 }
 
 TEST(ReportSorting, CaseInsensitiveEqualReferenceDesignatorsKeepDocumentOrder) {
