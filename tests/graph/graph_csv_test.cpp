@@ -8,6 +8,7 @@
 #include "faulty_scratch.hpp"
 #include "graph/graph_csv.hpp"
 #include "graph_fixture.hpp"
+#include "support/golden.hpp"
 
 namespace kestrel::graph {
 namespace {
@@ -34,59 +35,35 @@ GraphData items(int type, std::vector<GraphItem> list) {
   return d;
 }
 
-struct CsvCase {
-  const char* name;
-  GraphData data;
-  const char* text;
-};
-void PrintTo(const CsvCase& c, std::ostream* os) { *os << c.name; }
-
-class GraphDataFile : public ::testing::TestWithParam<CsvCase> {};
-
-TEST_P(GraphDataFile, HasItsExactLayout) {
-  std::string text;
-  ASSERT_TRUE(graphDataText(GetParam().data, text).isOk());
-  EXPECT_EQ(text, GetParam().text);
+// Every kind of graph's data file, one after the other: headers, six
+// decimals, quoted texts with their quotes doubled, items left out.
+TEST(GraphDataFile, EveryKindHasItsExactLayout) {
+  const std::pair<const char*, GraphData> cases[] = {
+      {"FrVsTemperature", curve(kFrVsTemperature, {-55, 60, 175}, {{0.5, 1.25, 12.3456789}})},
+      {"MtbfVsTemperature", curve(kMtbfVsTemperature, {0, 10, 20}, {{200000, 150000.5, 1e6}})},
+      {"FrVsEnvironment", curve(kFrVsEnvironment, {}, {{1.5, 3.0}}, {"GB", "CL"})},
+      {"MtbfVsEnvironment", curve(kMtbfVsEnvironment, {}, {{1e5}}, {"AUF"})},
+      {"FrVsTemperatureEnvironment", curve(kFrVsTempEnv, {0, 50, 100}, {{1, 2, 3}, {4, 5, 6}}, {"GB", "NS"})},
+      {"MtbfVsTemperatureEnvironment", curve(kMtbfVsTempEnv, {25}, {{7}, {8}, {9}}, {"GF", "GM", "SF"})},
+      {"FrVsStress", curve(kFrVsStress, {10, 20}, {{0.1, 0.2}})},
+      {"MtbfVsStress", curve(kMtbfVsStress, {100}, {{42}})},
+      {"ReliabilityVsHours", curve(kReliabilityVsTime, {0, 8760}, {{1.0, 0.9512294245}})},
+      {"ReliabilityVsYears", years(curve(kReliabilityVsTime, {1, 2}, {{0.9, 0.81}}))},
+      {"PartRecords", items(kFrPartRecords, {{"RNC55", 2.5, "BOARD.CIR"}, {"All Other Part Records", 0.25, ""}})},
+      {"PercentPartRecords", items(kPctFrPartRecords, {{"A", 75, "TOP.CIR"}, {"B", 25, "TOP.CIR"}})},
+      {"PartTypes", items(kFrPartTypes, {{"Resistor", 1.0, ""}, {"Resistor(Hyb)", 0.5, ""}})},
+      {"PercentCircuits", items(kPctFrCircuits, {{"TOP.CIR", 60, ""}, {"All Other Circuits", 40, ""}})},
+      {"QuoteInsideATextIsDoubled", items(kFrCircuits, {{"3\" BOARD.CIR", 1, ""}})},
+      {"NoItemsLeavesTheHeader", items(kFrPartTypes, {})},
+  };
+  std::string all;
+  for (const auto& [name, data] : cases) {
+    std::string text;
+    ASSERT_TRUE(graphDataText(data, text).isOk()) << name;
+    all += std::string("== ") + name + "\n" + text;
+  }
+  EXPECT_GOLDEN("data_files.txt", all);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Graph, GraphDataFile,
-    ::testing::Values(
-        CsvCase{"FrVsTemperature", curve(kFrVsTemperature, {-55, 60, 175}, {{0.5, 1.25, 12.3456789}}),
-                "\"Temperature\",\"FR\"\n-55.000000,0.500000\n60.000000,1.250000\n175.000000,12.345679\n"},
-        CsvCase{"MtbfVsTemperature", curve(kMtbfVsTemperature, {0, 10, 20}, {{200000, 150000.5, 1e6}}),
-                "\"Temperature\",\"MTBF\"\n0.000000,200000.000000\n10.000000,150000.500000\n"
-                "20.000000,1000000.000000\n"},
-        CsvCase{"FrVsEnvironment", curve(kFrVsEnvironment, {}, {{1.5, 3.0}}, {"GB", "CL"}),
-                "\"EnvCode\",\"FR\"\n\"GB\",1.500000\n\"CL\",3.000000\n"},
-        CsvCase{"MtbfVsEnvironment", curve(kMtbfVsEnvironment, {}, {{1e5}}, {"AUF"}),
-                "\"EnvCode\",\"MTBF\"\n\"AUF\",100000.000000\n"},
-        CsvCase{"FrVsTemperatureEnvironment",
-                curve(kFrVsTempEnv, {0, 50, 100}, {{1, 2, 3}, {4, 5, 6}}, {"GB", "NS"}),
-                "\"Temperature\",\"FR (GB)\",\"FR (NS)\"\n0.000000,1.000000,4.000000\n50.000000,2.000000,5.000000\n"
-                "100.000000,3.000000,6.000000\n"},
-        CsvCase{"MtbfVsTemperatureEnvironment", curve(kMtbfVsTempEnv, {25}, {{7}, {8}, {9}}, {"GF", "GM", "SF"}),
-                "\"Temperature\",\"MTBF (GF)\",\"MTBF (GM)\",\"MTBF (SF)\"\n25.000000,7.000000,8.000000,9.000000\n"},
-        CsvCase{"FrVsStress", curve(kFrVsStress, {10, 20}, {{0.1, 0.2}}),
-                "\"Stress\",\"FR\"\n10.000000,0.100000\n20.000000,0.200000\n"},
-        CsvCase{"MtbfVsStress", curve(kMtbfVsStress, {100}, {{42}}), "\"Stress\",\"MTBF\"\n100.000000,42.000000\n"},
-        CsvCase{"ReliabilityVsHours", curve(kReliabilityVsTime, {0, 8760}, {{1.0, 0.9512294245}}),
-                "\"Time (Hours)\",\"R\"\n0.000000,1.000000\n8760.000000,0.951229\n"},
-        CsvCase{"ReliabilityVsYears", years(curve(kReliabilityVsTime, {1, 2}, {{0.9, 0.81}})),
-                "\"Time (Years)\",\"R\"\n1.000000,0.900000\n2.000000,0.810000\n"},
-        CsvCase{"PartRecords",
-                items(kFrPartRecords, {{"RNC55", 2.5, "BOARD.CIR"}, {"All Other Part Records", 0.25, ""}}),
-                "\"PN\",\"FR\",\"CIR\"\n\"RNC55\",2.500000,\"BOARD.CIR\"\n\"All Other Part Records\",0.250000,\"\"\n"},
-        CsvCase{"PercentPartRecords", items(kPctFrPartRecords, {{"A", 75, "TOP.CIR"}, {"B", 25, "TOP.CIR"}}),
-                "\"PN\",\"FR\",\"CIR\"\n\"A\",75.000000,\"TOP.CIR\"\n\"B\",25.000000,\"TOP.CIR\"\n"},
-        CsvCase{"PartTypes", items(kFrPartTypes, {{"Resistor", 1.0, ""}, {"Resistor(Hyb)", 0.5, ""}}),
-                "\"PartType\",\"FR\"\n\"Resistor\",1.000000\n\"Resistor(Hyb)\",0.500000\n"},
-        CsvCase{"PercentCircuits", items(kPctFrCircuits, {{"TOP.CIR", 60, ""}, {"All Other Circuits", 40, ""}}),
-                "\"CIR\",\"FR\"\n\"TOP.CIR\",60.000000\n\"All Other Circuits\",40.000000\n"},
-        CsvCase{"QuoteInsideATextIsDoubled", items(kFrCircuits, {{"3\" BOARD.CIR", 1, ""}}),
-                "\"CIR\",\"FR\"\n\"3\"\" BOARD.CIR\",1.000000\n"},
-        CsvCase{"NoItemsLeavesTheHeader", items(kFrPartTypes, {}), "\"PartType\",\"FR\"\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GraphDataFile, TypeOutsideTheTableRefused) {
   std::string text = "old";
