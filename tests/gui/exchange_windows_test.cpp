@@ -111,12 +111,8 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   std::unique_ptr<ImportDefinitionWindow> openDefinition(const std::string& file);
   template <typename Sheet, typename Options>
   void scriptSheet(const Options& options) {
-    script([options](QDialog& d) {
-      auto* sheet = dynamic_cast<Sheet*>(&d);
-      if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-      sheet->setOptions(options);
-      sheet->accept();
-      return sheet->result();
+    scriptAccept<Sheet>([options](Sheet& sheet) {
+      sheet.setOptions(options);
     });
   }
 };
@@ -349,33 +345,21 @@ void ExchangeWindowsTest::definitionEditedAsCommandLine() {
   h.headerRecord = 1;
   h.description = "Bench rack";
   h.translateCode = "X31217F1";
-  script([h](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionHeaderSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setHeader(h);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
+    sheet.setHeader(h);
   });
   w->editHeader();
   // The keyword found by part of its name, lower case, then mapped to a subfield.
-  script([](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionFindSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setSearch("efde", false);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionFindSheet>([](DefinitionFindSheet& sheet) {
+    sheet.setSearch("efde", false);
   });
   w->find();
   QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
   QVERIFY(w->selectedRow());
   QCOMPARE(w->definition().keywords[static_cast<std::size_t>(*w->selectedRow())].name, std::string("REFDES"));
   auto mapSelected = [this, &w](float field, float start, float length, std::uint8_t option) {
-    script([=](QDialog& d) {
-      auto* sheet = dynamic_cast<DefinitionKeywordSheet*>(&d);
-      if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-      sheet->setMapping(field, start, length, option);
-      sheet->accept();
-      return sheet->result();
+    scriptAccept<DefinitionKeywordSheet>([=](DefinitionKeywordSheet& sheet) {
+      sheet.setMapping(field, start, length, option);
     });
     w->editKeyword();
   };
@@ -451,12 +435,8 @@ void ExchangeWindowsTest::closeAsksToSaveChanges() {
   QVERIFY(saveQuestions.empty());
   CImportHeader h = w->definition().header;
   h.description = "Changed";
-  script([h](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionHeaderSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setHeader(h);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
+    sheet.setHeader(h);
   });
   w->editHeader();
   saveAnswers = {SaveAnswer::Cancel};
@@ -476,12 +456,8 @@ void ExchangeWindowsTest::importRunsTheDefinitionAsShown() {
   QVERIFY(w);
   CImportHeader h = w->definition().header;
   h.description = "Not saved yet";
-  script([h](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionHeaderSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setHeader(h);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
+    sheet.setHeader(h);
   });
   w->editHeader();
   // The sheet comes preset with the window's file; OK as it is, then No to the confirmation.

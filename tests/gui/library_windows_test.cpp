@@ -202,16 +202,12 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent() {
       break;
     }
   }
-  script([&](QDialog& d) {
-    auto* find = dynamic_cast<LibraryFindDialog*>(&d);
-    if (find == nullptr) return static_cast<int>(QDialog::Rejected);
+  scriptAccept<LibraryFindDialog>([&](LibraryFindDialog& find) {
     LibraryFindJob job;
     job.mode = static_cast<LibraryFindJob::Mode>(mode);
     job.text = wanted;
     job.fromCurrent = fromCurrent;
-    find->setJob(job);
-    find->accept();
-    return find->result();
+    find.setJob(job);
   });
   w->find();
   QVERIFY(dialogs.empty());
@@ -244,21 +240,13 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   QVERIFY(resistor > 0);
 
   // Add: the Add dialog, the part's sheet, then the Add dialog again (Cancel).
-  script([&](QDialog& d) {
-    auto* add = dynamic_cast<LibraryAddDialog*>(&d);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->choose(LibraryAddDialog::kCircuitType, resistor, true);
-    add->accept();
-    return add->result();
+  scriptAccept<LibraryAddDialog>([&](LibraryAddDialog& add) {
+    add.choose(LibraryAddDialog::kCircuitType, resistor, true);
   });
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("PN", "GUI-R1");
-    sheet->enter("PN2", "GUI-SECOND");
-    sheet->enter("DESCR", "added in the window");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("PN", "GUI-R1");
+    sheet.enter("PN2", "GUI-SECOND");
+    sheet.enter("DESCR", "added in the window");
   });
   w->addParts();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
@@ -271,19 +259,11 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   QCOMPARE(storedParts(guiLib), storedParts(cliLib));
 
   // The same part number again is refused with the library's phrase.
-  script([&](QDialog& d) {
-    auto* add = dynamic_cast<LibraryAddDialog*>(&d);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->choose(LibraryAddDialog::kCircuitType, resistor, true);
-    add->accept();
-    return add->result();
+  scriptAccept<LibraryAddDialog>([&](LibraryAddDialog& add) {
+    add.choose(LibraryAddDialog::kCircuitType, resistor, true);
   });
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("PN", "GUI-R1");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("PN", "GUI-R1");
   });
   w->addParts();
   QCOMPARE(lastMessage(), "Can not add record\n'" + guiLib + "'...\n...add error...\n...duplicate part number.");
@@ -291,12 +271,8 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   ui.messages.clear();
 
   // Edit: the selected part's sheet; the command line replaces the same part.
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("DESCR", "edited in the window");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("DESCR", "edited in the window");
   });
   w->editSelected();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
@@ -369,12 +345,8 @@ void LibraryWindowsTest::lockedRecordRefusedAndUnchanged() {
   QCOMPARE(storedParts(path), before);
   // Released: the window edits the record now.
   ui.messages.clear();
-  script([](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("DESCR", "after the lock");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
+    sheet.enter("DESCR", "after the lock");
   });
   w->editSelected();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
@@ -409,12 +381,8 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   for (const Case& c : cases) {
     ui.messages.clear();
     w->selectRow(0);
-    script([&](QDialog& d) {
-      auto* find = dynamic_cast<XRefFindDialog*>(&d);
-      if (find == nullptr) return static_cast<int>(QDialog::Rejected);
-      find->setJob({c.byLib, c.text});
-      find->accept();
-      return find->result();
+    scriptAccept<XRefFindDialog>([&](XRefFindDialog& find) {
+      find.setJob({c.byLib, c.text});
     });
     w->find();
     if (c.row < 0) {
@@ -431,12 +399,8 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   w->selectRow(1);
   w->copySelected();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
-  script([](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("XREF_PN", "VENDOR-R2B");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
+    sheet.enter("XREF_PN", "VENDOR-R2B");
   });
   w->paste();
   QCOMPARE(ui.messages.size(), std::size_t{1});
@@ -468,12 +432,8 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   t.setQuantityOne = true;
   t.filters.pnOn = true;
   t.filters.pn = "R";
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<TransferSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setOptions(t);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<TransferSheet>([&](TransferSheet& sheet) {
+    sheet.setOptions(t);
   });
   w->transfer();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
@@ -528,12 +488,8 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   u.inputSpec = guiDir + "/*.cir";
   u.quantity = true;
   u.refdes = true;
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<UpdateSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setOptions(u);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<UpdateSheet>([&](UpdateSheet& sheet) {
+    sheet.setOptions(u);
   });
   w->update();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
@@ -555,14 +511,10 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   // Cancelled at the confirmation: nothing is read or written.
   ui.answers = {false};
   ui.logLines.clear();
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<TransferSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+  scriptAccept<TransferSheet>([&](TransferSheet& sheet) {
     library::TransferOptions again = t;
     again.replaceDuplicates = true;
-    sheet->setOptions(again);
-    sheet->accept();
-    return sheet->result();
+    sheet.setOptions(again);
   });
   w->transfer();
   QVERIFY(ui.questions.back().find("- Replace Duplicate Records: YES  (PLEASE BE CAREFUL!)") != std::string::npos);
@@ -688,25 +640,16 @@ void RecallTest::initTestCase() {
 void RecallTest::init() { reset(); }
 
 void RecallTest::scriptRecall(const RecallJob& job, const BrowseAnswer* browse, bool acceptSheet) {
-  script([](QDialog& d) {
-    auto& add = dynamic_cast<AddPartDialog&>(d);
+  scriptAccept<AddPartDialog>([](AddPartDialog& add) {
     add.chooseRecall(true);
-    add.accept();
-    return add.result();
   });
-  script([job](QDialog& d) {
-    auto& recall = dynamic_cast<RecallDialog&>(d);
+  scriptAccept<RecallDialog>([job](RecallDialog& recall) {
     recall.setJob(job);
-    recall.accept();
-    return recall.result();
   });
   if (browse != nullptr) {
     const BrowseAnswer answer = *browse;
-    script([answer](QDialog& d) {
-      auto& b = dynamic_cast<RecallBrowseDialog&>(d);
+    scriptAccept<RecallBrowseDialog>([answer](RecallBrowseDialog& b) {
       if (answer.row >= 0) b.selectRow(answer.row);
-      b.accept();
-      return b.result();
     });
   }
   script([acceptSheet](QDialog& d) {
@@ -821,11 +764,8 @@ void RecallTest::browseOkNeedsSelection() {
   QCOMPARE(lastMessage(), std::string("RECALL: no part selection."));
   QVERIFY(!browse.takePart());
   // Find... by part number selects the record; OK recalls it.
-  script([](QDialog& d) {
-    auto& find = dynamic_cast<LibraryFindDialog&>(d);
+  scriptAccept<LibraryFindDialog>([](LibraryFindDialog& find) {
     find.setJob({LibraryFindJob::kPartNumber, false, "RNC55H0475", 1});
-    find.accept();
-    return find.result();
   });
   browse.find();
   QVERIFY(browse.selectedRow());

@@ -154,26 +154,18 @@ void ProjectWindowTest::addThroughWindow(ProjectWindow& w, std::size_t parent, C
                                          const std::string& file, const std::string& refdes,
                                          const std::string& qty) {
   w.select(parent);
-  script([&](QDialog& dialog) {
-    auto* add = dynamic_cast<ProjectAddDialog*>(&dialog);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->setMode(mode);
-    add->setFile(file);
-    add->setField("REFDES", refdes);
-    add->setField("QTY", qty);
-    add->accept();
-    return add->result();
+  scriptAccept<ProjectAddDialog>([&](ProjectAddDialog& add) {
+    add.setMode(mode);
+    add.setFile(file);
+    add.setField("REFDES", refdes);
+    add.setField("QTY", qty);
   });
   w.addChild();
 }
 
 void ProjectWindowTest::calculateThroughWindow(ProjectWindow& w) {
-  script([](QDialog& dialog) {
-    auto* calc = dynamic_cast<CalculateDialog*>(&dialog);
-    if (calc == nullptr) return static_cast<int>(QDialog::Rejected);
-    calc->setMission(false);
-    calc->accept();
-    return calc->result();
+  scriptAccept<CalculateDialog>([](CalculateDialog& calc) {
+    calc.setMission(false);
   });
   QVERIFY(w.calculate());
 }
@@ -359,13 +351,9 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
     std::string message;  // "" when none is expected
   };
   const auto addHere = [&] {
-    script([](QDialog& dialog) {
-      auto* add = dynamic_cast<ProjectAddDialog*>(&dialog);
-      if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-      add->setMode(ChildMode::SubCircuit);
-      add->setFile("spare.cir");
-      add->accept();
-      return add->result();
+    scriptAccept<ProjectAddDialog>([](ProjectAddDialog& add) {
+      add.setMode(ChildMode::SubCircuit);
+      add.setFile("spare.cir");
     });
     window->addChild();
   };
@@ -773,12 +761,8 @@ void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
       if (edit == nullptr) return static_cast<int>(QDialog::Rejected);
       edit->setText(text);
     }
-    script([](QDialog& next) {
-      auto* calculate = dynamic_cast<CalculateDialog*>(&next);
-      if (calculate == nullptr) return static_cast<int>(QDialog::Rejected);
-      calculate->setMission(false);
-      calculate->accept();
-      return calculate->result();
+    scriptAccept<CalculateDialog>([](CalculateDialog& calculate) {
+      calculate.setMission(false);
     });
     sheet->accept();
     return sheet->result();

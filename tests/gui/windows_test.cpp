@@ -105,15 +105,11 @@ void WindowsTest::editedStressCalculatesAsCommandLine() {
           std::string::npos);
 
   std::string stressBefore;
-  script([&](QDialog& dialog) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&dialog);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
     // The stress is computed from Pd / Pmax until the mode is "Manual".
-    stressBefore = sheet->shown("RES_PSTRESS");
-    sheet->enter("RES_STRESSMODE", "Manual");
-    sheet->enter("RES_PSTRESS", "75");
-    sheet->accept();
-    return sheet->result();
+    stressBefore = sheet.shown("RES_PSTRESS");
+    sheet.enter("RES_STRESSMODE", "Manual");
+    sheet.enter("RES_PSTRESS", "75");
   });
   w->editSelected();
   QCOMPARE(stressBefore, std::string(kNotApplicable));
@@ -123,13 +119,9 @@ void WindowsTest::editedStressCalculatesAsCommandLine() {
   QVERIFY(edited);
   QCOMPARE(w->document().record(*edited).S, 75.0f);
 
-  script([](QDialog& dialog) {
-    auto* calc = dynamic_cast<CalculateDialog*>(&dialog);
-    if (calc == nullptr) return static_cast<int>(QDialog::Rejected);
-    calc->setMission(false);
-    calc->setTime("8760");
-    calc->accept();
-    return calc->result();
+  scriptAccept<CalculateDialog>([](CalculateDialog& calc) {
+    calc.setMission(false);
+    calc.setTime("8760");
   });
   QVERIFY(w->calculate());
   QVERIFY(w->resultText().rfind("FR=", 0) == 0);
@@ -435,16 +427,12 @@ void WindowsTest::findSelectsHitOrTellsWhereItLooked() {
   for (const auto& c : cases) {
     ui.messages.clear();
     w->select(c.selected);
-    script([&](QDialog& dialog) {
-      auto* find = dynamic_cast<FindDialog*>(&dialog);
-      if (find == nullptr) return static_cast<int>(QDialog::Rejected);
-      find->setPartTypeMode(c.partType);
-      find->setText(c.text);
-      find->setFields(c.fields);
-      if (c.type != 0) find->setType(c.type);
-      find->setFromCurrent(c.fromCurrent);
-      find->accept();
-      return find->result();
+    scriptAccept<FindDialog>([&](FindDialog& find) {
+      find.setPartTypeMode(c.partType);
+      find.setText(c.text);
+      find.setFields(c.fields);
+      if (c.type != 0) find.setType(c.type);
+      find.setFromCurrent(c.fromCurrent);
     });
     w->find();
     QVERIFY2(dialogs.empty(), c.what);  // the Find dialog was shown
@@ -472,14 +460,10 @@ void WindowsTest::findSelectsHitOrTellsWhereItLooked() {
   QCOMPARE(hybrid->document().record(0).PART_TYPE, kResistorType);
   hybrid->select(0);
   ui.messages.clear();
-  script([](QDialog& dialog) {
-    auto* find = dynamic_cast<FindDialog*>(&dialog);
-    if (find == nullptr) return static_cast<int>(QDialog::Rejected);
-    find->setPartTypeMode(true);
-    find->setType(menuIndexOf(kResistorType, true));
-    find->setFromCurrent(true);
-    find->accept();
-    return find->result();
+  scriptAccept<FindDialog>([](FindDialog& find) {
+    find.setPartTypeMode(true);
+    find.setType(menuIndexOf(kResistorType, true));
+    find.setFromCurrent(true);
   });
   hybrid->find();
   QCOMPARE(ui.messages,
@@ -561,14 +545,10 @@ void WindowsTest::convertKeepsBaseFieldsAndChangesClass() {
     if (auto* label = convert->findChild<QLabel*>("CurrentType")) currentShown = label->text().toStdString();
     convert->choose(misc, true);
     convert->accept();
-    script([&](QDialog& next) {
-      auto* sheet = dynamic_cast<PropertySheet*>(&next);
-      if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-      pnShown = sheet->shown("PN");
-      qtyShown = sheet->shown("QTY");
-      notesShown = sheet->shown("NOTES");
-      sheet->accept();
-      return sheet->result();
+    scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+      pnShown = sheet.shown("PN");
+      qtyShown = sheet.shown("QTY");
+      notesShown = sheet.shown("NOTES");
     });
     return convert->result();
   });
@@ -807,12 +787,8 @@ void WindowsTest::uncalculatedPrintOffersCalculation() {
     const std::string pdf = dir.filePath(name + ".pdf").toStdString();
     std::filesystem::remove(pdf);
     chosenFile = pdf;
-    script([](QDialog& dialog) {
-      auto* calc = dynamic_cast<CalculateDialog*>(&dialog);
-      if (calc == nullptr) return static_cast<int>(QDialog::Rejected);
-      calc->setMission(true);
-      calc->accept();
-      return calc->result();
+    scriptAccept<CalculateDialog>([](CalculateDialog& calc) {
+      calc.setMission(true);
     });
     if (std::string(c.road) == "file") w->printToFile(OutputKind::Pdf);
     if (std::string(c.road) == "preview") w->printPreview();
