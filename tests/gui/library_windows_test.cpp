@@ -110,7 +110,6 @@ class LibraryWindowsTest final : public QObject, test::DesktopFixture {
   void xrefWindowListsFindsAndPastes();
   void transferAndUpdateAsCommandLine();
   void hugeLibraryReadsOnlyWhatIsShown();
-  void screenshots();
 
  private:
   std::unique_ptr<LibraryWindow> openLibrary(const std::string& path);
@@ -569,26 +568,6 @@ void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
 }
 
 // KESTREL_SCREENSHOTS=dir: the library and cross-reference windows as PNGs.
-void LibraryWindowsTest::screenshots() {
-  const QByteArray to = qgetenv("KESTREL_SCREENSHOTS");
-  if (to.isEmpty()) QSKIP("KESTREL_SCREENSHOTS not set");
-  fs::create_directories(to.toStdString());
-  auto lib = openLibrary(copyExample("parts.lib", "shot.lib"));
-  QVERIFY(lib);
-  lib->resize(820, 480);
-  lib->show();
-  lib->selectRow(12);
-  QVERIFY(QTest::qWaitForWindowExposed(lib.get()));
-  QVERIFY(lib->grab().save(QString::fromLatin1(to) + "/library.png"));
-  auto xref = XRefWindow::open(copyExample("parts.xrf", "shot.xrf"), context());
-  QVERIFY(xref);
-  xref->resize(620, 300);
-  xref->show();
-  xref->selectRow(1);
-  QVERIFY(QTest::qWaitForWindowExposed(xref.get()));
-  QVERIFY(xref->grab().save(QString::fromLatin1(to) + "/xref.png"));
-}
-
 // ---- Recall of library parts into a circuit ----
 // Add by library recall driven as a user drives it, offscreen, against what
 // `kestrel recall` writes for the same circuit, library and numbers.
@@ -622,7 +601,6 @@ class RecallTest final : public QObject, test::DesktopFixture {
   void refusalsAddNothing();
   void browseOkNeedsSelection();
   void settingsKept();
-  void screenshot();
 
  private:
   // Scripts Add (mode recall), the recall dialog with `job`, and the
@@ -802,20 +780,6 @@ void RecallTest::settingsKept() {
   AddPartDialog reopened({"", "x"}, false, false, *settings);
   reopened.accept();
   QVERIFY(reopened.recall());
-}
-
-void RecallTest::screenshot() {
-  const QString shots = qEnvironmentVariable("KESTREL_SHOTS");
-  if (shots.isEmpty()) QSKIP("KESTREL_SHOTS not set");
-  library::StoreMessage error;
-  auto lib = library::PartLibrary::open(lib_, false, error);
-  QVERIFY(lib);
-  RecallBrowseDialog browse(*lib, false, context());
-  browse.selectRow(26);
-  browse.show();
-  QTest::qWait(200);
-  fs::create_directories(shots.toStdString());
-  QVERIFY(browse.grab().save(shots + "/recall_browse.png"));
 }
 
 int main(int argc, char** argv) { return test::runTests<LibraryWindowsTest, RecallTest>(argc, argv); }
