@@ -37,13 +37,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 // Every record of a library in list order: its keys and its stored part.
 struct StoredPart {
   std::string pn, pn2;
@@ -143,7 +136,7 @@ void LibraryWindowsTest::listMatchesCommandLine() {
   const test::RunResult run = test::runKestrel(
       {"lib", "list", path, "--style", std::to_string(style), "--page", std::to_string(page), "--page-size", "40"});
   QCOMPARE(run.exitCode, 0);
-  const auto cli = linesOf(run.out);
+  const auto cli = test::splitLines(run.out);
   QVERIFY(cli.size() > 3 + 30);
   QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 3));
   for (std::size_t i = 3; i < cli.size(); ++i) {
@@ -176,7 +169,7 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent() {
   // The command line's whole listing (number, PN2, type) tells where each match is.
   const test::RunResult all = test::runKestrel({"lib", "list", path, "--style", "2", "--page-size", "0"});
   QCOMPARE(all.exitCode, 0);
-  const auto allLines = linesOf(all.out);
+  const auto allLines = test::splitLines(all.out);
   const std::vector<std::string> listing(allLines.begin() + 3, allLines.end());
   auto matches = [&](const std::string& line) {
     const std::string field = mode == 0 ? line.substr(1, 25) : line.substr(28, 15);
@@ -226,7 +219,7 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent() {
     // The command line finds the same record from the top.
     const test::RunResult cli = test::runKestrel({"lib", "find", path, wanted, "--by", mode == 0 ? "pn" : "pn2"});
     QCOMPARE(cli.exitCode, 0);
-    QCOMPARE(linesOf(cli.out).front(), listing[static_cast<std::size_t>(expected)]);
+    QCOMPARE(test::splitLines(cli.out).front(), listing[static_cast<std::size_t>(expected)]);
   }
 }
 
@@ -358,7 +351,7 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   QVERIFY(w);
   const test::RunResult run = test::runKestrel({"xref", "list", path});
   QCOMPARE(run.exitCode, 0);
-  const auto cli = linesOf(run.out);
+  const auto cli = test::splitLines(run.out);
   QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 2));
   QCOMPARE(w->model()->rowCount(), static_cast<int>(cli.size()) - 2);
   for (std::size_t i = 2; i < cli.size(); ++i) {
@@ -406,7 +399,7 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   QCOMPARE(ui.messages[0], "Can not paste record\n'" + path + "'...\n...add error...\n...duplicate part number.");
   const test::RunResult after = test::runKestrel({"xref", "find", path, "VENDOR-R2B"});
   QCOMPARE(after.exitCode, 0);
-  QCOMPARE(linesOf(after.out).front(), cli[3].substr(0, 1) + strprintf("%-25.25s", "VENDOR-R2B") + cli[3].substr(26));
+  QCOMPARE(test::splitLines(after.out).front(), cli[3].substr(0, 1) + strprintf("%-25.25s", "VENDOR-R2B") + cli[3].substr(26));
   QCOMPARE(w->model()->keyAt(*w->selectedRow()), std::string("VENDOR-R2B"));
 }
 
@@ -466,7 +459,7 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   }
   QCOMPARE(files, 2L);
   QCOMPARE(strprintf("Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", succeed, duplicate, filterOut),
-           linesOf(cli.out).back());
+           test::splitLines(cli.out).back());
   QVERIFY(filterOut > 0);
   QCOMPARE(w->headerLines()[2], strprintf("Library Parts List    Records: %ld", static_cast<long>(transferred.size())));
   // The log file got the run as well.
