@@ -106,10 +106,12 @@ int runOne(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-// Runs the test classes of one program in turn under one application.
+// Runs the test classes of one program in turn under one application, set
+// up as a single Qt Test program's would be.
 template <typename... Tests>
 int runTests(int argc, char** argv) {
   QApplication app(argc, argv);
+  app.setAttribute(Qt::AA_Use96Dpi, true);
   return (runOne<Tests>(argc, argv) + ...);
 }
 
