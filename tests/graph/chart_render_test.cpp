@@ -6,11 +6,15 @@
 
 #include <cmath>
 #include <filesystem>
+#include <map>
 
+#include "core/strfmt.hpp"
+#include "graph/axis_scale.hpp"
 #include "graph/cairo_canvas.hpp"
 #include "graph/chart_file.hpp"
 #include "graph/chart_renderer.hpp"
 #include "support/faulty_file_system.hpp"
+#include "support/golden.hpp"
 
 // Fontconfig keeps its caches until the process ends; the leak checker of
 // sanitizer builds is told so.
@@ -95,25 +99,42 @@ RecordingCanvas draw(const PlotModel& plot) {
   return canvas;
 }
 
-TEST(ChartRenderer, CurveChartHasTitlesAxisTitlesTicksAndLegend) {
-  const PlotModel plot = buildPlot(sweep(kFrVsTemperature, {0, 50, 100}, {{1, 2, 4}}), ChartStyle{});
-  const RecordingCanvas c = draw(plot);
-  EXPECT_TRUE(c.drew("FR vs Temperature"));
-  EXPECT_TRUE(c.drew("TOP.CIR"));  // subtitle and legend
-  EXPECT_TRUE(c.drew("Temperature (C)"));
-  const auto yTitle = std::find_if(c.texts.begin(), c.texts.end(), [](const auto& t) { return t.text == "FR (fpmh)"; });
-  ASSERT_NE(yTitle, c.texts.end());
-  EXPECT_TRUE(yTitle->vertical);
-  for (const char* tick : {"0", "20", "100", "1", "4"}) EXPECT_TRUE(c.drew(tick)) << tick;
-  EXPECT_EQ(c.curvesOf(seriesColor(0)), 1u);
+// The drawing of a chart, one call a line in the canvas' order per kind of
+// call: texts with where they stand, fills, curves, the thin lines (grid
+// and ticks) counted by their look, and polygons.
+std::string drawing(const RecordingCanvas& c) {
+  std::string out;
+  const auto color = [](const Color& k) { return strprintf("#%02x%02x%02x", int(k.r * 255), int(k.g * 255), int(k.b * 255)); };
+  for (const auto& t : c.texts) out += strprintf("text %.1f,%.1f%s %s\n", t.at.x, t.at.y, t.vertical ? " up" : "", t.text.c_str());
+  for (const auto& [r, k] : c.rects) out += strprintf("fill %.1f,%.1f %.1fx%.1f %s\n", r.x, r.y, r.w, r.h, color(k).c_str());
+  std::map<std::string, int> thin;  // grid lines and ticks, counted by their pen
+  for (const auto& [points, pen] : c.lines) {
+    const std::string look = strprintf("width %.1f %s%s", pen.width, color(pen.color).c_str(), pen.dashed ? " dashed" : "");
+    if (pen.width < 2.0) {
+      ++thin[look];
+    } else {
+      out += strprintf("line %zu points from %.1f,%.1f %s\n", points.size(), points[0].x, points[0].y, look.c_str());
+    }
+  }
+  for (const auto& [look, n] : thin) out += strprintf("%d lines %s\n", n, look.c_str());
+  for (const auto& [points, k] : c.polygons) out += strprintf("polygon %zu points %s\n", points.size(), color(k).c_str());
+  return out;
 }
 
-TEST(ChartRenderer, FailureRatesSpanningDecadesTakeALogScale) {
-  const PlotModel plot = buildPlot(sweep(kFrVsTemperature, {0, 50, 100}, {{0.05, 1, 80}}), ChartStyle{});
-  EXPECT_TRUE(plot.logScale);
-  const RecordingCanvas c = draw(plot);
-  EXPECT_TRUE(c.drew("FR (fpmh)  [log scale]"));
-  for (const char* decade : {"0.01", "0.1", "1", "10", "100"}) EXPECT_TRUE(c.drew(decade)) << decade;
+// A failure-rate curve over three decades (log scale), environments as bars,
+// a pie of part types: titles, axis titles and ticks, legends, bars with
+// their values, slices labelled where they are wide enough.
+TEST(ChartRenderer, CurveBarsAndPieAsDrawn) {
+  std::string out;
+  for (const GraphData& data :
+       {sweep(kFrVsTemperature, {0, 50, 100}, {{0.05, 1, 80}}),
+        sweep(kMtbfVsTempEnv, {0, 50, 100}, {{3, 2, 1}, {6, 5, 4}}, {"GB", "NS"}),
+        sweep(kFrVsEnvironment, {}, {{1.5, 3, 6}}, {"GB", "AIF", "CL"}),
+        itemData(kPctFrPartTypes, {{"Resistor", 60, ""}, {"Capacitor", 38, ""}, {"All Other Part Types", 2, ""}},
+                 false)}) {
+    out += "== " + std::string(graphTypeName(data.type)) + "\n" + drawing(draw(buildPlot(data, ChartStyle{})));
+  }
+  EXPECT_GOLDEN("charts.txt", out);
 }
 
 struct ScaleCase {
@@ -148,27 +169,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ScaleCase{"AskedForLinear", kFrVsStress, {1, 1e6}, ValueScale::Linear, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ChartRenderer, EveryEnvironmentCurveInTheLegend) {
-  const PlotModel plot =
-      buildPlot(sweep(kMtbfVsTempEnv, {0, 50, 100}, {{3, 2, 1}, {6, 5, 4}, {9, 8, 7}}, {"GB", "NS", "CL"}),
-                ChartStyle{});
-  const RecordingCanvas c = draw(plot);
-  for (const char* env : {"GB", "NS", "CL"}) EXPECT_TRUE(c.drew(env)) << env;
-  for (std::size_t s = 0; s < 3; ++s) EXPECT_EQ(c.curvesOf(seriesColor(s)), 1u) << s;
-}
-
 TEST(ChartRenderer, ValueThatCanNotBeDrawnLeavesAGapInTheCurve) {
   const PlotModel plot = buildPlot(sweep(kMtbfVsTemperature, {0, 1, 2, 3, 4}, {{5, 4, INFINITY, 2, 1}}), ChartStyle{});
   const RecordingCanvas c = draw(plot);
   EXPECT_EQ(c.curvesOf(seriesColor(0)), 2u);  // two runs around the gap
-}
-
-TEST(ChartRenderer, OneBarPerEnvironmentLabelledWithItsValue) {
-  const PlotModel plot = buildPlot(sweep(kFrVsEnvironment, {}, {{1.5, 3, 6}}, {"GB", "AIF", "CL"}), ChartStyle{});
-  EXPECT_EQ(plot.kind, PlotKind::Bars);
-  const RecordingCanvas c = draw(plot);
-  EXPECT_EQ(c.fillsOf(seriesColor(0)), 3u);
-  for (const char* label : {"GB", "AIF", "CL", "1.5", "3", "6", "Environment"}) EXPECT_TRUE(c.drew(label)) << label;
 }
 
 TEST(ChartRenderer, ManyItemsTurnTheirLabelsUpright) {
@@ -180,22 +184,6 @@ TEST(ChartRenderer, ManyItemsTurnTheirLabelsUpright) {
   const auto label = std::find_if(c.texts.begin(), c.texts.end(), [](const auto& t) { return t.text == "PART-NUMBER-7"; });
   ASSERT_NE(label, c.texts.end());
   EXPECT_TRUE(label->vertical);
-}
-
-TEST(ChartRenderer, PieHasASlicePerItemWithPercentsInTheLegend) {
-  const PlotModel plot = buildPlot(
-      itemData(kPctFrPartTypes, {{"Resistor", 60, ""}, {"Capacitor", 38, ""}, {"All Other Part Types", 2, ""}}, false),
-      ChartStyle{});
-  EXPECT_EQ(plot.kind, PlotKind::Pie);
-  EXPECT_EQ(plot.subtitle, "TOP.CIR (Top-Level Only)");
-  const RecordingCanvas c = draw(plot);
-  std::size_t slices = 0;
-  for (const auto& [points, color] : c.polygons) slices += points.size() > 3;  // an arc, not a marker
-  EXPECT_EQ(slices, 3u);
-  EXPECT_TRUE(c.drew("Resistor  60.0%"));
-  EXPECT_TRUE(c.drew("All Other Part Types  2.0%"));
-  EXPECT_TRUE(c.drew("60.0%"));   // on the slice
-  EXPECT_FALSE(c.drew("2.0%"));   // too thin to label on the slice
 }
 
 TEST(ChartRenderer, PieOfNothingSaysSo) {
@@ -293,3 +281,94 @@ TEST(CairoChart, FailedWriteLeavesTheOldChart) {
 
 }  // namespace
 }  // namespace kestrel::graph
+
+// ---- Axis scales: nice linear steps, whole decades, and labels that tell the
+// ticks apart.
+namespace kestrel::graph::axes {
+namespace {
+
+std::vector<std::string> labels(const AxisScale& s) {
+  std::vector<std::string> out;
+  for (const Tick& t : s.ticks) {
+    if (t.major) out.push_back(t.label);
+  }
+  return out;
+}
+
+struct LinearCase {
+  const char* name;
+  double min, max;
+  bool zero;
+  std::vector<std::string> labels;
+};
+void PrintTo(const LinearCase& c, std::ostream* os) { *os << c.name; }
+
+class LinearAxis : public ::testing::TestWithParam<LinearCase> {};
+
+TEST_P(LinearAxis, TakesNiceStepsCoveringTheValues) {
+  const LinearCase& c = GetParam();
+  const AxisScale s = linearScale(c.min, c.max, 6, c.zero);
+  EXPECT_EQ(labels(s), c.labels);
+  EXPECT_LE(s.lo, std::min(c.min, c.max) + 1e-12);
+  EXPECT_GE(s.hi, std::max(c.min, c.max) - 1e-12);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Graph, LinearAxis,
+    ::testing::Values(LinearCase{"Temperatures", -55, 175, false, {"-100", "-50", "0", "50", "100", "150", "200"}},
+                      LinearCase{"ReliabilityNearOne", 0.95, 0.999, false,
+                                 {"0.95", "0.96", "0.97", "0.98", "0.99", "1.00"}},
+                      LinearCase{"BarsFromZero", 12, 38, true, {"0", "10", "20", "30", "40"}},
+                      LinearCase{"MtbfInHours", 20000, 95000, false,
+                                 {"20000", "40000", "60000", "80000", "100000"}},
+                      LinearCase{"LargeValuesInScientificForm", 1.2e7, 4.1e7, false,
+                                 {"1e+07", "2e+07", "3e+07", "4e+07", "5e+07"}},
+                      LinearCase{"HalfStepsKeepOneDigitOnEveryTick", 1.0e7, 3.0e7, false,
+                                 {"1.0e+07", "1.5e+07", "2.0e+07", "2.5e+07", "3.0e+07"}},
+                      LinearCase{"OneValueGetsARangeAroundIt", 5, 5, false, {"4.4", "4.6", "4.8", "5.0", "5.2", "5.4", "5.6"}},
+                      LinearCase{"ReversedOrder", 10, 0, false, {"0", "2", "4", "6", "8", "10"}},
+                      LinearCase{"NoNegativeZero", -0.3, 0.3, false, {"-0.4", "-0.2", "0.0", "0.2", "0.4"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TightAxis, EndsAtTheSweptRangeWithNiceTicksInside) {
+  const AxisScale s = tightLinearScale(-55, 175, 8);
+  EXPECT_DOUBLE_EQ(s.lo, -55);
+  EXPECT_DOUBLE_EQ(s.hi, 175);
+  EXPECT_EQ(labels(s), (std::vector<std::string>{"-50", "0", "50", "100", "150"}));
+  EXPECT_EQ(labels(tightLinearScale(0, 100, 8)), (std::vector<std::string>{"0", "20", "40", "60", "80", "100"}));
+}
+
+TEST(LogAxis, RunsFromDecadeToDecadeWithMinorTicksBetween) {
+  const AxisScale s = logScale(0.03, 450);
+  EXPECT_TRUE(s.log);
+  EXPECT_DOUBLE_EQ(s.lo, 0.01);
+  EXPECT_DOUBLE_EQ(s.hi, 1000);
+  EXPECT_EQ(labels(s), (std::vector<std::string>{"0.01", "0.1", "1", "10", "100", "1000"}));
+  EXPECT_EQ(s.ticks.size(), 6u + 5u * 8u);
+  EXPECT_DOUBLE_EQ(s.fraction(1.0), 0.4);
+  EXPECT_LT(s.fraction(0.0), 0.0);
+}
+
+TEST(LogAxis, OneDecadeAtLeastAndFarDecadesInScientificForm) {
+  EXPECT_EQ(labels(logScale(10, 10)), (std::vector<std::string>{"10", "100"}));
+  EXPECT_EQ(decadeLabel(7), "1e+07");
+  EXPECT_EQ(decadeLabel(-5), "1e-05");
+  EXPECT_EQ(decadeLabel(-4), "0.0001");
+  EXPECT_EQ(decadeLabel(6), "1000000");
+}
+
+TEST(LogAxis, ValuesNotAboveZeroFallBackToLinear) { EXPECT_FALSE(logScale(0.0, 10).log); }
+
+TEST(ValueLabels, FourSignificantDigitsAndPercents) {
+  EXPECT_EQ(valueLabel(12.3456), "12.35");
+  EXPECT_EQ(valueLabel(0.0012345), "0.001234");
+  EXPECT_EQ(valueLabel(123456.7), "123457");
+  EXPECT_EQ(valueLabel(2.5e8), "2.500e+08");
+  EXPECT_EQ(valueLabel(1.0 / 0.0), "*");
+  EXPECT_EQ(percentLabel(78.68), "78.7");
+  EXPECT_EQ(percentLabel(0.9266), "0.93");
+  EXPECT_EQ(percentLabel(0.00658), "0.0066");
+}
+
+}  // namespace
+}  // namespace kestrel::graph::axes

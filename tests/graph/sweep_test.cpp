@@ -4,11 +4,21 @@
 // or a calculation at that mission time), and the files stay as they were.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <functional>
+#include <map>
 
+#include "core/circ_file.hpp"
+#include "core/registry.hpp"
+#include "core/strfmt.hpp"
+#include "faulty_scratch.hpp"
 #include "graph/graph_run.hpp"
+#include "graph/hierarchy_copy.hpp"
+#include "graph/high_values.hpp"
 #include "graph_fixture.hpp"
+#include "support/test_parts.hpp"
 
 namespace kestrel::graph {
 namespace {
@@ -190,3 +200,381 @@ TEST(SweepProgress, TemperatureWithinEnvironmentNamesBoth) {
 
 }  // namespace
 }  // namespace kestrel::graph
+
+// ---- Copying a hierarchy into the temporary folder: each file once, walked as
+// the calculation walks it, with the walk's errors, cancel and the state of
+// documents the user has open.
+namespace kestrel::graph::copy {
+namespace {
+
+using test::FaultyScratch;
+using test::RecordingUi;
+
+class HierarchyCopy : public ::testing::Test, protected test::GraphFixture {
+ protected:
+  void SetUp() override {
+    writeSample();
+    folder = ScratchFolder::create(posixScratchFiles(), dir.path(), 100, ui);
+    ASSERT_TRUE(folder);
+  }
+  // A circuit of fixed parts naming sub-files.
+  void circuit(const std::string& name, std::vector<std::pair<std::uint16_t, std::string>> subs, int parts = 1) {
+    CCircDoc doc;
+    for (int i = 0; i < parts; ++i) doc.insertSorted(test::fixedPart(1.0, strprintf("P%d", i)));
+    for (const auto& [type, file] : subs) {
+      auto sub = PartRegistry::instance().create(type, false);
+      sub->FileName = file;
+      doc.insertSorted(std::move(sub));
+    }
+    ASSERT_TRUE(saveDocument(posixFileSystem(), doc, dir.file(name)).isOk());
+    std::filesystem::remove(dir.file(name) + ".BAK");
+  }
+  std::unique_ptr<WorkingSet> copy(const std::string& top, ScratchFiles& files = posixScratchFiles()) {
+    return copyHierarchy({dir.file(top), {}}, files, *folder, ui);
+  }
+  std::vector<std::string> copied() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder->path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  RecordingUi ui;
+  std::unique_ptr<ScratchFolder> folder;
+};
+
+TEST_F(HierarchyCopy, EveryFileOfTheHierarchyCopiedByteForByteIntoTheWorkingSet) {
+  FaultyScratch counting;
+  auto set = copy("TOP.CIR", counting);
+  ASSERT_TRUE(set) << ui.lines[5];
+  EXPECT_EQ(copied(), (std::vector<std::string>{"BOARD.CIR", "CHIPS.HYB", "TOP.CIR"}));
+  for (const char* name : {"TOP.CIR", "BOARD.CIR", "CHIPS.HYB"}) {
+    EXPECT_EQ(test::readFileText(folder->file(name)), test::readFileText(dir.file(name))) << name;
+  }
+  EXPECT_EQ(counting.reads, 3);
+  EXPECT_EQ(counting.writes, 3);
+  ASSERT_EQ(set->size(), 3u);
+  EXPECT_EQ(set->top().path(), folder->file("TOP.CIR"));
+  // The child named "board.cir" in the record is found among the copies.
+  EXPECT_NE(set->find(folder->file("board.cir")), nullptr);
+  EXPECT_EQ(ui.lines[1], "Graph: Copying Files to Temporary Directory...");
+  EXPECT_NE(std::find(ui.lineHistory[2].begin(), ui.lineHistory[2].end(), "'CHIPS.HYB' (Level 2)..."),
+            ui.lineHistory[2].end());
+}
+
+TEST_F(HierarchyCopy, FileNamedTwiceIsCopiedOnce) {
+  circuit("LEAF.CIR", {});
+  circuit("MID.CIR", {{kSubCircuitType, "LEAF.CIR"}});
+  circuit("ROOT.CIR", {{kSubCircuitType, "MID.CIR"}, {kSubCircuitType, "LEAF.CIR"}, {kSubCircuitType, "leaf.cir"}});
+  FaultyScratch counting;
+  auto set = copy("ROOT.CIR", counting);
+  ASSERT_TRUE(set) << ui.lines[5];
+  EXPECT_EQ(set->size(), 3u);
+  EXPECT_EQ(counting.writes, 3);
+}
+
+// Refused at the record that closes the cycle, as the calculation refuses it.
+TEST_F(HierarchyCopy, CycleIsRefusedWhereItCloses) {
+  circuit("A.CIR", {{kSubCircuitType, "B.CIR"}});
+  circuit("B.CIR", {{kSubCircuitType, "A.CIR"}});
+  EXPECT_FALSE(copy("A.CIR"));
+  EXPECT_EQ(ui.lines[2], "'B.CIR' (Level 2)...");
+  EXPECT_EQ(ui.lines[5], "...Error: self-reference (rec#1).");
+}
+
+TEST_F(HierarchyCopy, TopLevelDocumentOfAnotherExtensionRefused) {
+  std::filesystem::copy_file(dir.file("TOP.CIR"), dir.file("TOP.LIB"));
+  EXPECT_FALSE(copy("TOP.LIB"));
+  EXPECT_EQ(ui.lines[5], "...Error: top-level doc extension not valid.");
+  EXPECT_TRUE(copied().empty());
+}
+
+struct MismatchCase {
+  const char* name;
+  std::uint16_t type;
+  const char* file;
+  const char* line5;
+};
+void PrintTo(const MismatchCase& c, std::ostream* os) { *os << c.name; }
+
+
+class HierarchyCopyMismatch : public HierarchyCopy, public ::testing::WithParamInterface<MismatchCase> {};
+
+TEST_P(HierarchyCopyMismatch, RecordNamingTheOtherKindStopsTheCopy) {
+  const MismatchCase& c = GetParam();
+  circuit("WRONG.CIR", {{c.type, c.file}});
+  EXPECT_FALSE(copy("WRONG.CIR"));
+  EXPECT_EQ(ui.lines[5], c.line5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Graph, HierarchyCopyMismatch,
+    ::testing::Values(MismatchCase{"SubCircuitNamingHybrid", kSubCircuitType, "CHIPS.HYB",
+                                   "...Error: CIR extension mismatch (rec#1)."},
+                      MismatchCase{"SubHybridNamingCircuit", kSubHybridType, "BOARD.CIR",
+                                   "...Error: HYB extension mismatch (rec#1)."},
+                      MismatchCase{"SubCircuitWithoutExtension", kSubCircuitType, "BOARD",
+                                   "...Error: CIR extension mismatch (rec#1)."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HierarchyCopy, MissingChildGivesCanNotCopyWithTheCode) {
+  circuit("ORPHAN.CIR", {{kSubCircuitType, "NOWHERE.CIR"}});
+  EXPECT_FALSE(copy("ORPHAN.CIR"));
+  EXPECT_EQ(ui.lines[5], "...Error: can not copy file [2].");
+}
+
+TEST_F(HierarchyCopy, DamagedChildIsNamedAndStopsTheCopy) {
+  std::filesystem::resize_file(dir.file("BOARD.CIR"), 40);
+  EXPECT_FALSE(copy("TOP.CIR"));
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_NE(ui.messages.back().find("BOARD.CIR"), std::string::npos);
+  EXPECT_EQ(ui.lines[5], "...Error: can not copy file [22].");
+}
+
+TEST_F(HierarchyCopy, ChainDeeperThanTheLevelLimitRefused) {
+  for (int i = kMaxLevels; i >= 0; --i) {
+    std::vector<std::pair<std::uint16_t, std::string>> child;
+    if (i < kMaxLevels) child.emplace_back(kSubCircuitType, strprintf("L%d.CIR", i + 1));
+    circuit(strprintf("L%d.CIR", i), child);
+  }
+  EXPECT_FALSE(copy("L0.CIR"));
+  EXPECT_EQ(ui.lines[5], "...Error: too many levels.");
+  folder = ScratchFolder::create(posixScratchFiles(), dir.path(), 101, ui);
+  EXPECT_TRUE(copy("L1.CIR")) << ui.lines[5];
+}
+
+TEST_F(HierarchyCopy, WriteFailureInTheFolderGivesItsCode) {
+  FaultyScratch faulty;
+  faulty.failWriteNumber = 2;
+  EXPECT_FALSE(copy("TOP.CIR", faulty));
+  EXPECT_EQ(ui.lines[5], "...Error: can not copy file [28].");
+}
+
+TEST_F(HierarchyCopy, CancelAnsweredYesStopsAndNoGoesOn) {
+  ui.cancel = true;
+  ui.answers = {false};
+  EXPECT_TRUE(copy("TOP.CIR"));
+  ASSERT_FALSE(ui.questions.empty());
+  EXPECT_EQ(ui.questions[0], "Cancel temporary directory copy operation?");
+
+  RecordingUi yes;
+  yes.cancel = true;
+  yes.answers = {true};
+  auto second = ScratchFolder::create(posixScratchFiles(), dir.path(), 100, yes);
+  EXPECT_FALSE(copyHierarchy({topPath(), {}}, posixScratchFiles(), *second, yes));
+  EXPECT_EQ(yes.lines[4], "...Cancel.");
+}
+
+TEST_F(HierarchyCopy, OpenDocumentIsCopiedAsItStandsNotAsSaved) {
+  std::unique_ptr<CCircDoc> board;
+  ASSERT_TRUE(loadDocument(posixFileSystem(), dir.file("BOARD.CIR"), board).isOk());
+  board->header().TEMP = 99.0f;  // an edit not saved
+  const std::string before = test::readFileText(dir.file("BOARD.CIR"));
+  ListedOpenDocuments open({board.get()});
+  auto set = copyHierarchy({topPath(), &open}, posixScratchFiles(), *folder, ui);
+  ASSERT_TRUE(set);
+  const CCircDoc* copyOfBoard = set->find(folder->file("BOARD.CIR"));
+  ASSERT_NE(copyOfBoard, nullptr);
+  EXPECT_FLOAT_EQ(copyOfBoard->header().TEMP, 99.0f);
+  EXPECT_EQ(test::readFileText(dir.file("BOARD.CIR")), before);
+}
+
+}  // namespace
+}  // namespace kestrel::graph::copy
+
+// ---- The high-value graphs: each item's failure rate is its share of the
+// top-level failure rate, worked out here by hand from a separate
+// calculation of the same hierarchy; the highest kept, the rest summed.
+namespace kestrel::graph::high_values {
+namespace {
+
+using Items = std::map<std::string, double>;  // name -> FR
+
+// The sample's contributions by hand: BOARD is weighed by its record (QTY 2
+// x duty cycle 50 % x CF 1) and its own CF 1.5, CHIPS by the package model
+// (its total over the sum of its chips), TOP by its CF 1.
+struct Contributions {
+  explicit Contributions(const std::vector<std::unique_ptr<CCircDoc>>& docs) {
+    const CCircDoc& top = *docs[0];
+    const CCircDoc& board = *docs[1];
+    const CCircDoc& chips = *docs[2];
+    for (std::size_t i = 0; i < top.count(); ++i) {
+      const CPart& p = top.record(i);
+      topRecords[p.PN] = top.header().CF * p.TFR();
+      if (p.PART_TYPE != kSubCircuitType && p.PART_TYPE != kSubHybridType) leaves[p.PN] = topRecords[p.PN];
+    }
+    const double boardWeight = 2.0 * 0.5 * 1.0 * board.header().CF;
+    for (std::size_t i = 0; i < board.count(); ++i) leaves[board.record(i).PN] = boardWeight * board.record(i).TFR();
+    const double chipsWeight = chips.header().TotalFR / chips.header().SUMCHIPS;
+    for (std::size_t i = 0; i < chips.count(); ++i) leaves[chips.record(i).PN] = chipsWeight * chips.record(i).TFR();
+    total = top.header().TotalFR;
+  }
+  Items topRecords, leaves;
+  double total = 0.0;
+};
+
+Items byType(const Items& leaves) {
+  const std::map<std::string, std::string> type{{"RT-1", "Resistor"}, {"RT-2", "Resistor"},
+                                                {"RB-1", "Resistor"}, {"RB-2", "Resistor"},
+                                                {"UT-1", "Miscellaneous"}, {"UB-1", "Miscellaneous"},
+                                                {"FB-1", "Miscellaneous"}, {"DIE-1", "Miscellaneous(Hyb)"},
+                                                {"RZ-1", "Resistor(Hyb)"}};
+  Items out;
+  for (const auto& [pn, fr] : leaves) out[type.at(pn)] += fr;
+  return out;
+}
+
+Items expectedItems(int type, bool hierarchy, const Contributions& c) {
+  switch (itemKindOf(type)) {
+    case ItemKind::PartRecords: return hierarchy ? c.leaves : c.topRecords;
+    case ItemKind::PartTypes: {
+      if (hierarchy) return byType(c.leaves);
+      Items t{{"Resistor", c.topRecords.at("RT-1") + c.topRecords.at("RT-2")},
+              {"Miscellaneous", c.topRecords.at("UT-1")},
+              {"SubCircuit", c.topRecords.at("board.cir")},
+              {"SubHybrid", c.topRecords.at("CHIPS.HYB")}};
+      return t;
+    }
+    default: {
+      const double own = c.leaves.at("RT-1") + c.leaves.at("RT-2") + c.leaves.at("UT-1");
+      if (!hierarchy) {
+        return {{"TOP.CIR", own}, {"board.cir", c.topRecords.at("board.cir")}, {"CHIPS.HYB", c.topRecords.at("CHIPS.HYB")}};
+      }
+      return {{"TOP.CIR", own},
+              {"BOARD.CIR", c.leaves.at("RB-1") + c.leaves.at("RB-2") + c.leaves.at("UB-1") + c.leaves.at("FB-1")},
+              {"CHIPS.HYB", c.leaves.at("DIE-1") + c.leaves.at("RZ-1")}};
+    }
+  }
+}
+
+struct ItemCase {
+  const char* name;
+  int type;
+  bool hierarchy;
+};
+void PrintTo(const ItemCase& c, std::ostream* os) { *os << c.name; }
+
+class HighValues : public ::testing::TestWithParam<ItemCase>, protected test::GraphFixture {
+ protected:
+  void SetUp() override { writeSample(); }
+};
+
+TEST_P(HighValues, ItemsAreTheirShareOfTheTopLevelFailureRateHighestFirst) {
+  const ItemCase& c = GetParam();
+  const auto before = snapshot();
+  test::RecordingUi ui;
+  GraphJob job;
+  job.topPath = topPath();
+  job.settings = defaultSettings(c.type);
+  job.settings.maxItems = 100;
+  job.settings.includeHierarchy = c.hierarchy;
+  const GraphOutcome out = runGraph(job, posixFileSystem(), posixScratchFiles(), ui);
+  ASSERT_TRUE(out.ok) << ui.lines[5];
+
+  const Contributions contributions(calculatedCopy());
+  Items expected = expectedItems(c.type, c.hierarchy, contributions);
+  const bool percent = valueOf(c.type) == Value::ItemPercent;
+  double sum = 0.0;
+  for (const auto& [name, fr] : expected) sum += fr;
+  if (percent) {
+    for (auto& [name, fr] : expected) fr = fr / sum * 100.0;
+  }
+  ASSERT_EQ(out.data.items.size(), expected.size());
+  for (std::size_t i = 0; i < out.data.items.size(); ++i) {
+    const GraphItem& item = out.data.items[i];
+    ASSERT_EQ(expected.count(item.name), 1u) << item.name;
+    EXPECT_NEAR(item.value, expected[item.name], expected[item.name] * 1e-9) << item.name;
+    if (i > 0) {
+      EXPECT_GE(out.data.items[i - 1].value, item.value);
+    }
+  }
+  // Without a solder-joint term the shares add up to the whole (the whole
+  // takes each child's total in single precision).
+  EXPECT_NEAR(sum, contributions.total, contributions.total * 2e-7);
+  const auto& line2 = ui.lineHistory[2];
+  const char* stage = percent ? "'TOP.CIR' Highest %FR Value Calculation" : "'TOP.CIR' Highest FR Value Calculation";
+  EXPECT_NE(std::find(line2.begin(), line2.end(), stage), line2.end());
+  auto after = snapshot();
+  after.erase("GRAPH-DATA.CSV");
+  EXPECT_EQ(after, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Graph, HighValues,
+                         ::testing::Values(ItemCase{"PartRecordsWithHierarchy", kFrPartRecords, true},
+                                           ItemCase{"PartRecordsTopLevelOnly", kFrPartRecords, false},
+                                           ItemCase{"PartTypesWithHierarchy", kFrPartTypes, true},
+                                           ItemCase{"PartTypesTopLevelOnly", kFrPartTypes, false},
+                                           ItemCase{"CircuitsWithHierarchy", kFrCircuits, true},
+                                           ItemCase{"CircuitsTopLevelOnly", kFrCircuits, false},
+                                           ItemCase{"PercentPartRecords", kPctFrPartRecords, true},
+                                           ItemCase{"PercentPartTypesTopLevelOnly", kPctFrPartTypes, false},
+                                           ItemCase{"PercentCircuits", kPctFrCircuits, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(HighValues, PartRecordsNameTheFileHoldingThem) {
+  test::GraphFixture f;
+  f.writeSample();
+  test::RecordingUi ui;
+  GraphJob job;
+  job.topPath = f.topPath();
+  job.settings = defaultSettings(kFrPartRecords);
+  job.settings.maxItems = 3;
+  const GraphOutcome out = runGraph(job, posixFileSystem(), posixScratchFiles(), ui);
+  ASSERT_TRUE(out.ok);
+  ASSERT_EQ(out.data.items.size(), 4u);
+  const Contributions c(f.calculatedCopy());
+  const std::map<std::string, std::string> file{{"RT-1", "TOP.CIR"}, {"RT-2", "TOP.CIR"}, {"UT-1", "TOP.CIR"},
+                                                {"RB-1", "BOARD.CIR"}, {"RB-2", "BOARD.CIR"}, {"UB-1", "BOARD.CIR"},
+                                                {"FB-1", "BOARD.CIR"}, {"DIE-1", "CHIPS.HYB"}, {"RZ-1", "CHIPS.HYB"}};
+  double kept = 0.0;
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(out.data.items[i].circuit, file.at(out.data.items[i].name));
+    kept += out.data.items[i].value;
+  }
+  EXPECT_EQ(out.data.items[3].name, "All Other Part Records");
+  EXPECT_EQ(out.data.items[3].circuit, "");
+  EXPECT_NEAR(out.data.items[3].value, c.total - kept, c.total * 2e-7);
+}
+
+struct CutCase {
+  const char* name;
+  std::vector<GraphItem> items;
+  long maxItems;
+  ItemKind kind;
+  bool percent;
+  std::vector<std::pair<std::string, double>> expected;
+};
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.name; }
+
+class HighestItems : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(HighestItems, KeepTheHighestAndSumTheRest) {
+  const CutCase& c = GetParam();
+  std::vector<std::pair<std::string, double>> got;
+  for (const GraphItem& item : highestItems(c.items, c.maxItems, c.kind, c.percent)) got.emplace_back(item.name, item.value);
+  ASSERT_EQ(got.size(), c.expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].first, c.expected[i].first) << i;
+    EXPECT_NEAR(got[i].second, c.expected[i].second, 1e-12) << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Graph, HighestItems,
+    ::testing::Values(
+        CutCase{"FewerThanMaxHaveNoRest", {{"a", 1, ""}, {"b", 3, ""}}, 3, ItemKind::PartRecords, false,
+                {{"b", 3}, {"a", 1}}},
+        CutCase{"ExactlyMaxHaveNoRest", {{"a", 1, ""}, {"b", 3, ""}, {"c", 2, ""}}, 3, ItemKind::PartTypes, false,
+                {{"b", 3}, {"c", 2}, {"a", 1}}},
+        CutCase{"RestSummedUnderItsName", {{"a", 1, ""}, {"b", 4, ""}, {"c", 2, ""}, {"d", 8, ""}, {"e", 0.5, ""}}, 3,
+                ItemKind::Circuits, false, {{"d", 8}, {"b", 4}, {"c", 2}, {"All Other Circuits", 1.5}}},
+        CutCase{"TiesKeepTheirOrder", {{"x", 2, ""}, {"y", 2, ""}, {"z", 2, ""}, {"w", 2, ""}}, 3, ItemKind::PartTypes,
+                false, {{"x", 2}, {"y", 2}, {"z", 2}, {"All Other Part Types", 2}}},
+        CutCase{"PercentOfTheWholeIncludingTheRest", {{"a", 1, ""}, {"b", 2, ""}, {"c", 3, ""}, {"d", 4, ""}}, 3,
+                ItemKind::PartRecords, true, {{"d", 40}, {"c", 30}, {"b", 20}, {"All Other Part Records", 10}}},
+        CutCase{"PercentOfNothingIsZero", {{"a", 0, ""}, {"b", 0, ""}}, 3, ItemKind::PartRecords, true,
+                {{"a", 0}, {"b", 0}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kestrel::graph::high_values

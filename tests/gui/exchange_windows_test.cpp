@@ -1,6 +1,13 @@
 // The Import and Export sheets and the import definition window driven as a
 // user drives them, offscreen, against what `kestrel import`, `kestrel export`
 // and `kestrel import-def` give for copies of the same inputs.
+#include <QAction>
+#include <QListView>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <algorithm>
+#include <map>
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,21 +26,30 @@
 #include "gui/exchange/import_definition_sheets.hpp"
 #include "gui/exchange/import_definition_window.hpp"
 #include "models/register_all.hpp"
-#include "run_kestrel.hpp"
-#include "support/recording_ui.hpp"
+#include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
+#include "core/whatif_command.hpp"
+#include "exchange/import_run.hpp"
+#include "gui/circuit_window.hpp"
+#include "gui/dialog_ui.hpp"
+#include "gui/exchange/merge_command.hpp"
+#include "gui/library/library_window.hpp"
+#include "gui/main_window.hpp"
+#include "project/project_file.hpp"
+#include "project/project_tree.hpp"
+#include "project/tree_edits.hpp"
+#include "store/library/recall.hpp"
+#include "store/library/transfer.hpp"
+#include "gui/exchange/whatif_command.hpp"
+#include "gui/exchange/whatif_sheet.hpp"
+#include "gui/property_sheet.hpp"
+#include "desktop_fixture.hpp"
 
 using namespace kestrel;
 using namespace kestrel::gui;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string fileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
 
 // A workbook's cells as text rows: its package carries the time it was
 // written, so two workbooks of the same rows are compared by their cells.
@@ -52,9 +68,10 @@ std::string workbookCells(const std::string& path) {
   return out;
 }
 
-// A document as `kestrel show --json` prints it, without the line naming its path.
+// A document as `kestrel show --json` prints it, without the line naming its
+// path (copies in different folders compare equal); null when it can not.
 nlohmann::json shownDocument(const std::string& path) {
-  const test::RunResult run = test::runKestrel({"show", "--json", path});
+  const test::RunResult run = test::runKestrel({"--no-log", "show", "--json", path});
   if (run.exitCode != 0) {
     qWarning("show '%s': %s", path.c_str(), run.err.c_str());
     return {};
@@ -71,7 +88,7 @@ const std::vector<std::string> kMappings = {"PART_TYPE=18", "PN=20",       "REFD
 
 }  // namespace
 
-class ExchangeWindowsTest final : public QObject {
+class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   Q_OBJECT
 
  private slots:
@@ -90,64 +107,20 @@ class ExchangeWindowsTest final : public QObject {
   void importRunsTheDefinitionAsShown();
 
  private:
-  std::string path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
   std::string makeDefinition(const std::string& name, const std::string& format, const std::string& skip);
   std::string makeTable(const std::string& name);
   std::unique_ptr<ImportDefinitionWindow> openDefinition(const std::string& file);
-  void script(std::function<int(QDialog&)> answer) { scripts_.push_back(std::move(answer)); }
   template <typename Sheet, typename Options>
   void scriptSheet(const Options& options) {
-    script([options](QDialog& d) {
-      auto* sheet = dynamic_cast<Sheet*>(&d);
-      if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-      sheet->setOptions(options);
-      sheet->accept();
-      return sheet->result();
+    scriptAccept<Sheet>([options](Sheet& sheet) {
+      sheet.setOptions(options);
     });
   }
-
-  QTemporaryDir dir_;
-  test::RecordingUi ui_;
-  std::unique_ptr<Settings> settings_;
-  GuiContext context_;
-  std::deque<std::function<int(QDialog&)>> scripts_;
-  SaveAnswer saveAnswer_ = SaveAnswer::Discard;
-  std::vector<std::string> saveQuestions_;
-  std::string chosenFile_;
 };
 
-void ExchangeWindowsTest::initTestCase() {
-  registerAllParts();
-  QVERIFY(dir_.isValid());
-  std::vector<std::string> warnings;
-  settings_ = std::make_unique<Settings>(Settings::load(posixFileSystem(), path("217F2.INI"), warnings));
-  context_.ui = &ui_;
-  context_.fs = &posixFileSystem();
-  context_.settings = settings_.get();
-  context_.runDialog = [this](QDialog& dialog) {
-    if (scripts_.empty()) return static_cast<int>(QDialog::Rejected);
-    auto run = std::move(scripts_.front());
-    scripts_.pop_front();
-    return run(dialog);
-  };
-  context_.chooseFile = [this](bool, const std::string&, const std::string&) { return chosenFile_; };
-  context_.askSave = [this](const std::string& title) {
-    saveQuestions_.push_back(title);
-    return saveAnswer_;
-  };
-}
+void ExchangeWindowsTest::initTestCase() { QVERIFY(setUp(false)); }
 
-void ExchangeWindowsTest::init() {
-  ui_.messages.clear();
-  ui_.questions.clear();
-  ui_.answers.clear();
-  ui_.logLines.clear();
-  ui_.cancelAtRecord = 0;
-  ui_.cancel = false;
-  scripts_.clear();
-  saveQuestions_.clear();
-  saveAnswer_ = SaveAnswer::Discard;
-}
+void ExchangeWindowsTest::init() { reset(); }
 
 std::string ExchangeWindowsTest::makeDefinition(const std::string& name, const std::string& format,
                                                 const std::string& skip) {
@@ -196,9 +169,9 @@ void ExchangeWindowsTest::importAsCommandLine() {
   o.dataSpec = path("in-" + ext + "-gui/b*." + ext);
   o.outputDir = path("out-" + ext + "-gui");
   scriptSheet<ImportSheet>(o);
-  QVERIFY(importThroughSheet(context_, nullptr));
-  QVERIFY2(ui_.messages.empty(), ui_.messages.empty() ? "" : ui_.messages.back().c_str());
-  QCOMPARE(ui_.questions.size(), std::size_t{1});
+  QVERIFY(importThroughSheet(context(), nullptr));
+  QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
+  QCOMPARE(ui.questions.size(), std::size_t{1});
   ImportJob shown;
   std::vector<std::string> warnings;
   QVERIFY(loadDefinition(posixFileSystem(), def, shown.definition, warnings));
@@ -207,7 +180,7 @@ void ExchangeWindowsTest::importAsCommandLine() {
   shown.outputDir = o.outputDir;
   std::string expected;
   for (const std::string& line : importConfirmation(shown)) expected += (expected.empty() ? "" : "\n") + line;
-  QCOMPARE(ui_.questions[0], expected);
+  QCOMPARE(ui.questions[0], expected);
 
   const test::RunResult cli = test::runKestrel({"--yes", "--no-log", "import", def,
                                                 path("in-" + ext + "-cli/b*." + ext), "-o", path("out-" + ext + "-cli")});
@@ -227,7 +200,7 @@ void ExchangeWindowsTest::importAsCommandLine() {
       const std::string to = from == cliDir ? guiDir : path("out-" + ext + "-gui");
       if (const auto at = asGui.find(from); at != std::string::npos) asGui.replace(at, from.size(), to);
     }
-    QVERIFY2(std::find(ui_.logLines.begin(), ui_.logLines.end(), asGui) != ui_.logLines.end(), asGui.c_str());
+    QVERIFY2(std::find(ui.logLines.begin(), ui.logLines.end(), asGui) != ui.logLines.end(), asGui.c_str());
   }
 }
 
@@ -250,10 +223,10 @@ void ExchangeWindowsTest::importCancelledWritesNothing() {
   o.definitionPath = def;
   o.dataSpec = table;
   scriptSheet<ImportSheet>(o);
-  ui_.cancel = true;  // Cancel clicked in the progress window before the first record
-  ui_.answers = {true, true};  // the confirmation, then "Cancel import?"
-  QVERIFY(!importThroughSheet(context_, nullptr));
-  QCOMPARE(ui_.questions.back(), std::string("Cancel import?"));
+  ui.cancel = true;  // Cancel clicked in the progress window before the first record
+  ui.answers = {true, true};  // the confirmation, then "Cancel import?"
+  QVERIFY(!importThroughSheet(context(), nullptr));
+  QCOMPARE(ui.questions.back(), std::string("Cancel import?"));
   QVERIFY(!fs::exists(path("cancel/board.cir")));
 }
 
@@ -295,9 +268,9 @@ void ExchangeWindowsTest::exportAsCommandLine() {
   }
   o.pnFilter = pn.toStdString();
   scriptSheet<ExportSheet>(o);
-  QVERIFY(exportThroughSheet(context_, nullptr));
-  QVERIFY2(ui_.messages.empty(), ui_.messages.empty() ? "" : ui_.messages.back().c_str());
-  QCOMPARE(ui_.questions.size(), std::size_t{1});
+  QVERIFY(exportThroughSheet(context(), nullptr));
+  QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
+  QCOMPARE(ui.questions.size(), std::size_t{1});
 
   std::vector<std::string> args = {"--yes", "--no-log", "export", path("exp" + ext + "-cli/io_board.cir"),
                                    path("exp" + ext + "-cli/power_supply.cir"), "-o",
@@ -307,7 +280,9 @@ void ExchangeWindowsTest::exportAsCommandLine() {
   const test::RunResult cli = test::runKestrel(args);
   QCOMPARE(cli.exitCode, 0);
   for (const char* base : {"io_board", "power_supply"}) {
-    const auto contents = ext == ".xlsx" ? workbookCells : fileBytes;
+    const auto contents = [&ext](const std::string& file) {
+      return ext == ".xlsx" ? workbookCells(file) : test::readBytes(file);
+    };
     const std::string built = contents(path("exp" + ext + "-gui-out/" + base + ext));
     QVERIFY(!built.empty());
     QVERIFY2(built == contents(path("exp" + ext + "-cli-out/" + base + ext)), base);
@@ -316,7 +291,7 @@ void ExchangeWindowsTest::exportAsCommandLine() {
   std::string last;
   for (std::string line; std::getline(out, line);) last = line;
   // The window's log ends with the command line's totals (before the log's closing lines).
-  QVERIFY2(std::find(ui_.logLines.begin(), ui_.logLines.end(), last) != ui_.logLines.end(), last.c_str());
+  QVERIFY2(std::find(ui.logLines.begin(), ui.logLines.end(), last) != ui.logLines.end(), last.c_str());
 }
 
 void ExchangeWindowsTest::sheetsKeepTheirSettings() {
@@ -337,15 +312,15 @@ void ExchangeWindowsTest::sheetsKeepTheirSettings() {
   ex.pnFilter = "RN";
   scriptSheet<ImportSheet>(in);
   scriptSheet<ExportSheet>(ex);
-  importThroughSheet(context_, nullptr);  // the definition does not exist: the run stops with its message
-  exportThroughSheet(context_, nullptr);
+  importThroughSheet(context(), nullptr);  // the definition does not exist: the run stops with its message
+  exportThroughSheet(context(), nullptr);
   // A new session reads what the last one kept.
   std::vector<std::string> warnings;
   const Settings reread = Settings::load(posixFileSystem(), path("217F2.INI"), warnings);
   QCOMPARE(loadImportOptions(reread), in);
   QCOMPARE(loadExportOptions(reread), ex);
-  ImportSheet importSheet(context_);
-  ExportSheet exportSheet(context_);
+  ImportSheet importSheet(context());
+  ExportSheet exportSheet(context());
   importSheet.accept();
   exportSheet.accept();
   QCOMPARE(importSheet.options(), in);
@@ -353,7 +328,7 @@ void ExchangeWindowsTest::sheetsKeepTheirSettings() {
 }
 
 std::unique_ptr<ImportDefinitionWindow> ExchangeWindowsTest::openDefinition(const std::string& file) {
-  auto w = file.empty() ? ImportDefinitionWindow::create(context_) : ImportDefinitionWindow::open(file, context_);
+  auto w = file.empty() ? ImportDefinitionWindow::create(context()) : ImportDefinitionWindow::open(file, context());
   if (w) w->setAttribute(Qt::WA_DeleteOnClose, false);
   return w;
 }
@@ -371,33 +346,21 @@ void ExchangeWindowsTest::definitionEditedAsCommandLine() {
   h.headerRecord = 1;
   h.description = "Bench rack";
   h.translateCode = "X31217F1";
-  script([h](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionHeaderSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setHeader(h);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
+    sheet.setHeader(h);
   });
   w->editHeader();
   // The keyword found by part of its name, lower case, then mapped to a subfield.
-  script([](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionFindSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setSearch("efde", false);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionFindSheet>([](DefinitionFindSheet& sheet) {
+    sheet.setSearch("efde", false);
   });
   w->find();
-  QVERIFY2(ui_.messages.empty(), ui_.messages.empty() ? "" : ui_.messages.back().c_str());
+  QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
   QVERIFY(w->selectedRow());
   QCOMPARE(w->definition().keywords[static_cast<std::size_t>(*w->selectedRow())].name, std::string("REFDES"));
   auto mapSelected = [this, &w](float field, float start, float length, std::uint8_t option) {
-    script([=](QDialog& d) {
-      auto* sheet = dynamic_cast<DefinitionKeywordSheet*>(&d);
-      if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-      sheet->setMapping(field, start, length, option);
-      sheet->accept();
-      return sheet->result();
+    scriptAccept<DefinitionKeywordSheet>([=](DefinitionKeywordSheet& sheet) {
+      sheet.setMapping(field, start, length, option);
     });
     w->editKeyword();
   };
@@ -413,7 +376,7 @@ void ExchangeWindowsTest::definitionEditedAsCommandLine() {
   mapSelected(7, 0, 0, 2);
   QVERIFY(w->modified());
 
-  chosenFile_ = path("edited");
+  chosenFile = path("edited");
   QVERIFY(w->save());  // a new definition saves through Save As; ".imp" is added
   QCOMPARE(w->path(), path("edited.imp"));
   QVERIFY(!w->modified());
@@ -423,7 +386,7 @@ void ExchangeWindowsTest::definitionEditedAsCommandLine() {
        "--format", "DBF", "--skip", "2-4", "--header-rec", "1", "--description", "Bench rack", "--translate",
        "X31217F1", "REFDES=3:2:5", optionedName + "=7@" + std::string(optionNames(optionedName)[2])});
   QCOMPARE(cli.exitCode, 0);
-  QVERIFY(fileBytes(path("edited.imp")) == fileBytes(cliFile));
+  QVERIFY(test::readBytes(path("edited.imp")) == test::readBytes(cliFile));
   // The window lists what `import-def show --all` prints.
   const test::RunResult shown = test::runKestrel({"import-def", "show", cliFile, "--all"});
   std::vector<std::string> lines = w->headerLines();
@@ -444,7 +407,7 @@ void ExchangeWindowsTest::damagedDefinitionOpensNothing_data() {
 void ExchangeWindowsTest::damagedDefinitionOpensNothing() {
   QFETCH(QString, damage);
   const std::string good = makeDefinition("good-" + damage.toStdString() + ".imp", "CSV", "0");
-  std::string bytes = fileBytes(good);
+  std::string bytes = test::readBytes(good);
   if (damage == "short") bytes.resize(bytes.size() / 2);
   if (damage == "version") {
     // The version word follows the kind byte; the trailing additive checksum is kept right.
@@ -453,16 +416,16 @@ void ExchangeWindowsTest::damagedDefinitionOpensNothing() {
     for (std::size_t i = 0; i + 4 < bytes.size(); ++i) sum += static_cast<std::uint8_t>(bytes[i]);
     for (int i = 0; i < 4; ++i) bytes[bytes.size() - 4 + i] = static_cast<char>((sum >> (8 * i)) & 0xff);
   }
-  if (damage == "kind") bytes = fileBytes(std::string(KESTREL_EXAMPLES) + "/io_board.cir");
+  if (damage == "kind") bytes = test::readBytes(std::string(KESTREL_EXAMPLES) + "/io_board.cir");
   const std::string bad = path("bad-" + damage.toStdString() + ".imp");
   std::ofstream(bad, std::ios::binary) << bytes;
   QVERIFY(!openDefinition(bad));
   const test::RunResult cli = test::runKestrel({"import-def", "show", bad});
   QVERIFY(cli.exitCode != 0);
-  QCOMPARE(ui_.messages.size(), std::size_t{1});
-  QCOMPARE("kestrel: " + ui_.messages[0] + "\n", cli.err);
-  if (damage == "kind") QVERIFY(ui_.messages[0].find("Unexpected file format...\n...not Import.") != std::string::npos);
-  if (damage == "version") QVERIFY(ui_.messages[0].find("File version error...\n...InVer=") != std::string::npos);
+  QCOMPARE(ui.messages.size(), std::size_t{1});
+  QCOMPARE("kestrel: " + ui.messages[0] + "\n", cli.err);
+  if (damage == "kind") QVERIFY(ui.messages[0].find("Unexpected file format...\n...not Import.") != std::string::npos);
+  if (damage == "version") QVERIFY(ui.messages[0].find("File version error...\n...InVer=") != std::string::npos);
 }
 
 void ExchangeWindowsTest::closeAsksToSaveChanges() {
@@ -470,23 +433,19 @@ void ExchangeWindowsTest::closeAsksToSaveChanges() {
   auto w = openDefinition(file);
   QVERIFY(w);
   QVERIFY(w->mayClose());  // unchanged: no question
-  QVERIFY(saveQuestions_.empty());
+  QVERIFY(saveQuestions.empty());
   CImportHeader h = w->definition().header;
   h.description = "Changed";
-  script([h](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionHeaderSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setHeader(h);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
+    sheet.setHeader(h);
   });
   w->editHeader();
-  saveAnswer_ = SaveAnswer::Cancel;
+  saveAnswers = {SaveAnswer::Cancel};
   QVERIFY(!w->mayClose());
   QVERIFY(w->modified());
-  saveAnswer_ = SaveAnswer::Save;
+  saveAnswers = {SaveAnswer::Save};
   QVERIFY(w->mayClose());
-  QCOMPARE(saveQuestions_, (std::vector<std::string>{"CLOSE.IMP", "CLOSE.IMP"}));
+  QCOMPARE(saveQuestions, (std::vector<std::string>{"CLOSE.IMP", "CLOSE.IMP"}));
   auto reopened = openDefinition(file);
   QVERIFY(reopened);
   QCOMPARE(reopened->definition().header.description, std::string("Changed"));
@@ -498,12 +457,8 @@ void ExchangeWindowsTest::importRunsTheDefinitionAsShown() {
   QVERIFY(w);
   CImportHeader h = w->definition().header;
   h.description = "Not saved yet";
-  script([h](QDialog& d) {
-    auto* sheet = dynamic_cast<DefinitionHeaderSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setHeader(h);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
+    sheet.setHeader(h);
   });
   w->editHeader();
   // The sheet comes preset with the window's file; OK as it is, then No to the confirmation.
@@ -513,12 +468,691 @@ void ExchangeWindowsTest::importRunsTheDefinitionAsShown() {
     sheet->accept();
     return sheet->options().definitionPath == file ? sheet->result() : static_cast<int>(QDialog::Rejected);
   });
-  ui_.answers = {false};
-  QVERIFY(!importThroughSheet(context_, nullptr, OpenDefinition{w->path(), &w->definition()}));
-  QCOMPARE(ui_.questions.size(), std::size_t{1});
-  QVERIFY2(ui_.questions[0].find("- Description: 'Not saved yet'") != std::string::npos, ui_.questions[0].c_str());
-  QVERIFY(ui_.logLines.empty());  // No: nothing ran
+  ui.answers = {false};
+  QVERIFY(!importThroughSheet(context(), nullptr, OpenDefinition{w->path(), &w->definition()}));
+  QCOMPARE(ui.questions.size(), std::size_t{1});
+  QVERIFY2(ui.questions[0].find("- Description: 'Not saved yet'") != std::string::npos, ui.questions[0].c_str());
+  QVERIFY(ui.logLines.empty());  // No: nothing ran
 }
 
-QTEST_MAIN(ExchangeWindowsTest)
+// ---- Merge and batch jobs ----
+// Merge driven through the frame's "Activities" menu, offscreen: the file
+// chooser and the question are answered by a script. A merge through the
+// window must write the same file as `kestrel merge` on a copy of the same
+// files; refused merges leave the document and every file as they were.
+// Every batch job run on a file open in a window (with an edit not yet
+// saved) must change the window's document, never the file behind it: once
+// the window is saved, the file is what the command line's job makes of a
+// copy holding the same edit.
+
+namespace {
+
+bool anyLineHas(const test::RecordingUi& ui, const std::string& text) {
+  for (const auto& history : ui.lineHistory) {
+    for (const std::string& line : history) {
+      if (line.find(text) != std::string::npos) return true;
+    }
+  }
+  return false;
+}
+
+// The unsaved edit every opened circuit gets: a resistor the library holds
+// (an update with --cf takes the library's correction factor) and one it
+// does not (a transfer adds it).
+void addUnsavedParts(CCircDoc& doc, Ui& ui) {
+  for (const char* pn : {"RNC55H0438", "UNSAVED-1"}) {
+    auto part = PartRegistry::instance().create(401, false);
+    part->PN = pn;
+    part->QTY = 3.0f;
+    part->CF = 2.0f;
+    doc.addRecord(std::move(part), ui);
+  }
+}
+
+// A batch job of the table: what it is given and what it must leave.
+struct BatchJob {
+  const char* name;
+  std::vector<std::string> open;     // opened in windows, in this order, each with the unsaved edit
+  std::vector<std::string> cli;      // the job on the copy (none: the window refuses the job)
+  std::vector<std::string> compare;  // files that must match the copy's
+  std::vector<std::string> query;    // a command line whose output must match too
+  std::string logLine;               // a line the run must log ("{}" = the folder)
+};
+
+std::vector<std::string> filled(const std::vector<std::string>& args, const fs::path& folder) {
+  std::vector<std::string> out;
+  for (std::string a : args) {
+    if (const auto at = a.find("{}"); at != std::string::npos) a.replace(at, 2, folder.string());
+    out.push_back(a);
+  }
+  return out;
+}
+
+std::size_t nodeOf(const ProjectTree& tree, const std::string& file) {
+  for (std::size_t i = 0; i < tree.size(); ++i) {
+    if (tree.node(i).isDocument() && fs::path(tree.node(i).file).filename() == file) return i;
+  }
+  return tree.size();
+}
+
+const std::vector<BatchJob>& batchJobs() {
+  static const std::vector<BatchJob> jobs = {
+      {"library update", {"io_board.cir"}, {"update", "--cf", "{}/io_board.cir", "{}/parts.lib"}, {"io_board.cir"}, {},
+       "   ...WARNING: '{}/io_board.cir' is open and has been modified..."},
+      {"transfer", {"controller.cir"}, {"transfer", "{}/controller.cir", "{}/parts.lib"}, {"controller.cir"},
+       {"lib", "find", "{}/parts.lib", "UNSAVED"}, ""},
+      {"recall", {"io_board.cir"}, {"recall", "{}/io_board.cir", "{}/parts.lib", "RNC55H0438"}, {"io_board.cir"},
+       {}, ""},
+      {"import update", {"io_board.cir"}, {}, {"io_board.cir"}, {}, "   ...Error: can not import to open document."},
+      {"project add", {"system.cir"}, {"project", "add", "{}/system.prj", "system.cir", "new_board.cir"},
+       {"system.cir", "new_board.cir"}, {}, ""},
+      {"project remove", {"system.cir"}, {"project", "remove", "{}/system.prj", "controller.cir"}, {"system.cir"}, {},
+       ""},
+      {"project move", {"io_board.cir"}, {"project", "move", "{}/system.prj", "rf_module.hyb", "controller.cir"},
+       {"io_board.cir", "controller.cir"}, {}, ""},
+      {"what-if", {"power_supply.cir", "system.cir"}, {"whatif", "--env", "ML", "{}/system.cir"},
+       {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "rf_module.hyb"}, {}, ""},
+      {"merge", {"controller.cir", "io_board.cir"}, {"merge", "{}/controller.cir", "{}/io_board.cir"},
+       {"io_board.cir", "controller.cir"}, {}, ""},
+  };
+  return jobs;
+}
+
+}  // namespace
+
+class MergeTest final : public QObject, test::DesktopFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+  void mergeWritesWhatTheCommandLineWrites();
+  void refusedMergesChangeNothing_data();
+  void refusedMergesChangeNothing();
+  void openSourceStaysOpenAndUnchanged();
+  void progressWindowLogIsBoundedAndSaysSo();
+  void batchJobsKeepWhatTheWindowHolds_data();
+  void batchJobsKeepWhatTheWindowHolds();
+  void recoverLibraryKeepsEveryIntactRecord();
+
+ private:
+  // Runs row `job` of batchJobs() the desktop's way on the files of `folder`.
+  void runOnWindows(std::size_t job, const fs::path& folder);
+  test::RunResult runCli(const std::vector<std::string>& args, const fs::path& folder);
+
+  CircuitWindow* open(const fs::path& path);
+  void triggerMerge();
+};
+
+void MergeTest::initTestCase() { QVERIFY(setUp(true)); }
+
+void MergeTest::init() { reset(); }
+
+void MergeTest::cleanup() { closeWindows(); }
+
+CircuitWindow* MergeTest::open(const fs::path& path) {
+  if (!frame->openFile(path.string())) return nullptr;
+  return frame->activeCircuit();
+}
+
+void MergeTest::triggerMerge() {
+  QAction* item = test::menuItem(*frame, "Activities", "&Merge...");
+  QVERIFY2(item != nullptr, "no Activities > Merge... item");
+  item->trigger();
+}
+
+void MergeTest::mergeWritesWhatTheCommandLineWrites() {
+  const fs::path gui = freshExamples("gui");
+  const fs::path cli = freshExamples("cli");
+  CircuitWindow* w = open(gui / "controller.cir");
+  QVERIFY(w != nullptr);
+  const std::size_t before = w->document().count();
+  chosenFiles.push_back((gui / "io_board.cir").string());
+  triggerMerge();
+  QCOMPARE(chooserCalls, std::vector<std::string>{"Merge|Circuit Files (*.cir)"});
+  QCOMPARE(ui.questions.size(), std::size_t{1});
+  QCOMPARE(ui.questions[0], "Merge '" + (gui / "io_board.cir").string() + "' into 'CONTROLLER.CIR'?");
+  QCOMPARE(w->document().count(), before + 3);
+  QVERIFY(w->document().isModified());
+  QVERIFY(anyLineHas(ui, "...Complete."));
+  QVERIFY(anyLineHas(ui, "Updating view..."));
+  QVERIFY(w->save());
+
+  const test::RunResult r = test::runKestrel({"--yes", "--quiet", "--no-log", "--settings",
+                                              dir.filePath("cli.ini").toStdString(), "merge",
+                                              (cli / "io_board.cir").string(), (cli / "controller.cir").string()});
+  QCOMPARE(r.exitCode, 0);
+  QVERIFY(test::readBytes(gui / "controller.cir") == test::readBytes(cli / "controller.cir"));
+  QVERIFY(test::readBytes(gui / "io_board.cir") == test::readBytes(fs::path(KESTREL_EXAMPLES) / "io_board.cir"));
+}
+
+void MergeTest::refusedMergesChangeNothing_data() {
+  QTest::addColumn<QString>("source");
+  QTest::addColumn<bool>("answer");
+  QTest::addColumn<QString>("error");
+  QTest::newRow("into itself") << "controller.cir" << true << "...Error: self-reference.";
+  QTest::newRow("a hybrid into a circuit") << "rf_module.hyb" << true << "...Error: unexpected file format.";
+  QTest::newRow("a missing file") << "absent.cir" << true << "...Error: can not open.";
+  QTest::newRow("question answered No") << "io_board.cir" << false << "";
+  QTest::newRow("chooser cancelled") << "" << true << "";
+}
+
+void MergeTest::refusedMergesChangeNothing() {
+  QFETCH(QString, source);
+  QFETCH(bool, answer);
+  QFETCH(QString, error);
+  const fs::path folder = freshExamples("refused");
+  CircuitWindow* w = open(folder / "controller.cir");
+  QVERIFY(w != nullptr);
+  const std::size_t before = w->document().count();
+  if (!source.isEmpty()) chosenFiles.push_back((folder / source.toStdString()).string());
+  ui.answers.push_back(answer);
+  triggerMerge();
+  QCOMPARE(w->document().count(), before);
+  QVERIFY(!w->document().isModified());
+  if (!error.isEmpty()) QVERIFY2(anyLineHas(ui, error.toStdString()), qPrintable(error));
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    QVERIFY2(test::readBytes(entry.path()) == test::readBytes(fs::path(KESTREL_EXAMPLES) / entry.path().filename()),
+             entry.path().filename().string().c_str());
+  }
+}
+
+void MergeTest::openSourceStaysOpenAndUnchanged() {
+  const fs::path folder = freshExamples("open");
+  CircuitWindow* source = open(folder / "io_board.cir");
+  QVERIFY(source != nullptr);
+  CircuitWindow* target = open(folder / "power_supply.cir");
+  QVERIFY(target != nullptr && target != source);
+  const std::size_t before = target->document().count();
+  chosenFiles.push_back((folder / "io_board.cir").string());
+  triggerMerge();
+  QCOMPARE(target->document().count(), before + source->document().count());
+  QCOMPARE(frame->circuits().size(), std::size_t{2});
+  QVERIFY(!source->document().isModified());
+  QVERIFY(test::readBytes(folder / "io_board.cir") == test::readBytes(fs::path(KESTREL_EXAMPLES) / "io_board.cir"));
+}
+
+// The window a merge (and every batch job) shows its log in keeps a bounded
+// text: a long log clears it, and the end of the job says how often.
+void MergeTest::progressWindowLogIsBoundedAndSaysSo() {
+  ProgressWindow window(nullptr);
+  window.restart("Merge");
+  for (int i = 0; i < 7000; ++i) window.appendLog(QString("   ...line %1").arg(i, 5, 10, QChar('0')));
+  window.finish();
+  const QString text = window.logText();
+  QVERIFY(text.size() < 60000);
+  QVERIFY(text.contains("   ...line 06999"));
+  QVERIFY(!text.contains("   ...line 00000"));
+  QVERIFY(text.contains("NOTE: the log window text buffer filled up and\nthe log window was reset 1 time(s)...\n"
+                        "...see the log file for entire log message listing."));
+  window.restart("Again");
+  window.appendLog("one");
+  window.finish();
+  QCOMPARE(window.logText(), QString("one"));
+}
+
+test::RunResult MergeTest::runCli(const std::vector<std::string>& args, const fs::path& folder) {
+  std::vector<std::string> all{"--yes", "--quiet", "--no-log", "--settings", dir.filePath("cli.ini").toStdString()};
+  for (std::string& a : filled(args, folder)) all.push_back(std::move(a));
+  return test::runKestrel(all);
+}
+
+void MergeTest::runOnWindows(std::size_t job, const fs::path& folder) {
+  OpenDocuments& table = *frame->context().openDocuments;
+  FileSystem& files = posixFileSystem();
+  const std::string name = batchJobs()[job].name;
+  const std::string ioBoard = (folder / "io_board.cir").string();
+  if (name == "library update" || name == "transfer") {
+    library::StoreMessage error;
+    auto lib = library::PartLibrary::open((folder / "parts.lib").string(), true, error);
+    QVERIFY(lib != nullptr);
+    if (name == "transfer") {
+      library::TransferOptions o;
+      o.inputSpec = (folder / "controller.cir").string();
+      QVERIFY(library::runTransfer(*lib, o, files, ui, table).total.succeed > 0);
+    } else {
+      library::UpdateOptions o;
+      o.inputSpec = ioBoard;
+      o.correctionFactor = true;
+      QCOMPARE(library::runUpdate(*lib, o, files, ui, table).total.updated, 1L);
+    }
+    QVERIFY(lib->close());
+  } else if (name == "recall") {
+    const library::RecallRequest request{"RNC55H0438", ""};
+    library::RecallCounters counters;
+    library::RecallSettings settings;
+    settings.libFile = (folder / "parts.lib").string();
+    QVERIFY(library::recallIntoFile(ioBoard, files, settings, {&request, 1}, ui, counters, {}, table));
+    QCOMPARE(counters.recalled, 1L);
+  } else if (name == "import update") {
+    QCOMPARE(runCli({"import-def", "new", "{}/update.imp", "--type", "Circuit", "--mode", "Update", "--format", "CSV",
+                     "PN=1", "QTY=2"}, folder).exitCode, 0);
+    std::ofstream((folder / "update.csv").string()) << "RNC55H0438,7\n";
+    ImportJob run;
+    std::vector<std::string> warnings;
+    QVERIFY(loadDefinition(files, (folder / "update.imp").string(), run.definition, warnings));
+    run.inputs = {(folder / "update.csv").string()};
+    run.outputPath = ioBoard;
+    run.openDocuments = &table;
+    QVERIFY(!runImport(run, files, ui).allOk());
+  } else if (name.rfind("project", 0) == 0) {
+    CProjDoc project;
+    QVERIFY(openProject(files, (folder / "system.prj").string(), project));
+    ProjectTree tree;
+    QVERIFY(buildProjectTree(project, files, ui, tree, table));
+    EditResult r;
+    if (name == "project add") {
+      r = addChild(tree, 0, ChildMode::SubCircuit, "new_board.cir", nullptr, files, ui, table);
+    } else if (name == "project remove") {
+      r = removeChild(tree, nodeOf(tree, "controller.cir"), files, ui, table);
+    } else {
+      r = moveChild(tree, nodeOf(tree, "rf_module.hyb"), nodeOf(tree, "controller.cir"), files, ui, table);
+    }
+    QVERIFY2(r.status && r.changed, r.status.message().c_str());
+  } else if (name == "what-if") {
+    WhatIfSettings settings;
+    settings.changeEnvironment = true;
+    settings.environment = 13;  // ML
+    QVERIFY(runWhatIf(frame->activeCircuit()->document(), files, ui, settings, false, table).ok);
+  } else if (name == "merge") {
+    chosenFiles.push_back((folder / "controller.cir").string());
+    QVERIFY(mergeIntoWindow(*frame->activeCircuit(), frame->context()));
+  }
+}
+
+void MergeTest::batchJobsKeepWhatTheWindowHolds_data() {
+  QTest::addColumn<int>("job");
+  for (std::size_t i = 0; i < batchJobs().size(); ++i) QTest::newRow(batchJobs()[i].name) << static_cast<int>(i);
+}
+
+void MergeTest::batchJobsKeepWhatTheWindowHolds() {
+  QFETCH(int, job);
+  const BatchJob& row = batchJobs()[static_cast<std::size_t>(job)];
+  const fs::path gui = freshExamples("gui");
+  const fs::path cli = freshExamples("cli");
+  for (const fs::path& folder : {gui, cli}) {
+    QCOMPARE(runCli({"project", "new", "{}/system.prj", "{}/system.cir"}, folder).exitCode, 0);
+  }
+  std::map<std::string, std::string> untouched;
+  for (const std::string& file : row.open) {
+    untouched[file] = test::readBytes(gui / file);
+    CircuitWindow* w = open(gui / file);
+    QVERIFY(w != nullptr);
+    addUnsavedParts(w->document(), ui);
+    w->documentChanged();
+    // The copy holds the same edit, saved.
+    std::unique_ptr<CCircDoc> copy;
+    QVERIFY(loadDocument(posixFileSystem(), (cli / file).string(), copy));
+    addUnsavedParts(*copy, ui);
+    QVERIFY(saveDocument(posixFileSystem(), *copy, (cli / file).string()));
+  }
+  std::map<std::string, std::string> editedOnly;
+  for (const std::string& file : row.compare) editedOnly[file] = test::readBytes(cli / file);
+  const std::string queryBefore = row.query.empty() ? "" : runCli(row.query, cli).out;
+
+  runOnWindows(static_cast<std::size_t>(job), gui);
+  if (QTest::currentTestFailed()) return;
+  if (!row.logLine.empty()) {
+    const std::string line = filled({row.logLine}, gui).front();
+    QVERIFY2(std::find(ui.logLines.begin(), ui.logLines.end(), line) != ui.logLines.end(), line.c_str());
+  }
+  // Nothing was written behind a window; each window then saves what it holds.
+  for (CircuitWindow* w : frame->circuits()) {
+    const std::string file = fs::path(w->document().path()).filename().string();
+    QVERIFY2(test::readBytes(gui / file) == untouched[file], file.c_str());
+    QVERIFY2(w->document().isModified(), file.c_str());
+    QVERIFY(w->save());
+  }
+  if (!row.cli.empty()) runCli(row.cli, cli);
+  bool jobChanged = false;
+  for (const std::string& file : row.compare) {
+    QVERIFY2(test::readBytes(gui / file) == test::readBytes(cli / file), file.c_str());
+    jobChanged = jobChanged || test::readBytes(cli / file) != editedOnly[file];
+  }
+  if (!row.query.empty()) {
+    std::string mine = runCli(row.query, gui).out, theirs = runCli(row.query, cli).out;
+    QCOMPARE(QString::fromStdString(mine).replace(QString::fromStdString(gui.string()), "DIR"),
+             QString::fromStdString(theirs).replace(QString::fromStdString(cli.string()), "DIR"));
+    jobChanged = jobChanged || theirs != queryBefore;
+  }
+  QCOMPARE(jobChanged, !row.cli.empty());
+}
+
+// "Recover Library..." on a copy of the example library whose first data
+// record has a wrong checksum: the new file holds every other record.
+void MergeTest::recoverLibraryKeepsEveryIntactRecord() {
+  const fs::path folder = freshExamples("recover");
+  const fs::path damaged = folder / "parts.lib", recovered = folder / "new.lib";
+  std::string bytes = test::readBytes(damaged);
+  auto word = [&](std::size_t at) { return static_cast<std::int32_t>(static_cast<std::uint8_t>(bytes[at]) | static_cast<std::uint8_t>(bytes[at + 1]) << 8 | static_cast<std::uint8_t>(bytes[at + 2]) << 16 | static_cast<std::uint8_t>(bytes[at + 3]) << 24); };
+  std::size_t node = 1024 + 1024 * static_cast<std::size_t>(word(12));
+  while (bytes[node + 12] != 0) node = 1024 + 1024 * static_cast<std::size_t>(word(node));
+  std::size_t at = node + 18;
+  while (bytes[at + 1] != 19) at += static_cast<std::uint8_t>(bytes[at]) + 1u;
+  bytes[at + 8 + 2] = static_cast<char>(~bytes[at + 8 + 2]);  // the record's checksum
+  std::ofstream(damaged, std::ios::binary) << bytes;
+
+  ui.messages.clear();
+  {
+    // The window lists every record past the damaged one, and says so once.
+    auto window = LibraryWindow::open(damaged.string(), frame->context());
+    QVERIFY(window != nullptr);
+    const QAbstractItemModel* rows = window->list()->model();
+    QCOMPARE(rows->rowCount(), 528);
+    int shown = 0;
+    for (int r = 0; r < rows->rowCount(); ++r) shown += !rows->index(r, 0).data().toString().isEmpty();
+    QCOMPARE(shown, 528);
+    QCOMPARE(ui.messages.size(), std::size_t{1});
+    QVERIFY2(ui.messages.back().find("1 record(s) can not be read") != std::string::npos, ui.messages.back().c_str());
+  }
+  ui.messages.clear();
+  chosenFiles = {damaged.string(), recovered.string()};
+  QAction* item = test::menuItem(*frame, "Library", "&Recover Library...");
+  QVERIFY2(item != nullptr, "no Library > Recover Library... item");
+  item->trigger();
+  QCOMPARE(chooserCalls.size(), std::size_t{2});
+  QVERIFY(!ui.messages.empty());
+  QVERIFY2(ui.messages.back().find("Kept:527  Lost:1  Duplicates:0") != std::string::npos, ui.messages.back().c_str());
+  auto logged = [&](const std::string& text) {
+    return std::any_of(ui.logLines.begin(), ui.logLines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  };
+  QVERIFY(logged("...Complete."));
+  QVERIFY(logged("(node "));  // the lost record, named
+  QCOMPARE(frame->mdiArea()->subWindowList().size(), 1);  // the new library, opened
+  frame->mdiArea()->closeAllSubWindows();
+  QCOMPARE(test::runKestrel({"lib", "check", recovered.string()}).exitCode, 0);
+  QCOMPARE(test::readBytes(damaged), bytes);  // only read
+}
+
+// ---- What-If? ----
+// What-If? driven through the frame's "Activities" menu, offscreen: the
+// sheet is filled and the confirmation answered by a script. A run through
+// the window must leave every file of the hierarchy as `kestrel whatif`
+// with the same options leaves a copy of the same files; refused entries
+// and runs without changes leave every file as it was.
+
+namespace {
+
+const char* const kHierarchy[] = {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir",
+                                  "rf_module.hyb"};
+
+// "label=value" entries, separated by ";".
+std::vector<std::pair<std::string, std::string>> entries(const QString& script) {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const QString& item : script.split(';', Qt::SkipEmptyParts)) {
+    const qsizetype eq = item.indexOf('=');
+    out.emplace_back(item.left(eq).toStdString(), item.mid(eq + 1).toStdString());
+  }
+  return out;
+}
+
+}  // namespace
+
+class WhatIfTest final : public QObject, test::DesktopFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+  void sheetRunEqualsCommandLine_data();
+  void sheetRunEqualsCommandLine();
+  void refusedEntries_data();
+  void refusedEntries();
+  void runsThatChangeNothing_data();
+  void runsThatChangeNothing();
+  void openSubFileWindowShowsTheChanges();
+  void previewChangesNothingAndShowsTotals();
+
+ private:
+  fs::path freshFolder(const std::string& name);
+  void triggerWhatIf();
+  // The sheet gets `script`; the confirmation is answered `confirmOk`.
+  void scriptDialogs(const QString& script, bool confirmOk);
+
+  std::string confirmation_;
+  std::string totals_;  // the last before/after totals shown
+  bool preview_ = false;  // the confirmation's Preview is pressed first
+  int sheets_ = 0;
+};
+
+void WhatIfTest::initTestCase() { QVERIFY(setUp(true)); }
+
+void WhatIfTest::init() {
+  reset();
+  confirmation_.clear();
+  totals_.clear();
+  preview_ = false;
+  sheets_ = 0;
+}
+
+void WhatIfTest::cleanup() { closeWindows(); }
+
+fs::path WhatIfTest::freshFolder(const std::string& name) {
+  const fs::path folder = fs::path(path(name));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  for (const char* file : kHierarchy) fs::copy_file(fs::path(KESTREL_EXAMPLES) / file, folder / file);
+  return folder;
+}
+
+void WhatIfTest::triggerWhatIf() {
+  QAction* item = test::menuItem(*frame, "Activities", "&What-If?...");
+  QVERIFY2(item != nullptr, "no Activities > What-If?... item");
+  item->trigger();
+}
+
+void WhatIfTest::scriptDialogs(const QString& script, bool confirmOk) {
+  frame->context().runDialog = [this, script, confirmOk](QDialog& dialog) {
+    if (auto* sheet = dynamic_cast<PropertySheet*>(&dialog)) {
+      // A refused entry on the first showing: the user then cancels.
+      if (++sheets_ > 1) return static_cast<int>(QDialog::Rejected);
+      for (const auto& [label, value] : entries(script)) {
+        if (!sheet->enter(label, value)) return static_cast<int>(QDialog::Rejected);
+      }
+      sheet->accept();
+      return sheet->result();
+    }
+    if (auto* confirm = dynamic_cast<WhatIfConfirmDialog*>(&dialog)) {
+      confirmation_ = confirm->text();
+      if (preview_) confirm->preview();
+      return static_cast<int>(confirmOk ? QDialog::Accepted : QDialog::Rejected);
+    }
+    if (auto* totals = dynamic_cast<WhatIfTotalsDialog*>(&dialog)) totals_ = totals->text();
+    return static_cast<int>(QDialog::Rejected);
+  };
+}
+
+void WhatIfTest::sheetRunEqualsCommandLine_data() {
+  QTest::addColumn<QString>("top");
+  QTest::addColumn<QString>("script");
+  QTest::addColumn<QStringList>("options");
+  QTest::addColumn<QStringList>("confirmation");
+  QTest::newRow("environment and temperature, whole hierarchy")
+      << "system.cir"
+      << "Change Environment=1;Environment=NS;Temperature Mode=Increase;Temperature=10"
+      << QStringList{"--env", "NS", "--temp", "increase:10"}
+      << QStringList{"- Make Changes for Entire Hierarchy: YES", "- Part Type Filter: OFF", "- PN Filter: OFF",
+                     "- Environment: NS", "- Temperature: Increase (10.0C)", "- Quality: NoChange",
+                     "- Stress: NoChange"};
+  // The hybrid below io_board.cir has a resistor too: it must stay as it is.
+  QTest::newRow("resistors only, top file only")
+      << "io_board.cir"
+      << "Make Changes for Entire Hierarchy=0;Part Type Filter=1;Part Type=Resistor;Quality Mode=SetDirect;"
+         "Quality Level=3;Stress Mode=SetDirect;Stress=40"
+      << QStringList{"--top-only", "--type", "Resistor", "--quality", "set:3", "--stress", "set:40"}
+      << QStringList{"- Make Changes for Entire Hierarchy: NO", "- Part Type Filter: Resistor", "- PN Filter: OFF",
+                     "- Environment: NoChange", "- Temperature: NoChange", "- Quality: SetDirect (3)",
+                     "- Stress: SetDirect (40.0%)"};
+  QTest::newRow("part-number filter, computed stress, colder")
+      << "system.cir"
+      << "PN Filter=1;PN=rnc;Stress Mode=SetToCalcMode;Temperature Mode=Decrease;Temperature=100;"
+         "Quality Mode=Decrease;Quality Level=2"
+      << QStringList{"--pn", "rnc", "--stress", "calc", "--temp", "decrease:100", "--quality", "decrease:2"}
+      << QStringList{"- Make Changes for Entire Hierarchy: YES", "- Part Type Filter: OFF", "- PN Filter: 'rnc'",
+                     "- Environment: NoChange", "- Temperature: Decrease (100.0C)", "- Quality: Decrease (2)",
+                     "- Stress: SetToCalcMode"};
+}
+
+void WhatIfTest::sheetRunEqualsCommandLine() {
+  QFETCH(QString, top);
+  QFETCH(QString, script);
+  QFETCH(QStringList, options);
+  QFETCH(QStringList, confirmation);
+  const fs::path gui = freshFolder("gui");
+  const fs::path cli = freshFolder("cli");
+  QVERIFY(frame->openFile((gui / top.toStdString()).string()));
+  CircuitWindow* w = frame->activeCircuit();
+  QVERIFY(w != nullptr);
+  scriptDialogs(script, true);
+  triggerWhatIf();
+  QCOMPARE(ui.messages, std::vector<std::string>{});
+  confirmation.prepend("Select OK to make the following What-If? changes:");
+  // The changes first, then every file the run rewrites.
+  const QString joined = confirmation.join("\r\n") + "\r\n\r\nFiles changed and rewritten:\r\n   " +
+                         QString::fromStdString((gui / top.toStdString()).string()) +
+                         "  (open: changed in its window, not saved)\r\n";
+  QVERIFY2(QString::fromStdString(confirmation_).startsWith(joined), confirmation_.c_str());
+  for (const char* file : kHierarchy) {
+    const bool reached = top == "system.cir" || std::string(file) == "io_board.cir" || std::string(file) == "rf_module.hyb";
+    QCOMPARE(confirmation_.find("   " + (gui / file).string()) != std::string::npos, reached);
+  }
+  QVERIFY(!ui.lineHistory[1].empty());
+  QCOMPARE(QString::fromStdString(ui.lineHistory[1].back()), "'" + top.toUpper() + "' Calculation Results:");
+  QVERIFY(ui.lineHistory[2].back().rfind("FR=", 0) == 0);
+  QVERIFY(std::find(ui.lineHistory[5].begin(), ui.lineHistory[5].end(), "Updating view...") !=
+          ui.lineHistory[5].end());
+  // The window's document is changed, not its file: the user saves it.
+  const fs::path topFile = gui / top.toStdString();
+  QVERIFY(test::readBytes(topFile) == test::readBytes(fs::path(KESTREL_EXAMPLES) / top.toStdString()));
+  QVERIFY(w->document().isModified());
+  QVERIFY(w->save());
+
+  std::vector<std::string> args{"--yes", "--quiet", "--no-log", "--settings", dir.filePath("cli.ini").toStdString(),
+                                "whatif"};
+  for (const QString& o : options) args.push_back(o.toStdString());
+  args.push_back((cli / top.toStdString()).string());
+  const test::RunResult r = test::runKestrel(args);
+  QCOMPARE(r.exitCode, 0);
+  // The before/after totals, one line per document, as the command line gives them.
+  std::string cliTotals;
+  for (const QString& line : QString::fromStdString(r.out).split('\n')) {
+    if (line.contains("': FR= ")) cliTotals += line.toStdString() + "\n";
+  }
+  QString guiTotals = QString::fromStdString(totals_).section('\n', 2) + "\n";
+  guiTotals.replace(QString::fromStdString(gui.string()), QString::fromStdString(cli.string()));
+  QVERIFY(cliTotals.find(" -> ") != std::string::npos);
+  QCOMPARE(guiTotals.toStdString(), cliTotals);
+  bool anyChanged = false;
+  for (const char* file : kHierarchy) {
+    const nlohmann::json mine = shownDocument((gui / file).string());
+    QVERIFY2(mine.is_object(), file);
+    QVERIFY2(mine == shownDocument((cli / file).string()), file);
+    anyChanged = anyChanged || test::readBytes(gui / file) != test::readBytes(fs::path(KESTREL_EXAMPLES) / file);
+  }
+  QVERIFY(anyChanged);
+}
+
+void WhatIfTest::refusedEntries_data() {
+  QTest::addColumn<QString>("script");
+  QTest::addColumn<QString>("message");
+  const QString range = "Number entry is out of range:\n";
+  QTest::newRow("set temperature below -55")
+      << "Temperature Mode=SetDirect;Temperature=-56" << range + "-55.0000 to 175.0000";
+  QTest::newRow("temperature increase below 0")
+      << "Temperature Mode=Increase;Temperature=-1" << range + "0.0 to 175.0000";
+  QTest::newRow("quality level 0") << "Quality Mode=SetDirect;Quality Level=0" << range + "1 to 10";
+  QTest::newRow("stress above 100") << "Stress Mode=Increase;Stress=101" << range + "0.0 to 100.0000";
+  QTest::newRow("part number too long")
+      << "PN Filter=1;PN=ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+      << "Text entry has too many characters:\n26 ch entered ... 25 ch max";
+  QTest::newRow("a value set, then a mode it does not fit")
+      << "Temperature Mode=SetDirect;Temperature=-40;Temperature Mode=Increase" << range + "0.0 to 175.0000";
+}
+
+void WhatIfTest::refusedEntries() {
+  QFETCH(QString, script);
+  QFETCH(QString, message);
+  const fs::path folder = freshFolder("refused");
+  QVERIFY(frame->openFile((folder / "system.cir").string()));
+  scriptDialogs(script, true);
+  triggerWhatIf();
+  QVERIFY(!ui.messages.empty());
+  QCOMPARE(QString::fromStdString(ui.messages.front()), message);
+  QVERIFY(confirmation_.empty());
+  for (const char* file : kHierarchy) {
+    QVERIFY2(test::readBytes(folder / file) == test::readBytes(fs::path(KESTREL_EXAMPLES) / file), file);
+  }
+}
+
+void WhatIfTest::runsThatChangeNothing_data() {
+  QTest::addColumn<QString>("script");
+  QTest::addColumn<bool>("confirmOk");
+  QTest::addColumn<QStringList>("messages");
+  QTest::newRow("only a filter") << "PN Filter=1;PN=RNC" << true << QStringList{"No What-If? changes specified."};
+  QTest::newRow("confirmation cancelled") << "Change Environment=1;Environment=GB" << false << QStringList{};
+}
+
+void WhatIfTest::runsThatChangeNothing() {
+  QFETCH(QString, script);
+  QFETCH(bool, confirmOk);
+  QFETCH(QStringList, messages);
+  const fs::path folder = freshFolder("nothing");
+  QVERIFY(frame->openFile((folder / "system.cir").string()));
+  scriptDialogs(script, confirmOk);
+  triggerWhatIf();
+  QStringList shownMessages;
+  for (const std::string& m : ui.messages) shownMessages << QString::fromStdString(m);
+  QCOMPARE(shownMessages, messages);
+  QVERIFY(!confirmation_.empty());
+  for (const char* file : kHierarchy) {
+    QVERIFY2(test::readBytes(folder / file) == test::readBytes(fs::path(KESTREL_EXAMPLES) / file), file);
+  }
+}
+
+// A sub-file open in its own window is changed there, not on disk: the
+// window shows the change and is marked modified; its file stays.
+void WhatIfTest::openSubFileWindowShowsTheChanges() {
+  const fs::path folder = freshFolder("open");
+  QVERIFY(frame->openFile((folder / "power_supply.cir").string()));
+  CircuitWindow* child = frame->activeCircuit();
+  QVERIFY(frame->openFile((folder / "system.cir").string()));
+  QVERIFY(frame->activeCircuit() != child);
+  scriptDialogs("Change Environment=1;Environment=ML", true);
+  triggerWhatIf();
+  QCOMPARE(ui.messages, std::vector<std::string>{});
+  QCOMPARE(child->document().header().environment(), std::uint8_t{13});
+  QVERIFY(child->document().isModified());
+  QVERIFY(child->windowTitle().endsWith(" *"));
+  QCOMPARE(child->document().path(), (folder / "power_supply.cir").string());
+  QVERIFY(test::readBytes(folder / "power_supply.cir") == test::readBytes(fs::path(KESTREL_EXAMPLES) / "power_supply.cir"));
+  QVERIFY(test::readBytes(folder / "controller.cir") != test::readBytes(fs::path(KESTREL_EXAMPLES) / "controller.cir"));
+}
+
+// Preview runs the changes on copies: every total is shown before and after,
+// and neither the files nor the open document change; the user then cancels.
+void WhatIfTest::previewChangesNothingAndShowsTotals() {
+  const fs::path folder = freshFolder("preview");
+  QVERIFY(frame->openFile((folder / "system.cir").string()));
+  const std::vector<std::uint8_t> before = encodeDocument(frame->activeCircuit()->document());
+  preview_ = true;
+  scriptDialogs("Change Environment=1;Environment=ML", false);
+  triggerWhatIf();
+  QCOMPARE(ui.messages, std::vector<std::string>{});
+  QVERIFY(totals_.rfind("Preview on copies: no file was changed.", 0) == 0);
+  for (const char* file : kHierarchy) {
+    QVERIFY2(test::readBytes(folder / file) == test::readBytes(fs::path(KESTREL_EXAMPLES) / file), file);
+    const std::size_t at = totals_.find("'" + (folder / file).string() + "': FR= ");
+    QVERIFY2(at != std::string::npos, file);
+    // Environment ML is harsher than any of the examples': every total grows.
+    const std::string line = totals_.substr(at, totals_.find('\n', at) - at);
+    const std::size_t arrow = line.find(" -> ");
+    const double was = std::stod(line.substr(line.find("FR= ") + 4));
+    QVERIFY2(std::stod(line.substr(arrow + 4)) > was, line.c_str());
+  }
+  QVERIFY(encodeDocument(frame->activeCircuit()->document()) == before);
+}
+
+int main(int argc, char** argv) { return test::runTests<ExchangeWindowsTest, MergeTest, WhatIfTest>(argc, argv); }
 #include "exchange_windows_test.moc"

@@ -34,20 +34,13 @@
 #include "gui/graph/qpainter_canvas.hpp"
 #include "gui/main_window.hpp"
 #include "models/register_all.hpp"
-#include "menu_items.hpp"
-#include "run_kestrel.hpp"
-#include "support/recording_ui.hpp"
+#include "desktop_fixture.hpp"
 
 using namespace kestrel;
 using namespace kestrel::gui;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // What the user types into the Graph page.
 struct PageEntries {
@@ -152,7 +145,7 @@ long seriesPixels(const QImage& image) {
 
 }  // namespace
 
-class GraphWindowsTest final : public QObject {
+class GraphWindowsTest final : public QObject, test::DesktopFixture {
   Q_OBJECT
 
  private slots:
@@ -167,98 +160,46 @@ class GraphWindowsTest final : public QObject {
   void cancelledRunLeavesNoChartAndNoFiles();
 
  private:
-  fs::path fresh(const std::string& name);
-  test::RunResult kestrel(std::vector<std::string> args);
   void triggerGraph();
   ChartWindow* activeChart() const;
   // Runs a graph of `top` through the window with the page entries and the
   // Calculate dialog's mode.
   void graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission);
-  std::string lastMessage() const { return ui_.messages.empty() ? "" : ui_.messages.back(); }
-
-  QTemporaryDir dir_;
-  test::RecordingUi ui_;
-  std::unique_ptr<Settings> settings_;
-  std::unique_ptr<MainWindow> frame_;
-  std::deque<std::function<int(QDialog&)>> dialogs_;
-  std::deque<std::string> chosenFiles_;
 };
 
 void GraphWindowsTest::initTestCase() {
-  registerAllParts();
-  QVERIFY(dir_.isValid());
-  std::vector<std::string> warnings;
-  settings_ = std::make_unique<Settings>(
-      Settings::load(posixFileSystem(), dir_.filePath("217F2.INI").toStdString(), warnings));
-  frame_ = std::make_unique<MainWindow>(*settings_, posixFileSystem());
-  frame_->resize(1000, 760);
-  GuiContext& context = frame_->context();
-  context.ui = &ui_;
-  context.runDialog = [this](QDialog& dialog) {
-    if (dialogs_.empty()) return static_cast<int>(QDialog::Rejected);
-    auto run = std::move(dialogs_.front());
-    dialogs_.pop_front();
-    return run(dialog);
-  };
-  context.chooseFile = [this](bool, const std::string&, const std::string&) {
-    if (chosenFiles_.empty()) return std::string();
-    std::string next = chosenFiles_.front();
-    chosenFiles_.pop_front();
-    return next;
-  };
-  context.askSave = [](const std::string&) { return SaveAnswer::Discard; };
+  QVERIFY(setUp(true));
+  frame->resize(1000, 760);
 }
 
-void GraphWindowsTest::init() {
-  ui_.messages.clear();
-  ui_.questions.clear();
-  ui_.answers.clear();
-  dialogs_.clear();
-  chosenFiles_.clear();
-}
+void GraphWindowsTest::init() { reset(); }
 
 void GraphWindowsTest::cleanup() {
-  ui_.answers.assign(20, false);  // no definition is saved by the clean-up
-  frame_->mdiArea()->closeAllSubWindows();
-  QApplication::processEvents();
-  QVERIFY(dialogs_.empty());  // every scripted dialog was shown
-}
-
-fs::path GraphWindowsTest::fresh(const std::string& name) {
-  const fs::path folder = fs::path(dir_.path().toStdString()) / name;
-  fs::remove_all(folder);
-  fs::create_directories(folder);
-  for (const auto& entry : fs::directory_iterator(KESTREL_EXAMPLES)) {
-    fs::copy_file(entry.path(), folder / entry.path().filename());
-  }
-  return folder;
-}
-
-test::RunResult GraphWindowsTest::kestrel(std::vector<std::string> args) {
-  args.insert(args.begin(), {"--yes", "--quiet", "--no-log", "--settings", dir_.filePath("cli.ini").toStdString()});
-  return test::runKestrel(args);
+  ui.answers.assign(20, false);  // no definition is saved by the clean-up
+  closeWindows();
+  QVERIFY(dialogs.empty());  // every scripted dialog was shown
 }
 
 void GraphWindowsTest::triggerGraph() {
-  QAction* item = test::menuItem(*frame_, "Activities", "&Graph...");
+  QAction* item = test::menuItem(*frame, "Activities", "&Graph...");
   QVERIFY2(item != nullptr, "no Activities > Graph... item");
   item->trigger();
 }
 
 ChartWindow* GraphWindowsTest::activeChart() const {
-  QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
   return sub != nullptr ? dynamic_cast<ChartWindow*>(sub->widget()) : nullptr;
 }
 
 void GraphWindowsTest::graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission) {
-  QVERIFY(frame_->openFile(top.string()));
-  dialogs_.push_back([entries](QDialog& d) {
+  QVERIFY(frame->openFile(top.string()));
+  dialogs.push_back([entries](QDialog& d) {
     auto& sheet = dynamic_cast<GraphSheet&>(d);
     enter(sheet, entries);
     sheet.accept();
     return sheet.result();
   });
-  dialogs_.push_back([mission](QDialog& d) {
+  dialogs.push_back([mission](QDialog& d) {
     auto& calculate = dynamic_cast<CalculateDialog&>(d);
     calculate.setMission(mission);
     calculate.setTime("8760");
@@ -284,12 +225,12 @@ void GraphWindowsTest::graphRunsMatchCommandLine() {
       {"reliability-years", {14, "0", "20", "2", true, "", "", false}, false, 1},
   };
   for (const Case& c : cases) {
-    const fs::path gui = fresh(std::string("gui-") + c.name);
-    const fs::path cli = fresh(std::string("cli-") + c.name);
+    const fs::path gui = freshExamples(std::string("gui-") + c.name);
+    const fs::path cli = freshExamples(std::string("cli-") + c.name);
     graphThroughWindow(gui / "system.cir", c.entries, c.mission);
     ChartWindow* chart = activeChart();
     QVERIFY2(chart != nullptr, (std::string(c.name) + ": " + lastMessage()).c_str());
-    QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+    QVERIFY2(ui.messages.empty(), lastMessage().c_str());
 
     std::vector<std::string> args{"graph", (cli / "system.cir").string()};
     const auto more = options(c.entries);
@@ -299,14 +240,14 @@ void GraphWindowsTest::graphRunsMatchCommandLine() {
     const test::RunResult r = kestrel(args);
     QVERIFY2(r.exitCode == 0, r.err.c_str());
 
-    const std::string csv = readBytes(gui / "GRAPH-DATA.CSV");
+    const std::string csv = test::readBytes(gui / "GRAPH-DATA.CSV");
     QVERIFY2(!csv.empty(), c.name);
-    QCOMPARE(csv, readBytes(cli / "GRAPH-DATA.CSV"));
+    QCOMPARE(csv, test::readBytes(cli / "GRAPH-DATA.CSV"));
 
     // Save As image writes the command line's chart file.
-    chosenFiles_.push_back((gui / "chart.png").string());
+    chosenFiles.push_back((gui / "chart.png").string());
     chart->saveImage();
-    QVERIFY2(readBytes(gui / "chart.png") == readBytes(cli / "chart.png"), c.name);
+    QVERIFY2(test::readBytes(gui / "chart.png") == test::readBytes(cli / "chart.png"), c.name);
 
     // The painter draws what the renderer asks for: one point per value of
     // every curve, one bar per value, one slice per value.
@@ -340,22 +281,22 @@ void GraphWindowsTest::graphRunsMatchCommandLine() {
 
     const std::string pdf = (gui / "chart.pdf").string();
     QVERIFY(chart->printToPdf(pdf));
-    QVERIFY(readBytes(pdf).starts_with("%PDF"));
+    QVERIFY(test::readBytes(pdf).starts_with("%PDF"));
 
     if (qEnvironmentVariableIsSet("KESTREL_SCREENSHOTS")) {
-      frame_->show();
-      QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+      frame->show();
+      QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
       sub->move(40, 20);
       sub->resize(880, 600);
       QApplication::processEvents();
       const QString folder = qEnvironmentVariable("KESTREL_SCREENSHOTS");
       fs::create_directories(folder.toStdString());
-      QVERIFY(frame_->grab().save(folder + "/chart_" + c.name + ".png"));
+      QVERIFY(frame->grab().save(folder + "/chart_" + c.name + ".png"));
     }
-    ui_.answers = {false};  // the chart's save question
-    frame_->mdiArea()->closeAllSubWindows();
+    ui.answers = {false};  // the chart's save question
+    frame->mdiArea()->closeAllSubWindows();
     QApplication::processEvents();
-    QVERIFY(ui_.answers.empty());
+    QVERIFY(ui.answers.empty());
   }
 }
 
@@ -381,8 +322,8 @@ void GraphWindowsTest::pageRefusesBadEntries() {
       {page(0, "ten", "100", "10"), "Please enter a number."},
   };
   for (const Case& c : cases) {
-    ui_.messages.clear();
-    GraphSheet sheet(frame_->context(), graph::GraphDefinition{});
+    ui.messages.clear();
+    GraphSheet sheet(frame->context(), graph::GraphDefinition{});
     enter(sheet, c.entries);
     sheet.accept();
     QCOMPARE(sheet.result(), static_cast<int>(QDialog::Rejected));
@@ -391,17 +332,17 @@ void GraphWindowsTest::pageRefusesBadEntries() {
 }
 
 void GraphWindowsTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() {
-  const fs::path folder = fresh("gdf");
+  const fs::path folder = freshExamples("gdf");
   const PageEntries entries{2, "-40", "120", "20", false, "GF NU", "", false};
-  GraphSheet sheet(frame_->context(), graph::GraphDefinition{});
+  GraphSheet sheet(frame->context(), graph::GraphDefinition{});
   enter(sheet, entries);
-  chosenFiles_.push_back((folder / "page").string());  // ".gdf" is added
+  chosenFiles.push_back((folder / "page").string());  // ".gdf" is added
   sheet.saveDefinition();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QCOMPARE(graph::lastGraphDefinition(*settings_), (folder / "page.gdf").string());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QCOMPARE(graph::lastGraphDefinition(*settings), (folder / "page.gdf").string());
 
-  GraphSheet reopened(frame_->context(), graph::GraphDefinition{});
-  chosenFiles_.push_back((folder / "page.gdf").string());
+  GraphSheet reopened(frame->context(), graph::GraphDefinition{});
+  chosenFiles.push_back((folder / "page.gdf").string());
   reopened.openDefinition();
   graph::GraphDefinition a, b;
   QVERIFY(sheet.read(a));
@@ -414,11 +355,11 @@ void GraphWindowsTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() {
   args.insert(args.end(), {"--save-gdf", (folder / "cli.gdf").string()});
   const test::RunResult r = kestrel(args);
   QVERIFY2(r.exitCode == 0, r.err.c_str());
-  QCOMPARE(readBytes(folder / "page.gdf"), readBytes(folder / "cli.gdf"));
+  QCOMPARE(test::readBytes(folder / "page.gdf"), test::readBytes(folder / "cli.gdf"));
 }
 
 void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
-  const fs::path folder = fresh("damaged");
+  const fs::path folder = freshExamples("damaged");
   graph::GraphDefinition good;
   good.settings = graph::defaultSettings(graph::kFrVsStress);
   std::vector<std::uint8_t> bytes = graph::encodeGraphDefinition(good);
@@ -446,9 +387,9 @@ void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
       {(folder / "missing.gdf").string(), "GDF Open...\n...can not open '"},
   };
   for (const Case& c : cases) {
-    ui_.messages.clear();
-    GraphSheet sheet(frame_->context(), graph::GraphDefinition{});
-    chosenFiles_.push_back(c.path);
+    ui.messages.clear();
+    GraphSheet sheet(frame->context(), graph::GraphDefinition{});
+    chosenFiles.push_back(c.path);
     sheet.openDefinition();
     QVERIFY2(lastMessage().starts_with(c.start), lastMessage().c_str());
     graph::GraphDefinition shown;
@@ -458,20 +399,20 @@ void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
 }
 
 void GraphWindowsTest::closingChartOffersToSaveDefinition() {
-  const fs::path folder = fresh("close");
+  const fs::path folder = freshExamples("close");
   const PageEntries entries = page(3, "10", "90", "20");
   graphThroughWindow(folder / "system.cir", entries, false);
   ChartWindow* chart = activeChart();
   QVERIFY(chart != nullptr);
 
   // Yes, then a cancelled file chooser: the window stays open.
-  ui_.questions.clear();
-  ui_.answers = {true};
+  ui.questions.clear();
+  ui.answers = {true};
   QVERIFY(!chart->mayClose());
-  QCOMPARE(ui_.questions, std::vector<std::string>{std::string(graph::kSaveDefinitionQuestion)});
+  QCOMPARE(ui.questions, std::vector<std::string>{std::string(graph::kSaveDefinitionQuestion)});
 
-  ui_.answers = {true};
-  chosenFiles_.push_back((folder / "stress.gdf").string());
+  ui.answers = {true};
+  chosenFiles.push_back((folder / "stress.gdf").string());
   QVERIFY(chart->mayClose());
   graph::GraphDefinition saved;
   QVERIFY(graph::openGraphDefinition(posixFileSystem(), (folder / "stress.gdf").string(), saved));
@@ -481,7 +422,7 @@ void GraphWindowsTest::closingChartOffersToSaveDefinition() {
 }
 
 void GraphWindowsTest::cancelledRunLeavesNoChartAndNoFiles() {
-  const fs::path folder = fresh("cancel");
+  const fs::path folder = freshExamples("cancel");
   auto nothingLeft = [&folder] {
     QVERIFY(!fs::exists(folder / "GRAPH-DATA.CSV"));
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -489,21 +430,21 @@ void GraphWindowsTest::cancelledRunLeavesNoChartAndNoFiles() {
     }
   };
   // Cancel pressed as the copies begin, then Yes to the question.
-  ui_.cancel = true;
+  ui.cancel = true;
   graphThroughWindow(folder / "system.cir", page(0, "0", "100", "10"), false);
-  ui_.cancel = false;
+  ui.cancel = false;
   QVERIFY(activeChart() == nullptr);
-  QVERIFY(std::find(ui_.questions.begin(), ui_.questions.end(), "Cancel temporary directory copy operation?") !=
-          ui_.questions.end());
+  QVERIFY(std::find(ui.questions.begin(), ui.questions.end(), "Cancel temporary directory copy operation?") !=
+          ui.questions.end());
   nothingLeft();
 
   // Cancel in the Calculate dialog after the confirmation: nothing is created.
-  dialogs_.push_back([](QDialog& d) {
+  dialogs.push_back([](QDialog& d) {
     auto& sheet = dynamic_cast<GraphSheet&>(d);
     sheet.accept();
     return sheet.result();
   });
-  dialogs_.push_back([](QDialog& d) {
+  dialogs.push_back([](QDialog& d) {
     (void)dynamic_cast<CalculateDialog&>(d);
     return static_cast<int>(QDialog::Rejected);
   });
@@ -512,5 +453,5 @@ void GraphWindowsTest::cancelledRunLeavesNoChartAndNoFiles() {
   nothingLeft();
 }
 
-QTEST_MAIN(GraphWindowsTest)
+int main(int argc, char** argv) { return test::runTests<GraphWindowsTest>(argc, argv); }
 #include "graph_windows_test.moc"

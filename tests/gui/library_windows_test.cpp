@@ -2,6 +2,7 @@
 // offscreen, against what `kestrel lib`, `kestrel xref`, `kestrel transfer`
 // and `kestrel update` give for the same inputs.
 #include <QApplication>
+#include <iterator>
 #include <QElapsedTimer>
 #include <QListView>
 #include <QScrollBar>
@@ -25,21 +26,16 @@
 #include "gui/library/xref_window.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
-#include "run_kestrel.hpp"
-#include "support/recording_ui.hpp"
+#include "gui/dialogs.hpp"
+#include "gui/library/recall_browse_dialog.hpp"
+#include "gui/library/recall_dialog.hpp"
+#include "desktop_fixture.hpp"
 
 using namespace kestrel;
 using namespace kestrel::gui;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
 
 // Every record of a library in list order: its keys and its stored part.
 struct StoredPart {
@@ -92,7 +88,7 @@ std::size_t menuIndexOf(bool hybrid, const std::string& name) {
 
 }  // namespace
 
-class LibraryWindowsTest final : public QObject {
+class LibraryWindowsTest final : public QObject, test::DesktopFixture {
   Q_OBJECT
 
  private slots:
@@ -107,58 +103,17 @@ class LibraryWindowsTest final : public QObject {
   void xrefWindowListsFindsAndPastes();
   void transferAndUpdateAsCommandLine();
   void hugeLibraryReadsOnlyWhatIsShown();
-  void screenshots();
 
  private:
-  std::string copyExample(const std::string& name, const std::string& as = {});
-  std::string lastMessage() const { return ui_.messages.empty() ? "" : ui_.messages.back(); }
-  void script(std::function<int(QDialog&)> answer) { scripts_.push_back(std::move(answer)); }
   std::unique_ptr<LibraryWindow> openLibrary(const std::string& path);
-
-  QTemporaryDir dir_;
-  test::RecordingUi ui_;
-  std::unique_ptr<Settings> settings_;
-  GuiContext context_;
-  std::deque<std::function<int(QDialog&)>> scripts_;
-  std::string chosenFile_;
 };
 
-void LibraryWindowsTest::initTestCase() {
-  registerAllParts();
-  QVERIFY(dir_.isValid());
-  std::vector<std::string> warnings;
-  settings_ = std::make_unique<Settings>(
-      Settings::load(posixFileSystem(), dir_.filePath("217F2.INI").toStdString(), warnings));
-  context_.ui = &ui_;
-  context_.fs = &posixFileSystem();
-  context_.settings = settings_.get();
-  context_.runDialog = [this](QDialog& dialog) {
-    if (scripts_.empty()) return static_cast<int>(QDialog::Rejected);
-    auto run = std::move(scripts_.front());
-    scripts_.pop_front();
-    return run(dialog);
-  };
-  context_.chooseFile = [this](bool, const std::string&, const std::string&) { return chosenFile_; };
-  context_.askSave = [](const std::string&) { return SaveAnswer::Discard; };
-}
+void LibraryWindowsTest::initTestCase() { QVERIFY(setUp(false)); }
 
-void LibraryWindowsTest::init() {
-  ui_.messages.clear();
-  ui_.questions.clear();
-  ui_.answers.clear();
-  ui_.logLines.clear();
-  scripts_.clear();
-}
-
-std::string LibraryWindowsTest::copyExample(const std::string& name, const std::string& as) {
-  const std::string to = dir_.filePath(QString::fromStdString(as.empty() ? name : as)).toStdString();
-  fs::create_directories(fs::path(to).parent_path());
-  fs::copy_file(std::string(KESTREL_EXAMPLES) + "/" + name, to, fs::copy_options::overwrite_existing);
-  return to;
-}
+void LibraryWindowsTest::init() { reset(); }
 
 std::unique_ptr<LibraryWindow> LibraryWindowsTest::openLibrary(const std::string& path) {
-  auto w = LibraryWindow::open(path, context_);
+  auto w = LibraryWindow::open(path, context());
   if (w) w->setAttribute(Qt::WA_DeleteOnClose, false);
   return w;
 }
@@ -181,7 +136,7 @@ void LibraryWindowsTest::listMatchesCommandLine() {
   const test::RunResult run = test::runKestrel(
       {"lib", "list", path, "--style", std::to_string(style), "--page", std::to_string(page), "--page-size", "40"});
   QCOMPARE(run.exitCode, 0);
-  const auto cli = linesOf(run.out);
+  const auto cli = test::splitLines(run.out);
   QVERIFY(cli.size() > 3 + 30);
   QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 3));
   for (std::size_t i = 3; i < cli.size(); ++i) {
@@ -214,7 +169,7 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent() {
   // The command line's whole listing (number, PN2, type) tells where each match is.
   const test::RunResult all = test::runKestrel({"lib", "list", path, "--style", "2", "--page-size", "0"});
   QCOMPARE(all.exitCode, 0);
-  const auto allLines = linesOf(all.out);
+  const auto allLines = test::splitLines(all.out);
   const std::vector<std::string> listing(allLines.begin() + 3, allLines.end());
   auto matches = [&](const std::string& line) {
     const std::string field = mode == 0 ? line.substr(1, 25) : line.substr(28, 15);
@@ -239,36 +194,32 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent() {
       break;
     }
   }
-  script([&](QDialog& d) {
-    auto* find = dynamic_cast<LibraryFindDialog*>(&d);
-    if (find == nullptr) return static_cast<int>(QDialog::Rejected);
+  scriptAccept<LibraryFindDialog>([&](LibraryFindDialog& find) {
     LibraryFindJob job;
     job.mode = static_cast<LibraryFindJob::Mode>(mode);
     job.text = wanted;
     job.fromCurrent = fromCurrent;
-    find->setJob(job);
-    find->accept();
-    return find->result();
+    find.setJob(job);
   });
   w->find();
-  QVERIFY(scripts_.empty());
+  QVERIFY(dialogs.empty());
   if (!notFound.isEmpty()) {
     QCOMPARE(expected, -1);
     QCOMPARE(lastMessage(), notFound.toStdString());
     return;
   }
-  QVERIFY(ui_.messages.empty());
+  QVERIFY(ui.messages.empty());
   QVERIFY(expected >= 0);
   QCOMPARE(w->selectedRow().value_or(-1), expected);
   // The choices are remembered for the next Find.
-  QCOMPARE(settings_->text("Library Find", "Text"), wanted);
-  QCOMPARE(settings_->whole("Library Find", "Mode"), static_cast<long>(mode));
-  QCOMPARE(settings_->whole("Library Find", "From"), fromCurrent ? 1L : 0L);
+  QCOMPARE(settings->text("Library Find", "Text"), wanted);
+  QCOMPARE(settings->whole("Library Find", "Mode"), static_cast<long>(mode));
+  QCOMPARE(settings->whole("Library Find", "From"), fromCurrent ? 1L : 0L);
   if (!fromCurrent) {
     // The command line finds the same record from the top.
     const test::RunResult cli = test::runKestrel({"lib", "find", path, wanted, "--by", mode == 0 ? "pn" : "pn2"});
     QCOMPARE(cli.exitCode, 0);
-    QCOMPARE(linesOf(cli.out).front(), listing[static_cast<std::size_t>(expected)]);
+    QCOMPARE(test::splitLines(cli.out).front(), listing[static_cast<std::size_t>(expected)]);
   }
 }
 
@@ -281,26 +232,18 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   QVERIFY(resistor > 0);
 
   // Add: the Add dialog, the part's sheet, then the Add dialog again (Cancel).
-  script([&](QDialog& d) {
-    auto* add = dynamic_cast<LibraryAddDialog*>(&d);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->choose(LibraryAddDialog::kCircuitType, resistor, true);
-    add->accept();
-    return add->result();
+  scriptAccept<LibraryAddDialog>([&](LibraryAddDialog& add) {
+    add.choose(LibraryAddDialog::kCircuitType, resistor, true);
   });
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("PN", "GUI-R1");
-    sheet->enter("PN2", "GUI-SECOND");
-    sheet->enter("DESCR", "added in the window");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("PN", "GUI-R1");
+    sheet.enter("PN2", "GUI-SECOND");
+    sheet.enter("DESCR", "added in the window");
   });
   w->addParts();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QVERIFY(scripts_.empty());
-  QCOMPARE(settings_->whole("Library Add", "CircType"), static_cast<long>(resistor));
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QVERIFY(dialogs.empty());
+  QCOMPARE(settings->whole("Library Add", "CircType"), static_cast<long>(resistor));
   QVERIFY(w->detailText().find("GUI-R1") != std::string::npos);  // the new part is selected
   test::RunResult cli = test::runKestrel(
       {"lib", "add", cliLib, "Resistor", "PN=GUI-R1", "PN2=GUI-SECOND", "DESCR=added in the window"});
@@ -308,35 +251,23 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   QCOMPARE(storedParts(guiLib), storedParts(cliLib));
 
   // The same part number again is refused with the library's phrase.
-  script([&](QDialog& d) {
-    auto* add = dynamic_cast<LibraryAddDialog*>(&d);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->choose(LibraryAddDialog::kCircuitType, resistor, true);
-    add->accept();
-    return add->result();
+  scriptAccept<LibraryAddDialog>([&](LibraryAddDialog& add) {
+    add.choose(LibraryAddDialog::kCircuitType, resistor, true);
   });
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("PN", "GUI-R1");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("PN", "GUI-R1");
   });
   w->addParts();
   QCOMPARE(lastMessage(), "Can not add record\n'" + guiLib + "'...\n...add error...\n...duplicate part number.");
   QCOMPARE(storedParts(guiLib), storedParts(cliLib));
-  ui_.messages.clear();
+  ui.messages.clear();
 
   // Edit: the selected part's sheet; the command line replaces the same part.
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("DESCR", "edited in the window");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("DESCR", "edited in the window");
   });
   w->editSelected();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(w->detailText().find("edited in the window") != std::string::npos);
   cli = test::runKestrel({"lib", "add", cliLib, "Resistor", "--replace", "PN=GUI-R1", "PN2=GUI-SECOND",
                           "DESCR=edited in the window"});
@@ -348,8 +279,8 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   QVERIFY(row >= 0);
   const std::string next = w->model()->keyAt(row + 1);
   w->deleteSelected();
-  QCOMPARE(ui_.questions.back(), std::string("PN: 'GUI-R1'\nDelete Record?"));
-  QVERIFY(ui_.messages.empty());
+  QCOMPARE(ui.questions.back(), std::string("PN: 'GUI-R1'\nDelete Record?"));
+  QVERIFY(ui.messages.empty());
   QCOMPARE(w->model()->keyAt(*w->selectedRow()), next);
   cli = test::runKestrel({"lib", "delete", cliLib, "GUI-R1"});
   QCOMPARE(cli.exitCode, 0);
@@ -357,7 +288,7 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   QCOMPARE(w->headerLines()[2], std::string("Library Parts List    Records: 528"));
 
   // Answering No keeps the part.
-  ui_.answers = {false};
+  ui.answers = {false};
   w->deleteSelected();
   QCOMPARE(storedParts(guiLib), storedParts(cliLib));
 
@@ -392,39 +323,35 @@ void LibraryWindowsTest::lockedRecordRefusedAndUnchanged() {
     held = true;
     script([](QDialog&) { return static_cast<int>(QDialog::Accepted); });  // the sheet must not open
     w->editSelected();
-    sheetStayedShut = scripts_.size() == 1;
-    scripts_.clear();
+    sheetStayedShut = dialogs.size() == 1;
+    dialogs.clear();
     w->deleteSelected();
     return false;  // the other handle changes nothing either
   });
   QCOMPARE(o, library::Outcome::Ok);
   QVERIFY(held);
   QVERIFY(sheetStayedShut);
-  QCOMPARE(ui_.messages.size(), std::size_t{2});
-  QCOMPARE(ui_.messages[0], "Can not edit record\n" + locked);
-  QCOMPARE(ui_.messages[1], "Can not delete record\n" + locked);
+  QCOMPARE(ui.messages.size(), std::size_t{2});
+  QCOMPARE(ui.messages[0], "Can not edit record\n" + locked);
+  QCOMPARE(ui.messages[1], "Can not delete record\n" + locked);
   QCOMPARE(storedParts(path), before);
   // Released: the window edits the record now.
-  ui_.messages.clear();
-  script([](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("DESCR", "after the lock");
-    sheet->accept();
-    return sheet->result();
+  ui.messages.clear();
+  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
+    sheet.enter("DESCR", "after the lock");
   });
   w->editSelected();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(storedParts(path) != before);
 }
 
 void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   const std::string path = copyExample("parts.xrf", "window.xrf");
-  auto w = XRefWindow::open(path, context_);
+  auto w = XRefWindow::open(path, context());
   QVERIFY(w);
   const test::RunResult run = test::runKestrel({"xref", "list", path});
   QCOMPARE(run.exitCode, 0);
-  const auto cli = linesOf(run.out);
+  const auto cli = test::splitLines(run.out);
   QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 2));
   QCOMPARE(w->model()->rowCount(), static_cast<int>(cli.size()) - 2);
   for (std::size_t i = 2; i < cli.size(); ++i) {
@@ -444,43 +371,35 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
       {true, "ZZ", -1, "Library PN: 'ZZ'\nMatching record was not found."},
   };
   for (const Case& c : cases) {
-    ui_.messages.clear();
+    ui.messages.clear();
     w->selectRow(0);
-    script([&](QDialog& d) {
-      auto* find = dynamic_cast<XRefFindDialog*>(&d);
-      if (find == nullptr) return static_cast<int>(QDialog::Rejected);
-      find->setJob({c.byLib, c.text});
-      find->accept();
-      return find->result();
+    scriptAccept<XRefFindDialog>([&](XRefFindDialog& find) {
+      find.setJob({c.byLib, c.text});
     });
     w->find();
     if (c.row < 0) {
       QCOMPARE(lastMessage(), c.message);
       QCOMPARE(w->selectedRow().value_or(-1), 0);
     } else {
-      QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+      QVERIFY2(ui.messages.empty(), lastMessage().c_str());
       QCOMPARE(w->selectedRow().value_or(-1), c.row);
     }
-    QCOMPARE(settings_->text("XRef Find", "Text"), c.text);
+    QCOMPARE(settings->text("XRef Find", "Text"), c.text);
   }
   // Copy, then paste: the same number is refused; a new number is added.
-  ui_.messages.clear();
+  ui.messages.clear();
   w->selectRow(1);
   w->copySelected();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  script([](QDialog& d) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->enter("XREF_PN", "VENDOR-R2B");
-    sheet->accept();
-    return sheet->result();
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
+    sheet.enter("XREF_PN", "VENDOR-R2B");
   });
   w->paste();
-  QCOMPARE(ui_.messages.size(), std::size_t{1});
-  QCOMPARE(ui_.messages[0], "Can not paste record\n'" + path + "'...\n...add error...\n...duplicate part number.");
+  QCOMPARE(ui.messages.size(), std::size_t{1});
+  QCOMPARE(ui.messages[0], "Can not paste record\n'" + path + "'...\n...add error...\n...duplicate part number.");
   const test::RunResult after = test::runKestrel({"xref", "find", path, "VENDOR-R2B"});
   QCOMPARE(after.exitCode, 0);
-  QCOMPARE(linesOf(after.out).front(), cli[3].substr(0, 1) + strprintf("%-25.25s", "VENDOR-R2B") + cli[3].substr(26));
+  QCOMPARE(test::splitLines(after.out).front(), cli[3].substr(0, 1) + strprintf("%-25.25s", "VENDOR-R2B") + cli[3].substr(26));
   QCOMPARE(w->model()->keyAt(*w->selectedRow()), std::string("VENDOR-R2B"));
 }
 
@@ -490,10 +409,10 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
     copyExample("power_supply.cir", std::string("move-") + side + "/power_supply.cir");
     copyExample("io_board.cir", std::string("move-") + side + "/io_board.cir");
   }
-  const std::string guiDir = dir_.filePath("move-gui").toStdString();
-  const std::string cliDir = dir_.filePath("move-cli").toStdString();
-  const std::string guiLib = dir_.filePath("move-gui.lib").toStdString();
-  const std::string cliLib = dir_.filePath("move-cli.lib").toStdString();
+  const std::string guiDir = dir.filePath("move-gui").toStdString();
+  const std::string cliDir = dir.filePath("move-cli").toStdString();
+  const std::string guiLib = dir.filePath("move-gui.lib").toStdString();
+  const std::string cliLib = dir.filePath("move-cli.lib").toStdString();
   QCOMPARE(test::runKestrel({"lib", "create", guiLib}).exitCode, 0);
   QCOMPARE(test::runKestrel({"lib", "create", cliLib}).exitCode, 0);
   auto w = openLibrary(guiLib);
@@ -505,16 +424,12 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   t.setQuantityOne = true;
   t.filters.pnOn = true;
   t.filters.pn = "R";
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<TransferSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setOptions(t);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<TransferSheet>([&](TransferSheet& sheet) {
+    sheet.setOptions(t);
   });
   w->transfer();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QCOMPARE(ui_.questions.size(), std::size_t{1});
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QCOMPARE(ui.questions.size(), std::size_t{1});
   const std::string expectedQuestion =
       "The Transfer operation will read part records from the 'Input Filespec' files,\n"
       "then add these part records to the 'Target Library File'.\n"
@@ -527,7 +442,7 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
       "- Set Quantity=1: YES\n"
       "- Part Type Filter: OFF\n"
       "- PN Filter: 'R'";
-  QCOMPARE(ui_.questions[0], expectedQuestion);
+  QCOMPARE(ui.questions[0], expectedQuestion);
   test::RunResult cli = test::runKestrel({"--yes", "--no-log", "transfer", cliDir + "/*.cir", cliLib, "--clear-refdes",
                                           "--qty-one", "--pn", "R"});
   QCOMPARE(cli.exitCode, 0);
@@ -536,7 +451,7 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   QCOMPARE(transferred, storedParts(cliLib));
   // The counters the window's log shows are the command line's totals.
   long succeed = 0, duplicate = 0, filterOut = 0, files = 0;
-  for (const std::string& line : ui_.logLines) {
+  for (const std::string& line : ui.logLines) {
     long s = 0, d = 0, f = 0;
     if (std::sscanf(line.c_str(), "   ...Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", &s, &d, &f) == 3) {
       succeed += s, duplicate += d, filterOut += f, ++files;
@@ -544,42 +459,38 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   }
   QCOMPARE(files, 2L);
   QCOMPARE(strprintf("Succeed:%ld  DuplicatePN:%ld  FilterOut:%ld", succeed, duplicate, filterOut),
-           linesOf(cli.out).back());
+           test::splitLines(cli.out).back());
   QVERIFY(filterOut > 0);
   QCOMPARE(w->headerLines()[2], strprintf("Library Parts List    Records: %ld", static_cast<long>(transferred.size())));
   // The log file got the run as well.
-  std::ifstream logFile(dir_.filePath("kestrel.log").toStdString());
+  std::ifstream logFile(dir.filePath("kestrel.log").toStdString());
   std::stringstream logText;
   logText << logFile.rdbuf();
   QVERIFY(logText.str().find("TRANSFER") != std::string::npos);
   QVERIFY(logText.str().find("Opening '" + guiDir) != std::string::npos);
   // The options are kept for the next run.
-  QCOMPARE(loadTransferOptions(*settings_).inputSpec, t.inputSpec);
-  QVERIFY(loadTransferOptions(*settings_).setQuantityOne);
+  QCOMPARE(loadTransferOptions(*settings).inputSpec, t.inputSpec);
+  QVERIFY(loadTransferOptions(*settings).setQuantityOne);
 
   // Update the circuits from the library: quantity and designator come from
   // the library (1 and empty), everything else stays the circuit's.
   const auto originalRecords = circuitRecords(guiDir + "/power_supply.cir");
-  ui_.questions.clear();
+  ui.questions.clear();
   library::UpdateOptions u;
   u.inputSpec = guiDir + "/*.cir";
   u.quantity = true;
   u.refdes = true;
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<UpdateSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-    sheet->setOptions(u);
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<UpdateSheet>([&](UpdateSheet& sheet) {
+    sheet.setOptions(u);
   });
   w->update();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QCOMPARE(ui_.questions.size(), std::size_t{1});
-  QVERIFY(ui_.questions[0].rfind("The Update operation will update part records in the 'Input Filespec' files,\n"
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QCOMPARE(ui.questions.size(), std::size_t{1});
+  QVERIFY(ui.questions[0].rfind("The Update operation will update part records in the 'Input Filespec' files,\n"
                                  "to match the current part record data in the 'Source Library File'.\n"
                                  "Select OK to do the following Update:\n",
                                  0) == 0);
-  QVERIFY(ui_.questions[0].find("\n- Update Quantity: YES\n- Update Correction Factor: NO\n") != std::string::npos);
+  QVERIFY(ui.questions[0].find("\n- Update Quantity: YES\n- Update Correction Factor: NO\n") != std::string::npos);
   cli = test::runKestrel({"--yes", "--no-log", "update", cliDir + "/*.cir", cliLib, "--qty", "--refdes"});
   QCOMPARE(cli.exitCode, 0);
   for (const char* file : {"/power_supply.cir", "/io_board.cir"}) {
@@ -590,26 +501,22 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   QVERIFY(circuitRecords(guiDir + "/power_supply.cir") != originalRecords);
 
   // Cancelled at the confirmation: nothing is read or written.
-  ui_.answers = {false};
-  ui_.logLines.clear();
-  script([&](QDialog& d) {
-    auto* sheet = dynamic_cast<TransferSheet*>(&d);
-    if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
+  ui.answers = {false};
+  ui.logLines.clear();
+  scriptAccept<TransferSheet>([&](TransferSheet& sheet) {
     library::TransferOptions again = t;
     again.replaceDuplicates = true;
-    sheet->setOptions(again);
-    sheet->accept();
-    return sheet->result();
+    sheet.setOptions(again);
   });
   w->transfer();
-  QVERIFY(ui_.questions.back().find("- Replace Duplicate Records: YES  (PLEASE BE CAREFUL!)") != std::string::npos);
-  QVERIFY(ui_.logLines.empty());
+  QVERIFY(ui.questions.back().find("- Replace Duplicate Records: YES  (PLEASE BE CAREFUL!)") != std::string::npos);
+  QVERIFY(ui.logLines.empty());
   QCOMPARE(storedParts(guiLib), transferred);
 }
 
 void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
   constexpr long kParts = 100000;
-  const std::string path = dir_.filePath("huge.lib").toStdString();
+  const std::string path = dir.filePath("huge.lib").toStdString();
   QElapsedTimer timer;
   timer.start();
   {
@@ -654,25 +561,219 @@ void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
 }
 
 // KESTREL_SCREENSHOTS=dir: the library and cross-reference windows as PNGs.
-void LibraryWindowsTest::screenshots() {
-  const QByteArray to = qgetenv("KESTREL_SCREENSHOTS");
-  if (to.isEmpty()) QSKIP("KESTREL_SCREENSHOTS not set");
-  fs::create_directories(to.toStdString());
-  auto lib = openLibrary(copyExample("parts.lib", "shot.lib"));
-  QVERIFY(lib);
-  lib->resize(820, 480);
-  lib->show();
-  lib->selectRow(12);
-  QVERIFY(QTest::qWaitForWindowExposed(lib.get()));
-  QVERIFY(lib->grab().save(QString::fromLatin1(to) + "/library.png"));
-  auto xref = XRefWindow::open(copyExample("parts.xrf", "shot.xrf"), context_);
-  QVERIFY(xref);
-  xref->resize(620, 300);
-  xref->show();
-  xref->selectRow(1);
-  QVERIFY(QTest::qWaitForWindowExposed(xref.get()));
-  QVERIFY(xref->grab().save(QString::fromLatin1(to) + "/xref.png"));
+// ---- Recall of library parts into a circuit ----
+// Add by library recall driven as a user drives it, offscreen, against what
+// `kestrel recall` writes for the same circuit, library and numbers.
+
+namespace {
+
+std::unique_ptr<CCircDoc> load(const std::string& path) {
+  std::unique_ptr<CCircDoc> doc;
+  if (Status s = loadDocument(posixFileSystem(), path, doc); !s) qWarning("%s", s.message().c_str());
+  return doc;
 }
 
-QTEST_MAIN(LibraryWindowsTest)
+// How a browse dialog is answered: the row to pick (-1: none) and whether
+// Find... is used first to reach the record by its part number.
+struct BrowseAnswer {
+  int row = -1;
+  std::string findPn;
+};
+
+}  // namespace
+
+class RecallTest final : public QObject, test::DesktopFixture {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void recallMatchesCommandLine_data();
+  void recallMatchesCommandLine();
+  void refusalsAddNothing_data();
+  void refusalsAddNothing();
+  void browseOkNeedsSelection();
+  void settingsKept();
+
+ private:
+  // Scripts Add (mode recall), the recall dialog with `job`, and the
+  // property sheet accepted; then Add is cancelled.
+  void scriptRecall(const RecallJob& job, const BrowseAnswer* browse = nullptr, bool acceptSheet = true);
+  std::string lib_, xref_;
+};
+
+void RecallTest::initTestCase() {
+  QVERIFY(setUp(false));
+  lib_ = copyExample("parts.lib");
+  xref_ = copyExample("parts.xrf");
+}
+
+void RecallTest::init() { reset(); }
+
+void RecallTest::scriptRecall(const RecallJob& job, const BrowseAnswer* browse, bool acceptSheet) {
+  scriptAccept<AddPartDialog>([](AddPartDialog& add) {
+    add.chooseRecall(true);
+  });
+  scriptAccept<RecallDialog>([job](RecallDialog& recall) {
+    recall.setJob(job);
+  });
+  if (browse != nullptr) {
+    const BrowseAnswer answer = *browse;
+    scriptAccept<RecallBrowseDialog>([answer](RecallBrowseDialog& b) {
+      if (answer.row >= 0) b.selectRow(answer.row);
+    });
+  }
+  script([acceptSheet](QDialog& d) {
+    if (!acceptSheet) return static_cast<int>(QDialog::Rejected);
+    dynamic_cast<PropertySheet&>(d).accept();
+    return d.result();
+  });
+}
+
+void RecallTest::recallMatchesCommandLine_data() {
+  QTest::addColumn<QString>("number");
+  QTest::addColumn<bool>("searchXRef");
+  QTest::addColumn<int>("move");
+  QTest::addColumn<int>("browseRow");  // -1: found without browsing
+  QTest::addColumn<QString>("cliNumber");
+  QTest::addColumn<QString>("pn");
+  QTest::addColumn<QString>("pn2");
+  QTest::newRow("by PN") << "P101-0212" << false << 0 << -1 << "P101-0212" << "P101-0212" << "K101-3";
+  QTest::newRow("only as PN2") << "K101-3" << false << 0 << -1 << "K101-3" << "P101-0212" << "K101-3";
+  QTest::newRow("xref, no move") << "VENDOR-R2" << true << 0 << -1 << "VENDOR-R2" << "RNC55H0475" << "K401-2";
+  QTest::newRow("xref, move 1") << "VENDOR-R2" << true << 1 << -1 << "VENDOR-R2" << "VENDOR-R2" << "RNC55H0475";
+  QTest::newRow("xref, move 2") << "VENDOR-R2" << true << 2 << -1 << "VENDOR-R2" << "RNC55H0475" << "VENDOR-R2";
+  QTest::newRow("not found, browse") << "NO-SUCH-PN" << false << 0 << 24 << "P101-0138" << "P101-0138" << "K101-1";
+}
+
+void RecallTest::recallMatchesCommandLine() {
+  QFETCH(QString, number);
+  QFETCH(bool, searchXRef);
+  QFETCH(int, move);
+  QFETCH(int, browseRow);
+  QFETCH(QString, cliNumber);
+  QFETCH(QString, pn);
+  QFETCH(QString, pn2);
+  const std::string gui = copyExample("controller.cir", "gui.cir");
+  const std::string cli = copyExample("controller.cir", "cli.cir");
+  std::vector<std::string> args = {"recall", cli, lib_, cliNumber.toStdString()};
+  if (searchXRef) args.insert(args.end(), {"--xref", xref_, "--xref-move", std::to_string(move)});
+  const test::RunResult run = test::runKestrel(args);
+  QCOMPARE(run.exitCode, 0);
+
+  CircuitWindow window(load(gui), context());
+  const std::size_t before = window.document().count();
+  const BrowseAnswer browse{browseRow, {}};
+  scriptRecall({number.toStdString(), {lib_, searchXRef, xref_, move}}, browseRow >= 0 ? &browse : nullptr);
+  window.addParts();
+  QVERIFY2(dialogs.empty(), lastMessage().c_str());
+  QCOMPARE(window.document().count(), before + 1);
+  bool seen = false;
+  for (const auto& r : window.document().records()) seen = seen || (r->PN == pn.toStdString() && r->PN2 == pn2.toStdString());
+  QVERIFY(seen);
+  QVERIFY(window.save());
+  QCOMPARE(test::readBytes(gui), test::readBytes(cli));
+}
+
+void RecallTest::refusalsAddNothing_data() {
+  QTest::addColumn<QString>("file");
+  QTest::addColumn<QString>("number");
+  QTest::addColumn<QString>("library");
+  QTest::addColumn<QString>("xref");  // empty: no cross-reference search
+  QTest::addColumn<int>("browseRow");  // -2: no browse dialog
+  QTest::addColumn<QString>("message");
+  QTest::newRow("hybrid mis-match") << "rf_module.hyb" << "P101-0138" << "parts.lib" << "" << -2
+                                    << "PN='P101-0138' found...\n...can not recall: hybrid mis-match.";
+  QTest::newRow("picked with the other hybrid flag") << "rf_module.hyb" << "NO-SUCH-PN" << "parts.lib" << "" << 24
+                                                     << "PN='P101-0138'...\n...can not recall: hybrid mis-match.";
+  QTest::newRow("missing library") << "controller.cir" << "P101-0138" << "missing.lib" << "" << -2
+                                   << "Can not open recall library file\n";
+  QTest::newRow("missing cross-reference file") << "controller.cir" << "VENDOR-R2" << "parts.lib" << "missing.xrf"
+                                                << -2 << "Can not open cross-reference file\n";
+}
+
+void RecallTest::refusalsAddNothing() {
+  QFETCH(QString, file);
+  QFETCH(QString, number);
+  QFETCH(QString, library);
+  QFETCH(QString, xref);
+  QFETCH(int, browseRow);
+  QFETCH(QString, message);
+  const std::string path = copyExample(file.toStdString(), "refused" + fs::path(file.toStdString()).extension().string());
+  CircuitWindow window(load(path), context());
+  const std::size_t before = window.document().count();
+  const RecallJob job{number.toStdString(),
+                      {dir.filePath(library).toStdString(), !xref.isEmpty(), dir.filePath(xref).toStdString(), 1}};
+  // The browse dialog stays open after a refusal; then it is cancelled.
+  scriptRecall(job, nullptr, false);
+  if (browseRow >= 0) {
+    dialogs.pop_back();  // no sheet: nothing was recalled
+    script([browseRow](QDialog& d) {
+      auto& b = dynamic_cast<RecallBrowseDialog&>(d);
+      b.selectRow(browseRow);
+      b.accept();
+      return b.result() == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
+    });
+  } else {
+    dialogs.pop_back();
+  }
+  window.addParts();
+  QVERIFY(dialogs.empty());
+  QVERIFY2(lastMessage().rfind(message.toStdString(), 0) == 0, lastMessage().c_str());
+  QCOMPARE(window.document().count(), before);
+}
+
+void RecallTest::browseOkNeedsSelection() {
+  library::StoreMessage error;
+  auto lib = library::PartLibrary::open(lib_, false, error);
+  QVERIFY(lib);
+  RecallBrowseDialog browse(*lib, false, context());
+  QCOMPARE(browse.headerLines(),
+           (std::vector<std::string>{"Library File: " + lib_,
+                                     "Description: Kestrel example parts library"}));
+  browse.accept();
+  QCOMPARE(lastMessage(), std::string("RECALL: no part selection."));
+  QVERIFY(!browse.takePart());
+  // Find... by part number selects the record; OK recalls it.
+  scriptAccept<LibraryFindDialog>([](LibraryFindDialog& find) {
+    find.setJob({LibraryFindJob::kPartNumber, false, "RNC55H0475", 1});
+  });
+  browse.find();
+  QVERIFY(browse.selectedRow());
+  QCOMPARE(browse.model()->keyAt(*browse.selectedRow()), std::string("RNC55H0475"));
+  browse.accept();
+  const auto part = browse.takePart();
+  QVERIFY(part);
+  QCOMPARE(part->PN, std::string("RNC55H0475"));
+}
+
+void RecallTest::settingsKept() {
+  const RecallJob job{"VENDOR-R3", {lib_, true, xref_, 2}};
+  {
+    RecallDialog dialog(false, context());
+    dialog.setJob(job);
+    dialog.accept();
+  }
+  RecallDialog again(false, context());
+  again.accept();
+  QCOMPARE(again.job().number, job.number);
+  QCOMPARE(again.job().settings.libFile, job.settings.libFile);
+  QCOMPARE(again.job().settings.searchXRef, true);
+  QCOMPARE(again.job().settings.xrefFile, job.settings.xrefFile);
+  QCOMPARE(again.job().settings.xrefMove, 2);
+  QCOMPARE(settings->whole("Circuit Add", "XRefMove"), 2L);
+  // The hybrid kind keeps its own last number.
+  RecallDialog hybrid(true, context());
+  hybrid.accept();
+  QVERIFY(hybrid.job().number != job.number);
+  AddPartDialog add({"", "x"}, false, false, *settings);
+  add.chooseRecall(true);
+  add.accept();
+  QCOMPARE(settings->whole("Circuit Add", "Mode"), 1L);
+  AddPartDialog reopened({"", "x"}, false, false, *settings);
+  reopened.accept();
+  QVERIFY(reopened.recall());
+}
+
+int main(int argc, char** argv) { return test::runTests<LibraryWindowsTest, RecallTest>(argc, argv); }
 #include "library_windows_test.moc"

@@ -42,9 +42,7 @@
 #include "project/project_file.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_settings.hpp"
-#include "menu_items.hpp"
-#include "run_kestrel.hpp"
-#include "support/recording_ui.hpp"
+#include "desktop_fixture.hpp"
 
 using namespace kestrel;
 using namespace kestrel::gui;
@@ -54,31 +52,9 @@ namespace {
 
 using FileBytes = std::map<std::string, std::string>;
 
-std::string readBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 std::string trimmedRight(const std::string& line) {
   const std::size_t end = line.find_last_not_of(' ');
   return end == std::string::npos ? std::string() : line.substr(0, end + 1);
-}
-
-std::vector<std::string> splitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    const std::size_t end = text.find('\n', at);
-    lines.push_back(text.substr(at, end == std::string::npos ? std::string::npos : end - at));
-    if (end == std::string::npos) break;
-    at = end + 1;
-  }
-  return lines;
 }
 
 // The tree as the window's model holds it, written the way `kestrel project
@@ -110,7 +86,7 @@ std::vector<std::string> shownTree(ProjectWindow& window) {
 
 }  // namespace
 
-class ProjectWindowTest final : public QObject {
+class ProjectWindowTest final : public QObject, test::DesktopFixture {
   Q_OBJECT
 
  private slots:
@@ -133,106 +109,39 @@ class ProjectWindowTest final : public QObject {
   // An empty work folder with the example files in it.
   fs::path freshWork();
   FileBytes snapshot() const;
-  test::RunResult kestrel(std::vector<std::string> args);
   ProjectWindow* activeProject() const;
   std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const;
   std::size_t circuitWindowCount() const;
-  void closeAll();
   void addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode, const std::string& file,
                         const std::string& refdes, const std::string& qty);
   void calculateThroughWindow(ProjectWindow& w);
   std::vector<std::string> cliShow(const std::string& project);
-  std::string lastMessage() const { return ui_.messages.empty() ? "" : ui_.messages.back(); }
 
-  QTemporaryDir dir_;
   fs::path work_;
-  test::RecordingUi ui_;
-  std::unique_ptr<Settings> settings_;
-  std::unique_ptr<MainWindow> frame_;
-  std::function<int(QDialog&)> script_;
-  std::deque<std::string> chosenFiles_;
-  std::deque<SaveAnswer> saveAnswers_;
-  std::vector<std::string> saveQuestions_;
 };
 
 void ProjectWindowTest::initTestCase() {
-  registerAllParts();
-  QVERIFY(dir_.isValid());
-  work_ = fs::path(dir_.path().toStdString()) / "work";
-  std::vector<std::string> warnings;
-  settings_ = std::make_unique<Settings>(
-      Settings::load(posixFileSystem(), dir_.filePath("217F2.INI").toStdString(), warnings));
-  frame_ = std::make_unique<MainWindow>(*settings_, posixFileSystem());
-  GuiContext& context = frame_->context();
-  context.ui = &ui_;
-  context.runDialog = [this](QDialog& dialog) {
-    if (!script_) return static_cast<int>(QDialog::Rejected);
-    auto run = std::move(script_);
-    script_ = nullptr;
-    return run(dialog);
-  };
-  context.chooseFile = [this](bool, const std::string&, const std::string&) {
-    if (chosenFiles_.empty()) return std::string();
-    std::string next = chosenFiles_.front();
-    chosenFiles_.pop_front();
-    return next;
-  };
-  context.askSave = [this](const std::string& title) {
-    saveQuestions_.push_back(title);
-    if (saveAnswers_.empty()) return SaveAnswer::Discard;
-    const SaveAnswer next = saveAnswers_.front();
-    saveAnswers_.pop_front();
-    return next;
-  };
+  QVERIFY(setUp(true));
+  work_ = fs::path(path("work"));
 }
 
-void ProjectWindowTest::init() {
-  ui_.messages.clear();
-  ui_.questions.clear();
-  ui_.answers.clear();
-  script_ = nullptr;
-  chosenFiles_.clear();
-  saveAnswers_.clear();
-  saveQuestions_.clear();
-}
+void ProjectWindowTest::init() { reset(); }
 
-void ProjectWindowTest::cleanup() { closeAll(); }
-
-void ProjectWindowTest::closeAll() {
-  saveAnswers_.clear();  // unsaved windows of a finished case are discarded
-  frame_->mdiArea()->closeAllSubWindows();
-  QApplication::processEvents();
-}
+void ProjectWindowTest::cleanup() { closeWindows(); }
 
 fs::path ProjectWindowTest::freshWork() {
-  closeAll();
-  fs::remove_all(work_);
-  fs::create_directories(work_);
-  for (const auto& entry : fs::directory_iterator(KESTREL_EXAMPLES)) {
-    fs::copy_file(entry.path(), work_ / entry.path().filename());
-  }
-  return work_;
+  closeWindows();
+  return freshExamples("work");
 }
 
-FileBytes ProjectWindowTest::snapshot() const {
-  FileBytes files;
-  for (const auto& entry : fs::directory_iterator(work_)) {
-    files[entry.path().filename().string()] = readBytes(entry.path());
-  }
-  return files;
-}
-
-test::RunResult ProjectWindowTest::kestrel(std::vector<std::string> args) {
-  args.insert(args.begin(), {"--yes", "--quiet", "--no-log", "--settings", dir_.filePath("cli.ini").toStdString()});
-  return test::runKestrel(args);
-}
+FileBytes ProjectWindowTest::snapshot() const { return test::folderBytes(work_); }
 
 ProjectWindow* ProjectWindowTest::activeProject() const {
-  QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+  QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
   return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
 }
 
-std::size_t ProjectWindowTest::circuitWindowCount() const { return frame_->circuits().size(); }
+std::size_t ProjectWindowTest::circuitWindowCount() const { return frame->circuits().size(); }
 
 std::optional<std::size_t> ProjectWindowTest::findDocument(const ProjectWindow& w, const std::string& label) const {
   for (std::size_t i = 0; i < w.tree().size(); ++i) {
@@ -245,34 +154,26 @@ void ProjectWindowTest::addThroughWindow(ProjectWindow& w, std::size_t parent, C
                                          const std::string& file, const std::string& refdes,
                                          const std::string& qty) {
   w.select(parent);
-  script_ = [&](QDialog& dialog) {
-    auto* add = dynamic_cast<ProjectAddDialog*>(&dialog);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->setMode(mode);
-    add->setFile(file);
-    add->setField("REFDES", refdes);
-    add->setField("QTY", qty);
-    add->accept();
-    return add->result();
-  };
+  scriptAccept<ProjectAddDialog>([&](ProjectAddDialog& add) {
+    add.setMode(mode);
+    add.setFile(file);
+    add.setField("REFDES", refdes);
+    add.setField("QTY", qty);
+  });
   w.addChild();
 }
 
 void ProjectWindowTest::calculateThroughWindow(ProjectWindow& w) {
-  script_ = [](QDialog& dialog) {
-    auto* calc = dynamic_cast<CalculateDialog*>(&dialog);
-    if (calc == nullptr) return static_cast<int>(QDialog::Rejected);
-    calc->setMission(false);
-    calc->accept();
-    return calc->result();
-  };
+  scriptAccept<CalculateDialog>([](CalculateDialog& calc) {
+    calc.setMission(false);
+  });
   QVERIFY(w.calculate());
 }
 
 std::vector<std::string> ProjectWindowTest::cliShow(const std::string& project) {
   const test::RunResult run = kestrel({"project", "show", project});
   if (run.exitCode != 0) qWarning("kestrel project show: %s", run.err.c_str());
-  std::vector<std::string> lines = splitLines(run.out);
+  std::vector<std::string> lines = test::splitLines(run.out);
   if (!lines.empty()) lines.erase(lines.begin());  // "Project '...'" names the file as typed
   return lines;
 }
@@ -297,49 +198,49 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
 
   // ---- the window: File > New > Project ----
   QAction* newProject = nullptr;
-  for (QAction* a : frame_->findChildren<QAction*>()) {
+  for (QAction* a : frame->findChildren<QAction*>()) {
     if (a->text() == "&Project" && a->menu() == nullptr) newProject = a;
   }
   QVERIFY(newProject != nullptr);
-  chosenFiles_ = {project, top};
+  chosenFiles = {project, top};
   newProject->trigger();
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(window->tree().size(), std::size_t{1});
   QVERIFY(!window->isModified());
   for (const Child& c : children) {
     addThroughWindow(*window, 0, c.mode, c.file, c.refdes, c.qty);
-    QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+    QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   }
-  QCOMPARE(ui_.questions.size(), std::size(children));
-  QVERIFY(ui_.questions[0].rfind("Add child item to parent Circuit?\nSelect YES to Add a SubCircuit", 0) == 0);
-  QVERIFY(ui_.questions[3].find("SubHybrid part record will refer to file 'rf_module.hyb'") != std::string::npos);
-  QCOMPARE(settings_->whole("Project Add", "Mode"), 1L);
-  QCOMPARE(settings_->text("Project Add", "File"), std::string("rf_module.hyb"));
+  QCOMPARE(ui.questions.size(), std::size(children));
+  QVERIFY(ui.questions[0].rfind("Add child item to parent Circuit?\nSelect YES to Add a SubCircuit", 0) == 0);
+  QVERIFY(ui.questions[3].find("SubHybrid part record will refer to file 'rf_module.hyb'") != std::string::npos);
+  QCOMPARE(settings->whole("Project Add", "Mode"), 1L);
+  QCOMPARE(settings->text("Project Add", "File"), std::string("rf_module.hyb"));
   // Before the calculation the top-level circuit shows no totals.
   QVERIFY(window->model()->lines(0).back() == "*NOCALC*");
   calculateThroughWindow(*window);
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(window->model()->lines(0)[3].rfind("FR=", 0) == 0);
   const std::vector<std::string> shown = shownTree(*window);
   const FileBytes written = snapshot();
 
   if (const char* shots = std::getenv("KESTREL_SCREENSHOTS"); shots != nullptr && *shots != '\0') {
     fs::create_directories(shots);
-    QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
-    for (QMdiSubWindow* s : frame_->mdiArea()->subWindowList()) {
+    QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
+    for (QMdiSubWindow* s : frame->mdiArea()->subWindowList()) {
       if (s->widget() == window) sub = s;
     }
-    frame_->resize(1200, 860);
-    frame_->show();
-    frame_->mdiArea()->setActiveSubWindow(sub);
+    frame->resize(1200, 860);
+    frame->show();
+    frame->mdiArea()->setActiveSubWindow(sub);
     sub->setGeometry(0, 0, 1180, 760);
     window->view()->expandAll();
     window->select(1);
     QApplication::processEvents();
     QVERIFY(window->grab().save(QString::fromStdString((fs::path(shots) / "project_tree.png").string())));
-    frame_->hide();
+    frame->hide();
   }
 
   // ---- the command line on a fresh copy in the same folder ----
@@ -376,10 +277,10 @@ void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
   const FileBytes start = snapshot();
 
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(shownTree(*window), cliShow(project));
   QVERIFY(window->tree().size() > 20);  // three boards and a hybrid with their records
 
@@ -388,16 +289,16 @@ void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
   QVERIFY(io && controller);
   window->select(*io);
   std::size_t offered = 0;
-  script_ = [&](QDialog& dialog) {
+  script([&](QDialog& dialog) {
     auto* move = dynamic_cast<MoveTargetDialog*>(&dialog);
     if (move == nullptr || !move->choose(*controller)) return static_cast<int>(QDialog::Rejected);
     offered = move->count();
     return static_cast<int>(QDialog::Accepted);
-  };
+  });
   window->moveChild();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(offered, std::size_t{2});  // CONTROLLER.CIR and POWER_SUPPLY.CIR; not SYSTEM.CIR, its parent now
-  QVERIFY(ui_.questions.back().rfind("Move child item to another parent Circuit?", 0) == 0);
+  QVERIFY(ui.questions.back().rfind("Move child item to another parent Circuit?", 0) == 0);
   const auto io2 = findDocument(*window, "IO_BOARD.CIR");
   QVERIFY(io2);
   QCOMPARE(window->tree().node(*io2).level, 2);
@@ -406,8 +307,8 @@ void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
   QVERIFY(power);
   window->select(*power);
   window->deleteChild();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QVERIFY(ui_.questions.back().find("...this will NOT delete the actual data file") != std::string::npos);
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QVERIFY(ui.questions.back().find("...this will NOT delete the actual data file") != std::string::npos);
   QVERIFY(!findDocument(*window, "POWER_SUPPLY.CIR"));
   QVERIFY(fs::exists(w / "power_supply.cir"));
   const std::vector<std::string> shown = shownTree(*window);
@@ -431,7 +332,7 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
   const fs::path w = freshWork();
   const std::string project = (w / "system.prj").string();
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
   const FileBytes before = snapshot();
@@ -450,14 +351,10 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
     std::string message;  // "" when none is expected
   };
   const auto addHere = [&] {
-    script_ = [](QDialog& dialog) {
-      auto* add = dynamic_cast<ProjectAddDialog*>(&dialog);
-      if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-      add->setMode(ChildMode::SubCircuit);
-      add->setFile("spare.cir");
-      add->accept();
-      return add->result();
-    };
+    scriptAccept<ProjectAddDialog>([](ProjectAddDialog& add) {
+      add.setMode(ChildMode::SubCircuit);
+      add.setFile("spare.cir");
+    });
     window->addChild();
   };
   const Case cases[] = {
@@ -474,14 +371,14 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
        "TOGGLE: not a valid selection."},
   };
   for (const Case& c : cases) {
-    ui_.messages.clear();
-    ui_.answers = {c.answer};
+    ui.messages.clear();
+    ui.answers = {c.answer};
     window->select(c.node);
     c.command();
     if (c.message.empty()) {
-      QVERIFY2(ui_.messages.empty(), (std::string(c.what) + ": " + lastMessage()).c_str());
+      QVERIFY2(ui.messages.empty(), (std::string(c.what) + ": " + lastMessage()).c_str());
     } else {
-      QVERIFY2(ui_.messages.size() == 1 && ui_.messages[0] == c.message, (std::string(c.what) + ": " + lastMessage()).c_str());
+      QVERIFY2(ui.messages.size() == 1 && ui.messages[0] == c.message, (std::string(c.what) + ": " + lastMessage()).c_str());
     }
     QVERIFY2(snapshot() == before, c.what);
     QVERIFY2(window->tree().size() == nodes, c.what);
@@ -489,12 +386,12 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
   QVERIFY(!fs::exists(w / "spare.cir"));
 
   // A check mark taken off a document is counted out of the print job.
-  ui_.messages.clear();
+  ui.messages.clear();
   const std::size_t checked = window->tree().checkedCount();
   QVERIFY(window->model()->setData(window->model()->indexOf(*hybrid), Qt::Unchecked, Qt::CheckStateRole));
   QCOMPARE(window->tree().checkedCount(), checked - 1);
   QCOMPARE(window->statusLine(), strprintf("Files to Print (Checked) = %u", static_cast<unsigned>(checked - 1)));
-  QVERIFY(ui_.messages.empty());
+  QVERIFY(ui.messages.empty());
 }
 
 // A project file that is not a sound one is refused with a message naming
@@ -525,39 +422,39 @@ void ProjectWindowTest::damagedProjectFileOpensNothing() {
       {"name cut short", resealed([](auto& b) { b.resize(b.size() - 3); }), "the top-level circuit name is cut short"},
       {"bytes left over", resealed([](auto& b) { b.push_back(7); }), "unexpected bytes after the top-level"},
       {"a circuit file", [&] {
-         const std::string c = readBytes(w / "controller.cir");
+         const std::string c = test::readBytes(w / "controller.cir");
          return std::vector<std::uint8_t>(c.begin(), c.end());
        }(), "not a Project"},
   };
-  const std::size_t windows = frame_->mdiArea()->subWindowList().size();
+  const std::size_t windows = frame->mdiArea()->subWindowList().size();
   for (const Case& c : cases) {
-    ui_.messages.clear();
+    ui.messages.clear();
     const fs::path path = w / "damaged.prj";
-    writeBytes(path, c.bytes);
-    QVERIFY2(!frame_->openFile(path.string()), c.what);
-    QVERIFY2(ui_.messages.size() == 1, c.what);
-    QVERIFY2(ui_.messages[0].find(path.string()) != std::string::npos, (c.what + (": " + ui_.messages[0])).c_str());
-    QVERIFY2(ui_.messages[0].find(c.mustSay) != std::string::npos, (c.what + (": " + ui_.messages[0])).c_str());
-    QCOMPARE(frame_->mdiArea()->subWindowList().size(), windows);
+    test::writeBytes(path, c.bytes);
+    QVERIFY2(!frame->openFile(path.string()), c.what);
+    QVERIFY2(ui.messages.size() == 1, c.what);
+    QVERIFY2(ui.messages[0].find(path.string()) != std::string::npos, (c.what + (": " + ui.messages[0])).c_str());
+    QVERIFY2(ui.messages[0].find(c.mustSay) != std::string::npos, (c.what + (": " + ui.messages[0])).c_str());
+    QCOMPARE(frame->mdiArea()->subWindowList().size(), windows);
   }
-  ui_.messages.clear();
-  QVERIFY(!frame_->openFile((w / "no-such.prj").string()));
-  QVERIFY(ui_.messages.size() == 1 && ui_.messages[0].find("no-such.prj") != std::string::npos);
-  QCOMPARE(frame_->mdiArea()->subWindowList().size(), windows);
+  ui.messages.clear();
+  QVERIFY(!frame->openFile((w / "no-such.prj").string()));
+  QVERIFY(ui.messages.size() == 1 && ui.messages[0].find("no-such.prj") != std::string::npos);
+  QCOMPARE(frame->mdiArea()->subWindowList().size(), windows);
 
   // Sound, but naming a circuit that is not there.
-  ui_.messages.clear();
+  ui.messages.clear();
   CProjDoc missing;
   missing.setTopLevel((w / "gone.cir").string());
-  writeBytes(w / "missing.prj", encodeProject(missing));
-  QVERIFY(frame_->openFile((w / "missing.prj").string()));
+  test::writeBytes(w / "missing.prj", encodeProject(missing));
+  QVERIFY(frame->openFile((w / "missing.prj").string()));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
   QVERIFY(window->tree().empty());
-  QCOMPARE(ui_.messages, std::vector<std::string>{"This circuit file does not currently exist."});
+  QCOMPARE(ui.messages, std::vector<std::string>{"This circuit file does not currently exist."});
   QVERIFY(window->statusLine().find("gone.cir") != std::string::npos);
   QVERIFY(window->statusLine().find(std::string(kSetTopLevelHint)) != std::string::npos);
-  ui_.messages.clear();
+  ui.messages.clear();
   window->calculate();
   QCOMPARE(lastMessage(), std::string("CALCULATE: can not open top-level Circuit."));
 }
@@ -569,7 +466,7 @@ void ProjectWindowTest::openingNodesOpensTheirCircuits() {
   const fs::path w = freshWork();
   const std::string project = (w / "system.prj").string();
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
 
@@ -589,19 +486,19 @@ void ProjectWindowTest::openingNodesOpensTheirCircuits() {
       {0, "system.cir", std::nullopt},
   };
   for (const Case& c : cases) {
-    frame_->mdiArea()->setActiveSubWindow(frame_->mdiArea()->subWindowList().front());
+    frame->mdiArea()->setActiveSubWindow(frame->mdiArea()->subWindowList().front());
     window->select(c.node);
     CircuitWindow* opened = window->openNode();
     QVERIFY2(opened != nullptr, c.file.c_str());
     QCOMPARE(fs::path(opened->document().path()).filename().string(), c.file);
-    QCOMPARE(frame_->activeCircuit(), opened);
+    QCOMPARE(frame->activeCircuit(), opened);
     if (c.row) {
       QCOMPARE(opened->selection(), c.row);
       QCOMPARE(opened->document().record(*c.row).PN, window->tree().node(c.node).record->PN);
     }
   }
   QCOMPARE(circuitWindowCount(), std::size_t{3});  // rf_module.hyb was brought back, not opened twice
-  QVERIFY(ui_.messages.empty());
+  QVERIFY(ui.messages.empty());
 
   // A child whose file is gone is shown as missing and opens nothing.
   fs::remove(w / "power_supply.cir");
@@ -621,39 +518,39 @@ void ProjectWindowTest::changedHeaderAskedAboutOnClose() {
   const fs::path w = freshWork();
   const std::string project = (w / "system.prj").string();
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  const std::string before = readBytes(project);
-  QVERIFY(frame_->openFile(project));
+  const std::string before = test::readBytes(project);
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
 
-  chosenFiles_ = {(w / "controller.cir").string()};
+  chosenFiles = {(w / "controller.cir").string()};
   window->chooseHeader();
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(window->isModified());
   QCOMPARE(nodeLabel(window->tree().node(0)), std::string("CONTROLLER.CIR"));
-  QCOMPARE(readBytes(project), before);
+  QCOMPARE(test::readBytes(project), before);
 
-  saveAnswers_ = {SaveAnswer::Cancel};
-  QMdiSubWindow* sub = frame_->mdiArea()->activeSubWindow();
+  saveAnswers = {SaveAnswer::Cancel};
+  QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
   QVERIFY(!sub->close());
-  QCOMPARE(saveQuestions_, std::vector<std::string>{"SYSTEM.PRJ"});
-  QCOMPARE(readBytes(project), before);
+  QCOMPARE(saveQuestions, std::vector<std::string>{"SYSTEM.PRJ"});
+  QCOMPARE(test::readBytes(project), before);
   // The frame's own close asks too, and stays open on Cancel.
-  saveAnswers_ = {SaveAnswer::Cancel};
-  QVERIFY(!frame_->close());
-  QCOMPARE(saveQuestions_.size(), std::size_t{2});
+  saveAnswers = {SaveAnswer::Cancel};
+  QVERIFY(!frame->close());
+  QCOMPARE(saveQuestions.size(), std::size_t{2});
 
-  saveAnswers_ = {SaveAnswer::Save};
+  saveAnswers = {SaveAnswer::Save};
   QVERIFY(sub->close());
   QApplication::processEvents();
   CProjDoc saved;
   QVERIFY(openProject(posixFileSystem(), project, saved).isOk());
   QCOMPARE(fs::path(saved.topLevel()).filename().string(), std::string("controller.cir"));
-  QCOMPARE(readBytes(w / "system.prj.BAK"), before);  // the previous good file is kept
+  QCOMPARE(test::readBytes(w / "system.prj.BAK"), before);  // the previous good file is kept
   // The same file as the command line writes for that top-level circuit.
-  const std::string savedBytes = readBytes(project);
+  const std::string savedBytes = test::readBytes(project);
   QCOMPARE(kestrel({"project", "new", "--force", project, (w / "controller.cir").string()}).exitCode, 0);
-  QCOMPARE(readBytes(project), savedBytes);
+  QCOMPARE(test::readBytes(project), savedBytes);
 }
 
 // Print Project of the checked documents into one text file: the pages the
@@ -664,7 +561,7 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
   const fs::path w = freshWork();
   const std::string project = (w / "system.prj").string();
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
   const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
@@ -672,13 +569,13 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
   QVERIFY(window->model()->setData(window->model()->indexOf(*hybrid), Qt::Unchecked, Qt::CheckStateRole));
 
   const std::string guiOut = (w / "gui.txt").string();
-  chosenFiles_ = {guiOut};
+  chosenFiles = {guiOut};
   QVERIFY(window->printProject());
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QVERIFY(ui_.questions.back().rfind("Continue with Project Print?\nSelect YES to Print the following job...\n"
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QVERIFY(ui.questions.back().rfind("Continue with Project Print?\nSelect YES to Print the following job...\n"
                                      "...Files to Print: 4\n", 0) == 0);
 
-  const ReportSettings report = loadReportSettings(*settings_);
+  const ReportSettings report = loadReportSettings(*settings);
   const std::string cliOut = (w / "cli.txt").string();
   const test::RunResult run =
       kestrel({"project", "print", project, "-o", cliOut, "--skip", "rf_module.hyb", "-k",
@@ -686,7 +583,7 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
                std::string(sortKeyName(report.sortBy)), "--date", "2024-01-02 03:04"});
   QVERIFY2(run.exitCode == 0, run.err.c_str());
   const auto undated = [](const std::string& text) {
-    std::vector<std::string> lines = splitLines(text);
+    std::vector<std::string> lines = test::splitLines(text);
     // The stamp's width moves the columns of its line: compare that line without blanks.
     for (std::string& line : lines) {
       if (line.find("Date:") == std::string::npos) continue;
@@ -695,10 +592,10 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
     }
     return lines;
   };
-  const std::vector<std::string> printed = undated(readBytes(guiOut));
+  const std::vector<std::string> printed = undated(test::readBytes(guiOut));
   QVERIFY(printed.size() > 40);
-  QCOMPARE(printed, undated(readBytes(cliOut)));
-  QVERIFY(readBytes(guiOut).find("rf_module.hyb") == std::string::npos);
+  QCOMPARE(printed, undated(test::readBytes(cliOut)));
+  QVERIFY(test::readBytes(guiOut).find("rf_module.hyb") == std::string::npos);
 
   // Refused jobs.
   struct Case {
@@ -729,21 +626,21 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
     fs::remove(guiOut);
     QVERIFY(window->refresh());
     c.prepare();
-    ui_.messages.clear();
-    ui_.answers = {c.answer};
-    chosenFiles_ = {guiOut};
+    ui.messages.clear();
+    ui.answers = {c.answer};
+    chosenFiles = {guiOut};
     QVERIFY2(!window->printProject(), c.what);
     QVERIFY2(!fs::exists(guiOut), c.what);
     if (c.message.empty()) {
-      QVERIFY2(ui_.messages.empty(), (std::string(c.what) + ": " + lastMessage()).c_str());
+      QVERIFY2(ui.messages.empty(), (std::string(c.what) + ": " + lastMessage()).c_str());
     } else {
-      QVERIFY2(ui_.messages.size() == 1 && ui_.messages[0] == c.message,
+      QVERIFY2(ui.messages.size() == 1 && ui.messages[0] == c.message,
                (std::string(c.what) + ": " + lastMessage()).c_str());
     }
   }
 }
 
-QTEST_MAIN(ProjectWindowTest)
+int main(int argc, char** argv) { return test::runTests<ProjectWindowTest>(argc, argv); }
 // Calculate, What-If? and Graph need a top-level circuit that opens and
 // holds records; each refusal names its command, shows no dialog and
 // changes no file.
@@ -753,7 +650,7 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
   QCOMPARE(kestrel({"project", "new", empty, (w / "blank.cir").string()}).exitCode, 0);
   CProjDoc missing;
   missing.setTopLevel((w / "gone.cir").string());
-  writeBytes(w / "missing.prj", encodeProject(missing));
+  test::writeBytes(w / "missing.prj", encodeProject(missing));
   struct Case {
     const char* project;
     const char* command;
@@ -768,20 +665,20 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
       {"missing.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "can not open top-level Circuit."},
   };
   for (const Case& c : cases) {
-    closeAll();
-    QVERIFY(frame_->openFile((w / c.project).string()));
+    closeWindows();
+    QVERIFY(frame->openFile((w / c.project).string()));
     ProjectWindow* window = nullptr;
-    for (QMdiSubWindow* sub : frame_->mdiArea()->subWindowList()) {
+    for (QMdiSubWindow* sub : frame->mdiArea()->subWindowList()) {
       if (auto* p = dynamic_cast<ProjectWindow*>(sub->widget())) window = p;
     }
     QVERIFY(window != nullptr);
     const FileBytes before = snapshot();
-    ui_.messages.clear();
+    ui.messages.clear();
     bool dialogShown = false;
-    script_ = [&dialogShown](QDialog&) {
+    script([&dialogShown](QDialog&) {
       dialogShown = true;
       return static_cast<int>(QDialog::Rejected);
-    };
+    });
     const std::string what = std::string(c.project) + " " + c.command;
     QVERIFY2(!c.run(*window), what.c_str());
     QCOMPARE(lastMessage(), std::string(c.command) + " " + c.message);
@@ -798,30 +695,30 @@ void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
   const std::string project = (w / "system.prj").string();
   const std::string top = (w / "system.cir").string();
   QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
   const std::vector<std::string> treeBefore = shownTree(*window);
   std::string confirmation;
-  script_ = [this, &confirmation](QDialog& dialog) {
+  script([this, &confirmation](QDialog& dialog) {
     auto* sheet = dynamic_cast<PropertySheet*>(&dialog);
     if (sheet == nullptr || !sheet->enter("Change Environment", "1") || !sheet->enter("Environment", "NS") ||
         !sheet->enter("Temperature Mode", "Increase") || !sheet->enter("Temperature", "15")) {
       return static_cast<int>(QDialog::Rejected);
     }
-    script_ = [&confirmation](QDialog& next) {
+    script([&confirmation](QDialog& next) {
       auto* confirm = dynamic_cast<WhatIfConfirmDialog*>(&next);
       if (confirm == nullptr) return static_cast<int>(QDialog::Rejected);
       confirmation = confirm->text();
       return static_cast<int>(QDialog::Accepted);
-    };
+    });
     sheet->accept();
     return sheet->result();
-  };
+  });
   QVERIFY(window->whatIf());
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   // The top-level circuit is changed in its window, for the user to save.
-  const std::vector<CircuitWindow*> circuits = frame_->circuits();
+  const std::vector<CircuitWindow*> circuits = frame->circuits();
   QCOMPARE(circuits.size(), std::size_t{1});
   QVERIFY(circuits[0]->document().isModified());
   QVERIFY(circuits[0]->save());
@@ -852,10 +749,10 @@ void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
   const std::string project = (w / "system.prj").string();
   const std::string top = (w / "system.cir").string();
   QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* window = activeProject();
   QVERIFY(window != nullptr);
-  script_ = [this](QDialog& dialog) {
+  script([this](QDialog& dialog) {
     auto* sheet = dynamic_cast<GraphSheet*>(&dialog);
     if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
     sheet->chooseType(0);
@@ -864,30 +761,26 @@ void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
       if (edit == nullptr) return static_cast<int>(QDialog::Rejected);
       edit->setText(text);
     }
-    script_ = [](QDialog& next) {
-      auto* calculate = dynamic_cast<CalculateDialog*>(&next);
-      if (calculate == nullptr) return static_cast<int>(QDialog::Rejected);
-      calculate->setMission(false);
-      calculate->accept();
-      return calculate->result();
-    };
+    scriptAccept<CalculateDialog>([](CalculateDialog& calculate) {
+      calculate.setMission(false);
+    });
     sheet->accept();
     return sheet->result();
-  };
+  });
   QVERIFY(window->graph());
-  QVERIFY2(ui_.messages.empty(), lastMessage().c_str());
-  QMdiSubWindow* active = frame_->mdiArea()->activeSubWindow();
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+  QMdiSubWindow* active = frame->mdiArea()->activeSubWindow();
   QVERIFY(active != nullptr && dynamic_cast<ChartWindow*>(active->widget()) != nullptr);
-  const std::string data = readBytes(w / "GRAPH-DATA.CSV");
+  const std::string data = test::readBytes(w / "GRAPH-DATA.CSV");
   QVERIFY(!data.empty());
-  ui_.answers = {false};  // the chart's definition is not saved on close
-  closeAll();
+  ui.answers = {false};  // the chart's definition is not saved on close
+  closeWindows();
 
   freshWork();
   const test::RunResult run =
       kestrel({"graph", top, "--type", "0", "--from", "20", "--to", "80", "--step", "20", "-o", (w / "c.png").string()});
   QVERIFY2(run.exitCode == 0, run.err.c_str());
-  QCOMPARE(data, readBytes(w / "GRAPH-DATA.CSV"));
+  QCOMPARE(data, test::readBytes(w / "GRAPH-DATA.CSV"));
 }
 
 // A sub-circuit or sub-hybrid row opens its file (Enter, or from the tree),
@@ -895,19 +788,19 @@ void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
 // with that row selected; any other row is refused.
 void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
   const fs::path w = freshWork();
-  QVERIFY(frame_->openFile((w / "system.cir").string()));
-  CircuitWindow* top = frame_->activeCircuit();
+  QVERIFY(frame->openFile((w / "system.cir").string()));
+  CircuitWindow* top = frame->activeCircuit();
   QVERIFY(top);
   std::size_t opened = 0;
   for (std::size_t row = 0; row < top->document().count(); ++row) {
     const CPart& part = top->document().record(row);
     const bool sub = part.PART_TYPE == kSubCircuitType || part.PART_TYPE == kSubHybridType;
-    frame_->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(top->parentWidget()));
+    frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(top->parentWidget()));
     top->select(row);
-    ui_.messages.clear();
+    ui.messages.clear();
     // Enter: a sub-file row opens its file; any other row goes to its (unanswered) sheet.
     QTest::keyClick(top->list(), Qt::Key_Return);
-    CircuitWindow* child = frame_->activeCircuit();
+    CircuitWindow* child = frame->activeCircuit();
     if (!sub) {
       QCOMPARE(child, top);
       top->openSubFile();
@@ -919,7 +812,7 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
     QCOMPARE(upperCased(fs::path(child->document().path()).filename().string()), upperCased(part.FileName));
     QCOMPARE(child->parentDocument(), top->document().path());
     QCOMPARE(child->backToParent(), top);
-    QCOMPARE(frame_->activeCircuit(), top);
+    QCOMPARE(frame->activeCircuit(), top);
     QCOMPARE(top->selection(), std::optional<std::size_t>(row));
   }
   QVERIFY(opened >= 2);
@@ -929,26 +822,26 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
   // From the project tree: a child document opens already-open, knowing its parent.
   const std::string project = (w / "system.prj").string();
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame_->openFile(project));
+  QVERIFY(frame->openFile(project));
   ProjectWindow* tree = activeProject();
   const auto controller = findDocument(*tree, "CONTROLLER.CIR");
   QVERIFY(tree && controller);
   tree->select(*controller);
   QTest::keyClick(tree->view(), Qt::Key_Return);
-  CircuitWindow* board = frame_->activeCircuit();
+  CircuitWindow* board = frame->activeCircuit();
   QVERIFY(board && board != top);
   QVERIFY(DocumentSubFiles::sameFile(board->parentDocument(), (w / "system.cir").string()));
   QCOMPARE(board->backToParent(), top);
   QCOMPARE(circuitWindowCount(), windows);
-  QVERIFY(ui_.messages.empty());
+  QVERIFY(ui.messages.empty());
 
   // Edit > Undo and Redo act on the active circuit window.
   const auto bytes = encodeDocument(top->document());
   top->select(0);
   top->cutSelected();
-  test::menuItem(*frame_, "&Edit", "&Undo")->trigger();
+  test::menuItem(*frame, "&Edit", "&Undo")->trigger();
   QVERIFY(encodeDocument(top->document()) == bytes);
-  test::menuItem(*frame_, "&Edit", "&Redo")->trigger();
+  test::menuItem(*frame, "&Edit", "&Redo")->trigger();
   QVERIFY(encodeDocument(top->document()) != bytes);
 }
 

@@ -4,14 +4,16 @@
 // is well-formed RTF holding the same lines.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
 #include <algorithm>
 #include <fstream>
+#include <numeric>
+#include <ostream>
 #include <set>
 
 #include "report_fixtures.hpp"
+#include "reports/page_layout.hpp"
 #include "reports/pdf_device.hpp"
+#include "reports/report.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_printer.hpp"
 #include "reports/rtf_device.hpp"
@@ -23,30 +25,7 @@ namespace kestrel {
 namespace {
 
 using test::normalizedPages;
-
-PrintOptions fixedTime() {
-  PrintOptions o;
-  o.software = "Kestrel 1.2.3";
-  o.fixedTime = true;
-  o.time.tm_year = 125;
-  o.time.tm_mon = 10;
-  o.time.tm_mday = 30;
-  o.time.tm_hour = 0;
-  o.time.tm_min = 30;
-  return o;
-}
-
-// Builds one report of `doc` and prints it on `device`; the file's bytes.
-std::string render(const CCircDoc& doc, int kind, FileDevice& device, std::uint32_t* pages = nullptr,
-                   ReportSettings settings = {}) {
-  auto report = createReport(kind, settings);
-  test::RecordingUi ui;
-  EXPECT_TRUE(report->build(doc, ui));
-  EXPECT_TRUE(printReport(*report, device, ui, fixedTime(), pages).isOk());
-  std::string bytes;
-  EXPECT_TRUE(device.finish(bytes).isOk());
-  return bytes;
-}
+using test::render;
 
 std::string writeTemp(const test::TempFolder& dir, const std::string& name, const std::string& bytes) {
   const std::string path = dir.file(name);
@@ -351,3 +330,413 @@ TEST(PdfDevice, CourierWidthsAreFixedPitchAtSixTenthsOfTheHeight) {
 
 }  // namespace
 }  // namespace kestrel
+
+// ---- Page geometry from the device, pagination at the nominal record height
+// (records taller than a page continue on the next pages), the page header
+// on every page, the bottom reserve, the stamp and the print-job warning.
+namespace kestrel::layout {
+namespace {
+
+using test::RecordingDevice;
+using test::RecordingUi;
+
+// A report of records with given line counts; record i's lines read "i.k".
+class LinesReport final : public CReport {
+ public:
+  LinesReport(std::vector<int> heights, bool separator, int headerLines = 4, ReportSettings s = {})
+      : CReport(s, separator, 5), heights_(std::move(heights)), headerLines_(headerLines) {}
+  std::string GetTitle() const override { return "Lines Report"; }
+  std::string FormatColumnHeading() const override { return "Heading"; }
+  void FormatRecord(const CCircDoc&, const CPart&) override {}
+  bool Assemble(const CCircDoc&, Ui&) override {
+    for (int i = 0; i < headerLines_; ++i) addHeaderLine("HEADER " + std::to_string(i));
+    for (std::size_t r = 0; r < heights_.size(); ++r) {
+      CReportRec rec;
+      for (int k = 0; k < heights_[r]; ++k) rec.addLine(std::to_string(r) + "." + std::to_string(k));
+      insertRecord(std::move(rec));
+    }
+    return true;
+  }
+  void make() {
+    CCircDoc doc;
+    doc.header().CalcFlags = HeaderBasicDone;
+    SilentUi ui;
+    ASSERT_TRUE(build(doc, ui));
+  }
+
+ private:
+  std::vector<int> heights_;
+  int headerLines_;
+};
+
+PrintOptions fixedOptions(int hour = 13, int minute = 5) {
+  PrintOptions o;
+  o.software = "Kestrel 9.9";
+  o.fixedTime = true;
+  o.time.tm_year = 2025 - 1900;
+  o.time.tm_mon = 2;
+  o.time.tm_mday = 4;
+  o.time.tm_hour = hour;
+  o.time.tm_min = minute;
+  return o;
+}
+
+// 72 units per inch, letter paper less quarter-inch strips: the body of a
+// page with four header lines is 756 - 18 - (3 x (6 + 5 + 11) + 5 x 13 + 14) = 593.
+TEST(PageGeometry, StepsOffsetsReserveAndBodyFromTheDevice) {
+  LinesReport report({1}, true);
+  report.make();
+  RecordingDevice device;
+  const PageGeometry g = preparePages(report, device);
+  EXPECT_EQ(g.bodyStep, 13);
+  EXPECT_EQ(g.titleStep, 14);
+  EXPECT_EQ(g.smallStep, 11);
+  EXPECT_EQ(g.x0, 0);
+  EXPECT_EQ(g.y0, 0);
+  EXPECT_EQ(g.printableWidth, 576);
+  EXPECT_EQ(g.bottomReserve, 18);
+  EXPECT_EQ(g.bodyHeight, 593);
+  EXPECT_FALSE(g.pageTooShort);
+  EXPECT_FALSE(g.pageTooNarrow);
+  EXPECT_EQ(g.separatorLine, std::string(115, '-'));
+}
+
+TEST(PageGeometry, FourFontsAtTheirFacesPointsAndWeights) {
+  LinesReport report({1}, false);
+  report.make();
+  RecordingDevice device;
+  device.deviceCaps.dpiY = 600;
+  (void)preparePages(report, device);
+  ASSERT_EQ(device.fonts.size(), 4u);
+  const std::vector<std::tuple<std::string, int, int, int>> want = {
+      {"Courier New", 9, 400, 75}, {"Courier New", 9, 700, 75}, {"Arial", 12, 400, 100}, {"Arial", 9, 400, 75}};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(std::tuple(device.fonts[i].face, device.fonts[i].points, device.fonts[i].weight,
+                         device.fonts[i].height),
+              want[i]);
+  }
+}
+
+struct MarginCase {
+  const char* name;
+  float top, left;
+  int offsetLeft, offsetTop, offsetBottom;
+  int x0, y0, width, height, reserve;
+};
+void PrintTo(const MarginCase& c, std::ostream* os) { *os << c.name; }
+
+class Margins : public ::testing::TestWithParam<MarginCase> {};
+
+TEST_P(Margins, OffsetsComeFromTheMarginsLessTheUnprintableStrips) {
+  const MarginCase& c = GetParam();
+  ReportSettings s;
+  s.topMargin = c.top;
+  s.leftMargin = c.left;
+  LinesReport report({1}, false, 4, s);
+  report.make();
+  RecordingDevice device;
+  device.deviceCaps.offsetLeft = c.offsetLeft;
+  device.deviceCaps.offsetTop = c.offsetTop;
+  device.deviceCaps.offsetBottom = c.offsetBottom;
+  const PageGeometry g = preparePages(report, device);
+  EXPECT_EQ(g.x0, c.x0);
+  EXPECT_EQ(g.y0, c.y0);
+  EXPECT_EQ(g.printableWidth, c.width);
+  EXPECT_EQ(g.printableHeight, c.height);
+  EXPECT_EQ(g.bottomReserve, c.reserve);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Devices, Margins,
+    ::testing::Values(MarginCase{"QuarterInchOnQuarterInchStrips", 0.25f, 0.25f, 18, 18, 18, 0, 0, 576, 756, 18},
+                      MarginCase{"InchMarginsOnQuarterInchStrips", 1.0f, 0.5f, 18, 18, 18, 18, 54, 558, 702, 18},
+                      MarginCase{"NoStripsTakeTheWholeMargin", 0.3f, 0.3f, 0, 0, 0, 21, 21, 555, 735, 36},
+                      MarginCase{"StripWiderThanMarginGivesZero", 0.25f, 0.25f, 30, 30, 30, 0, 0, 576, 756, 6},
+                      MarginCase{"BottomStripBeyondHalfInchLeavesNoReserve", 0.25f, 0.25f, 18, 18, 50, 0, 0, 576,
+                                 756, 0}),
+    [](const ::testing::TestParamInfo<MarginCase>& info) { return std::string(info.param.name); });
+
+std::vector<std::size_t> sliceLines(const Pagination& p, std::size_t page) {
+  std::vector<std::size_t> out;
+  for (const PageSlice& s : p.pages[page]) out.push_back(s.lineCount);
+  return out;
+}
+
+// The body holds 45 lines of 13 units (593 / 13).
+struct PaginationCase {
+  const char* name;
+  std::vector<int> heights;
+  bool separator;
+  std::vector<std::vector<std::size_t>> pages;  // line counts of the slices of each page
+  std::vector<std::uint32_t> firstPages;
+};
+void PrintTo(const PaginationCase& c, std::ostream* os) { *os << c.name; }
+
+class Paginate : public ::testing::TestWithParam<PaginationCase> {};
+
+TEST_P(Paginate, RecordsFillPagesWholeAndOnlyOversizedOnesContinue) {
+  const PaginationCase& c = GetParam();
+  LinesReport report(c.heights, c.separator);
+  report.make();
+  RecordingDevice device;
+  const Pagination p = paginate(report, preparePages(report, device));
+  ASSERT_EQ(p.pageCount(), c.pages.size());
+  for (std::size_t i = 0; i < c.pages.size(); ++i) EXPECT_EQ(sliceLines(p, i), c.pages[i]) << "page " << i + 1;
+  for (std::size_t r = 0; r < c.firstPages.size(); ++r) EXPECT_EQ(report.records()[r].page, c.firstPages[r]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Heights, Paginate,
+    ::testing::Values(
+        PaginationCase{"NoRecordsStillOnePage", {}, true, {{}}, {}},
+        PaginationCase{"AllFitOnOnePage", {4, 4, 4}, true, {{5, 5, 5}}, {1, 1, 1}},
+        // nine records of 4 + 1 lines take 45 lines; the tenth starts page 2
+        PaginationCase{"NominalRecordsBreakAtTheBody",
+                       {4, 4, 4, 4, 4, 4, 4, 4, 4, 4},
+                       true,
+                       {{5, 5, 5, 5, 5, 5, 5, 5, 5}, {5}},
+                       {1, 1, 1, 1, 1, 1, 1, 1, 1, 2}},
+        // 40 lines, then a 6-line record does not fit the 5 left: whole on page 2
+        PaginationCase{"RecordThatDoesNotFitMovesWhole", {40, 6}, false, {{40}, {6}}, {1, 2}},
+        PaginationCase{"ExactFitStaysOnThePage", {40, 5}, false, {{40, 5}}, {1, 1}},
+        // 100 lines and its separator: a page of its own, then 45, 11 on page 4
+        PaginationCase{"TallerThanAPageStartsFreshAndContinues",
+                       {10, 100, 3},
+                       true,
+                       {{11}, {45}, {45}, {11, 4}},
+                       {1, 2, 4}},
+        PaginationCase{"TallRecordFirstOnThePageSplitsAtOnce", {50}, false, {{45}, {5}}, {1}}),
+    [](const ::testing::TestParamInfo<PaginationCase>& info) { return std::string(info.param.name); });
+
+TEST(Paginate, BodyWithoutRoomForOneLineStillEndsOneLinePerPage) {
+  LinesReport report({3, 2}, false, 60);  // sixty header lines leave no body
+  report.make();
+  RecordingDevice device;
+  const PageGeometry g = preparePages(report, device);
+  ASSERT_LT(g.bodyHeight, g.bodyStep);
+  const Pagination p = paginate(report, g);
+  ASSERT_EQ(p.pageCount(), 5u);
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(sliceLines(p, i), std::vector<std::size_t>{1});
+}
+
+// Prints on the recording device with a fixed stamp time.
+Status printOn(CReport& report, RecordingDevice& device, RecordingUi& ui,
+               const PrintOptions& options = fixedOptions()) {
+  return printReport(report, device, ui, options);
+}
+
+TEST(PageLayout, EveryPageCarriesTheHeaderAndOnlyItsOwnLines) {
+  LinesReport report({10, 100, 3}, true);
+  report.make();
+  RecordingDevice device;
+  RecordingUi ui;
+  ASSERT_TRUE(printOn(report, device, ui).isOk());
+  ASSERT_EQ(device.pages, 4);
+  EXPECT_EQ(device.endedPages, 4);
+  std::vector<std::string> body;
+  for (int page = 1; page <= 4; ++page) {
+    EXPECT_EQ(device.pageTexts(page, FontRole::Title), std::vector<std::string>{"Lines Report"});
+    const auto small = device.pageTexts(page, FontRole::Small);
+    ASSERT_EQ(small.size(), 4u);
+    EXPECT_EQ(small[0], "Page " + std::to_string(page) +
+                            " of 4      SortBy: PartType/PN/RefDes      Date: 3/4/2025  1:05 PM");
+    EXPECT_EQ(small[1], "Software: Kestrel 9.9");
+    EXPECT_EQ(small[2], "Handbook: MIL-HDBK-217F, Notice 2");
+    EXPECT_EQ(small[3], "Company: Your Company Name Here");
+    EXPECT_EQ(device.pageTexts(page, FontRole::Heading), std::vector<std::string>{"Heading"});
+    const auto lines = device.pageTexts(page, FontRole::Body);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 4),
+              (std::vector<std::string>{"HEADER 0", "HEADER 1", "HEADER 2", "HEADER 3"}));
+    body.insert(body.end(), lines.begin() + 4, lines.end());
+    int rules = 0;
+    for (const auto& r : device.rules) rules += r.page == page ? 1 : 0;
+    EXPECT_EQ(rules, 6);
+  }
+  // every record line once, in order, each record followed by its separator
+  std::vector<std::string> want;
+  for (auto [r, n] : {std::pair{0, 10}, {1, 100}, {2, 3}}) {
+    for (int k = 0; k < n; ++k) want.push_back(std::to_string(r) + "." + std::to_string(k));
+    want.push_back(std::string(115, '-'));
+  }
+  EXPECT_EQ(body, want);
+}
+
+TEST(PageLayout, NoTextEntersTheBottomReserve) {
+  LinesReport report(std::vector<int>(40, 7), true);
+  report.make();
+  RecordingDevice device;
+  RecordingUi ui;
+  ASSERT_TRUE(printOn(report, device, ui).isOk());
+  const PageGeometry g = preparePages(report, device);
+  const int limit = g.y0 + g.printableHeight - g.bottomReserve;
+  ASSERT_GT(device.pages, 1);
+  int lowest = 0;
+  for (const auto& t : device.texts) lowest = std::max(lowest, t.y + g.bodyStep);
+  EXPECT_LE(lowest, limit);
+  EXPECT_GT(lowest, limit - 8 * g.bodyStep);  // and the pages are filled
+}
+
+TEST(PageLayout, VerticalPositionsFollowTheSteps) {
+  LinesReport report({2}, false, 1);
+  report.make();
+  RecordingDevice device;
+  device.deviceCaps.dpiX = device.deviceCaps.dpiY = 600;
+  device.deviceCaps.offsetLeft = device.deviceCaps.offsetTop = device.deviceCaps.offsetBottom = 0;
+  device.deviceCaps.printableWidth = 5100;
+  device.deviceCaps.printableHeight = 6600;
+  device.cell = 45.0;
+  RecordingUi ui;
+  ASSERT_TRUE(printOn(report, device, ui).isOk());
+  // x0 = y0 = 150; title step 116, small 91, body 108
+  std::vector<int> ys;
+  for (const auto& t : device.texts) ys.push_back(t.y);
+  const int title = 150, stamp = 150 + 10 - 7;
+  const int software = 150 + 116 + 45, handbook = software + 91 + 45, company = handbook + 91 + 45;
+  const int header = company + 91 + 54, heading = header + 108 + 54, line0 = heading + 108 + 54;
+  EXPECT_EQ(ys, (std::vector<int>{title, stamp, software, handbook, company, header, heading, line0, line0 + 108}));
+  std::vector<std::pair<int, int>> rules;
+  for (const auto& r : device.rules) rules.emplace_back(r.y, r.height);
+  EXPECT_EQ(rules, (std::vector<std::pair<int, int>>{{266, 15},
+                                                     {software + 91, 10},
+                                                     {handbook + 91, 10},
+                                                     {company + 91, 10},
+                                                     {header + 108, 10},
+                                                     {heading + 108, 10}}));
+  for (const auto& r : device.rules) EXPECT_EQ(r.width, 4950);
+}
+
+TEST(PageLayout, StampIsRightAlignedOnTheTitleBaseline) {
+  LinesReport report({1}, false);
+  report.make();
+  RecordingDevice device;
+  RecordingUi ui;
+  ASSERT_TRUE(printOn(report, device, ui).isOk());
+  const auto& title = device.texts[0];
+  const auto& stamp = device.texts[1];
+  ASSERT_EQ(stamp.role, FontRole::Small);
+  EXPECT_EQ(stamp.x + static_cast<int>(device.textWidth(FontRole::Small, stamp.text)), 576 - 3);
+  EXPECT_EQ(stamp.y + device.ascent(FontRole::Small), title.y + device.ascent(FontRole::Title));
+  EXPECT_NE(stamp.text.find("Page 1 of 1 "), std::string::npos);
+}
+
+TEST(PageLayout, LongAndControlCharacterTextsAreCutAndBlanked) {
+  LinesReport report({0}, false, 1);
+  report.make();
+  RecordingDevice device;
+  device.deviceCaps.printableWidth = 300;  // 60 cells
+  RecordingUi ui;
+  // too narrow for 100 hyphens: answer No and print anyway
+  ui.answers = {false};
+  struct Long final : public CReport {
+    Long() : CReport({}, false, 1) {}
+    std::string GetTitle() const override { return "T"; }
+    std::string FormatColumnHeading() const override { return std::string(80, 'h'); }
+    void FormatRecord(const CCircDoc&, const CPart&) override {}
+    bool Assemble(const CCircDoc&, Ui&) override {
+      addHeaderLine("tab\there\r\nnext");
+      CReportRec r;
+      r.addLine(std::string(70, 'x'));
+      insertRecord(std::move(r));
+      return true;
+    }
+  } longReport;
+  CCircDoc doc;
+  doc.header().CalcFlags = HeaderBasicDone;
+  ASSERT_TRUE(longReport.build(doc, ui));
+  ASSERT_TRUE(printOn(longReport, device, ui).isOk());
+  EXPECT_EQ(device.pageTexts(1, FontRole::Heading), std::vector<std::string>{std::string(60, 'h')});
+  const auto body = device.pageTexts(1, FontRole::Body);
+  ASSERT_EQ(body.size(), 2u);
+  EXPECT_EQ(body[0], "tab here  next");
+  EXPECT_EQ(body[1], std::string(60, 'x'));
+}
+
+struct StampCase {
+  const char* name;
+  int hour, minute;
+  const char* clock;
+};
+void PrintTo(const StampCase& c, std::ostream* os) { *os << c.name; }
+
+class Stamp : public ::testing::TestWithParam<StampCase> {};
+
+TEST_P(Stamp, TwelveHourClockWithAmPm) {
+  const PrintOptions o = fixedOptions(GetParam().hour, GetParam().minute);
+  EXPECT_EQ(pageStamp(2, 7, SortKey::TFR, o.time),
+            std::string("Page 2 of 7      SortBy: TFR      Date: 3/4/2025  ") + GetParam().clock);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Times, Stamp,
+    ::testing::Values(StampCase{"AfterNoon", 13, 5, "1:05 PM"}, StampCase{"HalfPastMidnight", 0, 30, "12:30 AM"},
+                      StampCase{"Noon", 12, 0, "12:00 PM"}, StampCase{"Morning", 9, 7, "9:07 AM"},
+                      StampCase{"LastMinute", 23, 59, "11:59 PM"}),
+    [](const ::testing::TestParamInfo<StampCase>& info) { return std::string(info.param.name); });
+
+struct WarningCase {
+  const char* name;
+  int headerLines;
+  int width;
+  bool answer;
+  const char* question;
+  bool printed;
+};
+void PrintTo(const WarningCase& c, std::ostream* os) { *os << c.name; }
+
+class PrintWarning : public ::testing::TestWithParam<WarningCase> {};
+
+TEST_P(PrintWarning, ShortOrNarrowPageAsksAndYesCancels) {
+  const WarningCase& c = GetParam();
+  LinesReport report({1}, true, c.headerLines);
+  report.make();
+  RecordingDevice device;
+  device.deviceCaps.printableWidth = c.width;
+  RecordingUi ui;
+  ui.answers = {c.answer};
+  const Status s = printOn(report, device, ui);
+  EXPECT_EQ(s.isOk(), c.printed);
+  EXPECT_EQ(device.pages > 0, c.printed);
+  if (c.question[0] == '\0') {
+    EXPECT_TRUE(ui.questions.empty());
+  } else {
+    EXPECT_EQ(ui.questions, std::vector<std::string>{c.question});
+  }
+}
+
+// The nominal height 5 plus the separator takes 6 x 13 = 78: 41 header lines
+// leave 593 - 37 x 13 = 112, 44 leave 73.
+INSTANTIATE_TEST_SUITE_P(
+    Pages, PrintWarning,
+    ::testing::Values(
+        WarningCase{"FitsWithoutQuestion", 4, 576, true, "", true},
+        WarningCase{"ShortPageYesCancels", 44, 576, true,
+                    "Print job warning:\nPage length not sufficient for this report.\nCancel print job?", false},
+        WarningCase{"ShortPageNoPrintsAnyway", 44, 576, false,
+                    "Print job warning:\nPage length not sufficient for this report.\nCancel print job?", true},
+        WarningCase{"NominalRecordJustFits", 41, 576, true, "", true},
+        WarningCase{"NarrowPageYesCancels", 4, 499, true,
+                    "Print job warning:\nPage width not sufficient for this report.\nCancel print job?", false},
+        WarningCase{"ShortAndNarrow", 44, 400, true,
+                    "Print job warning:\nPage length not sufficient for this report.\nPage width not "
+                    "sufficient for this report.\nCancel print job?",
+                    false}),
+    [](const ::testing::TestParamInfo<WarningCase>& info) { return std::string(info.param.name); });
+
+TEST(PrintWarning, MissionResultsAddALineToTheNominalRecord) {
+  ReportSettings s;
+  s.missionResults = true;
+  LinesReport report({1}, true, 41, s);  // 112 left: 5 + 2 lines (91) fit
+  report.make();
+  RecordingDevice device;
+  EXPECT_FALSE(preparePages(report, device).pageTooShort);
+  LinesReport taller({1}, true, 43, s);  // 593 - 39 x 13 = 86 < 91
+  taller.make();
+  EXPECT_TRUE(preparePages(taller, device).pageTooShort);
+  LinesReport plain({1}, true, 43);  // without mission results 78 fits
+  plain.make();
+  EXPECT_FALSE(preparePages(plain, device).pageTooShort);
+}
+
+}  // namespace
+}  // namespace kestrel::layout

@@ -17,6 +17,9 @@
 #include "core/ui.hpp"
 #include "models/register_all.hpp"
 #include "reports/page_device.hpp"
+#include "reports/report_kinds.hpp"
+#include "reports/report_printer.hpp"
+#include "support/recording_ui.hpp"
 
 namespace kestrel::test {
 
@@ -134,6 +137,31 @@ class RecordingDevice final : public PageDevice {
   int pages = 0;
   int endedPages = 0;
 };
+
+// Printed at a fixed time by a fixed version, so that outputs compare whole.
+inline PrintOptions fixedTime() {
+  PrintOptions o;
+  o.software = "Kestrel 1.2.3";
+  o.fixedTime = true;
+  o.time.tm_year = 125;
+  o.time.tm_mon = 10;
+  o.time.tm_mday = 30;
+  o.time.tm_hour = 0;
+  o.time.tm_min = 30;
+  return o;
+}
+
+// Builds one report of `doc` and prints it on `device`; the file's bytes.
+inline std::string render(const CCircDoc& doc, int kind, FileDevice& device, std::uint32_t* pages = nullptr,
+                   ReportSettings settings = {}) {
+  auto report = createReport(kind, settings);
+  RecordingUi ui;
+  EXPECT_TRUE(report->build(doc, ui));
+  EXPECT_TRUE(printReport(*report, device, ui, fixedTime(), pages).isOk());
+  std::string bytes;
+  EXPECT_TRUE(device.finish(bytes).isOk());
+  return bytes;
+}
 
 // Lines of a text, without their line ends.
 inline std::vector<std::string> splitLines(const std::string& text) {

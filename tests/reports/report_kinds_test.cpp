@@ -3,14 +3,21 @@
 // document and the cancelled assembly.
 #include <gtest/gtest.h>
 
-#include <ostream>
-
+#include <cmath>
 #include <deque>
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "core/number_format.hpp"
 #include "core/text_lines.hpp"
 #include "report_fixtures.hpp"
 #include "reports/report_kinds.hpp"
+#include "reports/report_rec.hpp"
+#include "reports/report_settings.hpp"
+#include "reports/text_device.hpp"
+#include "support/golden.hpp"
 #include "support/recording_ui.hpp"
 
 namespace kestrel {
@@ -36,46 +43,6 @@ std::unique_ptr<CCircDoc> twoPartCircuit() {
   test::calculate(*doc);
   return doc;
 }
-
-struct KindCase {
-  const char* name;
-  int row;
-  const char* title;
-  bool separator;
-  int nominal;
-  const char* heading;
-};
-void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
-
-const char* const kPartHeading =
-    " PartNumber                 PartType                   Qty  RefDes                   ";
-
-class ReportKind : public ::testing::TestWithParam<KindCase> {};
-
-TEST_P(ReportKind, TitleSeparatorHeightAndColumnHeading) {
-  const KindCase& c = GetParam();
-  auto report = createReport(c.row, {});
-  ASSERT_TRUE(report);
-  EXPECT_EQ(report->GetTitle(), c.title);
-  EXPECT_EQ(report->separator(), c.separator);
-  EXPECT_EQ(report->nominalHeight(), c.nominal);
-  EXPECT_EQ(report->FormatColumnHeading(), c.heading);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    SevenKinds, ReportKind,
-    ::testing::Values(
-        KindCase{"ShortList", 0, "Short List Report", false, 1,
-                 "PartNumber                PartType                  Qty  RefDes                        "
-                 "TotalFR   %FR"},
-        KindCase{"FullList", 1, "Full List Report", true, 5, kPartHeading},
-        KindCase{"PiFactors", 2, "Pi Factors Report", true, 7, kPartHeading},
-        KindCase{"Summary", 3, "Part Type Summary Report", false, 1,
-                 "PartType                          TotalFR       %FR         Qty      %Qty"},
-        KindCase{"OverStress", 4, "OverStress Details Report", true, 5, kPartHeading},
-        KindCase{"Notes", 5, "Notes Report", true, 12, kPartHeading},
-        KindCase{"Smt", 6, "SMT Details Report", true, 2, kPartHeading}),
-    [](const ::testing::TestParamInfo<KindCase>& info) { return std::string(info.param.name); });
 
 TEST(ReportTypesMenu, ListsTheSevenTitlesInMenuOrder) {
   std::vector<std::string> titles;
@@ -150,23 +117,36 @@ TEST(ReportBuild, CancelConfirmedAtRecordElevenStopsTheAssembly) {
   EXPECT_EQ(report->recordCount(), 10u);
 }
 
-TEST(HeaderRecord, CircuitLinesWithKofNModelAndMissionLine) {
+// Every kind of a small circuit as the text file gives it: a K-of-N model
+// with mission results, a surface-mount part (its share of the total in the
+// header), a part over its temperature limit and a part whose fifteen
+// notes lines of 150 characters give ten lines cut at 100.
+TEST(ReportText, SmallCircuitInEveryKind) {
   auto doc = twoPartCircuit();
-  doc->header().MODEL = 3;
-  doc->header().NREQ = 2.0f;
+  CCircHeader& h = doc->header();
+  h.MODEL = 3;
+  h.NREQ = 2.0f;
+  h.HASSMT = 1;
+  doc->record(1).IS_SMT = 1;
+  CPart& hot = doc->record(0);
+  hot.TEMPLIMIT = 20.0f;  // below the 25 deg C it runs at
+  hot.NOTESTITLE = "Qualification";
+  for (int i = 1; i <= 15; ++i) hot.NOTES += (i > 1 ? "\r\n" : "") + std::string(150, 'a' + i % 26);
+  test::calculate(*doc);
   ReportSettings s;
   s.missionResults = true;
-  auto report = built(1, *doc, s);
-  EXPECT_EQ(report->header().lines(),
-            (std::vector<std::string>{
-                "DOC: /reports/BOARD.CIR   RECORDS: 2", "DESCRIPTION: Test board",
-                "ENV: GB   TEMP: 25.00 C   CF: 2.00000   MODEL: Active K-of-N (2-of-N)",
-                "FR= 10.0000 fpmh   MTBF= 100000.0000 hrs.   Parts= 2   ",
-                "MissionTime= 1000.0000 hrs.   MissionMTBF= *NOCALC* hrs.   MissionR= *NOCALC*  "
-                "BasicR= 0.990050"}));
+  std::string text;
+  for (int kind = 0; kind < kReportKindCount; ++kind) {
+    TextDevice device;
+    text += test::render(*doc, kind, device, nullptr, s) + "\n";
+  }
+  EXPECT_GOLDEN("circuit_reports.txt", text);
 }
 
-TEST(HeaderRecord, HybridLinesWithYearsAndFactorLinesBySetting) {
+// A hybrid's header with its learning years and factor lines, then without
+// either (factor lines set off, first year); its summary names the hybrid
+// type and its SMT report has no devices.
+TEST(ReportText, HybridHeaderSummaryAndSmt) {
   CCircDoc doc(DocKind::Hybrid);
   doc.setPath("/reports/MODULE.HYB");
   doc.header().DESCR = "Test hybrid";
@@ -175,63 +155,17 @@ TEST(HeaderRecord, HybridLinesWithYearsAndFactorLinesBySetting) {
   doc.header().HYBQU = 2;
   doc.insertSorted(test::miscPart(0.5, "DIE-1", "U1", 2.0, true));
   test::calculate(doc);
-  auto with = built(1, doc);
-  ASSERT_EQ(with->header().lineCount(), 6);
-  EXPECT_EQ(with->header().lines()[2],
-            "ENV: GB   TEMP: 25.00 C   CF: 1.00000   FUNCTION: Microwave   QU: B   YEARS: 2.00");
-  EXPECT_EQ(with->header().lines()[4], doc.header().hybridFactorLine1());
-  EXPECT_EQ(with->header().lines()[5], doc.header().hybridFactorLine2());
+  std::string text;
+  for (int kind : {1, 3, 6}) {
+    TextDevice device;
+    text += test::render(doc, kind, device) + "\n";
+  }
+  doc.header().HYBLEARN = 1;
   ReportSettings off;
   off.hybridPiFactors = false;
-  EXPECT_EQ(built(1, doc, off)->header().lineCount(), 4);
-  doc.header().HYBLEARN = 1;
-  EXPECT_EQ(built(1, doc, off)->header().lines()[2],
-            "ENV: GB   TEMP: 25.00 C   CF: 1.00000   FUNCTION: Microwave   QU: B   ");
-}
-
-TEST(HeaderRecord, SurfaceMountTermAndItsShareOfTheTotal) {
-  auto doc = twoPartCircuit();
-  doc->header().HASSMT = 1;
-  doc->record(0).IS_SMT = 1;
-  test::calculate(*doc);
-  const CCircHeader& h = doc->header();
-  ASSERT_GT(h.LargestFRSMT, 0.0);
-  // the share against the parts' sum plus the joint term, before the header CF
-  const double share = h.LargestFRSMT / (5.0 + h.LargestFRSMT) * 100.0;
-  const std::string want = "(FRSMT=" + formatNumber(h.LargestFRSMT, 8, 6) + " [" +
-                           formatNumber(share, 5, 2) + "%])";
-  const std::string line = built(1, *doc)->header().lines()[3];
-  EXPECT_EQ(line.substr(line.size() - want.size()), want) << line;
-}
-
-TEST(FullList, LinesOfAPartInOrderWithPrefixes) {
-  auto doc = twoPartCircuit();
-  const CPart& part = doc->record(0);
-  const double base = doc->shareBase();
-  std::string d1, d2;
-  part.FormatDetail(d1, d2, "    ");
-  auto report = built(1, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  EXPECT_EQ(report->records()[0].lines(),
-            (std::vector<std::string>{identityLine(part, " "), descriptionLine(part, "    "),
-                                      resultLine(part, "    ", base, true), d1}));
-  ReportSettings mission;
-  mission.missionResults = true;
-  EXPECT_EQ(built(1, *doc, mission)->records()[0].lines()[3], reliabilityLine(part, "    "));
-}
-
-TEST(PiFactors, FactorLinesComeBeforeDetailLines) {
-  auto doc = twoPartCircuit();
-  const CPart& part = doc->record(1);
-  std::string f1, f2, d1, d2;
-  part.FormatFactors(f1, f2, "    ");
-  part.FormatDetail(d1, d2, "    ");
-  const auto report = built(2, *doc);
-  const auto& lines = report->records()[1].lines();
-  ASSERT_EQ(lines.size(), 6u);
-  EXPECT_EQ(lines[3], f1);
-  EXPECT_EQ(lines[4], f2);
-  EXPECT_EQ(lines[5], d1);
+  TextDevice device;
+  text += test::render(doc, 1, device, nullptr, off);
+  EXPECT_GOLDEN("hybrid_reports.txt", text);
 }
 
 struct OverCase {
@@ -268,13 +202,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OverCase{"FullListWithoutWarnings", 1, false, false},
                       OverCase{"OverStressAlwaysMarks", 4, false, true}),
     [](const ::testing::TestParamInfo<OverCase>& info) { return std::string(info.param.name); });
-
-TEST(OverStress, EveryPartIsListedWithItsLimitsLine) {
-  auto doc = twoPartCircuit();
-  auto report = built(4, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  EXPECT_EQ(report->records()[0].lines()[2], limitsLine(doc->record(0), "    "));
-}
 
 // Every kind on circuits and hybrids of every registered part type: every
 // record's first line has the one-blank prefix, the others four blanks.
@@ -327,27 +254,6 @@ TEST(ShortList, OneLinePerPartSortedByTotalFailureRate) {
       EXPECT_GE(report->records()[i - 1].TFR, report->records()[i].TFR);
     }
   }
-}
-
-TEST(Notes, FifteenLineNotesGiveTenLinesOfAtMostHundredCharacters) {
-  CCircDoc doc;
-  auto part = test::miscPart(1.0, "N-1");
-  part->NOTESTITLE = "Qualification";
-  for (int i = 1; i <= 15; ++i) part->NOTES += (i > 1 ? "\r\n" : "") + std::string(150, 'a' + i % 26);
-  doc.insertSorted(std::move(part));
-  doc.insertSorted(test::miscPart(1.0, "N-2"));  // no notes: the identity line only
-  test::calculate(doc);
-  ReportSettings s;
-  s.sortBy = SortKey::PN;
-  auto report = built(5, doc, s);
-  EXPECT_EQ(report->header().lines(),
-            (std::vector<std::string>{"DOC:    RECORDS: 2", "NOTES:"}));
-  const auto& lines = report->records()[0].lines();
-  ASSERT_EQ(lines.size(), 12u);
-  EXPECT_EQ(lines[1], "    Qualification");
-  EXPECT_EQ(lines[2], "    " + std::string(100, 'b'));
-  EXPECT_EQ(lines[11], "    " + std::string(100, 'k'));
-  EXPECT_EQ(report->records()[1].lineCount(), 1);
 }
 
 struct SplitCase {
@@ -428,38 +334,6 @@ TEST(Summary, HybridTypesCarryTheHybridNames) {
   EXPECT_EQ(report->records()[0].lines()[0].substr(0, 13), "Resistor(Hyb)");
 }
 
-TEST(SmtDetails, HybridAndCircuitWithoutSmtPartsPrintNoSmtDevices) {
-  auto hybrid = resistorsAndCapacitor(DocKind::Hybrid);
-  auto h = built(6, *hybrid);
-  ASSERT_EQ(h->recordCount(), 1u);
-  EXPECT_EQ(h->records()[0].lines(), std::vector<std::string>{" No SMT Devices"});
-  EXPECT_EQ(h->header().lineCount(), 1);
-  auto circuit = twoPartCircuit();
-  auto c = built(6, *circuit);
-  ASSERT_EQ(c->recordCount(), 1u);
-  EXPECT_EQ(c->records()[0].lines()[0], " No SMT Devices");
-  EXPECT_EQ(c->header().lineCount(), 3);
-}
-
-TEST(SmtDetails, EveryPartListedAndSurfaceMountPartsCarryTheirSmtLine) {
-  auto doc = twoPartCircuit();
-  doc->header().HASSMT = 1;
-  doc->record(1).IS_SMT = 1;
-  test::calculate(*doc);
-  auto report = built(6, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  EXPECT_EQ(report->records()[0].lineCount(), 1);
-  ASSERT_EQ(report->records()[1].lineCount(), 2);
-  EXPECT_EQ(report->records()[1].lines()[1], "    " + smtLine(doc->record(1)));
-  const auto& header = report->header().lines();
-  ASSERT_EQ(header.size(), 3u);
-  EXPECT_EQ(header[1].rfind("FRSMT=" + formatNumber(doc->header().LargestFRSMT, 8, 6) + "  DesignLife:87600.0  "
-                            "EquipType:Computer  TempCycleRate:", 0),
-            0u)
-      << header[1];
-  EXPECT_EQ(header[2].rfind("BoardMaterial:Epoxy/Glass,Laminate  BoardTCE:", 0), 0u) << header[2];
-}
-
 TEST(ReportSorting, CaseInsensitiveEqualReferenceDesignatorsKeepDocumentOrder) {
   CCircDoc doc;
   doc.insertSorted(test::miscPart(1.0, "A", "r1"));  // document order: by PN
@@ -477,3 +351,215 @@ TEST(ReportSorting, CaseInsensitiveEqualReferenceDesignatorsKeepDocumentOrder) {
 
 }  // namespace
 }  // namespace kestrel
+
+// ---- Report records in sort order: the eight keys, ties in document order,
+// texts compared ignoring case; and the Report Setup settings.
+namespace kestrel::records {
+namespace {
+
+struct Row {
+  const char* pn;
+  const char* pn2;
+  const char* refdes;
+  const char* lcn;
+  std::uint16_t type;
+  float qty;
+  float tfr;
+};
+
+// Six records in document order; the first line of each names its position.
+const std::vector<Row> kRows = {
+    {"bx-2", "Z", "r10", "L3", 403, 2.0f, 0.5f},  // 0
+    {"AX-1", "y", "R2", "l1", 401, 5.0f, 2.0f},   // 1
+    {"Bx-2", "x", "C1", "L2", 401, 1.0f, 0.5f},   // 2
+    {"ax-1", "W", "r2", "L1", 302, 5.0f, 3.0f},   // 3
+    {"CX-9", "x", "c1", "l2", 403, 2.0f, 2.0f},   // 4
+    {"AX-0", "V", "R1", "L4", 302, 9.0f, 0.1f},   // 5
+};
+
+ReportRecList listOf(SortKey key) {
+  ReportRecList list(key);
+  for (std::size_t i = 0; i < kRows.size(); ++i) {
+    const Row& r = kRows[i];
+    CReportRec rec;
+    rec.PN = r.pn;
+    rec.PN2 = r.pn2;
+    rec.REFDES = r.refdes;
+    rec.LCN = r.lcn;
+    rec.partType = r.type;
+    rec.QTY = r.qty;
+    rec.TFR = r.tfr;
+    rec.addLine(std::to_string(i));
+    list.insert(std::move(rec));
+  }
+  return list;
+}
+
+std::vector<int> orderOf(const ReportRecList& list) {
+  std::vector<int> out;
+  for (std::size_t i = 0; i < list.size(); ++i) out.push_back(std::stoi(list[i].lines()[0]));
+  return out;
+}
+
+struct SortCase {
+  const char* name;
+  SortKey key;
+  std::vector<int> order;
+};
+void PrintTo(const SortCase& c, std::ostream* os) { *os << c.name; }
+
+class SortOrder : public ::testing::TestWithParam<SortCase> {};
+
+// Equal keys (texts equal ignoring case, equal numbers) keep document order.
+TEST_P(SortOrder, RecordsFollowTheKeyAndTiesKeepDocumentOrder) {
+  EXPECT_EQ(orderOf(listOf(GetParam().key)), GetParam().order);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EightKeys, SortOrder,
+    ::testing::Values(
+        // type 302: AX-0 before ax-1; type 401: AX-1 before Bx-2; 403: bx-2 before CX-9
+        SortCase{"TypeThenPnThenRefDes", SortKey::TypePnRefDes, {5, 3, 1, 2, 0, 4}},
+        // AX-0; AX-1 = ax-1 (doc order 1, 3); bx-2 = Bx-2 (0, 2); CX-9
+        SortCase{"PartNumberIgnoringCase", SortKey::PN, {5, 1, 3, 0, 2, 4}},
+        // V, W, x = x (2, 4), y, Z
+        SortCase{"SecondPartNumberIgnoringCase", SortKey::PN2, {5, 3, 2, 4, 1, 0}},
+        // C1 = c1 (2, 4), R1, r10, R2 = r2 (1, 3)
+        SortCase{"RefDesIgnoringCaseTextOrder", SortKey::RefDes, {2, 4, 5, 0, 1, 3}},
+        // L1 = l1 (1, 3), L2 = l2 (2, 4), L3, L4
+        SortCase{"LogisticsNumberIgnoringCase", SortKey::LCN, {1, 3, 2, 4, 0, 5}},
+        // 3.0, 2.0 = 2.0 (1, 4), 0.5 = 0.5 (0, 2), 0.1
+        SortCase{"TotalFailureRateDescending", SortKey::TFR, {3, 1, 4, 0, 2, 5}},
+        // 9, 5 = 5 (1, 3), 2 = 2 (0, 4), 1
+        SortCase{"QuantityDescending", SortKey::Qty, {5, 1, 3, 0, 4, 2}},
+        // 302 (3, 5), 401 (1, 2), 403 (0, 4)
+        SortCase{"PartTypeOnlyKeepsDocumentOrderWithinType", SortKey::PartType, {3, 5, 1, 2, 0, 4}}),
+    [](const ::testing::TestParamInfo<SortCase>& info) { return std::string(info.param.name); });
+
+TEST(ReportRecList, FirstRecordGoesToPositionZeroAndEqualOnesGoAfter) {
+  ReportRecList list(SortKey::PN);
+  CReportRec a;
+  a.PN = "same";
+  EXPECT_EQ(list.insert(a), 0u);
+  CReportRec b;
+  b.PN = "SAME";
+  EXPECT_EQ(list.insert(b), 1u);
+  CReportRec c;
+  c.PN = "aaa";
+  EXPECT_EQ(list.insert(c), 0u);
+}
+
+TEST(ReportRecList, NotANumberTotalSortsLastWithoutBreakingTheOrder) {
+  ReportRecList list(SortKey::TFR);
+  for (float tfr : {1.0f, std::numeric_limits<float>::quiet_NaN(), 3.0f, 2.0f}) {
+    CReportRec rec;
+    rec.TFR = tfr;
+    list.insert(rec);
+  }
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0].TFR, 3.0f);
+  EXPECT_EQ(list[1].TFR, 2.0f);
+  EXPECT_EQ(list[2].TFR, 1.0f);
+  EXPECT_TRUE(std::isnan(list[3].TFR));
+}
+
+TEST(CompareIgnoringCase, LettersFoldAndShorterPrefixComesFirst) {
+  EXPECT_EQ(compareIgnoringCase("abc", "ABC"), 0);
+  EXPECT_LT(compareIgnoringCase("ab", "ABC"), 0);
+  EXPECT_GT(compareIgnoringCase("b", "A"), 0);
+  // '_' (0x5F) lies between upper and lower case: folding puts it after letters.
+  EXPECT_GT(compareIgnoringCase("_", "z"), 0);
+}
+
+// ---- Report Setup ----
+
+struct MarginCase {
+  const char* name;
+  float top, left;
+  float wantTop, wantLeft;
+  std::vector<std::string> messages;
+};
+void PrintTo(const MarginCase& c, std::ostream* os) { *os << c.name; }
+
+class ReportSetupMargins : public ::testing::TestWithParam<MarginCase> {};
+
+TEST_P(ReportSetupMargins, MarginsAreLimitedWithTheirMessages) {
+  const MarginCase& c = GetParam();
+  ReportSettings s;
+  s.topMargin = c.top;
+  s.leftMargin = c.left;
+  test::RecordingUi ui;
+  applyReportSetup(s, ui);
+  EXPECT_FLOAT_EQ(s.topMargin, c.wantTop);
+  EXPECT_FLOAT_EQ(s.leftMargin, c.wantLeft);
+  EXPECT_EQ(ui.messages, c.messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, ReportSetupMargins,
+    ::testing::Values(
+        MarginCase{"InsideTheRange", 0.5f, 1.0f, 0.5f, 1.0f, {}},
+        MarginCase{"LeftMarginBelowMinimum", 0.25f, 0.1f, 0.25f, 0.25f,
+                   {"Setting left margin to minimum:\n0.25in"}},
+        MarginCase{"TopMarginAboveMaximum", 1.5f, 0.3f, 1.0f, 0.3f,
+                   {"Setting top margin to maximum:\n1.0in"}},
+        MarginCase{"BothOutside", 0.0f, 2.0f, 0.25f, 1.0f,
+                   {"Setting top margin to minimum:\n0.25in", "Setting left margin to maximum:\n1.0in"}},
+        MarginCase{"NotANumberTakesTheMinimum", std::nanf(""), 0.25f, 0.25f, 0.25f,
+                   {"Setting top margin to minimum:\n0.25in"}}),
+    [](const ::testing::TestParamInfo<MarginCase>& info) { return std::string(info.param.name); });
+
+TEST(ReportSetup, CompanyIsCutToSixtyCharacters) {
+  ReportSettings s;
+  s.company = std::string(70, 'c');
+  test::RecordingUi ui;
+  applyReportSetup(s, ui);
+  EXPECT_EQ(s.company, std::string(60, 'c'));
+}
+
+TEST(SortKeyNames, EveryKeyParsesBackFromItsNameAndNumber) {
+  for (int i = 1; i <= kSortKeyCount; ++i) {
+    const auto key = static_cast<SortKey>(i);
+    EXPECT_EQ(parseSortKey(sortKeyName(key)), key) << i;
+    EXPECT_EQ(parseSortKey(std::to_string(i)), key) << i;
+  }
+  EXPECT_EQ(sortKeyName(SortKey::TypePnRefDes), "PartType/PN/RefDes");
+  EXPECT_EQ(parseSortKey("refdes"), SortKey::RefDes);
+  EXPECT_FALSE(parseSortKey("9").has_value());
+  EXPECT_FALSE(parseSortKey("Weight").has_value());
+  EXPECT_EQ(sortKeyFromIndex(0), SortKey::TypePnRefDes);
+}
+
+TEST(ReportProfile, SettingsRoundTripAndBadValuesTakeDefaults) {
+  ReportSettings s;
+  s.format = 4;
+  s.sortBy = SortKey::LCN;
+  s.topMargin = 0.5f;
+  s.leftMargin = 0.75f;
+  s.company = "Acme Avionics";
+  s.missionResults = true;
+  s.warningMsg = false;
+  s.hybridPiFactors = false;
+  const ProfileValues values = writeReportSettings(s);
+  EXPECT_EQ(values.at("TopMargin"), "0.50");
+  const ReportSettings back = readReportSettings(values);
+  EXPECT_EQ(back.format, 4);
+  EXPECT_EQ(back.sortBy, SortKey::LCN);
+  EXPECT_FLOAT_EQ(back.topMargin, 0.5f);
+  EXPECT_FLOAT_EQ(back.leftMargin, 0.75f);
+  EXPECT_EQ(back.company, "Acme Avionics");
+  EXPECT_TRUE(back.missionResults);
+  EXPECT_FALSE(back.warningMsg);
+  EXPECT_FALSE(back.hybridPiFactors);
+
+  const ReportSettings bad =
+      readReportSettings({{"Format", "9"}, {"SortBy", "12"}, {"TopMargin", "x"}, {"LeftMargin", "0.01"}});
+  EXPECT_EQ(bad.format, 0);
+  EXPECT_EQ(bad.sortBy, SortKey::TypePnRefDes);
+  EXPECT_FLOAT_EQ(bad.topMargin, 0.25f);
+  EXPECT_FLOAT_EQ(bad.leftMargin, 0.25f);
+  EXPECT_EQ(bad.company, "Your Company Name Here");
+}
+
+}  // namespace
+}  // namespace kestrel::records
