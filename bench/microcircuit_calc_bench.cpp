@@ -9,13 +9,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/ui.hpp"
-#include "models/micro_electromech/ic_linear.hpp"
-#include "models/micro_electromech/ic_logic.hpp"
-#include "models/micro_electromech/ic_micro.hpp"
-#include "models/micro_electromech/ic_pla.hpp"
-#include "models/micro_electromech/ic_prom.hpp"
-#include "models/micro_electromech/ic_ram.hpp"
-#include "models/micro_electromech/ic_rom.hpp"
+#include "models/micro_electromech/microcircuit.hpp"
 #include "models/micro_electromech/mmic.hpp"
 #include "models/micro_electromech/vlsi.hpp"
 #include "models/register_all.hpp"
@@ -40,9 +34,8 @@ std::string pnOf(char letter, std::size_t i) {
   return pn;
 }
 
-template <typename T>
 std::unique_ptr<CPart> microcircuit(std::size_t i, std::uint16_t id, float maxComplexity) {
-  auto ic = std::make_unique<T>();
+  auto ic = std::make_unique<CIC>(*microcircuitFamilyMember(id));
   ic->PART_TYPE = id;
   ic->TECH = static_cast<std::uint8_t>(1 + i % (id == 107 ? 2 : 10));
   ic->TYPE = static_cast<std::uint8_t>(1 + (i / 3) % (id == 104 ? 2 : 4));
@@ -60,13 +53,13 @@ std::unique_ptr<CPart> microcircuit(std::size_t i, std::uint16_t id, float maxCo
   return ic;
 }
 
-std::unique_ptr<CPart> logic(std::size_t i) { return microcircuit<CIC_Logic>(i, 101, 60000); }
-std::unique_ptr<CPart> pla(std::size_t i) { return microcircuit<CIC_PLA>(i, 102, 20000); }
-std::unique_ptr<CPart> micro(std::size_t i) { return microcircuit<CIC_Micro>(i, 103, 32); }
-std::unique_ptr<CPart> ram(std::size_t i) { return microcircuit<CIC_RAM>(i, 104, 1048576); }
-std::unique_ptr<CPart> rom(std::size_t i) { return microcircuit<CIC_ROM>(i, 105, 1048576); }
-std::unique_ptr<CPart> prom(std::size_t i) { return microcircuit<CIC_PROM>(i, 106, 1048576); }
-std::unique_ptr<CPart> linear(std::size_t i) { return microcircuit<CIC_Linear>(i, 107, 10000); }
+std::unique_ptr<CPart> logic(std::size_t i) { return microcircuit(i, 101, 60000); }
+std::unique_ptr<CPart> pla(std::size_t i) { return microcircuit(i, 102, 20000); }
+std::unique_ptr<CPart> micro(std::size_t i) { return microcircuit(i, 103, 32); }
+std::unique_ptr<CPart> ram(std::size_t i) { return microcircuit(i, 104, 1048576); }
+std::unique_ptr<CPart> rom(std::size_t i) { return microcircuit(i, 105, 1048576); }
+std::unique_ptr<CPart> prom(std::size_t i) { return microcircuit(i, 106, 1048576); }
+std::unique_ptr<CPart> linear(std::size_t i) { return microcircuit(i, 107, 10000); }
 
 std::unique_ptr<CPart> vlsi(std::size_t i) {
   auto v = std::make_unique<CVLSI>();

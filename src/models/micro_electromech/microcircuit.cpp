@@ -89,6 +89,9 @@ constexpr double kDesignLifeLo = 1.0, kDesignLifeHi = 10000000.0;
 // CML/DTL/ECL, IIL/I3L/ISL, MNOS, NMOS/PMOS/HMOS, CMOS. LTTL is a 0.45 eV
 // technology and MNOS a digital MOS one (0.35 eV) in the handbook's table.
 constexpr std::array<double, 11> kDigitalEa = {0.0, 0.4, 0.4, 0.45, 0.5, 0.5, 0.4, 0.6, 0.35, 0.35, 0.35};
+// Memories, bipolar and MOS; linear devices, bipolar and MOS.
+constexpr double kMemoryEa = 0.6;
+constexpr double kLinearEa = 0.65;
 
 // pi_T = 0.1 x exp(-Ea/k x (1/(Tj + 273) - 1/298)).
 double temperatureFactor(double ea, double tj) {
@@ -105,6 +108,38 @@ std::string shortText(const ChoiceList& list, const std::string_view (&names)[N]
 
 double digitalActivationEnergy(std::uint8_t technology) {
   return tableAt(kDigitalEa, technology);
+}
+
+CIC::CIC(const MicrocircuitFamilyMember& member)
+    : member_(&member), kind_(static_cast<MicrocircuitKind>(member.typeId)) {
+  TECH = member.defaults.tech;
+  TYPE = member.defaults.type;
+  COMPLEX = member.defaults.complexity;
+  PKG = member.defaults.pkg;
+  PINS = member.defaults.pins;
+}
+
+std::span<const ComplexityRow> CIC::complexityRows() const {
+  const MicrocircuitFamilyMember& m = *member_;
+  if (isMos()) {
+    const bool dram = kind_ == MicrocircuitKind::Ram && kIcRamTypes.clamp(TYPE) == kIcDram;
+    return dram && !m.dram.empty() ? m.dram : m.mos;
+  }
+  const bool bicmos = !m.linear && kIcTechnologies.clamp(TECH) == kIcBiCmos;
+  return bicmos && !m.bicmos.empty() ? m.bicmos : m.bipolar;
+}
+
+double CIC::complexityMax() const {
+  return complexityRows().back().upTo;
+}
+
+double CIC::activationEnergy() const {
+  switch (member_->activation) {
+    case ActivationGroup::Digital: return digitalActivationEnergy(TECH);
+    case ActivationGroup::Memory: return kMemoryEa;
+    case ActivationGroup::Linear: return kLinearEa;
+  }
+  return kMemoryEa;
 }
 
 const ChoiceList& CIC::technologies() const {
@@ -152,7 +187,7 @@ void CIC::Serialize(Archive& ar) {
 }
 
 std::string CIC::GetTypeName() const {
-  return isHybridPart() ? "IC(Hyb): base error" : "IC: base error";
+  return std::string(member_->menuName) + (isHybridPart() ? "(Hyb)" : "");
 }
 
 void CIC::paramPage(FieldVisitor& f) {
@@ -202,7 +237,7 @@ void CIC::Calculate(CCircHeader& header) {
 
   // A complexity outside the class range takes the nearest row of C1.
   const double n = std::trunc(limitToRange(COMPLEX, 1.0, complexityMax()));
-  const double c1 = dieComplexityFactor(n);
+  const double c1 = complexityFactor(complexityRows(), n);
   const double pit = temperatureFactor(activationEnergy(), tj);
   const double pie = tableAt(kMicrocircuitEnvironmentFactor, checkedEnvironment(header));
 
@@ -294,7 +329,7 @@ void CIC::FormatDetail(std::string& line1, std::string& line2, std::string_view 
   std::string memory;
   if (isMos() && kind_ == MicrocircuitKind::Ram) memory = storedChoiceText(kIcRamTypes, TYPE);
   if (isMos() && kind_ == MicrocircuitKind::Prom) memory = shortText(kIcPromTypes, kIcPromTypeShort, TYPE);
-  const std::string complex = strprintf("%.0f%c", static_cast<double>(COMPLEX), complexityUnit());
+  const std::string complex = strprintf("%.0f%c", static_cast<double>(COMPLEX), member_->complexityUnit);
   std::string years, quality, package;
   if (!isHybridPart()) {
     if (LEARN == kLearningNew) years = strprintf("%sY", formatNumber(YEARS, 4, 2).c_str());

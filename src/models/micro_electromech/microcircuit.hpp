@@ -2,9 +2,10 @@
 // EEPROM programming-cycle term of section 5.2:
 //   lambda_p = (C1 x pi_T + C2 x pi_E + lambda_cyc) x pi_Q x pi_L, times CF.
 // One record layout and one model serve the seven classes of the family
-// (logic, PLA/PAL, microprocessor, RAM, ROM, PROM, linear); each class
-// supplies its die complexity table C1, its activation energy and its
-// complexity range. Tj comes from the shared junction-temperature block.
+// (logic, PLA/PAL, microprocessor, RAM, ROM, PROM, linear); each class is a
+// row of the family table, with its die complexity rows C1 (which also set
+// its complexity range) and its activation energy group. Tj comes from the
+// shared junction-temperature block.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "core/part.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
+#include "models/micro_electromech/microcircuit_family.hpp"
 #include "models/micro_electromech/microcircuit_tables.hpp"
 
 namespace kestrel {
@@ -59,8 +61,11 @@ inline constexpr std::string_view kIcEccNames[] = {"", "NoECC", "HammingCode", "
 inline constexpr ChoiceList kIcEccChoices{kIcEccNames};
 inline constexpr std::string_view kIcEccShort[] = {"", "NoECC", "Hamm", "Redun"};
 
-class CIC : public CPart {
+class CIC final : public CPart {
  public:
+  explicit CIC(const MicrocircuitFamilyMember& member);
+
+  const ClassRecord& classRecord() const override { return member_->classRecord; }
   void Serialize(Archive& ar) override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
@@ -83,7 +88,7 @@ class CIC : public CPart {
   bool usesMemoryType() const { return memoryTypes() != nullptr; }
   bool isEeprom() const;
   // Highest complexity of the class (for PLA/PAL by technology).
-  virtual double complexityMax() const = 0;
+  double complexityMax() const;
 
   // Own fields, in file order.
   std::uint8_t TECH = kIcCmos;     // IC_TECH
@@ -108,17 +113,12 @@ class CIC : public CPart {
   float PIL = 0.0f;                // result: learning factor
   float LCYC = 0.0f;               // result: EEPROM programming-cycle rate, fpmh
 
- protected:
-  explicit CIC(MicrocircuitKind kind) : kind_(kind) {}
-
-  // C1 of the class for the whole complexity `n`, already within its range.
-  virtual double dieComplexityFactor(double n) const = 0;
-  // Activation energy of pi_T, eV.
-  virtual double activationEnergy() const = 0;
-  // Unit letter of the complexity in the detail line: G, B or T.
-  virtual char complexityUnit() const = 0;
-
  private:
+  // The C1 rows for the record's technology and memory type.
+  std::span<const ComplexityRow> complexityRows() const;
+  double activationEnergy() const;
+
+  const MicrocircuitFamilyMember* member_;
   MicrocircuitKind kind_;
 };
 

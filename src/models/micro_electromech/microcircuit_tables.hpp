@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "core/arrhenius.hpp"
@@ -87,12 +88,11 @@ struct ComplexityRow {
 
 // C1 of the row holding `n`; past the last row, the last row's value (the
 // caller limits `n` to the class range first and flags what it limited).
-template <std::size_t N>
-constexpr double complexityFactor(const std::array<ComplexityRow, N>& rows, double n) {
+constexpr double complexityFactor(std::span<const ComplexityRow> rows, double n) {
   for (const ComplexityRow& row : rows) {
     if (n <= row.upTo) return row.c1;
   }
-  return rows[N - 1].c1;
+  return rows.back().c1;
 }
 
 // The memory ranges of C1: 16K, 64K, 256K and 1M bits.

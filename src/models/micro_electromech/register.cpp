@@ -5,13 +5,7 @@
 #include "models/micro_electromech/circuit_board.hpp"
 #include "models/micro_electromech/connections.hpp"
 #include "models/micro_electromech/connector.hpp"
-#include "models/micro_electromech/ic_linear.hpp"
-#include "models/micro_electromech/ic_logic.hpp"
-#include "models/micro_electromech/ic_micro.hpp"
-#include "models/micro_electromech/ic_pla.hpp"
-#include "models/micro_electromech/ic_prom.hpp"
-#include "models/micro_electromech/ic_ram.hpp"
-#include "models/micro_electromech/ic_rom.hpp"
+#include "models/micro_electromech/microcircuit_family.hpp"
 #include "models/micro_electromech/mmic.hpp"
 #include "models/micro_electromech/relay.hpp"
 #include "models/micro_electromech/rotating_device.hpp"
@@ -23,14 +17,9 @@
 namespace kestrel {
 
 void registerMicroElectromechParts() {
-  // Each class of this family adds one registerClass line here.
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(101)) (void)r.registerClass(101, CIC_Logic::kClass);
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(102)) (void)r.registerClass(102, CIC_PLA::kClass);
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(103)) (void)r.registerClass(103, CIC_Micro::kClass);
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(104)) (void)r.registerClass(104, CIC_RAM::kClass);
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(105)) (void)r.registerClass(105, CIC_ROM::kClass);
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(106)) (void)r.registerClass(106, CIC_PROM::kClass);
-  if (auto& r = PartRegistry::instance(); !r.isRegistered(107)) (void)r.registerClass(107, CIC_Linear::kClass);
+  // The seven microcircuit classes are rows of one table; each other class
+  // of this family adds one registerClass line here.
+  registerMicrocircuitFamily();
   if (auto& r = PartRegistry::instance(); !r.isRegistered(108)) (void)r.registerClass(108, CVLSI::kClass);
   if (auto& r = PartRegistry::instance(); !r.isRegistered(122)) (void)r.registerClass(122, CMMIC::kClass);
   if (auto& r = PartRegistry::instance(); !r.isRegistered(123)) (void)r.registerClass(123, CBubble::kClass);

@@ -9,12 +9,8 @@
 
 #include "core/whatif.hpp"
 #include "electromech_test_support.hpp"
+#include "models/micro_electromech/microcircuit.hpp"
 #include "models/micro_electromech/bubble_memory.hpp"
-#include "models/micro_electromech/ic_linear.hpp"
-#include "models/micro_electromech/ic_logic.hpp"
-#include "models/micro_electromech/ic_pla.hpp"
-#include "models/micro_electromech/ic_prom.hpp"
-#include "models/micro_electromech/ic_ram.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
 #include "models/micro_electromech/mmic.hpp"
 #include "models/micro_electromech/vlsi.hpp"
@@ -305,7 +301,7 @@ TEST(BubbleSawRates, HandWorkedValues) {
 TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
   // technology 11 -> CMOS, quality 9 -> Custom (1), package 0 -> HermDIP,Solder, learning 3 -> New
   // (2 years: 1.0), environment 20 -> CL: C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.001 + 0.00559252 x 220
-  CIC_Logic ic;
+  CIC ic{*microcircuitFamilyMember(101)};
   ic.TECH = 11;
   ic.QU = 9;
   ic.PKG = 0;
@@ -318,7 +314,7 @@ TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
   EXPECT_NE(ic.OverFlags & EntryOverRange, 0u);
   EXPECT_TRUE(near(ic.FR, 1.231355));
 
-  CIC_RAM ram;  // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
+  CIC ram{*microcircuitFamilyMember(104)};  // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
   ram.TYPE = 5;
   ram.COMPLEX = 16384;
   CCircHeader g;
@@ -334,14 +330,14 @@ TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
     double c1;
   };
   for (const Complexity& c : {Complexity{10, 60001, 0.29}, {10, 0, 0.01}, {10, kNaNf, 0.01}}) {
-    CIC_Logic l;
+    CIC l{*microcircuitFamilyMember(101)};
     l.TECH = c.tech;
     l.COMPLEX = c.gates;
     l.Calculate(g);
     EXPECT_TRUE(near(l.C1, c.c1)) << c.gates;
     EXPECT_NE(l.OverFlags & EntryOverRange, 0u) << c.gates;
   }
-  CIC_PLA pla;
+  CIC pla{*microcircuitFamilyMember(102)};
   pla.TECH = 2;
   pla.COMPLEX = 20000;
   pla.Calculate(g);
@@ -349,7 +345,7 @@ TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
   EXPECT_NE(pla.OverFlags & EntryOverRange, 0u);
 
   // only MOS EEPROMs have the cycling term: a bipolar PROM with an EEPROM type stored has none
-  CIC_PROM prom;
+  CIC prom{*microcircuitFamilyMember(106)};
   prom.TECH = 2;
   prom.TYPE = kIcEeprom;
   prom.Calculate(g);
@@ -424,7 +420,7 @@ TEST(JunctionTemp, StoredValuesOutsideTheirRangesAndModes) {
       {4, 1, 10, 20, 30, 35, 35.0, EntryOverRange},
   };
   for (const Case& c : cases) {
-    CIC_Logic ic;
+    CIC ic{*microcircuitFamilyMember(101)};
     ic.thermal.MODE = c.mode;
     ic.thermal.PD = c.pd;
     ic.thermal.RJC = c.rjc;
@@ -627,7 +623,7 @@ TEST(MicrocircuitImport, FirstFailingReaderStops) {
   s.map("IC_YEARS", 4, 0.5);
   s.map("IC_PKG", 5, std::string("Can"));
   std::erase_if(s.kwds, [](const CKwd& k) { return k.name == "IC_QU"; });
-  CIC_Logic ic;
+  CIC ic{*microcircuitFamilyMember(101)};
   EXPECT_FALSE(ic.ImportFields(s.reader, false, false, 25.0f));
   EXPECT_FLOAT_EQ(ic.YEARS, 0.5f);  // read before the failure
   EXPECT_EQ(ic.PKG, 6);             // after it: not read
@@ -663,8 +659,8 @@ TEST(MicrocircuitWhatIf, QualityWithinSToCommercial) {
 }
 
 TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
-  CIC_PROM own;
-  CIC_PROM other;
+  CIC own{*microcircuitFamilyMember(106)};
+  CIC other{*microcircuitFamilyMember(106)};
   other.CYCLES = 777;
   other.DESLIFE = 55000;
   other.TECH = 9;
@@ -695,8 +691,8 @@ TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
   EXPECT_FLOAT_EQ(bubble.TRISE, 7.0f);
   EXPECT_FLOAT_EQ(bubble.CHIPS, 3.0f);
 
-  CIC_RAM ram;
-  CIC_Logic logic;
+  CIC ram{*microcircuitFamilyMember(104)};
+  CIC logic{*microcircuitFamilyMember(101)};
   logic.COMPLEX = 7;
   ram.CopyFrom(logic);  // another family member is another class: base fields only
   EXPECT_FLOAT_EQ(ram.COMPLEX, 1048576.0f);
