@@ -152,7 +152,7 @@ int runStoreRecover(const StoreRecoverJob& job, const GlobalOptions& global) {
   for (const std::string& line : out.lostLines) std::fprintf(stderr, "kestrel: %s\n", line.c_str());
   if (!out.ok) {
     std::fprintf(stderr, "STORE RECOVER: %s.\n", out.error.c_str());
-    return out.error.find("can not open") != std::string::npos ? kExitBadInput : kExitUserError;
+    return out.code == StatusCode::NotFound ? kExitBadInput : kExitUserError;
   }
   std::printf("'%s' -> '%s': %s\n", job.damaged.c_str(), job.output.c_str(), library::recoverSummary(out).c_str());
   if (out.lost == 0) return kExitOk;

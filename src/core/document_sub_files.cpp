@@ -9,8 +9,9 @@
 
 namespace kestrel {
 
-std::string DocumentSubFiles::resolveCase(const std::string& path, std::string& error) {
+std::string DocumentSubFiles::resolveCase(const std::string& path, std::string& error, StatusCode* why) {
   error.clear();
+  if (why != nullptr) *why = StatusCode::Ok;
   std::error_code ec;
   if (std::filesystem::is_regular_file(path, ec)) return path;
   const std::filesystem::path p(path);
@@ -25,8 +26,10 @@ std::string DocumentSubFiles::resolveCase(const std::string& path, std::string& 
   if (matches.size() == 1) return matches.front();
   if (matches.empty()) {
     error = "File does not exist.\n'" + path + "'";
+    if (why != nullptr) *why = StatusCode::NotFound;
   } else {
     error = "Two files match the name ignoring case:\n'" + matches[0] + "'\n'" + matches[1] + "'";
+    if (why != nullptr) *why = StatusCode::Failed;
   }
   return {};
 }

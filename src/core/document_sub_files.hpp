@@ -28,8 +28,9 @@ class DocumentSubFiles final : public SubFileAccess {
   void refreshViews(CCircDoc& doc) override { open_.changed(doc); }
 
   // The path of an existing file named `path` ignoring the case of its file
-  // name; "" with `error` set when there is none or more than one.
-  static std::string resolveCase(const std::string& path, std::string& error);
+  // name; "" with `error` set when there is none (`why` NotFound) or more
+  // than one.
+  static std::string resolveCase(const std::string& path, std::string& error, StatusCode* why = nullptr);
 
   // The file a sub-circuit or sub-hybrid record of the document at
   // `parentPath` stands for, found as the calculation finds it (the parent's

@@ -54,7 +54,8 @@ class TreeBuilder {
     // The name as it stands on disk, so that a link to a document above is
     // known for that document: a cycle, whatever its name.
     std::string error;
-    std::string onDisk = DocumentSubFiles::resolveCase(path, error);
+    StatusCode why = StatusCode::Ok;
+    std::string onDisk = DocumentSubFiles::resolveCase(path, error, &why);
     const std::string& same = onDisk.empty() ? path : onDisk;
     for (const std::string& above : ancestors_) {
       if (upperCased(above) == upperCased(path) || DocumentSubFiles::sameFile(above, same)) {
@@ -66,7 +67,7 @@ class TreeBuilder {
       found = onDisk;
       if (found.empty()) {
         // Two files that match ignoring case: the calculation can not tell them apart either.
-        if (error.rfind("File does not exist.", 0) != 0) return stop(path, 0, "can not open", error);
+        if (why != StatusCode::NotFound) return stop(path, 0, "can not open", error);
         node.state = ProjNodeState::Missing;
         found = path;
       }

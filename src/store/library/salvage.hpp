@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/status.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/xref_file.hpp"
 #include "store/salvage_scan.hpp"
@@ -62,6 +63,12 @@ struct RecoverOutcome {
   long duplicates = 0;
   std::vector<std::string> lostLines;  // one per lost record, naming file and record
   std::string error;                   // why no new file was written
+  StatusCode code = StatusCode::Ok;    // the same, for callers to decide on
+
+  void fail(StatusCode why, std::string text) {
+    code = why;
+    error = std::move(text);
+  }
 };
 
 // "Kept:%ld  Lost:%ld  Duplicates:%ld"

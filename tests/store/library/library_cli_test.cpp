@@ -323,6 +323,8 @@ TEST_F(DamagedCopy, RecoverKeepsEveryIntactRecordAndListsReadPastTheDamage) {
     const auto rows = store::test::fileBytes(csv);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 1 + 528 - c.lost);
   }
+  // A damaged file that is not there is bad input; a refused output is the user's.
+  EXPECT_EQ(runKestrel({"--no-log", "store", "recover", dir.file("none.lib"), "-o", dir.file("n.lib")}).exitCode, 2);
 }
 
 TEST_F(DamagedCopy, RecoverCrossReferenceDropsTheRecordWhoseChecksumFails) {
