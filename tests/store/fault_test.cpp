@@ -132,21 +132,53 @@ class Faults : public ::testing::Test {
   std::map<int, State> states;
 };
 
-// The journal puts back every bracket a crash broke: the next opener finds
-// the content of a whole bracket, never a refused file.
-TEST_F(Faults, CrashAtAnyByteOfTheBracketsIsRolledBackToAWholeState) {
+// Crashes at every byte of the brackets, power cuts dropping unflushed
+// writes, failing writes and failing flushes. The journal puts back every
+// bracket a fault broke: the next opener finds the content of a whole
+// bracket, never a refused file; a handle whose write or flush failed says so
+// and refuses further work.
+TEST_F(Faults, EveryFaultInTheBracketsIsRolledBackToAWholeState) {
   const std::int64_t total = bytesOfTheBatch();
   ASSERT_GT(total, 5000);
+  struct Case {
+    std::string name;
+    FaultPlan plan;
+  };
+  std::vector<Case> cases;
   for (std::int64_t at = 0; at <= total; at += (at < 64 ? 1 : 211)) {
+    cases.push_back({"crash at byte " + std::to_string(at), {}});
+    cases.back().plan.crashAtByte = at;
+  }
+  std::mt19937 rng(5);
+  for (int round = 0; round < 80; ++round) {
+    cases.push_back({"power cut " + std::to_string(round), {}});
+    cases.back().plan.crashAtByte = static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(total + 1));
+    cases.back().plan.dropUnflushed = true;
+    cases.back().plan.seed = rng();
+  }
+  for (std::int64_t at : {0, 1, 2, 500, 1500, 3000}) {
+    cases.push_back({"write failing at byte " + std::to_string(at), {}});
+    cases.back().plan.failAtByte = at;
+  }
+  for (int n = 1; n <= 6; ++n) {
+    cases.push_back({"flush " + std::to_string(n) + " failing", {}});
+    cases.back().plan.failFlushNumber = n;
+  }
+  for (const Case& c : cases) {
     mem.put(path, base);
     FaultFileSystem fs(mem);
-    fs.plan().crashAtByte = at;
+    fs.plan() = c.plan;
     {
       RecordStore s;
       ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
-      batch(s);  // the process "dies" at byte `at`: nothing after it arrives
+      const int rc = batch(s);  // after a crash nothing more arrives in the file
+      if (c.plan.failAtByte >= 0) {
+        EXPECT_TRUE(rc == kDiskFull || rc == kDiskWriteError) << c.name << ": " << rc;
+        EXPECT_EQ(s.RecordCount(), kWriteInterrupted) << c.name;
+      }
+      if (c.plan.failFlushNumber > 0) EXPECT_EQ(rc, kDiskWriteError) << c.name;
     }
-    expectWhole("crash at byte " + std::to_string(at));
+    expectWhole(c.name);
     if (HasFailure()) return;
   }
 }
@@ -183,55 +215,6 @@ TEST_F(Faults, HandleOpenWhenAWriterDiesRollsTheBracketBackOnItsNextRead) {
       EXPECT_EQ(open.Close(), kOk);
       EXPECT_EQ(checkFaults(path, &mem), std::vector<std::string>{}) << "crash at byte " << at;
     }
-  }
-}
-
-TEST_F(Faults, PowerCutDroppingUnflushedWritesIsRolledBackToAWholeState) {
-  const std::int64_t total = bytesOfTheBatch();
-  ASSERT_GT(total, 0);
-  std::mt19937 rng(5);
-  for (int round = 0; round < 80; ++round) {
-    mem.put(path, base);
-    FaultFileSystem fs(mem);
-    fs.plan().crashAtByte = static_cast<std::int64_t>(rng() % static_cast<std::uint32_t>(total + 1));
-    fs.plan().dropUnflushed = true;
-    fs.plan().seed = rng();
-    {
-      RecordStore s;
-      ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
-      batch(s);
-    }
-    expectWhole("power cut at byte " + std::to_string(fs.plan().crashAtByte));
-    if (HasFailure()) return;
-  }
-}
-
-TEST_F(Faults, FailedWriteBreaksTheHandleAndTheNextOpenerRollsItBack) {
-  for (std::int64_t at : {0, 1, 2, 500, 1500, 3000}) {
-    mem.put(path, base);
-    FaultFileSystem fs(mem);
-    fs.plan().failAtByte = at;
-    RecordStore s;
-    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
-    const int rc = batch(s);
-    EXPECT_TRUE(rc == kDiskFull || rc == kDiskWriteError) << at << ": " << rc;
-    // A handle that could not finish its bracket refuses further work.
-    EXPECT_EQ(s.RecordCount(), kWriteInterrupted);
-    s.Close();
-    expectWhole("write failing at byte " + std::to_string(at));
-  }
-}
-
-TEST_F(Faults, FailedFlushIsReportedAndNeverTakenForWritten) {
-  for (int n = 1; n <= 6; ++n) {
-    mem.put(path, base);
-    FaultFileSystem fs(mem);
-    fs.plan().failFlushNumber = n;
-    RecordStore s;
-    ASSERT_EQ(openPartFile(s, path, kReadWriteAccess, ShareMode::Shared, &fs), kOk);
-    EXPECT_EQ(batch(s), kDiskWriteError) << "flush " << n;
-    s.Close();
-    expectWhole("flush " + std::to_string(n) + " failing");
   }
 }
 
