@@ -1,11 +1,16 @@
+// Settings files, the operation log and the bounded text of its window.
 #include "shell/settings.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "reports/report_profile.hpp"
+#include "shell/log_window_buffer.hpp"
+#include "shell/operation_log.hpp"
 #include "shell/working_folder.hpp"
 #include "support/faulty_file_system.hpp"
 
@@ -32,32 +37,6 @@ TEST(IniFile, KeepsUnknownSectionsKeysAndCommentsInOrder) {
   EXPECT_FALSE(ini.get("Mine", "Z").has_value());
 }
 
-TEST(Settings, MissingFileGivesEveryDefaultAndRoundTrips) {
-  TempFolder dir;
-  std::vector<std::string> warnings;
-  Settings s = Settings::load(posixFileSystem(), dir.file("k/217F2.INI"), warnings);
-  EXPECT_TRUE(warnings.empty());
-  EXPECT_EQ(s.text("Calculate", "Time"), "8760.00");
-  EXPECT_EQ(s.text("Report", "Company"), "Your Company Name Here");
-  EXPECT_EQ(s.text("Report", "TopMargin"), "0.25");
-  s.setReal("Calculate", "Time", 1000.5);
-  s.setOn("Circuit Add", "SearchXRef", true);
-  s.setText("Settings", "LastOpenFile", "/x/A.CIR");
-  ASSERT_TRUE(s.save(posixFileSystem()).isOk());
-
-  Settings back = Settings::load(posixFileSystem(), dir.file("k/217F2.INI"), warnings);
-  EXPECT_TRUE(warnings.empty());
-  EXPECT_EQ(back.text("Calculate", "Time"), "1000.500000");
-  EXPECT_DOUBLE_EQ(back.real("Calculate", "Time"), 1000.5);
-  EXPECT_TRUE(back.on("Circuit Add", "SearchXRef"));
-  EXPECT_EQ(back.text("Settings", "LastOpenFile"), "/x/A.CIR");
-  // every key of the schema is in the file
-  const std::string text = readText(dir.file("k/217F2.INI"));
-  for (const SettingSpec& setting : settingSchema()) {
-    EXPECT_NE(text.find(std::string(setting.key) + "="), std::string::npos) << setting.key;
-  }
-}
-
 // A value of the setting's kind that differs from its default.
 std::string otherValue(const SettingSpec& setting) {
   // A part type id, as the export's part type filter keeps it.
@@ -77,10 +56,14 @@ std::string otherValue(const SettingSpec& setting) {
 TEST(Settings, EveryKeyKeepsANonDefaultValueThroughASaveAndAFreshLoad) {
   TempFolder dir;
   std::vector<std::string> warnings;
-  Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);
+  Settings s = Settings::load(posixFileSystem(), dir.file("s.ini"), warnings);  // no file yet: every default
+  EXPECT_TRUE(warnings.empty());
   for (const SettingSpec& setting : settingSchema()) {
+    EXPECT_EQ(s.text(setting.section, setting.key), setting.defaultValue) << setting.key;
     s.setText(setting.section, setting.key, otherValue(setting));
   }
+  s.setReal("Calculate", "Time", 1000.5);
+  s.setOn("Circuit Add", "SearchXRef", true);  // off by default
   // Report Setup writes its own section the way the desktop and the command line read it.
   const ReportSettings report{6, SortKey::PartType, 0.5f, 0.75f, "ACME Reliability", true, false, false};
   storeReportSettings(s, report);
@@ -95,6 +78,8 @@ TEST(Settings, EveryKeyKeepsANonDefaultValueThroughASaveAndAFreshLoad) {
         << setting.section << " " << setting.key;
   }
   EXPECT_EQ(writeReportSettings(loadReportSettings(back)), writeReportSettings(report));
+  EXPECT_EQ(back.text("Calculate", "Time"), "1000.500000");
+  EXPECT_DOUBLE_EQ(back.real("Calculate", "Time"), 1000.5);
 }
 
 TEST(Settings, WorkingFolderIsRememberedAndRestoredWhileItExists) {
@@ -190,6 +175,120 @@ TEST(Settings, FailedWriteLeavesThePreviousFile) {
   EXPECT_FALSE(s.save(fs).isOk());
   EXPECT_EQ(readText(path), "[Report]\nCompany=Old\n");
   EXPECT_EQ(dir.list(), std::vector<std::string>{"s.ini"});
+}
+
+std::vector<std::string> linesOf(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(OperationLog, FileHoldsEveryLineWhileTheJobRuns) {
+  test::TempFolder dir;
+  const std::string path = dir.file("logs/kestrel.log");
+  std::vector<std::string> shown;
+  OperationLog log([&](std::string_view line) { shown.emplace_back(line); });
+  log.begin("IMPORT", path);
+  log.line("   ...Error: keyword not found ('PN').");
+  // readable before the end
+  auto lines = linesOf(path);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Log file '" + path + "' opened...");
+  EXPECT_EQ(lines[1], "IMPORT:");
+  EXPECT_EQ(lines[2].rfind("Start Time: ", 0), 0u);
+  EXPECT_EQ(lines[3], "   ...Error: keyword not found ('PN').");
+  log.end();
+  lines = linesOf(path);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[4].rfind("End Time: ", 0), 0u);
+  EXPECT_EQ(lines[5], "Log file '" + path + "' closed.");
+  EXPECT_EQ(shown.size(), 6u);
+}
+
+TEST(OperationLog, UnopenableFileLeavesTheLogInTheWindow) {
+  std::vector<std::string> shown;
+  OperationLog log([&](std::string_view line) { shown.emplace_back(line); });
+  log.begin("EXPORT", "/proc/no/such/dir/kestrel.log");
+  EXPECT_FALSE(log.fileOpen());
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "Can not open log file '/proc/no/such/dir/kestrel.log'.");
+  log.line("x");
+  EXPECT_EQ(shown.back(), "x");
+}
+
+// A log file that can not be written says so and marks the job as failed.
+TEST(OperationLog, FileThatCanNotBeWrittenIsReportedNotLeftEmpty) {
+  struct Case {
+    const char* path;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"/dev/full", "Can not open log file '/dev/full'."},  // full disk: nothing can be written
+      {"/dev/null/kestrel.log", "Can not open log file '/dev/null/kestrel.log'."},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> shown;
+    OperationLog log([&](std::string_view line) { shown.emplace_back(line); });
+    log.begin("EXPORT", c.path);
+    log.line("   ...Complete.");
+    log.end();
+    EXPECT_TRUE(log.troubled()) << c.path;
+    EXPECT_NE(std::find(shown.begin(), shown.end(), c.says), shown.end()) << ::testing::PrintToString(shown);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), std::string("Log file '") + c.path + "' closed."), 0);
+  }
+  test::TempFolder dir;
+  OperationLog good;
+  good.begin("EXPORT", dir.file("kestrel.log"));
+  good.end();
+  EXPECT_FALSE(good.troubled());
+}
+
+struct Case {
+  const char* name;
+  int lines;          // lines of ten characters (eleven with the break)
+  int resets;         // clears expected
+  std::size_t shown;  // lines in the text before the NOTE lines
+};
+
+class LogWindowBufferCase : public ::testing::TestWithParam<Case> {};
+
+TEST_P(LogWindowBufferCase, ClearsWhenFullAndSaysSoAtTheEnd) {
+  const Case& c = GetParam();
+  LogWindowBuffer buffer(110);  // ten such lines fit
+  int cleared = 0;
+  for (int i = 0; i < c.lines; ++i) cleared += buffer.append("0123456789") ? 1 : 0;
+  EXPECT_EQ(cleared, c.resets);
+  EXPECT_EQ(buffer.resets(), c.resets);
+  EXPECT_LE(buffer.text().size(), 110u);
+  const std::size_t before = static_cast<std::size_t>(std::count(buffer.text().begin(), buffer.text().end(), '\n'));
+  EXPECT_EQ(before, c.shown);
+  const auto notes = buffer.finish();
+  if (c.resets == 0) {
+    EXPECT_TRUE(notes.empty());
+  } else {
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(notes[0], "NOTE: the log window text buffer filled up and");
+    EXPECT_EQ(notes[1], "the log window was reset " + std::to_string(c.resets) + " time(s)...");
+    EXPECT_EQ(notes[2], "...see the log file for entire log message listing.");
+    EXPECT_NE(buffer.text().find(notes[2]), std::string::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, LogWindowBufferCase,
+                         ::testing::Values(Case{"Empty", 0, 0, 0}, Case{"ExactlyFull", 10, 0, 10},
+                                           Case{"OneOver", 11, 1, 1}, Case{"ThreeTimesOver", 31, 3, 1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LogWindowBuffer, ALineLongerThanTheWindowIsStillShownAndANewJobStartsAfresh) {
+  LogWindowBuffer buffer(8);
+  EXPECT_FALSE(buffer.append("a line far longer than eight"));
+  EXPECT_EQ(buffer.text(), "a line far longer than eight\n");
+  EXPECT_TRUE(buffer.append("next"));
+  buffer.clear();
+  EXPECT_EQ(buffer.resets(), 0);
+  EXPECT_TRUE(buffer.text().empty());
+  EXPECT_TRUE(buffer.finish().empty());
 }
 
 }  // namespace

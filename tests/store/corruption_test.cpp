@@ -1,6 +1,7 @@
 // Damaged files: every reader checks node numbers, counts, lengths and
 // offsets, so a damaged or hostile file gives its code (and the checker names
-// the node), never a crash, a hang or a wrong answer taken for good.
+// the node), never a crash, a hang or a wrong answer taken for good. A clean
+// file checks clean with every entry counted.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,6 +11,7 @@
 #include "store/file_format.hpp"
 #include "store/node.hpp"
 #include "store/record_store.hpp"
+#include "store/store_check.hpp"
 #include "support/store_fixture.hpp"
 
 namespace kestrel::store::test {
@@ -36,6 +38,30 @@ class Damaged : public ::testing::Test {
     ASSERT_EQ(kLE.get32(&good[0x1c]) >= 2, true);  // tree 0 has inner nodes
   }
   std::uint8_t* node(std::vector<std::uint8_t>& b, std::int32_t n) { return &b[nodeOffset(n)]; }
+  NodeImage parsed(std::int32_t n) {
+    NodeImage img;
+    std::memcpy(img.bytes.data(), node(good, n), kBlockSize);
+    KeyContext kc;
+    kc.type[3] = 8;
+    kc.type[20] = 2;
+    EXPECT_EQ(parseNode(img, kc, n, 1 << 20), kOk);
+    return img;
+  }
+  // The checker's report on `good` as the test changed it.
+  CheckReport check(const CheckOptions& o = partCheckOptions()) {
+    writeFileBytes(path, good);
+    CheckReport report;
+    EXPECT_EQ(checkStore(path, o, report), kOk);
+    return report;
+  }
+  bool reports(const CheckReport& r, std::int32_t n, int code) {
+    for (const auto& f : r.faults) {
+      if (f.node == n && f.code == code) return true;
+    }
+    ADD_FAILURE() << "no " << StoreErrorText(code) << " at node " << n << "; got "
+                  << ::testing::PrintToString(checkFaults(path));
+    return false;
+  }
   std::int32_t root(int tree) { return kLE.geti32(&good[tree == 0 ? 12 : 264 + 4 * (tree - 1)]); }
   // The leftmost leaf of a tree and its right neighbour.
   std::int32_t firstLeaf(int tree) {
@@ -159,12 +185,7 @@ TEST_F(Damaged, TornDataRecordIsNeverReadAsGood) {
   // miss it, so the damage must be caught or the bytes read must differ.
   auto b = good;
   const std::int32_t leaf = firstLeaf(0);
-  NodeImage n;
-  std::memcpy(n.bytes.data(), node(b, leaf), kBlockSize);
-  KeyContext kc;
-  kc.type[3] = 8;
-  kc.type[20] = 2;
-  ASSERT_EQ(parseNode(n, kc, leaf, 1 << 20), kOk);
+  const NodeImage n = parsed(leaf);
   int victim = -1;
   for (int i = 0; i < n.count && victim < 0; ++i) {
     if (n.index(i) == 19 && n.data(i).size() > 100) victim = i;
@@ -267,6 +288,79 @@ TEST_F(Damaged, RandomByteFlipsNeverCrashOrHang) {
     (void)checkFaults(path);
   }
   EXPECT_GT(refused, 10);
+}
+
+
+TEST_F(Damaged, CleanFileHasNoFaultsAndCountsEverything) {
+  const CheckReport r = check();
+  EXPECT_TRUE(r.clean());
+  EXPECT_EQ(r.records, 400);
+  EXPECT_EQ(r.entries[19], 400);
+  EXPECT_EQ(r.entries[1], 400);
+  EXPECT_EQ(r.entries[3], 400);
+  EXPECT_EQ(r.trees, 5);
+}
+
+TEST_F(Damaged, SwappedEntriesAreAKeySequenceError) {
+  const std::int32_t leaf = firstLeaf(1);
+  const NodeImage n = parsed(leaf);
+  ASSERT_EQ(n.size(0), n.size(1));
+  std::vector<std::uint8_t> first(n.entry(0).begin(), n.entry(0).end());
+  std::memcpy(node(good, leaf) + n.off[0], node(good, leaf) + n.off[1], first.size());
+  std::memcpy(node(good, leaf) + n.off[1], first.data(), first.size());
+  EXPECT_TRUE(reports(check(), leaf, kTreeKeySequence));
+}
+
+TEST_F(Damaged, IndexEntryOfAMissingRecordIsNamed) {
+  const std::int32_t leaf = firstLeaf(1);
+  kLE.put32(node(good, leaf) + parsed(leaf).off[2] + 3, 99999);
+  const CheckReport r = check();
+  EXPECT_TRUE(reports(r, leaf, kDataRecordError));
+  EXPECT_NE(describeFault(r.faults.front()).find("R99999"), std::string::npos);
+}
+
+TEST_F(Damaged, RecordCountDifferentFromTheTreesIsAHeaderFault) {
+  kLE.put32(&good[68], 401);
+  EXPECT_TRUE(reports(check(), -1, kCorruptedHeader));
+}
+
+TEST_F(Damaged, DamagedRecordChecksumIsNamedWithItsNode) {
+  // The last bytes of a record decide its checksum: change the last blob byte.
+  const std::int32_t leaf = firstLeaf(0);
+  const NodeImage n = parsed(leaf);
+  int last = -1;
+  for (int i = 0; i < n.count; ++i) {
+    if (n.index(i) == 19 && (n.tag(i) & kLastChunk) && n.data(i).size() > 20) last = i;
+  }
+  ASSERT_GE(last, 0);
+  // The record ends: last blob byte, stamp field number (2) and value (4), FF FF.
+  node(good, leaf)[n.off[last] + n.size(last) - 9] ^= 0x01;
+  EXPECT_TRUE(reports(check(), leaf, kRecordChecksum));
+}
+
+TEST_F(Damaged, FreeChainIntoATreeIsReported) {
+  kLE.puti32(&good[60], firstLeaf(2));
+  const CheckReport r = check();
+  bool freeChain = false;
+  for (const auto& f : r.faults) freeChain = freeChain || f.code == kTreeFreeChain;
+  EXPECT_TRUE(freeChain);
+}
+
+TEST_F(Damaged, InterruptedWriteIsReportedButTheWalkGoesOn) {
+  good[kMarkerOffset] = 0xBD;
+  const CheckReport r = check();
+  EXPECT_TRUE(reports(r, -1, kWriteInterrupted));
+  EXPECT_EQ(r.records, 400);
+  EXPECT_EQ(r.faults.size(), 1u);
+}
+
+TEST_F(Damaged, FaultsBeyondTheLimitAreCountedNotListed) {
+  for (std::int32_t n = 1; n < 40; ++n) kLE.put16(node(good, n) + 16, 1);  // free bytes wrong everywhere
+  CheckOptions o = partCheckOptions();
+  o.maxFaults = 5;
+  const CheckReport r = check(o);
+  EXPECT_EQ(r.faults.size(), 5u);
+  EXPECT_GT(r.moreFaults, 0);
 }
 
 }  // namespace

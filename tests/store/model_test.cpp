@@ -1,48 +1,44 @@
-// The randomized model test, a short bounded slice (model_stress_test runs
-// the long one): random adds, updates, deletes, finds and steps against a
-// std::map, the trees checked after each batch and the file reopened.
+// Short bounded slices of the randomized runs (model_stress_test and
+// multiprocess_stress_test run the long ones): one process against a
+// std::map, the trees checked after each batch and the file reopened; and
+// several processes on one file at once, writers killed among them.
 #include <gtest/gtest.h>
 
 #include "support/model_driver.hpp"
+#include "support/process_driver.hpp"
 
 namespace kestrel::store::test {
 namespace {
 
-TEST(ModelAgainstMap, ManySmallRecordsSplitEveryLevel) {
-  ModelRun run;
-  run.seed = 7;
-  run.batches = 6;
-  run.opsPerBatch = 800;
-  run.keyPool = 4000;
-  run.maxBlob = 40;
-  run.longKeys = true;
-  const ModelResult r = runModel(run);
-  EXPECT_EQ(r.ops, 4800);
-  EXPECT_GE(r.height, 3);  // inner nodes split too
+struct ModelCase {
+  const char* name;
+  ModelRun run;  // seed, batches, ops a batch, key pool, largest blob, cache buffers, long keys
+  int minHeight;
+};
+
+TEST(ModelAgainstMap, EveryOperationAgreesWithTheMap) {
+  const ModelCase cases[] = {
+      {"many small records split every level", {7, 6, 800, 4000, 40, 50, true}, 3},
+      {"large records run over several chunks and leaves", {11, 5, 300, 400, 1024, 50, false}, 3},
+      {"smallest cache evicts dirty nodes inside brackets", {3, 4, 300, 800, 600, 8, true}, 0},
+  };
+  for (const ModelCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ModelResult r = runModel(c.run);
+    EXPECT_EQ(r.ops, c.run.batches * c.run.opsPerBatch);
+    EXPECT_GE(r.height, c.minHeight);
+  }
 }
 
-TEST(ModelAgainstMap, LargeRecordsRunOverSeveralChunksAndLeaves) {
-  ModelRun run;
-  run.seed = 11;
-  run.batches = 5;
-  run.opsPerBatch = 300;
-  run.keyPool = 400;
-  run.maxBlob = 1024;
-  const ModelResult r = runModel(run);
-  EXPECT_EQ(r.ops, 1500);
-  EXPECT_GE(r.height, 3);
+TEST(ProcessesSharingAFile, WritersAndReadersLoseNothingAndSeeNoTornRecord) {
+  runProcesses(ProcessRun{});
+  runProcesses(ProcessRun{2, 1, 80, 6, 8});  // a tiny cache in every process
 }
 
-TEST(ModelAgainstMap, SmallestCacheEvictsDirtyNodesInsideBrackets) {
-  ModelRun run;
-  run.seed = 3;
-  run.batches = 4;
-  run.opsPerBatch = 300;
-  run.keyPool = 800;
-  run.maxBlob = 600;
-  run.cacheBuffers = 8;
-  run.longKeys = true;
-  EXPECT_EQ(runModel(run).ops, 1200);
+TEST(ProcessesSharingAFile, KilledWriterLosesNoCommittedPart) {
+  const KilledFigures figures = runKilledWriters(KilledRun{4, 4, 2, 40});
+  EXPECT_EQ(figures.kills, 1);
+  EXPECT_GT(figures.committed, 0);
 }
 
 }  // namespace

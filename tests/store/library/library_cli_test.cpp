@@ -110,14 +110,48 @@ class DamagedCopy : public ::testing::Test {
   ScratchDir dir;
 };
 
-TEST_F(DamagedCopy, SoundExamplesCheckClean) {
-  for (const auto& args : std::vector<std::vector<std::string>>{{"store", "check", copy("parts.lib")},
-                                                                {"lib", "check", copy("parts.lib")},
-                                                                {"xref", "check", copy("parts.xrf")}}) {
+// `store check` and the library checks: sound copies say "no faults"; a
+// damaged node is named, an interrupted write reported, bad options and a
+// missing file refused, each with its exit code.
+TEST_F(DamagedCopy, ChecksNameTheFaultAndSayItByTheExitCode) {
+  struct Case {
+    const char* name;
+    void (*damage)(std::vector<std::uint8_t>&);  // null: the sound copy
+    std::vector<std::string> args;                // the file is added after the first two
+    int exitCode;
+    std::string says;  // in stdout and stderr
+  } cases[] = {
+      {"store check", nullptr, {"store", "check"}, 0, ": 528 records, "},
+      {"with the layout", nullptr, {"store", "check", "--segments", "3:10,10,0", "--fields", "S26,S26,U2,U2,B1024,X242,L4"},
+       0, "no faults"},
+      {"lib check", nullptr, {"lib", "check"}, 0, "no faults"},
+      {"entry count above 143",
+       [](auto& b) { kLE.put16(&b[node(kLE.geti32(&b[264])) + 14], 200); },
+       {"store", "check"}, 2, ": tree: node entry count error"},
+      {"interrupted write",
+       [](auto& b) { kLE.put16(&b[store::kMarkerOffset], store::kMarkerValue); },
+       {"store", "check"}, 2, "header: write op interrupted: file corrupted"},
+      {"bad segment list", nullptr, {"store", "check", "--segments", "3:99"}, 1, "bad segment list"},
+  };
+  for (const Case& c : cases) {
+    const std::string lib = copy("parts.lib");
+    if (c.damage != nullptr) {
+      auto b = store::test::fileBytes(lib);
+      c.damage(b);
+      store::test::writeFileBytes(lib, b);
+    }
+    auto args = c.args;
+    args.insert(args.begin() + 2, lib);
     const auto r = runKestrel(args);
-    EXPECT_EQ(r.exitCode, 0) << args[0] << " " << args[1] << "\n" << r.out << r.err;
-    EXPECT_NE(r.out.find("no faults"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name << "\n" << r.out << r.err;
+    EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << c.name << "\n" << r.out << r.err;
   }
+  const auto xrf = runKestrel({"xref", "check", copy("parts.xrf")});
+  EXPECT_EQ(xrf.exitCode, 0) << xrf.out << xrf.err;
+  EXPECT_NE(xrf.out.find("no faults"), std::string::npos) << xrf.out;
+  const auto missing = runKestrel({"store", "check", dir.file("none.lib")});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.err.find("can not open the file"), std::string::npos) << missing.err;
 }
 
 TEST_F(DamagedCopy, KeyThatNoLongerMatchesItsRecordEndsEveryWalk) {

@@ -21,19 +21,7 @@
 namespace kestrel::store::test {
 namespace {
 
-// A part's content follows from its version: the blob, PN2 and the stamp
-// agree in a whole record. Version 0 stands for "no such part".
-void fillVersion(PartRecord& r, const std::string& pn, std::int32_t version) {
-  r.set(pn, "V" + std::to_string(version), 402, 0, 20 + version % 900, static_cast<std::uint32_t>(version));
-}
-
-bool whole(const PartRecord& r) {
-  PartRecord want;
-  fillVersion(want, r.pn, r.stamp);
-  return std::strcmp(r.pn2, want.pn2) == 0 && r.blobSize() == want.blobSize() &&
-         std::memcmp(r.blob, want.blob, want.blobSize()) == 0;
-}
-
+// Parts carry versions (fillVersion); version 0 stands for "no such part".
 std::string partName(int process, int i) { return "P" + std::to_string(process) + "-" + std::to_string(i); }
 
 // The log of one process, one line per write(2) of an O_APPEND file, so a

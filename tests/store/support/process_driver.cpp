@@ -16,21 +16,6 @@
 namespace kestrel::store::test {
 namespace {
 
-// A record is whole when its blob, its second number and its stamp agree.
-int sizeFor(std::uint32_t version) { return 20 + static_cast<int>(version * 37 % 900); }
-
-void fillVersion(PartRecord& r, const std::string& pn, std::uint32_t version) {
-  r.set(pn, "V" + std::to_string(version), 401, 0, sizeFor(version), version);
-}
-
-bool whole(const PartRecord& r) {
-  PartRecord want;
-  const auto version = static_cast<std::uint32_t>(r.stamp);
-  fillVersion(want, r.pn, version);
-  return std::strcmp(r.pn2, want.pn2) == 0 && r.blobSize() == want.blobSize() &&
-         std::memcmp(r.blob, want.blob, want.blobSize()) == 0;
-}
-
 std::string sharedName(int i) { return "SHARED-" + std::to_string(i); }
 
 // Retries what another process holds; false on any other failure.
@@ -49,13 +34,13 @@ int writer(const std::string& path, const std::string& out, int w, const Process
   s.SetDurable(false);
   if (openPartFile(s, path) != kOk) return 10;
   std::mt19937 rng(static_cast<std::uint32_t>(w) * 7919u + 1);
-  std::map<std::string, std::uint32_t> mine;  // part number -> version
+  std::map<std::string, std::int32_t> mine;  // part number -> version
   std::map<int, int> increments;
   PartRecord r;
   for (int op = 0; op < run.opsPerWriter; ++op) {
     const unsigned k = rng() % 10;
     const std::string pn = "W" + std::to_string(w) + "-" + std::to_string(rng() % 40);
-    const auto version = static_cast<std::uint32_t>(w * 100000 + op * 10 + 1);
+    const std::int32_t version = w * 100000 + op * 10 + 1;
     if (k < 4) {
       int shared = static_cast<int>(rng() % static_cast<unsigned>(run.sharedRecords));
       const auto key = textKey(sharedName(shared));
@@ -65,7 +50,7 @@ int writer(const std::string& path, const std::string& out, int w, const Process
       });
       if (rc != kOk) return 20;
       if (s.ReadRecord(r.fields()) != kOk || !whole(r)) return 21;
-      fillVersion(r, sharedName(shared), static_cast<std::uint32_t>(r.stamp) + 1);
+      fillVersion(r, sharedName(shared), r.stamp + 1);
       if (s.UpdateRecord(r.fields()) != kOk) return 22;
       if (s.UnlockRecord() != kOk) return 23;
       ++increments[shared];
@@ -156,18 +141,18 @@ void runProcesses(const ProcessRun& run) {
   for (pid_t p : readers) EXPECT_EQ(reap(p), 0) << "reader";
 
   // Nothing lost, nothing duplicated, every increment counted.
-  std::map<std::string, std::uint32_t> expected;
+  std::map<std::string, std::int32_t> expected;
   std::map<int, int> increments;
   for (int w = 0; w < run.writers; ++w) {
     std::ifstream f(dir.file("w" + std::to_string(w)));
     std::string kind, a;
     long b;
     while (f >> kind >> a >> b) {
-      if (kind == "R") expected[a] = static_cast<std::uint32_t>(b);
+      if (kind == "R") expected[a] = static_cast<std::int32_t>(b);
       if (kind == "I") increments[std::stoi(a)] += static_cast<int>(b);
     }
   }
-  for (int i = 0; i < run.sharedRecords; ++i) expected[sharedName(i)] = static_cast<std::uint32_t>(increments[i]);
+  for (int i = 0; i < run.sharedRecords; ++i) expected[sharedName(i)] = increments[i];
   RecordStore s;
   ASSERT_EQ(openPartFile(s, path, kReadOnlyAccess), kOk);
   EXPECT_EQ(s.RecordCount(), static_cast<int>(expected.size()));
@@ -177,7 +162,7 @@ void runProcesses(const ProcessRun& run) {
     ASSERT_NE(it, expected.end());
     ASSERT_EQ(s.ReadRecord(r.fields()), kOk);
     EXPECT_EQ(r.pn, it->first);
-    EXPECT_EQ(static_cast<std::uint32_t>(r.stamp), it->second) << r.pn;
+    EXPECT_EQ(r.stamp, it->second) << r.pn;
     EXPECT_TRUE(whole(r)) << r.pn;
   }
   EXPECT_EQ(it, expected.end());

@@ -49,6 +49,18 @@ void PartRecord::set(const std::string& number, const std::string& second, int p
   stamp = static_cast<std::int32_t>(seed);
 }
 
+void fillVersion(PartRecord& r, const std::string& pn, std::int32_t version) {
+  r.set(pn, "V" + std::to_string(version), 401, 0, 20 + static_cast<int>(static_cast<std::uint32_t>(version) * 37u % 900u),
+        static_cast<std::uint32_t>(version));
+}
+
+bool whole(const PartRecord& r) {
+  PartRecord want;
+  fillVersion(want, r.pn, r.stamp);
+  return std::strcmp(r.pn2, want.pn2) == 0 && r.blobSize() == want.blobSize() &&
+         std::memcmp(r.blob, want.blob, want.blobSize()) == 0;
+}
+
 const SegmentList& partSegments() {
   static const SegmentList segs = {{10, 3, 0, false}, {10, 2, 0, false}, {0, 0, 0, false}};
   return segs;

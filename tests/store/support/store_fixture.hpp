@@ -51,6 +51,11 @@ struct PartRecord {
   std::uint16_t blobSize() const { return list[4].size; }
 };
 
+// A part whose content follows from its version (the stamp): PN2 and the
+// blob agree with the stamp in a whole record, so a torn one shows.
+void fillVersion(PartRecord& r, const std::string& pn, std::int32_t version);
+bool whole(const PartRecord& r);
+
 // The compound key of index 3: hybrid flag, part type (16-bit unsigned), part number.
 const SegmentList& partSegments();
 std::span<const KeyDef> partKeys();
