@@ -1,16 +1,18 @@
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <set>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/file_system.hpp"
+#include "core/keywords/catalogue.hpp"
 #include "run_kestrel.hpp"
 
 namespace kestrel::test {
@@ -141,11 +143,6 @@ TEST_F(Workflow, HybridUsesTheHybridModel) {
   EXPECT_EQ(doc["records"][0]["type"], "Miscellaneous(Hyb)");
 }
 
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   const std::string board = file("board.cir"), top = file("top.cir");
@@ -172,11 +169,6 @@ TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   EXPECT_NE(tooMany.err.find("K-of-N quantity (K=3, N=2)"), std::string::npos) << tooMany.err;
 }
 
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 TEST_F(Workflow, WhatIfAndMergeThroughTheCommandLine) {
   const std::string a = file("a.cir"), b = file("b.cir"), h = file("h.hyb");
@@ -233,11 +225,6 @@ TEST_F(Workflow, BatchJobsWriteTheOperationLogAndSettings) {
   EXPECT_NE(r.err.find("Time=often is not valid"), std::string::npos) << r.err;
 }
 
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 // A child changed and calculated alone leaves its parent's stored total out
 // of date; every view of the parent says so until the parent is calculated.
@@ -389,11 +376,6 @@ TEST_F(Workflow, KilledSavesLeaveTheOldOrTheNewFile) {
   EXPECT_GT(kills, 4);
 }
 
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 // How the closing record names the top a.cir, and how the top is given.
 struct CycleCase {
@@ -581,6 +563,81 @@ TEST_F(Workflow, KilledHolderLeavesNoLock) {
   const RunResult r = runKestrel({"--lock-wait", "0", "add", cir, "CMisc", "PN=B"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(partNumbers(cir), std::set<std::string>{"B"});
+}
+
+
+struct ExitCase {
+  const char* name;
+  std::vector<std::string> args;
+  int exitCode;
+  const char* inOut;  // text expected on stdout ("" = none checked)
+  const char* inErr;  // text expected on stderr
+};
+
+class ExitCodes : public ::testing::TestWithParam<ExitCase> {};
+
+TEST_P(ExitCodes, DataOnStdoutMessagesOnStderr) {
+  const ExitCase& c = GetParam();
+  const RunResult r = runKestrel(c.args);
+  EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+  EXPECT_NE(r.out.find(c.inOut), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find(c.inErr), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExitCodes,
+    ::testing::Values(ExitCase{"Help", {"--help"}, 0, "keywords", ""},
+                      ExitCase{"Version", {"--version"}, 0, "kestrel 0.", ""},
+                      ExitCase{"NoCommand", {}, 1, "", "subcommand"},
+                      ExitCase{"UnknownCommand", {"frobnicate"}, 1, "", ""},
+                      ExitCase{"UnknownOption", {"demo", "--bogus"}, 1, "", "bogus"},
+                      ExitCase{"BadMissionTime", {"demo", "--mission-time", "-5"}, 1, "", "mission"},
+                      ExitCase{"KeywordsPrefix", {"keywords", "--prefix", "header_"}, 0, "HEADER_#REQ",
+                               ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(KeywordsCommand, JsonListsTheWholeCatalogueInOrder) {
+  const RunResult r = runKestrel({"keywords", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto rows = nlohmann::json::parse(r.out);
+  ASSERT_EQ(rows.size(), kCatalogueSize);
+  const auto catalogue = keywordCatalogue();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i]["keyword"], std::string(catalogue[i].name));
+  }
+  EXPECT_EQ(rows[0]["keyword"], "HEADER_FILETYPE");
+  const auto res = std::find_if(rows.begin(), rows.end(), [](const auto& row) {
+    return row["keyword"] == "RES_PSTRESS";
+  });
+  ASSERT_NE(res, rows.end());
+  EXPECT_EQ((*res)["type"], "Num");
+  EXPECT_EQ((*res)["class"], "CResistor");
+  EXPECT_EQ((*res)["max"], 100.0);
+}
+
+TEST(DemoCommand, PrintsResultsThatAgreeWithTheParts) {
+  const RunResult json = runKestrel({"-q", "demo", "--json", "--mission-time", "1000"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const auto out = nlohmann::json::parse(json.out);
+  double sum = 0.0, parts = 0.0;
+  for (const auto& rec : out["records"]) {
+    sum += rec["tfr"].get<double>();
+    parts += rec["qty"].get<double>();
+  }
+  const double fr = out["failureRate"];
+  EXPECT_NEAR(fr, sum, 1e-6 * sum);
+  EXPECT_NEAR(out["mtbf"].get<double>(), 1e6 / fr, 1e-6);
+  EXPECT_EQ(out["parts"].get<double>(), parts);
+  EXPECT_NEAR(out["basicReliability"].get<double>(), std::exp(-fr * 1000.0 * 1e-6), 1e-12);
+
+  const RunResult text = runKestrel({"demo"});
+  ASSERT_EQ(text.exitCode, 0);
+  EXPECT_NE(text.out.find("'SAMPLE.CIR' Calculation Results:"), std::string::npos);
+  EXPECT_NE(text.out.find("FR="), std::string::npos);
+  EXPECT_NE(text.out.find(" fpmh   MTBF="), std::string::npos);
+  EXPECT_NE(text.out.find("Parts=" + std::to_string(static_cast<int>(parts))), std::string::npos);
+  std::istringstream lines(text.out);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 132u) << line;
 }
 
 }  // namespace
