@@ -96,16 +96,12 @@ INSTANTIATE_TEST_SUITE_P(
                          std::string(25, ' ')}),
     caseName<IdentityCase>);
 
+// Second part number in 25 columns, the description cut or padded to 60.
 TEST(DescriptionLine, SecondPartNumberAndDescriptionColumns) {
   LinePart part;
   part.PN2 = "ALT-7";
   part.DESCR = std::string(70, 'd');
-  EXPECT_EQ(descriptionLine(part, "  "),
-            "  ALT-7                      " + std::string(60, 'd'));
-}
-
-TEST(DescriptionLine, ShortDescriptionPaddedTo60) {
-  LinePart part;
+  EXPECT_EQ(descriptionLine(part, "  "), "  ALT-7                      " + std::string(60, 'd'));
   part.PN2 = "";
   part.DESCR = "Fuse";
   EXPECT_EQ(descriptionLine(part, ""), std::string(25, ' ') + "  Fuse" + std::string(56, ' '));
@@ -148,8 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
                    kTypicalHead + "  S=0.0%  "},
         ResultCase{"ZeroCircuitTotalPrintsNoCalc", nullptr, "", 0.0, false,
                    kTypicalNoCalc + "S=50.00%  "},
-        ResultCase{"NegativeCircuitTotalPrintsNoCalc", nullptr, "", -3.0, false,
-                   kTypicalNoCalc + "S=50.00%  "},
         ResultCase{"NotANumberCircuitTotalPrintsNoCalc", nullptr, "",
                    std::numeric_limits<double>::quiet_NaN(), false, kTypicalNoCalc + "S=50.00%  "},
         ResultCase{"WholeShareIsHundredPercent", nullptr, "", 0.5, false,
@@ -172,8 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "", 2.0, false, kTypicalHead + "S=50.00%  FRSMT=0.012500"},
         ResultCase{"SmtResultHiddenWhenNotCalculated", [](CPart& p) { p.FRSMT = 0.0125f; }, "",
                    2.0, false, kTypicalHead + "S=50.00%  "},
-        ResultCase{"PrefixLeadsTheLine", nullptr, "          ", 2.0, false,
-                   "          " + kTypicalHead + "S=50.00%  "},
         ResultCase{"OverMarkReplacesPrefixKeepingItsWidth",
                    [](CPart& p) { p.OverFlags = OverTemp; }, "          ", 2.0, true,
                    "*OVER*    " + kTypicalHead + "S=50.00%  "},
@@ -264,8 +256,6 @@ INSTANTIATE_TEST_SUITE_P(
                       true, kShortHead + "     *OVER* 25.00"},
         ShortListCase{"OverMarkNotAskedShowsRate", [](CPart& p) { p.OverFlags = OverStress; },
                       2.0, false, kShortHead + "   0.500000 25.00"},
-        ShortListCase{"OverMarkAskedWithoutFlagShowsRate", nullptr, 2.0, true,
-                      kShortHead + "   0.500000 25.00"},
         ShortListCase{"LargeRatePaddedForAlignment", [](CPart& p) { p.FR = 61.5f; }, 1230.0, false,
                       kShortHead + " 123.0000   10.00"}),
     caseName<ShortListCase>);
@@ -344,10 +334,7 @@ TEST_P(LimitsLine, NamesSetFlagsInPrintOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, LimitsLine,
     testing::Values(LimitsCase{"NoFlags", 0, ""},
-                    LimitsCase{"OverStressOnly", OverStress, "*OVER*: OverStress"},
                     LimitsCase{"OverTempOnly", OverTemp, "*OVER*: OverTemp"},
-                    LimitsCase{"EnvNotValidOnly", EnvNotValid, "*OVER*: EnvNotValid"},
-                    LimitsCase{"EntryOverRangeOnly", EntryOverRange, "*OVER*: EntryOverRange"},
                     LimitsCase{"TempPrintedBeforeStress", OverStress | OverTemp,
                                "*OVER*: OverTemp OverStress"},
                     LimitsCase{"StressBeforeEnvironmentAndRange",
@@ -413,12 +400,9 @@ TEST_P(LineBound, EveryLineAtMost132Characters) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LineBound,
-    testing::Values(ExtremeCase{"Huge", 1e300}, ExtremeCase{"HugeNegative", -1e300},
-                    ExtremeCase{"NotANumber", std::numeric_limits<double>::quiet_NaN()},
+    testing::Values(ExtremeCase{"Huge", 1e300}, ExtremeCase{"NotANumber", std::numeric_limits<double>::quiet_NaN()},
                     ExtremeCase{"Infinite", std::numeric_limits<double>::infinity()},
                     ExtremeCase{"NegativeInfinite", -std::numeric_limits<double>::infinity()},
-                    ExtremeCase{"Tiny", 1e-300},
-                    ExtremeCase{"LargestFloat", std::numeric_limits<float>::max()},
                     ExtremeCase{"LargestNegativeFloat", -std::numeric_limits<float>::max()}),
     caseName<ExtremeCase>);
 
