@@ -389,16 +389,10 @@ TEST(WhatIfConfirmation, ListsEveryChange) {
                                              "- Stress: SetToCalcMode"};
   EXPECT_EQ(whatIfConfirmation(s), expected);
 }
-
-
 // Hierarchies of real circuit and hybrid files: sub-circuits calculated one
 // level deeper and saved, and every error leaving the files as they were.
-
-
-class Hierarchy : public ::testing::Test {
+class Hierarchy : public Files {
  protected:
-  void SetUp() override { test::registerTestParts(); }
-
   // A file of fixed-rate parts, and sub-file records naming other files.
   void write(const std::string& name, DocKind kind, std::vector<double> rates,
              std::vector<std::pair<std::uint16_t, std::string>> subs = {}, float ambient = 25.0f) {
@@ -415,22 +409,11 @@ class Hierarchy : public ::testing::Test {
     ASSERT_TRUE(saveDocument(posixFileSystem(), doc, dir.file(name)).isOk());
     std::filesystem::remove(dir.file(name) + ".BAK");
   }
-  std::unique_ptr<CCircDoc> load(const std::string& name) {
-    std::unique_ptr<CCircDoc> doc;
-    EXPECT_TRUE(loadDocument(posixFileSystem(), dir.file(name), doc).isOk()) << name;
-    return doc;
-  }
-  std::string bytes(const std::string& name) {
-    std::ifstream in(dir.file(name), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  }
   bool calc(CCircDoc& doc, RecordingUi& ui, bool mission = false) {
     DocumentSubFiles files(posixFileSystem());
     CalcContext ctx(ui, &files);
     return runCalculate(doc, ctx, {mission, 1000.0}).ok;
   }
-
-  TempFolder dir;
 };
 
 TEST_F(Hierarchy, SubCircuitTotalWeighedByDutyCycleAndSavedWithResults) {
