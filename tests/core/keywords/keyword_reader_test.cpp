@@ -39,6 +39,7 @@ struct NumberCase {
   float initial;
   float expected;
   Log log;
+  float field = kFld;  // 0: not mapped
 };
 
 class NumberKeyword : public ::testing::TestWithParam<NumberCase> {};
@@ -46,7 +47,8 @@ class NumberKeyword : public ::testing::TestWithParam<NumberCase> {};
 TEST_P(NumberKeyword, ReadsClampsAndLogs) {
   const NumberCase& c = GetParam();
   ImportSetup s;
-  s.map(c.keyword, kFld, c.cell, c.start, c.length);
+  s.put(1, "99");  // data in a field the keyword does not name is never picked up
+  s.map(c.keyword, c.field, c.cell, c.start, c.length);
   float value = c.initial;
   const bool ok = c.whole ? s.reader.readInt(c.keyword, value, static_cast<long>(c.lo),
                                              static_cast<long>(c.hi))
@@ -113,45 +115,30 @@ INSTANTIATE_TEST_SUITE_P(
                    {"   ...'QTY' [-3] out of range [1/999] (R7/F3)..."}},
         NumberCase{"WholeLettersAreNoData", "QTY", 1, 999, true, "many", 0, 0, 4, 4, {kQtyNoData}},
         NumberCase{"WholeNoDataOutsideRange", "QTY", 1, 999, true, "many", 0, 0, 0, 1,
-                   {kQtyNoData, "   ...'QTY' set to default [1]..."}}),
+                   {kQtyNoData, "   ...'QTY' set to default [1]..."}},
+        // Not mapped: the record's value kept, only clamped into range.
+        NumberCase{"UnmappedInsideRangeKept", "RES_TRISE", 0, 150, false, {}, 0, 0, 40, 40, {}, 0},
+        NumberCase{"UnmappedAboveRangeSetToMaximum", "RES_TRISE", 0, 150, false, {}, 0, 0, 200, 150,
+                   {"   ...'RES_TRISE' set to default [150.000000]..."}, 0},
+        NumberCase{"UnmappedBelowRangeSetToMinimum", "RES_TRISE", 0, 150, false, {}, 0, 0, -3, 0,
+                   {"   ...'RES_TRISE' set to default [0.000000]..."}, 0},
+        NumberCase{"UnmappedNanSetToMinimum", "RES_TRISE", 0, 150, false, {}, 0, 0, static_cast<float>(kNaN), 0,
+                   {"   ...'RES_TRISE' set to default [0.000000]..."}, 0},
+        NumberCase{"UnmappedWholeSetToDefaultInIntegerForm", "QTY", 1, 999, true, {}, 0, 0, 0, 1,
+                   {"   ...'QTY' set to default [1]..."}, 0},
+        // Field numbers outside the input record warn and count as no data.
+        NumberCase{"Field257", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 40,
+                   {"   ...WARNING: ifva[] fld# (257) out-of-range...please call support."}, 257},
+        NumberCase{"NegativeField", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 40,
+                   {"   ...WARNING: ifva[] fld# (-3) out-of-range...please call support."}, -3},
+        NumberCase{"FarBeyondLastField", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 40,
+                   {"   ...WARNING: ifva[] fld# (2147483647) out-of-range...please call support."}, 1e12f},
+        NumberCase{"OutsideFieldAndValueOutOfRange", "RES_TRISE", 0, 150, false, "33", 0, 0, 200, 150,
+                   {"   ...WARNING: ifva[] fld# (300) out-of-range...please call support.",
+                    "   ...'RES_TRISE' set to default [150.000000]..."}, 300},
+        NumberCase{"LastFieldIsInside", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 33, {}, 256},
+        NumberCase{"FieldFractionDropped", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 33, {}, 2.7f}),
     labelOf<NumberCase>);
-
-struct UnmappedCase {
-  const char* label;
-  float initial;
-  float expected;
-  Log log;
-};
-
-class UnmappedNumber : public ::testing::TestWithParam<UnmappedCase> {};
-
-TEST_P(UnmappedNumber, KeepsRecordValueOnlyClampedIntoRange) {
-  const UnmappedCase& c = GetParam();
-  ImportSetup s;
-  s.put(1, "99");  // data elsewhere in the record must not be picked up
-  float value = c.initial;
-  EXPECT_TRUE(s.reader.readFloat("RES_TRISE", value, 0, 150));
-  EXPECT_FLOAT_EQ(value, c.expected);
-  EXPECT_EQ(s.log, c.log);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    KeywordReader, UnmappedNumber,
-    ::testing::Values(
-        UnmappedCase{"InsideRangeKept", 40, 40, {}},
-        UnmappedCase{"AboveRangeSetToMaximum", 200, 150, {"   ...'RES_TRISE' set to default [150.000000]..."}},
-        UnmappedCase{"BelowRangeSetToMinimum", -3, 0, {"   ...'RES_TRISE' set to default [0.000000]..."}},
-        UnmappedCase{"NanSetToMinimum", static_cast<float>(kNaN), 0,
-                     {"   ...'RES_TRISE' set to default [0.000000]..."}}),
-    labelOf<UnmappedCase>);
-
-TEST(KeywordReader, UnmappedWholeNumberSetToDefaultInIntegerForm) {
-  ImportSetup s;
-  float qty = 0;
-  EXPECT_TRUE(s.reader.readInt("QTY", qty, 1, 999));
-  EXPECT_FLOAT_EQ(qty, 1);
-  EXPECT_EQ(s.log, Log{"   ...'QTY' set to default [1]..."});
-}
 
 TEST(KeywordReader, SixteenBitFlagClampedMappedAndUnmapped) {
   ImportSetup s;
@@ -238,42 +225,6 @@ TEST(KeywordReader, DefinitionLookupIgnoresCase) {
 }
 
 // ---- Field numbers and the current record --------------------------------------
-
-struct FieldNumberCase {
-  const char* label;
-  float fieldNumber;
-  float initial;
-  float expected;
-  Log log;
-};
-
-class FieldNumber : public ::testing::TestWithParam<FieldNumberCase> {};
-
-TEST_P(FieldNumber, OutsideInputRecordWarnsAndCountsAsNoData) {
-  const FieldNumberCase& c = GetParam();
-  ImportSetup s;
-  s.map("RES_TRISE", c.fieldNumber, "33");
-  float value = c.initial;
-  EXPECT_TRUE(s.reader.readFloat("RES_TRISE", value, 0, 150));
-  EXPECT_FLOAT_EQ(value, c.expected);
-  EXPECT_EQ(s.log, c.log);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    KeywordReader, FieldNumber,
-    ::testing::Values(
-        FieldNumberCase{"Field257", 257, 40, 40,
-                        {"   ...WARNING: ifva[] fld# (257) out-of-range...please call support."}},
-        FieldNumberCase{"NegativeField", -3, 40, 40,
-                        {"   ...WARNING: ifva[] fld# (-3) out-of-range...please call support."}},
-        FieldNumberCase{"FarBeyondLastField", 1e12f, 40, 40,
-                        {"   ...WARNING: ifva[] fld# (2147483647) out-of-range...please call support."}},
-        FieldNumberCase{"OutsideAndValueOutOfRange", 300, 200, 150,
-                        {"   ...WARNING: ifva[] fld# (300) out-of-range...please call support.",
-                         "   ...'RES_TRISE' set to default [150.000000]..."}},
-        FieldNumberCase{"LastFieldIsInside", 256, 40, 33, {}},
-        FieldNumberCase{"FractionDropped", 2.7f, 40, 33, {}}),
-    labelOf<FieldNumberCase>);
 
 TEST(KeywordReader, FieldNumberOutsideRecordLeavesChoiceAndTextAlone) {
   ImportSetup s;
@@ -373,6 +324,7 @@ struct ChoiceCase {
   std::uint8_t initial;
   std::uint8_t expected;
   Log log;
+  float field = kFld;  // 0: not mapped
 };
 
 class ChoiceKeyword : public ::testing::TestWithParam<ChoiceCase> {};
@@ -380,7 +332,8 @@ class ChoiceKeyword : public ::testing::TestWithParam<ChoiceCase> {};
 TEST_P(ChoiceKeyword, SelectsByNumberOrNameElseFallsBack) {
   const ChoiceCase& c = GetParam();
   ImportSetup s;
-  s.map("HEADER_ENV", kFld, c.cell, c.start);
+  s.put(1, "GF");  // data in a field the keyword does not name is never picked up
+  s.map("HEADER_ENV", c.field, c.cell, c.start);
   std::uint8_t env = c.initial;
   EXPECT_TRUE(s.reader.readChoice("HEADER_ENV", env, kEnvironments));
   EXPECT_EQ(env, c.expected);
@@ -415,31 +368,12 @@ INSTANTIATE_TEST_SUITE_P(
                    {"   ...'HEADER_ENV' has no valid data (R7/F3)...", kDefault}},
         ChoiceCase{"NameInSubfield", "ENV:GF", 5, 4, 2, {}},
         ChoiceCase{"SubfieldOnNumberFieldRefused", 3.0, 1, 4, 4,
-                   {"   ...'HEADER_ENV' subfield requires text field (R7/F3)..."}}),
+                   {"   ...'HEADER_ENV' subfield requires text field (R7/F3)..."}},
+        // Not mapped: a valid stored choice kept, else the first.
+        ChoiceCase{"UnmappedValidKept", {}, 0, 5, 5, {}, 0},
+        ChoiceCase{"UnmappedZeroTakesFirst", {}, 0, 0, 1, {kDefault}, 0},
+        ChoiceCase{"UnmappedPastListTakesFirst", {}, 0, 200, 1, {kDefault}, 0}),
     labelOf<ChoiceCase>);
-
-struct UnmappedChoiceCase {
-  const char* label;
-  std::uint8_t initial;
-  std::uint8_t expected;
-  Log log;
-};
-
-class UnmappedChoice : public ::testing::TestWithParam<UnmappedChoiceCase> {};
-
-TEST_P(UnmappedChoice, KeepsValidChoiceElseTakesFirst) {
-  ImportSetup s;
-  std::uint8_t env = GetParam().initial;
-  EXPECT_TRUE(s.reader.readChoice("HEADER_ENV", env, kEnvironments));
-  EXPECT_EQ(env, GetParam().expected);
-  EXPECT_EQ(s.log, GetParam().log);
-}
-
-INSTANTIATE_TEST_SUITE_P(KeywordReader, UnmappedChoice,
-                         ::testing::Values(UnmappedChoiceCase{"ValidKept", 5, 5, {}},
-                                           UnmappedChoiceCase{"ZeroTakesFirst", 0, 1, {kDefault}},
-                                           UnmappedChoiceCase{"PastListTakesFirst", 200, 1, {kDefault}}),
-                         labelOf<UnmappedChoiceCase>);
 
 // A list whose choice texts are numbers, like the relay temperature ratings.
 constexpr std::string_view kRatingNames[] = {"", "85", "125"};
@@ -476,6 +410,7 @@ struct TextCase {
   bool upperCase;
   std::string expected;
   Log log;
+  float field = kFld;  // 0: not mapped
 };
 
 class TextKeyword : public ::testing::TestWithParam<TextCase> {};
@@ -483,7 +418,8 @@ class TextKeyword : public ::testing::TestWithParam<TextCase> {};
 TEST_P(TextKeyword, CopiesUpToMaximumLength) {
   const TextCase& c = GetParam();
   ImportSetup s;
-  s.map("PN", kFld, c.cell, c.start, c.length);
+  s.put(1, "NEW");  // data in a field the keyword does not name is never picked up
+  s.map("PN", c.field, c.cell, c.start, c.length);
   std::string pn = "OLD";
   EXPECT_TRUE(s.reader.readText("PN", pn, c.maxLength, c.upperCase));
   EXPECT_EQ(pn, c.expected);
@@ -509,17 +445,9 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"EmptyFieldKeepsText", {}, 0, 0, 25, false, "OLD",
                  {"   ...'PN' has no valid data (R7/F3)..."}},
         TextCase{"InfiniteNumberKeepsText", -std::numeric_limits<double>::infinity(), 0, 0, 25, false,
-                 "OLD", {"   ...'PN' has no valid data (R7/F3)..."}}),
+                 "OLD", {"   ...'PN' has no valid data (R7/F3)..."}},
+        TextCase{"UnmappedKeepsRecordText", {}, 0, 0, 25, true, "OLD", {}, 0}),
     labelOf<TextCase>);
-
-TEST(KeywordReader, UnmappedTextKeepsRecordText) {
-  ImportSetup s;
-  s.put(1, "NEW");
-  std::string pn = "OLD";
-  EXPECT_TRUE(s.reader.readText("PN", pn, 25, true));
-  EXPECT_EQ(pn, "OLD");
-  EXPECT_TRUE(s.log.empty());
-}
 
 // ---- Raw readers of fixed field numbers -----------------------------------------
 
