@@ -167,19 +167,6 @@ INSTANTIATE_TEST_SUITE_P(
         // An out-of-list environment byte is limited, never read past the table
         HybridCase{200, 9, 1, 3, 2.0f, 1.0f, 10.0 * 45.0 * 21.0 * 10.0}));
 
-TEST(HybridModel, LearningFactorForNewProductionIsOnePointZeroFourFiveNine) {
-  CCircHeader h;
-  h.HYBLEARN = 2;
-  h.HYBYEARS = 2.0f;
-  h.SUMCHIPS = 1.0;
-  h.hybridModel();
-  EXPECT_NEAR(h.PIL, 1.04585, 1e-5);  // 0.01 exp(4.65)
-  h.HYBLEARN = 1;
-  h.HYBYEARS = 0.5f;
-  h.hybridModel();
-  EXPECT_FLOAT_EQ(h.PIL, 1.0f);
-}
-
 TEST(BasicCalc, UnknownTypeCountedInLastSlotAndFlagged) {
   CCircDoc doc;
   RecordingUi ui;

@@ -447,43 +447,7 @@ struct FormatCase {
   bool namesRow;             // gnumeric shows dBASE field names as a first row
 };
 
-class TableWritersTest : public ExchangeTest, public ::testing::WithParamInterface<FormatCase> {
- protected:
-  // The table converted back to CSV by a real program, read into cells.
-  std::vector<std::vector<std::string>> readBack(const FormatCase& c, const std::string& file) {
-    const std::string csv = path("back.csv");
-    std::vector<std::vector<std::string>> out;
-    if (c.format == OutputFormat::MDB) {
-      std::string select = "SELECT ";
-      for (int i = 1; i <= 9; ++i) select += std::string(i > 1 ? "," : "") + "quote(FIELD" + std::to_string(i) + ")";
-      EXPECT_EQ(shell("sqlite3 -csv " + quoted(file) + " " + quoted(select + " FROM Table1") + " > " + quoted(csv)), 0);
-    } else {
-      EXPECT_EQ(shell("ssconvert -T Gnumeric_stf:stf_csv " + quoted(file) + " " + quoted(csv) + " 2>/dev/null"), 0);
-    }
-    const ReadTable t = readAll(InputFormat::CSV, csv);
-    EXPECT_EQ(t.error, "");
-    for (const TableRow& row : t.rows) {
-      std::vector<std::string> cells;
-      for (const TableCell& cell : row) cells.push_back(cell.text);
-      if (c.format == OutputFormat::MDB) {
-        for (std::string& v : cells) {
-          if (v == "NULL") {
-            v.clear();
-          } else if (!v.empty() && v.front() == '\'') {
-            std::string u;
-            for (std::size_t i = 1; i + 1 < v.size(); ++i) {
-              u.push_back(v[i]);
-              if (v[i] == '\'') ++i;
-            }
-            v = u;
-          }
-        }
-      }
-      out.push_back(cells);
-    }
-    return out;
-  }
-};
+class TableWritersTest : public ExchangeTest, public ::testing::WithParamInterface<FormatCase> {};
 
 void expectCell(const ExportCell& want, const std::string& got, const FormatCase& c, std::size_t row, std::size_t col) {
   SCOPED_TRACE(testing::Message() << c.name << " row " << row + 1 << " column " << col + 1);
@@ -527,7 +491,7 @@ TEST_P(TableWritersTest, RealProgramReadsEveryCellBack) {
   ASSERT_TRUE(writer->finish());
   EXPECT_FALSE(std::filesystem::exists(temporaryOutputPath(file)));
 
-  auto back = readBack(c, file);
+  auto back = readBack(file, 9);
   if (c.namesRow) {
     ASSERT_FALSE(back.empty());
     EXPECT_EQ(back.front().at(0), "FIELD1");
