@@ -151,7 +151,6 @@ TEST_F(Workflow, HybridUsesTheHybridModel) {
   EXPECT_EQ(doc["records"][0]["type"], "Miscellaneous(Hyb)");
 }
 
-
 TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   const std::string board = file("board.cir"), top = file("top.cir");
   ASSERT_EQ(runKestrel({"new", "circuit", board}).exitCode, 0);
@@ -176,7 +175,6 @@ TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   EXPECT_EQ(tooMany.exitCode, 1);
   EXPECT_NE(tooMany.err.find("K-of-N quantity (K=3, N=2)"), std::string::npos) << tooMany.err;
 }
-
 
 TEST_F(Workflow, WhatIfAndMergeThroughTheCommandLine) {
   const std::string a = file("a.cir"), b = file("b.cir"), h = file("h.hyb");
@@ -232,7 +230,6 @@ TEST_F(Workflow, BatchJobsWriteTheOperationLogAndSettings) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.err.find("Time=often is not valid"), std::string::npos) << r.err;
 }
-
 
 // A child changed and calculated alone leaves its parent's stored total out
 // of date; every view of the parent says so until the parent is calculated.
@@ -383,7 +380,6 @@ TEST_F(Workflow, KilledSavesLeaveTheOldOrTheNewFile) {
   EXPECT_LE(temporaries, 1u);
   EXPECT_GT(kills, 4);
 }
-
 
 // How the closing record names the top a.cir, and how the top is given.
 struct CycleCase {

@@ -284,8 +284,6 @@ TEST(BasicCalc, WhatIfChangesHeaderOncePerFile) {
   EXPECT_FLOAT_EQ(doc.header().TEMP, 40.0f);
 }
 
-
-
 struct CombinationCase {
   const char* name;
   std::uint8_t model;

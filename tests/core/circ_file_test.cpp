@@ -399,7 +399,6 @@ TEST(SaveRules, LockHeldElsewhereStopsTheSaveButOwnLockDoesNot) {
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"A.CIR", "A.CIR.BAK"}));  // no lock file stays
 }
 
-
 TEST(Checksum, IsTheWrappingByteSumStoredLittleEndian) {
   std::vector<std::uint8_t> bytes(70000, 0xFF);  // 70000 x 255 = 17 850 000 = 0x01105E90
   EXPECT_EQ(additiveChecksum(bytes), 17850000u);
@@ -432,7 +431,6 @@ TEST(FileSystemFailures, CarryTheCodeOfTheirCause) {
   for (const auto& [status, code] : cases) EXPECT_EQ(status.code(), code) << status.message();
   std::filesystem::remove_all(folder);
 }
-
 
 TEST(HeadingLines, CircuitLineGivesEveryValueItsPlace) {
   CCircHeader h;
@@ -489,7 +487,6 @@ TEST(HybridFactorLines, PrintFactorsThroughTheFormatter) {
   EXPECT_EQ(h.hybridFactorLine2(),
             "    10.0000                  0.50     1.00    10.00   1.000   1.00000 ");
 }
-
 
 using test::fixedPart;
 using test::RecordingUi;
@@ -636,7 +633,6 @@ TEST(SubFilePath, TakesParentFolderAndChildFileName) {
   EXPECT_EQ(subFilePath("/data/top/A.CIR", "../elsewhere/B.HYB"), "/data/top/B.HYB");
   EXPECT_EQ(subFilePath("A.CIR", "B.CIR"), "B.CIR");
 }
-
 
 std::vector<std::uint8_t> encodeText(const std::string& text) {
   Archive ar = Archive::forWriting();
@@ -807,7 +803,6 @@ TEST(HeaderArchive, NonFiniteResultsStillLoad) {
   EXPECT_TRUE(std::isinf(back.MTBF));
   EXPECT_TRUE(std::isnan(back.TotalFR));
 }
-
 
 // A small list in sort order: a transistor, a diode, two resistors, a fan.
 class RecordFind : public ::testing::Test {

@@ -141,7 +141,6 @@ TEST(BaseImport, FailsOnTheFirstMissingKeyword) {
   EXPECT_EQ(part.NOTES, "old");
 }
 
-
 TEST(PartTypeTable, IdsAscendUniqueAndWithinTheirFamilies) {
   std::set<std::string_view> names;
   std::uint16_t last = 0;
@@ -207,7 +206,6 @@ TEST(PartRegistry, MenuBuildsFromClassNamesOrFailsWithStartUpMessage) {
   EXPECT_EQ(misc->GetTypeName(), "Miscellaneous(Hyb)");
 }
 
-
 struct MiscCase {
   std::uint8_t method;
   float baseFr, ea, tNormal, tRise, ambient, cf;
@@ -265,7 +263,6 @@ TEST(MiscModel, UpdateAppParamsTakesTheTemperatureRiseOnly) {
   EXPECT_FLOAT_EQ(b.TRISE, 12);
   EXPECT_FLOAT_EQ(b.BASEFR, 1.0f);
 }
-
 
 // The solder-joint model against hand-worked values:
 //   Nf = 3.5 (d / (0.65 h))^-2.26 (|aS dT - aCC (dT + TRISE)| 1e-6)^-2.26 LC

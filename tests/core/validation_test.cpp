@@ -41,7 +41,9 @@ struct Row {
   std::string text;   // stored text when accepted
   double value;       // number, or choice for choice fields
 };
-void PrintTo(const Row& r, std::ostream* os) { *os << r.name; }
+void PrintTo(const Row& r, std::ostream* os) {
+  *os << r.name;
+}
 
 class Validation : public testing::TestWithParam<Row> {};
 
@@ -55,7 +57,9 @@ TEST_P(Validation, AcceptsOrRefusesWithItsMessage) {
   }
 }
 
-std::string x(std::size_t n) { return std::string(n, 'x'); }
+std::string x(std::size_t n) {
+  return std::string(n, 'x');
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Validation,
@@ -65,45 +69,53 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"TextAtMaximum", &kPn, x(25), "", x(25), 0},
         Row{"TextOneOver", &kPn, x(26), "Text entry has too many characters:\n26 ch entered ... 25 ch max"},
         Row{"NotesAtMaximum", &kNotes, x(512), "", x(512), 0},
-        Row{"NoTextOver512", &kTooLong, x(513), "Text entry has too many characters:\n513 ch entered ... 512 ch max"},
+        Row{"NoTextOver512", &kTooLong, x(513),
+            "Text entry has too many characters:\n513 ch entered ... 512 ch max"},
         // Whole numbers.
         Row{"WholeLowerBound", &kQty, "1", "", "1", 1}, Row{"WholeUpperBound", &kQty, "999", "", "999", 999},
         Row{"WholeJustBelow", &kQty, "0", kQtyRange}, Row{"WholeJustAbove", &kQty, "1000", kQtyRange},
-        Row{"WholeFraction", &kQty, "2.5", kQtyRange}, Row{"WholeFractionAboveBound", &kQty, "999.0001", kQtyRange},
+        Row{"WholeFraction", &kQty, "2.5", kQtyRange},
+        Row{"WholeFractionAboveBound", &kQty, "999.0001", kQtyRange},
         Row{"WholeWithDecimalsRedisplayedWithout", &kQty, "12.000", "", "12", 12},
-        Row{"WholeExponent", &kQty, "1e2", "", "100", 100}, Row{"WholeBlanksIgnored", &kQty, "  42 \t", "", "42", 42},
+        Row{"WholeExponent", &kQty, "1e2", "", "100", 100},
+        Row{"WholeBlanksIgnored", &kQty, "  42 \t", "", "42", 42},
         Row{"WholeLeadingPlus", &kQty, "+7", "", "7", 7}, Row{"WholeEmpty", &kQty, "", kQtyRange},
         Row{"WholeBlank", &kQty, "   ", kQtyRange}, Row{"WholeLetters", &kQty, "abc", kQtyRange},
-        Row{"WholeTrailingLetters", &kQty, "12abc", kQtyRange}, Row{"WholeIncompleteExponent", &kQty, "1e", kQtyRange},
-        Row{"WholeNan", &kQty, "nan", kQtyRange}, Row{"WholeInf", &kQty, "inf", kQtyRange},
-        Row{"WholeHex", &kQty, "0x10", kQtyRange}, Row{"WholeDoubleSign", &kQty, "+-5", kQtyRange},
+        Row{"WholeTrailingLetters", &kQty, "12abc", kQtyRange},
+        Row{"WholeIncompleteExponent", &kQty, "1e", kQtyRange}, Row{"WholeNan", &kQty, "nan", kQtyRange},
+        Row{"WholeInf", &kQty, "inf", kQtyRange}, Row{"WholeHex", &kQty, "0x10", kQtyRange},
+        Row{"WholeDoubleSign", &kQty, "+-5", kQtyRange},
         Row{"WholeOverflowingExponent", &kQty, "1e400", kQtyRange},
         Row{"WholeNegativeZeroStoredAsZero", &kSmall, "-0", "", "0", 0},
         Row{"WholeNegativeLowerBound", &kSmall, "-40", "", "-40", -40},
         Row{"WholeNegativeJustBelow", &kSmall, "-41", "Number entry is out of range:\n-40 to 40"},
-        Row{"FlagSet", &kFlag, "1", "", "1", 1}, Row{"FlagOutOfRange", &kFlag, "2", "Number entry is out of range:\n0 to 1"},
+        Row{"FlagSet", &kFlag, "1", "", "1", 1},
+        Row{"FlagOutOfRange", &kFlag, "2", "Number entry is out of range:\n0 to 1"},
         // Real numbers: redisplayed at 6 places below 1, 5 below 10, 4 above.
         Row{"RealLowerBound", &kCf, "0.000001", "", "0.000001", 0.000001},
         Row{"RealLowerBoundExponent", &kCf, "1e-6", "", "0.000001", 1e-6},
-        Row{"RealUpperBound", &kCf, "1000", "", "1000.0000", 1000}, Row{"RealUnit", &kCf, "1", "", "1.00000", 1},
-        Row{"RealFraction", &kCf, " .25 ", "", "0.250000", 0.25}, Row{"RealJustBelow", &kCf, "0.0000009", kCfRange},
-        Row{"RealJustAbove", &kCf, "1000.0001", kCfRange}, Row{"RealZero", &kCf, "0", kCfRange},
-        Row{"RealEmpty", &kCf, "", kCfRange}, Row{"RealLetters", &kCf, "abc", kCfRange},
-        Row{"RealIncompleteExponent", &kCf, "1e", kCfRange}, Row{"RealNan", &kCf, "nan", kCfRange},
-        Row{"RealInf", &kCf, "inf", kCfRange}, Row{"RealNegativeInf", &kCf, "-inf", kCfRange},
-        Row{"RealLoneSign", &kCf, "-", kCfRange}, Row{"RealLoneDecimalPoint", &kCf, ".", kCfRange},
-        Row{"RealTwoNumbers", &kCf, "1 2", kCfRange},
+        Row{"RealUpperBound", &kCf, "1000", "", "1000.0000", 1000},
+        Row{"RealUnit", &kCf, "1", "", "1.00000", 1},
+        Row{"RealFraction", &kCf, " .25 ", "", "0.250000", 0.25},
+        Row{"RealJustBelow", &kCf, "0.0000009", kCfRange}, Row{"RealJustAbove", &kCf, "1000.0001", kCfRange},
+        Row{"RealZero", &kCf, "0", kCfRange}, Row{"RealEmpty", &kCf, "", kCfRange},
+        Row{"RealLetters", &kCf, "abc", kCfRange}, Row{"RealIncompleteExponent", &kCf, "1e", kCfRange},
+        Row{"RealNan", &kCf, "nan", kCfRange}, Row{"RealInf", &kCf, "inf", kCfRange},
+        Row{"RealNegativeInf", &kCf, "-inf", kCfRange}, Row{"RealLoneSign", &kCf, "-", kCfRange},
+        Row{"RealLoneDecimalPoint", &kCf, ".", kCfRange}, Row{"RealTwoNumbers", &kCf, "1 2", kCfRange},
         Row{"RealZeroBoundFormatted", &kLimit, "500.5", "Number entry is out of range:\n0.0 to 500.0000"},
-        Row{"RealNegativeBoundFormatted", &kCase, "-60", "Number entry is out of range:\n-55.0000 to 125.0000"},
+        Row{"RealNegativeBoundFormatted", &kCase, "-60",
+            "Number entry is out of range:\n-55.0000 to 125.0000"},
         Row{"RealNegativeLowerBound", &kCase, "-55", "", "-55.0000", -55},
         Row{"RealBoundComparedAsStored", &kFloatBound, "0.001", "", "0.001000", 0.001},
         // Choices: by list text (case and blanks ignored) or by number.
         Row{"ChoiceExactText", &kLead, "Leadless", "", "Leadless", 1},
         Row{"ChoiceTextIgnoringCase", &kLead, "gullwing", "", "GullWing", 3},
         Row{"ChoiceTextWithBlanks", &kLead, "  Lead,J/S ", "", "Lead,J/S", 2},
-        Row{"ChoiceFirstNumber", &kLead, "1", "", "Leadless", 1}, Row{"ChoiceLastNumber", &kLead, "3", "", "GullWing", 3},
-        Row{"ChoiceZero", &kLead, "0", kNoChoice}, Row{"ChoicePastList", &kLead, "4", kNoChoice},
-        Row{"ChoiceNegative", &kLead, "-1", kNoChoice}, Row{"ChoiceFraction", &kLead, "1.5", kNoChoice},
+        Row{"ChoiceFirstNumber", &kLead, "1", "", "Leadless", 1},
+        Row{"ChoiceLastNumber", &kLead, "3", "", "GullWing", 3}, Row{"ChoiceZero", &kLead, "0", kNoChoice},
+        Row{"ChoicePastList", &kLead, "4", kNoChoice}, Row{"ChoiceNegative", &kLead, "-1", kNoChoice},
+        Row{"ChoiceFraction", &kLead, "1.5", kNoChoice},
         Row{"ChoiceOverflowingNumber", &kLead, "99999999999999999999", kNoChoice},
         Row{"ChoiceEmpty", &kLead, "", kNoChoice}, Row{"ChoicePartialText", &kLead, "Lead", kNoChoice},
         Row{"ChoiceOfAnotherList", &kLead, "Plastic", kNoChoice},

@@ -142,7 +142,6 @@ TEST(HeaderWhatIf, TemperatureLimitedAndHybridQualityChanged) {
   EXPECT_EQ(h.HYBQU, 2);
 }
 
-
 // Merge and the What-If? command over real files.
 
 using test::RecordingUi;

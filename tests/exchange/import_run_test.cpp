@@ -1,3 +1,7 @@
+// The import run over real files: circuits built and updated from CSV and
+// dBASE inputs, records read by their classes' keyword readers; bad rows
+// logged and skipped, a bad file ending that file only, outputs never half
+// written; and the definition file's round trip and refusals.
 #include <algorithm>
 #include <charconv>
 #include <cstring>
@@ -19,10 +23,6 @@
 #include "store/library/xref_file.hpp"
 #include "support/recording_ui.hpp"
 
-// The import run over real files: circuits built and updated from CSV and
-// dBASE inputs, records read by their classes' keyword readers; bad rows
-// logged and skipped, a bad file ending that file only, outputs never half
-// written; and the definition file's round trip and refusals.
 namespace kestrel::test {
 namespace {
 
@@ -212,12 +212,10 @@ TEST_F(ImportRun, DefinitionFileRoundTripsAndRefusesOtherFiles) {
   EXPECT_FALSE(saveDefinition(posixFileSystem(), def, path("parts.txt")));
 }
 
-
 // Imports into libraries and cross-reference files: built from CSV and read
 // back field by field, updated by number with the backup kept, bad rows and
 // duplicate numbers counted, failed runs leaving no output; and circuits
 // whose parts are recalled from a library (through a cross-reference).
-
 
 using library::Outcome;
 
@@ -440,7 +438,6 @@ TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) 
   EXPECT_FALSE(runImport(j, posixFileSystem(), ui).allOk());
   EXPECT_FALSE(std::filesystem::exists(path("other.cir")));
 }
-
 
 // The table readers: CSV as the export and spreadsheets write it, and files
 // made by real programs (gnumeric's ssconvert, the sqlite3 shell, shapelib's

@@ -311,9 +311,7 @@ TEST(KeywordReader, FieldDescriptionSuppliesKeywordRangeLengthAndList) {
   EXPECT_EQ(s.log, Log{"   ...'RES_PD' [0.500000] out of range [0.000000/0.250000] (R7/F3)..."});
 }
 
-
 // Choice, text and raw keyword readers.
-
 
 // ---- Choice keywords (the environment list: 1 "GB" .. 14 "CL") ------------------
 
@@ -498,7 +496,6 @@ INSTANTIATE_TEST_SUITE_P(
         RawCase{"FloatFieldZero", 0, 1.0, false, "", -1, {"   ...Error: rawfloat fld# 0 (R7) out-of-range."}},
         RawCase{"FloatNegativeField", -2, 1.0, false, "", -1, {"   ...Error: rawfloat fld# -2 (R7) out-of-range."}}),
     labelOf<RawCase>);
-
 
 // Names unique, upper case and within their stored slot; types Text, Num or
 // Choice; ranges ordered and only on numbers.

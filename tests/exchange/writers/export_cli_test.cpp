@@ -1,3 +1,7 @@
+// kestrel export through the command line: every format's file opened by a
+// real program (ssconvert, sqlite3), turned back into CSV and compared cell
+// by cell with the program's own CSV export; a hierarchy exported with
+// --recursive; and refusals with their exit codes.
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -11,10 +15,6 @@
 #include "run_kestrel.hpp"
 #include "store/library/part_library.hpp"
 
-// kestrel export through the command line: every format's file opened by a
-// real program (ssconvert, sqlite3), turned back into CSV and compared cell
-// by cell with the program's own CSV export; a hierarchy exported with
-// --recursive; and refusals with their exit codes.
 namespace kestrel::test {
 namespace {
 
@@ -201,7 +201,6 @@ TEST_F(ExportCli, RefusesWhatItCannotWrite) {
     EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
   }
 }
-
 
 // Whole workflows through the kestrel program: a definition made with
 // import-def, a spreadsheet imported by it and by --auto, and the refusals.

@@ -1,3 +1,7 @@
+// Export runs over circuits, libraries, cross-reference files and import
+// definitions: the record layout's rows, the keyword layout read back by
+// import into records equal field by field (in every format), filters and
+// counters, and failures that never count a record as exported.
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -27,10 +31,6 @@
 #include "store/library/xref_file.hpp"
 #include "support/faulty_file_system.hpp"
 
-// Export runs over circuits, libraries, cross-reference files and import
-// definitions: the record layout's rows, the keyword layout read back by
-// import into records equal field by field (in every format), filters and
-// counters, and failures that never count a record as exported.
 namespace kestrel::test {
 namespace {
 
@@ -419,7 +419,6 @@ TEST_F(ExportRun, EmptyAndDamagedCrossReferenceAndDefinitionFiles) {
     }
   }
 }
-
 
 // Every writer's table opened by a real program (gnumeric's ssconvert for
 // CSV, dBASE, worksheet and workbook files, the sqlite3 shell for database
