@@ -43,22 +43,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, StressPercent,
                                            StressCase{0.1, kNaN, 100.0f, true},
                                            StressCase{kNaN, 1.0, 100.0f, true}));
 
-TEST(ChoiceChecks, StoredChoiceOutsideItsListIsClampedAndFlagged) {
-  CMisc part;
-  std::uint8_t choice = 9;
-  EXPECT_EQ(part.checkChoice(choice, kSmtLeads), 3);
-  EXPECT_EQ(choice, 3);
-  EXPECT_NE(part.OverFlags & EntryOverRange, 0u);
-  part.OverFlags = 0;
-  choice = 0;
-  EXPECT_EQ(part.checkChoice(choice, kSmtLeads), 1);
-  EXPECT_NE(part.OverFlags & EntryOverRange, 0u);
-  part.OverFlags = 0;
-  choice = 2;
-  EXPECT_EQ(part.checkChoice(choice, kSmtLeads), 2);
-  EXPECT_EQ(part.OverFlags, 0u);
-}
-
 TEST(ChoiceChecks, HeaderEnvironmentOutsideTheListIsLimited) {
   CMisc part;
   CCircHeader h;
