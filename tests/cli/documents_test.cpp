@@ -1,16 +1,18 @@
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <set>
+#include <signal.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "core/file_system.hpp"
+#include "core/keywords/catalogue.hpp"
 #include "run_kestrel.hpp"
 
 namespace kestrel::test {
@@ -72,11 +74,13 @@ TEST_F(Workflow, KeywordValuesAreClampedWithTheReaderMessages) {
   EXPECT_EQ(doc["records"][0]["fields"]["QTY"], 999.0);
 }
 
+// Data on stdout, messages on stderr, and a refused command leaves the file as it was.
 struct RefusedCase {
   const char* name;
   std::vector<std::string> args;  // FILE stands for the test circuit
   int exitCode;
-  const char* message;
+  const char* message;            // expected on stderr
+  const char* output = "";        // expected on stdout
 };
 
 class Refused : public Workflow, public ::testing::WithParamInterface<RefusedCase> {};
@@ -93,6 +97,7 @@ TEST_P(Refused, WithAClearMessageAndTheFileUnchanged) {
   const RunResult r = runKestrel(args);
   EXPECT_EQ(r.exitCode, GetParam().exitCode) << r.err;
   EXPECT_NE(r.err.find(GetParam().message), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find(GetParam().output), std::string::npos) << r.out;
   std::ifstream after(cir, std::ios::binary);
   EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), {}), original);
 }
@@ -106,7 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"KeywordTwice", {"set", "FILE", "HEADER_ENV=GB", "header_env=GF"}, 1,
                     "is given twice"},
         RefusedCase{"ExistingFile", {"new", "circuit", "FILE"}, 1, "exists already"},
-        RefusedCase{"SubCircuitInHybridMenuOnly", {"add", "FILE", "9999"}, 1, "is not a part type"}),
+        RefusedCase{"SubCircuitInHybridMenuOnly", {"add", "FILE", "9999"}, 1, "is not a part type"},
+        RefusedCase{"Help", {"--help"}, 0, "", "keywords"}, RefusedCase{"Version", {"--version"}, 0, "", "kestrel 0."},
+        RefusedCase{"NoCommand", {}, 1, "subcommand"}, RefusedCase{"UnknownCommand", {"frobnicate"}, 1, ""},
+        RefusedCase{"UnknownOption", {"demo", "--bogus"}, 1, "bogus"},
+        RefusedCase{"BadMissionTime", {"demo", "--mission-time", "-5"}, 1, "mission"},
+        RefusedCase{"KeywordsPrefix", {"keywords", "--prefix", "header_"}, 0, "", "HEADER_#REQ"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Workflow, DamagedAndMissingFilesExitWithBadInput) {
@@ -141,12 +151,6 @@ TEST_F(Workflow, HybridUsesTheHybridModel) {
   EXPECT_EQ(doc["records"][0]["type"], "Miscellaneous(Hyb)");
 }
 
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
-
 TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   const std::string board = file("board.cir"), top = file("top.cir");
   ASSERT_EQ(runKestrel({"new", "circuit", board}).exitCode, 0);
@@ -171,12 +175,6 @@ TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   EXPECT_EQ(tooMany.exitCode, 1);
   EXPECT_NE(tooMany.err.find("K-of-N quantity (K=3, N=2)"), std::string::npos) << tooMany.err;
 }
-
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 TEST_F(Workflow, WhatIfAndMergeThroughTheCommandLine) {
   const std::string a = file("a.cir"), b = file("b.cir"), h = file("h.hyb");
@@ -232,12 +230,6 @@ TEST_F(Workflow, BatchJobsWriteTheOperationLogAndSettings) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.err.find("Time=often is not valid"), std::string::npos) << r.err;
 }
-
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 // A child changed and calculated alone leaves its parent's stored total out
 // of date; every view of the parent says so until the parent is calculated.
@@ -388,12 +380,6 @@ TEST_F(Workflow, KilledSavesLeaveTheOldOrTheNewFile) {
   EXPECT_LE(temporaries, 1u);
   EXPECT_GT(kills, 4);
 }
-
-}  // namespace
-}  // namespace kestrel::test
-
-namespace kestrel::test {
-namespace {
 
 // How the closing record names the top a.cir, and how the top is given.
 struct CycleCase {
@@ -581,6 +567,50 @@ TEST_F(Workflow, KilledHolderLeavesNoLock) {
   const RunResult r = runKestrel({"--lock-wait", "0", "add", cir, "CMisc", "PN=B"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(partNumbers(cir), std::set<std::string>{"B"});
+}
+
+TEST(KeywordsCommand, JsonListsTheWholeCatalogueInOrder) {
+  const RunResult r = runKestrel({"keywords", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const auto rows = nlohmann::json::parse(r.out);
+  ASSERT_EQ(rows.size(), kCatalogueSize);
+  const auto catalogue = keywordCatalogue();
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i]["keyword"], std::string(catalogue[i].name));
+  }
+  EXPECT_EQ(rows[0]["keyword"], "HEADER_FILETYPE");
+  const auto res = std::find_if(rows.begin(), rows.end(), [](const auto& row) {
+    return row["keyword"] == "RES_PSTRESS";
+  });
+  ASSERT_NE(res, rows.end());
+  EXPECT_EQ((*res)["type"], "Num");
+  EXPECT_EQ((*res)["class"], "CResistor");
+  EXPECT_EQ((*res)["max"], 100.0);
+}
+
+TEST(DemoCommand, PrintsResultsThatAgreeWithTheParts) {
+  const RunResult json = runKestrel({"-q", "demo", "--json", "--mission-time", "1000"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const auto out = nlohmann::json::parse(json.out);
+  double sum = 0.0, parts = 0.0;
+  for (const auto& rec : out["records"]) {
+    sum += rec["tfr"].get<double>();
+    parts += rec["qty"].get<double>();
+  }
+  const double fr = out["failureRate"];
+  EXPECT_NEAR(fr, sum, 1e-6 * sum);
+  EXPECT_NEAR(out["mtbf"].get<double>(), 1e6 / fr, 1e-6);
+  EXPECT_EQ(out["parts"].get<double>(), parts);
+  EXPECT_NEAR(out["basicReliability"].get<double>(), std::exp(-fr * 1000.0 * 1e-6), 1e-12);
+
+  const RunResult text = runKestrel({"demo"});
+  ASSERT_EQ(text.exitCode, 0);
+  EXPECT_NE(text.out.find("'SAMPLE.CIR' Calculation Results:"), std::string::npos);
+  EXPECT_NE(text.out.find("FR="), std::string::npos);
+  EXPECT_NE(text.out.find(" fpmh   MTBF="), std::string::npos);
+  EXPECT_NE(text.out.find("Parts=" + std::to_string(static_cast<int>(parts))), std::string::npos);
+  std::istringstream lines(text.out);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 132u) << line;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <ostream>
 #include <string>
 
@@ -15,290 +14,120 @@
 namespace kestrel {
 namespace {
 
-template <typename Case>
-std::string caseName(const testing::TestParamInfo<Case>& info) {
-  return info.param.name;
-}
+const FieldSpec kPn{"T", "Part number", FieldKind::Text, 0, 0, 25};
+const FieldSpec kNotes{"T", "Notes", FieldKind::Text, 0, 0, 512};
+const FieldSpec kTooLong{"T", "Wide", FieldKind::Text, 0, 0, 5000};
+const FieldSpec kQty{"T", "Quantity", FieldKind::Whole, 1, 999};
+const FieldSpec kSmall{"T", "Small", FieldKind::Whole, -40, 40};
+const FieldSpec kFlag{"T", "SMT", FieldKind::Flag, 0, 1};
+const FieldSpec kCf{"T", "CF", FieldKind::Real, 0.000001, 1000};
+const FieldSpec kLimit{"T", "Temperature limit", FieldKind::Real, 0, 500};
+const FieldSpec kCase{"T", "Case temperature", FieldKind::Real, -55, 125};
+// A bound kept as a float (0.001f = 0.0010000000475) takes the entry "0.001": both store alike.
+const FieldSpec kFloatBound{"T", "Float bound", FieldKind::Real, static_cast<double>(0.001f), 25};
+const FieldSpec kLead{"T", "Lead", FieldKind::Choice, 0, 0, 0, &kSmtLeads};
+const FieldSpec kPkg{"T", "Package", FieldKind::Choice, 0, 0, 0, &kSmtPackages};
+const FieldSpec kListless{"T", "Broken", FieldKind::Choice};
 
-// ---------------------------------------------------------------- text
-
-struct TextCase {
-  std::string name;
-  std::size_t length;
-  std::size_t maxLength;
-  std::optional<std::string> error;
-};
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
-
-class TextLength : public testing::TestWithParam<TextCase> {};
-
-TEST_P(TextLength, RefusesOnlyTooLongText) {
-  const TextCase& c = GetParam();
-  EXPECT_EQ(checkTextLength(std::string(c.length, 'x'), c.maxLength), c.error);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextLength,
-    testing::Values(
-        TextCase{"EmptyAccepted", 0, 25, std::nullopt},
-        TextCase{"ExactlyMaximumAccepted", 25, 25, std::nullopt},
-        TextCase{"OneOverMaximumRefused", 26, 25,
-                 "Text entry has too many characters:\n26 ch entered ... 25 ch max"},
-        TextCase{"DescriptionOverSixtyRefused", 100, 60,
-                 "Text entry has too many characters:\n100 ch entered ... 60 ch max"},
-        TextCase{"NotesAtMaximumAccepted", 512, 512, std::nullopt},
-        TextCase{"NoFieldHoldsMoreThan512", 513, 5000,
-                 "Text entry has too many characters:\n513 ch entered ... 512 ch max"}),
-    caseName<TextCase>);
-
-// ---------------------------------------------------------------- whole numbers
-
-struct WholeCase {
-  std::string name;
-  std::string entry;
-  long lo;
-  long hi;
-  bool accepted;
-  double number;     // when accepted
-  std::string text;  // redisplay when accepted
-};
-void PrintTo(const WholeCase& c, std::ostream* os) { *os << c.name; }
-
-class WholeNumber : public testing::TestWithParam<WholeCase> {};
-
-TEST_P(WholeNumber, AcceptsOnlyWholeNumbersInRange) {
-  const WholeCase& c = GetParam();
-  const Validated v = checkWholeNumber(c.entry, c.lo, c.hi);
-  if (c.accepted) {
-    EXPECT_FALSE(v.error.has_value()) << *v.error;
-    EXPECT_EQ(v.number, c.number);
-    EXPECT_EQ(v.text, c.text);
-  } else {
-    ASSERT_TRUE(v.error.has_value());
-    EXPECT_EQ(*v.error, "Number entry is out of range:\n" + std::to_string(c.lo) + " to " +
-                            std::to_string(c.hi));
-  }
-}
-
-WholeCase qty(std::string name, std::string entry, bool accepted, double number = 0.0,
-              std::string text = "") {
-  return WholeCase{std::move(name), std::move(entry), 1, 999, accepted, number, std::move(text)};
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WholeNumber,
-    testing::Values(
-        qty("LowerBoundAccepted", "1", true, 1.0, "1"),
-        qty("UpperBoundAccepted", "999", true, 999.0, "999"),
-        qty("JustBelowRangeRefused", "0", false),
-        qty("JustAboveRangeRefused", "1000", false),
-        qty("NegativeRefused", "-5", false),
-        qty("FractionRefused", "2.5", false),
-        qty("FractionJustAboveBoundRefused", "999.0001", false),
-        qty("WholeValueWithDecimalsRedisplayedWithout", "12.000", true, 12.0, "12"),
-        qty("ExponentFormAccepted", "1e2", true, 100.0, "100"),
-        qty("SurroundingBlanksIgnored", "  42 \t", true, 42.0, "42"),
-        qty("LeadingPlusAccepted", "+7", true, 7.0, "7"),
-        qty("EmptyRefused", "", false),
-        qty("BlankRefused", "   ", false),
-        qty("LettersRefused", "abc", false),
-        qty("TrailingLettersRefused", "12abc", false),
-        qty("IncompleteExponentRefused", "1e", false),
-        qty("NotANumberRefused", "nan", false),
-        qty("InfinityRefused", "inf", false),
-        qty("HexadecimalRefused", "0x10", false),
-        qty("DoubleSignRefused", "+-5", false),
-        qty("OverflowingExponentRefused", "1e400", false),
-        WholeCase{"NegativeZeroStoredAsZero", "-0", -5, 5, true, 0.0, "0"},
-        WholeCase{"NegativeRangeLowerBound", "-40", -40, 40, true, -40.0, "-40"},
-        WholeCase{"NegativeRangeJustBelow", "-41", -40, 40, false, 0.0, ""}),
-    caseName<WholeCase>);
-
-// ---------------------------------------------------------------- real numbers
-
-struct RealCase {
-  std::string name;
-  std::string entry;
-  double lo;
-  double hi;
-  bool accepted;
-  double number;       // when accepted
-  std::string text;    // redisplay when accepted, message when refused
-};
-void PrintTo(const RealCase& c, std::ostream* os) { *os << c.name; }
-
-class RealNumber : public testing::TestWithParam<RealCase> {};
-
-TEST_P(RealNumber, AcceptsOnlyNumbersInRange) {
-  const RealCase& c = GetParam();
-  const Validated v = checkRealNumber(c.entry, c.lo, c.hi);
-  if (c.accepted) {
-    EXPECT_FALSE(v.error.has_value()) << *v.error;
-    EXPECT_EQ(v.number, c.number);
-    EXPECT_EQ(v.text, c.text);
-  } else {
-    ASSERT_TRUE(v.error.has_value());
-    EXPECT_EQ(*v.error, c.text);
-  }
-}
-
+const std::string kQtyRange = "Number entry is out of range:\n1 to 999";
 const std::string kCfRange = "Number entry is out of range:\n0.000001 to 1000.0000";
-RealCase cf(std::string name, std::string entry, bool accepted, double number, std::string text) {
-  return RealCase{std::move(name), std::move(entry), 0.000001, 1000.0, accepted, number,
-                  std::move(text)};
-}
-RealCase cfRefused(std::string name, std::string entry) {
-  return cf(std::move(name), std::move(entry), false, 0.0, kCfRange);
-}
+const std::string kNoChoice = "Choice entry not found in choice list.";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RealNumber,
-    testing::Values(
-        cf("LowerBoundAccepted", "0.000001", true, 0.000001, "0.000001"),
-        cf("LowerBoundInExponentForm", "1e-6", true, 1e-6, "0.000001"),
-        cf("UpperBoundAccepted", "1000", true, 1000.0, "1000.0000"),
-        cf("UnitRedisplayedAtFivePlaces", "1", true, 1.0, "1.00000"),
-        cf("FractionRedisplayedAtSixPlaces", " .25 ", true, 0.25, "0.250000"),
-        cfRefused("JustBelowRangeRefused", "0.0000009"),
-        cfRefused("JustAboveRangeRefused", "1000.0001"),
-        cfRefused("ZeroBelowRangeRefused", "0"),
-        cfRefused("NegativeRefused", "-1"),
-        cfRefused("EmptyRefused", ""),
-        cfRefused("LettersRefused", "abc"),
-        cfRefused("IncompleteExponentRefused", "1e"),
-        cfRefused("NotANumberRefused", "nan"),
-        cfRefused("InfinityRefused", "inf"),
-        cfRefused("NegativeInfinityRefused", "-inf"),
-        cfRefused("LoneSignRefused", "-"),
-        cfRefused("LoneDecimalPointRefused", "."),
-        cfRefused("TwoNumbersRefused", "1 2"),
-        RealCase{"TemperatureRangeBoundsFormatted", "500.5", 0.0, 500.0, false, 0.0,
-                 "Number entry is out of range:\n0.0 to 500.0000"},
-        RealCase{"NegativeBoundFormatted", "-60", -55.0, 125.0, false, 0.0,
-                 "Number entry is out of range:\n-55.0000 to 125.0000"},
-        RealCase{"NegativeLowerBoundAccepted", "-55", -55.0, 125.0, true, -55.0, "-55.0000"},
-        // A bound kept as a float (0.001f = 0.0010000000475) takes the entry "0.001": both store alike.
-        RealCase{"BoundComparedAsStored", "0.001", static_cast<double>(0.001f), 25.0, true, 0.001, "0.001000"}),
-    caseName<RealCase>);
-
-// ---------------------------------------------------------------- choices
-
-struct ChoiceCase {
-  std::string name;
-  std::string entry;
-  unsigned choice;  // 0 = refused
-  std::string text;
-};
-void PrintTo(const ChoiceCase& c, std::ostream* os) { *os << c.name; }
-
-class ChoiceEntry : public testing::TestWithParam<ChoiceCase> {};
-
-TEST_P(ChoiceEntry, AcceptsListTextOrNumber) {
-  const ChoiceCase& c = GetParam();
-  const Validated v = checkChoice(c.entry, kSmtLeads);
-  if (c.choice != 0) {
-    EXPECT_FALSE(v.error.has_value()) << *v.error;
-    EXPECT_EQ(v.choice, c.choice);
-    EXPECT_EQ(v.text, c.text);
-  } else {
-    EXPECT_EQ(v.error, std::optional<std::string>("Choice entry not found in choice list."));
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ChoiceEntry,
-    testing::Values(ChoiceCase{"ExactText", "Leadless", 1, "Leadless"},
-                    ChoiceCase{"TextIgnoringCase", "gullwing", 3, "GullWing"},
-                    ChoiceCase{"TextWithBlanks", "  Lead,J/S ", 2, "Lead,J/S"},
-                    ChoiceCase{"FirstNumber", "1", 1, "Leadless"},
-                    ChoiceCase{"LastNumber", "3", 3, "GullWing"},
-                    ChoiceCase{"NumberZeroRefused", "0", 0, ""},
-                    ChoiceCase{"NumberPastListRefused", "4", 0, ""},
-                    ChoiceCase{"NegativeNumberRefused", "-1", 0, ""},
-                    ChoiceCase{"FractionalNumberRefused", "1.5", 0, ""},
-                    ChoiceCase{"OverflowingNumberRefused", "99999999999999999999", 0, ""},
-                    ChoiceCase{"EmptyRefused", "", 0, ""},
-                    ChoiceCase{"PartialTextRefused", "Lead", 0, ""},
-                    ChoiceCase{"TextOfAnotherListRefused", "Plastic", 0, ""}),
-    caseName<ChoiceCase>);
-
-// ---------------------------------------------------------------- dispatch
-
-const FieldSpec kTextField{"T_TEXT", "Part number", FieldKind::Text, 0, 0, 25};
-const FieldSpec kWholeField{"T_WHOLE", "Quantity", FieldKind::Whole, 1, 999};
-const FieldSpec kRealField{"T_REAL", "Temperature limit", FieldKind::Real, 0, 500};
-const FieldSpec kChoiceField{"T_CHOICE", "Package", FieldKind::Choice, 0, 0, 0, &kSmtPackages};
-const FieldSpec kFlagField{"T_FLAG", "SMT", FieldKind::Flag, 0, 1};
-const FieldSpec kListlessChoice{"T_NOLIST", "Broken", FieldKind::Choice};
-
-struct DispatchCase {
-  std::string name;
+struct Row {
+  const char* name;
   const FieldSpec* field;
   std::string entry;
-  std::optional<std::string> error;
-  std::string text;
-  double number;
-  unsigned choice;
+  std::string error;  // "" when accepted
+  std::string text;   // stored text when accepted
+  double value;       // number, or choice for choice fields
 };
-void PrintTo(const DispatchCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Row& r, std::ostream* os) {
+  *os << r.name;
+}
 
-class ValidateEntry : public testing::TestWithParam<DispatchCase> {};
+class Validation : public testing::TestWithParam<Row> {};
 
-TEST_P(ValidateEntry, ChecksByFieldKind) {
-  const DispatchCase& c = GetParam();
-  const Validated v = validateEntry(*c.field, c.entry);
-  EXPECT_EQ(v.error, c.error);
-  if (!c.error) {
-    EXPECT_EQ(v.text, c.text);
-    EXPECT_EQ(v.number, c.number);
-    EXPECT_EQ(v.choice, c.choice);
+TEST_P(Validation, AcceptsOrRefusesWithItsMessage) {
+  const Row& r = GetParam();
+  const Validated v = validateEntry(*r.field, r.entry);
+  EXPECT_EQ(v.error.value_or(""), r.error);
+  if (r.error.empty()) {
+    EXPECT_EQ(v.text, r.text);
+    EXPECT_EQ(r.field->kind == FieldKind::Choice ? v.choice : v.number, r.value);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ValidateEntry,
-    testing::Values(
-        DispatchCase{"TextStoredAsEntered", &kTextField, " R-1 ", std::nullopt, " R-1 ", 0.0, 0},
-        DispatchCase{"TextTooLong", &kTextField, std::string(26, 'x'),
-                     "Text entry has too many characters:\n26 ch entered ... 25 ch max", "", 0.0,
-                     0},
-        DispatchCase{"WholeInRange", &kWholeField, "3", std::nullopt, "3", 3.0, 0},
-        DispatchCase{"WholeOutOfRange", &kWholeField, "0",
-                     "Number entry is out of range:\n1 to 999", "", 0.0, 0},
-        DispatchCase{"RealInRange", &kRealField, "175", std::nullopt, "175.0000", 175.0, 0},
-        DispatchCase{"RealOutOfRange", &kRealField, "-0.5",
-                     "Number entry is out of range:\n0.0 to 500.0000", "", 0.0, 0},
-        DispatchCase{"ChoiceByText", &kChoiceField, "ceramic", std::nullopt, "Ceramic", 0.0, 2},
-        DispatchCase{"ChoiceNotInList", &kChoiceField, "Metal",
-                     "Choice entry not found in choice list.", "", 0.0, 0},
-        DispatchCase{"FlagSet", &kFlagField, "1", std::nullopt, "1", 1.0, 0},
-        DispatchCase{"FlagClear", &kFlagField, "0", std::nullopt, "0", 0.0, 0},
-        DispatchCase{"FlagOutOfRange", &kFlagField, "2", "Number entry is out of range:\n0 to 1",
-                     "", 0.0, 0},
-        DispatchCase{"ChoiceFieldWithoutListRefused", &kListlessChoice, "1",
-                     "Choice entry not found in choice list.", "", 0.0, 0}),
-    caseName<DispatchCase>);
-
-// ---------------------------------------------------------------- pages
-
-struct PageCase {
-  std::string name;
-  int page;
-  std::string expected;
-};
-void PrintTo(const PageCase& c, std::ostream* os) { *os << c.name; }
-
-class PageCompletion : public testing::TestWithParam<PageCase> {};
-
-TEST_P(PageCompletion, NamesThePage) {
-  EXPECT_EQ(pageNeedsCompletion(GetParam().page), GetParam().expected);
+std::string x(std::size_t n) {
+  return std::string(n, 'x');
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PageCompletion,
-                         testing::Values(PageCase{"SecondPage", 2, "Page 2 needs to be completed..."},
-                                         PageCase{"TenthPage", 10,
-                                                  "Page 10 needs to be completed..."}),
-                         caseName<PageCase>);
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Validation,
+    testing::Values(
+        // Texts: stored as entered, refused only when too long; no field holds more than 512.
+        Row{"TextStoredAsEntered", &kPn, " R-1 ", "", " R-1 ", 0}, Row{"TextEmpty", &kPn, "", "", "", 0},
+        Row{"TextAtMaximum", &kPn, x(25), "", x(25), 0},
+        Row{"TextOneOver", &kPn, x(26), "Text entry has too many characters:\n26 ch entered ... 25 ch max"},
+        Row{"NotesAtMaximum", &kNotes, x(512), "", x(512), 0},
+        Row{"NoTextOver512", &kTooLong, x(513),
+            "Text entry has too many characters:\n513 ch entered ... 512 ch max"},
+        // Whole numbers.
+        Row{"WholeLowerBound", &kQty, "1", "", "1", 1}, Row{"WholeUpperBound", &kQty, "999", "", "999", 999},
+        Row{"WholeJustBelow", &kQty, "0", kQtyRange}, Row{"WholeJustAbove", &kQty, "1000", kQtyRange},
+        Row{"WholeFraction", &kQty, "2.5", kQtyRange},
+        Row{"WholeFractionAboveBound", &kQty, "999.0001", kQtyRange},
+        Row{"WholeWithDecimalsRedisplayedWithout", &kQty, "12.000", "", "12", 12},
+        Row{"WholeExponent", &kQty, "1e2", "", "100", 100},
+        Row{"WholeBlanksIgnored", &kQty, "  42 \t", "", "42", 42},
+        Row{"WholeLeadingPlus", &kQty, "+7", "", "7", 7}, Row{"WholeEmpty", &kQty, "", kQtyRange},
+        Row{"WholeBlank", &kQty, "   ", kQtyRange}, Row{"WholeLetters", &kQty, "abc", kQtyRange},
+        Row{"WholeTrailingLetters", &kQty, "12abc", kQtyRange},
+        Row{"WholeIncompleteExponent", &kQty, "1e", kQtyRange}, Row{"WholeNan", &kQty, "nan", kQtyRange},
+        Row{"WholeInf", &kQty, "inf", kQtyRange}, Row{"WholeHex", &kQty, "0x10", kQtyRange},
+        Row{"WholeDoubleSign", &kQty, "+-5", kQtyRange},
+        Row{"WholeOverflowingExponent", &kQty, "1e400", kQtyRange},
+        Row{"WholeNegativeZeroStoredAsZero", &kSmall, "-0", "", "0", 0},
+        Row{"WholeNegativeLowerBound", &kSmall, "-40", "", "-40", -40},
+        Row{"WholeNegativeJustBelow", &kSmall, "-41", "Number entry is out of range:\n-40 to 40"},
+        Row{"FlagSet", &kFlag, "1", "", "1", 1},
+        Row{"FlagOutOfRange", &kFlag, "2", "Number entry is out of range:\n0 to 1"},
+        // Real numbers: redisplayed at 6 places below 1, 5 below 10, 4 above.
+        Row{"RealLowerBound", &kCf, "0.000001", "", "0.000001", 0.000001},
+        Row{"RealLowerBoundExponent", &kCf, "1e-6", "", "0.000001", 1e-6},
+        Row{"RealUpperBound", &kCf, "1000", "", "1000.0000", 1000},
+        Row{"RealUnit", &kCf, "1", "", "1.00000", 1},
+        Row{"RealFraction", &kCf, " .25 ", "", "0.250000", 0.25},
+        Row{"RealJustBelow", &kCf, "0.0000009", kCfRange}, Row{"RealJustAbove", &kCf, "1000.0001", kCfRange},
+        Row{"RealZero", &kCf, "0", kCfRange}, Row{"RealEmpty", &kCf, "", kCfRange},
+        Row{"RealLetters", &kCf, "abc", kCfRange}, Row{"RealIncompleteExponent", &kCf, "1e", kCfRange},
+        Row{"RealNan", &kCf, "nan", kCfRange}, Row{"RealInf", &kCf, "inf", kCfRange},
+        Row{"RealNegativeInf", &kCf, "-inf", kCfRange}, Row{"RealLoneSign", &kCf, "-", kCfRange},
+        Row{"RealLoneDecimalPoint", &kCf, ".", kCfRange}, Row{"RealTwoNumbers", &kCf, "1 2", kCfRange},
+        Row{"RealZeroBoundFormatted", &kLimit, "500.5", "Number entry is out of range:\n0.0 to 500.0000"},
+        Row{"RealNegativeBoundFormatted", &kCase, "-60",
+            "Number entry is out of range:\n-55.0000 to 125.0000"},
+        Row{"RealNegativeLowerBound", &kCase, "-55", "", "-55.0000", -55},
+        Row{"RealBoundComparedAsStored", &kFloatBound, "0.001", "", "0.001000", 0.001},
+        // Choices: by list text (case and blanks ignored) or by number.
+        Row{"ChoiceExactText", &kLead, "Leadless", "", "Leadless", 1},
+        Row{"ChoiceTextIgnoringCase", &kLead, "gullwing", "", "GullWing", 3},
+        Row{"ChoiceTextWithBlanks", &kLead, "  Lead,J/S ", "", "Lead,J/S", 2},
+        Row{"ChoiceFirstNumber", &kLead, "1", "", "Leadless", 1},
+        Row{"ChoiceLastNumber", &kLead, "3", "", "GullWing", 3}, Row{"ChoiceZero", &kLead, "0", kNoChoice},
+        Row{"ChoicePastList", &kLead, "4", kNoChoice}, Row{"ChoiceNegative", &kLead, "-1", kNoChoice},
+        Row{"ChoiceFraction", &kLead, "1.5", kNoChoice},
+        Row{"ChoiceOverflowingNumber", &kLead, "99999999999999999999", kNoChoice},
+        Row{"ChoiceEmpty", &kLead, "", kNoChoice}, Row{"ChoicePartialText", &kLead, "Lead", kNoChoice},
+        Row{"ChoiceOfAnotherList", &kLead, "Plastic", kNoChoice},
+        Row{"ChoiceOtherList", &kPkg, "ceramic", "", "Ceramic", 2},
+        Row{"ChoiceFieldWithoutList", &kListless, "1", kNoChoice}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PageCompletion, NamesThePageAndTheEmptyField) {
+  EXPECT_EQ(pageNeedsCompletion(10), "Page 10 needs to be completed...");
+  EXPECT_EQ(pageNeedsCompletion(2, "Pd", "Stress"),
+            "Page 2 needs to be completed...\n'Pd' on page 'Stress' has no entry.");
+}
 
 }  // namespace
 }  // namespace kestrel

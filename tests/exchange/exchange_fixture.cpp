@@ -56,6 +56,39 @@ ReadTable ExchangeTest::readAll(InputFormat format, const std::string& file, Rea
   return t;
 }
 
+std::vector<std::vector<std::string>> ExchangeTest::readBack(const std::string& file, std::size_t columns) const {
+  const std::string csv = file + ".back.csv";
+  const bool database = file.ends_with(".sqlite");
+  if (database) {
+    std::string select = "SELECT ";
+    for (std::size_t i = 1; i <= columns; ++i) select += std::string(i > 1 ? "," : "") + "quote(FIELD" + std::to_string(i) + ")";
+    EXPECT_EQ(shell("sqlite3 -csv " + quoted(file) + " " + quoted(select + " FROM Table1") + " > " + quoted(csv)), 0);
+  } else {
+    EXPECT_EQ(shell("ssconvert -T Gnumeric_stf:stf_csv " + quoted(file) + " " + quoted(csv) + " 2>/dev/null"), 0);
+  }
+  const ReadTable t = readAll(InputFormat::CSV, csv);
+  EXPECT_EQ(t.error, "");
+  std::vector<std::vector<std::string>> out;
+  for (const TableRow& row : t.rows) {
+    std::vector<std::string> cells;
+    for (const TableCell& cell : row) {
+      std::string v = cell.text;
+      if (database && v == "NULL") v.clear();
+      if (database && !v.empty() && v.front() == '\'') {  // quote(): 'it''s'
+        std::string u;
+        for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+          u.push_back(v[i]);
+          if (v[i] == '\'') ++i;
+        }
+        v = u;
+      }
+      cells.push_back(v);
+    }
+    out.push_back(cells);
+  }
+  return out;
+}
+
 bool haveProgram(const std::string& program) {
   return shell("command -v " + program + " >/dev/null 2>&1") == 0;
 }

@@ -27,6 +27,10 @@ class ExchangeTest : public ::testing::Test {
   std::string write(const std::string& name, const std::string& bytes) const;
   std::string readBytes(const std::string& name) const;
   ReadTable readAll(InputFormat format, const std::string& file, ReaderOptions options = {}) const;
+  // A written table turned back into CSV by a real program (the sqlite3 shell
+  // for databases, every digit of a real kept; gnumeric's ssconvert for the
+  // rest) and read into texts: a database NULL reads as "".
+  std::vector<std::vector<std::string>> readBack(const std::string& file, std::size_t columns) const;
   std::filesystem::path dir_;
 };
 

@@ -1,12 +1,20 @@
 #include "core/keywords/keyword_reader.hpp"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/archive.hpp"
+#include "core/keywords/catalogue.hpp"
 #include "core/keywords/import_setup.hpp"
+#include "core/keywords/keyword_record.hpp"
+#include "core/strfmt.hpp"
 
 namespace kestrel {
 namespace {
@@ -31,6 +39,7 @@ struct NumberCase {
   float initial;
   float expected;
   Log log;
+  float field = kFld;  // 0: not mapped
 };
 
 class NumberKeyword : public ::testing::TestWithParam<NumberCase> {};
@@ -38,7 +47,8 @@ class NumberKeyword : public ::testing::TestWithParam<NumberCase> {};
 TEST_P(NumberKeyword, ReadsClampsAndLogs) {
   const NumberCase& c = GetParam();
   ImportSetup s;
-  s.map(c.keyword, kFld, c.cell, c.start, c.length);
+  s.put(1, "99");  // data in a field the keyword does not name is never picked up
+  s.map(c.keyword, c.field, c.cell, c.start, c.length);
   float value = c.initial;
   const bool ok = c.whole ? s.reader.readInt(c.keyword, value, static_cast<long>(c.lo),
                                              static_cast<long>(c.hi))
@@ -105,45 +115,30 @@ INSTANTIATE_TEST_SUITE_P(
                    {"   ...'QTY' [-3] out of range [1/999] (R7/F3)..."}},
         NumberCase{"WholeLettersAreNoData", "QTY", 1, 999, true, "many", 0, 0, 4, 4, {kQtyNoData}},
         NumberCase{"WholeNoDataOutsideRange", "QTY", 1, 999, true, "many", 0, 0, 0, 1,
-                   {kQtyNoData, "   ...'QTY' set to default [1]..."}}),
+                   {kQtyNoData, "   ...'QTY' set to default [1]..."}},
+        // Not mapped: the record's value kept, only clamped into range.
+        NumberCase{"UnmappedInsideRangeKept", "RES_TRISE", 0, 150, false, {}, 0, 0, 40, 40, {}, 0},
+        NumberCase{"UnmappedAboveRangeSetToMaximum", "RES_TRISE", 0, 150, false, {}, 0, 0, 200, 150,
+                   {"   ...'RES_TRISE' set to default [150.000000]..."}, 0},
+        NumberCase{"UnmappedBelowRangeSetToMinimum", "RES_TRISE", 0, 150, false, {}, 0, 0, -3, 0,
+                   {"   ...'RES_TRISE' set to default [0.000000]..."}, 0},
+        NumberCase{"UnmappedNanSetToMinimum", "RES_TRISE", 0, 150, false, {}, 0, 0, static_cast<float>(kNaN), 0,
+                   {"   ...'RES_TRISE' set to default [0.000000]..."}, 0},
+        NumberCase{"UnmappedWholeSetToDefaultInIntegerForm", "QTY", 1, 999, true, {}, 0, 0, 0, 1,
+                   {"   ...'QTY' set to default [1]..."}, 0},
+        // Field numbers outside the input record warn and count as no data.
+        NumberCase{"Field257", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 40,
+                   {"   ...WARNING: ifva[] fld# (257) out-of-range...please call support."}, 257},
+        NumberCase{"NegativeField", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 40,
+                   {"   ...WARNING: ifva[] fld# (-3) out-of-range...please call support."}, -3},
+        NumberCase{"FarBeyondLastField", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 40,
+                   {"   ...WARNING: ifva[] fld# (2147483647) out-of-range...please call support."}, 1e12f},
+        NumberCase{"OutsideFieldAndValueOutOfRange", "RES_TRISE", 0, 150, false, "33", 0, 0, 200, 150,
+                   {"   ...WARNING: ifva[] fld# (300) out-of-range...please call support.",
+                    "   ...'RES_TRISE' set to default [150.000000]..."}, 300},
+        NumberCase{"LastFieldIsInside", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 33, {}, 256},
+        NumberCase{"FieldFractionDropped", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 33, {}, 2.7f}),
     labelOf<NumberCase>);
-
-struct UnmappedCase {
-  const char* label;
-  float initial;
-  float expected;
-  Log log;
-};
-
-class UnmappedNumber : public ::testing::TestWithParam<UnmappedCase> {};
-
-TEST_P(UnmappedNumber, KeepsRecordValueOnlyClampedIntoRange) {
-  const UnmappedCase& c = GetParam();
-  ImportSetup s;
-  s.put(1, "99");  // data elsewhere in the record must not be picked up
-  float value = c.initial;
-  EXPECT_TRUE(s.reader.readFloat("RES_TRISE", value, 0, 150));
-  EXPECT_FLOAT_EQ(value, c.expected);
-  EXPECT_EQ(s.log, c.log);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    KeywordReader, UnmappedNumber,
-    ::testing::Values(
-        UnmappedCase{"InsideRangeKept", 40, 40, {}},
-        UnmappedCase{"AboveRangeSetToMaximum", 200, 150, {"   ...'RES_TRISE' set to default [150.000000]..."}},
-        UnmappedCase{"BelowRangeSetToMinimum", -3, 0, {"   ...'RES_TRISE' set to default [0.000000]..."}},
-        UnmappedCase{"NanSetToMinimum", static_cast<float>(kNaN), 0,
-                     {"   ...'RES_TRISE' set to default [0.000000]..."}}),
-    labelOf<UnmappedCase>);
-
-TEST(KeywordReader, UnmappedWholeNumberSetToDefaultInIntegerForm) {
-  ImportSetup s;
-  float qty = 0;
-  EXPECT_TRUE(s.reader.readInt("QTY", qty, 1, 999));
-  EXPECT_FLOAT_EQ(qty, 1);
-  EXPECT_EQ(s.log, Log{"   ...'QTY' set to default [1]..."});
-}
 
 TEST(KeywordReader, SixteenBitFlagClampedMappedAndUnmapped) {
   ImportSetup s;
@@ -231,42 +226,6 @@ TEST(KeywordReader, DefinitionLookupIgnoresCase) {
 
 // ---- Field numbers and the current record --------------------------------------
 
-struct FieldNumberCase {
-  const char* label;
-  float fieldNumber;
-  float initial;
-  float expected;
-  Log log;
-};
-
-class FieldNumber : public ::testing::TestWithParam<FieldNumberCase> {};
-
-TEST_P(FieldNumber, OutsideInputRecordWarnsAndCountsAsNoData) {
-  const FieldNumberCase& c = GetParam();
-  ImportSetup s;
-  s.map("RES_TRISE", c.fieldNumber, "33");
-  float value = c.initial;
-  EXPECT_TRUE(s.reader.readFloat("RES_TRISE", value, 0, 150));
-  EXPECT_FLOAT_EQ(value, c.expected);
-  EXPECT_EQ(s.log, c.log);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    KeywordReader, FieldNumber,
-    ::testing::Values(
-        FieldNumberCase{"Field257", 257, 40, 40,
-                        {"   ...WARNING: ifva[] fld# (257) out-of-range...please call support."}},
-        FieldNumberCase{"NegativeField", -3, 40, 40,
-                        {"   ...WARNING: ifva[] fld# (-3) out-of-range...please call support."}},
-        FieldNumberCase{"FarBeyondLastField", 1e12f, 40, 40,
-                        {"   ...WARNING: ifva[] fld# (2147483647) out-of-range...please call support."}},
-        FieldNumberCase{"OutsideAndValueOutOfRange", 300, 200, 150,
-                        {"   ...WARNING: ifva[] fld# (300) out-of-range...please call support.",
-                         "   ...'RES_TRISE' set to default [150.000000]..."}},
-        FieldNumberCase{"LastFieldIsInside", 256, 40, 33, {}},
-        FieldNumberCase{"FractionDropped", 2.7f, 40, 33, {}}),
-    labelOf<FieldNumberCase>);
-
 TEST(KeywordReader, FieldNumberOutsideRecordLeavesChoiceAndTextAlone) {
   ImportSetup s;
   s.map("HEADER_ENV", 500);
@@ -350,6 +309,388 @@ TEST(KeywordReader, FieldDescriptionSuppliesKeywordRangeLengthAndList) {
   EXPECT_EQ(e, 13);
   EXPECT_EQ(r, "R1234");
   EXPECT_EQ(s.log, Log{"   ...'RES_PD' [0.500000] out of range [0.000000/0.250000] (R7/F3)..."});
+}
+
+// Choice, text and raw keyword readers.
+
+// ---- Choice keywords (the environment list: 1 "GB" .. 14 "CL") ------------------
+
+struct ChoiceCase {
+  const char* label;
+  Cell cell;
+  float start;
+  std::uint8_t initial;
+  std::uint8_t expected;
+  Log log;
+  float field = kFld;  // 0: not mapped
+};
+
+class ChoiceKeyword : public ::testing::TestWithParam<ChoiceCase> {};
+
+TEST_P(ChoiceKeyword, SelectsByNumberOrNameElseFallsBack) {
+  const ChoiceCase& c = GetParam();
+  ImportSetup s;
+  s.put(1, "GF");  // data in a field the keyword does not name is never picked up
+  s.map("HEADER_ENV", c.field, c.cell, c.start);
+  std::uint8_t env = c.initial;
+  EXPECT_TRUE(s.reader.readChoice("HEADER_ENV", env, kEnvironments));
+  EXPECT_EQ(env, c.expected);
+  EXPECT_EQ(s.log, c.log);
+}
+
+const std::string kNumberError = "   ...'HEADER_ENV' choice number error (R7/F3)...";
+const std::string kNoMatch = "   ...'HEADER_ENV' has no choice match (R7/F3)...";
+const std::string kDefault = "   ...'HEADER_ENV' set to default (#1) choice...";
+
+INSTANTIATE_TEST_SUITE_P(
+    KeywordReader, ChoiceKeyword,
+    ::testing::Values(
+        ChoiceCase{"NumberSelectsThatChoice", "3", 0, 4, 3, {}},
+        ChoiceCase{"LastChoiceByNumber", "14", 0, 4, 14, {}},
+        ChoiceCase{"LeadingZerosAllowed", "03", 0, 4, 3, {}},
+        ChoiceCase{"NameIgnoresCaseAndBlanks", " gf ", 0, 4, 2, {}},
+        ChoiceCase{"LongerName", "AIC", 0, 4, 6, {}},
+        ChoiceCase{"NumberBeyondListKeepsValidValue", "15", 0, 4, 4, {kNumberError}},
+        ChoiceCase{"ZeroIsNoChoice", "0", 0, 4, 4, {kNumberError}},
+        ChoiceCase{"HugeNumberIsNoChoice", "99999999999", 0, 4, 4, {kNumberError}},
+        ChoiceCase{"NumberBeyondListInvalidValueTakesFirst", "15", 0, 0, 1, {kNumberError, kDefault}},
+        ChoiceCase{"UnknownNameKeepsValidValue", "XYZ", 0, 4, 4, {kNoMatch}},
+        ChoiceCase{"UnknownNameInvalidValueTakesFirst", "XYZ", 0, 99, 1, {kNoMatch, kDefault}},
+        ChoiceCase{"BlankTextHasNoMatch", "   ", 0, 4, 4, {kNoMatch}},
+        ChoiceCase{"EmptyFieldHasNoData", {}, 0, 4, 4, {"   ...'HEADER_ENV' has no valid data (R7/F3)..."}},
+        ChoiceCase{"NumberFieldIsChoiceNumber", 3.0, 0, 4, 3, {}},
+        ChoiceCase{"NumberFieldRoundedToWhole", 2.6, 0, 4, 3, {}},
+        ChoiceCase{"NumberFieldBeyondList", 20.0, 0, 4, 4, {kNumberError}},
+        ChoiceCase{"NegativeNumberField", -1.0, 0, 4, 4, {kNumberError}},
+        ChoiceCase{"NanNumberFieldHasNoData", kNaN, 0, 0, 1,
+                   {"   ...'HEADER_ENV' has no valid data (R7/F3)...", kDefault}},
+        ChoiceCase{"NameInSubfield", "ENV:GF", 5, 4, 2, {}},
+        ChoiceCase{"SubfieldOnNumberFieldRefused", 3.0, 1, 4, 4,
+                   {"   ...'HEADER_ENV' subfield requires text field (R7/F3)..."}},
+        // Not mapped: a valid stored choice kept, else the first.
+        ChoiceCase{"UnmappedValidKept", {}, 0, 5, 5, {}, 0},
+        ChoiceCase{"UnmappedZeroTakesFirst", {}, 0, 0, 1, {kDefault}, 0},
+        ChoiceCase{"UnmappedPastListTakesFirst", {}, 0, 200, 1, {kDefault}, 0}),
+    labelOf<ChoiceCase>);
+
+// A list whose choice texts are numbers, like the relay temperature ratings.
+constexpr std::string_view kRatingNames[] = {"", "85", "125"};
+constexpr ChoiceList kRatings{kRatingNames};
+
+TEST(KeywordReader, ChoiceTextsThatAreNumbersMatchByNumberThenByText) {
+  struct Row {
+    Cell cell;
+    std::uint8_t expected;
+  };
+  for (const Row& row : {Row{"2", 2}, Row{"1", 1}, Row{"125", 2}, Row{"85", 1}, Row{125.0, 2}}) {
+    ImportSetup s;
+    s.map("RELAY_RATING", kFld, row.cell);
+    std::uint8_t rating = 1;
+    EXPECT_TRUE(s.reader.readChoice("RELAY_RATING", rating, kRatings));
+    EXPECT_EQ(rating, row.expected);
+    EXPECT_TRUE(s.log.empty());
+  }
+  ImportSetup s;
+  s.map("RELAY_RATING", kFld, "300");
+  std::uint8_t rating = 2;
+  EXPECT_TRUE(s.reader.readChoice("RELAY_RATING", rating, kRatings));
+  EXPECT_EQ(rating, 2);
+  EXPECT_EQ(s.log, Log{"   ...'RELAY_RATING' choice number error (R7/F3)..."});
+}
+
+// ---- Text keywords ------------------------------------------------------------
+
+struct TextCase {
+  const char* label;
+  Cell cell;
+  float start, length;
+  std::size_t maxLength;
+  bool upperCase;
+  std::string expected;
+  Log log;
+  float field = kFld;  // 0: not mapped
+};
+
+class TextKeyword : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(TextKeyword, CopiesUpToMaximumLength) {
+  const TextCase& c = GetParam();
+  ImportSetup s;
+  s.put(1, "NEW");  // data in a field the keyword does not name is never picked up
+  s.map("PN", c.field, c.cell, c.start, c.length);
+  std::string pn = "OLD";
+  EXPECT_TRUE(s.reader.readText("PN", pn, c.maxLength, c.upperCase));
+  EXPECT_EQ(pn, c.expected);
+  EXPECT_EQ(s.log, c.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeywordReader, TextKeyword,
+    ::testing::Values(
+        TextCase{"UpperCasedWhenAsked", "abc-123", 0, 0, 25, true, "ABC-123", {}},
+        TextCase{"CaseKeptOtherwise", "abc-123", 0, 0, 25, false, "abc-123", {}},
+        TextCase{"CutToMaximumLength", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", 0, 0, 25, false,
+                 "ABCDEFGHIJKLMNOPQRSTUVWXY", {}},
+        TextCase{"ExactlyMaximumLengthKept", "12345", 0, 0, 5, false, "12345", {}},
+        TextCase{"NumberFieldFormattedWhole", 1234.6, 0, 0, 25, false, "1235", {}},
+        TextCase{"NumberFieldCutToMaximumLength", 123456.0, 0, 0, 3, false, "123", {}},
+        TextCase{"SubfieldOfText", "ABC-123-XYZ", 5, 3, 25, false, "123", {}},
+        TextCase{"SubfieldToEndOfText", "ABC-123-XYZ", 9, 0, 25, false, "XYZ", {}},
+        TextCase{"SubfieldOnNumberFieldRefused", 12.0, 1, 2, 25, false, "OLD",
+                 {"   ...'PN' subfield requires text field (R7/F3)..."}},
+        TextCase{"SubfieldStartBeyondText", "ABC", 4, 1, 25, false, "OLD",
+                 {"   ...'PN' subfield length error (R7/F3)..."}},
+        TextCase{"EmptyFieldKeepsText", {}, 0, 0, 25, false, "OLD",
+                 {"   ...'PN' has no valid data (R7/F3)..."}},
+        TextCase{"InfiniteNumberKeepsText", -std::numeric_limits<double>::infinity(), 0, 0, 25, false,
+                 "OLD", {"   ...'PN' has no valid data (R7/F3)..."}},
+        TextCase{"UnmappedKeepsRecordText", {}, 0, 0, 25, true, "OLD", {}, 0}),
+    labelOf<TextCase>);
+
+// ---- Raw readers of fixed field numbers -----------------------------------------
+
+struct RawCase {
+  const char* label;
+  int fieldNumber;
+  Cell cell;  // put into field 5
+  bool ok;
+  std::string text;  // rawText rows: the result (maximum length 4); rawFloat rows: ""
+  double number;     // rawFloat result (range 0..100)
+  Log log;
+};
+
+class RawReader : public ::testing::TestWithParam<RawCase> {};
+
+TEST_P(RawReader, ReadsFieldOrFailsWithError) {
+  const RawCase& c = GetParam();
+  ImportSetup s;
+  s.put(5, c.cell);
+  std::string text = "OLD";
+  double number = -1;
+  const bool ok = c.text.empty() ? s.reader.rawFloat(c.fieldNumber, number, 0, 100)
+                                 : s.reader.rawText(c.fieldNumber, text, 4);
+  EXPECT_EQ(ok, c.ok);
+  if (c.text.empty()) {
+    EXPECT_DOUBLE_EQ(number, c.number);
+  } else {
+    EXPECT_EQ(text, c.text);
+  }
+  EXPECT_EQ(s.log, c.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeywordReader, RawReader,
+    ::testing::Values(
+        RawCase{"TextRead", 5, "Hey", true, "Hey", 0, {}},
+        RawCase{"TextCutToMaximumLength", 5, "Hello", true, "Hell", 0, {}},
+        RawCase{"TextFieldZero", 0, "Hey", false, "OLD", 0, {"   ...Error: rawtext fld# 0 (R7) out-of-range."}},
+        RawCase{"TextField257", 257, "Hey", false, "OLD", 0, {"   ...Error: rawtext fld# 257 (R7) out-of-range."}},
+        RawCase{"TextFromNumberField", 5, 12.0, false, "OLD", 0, {"   ...Error: rawtext fld# 5 (R7) not text field."}},
+        RawCase{"TextEmptyField", 5, {}, false, "OLD", 0, {"   ...Error: rawtext fld# 5 (R7) no valid data."}},
+        RawCase{"FloatFromNumberField", 5, 42.5, true, "", 42.5, {}},
+        RawCase{"FloatFromTextField", 5, "12.5", true, "", 12.5, {}},
+        RawCase{"FloatLettersNoData", 5, "abc", false, "", -1, {"   ...Error: rawfloat fld# 5 (R7) no valid data."}},
+        RawCase{"FloatNanTextNoData", 5, "NaN", false, "", -1, {"   ...Error: rawfloat fld# 5 (R7) no valid data."}},
+        RawCase{"FloatEmptyFieldNoData", 5, {}, false, "", -1, {"   ...Error: rawfloat fld# 5 (R7) no valid data."}},
+        RawCase{"FloatValueOutsideRange", 5, 150.0, false, "", -1, {"   ...Error: rawfloat fld# 5 (R7) out-of-range."}},
+        RawCase{"FloatFieldZero", 0, 1.0, false, "", -1, {"   ...Error: rawfloat fld# 0 (R7) out-of-range."}},
+        RawCase{"FloatNegativeField", -2, 1.0, false, "", -1, {"   ...Error: rawfloat fld# -2 (R7) out-of-range."}}),
+    labelOf<RawCase>);
+
+// Names unique, upper case and within their stored slot; types Text, Num or
+// Choice; ranges ordered and only on numbers.
+TEST(KeywordCatalogue, EveryEntryIsWellFormed) {
+  std::set<std::string_view> seen;
+  for (const KeywordInfo& k : keywordCatalogue()) {
+    EXPECT_TRUE(seen.insert(k.name).second) << "duplicate " << k.name;
+    EXPECT_LE(k.name.size(), 32u) << k.name;
+    EXPECT_EQ(std::string(k.name), upperCased(k.name)) << k.name;
+    const auto type = static_cast<int>(k.type);
+    EXPECT_TRUE(type >= 1 && type <= 3) << k.name << " has type " << type;
+    if (k.type == KeywordType::Num) {
+      EXPECT_LE(k.lo, k.hi) << k.name;
+    } else {
+      EXPECT_TRUE(k.lo == 0.0 && k.hi == 0.0) << k.name;
+    }
+  }
+  EXPECT_EQ(seen.count(kCatalogueEndMarker), 0u);
+  EXPECT_EQ(kCatalogueSize, keywordCatalogue().size());
+}
+
+TEST(KeywordCatalogue, HeaderBaseAndCrossReferenceKeywordsComeFirstInOrder) {
+  const std::vector<std::string_view> expected = {
+      "HEADER_FILETYPE", "HEADER_DESCR", "HEADER_ENV", "HEADER_TEMP", "HEADER_CF",
+      "HEADER_MODEL", "HEADER_#REQ", "HEADER_HYBFUNC", "HEADER_HYBLEARN", "HEADER_HYBYEARS",
+      "HEADER_HYBQU", "HEADER_HYBQUCUSTOM", "HEADER_HASSMT", "HEADER_SMTLIFE", "HEADER_SMTEQUIP",
+      "HEADER_SMTCYCLERATE", "HEADER_SMTBOARD", "HEADER_BOARDTCE", "HEADER_SMTDIFFMODE",
+      "HEADER_TEMPDIFF", "HEADER_NOTESTITLE", "HEADER_NOTES", "PART_TYPE", "IS_HYBRID", "PN",
+      "NEWPN", "PN2", "REFDES", "DESCR", "LCN", "QTY", "CF", "TEMPLIMIT", "STRESSLIMIT", "IS_SMT",
+      "SMT_PKG", "SMT_LEAD", "SMT_DIST", "SMT_HT", "SMT_TRISEMODE", "SMT_TEMPRISE", "NOTESTITLE",
+      "NOTES", "XREF_HEADER_DESCR", "XREF_HEADER_NOTESTITLE", "XREF_HEADER_NOTES", "XREF_PN",
+      "XREF_LIBPN", "XREF_NOTESTITLE", "XREF_NOTES"};
+  ASSERT_EQ(expected.size(), 50u);
+  const auto catalogue = keywordCatalogue();
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(catalogue[i].name, expected[i]) << "position " << i;
+    EXPECT_EQ(catalogue[i].className, "") << catalogue[i].name;
+  }
+}
+
+struct Group {
+  std::string_view prefix;
+  std::size_t count;
+  std::string_view className;
+};
+
+// The part-class groups follow the first 50 keywords, contiguous, in this order.
+TEST(KeywordCatalogue, ClassGroupsFollowInOrderWithTheirSizesAndOwners) {
+  const std::vector<Group> groups = {
+      {"IC_", 21, "CIC_Logic"},     {"VLSI_", 17, "CVLSI"},         {"MMIC_", 17, "CMMIC"},
+      {"BUB_", 10, "CBubble"},      {"SAW_", 1, "CSAWDevice"},      {"TR_", 16, "CTransistor"},
+      {"DIO_", 18, "CDiode"},       {"MTR_", 20, "CMTrans"},        {"OPTO_", 13, "COpto"},
+      {"LASDIO_", 8, "CLaserDiode"}, {"RES_", 9, "CResistor"},      {"POT_", 9, "CPotentiometer"},
+      {"CAP_", 10, "CCapacitor"},   {"IND_", 3, "CInductive"},      {"ROTATE_", 7, "CRotate"},
+      {"RELAY_", 12, "CRelay"},     {"SW_", 10, "CSwitch"},         {"CONN_", 8, "CConnector"},
+      {"BD_", 5, "CCircuitBoard"},  {"CX_", 2, "CConnections"},     {"TUBE_", 7, "CTube"},
+      {"METER_", 3, "CMeter"},      {"CRYS_", 2, "CCrystal"},       {"LAMP_", 3, "CLamp"},
+      {"FILT_", 3, "CFilter"},      {"MDEV_", 2, "CMDev"},          {"MISC_", 5, "CMisc"},
+      {"SUBCIRC_", 2, "CSubCircuit"}, {"SUBHYB_", 2, "CSubHybrid"}};
+  const auto catalogue = keywordCatalogue();
+  std::size_t pos = 50;
+  for (const Group& g : groups) {
+    for (std::size_t i = 0; i < g.count; ++i, ++pos) {
+      ASSERT_LT(pos, catalogue.size()) << g.prefix;
+      EXPECT_TRUE(catalogue[pos].name.starts_with(g.prefix))
+          << "position " << pos << ": " << catalogue[pos].name << " in group " << g.prefix;
+      EXPECT_EQ(catalogue[pos].className, g.className) << catalogue[pos].name;
+    }
+  }
+  EXPECT_EQ(pos, catalogue.size());
+}
+
+// Within a group the keywords follow the class's field order; these pairs
+// are neighbours where the order is easiest to get wrong.
+TEST(KeywordCatalogue, KeywordsFollowTheirClassFieldOrder) {
+  const std::vector<std::pair<std::string_view, std::string_view>> neighbours = {
+      {"IC_DESLIFE", "IC_TEMPMODE"}, {"IC_TEMPMODE", "IC_PD"},   {"IC_PD", "IC_RJC"},
+      {"IC_TCA", "IC_TJA"},          {"IC_TJA", "IC_TEMP"},      {"IC_TEMP", "VLSI_TYPE"},
+      {"VLSI_VOLTS", "VLSI_TEMPMODE"}, {"TR_PMAX", "TR_VCEO"},   {"TR_VCEO", "TR_VCE"},
+      {"DIO_VSTRESS", "DIO_TEMPMODE"}, {"MTR_DC", "MTR_QU"},     {"RES_STRESSMODE", "RES_PSTRESS"},
+      {"RES_PSTRESS", "RES_TRISE"},  {"CAP_QU", "CAP_CIRCR"},    {"BD_QU", "CX_TYPE"},
+      {"METER_FUNCTION", "METER_QU"}, {"NOTES", "XREF_HEADER_DESCR"}, {"SUBCIRC_DC", "SUBHYB_FILENAME"}};
+  for (const auto& [first, second] : neighbours) {
+    const auto a = keywordIndex(first);
+    const auto b = keywordIndex(second);
+    ASSERT_TRUE(a && b) << first << " / " << second;
+    EXPECT_EQ(*a + 1, *b) << first << " should be directly followed by " << second;
+  }
+}
+
+struct TypeCase {
+  std::string_view keyword;
+  KeywordType type;
+};
+
+void PrintTo(const TypeCase& c, std::ostream* os) { *os << c.keyword; }
+
+class KeywordValueType : public ::testing::TestWithParam<TypeCase> {};
+
+TEST_P(KeywordValueType, MatchesTheFieldItFills) {
+  const KeywordInfo* info = findKeyword(GetParam().keyword);
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->type, GetParam().type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeywordCatalogue, KeywordValueType,
+    ::testing::Values(TypeCase{"HEADER_FILETYPE", KeywordType::Choice}, TypeCase{"HEADER_DESCR", KeywordType::Text},
+                      TypeCase{"HEADER_#REQ", KeywordType::Num}, TypeCase{"PART_TYPE", KeywordType::Text},
+                      TypeCase{"SMT_LEAD", KeywordType::Choice}, TypeCase{"IC_TEMPMODE", KeywordType::Choice},
+                      TypeCase{"CX_QTY", KeywordType::Num}, TypeCase{"SUBCIRC_FILENAME", KeywordType::Text}),
+    [](const auto& info) {
+      std::string name(info.param.keyword);
+      std::replace(name.begin(), name.end(), '#', 'N');
+      return name;
+    });
+
+struct LookupCase {
+  const char* label;
+  std::string_view query;
+  std::optional<std::string_view> found;
+};
+
+void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.label; }
+
+class KeywordLookup : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(KeywordLookup, FindsByUpperCasedExactName) {
+  const LookupCase& c = GetParam();
+  const KeywordInfo* info = findKeyword(c.query);
+  const auto index = keywordIndex(c.query);
+  if (!c.found) {
+    EXPECT_EQ(info, nullptr);
+    EXPECT_FALSE(index.has_value());
+    return;
+  }
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->name, *c.found);
+  ASSERT_TRUE(index.has_value());
+  EXPECT_EQ(&keywordCatalogue()[*index], info);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeywordCatalogue, KeywordLookup,
+    ::testing::Values(LookupCase{"UpperCase", "RES_PSTRESS", "RES_PSTRESS"},
+                      LookupCase{"LowerCase", "res_pstress", "RES_PSTRESS"},
+                      LookupCase{"MixedCase", "Header_#Req", "HEADER_#REQ"},
+                      LookupCase{"ShortNameNotAPrefixMatch", "pn", "PN"},
+                      LookupCase{"LastEntry", "subhyb_dc", "SUBHYB_DC"},
+                      LookupCase{"PrefixOnly", "RES_", std::nullopt},
+                      LookupCase{"TrailingBlank", "PN ", std::nullopt},
+                      LookupCase{"EndMarkerIsNoKeyword", "LAST_DUMMY", std::nullopt},
+                      LookupCase{"Empty", "", std::nullopt}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(KeywordRecords, NewDefinitionHasOneUnmappedRecordPerKeywordInOrder) {
+  const std::vector<CKwd> records = defaultKeywordRecords();
+  const auto catalogue = keywordCatalogue();
+  ASSERT_EQ(records.size(), catalogue.size());
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    EXPECT_EQ(records[i].name, catalogue[i].name);
+    EXPECT_EQ(records[i].valueType, static_cast<std::uint8_t>(catalogue[i].type));
+    EXPECT_EQ(records[i].fieldNumber, 0.0f) << records[i].name;
+    EXPECT_EQ(records[i].subStart, 0.0f);
+    EXPECT_EQ(records[i].subLength, 0.0f);
+    EXPECT_EQ(records[i].valueOption, 0);
+  }
+}
+
+TEST(KeywordRecords, SerializeWritesFieldsInOrderAndReadsThemBack) {
+  CKwd out;
+  out.name = "IC_TEMP";
+  out.valueType = 2;
+  out.fieldNumber = 12.0f;
+  out.subStart = 3.0f;
+  out.subLength = 4.0f;
+  out.valueOption = 2;
+  Archive writer = Archive::forWriting();
+  out.Serialize(writer);
+  const std::vector<std::uint8_t>& bytes = writer.bytes();
+  // 1 length byte + 7 characters, type byte, three floats, option byte.
+  ASSERT_EQ(bytes.size(), 1u + 7u + 1u + 12u + 1u);
+  EXPECT_EQ(bytes[0], 7);
+  EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 8), "IC_TEMP");
+  EXPECT_EQ(bytes[8], 2);
+  EXPECT_EQ(bytes[9 + 4 + 4 + 4], 2);  // the option comes last
+
+  Archive reader = Archive::forReading(bytes, "test");
+  CKwd in;
+  in.Serialize(reader);
+  ASSERT_TRUE(reader.ok()) << reader.error();
+  Archive again = Archive::forWriting();
+  in.Serialize(again);
+  EXPECT_EQ(again.bytes(), bytes);
+  EXPECT_EQ(reader.remaining(), 0u);
 }
 
 }  // namespace

@@ -2,20 +2,30 @@
 // definitions: the record layout's rows, the keyword layout read back by
 // import into records equal field by field (in every format), filters and
 // counters, and failures that never count a record as exported.
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/keywords/catalogue.hpp"
+#include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "exchange/auto_definition.hpp"
-#include "exchange/import_definition.hpp"
 #include "exchange/export/export_run.hpp"
 #include "exchange/export/keyword_rows.hpp"
+#include "exchange/import_definition.hpp"
 #include "exchange/import_run.hpp"
+#include "exchange/part_numbers/part_number_decoder.hpp"
+#include "exchange/writers/buffered_writer.hpp"
+#include "exchange/writers/table_writer.hpp"
 #include "exchange_fixture.hpp"
+#include "models/passive_semis/capacitor.hpp"
+#include "models/passive_semis/potentiometer.hpp"
+#include "models/passive_semis/resistor.hpp"
 #include "models/register_all.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/xref_file.hpp"
@@ -410,5 +420,305 @@ TEST_F(ExportRun, EmptyAndDamagedCrossReferenceAndDefinitionFiles) {
   }
 }
 
+// Every writer's table opened by a real program (gnumeric's ssconvert for
+// CSV, dBASE, worksheet and workbook files, the sqlite3 shell for database
+// tables), turned back into CSV and compared cell by cell with the rows
+// written: numbers keep their precision, texts their characters.
+
+std::vector<ExportRow> sampleRows() {
+  const std::string longText(600, 'x');
+  return {
+      {ExportCell::ofText("plain"), ExportCell::ofText("with, comma"), ExportCell::ofText("say \"hi\""),
+       ExportCell::integer(50100), ExportCell::single(0.1f), ExportCell::real(1.2345678901234567), ExportCell{},
+       ExportCell::single(-2.5e-7f), ExportCell::real(12345.678)},
+      {ExportCell::ofText(longText + "end"), ExportCell::ofText("line1\nline2"), ExportCell::ofText("RNC55H1001FR"),
+       ExportCell::integer(-3), ExportCell::single(175.0f), ExportCell::real(1e-9), ExportCell::ofText("00123"),
+       ExportCell::single(3.4028235e38f), ExportCell::real(-0.0625)},
+  };
+}
+
+struct FormatCase {
+  OutputFormat format;
+  const char* name;
+  bool trimsBlanks;          // dBASE pads texts with blanks
+  std::size_t maxText;       // longest text the format keeps
+  bool guessesNumbers;       // gnumeric reads a CSV text of digits as a number
+  bool namesRow;             // gnumeric shows dBASE field names as a first row
+};
+
+class TableWritersTest : public ExchangeTest, public ::testing::WithParamInterface<FormatCase> {};
+
+void expectCell(const ExportCell& want, const std::string& got, const FormatCase& c, std::size_t row, std::size_t col) {
+  SCOPED_TRACE(testing::Message() << c.name << " row " << row + 1 << " column " << col + 1);
+  if (want.kind == ExportCell::Kind::Empty) {
+    EXPECT_EQ(got, "");
+  } else if (want.kind == ExportCell::Kind::Text) {
+    std::string text = want.text.substr(0, c.maxText);
+    if (c.trimsBlanks) text.erase(text.find_last_not_of(' ') + 1);
+    if (c.guessesNumbers && !text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+      EXPECT_EQ(std::stol(got), std::stol(text));
+    } else {
+      EXPECT_EQ(got, text);
+    }
+  } else {
+    char* end = nullptr;
+    const double back = std::strtod(got.c_str(), &end);
+    ASSERT_FALSE(got.empty());
+    EXPECT_EQ(*end, '\0') << got;
+    if (want.kind == ExportCell::Kind::Single) {
+      EXPECT_EQ(static_cast<float>(back), static_cast<float>(want.number)) << got;
+    } else {
+      EXPECT_NEAR(back, want.number, std::fabs(want.number) * 1e-15) << got;
+    }
+  }
+}
+
+TEST_P(TableWritersTest, RealProgramReadsEveryCellBack) {
+  const FormatCase& c = GetParam();
+  const std::string program = c.format == OutputFormat::MDB ? "sqlite3" : "ssconvert";
+  SKIP_WITHOUT(program);
+  const std::string file = path(std::string("table") + std::string(formatExtension(c.format)));
+  WriterOptions options;
+  options.columns = 9;
+  std::vector<std::string> warnings;
+  options.warn = [&](std::string_view w) { warnings.emplace_back(w); };
+  std::unique_ptr<TableWriter> writer;
+  ASSERT_TRUE(openTableWriter(c.format, file, options, posixFileSystem(), writer));
+  const auto rows = sampleRows();
+  for (const ExportRow& row : rows) ASSERT_TRUE(writer->writeRow(row));
+  EXPECT_FALSE(std::filesystem::exists(file)) << "nothing in place before the table is complete";
+  ASSERT_TRUE(writer->finish());
+  EXPECT_FALSE(std::filesystem::exists(temporaryOutputPath(file)));
+
+  auto back = readBack(file, 9);
+  if (c.namesRow) {
+    ASSERT_FALSE(back.empty());
+    EXPECT_EQ(back.front().at(0), "FIELD1");
+    back.erase(back.begin());
+  }
+  ASSERT_EQ(back.size(), rows.size());
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t col = 0; col < rows[r].size(); ++col) {
+      expectCell(rows[r][col], col < back[r].size() ? back[r][col] : std::string(), c, r, col);
+    }
+  }
+  if (c.format == OutputFormat::DBF) {
+    EXPECT_EQ(warnings, std::vector<std::string>{"...DBF WARNING: truncated string (603/254)..."});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, TableWritersTest,
+                         ::testing::Values(FormatCase{OutputFormat::CSV, "csv", false, 100000, true, false},
+                                           FormatCase{OutputFormat::DBF, "dbf", true, 254, false, true},
+                                           FormatCase{OutputFormat::WKS, "wks", false, 100000, false, false},
+                                           FormatCase{OutputFormat::XLS, "xlsx", false, 100000, false, false},
+                                           FormatCase{OutputFormat::MDB, "sqlite", false, 100000, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExchangeTest, CsvWritesLongLinesWholeWithStandardQuoting) {
+  const std::string file = path("long.csv");
+  WriterOptions options;
+  options.columns = 3;
+  std::unique_ptr<TableWriter> writer;
+  ASSERT_TRUE(openTableWriter(OutputFormat::CSV, file, options, posixFileSystem(), writer));
+  const std::string notes(3000, 'n');
+  ASSERT_TRUE(writer->writeRow({ExportCell::ofText("a\"b"), ExportCell::integer(7), ExportCell::ofText(notes)}));
+  ASSERT_TRUE(writer->finish());
+  EXPECT_EQ(readBytes("long.csv"), "\"a\"\"b\",7,\"" + notes + "\"\n");
+}
+
+TEST_F(ExchangeTest, FailedWriteKeepsThePreviousOutputAndLeavesNoTemporaryFile) {
+  const std::string file = write("out.csv", "previous good export\n");
+  for (int failAt : {0, 5}) {
+    FaultyFileSystem faulty;
+    faulty.failWriteAfter = failAt;
+    WriterOptions options;
+    options.columns = 1;
+    std::unique_ptr<TableWriter> writer;
+    ASSERT_TRUE(openTableWriter(OutputFormat::CSV, file, options, faulty, writer));
+    ASSERT_TRUE(writer->writeRow({ExportCell::ofText("new rows that will not fit")}));
+    const Status s = writer->finish();
+    EXPECT_FALSE(s);
+    EXPECT_NE(s.message().find("out.csv"), std::string::npos) << s.message();
+    EXPECT_EQ(readBytes("out.csv"), "previous good export\n");
+    EXPECT_FALSE(std::filesystem::exists(temporaryOutputPath(file)));
+  }
+}
+
+TEST_F(ExchangeTest, AbandonedWritersLeaveNoFileBehind) {
+  for (OutputFormat f : {OutputFormat::XLS, OutputFormat::MDB, OutputFormat::DBF}) {
+    const std::string file = path(std::string("gone") + std::string(formatExtension(f)));
+    WriterOptions options;
+    options.columns = 2;
+    std::unique_ptr<TableWriter> writer;
+    ASSERT_TRUE(openTableWriter(f, file, options, posixFileSystem(), writer));
+    ASSERT_TRUE(writer->writeRow({ExportCell::ofText("a"), ExportCell::single(1.5f)}));
+    writer.reset();
+    EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    EXPECT_FALSE(std::filesystem::exists(temporaryOutputPath(file))) << file;
+  }
+}
+
+TEST_F(ExchangeTest, FormatLimitsRefuseRowsByName) {
+  struct Case {
+    OutputFormat format;
+    std::size_t columns;
+    std::size_t rowCells;
+    const char* message;
+  };
+  const Case cases[] = {
+      {OutputFormat::CSV, 2, 3, "...CSV: too many fields (3/2)..."},
+      {OutputFormat::DBF, 2, 3, "...DBF: too many fields (3)..."},
+      {OutputFormat::WKS, 2, 3, "...WKS: too many fields (3)..."},
+      {OutputFormat::XLS, 2, 3, "...XLS: too many fields (3)..."},
+      {OutputFormat::MDB, 2, 3, "...MDB: too many fields (3)..."},
+  };
+  for (const Case& c : cases) {
+    WriterOptions options;
+    options.columns = c.columns;
+    std::unique_ptr<TableWriter> writer;
+    ASSERT_TRUE(openTableWriter(c.format, path(std::string("limit") + std::string(formatExtension(c.format))),
+                                options, posixFileSystem(), writer));
+    const Status s = writer->writeRow(ExportRow(c.rowCells, ExportCell::integer(1)));
+    EXPECT_EQ(s.message(), c.message);
+  }
+  WriterOptions wide;
+  wide.columns = 300;
+  std::unique_ptr<TableWriter> writer;
+  EXPECT_FALSE(openTableWriter(OutputFormat::DBF, path("wide.dbf"), wide, posixFileSystem(), writer));
+  EXPECT_FALSE(openTableWriter(OutputFormat::WKS, path("wide.wks"), wide, posixFileSystem(), writer));
+}
+
+TEST_F(ExchangeTest, WorksheetRefusesTheRowBeyondItsSixteenBitRowNumbers) {
+  WriterOptions options;
+  options.columns = 1;
+  std::unique_ptr<TableWriter> writer;
+  ASSERT_TRUE(openTableWriter(OutputFormat::WKS, path("rows.wks"), options, posixFileSystem(), writer));
+  for (int i = 0; i < 65536; ++i) ASSERT_TRUE(writer->writeRow({ExportCell::integer(i)}));
+  EXPECT_EQ(writer->writeRow({ExportCell::integer(0)}).message(), "...WKS: too many records (65537)...");
+}
+
+TEST(ExportCellText, NumbersUseTheFewestDigitsThatReadBackExactly) {
+  EXPECT_EQ(numberText(ExportCell::single(0.1f)), "0.1");
+  EXPECT_EQ(numberText(ExportCell::real(0.1)), "0.1");
+  EXPECT_EQ(numberText(ExportCell::real(static_cast<double>(0.1f))), "0.10000000149011612");
+  EXPECT_EQ(numberText(ExportCell::integer(-42)), "-42");
+  EXPECT_EQ(numberText(ExportCell::real(std::nan(""))), "");
+  EXPECT_EQ(outputFormatForPath("a/b.XLSX"), OutputFormat::XLS);
+  EXPECT_EQ(outputFormatForPath("a.b/c"), std::nullopt);
+}
+
 }  // namespace
 }  // namespace kestrel::test
+
+// The part-number decoder: cases of each family it must decode, numbers it
+// must refuse, and the records it builds through the part classes.
+namespace kestrel::part_numbers {
+namespace {
+
+struct DecodeCase {
+  const char* pn;
+  Family family;
+  const char* style;
+  double value;
+  char tolerance;
+  char level;
+  float ratedPower;
+};
+
+TEST(PartNumberDecoder, DecodesEachFamily) {
+  const DecodeCase cases[] = {
+      {"RNC55H1001FR", Family::Resistor, "RNC", 1000.0, 'F', 'R', 0.1f},
+      {"rcr07g103js", Family::Resistor, "RCR", 10000.0, 'J', 'S', 0.25f},
+      {"RLR07C4701FM", Family::Resistor, "RLR", 4700.0, 'F', 'M', 0.25f},
+      {"RN55D1002F", Family::Resistor, "RN", 10000.0, 'F', 0, 0.1f},
+      {"RWR81S1R00FR", Family::Resistor, "RWR", 1.0, 'F', 'R', 0.0f},
+      {"RER60FR100M", Family::Resistor, "RER", 0.1, 0, 'M', 0.0f},
+      {" RC20GF105J ", Family::Resistor, "RC", 1e6, 'J', 0, 0.5f},
+      {"RJR24FW103R", Family::Potentiometer, "RJR", 10000.0, 0, 'R', 0.0f},
+      {"RTR22DC502P", Family::Potentiometer, "RTR", 5000.0, 0, 'P', 0.0f},
+      {"RV4NAYSD102A", Family::Potentiometer, "RV", 1000.0, 'A', 0, 0.0f},
+      {"CKR05BX104KR", Family::Capacitor, "CKR", 100000.0, 'K', 'R', 0.0f},
+      {"CSR13E106KB", Family::Capacitor, "CSR", 1e7, 'K', 'B', 0.0f},
+      {"CK05BX470K", Family::Capacitor, "CK", 47.0, 'K', 0, 0.0f},
+      {"CLR79B4R7MD", Family::Capacitor, "CLR", 4.7, 'M', 'D', 0.0f},
+  };
+  for (const DecodeCase& c : cases) {
+    SCOPED_TRACE(c.pn);
+    std::string why;
+    const DecodedNumber d = decode(c.pn, &why);
+    ASSERT_EQ(d.family, c.family) << why;
+    EXPECT_EQ(d.style, c.style);
+    EXPECT_NEAR(d.value, c.value, c.value * 1e-12);
+    EXPECT_EQ(d.tolerance, c.tolerance);
+    EXPECT_EQ(d.failureRateLevel, c.level);
+    EXPECT_EQ(d.ratedPower, c.ratedPower);
+  }
+}
+
+TEST(PartNumberDecoder, RefusesNumbersItCannotRead) {
+  const char* refused[] = {
+      "",                 // nothing
+      "2N2222A",          // a transistor
+      "M39003/01-2301",   // slash sheet
+      "RNC55H1001F",      // established-reliability style without its level
+      "RN55D1001FR",      // non-ER style with a failure-rate level
+      "RNC55H1001FX",     // unknown level letter
+      "RNC55H10",         // value code too short for the level
+      "RNCH1001FR",       // no size
+      "RNC551001FR",      // no characteristic (size runs into the value)
+      "RNC55H1001FRRRRRRRRRRRRRRRRR",  // longer than a part number
+      "CK05BX000K",       // no capacitance
+      "RXR55H1001FR",     // no such style
+      "RNC55H1R0R1FR",    // two decimal points
+  };
+  for (const char* pn : refused) {
+    std::string why;
+    EXPECT_EQ(decode(pn, &why).family, Family::None) << pn;
+    EXPECT_FALSE(why.empty()) << pn;
+  }
+}
+
+TEST(PartNumberDecoder, BuildsRecordsThroughThePartClasses) {
+  registerAllParts();
+  std::unique_ptr<CPart> part;
+  ASSERT_TRUE(buildPart("rnc55h1001fr", false, part));
+  auto* res = dynamic_cast<CResistor*>(part.get());
+  ASSERT_NE(res, nullptr);
+  EXPECT_EQ(res->PN, "RNC55H1001FR");
+  EXPECT_EQ(res->PART_TYPE, 401);
+  EXPECT_EQ(kResistorStyles.text(res->TYPE), "RNR/RNC/RNN (PrecisionFilm,ER)");
+  EXPECT_EQ(kResistorQualities.text(res->QU), "R (ER)");
+  EXPECT_EQ(kResistanceUnits.text(res->RESUNIT), "Kohms");
+  EXPECT_FLOAT_EQ(res->RES, 1.0f);
+  EXPECT_FLOAT_EQ(res->PMAX, 0.1f);
+  EXPECT_LE(res->PD, res->PMAX);
+
+  ASSERT_TRUE(buildPart("RJR24FW103R", true, part));
+  auto* pot = dynamic_cast<CPotentiometer*>(part.get());
+  ASSERT_NE(pot, nullptr);
+  EXPECT_EQ(pot->IS_HYBRID, 1);
+  EXPECT_EQ(kPotentiometerStyles.text(pot->TYPE), "RJR (NonWirewound,ER)");
+  EXPECT_FLOAT_EQ(pot->RES, 10.0f);
+
+  ASSERT_TRUE(buildPart("CSR13E106KB", false, part));
+  auto* cap = dynamic_cast<CCapacitor*>(part.get());
+  ASSERT_NE(cap, nullptr);
+  EXPECT_EQ(kCapacitorStyles.text(cap->TYPE), "CSR (Tantalum,ER)");
+  EXPECT_EQ(kCapacitorQualities.text(cap->QU), "S,B (ER)");
+  EXPECT_EQ(kCapacitanceUnits.text(cap->CAPUNIT), "uF");
+  EXPECT_FLOAT_EQ(cap->CAP, 10.0f);
+
+  const Status refused = buildPart("2N2222A", false, part);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(part, nullptr);
+  // The largest value code still fits the record: 99 x 10^7 ohms.
+  ASSERT_TRUE(buildPart("RC20GF997J", false, part));
+  res = dynamic_cast<CResistor*>(part.get());
+  ASSERT_NE(res, nullptr);
+  EXPECT_EQ(kResistanceUnits.text(res->RESUNIT), "Megohms");
+  EXPECT_FLOAT_EQ(res->RES, 990.0f);
+}
+
+}  // namespace
+}  // namespace kestrel::part_numbers
