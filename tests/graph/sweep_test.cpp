@@ -317,12 +317,6 @@ INSTANTIATE_TEST_SUITE_P(
                                    "...Error: CIR extension mismatch (rec#1)."}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(HierarchyCopy, MissingChildGivesCanNotCopyWithTheCode) {
-  circuit("ORPHAN.CIR", {{kSubCircuitType, "NOWHERE.CIR"}});
-  EXPECT_FALSE(copy("ORPHAN.CIR"));
-  EXPECT_EQ(ui.lines[5], "...Error: can not copy file [2].");
-}
-
 TEST_F(HierarchyCopy, DamagedChildIsNamedAndStopsTheCopy) {
   std::filesystem::resize_file(dir.file("BOARD.CIR"), 40);
   EXPECT_FALSE(copy("TOP.CIR"));
@@ -363,20 +357,6 @@ TEST_F(HierarchyCopy, CancelAnsweredYesStopsAndNoGoesOn) {
   auto second = ScratchFolder::create(posixScratchFiles(), dir.path(), 100, yes);
   EXPECT_FALSE(copyHierarchy({topPath(), {}}, posixScratchFiles(), *second, yes));
   EXPECT_EQ(yes.lines[4], "...Cancel.");
-}
-
-TEST_F(HierarchyCopy, OpenDocumentIsCopiedAsItStandsNotAsSaved) {
-  std::unique_ptr<CCircDoc> board;
-  ASSERT_TRUE(loadDocument(posixFileSystem(), dir.file("BOARD.CIR"), board).isOk());
-  board->header().TEMP = 99.0f;  // an edit not saved
-  const std::string before = test::readFileText(dir.file("BOARD.CIR"));
-  ListedOpenDocuments open({board.get()});
-  auto set = copyHierarchy({topPath(), &open}, posixScratchFiles(), *folder, ui);
-  ASSERT_TRUE(set);
-  const CCircDoc* copyOfBoard = set->find(folder->file("BOARD.CIR"));
-  ASSERT_NE(copyOfBoard, nullptr);
-  EXPECT_FLOAT_EQ(copyOfBoard->header().TEMP, 99.0f);
-  EXPECT_EQ(test::readFileText(dir.file("BOARD.CIR")), before);
 }
 
 }  // namespace
