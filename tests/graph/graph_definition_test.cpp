@@ -9,7 +9,6 @@
 #include "core/doc_file.hpp"
 #include "graph/graph_definition.hpp"
 #include "graph/graph_settings.hpp"
-#include "shell/settings.hpp"
 #include "support/faulty_file_system.hpp"
 #include "support/recording_ui.hpp"
 
@@ -207,18 +206,6 @@ TEST(GraphDefinition, SaveKeepsTheOlderFileAsBackupAndAFailedSaveKeepsTheOld) {
   GraphDefinition kept;
   ASSERT_TRUE(openGraphDefinition(posixFileSystem(), path, kept).isOk());
   EXPECT_EQ(kept.settings.maxItems, 7);
-}
-
-TEST(GraphDefinition, LastFileRememberedInTheGraphSection) {
-  test::TempFolder dir;
-  std::vector<std::string> warnings;
-  Settings settings = Settings::load(posixFileSystem(), dir.file("217F2.INI"), warnings);
-  EXPECT_EQ(lastGraphDefinition(settings), "");
-  rememberGraphDefinition(settings, "/data/SWEEP.GDF");
-  ASSERT_TRUE(settings.save(posixFileSystem()).isOk());
-  Settings again = Settings::load(posixFileSystem(), dir.file("217F2.INI"), warnings);
-  EXPECT_EQ(lastGraphDefinition(again), "/data/SWEEP.GDF");
-  EXPECT_EQ(again.text("Graph", "GDFLastFileSpec"), "/data/SWEEP.GDF");
 }
 
 }  // namespace

@@ -240,20 +240,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ManyCase{"NotesCircuit", 5, false}),
     [](const ::testing::TestParamInfo<ManyCase>& info) { return std::string(info.param.name); });
 
-TEST(ShortList, OneLinePerPartSortedByTotalFailureRate) {
-  auto doc = test::manyTypesDocument(DocKind::Circuit);
-  ReportSettings s;
-  s.sortBy = SortKey::TFR;
-  auto report = built(0, *doc, s);
-  ASSERT_EQ(report->recordCount(), doc->count());
-  for (std::size_t i = 0; i < report->recordCount(); ++i) {
-    EXPECT_EQ(report->records()[i].lineCount(), 1);
-    if (i > 0) {
-      EXPECT_GE(report->records()[i - 1].TFR, report->records()[i].TFR);
-    }
-  }
-}
-
 struct SplitCase {
   const char* name;
   const char* notes;
