@@ -164,69 +164,50 @@ struct RtfRead {
 
 RtfRead readRtf(const std::string& rtf) {
   RtfRead out;
-  std::vector<std::string> destinations;  // per open group: its destination, or ""
-  std::size_t i = 0;
-  auto inBody = [&] {
-    for (const std::string& d : destinations) {
-      if (!d.empty()) return false;
-    }
-    return true;
+  std::vector<std::string> groups;  // per open group: its destination, or ""
+  const auto in = [&](const char* d) { return std::find(groups.begin(), groups.end(), d) != groups.end(); };
+  const auto emit = [&](char c) {
+    if (in("fonttbl")) out.fonts += c;
+    else if (!in("info")) out.pages.back() += c;
   };
-  auto emit = [&](char c) {
-    if (inBody()) {
-      out.pages.back() += c;
-    } else if (std::find(destinations.begin(), destinations.end(), "fonttbl") != destinations.end()) {
-      out.fonts += c;
-    }
-  };
+  const auto isAlpha = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; };
   if (rtf.rfind("{\\rtf1", 0) != 0) out.error = "does not start with {\\rtf1";
-  bool firstInGroup = false;
-  while (i < rtf.size() && out.error.empty()) {
-    const char c = rtf[i];
+  bool first = false;  // the token read follows its group's opening brace
+  for (std::size_t i = 0; i < rtf.size() && out.error.empty();) {
+    const char c = rtf[i++];
+    const bool opens = first;
+    first = c == '{';
     if (c == '{') {
-      destinations.emplace_back();
-      firstInGroup = true;
-      ++i;
+      groups.emplace_back();
     } else if (c == '}') {
-      if (destinations.empty()) out.error = "unbalanced }";
-      else destinations.pop_back();
-      ++i;
-      if (destinations.empty() && rtf.find_first_not_of("\r\n", i) != std::string::npos) {
+      if (groups.empty()) out.error = "unbalanced }";
+      else groups.pop_back();
+      if (groups.empty() && rtf.find_first_not_of("\r\n", i) != std::string::npos) {
         out.error = "text after the document group";
       }
-    } else if (c == '\\') {
-      ++i;
-      if (i >= rtf.size()) {
-        out.error = "\\ at the end";
-      } else if (std::isalpha(static_cast<unsigned char>(rtf[i]))) {
-        std::string word;
-        while (i < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[i]))) word += rtf[i++];
-        if (i < rtf.size() && (rtf[i] == '-' || std::isdigit(static_cast<unsigned char>(rtf[i])))) {
-          ++i;
-          while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
-        }
-        if (i < rtf.size() && rtf[i] == ' ') ++i;
-        out.words.insert(word);
-        if (firstInGroup && (word == "fonttbl" || word == "info")) destinations.back() = word;
-        if (word == "par") emit('\n');
-        if (word == "tab") emit('\t');
-        if (word == "page" && inBody()) out.pages.emplace_back();
-      } else if (rtf[i] == '\'') {
-        const int value = std::stoi(rtf.substr(i + 1, 2), nullptr, 16);
-        emit(static_cast<char>(value));
-        i += 3;
-      } else {
-        emit(rtf[i]);  // \\ \{ \}
-        ++i;
-      }
-      firstInGroup = false;
-    } else {
+    } else if (c != '\\') {
       if (c != '\n' && c != '\r') emit(c);
-      ++i;
-      firstInGroup = false;
+    } else if (i >= rtf.size()) {
+      out.error = "\\ at the end";
+    } else if (rtf[i] == '\'') {
+      emit(static_cast<char>(std::stoi(rtf.substr(i + 1, 2), nullptr, 16)));
+      i += 3;
+    } else if (!isAlpha(rtf[i])) {
+      emit(rtf[i++]);  // \\ \{ \}
+    } else {
+      std::string word;
+      while (i < rtf.size() && isAlpha(rtf[i])) word += rtf[i++];
+      if (i < rtf.size() && rtf[i] == '-') ++i;
+      while (i < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[i]))) ++i;
+      if (i < rtf.size() && rtf[i] == ' ') ++i;
+      out.words.insert(word);
+      if (opens && (word == "fonttbl" || word == "info")) groups.back() = word;
+      if (word == "par") emit('\n');
+      if (word == "tab") emit('\t');
+      if (word == "page" && !in("fonttbl") && !in("info")) out.pages.emplace_back();
     }
   }
-  if (out.error.empty() && !destinations.empty()) out.error = "unclosed group";
+  if (out.error.empty() && !groups.empty()) out.error = "unclosed group";
   return out;
 }
 
