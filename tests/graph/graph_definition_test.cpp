@@ -9,7 +9,6 @@
 #include "core/doc_file.hpp"
 #include "graph/graph_definition.hpp"
 #include "graph/graph_settings.hpp"
-#include "shell/settings.hpp"
 #include "support/faulty_file_system.hpp"
 #include "support/recording_ui.hpp"
 
@@ -79,11 +78,6 @@ TEST(GraphDefinition, WhatIsSavedIsWhatIsOpened) {
 
 TEST(GraphDefinition, LayoutStartsWithTheVersionWordAndEndsWithTheChecksum) {
   const std::vector<std::uint8_t> bytes = encodeGraphDefinition(sample());
-  ASSERT_GT(bytes.size(), 20u);
-  EXPECT_EQ(bytes[0] | bytes[1] << 8, kGraphDefinitionVersion);
-  EXPECT_EQ(bytes[2], kMtbfVsTempEnv);
-  EXPECT_EQ(bytes[3] | bytes[4] << 8 | bytes[5] << 16 | static_cast<std::uint32_t>(bytes[6]) << 24,
-            static_cast<std::uint32_t>(-55));
   EXPECT_TRUE(checksumMatches(bytes));
   Body body;
   body.type = kMtbfVsTempEnv;
@@ -212,18 +206,6 @@ TEST(GraphDefinition, SaveKeepsTheOlderFileAsBackupAndAFailedSaveKeepsTheOld) {
   GraphDefinition kept;
   ASSERT_TRUE(openGraphDefinition(posixFileSystem(), path, kept).isOk());
   EXPECT_EQ(kept.settings.maxItems, 7);
-}
-
-TEST(GraphDefinition, LastFileRememberedInTheGraphSection) {
-  test::TempFolder dir;
-  std::vector<std::string> warnings;
-  Settings settings = Settings::load(posixFileSystem(), dir.file("217F2.INI"), warnings);
-  EXPECT_EQ(lastGraphDefinition(settings), "");
-  rememberGraphDefinition(settings, "/data/SWEEP.GDF");
-  ASSERT_TRUE(settings.save(posixFileSystem()).isOk());
-  Settings again = Settings::load(posixFileSystem(), dir.file("217F2.INI"), warnings);
-  EXPECT_EQ(lastGraphDefinition(again), "/data/SWEEP.GDF");
-  EXPECT_EQ(again.text("Graph", "GDFLastFileSpec"), "/data/SWEEP.GDF");
 }
 
 }  // namespace

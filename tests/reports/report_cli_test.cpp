@@ -68,7 +68,7 @@ TEST_P(ReportCommandFiles, OutputFileKindFollowsTheExtension) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ReportCommandFiles,
-                         ::testing::Values(FileCase{"Pdf", "r.pdf", "%PDF-"}, FileCase{"Rtf", "r.rtf", "{\\rtf1"},
+                         ::testing::Values(FileCase{"Pdf", "r.pdf", "%PDF-"}, FileCase{"RtfInCapitals", "r.RTF", "{\\rtf1"},
                                            FileCase{"Text", "r.txt", "Pi Fac"}),
                          [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
 

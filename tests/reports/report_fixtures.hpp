@@ -105,9 +105,7 @@ class RecordingDevice final : public PageDevice {
   double cell = 5.0;
 
   DeviceCaps caps() const override { return deviceCaps; }
-  void createFont(FontRole role, const FontSpec& spec, int height) override {
-    fonts.push_back({role, std::string(spec.face), spec.points, spec.weight, height});
-  }
+  void createFont(FontRole, const FontSpec&, int) override {}
   double textWidth(FontRole, std::string_view text) const override { return cell * text.size(); }
   double ascent(FontRole role) const override { return role == FontRole::Title ? 10.0 : 7.0; }
   void startPage() override { ++pages; }
@@ -126,12 +124,6 @@ class RecordingDevice final : public PageDevice {
     return out;
   }
 
-  struct Font {
-    FontRole role;
-    std::string face;
-    int points, weight, height;
-  };
-  std::vector<Font> fonts;
   std::vector<Text> texts;
   std::vector<Rule> rules;
   int pages = 0;

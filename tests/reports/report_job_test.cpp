@@ -185,35 +185,6 @@ INSTANTIATE_TEST_SUITE_P(Faults, FailedReportFile,
                            return std::string(info.param.name);
                          });
 
-struct OutputCase {
-  const char* name;
-  const char* file;
-  const char* start;
-};
-void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.name; }
-
-class ReportFileKinds : public ReportRun, public ::testing::WithParamInterface<OutputCase> {};
-
-TEST_P(ReportFileKinds, EachExtensionGivesItsKindOfFile) {
-  write("TOP.CIR");
-  RecordingUi ui;
-  ReportOutcome out;
-  ASSERT_TRUE(runReportJob(job("TOP.CIR", false, GetParam().file), posixFileSystem(), ui, out).isOk());
-  std::ifstream in(dir.file(GetParam().file), std::ios::binary);
-  const std::string bytes(std::istreambuf_iterator<char>(in), {});
-  EXPECT_EQ(bytes.rfind(GetParam().start, 0), 0u);
-  EXPECT_EQ(out.pages, 1u);
-  EXPECT_TRUE(out.text.empty());
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"TOP.CIR", GetParam().file}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, ReportFileKinds,
-                         ::testing::Values(OutputCase{"Pdf", "r.pdf", "%PDF-"}, OutputCase{"Rtf", "r.RTF", "{\\rtf1"},
-                                           OutputCase{"Text", "r.txt", "Short List Report"}),
-                         [](const ::testing::TestParamInfo<OutputCase>& info) {
-                           return std::string(info.param.name);
-                         });
-
 // The bundled example hierarchy, calculated, then reported as a whole.
 TEST_F(ReportRun, BundledExampleHierarchy) {
   for (const char* name : {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "rf_module.hyb"}) {
