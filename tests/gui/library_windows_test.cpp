@@ -77,15 +77,6 @@ std::vector<std::vector<std::uint8_t>> circuitRecords(const std::string& path) {
   return out;
 }
 
-std::size_t menuIndexOf(bool hybrid, const std::string& name) {
-  std::vector<std::string> menu;
-  if (!PartRegistry::instance().buildMenu(hybrid, menu)) return 0;
-  for (std::size_t i = 1; i < menu.size(); ++i) {
-    if (menu[i] == name) return i;
-  }
-  return 0;
-}
-
 }  // namespace
 
 class LibraryWindowsTest final : public QObject, test::DesktopFixture {
@@ -228,7 +219,7 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   const std::string cliLib = copyExample("parts.lib", "edit-cli.lib");
   auto w = openLibrary(guiLib);
   QVERIFY(w);
-  const std::size_t resistor = menuIndexOf(false, "Resistor");
+  const std::size_t resistor = test::menuIndexOf(findPartTypeByClass("CResistor")->id, false);
   QVERIFY(resistor > 0);
 
   // Add: the Add dialog, the part's sheet, then the Add dialog again (Cancel).
@@ -567,12 +558,6 @@ void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
 
 namespace {
 
-std::unique_ptr<CCircDoc> load(const std::string& path) {
-  std::unique_ptr<CCircDoc> doc;
-  if (Status s = loadDocument(posixFileSystem(), path, doc); !s) qWarning("%s", s.message().c_str());
-  return doc;
-}
-
 // How a browse dialog is answered: the row to pick (-1: none) and whether
 // Find... is used first to reach the record by its part number.
 struct BrowseAnswer {
@@ -659,7 +644,8 @@ void RecallTest::recallMatchesCommandLine() {
   const test::RunResult run = test::runKestrel(args);
   QCOMPARE(run.exitCode, 0);
 
-  CircuitWindow window(load(gui), context());
+  const auto owned = openWindow(gui);
+  CircuitWindow& window = *owned;
   const std::size_t before = window.document().count();
   const BrowseAnswer browse{browseRow, {}};
   scriptRecall({number.toStdString(), {lib_, searchXRef, xref_, move}}, browseRow >= 0 ? &browse : nullptr);
@@ -698,7 +684,8 @@ void RecallTest::refusalsAddNothing() {
   QFETCH(int, browseRow);
   QFETCH(QString, message);
   const std::string path = copyExample(file.toStdString(), "refused" + fs::path(file.toStdString()).extension().string());
-  CircuitWindow window(load(path), context());
+  const auto owned = openWindow(path);
+  CircuitWindow& window = *owned;
   const std::size_t before = window.document().count();
   const RecallJob job{number.toStdString(),
                       {dir.filePath(library).toStdString(), !xref.isEmpty(), dir.filePath(xref).toStdString(), 1}};

@@ -47,6 +47,7 @@
 
 using namespace kestrel;
 using namespace kestrel::gui;
+using test::menuIndexOf;
 
 class WindowsTest final : public QObject, test::DesktopFixture {
   Q_OBJECT
@@ -360,15 +361,6 @@ void WindowsTest::fullListOpensAndRefusesMore() {
   w->paste();
   QCOMPARE(lastMessage(), std::string("PASTE: circuit list is full."));
   QCOMPARE(w->document().count(), kMaxRecs);
-}
-
-// 1-based position of a part type in a document kind's menu.
-std::size_t menuIndexOf(std::uint16_t typeId, bool hybrid) {
-  const auto table = menuTable(hybrid);
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (table[i].id == typeId) return i + 1;
-  }
-  return 0;
 }
 
 constexpr std::uint16_t kResistorType = 401;
