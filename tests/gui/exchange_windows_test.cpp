@@ -7,14 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <algorithm>
-#include <map>
-#include <QApplication>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <deque>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <nlohmann/json.hpp>
 #include <sstream>
 

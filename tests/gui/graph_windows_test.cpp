@@ -9,18 +9,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <deque>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "core/strfmt.hpp"
 #include "graph/chart_file.hpp"

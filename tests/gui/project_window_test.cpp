@@ -7,19 +7,12 @@
 // With KESTREL_SCREENSHOTS=<folder> the expanded, calculated tree window is
 // also grabbed to <folder>/project_tree.png.
 #include <QAction>
-#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTreeView>
-#include <QtTest>
-#include <deque>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <map>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"

@@ -1,6 +1,5 @@
 // The desktop windows driven as a user drives them, offscreen: dialogs are
 // answered by a script instead of a person, messages land in a recorder.
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,12 +17,7 @@
 #include <QTreeView>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QtTest>
-#include <filesystem>
 #include <fstream>
-#include <deque>
-#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "core/circ_file.hpp"
