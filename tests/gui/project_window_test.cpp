@@ -3,9 +3,6 @@
 // land in a recorder. Every workflow is run a second time through `kestrel
 // project` on a fresh copy of the same files in the same folder, and the
 // files written and the tree shown must be the same.
-//
-// With KESTREL_SCREENSHOTS=<folder> the expanded, calculated tree window is
-// also grabbed to <folder>/project_tree.png.
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -218,23 +215,6 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
   QVERIFY(window->model()->lines(0)[3].rfind("FR=", 0) == 0);
   const std::vector<std::string> shown = shownTree(*window);
   const FileBytes written = snapshot();
-
-  if (const char* shots = std::getenv("KESTREL_SCREENSHOTS"); shots != nullptr && *shots != '\0') {
-    fs::create_directories(shots);
-    QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
-    for (QMdiSubWindow* s : frame->mdiArea()->subWindowList()) {
-      if (s->widget() == window) sub = s;
-    }
-    frame->resize(1200, 860);
-    frame->show();
-    frame->mdiArea()->setActiveSubWindow(sub);
-    sub->setGeometry(0, 0, 1180, 760);
-    window->view()->expandAll();
-    window->select(1);
-    QApplication::processEvents();
-    QVERIFY(window->grab().save(QString::fromStdString((fs::path(shots) / "project_tree.png").string())));
-    frame->hide();
-  }
 
   // ---- the command line on a fresh copy in the same folder ----
   freshWork();
