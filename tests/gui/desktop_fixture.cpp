@@ -8,6 +8,7 @@
 
 #include "core/circ_file.hpp"
 #include "core/file_system.hpp"
+#include "core/registry.hpp"
 #include "models/register_all.hpp"
 
 namespace kestrel::test {
@@ -126,6 +127,14 @@ fs::path DesktopFixture::freshExamples(const std::string& name) {
 RunResult DesktopFixture::kestrel(std::vector<std::string> args) {
   args.insert(args.begin(), {"--yes", "--quiet", "--no-log", "--settings", path("cli.ini")});
   return runKestrel(args);
+}
+
+std::size_t menuIndexOf(std::uint16_t typeId, bool hybrid) {
+  const auto table = menuTable(hybrid);
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].id == typeId) return i + 1;
+  }
+  return 0;
 }
 
 std::unique_ptr<CircuitWindow> DesktopFixture::openWindow(const std::string& file) {

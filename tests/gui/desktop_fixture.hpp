@@ -41,6 +41,9 @@ std::vector<std::string> splitLines(const std::string& text);
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> folderBytes(const fs::path& folder);
 
+// 1-based position of a part type in a document kind's Add menu; 0 when absent.
+std::size_t menuIndexOf(std::uint16_t typeId, bool hybrid);
+
 // The item `text` of the menu-bar menu `menu` (its title without the
 // keyboard mark); null when there is none.
 QAction* menuItem(QMainWindow& frame, const QString& menu, const QString& text);

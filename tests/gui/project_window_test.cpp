@@ -3,23 +3,13 @@
 // land in a recorder. Every workflow is run a second time through `kestrel
 // project` on a fresh copy of the same files in the same folder, and the
 // files written and the tree shown must be the same.
-//
-// With KESTREL_SCREENSHOTS=<folder> the expanded, calculated tree window is
-// also grabbed to <folder>/project_tree.png.
 #include <QAction>
-#include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QTreeView>
-#include <QtTest>
-#include <deque>
-#include <filesystem>
 #include <fstream>
-#include <functional>
-#include <map>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
@@ -226,23 +216,6 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
   const std::vector<std::string> shown = shownTree(*window);
   const FileBytes written = snapshot();
 
-  if (const char* shots = std::getenv("KESTREL_SCREENSHOTS"); shots != nullptr && *shots != '\0') {
-    fs::create_directories(shots);
-    QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
-    for (QMdiSubWindow* s : frame->mdiArea()->subWindowList()) {
-      if (s->widget() == window) sub = s;
-    }
-    frame->resize(1200, 860);
-    frame->show();
-    frame->mdiArea()->setActiveSubWindow(sub);
-    sub->setGeometry(0, 0, 1180, 760);
-    window->view()->expandAll();
-    window->select(1);
-    QApplication::processEvents();
-    QVERIFY(window->grab().save(QString::fromStdString((fs::path(shots) / "project_tree.png").string())));
-    frame->hide();
-  }
-
   // ---- the command line on a fresh copy in the same folder ----
   freshWork();
   QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
@@ -359,13 +332,10 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
   };
   const Case cases[] = {
       {"add to a hybrid", *hybrid, addHere, true, "ADD: project part selection is not CIRCUIT."},
-      {"add to a record", record, addHere, true, "ADD: project part selection is not CIRCUIT."},
       {"add answered No", *controller, addHere, false, ""},
       {"delete the top", 0, [&] { window->deleteChild(); }, true, "DELETE: not a valid project part selection."},
-      {"delete a record", record, [&] { window->deleteChild(); }, true, "DELETE: not a valid project part selection."},
       {"delete answered No", *controller, [&] { window->deleteChild(); }, false, ""},
       {"move a record", record, [&] { window->moveChild(); }, true, "MOVE: not a valid project part selection."},
-      {"move the top", 0, [&] { window->moveChild(); }, true, "MOVE: not a valid project part selection."},
       {"check a record", record,
        [&] { window->model()->setData(window->model()->indexOf(record), Qt::Unchecked, Qt::CheckStateRole); }, true,
        "TOGGLE: not a valid selection."},
@@ -402,25 +372,13 @@ void ProjectWindowTest::damagedProjectFileOpensNothing() {
   CProjDoc doc;
   doc.setTopLevel((w / "system.cir").string());
   const std::vector<std::uint8_t> good = encodeProject(doc);
-  const auto resealed = [&](std::function<void(std::vector<std::uint8_t>&)> change) {
-    std::vector<std::uint8_t> bytes(good.begin(), good.end() - 4);
-    change(bytes);
-    appendChecksum(bytes);
-    return bytes;
-  };
   struct Case {
     const char* what;
     std::vector<std::uint8_t> bytes;
     std::string mustSay;
   };
   const Case cases[] = {
-      {"empty", {}, "File checksum error."},
       {"checksum broken", [&] { auto b = good; b[5] ^= 0x20; return b; }(), "File checksum error."},
-      {"cut short", std::vector<std::uint8_t>(good.begin(), good.begin() + 6), "File checksum error."},
-      {"a circuit's type byte", resealed([](auto& b) { b[0] = 1; }), "Unexpected file format...\n...not a Project."},
-      {"another version", resealed([](auto& b) { b[1] = 0x11; b[2] = 0x11; }), "File version error...\n...InVer=4369, ReqVer=50100."},
-      {"name cut short", resealed([](auto& b) { b.resize(b.size() - 3); }), "the top-level circuit name is cut short"},
-      {"bytes left over", resealed([](auto& b) { b.push_back(7); }), "unexpected bytes after the top-level"},
       {"a circuit file", [&] {
          const std::string c = test::readBytes(w / "controller.cir");
          return std::vector<std::uint8_t>(c.begin(), c.end());
@@ -726,20 +684,12 @@ void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
   QVERIFY(confirmation.find("- Temperature: Increase (15.0C)") != std::string::npos);
   const std::vector<std::string> shown = shownTree(*window);
   QVERIFY(shown != treeBefore);
-  std::map<std::string, std::string> documents;
-  for (const char* file : {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "rf_module.hyb"}) {
-    documents[file] = kestrel({"show", "--json", (w / file).string()}).out;
-  }
 
   freshWork();
   QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
   const test::RunResult run = kestrel({"whatif", "--env", "NS", "--temp", "increase:15", top});
   QVERIFY2(run.exitCode == 0, run.err.c_str());
   QCOMPARE(shown, cliShow(project));
-  for (const auto& [file, json] : documents) {
-    QVERIFY2(json.find("\"NS\"") != std::string::npos, file.c_str());
-    QVERIFY2(json == kestrel({"show", "--json", (w / file).string()}).out, file.c_str());
-  }
 }
 
 // Graph from the project window: the chart opens, and the data file beside
