@@ -151,8 +151,8 @@ int runStoreRecover(const StoreRecoverJob& job, const GlobalOptions& global) {
   session.log.end();
   for (const std::string& line : out.lostLines) std::fprintf(stderr, "kestrel: %s\n", line.c_str());
   if (!out.ok) {
-    std::fprintf(stderr, "STORE RECOVER: %s.\n", out.error.c_str());
-    return out.code == StatusCode::NotFound ? kExitBadInput : kExitUserError;
+    std::fprintf(stderr, "STORE RECOVER: %s.\n", out.failure.message().c_str());
+    return out.failure.code() == StatusCode::NotFound ? kExitBadInput : kExitUserError;
   }
   std::printf("'%s' -> '%s': %s\n", job.damaged.c_str(), job.output.c_str(), library::recoverSummary(out).c_str());
   if (out.lost == 0) return kExitOk;

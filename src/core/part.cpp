@@ -258,7 +258,8 @@ float CPart::storedRate(double value) {
 }
 
 double CPart::limitToRange(double value, double lo, double hi) {
-  if (!inStoredRange(value, lo, hi)) OverFlags |= EntryOverRange;
+  if (inStoredRange(value, lo, hi)) return value;
+  OverFlags |= EntryOverRange;
   return heldInRange(value, lo, hi);
 }
 

@@ -71,23 +71,23 @@ int Journal::begin(StoreFile& store, std::span<const std::int32_t> nodes) {
     if (!file_) return kDiskError;
   }
   bracket_ = newBracketNumber();
-  std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
-  put(bytes, bracket_, 8);
-  put(bytes, 0, 8);
-  bytes.resize(24 + kBlockSize);
-  if (store.read(0, bytes.data() + 24, kBlockSize) != kBlockSize) return kDiskReadError;
+  std::uint8_t block0[kBlockSize];
+  if (store.read(0, block0, kBlockSize) != kBlockSize) return kDiskReadError;
   // Nodes the file's header does not count as in use yet (the slack at the
   // end, or the file's growth) hold nothing a roll-back needs: after it the
   // header no longer counts them, and they are written whole when taken.
   FileHeader header;
-  if (decodeHeader({bytes.data() + 24, kBlockSize}, -1, header) == kOk) {
+  if (decodeHeader({block0, kBlockSize}, -1, header) == kOk) {
     usedLength_ = nodeOffset(header.nodesInUse);
   } else {
     const std::int64_t length = store.size();
     if (length < kBlockSize) return kDiskReadError;
     usedLength_ = static_cast<std::uint64_t>(length);
   }
-  for (int i = 0; i < 8; ++i) bytes[16 + i] = static_cast<std::uint8_t>(usedLength_ >> (8 * i));
+  std::vector<std::uint8_t> bytes(kMagic, kMagic + 8);
+  put(bytes, bracket_, 8);
+  put(bytes, usedLength_, 8);
+  bytes.insert(bytes.end(), block0, block0 + kBlockSize);
   seal(bytes, 0);
   if (const int rc = entries(store, nodes, bytes); rc != kOk) return rc;
   end_ = 0;

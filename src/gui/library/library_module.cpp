@@ -120,7 +120,7 @@ void recoverFile(MainWindow& frame) {
     out = library::recoverKeyedFile(damaged, output, true, run);
   }
   if (!out.ok) {
-    context.ui->message("RECOVER: " + out.error + ".");
+    context.ui->message("RECOVER: " + out.failure.message() + ".");
     return;
   }
   context.ui->message("Recover Library\n'" + damaged + "' -> '" + output + "'\n" + library::recoverSummary(out));

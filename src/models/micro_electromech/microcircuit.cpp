@@ -111,7 +111,7 @@ double digitalActivationEnergy(std::uint8_t technology) {
 }
 
 CIC::CIC(const MicrocircuitFamilyMember& member)
-    : member_(&member), kind_(static_cast<MicrocircuitKind>(member.typeId)) {
+    : member_(&member) {
   TECH = member.defaults.tech;
   TYPE = member.defaults.type;
   COMPLEX = member.defaults.complexity;
@@ -121,12 +121,11 @@ CIC::CIC(const MicrocircuitFamilyMember& member)
 
 std::span<const ComplexityRow> CIC::complexityRows() const {
   const MicrocircuitFamilyMember& m = *member_;
+  // Only a RAM has rows of its own for DRAM and for BiCMOS.
   if (isMos()) {
-    const bool dram = kind_ == MicrocircuitKind::Ram && kIcRamTypes.clamp(TYPE) == kIcDram;
-    return dram && !m.dram.empty() ? m.dram : m.mos;
+    return !m.dram.empty() && kIcRamTypes.clamp(TYPE) == kIcDram ? m.dram : m.mos;
   }
-  const bool bicmos = !m.linear && kIcTechnologies.clamp(TECH) == kIcBiCmos;
-  return bicmos && !m.bicmos.empty() ? m.bicmos : m.bipolar;
+  return !m.bicmos.empty() && kIcTechnologies.clamp(TECH) == kIcBiCmos ? m.bicmos : m.bipolar;
 }
 
 double CIC::complexityMax() const {
@@ -143,22 +142,22 @@ double CIC::activationEnergy() const {
 }
 
 const ChoiceList& CIC::technologies() const {
-  return kind_ == MicrocircuitKind::Linear ? kIcLinearTechnologies : kIcTechnologies;
+  return kind() == MicrocircuitKind::Linear ? kIcLinearTechnologies : kIcTechnologies;
 }
 
 bool CIC::isMos() const {
-  return kind_ != MicrocircuitKind::Linear && kIcTechnologies.clamp(TECH) >= kIcFirstMos;
+  return kind() != MicrocircuitKind::Linear && kIcTechnologies.clamp(TECH) >= kIcFirstMos;
 }
 
 const ChoiceList* CIC::memoryTypes() const {
   if (!isMos()) return nullptr;
-  if (kind_ == MicrocircuitKind::Ram) return &kIcRamTypes;
-  if (kind_ == MicrocircuitKind::Prom) return &kIcPromTypes;
+  if (kind() == MicrocircuitKind::Ram) return &kIcRamTypes;
+  if (kind() == MicrocircuitKind::Prom) return &kIcPromTypes;
   return nullptr;
 }
 
 bool CIC::isEeprom() const {
-  return kind_ == MicrocircuitKind::Prom && isMos() && kIcPromTypes.clamp(TYPE) == kIcEeprom;
+  return kind() == MicrocircuitKind::Prom && isMos() && kIcPromTypes.clamp(TYPE) == kIcEeprom;
 }
 
 void CIC::Serialize(Archive& ar) {
@@ -194,7 +193,7 @@ void CIC::paramPage(FieldVisitor& f) {
   const bool own = !isHybridPart();  // a hybrid part takes these from its package
   f.choice(withChoices(kTech, technologies()), TECH, true);
   // The memory type is an entry of MOS RAMs and PROMs only; the list shown is the class's.
-  const ChoiceList& types = kind_ == MicrocircuitKind::Ram ? kIcRamTypes : kIcPromTypes;
+  const ChoiceList& types = kind() == MicrocircuitKind::Ram ? kIcRamTypes : kIcPromTypes;
   f.choice(withChoices(kType, types), TYPE, usesMemoryType());
   FieldSpec complex = kComplex;
   complex.hi = complexityMax();
@@ -327,8 +326,8 @@ void CIC::FormatDetail(std::string& line1, std::string& line2, std::string_view 
   const std::string pre(prefix);
   const std::string tech = storedChoiceText(technologies(), TECH);
   std::string memory;
-  if (isMos() && kind_ == MicrocircuitKind::Ram) memory = storedChoiceText(kIcRamTypes, TYPE);
-  if (isMos() && kind_ == MicrocircuitKind::Prom) memory = shortText(kIcPromTypes, kIcPromTypeShort, TYPE);
+  if (isMos() && kind() == MicrocircuitKind::Ram) memory = storedChoiceText(kIcRamTypes, TYPE);
+  if (isMos() && kind() == MicrocircuitKind::Prom) memory = shortText(kIcPromTypes, kIcPromTypeShort, TYPE);
   const std::string complex = strprintf("%.0f%c", static_cast<double>(COMPLEX), member_->complexityUnit);
   std::string years, quality, package;
   if (!isHybridPart()) {

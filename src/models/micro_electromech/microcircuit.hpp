@@ -79,7 +79,7 @@ class CIC final : public CPart {
   void normalizeChoices() override;
   std::vector<NamedFactor> factors() const override;
 
-  MicrocircuitKind kind() const { return kind_; }
+  MicrocircuitKind kind() const { return static_cast<MicrocircuitKind>(member_->typeId); }
   // The technology list of the class (linear devices have their own).
   const ChoiceList& technologies() const;
   // The memory-type list of a MOS RAM or PROM, else null.
@@ -119,7 +119,6 @@ class CIC final : public CPart {
   double activationEnergy() const;
 
   const MicrocircuitFamilyMember* member_;
-  MicrocircuitKind kind_;
 };
 
 // Activation energy of pi_T for logic, PLA/PAL and microprocessors by

@@ -48,22 +48,22 @@ constexpr std::span<const ComplexityRow> kNone{};
 
 // Defaults of a new record: technology, memory type, package, complexity, pins.
 const std::array<MicrocircuitFamilyMember, 7> kFamily = {{
-    {101, "IC,Logic", 'G', false, kLogicBipolar, kLogicMos, kNone, kNone, A::Digital,
+    {101, "IC,Logic", 'G', kLogicBipolar, kLogicMos, kNone, kNone, A::Digital,
      {kIcCmos, 1, 6, 100.0f, 16.0f}, memberRecord<101>("CIC_Logic")},
-    {102, "IC,PLA/PAL", 'G', false, kPlaBipolar, kPlaMos, kNone, kNone, A::Digital,
+    {102, "IC,PLA/PAL", 'G', kPlaBipolar, kPlaMos, kNone, kNone, A::Digital,
      {kIcCmos, 1, 6, 500.0f, 20.0f}, memberRecord<102>("CIC_PLA")},
     // Package 3: HermPGA/SMT.
-    {103, "IC,Micro", 'B', false, kMicroBipolar, kMicroMos, kNone, kNone, A::Digital,
+    {103, "IC,Micro", 'B', kMicroBipolar, kMicroMos, kNone, kNone, A::Digital,
      {kIcCmos, 1, 3, 32.0f, 168.0f}, memberRecord<103>("CIC_Micro")},
-    {104, "IC,RAM", 'B', false, kBipolarRam, kSram, kDram, kSram, A::Memory,
+    {104, "IC,RAM", 'B', kBipolarRam, kSram, kDram, kSram, A::Memory,
      {kIcCmos, 1, 6, 1048576.0f, 20.0f}, memberRecord<104>("CIC_RAM")},
-    {105, "IC,ROM", 'B', false, kBipolarRom, kMosRom, kNone, kNone, A::Memory,
+    {105, "IC,ROM", 'B', kBipolarRom, kMosRom, kNone, kNone, A::Memory,
      {kIcCmos, 1, 6, 262144.0f, 28.0f}, memberRecord<105>("CIC_ROM")},
     // Memory type 2: UVEPROM; package 2: HermDIP,Glass.
-    {106, "IC,PROM", 'B', false, kBipolarRom, kMosProm, kNone, kNone, A::Memory,
+    {106, "IC,PROM", 'B', kBipolarRom, kMosProm, kNone, kNone, A::Memory,
      {kIcCmos, 2, 2, 1048576.0f, 32.0f}, memberRecord<106>("CIC_PROM")},
     // Technology 1: Bipolar.
-    {107, "IC,Linear", 'T', true, kTransistors, kTransistors, kNone, kNone, A::Linear,
+    {107, "IC,Linear", 'T', kTransistors, kTransistors, kNone, kNone, A::Linear,
      {1, 1, 6, 100.0f, 16.0f}, memberRecord<107>("CIC_Linear")},
 }};
 

@@ -29,7 +29,6 @@ struct MicrocircuitFamilyMember {
   std::uint16_t typeId;
   std::string_view menuName;  // "(Hyb)" is added for a hybrid part
   char complexityUnit;  // in the detail line: G(ates), B(its), T(ransistors)
-  bool linear;          // technologies Bipolar/MOS instead of the logic families
   // C1 rows by technology; a MOS DRAM and a BiCMOS device have rows of their
   // own where the handbook gives them, else the MOS or bipolar rows.
   std::span<const ComplexityRow> bipolar, mos, dram, bicmos;

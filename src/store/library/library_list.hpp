@@ -71,7 +71,6 @@ class ListPager {
   std::vector<Entry> whole_;
 };
 
-
 // Visits every entry of a file in list order (a damaged record listed from
 // its key) until `visit` returns false. When the list index breaks or ends
 // before it has listed as many records as the file holds, the records it

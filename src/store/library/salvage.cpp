@@ -172,7 +172,7 @@ Outcome addEntry(PartLibrary& lib, const LibEntry& e) {
 
 Outcome addEntry(XRefFile& x, const XRefEntry& e) { return x.add(e.xref); }
 
-// Writes the kept records into the new file; false (with `out.error`) when
+// Writes the kept records into the new file; false (with `out.failure`) when
 // the file could not be written or the user cancelled.
 template <typename File, typename Entry>
 bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui, store::StoreFileSystem* fs,
@@ -180,11 +180,11 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
   StoreMessage error;
   auto file = File::create(output, error, fs);
   if (!file) {
-    out.fail(StatusCode::Io, oneLine(error.text()));
+    out.failure = Status::error(StatusCode::Io, oneLine(error.text()));
     return false;
   }
   if (s.textsFound && !file->writeHeader(s.texts)) {
-    out.fail(StatusCode::Io, oneLine(file->error().text()));
+    out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
     return false;
   }
   // Batches of one write bracket each, as a transfer puts its parts.
@@ -199,7 +199,7 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
       ui.clearCancel();
       if (ui.confirm("Cancel recovery?")) {
         ui.log(strprintf("   ...Cancel (R%ld).", static_cast<long>(e.record)));
-        out.fail(StatusCode::Cancelled, "cancelled");
+        out.failure = Status::error(StatusCode::Cancelled, "cancelled");
         return false;
       }
     }
@@ -208,14 +208,14 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
     if (o == Outcome::Ok) ++out.kept;
     else if (o == Outcome::Duplicate) ++out.duplicates;
     else {
-      out.fail(StatusCode::Io, oneLine(file->error().text()));
+      out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
       if (inBatch) file->store().EndWrite();
       return false;
     }
     if (++done % kBatch == 0 && inBatch) {
       inBatch = false;
       if (const int rc = file->store().EndWrite(); rc < 0) {
-        out.fail(StatusCode::Io, quoted(output) + ": " + store::StoreErrorText(rc));
+        out.failure = Status::error(StatusCode::Io, quoted(output) + ": " + store::StoreErrorText(rc));
         return false;
       }
     }
@@ -224,18 +224,18 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
       ui.progressBar(static_cast<int>(done), static_cast<int>(total));
     }
     if (!ui.processEvents()) {
-      out.fail(StatusCode::Cancelled, "cancelled");
+      out.failure = Status::error(StatusCode::Cancelled, "cancelled");
       return false;
     }
   }
   if (inBatch) {
     if (const int rc = file->store().EndWrite(); rc < 0) {
-      out.fail(StatusCode::Io, quoted(output) + ": " + store::StoreErrorText(rc));
+      out.failure = Status::error(StatusCode::Io, quoted(output) + ": " + store::StoreErrorText(rc));
       return false;
     }
   }
   if (!file->close()) {
-    out.fail(StatusCode::Io, oneLine(file->error().text()));
+    out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
     return false;
   }
   return true;
@@ -299,12 +299,13 @@ RecoverOutcome recoverKeyedFile(const std::string& damaged, const std::string& o
   store::StoreFileSystem& fs = fsp != nullptr ? *fsp : store::posixStoreFileSystem();
   std::string startError;
   if (!startStore(startError)) {
-    out.fail(StatusCode::Failed, startError);
+    out.failure = Status::error(StatusCode::Failed, startError);
     return out;
   }
   std::error_code ec;
   if (damaged == output || std::filesystem::equivalent(damaged, output, ec)) {
-    out.fail(StatusCode::InvalidArgument, quoted(output) + ": the new file can not be the damaged file");
+    out.failure =
+        Status::error(StatusCode::InvalidArgument, quoted(output) + ": the new file can not be the damaged file");
     return out;
   }
   ui.log(strprintf("Recover '%s'...", damaged.c_str()));
@@ -313,8 +314,9 @@ RecoverOutcome recoverKeyedFile(const std::string& damaged, const std::string& o
   store::SalvageScan scan;
   const int rc = store::scanStore(damaged, scan, &fs);
   if (rc != store::kOk) {
-    out.fail(rc == store::kFail ? StatusCode::NotFound : StatusCode::Corrupt,
-             quoted(damaged) + ": " + (rc == store::kFail ? "can not open the file" : store::StoreErrorText(rc)));
+    const bool missing = rc == store::kFail;
+    out.failure = Status::error(missing ? StatusCode::NotFound : StatusCode::Corrupt,
+                                quoted(damaged) + ": " + (missing ? "can not open the file" : store::StoreErrorText(rc)));
     return out;
   }
   const std::string ext = upperCased(std::filesystem::path(damaged).extension().string());
@@ -323,11 +325,11 @@ RecoverOutcome recoverKeyedFile(const std::string& damaged, const std::string& o
   store::OpenResult r;
   if (fs.open(output, false, r) != nullptr) {
     if (!replaceOutput) {
-      out.fail(StatusCode::AlreadyExists, quoted(output) + ": file already exists");
+      out.failure = Status::error(StatusCode::AlreadyExists, quoted(output) + ": file already exists");
       return out;
     }
     if (!fs.remove(output)) {
-      out.fail(StatusCode::Io, quoted(output) + ": can not remove the old file");
+      out.failure = Status::error(StatusCode::Io, quoted(output) + ": can not remove the old file");
       return out;
     }
   }
@@ -337,8 +339,10 @@ RecoverOutcome recoverKeyedFile(const std::string& damaged, const std::string& o
                            : recoverAs<XRefFile, XRefEntry>(scan, damaged, output, ui, &fs, out);
   if (!written) {
     fs.remove(output);
-    if (out.error.empty()) out.fail(StatusCode::Io, quoted(output) + ": can not write the new file");
-    ui.log("...Error: " + out.error + ".");
+    if (out.failure) {
+      out.failure = Status::error(StatusCode::Io, quoted(output) + ": can not write the new file");
+    }
+    ui.log("...Error: " + out.failure.message() + ".");
     return out;
   }
   ui.log("..." + recoverSummary(out) + "...");

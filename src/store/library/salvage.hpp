@@ -62,13 +62,7 @@ struct RecoverOutcome {
   long lost = 0;
   long duplicates = 0;
   std::vector<std::string> lostLines;  // one per lost record, naming file and record
-  std::string error;                   // why no new file was written
-  StatusCode code = StatusCode::Ok;    // the same, for callers to decide on
-
-  void fail(StatusCode why, std::string text) {
-    code = why;
-    error = std::move(text);
-  }
+  Status failure = Status::ok();       // why no new file was written
 };
 
 // "Kept:%ld  Lost:%ld  Duplicates:%ld"
