@@ -75,7 +75,7 @@ void CMisc::Calculate(CCircHeader& header) {
 }
 
 bool CMisc::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kMethod, METHOD) || !r.read(kBaseFr, BASEFR)) return false;
   if (isArrhenius()) {
     return r.read(kTNormal, TNORMAL) && r.read(kEa, EA) && r.read(kTRise, TRISE);

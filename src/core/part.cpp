@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <variant>
 
 #include "core/archive.hpp"
 #include "core/circ_header.hpp"
@@ -74,7 +75,12 @@ void CPart::serializeBase(Archive& ar) {
   ar.io(NOTES);
 }
 
-void CPart::Serialize(Archive& ar) { serializeBase(ar); }
+void CPart::Serialize(Archive& ar) {
+  serializeBase(ar);
+  for (const StoredField& field : storedFields()) {
+    std::visit([&ar](auto* value) { ar.io(*value); }, field.at(*this));
+  }
+}
 
 void CPart::CopyFrom(const CPart& other) {
   copyBaseFields(other);
@@ -90,15 +96,88 @@ void CPart::CopyFrom(const CPart& other) {
 
 std::string CPart::GetTypeName() const { return {}; }
 
-void CPart::paramPage(FieldVisitor&) {}
+namespace {
 
-bool CPart::tempPage(FieldVisitor&) { return false; }
+// Shows one input of the table to a page visitor, by the member's type.
+struct InputVisit {
+  FieldVisitor& fields;
+  const FieldSpec& shown;
+  bool applies;
+  void operator()(float* value) const { fields.number(shown, *value, applies); }
+  void operator()(std::uint8_t* value) const { fields.choice(shown, *value, applies); }
+};
+
+// Reads each input a page visits and that applies, until the first failed read.
+class PageReader final : public FieldVisitor {
+ public:
+  explicit PageReader(KeywordReader& reader) : reader_(reader) {}
+  bool ok() const { return ok_; }
+  void text(const FieldSpec& field, std::string& value, bool applies) override { take(field, value, applies); }
+  void number(const FieldSpec& field, float& value, bool applies) override { take(field, value, applies); }
+  void choice(const FieldSpec& field, std::uint8_t& value, bool applies) override { take(field, value, applies); }
+  void flag(const FieldSpec& field, std::uint16_t& value, bool applies) override { take(field, value, applies); }
+
+ private:
+  template <typename T>
+  void take(const FieldSpec& field, T& value, bool applies) {
+    if (ok_ && applies && !field.keyword.empty()) ok_ = reader_.read(field, value);
+  }
+  KeywordReader& reader_;
+  bool ok_ = true;
+};
+
+}  // namespace
+
+bool CPart::visitInputs(FieldVisitor& fields, FieldPage page) {
+  bool any = false;
+  for (const StoredField& field : storedFields()) {
+    if (field.entry == nullptr || field.page != page) continue;
+    any = true;
+    ShownInput input{*field.entry, *field.entry};
+    shapeInput(input);
+    std::visit(InputVisit{fields, input.shown, input.applies}, field.at(*this));
+  }
+  return any;
+}
+
+void CPart::paramPage(FieldVisitor& fields) { visitInputs(fields, FieldPage::Params); }
+
+bool CPart::tempPage(FieldVisitor& fields) { return visitInputs(fields, FieldPage::Temp); }
+
+void CPart::shapeInput(ShownInput&) {}
+
+bool CPart::importParamPage(KeywordReader& reader) {
+  PageReader read(reader);
+  paramPage(read);
+  return read.ok();
+}
+
+bool CPart::importTempPage(KeywordReader& reader) {
+  PageReader read(reader);
+  tempPage(read);
+  return read.ok();
+}
+
+std::vector<NamedFactor> CPart::factors() const {
+  std::vector<NamedFactor> named;
+  auto& self = const_cast<CPart&>(*this);  // the table's accessors only read here
+  for (const StoredField& field : storedFields()) {
+    if (field.factor.empty()) continue;
+    const double value = std::visit([](auto* v) { return static_cast<double>(*v); }, field.at(self));
+    named.push_back({field.factor, value});
+  }
+  return named;
+}
 
 void CPart::Calculate(CCircHeader&) {}
 
 void CPart::ApplyWhatIf(const WhatIfSettings&) {}
 
 bool CPart::ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float) {
+  return importBaseFields(reader, skipIdentity, smtAllowed) && importParamPage(reader) && importTempPage(reader);
+}
+
+bool CPart::importBaseFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed) {
   // NEWPN reads into PN after PN, so a mapped NEWPN replaces the part number.
   if (!skipIdentity) {
     if (!reader.read(kPN, PN) || !reader.read(kNewPN, PN) || !reader.read(kPN2, PN2)) return false;
@@ -139,6 +218,14 @@ void CPart::normalizeChoices() {
   checkChoice(SMT_PKG, kSmtPackages);
   checkChoice(SMT_LEAD, kSmtLeads);
   checkChoice(SMT_TRISEMODE, kSmtTriseModes);
+  for (const StoredField& field : storedFields()) {
+    const FieldSpec* entry = field.entry;
+    if (entry == nullptr || field.listByClass || entry->kind != FieldKind::Choice || entry->choices == nullptr) {
+      continue;
+    }
+    const FieldRef ref = field.at(*this);
+    if (auto* const* choice = std::get_if<std::uint8_t*>(&ref)) checkChoice(**choice, *entry->choices);
+  }
 }
 
 void CPart::copyBaseFieldsExceptType(const CPart& o) {

@@ -9,12 +9,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/choice.hpp"
 #include "core/field_spec.hpp"
+#include "core/stored_fields.hpp"
 
 namespace kestrel {
 
@@ -62,7 +64,10 @@ class CPart {
   // ---- the part-model interface, in slot order ----
   // Run-time class record: class name, object size, schema, creation.
   virtual const ClassRecord& classRecord() const = 0;
-  // Writes or reads fields 1..34 (the base), then the class's own fields.
+  // The class's own stored fields, in file order (none in the base).
+  virtual std::span<const StoredField> storedFields() const { return {}; }
+  // Writes or reads fields 1..34 (the base), then the class's own fields
+  // (by its table).
   virtual void Serialize(Archive& ar);
   // Copies the base fields from any record, and every field from a record
   // of the same class.
@@ -70,17 +75,29 @@ class CPart {
   // Menu name of the class, with "(Hyb)" appended for a hybrid part.
   virtual std::string GetTypeName() const;
   // The class's parameter page and its second (temperature) page, as field
-  // descriptions. paramPage visits nothing in the base; tempPage returns
-  // false when the class has no second page.
+  // descriptions: the inputs of the class's table on each page, shaped by
+  // shapeInput. tempPage returns false when the class has no second page.
   virtual void paramPage(FieldVisitor& fields);
   virtual bool tempPage(FieldVisitor& fields);
+  // An input about to be shown or imported: a class whose inputs depend on
+  // other fields says here whether `input` applies, narrows its range or
+  // picks its list (in `input.shown`), and refreshes a value computed from
+  // the fields before it.
+  struct ShownInput {
+    const FieldSpec& entry;  // the table's description
+    FieldSpec shown;         // what the page shows and the import reads
+    bool applies = true;
+    bool is(const FieldSpec& field) const { return &entry == &field; }
+  };
+  virtual void shapeInput(ShownInput& input);
   // Computes the record's factors and failure rate against the header. The
   // header is not const: the surface-mount step writes back the table values
   // it used (cycle rate, board TCE, temperature difference).
   virtual void Calculate(CCircHeader& header);
   // Applies the record-level What-If? changes.
   virtual void ApplyWhatIf(const WhatIfSettings& settings);
-  // Reads the record's fields by keyword from the current input record.
+  // Reads the record's fields by keyword from the current input record: the
+  // base fields, then the inputs of both pages that apply, in page order.
   virtual bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed,
                             float ambient);
   // Copies the application parameters of another record of the same class.
@@ -89,8 +106,9 @@ class CPart {
   virtual void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const;
   virtual void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const;
 
-  // The factors the last Calculate stored, by name (for scripts and reports).
-  virtual std::vector<NamedFactor> factors() const { return {}; }
+  // The factors the last Calculate stored, by name (for scripts and reports):
+  // the printed fields of the class's table.
+  virtual std::vector<NamedFactor> factors() const;
 
   // Clamps every stored choice into its list (dependent lists refilled from
   // the choices they depend on), setting EntryOverRange for any that was
@@ -194,6 +212,14 @@ class CPart {
 
  protected:
   void serializeBase(Archive& ar);
+  // The import of fields 1..34 that every class starts with.
+  bool importBaseFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed);
+  // Reads every input the parameter page (or the temperature page) shows
+  // and that applies, in page order; false at the first failed read.
+  bool importParamPage(KeywordReader& reader);
+  bool importTempPage(KeywordReader& reader);
+  // Visits the table's inputs on `page`; false when there are none.
+  bool visitInputs(FieldVisitor& fields, FieldPage page);
   // Copies the base fields when `other` is of this class; false otherwise.
   bool sameClass(const CPart& other) const;
 };

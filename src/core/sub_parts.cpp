@@ -51,7 +51,7 @@ void CSubHybrid::surfaceMount(CCircHeader& header) {
 }
 
 bool CSubFilePart::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  return CPart::ImportFields(r, skipIdentity, smtAllowed, ambient) && r.read(fileNameSpec(), FileName) &&
+  return importBaseFields(r, skipIdentity, smtAllowed) && r.read(fileNameSpec(), FileName) &&
          r.read(dutyCycleSpec(), DutyCycle);
 }
 

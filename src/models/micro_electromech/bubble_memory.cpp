@@ -58,37 +58,39 @@ constexpr double kSeedDivisor = 4.0;
 // Learning factor pi_L: the microcircuits' rule of table 5.10 for a new
 // product (2.0 up to 0.1 year, 1.0 from 2 years), 1 for an established one.
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CBubble::CHIPS>(kChips),
+    input<&CBubble::ELEMENTS>(kElements),
+    input<&CBubble::GENTYPE>(kGenType),
+    input<&CBubble::KBITS>(kKbits),
+    input<&CBubble::PINS>(kPins),
+    input<&CBubble::LEARN>(kLearn),
+    input<&CBubble::YEARS>(kYears),
+    input<&CBubble::DC>(kDc),
+    input<&CBubble::RW>(kRw),
+    input<&CBubble::TRISE>(kTRise),
+    result<&CBubble::PIQ>("PIQ"),
+    result<&CBubble::C11>("C11"),
+    result<&CBubble::C21>("C21"),
+    result<&CBubble::C12>("C12"),
+    result<&CBubble::C22>("C22"),
+    result<&CBubble::C2>("C2"),
+    result<&CBubble::PIT1>("PIT1"),
+    result<&CBubble::PIT2>("PIT2"),
+    result<&CBubble::PIW>("PIW"),
+    result<&CBubble::PIE>("PIE"),
+    result<&CBubble::PID>("PID"),
+    result<&CBubble::PIL>("PIL"),
+    result<&CBubble::L1>("L1"),
+    result<&CBubble::L2>("L2"),
+};
+
 }  // namespace
 
 const ClassRecord CBubble::kClass = makeClassRecord<CBubble>("CBubble");
 
-void CBubble::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(CHIPS);
-  ar.io(ELEMENTS);
-  ar.io(GENTYPE);
-  ar.io(KBITS);
-  ar.io(PINS);
-  ar.io(LEARN);
-  ar.io(YEARS);
-  ar.io(DC);
-  ar.io(RW);
-  ar.io(TRISE);
-  ar.io(PIQ);
-  ar.io(C11);
-  ar.io(C21);
-  ar.io(C12);
-  ar.io(C22);
-  ar.io(C2);
-  ar.io(PIT1);
-  ar.io(PIT2);
-  ar.io(PIW);
-  ar.io(PIE);
-  ar.io(PID);
-  ar.io(PIL);
-  ar.io(L1);
-  ar.io(L2);
-}
+std::span<const StoredField> CBubble::storedFields() const { return kStored; }
 
 std::string CBubble::GetTypeName() const { return isHybridPart() ? "BubbleMemory(Hyb)" : "BubbleMemory"; }
 
@@ -104,12 +106,6 @@ void CBubble::paramPage(FieldVisitor& f) {
   f.number(kDc, DC, true);
   f.number(kRw, RW, true);
   f.number(kTRise, TRISE, true);
-}
-
-void CBubble::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(GENTYPE, kBubbleGenerators);
-  checkChoice(LEARN, kBubbleLearning);
 }
 
 void CBubble::Calculate(CCircHeader& header) {
@@ -184,7 +180,7 @@ void CBubble::Calculate(CCircHeader& header) {
 }
 
 bool CBubble::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kChips, CHIPS) || !r.read(kElements, ELEMENTS) || !r.read(kGenType, GENTYPE) ||
       !r.read(kKbits, KBITS)) {
     return false;
@@ -226,12 +222,6 @@ void CBubble::FormatFactors(std::string& line1, std::string& line2, std::string_
   line1 = lineprintf("%sFR= (   L1    +    L2   ) *   PICF  ", pre.c_str());
   line2 = lineprintf("%s     %-8s   %-8s    %-8s", pre.c_str(), formatNumber(L1, 8, 6).c_str(),
                      formatNumber(L2, 8, 6).c_str(), formatNumber(CF, 8, 6).c_str());
-}
-
-std::vector<NamedFactor> CBubble::factors() const {
-  return {{"L1", L1},     {"L2", L2},     {"PIQ", PIQ},   {"C11", C11}, {"C21", C21},
-          {"C12", C12},   {"C22", C22},   {"C2", C2},     {"PIT1", PIT1}, {"PIT2", PIT2},
-          {"PIW", PIW},   {"PIE", PIE},   {"PID", PID},   {"PIL", PIL}};
 }
 
 }  // namespace kestrel

@@ -31,7 +31,7 @@ class CBubble final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -39,8 +39,6 @@ class CBubble final : public CPart {
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
-  void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   // Learning "New" outside a hybrid: the years in production apply.
   bool usesYears() const { return !isHybridPart() && LEARN == kNewProduct; }

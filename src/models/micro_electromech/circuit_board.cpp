@@ -44,22 +44,24 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  2.0,  7.0, 5.0,  13.0, 5.0,
 
 constexpr double kMostHoles = 999999.0;
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CCircuitBoard::TYPE>(kType),
+    input<&CCircuitBoard::LAYERS>(kLayers),
+    input<&CCircuitBoard::N1>(kAutoHoles).printedAs("N1"),
+    input<&CCircuitBoard::N2>(kHandHoles).printedAs("N2"),
+    input<&CCircuitBoard::QU>(kQu),
+    result<&CCircuitBoard::LB>("LB"),
+    result<&CCircuitBoard::PIC>("PIC"),
+    result<&CCircuitBoard::PIQ>("PIQ"),
+    result<&CCircuitBoard::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CCircuitBoard::kClass = makeClassRecord<CCircuitBoard>("CCircuitBoard");
 
-void CCircuitBoard::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(LAYERS);
-  ar.io(N1);
-  ar.io(N2);
-  ar.io(QU);
-  ar.io(LB);
-  ar.io(PIC);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CCircuitBoard::storedFields() const { return kStored; }
 
 // A board belongs to a circuit, never to a hybrid.
 std::string CCircuitBoard::GetTypeName() const { return isHybridPart() ? "*ERROR*" : "CircuitBoard"; }
@@ -70,12 +72,6 @@ void CCircuitBoard::paramPage(FieldVisitor& f) {
   f.choice(kQu, QU, true);
   f.number(kAutoHoles, N1, true);
   f.number(kHandHoles, N2, true);
-}
-
-void CCircuitBoard::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(TYPE, kBoardTypes);
-  checkChoice(QU, kBoardQualities);
 }
 
 void CCircuitBoard::Calculate(CCircHeader& header) {
@@ -110,7 +106,7 @@ void CCircuitBoard::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CCircuitBoard::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   return r.read(kType, TYPE) && r.read(kLayers, LAYERS) && r.read(kQu, QU) && r.read(kAutoHoles, N1) &&
          r.read(kHandHoles, N2);
 }

@@ -29,17 +29,19 @@ constexpr EnvTable kEnvironmentFactor = {0.0, 1.0,  2.0,  7.0, 4.0, 11.0, 4.0,  
 
 constexpr double kMostConnections = 999999.0;
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CConnections::TYPE>(kType),
+    input<&CConnections::N>(kCount).printedAs("N"),
+    result<&CConnections::LB>("LB"),
+    result<&CConnections::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CConnections::kClass = makeClassRecord<CConnections>("CConnections");
 
-void CConnections::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(N);
-  ar.io(LB);
-  ar.io(PIE);
-}
+std::span<const StoredField> CConnections::storedFields() const { return kStored; }
 
 // Connections belong to a circuit, never to a hybrid.
 std::string CConnections::GetTypeName() const { return isHybridPart() ? "*ERROR*" : "Connections"; }
@@ -47,11 +49,6 @@ std::string CConnections::GetTypeName() const { return isHybridPart() ? "*ERROR*
 void CConnections::paramPage(FieldVisitor& f) {
   f.choice(kType, TYPE, true);
   f.number(kCount, N, true);
-}
-
-void CConnections::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(TYPE, kConnectionTypes);
 }
 
 void CConnections::Calculate(CCircHeader& header) {
@@ -70,7 +67,7 @@ void CConnections::Calculate(CCircHeader& header) {
 }
 
 bool CConnections::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   return r.read(kType, TYPE) && r.read(kCount, N);
 }
 

@@ -82,6 +82,24 @@ constexpr EnvTable kSocketEnvironmentFactor = {0.0,  1.0,  3.0,  14.0, 6.0,  18.
 
 const ChoiceList kNoTypes{};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CConnector::FAMILY>(kFamily),
+    input<&CConnector::TYPE>(kType).withClassList(),
+    input<&CConnector::PINS>(kPins),
+    input<&CConnector::GAUGE>(kGauge),
+    input<&CConnector::AMPS>(kAmps),
+    input<&CConnector::QU>(kQu),
+    input<&CConnector::CYCLE>(kCycle),
+    input<&CConnector::TRISE>(kTRise),
+    kept<&CConnector::LB>(),
+    kept<&CConnector::PIT>(),
+    kept<&CConnector::PIK>(),
+    kept<&CConnector::PIP>(),
+    kept<&CConnector::PIQ>(),
+    kept<&CConnector::PIE>(),
+};
+
 }  // namespace
 
 const ClassRecord CConnector::kClass = makeClassRecord<CConnector>("CConnector");
@@ -92,22 +110,11 @@ const ChoiceList& CConnector::typeList() const {
   return f >= kCoaxialFamily ? kRfConnectorTypes : kNoTypes;
 }
 
-void CConnector::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FAMILY);
-  ar.io(TYPE);
-  ar.io(PINS);
-  ar.io(GAUGE);
-  ar.io(AMPS);
-  ar.io(QU);
-  ar.io(CYCLE);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIK);
-  ar.io(PIP);
-  ar.io(PIQ);
-  ar.io(PIE);
+std::span<const StoredField> CConnector::storedFields() const { return kStored; }
+
+std::vector<NamedFactor> CConnector::factors() const {
+  if (isSocket()) return {{"LB", LB}, {"PIP", PIP}, {"PIQ", PIQ}, {"PIE", PIE}};
+  return {{"LB", LB}, {"PIT", PIT}, {"PIK", PIK}, {"PIQ", PIQ}, {"PIE", PIE}, {"HALF", kHalfOfMatedPair}};
 }
 
 std::string CConnector::GetTypeName() const { return isHybridPart() ? "Connector(Hyb)" : "Connector"; }
@@ -130,12 +137,8 @@ void CConnector::paramPage(FieldVisitor& f) {
 
 void CConnector::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(FAMILY, kConnectorFamilies);
   const ChoiceList& types = typeList();
   if (types.count() > 0) checkChoice(TYPE, types);
-  checkChoice(GAUGE, kPinGauges);
-  checkChoice(QU, kConnectorQualities);
-  checkChoice(CYCLE, kMatingCycles);
 }
 
 void CConnector::Calculate(CCircHeader& header) {
@@ -210,7 +213,7 @@ void CConnector::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CConnector::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kFamily, FAMILY)) return false;
   const ChoiceList& types = typeList();
   if (types.count() > 0 && !r.read(withChoices(kType, types), TYPE)) return false;
@@ -269,9 +272,5 @@ void CConnector::FormatFactors(std::string& line1, std::string& line2, std::stri
                      formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CConnector::factors() const {
-  if (isSocket()) return {{"LB", LB}, {"PIP", PIP}, {"PIQ", PIQ}, {"PIE", PIE}};
-  return {{"LB", LB}, {"PIT", PIT}, {"PIK", PIK}, {"PIQ", PIQ}, {"PIE", PIE}, {"HALF", kHalfOfMatedPair}};
-}
 
 }  // namespace kestrel

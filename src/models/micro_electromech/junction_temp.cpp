@@ -34,16 +34,6 @@ float derivedRise(double rise, const char* what, long record, const JunctionTemp
 
 }  // namespace
 
-void JunctionTemp::serialize(Archive& ar) {
-  ar.io(MODE);
-  ar.io(PD);
-  ar.io(RJC);
-  ar.io(RCA);
-  ar.io(TADJ);
-  ar.io(TCA);
-  ar.io(TJA);
-}
-
 void JunctionTemp::copyAppParams(const JunctionTemp& other) {
   MODE = other.MODE;
   PD = other.PD;
@@ -95,16 +85,6 @@ double JunctionTemp::smtDefaultRise(CPart& part, const JunctionTempFields& f) co
 void JunctionTemp::finishCalculation(CPart& part, CCircHeader& header,
                                      const JunctionTempFields& fields) const {
   part.finishSurfaceMount(header, smtDefaultRise(part, fields));
-}
-
-void JunctionTemp::page(FieldVisitor& v, const JunctionTempFields& f) {
-  v.choice(f.mode, MODE, true);
-  v.number(f.pd, PD, true);
-  v.number(f.rjc, RJC, true);
-  v.number(f.rca, RCA, true);
-  v.number(f.tadj, TADJ, true);
-  v.number(f.tca, TCA, true);
-  v.number(f.tja, TJA, true);
 }
 
 bool JunctionTemp::importFields(KeywordReader& r, const JunctionTempFields& f, float ambient,

@@ -6,11 +6,11 @@
 // override keyword.
 //
 // A class holds one `JunctionTemp` at the end of its own parameter fields
-// and names its keywords with one of the `JunctionTempFields` below. It then
-// only calls the block:
-//   Serialize         thermal.serialize(ar)
+// and names its keywords with one of the `JunctionTempFields` below. Its
+// table of stored fields takes the block's seven inputs (the "Temp" page,
+// each an entry in every mode) from `thermalInputs`; it then only calls the
+// block:
 //   UpdateAppParams   thermal.copyAppParams(other.thermal)
-//   tempPage          thermal.page(visitor, kFields); return true
 //   Calculate         const double tj = thermal.beginCalculation(*this, header, kFields);
 //                     ... the class's stress (or S = -1) and pi_T from tj ...
 //                     thermal.finishCalculation(*this, header, kFields)
@@ -26,6 +26,7 @@
 
 #include "core/choice.hpp"
 #include "core/field_spec.hpp"
+#include "core/stored_fields.hpp"
 
 namespace kestrel {
 
@@ -120,9 +121,6 @@ struct JunctionTemp {
   float TCA = 0.0f;                        // temperature rise case to ambient, deg C
   float TJA = 0.0f;                        // temperature rise junction to ambient, deg C
 
-  // Writes or reads the seven fields: mode (byte), then six floats (25 bytes).
-  void serialize(Archive& ar);
-
   // The application parameters of another record's block: everything but
   // Rjc, which belongs to the device.
   void copyAppParams(const JunctionTemp& other);
@@ -150,9 +148,6 @@ struct JunctionTemp {
   // does not run (hybrid part, no SMT analysis, part not surface-mounted).
   void finishCalculation(CPart& part, CCircHeader& header, const JunctionTempFields& fields) const;
 
-  // The "Temp" page: all seven fields, each an entry in every mode.
-  void page(FieldVisitor& visitor, const JunctionTempFields& fields);
-
   // Reads the block from the current input record, `ambient` being the
   // target document's ambient temperature. A mapped temperature override
   // keyword sets the mode and Tca or Tja by its value-type option; an
@@ -171,5 +166,20 @@ struct JunctionTemp {
   // moved to another formula that would read other thermal fields.
   void normalize(CPart& part) const;
 };
+
+// The block's seven fields in a class's table, in file order: mode (byte),
+// then six floats (25 bytes), on the class's temperature page. A stored mode
+// outside its list is kept as it is (normalize flags it).
+template <auto Block>
+StoredFields thermalInputs(const JunctionTempFields& f) {
+  constexpr FieldPage kTemp = FieldPage::Temp;
+  return {blockInput<Block, &JunctionTemp::MODE>(f.mode, kTemp).withClassList(),
+          blockInput<Block, &JunctionTemp::PD>(f.pd, kTemp),
+          blockInput<Block, &JunctionTemp::RJC>(f.rjc, kTemp),
+          blockInput<Block, &JunctionTemp::RCA>(f.rca, kTemp),
+          blockInput<Block, &JunctionTemp::TADJ>(f.tadj, kTemp),
+          blockInput<Block, &JunctionTemp::TCA>(f.tca, kTemp),
+          blockInput<Block, &JunctionTemp::TJA>(f.tja, kTemp)};
+}
 
 }  // namespace kestrel

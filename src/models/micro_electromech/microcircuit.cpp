@@ -104,6 +104,31 @@ std::string shortText(const ChoiceList& list, const std::string_view (&names)[N]
   return std::string(c < N ? names[c] : std::string_view{});
 }
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&CIC::TECH>(kTech).withClassList(),
+    input<&CIC::TYPE>(kType).withClassList(),
+    input<&CIC::COMPLEX>(kComplex),
+    input<&CIC::LEARN>(kLearn),
+    input<&CIC::YEARS>(kYears),
+    input<&CIC::QU>(kQu),
+    input<&CIC::QUCUSTOM>(kQuCustom),
+    input<&CIC::PKG>(kPkg),
+    input<&CIC::PINS>(kPins),
+    input<&CIC::PROCESS>(kProcess),
+    input<&CIC::ECC>(kEcc),
+    input<&CIC::CYCLES>(kCycles),
+    input<&CIC::DESLIFE>(kDesLife),
+    }, thermalInputs<&CIC::thermal>(kThermal), StoredFields{
+    result<&CIC::C1>("C1"),
+    result<&CIC::C2>("C2"),
+    result<&CIC::PIT>("PIT"),
+    result<&CIC::PIQ>("PIQ"),
+    result<&CIC::PIE>("PIE"),
+    result<&CIC::PIL>("PIL"),
+    result<&CIC::LCYC>("LCYC"),
+});
+
 }  // namespace
 
 double digitalActivationEnergy(std::uint8_t technology) {
@@ -160,30 +185,7 @@ bool CIC::isEeprom() const {
   return kind() == MicrocircuitKind::Prom && isMos() && kIcPromTypes.clamp(TYPE) == kIcEeprom;
 }
 
-void CIC::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TECH);
-  ar.io(TYPE);
-  ar.io(COMPLEX);
-  ar.io(LEARN);
-  ar.io(YEARS);
-  ar.io(QU);
-  ar.io(QUCUSTOM);
-  ar.io(PKG);
-  ar.io(PINS);
-  ar.io(PROCESS);
-  ar.io(ECC);
-  ar.io(CYCLES);
-  ar.io(DESLIFE);
-  thermal.serialize(ar);
-  ar.io(C1);
-  ar.io(C2);
-  ar.io(PIT);
-  ar.io(PIQ);
-  ar.io(PIE);
-  ar.io(PIL);
-  ar.io(LCYC);
-}
+std::span<const StoredField> CIC::storedFields() const { return kStored; }
 
 std::string CIC::GetTypeName() const {
   return std::string(member_->menuName) + (isHybridPart() ? "(Hyb)" : "");
@@ -211,20 +213,10 @@ void CIC::paramPage(FieldVisitor& f) {
   f.number(kDesLife, DESLIFE, eeprom);
 }
 
-bool CIC::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void CIC::normalizeChoices() {
   CPart::normalizeChoices();
   checkChoice(TECH, technologies());
   if (const ChoiceList* types = memoryTypes()) checkChoice(TYPE, *types);
-  checkChoice(LEARN, kLearningChoices);
-  checkChoice(QU, kMicrocircuitQualities);
-  checkChoice(PKG, kMicrocircuitPackages);
-  checkChoice(PROCESS, kIcProcesses);
-  checkChoice(ECC, kIcEccChoices);
   thermal.normalize(*this);
 }
 
@@ -292,7 +284,7 @@ void CIC::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CIC::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(withChoices(kTech, technologies()), TECH)) return false;
   if (const ChoiceList* types = memoryTypes()) {
     if (!r.read(withChoices(kType, *types), TYPE)) return false;
@@ -359,8 +351,5 @@ void CIC::FormatFactors(std::string& line1, std::string& line2, std::string_view
                      formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CIC::factors() const {
-  return {{"C1", C1}, {"PIT", PIT}, {"C2", C2}, {"PIE", PIE}, {"LCYC", LCYC}, {"PIQ", PIQ}, {"PIL", PIL}};
-}
 
 }  // namespace kestrel

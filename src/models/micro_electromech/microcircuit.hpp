@@ -66,10 +66,9 @@ class CIC final : public CPart {
   explicit CIC(const MicrocircuitFamilyMember& member);
 
   const ClassRecord& classRecord() const override { return member_->classRecord; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
-  bool tempPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
@@ -77,7 +76,6 @@ class CIC final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   MicrocircuitKind kind() const { return static_cast<MicrocircuitKind>(member_->typeId); }
   // The technology list of the class (linear devices have their own).

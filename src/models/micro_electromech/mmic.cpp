@@ -43,6 +43,27 @@ constexpr double kInverse423 = 0.002364066193853428;
 // high power; unknown. A digital IC has 1.0.
 constexpr std::array<double, 4> kApplicationFactor = {0.0, 1.0, 3.0, 3.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&CMMIC::TYPE>(kType),
+    input<&CMMIC::APP>(kApp),
+    input<&CMMIC::COMPLEX>(kComplex),
+    input<&CMMIC::LEARN>(kLearn),
+    input<&CMMIC::YEARS>(kYears),
+    input<&CMMIC::QU>(kQu),
+    input<&CMMIC::QUCUSTOM>(kQuCustom),
+    input<&CMMIC::PKG>(kPkg),
+    input<&CMMIC::PINS>(kPins),
+    }, thermalInputs<&CMMIC::thermal>(kThermal), StoredFields{
+    result<&CMMIC::C1>("C1"),
+    result<&CMMIC::C2>("C2"),
+    result<&CMMIC::PIT>("PIT"),
+    result<&CMMIC::PIQ>("PIQ"),
+    result<&CMMIC::PIE>("PIE"),
+    result<&CMMIC::PIL>("PIL"),
+    result<&CMMIC::PIA>("PIA"),
+});
+
 }  // namespace
 
 const ClassRecord CMMIC::kClass = makeClassRecord<CMMIC>("CMMIC");
@@ -51,26 +72,7 @@ double CMMIC::complexityMax() const {
   return isMmic() ? kMmicElements.back().upTo : kDigitalElements.back().upTo;
 }
 
-void CMMIC::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(APP);
-  ar.io(COMPLEX);
-  ar.io(LEARN);
-  ar.io(YEARS);
-  ar.io(QU);
-  ar.io(QUCUSTOM);
-  ar.io(PKG);
-  ar.io(PINS);
-  thermal.serialize(ar);
-  ar.io(C1);
-  ar.io(C2);
-  ar.io(PIT);
-  ar.io(PIQ);
-  ar.io(PIE);
-  ar.io(PIL);
-  ar.io(PIA);
-}
+std::span<const StoredField> CMMIC::storedFields() const { return kStored; }
 
 std::string CMMIC::GetTypeName() const {
   return isHybridPart() ? "GaAs,MMIC/DigIC(Hyb)" : "GaAs,MMIC/DigIC";
@@ -91,18 +93,8 @@ void CMMIC::paramPage(FieldVisitor& f) {
   f.number(kPins, PINS, own);
 }
 
-bool CMMIC::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void CMMIC::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kMmicTypes);
-  checkChoice(APP, kMmicApplications);
-  checkChoice(LEARN, kLearningChoices);
-  checkChoice(QU, kMicrocircuitQualities);
-  checkChoice(PKG, kMicrocircuitPackages);
   thermal.normalize(*this);
 }
 
@@ -150,7 +142,7 @@ void CMMIC::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CMMIC::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   if (isMmic() && !r.read(kApp, APP)) return false;
   if (!r.read(kComplex, COMPLEX, complexityMax())) return false;
@@ -196,8 +188,5 @@ void CMMIC::FormatFactors(std::string& line1, std::string& line2, std::string_vi
                      formatNumber(PIL, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CMMIC::factors() const {
-  return {{"C1", C1}, {"PIT", PIT}, {"PIA", PIA}, {"C2", C2}, {"PIE", PIE}, {"PIQ", PIQ}, {"PIL", PIL}};
-}
 
 }  // namespace kestrel

@@ -128,6 +128,29 @@ constexpr std::array<double, 3> kSolidStateQualityFactor = {0.0, 1.0, 1.9};
 constexpr EnvTable kSolidStateEnvironmentFactor = {0.0,  1.0,  3.0,  12.0, 6.0, 17.0, 12.0, 19.0,
                                                    21.0, 32.0, 23.0, 0.4,  12.0, 33.0, 590.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CRelay::TYPE>(kType),
+    input<&CRelay::CONSTR>(kConstr).withClassList(),
+    input<&CRelay::CONTACT>(kContact),
+    input<&CRelay::RATING>(kRating),
+    input<&CRelay::QU>(kQu).withClassList(),
+    input<&CRelay::LOAD>(kLoad),
+    input<&CRelay::IMAX>(kImax),
+    input<&CRelay::IOP>(kIop),
+    input<&CRelay::STRESSMODE>(kStressMode),
+    input<&CRelay::ISTRESS>(kIStress),
+    input<&CRelay::RATE>(kRate),
+    input<&CRelay::TRISE>(kTRise),
+    result<&CRelay::LB>("LB"),
+    result<&CRelay::PIL>("PIL"),
+    result<&CRelay::PIC>("PIC"),
+    result<&CRelay::PICYC>("PICYC"),
+    result<&CRelay::PIF>("PIF"),
+    result<&CRelay::PIQ>("PIQ"),
+    result<&CRelay::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CRelay::kClass = makeClassRecord<CRelay>("CRelay");
@@ -140,28 +163,7 @@ const ChoiceList& CRelay::qualityList() const {
 
 bool CRelay::isManualStress() const { return STRESSMODE == kCurrentStressManual; }
 
-void CRelay::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(CONSTR);
-  ar.io(CONTACT);
-  ar.io(RATING);
-  ar.io(QU);
-  ar.io(LOAD);
-  ar.io(IMAX);
-  ar.io(IOP);
-  ar.io(STRESSMODE);
-  ar.io(ISTRESS);
-  ar.io(RATE);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIL);
-  ar.io(PIC);
-  ar.io(PICYC);
-  ar.io(PIF);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CRelay::storedFields() const { return kStored; }
 
 std::string CRelay::GetTypeName() const { return isHybridPart() ? "Relay(Hyb)" : "Relay"; }
 
@@ -194,14 +196,9 @@ void CRelay::paramPage(FieldVisitor& f) {
 
 void CRelay::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kRelayTypes);
   const ChoiceList& constructions = constructionList();
   if (constructions.count() > 0) checkChoice(CONSTR, constructions);
-  checkChoice(CONTACT, kRelayContacts);
-  checkChoice(RATING, kRelayRatings);
   checkChoice(QU, qualityList());
-  checkChoice(LOAD, kContactLoads);
-  checkChoice(STRESSMODE, kCurrentStressModes);
 }
 
 void CRelay::Calculate(CCircHeader& header) {
@@ -285,7 +282,7 @@ void CRelay::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CRelay::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   const ChoiceList& constructions = constructionList();
   if (constructions.count() > 0 && !r.read(withChoices(kConstr, constructions), CONSTR)) return false;
@@ -358,9 +355,5 @@ void CRelay::FormatFactors(std::string& line1, std::string& line2, std::string_v
                      formatNumber(PIF, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CRelay::factors() const {
-  return {{"LB", LB},   {"PIQ", PIQ},     {"PIE", PIE}, {"PIL", PIL},
-          {"PIC", PIC}, {"PICYC", PICYC}, {"PIF", PIF}};
-}
 
 }  // namespace kestrel

@@ -81,6 +81,24 @@ constexpr EnvTable kMeterEnvironmentFactor = {0.0,  1.0,  2.0,  12.0, 7.0,  18.0
                                               16.0, 25.0, 26.0, 0.5,  14.0, 38.0, 0.0};
 constexpr std::uint8_t kCannonLaunch = 14;
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CRotate::FAMILY>(kFamily),
+    input<&CRotate::TYPE>(kType).withClassList(),
+    input<&CRotate::OPTIME>(kOpTime),
+    input<&CRotate::SIZE>(kSize),
+    input<&CRotate::BRUSHES>(kBrushes),
+    input<&CRotate::TSTRESS>(kTStress),
+    input<&CRotate::TRISE>(kTRise),
+    kept<&CRotate::LB>(),
+    kept<&CRotate::PIS>(),
+    kept<&CRotate::PIN>(),
+    kept<&CRotate::PIE>(),
+    kept<&CRotate::PIT>(),
+    kept<&CRotate::BEARING>(),
+    kept<&CRotate::WINDING>(),
+};
+
 }  // namespace
 
 const ClassRecord CRotate::kClass = makeClassRecord<CRotate>("CRotate");
@@ -96,25 +114,7 @@ const ChoiceList& CRotate::typeList() const {
   }
 }
 
-void CRotate::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FAMILY);
-  ar.io(TYPE);
-  ar.io(OPTIME);
-  ar.io(SIZE);
-  ar.io(BRUSHES);
-  ar.io(TSTRESS);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIS);
-  ar.io(PIN);
-  ar.io(PIE);
-  ar.io(PIT);
-  ar.io(BEARING);
-  ar.io(WINDING);
-}
-
-std::string CRotate::GetTypeName() const { return isHybridPart() ? "RotatingDevice(Hyb)" : "RotatingDevice"; }
+std::span<const StoredField> CRotate::storedFields() const { return kStored; }
 
 std::vector<NamedFactor> CRotate::factors() const {
   switch (family()) {
@@ -126,6 +126,9 @@ std::vector<NamedFactor> CRotate::factors() const {
       return {{"LB", LB}, {"PIT", PIT}, {"PIE", PIE}};
   }
 }
+
+std::string CRotate::GetTypeName() const { return isHybridPart() ? "RotatingDevice(Hyb)" : "RotatingDevice"; }
+
 
 void CRotate::paramPage(FieldVisitor& f) {
   f.choice(kFamily, FAMILY, true);
@@ -143,9 +146,7 @@ void CRotate::paramPage(FieldVisitor& f) {
 
 void CRotate::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(FAMILY, kRotateFamilies);
   checkChoice(TYPE, typeList());
-  checkChoice(SIZE, kSynchroSizes);
 }
 
 void CRotate::Calculate(CCircHeader& header) {
@@ -200,7 +201,7 @@ void CRotate::Calculate(CCircHeader& header) {
 }
 
 bool CRotate::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   // The type is read against the list of the family just read.
   if (!r.read(kFamily, FAMILY) || !r.read(withChoices(kType, typeList()), TYPE)) return false;
   switch (family()) {

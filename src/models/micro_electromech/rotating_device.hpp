@@ -36,7 +36,9 @@ class CRotate final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
+  // The factors the record's model uses (they depend on its type).
+  std::vector<NamedFactor> factors() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -45,7 +47,6 @@ class CRotate final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   // The family as the model reads it (a stored family past the list is the last).
   std::uint8_t family() const { return kRotateFamilies.clamp(FAMILY); }

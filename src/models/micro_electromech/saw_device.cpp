@@ -24,27 +24,24 @@ constexpr double kBaseRate = 2.1;
 // electrical tests 0.10; commercial practice only 1.0.
 constexpr std::array<double, 3> kQualityFactor = {0.0, 0.1, 1.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CSAWDevice::QU>(kQu),
+    result<&CSAWDevice::LB>("LB"),
+    result<&CSAWDevice::PIQ>("PIQ"),
+    result<&CSAWDevice::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CSAWDevice::kClass = makeClassRecord<CSAWDevice>("CSAWDevice");
 
-void CSAWDevice::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(QU);
-  ar.io(LB);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CSAWDevice::storedFields() const { return kStored; }
 
 std::string CSAWDevice::GetTypeName() const { return isHybridPart() ? "SAWDevice(Hyb)" : "SAWDevice"; }
 
 void CSAWDevice::paramPage(FieldVisitor& f) {
   f.choice(kQu, QU, !isHybridPart());  // the package supplies it
-}
-
-void CSAWDevice::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(QU, kSawQualities);
 }
 
 void CSAWDevice::Calculate(CCircHeader& header) {
@@ -71,7 +68,7 @@ void CSAWDevice::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CSAWDevice::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   return isHybridPart() || r.read(kQu, QU);
 }
 

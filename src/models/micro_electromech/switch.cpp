@@ -70,6 +70,26 @@ const ChoiceList kNoContactForms{};
 
 bool hasContactCount(std::uint8_t type) { return type == kPushbuttonSwitch || type == kToggleSwitch; }
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CSwitch::TYPE>(kType),
+    input<&CSwitch::POWER>(kPower),
+    input<&CSwitch::CONTACT>(kContact).withClassList(),
+    input<&CSwitch::CONTACTS>(kContacts),
+    input<&CSwitch::QU>(kQu),
+    input<&CSwitch::LOAD>(kLoad),
+    input<&CSwitch::IMAX>(kImax),
+    input<&CSwitch::IOP>(kIop),
+    input<&CSwitch::STRESSMODE>(kStressMode),
+    input<&CSwitch::ISTRESS>(kIStress),
+    kept<&CSwitch::LB>(),
+    kept<&CSwitch::PIL>(),
+    kept<&CSwitch::PIC>(),
+    kept<&CSwitch::PIU>(),
+    kept<&CSwitch::PIQ>(),
+    kept<&CSwitch::PIE>(),
+};
+
 }  // namespace
 
 const ClassRecord CSwitch::kClass = makeClassRecord<CSwitch>("CSwitch");
@@ -82,24 +102,11 @@ const ChoiceList& CSwitch::contactList() const {
 
 bool CSwitch::isManualStress() const { return STRESSMODE == kCurrentStressManual; }
 
-void CSwitch::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(POWER);
-  ar.io(CONTACT);
-  ar.io(CONTACTS);
-  ar.io(QU);
-  ar.io(LOAD);
-  ar.io(IMAX);
-  ar.io(IOP);
-  ar.io(STRESSMODE);
-  ar.io(ISTRESS);
-  ar.io(LB);
-  ar.io(PIL);
-  ar.io(PIC);
-  ar.io(PIU);
-  ar.io(PIQ);
-  ar.io(PIE);
+std::span<const StoredField> CSwitch::storedFields() const { return kStored; }
+
+std::vector<NamedFactor> CSwitch::factors() const {
+  if (isBreaker()) return {{"LB", LB}, {"PIC", PIC}, {"PIU", PIU}, {"PIQ", PIQ}, {"PIE", PIE}};
+  return {{"LB", LB}, {"PIL", PIL}, {"PIC", PIC}, {"PIQ", PIQ}, {"PIE", PIE}};
 }
 
 std::string CSwitch::GetTypeName() const { return isHybridPart() ? "Switch(Hyb)" : "Switch"; }
@@ -131,13 +138,8 @@ void CSwitch::paramPage(FieldVisitor& f) {
 
 void CSwitch::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kSwitchTypes);
-  checkChoice(POWER, kSwitchPowerChoices);
   const ChoiceList& forms = contactList();
   if (forms.count() > 0) checkChoice(CONTACT, forms);
-  checkChoice(QU, kSwitchQualities);
-  checkChoice(LOAD, kContactLoads);
-  checkChoice(STRESSMODE, kCurrentStressModes);
 }
 
 void CSwitch::Calculate(CCircHeader& header) {
@@ -208,7 +210,7 @@ void CSwitch::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CSwitch::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   if (!isHybridPart() && !r.read(kQu, QU)) return false;
   const std::uint8_t type = switchType();
@@ -283,9 +285,5 @@ void CSwitch::FormatFactors(std::string& line1, std::string& line2, std::string_
                      formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CSwitch::factors() const {
-  if (isBreaker()) return {{"LB", LB}, {"PIC", PIC}, {"PIU", PIU}, {"PIQ", PIQ}, {"PIE", PIE}};
-  return {{"LB", LB}, {"PIL", PIL}, {"PIC", PIC}, {"PIQ", PIQ}, {"PIE", PIE}};
-}
 
 }  // namespace kestrel

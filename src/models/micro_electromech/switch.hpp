@@ -60,7 +60,9 @@ class CSwitch final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
+  // The factors the record's model uses (they depend on its type).
+  std::vector<NamedFactor> factors() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -70,7 +72,6 @@ class CSwitch final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   // The stored type limited to its list.
   std::uint8_t switchType() const { return kSwitchTypes.clamp(TYPE); }

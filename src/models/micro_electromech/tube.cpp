@@ -139,6 +139,22 @@ constexpr std::array<double, 4> kConstructionFactor = {0.0, 1.0, 1.0, 5.4};
 constexpr EnvTable kMagnetronEnvironmentFactor = {0.0,  1.0,  2.0,  4.0, 15.0, 47.0,  10.0,  16.0,
                                                   12.0, 23.0, 80.0, 0.5, 43.0, 133.0, 2000.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CTube::FAMILY>(kFamily),
+    input<&CTube::TYPE>(kType).withClassList(),
+    input<&CTube::POWER>(kPower),
+    input<&CTube::FREQ>(kFreq),
+    input<&CTube::OVERLIMIT>(kOverLimit),
+    input<&CTube::YEARS>(kYears),
+    input<&CTube::RATIO>(kRatio),
+    kept<&CTube::LB>(),
+    kept<&CTube::PIE>(),
+    kept<&CTube::PIL>(),
+    kept<&CTube::PIU>(),
+    kept<&CTube::PIC>(),
+};
+
 }  // namespace
 
 const ClassRecord CTube::kClass = makeClassRecord<CTube>("CTube");
@@ -177,29 +193,16 @@ bool CTube::hasPowerAndFrequency() const {
   }
 }
 
-void CTube::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FAMILY);
-  ar.io(TYPE);
-  ar.io(POWER);
-  ar.io(FREQ);
-  ar.io(OVERLIMIT);
-  ar.io(YEARS);
-  ar.io(RATIO);
-  ar.io(LB);
-  ar.io(PIE);
-  ar.io(PIL);
-  ar.io(PIU);
-  ar.io(PIC);
-}
-
-std::string CTube::GetTypeName() const { return isHybridPart() ? "Tube(Hyb)" : "Tube"; }
+std::span<const StoredField> CTube::storedFields() const { return kStored; }
 
 std::vector<NamedFactor> CTube::factors() const {
   if (family() == kTravelingWaveTube) return {{"LB", LB}, {"PIE", PIE}};
   if (family() == kMagnetron) return {{"LB", LB}, {"PIU", PIU}, {"PIC", PIC}, {"PIE", PIE}};
   return {{"LB", LB}, {"PIL", PIL}, {"PIE", PIE}};
 }
+
+std::string CTube::GetTypeName() const { return isHybridPart() ? "Tube(Hyb)" : "Tube"; }
+
 
 void CTube::paramPage(FieldVisitor& f) {
   f.choice(kFamily, FAMILY, true);
@@ -224,9 +227,7 @@ void CTube::paramPage(FieldVisitor& f) {
 
 void CTube::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(FAMILY, kTubeFamilies);
   if (hasType()) checkChoice(TYPE, typeList());
-  checkChoice(OVERLIMIT, kTubeOverLimits);
 }
 
 void CTube::Calculate(CCircHeader& header) {
@@ -293,7 +294,7 @@ void CTube::Calculate(CCircHeader& header) {
 }
 
 bool CTube::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kFamily, FAMILY)) return false;
   // The type is read against the list of the family just read, the power
   // and frequency with the family's ranges.

@@ -46,7 +46,9 @@ class CTube final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
+  // The factors the record's model uses (they depend on its type).
+  std::vector<NamedFactor> factors() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -54,7 +56,6 @@ class CTube final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   // The family as the model reads it (a stored family past the list is the last).
   std::uint8_t family() const { return kTubeFamilies.clamp(FAMILY); }

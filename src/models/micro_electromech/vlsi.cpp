@@ -64,32 +64,34 @@ double overstressRate(double volts) {
   return kEsdTopRate;
 }
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&CVLSI::TYPE>(kType),
+    input<&CVLSI::FSIZE>(kFSize),
+    input<&CVLSI::AREA>(kArea),
+    input<&CVLSI::MFG>(kMfg),
+    input<&CVLSI::QU>(kQu),
+    input<&CVLSI::QUCUSTOM>(kQuCustom),
+    input<&CVLSI::PKG>(kPkg),
+    input<&CVLSI::PINS>(kPins),
+    input<&CVLSI::VOLTS>(kVolts),
+    }, thermalInputs<&CVLSI::thermal>(kThermal), StoredFields{
+    result<&CVLSI::LBD>("LBD"),
+    result<&CVLSI::PIMFG>("PIMFG"),
+    result<&CVLSI::PIT>("PIT"),
+    result<&CVLSI::PICD>("PICD"),
+    result<&CVLSI::LBP>("LBP"),
+    result<&CVLSI::PIE>("PIE"),
+    result<&CVLSI::PIQ>("PIQ"),
+    result<&CVLSI::PIPT>("PIPT"),
+    result<&CVLSI::LEOS>("LEOS"),
+});
+
 }  // namespace
 
 const ClassRecord CVLSI::kClass = makeClassRecord<CVLSI>("CVLSI");
 
-void CVLSI::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(FSIZE);
-  ar.io(AREA);
-  ar.io(MFG);
-  ar.io(QU);
-  ar.io(QUCUSTOM);
-  ar.io(PKG);
-  ar.io(PINS);
-  ar.io(VOLTS);
-  thermal.serialize(ar);
-  ar.io(LBD);
-  ar.io(PIMFG);
-  ar.io(PIT);
-  ar.io(PICD);
-  ar.io(LBP);
-  ar.io(PIE);
-  ar.io(PIQ);
-  ar.io(PIPT);
-  ar.io(LEOS);
-}
+std::span<const StoredField> CVLSI::storedFields() const { return kStored; }
 
 std::string CVLSI::GetTypeName() const {
   return isHybridPart() ? "VHSIC/VLSI(Hyb)" : "VHSIC/VLSI";
@@ -108,17 +110,8 @@ void CVLSI::paramPage(FieldVisitor& f) {
   f.number(kVolts, VOLTS, true);
 }
 
-bool CVLSI::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void CVLSI::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kVlsiTypes);
-  checkChoice(MFG, kVlsiProcesses);
-  checkChoice(QU, kMicrocircuitQualities);
-  checkChoice(PKG, kVlsiPackages);
   thermal.normalize(*this);
 }
 
@@ -166,7 +159,7 @@ void CVLSI::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CVLSI::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE) || !r.read(kMfg, MFG) || !r.read(kFSize, FSIZE) || !r.read(kArea, AREA)) return false;
   if (!isHybridPart()) {
     if (!r.read(kQu, QU)) return false;
@@ -211,9 +204,5 @@ void CVLSI::FormatFactors(std::string& line1, std::string& line2, std::string_vi
                      formatNumber(LEOS, 6, 4).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CVLSI::factors() const {
-  return {{"LBD", LBD}, {"PIMFG", PIMFG}, {"PIT", PIT}, {"PICD", PICD}, {"LBP", LBP},
-          {"PIE", PIE}, {"PIQ", PIQ},     {"PIPT", PIPT}, {"LEOS", LEOS}};
-}
 
 }  // namespace kestrel

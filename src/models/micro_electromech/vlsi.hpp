@@ -32,10 +32,9 @@ class CVLSI final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
-  bool tempPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
@@ -43,7 +42,6 @@ class CVLSI final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   // Own fields, in file order.
   std::uint8_t TYPE = 1;     // VLSI_TYPE

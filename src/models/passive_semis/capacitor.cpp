@@ -133,30 +133,32 @@ constexpr std::array<double, 10> kQualityFactor = {0.0, 0.001, 0.01, 0.03, 0.1, 
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  10.0, 20.0, 7.0,  15.0, 12.0, 15.0,
                                          25.0, 30.0, 40.0, 0.5,  20.0, 50.0, 570.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CCapacitor::TYPE>(kType),
+    input<&CCapacitor::CAP>(kCap),
+    input<&CCapacitor::CAPUNIT>(kCapUnit),
+    input<&CCapacitor::QU>(kQu),
+    input<&CCapacitor::CIRCR>(kCircR),
+    input<&CCapacitor::VMAX>(kVmax),
+    input<&CCapacitor::VOP>(kVop),
+    input<&CCapacitor::STRESSMODE>(kStressMode),
+    input<&CCapacitor::VSTRESS>(kVStress),
+    input<&CCapacitor::TRISE>(kTRise),
+    result<&CCapacitor::LB>("LB"),
+    result<&CCapacitor::PIT>("PIT"),
+    result<&CCapacitor::PIC>("PIC"),
+    result<&CCapacitor::PIV>("PIV"),
+    result<&CCapacitor::PISR>("PISR"),
+    result<&CCapacitor::PIQ>("PIQ"),
+    result<&CCapacitor::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CCapacitor::kClass = makeClassRecord<CCapacitor>("CCapacitor");
 
-void CCapacitor::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(CAP);
-  ar.io(CAPUNIT);
-  ar.io(QU);
-  ar.io(CIRCR);
-  ar.io(VMAX);
-  ar.io(VOP);
-  ar.io(STRESSMODE);
-  ar.io(VSTRESS);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIC);
-  ar.io(PIV);
-  ar.io(PISR);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CCapacitor::storedFields() const { return kStored; }
 
 std::string CCapacitor::GetTypeName() const {
   return isHybridPart() ? "Capacitor(Hyb)" : "Capacitor";
@@ -190,14 +192,6 @@ void CCapacitor::keepQualityOfStyle() {
   const bool erQuality = QU >= 1 && QU < kNonEr;
   if (erStyle && !erQuality) QU = kLevelM;
   if (!erStyle && erQuality) QU = kNonEr;
-}
-
-void CCapacitor::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(TYPE, kCapacitorStyles);
-  checkChoice(CAPUNIT, kCapacitanceUnits);
-  checkChoice(QU, kCapacitorQualities);
-  checkChoice(STRESSMODE, kVoltageStressModes);
 }
 
 void CCapacitor::Calculate(CCircHeader& header) {
@@ -254,7 +248,7 @@ void CCapacitor::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CCapacitor::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE) || !r.read(kCap, CAP) || !r.read(kCapUnit, CAPUNIT)) return false;
   if (!isHybridPart() && !r.read(kQu, QU)) return false;
   if (!r.read(kVmax, VMAX) || !r.read(kVop, VOP, VMAX) || !r.read(kStressMode, STRESSMODE)) {

@@ -71,7 +71,7 @@ class CCapacitor final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -80,10 +80,6 @@ class CCapacitor final : public CPart {
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
-  void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override {
-    return {{"LB", LB}, {"PIT", PIT}, {"PIC", PIC}, {"PIV", PIV}, {"PISR", PISR}, {"PIQ", PIQ}, {"PIE", PIE}};
-  }
 
   bool isManualStress() const { return STRESSMODE == kVoltageStressManual; }
   // True for the styles whose model takes the circuit resistance (CSR, CWR).

@@ -31,29 +31,26 @@ constexpr std::array<double, 3> kQualityFactor = {0.0, 1.0, 2.1};
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  3.0,  10.0, 6.0,  16.0, 12.0, 17.0,
                                          22.0, 28.0, 23.0, 0.5,  13.0, 32.0, 500.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CCrystal::FREQ>(kFreq),
+    input<&CCrystal::QU>(kQu),
+    result<&CCrystal::LB>("LB"),
+    result<&CCrystal::PIQ>("PIQ"),
+    result<&CCrystal::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CCrystal::kClass = makeClassRecord<CCrystal>("CCrystal");
 
-void CCrystal::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FREQ);
-  ar.io(QU);
-  ar.io(LB);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CCrystal::storedFields() const { return kStored; }
 
 std::string CCrystal::GetTypeName() const { return isHybridPart() ? "QuartzCrystal(Hyb)" : "QuartzCrystal"; }
 
 void CCrystal::paramPage(FieldVisitor& f) {
   f.number(kFreq, FREQ, true);
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-}
-
-void CCrystal::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(QU, kMilLowerQualities);
 }
 
 void CCrystal::Calculate(CCircHeader& header) {
@@ -78,7 +75,7 @@ void CCrystal::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CCrystal::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kFreq, FREQ)) return false;
   return isHybridPart() || r.read(kQu, QU);
 }

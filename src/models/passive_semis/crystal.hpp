@@ -16,7 +16,7 @@ class CCrystal final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -24,8 +24,6 @@ class CCrystal final : public CPart {
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
-  void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override { return {{"LB", LB}, {"PIQ", PIQ}, {"PIE", PIE}}; }
 
   // Own fields, in file order.
   float FREQ = 10.0f;   // CRYS_FREQ: frequency, MHz

@@ -125,6 +125,29 @@ constexpr double kHighestRating = 99999.0;
 constexpr double kFewestJunctions = 1.0;
 constexpr double kMostJunctions = 99.0;
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&CDiode::FAMILY>(kFamily),
+    input<&CDiode::TYPE>(kType).withClassList(),
+    input<&CDiode::CONTACTS>(kContacts),
+    input<&CDiode::JUNCTIONS>(kJunctions),
+    input<&CDiode::QU>(kQu).withClassList(),
+    input<&CDiode::RATING>(kRating),
+    input<&CDiode::VMAX>(kVmax),
+    input<&CDiode::VOP>(kVop),
+    input<&CDiode::STRESSMODE>(kStressMode),
+    input<&CDiode::VSTRESS>(kVStress),
+    }, thermalInputs<&CDiode::thermal>(kThermal), StoredFields{
+    result<&CDiode::LB>("LB"),
+    result<&CDiode::PIT>("PIT"),
+    result<&CDiode::PIA>("PIA"),
+    result<&CDiode::PIR>("PIR"),
+    result<&CDiode::PIS>("PIS"),
+    result<&CDiode::PIC>("PIC"),
+    result<&CDiode::PIQ>("PIQ"),
+    result<&CDiode::PIE>("PIE"),
+});
+
 }  // namespace
 
 const ClassRecord CDiode::kClass = makeClassRecord<CDiode>("CDiode");
@@ -141,28 +164,7 @@ const ChoiceList& CDiode::qualities() const {
   return isSchottky() ? kSchottkyDiodeQualities : kDiodeQualities;
 }
 
-void CDiode::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FAMILY);
-  ar.io(TYPE);
-  ar.io(CONTACTS);
-  ar.io(JUNCTIONS);
-  ar.io(QU);
-  ar.io(RATING);
-  ar.io(VMAX);
-  ar.io(VOP);
-  ar.io(STRESSMODE);
-  ar.io(VSTRESS);
-  thermal.serialize(ar);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIA);
-  ar.io(PIR);
-  ar.io(PIS);
-  ar.io(PIC);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CDiode::storedFields() const { return kStored; }
 
 std::string CDiode::GetTypeName() const {
   return isHybridPart() ? "Diode(Hyb)" : "Diode";
@@ -192,18 +194,10 @@ void CDiode::paramPage(FieldVisitor& f) {
   f.number(kVStress, VSTRESS, voltage && isManualStress());
 }
 
-bool CDiode::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void CDiode::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(FAMILY, kDiodeFamilies);
   if (hasType()) checkChoice(TYPE, types());
-  checkChoice(CONTACTS, kDiodeContacts);
   checkChoice(QU, qualities());
-  checkChoice(STRESSMODE, kDiodeStressModes);
   thermal.normalize(*this);
 }
 
@@ -278,7 +272,7 @@ void CDiode::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CDiode::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kFamily, FAMILY)) return false;
   if (hasType()) {
     FieldSpec typeSpec = kType;
@@ -360,9 +354,5 @@ void CDiode::FormatFactors(std::string& line1, std::string& line2, std::string_v
       formatNumber(PIQ, 5, 2).c_str(), formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CDiode::factors() const {
-  return {{"LB", LB},   {"PIT", PIT}, {"PIA", PIA}, {"PIR", PIR},
-          {"PIS", PIS}, {"PIC", PIC}, {"PIQ", PIQ}, {"PIE", PIE}};
-}
 
 }  // namespace kestrel

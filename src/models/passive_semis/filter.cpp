@@ -32,19 +32,21 @@ constexpr std::array<double, 3> kQualityFactor = {0.0, 1.0, 2.9};
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  2.0,  6.0, 4.0, 9.0,  7.0,  9.0,
                                          11.0, 13.0, 11.0, 0.8, 7.0, 15.0, 120.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CFilter::FAMILY>(kFamily),
+    input<&CFilter::TYPE>(kType).withClassList(),
+    input<&CFilter::QU>(kQu),
+    result<&CFilter::LB>("LB"),
+    result<&CFilter::PIQ>("PIQ"),
+    result<&CFilter::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CFilter::kClass = makeClassRecord<CFilter>("CFilter");
 
-void CFilter::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FAMILY);
-  ar.io(TYPE);
-  ar.io(QU);
-  ar.io(LB);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CFilter::storedFields() const { return kStored; }
 
 std::string CFilter::GetTypeName() const { return isHybridPart() ? "Filter(Hyb)" : "Filter"; }
 
@@ -58,9 +60,7 @@ void CFilter::paramPage(FieldVisitor& f) {
 
 void CFilter::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(FAMILY, kFilterFamilies);
   checkChoice(TYPE, typeList());
-  checkChoice(QU, kMilLowerQualities);
 }
 
 void CFilter::Calculate(CCircHeader& header) {
@@ -87,7 +87,7 @@ void CFilter::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CFilter::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   // The type is read against the list of the family just read.
   if (!r.read(kFamily, FAMILY) || !r.read(withChoices(kType, typeList()), TYPE)) return false;
   return isHybridPart() || r.read(kQu, QU);

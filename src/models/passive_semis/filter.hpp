@@ -29,7 +29,7 @@ class CFilter final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -38,7 +38,6 @@ class CFilter final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override { return {{"LB", LB}, {"PIQ", PIQ}, {"PIE", PIE}}; }
 
   // A stored family past the list counts as the last one, the way it is clamped.
   bool isRfi() const { return kFilterFamilies.clamp(FAMILY) == kRfiFamily; }

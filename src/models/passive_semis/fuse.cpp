@@ -20,25 +20,22 @@ constexpr double kBaseRate = 0.010;  // lambda_b, fpmh
 constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  2.0,  8.0, 5.0,  11.0, 9.0,  12.0,
                                          15.0, 18.0, 16.0, 0.9, 10.0, 21.0, 230.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CFuse::NOTE>(kNote),
+    result<&CFuse::LB>("LB"),
+    result<&CFuse::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CFuse::kClass = makeClassRecord<CFuse>("CFuse");
 
-void CFuse::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(NOTE);
-  ar.io(LB);
-  ar.io(PIE);
-}
+std::span<const StoredField> CFuse::storedFields() const { return kStored; }
 
 std::string CFuse::GetTypeName() const { return isHybridPart() ? "Fuse(Hyb)" : "Fuse"; }
 
 void CFuse::paramPage(FieldVisitor& f) { f.choice(kNote, NOTE, true); }
-
-void CFuse::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(NOTE, kFuseNotes);
-}
 
 void CFuse::Calculate(CCircHeader& header) {
   ambient_device::begin(*this, header);

@@ -56,20 +56,22 @@ constexpr EnvTable kTransformerEnvironmentFactor = {0.0, 1.0, 6.0,  12.0, 5.0,  
 constexpr EnvTable kCoilEnvironmentFactor = {0.0, 1.0, 4.0,  12.0, 5.0,  16.0, 5.0,  7.0,
                                              6.0, 8.0, 24.0, 0.5,  13.0, 34.0, 610.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CInductive::TYPE>(kType),
+    input<&CInductive::QU>(kQuInductor).withClassList(),
+    input<&CInductive::TRISE>(kTRise),
+    result<&CInductive::LB>("LB"),
+    result<&CInductive::PIT>("PIT"),
+    result<&CInductive::PIQ>("PIQ"),
+    result<&CInductive::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CInductive::kClass = makeClassRecord<CInductive>("CInductive");
 
-void CInductive::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(QU);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CInductive::storedFields() const { return kStored; }
 
 std::string CInductive::GetTypeName() const {
   return isHybridPart() ? "Inductive(Hyb)" : "Inductive";
@@ -87,7 +89,6 @@ void CInductive::paramPage(FieldVisitor& f) {
 
 void CInductive::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kInductiveTypes);
   checkChoice(QU, qualityList());
 }
 
@@ -130,7 +131,7 @@ void CInductive::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CInductive::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   // The quality is read against the list of the type just read.
   if (!isHybridPart() && !r.read(isTransformer() ? kQuTransformer : kQuInductor, QU)) return false;

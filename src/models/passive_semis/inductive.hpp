@@ -37,7 +37,7 @@ class CInductive final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -47,9 +47,6 @@ class CInductive final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override {
-    return {{"LB", LB}, {"PIT", PIT}, {"PIQ", PIQ}, {"PIE", PIE}};
-  }
 
   // Types 1..5 are transformers; a stored type past the list counts as the
   // last one (an inductor), the way the type itself is clamped.

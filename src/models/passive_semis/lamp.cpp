@@ -39,20 +39,22 @@ constexpr std::array<double, 3> kApplicationFactor = {0.0, 1.0, 3.3};
 constexpr EnvTable kEnvironmentFactor = {0.0, 1.0, 2.0, 3.0, 3.0, 4.0, 4.0, 4.0,
                                          5.0, 6.0, 5.0, 0.7, 4.0, 6.0, 27.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CLamp::VOLTS>(kVolts),
+    input<&CLamp::APP>(kApp),
+    input<&CLamp::UTILDC>(kUtil),
+    result<&CLamp::LB>("LB"),
+    result<&CLamp::PIU>("PIU"),
+    result<&CLamp::PIA>("PIA"),
+    result<&CLamp::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CLamp::kClass = makeClassRecord<CLamp>("CLamp");
 
-void CLamp::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(VOLTS);
-  ar.io(APP);
-  ar.io(UTILDC);
-  ar.io(LB);
-  ar.io(PIU);
-  ar.io(PIA);
-  ar.io(PIE);
-}
+std::span<const StoredField> CLamp::storedFields() const { return kStored; }
 
 std::string CLamp::GetTypeName() const { return isHybridPart() ? "Lamp(Hyb)" : "Lamp"; }
 
@@ -60,11 +62,6 @@ void CLamp::paramPage(FieldVisitor& f) {
   f.number(kVolts, VOLTS, true);
   f.choice(kApp, APP, true);
   f.number(kUtil, UTILDC, true);
-}
-
-void CLamp::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(APP, kLampApplications);
 }
 
 void CLamp::Calculate(CCircHeader& header) {
@@ -83,7 +80,7 @@ void CLamp::Calculate(CCircHeader& header) {
 }
 
 bool CLamp::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   return r.read(kVolts, VOLTS) && r.read(kApp, APP) && r.read(kUtil, UTILDC);
 }
 

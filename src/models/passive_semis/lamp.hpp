@@ -20,7 +20,7 @@ class CLamp final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -28,10 +28,6 @@ class CLamp final : public CPart {
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
-  void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override {
-    return {{"LB", LB}, {"PIU", PIU}, {"PIA", PIA}, {"PIE", PIE}};
-  }
 
   // Own fields, in file order.
   float VOLTS = 5.0f;    // LAMP_VOLTS: rated voltage, V

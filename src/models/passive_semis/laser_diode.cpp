@@ -64,28 +64,30 @@ double largestPreq(double pmax) {
   return static_cast<float>(kPreqShareMax * pmax);
 }
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CLaserDiode::TYPE>(kType),
+    input<&CLaserDiode::QU>(kQu),
+    input<&CLaserDiode::APP>(kApp),
+    input<&CLaserDiode::DC>(kDc),
+    input<&CLaserDiode::PEAKI>(kPeakI),
+    input<&CLaserDiode::PMAX>(kPmax),
+    input<&CLaserDiode::PREQ>(kPreq),
+    input<&CLaserDiode::TRISE>(kTRise),
+    result<&CLaserDiode::LB>("LB"),
+    result<&CLaserDiode::PIT>("PIT"),
+    result<&CLaserDiode::PIQ>("PIQ"),
+    result<&CLaserDiode::PII>("PII"),
+    result<&CLaserDiode::PIA>("PIA"),
+    result<&CLaserDiode::PIP>("PIP"),
+    result<&CLaserDiode::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CLaserDiode::kClass = makeClassRecord<CLaserDiode>("CLaserDiode");
 
-void CLaserDiode::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(QU);
-  ar.io(APP);
-  ar.io(DC);
-  ar.io(PEAKI);
-  ar.io(PMAX);
-  ar.io(PREQ);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIQ);
-  ar.io(PII);
-  ar.io(PIA);
-  ar.io(PIP);
-  ar.io(PIE);
-}
+std::span<const StoredField> CLaserDiode::storedFields() const { return kStored; }
 
 std::string CLaserDiode::GetTypeName() const {
   return isHybridPart() ? "LaserDiode(Hyb)" : "LaserDiode";
@@ -102,13 +104,6 @@ void CLaserDiode::paramPage(FieldVisitor& f) {
   preq.hi = kPreqShareMax * PMAX;
   f.number(preq, PREQ, true);
   f.number(kTRise, TRISE, true);
-}
-
-void CLaserDiode::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(TYPE, kLaserDiodeTypes);
-  checkChoice(QU, kLaserDiodeQualities);
-  checkChoice(APP, kLaserDiodeApps);
 }
 
 void CLaserDiode::Calculate(CCircHeader& header) {
@@ -159,7 +154,7 @@ void CLaserDiode::ApplyWhatIf(const WhatIfSettings&) {
 }
 
 bool CLaserDiode::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   if (!isHybridPart() && !r.read(kQu, QU)) return false;
   if (!r.read(kApp, APP)) return false;
@@ -200,11 +195,6 @@ void CLaserDiode::FormatFactors(std::string& line1, std::string& line2, std::str
                      formatNumber(PIQ, 3, 1).c_str(), formatNumber(PII, 8, 6).c_str(),
                      formatNumber(PIA, 8, 6).c_str(), formatNumber(PIP, 8, 6).c_str(),
                      formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
-}
-
-std::vector<NamedFactor> CLaserDiode::factors() const {
-  return {{"LB", LB},   {"PIT", PIT}, {"PIQ", PIQ}, {"PII", PII},
-          {"PIA", PIA}, {"PIP", PIP}, {"PIE", PIE}};
 }
 
 }  // namespace kestrel

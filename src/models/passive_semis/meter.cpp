@@ -35,21 +35,23 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  4.0,  25.0, 12.0, 35.0, 28.
                                          58.0, 73.0, 60.0, 1.1,  60.0, 0.0,  0.0};
 constexpr std::uint8_t kFirstInvalidEnvironment = 13;  // ML
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CMeter::APP>(kApp),
+    input<&CMeter::FUNCTION>(kFunction),
+    input<&CMeter::QU>(kQu),
+    result<&CMeter::LB>("LB"),
+    result<&CMeter::PIA>("PIA"),
+    result<&CMeter::PIF>("PIF"),
+    result<&CMeter::PIQ>("PIQ"),
+    result<&CMeter::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CMeter::kClass = makeClassRecord<CMeter>("CMeter");
 
-void CMeter::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(APP);
-  ar.io(FUNCTION);
-  ar.io(QU);
-  ar.io(LB);
-  ar.io(PIA);
-  ar.io(PIF);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CMeter::storedFields() const { return kStored; }
 
 std::string CMeter::GetTypeName() const { return isHybridPart() ? "Meter(Hyb)" : "Meter"; }
 
@@ -57,13 +59,6 @@ void CMeter::paramPage(FieldVisitor& f) {
   f.choice(kApp, APP, true);
   f.choice(kFunction, FUNCTION, true);
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-}
-
-void CMeter::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(APP, kMeterApplications);
-  checkChoice(FUNCTION, kMeterFunctions);
-  checkChoice(QU, kMilLowerQualities);
 }
 
 void CMeter::Calculate(CCircHeader& header) {
@@ -93,7 +88,7 @@ void CMeter::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CMeter::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kApp, APP) || !r.read(kFunction, FUNCTION)) return false;
   return isHybridPart() || r.read(kQu, QU);
 }

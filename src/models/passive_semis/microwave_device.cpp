@@ -33,6 +33,14 @@ constexpr EnvTable kFerriteEnvironmentFactor = {0.0, 1.0,  2.0,  8.0, 5.0, 12.0,
 constexpr EnvTable kLoadEnvironmentFactor = {0.0,  1.0,  2.0,  10.0, 5.0,  17.0, 6.0,  8.0,
                                              14.0, 22.0, 25.0, 0.5,  14.0, 36.0, 660.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CMDev::TYPE>(kType),
+    input<&CMDev::RATING>(kRating).withClassList(),
+    result<&CMDev::LB>("LB"),
+    result<&CMDev::PIE>("PIE"),
+};
+
 }  // namespace
 
 const ClassRecord CMDev::kClass = makeClassRecord<CMDev>("CMDev");
@@ -48,13 +56,7 @@ const ChoiceList& CMDev::ratingList() const {
   }
 }
 
-void CMDev::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(RATING);
-  ar.io(LB);
-  ar.io(PIE);
-}
+std::span<const StoredField> CMDev::storedFields() const { return kStored; }
 
 std::string CMDev::GetTypeName() const { return isHybridPart() ? "MicrowaveDevice(Hyb)" : "MicrowaveDevice"; }
 
@@ -68,7 +70,6 @@ void CMDev::paramPage(FieldVisitor& f) {
 
 void CMDev::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kMicrowaveDeviceTypes);
   if (hasRating()) checkChoice(RATING, ratingList());
 }
 
@@ -94,7 +95,7 @@ void CMDev::Calculate(CCircHeader& header) {
 }
 
 bool CMDev::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   // The rating is read against the list of the type just read.
   return !hasRating() || r.read(withChoices(kRating, ratingList()), RATING);

@@ -33,7 +33,7 @@ class CMDev final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
@@ -41,7 +41,6 @@ class CMDev final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override { return {{"LB", LB}, {"PIE", PIE}}; }
 
   // The type as the model reads it (a stored type past the list is the last).
   std::uint8_t type() const { return kMicrowaveDeviceTypes.clamp(TYPE); }

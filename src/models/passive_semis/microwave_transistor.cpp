@@ -121,33 +121,42 @@ constexpr std::array<double, 5> kQualityFactor = {0.0, 0.5, 1.0, 2.0, 5.0};
 constexpr EnvTable kEnvironmentFactor = {0.0, 1.0,  2.0,  5.0, 4.0, 11.0, 4.0,  5.0,
                                          7.0, 12.0, 16.0, 0.5, 9.0, 24.0, 250.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&CMTrans::TYPE>(kType),
+    input<&CMTrans::MATCH>(kMatch),
+    input<&CMTrans::METAL>(kMetal),
+    input<&CMTrans::APP>(kApp),
+    input<&CMTrans::DC>(kDc),
+    input<&CMTrans::QU>(kQu),
+    input<&CMTrans::FREQ>(kFreq),
+    input<&CMTrans::POWER>(kHighPower),
+    input<&CMTrans::VMAX>(kVmax),
+    input<&CMTrans::VOP>(kVop),
+    input<&CMTrans::STRESSMODE>(kStressMode),
+    input<&CMTrans::VSTRESS>(kVStress),
+    }, thermalInputs<&CMTrans::thermal>(kThermal), StoredFields{
+    kept<&CMTrans::LB>(),
+    kept<&CMTrans::PIT>(),
+    kept<&CMTrans::PIA>(),
+    kept<&CMTrans::PIR>(),
+    kept<&CMTrans::PIS>(),
+    kept<&CMTrans::PIM>(),
+    kept<&CMTrans::PIQ>(),
+    kept<&CMTrans::PIE>(),
+});
+
 }  // namespace
 
 const ClassRecord CMTrans::kClass = makeClassRecord<CMTrans>("CMTrans");
 
-void CMTrans::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(MATCH);
-  ar.io(METAL);
-  ar.io(APP);
-  ar.io(DC);
-  ar.io(QU);
-  ar.io(FREQ);
-  ar.io(POWER);
-  ar.io(VMAX);
-  ar.io(VOP);
-  ar.io(STRESSMODE);
-  ar.io(VSTRESS);
-  thermal.serialize(ar);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIA);
-  ar.io(PIR);
-  ar.io(PIS);
-  ar.io(PIM);
-  ar.io(PIQ);
-  ar.io(PIE);
+std::span<const StoredField> CMTrans::storedFields() const { return kStored; }
+
+std::vector<NamedFactor> CMTrans::factors() const {
+  if (kMTransTypes.clamp(TYPE) == kMTransBipolarLoPower) {
+    return {{"LB", LB}, {"PIT", PIT}, {"PIR", PIR}, {"PIS", PIS}, {"PIQ", PIQ}, {"PIE", PIE}};
+  }
+  return {{"LB", LB}, {"PIT", PIT}, {"PIA", PIA}, {"PIM", PIM}, {"PIQ", PIQ}, {"PIE", PIE}};
 }
 
 std::string CMTrans::GetTypeName() const {
@@ -174,19 +183,8 @@ void CMTrans::paramPage(FieldVisitor& f) {
   f.number(kVStress, VSTRESS, isBipolar(type) && isManualStress());
 }
 
-bool CMTrans::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void CMTrans::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kMTransTypes);
-  checkChoice(MATCH, kMTransMatches);
-  checkChoice(METAL, kMTransMetals);
-  checkChoice(APP, kMTransApps);
-  checkChoice(QU, kMTransQualities);
-  checkChoice(STRESSMODE, kMTransStressModes);
   thermal.normalize(*this);
 }
 
@@ -278,7 +276,7 @@ void CMTrans::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CMTrans::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   if (hasMatching(TYPE) && !r.read(kMatch, MATCH)) return false;
   if (!isHybridPart() && !r.read(kQu, QU)) return false;
@@ -365,11 +363,5 @@ void CMTrans::FormatFactors(std::string& line1, std::string& line2, std::string_
   }
 }
 
-std::vector<NamedFactor> CMTrans::factors() const {
-  if (kMTransTypes.clamp(TYPE) == kMTransBipolarLoPower) {
-    return {{"LB", LB}, {"PIT", PIT}, {"PIR", PIR}, {"PIS", PIS}, {"PIQ", PIQ}, {"PIE", PIE}};
-  }
-  return {{"LB", LB}, {"PIT", PIT}, {"PIA", PIA}, {"PIM", PIM}, {"PIQ", PIQ}, {"PIE", PIE}};
-}
 
 }  // namespace kestrel

@@ -53,10 +53,11 @@ class CMTrans final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
+  // The factors the record's model uses (they depend on its type).
+  std::vector<NamedFactor> factors() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
-  bool tempPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
@@ -64,7 +65,6 @@ class CMTrans final : public CPart {
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override;
 
   // Which fields a type uses.
   static bool isBipolar(std::uint8_t type) { return type == kMTransBipolarLoPower || type == kMTransBipolarHiPower; }

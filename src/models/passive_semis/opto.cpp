@@ -57,6 +57,20 @@ constexpr std::array<double, 6> kQualityFactor = {0.0, 0.7, 1.0, 2.4, 5.5, 8.0};
 constexpr EnvTable kEnvironmentFactor = {0.0, 1.0, 2.0,  8.0, 5.0, 12.0, 4.0,  6.0,
                                          6.0, 8.0, 17.0, 0.5, 9.0, 24.0, 450.0};
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&COpto::FAMILY>(kFamily),
+    input<&COpto::TYPE>(kType).withClassList(),
+    input<&COpto::CHAR>(kChar),
+    input<&COpto::LOGIC>(kLogicChip),
+    input<&COpto::QU>(kQu),
+    }, thermalInputs<&COpto::thermal>(kThermal), StoredFields{
+    result<&COpto::LB>("LB"),
+    result<&COpto::PIT>("PIT"),
+    result<&COpto::PIQ>("PIQ"),
+    result<&COpto::PIE>("PIE"),
+});
+
 }  // namespace
 
 const ChoiceList& optoTypesOf(std::uint8_t family) {
@@ -75,19 +89,7 @@ const ChoiceList& optoTypesOf(std::uint8_t family) {
 
 const ClassRecord COpto::kClass = makeClassRecord<COpto>("COpto");
 
-void COpto::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(FAMILY);
-  ar.io(TYPE);
-  ar.io(CHAR);
-  ar.io(LOGIC);
-  ar.io(QU);
-  thermal.serialize(ar);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> COpto::storedFields() const { return kStored; }
 
 std::string COpto::GetTypeName() const {
   return isHybridPart() ? "Optoelectronic(Hyb)" : "Optoelectronic";
@@ -105,17 +107,9 @@ void COpto::paramPage(FieldVisitor& f) {
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
 }
 
-bool COpto::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void COpto::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(FAMILY, kOptoFamilies);
   checkChoice(TYPE, types());
-  checkChoice(LOGIC, kOptoLogic);
-  checkChoice(QU, kOptoQualities);
   thermal.normalize(*this);
 }
 
@@ -156,7 +150,7 @@ void COpto::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool COpto::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kFamily, FAMILY)) return false;
   // A type the family's list does not hold is refilled by the reader when
   // the keyword gives no match.
@@ -195,8 +189,5 @@ void COpto::FormatFactors(std::string& line1, std::string& line2, std::string_vi
                      formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> COpto::factors() const {
-  return {{"LB", LB}, {"PIT", PIT}, {"PIQ", PIQ}, {"PIE", PIE}};
-}
 
 }  // namespace kestrel

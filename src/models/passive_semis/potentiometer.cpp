@@ -28,6 +28,7 @@ const FieldSpec kPStress{"POT_PSTRESS", "Power Stress (%)", FieldKind::Real, 0, 
 const FieldSpec kTRise{"POT_TRISE", "Temp Rise", FieldKind::Real, 0, 150, 0, nullptr, "deg C"};
 
 const CResistiveRecord::Fields kFields{kType, kRes, kResUnit, kQu, kPmax, kPd, kStressMode, kPStress, kTRise};
+const StoredFields kStored = CResistiveRecord::storedFieldsOf(kFields);
 
 // ---- handbook section 9.1, variable resistors ----
 
@@ -77,7 +78,7 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  4.0,  16.0, 12.0, 42.0, 18.
 
 }  // namespace
 
-CPotentiometer::CPotentiometer() : CResistiveRecord(kFields, 8) {}  // style RJ
+CPotentiometer::CPotentiometer() : CResistiveRecord(kFields, kStored, 8) {}  // style RJ
 
 const ClassRecord CPotentiometer::kClass = makeClassRecord<CPotentiometer>("CPotentiometer");
 

@@ -7,52 +7,37 @@
 #include "core/whatif.hpp"
 
 namespace kestrel {
-namespace {
 
-}  // namespace
-
-void CResistiveRecord::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(RES);
-  ar.io(RESUNIT);
-  ar.io(QU);
-  ar.io(PMAX);
-  ar.io(PD);
-  ar.io(STRESSMODE);
-  ar.io(PSTRESS);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIP);
-  ar.io(PIS);
-  ar.io(PIQ);
-  ar.io(PIE);
+StoredFields CResistiveRecord::storedFieldsOf(const Fields& k) {
+  using R = CResistiveRecord;
+  return {input<&R::TYPE>(k.type),
+          input<&R::RES>(k.res),
+          input<&R::RESUNIT>(k.resUnit),
+          input<&R::QU>(k.qu),
+          input<&R::PMAX>(k.pmax),
+          input<&R::PD>(k.pd),
+          input<&R::STRESSMODE>(k.stressMode),
+          input<&R::PSTRESS>(k.pstress),
+          input<&R::TRISE>(k.trise),
+          result<&R::LB>("LB"),
+          result<&R::PIT>("PIT"),
+          result<&R::PIP>("PIP"),
+          result<&R::PIS>("PIS"),
+          result<&R::PIQ>("PIQ"),
+          result<&R::PIE>("PIE")};
 }
 
-void CResistiveRecord::paramPage(FieldVisitor& f) {
+void CResistiveRecord::shapeInput(ShownInput& input) {
   const Fields& k = *fields_;
-  f.choice(k.type, TYPE, true);
-  f.number(k.res, RES, true);
-  f.choice(k.resUnit, RESUNIT, true);
-  f.choice(k.qu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-  f.number(k.pmax, PMAX, true);
-  FieldSpec pd = k.pd;
-  pd.hi = PMAX;
-  f.number(pd, PD, true);
-  f.choice(k.stressMode, STRESSMODE, true);
-  // In the computed mode the stress is not an entry: it shows Pd / Pmax.
-  if (!isManualStress()) PSTRESS = stressPercent(PD, PMAX);
-  f.number(k.pstress, PSTRESS, isManualStress());
-  f.number(k.trise, TRISE, true);
-}
-
-void CResistiveRecord::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(TYPE, styles());
-  checkChoice(RESUNIT, kResistanceUnits);
-  checkChoice(QU, kResistorQualities);
-  checkChoice(STRESSMODE, kPowerStressModes);
+  if (input.is(k.qu)) {
+    input.applies = !isHybridPart();  // a hybrid part takes its quality from the package
+  } else if (input.is(k.pd)) {
+    input.shown.hi = PMAX;
+  } else if (input.is(k.pstress)) {
+    // In the computed mode the stress is not an entry: it shows Pd / Pmax.
+    if (!isManualStress()) PSTRESS = stressPercent(PD, PMAX);
+    input.applies = isManualStress();
+  }
 }
 
 void CResistiveRecord::ApplyWhatIf(const WhatIfSettings& settings) {
@@ -60,22 +45,6 @@ void CResistiveRecord::ApplyWhatIf(const WhatIfSettings& settings) {
     applyQualityChange(QU, 1, static_cast<int>(kResistorQualities.count()), settings);
   }
   applyStressChange(StressSubject{PSTRESS, &STRESSMODE, PMAX, PD}, 0.0, 100.0, settings);
-}
-
-bool CResistiveRecord::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
-  const Fields& k = *fields_;
-  if (!r.read(k.type, TYPE) || !r.read(k.res, RES) || !r.read(k.resUnit, RESUNIT)) return false;
-  if (!isHybridPart() && !r.read(k.qu, QU)) return false;
-  if (!r.read(k.pmax, PMAX) || !r.read(k.pd, PD, PMAX) || !r.read(k.stressMode, STRESSMODE)) {
-    return false;
-  }
-  if (isManualStress()) {
-    if (!r.read(k.pstress, PSTRESS)) return false;
-  } else {
-    PSTRESS = stressPercent(PD, PMAX);
-  }
-  return r.read(k.trise, TRISE);
 }
 
 void CResistiveRecord::UpdateAppParams(const CPart& other) {

@@ -46,17 +46,15 @@ class CResistiveRecord : public CPart {
     const FieldSpec& trise;
   };
 
-  void Serialize(Archive& ar) override;
-  void paramPage(FieldVisitor& fields) override;
+  // The stored fields of a class of the family, from its descriptions.
+  static StoredFields storedFieldsOf(const Fields& fields);
+
+  std::span<const StoredField> storedFields() const override { return *stored_; }
+  void shapeInput(ShownInput& input) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
-  bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
-  void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override {
-    return {{"LB", LB}, {"PIT", PIT}, {"PIP", PIP}, {"PIS", PIS}, {"PIQ", PIQ}, {"PIE", PIE}};
-  }
 
   bool isManualStress() const { return STRESSMODE == kStressManual; }
 
@@ -78,11 +76,15 @@ class CResistiveRecord : public CPart {
   float PIE = 0.0f;             // result: environment factor
 
  protected:
-  CResistiveRecord(const Fields& fields, std::uint8_t defaultStyle) : fields_(&fields) { TYPE = defaultStyle; }
+  CResistiveRecord(const Fields& fields, const StoredFields& stored, std::uint8_t defaultStyle)
+      : fields_(&fields), stored_(&stored) {
+    TYPE = defaultStyle;
+  }
   const ChoiceList& styles() const { return *fields_->type.choices; }
 
  private:
   const Fields* fields_;
+  const StoredFields* stored_;
 };
 
 }  // namespace kestrel

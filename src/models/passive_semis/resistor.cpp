@@ -29,6 +29,7 @@ const FieldSpec kPStress{"RES_PSTRESS", "Power Stress (%)", FieldKind::Real, 0, 
 const FieldSpec kTRise{"RES_TRISE", "Temp Rise", FieldKind::Real, 0, 150, 0, nullptr, "deg C"};
 
 const CResistiveRecord::Fields kFields{kType, kRes, kResUnit, kQu, kPmax, kPd, kStressMode, kPStress, kTRise};
+const StoredFields kStored = CResistiveRecord::storedFieldsOf(kFields);
 
 // ---- handbook section 9.1, fixed resistors ----
 
@@ -101,7 +102,7 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  4.0,  16.0, 12.0, 42.0, 18.
 
 }  // namespace
 
-CResistor::CResistor() : CResistiveRecord(kFields, 2) {}  // style RC
+CResistor::CResistor() : CResistiveRecord(kFields, kStored, 2) {}  // style RC
 
 const ClassRecord CResistor::kClass = makeClassRecord<CResistor>("CResistor");
 

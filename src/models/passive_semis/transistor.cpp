@@ -102,6 +102,26 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  6.0,  9.0, 9.0,  19.0, 13.0
 constexpr double kLowestRating = 0.001;
 constexpr double kHighestRating = 99999.0;
 
+// The record's own fields, in file order.
+const StoredFields kStored = joinFields(StoredFields{
+    input<&CTransistor::TYPE>(kType),
+    input<&CTransistor::APP>(kApp).withClassList(),
+    input<&CTransistor::QU>(kQu),
+    input<&CTransistor::PMAX>(kPmax),
+    input<&CTransistor::VCEO>(kVceo),
+    input<&CTransistor::VCE>(kVce),
+    input<&CTransistor::STRESSMODE>(kStressMode),
+    input<&CTransistor::VSTRESS>(kVStress),
+    }, thermalInputs<&CTransistor::thermal>(kThermal), StoredFields{
+    result<&CTransistor::LB>("LB"),
+    result<&CTransistor::PIT>("PIT"),
+    result<&CTransistor::PIA>("PIA"),
+    result<&CTransistor::PIR>("PIR"),
+    result<&CTransistor::PIS>("PIS"),
+    result<&CTransistor::PIQ>("PIQ"),
+    result<&CTransistor::PIE>("PIE"),
+});
+
 }  // namespace
 
 const ClassRecord CTransistor::kClass = makeClassRecord<CTransistor>("CTransistor");
@@ -110,25 +130,7 @@ const ChoiceList& CTransistor::applications() const {
   return applicationsOf(kTransistorTypes.clamp(TYPE));
 }
 
-void CTransistor::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(TYPE);
-  ar.io(APP);
-  ar.io(QU);
-  ar.io(PMAX);
-  ar.io(VCEO);
-  ar.io(VCE);
-  ar.io(STRESSMODE);
-  ar.io(VSTRESS);
-  thermal.serialize(ar);
-  ar.io(LB);
-  ar.io(PIT);
-  ar.io(PIA);
-  ar.io(PIR);
-  ar.io(PIS);
-  ar.io(PIQ);
-  ar.io(PIE);
-}
+std::span<const StoredField> CTransistor::storedFields() const { return kStored; }
 
 std::string CTransistor::GetTypeName() const {
   return isHybridPart() ? "Transistor(Hyb)" : "Transistor";
@@ -151,17 +153,9 @@ void CTransistor::paramPage(FieldVisitor& f) {
   f.number(kVStress, VSTRESS, isBipolar() && isManualStress());
 }
 
-bool CTransistor::tempPage(FieldVisitor& f) {
-  thermal.page(f, kThermal);
-  return true;
-}
-
 void CTransistor::normalizeChoices() {
   CPart::normalizeChoices();
-  checkChoice(TYPE, kTransistorTypes);
   if (hasApplication()) checkChoice(APP, applications());
-  checkChoice(QU, kTransistorQualities);
-  checkChoice(STRESSMODE, kTransistorStressModes);
   thermal.normalize(*this);
 }
 
@@ -223,7 +217,7 @@ void CTransistor::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CTransistor::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!CPart::ImportFields(r, skipIdentity, smtAllowed, ambient)) return false;
+  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
   if (!r.read(kType, TYPE)) return false;
   if (hasApplication()) {
     FieldSpec app = kApp;
@@ -286,8 +280,5 @@ void CTransistor::FormatFactors(std::string& line1, std::string& line2, std::str
                      formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
 
-std::vector<NamedFactor> CTransistor::factors() const {
-  return {{"LB", LB}, {"PIT", PIT}, {"PIA", PIA}, {"PIR", PIR}, {"PIS", PIS}, {"PIQ", PIQ}, {"PIE", PIE}};
-}
 
 }  // namespace kestrel
