@@ -235,24 +235,29 @@ TEST(SaveRules, ExtensionCheckIgnoresCaseAndNamesTheRequiredOne) {
   EXPECT_TRUE(dir.list().empty());
 }
 
+// The previous content goes to .BAK and a second save replaces it; where
+// the file system has no hard links the backup is a copy.
 TEST(SaveRules, PreviousContentGoesToBakAndASecondSaveReplacesIt) {
   test::registerTestParts();
-  TempFolder dir;
-  const std::string path = dir.file("A.CIR");
-  auto doc = sampleDoc(DocKind::Circuit, 1);
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  EXPECT_EQ(dir.list(), std::vector<std::string>{"A.CIR"});
-  const auto first = readAll(path);
-
-  doc->insertSorted(test::fixedPart(9.0, "ZZ"));
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  const auto second = readAll(path);
-  EXPECT_EQ(readAll(path + ".BAK"), first);
-
-  doc->insertSorted(test::fixedPart(8.0, "ZZZ"));
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  EXPECT_EQ(readAll(path + ".BAK"), second);
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"A.CIR", "A.CIR.BAK"}));
+  for (const bool hardLinks : {true, false}) {
+    TempFolder dir;
+    const std::string path = dir.file("A.CIR");
+    FaultyFileSystem fs;
+    fs.noHardLinks = !hardLinks;
+    auto doc = sampleDoc(DocKind::Circuit, 1);
+    ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"A.CIR"});
+    const auto first = readAll(path);
+    doc->insertSorted(test::fixedPart(9.0, "ZZ"));
+    ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+    const auto second = readAll(path);
+    EXPECT_EQ(readAll(path + ".BAK"), first) << hardLinks;
+    EXPECT_NE(second, first);
+    doc->insertSorted(test::fixedPart(8.0, "ZZZ"));
+    ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+    EXPECT_EQ(readAll(path + ".BAK"), second) << hardLinks;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"A.CIR", "A.CIR.BAK"}));
+  }
 }
 
 TEST(SaveRules, BackupNameTooLongIsRefusedBeforeWriting) {
@@ -311,21 +316,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedSave,
                                            FaultCase{"FinalRenameFails", -1, 1, 0, false, StatusCode::Denied},
                                            FaultCase{"BackupCopyFails", -1, 0, 2, true}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Where the file system has no hard links the backup is a copy.
-TEST(SaveRules, BackupIsACopyWithoutHardLinks) {
-  TempFolder dir;
-  const std::string path = dir.file("A.CIR");
-  auto doc = sampleDoc(DocKind::Circuit, 1);
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  const auto first = readAll(path);
-  doc->insertSorted(test::fixedPart(9.0, "NEW"));
-  FaultyFileSystem fs;
-  fs.noHardLinks = true;
-  ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
-  EXPECT_EQ(readAll(path + ".BAK"), first);
-  EXPECT_NE(readAll(path), first);
-}
 
 // A save through a symbolic link writes the file it leads to and keeps the
 // link; a link planted where a temporary file could go is never written.
@@ -518,18 +508,6 @@ TEST(RecordOrder, SortsByTypeThenPnThenRefdesAndKeepsTiesInInsertionOrder) {
   EXPECT_EQ(doc.header().RecordCount, 7);
 }
 
-TEST(RecordCommands, AddRefusedAtCapacity) {
-  CCircDoc doc;
-  RecordingUi ui;
-  for (std::size_t i = 0; i < kMaxRecs; ++i) doc.insertSorted(fixedPart(1.0));
-  EXPECT_FALSE(doc.addRecord(fixedPart(1.0), ui).has_value());
-  EXPECT_FALSE(doc.pasteRecord(fixedPart(1.0), ui).has_value());
-  const std::vector<std::string> expected = {"ADD: circuit list is full.",
-                                             "PASTE: circuit list is full."};
-  EXPECT_EQ(ui.messages, expected);
-  EXPECT_EQ(doc.count(), kMaxRecs);
-}
-
 TEST(RecordCommands, AddCalculatesInsertsAndClearsResults) {
   CCircDoc doc;
   RecordingUi ui;
@@ -593,23 +571,6 @@ TEST(RecordCommands, EditReplacesAndResorts) {
   EXPECT_EQ(*pos, 2u);
   EXPECT_EQ(doc.count(), 3u);
   EXPECT_EQ(doc.record(2).PN, "ZZ");
-}
-
-TEST(RecordCommands, ConvertKeepsBaseFieldsButTakesNewType) {
-  CCircDoc doc;
-  RecordingUi ui;
-  auto p = fixedPart(4.0, "KEEP", "U7", 5);
-  p->NOTES = "note";
-  doc.insertSorted(std::move(p));
-  const auto pos = doc.convertRecord(0, kMiscType, ui);
-  ASSERT_TRUE(pos.has_value());
-  const CPart& converted = doc.record(*pos);
-  EXPECT_EQ(converted.PN, "KEEP");
-  EXPECT_EQ(converted.QTY, 5);
-  EXPECT_EQ(converted.NOTES, "note");
-  EXPECT_EQ(converted.PART_TYPE, kMiscType);
-  // the new record starts from its class defaults: base rate 1.0
-  EXPECT_FLOAT_EQ(converted.FR, 1.0f);
 }
 
 TEST(DetailBox, ShowsNoCalcShareUntilCalculated) {
@@ -875,30 +836,6 @@ TEST_F(RecordFind, TextLooksOnlyInTheTickedFieldsCaseIgnored) {
   }
 }
 
-TEST_F(RecordFind, FromCurrentStartsAfterTheSelectionAndNeverWraps) {
-  const RecordFindFields pn = only(&RecordFindFields::pn);
-  const struct {
-    bool fromCurrent;
-    std::optional<std::size_t> current;
-    std::optional<std::size_t> hit;
-    const char* message;
-  } cases[] = {
-      {false, 3, 2, ""},  // from the top the selection does not matter
-      {true, 1, 2, ""},
-      {true, 2, 3, ""},   // the selected record itself is skipped
-      {true, 3, std::nullopt, "Text: 'RLR07'\nMatching record was not found (from current)."},
-      {true, 4, std::nullopt, "Text: 'RLR07'\nMatching record was not found (from current)."},
-      {true, std::nullopt, 2, ""},  // nothing selected: from the top
-  };
-  for (const auto& c : cases) {
-    const RecordFindResult r = findRecord(doc, text("RLR07", pn, c.fromCurrent), c.current);
-    EXPECT_EQ(r.found, c.hit);
-    EXPECT_EQ(r.message, c.message);
-  }
-  const RecordFindResult none = findRecord(doc, text("nothing", pn, true), std::nullopt);
-  EXPECT_EQ(none.message, "Text: 'nothing'\nMatching record was not found (from top).");
-}
-
 TEST_F(RecordFind, OnlyTheFirstTwentyFiveCharactersAreSought) {
   add(609, "ABCDEFGHIJKLMNOPQRSTUVWXY", "X1", "", "", "", "", "");
   const std::string entered = "abcdefghijklmnopqrstuvwxyZZZ";  // 28 characters
@@ -909,45 +846,6 @@ TEST_F(RecordFind, OnlyTheFirstTwentyFiveCharactersAreSought) {
   CCircDoc empty;
   const RecordFindResult miss = findRecord(empty, text(entered, only(&RecordFindFields::pn)), std::nullopt);
   EXPECT_EQ(miss.message, "Text: 'abcdefghijklmnopqrstuvwxy'\nMatching record was not found (from top).");
-}
-
-TEST_F(RecordFind, PartTypeModeFindsTheFirstRecordOfTheType) {
-  const struct {
-    std::uint16_t type;
-    bool fromCurrent;
-    std::optional<std::size_t> current;
-    std::optional<std::size_t> hit;
-    const char* message;
-  } cases[] = {
-      {401, false, std::nullopt, 2, ""},
-      {401, true, 2, 3, ""},
-      {401, true, 3, std::nullopt, "Part Type: 'Resistor'\nMatching record was not found (from current)."},
-      {302, false, 4, 1, ""},
-      {1, false, std::nullopt, std::nullopt, "Part Type: 'SubCircuit'\nMatching record was not found (from top)."},
-  };
-  for (const auto& c : cases) {
-    RecordFindJob job;
-    job.mode = RecordFindMode::PartType;
-    job.typeId = c.type;
-    job.fromCurrent = c.fromCurrent;
-    job.text = "RLR07";  // the text is not used in this mode
-    const RecordFindResult r = findRecord(doc, job, c.current);
-    EXPECT_EQ(r.found, c.hit) << c.type;
-    EXPECT_EQ(r.message, c.message) << c.type;
-  }
-}
-
-TEST(RecordFindHybrid, TypeNameInTheMessageIsTheHybridMenuName) {
-  registerAllParts();
-  CCircDoc hybrid(DocKind::Hybrid);
-  RecordFindJob job;
-  job.mode = RecordFindMode::PartType;
-  job.typeId = 401;
-  const RecordFindResult r = findRecord(hybrid, job, std::nullopt);
-  EXPECT_FALSE(r.found);
-  EXPECT_EQ(r.message, "Part Type: '" + typeName(401, true, nullptr) +
-                           "'\nMatching record was not found (from top).");
-  EXPECT_NE(typeName(401, true, nullptr).find("(Hyb)"), std::string::npos);
 }
 
 }  // namespace
