@@ -510,31 +510,5 @@ TEST_F(Hierarchy, OpenDocumentFoundByFileIdentity) {
   }
 }
 
-TEST_F(Hierarchy, ThreeLevelMissionMtbfWithParallelAndKofN) {
-  // Two parallel units of 100 fpmh: MTBF 15 000 h; the top takes it in series
-  // with nothing else, through a middle K-of-N level of 1 of 1.
-  write("LEAF.CIR", DocKind::Circuit, {100.0, 100.0});
-  {
-    auto leaf = load("LEAF.CIR");
-    leaf->header().MODEL = 2;
-    ASSERT_TRUE(saveDocument(posixFileSystem(), *leaf, dir.file("LEAF.CIR")).isOk());
-  }
-  write("MID.CIR", DocKind::Circuit, {}, {{kSubCircuitType, "LEAF.CIR"}});
-  {
-    auto mid = load("MID.CIR");
-    mid->header().MODEL = 3;
-    mid->header().NREQ = 1;
-    ASSERT_TRUE(saveDocument(posixFileSystem(), *mid, dir.file("MID.CIR")).isOk());
-  }
-  write("TOP.CIR", DocKind::Circuit, {}, {{kSubCircuitType, "MID.CIR"}});
-  auto top = load("TOP.CIR");
-  RecordingUi ui;
-  ASSERT_TRUE(calc(*top, ui, true)) << ui.lines[1] << ui.lines[4] << ui.lines[5];
-  EXPECT_NEAR(top->header().MissionMTBF, 15000.0, 15000.0 * 0.002);
-  // R(1000 h) of the parallel pair: 1 - (1 - e^-0.1)^2
-  const double r = std::exp(-0.1);
-  EXPECT_NEAR(top->header().MissionR, 1 - (1 - r) * (1 - r), 1e-6);
-}
-
 }  // namespace
 }  // namespace kestrel

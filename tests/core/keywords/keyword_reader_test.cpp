@@ -1,10 +1,8 @@
 #include "core/keywords/keyword_reader.hpp"
 
-#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
-#include <ostream>
 #include <set>
 #include <string>
 #include <string_view>
@@ -553,43 +551,25 @@ TEST(KeywordCatalogue, ClassGroupsFollowInOrderWithTheirSizesAndOwners) {
   EXPECT_EQ(pos, catalogue.size());
 }
 
-struct LookupCase {
-  const char* label;
-  std::string_view query;
-  std::optional<std::string_view> found;
-};
-
-void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.label; }
-
-class KeywordLookup : public ::testing::TestWithParam<LookupCase> {};
-
-TEST_P(KeywordLookup, FindsByUpperCasedExactName) {
-  const LookupCase& c = GetParam();
-  const KeywordInfo* info = findKeyword(c.query);
-  const auto index = keywordIndex(c.query);
-  if (!c.found) {
-    EXPECT_EQ(info, nullptr);
-    EXPECT_FALSE(index.has_value());
-    return;
+// Found by the upper-cased exact name; the index and the entry agree.
+TEST(KeywordCatalogue, FindsByUpperCasedExactName) {
+  const std::pair<std::string_view, std::optional<std::string_view>> cases[] = {
+      {"RES_PSTRESS", "RES_PSTRESS"}, {"res_pstress", "RES_PSTRESS"}, {"Header_#Req", "HEADER_#REQ"},
+      {"pn", "PN"},  // a short name is no prefix match
+      {"subhyb_dc", "SUBHYB_DC"},    // the last entry
+      {"RES_", std::nullopt},         {"PN ", std::nullopt},
+      {"LAST_DUMMY", std::nullopt},  // the end marker is no keyword
+      {"", std::nullopt}};
+  for (const auto& [query, found] : cases) {
+    const KeywordInfo* info = findKeyword(query);
+    const auto index = keywordIndex(query);
+    ASSERT_EQ(info != nullptr, found.has_value()) << query;
+    ASSERT_EQ(index.has_value(), found.has_value()) << query;
+    if (!found) continue;
+    EXPECT_EQ(info->name, *found);
+    EXPECT_EQ(&keywordCatalogue()[*index], info) << query;
   }
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->name, *c.found);
-  ASSERT_TRUE(index.has_value());
-  EXPECT_EQ(&keywordCatalogue()[*index], info);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    KeywordCatalogue, KeywordLookup,
-    ::testing::Values(LookupCase{"UpperCase", "RES_PSTRESS", "RES_PSTRESS"},
-                      LookupCase{"LowerCase", "res_pstress", "RES_PSTRESS"},
-                      LookupCase{"MixedCase", "Header_#Req", "HEADER_#REQ"},
-                      LookupCase{"ShortNameNotAPrefixMatch", "pn", "PN"},
-                      LookupCase{"LastEntry", "subhyb_dc", "SUBHYB_DC"},
-                      LookupCase{"PrefixOnly", "RES_", std::nullopt},
-                      LookupCase{"TrailingBlank", "PN ", std::nullopt},
-                      LookupCase{"EndMarkerIsNoKeyword", "LAST_DUMMY", std::nullopt},
-                      LookupCase{"Empty", "", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(KeywordRecords, NewDefinitionHasOneUnmappedRecordPerKeywordInOrder) {
   const std::vector<CKwd> records = defaultKeywordRecords();

@@ -4,7 +4,6 @@
 // lines, refusals, the order of the circuit lists); and two processes on one
 // library at once, losing and duplicating nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -507,11 +506,8 @@ TEST(SharedLibrary, TwoProcessesTransferAndRecallAtOnceLoseAndDuplicateNothing) 
   if (writer == 0) _exit(transferChild(lib, dir.file("a.cir"), 3));
   const pid_t reader = fork();
   if (reader == 0) _exit(recallChild(lib, dir.file("b.cir"), "B"));
-  int status = 0;
-  ASSERT_EQ(waitpid(writer, &status, 0), writer);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << status;
-  ASSERT_EQ(waitpid(reader, &status, 0), reader);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reader " << status;
+  EXPECT_EQ(store::test::exitCodeOf(writer), 0) << "writer";
+  EXPECT_EQ(store::test::exitCodeOf(reader), 0) << "reader";
 
   StoreMessage error;
   auto l = PartLibrary::open(lib, false, error);
