@@ -500,6 +500,33 @@ TEST(RecordOrder, SortsByTypeThenPnThenRefdesAndKeepsTiesInInsertionOrder) {
   EXPECT_EQ(doc.header().RecordCount, 7);
 }
 
+// The windows keep their own messages and conversion; these are the
+// document's, which the command line and the library commands use.
+TEST(RecordCommands, AddRefusedAtCapacity) {
+  CCircDoc doc;
+  RecordingUi ui;
+  for (std::size_t i = 0; i < kMaxRecs; ++i) doc.insertSorted(fixedPart(1.0));
+  EXPECT_FALSE(doc.addRecord(fixedPart(1.0), ui).has_value());
+  EXPECT_FALSE(doc.pasteRecord(fixedPart(1.0), ui).has_value());
+  const std::vector<std::string> expected = {"ADD: circuit list is full.",
+                                             "PASTE: circuit list is full."};
+  EXPECT_EQ(ui.messages, expected);
+  EXPECT_EQ(doc.count(), kMaxRecs);
+}
+
+TEST(RecordCommands, SelectionMessages) {
+  CCircDoc doc;
+  RecordingUi ui;
+  EXPECT_FALSE(doc.replaceRecord(std::nullopt, fixedPart(1.0), ui).has_value());
+  EXPECT_FALSE(doc.convertRecord(std::nullopt, kMiscType, ui).has_value());
+  EXPECT_FALSE(doc.deleteRecord(std::nullopt, ui).has_value());
+  EXPECT_FALSE(doc.pasteRecord(nullptr, ui).has_value());
+  const std::vector<std::string> expected = {"EDIT: no part selection.", "CONVERT: no part selection.",
+                                             "DELETE: no part selection.",
+                                             "PASTE: can not get part object."};
+  EXPECT_EQ(ui.messages, expected);
+}
+
 TEST(RecordCommands, AddCalculatesInsertsAndClearsResults) {
   CCircDoc doc;
   RecordingUi ui;
@@ -550,6 +577,23 @@ TEST(RecordCommands, EditReplacesAndResorts) {
   EXPECT_EQ(*pos, 2u);
   EXPECT_EQ(doc.count(), 3u);
   EXPECT_EQ(doc.record(2).PN, "ZZ");
+}
+
+TEST(RecordCommands, ConvertKeepsBaseFieldsButTakesNewType) {
+  CCircDoc doc;
+  RecordingUi ui;
+  auto p = fixedPart(4.0, "KEEP", "U7", 5);
+  p->NOTES = "note";
+  doc.insertSorted(std::move(p));
+  const auto pos = doc.convertRecord(0, kMiscType, ui);
+  ASSERT_TRUE(pos.has_value());
+  const CPart& converted = doc.record(*pos);
+  EXPECT_EQ(converted.PN, "KEEP");
+  EXPECT_EQ(converted.QTY, 5);
+  EXPECT_EQ(converted.NOTES, "note");
+  EXPECT_EQ(converted.PART_TYPE, kMiscType);
+  // the new record starts from its class defaults: base rate 1.0
+  EXPECT_FLOAT_EQ(converted.FR, 1.0f);
 }
 
 TEST(DetailBox, ShowsNoCalcShareUntilCalculated) {

@@ -298,6 +298,20 @@ TEST_F(WhatIf, QualityStressAndEnvironmentReachTheChildAndAreSaved) {
   EXPECT_EQ(out.saved.size(), 2u);
 }
 
+// The desktop runs top-only against the command line, which would agree
+// if both reached the children.
+TEST_F(WhatIf, TemperatureDecreaseIsLimitedAndTopOnlyLeavesChildrenUnchanged) {
+  auto top = load("TOP.CIR");
+  WhatIfSettings s;
+  s.entireHierarchy = false;
+  s.tempMode = Decrease;
+  s.tempValue = 100;
+  RecordingUi ui;
+  ASSERT_TRUE(runWhatIf(*top, posixFileSystem(), ui, s, false).ok);
+  EXPECT_FLOAT_EQ(load("TOP.CIR")->header().TEMP, -55.0f);
+  EXPECT_FLOAT_EQ(load("BOARD.CIR")->header().TEMP, 25.0f);  // calculated, not changed
+}
+
 TEST_F(WhatIf, FailureOnAChildChangesNoFile) {
   // A second sub-circuit naming a missing file fails after the board was reached.
   auto top = load("TOP.CIR");

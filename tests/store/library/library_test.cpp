@@ -321,20 +321,23 @@ TEST_F(Movement, RecallByPnPn2AndCrossReferenceWithRefusals) {
   EXPECT_EQ(recallByNumber(*reopened, "XYZ", false, true, ui, decoded), Recalled::NotFound);
 }
 
-// Filters and the option texts are the windows' and the command line's
-// tests; here the counters of duplicates, replacing in place and a record
-// locked by another user.
+// The option texts and the filters' counts over several files are the
+// windows' and the command line's tests; here the counters of duplicates,
+// replacing in place and a record locked by another user.
 TEST_F(Movement, TransferCountsDuplicatesAndReplacesInPlace) {
   makeHierarchy();
   TransferOptions one;
   one.inputSpec = dir.file("board.cir");
   one.filters.pnOn = true;
   one.filters.pn = "RN55";
+  one.clearRefDes = true;
   TransferOutcome out = runTransfer(*lib, one, posixFileSystem(), ui);
   EXPECT_EQ(transferCountersLine(out.total, false), "Succeed:1  DuplicatePN:0  FilterOut:2");
   LibEntry entry;
   ASSERT_EQ(lib->findPn("RN55C1001F", entry), Outcome::Ok);
   std::unique_ptr<CPart> stored;
+  ASSERT_TRUE(lib->partOf(entry, stored));
+  EXPECT_EQ(stored->REFDES, "");
 
   // Again without filters: the part number present counts DuplicatePN and stays.
   auto board = load("board.cir");
