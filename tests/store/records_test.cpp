@@ -431,18 +431,16 @@ TEST_F(FileLayout, MarkerWithoutJournalOpensReadOnly) {
 TEST_F(FileLayout, FailedCreateLeavesNoFile) {
   RecordStore s;
   const std::string p = dir.file("x.lib");
-  const KeyDef badIndex[] = {{16, 0, nullptr}};
-  EXPECT_EQ(s.Create(p, 1280, ShareMode::Shared, 1, badIndex), kIndexNumberError);
-  EXPECT_FALSE(std::filesystem::exists(p));
-  const KeyDef badType[] = {{1, 21, nullptr}};
-  EXPECT_EQ(s.Create(p, 1280, ShareMode::Shared, 1, badType), kIndexTypeError);
-  EXPECT_FALSE(std::filesystem::exists(p));
-  EXPECT_EQ(s.Create(p, 1280, ShareMode::Shared, 4, partKeys()), kByteOrderModeError);
-  EXPECT_FALSE(std::filesystem::exists(p));
   const SegmentList bad = {{21, 0, 0, false}};
-  const KeyDef badSegments[] = {{3, 8, &bad}};
-  EXPECT_EQ(s.Create(p, 1280, ShareMode::Shared, 1, badSegments), kSegmentListError);
-  EXPECT_FALSE(std::filesystem::exists(p));
+  const KeyDef badIndex[] = {{16, 0, nullptr}}, badType[] = {{1, 21, nullptr}}, badSegments[] = {{3, 8, &bad}};
+  const std::tuple<int, std::span<const KeyDef>, int> cases[] = {{1, badIndex, kIndexNumberError},
+                                                                 {1, badType, kIndexTypeError},
+                                                                 {4, partKeys(), kByteOrderModeError},
+                                                                 {1, badSegments, kSegmentListError}};
+  for (const auto& [byteOrder, keys, code] : cases) {
+    EXPECT_EQ(s.Create(p, 1280, ShareMode::Shared, byteOrder, keys), code);
+    EXPECT_FALSE(std::filesystem::exists(p)) << code;
+  }
 }
 
 TEST_F(FileLayout, CreateRefusesAnExistingFileAndOpenAMissingOne) {

@@ -551,20 +551,6 @@ TEST(KeywordCatalogue, FindsByUpperCasedExactName) {
   }
 }
 
-TEST(KeywordRecords, NewDefinitionHasOneUnmappedRecordPerKeywordInOrder) {
-  const std::vector<CKwd> records = defaultKeywordRecords();
-  const auto catalogue = keywordCatalogue();
-  ASSERT_EQ(records.size(), catalogue.size());
-  for (std::size_t i = 0; i < records.size(); ++i) {
-    EXPECT_EQ(records[i].name, catalogue[i].name);
-    EXPECT_EQ(records[i].valueType, static_cast<std::uint8_t>(catalogue[i].type));
-    EXPECT_EQ(records[i].fieldNumber, 0.0f) << records[i].name;
-    EXPECT_EQ(records[i].subStart, 0.0f);
-    EXPECT_EQ(records[i].subLength, 0.0f);
-    EXPECT_EQ(records[i].valueOption, 0);
-  }
-}
-
 TEST(KeywordRecords, SerializeWritesFieldsInOrderAndReadsThemBack) {
   CKwd out;
   out.name = "IC_TEMP";
