@@ -142,12 +142,9 @@ TEST(CircuitFile, KindBytesMustMatchTheDocumentKind) {
   odd[1] = 1;
   EXPECT_EQ(decodeDocument(resealed(odd), DocKind::Circuit, out).message(),
             "Unexpected file format...\n...not a Circuit.");
-}
-
-TEST(CircuitFile, HybridFileWithCircuitExtensionIsRefusedAsNotACircuit) {
-  test::registerTestParts();
+  // A hybrid named as a circuit is refused by what it holds.
   TempFolder dir;
-  writeAll(dir.file("H.CIR"), encodeDocument(*sampleDoc(DocKind::Hybrid)));
+  writeAll(dir.file("H.CIR"), hybrid);
   std::unique_ptr<CCircDoc> doc;
   EXPECT_EQ(loadDocument(posixFileSystem(), dir.file("H.CIR"), doc).message(),
             "Unexpected file format...\n...not a Circuit.");
@@ -228,31 +225,31 @@ TEST(SaveRules, ExtensionCheckIgnoresCaseAndNamesTheRequiredOne) {
   EXPECT_EQ(checkExtension("/x/a.txt", ".CIR").message(),
             "Please change file extension to '.CIR' :\n'/x/a.txt'");
   EXPECT_FALSE(checkExtension("/x.cir/a", ".CIR").isOk());
-  auto doc = sampleDoc(DocKind::Hybrid, 1);
-  TempFolder dir;
-  EXPECT_EQ(saveDocument(posixFileSystem(), *doc, dir.file("h.cir")).message(),
-            "Please change file extension to '.HYB' :\n'" + dir.file("h.cir") + "'");
-  EXPECT_TRUE(dir.list().empty());
 }
 
+// The previous content goes to .BAK and a second save replaces it; where
+// the file system has no hard links the backup is a copy.
 TEST(SaveRules, PreviousContentGoesToBakAndASecondSaveReplacesIt) {
   test::registerTestParts();
-  TempFolder dir;
-  const std::string path = dir.file("A.CIR");
-  auto doc = sampleDoc(DocKind::Circuit, 1);
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  EXPECT_EQ(dir.list(), std::vector<std::string>{"A.CIR"});
-  const auto first = readAll(path);
-
-  doc->insertSorted(test::fixedPart(9.0, "ZZ"));
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  const auto second = readAll(path);
-  EXPECT_EQ(readAll(path + ".BAK"), first);
-
-  doc->insertSorted(test::fixedPart(8.0, "ZZZ"));
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  EXPECT_EQ(readAll(path + ".BAK"), second);
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"A.CIR", "A.CIR.BAK"}));
+  for (const bool hardLinks : {true, false}) {
+    TempFolder dir;
+    const std::string path = dir.file("A.CIR");
+    FaultyFileSystem fs;
+    fs.noHardLinks = !hardLinks;
+    auto doc = sampleDoc(DocKind::Circuit, 1);
+    ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"A.CIR"});
+    const auto first = readAll(path);
+    doc->insertSorted(test::fixedPart(9.0, "ZZ"));
+    ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+    const auto second = readAll(path);
+    EXPECT_EQ(readAll(path + ".BAK"), first) << hardLinks;
+    EXPECT_NE(second, first);
+    doc->insertSorted(test::fixedPart(8.0, "ZZZ"));
+    ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
+    EXPECT_EQ(readAll(path + ".BAK"), second) << hardLinks;
+    EXPECT_EQ(dir.list(), (std::vector<std::string>{"A.CIR", "A.CIR.BAK"}));
+  }
 }
 
 TEST(SaveRules, BackupNameTooLongIsRefusedBeforeWriting) {
@@ -311,21 +308,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, FailedSave,
                                            FaultCase{"FinalRenameFails", -1, 1, 0, false, StatusCode::Denied},
                                            FaultCase{"BackupCopyFails", -1, 0, 2, true}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// Where the file system has no hard links the backup is a copy.
-TEST(SaveRules, BackupIsACopyWithoutHardLinks) {
-  TempFolder dir;
-  const std::string path = dir.file("A.CIR");
-  auto doc = sampleDoc(DocKind::Circuit, 1);
-  ASSERT_TRUE(saveDocument(posixFileSystem(), *doc, path).isOk());
-  const auto first = readAll(path);
-  doc->insertSorted(test::fixedPart(9.0, "NEW"));
-  FaultyFileSystem fs;
-  fs.noHardLinks = true;
-  ASSERT_TRUE(saveDocument(fs, *doc, path).isOk());
-  EXPECT_EQ(readAll(path + ".BAK"), first);
-  EXPECT_NE(readAll(path), first);
-}
 
 // A save through a symbolic link writes the file it leads to and keeps the
 // link; a link planted where a temporary file could go is never written.
@@ -518,6 +500,8 @@ TEST(RecordOrder, SortsByTypeThenPnThenRefdesAndKeepsTiesInInsertionOrder) {
   EXPECT_EQ(doc.header().RecordCount, 7);
 }
 
+// The windows keep their own messages and conversion; these are the
+// document's, which the command line and the library commands use.
 TEST(RecordCommands, AddRefusedAtCapacity) {
   CCircDoc doc;
   RecordingUi ui;
@@ -528,6 +512,19 @@ TEST(RecordCommands, AddRefusedAtCapacity) {
                                              "PASTE: circuit list is full."};
   EXPECT_EQ(ui.messages, expected);
   EXPECT_EQ(doc.count(), kMaxRecs);
+}
+
+TEST(RecordCommands, SelectionMessages) {
+  CCircDoc doc;
+  RecordingUi ui;
+  EXPECT_FALSE(doc.replaceRecord(std::nullopt, fixedPart(1.0), ui).has_value());
+  EXPECT_FALSE(doc.convertRecord(std::nullopt, kMiscType, ui).has_value());
+  EXPECT_FALSE(doc.deleteRecord(std::nullopt, ui).has_value());
+  EXPECT_FALSE(doc.pasteRecord(nullptr, ui).has_value());
+  const std::vector<std::string> expected = {"EDIT: no part selection.", "CONVERT: no part selection.",
+                                             "DELETE: no part selection.",
+                                             "PASTE: can not get part object."};
+  EXPECT_EQ(ui.messages, expected);
 }
 
 TEST(RecordCommands, AddCalculatesInsertsAndClearsResults) {
@@ -543,19 +540,6 @@ TEST(RecordCommands, AddCalculatesInsertsAndClearsResults) {
   EXPECT_EQ(doc.header().CalcFlags, 0);
   EXPECT_TRUE(doc.isModified());
   EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST(RecordCommands, SelectionMessages) {
-  CCircDoc doc;
-  RecordingUi ui;
-  EXPECT_FALSE(doc.replaceRecord(std::nullopt, fixedPart(1.0), ui).has_value());
-  EXPECT_FALSE(doc.convertRecord(std::nullopt, kMiscType, ui).has_value());
-  EXPECT_FALSE(doc.deleteRecord(std::nullopt, ui).has_value());
-  EXPECT_FALSE(doc.pasteRecord(nullptr, ui).has_value());
-  const std::vector<std::string> expected = {"EDIT: no part selection.", "CONVERT: no part selection.",
-                                             "DELETE: no part selection.",
-                                             "PASTE: can not get part object."};
-  EXPECT_EQ(ui.messages, expected);
 }
 
 TEST(RecordCommands, DeleteAsksAndKeepsSelectionPosition) {
@@ -778,18 +762,6 @@ TEST(PartObjects, SurvivesRandomMutation) {
   }
 }
 
-// The header is a fixed layout once its texts are known; the document round
-// trip above covers every value.
-TEST(HeaderArchive, KeepsItsStoredLength) {
-  CCircHeader h;
-  h.DESCR = "Power supply";
-  Archive out = Archive::forWriting();
-  h.Serialize(out, 16000);
-  EXPECT_EQ(out.bytes().size(), 2u + 2 + 2 + 13 + 1 + 4 + 4 + 1 + 4 + 4 + 1 + 1 + 1 + 1 + 4 + 1 + 4 +
-                                    8 + 4 * 4 + 2 + 4 + 1 + 4 + 1 + 4 + 1 + 4 + 8 * 3 + 4 + 8 * 6 +
-                                    76 * 2 + 76 * 4 * 4);
-}
-
 TEST(HeaderArchive, NonFiniteResultsStillLoad) {
   CCircHeader h;
   h.MTBF = std::numeric_limits<double>::infinity();
@@ -805,6 +777,8 @@ TEST(HeaderArchive, NonFiniteResultsStillLoad) {
 }
 
 // A small list in sort order: a transistor, a diode, two resistors, a fan.
+// Searching from the selection and by part type are the desktop tests' (the
+// Find dialog over an example circuit); here every field the text is sought in.
 class RecordFind : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -830,11 +804,10 @@ class RecordFind : public ::testing::Test {
     doc.insertSorted(std::move(part));
   }
 
-  static RecordFindJob text(std::string what, RecordFindFields fields, bool fromCurrent = false) {
+  static RecordFindJob text(std::string what, RecordFindFields fields) {
     RecordFindJob job;
     job.text = std::move(what);
     job.fields = fields;
-    job.fromCurrent = fromCurrent;
     return job;
   }
 
@@ -875,30 +848,6 @@ TEST_F(RecordFind, TextLooksOnlyInTheTickedFieldsCaseIgnored) {
   }
 }
 
-TEST_F(RecordFind, FromCurrentStartsAfterTheSelectionAndNeverWraps) {
-  const RecordFindFields pn = only(&RecordFindFields::pn);
-  const struct {
-    bool fromCurrent;
-    std::optional<std::size_t> current;
-    std::optional<std::size_t> hit;
-    const char* message;
-  } cases[] = {
-      {false, 3, 2, ""},  // from the top the selection does not matter
-      {true, 1, 2, ""},
-      {true, 2, 3, ""},   // the selected record itself is skipped
-      {true, 3, std::nullopt, "Text: 'RLR07'\nMatching record was not found (from current)."},
-      {true, 4, std::nullopt, "Text: 'RLR07'\nMatching record was not found (from current)."},
-      {true, std::nullopt, 2, ""},  // nothing selected: from the top
-  };
-  for (const auto& c : cases) {
-    const RecordFindResult r = findRecord(doc, text("RLR07", pn, c.fromCurrent), c.current);
-    EXPECT_EQ(r.found, c.hit);
-    EXPECT_EQ(r.message, c.message);
-  }
-  const RecordFindResult none = findRecord(doc, text("nothing", pn, true), std::nullopt);
-  EXPECT_EQ(none.message, "Text: 'nothing'\nMatching record was not found (from top).");
-}
-
 TEST_F(RecordFind, OnlyTheFirstTwentyFiveCharactersAreSought) {
   add(609, "ABCDEFGHIJKLMNOPQRSTUVWXY", "X1", "", "", "", "", "");
   const std::string entered = "abcdefghijklmnopqrstuvwxyZZZ";  // 28 characters
@@ -909,45 +858,6 @@ TEST_F(RecordFind, OnlyTheFirstTwentyFiveCharactersAreSought) {
   CCircDoc empty;
   const RecordFindResult miss = findRecord(empty, text(entered, only(&RecordFindFields::pn)), std::nullopt);
   EXPECT_EQ(miss.message, "Text: 'abcdefghijklmnopqrstuvwxy'\nMatching record was not found (from top).");
-}
-
-TEST_F(RecordFind, PartTypeModeFindsTheFirstRecordOfTheType) {
-  const struct {
-    std::uint16_t type;
-    bool fromCurrent;
-    std::optional<std::size_t> current;
-    std::optional<std::size_t> hit;
-    const char* message;
-  } cases[] = {
-      {401, false, std::nullopt, 2, ""},
-      {401, true, 2, 3, ""},
-      {401, true, 3, std::nullopt, "Part Type: 'Resistor'\nMatching record was not found (from current)."},
-      {302, false, 4, 1, ""},
-      {1, false, std::nullopt, std::nullopt, "Part Type: 'SubCircuit'\nMatching record was not found (from top)."},
-  };
-  for (const auto& c : cases) {
-    RecordFindJob job;
-    job.mode = RecordFindMode::PartType;
-    job.typeId = c.type;
-    job.fromCurrent = c.fromCurrent;
-    job.text = "RLR07";  // the text is not used in this mode
-    const RecordFindResult r = findRecord(doc, job, c.current);
-    EXPECT_EQ(r.found, c.hit) << c.type;
-    EXPECT_EQ(r.message, c.message) << c.type;
-  }
-}
-
-TEST(RecordFindHybrid, TypeNameInTheMessageIsTheHybridMenuName) {
-  registerAllParts();
-  CCircDoc hybrid(DocKind::Hybrid);
-  RecordFindJob job;
-  job.mode = RecordFindMode::PartType;
-  job.typeId = 401;
-  const RecordFindResult r = findRecord(hybrid, job, std::nullopt);
-  EXPECT_FALSE(r.found);
-  EXPECT_EQ(r.message, "Part Type: '" + typeName(401, true, nullptr) +
-                           "'\nMatching record was not found (from top).");
-  EXPECT_NE(typeName(401, true, nullptr).find("(Hyb)"), std::string::npos);
 }
 
 }  // namespace

@@ -153,13 +153,14 @@ void twoAtAQuarter(CPart& p) {  // TFR 0.5 again
   p.FR = 0.25f;
 }
 
+// The layouts a calculated record prints in the reports (share, *OVER* in a
+// short prefix, the joint rate, the limits and surface-mount lines) are
+// pinned by the report golden files; these rows are the cases they lack.
 // The typical record's line from "TFR=" up to the stress column.
 const std::string kTypicalHead = "TFR=  0.500000  [ 25.00% ]  FR=  0.500000   CF= 1.00000  T= 40.00C  ";
 const std::string kTypicalNoCalc = "TFR=  0.500000  [*NOCALC*]  FR=  0.500000   CF= 1.00000  T= 40.00C  ";
 const std::string kShortHead =
     "PN-100                    Fuse                        2  F1                        ";
-const std::string kSmtDefault =
-    "FRSMT=0.0       Pkg:Plastic/Lead,J/S  JointDist:345.0000  JointHt:50.0000   ";
 const std::string kLimits = "   TempLimit:175.00  StressLimit:100.0  ";
 constexpr std::uint16_t kBoth = PartBasicDone | PartMissionDone;
 const std::string kTen(10, ' ');
@@ -168,8 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RecordLine,
     testing::Values(
         LineCase{"ShareOfCircuitTotal", nullptr, result("", 2.0, false), kTypicalHead + "S=50.00%  "},
-        LineCase{"NegativeStressPrintsNoStressColumn", [](CPart& p) { p.S = -1.0f; }, result("", 2.0, false),
-                 kTypicalHead + kTen},
         LineCase{"ZeroStressStillPrinted", [](CPart& p) { p.S = 0.0f; }, result("", 2.0, false),
                  kTypicalHead + "  S=0.0%  "},
         LineCase{"ZeroCircuitTotalPrintsNoCalc", nullptr, result("", 0.0, false),
@@ -178,19 +177,12 @@ INSTANTIATE_TEST_SUITE_P(
                  result("", std::numeric_limits<double>::quiet_NaN(), false), kTypicalNoCalc + "S=50.00%  "},
         LineCase{"WholeShareIsHundredPercent", nullptr, result("", 0.5, false),
                  "TFR=  0.500000  [100.00% ]  FR=  0.500000   CF= 1.00000  T= 40.00C  S=50.00%  "},
-        LineCase{"ReducedPrecisionPaddedForAlignment", [](CPart& p) { p.QTY = 2.0f, p.FR = 1.5f; },
-                 result("", 12.0, false),
-                 "TFR=  3.00000   [ 25.00% ]  FR=  1.50000    CF= 1.00000  T= 40.00C  S=50.00%  "},
         LineCase{"DutyCycleScalesTotalRate", [](CPart& p) { p.DutyCycle = 50.0f; }, result("", 1.0, false),
                  "TFR=  0.250000  [ 25.00% ]  FR=  0.500000   CF= 1.00000  T= 40.00C  S=50.00%  "},
-        LineCase{"SmtResultAppendedWhenCalculated", [](CPart& p) { p.SmtCalcFlag = 1, p.FRSMT = 0.0125f; },
-                 result("", 2.0, false), kTypicalHead + "S=50.00%  FRSMT=0.012500"},
         LineCase{"SmtResultHiddenWhenNotCalculated", [](CPart& p) { p.FRSMT = 0.0125f; },
                  result("", 2.0, false), kTypicalHead + "S=50.00%  "},
         LineCase{"OverMarkReplacesPrefixKeepingItsWidth", [](CPart& p) { over(p, OverTemp); },
                  result(kTen, 2.0, true), "*OVER*    " + kTypicalHead + "S=50.00%  "},
-        LineCase{"OverMarkWiderThanShortPrefix", [](CPart& p) { over(p, EntryOverRange); },
-                 result("  ", 2.0, true), "*OVER*" + kTypicalHead + "S=50.00%  "},
         LineCase{"OverMarkNotAskedKeepsPrefix", [](CPart& p) { over(p, OverStress); },
                  result(kTen, 2.0, false), kTen + kTypicalHead + "S=50.00%  "},
         LineCase{"OverMarkAskedWithoutFlagKeepsPrefix", nullptr, result(kTen, 2.0, true),
@@ -201,9 +193,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Reliabilities: only the calculated ones shown.
         LineCase{"NothingCalculated", [](CPart& p) { p.BasicR = 0.99f, p.MissionR = 0.98f; }, reliability,
                  "  MissionR= *NOCALC*   BasicR= *NOCALC*"},
-        LineCase{"BasicOnly",
-                 [](CPart& p) { p.CalcFlags = PartBasicDone, p.BasicR = 0.5f, p.MissionR = 0.98f; },
-                 reliability, "  MissionR= *NOCALC*   BasicR= 0.500000"},
         LineCase{"MissionOnly",
                  [](CPart& p) { p.CalcFlags = PartMissionDone, p.BasicR = 0.5f, p.MissionR = 0.25f; },
                  reliability, "  MissionR= 0.250000   BasicR= *NOCALC*"},
@@ -213,19 +202,15 @@ INSTANTIATE_TEST_SUITE_P(
                  [](CPart& p) { p.CalcFlags = kBoth, p.BasicR = 1.0f, p.MissionR = 0.0f; }, reliability,
                  "  MissionR= 0.0        BasicR= 1.00000 "},
         // The short list.
-        LineCase{"ShortRateAndShare", twoAtAQuarter, shortList(2.0, false), kShortHead + "   0.500000 25.00"},
         LineCase{"ShortZeroTotalGivesZeroShare", twoAtAQuarter, shortList(0.0, false),
                  kShortHead + "   0.500000  0.0 "},
         LineCase{"ShortWholeShareFitsColumn", twoAtAQuarter, shortList(0.5, false),
                  kShortHead + "   0.500000 100.0"},
-        LineCase{"ShortOverMarkReplacesRate", [](CPart& p) { twoAtAQuarter(p), over(p, OverStress); },
-                 shortList(2.0, true), kShortHead + "     *OVER* 25.00"},
         LineCase{"ShortOverMarkNotAskedShowsRate", [](CPart& p) { twoAtAQuarter(p), over(p, OverStress); },
                  shortList(2.0, false), kShortHead + "   0.500000 25.00"},
         LineCase{"ShortLargeRatePaddedForAlignment", [](CPart& p) { p.QTY = 2.0f, p.FR = 61.5f; },
                  shortList(1230.0, false), kShortHead + " 123.0000   10.00"},
         // Surface mount.
-        LineCase{"SmtDefaultInputs", nullptr, smt, kSmtDefault + "Trise:0.0 (Default)   "},
         LineCase{"SmtCeramicGullWingManualRise",
                  [](CPart& p) {
                    p.FRSMT = 0.001234f, p.SMT_PKG = 2, p.SMT_LEAD = 3, p.SMT_DIST = 120.0f, p.SMT_HT = 7.5f;
@@ -245,9 +230,6 @@ INSTANTIATE_TEST_SUITE_P(
                  "FRSMT=0.0       Pkg:Plastic/Lead,J/S  JointDist:********  JointHt:50.0000   Trise:0.0 "
                  "(Default)   "},
         // Limits: the set flags named in print order.
-        LineCase{"LimitsNoFlags", nullptr, limits, kLimits},
-        LineCase{"LimitsOverTempOnly", [](CPart& p) { over(p, OverTemp); }, limits,
-                 kLimits + "*OVER*: OverTemp"},
         LineCase{"LimitsTempBeforeStress", [](CPart& p) { over(p, OverStress | OverTemp); }, limits,
                  kLimits + "*OVER*: OverTemp OverStress"},
         LineCase{"LimitsStressBeforeEnvironmentAndRange",
@@ -258,13 +240,6 @@ INSTANTIATE_TEST_SUITE_P(
                  kLimits + "*OVER*: OverTemp OverStress EnvNotValid EntryOverRange"},
         LineCase{"LimitsUnnamedBitIsNotAnOverFlag", [](CPart& p) { over(p, 1u << 7); }, limits, kLimits}),
     [](const auto& info) { return info.param.name; });
-
-TEST(LimitsLine, LimitValuesFormatted) {
-  LinePart part;
-  part.TEMPLIMIT = 85.0f;
-  part.STRESSLIMIT = 50.0f;
-  EXPECT_EQ(limitsLine(part, ""), "TempLimit:85.00   StressLimit:50.00  ");
-}
 
 // ---------------------------------------------------------------- bounds
 

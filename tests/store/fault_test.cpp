@@ -7,7 +7,6 @@
 // that die holding locks.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -269,9 +268,8 @@ TEST_F(Faults, ProcessKilledInsideWriteBracketsLeavesAWholeFile) {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(30 + rng() % 200));
     ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself: " << WEXITSTATUS(status);
+    const int status = exitCodeOf(pid);
+    ASSERT_EQ(status, 100 + SIGKILL) << "the writer stopped by itself: " << status;
     State got;
     int openCode = 0;
     ASSERT_TRUE(readState(real, posixStoreFileSystem(), got, openCode)) << "round " << round;
@@ -315,10 +313,7 @@ class Locks : public ::testing::Test {
       body();
       ::_exit(0);
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(exitCodeOf(pid), 0);
   }
 
   ScratchDir dir;
@@ -385,7 +380,7 @@ TEST_F(Locks, LiveProcesssLockIsNotTakenOver) {
   find(a, "A");
   EXPECT_EQ(a.LockRecord(), kLockedByOther);
   (void)!::write(done[1], &x, 1);
-  ::waitpid(pid, nullptr, 0);
+  EXPECT_EQ(exitCodeOf(pid), 0);
   EXPECT_EQ(a.LockRecord(), kOk);
   for (int fd : {ready[0], ready[1], done[0], done[1]}) ::close(fd);
 }
@@ -499,9 +494,7 @@ TEST_F(Locks, ReaderWaitsForTheWriteBracketAndThenSeesItsChanges) {
   EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(150));
   EXPECT_GT(a.header().updateCounter, before);
   EXPECT_EQ(a.FindKey(1, textKey("CHILD"), 0, kFindEqual), kOk);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(exitCodeOf(pid), 0);
   for (int fd : {in[0], in[1], go[0], go[1]}) ::close(fd);
 }
 

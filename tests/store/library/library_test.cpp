@@ -4,7 +4,6 @@
 // lines, refusals, the order of the circuit lists); and two processes on one
 // library at once, losing and duplicating nothing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -88,26 +87,12 @@ TEST(LibraryKeys, DuplicatesPn2AndListOrder) {
   }
   ASSERT_EQ(pager.page(4, 3, page), Outcome::Ok);
   EXPECT_TRUE(page.empty());
-  const LibEntry b{1, "B", "ALT-B", 401, 0, 0, {}, {}, {}};
-  EXPECT_EQ(libraryListLine(b, 2), " B" + std::string(24, ' ') + "  ALT-B" + std::string(10, ' ') + "  Resistor" +
-                                       std::string(17, ' '));
-}
-
-TEST(LibrarySearch, PartNumberContainsTextFromTopAndFromCurrent) {
-  ScratchDir dir;
-  auto lib = newLibrary(dir);
-  ASSERT_TRUE(lib);
-  for (const char* pn : {"R-100", "R-147", "R-247", "R-300"}) ASSERT_EQ(lib->add(*samplePart(401, false, pn)), Outcome::Ok);
-  LibEntry first, second, none;
-  ASSERT_EQ(lib->search("47", false, -1, first), Outcome::Ok);
-  EXPECT_EQ(first.pn, "R-147");
-  ASSERT_EQ(lib->search("47", false, first.record, second), Outcome::Ok);
-  EXPECT_EQ(second.pn, "R-247");
-  EXPECT_EQ(lib->search("47", false, second.record, none), Outcome::NotFound);
-  ASSERT_EQ(lib->search("T-R-3", true, -1, first), Outcome::Ok);
-  EXPECT_EQ(first.pn, "R-300");
+  // The first part of a type, in list order, of the kind asked for.
+  LibEntry first;
   ASSERT_EQ(lib->findType(401, false, first), Outcome::Ok);
-  EXPECT_EQ(first.pn, "R-100");
+  EXPECT_EQ(first.pn, "B");
+  ASSERT_EQ(lib->findType(401, true, first), Outcome::Ok);
+  EXPECT_EQ(first.pn, "HA");
 }
 
 TEST(LibraryChanges, LockedRecordIsRefusedAndNeverOverwritten) {
@@ -227,13 +212,6 @@ TEST(XRefFileTest, UniqueNumbersSharedLibraryNumbersAndUpperCasedFind) {
   EXPECT_EQ(e.xref.notes, "N");
   ASSERT_EQ(x->find("lib-1", true, e), Outcome::Ok);
   ASSERT_EQ(x->findPn("MIL-R-1", e), Outcome::Ok);
-  ASSERT_EQ(x->first(e), Outcome::Ok);
-  EXPECT_EQ(e.pn, "AC100");
-  XRefEntry next;
-  ASSERT_EQ(x->next(e, next), Outcome::Ok);
-  EXPECT_EQ(next.pn, "MIL-R-1");
-  EXPECT_EQ(x->next(next, e), Outcome::End);
-  EXPECT_EQ(xrefListLine(next), " mil-r-1" + std::string(18, ' ') + "  LIB-1" + std::string(20, ' '));
   StoreCounters counters;
   ASSERT_EQ(x->put({"AC100", "LIB-9", "", ""}, true, counters), Outcome::Ok);
   EXPECT_EQ(counters.replaced, 1);
@@ -343,19 +321,18 @@ TEST_F(Movement, RecallByPnPn2AndCrossReferenceWithRefusals) {
   EXPECT_EQ(recallByNumber(*reopened, "XYZ", false, true, ui, decoded), Recalled::NotFound);
 }
 
-TEST_F(Movement, TransferFiltersCountsDuplicatesAndReplacesInPlace) {
+// The option texts and the filters' counts over several files are the
+// windows' and the command line's tests; here the counters of duplicates,
+// replacing in place and a record locked by another user.
+TEST_F(Movement, TransferCountsDuplicatesAndReplacesInPlace) {
   makeHierarchy();
-  TransferOptions o;
-  o.inputSpec = dir.file("*.CIR");
-  o.filters.pnOn = true;
-  o.filters.pn = "RN55";
-  o.clearRefDes = true;
-  TransferOutcome out = runTransfer(*lib, o, posixFileSystem(), ui);
-  EXPECT_EQ(out.files, 2);
-  EXPECT_EQ(transferCountersLine(out.total, false), "Succeed:1  DuplicatePN:0  FilterOut:4");
-  EXPECT_TRUE(contains(ui.logLines, "- PN Filter: 'RN55'"));
-  EXPECT_TRUE(contains(ui.logLines, "   ...transferring 3 records to '" + lib->path() + "'..."));
-  EXPECT_TRUE(contains(ui.logLines, "   ...Succeed:1  DuplicatePN:0  FilterOut:2"));
+  TransferOptions one;
+  one.inputSpec = dir.file("board.cir");
+  one.filters.pnOn = true;
+  one.filters.pn = "RN55";
+  one.clearRefDes = true;
+  TransferOutcome out = runTransfer(*lib, one, posixFileSystem(), ui);
+  EXPECT_EQ(transferCountersLine(out.total, false), "Succeed:1  DuplicatePN:0  FilterOut:2");
   LibEntry entry;
   ASSERT_EQ(lib->findPn("RN55C1001F", entry), Outcome::Ok);
   std::unique_ptr<CPart> stored;
@@ -532,11 +509,8 @@ TEST(SharedLibrary, TwoProcessesTransferAndRecallAtOnceLoseAndDuplicateNothing) 
   if (writer == 0) _exit(transferChild(lib, dir.file("a.cir"), 3));
   const pid_t reader = fork();
   if (reader == 0) _exit(recallChild(lib, dir.file("b.cir"), "B"));
-  int status = 0;
-  ASSERT_EQ(waitpid(writer, &status, 0), writer);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << status;
-  ASSERT_EQ(waitpid(reader, &status, 0), reader);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "reader " << status;
+  EXPECT_EQ(store::test::exitCodeOf(writer), 0) << "writer";
+  EXPECT_EQ(store::test::exitCodeOf(reader), 0) << "reader";
 
   StoreMessage error;
   auto l = PartLibrary::open(lib, false, error);

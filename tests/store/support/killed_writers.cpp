@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mman.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -163,20 +162,8 @@ int worker(const std::string& path, const std::string& logPath, const std::strin
       // Find: the part is as this process last left it.
       const auto it = mine.find(pn);
       if (versionIn(s, pn, r) != (it == mine.end() ? 0 : it->second)) return 50;
-    } else {
-      // List every part of every process: whole and in order.
-      std::string prev;
-      for (bool first = true;; first = false) {
-        if (s.BeginRead() != kOk) return 60;
-        const int step = s.Step(1, first ? kStepFirst : kStepNext);
-        const int read = step == kOk ? s.ReadRecord(r.fields()) : kOk;
-        s.EndRead();
-        if (step == kFail) break;
-        if (step != kOk || read != kOk || !whole(r)) return 61;
-        // A part deleted and added again behind the cursor comes once more.
-        if (!prev.empty() && prev > r.pn) return 62;
-        prev = r.pn;
-      }
+    } else if (const int listed = listWholeInOrder(s, r); listed != 0) {
+      return 60 + listed;  // every part of every process, whole and in order
     }
     if (rc != 0) return rc;
     if (k < 6 && !log.line("C")) return 70;
@@ -215,11 +202,6 @@ KilledFigures runKilledWriters(const KilledRun& run) {
     if (pid == 0) ::_exit(worker(path, logOf(w), stop, w, restarted, run, writing));
     return pid;
   };
-  auto reap = [](pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-  };
   std::vector<pid_t> pids;
   for (int w = 0; w < run.processes; ++w) pids.push_back(start(w, false));
   std::mt19937 rng(217);
@@ -235,7 +217,7 @@ KilledFigures runKilledWriters(const KilledRun& run) {
       w = static_cast<int>(rng() % static_cast<unsigned>(run.processes));
     }
     ::kill(pids[w], SIGKILL);
-    const int status = reap(pids[w]);
+    const int status = exitCodeOf(pids[w]);
     writing[w] = 0;
     EXPECT_EQ(status, 100 + SIGKILL) << "process " << w << " ended before its kill";
     ++figures.kills;
@@ -245,7 +227,7 @@ KilledFigures runKilledWriters(const KilledRun& run) {
   }
   std::this_thread::sleep_until(end);
   std::ofstream(stop) << "stop\n";
-  for (int w = 0; w < run.processes; ++w) EXPECT_EQ(reap(pids[w]), 0) << "process " << w;
+  for (int w = 0; w < run.processes; ++w) EXPECT_EQ(exitCodeOf(pids[w]), 0) << "process " << w;
 
   // Every committed part once, with its last committed content; nothing else.
   std::map<std::string, std::set<std::int32_t>> allowed;

@@ -1,7 +1,6 @@
 #include "support/process_driver.hpp"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -82,22 +81,7 @@ int reader(const std::string& path, const std::string& stopFile) {
   PartRecord r;
   for (int pass = 0; pass < 10000; ++pass) {
     const bool last = ::access(stopFile.c_str(), F_OK) == 0;
-    std::string prev;
-    for (bool first = true;; first = false) {
-      // A step and its read in one bracket: between two brackets the record
-      // may go and its number come back on another part.
-      if (s.BeginRead() != kOk) return 76;
-      const int rc = s.Step(1, first ? kStepFirst : kStepNext);
-      const int read = rc == kOk ? s.ReadRecord(r.fields()) : kOk;
-      if (s.EndRead() != kOk) return 77;
-      if (rc == kFail) break;
-      if (rc != kOk) return 71;
-      if (read != kOk) return 72;
-      if (!whole(r)) return 73;  // a torn record
-      // A part deleted and added again behind the cursor comes once more.
-      if (!prev.empty() && prev > r.pn) return 74;
-      prev = r.pn;
-    }
+    if (const int rc = listWholeInOrder(s, r); rc != 0) return 70 + rc;
     if (last) break;
   }
   return s.Close() == kOk ? 0 : 75;
@@ -131,14 +115,9 @@ void runProcesses(const ProcessRun& run) {
     }
     (w < run.writers ? writers : readers).push_back(pid);
   }
-  auto reap = [](pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-  };
-  for (pid_t p : writers) EXPECT_EQ(reap(p), 0) << "writer";
+  for (pid_t p : writers) EXPECT_EQ(exitCodeOf(p), 0) << "writer";
   std::ofstream(stop) << "stop\n";
-  for (pid_t p : readers) EXPECT_EQ(reap(p), 0) << "reader";
+  for (pid_t p : readers) EXPECT_EQ(exitCodeOf(p), 0) << "reader";
 
   // Nothing lost, nothing duplicated, every increment counted.
   std::map<std::string, std::int32_t> expected;

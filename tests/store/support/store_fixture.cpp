@@ -1,6 +1,7 @@
 #include "support/store_fixture.hpp"
 
 #include <stdlib.h>
+#include <sys/wait.h>
 
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,29 @@ ScratchDir::~ScratchDir() {
 }
 
 void startStore(int buffers) { ASSERT_EQ(StoreStartup(buffers), kOk); }
+
+int listWholeInOrder(RecordStore& s, PartRecord& r) {
+  std::string prev;
+  for (bool first = true;; first = false) {
+    if (s.BeginRead() != kOk) return 1;
+    const int step = s.Step(1, first ? kStepFirst : kStepNext);
+    const int read = step == kOk ? s.ReadRecord(r.fields()) : kOk;
+    if (s.EndRead() != kOk) return 1;
+    if (step == kFail) return 0;
+    if (step != kOk) return 2;
+    if (read != kOk) return 3;
+    if (!whole(r)) return 4;
+    // A part deleted and added again behind the cursor comes once more.
+    if (!prev.empty() && prev > r.pn) return 5;
+    prev = r.pn;
+  }
+}
+
+int exitCodeOf(int pid) {
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
+}
 
 PartRecord::PartRecord() {
   list[0] = {'S', 0, 'U', 26, 1, pn, 0};

@@ -71,6 +71,13 @@ int openPartFile(RecordStore& s, const std::string& path, int access = kReadWrit
 std::vector<std::uint8_t> textKey(const std::string& s);
 // The faults of a file, one text per fault (empty when clean).
 std::vector<std::string> checkFaults(const std::string& path, StoreFileSystem* fs = nullptr);
+// Steps through index 1, each step and its read in one read bracket (between
+// two brackets a record may go and its number come back on another part):
+// 0 when every record read whole and in order, else what failed first
+// (1 a bracket, 2 a step, 3 a read, 4 a torn record, 5 out of order).
+int listWholeInOrder(RecordStore& s, PartRecord& r);
+// Waits for a child: its exit code, or 100 + the signal that ended it.
+int exitCodeOf(int pid);
 // A whole file's bytes, and writing them back.
 std::vector<std::uint8_t> fileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
