@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/whatif.hpp"
-#include "electromech_test_support.hpp"
+#include "models/model_test_support.hpp"
 #include "models/micro_electromech/microcircuit.hpp"
 #include "models/micro_electromech/bubble_memory.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
@@ -548,34 +548,6 @@ TEST(JunctionTemp, ThermalLineByMode) {
 }
 
 // ---- Import rules of the classes ----------------------------------------------------------
-
-// What each record reads: a keyword it does not read may be missing from the
-// definition; one it reads fails the import when missing.
-constexpr test::ImportRow kMicrocircuitImportRules[] = {
-    {"CIC_Logic", "IC_TECH=CMOS", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
-    {"CIC_Logic", "", "IC_QU", false},
-    {"CIC_PROM", "IC_TECH=TTL,HTTL,FTTL", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
-    {"CIC_PROM", "IC_TECH=CMOS; IC_TYPE=EEPROM", "IC_CYCLES", false},
-    {"CIC_RAM", "IC_TECH=NMOS,PMOS,HMOS", "IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
-    {"CIC_RAM", "IC_TECH=CMOS", "IC_TYPE", false},
-    // a hybrid reads no quality, learning or package
-    {"CIC_Linear", "HYB=1; IC_TECH=MOS", "IC_TYPE; IC_LEARN; IC_YEARS; IC_QU; IC_QUCUSTOM; IC_PKG; IC_PINS",
-     true},
-    {"CMMIC", "HYB=1; MMIC_TYPE=MMIC", "MMIC_LEARN; MMIC_YEARS; MMIC_QU; MMIC_PKG; MMIC_PINS", true},
-    {"CMMIC", "", "MMIC_PKG", false},
-    {"CMMIC", "MMIC_TYPE=DigitalIC", "MMIC_APP", true},
-    {"CVLSI", "VLSI_QU=B", "VLSI_QUCUSTOM", true},
-    {"CVLSI", "HYB=1", "VLSI_QU; VLSI_QUCUSTOM; VLSI_PKG; VLSI_PINS", true},
-    {"CVLSI", "", "VLSI_VOLTS", false},
-    {"CBubble", "BUB_LEARN=Est", "BUB_YEARS", true},
-    {"CBubble", "HYB=1", "BUB_PINS; BUB_LEARN; BUB_YEARS", true},
-    {"CSAWDevice", "", "SAW_QU", false},
-    {"CSAWDevice", "HYB=1", "SAW_QU", true},
-};
-
-TEST(MicrocircuitImport, ReadsOnlyWhatTheRecordUses) {
-  test::checkImportRows(kMicrocircuitImportRules);
-}
 
 TEST(MicrocircuitImport, RangesFollowClassTechnologyAndType) {
   struct Case {

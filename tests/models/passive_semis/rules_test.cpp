@@ -13,20 +13,25 @@
 
 #include "core/whatif.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
-#include "models/passive_semis/passive_test_helpers.hpp"
+#include "models/model_test_support.hpp"
 
 namespace kestrel {
 namespace {
 
-using passive_test::created;
-using passive_test::factor;
-using passive_test::header;
-using passive_test::imported;
-using passive_test::importInto;
-using passive_test::logged;
-using passive_test::near;
-using passive_test::ownFieldBytes;
-using passive_test::settingsOf;
+using test::created;
+using test::header;
+using test::logged;
+using test::near;
+using test::ownBytes;
+using test::settingsOf;
+
+// A record with `settings` imported; every setting must be a keyword the import reads.
+std::unique_ptr<CPart> imported(std::string_view cls, std::string_view settings, bool hybrid = false) {
+  test::Worked w = test::imported(cls, std::string(hybrid ? "HYB=1 " : "") + std::string(settings));
+  EXPECT_TRUE(w.imported) << settings;
+  EXPECT_TRUE(w.unread.empty()) << w.unread.front() << " not read by " << cls;
+  return std::move(w.part);
+}
 
 #define THERMAL(p) p "_TEMPMODE:b " p "_PD " p "_RJC " p "_RCA " p "_TADJ " p "_TCA " p "_TJA "
 
@@ -73,7 +78,7 @@ float floatAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 double stored(CPart& part, std::string_view name) {
   const auto layout = kLayouts.find(part.classRecord().className);
   EXPECT_NE(layout, kLayouts.end()) << part.classRecord().className;
-  const std::vector<std::uint8_t> bytes = ownFieldBytes(part);
+  const std::vector<std::uint8_t> bytes = ownBytes(part);
   std::size_t at = 0;
   for (const auto& [field, unused] : settingsOf(layout->second)) {
     const bool isByte = field.ends_with(":b");
@@ -130,7 +135,7 @@ TEST(PassiveRecords, OwnFieldsInFileOrder) {
     pages.filling = false;
     part->paramPage(pages);
     part->tempPage(pages);
-    const std::vector<std::uint8_t> bytes = ownFieldBytes(*part);
+    const std::vector<std::uint8_t> bytes = ownBytes(*part);
     std::size_t at = 0;
     for (const auto& [field, unused] : settingsOf(layout)) {
       const bool isByte = field.ends_with(":b");
@@ -139,8 +144,8 @@ TEST(PassiveRecords, OwnFieldsInFileOrder) {
       const double value = isByte ? bytes[at] : floatAt(bytes, at);
       if (pages.shown.contains(key)) {
         EXPECT_EQ(value, static_cast<float>(pages.shown[key])) << key;
-      } else if (!std::isnan(factor(*part, key))) {
-        EXPECT_EQ(value, static_cast<float>(factor(*part, key))) << key;
+      } else if (!std::isnan(test::valueOf(*part, key))) {
+        EXPECT_EQ(value, static_cast<float>(test::valueOf(*part, key))) << key;
       }
       at += isByte ? 1 : 4;
     }
@@ -234,16 +239,16 @@ TEST(PassiveRecords, ImportRules) {
   };
   for (const ImportRule& rule : rules) {
     SCOPED_TRACE(std::string(rule.cls) + " " + rule.settings);
-    auto part = created(rule.cls, rule.hybrid);
+    test::Worked w = test::imported(rule.cls, std::string(rule.hybrid ? "HYB=1 " : "") + rule.settings);
+    auto& part = w.part;
     ASSERT_NE(part, nullptr);
-    test::ImportSetup setup;
-    EXPECT_EQ(importInto(*part, rule.settings, setup), rule.succeeds);
+    EXPECT_EQ(w.imported, rule.succeeds);
     expectStored(*part, rule.expected);
     if (*rule.logLine != '\0') {
-      EXPECT_TRUE(logged(setup.log, rule.logLine));
+      EXPECT_TRUE(logged(w.log, rule.logLine));
     }
     if (!rule.succeeds) {
-      EXPECT_TRUE(logged(setup.log, "keyword not found"));
+      EXPECT_TRUE(logged(w.log, "keyword not found"));
       continue;
     }
     // what the import limited lies inside the entry ranges the calculation checks
@@ -399,9 +404,9 @@ TEST(PassiveRecords, UpdateRules) {
     own->UpdateAppParams(*other);
     expectStored(*own, rule.expected);
     // a record of another class changes nothing
-    const std::vector<std::uint8_t> before = ownFieldBytes(*own);
+    const std::vector<std::uint8_t> before = ownBytes(*own);
     own->UpdateAppParams(*created(std::string(rule.cls) == "CLamp" ? "CResistor" : "CLamp"));
-    EXPECT_EQ(ownFieldBytes(*own), before);
+    EXPECT_EQ(ownBytes(*own), before);
   }
 }
 
