@@ -148,17 +148,6 @@ TEST_F(GraphRun, CancelBetweenTimePointsStops) {
   EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(GraphRun, NoToTheQuestionCreatesNothing) {
-  const auto before = snapshot();
-  RecordingUi ui;
-  ui.defaultAnswer = false;
-  GraphJob j = job(kFrVsTemperature);
-  j.settings.from = -20, j.settings.to = 120, j.settings.step = 10;
-  EXPECT_FALSE(runGraph(j, posixFileSystem(), posixScratchFiles(), ui).ok);
-  EXPECT_EQ(ui.questions.size(), 1u);  // its text is checked with the settings
-  EXPECT_EQ(snapshot(), before);
-}
-
 TEST_F(GraphRun, SettingsThatFailTheirCheckAskNothingAndCreateNothing) {
   const auto before = snapshot();
   RecordingUi ui;

@@ -133,6 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                   1e-5}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The progress lines name each point, the restored temperature, and the
+// environment a temperature curve belongs to.
 TEST(SweepProgress, StepLinesNameEachPointAndTheRestoredTemperature) {
   GraphFixture f;
   f.writeSample();
@@ -156,19 +158,12 @@ TEST(SweepProgress, StepLinesNameEachPointAndTheRestoredTemperature) {
                             "Graph: Deleting Temporary Directory..."}) {
     EXPECT_NE(std::find(stages.begin(), stages.end(), stage), stages.end()) << stage;
   }
-}
-
-TEST(SweepProgress, TemperatureWithinEnvironmentNamesBoth) {
-  GraphFixture f;
-  f.writeSample();
-  test::RecordingUi ui;
-  GraphJob job;
-  job.topPath = f.topPath();
+  test::RecordingUi both;
   job.settings = range(kFrVsTempEnv, 0, 20, 10, "GB CL");
-  ASSERT_TRUE(runGraph(job, posixFileSystem(), posixScratchFiles(), ui).ok);
-  const auto& line2 = ui.lineHistory[2];
+  ASSERT_TRUE(runGraph(job, posixFileSystem(), posixScratchFiles(), both).ok);
+  const auto& line2 = both.lineHistory[2];
   EXPECT_NE(std::find(line2.begin(), line2.end(), "'CL' (Step 2 of 2)"), line2.end());
-  const auto& line3 = ui.lineHistory[3];
+  const auto& line3 = both.lineHistory[3];
   EXPECT_EQ(std::count(line3.begin(), line3.end(), "20C (Step 3 of 3)"), 2);
 }
 
