@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -114,6 +115,11 @@ std::string cellText(const TableCell& cell) {
     case TableCell::Kind::Error: return "#ERR";
     default: return "";
   }
+}
+
+bool logged(const RecordingUi& ui, const std::string& line) {
+  return std::ranges::find(ui.logLines, line) != ui.logLines.end() ||
+         std::ranges::find(ui.messages, line) != ui.messages.end();
 }
 
 }  // namespace kestrel::test

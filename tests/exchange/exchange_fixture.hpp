@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "exchange/table_reader.hpp"
+#include "support/recording_ui.hpp"
 
 namespace kestrel::test {
 
@@ -39,6 +40,8 @@ bool haveProgram(const std::string& program);
 // Runs a shell command; its exit status.
 int shell(const std::string& command);
 std::string quoted(const std::string& text);
+// True when `ui` logged or showed `line`.
+bool logged(const RecordingUi& ui, const std::string& line);
 
 // The cell as the text a CSV would hold ("%g" for numbers).
 std::string cellText(const TableCell& cell);

@@ -228,9 +228,13 @@ TEST_F(ImportCli, DefinitionThenImportThenUpdateThroughTheProgram) {
   // Update with neither PN nor REFDES mapped stops before touching the file.
   const std::string before = readBytes("board.cir");
   ASSERT_EQ(kestrel({"import-def", "set", path("d.imp"), "--mode", "Update", "PN=0", "REFDES=0"}).exitCode, 0);
-  r = kestrel({"import", path("d.imp"), csv, "-o", path("board.cir")});
+  r = runKestrel({"-y", "--no-log", "--settings", path("217F2.INI"), "import", path("d.imp"), csv, "-o",
+                  path("board.cir")});  // not quiet: the log lines
   EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE((r.err + r.out).find("update mode requires 'PN' or 'REFDES' keyword to be defined."), std::string::npos)
+      << r.err;
   EXPECT_EQ(readBytes("board.cir"), before);
+  EXPECT_FALSE(std::filesystem::exists(path("board.cir.BAK")));
 }
 
 TEST_F(ImportCli, AutoImportsATableWhoseFirstRowNamesKeywords) {

@@ -34,19 +34,6 @@
 namespace kestrel::test {
 namespace {
 
-class LoggingUi final : public Ui {
- public:
-  void message(std::string_view t) override { lines.emplace_back(t); }
-  bool confirm(std::string_view) override { return true; }
-  void progressLine(int, std::string_view) override {}
-  void progressBar(int, int) override {}
-  bool cancelRequested() override { return false; }
-  void clearCancel() override {}
-  void log(std::string_view line) override { lines.emplace_back(line); }
-  bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
-  std::vector<std::string> lines;
-};
-
 class ExportRun : public ExchangeTest {
  protected:
   void SetUp() override {
@@ -88,7 +75,7 @@ class ExportRun : public ExchangeTest {
     j.layout = layout;
     return j;
   }
-  LoggingUi ui;
+  RecordingUi ui;
 };
 
 TEST_F(ExportRun, RecordLayoutWritesTheHeaderRowThenOneRowPerRecord) {
@@ -119,7 +106,7 @@ TEST_F(ExportRun, RecordLayoutWritesTheHeaderRowThenOneRowPerRecord) {
     EXPECT_EQ(row[21].text, part.hasOverFlag() ? "*OVER*" : "");
     EXPECT_EQ(row[27].text, part.NOTES);
   }
-  EXPECT_TRUE(ui.has(strprintf("   ...Succeed:%zu  FilterOut:0...", doc->count())));
+  EXPECT_TRUE(logged(ui, strprintf("   ...Succeed:%zu  FilterOut:0...", doc->count())));
 
   ExportJob filtered = job(cir, path("resistors.csv"), ExportLayout::Records);
   filtered.typeFilter = 401;
@@ -131,7 +118,7 @@ TEST_F(ExportRun, RecordLayoutWritesTheHeaderRowThenOneRowPerRecord) {
 // Exports `cir` in the keyword layout (one part type when given), imports the
 // table with a definition made from its first row, and compares every record.
 void expectRoundTrip(ExportRun& t, const CCircDoc& original, const std::string& cir, const std::string& table,
-                     std::optional<std::uint16_t> type, LoggingUi& ui) {
+                     std::optional<std::uint16_t> type, RecordingUi& ui) {
   ExportJob ej;
   ej.inputs = {cir};
   ej.output = table;
@@ -204,7 +191,7 @@ TEST_F(ExportRun, FailedOutputCountsEveryRecordAsFailedAndKeepsThePreviousFile) 
   EXPECT_GT(out.failed, 0);
   EXPECT_EQ(out.failedFiles, 1);
   EXPECT_EQ(readBytes("board.csv"), "old export\n");
-  EXPECT_TRUE(ui.has(strprintf("   ...Succeed:0  FilterOut:0  Failed:%ld...", out.failed)));
+  EXPECT_TRUE(logged(ui, strprintf("   ...Succeed:0  FilterOut:0  Failed:%ld...", out.failed)));
 }
 
 TEST_F(ExportRun, RefusedInputsAreLoggedByName) {
@@ -223,20 +210,22 @@ TEST_F(ExportRun, RefusedInputsAreLoggedByName) {
       {path("missing.cir"), path("missing.csv"), "", true},
   };
   for (const Case& c : cases) {
-    ui.lines.clear();
+    ui.logLines.clear();
+    ui.messages.clear();
     const ExportOutcome out = runExport(job(c.input, c.output, ExportLayout::Records), posixFileSystem(), ui);
     EXPECT_EQ(out.failedFiles > 0, c.fails) << c.input;
     if (!c.line.empty()) {
-      EXPECT_TRUE(ui.has(c.line)) << c.input;
+      EXPECT_TRUE(logged(ui, c.line)) << c.input;
     }
   }
   std::filesystem::create_hard_link(cir, path("alias.csv"));
   const std::string before = readBytes(cir);
   for (const std::string& output : {cir, path("alias.csv")}) {
     ExportJob same = job(cir, output, ExportLayout::Records);
-    ui.lines.clear();
+    ui.logLines.clear();
+    ui.messages.clear();
     EXPECT_FALSE(runExport(same, posixFileSystem(), ui).ok()) << output;
-    EXPECT_TRUE(ui.has("   ...Error: can not have identical input/output filespecs.")) << output;
+    EXPECT_TRUE(logged(ui, "   ...Error: can not have identical input/output filespecs.")) << output;
   }
   EXPECT_EQ(readBytes(cir), before);
 }
@@ -408,14 +397,15 @@ TEST_F(ExportRun, EmptyAndDamagedCrossReferenceAndDefinitionFiles) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.input);
-    ui.lines.clear();
+    ui.logLines.clear();
+    ui.messages.clear();
     const std::string output = c.input + ".csv";
     const ExportOutcome out = runExport(job(c.input, output, ExportLayout::Records), posixFileSystem(), ui);
     EXPECT_EQ(out.failedFiles, c.fails ? 1 : 0);
     EXPECT_EQ(out.succeed, 0);
     EXPECT_FALSE(std::filesystem::exists(output));
     if (!c.line.empty()) {
-      EXPECT_TRUE(ui.has(c.line));
+      EXPECT_TRUE(logged(ui, c.line));
     }
   }
 }
