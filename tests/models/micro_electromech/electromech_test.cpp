@@ -372,106 +372,46 @@ TEST(TubeRates, HandWorkedValues) {
 
 // ---- Stored choices past a shorter list after a type or family change ---------------------
 
+// Stored records ("@" sets a field as a file holds it) with choices past a
+// list that follows another choice, and numbers outside their ranges: taken
+// into the list or range before any table is read, and flagged (OVER 8).
+constexpr Row kStoredRecords[] = {
+    // a polarized relay (2 constructions) with construction 5: "MeterMovement", pi_F 100;
+    // FR = 0.0059 x 1.477904 x 0.1 x 100 x 1.5 = 0.130794
+    {"CRelay", "@RELAY_TYPE=4; @RELAY_CONSTR=5", "PIF=100 FR=0.130794 OVER=8"},
+    // quality 7 on a solid-state relay: "Commercial", 0.40 x 1.9 = 0.76
+    {"CRelay", "@RELAY_TYPE=13", "FR=0.76"},
+    // a dry-circuit "Solenoid" (6 of 6) on a general-purpose relay is its last of 3 (pi_F 6);
+    // a time-delay relay has no construction list, so its stored choice plays no part
+    {"CRelay", "@RELAY_TYPE=2; @RELAY_CONSTR=6", "PIF=6 OVER=8"},
+    {"CRelay", "@RELAY_TYPE=7; @RELAY_CONSTR=6", "PIF=10 OVER=0"},
+    // a huge cycle rate takes the highest entry: (9999 / 100)^2; the rise is limited to 0..150, the relay
+    // temperature to -55..325
+    {"CRelay", "RELAY_QU=8; @RELAY_RATE=3e38", "PICYC=9998.0001 OVER=8"},
+    {"CRelay", "@RELAY_TRISE=1e30", "T=175 OVER=8"},
+    // "Other" (10) stored on a breaker: "4PST", 0.34 x 4 x 10 = 13.6; a toggle's DPDT on a limit switch:
+    // no contact form, pi_C 1
+    {"CSwitch", "@SW_TYPE=15; @SW_CONTACT=10", "FR=13.6 OVER=8"},
+    {"CSwitch", "@SW_TYPE=3; @SW_CONTACT=6", "PIC=1"},
+    // contact counts outside 1..99 are limited: 0 and NaN to 1, 150 to 99 (4.555747)
+    {"CSwitch", "@SW_TYPE=14; @SW_CONTACT=10; @SW_CONTACTS=0", "PIC=1 OVER=8"},
+    {"CSwitch", "@SW_TYPE=14; @SW_CONTACT=10; @SW_CONTACTS=150", "PIC=4.555747 OVER=8"},
+    {"CSwitch", "@SW_TYPE=14; @SW_CONTACT=10; @SW_CONTACTS=nan", "PIC=1 OVER=8"},
+    // a "Relay" socket (5 of 7) on a coaxial connector: "HighPower", 50 above: To = 75
+    {"CConnector", "@CONN_FAMILY=8; @CONN_TYPE=5; @CONN_AMPS=0", "T=75 OVER=8"},
+    // socket pins limited to 9999: exp(999.8^0.39) = 2649629; gauge 200 -> 12 GA (0.1): at 1 A, To = 25.1
+    {"CConnector", "@CONN_FAMILY=10; @CONN_PINS=20000", "PIP=2649629 OVER=8"},
+    {"CConnector", "@CONN_GAUGE=200; @CONN_AMPS=1", "T=25.1 OVER=8"},
+    // layers limited to 99: pi_C = 0.65 x 99^0.63 = 11.753400; 0.000017 x 500 x 11.753400
+    {"CCircuitBoard", "@BD_LAYERS=3e38; @BD_AUTOHOLES=500", "FR=0.0999039 OVER=8"},
+    // travelling-wave power past 40000 W is limited
+    {"CTube", "@TUBE_FAMILY=12; @TUBE_POWER=1e30; @TUBE_FREQ=18", "LB=91.23846 OVER=8"},
+};
+
 TEST(ElectromechStoredChoices, DependentListsClampedBeforeAnyTableIsRead) {
-  CCircHeader h;
-  // a polarized relay (2 constructions) with construction 5: "MeterMovement", pi_F 100;
-  // FR = 0.0059 x 1.477904 x 0.1 x 100 x 1.5 = 0.130794
-  CRelay relay;
-  relay.TYPE = 4;
-  relay.CONSTR = 5;
-  relay.Calculate(h);
-  EXPECT_EQ(relay.CONSTR, 2);
-  EXPECT_TRUE(near(relay.FR, 0.130794));
-  EXPECT_NE(relay.OverFlags & EntryOverRange, 0u);
-  // quality 7 on a solid-state relay: "Commercial", 0.40 x 1.9 = 0.76
-  CRelay solid;
-  solid.TYPE = 13;
-  solid.Calculate(h);
-  EXPECT_TRUE(near(solid.FR, 0.76));
-  // a dry circuit "Solenoid" (6 of 6) becomes a general-purpose one of 3; a time-delay relay has no
-  // construction list, so its stored choice stays
-  CRelay dry;
-  dry.TYPE = 1;
-  dry.CONSTR = 6;
-  dry.TYPE = 2;
-  dry.normalizeChoices();
-  EXPECT_EQ(dry.CONSTR, 3);
-  CRelay delay;
-  delay.TYPE = 7;
-  delay.CONSTR = 6;
-  delay.normalizeChoices();
-  EXPECT_EQ(delay.CONSTR, 6);
-  EXPECT_EQ(delay.OverFlags, 0u);
-  // a huge cycle rate takes the highest entry: (9999 / 100)^2
-  CRelay busy;
-  busy.QU = 8;
-  busy.RATE = 3e38f;
-  busy.Calculate(h);
-  EXPECT_TRUE(near(busy.PICYC, 9998.0001));
-  // the rise is limited to 0..150, the relay temperature to -55..325
-  CRelay hot;
-  hot.TRISE = 1e30f;
-  hot.Calculate(h);
-  EXPECT_FLOAT_EQ(hot.T, 175.0f);
-
-  // "Other" (10) stored on a breaker: "4PST", 0.34 x 4 x 10 = 13.6; a toggle's DPDT becomes it too
-  CSwitch breaker;
-  breaker.TYPE = 15;
-  breaker.CONTACT = 10;
-  breaker.Calculate(h);
-  EXPECT_EQ(breaker.CONTACT, 4);
-  EXPECT_TRUE(near(breaker.FR, 13.6));
-  // a toggle changed to a limit switch: no contact form, pi_C 1
-  CSwitch limit;
-  limit.TYPE = 14;
-  limit.CONTACT = 6;
-  limit.TYPE = 3;
-  limit.Calculate(h);
-  EXPECT_FLOAT_EQ(limit.PIC, 1.0f);
-  // contact counts outside 1..99 are limited and flagged
-  for (const float contacts : {0.0f, 150.0f, std::numeric_limits<float>::quiet_NaN()}) {
-    CSwitch other;
-    other.TYPE = 14;
-    other.CONTACT = 10;
-    other.CONTACTS = contacts;
-    other.Calculate(h);
-    EXPECT_TRUE(near(other.PIC, contacts == 150.0f ? 4.555747 : 1.0)) << contacts;
-    EXPECT_NE(other.OverFlags & EntryOverRange, 0u);
-  }
-
-  // a "Relay" socket (5 of 7) becomes a coaxial connector: "HighPower", 50 above
-  CConnector socket;
-  socket.FAMILY = 10;
-  socket.TYPE = 5;
-  socket.FAMILY = 8;
-  socket.AMPS = 0.0f;
-  socket.Calculate(h);
-  EXPECT_EQ(socket.TYPE, 2);
-  EXPECT_FLOAT_EQ(socket.T, 75.0f);
-  // socket pins limited to 9999: exp(999.8^0.39) = 2649629
-  CConnector pins;
-  pins.FAMILY = 10;
-  pins.PINS = 20000;
-  pins.Calculate(h);
-  EXPECT_TRUE(near(pins.PIP, 2649629));
-  EXPECT_NE(pins.OverFlags & EntryOverRange, 0u);
-  // gauge 200 -> 12 GA (0.1): at 1 A, To = 25.1
-  CConnector gauge;
-  gauge.GAUGE = 200;
-  gauge.AMPS = 1.0f;
-  gauge.Calculate(h);
-  EXPECT_FLOAT_EQ(gauge.T, 25.1f);
-  EXPECT_NE(gauge.OverFlags & EntryOverRange, 0u);
-
-  // layers limited to 99: pi_C = 0.65 x 99^0.63 = 11.753400; 0.000017 x 500 x 11.753400
-  CCircuitBoard board;
-  board.LAYERS = 3e38f;
-  board.N1 = 500;
-  board.Calculate(h);
-  EXPECT_TRUE(near(board.FR, 0.0999039));
-
+  test::checkRows(kStoredRecords);
   // a twystron type changed to a magnetron (three types) on the page; its power and frequency follow the
-  // magnetron's ranges; travelling-wave power past 40000 W is limited and flagged
+  // magnetron's ranges
   CTube tube;
   tube.FAMILY = 8;
   tube.TYPE = 4;
@@ -481,13 +421,6 @@ TEST(ElectromechStoredChoices, DependentListsClampedBeforeAnyTableIsRead) {
   EXPECT_DOUBLE_EQ(test::fieldOf(tube, "TUBE_TYPE"), 3.0);
   EXPECT_FLOAT_EQ(tube.POWER, 5.0f);
   EXPECT_FLOAT_EQ(tube.FREQ, 0.1f);
-  CTube twt;
-  twt.FAMILY = 12;
-  twt.POWER = 1e30f;
-  twt.FREQ = 18.0f;
-  twt.Calculate(h);
-  EXPECT_TRUE(near(twt.LB, 91.23846));
-  EXPECT_NE(twt.OverFlags & EntryOverRange, 0u);
 }
 
 // ---- Import ----------------------------------------------------------------------------------

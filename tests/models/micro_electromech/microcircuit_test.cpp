@@ -298,106 +298,40 @@ TEST(BubbleSawRates, HandWorkedValues) {
 
 // ---- Stored values outside their ranges ---------------------------------------------
 
+// Stored records ("@" sets a field as a file holds it) with choices past
+// their lists and numbers outside their ranges: taken to the rows they name, flagged (OVER 8).
+constexpr Row kStoredRecords[] = {
+    // technology 11 -> CMOS, quality 9 -> Custom (1), package 0 -> HermDIP,Solder, learning 3 -> New
+    // (2 years: 1.0), environment 20 -> CL: C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.001 + 0.00559252 x 220
+    {"CIC_Logic", "@IC_TECH=11; @IC_QU=9; @IC_PKG=0; @IC_LEARN=3; ENV=20", "C2=0.00559252 FR=1.231355 OVER=8"},
+    // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
+    {"CIC_RAM", "@IC_TYPE=5; @IC_COMPLEX=16384", "C1=0.0078 OVER=8"},
+    // complexities past the table take the last row (0.29), zero and NaN the first (0.01); 20000 gates is a
+    // MOS complexity: a bipolar PLA is limited to 5000 (0.042)
+    {"CIC_Logic", "@IC_TECH=10; @IC_COMPLEX=60001", "C1=0.29 OVER=8"},
+    {"CIC_Logic", "@IC_TECH=10; @IC_COMPLEX=0", "C1=0.01 OVER=8"},
+    {"CIC_Logic", "@IC_TECH=10; @IC_COMPLEX=nan", "C1=0.01 OVER=8"},
+    {"CIC_PLA", "@IC_TECH=2; @IC_COMPLEX=20000", "C1=0.042 OVER=8"},
+    // only MOS EEPROMs have the cycling term: a bipolar PROM with an EEPROM type stored has none
+    {"CIC_PROM", "@IC_TECH=2; @IC_TYPE=3", "LCYC=0"},
+    // VLSI: type 7 -> GateArray 0.24, process 0 -> QML 0.55, package 9 -> NonHermSMT 6.1, Xs 0 -> 0.25 and
+    // A 50 -> 5 (pi_CD 975.598095), V NaN -> 0 (0.065), pins 1e9 -> 9999 (lambda_BP 0.1741828);
+    // FR = 12.877895 + 5.312575 + 0.065 = 18.255470
+    {"CVLSI", "@VLSI_TYPE=7; @VLSI_MFG=0; @VLSI_PKG=9; @VLSI_FSIZE=0; @VLSI_AREA=50; @VLSI_VOLTS=nan; @VLSI_PINS=1e9",
+     "PICD=975.598095 LBP=0.1741828 LEOS=0.065 FR=18.255470 OVER=8"},
+    // MMIC: type 5 -> DigitalIC (pi_A 1 whatever the application), learning 9 -> New with years NaN -> 0.01
+    // (2.0), package 0 -> HermDIP,Solder (C2 0.00559252), Tj 150; FR = (25 x 0.1 + 0.00559252 x 0.5) x 10 x
+    // 2.0 = 50.055925
+    {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125; @MMIC_TYPE=5; @MMIC_APP=9; @MMIC_LEARN=9; @MMIC_YEARS=nan; @MMIC_PKG=0",
+     "PIA=1 FR=50.055925"},
+    // Bubble: the case rise is limited to 0..125 (Tj 25 + 125 + 10) and the junction to -45..310
+    {"CBubble", "@BUB_TRISE=1e30", "T=160 OVER=8"},
+    {"CBubble", "@BUB_TRISE=nan", "T=35 OVER=8"},
+    {"CBubble", "@BUB_TRISE=0; TA=-500", "T=-45 OVER=8"},
+};
+
 TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
-  // technology 11 -> CMOS, quality 9 -> Custom (1), package 0 -> HermDIP,Solder, learning 3 -> New
-  // (2 years: 1.0), environment 20 -> CL: C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.001 + 0.00559252 x 220
-  CIC ic{*microcircuitFamilyMember(101)};
-  ic.TECH = 11;
-  ic.QU = 9;
-  ic.PKG = 0;
-  ic.LEARN = 3;
-  CCircHeader h;
-  h.ENV = 20;
-  ic.Calculate(h);
-  EXPECT_EQ(ic.TECH, 10);
-  EXPECT_EQ(ic.PKG, 1);
-  EXPECT_NE(ic.OverFlags & EntryOverRange, 0u);
-  EXPECT_TRUE(near(ic.FR, 1.231355));
-
-  CIC ram{*microcircuitFamilyMember(104)};  // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
-  ram.TYPE = 5;
-  ram.COMPLEX = 16384;
-  CCircHeader g;
-  ram.Calculate(g);
-  EXPECT_EQ(ram.TYPE, 2);
-  EXPECT_TRUE(near(ram.C1, 0.0078));
-
-  // complexities past the table take the last row (0.29), zero and NaN the first (0.01), all flagged;
-  // 20000 gates is a MOS complexity: a bipolar PLA is limited to 5000 (0.042)
-  struct Complexity {
-    std::uint8_t tech;
-    float gates;
-    double c1;
-  };
-  for (const Complexity& c : {Complexity{10, 60001, 0.29}, {10, 0, 0.01}, {10, kNaNf, 0.01}}) {
-    CIC l{*microcircuitFamilyMember(101)};
-    l.TECH = c.tech;
-    l.COMPLEX = c.gates;
-    l.Calculate(g);
-    EXPECT_TRUE(near(l.C1, c.c1)) << c.gates;
-    EXPECT_NE(l.OverFlags & EntryOverRange, 0u) << c.gates;
-  }
-  CIC pla{*microcircuitFamilyMember(102)};
-  pla.TECH = 2;
-  pla.COMPLEX = 20000;
-  pla.Calculate(g);
-  EXPECT_TRUE(near(pla.C1, 0.042));
-  EXPECT_NE(pla.OverFlags & EntryOverRange, 0u);
-
-  // only MOS EEPROMs have the cycling term: a bipolar PROM with an EEPROM type stored has none
-  CIC prom{*microcircuitFamilyMember(106)};
-  prom.TECH = 2;
-  prom.TYPE = kIcEeprom;
-  prom.Calculate(g);
-  EXPECT_FLOAT_EQ(prom.LCYC, 0.0f);
-}
-
-TEST(VlsiMmicBubbleStoredValues, ChoicesClampedNumbersLimited) {
-  // VLSI: type 7 -> GateArray 0.24, process 0 -> QML 0.55, package 9 -> NonHermSMT 6.1, Xs 0 -> 0.25 and
-  // A 50 -> 5 (pi_CD 975.598095), V NaN -> 0 (0.065), pins 1e9 -> 9999 (lambda_BP 0.1741828);
-  // FR = 12.877895 + 5.312575 + 0.065 = 18.255470
-  CVLSI v;
-  v.TYPE = 7;
-  v.MFG = 0;
-  v.PKG = 9;
-  v.FSIZE = 0;
-  v.AREA = 50;
-  v.VOLTS = kNaNf;
-  v.PINS = 1e9f;
-  CCircHeader h;
-  v.Calculate(h);
-  EXPECT_NE(v.OverFlags & EntryOverRange, 0u);
-  EXPECT_TRUE(near(v.FR, 18.255470));
-
-  // MMIC: type 5 -> DigitalIC (pi_A 1 whatever the application, which stays as stored), learning 9 -> New
-  // with years NaN -> 0.01 (2.0), package 0 -> HermDIP,Solder (C2 0.00559252), Tj 150;
-  // FR = (25 x 0.1 + 0.00559252 x 0.5) x 10 x 2.0 = 50.055925
-  CMMIC m;
-  m.TYPE = 5;
-  m.APP = 9;
-  m.LEARN = 9;
-  m.YEARS = kNaNf;
-  m.PKG = 0;
-  m.thermal.MODE = 3;
-  m.thermal.TJA = 125;
-  m.Calculate(h);
-  EXPECT_EQ(m.APP, 9);
-  EXPECT_FLOAT_EQ(m.PIA, 1.0f);
-  EXPECT_TRUE(near(m.FR, 50.055925));
-
-  // Bubble: the case rise is limited to 0..125 (Tj 25 + 125 + 10) and the junction to -45..310
-  struct Temperature {
-    float rise, ambient, tj;
-  };
-  for (const Temperature& t : {Temperature{1e30f, 25, 160}, {kNaNf, 25, 35}, {0, -500, -45}}) {
-    CBubble b;
-    b.TRISE = t.rise;
-    CCircHeader c;
-    c.TEMP = t.ambient;
-    b.Calculate(c);
-    EXPECT_FLOAT_EQ(b.T, t.tj) << t.rise << " " << t.ambient;
-    EXPECT_NE(b.OverFlags & EntryOverRange, 0u);
-  }
+  test::checkRows(kStoredRecords);
 }
 
 // ---- The junction-temperature block -----------------------------------------------------
