@@ -115,6 +115,13 @@ inline std::unique_ptr<CPart> created(std::string_view cls, bool hybrid = false)
   return type != nullptr ? PartRegistry::instance().create(type->id, hybrid) : nullptr;
 }
 
+// Checks each "KEYWORD=value" of `expected` against the record's page fields.
+inline void expectFields(CPart& part, std::string_view expected) {
+  for (const auto& [keyword, text] : settingsOf(expected)) {
+    EXPECT_TRUE(near(fieldOf(part, keyword), std::stod(text), 1e-6)) << keyword;
+  }
+}
+
 // A record after `settings`: HYB=1 makes a hybrid record; ENV, TA and HASSMT
 // set the header (TA is also the import's ambient); "K=!" drops K from the
 // definition and "K=-" maps it to an empty cell; "^K=v" sets a field before

@@ -23,13 +23,6 @@ using test::imported;
 using test::near;
 using test::Row;
 
-// Checks each "KEYWORD=value" of `expected` against the record's page fields.
-void expectFields(CPart& part, std::string_view expected) {
-  for (const auto& [keyword, text] : test::settingsOf(expected)) {
-    EXPECT_DOUBLE_EQ(test::fieldOf(part, keyword), std::stod(text)) << keyword;
-  }
-}
-
 // Mechanical relays: lambda_b by rating (Ea/k 2204.944 K for 85 C, 1972.844 K for 125 C), pi_L =
 // exp((S / d)^2) with d 0.8 resistive, 0.4 inductive, 0.2 lamp; cycling R / 10 from 1 cycle/h for MIL
 // qualities, 1.0 below 10, R / 10 to 1000 and (R / 100)^2 above for commercial ones.
@@ -489,7 +482,7 @@ TEST(ElectromechWhatIf, QualityAndStressRules) {
     s.stressMode = c.stressMode;
     s.stressValue = c.value;
     w.part->ApplyWhatIf(s);
-    expectFields(*w.part, c.expected);
+    test::expectFields(*w.part, c.expected);
   }
 }
 
@@ -526,7 +519,7 @@ TEST(ElectromechUpdate, CopiesApplicationParametersOnly) {
     test::Worked own = imported(c.cls, c.own);
     test::Worked other = imported(c.cls, c.other);
     own.part->UpdateAppParams(*other.part);
-    expectFields(*own.part, c.expected);
+    test::expectFields(*own.part, c.expected);
   }
   // a rated current of 0 gives no division: 100 %, flagged; a record of another class changes nothing
   CRelay own;

@@ -483,36 +483,24 @@ TEST(JunctionTemp, ThermalLineByMode) {
 
 // ---- Import rules of the classes ----------------------------------------------------------
 
+// a MOS PLA takes 20000 gates, a bipolar one is held at 5000, a microprocessor at 32 bits; an MMIC at
+// 1000 elements, a digital GaAs IC takes 5000; bubble Kbits at 9000, pins at 3; VLSI feature size at 2.0
+constexpr test::FieldRow kImportedFields[] = {
+    {"CIC_PLA", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 20000, false},
+    {"CIC_PLA", "IC_TECH=CML,DTL,ECL; IC_COMPLEX=20000", "IC_COMPLEX", 5000, true},
+    {"CIC_Micro", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 32, true},
+    {"CMMIC", "MMIC_TYPE=MMIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 1000, true},
+    {"CMMIC", "MMIC_TYPE=DigitalIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 5000, false},
+    {"CBubble", "BUB_KBITS=20000", "BUB_KBITS", 9000, true},
+    {"CBubble", "BUB_PINS=1", "BUB_PINS", 3, true},
+    {"CVLSI", "VLSI_FSIZE=3", "VLSI_FSIZE", 2, true},
+    // "MOS" is a linear technology, not a logic one: the logic record keeps its valid choice
+    {"CIC_Linear", "IC_TECH=MOS", "IC_TECH", 2, false},
+    {"CIC_Logic", "IC_TECH=MOS", "IC_TECH", 10, true},
+};
+
 TEST(MicrocircuitImport, RangesFollowClassTechnologyAndType) {
-  struct Case {
-    const char* cls;
-    const char* settings;
-    const char* keyword;
-    float expected;
-    bool logged;
-  };
-  // a MOS PLA takes 20000 gates, a bipolar one is held at 5000, a microprocessor at 32 bits; an MMIC at
-  // 1000 elements, a digital GaAs IC takes 5000; bubble Kbits at 9000, pins at 3; VLSI feature size at 2.0
-  const Case cases[] = {
-      {"CIC_PLA", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 20000, false},
-      {"CIC_PLA", "IC_TECH=CML,DTL,ECL; IC_COMPLEX=20000", "IC_COMPLEX", 5000, true},
-      {"CIC_Micro", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 32, true},
-      {"CMMIC", "MMIC_TYPE=MMIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 1000, true},
-      {"CMMIC", "MMIC_TYPE=DigitalIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 5000, false},
-      {"CBubble", "BUB_KBITS=20000", "BUB_KBITS", 9000, true},
-      {"CBubble", "BUB_PINS=1", "BUB_PINS", 3, true},
-      {"CVLSI", "VLSI_FSIZE=3", "VLSI_FSIZE", 2, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.cls) + " " + c.settings);
-    test::Worked w = imported(c.cls, c.settings);
-    ASSERT_TRUE(w.imported);
-    EXPECT_FLOAT_EQ(test::fieldOf(*w.part, c.keyword), c.expected);
-    EXPECT_EQ(test::logged(w.log, "'" + std::string(c.keyword) + "'"), c.logged);
-  }
-  // "MOS" is a linear technology, not a logic one: the logic record keeps its valid choice
-  EXPECT_EQ(static_cast<CIC&>(*imported("CIC_Linear", "IC_TECH=MOS").part).TECH, 2);
-  EXPECT_EQ(static_cast<CIC&>(*imported("CIC_Logic", "IC_TECH=MOS").part).TECH, 10);
+  test::checkFieldRows(kImportedFields);
   // a VLSI case temperature of 80 sets mode 2 with Tca = 80 - 25
   test::ImportSetup s;
   s.map("VLSI_TEMP", 3, 80.0);
@@ -564,39 +552,27 @@ TEST(MicrocircuitWhatIf, QualityWithinSToCommercial) {
   }
 }
 
+// Update takes the application (EEPROM cycling and life, the thermal block but
+// its Rjc; bubble duty cycle, read/write ratio and rise) and keeps the part's own.
 TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
-  CIC own{*microcircuitFamilyMember(106)};
-  CIC other{*microcircuitFamilyMember(106)};
-  other.CYCLES = 777;
-  other.DESLIFE = 55000;
-  other.TECH = 9;
-  other.COMPLEX = 4096;
-  other.thermal.MODE = 2;
-  other.thermal.RCA = 33;
-  other.thermal.RJC = 12;
-  own.thermal.RJC = 9;
-  own.UpdateAppParams(other);
-  EXPECT_FLOAT_EQ(own.CYCLES, 777.0f);
-  EXPECT_FLOAT_EQ(own.DESLIFE, 55000.0f);
-  EXPECT_EQ(own.thermal.MODE, 2);
-  EXPECT_FLOAT_EQ(own.thermal.RCA, 33.0f);
-  EXPECT_FLOAT_EQ(own.thermal.RJC, 9.0f);  // Rjc stays with the part
-  EXPECT_EQ(own.TECH, 10);                 // the part's own
-  EXPECT_FLOAT_EQ(own.COMPLEX, 1048576.0f);
-
-  CBubble bubble;
-  bubble.CHIPS = 3;
-  CBubble source;
-  source.CHIPS = 9;
-  source.DC = 20;
-  source.RW = 50;
-  source.TRISE = 7;
-  bubble.UpdateAppParams(source);
-  EXPECT_FLOAT_EQ(bubble.DC, 20.0f);
-  EXPECT_FLOAT_EQ(bubble.RW, 50.0f);
-  EXPECT_FLOAT_EQ(bubble.TRISE, 7.0f);
-  EXPECT_FLOAT_EQ(bubble.CHIPS, 3.0f);
-
+  const struct {
+    const char* cls;
+    const char* own;
+    const char* other;
+    const char* expected;
+  } cases[] = {
+      {"CIC_PROM", "@IC_TEMPMODE=1; @IC_RJC=9",
+       "@IC_CYCLES=777; @IC_DESLIFE=55000; @IC_TECH=9; @IC_COMPLEX=4096; @IC_TEMPMODE=2; @IC_RCA=33; @IC_RJC=12",
+       "IC_CYCLES=777 IC_DESLIFE=55000 IC_TEMPMODE=2 IC_RCA=33 IC_RJC=9 IC_TECH=10 IC_COMPLEX=1048576"},
+      {"CBubble", "@BUB_CHIPS=3", "@BUB_CHIPS=9; @BUB_DC=20; @BUB_RW=50; @BUB_TRISE=7",
+       "BUB_DC=20 BUB_RW=50 BUB_TRISE=7 BUB_CHIPS=3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cls);
+    test::Worked own = imported(c.cls, c.own);
+    own.part->UpdateAppParams(*imported(c.cls, c.other).part);
+    test::expectFields(*own.part, c.expected);
+  }
   CIC ram{*microcircuitFamilyMember(104)};
   CIC logic{*microcircuitFamilyMember(101)};
   logic.COMPLEX = 7;
