@@ -29,7 +29,9 @@
 #include "core/ui.hpp"
 #include "core/validation.hpp"
 #include "core/whatif.hpp"
+#include "models/model_test_support.hpp"
 #include "models/register_all.hpp"
+#include "support/golden.hpp"
 
 namespace kestrel {
 namespace {
@@ -379,6 +381,16 @@ TEST(AllClasses, CopiesAndFilesKeepEveryField) {
                 ownBefore);
     }
   }
+}
+
+// The bytes each class stores after the base fields (its own fields, then the
+// factors the calculation stores), every field holding its own value, in file
+// order: a field written in another place or size, or one more or less, moves
+// every field after it, and files of earlier versions would no longer read.
+TEST(AllClasses, OwnFieldsKeepTheirStoredLayout) {
+  std::string out;
+  for (const PartType& t : calculatedTypes()) out += std::string(t.className) + " " + test::layoutHex(t.className) + "\n";
+  EXPECT_GOLDEN("stored_layouts.txt", out);
 }
 
 // The quality choice of a record's parameter page (keyword "..._QU"), or null.

@@ -575,24 +575,5 @@ TEST(ElectromechTextLines, DetailAndFactorLines) {
   }
 }
 
-// ---- Stored layout ----------------------------------------------------------------------------
-
-TEST(ElectromechFiles, OwnFieldsKeepTheirStoredLayout) {
-  const std::pair<const char*, const char*> layouts[] = {
-      {"CRelay",
-       "0201040106010000504000006040010000804000009040000088407687d63b0652803f000000406666e63e0000404000"
-       "00c03f0000803f"},
-      {"CSwitch",
-       "0201010000104001010000404000005040010000704082a8fb381448803f0000803f0000803f0000803f0000803f"},
-      {"CConnector", "02010000104005000030400103000050409a99193ef3f0973f000000400000803f0000803f0000803f"},
-      {"CConnections", "0200000040f7cc92380000803f"},
-      {"CCircuitBoard", "0100000040000020400000304001399b8e370000803f0000803f0000803f"},
-      {"CRotate",
-       "02010000104001000030400000404000005040dcdd043c000000403333b33f0000803f000000000000000000000000"},
-      {"CTube", "020100000040000010400100003040000040409a9919410000003fc6f8983f0000000000000000"},
-  };
-  for (const auto& [cls, hex] : layouts) EXPECT_EQ(test::layoutHex(cls), hex) << cls;
-}
-
 }  // namespace
 }  // namespace kestrel
