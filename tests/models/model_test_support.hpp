@@ -252,6 +252,28 @@ inline void checkFieldRows(std::span<const FieldRow> rows) {
   }
 }
 
+// The detail and factor lines (prefix "> ") of records calculated after their
+// settings, a block each, for a golden file: widths, decimals and blanks show
+// between the bars; a one-line detail leaves its second line "(untouched)".
+struct Record {
+  const char* cls;
+  const char* settings;
+};
+
+inline std::string textLines(std::span<const Record> records) {
+  std::string out;
+  for (const Record& r : records) {
+    Worked w = calculated(r.cls, r.settings);
+    if (w.part == nullptr) continue;
+    std::string lines[4] = {"", "(untouched)", "", ""};
+    w.part->FormatDetail(lines[0], lines[1], "> ");
+    w.part->FormatFactors(lines[2], lines[3], "> ");
+    out += "== " + std::string(r.cls) + " " + r.settings + "\n";
+    for (const std::string& line : lines) out += "|" + line + "|\n";
+  }
+  return out;
+}
+
 // The bytes a record writes after the base fields.
 inline std::vector<std::uint8_t> ownBytes(CPart& part) {
   Archive whole = Archive::forWriting();

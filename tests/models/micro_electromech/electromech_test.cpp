@@ -10,6 +10,7 @@
 #include "core/misc_part.hpp"
 #include "core/whatif.hpp"
 #include "models/model_test_support.hpp"
+#include "support/golden.hpp"
 #include "models/micro_electromech/circuit_board.hpp"
 #include "models/micro_electromech/connector.hpp"
 #include "models/micro_electromech/relay.hpp"
@@ -538,41 +539,16 @@ TEST(ElectromechUpdate, CopiesApplicationParametersOnly) {
 
 // Report lines of typical records: field widths, and decimals capped by size.
 TEST(ElectromechTextLines, DetailAndFactorLines) {
-  struct Case {
-    const char* cls;
-    const char* settings;
-    int line;  // 0, 1 detail; 2, 3 factors
-    const char* expected;
+  const test::Record records[] = {
+      {"CRelay", ""},
+      {"CSwitch", ""},
+      {"CSwitch", "SW_TYPE=15; SW_CONTACT=3; SW_QU=2"},
+      {"CConnector", "CONN_AMPS=0"},
+      {"CRotate", ""},
+      {"CRotate", "ROTATE_FAMILY=3; ROTATE_TYPE=1; ROTATE_TSTRESS=75"},
+      {"CTube", "TUBE_FAMILY=6; TUBE_OVERLIMIT=1; ENV=2"},
   };
-  const Case cases[] = {
-      // Imax, Iop (8,6), stress (5,2), rise and rate (6,2; zero prints 0.0)
-      {"CRelay", "", 1,
-       "Imax:1.00000A   Iop:0.500000A  Istr:50.00%(Calc=Iop/Imax)  Trise:0.0     Cyc/hr:1.00  "},
-      // LB (8,6); PIQ, PIE (5,2); PIL capped at 5 decimals between 1 and 10; PICYC 0.100000; CF 1.00000
-      {"CRelay", "", 3, "    0.005900   1.50    1.00    1.47790    1.00    0.100000   3.00    1.00000 "},
-      {"CSwitch", "", 3, "    0.100000   1.01575    1.25701    1.0   1.00     1.00000 "},
-      {"CSwitch", "SW_TYPE=15; SW_CONTACT=3; SW_QU=2", 0,
-       "CircuitBreaker        Qu:Lower  3PST                    PowerSwitch"},
-      {"CSwitch", "SW_TYPE=15; SW_CONTACT=3; SW_QU=2", 3,
-       "    0.340000   3.0   10.0   8.4   1.00    1.00000 "},
-      {"CConnector", "CONN_AMPS=0", 2,
-       "FR=    LB    *   PIT    * PIK * PIQ *  PIE  *   PICF   * 0.5 (one connector of a mated pair)"},
-      {"CConnector", "CONN_AMPS=0", 3, "    0.001000   1.00000    2.0   1.0   1.00    1.00000 "},
-      {"CRotate", "", 3, "         6.00345          0.098436        1.00000 "},
-      {"CRotate", "ROTATE_FAMILY=3; ROTATE_TYPE=1; ROTATE_TSTRESS=75", 3,
-       "    20.0   0.75    1.0     1.00000 "},
-      {"CTube", "TUBE_FAMILY=6; TUBE_OVERLIMIT=1; ENV=2", 0,
-       "Transmitting           Triode (OverLimit)                                 Years:3.00 "},
-      {"CTube", "TUBE_FAMILY=6; TUBE_OVERLIMIT=1; ENV=2", 3, "    250.0000   1.00    1.00      1.00000 "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.cls) + " " + c.settings);
-    test::Worked w = test::calculated(c.cls, c.settings);
-    std::string lines[4];
-    w.part->FormatDetail(lines[0], lines[1], "");
-    w.part->FormatFactors(lines[2], lines[3], "");
-    EXPECT_EQ(lines[c.line], c.expected);
-  }
+  EXPECT_GOLDEN("electromech_lines.txt", test::textLines(records));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "core/whatif.hpp"
 #include "models/model_test_support.hpp"
+#include "support/golden.hpp"
 #include "models/micro_electromech/microcircuit.hpp"
 #include "models/micro_electromech/bubble_memory.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
@@ -582,30 +583,17 @@ TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
 
 // ---- Text lines ----------------------------------------------------------------------------
 
+// Widths and decimals capped by size (CF 1.0 with 5 decimals, LB 2.1 with 5,
+// a PROM's process, correction, cycles and design life).
 TEST(MicrocircuitTextLines, FactorAndEepromLines) {
-  test::Worked logic = calculated("CIC_Logic", "");
-  std::string l1, l2;
-  logic.part->FormatFactors(l1, l2, "> ");
-  // CF 1.0 prints with 5 decimals (precision capped from 1 to below 10)
-  EXPECT_EQ(l2, ">        0.010000   0.100000     0.007190   0.50        10.00   1.00    1.00000 ");
-  test::Worked prom = calculated("CIC_PROM", "IC_TYPE=3; IC_LEARN=2; IC_YEARS=1.5; IC_ECC=3; IC_CYCLES=1000");
-  prom.part->FormatDetail(l1, l2, "");
-  // process, correction, cycles, design life (10, 6: capped at 4 decimals from 10 on)
-  EXPECT_EQ(l1,
-            "CMOS           EE   1048576B 1.50Y Qu:Comm  HermDIP,Glass-32    Flotx/Redun/1000/10000.0000  ");
-  test::Worked saw = calculated("CSAWDevice", "SAW_QU=2; ENV=14");
-  saw.part->FormatFactors(l1, l2, "> ");
-  // LB 2.10000 (8,6 capped at 5), PIQ 1.00 (5,2), PIE 220.0 (5,1), CF 1.00000
-  EXPECT_EQ(l2, ">     2.10000    1.00    220.0   1.00000 ");
-  // VLSI: PICD 19.407619 with 4 decimals from 10 on, LEOS (6,4), CF 1.0 with 5 decimals
-  test::Worked vlsi = calculated("CVLSI", "");
-  vlsi.part->FormatFactors(l1, l2, "");
-  EXPECT_EQ(l2,
-            "      0.16   0.55    0.100000   19.4076   0.00248   0.50    10.00   1.30  0.0650    1.00000 ");
-  // MMIC: C1 4.5 (8,6: 5 decimals below 10), pi_A (5,2)
-  test::Worked mmic = calculated("CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125");
-  mmic.part->FormatFactors(l1, l2, "");
-  EXPECT_EQ(l2, "       4.50000    0.100000   3.00      0.007190   0.50       10.00   1.00    1.00000 ");
+  const test::Record records[] = {
+      {"CIC_Logic", ""},
+      {"CIC_PROM", "IC_TYPE=3; IC_LEARN=2; IC_YEARS=1.5; IC_ECC=3; IC_CYCLES=1000"},
+      {"CSAWDevice", "SAW_QU=2; ENV=14"},
+      {"CVLSI", ""},
+      {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125"},
+  };
+  EXPECT_GOLDEN("microcircuit_lines.txt", test::textLines(records));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "core/whatif.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
 #include "models/model_test_support.hpp"
+#include "support/golden.hpp"
 
 namespace kestrel {
 namespace {
@@ -429,83 +430,30 @@ TEST(PassiveRecords, DependentChoicesOfStoredRecords) {
   EXPECT_EQ(phase->OverFlags & EntryOverRange, 0u);
 }
 
-// The detail and factor lines of one record of each class (calculated at GF 25 C).
+// The detail and factor lines of records of each class at GF 25 C: widths,
+// decimals, a hybrid's lines without quality, a transistor's thermal line.
 TEST(PassiveRecords, TextLines) {
-  struct Case {
-    const char* cls;
-    const char* settings;
-    bool hybrid;
-    const char* detail1;
-    const char* detail2;  // "untouched" for a one-line detail
-    const char* factors2;
+  const test::Record records[] = {
+      {"CResistor", "ENV=2"},
+      {"CResistor", "ENV=2 HYB=1 RES_TYPE=14 RES_RES=2.2 RES_RESUNIT=3 RES_STRESSMODE=2 RES_PSTRESS=5 RES_TRISE=12.5"},
+      {"CCapacitor", "ENV=2"},
+      {"CCapacitor", "ENV=2 CAP_TYPE=21 CAP_QU=1 CAP_CAP=0.47"},
+      {"CInductive", "ENV=2 IND_TYPE=6 IND_QU=6 IND_TRISE=125.5"},
+      {"CDiode", "ENV=2"},
+      {"CTransistor", "ENV=2"},
+      {"CTransistor", "ENV=2 TR_TYPE=3 TR_APP=3 TR_QU=3 TR_PMAX=20 TR_TEMPMODE=3 TR_TJA=12.5"},  // no voltages
+      {"CMTrans", "ENV=2"},
+      {"CMTrans", "ENV=2 MTR_TYPE=2 MTR_MATCH=2 MTR_METAL=2 MTR_APP=2 MTR_DC=12.5 MTR_QU=1 MTR_FREQ=10.5 MTR_POWER=250"},
+      {"COpto", "ENV=2 HYB=1 OPTO_FAMILY=5 OPTO_TYPE=1 OPTO_CHAR=8 OPTO_LOGIC=1 OPTO_TEMPMODE=3 OPTO_TJA=12.5"},
+      {"CLaserDiode", "ENV=2"},
+      {"CCrystal", "ENV=2"},
+      {"CLamp", "ENV=2"},
+      {"CMeter", "ENV=2 METER_FUNCTION=2"},
+      {"CFilter", "ENV=2 FILT_FAMILY=5 FILT_QU=2"},
+      {"CFuse", "ENV=2"},
+      {"CMDev", "ENV=2 MDEV_TYPE=2"},
   };
-  const std::string tj = "Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+0.0+0.0(0.0+0.0)";
-  const std::string fet = "MOSFET Power     Qu:JAN.    Pr:20.0000W " + std::string(53, ' ');  // no voltages
-  const Case cases[] = {
-      {"CResistor", "", false, "RC (CarbonComposition)          100.00 ohms        Qu:Non-ER    ",
-       "Pmax:0.25000W   Pd:0.10000W   Pstr:40.00%(Calc=Pd/Pmax)  Trise:0.0   ",
-       "    0.001700   1.00000    0.582367   1.22118    3.00    4.00    1.00000 "},
-      {"CResistor", "RES_TYPE=14 RES_RES=2.2 RES_RESUNIT=3 RES_STRESSMODE=2 RES_PSTRESS=5 RES_TRISE=12.5",
-       true, "RER (ChassisMountWirewound,ER)  2.20 Megohms                    ",
-       "Pmax:0.25000W   Pd:0.10000W   Pstr:5.00%(Manual)         Trise:12.50 ", nullptr},
-      {"CCapacitor", "", false, "CK (Ceramic)            1.00000 uF       Qu:Non-ER                   ",
-       "Vmax:50.0000V   Vop:25.0000V   Vstr:50.00%(Calc=Vop/Vmax)  Trise:0.0   ",
-       "    0.000990   1.00000    1.00000    1.57870    1.00   3.000   10.00   1.00000 "},
-      {"CCapacitor", "CAP_TYPE=21 CAP_QU=1 CAP_CAP=0.47", false,
-       "CSR (Tantalum,ER)       0.470000 uF      Qu:D (ER)      CircuitR:0.70", nullptr, nullptr},
-      {"CInductive", "IND_TYPE=6 IND_QU=6 IND_TRISE=125.5", false,
-       "Inductor,Fixed             Qu:Lower   Trise:125.50", "untouched", nullptr},
-      {"CDiode", "", false, nullptr, nullptr,
-       "    0.001000   1.00000    1.0   1.00000    0.185565   1.0   5.50    6.00    1.00000 "},
-      {"CTransistor", "", false,
-       "NPN    Linear    Qu:Lower   Pr:1.0000W  Vceo:100.000V Vce:50.0000V Vstr:50.00%(Calc=Vce/Vceo)",
-       tj.c_str(), "    0.000740   1.00000    1.50    1.00000    0.212016   5.50    6.00    1.00000 "},
-      {"CTransistor", "TR_TYPE=3 TR_APP=3 TR_QU=3 TR_PMAX=20 TR_TEMPMODE=3 TR_TJA=12.5", false, fet.c_str(),
-       "Tj = Ta+Tja = Ta+12.50", nullptr},
-      {"CMTrans", "", false, "BipolarHiPower In/Out Gold     CW               Qu:Lower  4.00GHz  1.0000W ",
-       "Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+0.0+0.0(0.0+0.0)  Vstr:50.91%(28.0000V/55.0000V)", nullptr},
-      {"CMTrans",
-       "MTR_TYPE=2 MTR_MATCH=2 MTR_METAL=2 MTR_APP=2 MTR_DC=12.5 MTR_QU=1 MTR_FREQ=10.5 MTR_POWER=250", false,
-       "BipolarHiPower Input  Aluminum Pulsed DC:12.50% Qu:JANTXV 10.50GHz 250.000W", nullptr, nullptr},
-      {"COpto", "OPTO_FAMILY=5 OPTO_TYPE=1 OPTO_CHAR=8 OPTO_LOGIC=1 OPTO_TEMPMODE=3 OPTO_TJA=12.5", true,
-       "AlphaNumericDisplay  Segment         Char:8 w/logic             ", "Tj = Ta+Tja = Ta+12.50",
-       "    0.003483   1.45777    1.00    1.00    1.00000 "},
-      {"CLaserDiode", "", false, "GaAs/AlGaAs     Hermetic                 Pulsed  DC:25.00%",
-       "PeakI:10.0000A   Pmax:1000.000mW  Preq:100.0000mW  Trise:30.00 ",
-       "    3.23000    4.14786    1.0   4.78630    0.500000   0.555556   2.00    1.00000 "},
-      {"CCrystal", "", false, "10.0000MHz   Qu:MIL  ", "untouched",
-       "    0.022077   1.00    3.0     1.00000 "},
-      {"CLamp", "", false, "5.00volts    AC  Utilization:50.00%", "untouched",
-       "    0.590069   0.72   1.0   2.0     1.00000 "},
-      {"CMeter", "METER_FUNCTION=2", false, "DC  Voltmeter  Qu:MIL  ", "untouched",
-       "    0.090000   1.0   1.0   1.0   4.00    1.00000 "},
-      {"CFilter", "FILT_FAMILY=5 FILT_QU=2", false, "BandSuppression  DiscreteLC          Qu:Lower",
-       "untouched", "    0.120000   2.9   2.00    1.00000 "},
-      {"CFuse", "", false, "  ", "untouched", "    0.010000   2.00    1.00000 "},
-      {"CMDev", "MDEV_TYPE=2", false, "PhaseShifter                   ", "untouched",
-       "    0.100000   2.00    1.00000 "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.cls) + " " + c.settings);
-    auto part = imported(c.cls, c.settings, c.hybrid);
-    CCircHeader h = header(2, 25);
-    part->Calculate(h);
-    std::string d1, d2 = "untouched", f1, f2;
-    part->FormatDetail(d1, d2, "");
-    part->FormatFactors(f1, f2, "");
-    if (c.detail1 != nullptr) {
-      EXPECT_EQ(d1, c.detail1);
-    }
-    if (c.detail2 != nullptr) {
-      EXPECT_EQ(d2, c.detail2);
-    }
-    if (c.factors2 != nullptr) {
-      EXPECT_EQ(f2, c.factors2);
-    }
-    if (c.hybrid) {
-      EXPECT_EQ(d1.find("Qu:"), std::string::npos);
-    }
-  }
+  EXPECT_GOLDEN("text_lines.txt", test::textLines(records));
 }
 
 }  // namespace
