@@ -295,6 +295,12 @@ TEST(ScratchFolder, RemoveDeletesEveryFileThenTheFolder) {
   const auto& deleted = ui.lineHistory[3];
   EXPECT_NE(std::find(deleted.begin(), deleted.end(), "...deleting file 'A.CIR'..."), deleted.end());
   EXPECT_NE(std::find(deleted.begin(), deleted.end(), "...deleting file 'GRAPH-DATA.CSV'..."), deleted.end());
+  {  // a folder not removed goes with its object
+    auto dropped = ScratchFolder::create(posixScratchFiles(), dir.path(), 11, ui);
+    ASSERT_TRUE(dropped);
+    std::ofstream(dropped->file("X.CIR")) << "x";
+  }
+  EXPECT_TRUE(dir.list().empty());
 }
 
 TEST(ScratchFolder, FileThatCanNotBeDeletedIsReportedAndTheOthersStillGo) {
@@ -313,17 +319,6 @@ TEST(ScratchFolder, FileThatCanNotBeDeletedIsReportedAndTheOthersStillGo) {
   EXPECT_FALSE(std::filesystem::exists(folder->file("A.CIR")));
   EXPECT_FALSE(std::filesystem::exists(folder->file("C.CIR")));
   faulty.failRemoveName.clear();
-}
-
-TEST(ScratchFolder, FolderGoesWithItsObjectWhenNotRemoved) {
-  TempFolder dir;
-  RecordingUi ui;
-  {
-    auto folder = ScratchFolder::create(posixScratchFiles(), dir.path(), 11, ui);
-    ASSERT_TRUE(folder);
-    std::ofstream(folder->file("X.CIR")) << "x";
-  }
-  EXPECT_TRUE(dir.list().empty());
 }
 
 }  // namespace
