@@ -131,7 +131,7 @@ TEST(AllClasses, CreatedUnderTypeIdWithMenuNames) {
   }
 }
 
-TEST(AllClasses, CalculatesInCircuitAndHybridDocuments) {
+TEST(AllClasses, CalculatesInCircuitAndHybridDocumentsScaledByTheCorrectionFactor) {
   SilentUi ui;
   for (const PartType& t : registeredTypes()) {
     if (isSubFile(t)) continue;
@@ -149,19 +149,10 @@ TEST(AllClasses, CalculatesInCircuitAndHybridDocuments) {
       EXPECT_GE(p.FR, 0.0f);
       EXPECT_TRUE(std::isfinite(p.T));
       EXPECT_TRUE(p.S == -1.0f || (p.S >= 0.0f && p.S <= 100.0f)) << p.S;
-    }
-  }
-}
-
-TEST(AllClasses, CorrectionFactorScalesTheRateAndQuantityDoesNot) {
-  for (const PartType& t : registeredTypes()) {
-    if (isSubFile(t)) continue;
-    SCOPED_TRACE(std::string(t.className));
-    for (const bool hybrid : {false, true}) {
-      if (hybrid && !t.inHybridMenu) continue;
+      // the correction factor scales the rate, the quantity does not
+      const bool hybrid = kind == DocKind::Hybrid;
       const auto once = calculated(t, hybrid, 2, 1.0f, 1.0f);
-      const auto twice = calculated(t, hybrid, 2, 2.5f, 7.0f);
-      EXPECT_NEAR(twice->FR, 2.5 * once->FR, 1e-5 * once->FR + 1e-12);
+      EXPECT_NEAR(calculated(t, hybrid, 2, 2.5f, 7.0f)->FR, 2.5 * once->FR, 1e-5 * once->FR + 1e-12);
     }
   }
 }

@@ -458,30 +458,6 @@ TEST(JunctionTemp, ImportFailsOnABadOptionOrAMissingKeyword) {
   EXPECT_FLOAT_EQ(micro.PD, 9999.0f);
 }
 
-TEST(JunctionTemp, ThermalLineByMode) {
-  struct Case {
-    std::uint8_t mode;
-    float tadj, pd, rjc, rca, tca, tja;
-    const char* line;
-  };
-  const Case cases[] = {
-      {1, 5, 0.5f, 10, 20, 0, 0, "  Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+5.00+0.5000(10.00+20.00)"},
-      {2, 0, 0, 12.5f, 0, 10, 0, "  Tj = Ta+Tca+PdRjc = Ta+10.00+0.0(12.50)"},  // zero prints 0.0
-      {3, 0, 0, 0, 0, 0, 150, "  Tj = Ta+Tja = Ta+150.00"},
-  };
-  for (const Case& c : cases) {
-    JunctionTemp b;
-    b.MODE = c.mode;
-    b.TADJ = c.tadj;
-    b.PD = c.pd;
-    b.RJC = c.rjc;
-    b.RCA = c.rca;
-    b.TCA = c.tca;
-    b.TJA = c.tja;
-    EXPECT_EQ(b.thermalLine("  "), c.line);
-  }
-}
-
 // ---- Import rules of the classes ----------------------------------------------------------
 
 // a MOS PLA takes 20000 gates, a bipolar one is held at 5000, a microprocessor at 32 bits; an MMIC at
@@ -592,6 +568,10 @@ TEST(MicrocircuitTextLines, FactorAndEepromLines) {
       {"CSAWDevice", "SAW_QU=2; ENV=14"},
       {"CVLSI", ""},
       {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125"},
+      // the thermal line by junction-temperature mode (a zero prints 0.0)
+      {"CIC_Logic", "IC_TEMPMODE=1; IC_TADJ=5; IC_PD=0.5; IC_RJC=10; IC_RCA=20"},
+      {"CIC_Logic", "IC_TEMPMODE=2; IC_RJC=12.5; IC_TCA=10"},
+      {"CIC_Logic", "IC_TEMPMODE=3; IC_TJA=150"},
   };
   EXPECT_GOLDEN("microcircuit_lines.txt", test::textLines(records));
 }
