@@ -337,43 +337,33 @@ TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
 
 // ---- The junction-temperature block -----------------------------------------------------
 
+// Stored thermal blocks ("@" as a file holds them) of a surface-mounted
+// record whose stored rise is 99: values outside their ranges limited and
+// flagged (8), over temperature (2) above the 125 C limit; a mode outside
+// the list is kept and flagged, at the ambient, with no rise.
+constexpr Row kStoredThermalBlocks[] = {
+    {"CIC_Logic", "@IC_TEMPMODE=1; @IC_PD=1e30; @IC_RJC=1", "T=10024 OVER=10"},  // Pd limited to 9999 W
+    {"CIC_Logic", "@IC_TEMPMODE=2; @IC_PD=nan; @IC_RJC=10", "T=25 OVER=8"},         // Pd NaN is 0
+    {"CIC_Logic", "@IC_TEMPMODE=2; @IC_PD=2; @IC_RJC=-5; @IC_TCA=10", "T=35 OVER=8"},  // Rjc -5 is 0
+    {"CIC_Logic", "@IC_TEMPMODE=3; @IC_TJA=1e9", "T=200 OVER=10"},                     // Tja limited to 175
+    {"CIC_Logic", "@IC_TEMPMODE=3; @IC_TJA=10; TA=-300", "T=-45 OVER=8"},              // ambient limited to -55
+    // fields mode 3 does not name play no part
+    {"CIC_Logic", "@IC_TEMPMODE=3; @IC_PD=-1; @IC_RJC=1e30; @IC_TCA=-7; @IC_TJA=20", "T=45 OVER=0"},
+    {"CIC_Logic", "@IC_TEMPMODE=0; @IC_PD=1; @IC_RJC=10; @IC_TCA=20; @IC_TJA=30; TA=35", "T=35 OVER=8 SMTRISE=0"},
+    {"CIC_Logic", "@IC_TEMPMODE=4; @IC_PD=1; @IC_RJC=10; @IC_TCA=20; @IC_TJA=30; TA=35", "T=35 OVER=8 SMTRISE=0"},
+};
+
 TEST(JunctionTemp, StoredValuesOutsideTheirRangesAndModes) {
-  struct Case {
-    std::uint8_t mode;
-    float pd, rjc, tca, tja, ambient;
-    double tj;
-    std::uint32_t flags;
-  };
-  const Case cases[] = {
-      {1, 1e30f, 1, 0, 0, 25, 10024.0, EntryOverRange | OverTemp},  // Pd limited to 9999 W: 25 + 9999 x 1
-      {2, kNaNf, 10, 0, 0, 25, 25.0, EntryOverRange},               // Pd NaN is 0
-      {2, 2, -5, 10, 0, 25, 35.0, EntryOverRange},                  // Rjc -5 is 0: 25 + 10
-      {3, 0, 0, 0, 1e9f, 25, 200.0, EntryOverRange | OverTemp},     // Tja limited to 175
-      {3, 0, 0, 0, 10, -300, -45.0, EntryOverRange},                // ambient limited to -55
-      {3, -1, 1e30f, -7, 20, 25, 45.0, 0u},          // fields mode 3 does not name play no part
-      {0, 1, 10, 20, 30, 35, 35.0, EntryOverRange},  // a mode outside the list: at ambient
-      {4, 1, 10, 20, 30, 35, 35.0, EntryOverRange},
-  };
-  for (const Case& c : cases) {
-    CIC ic{*microcircuitFamilyMember(101)};
-    ic.thermal.MODE = c.mode;
-    ic.thermal.PD = c.pd;
-    ic.thermal.RJC = c.rjc;
-    ic.thermal.TCA = c.tca;
-    ic.thermal.TJA = c.tja;
-    ic.IS_SMT = 1;
-    ic.SMT_TEMPRISE = 99.0f;
-    CCircHeader h;
-    h.TEMP = c.ambient;
-    h.HASSMT = 1;
-    ic.Calculate(h);
-    SCOPED_TRACE(std::to_string(c.mode) + " " + std::to_string(c.tj));
-    EXPECT_FLOAT_EQ(ic.T, static_cast<float>(c.tj));
-    EXPECT_EQ(ic.OverFlags, c.flags);
-    if (c.mode == 0 || c.mode > 3) {
-      EXPECT_EQ(ic.thermal.MODE, c.mode);  // kept as stored, flagged; no rise at ambient, no thermal line
-      EXPECT_FLOAT_EQ(ic.SMT_TEMPRISE, 0.0f);
-      EXPECT_EQ(ic.thermal.thermalLine("> "), "");
+  for (const Row& r : kStoredThermalBlocks) {
+    const std::string settings = std::string("IS_SMT=1; HASSMT=1; @SMT_TEMPRISE=99; ") + r.settings;
+    SCOPED_TRACE(settings);
+    test::Worked w = calculated(r.cls, settings);
+    test::expectValues(*w.part, r.expected);
+    const auto& thermal = static_cast<const CIC&>(*w.part).thermal;
+    const std::string_view mode = std::string_view(r.settings).substr(std::string_view(r.settings).find('=') + 1, 1);
+    if (mode == "0" || mode == "4") {
+      EXPECT_EQ(thermal.MODE, mode[0] - '0');  // kept as stored, with no thermal line
+      EXPECT_EQ(thermal.thermalLine("> "), "");
     }
   }
 }
