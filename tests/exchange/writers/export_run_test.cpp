@@ -218,16 +218,6 @@ TEST_F(ExportRun, RefusedInputsAreLoggedByName) {
       EXPECT_TRUE(logged(ui, c.line)) << c.input;
     }
   }
-  std::filesystem::create_hard_link(cir, path("alias.csv"));
-  const std::string before = readBytes(cir);
-  for (const std::string& output : {cir, path("alias.csv")}) {
-    ExportJob same = job(cir, output, ExportLayout::Records);
-    ui.logLines.clear();
-    ui.messages.clear();
-    EXPECT_FALSE(runExport(same, posixFileSystem(), ui).ok()) << output;
-    EXPECT_TRUE(logged(ui, "   ...Error: can not have identical input/output filespecs.")) << output;
-  }
-  EXPECT_EQ(readBytes(cir), before);
 }
 
 TEST_F(ExportRun, LibraryRecordsLeaveResultsEmptyAndCarryTheirDate) {
