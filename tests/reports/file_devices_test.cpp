@@ -271,6 +271,17 @@ INSTANTIATE_TEST_SUITE_P(
                       RtfCase{"PiFactorsLetter", 2, kLetterPaper, "\\paperw12240\\paperh15840"}),
     [](const ::testing::TestParamInfo<RtfCase>& info) { return std::string(info.param.name); });
 
+// (The RTF reader takes raw high bytes as text, so the escapes are checked apart.)
+TEST(RtfEscaping, BracesBackslashesAndHighBytes) {
+  EXPECT_EQ(rtfEscaped("a{b}c\\d\xE9"), "a\\{b\\}c\\\\d\\'e9");
+}
+
+// (The PDF's own text is compared through this conversion, so it is checked apart.)
+TEST(PdfDevice, Latin1TextBecomesUtf8) {
+  EXPECT_EQ(latin1ToUtf8("caf\xE9 \xD8"), "caf\xC3\xA9 \xC3\x98");
+  EXPECT_EQ(latin1ToUtf8("plain"), "plain");
+}
+
 TEST(PdfDevice, CourierWidthsAreFixedPitchAtSixTenthsOfTheHeight) {
   PdfDevice pdf;
   pdf.createFont(FontRole::Body, reportFont(FontRole::Body), 75);
