@@ -283,22 +283,6 @@ TEST(AllClasses, EntriesAtTheirRangeBoundsAreInRange) {
   }
 }
 
-// Gives every field of the pages its own value (texts, numbers, choices
-// within their lists, flags), so a field that a copy or a file loses shows.
-class DistinctFiller final : public FieldVisitor {
- public:
-  void text(const FieldSpec&, std::string& value, bool) override { value = "T" + std::to_string(++k_); }
-  void number(const FieldSpec&, float& value, bool) override { value = 1.5f + 0.25f * static_cast<float>(++k_); }
-  void choice(const FieldSpec& f, std::uint8_t& value, bool) override {
-    const std::size_t count = f.choices != nullptr ? f.choices->count() : 0;
-    value = static_cast<std::uint8_t>(count > 1 ? 1 + (++k_ % (count - 1)) : 1);
-  }
-  void flag(const FieldSpec&, std::uint16_t& value, bool) override { value = static_cast<std::uint16_t>(++k_ & 1); }
-
- private:
-  int k_ = 0;
-};
-
 std::vector<std::uint8_t> baseBytes(CPart& part) {
   Archive out = Archive::forWriting();
   part.CPart::Serialize(out);
@@ -324,7 +308,7 @@ TEST(AllClasses, CopiesAndFilesKeepEveryField) {
       part->QTY = 3.0f;
       part->CF = 1.25f;
       if (!isSubFile(t)) {
-        DistinctFiller filler;
+        test::DistinctFiller filler;
         part->paramPage(filler);
         part->tempPage(filler);
         CCircHeader h;

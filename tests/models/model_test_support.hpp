@@ -283,22 +283,25 @@ inline std::vector<std::uint8_t> ownBytes(CPart& part) {
   return {whole.bytes().begin() + static_cast<std::ptrdiff_t>(base.bytes().size()), whole.bytes().end()};
 }
 
+// Gives every field of the pages its own value (texts, numbers, choices
+// within their lists, flags), so a field that a copy or a file loses shows.
+struct DistinctFiller final : FieldVisitor {
+  int k = 0;
+  void text(const FieldSpec&, std::string& v, bool) override { v = "T" + std::to_string(++k); }
+  void number(const FieldSpec&, float& v, bool) override { v = 1.5f + 0.25f * static_cast<float>(++k); }
+  void choice(const FieldSpec& f, std::uint8_t& v, bool) override {
+    const std::size_t count = f.choices != nullptr ? f.choices->count() : 0;
+    v = static_cast<std::uint8_t>(count > 1 ? 1 + (++k % (count - 1)) : 1);
+  }
+  void flag(const FieldSpec&, std::uint16_t& v, bool) override { v = static_cast<std::uint16_t>(++k & 1); }
+};
+
 // A record of `cls` whose page fields each hold their own value, calculated
 // and filled again; its own stored bytes as hex show every field and factor in place.
 inline std::string layoutHex(std::string_view cls) {
-  struct Filler final : FieldVisitor {
-    int k = 0;
-    void text(const FieldSpec&, std::string& v, bool) override { v = "T" + std::to_string(++k); }
-    void number(const FieldSpec&, float& v, bool) override { v = 1.5f + 0.25f * static_cast<float>(++k); }
-    void choice(const FieldSpec& f, std::uint8_t& v, bool) override {
-      const std::size_t count = f.choices != nullptr ? f.choices->count() : 0;
-      v = static_cast<std::uint8_t>(count > 1 ? 1 + (++k % (count - 1)) : 1);
-    }
-    void flag(const FieldSpec&, std::uint16_t& v, bool) override { v = static_cast<std::uint16_t>(++k & 1); }
-  };
   auto part = created(cls);
   for (int pass = 0; pass < 2; ++pass) {
-    Filler filler;
+    DistinctFiller filler;
     part->paramPage(filler);
     part->tempPage(filler);
     if (pass == 0) {
