@@ -66,17 +66,16 @@ inline bool logged(const Log& log, std::string_view text) {
   return std::ranges::any_of(log, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
-// Visits the pages of a record for every field, by keyword (the label for a
-// field without one).
+// Visits every field of a record's pages: fn(spec, keyword or label, value).
 template <typename Fn>
 void eachField(CPart& part, Fn fn) {
   struct Visitor final : FieldVisitor {
     Fn& fn;
     explicit Visitor(Fn& f) : fn(f) {}
     void text(const FieldSpec&, std::string&, bool) override {}
-    void number(const FieldSpec& f, float& v, bool) override { fn(name(f), v); }
-    void choice(const FieldSpec& f, std::uint8_t& v, bool) override { fn(name(f), v); }
-    void flag(const FieldSpec& f, std::uint16_t& v, bool) override { fn(name(f), v); }
+    void number(const FieldSpec& f, float& v, bool) override { fn(f, name(f), v); }
+    void choice(const FieldSpec& f, std::uint8_t& v, bool) override { fn(f, name(f), v); }
+    void flag(const FieldSpec& f, std::uint16_t& v, bool) override { fn(f, name(f), v); }
     static std::string_view name(const FieldSpec& f) { return f.keyword.empty() ? f.label : f.keyword; }
   } visitor(fn);
   part.identityPage(visitor);
@@ -89,7 +88,7 @@ void eachField(CPart& part, Fn fn) {
 // Sets page fields as a file would store them (no range check); every name must be a field.
 inline void setFields(CPart& part, const Settings& values) {
   std::vector<std::string> done;
-  eachField(part, [&](std::string_view name, auto& value) {
+  eachField(part, [&](const FieldSpec&, std::string_view name, auto& value) {
     for (const auto& [k, v] : values) {
       if (k != name) continue;
       value = static_cast<std::remove_reference_t<decltype(value)>>(std::strtod(v.c_str(), nullptr));
@@ -102,7 +101,7 @@ inline void setFields(CPart& part, const Settings& values) {
 // The value of the page field named `keyword` (a choice as its index), NaN when none.
 inline double fieldOf(CPart& part, std::string_view keyword) {
   double out = std::nan("");
-  eachField(part, [&](std::string_view name, auto& value) {
+  eachField(part, [&](const FieldSpec&, std::string_view name, auto& value) {
     if (name == keyword) out = value;
   });
   return out;

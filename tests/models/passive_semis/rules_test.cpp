@@ -6,6 +6,7 @@
 // back by keyword.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -372,26 +373,16 @@ TEST(PassiveRecords, RangesAndListsFollowOtherFields) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.cls) + " " + c.settings + " " + c.keyword);
     auto part = imported(c.cls, c.settings);
-    struct Finder final : FieldVisitor {
-      std::string_view keyword;
-      const FieldSpec* found = nullptr;
-      FieldSpec copy;
-      void text(const FieldSpec&, std::string&, bool) override {}
-      void number(const FieldSpec& f, float&, bool) override { note(f); }
-      void choice(const FieldSpec& f, std::uint8_t&, bool) override { note(f); }
-      void flag(const FieldSpec&, std::uint16_t&, bool) override {}
-      void note(const FieldSpec& f) {
-        if (f.keyword == keyword) copy = f, found = &copy;
-      }
-    } finder;
-    finder.keyword = c.keyword;
-    part->paramPage(finder);
-    ASSERT_NE(finder.found, nullptr);
+    std::optional<FieldSpec> spec;
+    test::eachField(*part, [&](const FieldSpec& f, std::string_view, auto&) {
+      if (f.keyword == c.keyword) spec = f;
+    });
+    ASSERT_TRUE(spec.has_value());
     if (c.choices == 0) {
-      EXPECT_DOUBLE_EQ(finder.copy.hi, static_cast<double>(static_cast<float>(c.hi)));
+      EXPECT_DOUBLE_EQ(spec->hi, static_cast<double>(static_cast<float>(c.hi)));
     } else {
-      ASSERT_NE(finder.copy.choices, nullptr);
-      EXPECT_EQ(finder.copy.choices->count(), c.choices);
+      ASSERT_NE(spec->choices, nullptr);
+      EXPECT_EQ(spec->choices->count(), c.choices);
     }
   }
 }
