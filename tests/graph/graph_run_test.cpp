@@ -388,36 +388,24 @@ TEST(GraphDataFile, TypeOutsideTheTableRefused) {
   EXPECT_TRUE(text.empty());
 }
 
-struct WriteFailure {
-  const char* name;
-  WriteResult::Step step;
-  const char* line5;
-};
-void PrintTo(const WriteFailure& c, std::ostream* os) { *os << c.name; }
-
-class GraphDataWrite : public ::testing::TestWithParam<WriteFailure> {};
-
-TEST_P(GraphDataWrite, FailureNamesTheStepThatFailed) {
-  test::TempFolder dir;
-  test::FaultyScratch faulty;
-  test::RecordingUi ui;
-  auto folder = ScratchFolder::create(faulty, dir.path(), 3, ui);
-  ASSERT_TRUE(folder);
-  faulty.failWriteNumber = 1;
-  faulty.failWriteStep = GetParam().step;
-  EXPECT_FALSE(writeGraphData(faulty, *folder, "x\n", ui));
-  EXPECT_EQ(ui.lines[1], "Graph: Writing Raw Data to CSV File...");
-  EXPECT_EQ(ui.lines[5], GetParam().line5);
+TEST(GraphDataWrite, FailureNamesTheStepThatFailed) {
+  const std::pair<WriteResult::Step, const char*> steps[] = {
+      {WriteResult::Step::Open, "...Error: can not open 'GRAPH-DATA.CSV' file."},
+      {WriteResult::Step::Write, "...Error: can not write to 'GRAPH-DATA.CSV' file."},
+      {WriteResult::Step::Close, "...Error: can not close 'GRAPH-DATA.CSV' file."}};
+  for (const auto& [step, line5] : steps) {
+    test::TempFolder dir;
+    test::FaultyScratch faulty;
+    test::RecordingUi ui;
+    auto folder = ScratchFolder::create(faulty, dir.path(), 3, ui);
+    ASSERT_TRUE(folder);
+    faulty.failWriteNumber = 1;
+    faulty.failWriteStep = step;
+    EXPECT_FALSE(writeGraphData(faulty, *folder, "x\n", ui));
+    EXPECT_EQ(ui.lines[1], "Graph: Writing Raw Data to CSV File...");
+    EXPECT_EQ(ui.lines[5], line5);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Graph, GraphDataWrite,
-    ::testing::Values(WriteFailure{"Open", WriteResult::Step::Open, "...Error: can not open 'GRAPH-DATA.CSV' file."},
-                      WriteFailure{"Write", WriteResult::Step::Write,
-                                   "...Error: can not write to 'GRAPH-DATA.CSV' file."},
-                      WriteFailure{"Close", WriteResult::Step::Close,
-                                   "...Error: can not close 'GRAPH-DATA.CSV' file."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GraphDataBeside, FailedWriteLeavesTheOlderFileAndSaysSo) {
   test::TempFolder dir;
