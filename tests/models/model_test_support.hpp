@@ -66,7 +66,7 @@ inline bool logged(const Log& log, std::string_view text) {
   return std::ranges::any_of(log, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
-// Visits every field of a record's pages: fn(spec, keyword or label, value).
+// Visits every field of a record's pages: fn(field, keyword or label, value).
 template <typename Fn>
 void eachField(CPart& part, Fn fn) {
   struct Visitor final : FieldVisitor {

@@ -373,16 +373,16 @@ TEST(PassiveRecords, RangesAndListsFollowOtherFields) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.cls) + " " + c.settings + " " + c.keyword);
     auto part = imported(c.cls, c.settings);
-    std::optional<FieldSpec> spec;
+    std::optional<FieldSpec> field;
     test::eachField(*part, [&](const FieldSpec& f, std::string_view, auto&) {
-      if (f.keyword == c.keyword) spec = f;
+      if (f.keyword == c.keyword) field = f;
     });
-    ASSERT_TRUE(spec.has_value());
+    ASSERT_TRUE(field.has_value());
     if (c.choices == 0) {
-      EXPECT_DOUBLE_EQ(spec->hi, static_cast<double>(static_cast<float>(c.hi)));
+      EXPECT_DOUBLE_EQ(field->hi, static_cast<double>(static_cast<float>(c.hi)));
     } else {
-      ASSERT_NE(spec->choices, nullptr);
-      EXPECT_EQ(spec->choices->count(), c.choices);
+      ASSERT_NE(field->choices, nullptr);
+      EXPECT_EQ(field->choices->count(), c.choices);
     }
   }
 }
