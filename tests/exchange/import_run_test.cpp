@@ -52,7 +52,8 @@ class ImportRun : public ExchangeTest {
   // A CSV import skipping its header row and last row, building records from
   // scratch; `columns` mapped in order.
   ImportJob job(std::vector<std::string> inputs, OutputType type = OutputType::Circuit,
-                std::vector<std::string> columns = {"PART_TYPE", "PN", "REFDES", "QTY", "RES_PMAX", "NOTES", "HEADER_ENV"},
+                std::vector<std::string> columns = {"PART_TYPE", "PN", "REFDES", "QTY", "RES_PMAX", "NOTES",
+                                                    "HEADER_ENV"},
                 int mode = 1) const {
     ImportJob j;
     CImportHeader& h = j.definition.header;
@@ -61,7 +62,9 @@ class ImportRun : public ExchangeTest {
     h.fileMode = static_cast<std::uint8_t>(mode);
     h.recordMode = 2;
     h.skipFirst = h.skipLast = 1;
-    for (std::size_t i = 0; i < columns.size(); ++i) j.definition.find(columns[i])->fieldNumber = static_cast<float>(i + 1);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      j.definition.find(columns[i])->fieldNumber = static_cast<float>(i + 1);
+    }
     j.inputs = std::move(inputs);
     j.outputDir = dir_.string();
     return j;
@@ -281,7 +284,8 @@ TEST_F(ImportLibrary, BuildsACrossReferenceFileDiscardingRowsWithoutANumber) {
                                 "XR-2,CK05,,,\n"
                                 "XR-1,K1,duplicate,,\n");
   const ImportOutcome out = runImport(
-      job({csv}, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN", "XREF_NOTESTITLE", "XREF_NOTES", "XREF_HEADER_DESCR"}),
+      job({csv}, OutputType::CrossReference,
+          {"XREF_PN", "XREF_LIBPN", "XREF_NOTESTITLE", "XREF_NOTES", "XREF_HEADER_DESCR"}),
       posixFileSystem(), ui);
   ASSERT_TRUE(out.allOk());
   EXPECT_EQ(out.files[0].counters.built, 2);
@@ -371,7 +375,8 @@ TEST_F(ImportLibrary, BadRowsAreDiscardedAndFailedRunsLeaveNoOutput) {
 TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) {
   ASSERT_TRUE(runImport(libraryJob(), posixFileSystem(), ui).allOk());
   const std::string xcsv = write("xr.csv", "XREF_PN,XREF_LIBPN\nXR-1,RN55\n");
-  ASSERT_TRUE(runImport(job({xcsv}, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN"}), posixFileSystem(), ui).allOk());
+  const ImportJob xref = job({xcsv}, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN"});
+  ASSERT_TRUE(runImport(xref, posixFileSystem(), ui).allOk());
   const std::string csv = write("board.csv",
                                 "PART_TYPE,PN,REFDES\nCapacitor,CK05,C1\nCapacitor,XR-1,R1\nDiode,NOPE,D1\n");
   ImportJob j = job({csv}, OutputType::Circuit, {"PART_TYPE", "PN", "REFDES"});

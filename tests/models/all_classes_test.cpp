@@ -364,7 +364,9 @@ TEST(AllClasses, CopiesAndFilesKeepEveryField) {
 // every field after it, and files of earlier versions would no longer read.
 TEST(AllClasses, OwnFieldsKeepTheirStoredLayout) {
   std::string out;
-  for (const PartType& t : calculatedTypes()) out += std::string(t.className) + " " + test::layoutHex(t.className) + "\n";
+  for (const PartType& t : calculatedTypes()) {
+    out += std::string(t.className) + " " + test::layoutHex(t.className) + '\n';
+  }
   EXPECT_GOLDEN("stored_layouts.txt", out);
 }
 

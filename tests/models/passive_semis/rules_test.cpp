@@ -434,7 +434,8 @@ TEST(PassiveRecords, TextLines) {
       {"CTransistor", "ENV=2"},
       {"CTransistor", "ENV=2 TR_TYPE=3 TR_APP=3 TR_QU=3 TR_PMAX=20 TR_TEMPMODE=3 TR_TJA=12.5"},  // no voltages
       {"CMTrans", "ENV=2"},
-      {"CMTrans", "ENV=2 MTR_TYPE=2 MTR_MATCH=2 MTR_METAL=2 MTR_APP=2 MTR_DC=12.5 MTR_QU=1 MTR_FREQ=10.5 MTR_POWER=250"},
+      {"CMTrans",
+       "ENV=2 MTR_TYPE=2 MTR_MATCH=2 MTR_METAL=2 MTR_APP=2 MTR_DC=12.5 MTR_QU=1 MTR_FREQ=10.5 MTR_POWER=250"},
       {"COpto", "ENV=2 HYB=1 OPTO_FAMILY=5 OPTO_TYPE=1 OPTO_CHAR=8 OPTO_LOGIC=1 OPTO_TEMPMODE=3 OPTO_TJA=12.5"},
       {"CLaserDiode", "ENV=2"},
       {"CCrystal", "ENV=2"},
