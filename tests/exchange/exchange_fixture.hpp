@@ -28,6 +28,11 @@ class ExchangeTest : public ::testing::Test {
   std::string write(const std::string& name, const std::string& bytes) const;
   std::string readBytes(const std::string& name) const;
   ReadTable readAll(InputFormat format, const std::string& file, ReaderOptions options = {}) const;
+  // A calculated circuit saved under `name`: a record of each of `types`
+  // (every registered type but the sub-files when none are given) with texts
+  // a table must quote; sub-circuit records name `child`.
+  std::string saveCircuit(const std::string& name, std::vector<std::uint16_t> types = {},
+                          const std::string& child = {}) const;
   // A written table turned back into CSV by a real program (the sqlite3 shell
   // for databases, every digit of a real kept; gnumeric's ssconvert for the
   // rest) and read into texts: a database NULL reads as "".

@@ -40,33 +40,6 @@ class ExportRun : public ExchangeTest {
     ExchangeTest::SetUp();
     registerAllParts();
   }
-  // A calculated circuit holding one record of every part type but the sub-files.
-  std::string makeCircuit(const std::string& name) {
-    CCircDoc doc;
-    int n = 0;
-    for (const PartType& type : allPartTypes()) {
-      if (type.id == kSubCircuitType || type.id == kSubHybridType) continue;
-      auto part = PartRegistry::instance().create(type.id, false);
-      if (!part) continue;
-      ++n;
-      part->PN = strprintfPn(n);
-      part->REFDES = "U" + std::to_string(n);
-      part->DESCR = "desc, with \"quotes\"";
-      part->QTY = 2;
-      part->CF = 1.25f;
-      part->NOTES = "first line\nsecond line";
-      doc.insertSorted(std::move(part));
-    }
-    EXPECT_GT(n, 30) << "every part class is registered";
-    SilentUi ui;
-    CalcContext context(ui);
-    EXPECT_TRUE(doc.BasicCalc(context, 0, -1.0));
-    const std::string file = path(name);
-    EXPECT_TRUE(saveDocument(posixFileSystem(), doc, file));
-    return file;
-  }
-  static std::string strprintfPn(int n) { return "PN" + std::to_string(1000 + n); }
-
   ExportJob job(const std::string& input, const std::string& output, ExportLayout layout) const {
     ExportJob j;
     j.inputs = {input};
@@ -79,7 +52,7 @@ class ExportRun : public ExchangeTest {
 };
 
 TEST_F(ExportRun, RecordLayoutWritesTheHeaderRowThenOneRowPerRecord) {
-  const std::string cir = makeCircuit("board.cir");
+  const std::string cir = saveCircuit("board.cir");
   std::unique_ptr<CCircDoc> doc;
   ASSERT_TRUE(loadDocument(posixFileSystem(), cir, doc));
   const ExportOutcome out = runExport(job(cir, path("board.csv"), ExportLayout::Records), posixFileSystem(), ui);
@@ -162,7 +135,7 @@ void expectRoundTrip(ExportRun& t, const CCircDoc& original, const std::string& 
 }
 
 TEST_F(ExportRun, KeywordLayoutImportsBackToEqualRecordsInEveryFormat) {
-  const std::string cir = makeCircuit("parts.cir");
+  const std::string cir = saveCircuit("parts.cir");
   std::unique_ptr<CCircDoc> original;
   ASSERT_TRUE(loadDocument(posixFileSystem(), cir, original));
   // Workbooks, databases and CSV take every part type in one table.
@@ -181,7 +154,7 @@ TEST_F(ExportRun, KeywordLayoutImportsBackToEqualRecordsInEveryFormat) {
 }
 
 TEST_F(ExportRun, FailedOutputCountsEveryRecordAsFailedAndKeepsThePreviousFile) {
-  const std::string cir = makeCircuit("board.cir");
+  const std::string cir = saveCircuit("board.cir");
   const std::string previous = write("board.csv", "old export\n");
   FaultyFileSystem faulty;
   faulty.failWriteAfter = 100;
@@ -195,7 +168,7 @@ TEST_F(ExportRun, FailedOutputCountsEveryRecordAsFailedAndKeepsThePreviousFile) 
 }
 
 TEST_F(ExportRun, RefusedInputsAreLoggedByName) {
-  const std::string cir = makeCircuit("same.cir");
+  const std::string cir = saveCircuit("same.cir");
   CCircDoc empty;
   ASSERT_TRUE(saveDocument(posixFileSystem(), empty, path("empty.cir")));
   write("notes.txt", "x");
