@@ -2,11 +2,17 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "core/circ_doc.hpp"
+#include "core/circ_file.hpp"
+#include "core/registry.hpp"
 #include "core/strfmt.hpp"
+#include "core/ui.hpp"
+#include "models/register_all.hpp"
 
 namespace kestrel::test {
 
@@ -21,6 +27,34 @@ void ExchangeTest::SetUp() {
 void ExchangeTest::TearDown() {
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);
+}
+
+std::string ExchangeTest::saveCircuit(const std::string& name, std::vector<std::uint16_t> types,
+                                      const std::string& child) const {
+  registerAllParts();
+  if (types.empty()) {
+    for (const PartType& t : allPartTypes()) {
+      if (t.id > kSubHybridType && PartRegistry::instance().isRegistered(t.id)) types.push_back(t.id);
+    }
+  }
+  CCircDoc doc;
+  int n = 0;
+  for (const std::uint16_t t : types) {
+    auto part = PartRegistry::instance().create(t, false);
+    part->PN = "PN" + std::to_string(1000 + ++n);
+    part->REFDES = "U" + std::to_string(n);
+    part->DESCR = "desc, with \"quotes\"";
+    part->QTY = 2;
+    part->CF = 1.25f;
+    part->NOTES = "first line\nsecond line";
+    if (t == kSubCircuitType) part->FileName = child;
+    doc.insertSorted(std::move(part));
+  }
+  SilentUi ui;
+  CalcContext context(ui);
+  EXPECT_TRUE(doc.BasicCalc(context, 0, -1.0) || !child.empty());  // a child is calculated apart
+  EXPECT_TRUE(saveDocument(posixFileSystem(), doc, path(name)));
+  return path(name);
 }
 
 std::string ExchangeTest::write(const std::string& name, const std::string& bytes) const {
@@ -114,6 +148,11 @@ std::string cellText(const TableCell& cell) {
     case TableCell::Kind::Error: return "#ERR";
     default: return "";
   }
+}
+
+bool logged(const RecordingUi& ui, const std::string& line) {
+  return std::ranges::find(ui.logLines, line) != ui.logLines.end() ||
+         std::ranges::find(ui.messages, line) != ui.messages.end();
 }
 
 }  // namespace kestrel::test

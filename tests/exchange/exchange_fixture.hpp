@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "exchange/table_reader.hpp"
+#include "support/recording_ui.hpp"
 
 namespace kestrel::test {
 
@@ -27,6 +28,11 @@ class ExchangeTest : public ::testing::Test {
   std::string write(const std::string& name, const std::string& bytes) const;
   std::string readBytes(const std::string& name) const;
   ReadTable readAll(InputFormat format, const std::string& file, ReaderOptions options = {}) const;
+  // A calculated circuit saved under `name`: a record of each of `types`
+  // (every registered type but the sub-files when none are given) with texts
+  // a table must quote; sub-circuit records name `child`.
+  std::string saveCircuit(const std::string& name, std::vector<std::uint16_t> types = {},
+                          const std::string& child = {}) const;
   // A written table turned back into CSV by a real program (the sqlite3 shell
   // for databases, every digit of a real kept; gnumeric's ssconvert for the
   // rest) and read into texts: a database NULL reads as "".
@@ -39,6 +45,8 @@ bool haveProgram(const std::string& program);
 // Runs a shell command; its exit status.
 int shell(const std::string& command);
 std::string quoted(const std::string& text);
+// True when `ui` logged or showed `line`.
+bool logged(const RecordingUi& ui, const std::string& line);
 
 // The cell as the text a CSV would hold ("%g" for numbers).
 std::string cellText(const TableCell& cell);

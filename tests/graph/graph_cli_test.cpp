@@ -41,7 +41,8 @@ class GraphCommand : public ::testing::Test, protected test::GraphFixture {
 
 TEST_F(GraphCommand, WritesTheDataBesideTheTopDocumentAndTheCharts) {
   const auto r = runKestrel(args({"--type", "fr-temp", "--from", "0", "--to", "40", "--step", "20", "-o",
-                                  out.file("t.png"), "-o", out.file("t.csv"), "-o", out.file("t.svg")}));
+                                  out.file("t.png"), "-o", out.file("t.csv"), "-o", out.file("t.svg"),
+                                  "-o", out.file("t.pdf")}));
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string data = test::readFileText(dir.file("GRAPH-DATA.CSV"));
   EXPECT_EQ(data.rfind("\"Temperature\",\"FR\"\n0.000000,", 0), 0u);
@@ -49,6 +50,8 @@ TEST_F(GraphCommand, WritesTheDataBesideTheTopDocumentAndTheCharts) {
   EXPECT_EQ(test::readFileText(out.file("t.csv")), data);
   EXPECT_EQ(test::readFileText(out.file("t.png")).substr(0, 8), "\x89PNG\r\n\x1a\n");
   EXPECT_EQ(test::readFileText(out.file("t.svg")).rfind("<?xml", 0), 0u);
+  EXPECT_NE(test::readFileText(out.file("t.svg")).find("width=\"900\""), std::string::npos);
+  EXPECT_EQ(test::readFileText(out.file("t.pdf")).rfind("%PDF-", 0), 0u);
   EXPECT_NE(r.out.find("Graph data: " + dir.file("GRAPH-DATA.CSV")), std::string::npos);
   EXPECT_EQ(usersFiles(), before);
 }

@@ -7,9 +7,11 @@
 
 #include "core/archive.hpp"
 #include "core/doc_file.hpp"
+#include "core/strfmt.hpp"
 #include "graph/graph_definition.hpp"
 #include "graph/graph_settings.hpp"
 #include "support/faulty_file_system.hpp"
+#include "support/golden.hpp"
 #include "support/recording_ui.hpp"
 
 namespace kestrel::graph {
@@ -331,65 +333,16 @@ TEST(GraphTypes, NamedByIndexNameOrShortNameInAnyCase) {
   EXPECT_EQ(findGraphType("15"), std::nullopt);
   EXPECT_EQ(findGraphType("-1"), std::nullopt);
   EXPECT_EQ(findGraphType("bogus"), std::nullopt);
-  EXPECT_EQ(graphTypeName(14), "Reliability vs Time");
-  EXPECT_EQ(graphTypeName(8), "FR - Part Records");
 }
 
-TEST(GraphTypes, ChartModesNameTheFormOfEachType) {
-  EXPECT_EQ(chartModeText(formOf(kFrVsStress)), "SCIENTIFIC_GRAPH...Single Curve");
-  EXPECT_EQ(chartModeText(formOf(kMtbfVsTempEnv)), "SCIENTIFIC_GRAPH...Multiple Curves");
-  EXPECT_EQ(chartModeText(formOf(kMtbfVsEnvironment)), "GRAPH...Bar...Env");
-  EXPECT_EQ(chartModeText(formOf(kFrCircuits)), "GRAPH...Bar...Items");
-  EXPECT_EQ(chartModeText(formOf(kPctFrPartTypes)), "PIE CHART...Items");
+TEST(GraphTypes, ModeTextsAndTypesOutsideTheTable) {
   EXPECT_EQ(chartFormOfMode("PIE CHART...Items"), ChartForm::PieByItem);
   EXPECT_EQ(chartFormOfMode("PIE"), std::nullopt);
   EXPECT_EQ(modeStringError("PIE"), "...Error: mode string ['PIE'].");
-}
-
-TEST(GraphTypes, EnabledFieldsFollowTheTypeAndRefuseUnknownTypes) {
   test::RecordingUi ui;
-  const auto time = enabledFields(kReliabilityVsTime, ui);
-  ASSERT_TRUE(time);
-  EXPECT_TRUE(time->range && time->timeUnit && !time->environments && !time->maxItems);
-  const auto bars = enabledFields(kFrVsEnvironment, ui);
-  EXPECT_TRUE(bars && !bars->range && bars->environments);
-  const auto items = enabledFields(kPctFrPartRecords, ui);
-  EXPECT_TRUE(items && items->maxItems && items->hierarchy && !items->range);
   EXPECT_FALSE(enabledFields(-1, ui));
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0], "EnableMode...graph type parameter error...-1.");
-}
-
-TEST(GraphTypes, AxisTitlesFollowTypeUnitAndMode) {
-  EXPECT_EQ(categoryTitle(kFrVsTempEnv, TimeUnit::Hours), "Temperature (C)");
-  EXPECT_EQ(categoryTitle(kReliabilityVsTime, TimeUnit::Years), "Time (Years)");
-  EXPECT_EQ(categoryTitle(kMtbfVsStress, TimeUnit::Hours), "Stress (%)");
-  EXPECT_EQ(categoryTitle(kFrPartTypes, TimeUnit::Hours), "Part Type");
-  EXPECT_EQ(categoryTitle(kPctFrCircuits, TimeUnit::Hours), "Circuit");
-  EXPECT_EQ(valueTitle(kMtbfVsTemperature, true), "Mission MTBF (Hours)");
-  EXPECT_EQ(valueTitle(kMtbfVsTemperature, false), "MTBF (Hours)");
-  EXPECT_EQ(valueTitle(kReliabilityVsTime, true), "Mission Reliability");
-  EXPECT_EQ(valueTitle(kFrCircuits, true), "FR (fpmh)");
-}
-
-struct ConfirmCase {
-  const char* name;
-  GraphSettings settings;
-  std::vector<std::string> rangeLines;
-};
-void PrintTo(const ConfirmCase& c, std::ostream* os) { *os << c.name; }
-
-
-class Confirmation : public ::testing::TestWithParam<ConfirmCase> {};
-
-TEST_P(Confirmation, NamesDocumentTypeAndRange) {
-  const ConfirmCase& c = GetParam();
-  std::vector<std::string> expected{"The Graph operation will run batch calculations for the 'Top-Level Doc',",
-                                    "then create and display the 'Graph Type' graph.", "",
-                                    "Select OK to do the following Graph:", "- Top-Level Doc: 'TOP.CIR'",
-                                    "- Graph Type: '" + std::string(graphTypeName(c.settings.type)) + "'"};
-  expected.insert(expected.end(), c.rangeLines.begin(), c.rangeLines.end());
-  EXPECT_EQ(confirmationLines(c.settings, "TOP.CIR", false), expected);
 }
 
 GraphSettings topOnly(GraphSettings s) {
@@ -397,33 +350,40 @@ GraphSettings topOnly(GraphSettings s) {
   return s;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Graph, Confirmation,
-    ::testing::Values(
-        ConfirmCase{"Temperature", with(kFrVsTemperature, -20, 120, 10),
-                    {"- Temperature Range: From -20C  To 120C  Step 10C"}},
-        ConfirmCase{"Environment", envs(kMtbfVsEnvironment, "GB NS"), {"- Environment Range: 'GB NS'"}},
-        ConfirmCase{"TemperatureEnvironment", envs(kFrVsTempEnv, "CL"),
-                    {"- Temperature Range: From 0C  To 100C  Step 10C", "- Environment Range: 'CL'"}},
-        ConfirmCase{"Stress", with(kFrVsStress, 10, 90, 20), {"- Stress Range: From 10%  To 90%  Step 20%"}},
-        ConfirmCase{"TimeInYears", years(0, 20, 2), {"- Time Range: From 0  To 20  Step 2  [Years]"}},
-        ConfirmCase{"ItemsWithHierarchy", items(kFrPartRecords, 12),
-                    {"- Graph Data: Most Significant 12 Items In 'Top-Level Doc' + Hierarchy Below"}},
-        ConfirmCase{"ItemsTopLevelOnly", topOnly(items(kPctFrCircuits, 5)),
-                    {"- Graph Data: Most Significant 5 Items In 'Top-Level Doc'"}}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Confirmation, EndsWithTheCalculateDialogLinesWhenItFollows) {
-  const auto lines = confirmationLines(defaultSettings(kFrVsStress), "A.CIR", true);
-  ASSERT_GE(lines.size(), 2u);
-  EXPECT_EQ(lines[lines.size() - 2], "After you select OK, the Calculate dialog box will be displayed...");
-  EXPECT_EQ(lines.back(), "...this will allow you to set the Calculate mode (Basic or Mission), etc.");
-}
-
-TEST(GraphTypes, DefaultsOfEveryTypePassTheChecks) {
+// Every graph type as the Graph page shows it: names, chart mode, axis
+// titles, the fields it uses, its defaults passing the checks and the
+// question asked; then the question for ranges of each kind.
+TEST(GraphTypes, EveryTypeAsThePageShowsIt) {
+  test::RecordingUi ui;
+  std::string out;
+  const auto confirmation = [&out](const GraphSettings& s, bool calculateFollows) {
+    for (const std::string& line : confirmationLines(s, "TOP.CIR", calculateFollows)) out += "  | " + line + "\n";
+  };
   for (int type = 0; type < kGraphTypeCount; ++type) {
-    EXPECT_TRUE(checkSettings(defaultSettings(type)).isOk()) << type;
+    const auto f = enabledFields(type, ui);
+    ASSERT_TRUE(f) << type;
+    const Status defaults = checkSettings(defaultSettings(type));
+    const auto text = [](std::string_view t) { return std::string(t); };
+    out += "== " + std::to_string(type) + " " + text(graphTypeAlias(type)) + " \"" + text(graphTypeName(type)) +
+           "\" " + text(chartModeText(formOf(type))) + "\n";
+    out += "  x: " + text(categoryTitle(type, TimeUnit::Hours)) + " / " + text(categoryTitle(type, TimeUnit::Years)) +
+           "  y: " + text(valueTitle(type, false)) + " / " + text(valueTitle(type, true)) + "\n";
+    out += strprintf("  fields:%s%s%s%s%s  defaults: %s\n", f->range ? " range" : "", f->timeUnit ? " time-unit" : "",
+                     f->environments ? " environments" : "", f->maxItems ? " max-items" : "",
+                     f->hierarchy ? " hierarchy" : "", defaults.isOk() ? "pass" : defaults.message().c_str());
+    confirmation(defaultSettings(type), type == kFrVsStress);
   }
+  const std::pair<const char*, GraphSettings> ranges[] = {
+      {"Temperature", with(kFrVsTemperature, -20, 120, 10)}, {"Environment", envs(kMtbfVsEnvironment, "GB NS")},
+      {"TemperatureEnvironment", envs(kFrVsTempEnv, "CL")}, {"Stress", with(kFrVsStress, 10, 90, 20)},
+      {"TimeInYears", years(0, 20, 2)},                     {"ItemsWithHierarchy", items(kFrPartRecords, 12)},
+      {"ItemsTopLevelOnly", topOnly(items(kPctFrCircuits, 5))}};
+  for (const auto& [name, s] : ranges) {
+    out += std::string("== question for ") + name + "\n";
+    confirmation(s, false);
+  }
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_GOLDEN("graph_types.txt", out);
 }
 
 }  // namespace

@@ -148,17 +148,6 @@ TEST_F(GraphRun, CancelBetweenTimePointsStops) {
   EXPECT_EQ(snapshot(), before);
 }
 
-TEST_F(GraphRun, NoToTheQuestionCreatesNothing) {
-  const auto before = snapshot();
-  RecordingUi ui;
-  ui.defaultAnswer = false;
-  GraphJob j = job(kFrVsTemperature);
-  j.settings.from = -20, j.settings.to = 120, j.settings.step = 10;
-  EXPECT_FALSE(runGraph(j, posixFileSystem(), posixScratchFiles(), ui).ok);
-  EXPECT_EQ(ui.questions.size(), 1u);  // its text is checked with the settings
-  EXPECT_EQ(snapshot(), before);
-}
-
 TEST_F(GraphRun, SettingsThatFailTheirCheckAskNothingAndCreateNothing) {
   const auto before = snapshot();
   RecordingUi ui;
@@ -306,6 +295,12 @@ TEST(ScratchFolder, RemoveDeletesEveryFileThenTheFolder) {
   const auto& deleted = ui.lineHistory[3];
   EXPECT_NE(std::find(deleted.begin(), deleted.end(), "...deleting file 'A.CIR'..."), deleted.end());
   EXPECT_NE(std::find(deleted.begin(), deleted.end(), "...deleting file 'GRAPH-DATA.CSV'..."), deleted.end());
+  {  // a folder not removed goes with its object
+    auto dropped = ScratchFolder::create(posixScratchFiles(), dir.path(), 11, ui);
+    ASSERT_TRUE(dropped);
+    std::ofstream(dropped->file("X.CIR")) << "x";
+  }
+  EXPECT_TRUE(dir.list().empty());
 }
 
 TEST(ScratchFolder, FileThatCanNotBeDeletedIsReportedAndTheOthersStillGo) {
@@ -324,17 +319,6 @@ TEST(ScratchFolder, FileThatCanNotBeDeletedIsReportedAndTheOthersStillGo) {
   EXPECT_FALSE(std::filesystem::exists(folder->file("A.CIR")));
   EXPECT_FALSE(std::filesystem::exists(folder->file("C.CIR")));
   faulty.failRemoveName.clear();
-}
-
-TEST(ScratchFolder, FolderGoesWithItsObjectWhenNotRemoved) {
-  TempFolder dir;
-  RecordingUi ui;
-  {
-    auto folder = ScratchFolder::create(posixScratchFiles(), dir.path(), 11, ui);
-    ASSERT_TRUE(folder);
-    std::ofstream(folder->file("X.CIR")) << "x";
-  }
-  EXPECT_TRUE(dir.list().empty());
 }
 
 }  // namespace
@@ -404,36 +388,24 @@ TEST(GraphDataFile, TypeOutsideTheTableRefused) {
   EXPECT_TRUE(text.empty());
 }
 
-struct WriteFailure {
-  const char* name;
-  WriteResult::Step step;
-  const char* line5;
-};
-void PrintTo(const WriteFailure& c, std::ostream* os) { *os << c.name; }
-
-class GraphDataWrite : public ::testing::TestWithParam<WriteFailure> {};
-
-TEST_P(GraphDataWrite, FailureNamesTheStepThatFailed) {
-  test::TempFolder dir;
-  test::FaultyScratch faulty;
-  test::RecordingUi ui;
-  auto folder = ScratchFolder::create(faulty, dir.path(), 3, ui);
-  ASSERT_TRUE(folder);
-  faulty.failWriteNumber = 1;
-  faulty.failWriteStep = GetParam().step;
-  EXPECT_FALSE(writeGraphData(faulty, *folder, "x\n", ui));
-  EXPECT_EQ(ui.lines[1], "Graph: Writing Raw Data to CSV File...");
-  EXPECT_EQ(ui.lines[5], GetParam().line5);
+TEST(GraphDataWrite, FailureNamesTheStepThatFailed) {
+  const std::pair<WriteResult::Step, const char*> steps[] = {
+      {WriteResult::Step::Open, "...Error: can not open 'GRAPH-DATA.CSV' file."},
+      {WriteResult::Step::Write, "...Error: can not write to 'GRAPH-DATA.CSV' file."},
+      {WriteResult::Step::Close, "...Error: can not close 'GRAPH-DATA.CSV' file."}};
+  for (const auto& [step, line5] : steps) {
+    test::TempFolder dir;
+    test::FaultyScratch faulty;
+    test::RecordingUi ui;
+    auto folder = ScratchFolder::create(faulty, dir.path(), 3, ui);
+    ASSERT_TRUE(folder);
+    faulty.failWriteNumber = 1;
+    faulty.failWriteStep = step;
+    EXPECT_FALSE(writeGraphData(faulty, *folder, "x\n", ui));
+    EXPECT_EQ(ui.lines[1], "Graph: Writing Raw Data to CSV File...");
+    EXPECT_EQ(ui.lines[5], line5);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Graph, GraphDataWrite,
-    ::testing::Values(WriteFailure{"Open", WriteResult::Step::Open, "...Error: can not open 'GRAPH-DATA.CSV' file."},
-                      WriteFailure{"Write", WriteResult::Step::Write,
-                                   "...Error: can not write to 'GRAPH-DATA.CSV' file."},
-                      WriteFailure{"Close", WriteResult::Step::Close,
-                                   "...Error: can not close 'GRAPH-DATA.CSV' file."}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GraphDataBeside, FailedWriteLeavesTheOlderFileAndSaysSo) {
   test::TempFolder dir;

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <ostream>
 
 #include "report_fixtures.hpp"
 #include "run_kestrel.hpp"
@@ -48,57 +47,35 @@ TEST_F(ReportCommand, TextGoesToStandardOutputWithoutAnOutputFile) {
   EXPECT_LT(r.out.find(" FAN-1 "), r.out.find(" R-10K "));  // B1 sorts before R1
 }
 
-struct FileCase {
-  const char* name;
-  const char* output;
-  const char* start;
-};
-void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
-
-class ReportCommandFiles : public ReportCommand, public ::testing::WithParamInterface<FileCase> {};
-
-TEST_P(ReportCommandFiles, OutputFileKindFollowsTheExtension) {
+TEST_F(ReportCommand, OutputFileKindFollowsTheExtension) {
   calculate();
-  const std::string out = dir.file(GetParam().output);
-  const auto r = runKestrel({"report", board, "--kind", "pifactors", "--paper", "a4", "-o", out});
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_TRUE(r.out.empty());
-  EXPECT_NE(r.err.find("1 report, 1 page"), std::string::npos) << r.err;
-  EXPECT_EQ(test::commandOutput("head -c 6 '" + out + "'").rfind(GetParam().start, 0), 0u);
+  for (const auto& [output, start] :
+       {std::pair{"r.pdf", "%PDF-"}, {"r.RTF", "{\\rtf1"}, {"r.txt", "Pi Fac"}}) {
+    const std::string out = dir.file(output);
+    const auto r = runKestrel({"report", board, "--kind", "pifactors", "--paper", "a4", "-o", out});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("1 report, 1 page"), std::string::npos) << r.err;
+    EXPECT_EQ(test::commandOutput("head -c 6 '" + out + "'").rfind(start, 0), 0u) << output;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, ReportCommandFiles,
-                         ::testing::Values(FileCase{"Pdf", "r.pdf", "%PDF-"}, FileCase{"RtfInCapitals", "r.RTF", "{\\rtf1"},
-                                           FileCase{"Text", "r.txt", "Pi Fac"}),
-                         [](const ::testing::TestParamInfo<FileCase>& info) { return std::string(info.param.name); });
-
-struct BadCase {
-  const char* name;
-  std::vector<std::string> args;
-  int exitCode;
-  const char* error;
-};
-void PrintTo(const BadCase& c, std::ostream* os) { *os << c.name; }
-
-class ReportCommandErrors : public ReportCommand, public ::testing::WithParamInterface<BadCase> {};
-
-TEST_P(ReportCommandErrors, BadOptionsAreRefused) {
+TEST_F(ReportCommand, BadOptionsAreRefused) {
   calculate();
-  std::vector<std::string> args = {"report", board};
-  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
-  const auto r = runKestrel(args);
-  EXPECT_EQ(r.exitCode, GetParam().exitCode);
-  EXPECT_NE(r.err.find(GetParam().error), std::string::npos) << r.err;
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"--kind", "bom"}, "no report kind 'bom'"},
+      {{"--sort", "weight"}, "no sort key 'weight'"},
+      {{"--paper", "legal"}, "no paper size 'legal'"},
+      {{"--date", "yesterday"}, "YYYY-MM-DD HH:MM"},
+      {{"-o", "/tmp/report.docx"}, ".pdf, .rtf or .txt"}};
+  for (const auto& [options, error] : cases) {
+    std::vector<std::string> args = {"report", board};
+    args.insert(args.end(), options.begin(), options.end());
+    const auto r = runKestrel(args);
+    EXPECT_EQ(r.exitCode, 1) << error;
+    EXPECT_NE(r.err.find(error), std::string::npos) << r.err;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, ReportCommandErrors,
-    ::testing::Values(BadCase{"UnknownKind", {"--kind", "bom"}, 1, "no report kind 'bom'"},
-                      BadCase{"UnknownSortKey", {"--sort", "weight"}, 1, "no sort key 'weight'"},
-                      BadCase{"UnknownPaper", {"--paper", "legal"}, 1, "no paper size 'legal'"},
-                      BadCase{"BadDate", {"--date", "yesterday"}, 1, "YYYY-MM-DD HH:MM"},
-                      BadCase{"BadExtension", {"-o", "/tmp/report.docx"}, 1, ".pdf, .rtf or .txt"}),
-    [](const ::testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ReportCommand, MissingFileGivesExitCodeTwo) {
   const auto r = runKestrel({"report", dir.file("none.cir")});
@@ -116,37 +93,28 @@ TEST_F(ReportCommand, MarginOutsideItsRangeIsLimitedWithTheSetupMessage) {
 
 // The saved Report Setup gives the company and the switches; options on the
 // command line win.
-struct SavedCase {
-  const char* name;
-  const char* saved;
-  std::vector<std::string> args;
-  const char* company;
-  bool missionLine;
-};
-
-class ReportCommandSaved : public ReportCommand, public ::testing::WithParamInterface<SavedCase> {};
-
-TEST_P(ReportCommandSaved, SavedSetupIsTheDefault) {
-  const SavedCase& c = GetParam();
+TEST_F(ReportCommand, SavedSetupIsTheDefault) {
   calculate();
-  std::ofstream(dir.file("217F2.INI")) << "[Report]\n" << c.saved;
-  std::vector<std::string> args{"--settings", dir.file("217F2.INI"), "report", board};
-  args.insert(args.end(), c.args.begin(), c.args.end());
-  const auto r = runKestrel(args);
-  ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find(std::string("Company: ") + c.company + "\n"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find("MissionTime=") != std::string::npos, c.missionLine) << r.out;
+  const struct {
+    const char* saved;
+    std::vector<std::string> args;
+    const char* company;
+    bool missionLine;
+  } cases[] = {{"Company=ACME\nMissionResults={ON}\n", {}, "ACME", true},
+               {"Company=ACME\nMissionResults={ON}\n", {"--company", "Mine", "--no-mission-results"}, "Mine", false},
+               {"MissionResults=1\n", {}, "Your Company Name Here", true},  // an older one
+               {"MissionResults={OFF}\n", {"--mission-results"}, "Your Company Name Here", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.saved);
+    std::ofstream(dir.file("217F2.INI")) << "[Report]\n" << c.saved;
+    std::vector<std::string> args{"--settings", dir.file("217F2.INI"), "report", board};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = runKestrel(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(std::string("Company: ") + c.company + "\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("MissionTime=") != std::string::npos, c.missionLine) << r.out;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReportCommandSaved,
-    ::testing::Values(SavedCase{"Saved", "Company=ACME\nMissionResults={ON}\n", {}, "ACME", true},
-                      SavedCase{"OptionsWin", "Company=ACME\nMissionResults={ON}\n",
-                                {"--company", "Mine", "--no-mission-results"}, "Mine", false},
-                      SavedCase{"OlderOne", "MissionResults=1\n", {}, "Your Company Name Here", true},
-                      SavedCase{"SwitchedOn", "MissionResults={OFF}\n", {"--mission-results"},
-                                "Your Company Name Here", true}),
-    [](const ::testing::TestParamInfo<SavedCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kestrel

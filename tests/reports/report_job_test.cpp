@@ -142,16 +142,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"MissingChild", true, true, false, "KID.CIR", "File does not exist.", true}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
-TEST_F(ReportRun, OutputWithAnotherExtensionIsRefused) {
-  write("TOP.CIR");
-  RecordingUi ui;
-  ReportOutcome out;
-  const Status s = runReportJob(job("TOP.CIR", false, "out.doc"), posixFileSystem(), ui, out);
-  EXPECT_FALSE(s.isOk());
-  EXPECT_NE(s.message().find(".pdf, .rtf or .txt"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("out.doc")));
-}
-
 struct FaultCase {
   const char* name;
   long failWriteAfter;

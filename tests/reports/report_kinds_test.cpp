@@ -117,10 +117,25 @@ TEST(ReportBuild, CancelConfirmedAtRecordElevenStopsTheAssembly) {
   EXPECT_EQ(report->recordCount(), 10u);
 }
 
+std::unique_ptr<CCircDoc> resistorsAndCapacitor(DocKind kind) {
+  registerAllParts();
+  auto doc = std::make_unique<CCircDoc>(kind);
+  const bool hybrid = kind == DocKind::Hybrid;
+  for (auto [type, qty, refdes] : {std::tuple{401, 2.0f, "R1"}, {401, 3.0f, "R2"}, {403, 1.0f, "C1"}}) {
+    auto part = PartRegistry::instance().create(static_cast<std::uint16_t>(type), hybrid);
+    part->QTY = qty;
+    part->REFDES = refdes;
+    doc->insertSorted(std::move(part));
+  }
+  test::calculate(*doc);
+  return doc;
+}
+
 // Every kind of a small circuit as the text file gives it: a K-of-N model
 // with mission results, a surface-mount part (its share of the total in the
-// header), a part over its temperature limit and a part whose fifteen
-// notes lines of 150 characters give ten lines cut at 100.
+// header), a part over its temperature limit (marked as the kind and the
+// warnings setting say) and a part whose fifteen notes lines of 150
+// characters give ten lines cut at 100.
 TEST(ReportText, SmallCircuitInEveryKind) {
   auto doc = twoPartCircuit();
   CCircHeader& h = doc->header();
@@ -137,6 +152,15 @@ TEST(ReportText, SmallCircuitInEveryKind) {
   s.missionResults = true;
   std::string text;
   for (int kind = 0; kind < kReportKindCount; ++kind) {
+    TextDevice device;
+    text += test::render(*doc, kind, device, nullptr, s) + "\n";
+  }
+  // Two resistors (quantities 2 and 3) and a capacitor give two summary lines.
+  TextDevice summary;
+  text += test::render(*resistorsAndCapacitor(DocKind::Circuit), 3, summary) + "\n";
+  // Without the warnings only the overstress report marks the part over its limit.
+  s.warningMsg = false;
+  for (int kind : {0, 1, 4}) {
     TextDevice device;
     text += test::render(*doc, kind, device, nullptr, s) + "\n";
   }
@@ -167,39 +191,6 @@ TEST(ReportText, HybridHeaderSummaryAndSmt) {
   text += test::render(doc, 1, device, nullptr, off);
   EXPECT_GOLDEN("hybrid_reports.txt", text);
 }
-
-struct OverCase {
-  const char* name;
-  int row;
-  bool warnings;
-  bool marked;
-};
-void PrintTo(const OverCase& c, std::ostream* os) { *os << c.name; }
-
-class OverMarks : public ::testing::TestWithParam<OverCase> {};
-
-TEST_P(OverMarks, OverLimitPartIsMarkedAsTheKindAndSettingSay) {
-  const OverCase& c = GetParam();
-  CCircDoc doc;
-  auto hot = test::miscPart(1.0, "HOT", "U9");
-  hot->TEMPLIMIT = 20.0f;  // below the 25 deg C it runs at
-  doc.insertSorted(std::move(hot));
-  test::calculate(doc);
-  ASSERT_TRUE(doc.record(0).OverFlags & OverTemp);
-  ReportSettings s;
-  s.warningMsg = c.warnings;
-  const auto report = built(c.row, doc, s);
-  const auto& lines = report->records()[0].lines();
-  const std::string& marked = c.row == 0 ? lines[0] : lines[c.row == 4 ? 1 : 2];
-  EXPECT_EQ(marked.find("*OVER*") != std::string::npos, c.marked) << marked;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, OverMarks,
-    ::testing::Values(OverCase{"ShortListWithoutWarnings", 0, false, false},
-                      OverCase{"FullListWithoutWarnings", 1, false, false},
-                      OverCase{"OverStressAlwaysMarks", 4, false, true}),
-    [](const ::testing::TestParamInfo<OverCase>& info) { return std::string(info.param.name); });
 
 // Every kind on circuits and hybrids of every registered part type: every
 // record's first line has the one-blank prefix, the others four blanks.
@@ -240,76 +231,22 @@ INSTANTIATE_TEST_SUITE_P(
                       ManyCase{"NotesCircuit", 5, false}),
     [](const ::testing::TestParamInfo<ManyCase>& info) { return std::string(info.param.name); });
 
-struct SplitCase {
-  const char* name;
-  const char* notes;
-  std::vector<std::string> lines;
-};
-void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
-
-class NotesSplit : public ::testing::TestWithParam<SplitCase> {};
-
-TEST_P(NotesSplit, NotesAreSplitAtLineBreaks) {
-  EXPECT_EQ(notesLines(GetParam().notes), GetParam().lines);
+TEST(NotesSplit, NotesAreSplitAtLineBreaks) {
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {"", {}}, {"abc", {"abc"}}, {"a\r\nb", {"a", "b"}}, {"a\r\n", {"a"}},  // a trailing break adds no line
+      {"a\r\n\r\nb", {"a", "", "b"}}, {"a\nb", {"a", "b"}}};                 // a lone newline from another system
+  for (const auto& [notes, lines] : cases) EXPECT_EQ(notesLines(notes), lines) << notes;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Breaks, NotesSplit,
-    ::testing::Values(SplitCase{"Empty", "", {}}, SplitCase{"OneLine", "abc", {"abc"}},
-                      SplitCase{"CrLf", "a\r\nb", {"a", "b"}},
-                      SplitCase{"TrailingBreakAddsNoLine", "a\r\n", {"a"}},
-                      SplitCase{"EmptyLineInside", "a\r\n\r\nb", {"a", "", "b"}},
-                      SplitCase{"LoneNewlineFromAnotherSystem", "a\nb", {"a", "b"}}),
-    [](const ::testing::TestParamInfo<SplitCase>& info) { return std::string(info.param.name); });
-
-std::unique_ptr<CCircDoc> resistorsAndCapacitor(DocKind kind) {
-  registerAllParts();
-  auto doc = std::make_unique<CCircDoc>(kind);
-  const bool hybrid = kind == DocKind::Hybrid;
-  for (auto [type, qty, refdes] : {std::tuple{401, 2.0f, "R1"}, {401, 3.0f, "R2"}, {403, 1.0f, "C1"}}) {
-    auto part = PartRegistry::instance().create(static_cast<std::uint16_t>(type), hybrid);
-    part->QTY = qty;
-    part->REFDES = refdes;
-    doc->insertSorted(std::move(part));
+TEST(SummaryKeys, OnlyTotalsQuantityAndTypeSortASummary) {
+  const std::pair<SortKey, SortKey> keys[] = {{SortKey::RefDes, SortKey::PartType},
+                                              {SortKey::TypePnRefDes, SortKey::PartType},
+                                              {SortKey::TFR, SortKey::TFR},
+                                              {SortKey::Qty, SortKey::Qty}};
+  for (const auto& [asked, used] : keys) {
+    EXPECT_EQ(createReport(3, ReportSettings{0, asked})->sortKey(), used) << static_cast<int>(asked);
   }
-  test::calculate(*doc);
-  return doc;
 }
-
-TEST(Summary, TwoResistorsAndACapacitorGiveTwoLines) {
-  registerAllParts();
-  if (!PartRegistry::instance().isRegistered(403)) GTEST_SKIP() << "no capacitor class linked in";
-  auto doc = resistorsAndCapacitor(DocKind::Circuit);
-  auto report = built(3, *doc);
-  ASSERT_EQ(report->recordCount(), 2u);
-  const std::string& resistor = report->records()[0].lines()[0];
-  EXPECT_EQ(resistor.substr(0, 8), "Resistor");
-  EXPECT_EQ(resistor.substr(25 + 4 + 12 + 4 + 6 + 4, 8), "       5") << resistor;
-  EXPECT_EQ(report->records()[1].lines()[0].substr(0, 9), "Capacitor");
-  EXPECT_EQ(report->records()[0].QTY, 5.0f);
-}
-
-struct SummaryKeyCase {
-  const char* name;
-  SortKey asked;
-  SortKey used;
-};
-void PrintTo(const SummaryKeyCase& c, std::ostream* os) { *os << c.name; }
-
-class SummaryKeys : public ::testing::TestWithParam<SummaryKeyCase> {};
-
-TEST_P(SummaryKeys, OnlyTotalsQuantityAndTypeSortASummary) {
-  auto report = createReport(3, ReportSettings{0, GetParam().asked});
-  EXPECT_EQ(report->sortKey(), GetParam().used);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Keys, SummaryKeys,
-    ::testing::Values(SummaryKeyCase{"RefDesBecomesPartType", SortKey::RefDes, SortKey::PartType},
-                      SummaryKeyCase{"FirstKeyBecomesPartType", SortKey::TypePnRefDes, SortKey::PartType},
-                      SummaryKeyCase{"TotalFailureRateStays", SortKey::TFR, SortKey::TFR},
-                      SummaryKeyCase{"QuantityStays", SortKey::Qty, SortKey::Qty}),
-    [](const ::testing::TestParamInfo<SummaryKeyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kestrel

@@ -9,7 +9,8 @@
 
 #include "core/misc_part.hpp"
 #include "core/whatif.hpp"
-#include "electromech_test_support.hpp"
+#include "models/model_test_support.hpp"
+#include "support/golden.hpp"
 #include "models/micro_electromech/circuit_board.hpp"
 #include "models/micro_electromech/connector.hpp"
 #include "models/micro_electromech/relay.hpp"
@@ -22,15 +23,6 @@ namespace {
 using test::imported;
 using test::near;
 using test::Row;
-
-// Checks each "KEYWORD=value" of `expected` against the record's page fields.
-void expectFields(CPart& part, std::string_view expected) {
-  std::string items(expected);
-  std::ranges::replace(items, ' ', ';');
-  for (const auto& [keyword, text] : test::pairsOf(items)) {
-    EXPECT_DOUBLE_EQ(test::fieldOf(part, keyword), std::stod(text)) << keyword;
-  }
-}
 
 // Mechanical relays: lambda_b by rating (Ea/k 2204.944 K for 85 C, 1972.844 K for 125 C), pi_L =
 // exp((S / d)^2) with d 0.8 resistive, 0.4 inductive, 0.2 lamp; cycling R / 10 from 1 cycle/h for MIL
@@ -374,106 +366,46 @@ TEST(TubeRates, HandWorkedValues) {
 
 // ---- Stored choices past a shorter list after a type or family change ---------------------
 
+// Stored records ("@" sets a field as a file holds it) with choices past a
+// list that follows another choice, and numbers outside their ranges: taken
+// into the list or range before any table is read, and flagged (OVER 8).
+constexpr Row kStoredRecords[] = {
+    // a polarized relay (2 constructions) with construction 5: "MeterMovement", pi_F 100;
+    // FR = 0.0059 x 1.477904 x 0.1 x 100 x 1.5 = 0.130794
+    {"CRelay", "@RELAY_TYPE=4; @RELAY_CONSTR=5", "PIF=100 FR=0.130794 OVER=8"},
+    // quality 7 on a solid-state relay: "Commercial", 0.40 x 1.9 = 0.76
+    {"CRelay", "@RELAY_TYPE=13", "FR=0.76"},
+    // a dry-circuit "Solenoid" (6 of 6) on a general-purpose relay is its last of 3 (pi_F 6);
+    // a time-delay relay has no construction list, so its stored choice plays no part
+    {"CRelay", "@RELAY_TYPE=2; @RELAY_CONSTR=6", "PIF=6 OVER=8"},
+    {"CRelay", "@RELAY_TYPE=7; @RELAY_CONSTR=6", "PIF=10 OVER=0"},
+    // a huge cycle rate takes the highest entry: (9999 / 100)^2; the rise is limited to 0..150, the relay
+    // temperature to -55..325
+    {"CRelay", "RELAY_QU=8; @RELAY_RATE=3e38", "PICYC=9998.0001 OVER=8"},
+    {"CRelay", "@RELAY_TRISE=1e30", "T=175 OVER=8"},
+    // "Other" (10) stored on a breaker: "4PST", 0.34 x 4 x 10 = 13.6; a toggle's DPDT on a limit switch:
+    // no contact form, pi_C 1
+    {"CSwitch", "@SW_TYPE=15; @SW_CONTACT=10", "FR=13.6 OVER=8"},
+    {"CSwitch", "@SW_TYPE=3; @SW_CONTACT=6", "PIC=1"},
+    // contact counts outside 1..99 are limited: 0 and NaN to 1, 150 to 99 (4.555747)
+    {"CSwitch", "@SW_TYPE=14; @SW_CONTACT=10; @SW_CONTACTS=0", "PIC=1 OVER=8"},
+    {"CSwitch", "@SW_TYPE=14; @SW_CONTACT=10; @SW_CONTACTS=150", "PIC=4.555747 OVER=8"},
+    {"CSwitch", "@SW_TYPE=14; @SW_CONTACT=10; @SW_CONTACTS=nan", "PIC=1 OVER=8"},
+    // a "Relay" socket (5 of 7) on a coaxial connector: "HighPower", 50 above: To = 75
+    {"CConnector", "@CONN_FAMILY=8; @CONN_TYPE=5; @CONN_AMPS=0", "T=75 OVER=8"},
+    // socket pins limited to 9999: exp(999.8^0.39) = 2649629; gauge 200 -> 12 GA (0.1): at 1 A, To = 25.1
+    {"CConnector", "@CONN_FAMILY=10; @CONN_PINS=20000", "PIP=2649629 OVER=8"},
+    {"CConnector", "@CONN_GAUGE=200; @CONN_AMPS=1", "T=25.1 OVER=8"},
+    // layers limited to 99: pi_C = 0.65 x 99^0.63 = 11.753400; 0.000017 x 500 x 11.753400
+    {"CCircuitBoard", "@BD_LAYERS=3e38; @BD_AUTOHOLES=500", "FR=0.0999039 OVER=8"},
+    // travelling-wave power past 40000 W is limited
+    {"CTube", "@TUBE_FAMILY=12; @TUBE_POWER=1e30; @TUBE_FREQ=18", "LB=91.23846 OVER=8"},
+};
+
 TEST(ElectromechStoredChoices, DependentListsClampedBeforeAnyTableIsRead) {
-  CCircHeader h;
-  // a polarized relay (2 constructions) with construction 5: "MeterMovement", pi_F 100;
-  // FR = 0.0059 x 1.477904 x 0.1 x 100 x 1.5 = 0.130794
-  CRelay relay;
-  relay.TYPE = 4;
-  relay.CONSTR = 5;
-  relay.Calculate(h);
-  EXPECT_EQ(relay.CONSTR, 2);
-  EXPECT_TRUE(near(relay.FR, 0.130794));
-  EXPECT_NE(relay.OverFlags & EntryOverRange, 0u);
-  // quality 7 on a solid-state relay: "Commercial", 0.40 x 1.9 = 0.76
-  CRelay solid;
-  solid.TYPE = 13;
-  solid.Calculate(h);
-  EXPECT_TRUE(near(solid.FR, 0.76));
-  // a dry circuit "Solenoid" (6 of 6) becomes a general-purpose one of 3; a time-delay relay has no
-  // construction list, so its stored choice stays
-  CRelay dry;
-  dry.TYPE = 1;
-  dry.CONSTR = 6;
-  dry.TYPE = 2;
-  dry.normalizeChoices();
-  EXPECT_EQ(dry.CONSTR, 3);
-  CRelay delay;
-  delay.TYPE = 7;
-  delay.CONSTR = 6;
-  delay.normalizeChoices();
-  EXPECT_EQ(delay.CONSTR, 6);
-  EXPECT_EQ(delay.OverFlags, 0u);
-  // a huge cycle rate takes the highest entry: (9999 / 100)^2
-  CRelay busy;
-  busy.QU = 8;
-  busy.RATE = 3e38f;
-  busy.Calculate(h);
-  EXPECT_TRUE(near(busy.PICYC, 9998.0001));
-  // the rise is limited to 0..150, the relay temperature to -55..325
-  CRelay hot;
-  hot.TRISE = 1e30f;
-  hot.Calculate(h);
-  EXPECT_FLOAT_EQ(hot.T, 175.0f);
-
-  // "Other" (10) stored on a breaker: "4PST", 0.34 x 4 x 10 = 13.6; a toggle's DPDT becomes it too
-  CSwitch breaker;
-  breaker.TYPE = 15;
-  breaker.CONTACT = 10;
-  breaker.Calculate(h);
-  EXPECT_EQ(breaker.CONTACT, 4);
-  EXPECT_TRUE(near(breaker.FR, 13.6));
-  // a toggle changed to a limit switch: no contact form, pi_C 1
-  CSwitch limit;
-  limit.TYPE = 14;
-  limit.CONTACT = 6;
-  limit.TYPE = 3;
-  limit.Calculate(h);
-  EXPECT_FLOAT_EQ(limit.PIC, 1.0f);
-  // contact counts outside 1..99 are limited and flagged
-  for (const float contacts : {0.0f, 150.0f, std::numeric_limits<float>::quiet_NaN()}) {
-    CSwitch other;
-    other.TYPE = 14;
-    other.CONTACT = 10;
-    other.CONTACTS = contacts;
-    other.Calculate(h);
-    EXPECT_TRUE(near(other.PIC, contacts == 150.0f ? 4.555747 : 1.0)) << contacts;
-    EXPECT_NE(other.OverFlags & EntryOverRange, 0u);
-  }
-
-  // a "Relay" socket (5 of 7) becomes a coaxial connector: "HighPower", 50 above
-  CConnector socket;
-  socket.FAMILY = 10;
-  socket.TYPE = 5;
-  socket.FAMILY = 8;
-  socket.AMPS = 0.0f;
-  socket.Calculate(h);
-  EXPECT_EQ(socket.TYPE, 2);
-  EXPECT_FLOAT_EQ(socket.T, 75.0f);
-  // socket pins limited to 9999: exp(999.8^0.39) = 2649629
-  CConnector pins;
-  pins.FAMILY = 10;
-  pins.PINS = 20000;
-  pins.Calculate(h);
-  EXPECT_TRUE(near(pins.PIP, 2649629));
-  EXPECT_NE(pins.OverFlags & EntryOverRange, 0u);
-  // gauge 200 -> 12 GA (0.1): at 1 A, To = 25.1
-  CConnector gauge;
-  gauge.GAUGE = 200;
-  gauge.AMPS = 1.0f;
-  gauge.Calculate(h);
-  EXPECT_FLOAT_EQ(gauge.T, 25.1f);
-  EXPECT_NE(gauge.OverFlags & EntryOverRange, 0u);
-
-  // layers limited to 99: pi_C = 0.65 x 99^0.63 = 11.753400; 0.000017 x 500 x 11.753400
-  CCircuitBoard board;
-  board.LAYERS = 3e38f;
-  board.N1 = 500;
-  board.Calculate(h);
-  EXPECT_TRUE(near(board.FR, 0.0999039));
-
+  test::checkRows(kStoredRecords);
   // a twystron type changed to a magnetron (three types) on the page; its power and frequency follow the
-  // magnetron's ranges; travelling-wave power past 40000 W is limited and flagged
+  // magnetron's ranges
   CTube tube;
   tube.FAMILY = 8;
   tube.TYPE = 4;
@@ -483,49 +415,11 @@ TEST(ElectromechStoredChoices, DependentListsClampedBeforeAnyTableIsRead) {
   EXPECT_DOUBLE_EQ(test::fieldOf(tube, "TUBE_TYPE"), 3.0);
   EXPECT_FLOAT_EQ(tube.POWER, 5.0f);
   EXPECT_FLOAT_EQ(tube.FREQ, 0.1f);
-  CTube twt;
-  twt.FAMILY = 12;
-  twt.POWER = 1e30f;
-  twt.FREQ = 18.0f;
-  twt.Calculate(h);
-  EXPECT_TRUE(near(twt.LB, 91.23846));
-  EXPECT_NE(twt.OverFlags & EntryOverRange, 0u);
 }
 
 // ---- Import ----------------------------------------------------------------------------------
 
-constexpr test::ImportRow kImportRules[] = {
-    // a relay in computed mode reads no stress; in manual mode it must
-    {"CRelay", "RELAY_STRESSMODE=1", "RELAY_ISTRESS", true},
-    {"CRelay", "RELAY_STRESSMODE=2", "RELAY_ISTRESS", false},
-    {"CRelay", "RELAY_TYPE=7", "RELAY_CONSTR", true},  // a time-delay relay has no construction
-    {"CRelay", "HYB=1", "RELAY_QU", true},
-    {"CRelay", "", "RELAY_QU", false},
-    {"CRelay", "RELAY_TYPE=13",
-     "RELAY_CONSTR; RELAY_CONTACT; RELAY_RATING; RELAY_LOAD; RELAY_IMAX; RELAY_IOP; "
-     "RELAY_STRESSMODE; RELAY_ISTRESS; RELAY_TRISE; RELAY_RATE",
-     true},
-    {"CSwitch", "SW_TYPE=15", "SW_LOAD; SW_IMAX; SW_IOP; SW_STRESSMODE; SW_ISTRESS; SW_CONTACTS", true},
-    {"CSwitch", "SW_TYPE=7", "SW_POWER", true},
-    {"CSwitch", "HYB=1", "SW_QU", true},
-    {"CSwitch", "", "SW_QU", false},
-    {"CConnector", "CONN_FAMILY=10", "CONN_GAUGE; CONN_AMPS; CONN_CYCLE; CONN_TRISE", true},
-    {"CConnector", "CONN_FAMILY=8", "CONN_GAUGE", true},
-    {"CConnector", "CONN_FAMILY=8", "CONN_TYPE", false},
-    {"CConnector", "HYB=1", "CONN_QU", true},
-    {"CCircuitBoard", "", "BD_AUTOHOLES", false},
-    {"CRotate", "ROTATE_FAMILY=2", "ROTATE_OPTIME", true},
-    {"CRotate", "ROTATE_FAMILY=3", "ROTATE_TRISE", true},
-    {"CRotate", "ROTATE_FAMILY=1", "ROTATE_OPTIME", false},
-    // a continuous-wave magnetron reads neither power nor years; a pulsed one reads its power
-    {"CTube", "TUBE_FAMILY=13; TUBE_TYPE=1", "TUBE_POWER; TUBE_YEARS", true},
-    {"CTube", "TUBE_FAMILY=13; TUBE_TYPE=2", "TUBE_POWER; TUBE_YEARS", false},
-};
-
-TEST(ElectromechImport, ReadsOnlyWhatTheRecordUses) {
-  test::checkImportRows(kImportRules);
-}
-
+// Fields as the import leaves them (what each record reads at all is the registry walk's).
 constexpr test::FieldRow kImportedFields[] = {
     // a construction name is read on the list of the type just read: "MercuryWetted" is entry 3 of the
     // dry-circuit list and 2 of the medium-power one
@@ -589,7 +483,7 @@ TEST(ElectromechWhatIf, QualityAndStressRules) {
     s.stressMode = c.stressMode;
     s.stressValue = c.value;
     w.part->ApplyWhatIf(s);
-    expectFields(*w.part, c.expected);
+    test::expectFields(*w.part, c.expected);
   }
 }
 
@@ -626,7 +520,7 @@ TEST(ElectromechUpdate, CopiesApplicationParametersOnly) {
     test::Worked own = imported(c.cls, c.own);
     test::Worked other = imported(c.cls, c.other);
     own.part->UpdateAppParams(*other.part);
-    expectFields(*own.part, c.expected);
+    test::expectFields(*own.part, c.expected);
   }
   // a rated current of 0 gives no division: 100 %, flagged; a record of another class changes nothing
   CRelay own;
@@ -645,60 +539,16 @@ TEST(ElectromechUpdate, CopiesApplicationParametersOnly) {
 
 // Report lines of typical records: field widths, and decimals capped by size.
 TEST(ElectromechTextLines, DetailAndFactorLines) {
-  struct Case {
-    const char* cls;
-    const char* settings;
-    int line;  // 0, 1 detail; 2, 3 factors
-    const char* expected;
+  const test::Record records[] = {
+      {"CRelay", ""},
+      {"CSwitch", ""},
+      {"CSwitch", "SW_TYPE=15; SW_CONTACT=3; SW_QU=2"},
+      {"CConnector", "CONN_AMPS=0"},
+      {"CRotate", ""},
+      {"CRotate", "ROTATE_FAMILY=3; ROTATE_TYPE=1; ROTATE_TSTRESS=75"},
+      {"CTube", "TUBE_FAMILY=6; TUBE_OVERLIMIT=1; ENV=2"},
   };
-  const Case cases[] = {
-      // Imax, Iop (8,6), stress (5,2), rise and rate (6,2; zero prints 0.0)
-      {"CRelay", "", 1,
-       "Imax:1.00000A   Iop:0.500000A  Istr:50.00%(Calc=Iop/Imax)  Trise:0.0     Cyc/hr:1.00  "},
-      // LB (8,6); PIQ, PIE (5,2); PIL capped at 5 decimals between 1 and 10; PICYC 0.100000; CF 1.00000
-      {"CRelay", "", 3, "    0.005900   1.50    1.00    1.47790    1.00    0.100000   3.00    1.00000 "},
-      {"CSwitch", "", 3, "    0.100000   1.01575    1.25701    1.0   1.00     1.00000 "},
-      {"CSwitch", "SW_TYPE=15; SW_CONTACT=3; SW_QU=2", 0,
-       "CircuitBreaker        Qu:Lower  3PST                    PowerSwitch"},
-      {"CSwitch", "SW_TYPE=15; SW_CONTACT=3; SW_QU=2", 3,
-       "    0.340000   3.0   10.0   8.4   1.00    1.00000 "},
-      {"CConnector", "CONN_AMPS=0", 2,
-       "FR=    LB    *   PIT    * PIK * PIQ *  PIE  *   PICF   * 0.5 (one connector of a mated pair)"},
-      {"CConnector", "CONN_AMPS=0", 3, "    0.001000   1.00000    2.0   1.0   1.00    1.00000 "},
-      {"CRotate", "", 3, "         6.00345          0.098436        1.00000 "},
-      {"CRotate", "ROTATE_FAMILY=3; ROTATE_TYPE=1; ROTATE_TSTRESS=75", 3,
-       "    20.0   0.75    1.0     1.00000 "},
-      {"CTube", "TUBE_FAMILY=6; TUBE_OVERLIMIT=1; ENV=2", 0,
-       "Transmitting           Triode (OverLimit)                                 Years:3.00 "},
-      {"CTube", "TUBE_FAMILY=6; TUBE_OVERLIMIT=1; ENV=2", 3, "    250.0000   1.00    1.00      1.00000 "},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.cls) + " " + c.settings);
-    test::Worked w = test::calculated(c.cls, c.settings);
-    std::string lines[4];
-    w.part->FormatDetail(lines[0], lines[1], "");
-    w.part->FormatFactors(lines[2], lines[3], "");
-    EXPECT_EQ(lines[c.line], c.expected);
-  }
-}
-
-// ---- Stored layout ----------------------------------------------------------------------------
-
-TEST(ElectromechFiles, OwnFieldsKeepTheirStoredLayout) {
-  const std::pair<const char*, const char*> layouts[] = {
-      {"CRelay",
-       "0201040106010000504000006040010000804000009040000088407687d63b0652803f000000406666e63e0000404000"
-       "00c03f0000803f"},
-      {"CSwitch",
-       "0201010000104001010000404000005040010000704082a8fb381448803f0000803f0000803f0000803f0000803f"},
-      {"CConnector", "02010000104005000030400103000050409a99193ef3f0973f000000400000803f0000803f0000803f"},
-      {"CConnections", "0200000040f7cc92380000803f"},
-      {"CCircuitBoard", "0100000040000020400000304001399b8e370000803f0000803f0000803f"},
-      {"CRotate",
-       "02010000104001000030400000404000005040dcdd043c000000403333b33f0000803f000000000000000000000000"},
-      {"CTube", "020100000040000010400100003040000040409a9919410000003fc6f8983f0000000000000000"},
-  };
-  for (const auto& [cls, hex] : layouts) EXPECT_EQ(test::layoutHex(cls), hex) << cls;
+  EXPECT_GOLDEN("electromech_lines.txt", test::textLines(records));
 }
 
 }  // namespace

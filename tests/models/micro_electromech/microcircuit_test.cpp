@@ -8,7 +8,8 @@
 #include <string>
 
 #include "core/whatif.hpp"
-#include "electromech_test_support.hpp"
+#include "models/model_test_support.hpp"
+#include "support/golden.hpp"
 #include "models/micro_electromech/microcircuit.hpp"
 #include "models/micro_electromech/bubble_memory.hpp"
 #include "models/micro_electromech/junction_temp.hpp"
@@ -298,147 +299,71 @@ TEST(BubbleSawRates, HandWorkedValues) {
 
 // ---- Stored values outside their ranges ---------------------------------------------
 
+// Stored records ("@" sets a field as a file holds it) with choices past
+// their lists and numbers outside their ranges: taken to the rows they name, flagged (OVER 8).
+constexpr Row kStoredRecords[] = {
+    // technology 11 -> CMOS, quality 9 -> Custom (1), package 0 -> HermDIP,Solder, learning 3 -> New
+    // (2 years: 1.0), environment 20 -> CL: C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.001 + 0.00559252 x 220
+    {"CIC_Logic", "@IC_TECH=11; @IC_QU=9; @IC_PKG=0; @IC_LEARN=3; ENV=20", "C2=0.00559252 FR=1.231355 OVER=8"},
+    // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
+    {"CIC_RAM", "@IC_TYPE=5; @IC_COMPLEX=16384", "C1=0.0078 OVER=8"},
+    // complexities past the table take the last row (0.29), zero and NaN the first (0.01); 20000 gates is a
+    // MOS complexity: a bipolar PLA is limited to 5000 (0.042)
+    {"CIC_Logic", "@IC_TECH=10; @IC_COMPLEX=60001", "C1=0.29 OVER=8"},
+    {"CIC_Logic", "@IC_TECH=10; @IC_COMPLEX=0", "C1=0.01 OVER=8"},
+    {"CIC_Logic", "@IC_TECH=10; @IC_COMPLEX=nan", "C1=0.01 OVER=8"},
+    {"CIC_PLA", "@IC_TECH=2; @IC_COMPLEX=20000", "C1=0.042 OVER=8"},
+    // only MOS EEPROMs have the cycling term: a bipolar PROM with an EEPROM type stored has none
+    {"CIC_PROM", "@IC_TECH=2; @IC_TYPE=3", "LCYC=0"},
+    // VLSI: type 7 -> GateArray 0.24, process 0 -> QML 0.55, package 9 -> NonHermSMT 6.1, Xs 0 -> 0.25 and
+    // A 50 -> 5 (pi_CD 975.598095), V NaN -> 0 (0.065), pins 1e9 -> 9999 (lambda_BP 0.1741828);
+    // FR = 12.877895 + 5.312575 + 0.065 = 18.255470
+    {"CVLSI", "@VLSI_TYPE=7; @VLSI_MFG=0; @VLSI_PKG=9; @VLSI_FSIZE=0; @VLSI_AREA=50; @VLSI_VOLTS=nan; @VLSI_PINS=1e9",
+     "PICD=975.598095 LBP=0.1741828 LEOS=0.065 FR=18.255470 OVER=8"},
+    // MMIC: type 5 -> DigitalIC (pi_A 1 whatever the application), learning 9 -> New with years NaN -> 0.01
+    // (2.0), package 0 -> HermDIP,Solder (C2 0.00559252), Tj 150; FR = (25 x 0.1 + 0.00559252 x 0.5) x 10 x
+    // 2.0 = 50.055925
+    {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125; @MMIC_TYPE=5; @MMIC_APP=9; @MMIC_LEARN=9; @MMIC_YEARS=nan; @MMIC_PKG=0",
+     "PIA=1 FR=50.055925"},
+    // Bubble: the case rise is limited to 0..125 (Tj 25 + 125 + 10) and the junction to -45..310
+    {"CBubble", "@BUB_TRISE=1e30", "T=160 OVER=8"},
+    {"CBubble", "@BUB_TRISE=nan", "T=35 OVER=8"},
+    {"CBubble", "@BUB_TRISE=0; TA=-500", "T=-45 OVER=8"},
+};
+
 TEST(MicrocircuitStoredValues, ClampedToTheRowsTheyNameAndFlagged) {
-  // technology 11 -> CMOS, quality 9 -> Custom (1), package 0 -> HermDIP,Solder, learning 3 -> New
-  // (2 years: 1.0), environment 20 -> CL: C2 = 0.00028 x 16^1.08 = 0.00559252; FR = 0.001 + 0.00559252 x 220
-  CIC ic{*microcircuitFamilyMember(101)};
-  ic.TECH = 11;
-  ic.QU = 9;
-  ic.PKG = 0;
-  ic.LEARN = 3;
-  CCircHeader h;
-  h.ENV = 20;
-  ic.Calculate(h);
-  EXPECT_EQ(ic.TECH, 10);
-  EXPECT_EQ(ic.PKG, 1);
-  EXPECT_NE(ic.OverFlags & EntryOverRange, 0u);
-  EXPECT_TRUE(near(ic.FR, 1.231355));
-
-  CIC ram{*microcircuitFamilyMember(104)};  // MOS memory type 5 -> SRAM; 16384 bits: 0.0078
-  ram.TYPE = 5;
-  ram.COMPLEX = 16384;
-  CCircHeader g;
-  ram.Calculate(g);
-  EXPECT_EQ(ram.TYPE, 2);
-  EXPECT_TRUE(near(ram.C1, 0.0078));
-
-  // complexities past the table take the last row (0.29), zero and NaN the first (0.01), all flagged;
-  // 20000 gates is a MOS complexity: a bipolar PLA is limited to 5000 (0.042)
-  struct Complexity {
-    std::uint8_t tech;
-    float gates;
-    double c1;
-  };
-  for (const Complexity& c : {Complexity{10, 60001, 0.29}, {10, 0, 0.01}, {10, kNaNf, 0.01}}) {
-    CIC l{*microcircuitFamilyMember(101)};
-    l.TECH = c.tech;
-    l.COMPLEX = c.gates;
-    l.Calculate(g);
-    EXPECT_TRUE(near(l.C1, c.c1)) << c.gates;
-    EXPECT_NE(l.OverFlags & EntryOverRange, 0u) << c.gates;
-  }
-  CIC pla{*microcircuitFamilyMember(102)};
-  pla.TECH = 2;
-  pla.COMPLEX = 20000;
-  pla.Calculate(g);
-  EXPECT_TRUE(near(pla.C1, 0.042));
-  EXPECT_NE(pla.OverFlags & EntryOverRange, 0u);
-
-  // only MOS EEPROMs have the cycling term: a bipolar PROM with an EEPROM type stored has none
-  CIC prom{*microcircuitFamilyMember(106)};
-  prom.TECH = 2;
-  prom.TYPE = kIcEeprom;
-  prom.Calculate(g);
-  EXPECT_FLOAT_EQ(prom.LCYC, 0.0f);
-}
-
-TEST(VlsiMmicBubbleStoredValues, ChoicesClampedNumbersLimited) {
-  // VLSI: type 7 -> GateArray 0.24, process 0 -> QML 0.55, package 9 -> NonHermSMT 6.1, Xs 0 -> 0.25 and
-  // A 50 -> 5 (pi_CD 975.598095), V NaN -> 0 (0.065), pins 1e9 -> 9999 (lambda_BP 0.1741828);
-  // FR = 12.877895 + 5.312575 + 0.065 = 18.255470
-  CVLSI v;
-  v.TYPE = 7;
-  v.MFG = 0;
-  v.PKG = 9;
-  v.FSIZE = 0;
-  v.AREA = 50;
-  v.VOLTS = kNaNf;
-  v.PINS = 1e9f;
-  CCircHeader h;
-  v.Calculate(h);
-  EXPECT_NE(v.OverFlags & EntryOverRange, 0u);
-  EXPECT_TRUE(near(v.FR, 18.255470));
-
-  // MMIC: type 5 -> DigitalIC (pi_A 1 whatever the application, which stays as stored), learning 9 -> New
-  // with years NaN -> 0.01 (2.0), package 0 -> HermDIP,Solder (C2 0.00559252), Tj 150;
-  // FR = (25 x 0.1 + 0.00559252 x 0.5) x 10 x 2.0 = 50.055925
-  CMMIC m;
-  m.TYPE = 5;
-  m.APP = 9;
-  m.LEARN = 9;
-  m.YEARS = kNaNf;
-  m.PKG = 0;
-  m.thermal.MODE = 3;
-  m.thermal.TJA = 125;
-  m.Calculate(h);
-  EXPECT_EQ(m.APP, 9);
-  EXPECT_FLOAT_EQ(m.PIA, 1.0f);
-  EXPECT_TRUE(near(m.FR, 50.055925));
-
-  // Bubble: the case rise is limited to 0..125 (Tj 25 + 125 + 10) and the junction to -45..310
-  struct Temperature {
-    float rise, ambient, tj;
-  };
-  for (const Temperature& t : {Temperature{1e30f, 25, 160}, {kNaNf, 25, 35}, {0, -500, -45}}) {
-    CBubble b;
-    b.TRISE = t.rise;
-    CCircHeader c;
-    c.TEMP = t.ambient;
-    b.Calculate(c);
-    EXPECT_FLOAT_EQ(b.T, t.tj) << t.rise << " " << t.ambient;
-    EXPECT_NE(b.OverFlags & EntryOverRange, 0u);
-  }
+  test::checkRows(kStoredRecords);
 }
 
 // ---- The junction-temperature block -----------------------------------------------------
 
+// Stored thermal blocks ("@" as a file holds them) of a surface-mounted
+// record whose stored rise is 99: values outside their ranges limited and
+// flagged (8), over temperature (2) above the 125 C limit; a mode outside
+// the list is kept and flagged, at the ambient, with no rise.
+constexpr Row kStoredThermalBlocks[] = {
+    {"CIC_Logic", "@IC_TEMPMODE=1; @IC_PD=1e30; @IC_RJC=1", "T=10024 OVER=10"},  // Pd limited to 9999 W
+    {"CIC_Logic", "@IC_TEMPMODE=2; @IC_PD=nan; @IC_RJC=10", "T=25 OVER=8"},         // Pd NaN is 0
+    {"CIC_Logic", "@IC_TEMPMODE=2; @IC_PD=2; @IC_RJC=-5; @IC_TCA=10", "T=35 OVER=8"},  // Rjc -5 is 0
+    {"CIC_Logic", "@IC_TEMPMODE=3; @IC_TJA=1e9", "T=200 OVER=10"},                     // Tja limited to 175
+    {"CIC_Logic", "@IC_TEMPMODE=3; @IC_TJA=10; TA=-300", "T=-45 OVER=8"},              // ambient limited to -55
+    // fields mode 3 does not name play no part
+    {"CIC_Logic", "@IC_TEMPMODE=3; @IC_PD=-1; @IC_RJC=1e30; @IC_TCA=-7; @IC_TJA=20", "T=45 OVER=0"},
+    {"CIC_Logic", "@IC_TEMPMODE=0; @IC_PD=1; @IC_RJC=10; @IC_TCA=20; @IC_TJA=30; TA=35", "T=35 OVER=8 SMTRISE=0"},
+    {"CIC_Logic", "@IC_TEMPMODE=4; @IC_PD=1; @IC_RJC=10; @IC_TCA=20; @IC_TJA=30; TA=35", "T=35 OVER=8 SMTRISE=0"},
+};
+
 TEST(JunctionTemp, StoredValuesOutsideTheirRangesAndModes) {
-  struct Case {
-    std::uint8_t mode;
-    float pd, rjc, tca, tja, ambient;
-    double tj;
-    std::uint32_t flags;
-  };
-  const Case cases[] = {
-      {1, 1e30f, 1, 0, 0, 25, 10024.0, EntryOverRange | OverTemp},  // Pd limited to 9999 W: 25 + 9999 x 1
-      {2, kNaNf, 10, 0, 0, 25, 25.0, EntryOverRange},               // Pd NaN is 0
-      {2, 2, -5, 10, 0, 25, 35.0, EntryOverRange},                  // Rjc -5 is 0: 25 + 10
-      {3, 0, 0, 0, 1e9f, 25, 200.0, EntryOverRange | OverTemp},     // Tja limited to 175
-      {3, 0, 0, 0, 10, -300, -45.0, EntryOverRange},                // ambient limited to -55
-      {3, -1, 1e30f, -7, 20, 25, 45.0, 0u},          // fields mode 3 does not name play no part
-      {0, 1, 10, 20, 30, 35, 35.0, EntryOverRange},  // a mode outside the list: at ambient
-      {4, 1, 10, 20, 30, 35, 35.0, EntryOverRange},
-  };
-  for (const Case& c : cases) {
-    CIC ic{*microcircuitFamilyMember(101)};
-    ic.thermal.MODE = c.mode;
-    ic.thermal.PD = c.pd;
-    ic.thermal.RJC = c.rjc;
-    ic.thermal.TCA = c.tca;
-    ic.thermal.TJA = c.tja;
-    ic.IS_SMT = 1;
-    ic.SMT_TEMPRISE = 99.0f;
-    CCircHeader h;
-    h.TEMP = c.ambient;
-    h.HASSMT = 1;
-    ic.Calculate(h);
-    SCOPED_TRACE(std::to_string(c.mode) + " " + std::to_string(c.tj));
-    EXPECT_FLOAT_EQ(ic.T, static_cast<float>(c.tj));
-    EXPECT_EQ(ic.OverFlags, c.flags);
-    if (c.mode == 0 || c.mode > 3) {
-      EXPECT_EQ(ic.thermal.MODE, c.mode);  // kept as stored, flagged; no rise at ambient, no thermal line
-      EXPECT_FLOAT_EQ(ic.SMT_TEMPRISE, 0.0f);
-      EXPECT_EQ(ic.thermal.thermalLine("> "), "");
+  for (const Row& r : kStoredThermalBlocks) {
+    const std::string settings = std::string("IS_SMT=1; HASSMT=1; @SMT_TEMPRISE=99; ") + r.settings;
+    SCOPED_TRACE(settings);
+    test::Worked w = calculated(r.cls, settings);
+    test::expectValues(*w.part, r.expected);
+    const auto& thermal = static_cast<const CIC&>(*w.part).thermal;
+    const std::string_view mode = std::string_view(r.settings).substr(std::string_view(r.settings).find('=') + 1, 1);
+    if (mode == "0" || mode == "4") {
+      EXPECT_EQ(thermal.MODE, mode[0] - '0');  // kept as stored, with no thermal line
+      EXPECT_EQ(thermal.thermalLine("> "), "");
     }
   }
 }
@@ -523,90 +448,26 @@ TEST(JunctionTemp, ImportFailsOnABadOptionOrAMissingKeyword) {
   EXPECT_FLOAT_EQ(micro.PD, 9999.0f);
 }
 
-TEST(JunctionTemp, ThermalLineByMode) {
-  struct Case {
-    std::uint8_t mode;
-    float tadj, pd, rjc, rca, tca, tja;
-    const char* line;
-  };
-  const Case cases[] = {
-      {1, 5, 0.5f, 10, 20, 0, 0, "  Tj = Ta+Tadj+Pd(Rjc+Rca) = Ta+5.00+0.5000(10.00+20.00)"},
-      {2, 0, 0, 12.5f, 0, 10, 0, "  Tj = Ta+Tca+PdRjc = Ta+10.00+0.0(12.50)"},  // zero prints 0.0
-      {3, 0, 0, 0, 0, 0, 150, "  Tj = Ta+Tja = Ta+150.00"},
-  };
-  for (const Case& c : cases) {
-    JunctionTemp b;
-    b.MODE = c.mode;
-    b.TADJ = c.tadj;
-    b.PD = c.pd;
-    b.RJC = c.rjc;
-    b.RCA = c.rca;
-    b.TCA = c.tca;
-    b.TJA = c.tja;
-    EXPECT_EQ(b.thermalLine("  "), c.line);
-  }
-}
-
 // ---- Import rules of the classes ----------------------------------------------------------
 
-// What each record reads: a keyword it does not read may be missing from the
-// definition; one it reads fails the import when missing.
-constexpr test::ImportRow kMicrocircuitImportRules[] = {
-    {"CIC_Logic", "IC_TECH=CMOS", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
-    {"CIC_Logic", "", "IC_QU", false},
-    {"CIC_PROM", "IC_TECH=TTL,HTTL,FTTL", "IC_TYPE; IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
-    {"CIC_PROM", "IC_TECH=CMOS; IC_TYPE=EEPROM", "IC_CYCLES", false},
-    {"CIC_RAM", "IC_TECH=NMOS,PMOS,HMOS", "IC_PROCESS; IC_ECC; IC_CYCLES; IC_DESLIFE", true},
-    {"CIC_RAM", "IC_TECH=CMOS", "IC_TYPE", false},
-    // a hybrid reads no quality, learning or package
-    {"CIC_Linear", "HYB=1; IC_TECH=MOS", "IC_TYPE; IC_LEARN; IC_YEARS; IC_QU; IC_QUCUSTOM; IC_PKG; IC_PINS",
-     true},
-    {"CMMIC", "HYB=1; MMIC_TYPE=MMIC", "MMIC_LEARN; MMIC_YEARS; MMIC_QU; MMIC_PKG; MMIC_PINS", true},
-    {"CMMIC", "", "MMIC_PKG", false},
-    {"CMMIC", "MMIC_TYPE=DigitalIC", "MMIC_APP", true},
-    {"CVLSI", "VLSI_QU=B", "VLSI_QUCUSTOM", true},
-    {"CVLSI", "HYB=1", "VLSI_QU; VLSI_QUCUSTOM; VLSI_PKG; VLSI_PINS", true},
-    {"CVLSI", "", "VLSI_VOLTS", false},
-    {"CBubble", "BUB_LEARN=Est", "BUB_YEARS", true},
-    {"CBubble", "HYB=1", "BUB_PINS; BUB_LEARN; BUB_YEARS", true},
-    {"CSAWDevice", "", "SAW_QU", false},
-    {"CSAWDevice", "HYB=1", "SAW_QU", true},
+// a MOS PLA takes 20000 gates, a bipolar one is held at 5000, a microprocessor at 32 bits; an MMIC at
+// 1000 elements, a digital GaAs IC takes 5000; bubble Kbits at 9000, pins at 3; VLSI feature size at 2.0
+constexpr test::FieldRow kImportedFields[] = {
+    {"CIC_PLA", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 20000, false},
+    {"CIC_PLA", "IC_TECH=CML,DTL,ECL; IC_COMPLEX=20000", "IC_COMPLEX", 5000, true},
+    {"CIC_Micro", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 32, true},
+    {"CMMIC", "MMIC_TYPE=MMIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 1000, true},
+    {"CMMIC", "MMIC_TYPE=DigitalIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 5000, false},
+    {"CBubble", "BUB_KBITS=20000", "BUB_KBITS", 9000, true},
+    {"CBubble", "BUB_PINS=1", "BUB_PINS", 3, true},
+    {"CVLSI", "VLSI_FSIZE=3", "VLSI_FSIZE", 2, true},
+    // "MOS" is a linear technology, not a logic one: the logic record keeps its valid choice
+    {"CIC_Linear", "IC_TECH=MOS", "IC_TECH", 2, false},
+    {"CIC_Logic", "IC_TECH=MOS", "IC_TECH", 10, true},
 };
 
-TEST(MicrocircuitImport, ReadsOnlyWhatTheRecordUses) {
-  test::checkImportRows(kMicrocircuitImportRules);
-}
-
 TEST(MicrocircuitImport, RangesFollowClassTechnologyAndType) {
-  struct Case {
-    const char* cls;
-    const char* settings;
-    const char* keyword;
-    float expected;
-    bool logged;
-  };
-  // a MOS PLA takes 20000 gates, a bipolar one is held at 5000, a microprocessor at 32 bits; an MMIC at
-  // 1000 elements, a digital GaAs IC takes 5000; bubble Kbits at 9000, pins at 3; VLSI feature size at 2.0
-  const Case cases[] = {
-      {"CIC_PLA", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 20000, false},
-      {"CIC_PLA", "IC_TECH=CML,DTL,ECL; IC_COMPLEX=20000", "IC_COMPLEX", 5000, true},
-      {"CIC_Micro", "IC_TECH=CMOS; IC_COMPLEX=20000", "IC_COMPLEX", 32, true},
-      {"CMMIC", "MMIC_TYPE=MMIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 1000, true},
-      {"CMMIC", "MMIC_TYPE=DigitalIC; MMIC_COMPLEX=5000", "MMIC_COMPLEX", 5000, false},
-      {"CBubble", "BUB_KBITS=20000", "BUB_KBITS", 9000, true},
-      {"CBubble", "BUB_PINS=1", "BUB_PINS", 3, true},
-      {"CVLSI", "VLSI_FSIZE=3", "VLSI_FSIZE", 2, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.cls) + " " + c.settings);
-    test::Worked w = imported(c.cls, c.settings);
-    ASSERT_TRUE(w.imported);
-    EXPECT_FLOAT_EQ(test::fieldOf(*w.part, c.keyword), c.expected);
-    EXPECT_EQ(test::logged(w.log, "'" + std::string(c.keyword) + "'"), c.logged);
-  }
-  // "MOS" is a linear technology, not a logic one: the logic record keeps its valid choice
-  EXPECT_EQ(static_cast<CIC&>(*imported("CIC_Linear", "IC_TECH=MOS").part).TECH, 2);
-  EXPECT_EQ(static_cast<CIC&>(*imported("CIC_Logic", "IC_TECH=MOS").part).TECH, 10);
+  test::checkFieldRows(kImportedFields);
   // a VLSI case temperature of 80 sets mode 2 with Tca = 80 - 25
   test::ImportSetup s;
   s.map("VLSI_TEMP", 3, 80.0);
@@ -658,39 +519,27 @@ TEST(MicrocircuitWhatIf, QualityWithinSToCommercial) {
   }
 }
 
+// Update takes the application (EEPROM cycling and life, the thermal block but
+// its Rjc; bubble duty cycle, read/write ratio and rise) and keeps the part's own.
 TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
-  CIC own{*microcircuitFamilyMember(106)};
-  CIC other{*microcircuitFamilyMember(106)};
-  other.CYCLES = 777;
-  other.DESLIFE = 55000;
-  other.TECH = 9;
-  other.COMPLEX = 4096;
-  other.thermal.MODE = 2;
-  other.thermal.RCA = 33;
-  other.thermal.RJC = 12;
-  own.thermal.RJC = 9;
-  own.UpdateAppParams(other);
-  EXPECT_FLOAT_EQ(own.CYCLES, 777.0f);
-  EXPECT_FLOAT_EQ(own.DESLIFE, 55000.0f);
-  EXPECT_EQ(own.thermal.MODE, 2);
-  EXPECT_FLOAT_EQ(own.thermal.RCA, 33.0f);
-  EXPECT_FLOAT_EQ(own.thermal.RJC, 9.0f);  // Rjc stays with the part
-  EXPECT_EQ(own.TECH, 10);                 // the part's own
-  EXPECT_FLOAT_EQ(own.COMPLEX, 1048576.0f);
-
-  CBubble bubble;
-  bubble.CHIPS = 3;
-  CBubble source;
-  source.CHIPS = 9;
-  source.DC = 20;
-  source.RW = 50;
-  source.TRISE = 7;
-  bubble.UpdateAppParams(source);
-  EXPECT_FLOAT_EQ(bubble.DC, 20.0f);
-  EXPECT_FLOAT_EQ(bubble.RW, 50.0f);
-  EXPECT_FLOAT_EQ(bubble.TRISE, 7.0f);
-  EXPECT_FLOAT_EQ(bubble.CHIPS, 3.0f);
-
+  const struct {
+    const char* cls;
+    const char* own;
+    const char* other;
+    const char* expected;
+  } cases[] = {
+      {"CIC_PROM", "@IC_TEMPMODE=1; @IC_RJC=9",
+       "@IC_CYCLES=777; @IC_DESLIFE=55000; @IC_TECH=9; @IC_COMPLEX=4096; @IC_TEMPMODE=2; @IC_RCA=33; @IC_RJC=12",
+       "IC_CYCLES=777 IC_DESLIFE=55000 IC_TEMPMODE=2 IC_RCA=33 IC_RJC=9 IC_TECH=10 IC_COMPLEX=1048576"},
+      {"CBubble", "@BUB_CHIPS=3", "@BUB_CHIPS=9; @BUB_DC=20; @BUB_RW=50; @BUB_TRISE=7",
+       "BUB_DC=20 BUB_RW=50 BUB_TRISE=7 BUB_CHIPS=3"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cls);
+    test::Worked own = imported(c.cls, c.own);
+    own.part->UpdateAppParams(*imported(c.cls, c.other).part);
+    test::expectFields(*own.part, c.expected);
+  }
   CIC ram{*microcircuitFamilyMember(104)};
   CIC logic{*microcircuitFamilyMember(101)};
   logic.COMPLEX = 7;
@@ -698,73 +547,23 @@ TEST(MicrocircuitUpdate, CopiesApplicationParametersOnly) {
   EXPECT_FLOAT_EQ(ram.COMPLEX, 1048576.0f);
 }
 
-// ---- Stored layout ----------------------------------------------------------------------
-
-// The bytes each class stores after the base fields, in file order: files
-// written before must open unchanged.
-TEST(MicrocircuitFiles, OwnFieldsKeepTheirStoredLayout) {
-  const std::pair<const char*, const char*> layouts[] = {
-      {"CIC_Logic",
-       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d0400ad7233bb7f9983a82b5d03f000000400000003f0000803f00000000"},
-      {"CIC_PLA",
-       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d0400ad7233cb7f9983a82b5d03f000000400000003f0000803f00000000"},
-      {"CIC_Micro",
-       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d0408fc2753db7f9983a82b5d03f000000400000003f0000803f00000000"},
-      {"CIC_RAM",
-       "02010000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d040c364aa3bb7f9983a01b1d240000000400000003f0000803f00000000"},
-      {"CIC_ROM",
-       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d04075021a3cb7f9983a01b1d240000000400000003f0000803f00000000"},
-      {"CIC_PROM",
-       "02030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d04075021a3cb7f9983a01b1d240000000400000003f0000803f00000000"},
-      {"CIC_Linear",
-       "01030000104001000030400300005040030000704001020000904000009840010000a8400000b0400000b8400000c040"
-       "0000c8400000d0400ad7233cb7f9983a77551541000000400000003f0000803f00000000"},
-      {"CVLSI",
-       "010000104000002040010200004040030000604000007040010000884000009040000098400000a0400000a8400000b0"
-       "400ad7233ecdcc0c3fb274153f5c54ff40dd1f143b0000003f0000803f66669640b81e853d"},
-      {"CMMIC",
-       "010100001040010000304003000050400300007040010000884000009040000098400000a0400000a8400000b0400000"
-       "9040b7f9983a679acd36000000400000003f0000803f0000803f"},
-      {"CBubble",
-       "0000e03f00000040010000204000003040010000504000006040000070400000804000002041924da43ac247f538e93e"
-       "413a2fdadc38ee8f9a3ac9c3ce3ec3ab853e0000803f0000003ff0a7063e0000803f53fa073bdc8e8c3b"},
-      {"CSAWDevice", "0166660640cdcccc3d0000003f"},
-  };
-  for (const auto& [cls, hex] : layouts) EXPECT_EQ(test::layoutHex(cls), hex) << cls;
-}
-
 // ---- Text lines ----------------------------------------------------------------------------
 
+// Widths and decimals capped by size (CF 1.0 with 5 decimals, LB 2.1 with 5,
+// a PROM's process, correction, cycles and design life).
 TEST(MicrocircuitTextLines, FactorAndEepromLines) {
-  test::Worked logic = calculated("CIC_Logic", "");
-  std::string l1, l2;
-  logic.part->FormatFactors(l1, l2, "> ");
-  // CF 1.0 prints with 5 decimals (precision capped from 1 to below 10)
-  EXPECT_EQ(l2, ">        0.010000   0.100000     0.007190   0.50        10.00   1.00    1.00000 ");
-  test::Worked prom = calculated("CIC_PROM", "IC_TYPE=3; IC_LEARN=2; IC_YEARS=1.5; IC_ECC=3; IC_CYCLES=1000");
-  prom.part->FormatDetail(l1, l2, "");
-  // process, correction, cycles, design life (10, 6: capped at 4 decimals from 10 on)
-  EXPECT_EQ(l1,
-            "CMOS           EE   1048576B 1.50Y Qu:Comm  HermDIP,Glass-32    Flotx/Redun/1000/10000.0000  ");
-  test::Worked saw = calculated("CSAWDevice", "SAW_QU=2; ENV=14");
-  saw.part->FormatFactors(l1, l2, "> ");
-  // LB 2.10000 (8,6 capped at 5), PIQ 1.00 (5,2), PIE 220.0 (5,1), CF 1.00000
-  EXPECT_EQ(l2, ">     2.10000    1.00    220.0   1.00000 ");
-  // VLSI: PICD 19.407619 with 4 decimals from 10 on, LEOS (6,4), CF 1.0 with 5 decimals
-  test::Worked vlsi = calculated("CVLSI", "");
-  vlsi.part->FormatFactors(l1, l2, "");
-  EXPECT_EQ(l2,
-            "      0.16   0.55    0.100000   19.4076   0.00248   0.50    10.00   1.30  0.0650    1.00000 ");
-  // MMIC: C1 4.5 (8,6: 5 decimals below 10), pi_A (5,2)
-  test::Worked mmic = calculated("CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125");
-  mmic.part->FormatFactors(l1, l2, "");
-  EXPECT_EQ(l2, "       4.50000    0.100000   3.00      0.007190   0.50       10.00   1.00    1.00000 ");
+  const test::Record records[] = {
+      {"CIC_Logic", ""},
+      {"CIC_PROM", "IC_TYPE=3; IC_LEARN=2; IC_YEARS=1.5; IC_ECC=3; IC_CYCLES=1000"},
+      {"CSAWDevice", "SAW_QU=2; ENV=14"},
+      {"CVLSI", ""},
+      {"CMMIC", "MMIC_TEMPMODE=3; MMIC_TJA=125"},
+      // the thermal line by junction-temperature mode (a zero prints 0.0)
+      {"CIC_Logic", "IC_TEMPMODE=1; IC_TADJ=5; IC_PD=0.5; IC_RJC=10; IC_RCA=20"},
+      {"CIC_Logic", "IC_TEMPMODE=2; IC_RJC=12.5; IC_TCA=10"},
+      {"CIC_Logic", "IC_TEMPMODE=3; IC_TJA=150"},
+  };
+  EXPECT_GOLDEN("microcircuit_lines.txt", test::textLines(records));
 }
 
 }  // namespace

@@ -7,15 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "models/passive_semis/passive_test_helpers.hpp"
+#include "models/model_test_support.hpp"
 
 namespace kestrel {
 namespace {
-
-using passive_test::expectFactors;
-using passive_test::header;
-using passive_test::imported;
-using passive_test::near;
 
 struct Rate {
   const char* cls;
@@ -30,17 +25,20 @@ struct Rate {
 
 void checkRates(const std::vector<Rate>& rows) {
   for (const Rate& row : rows) {
-    SCOPED_TRACE(std::string(row.cls) + (row.hybrid ? " (hybrid) " : " ") + row.settings);
-    auto part = imported(row.cls, row.settings, row.hybrid, row.ambient);
-    ASSERT_NE(part, nullptr);
-    part->QTY = 7.0f;  // never applied to FR
-    CCircHeader h = header(row.env, row.ambient);
-    part->Calculate(h);
+    const std::string settings = std::string(row.hybrid ? "HYB=1 " : "") + "ENV=" + std::to_string(row.env) +
+                                 " TA=" + std::to_string(row.ambient) + " " + row.settings;
+    SCOPED_TRACE(std::string(row.cls) + " " + settings);
+    test::Worked w = test::imported(row.cls, settings);
+    ASSERT_NE(w.part, nullptr);
+    EXPECT_TRUE(w.imported);
+    EXPECT_TRUE(w.unread.empty()) << w.unread.front() << " not read";  // a mistyped keyword fails
+    w.part->QTY = 7.0f;  // never applied to FR
+    w.part->Calculate(w.header);
     if (row.fr >= 0) {
-      EXPECT_TRUE(near(part->FR, row.fr));  // -1: the factors only
+      EXPECT_TRUE(test::near(w.part->FR, row.fr));  // -1: the factors only
     }
-    expectFactors(*part, row.factors);
-    EXPECT_EQ(part->OverFlags & (EntryOverRange | EnvNotValid), row.flags);
+    test::expectValues(*w.part, row.factors);
+    EXPECT_EQ(w.part->OverFlags & (EntryOverRange | EnvNotValid), row.flags);
   }
 }
 
