@@ -21,20 +21,22 @@ const FieldSpec kTNormal{"MISC_TNORMAL", "Normalization temperature", FieldKind:
                          nullptr, "deg C"};
 const FieldSpec kTRise{"MISC_TRISE", "Temperature rise", FieldKind::Real, 0, 175, 0, nullptr, "deg C"};
 
+// The record's own fields, in file order.
+const StoredFields kStored = {
+    input<&CMisc::METHOD>(kMethod),
+    input<&CMisc::BASEFR>(kBaseFr),
+    input<&CMisc::EA>(kEa),
+    input<&CMisc::TNORMAL>(kTNormal),
+    input<&CMisc::TRISE>(kTRise),
+    result<&CMisc::LB>("LB"),
+    result<&CMisc::PIT>("PIT"),
+};
+
 }  // namespace
 
 const ClassRecord CMisc::kClass = makeClassRecord<CMisc>("CMisc");
 
-void CMisc::Serialize(Archive& ar) {
-  serializeBase(ar);
-  ar.io(METHOD);
-  ar.io(BASEFR);
-  ar.io(EA);
-  ar.io(TNORMAL);
-  ar.io(TRISE);
-  ar.io(LB);
-  ar.io(PIT);
-}
+std::span<const StoredField> CMisc::storedFields() const { return kStored; }
 
 std::string CMisc::GetTypeName() const {
   return isHybridPart() ? "Miscellaneous(Hyb)" : "Miscellaneous";
@@ -46,11 +48,6 @@ void CMisc::paramPage(FieldVisitor& f) {
   f.number(kTNormal, TNORMAL, isArrhenius());
   f.number(kEa, EA, isArrhenius());
   f.number(kTRise, TRISE, isArrhenius());
-}
-
-void CMisc::normalizeChoices() {
-  CPart::normalizeChoices();
-  checkChoice(METHOD, kMiscMethods);
 }
 
 void CMisc::Calculate(CCircHeader& header) {
@@ -72,15 +69,6 @@ void CMisc::Calculate(CCircHeader& header) {
   }
   FR = storedRate(limitToRange(CF, 0.0, 1000.0) * PIT * LB);
   finishSurfaceMount(header, isArrhenius() ? TRISE : 0.0);
-}
-
-bool CMisc::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kMethod, METHOD) || !r.read(kBaseFr, BASEFR)) return false;
-  if (isArrhenius()) {
-    return r.read(kTNormal, TNORMAL) && r.read(kEa, EA) && r.read(kTRise, TRISE);
-  }
-  return true;
 }
 
 void CMisc::UpdateAppParams(const CPart& other) {

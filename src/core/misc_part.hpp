@@ -14,16 +14,13 @@ class CMisc final : public CPart {
   static const ClassRecord kClass;
 
   const ClassRecord& classRecord() const override { return kClass; }
-  void Serialize(Archive& ar) override;
+  std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
-  bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
-  void normalizeChoices() override;
-  std::vector<NamedFactor> factors() const override { return {{"LB", LB}, {"PIT", PIT}}; }
 
   bool isArrhenius() const { return METHOD == 2; }
 

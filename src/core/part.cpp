@@ -133,7 +133,7 @@ bool CPart::visitInputs(FieldVisitor& fields, FieldPage page) {
   for (const StoredField& field : storedFields()) {
     if (field.entry == nullptr || field.page != page) continue;
     any = true;
-    ShownInput input{*field.entry, *field.entry};
+    ShownInput input{*field.entry, *field.entry, !(field.packageInHybrid && isHybridPart())};
     shapeInput(input);
     std::visit(InputVisit{fields, input.shown, input.applies}, field.at(*this));
   }

@@ -37,6 +37,9 @@ struct StoredField {
   // A choice whose list depends on another field: the class clamps it in its
   // own normalizeChoices, the table does not.
   bool listByClass = false;
+  // An input a hybrid part takes from its package (quality, learning): not
+  // an entry of a part inside a hybrid.
+  bool packageInHybrid = false;
 
   // The same field, also printed among the factors under `name`.
   StoredField printedAs(std::string_view name) const {
@@ -47,6 +50,11 @@ struct StoredField {
   StoredField onPage(FieldPage where) const {
     StoredField copy = *this;
     copy.page = where;
+    return copy;
+  }
+  StoredField fromPackageInHybrid() const {
+    StoredField copy = *this;
+    copy.packageInHybrid = true;
     return copy;
   }
   StoredField withClassList() const {

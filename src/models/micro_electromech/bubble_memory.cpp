@@ -64,8 +64,8 @@ const StoredFields kStored = {
     input<&CBubble::ELEMENTS>(kElements),
     input<&CBubble::GENTYPE>(kGenType),
     input<&CBubble::KBITS>(kKbits),
-    input<&CBubble::PINS>(kPins),
-    input<&CBubble::LEARN>(kLearn),
+    input<&CBubble::PINS>(kPins).fromPackageInHybrid(),
+    input<&CBubble::LEARN>(kLearn).fromPackageInHybrid(),
     input<&CBubble::YEARS>(kYears),
     input<&CBubble::DC>(kDc),
     input<&CBubble::RW>(kRw),
@@ -92,21 +92,11 @@ const ClassRecord CBubble::kClass = makeClassRecord<CBubble>("CBubble");
 
 std::span<const StoredField> CBubble::storedFields() const { return kStored; }
 
-std::string CBubble::GetTypeName() const { return isHybridPart() ? "BubbleMemory(Hyb)" : "BubbleMemory"; }
-
-void CBubble::paramPage(FieldVisitor& f) {
-  const bool own = !isHybridPart();  // pins and learning belong to the package in a hybrid
-  f.number(kChips, CHIPS, true);
-  f.number(kElements, ELEMENTS, true);
-  f.choice(kGenType, GENTYPE, true);
-  f.number(kKbits, KBITS, true);
-  f.number(kPins, PINS, own);
-  f.choice(kLearn, LEARN, own);
-  f.number(kYears, YEARS, usesYears());
-  f.number(kDc, DC, true);
-  f.number(kRw, RW, true);
-  f.number(kTRise, TRISE, true);
+void CBubble::shapeInput(ShownInput& input) {
+  if (input.is(kYears)) input.applies = usesYears();
 }
+
+std::string CBubble::GetTypeName() const { return isHybridPart() ? "BubbleMemory(Hyb)" : "BubbleMemory"; }
 
 void CBubble::Calculate(CCircHeader& header) {
   OverFlags = 0;
@@ -177,19 +167,6 @@ void CBubble::Calculate(CCircHeader& header) {
   FR = static_cast<float>((lambda1 + lambda2) * cf);
 
   finishSurfaceMount(header, rise);
-}
-
-bool CBubble::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kChips, CHIPS) || !r.read(kElements, ELEMENTS) || !r.read(kGenType, GENTYPE) ||
-      !r.read(kKbits, KBITS)) {
-    return false;
-  }
-  if (!isHybridPart()) {
-    if (!r.read(kPins, PINS) || !r.read(kLearn, LEARN)) return false;
-    if (usesYears() && !r.read(kYears, YEARS)) return false;
-  }
-  return r.read(kDc, DC) && r.read(kRw, RW) && r.read(kTRise, TRISE);
 }
 
 void CBubble::UpdateAppParams(const CPart& other) {

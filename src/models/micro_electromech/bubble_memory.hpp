@@ -32,10 +32,9 @@ class CBubble final : public CPart {
 
   const ClassRecord& classRecord() const override { return kClass; }
   std::span<const StoredField> storedFields() const override;
+  void shapeInput(ShownInput& input) override;
   std::string GetTypeName() const override;
-  void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
-  bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;

@@ -105,12 +105,6 @@ void CCircuitBoard::ApplyWhatIf(const WhatIfSettings& settings) {
   applyQualityChange(QU, 1, static_cast<int>(kBoardQualities.count()), settings);
 }
 
-bool CCircuitBoard::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  return r.read(kType, TYPE) && r.read(kLayers, LAYERS) && r.read(kQu, QU) && r.read(kAutoHoles, N1) &&
-         r.read(kHandHoles, N2);
-}
-
 void CCircuitBoard::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {
   const std::string pre(prefix);
   const std::string type = storedChoiceText(kBoardTypes, TYPE);

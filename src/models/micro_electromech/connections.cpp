@@ -46,11 +46,6 @@ std::span<const StoredField> CConnections::storedFields() const { return kStored
 // Connections belong to a circuit, never to a hybrid.
 std::string CConnections::GetTypeName() const { return isHybridPart() ? "*ERROR*" : "Connections"; }
 
-void CConnections::paramPage(FieldVisitor& f) {
-  f.choice(kType, TYPE, true);
-  f.number(kCount, N, true);
-}
-
 void CConnections::Calculate(CCircHeader& header) {
   OverFlags = 0;
   T = header.TEMP;
@@ -64,11 +59,6 @@ void CConnections::Calculate(CCircHeader& header) {
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(pie * lb * cf * n);
   SmtCalcFlag = 0;
-}
-
-bool CConnections::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  return r.read(kType, TYPE) && r.read(kCount, N);
 }
 
 void CConnections::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {

@@ -212,18 +212,6 @@ void CConnector::ApplyWhatIf(const WhatIfSettings& settings) {
   }
 }
 
-bool CConnector::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kFamily, FAMILY)) return false;
-  const ChoiceList& types = typeList();
-  if (types.count() > 0 && !r.read(withChoices(kType, types), TYPE)) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  if (!r.read(kPins, PINS)) return false;
-  if (hasPins() && (!r.read(kGauge, GAUGE) || !r.read(kAmps, AMPS))) return false;
-  if (isSocket()) return true;
-  return r.read(kCycle, CYCLE) && r.read(kTRise, TRISE);
-}
-
 void CConnector::UpdateAppParams(const CPart& other) {
   if (!sameClass(other)) return;
   const auto& o = static_cast<const CConnector&>(other);
@@ -271,6 +259,5 @@ void CConnector::FormatFactors(std::string& line1, std::string& line2, std::stri
                      formatNumber(PIQ, 3, 1).c_str(), formatNumber(PIE, 5, 2).c_str(),
                      formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

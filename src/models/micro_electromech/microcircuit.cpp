@@ -109,12 +109,12 @@ const StoredFields kStored = joinFields(StoredFields{
     input<&CIC::TECH>(kTech).withClassList(),
     input<&CIC::TYPE>(kType).withClassList(),
     input<&CIC::COMPLEX>(kComplex),
-    input<&CIC::LEARN>(kLearn),
+    input<&CIC::LEARN>(kLearn).fromPackageInHybrid(),
     input<&CIC::YEARS>(kYears),
-    input<&CIC::QU>(kQu),
+    input<&CIC::QU>(kQu).fromPackageInHybrid(),
     input<&CIC::QUCUSTOM>(kQuCustom),
-    input<&CIC::PKG>(kPkg),
-    input<&CIC::PINS>(kPins),
+    input<&CIC::PKG>(kPkg).fromPackageInHybrid(),
+    input<&CIC::PINS>(kPins).fromPackageInHybrid(),
     input<&CIC::PROCESS>(kProcess),
     input<&CIC::ECC>(kEcc),
     input<&CIC::CYCLES>(kCycles),
@@ -187,30 +187,27 @@ bool CIC::isEeprom() const {
 
 std::span<const StoredField> CIC::storedFields() const { return kStored; }
 
-std::string CIC::GetTypeName() const {
-  return std::string(member_->menuName) + (isHybridPart() ? "(Hyb)" : "");
+void CIC::shapeInput(ShownInput& input) {
+  const bool own = !isHybridPart();  // a hybrid part takes these from its package
+  if (input.is(kTech)) {
+    input.shown.choices = &technologies();
+  } else if (input.is(kType)) {
+    // The memory type is an entry of MOS RAMs and PROMs only; the list shown is the class's.
+    input.shown.choices = kind() == MicrocircuitKind::Ram ? &kIcRamTypes : &kIcPromTypes;
+    input.applies = usesMemoryType();
+  } else if (input.is(kComplex)) {
+    input.shown.hi = complexityMax();
+  } else if (input.is(kYears)) {
+    input.applies = own && LEARN == kLearningNew;
+  } else if (input.is(kQuCustom)) {
+    input.applies = own && QU == kCustomQuality;
+  } else if (input.is(kProcess) || input.is(kEcc) || input.is(kCycles) || input.is(kDesLife)) {
+    input.applies = isEeprom();
+  }
 }
 
-void CIC::paramPage(FieldVisitor& f) {
-  const bool own = !isHybridPart();  // a hybrid part takes these from its package
-  f.choice(withChoices(kTech, technologies()), TECH, true);
-  // The memory type is an entry of MOS RAMs and PROMs only; the list shown is the class's.
-  const ChoiceList& types = kind() == MicrocircuitKind::Ram ? kIcRamTypes : kIcPromTypes;
-  f.choice(withChoices(kType, types), TYPE, usesMemoryType());
-  FieldSpec complex = kComplex;
-  complex.hi = complexityMax();
-  f.number(complex, COMPLEX, true);
-  f.choice(kLearn, LEARN, own);
-  f.number(kYears, YEARS, own && LEARN == kLearningNew);
-  f.choice(kQu, QU, own);
-  f.number(kQuCustom, QUCUSTOM, own && QU == kCustomQuality);
-  f.choice(kPkg, PKG, own);
-  f.number(kPins, PINS, own);
-  const bool eeprom = isEeprom();
-  f.choice(kProcess, PROCESS, eeprom);
-  f.choice(kEcc, ECC, eeprom);
-  f.number(kCycles, CYCLES, eeprom);
-  f.number(kDesLife, DESLIFE, eeprom);
+std::string CIC::GetTypeName() const {
+  return std::string(member_->menuName) + (isHybridPart() ? "(Hyb)" : "");
 }
 
 void CIC::normalizeChoices() {
@@ -284,26 +281,8 @@ void CIC::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CIC::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(withChoices(kTech, technologies()), TECH)) return false;
-  if (const ChoiceList* types = memoryTypes()) {
-    if (!r.read(withChoices(kType, *types), TYPE)) return false;
-  }
-  if (!r.read(kComplex, COMPLEX, complexityMax())) return false;
-  if (!isHybridPart()) {
-    if (!r.read(kLearn, LEARN)) return false;
-    if (LEARN == kLearningNew && !r.read(kYears, YEARS)) return false;
-    if (!r.read(kQu, QU)) return false;
-    if (QU == kCustomQuality && !r.read(kQuCustom, QUCUSTOM)) return false;
-    if (!r.read(kPkg, PKG) || !r.read(kPins, PINS)) return false;
-  }
-  if (isEeprom()) {
-    if (!r.read(kProcess, PROCESS) || !r.read(kEcc, ECC) || !r.read(kCycles, CYCLES) ||
-        !r.read(kDesLife, DESLIFE)) {
-      return false;
-    }
-  }
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void CIC::UpdateAppParams(const CPart& other) {
@@ -350,6 +329,5 @@ void CIC::FormatFactors(std::string& line1, std::string& line2, std::string_view
                      formatNumber(PIQ, 5, 2).c_str(), formatNumber(PIL, 5, 2).c_str(),
                      formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

@@ -48,12 +48,12 @@ const StoredFields kStored = joinFields(StoredFields{
     input<&CMMIC::TYPE>(kType),
     input<&CMMIC::APP>(kApp),
     input<&CMMIC::COMPLEX>(kComplex),
-    input<&CMMIC::LEARN>(kLearn),
+    input<&CMMIC::LEARN>(kLearn).fromPackageInHybrid(),
     input<&CMMIC::YEARS>(kYears),
-    input<&CMMIC::QU>(kQu),
+    input<&CMMIC::QU>(kQu).fromPackageInHybrid(),
     input<&CMMIC::QUCUSTOM>(kQuCustom),
-    input<&CMMIC::PKG>(kPkg),
-    input<&CMMIC::PINS>(kPins),
+    input<&CMMIC::PKG>(kPkg).fromPackageInHybrid(),
+    input<&CMMIC::PINS>(kPins).fromPackageInHybrid(),
     }, thermalInputs<&CMMIC::thermal>(kThermal), StoredFields{
     result<&CMMIC::C1>("C1"),
     result<&CMMIC::C2>("C2"),
@@ -74,23 +74,21 @@ double CMMIC::complexityMax() const {
 
 std::span<const StoredField> CMMIC::storedFields() const { return kStored; }
 
-std::string CMMIC::GetTypeName() const {
-  return isHybridPart() ? "GaAs,MMIC/DigIC(Hyb)" : "GaAs,MMIC/DigIC";
+void CMMIC::shapeInput(ShownInput& input) {
+  const bool own = !isHybridPart();  // a hybrid part takes these from its package
+  if (input.is(kApp)) {
+    input.applies = isMmic();
+  } else if (input.is(kComplex)) {
+    input.shown.hi = complexityMax();
+  } else if (input.is(kYears)) {
+    input.applies = own && LEARN == kLearningNew;
+  } else if (input.is(kQuCustom)) {
+    input.applies = own && QU == kCustomQuality;
+  }
 }
 
-void CMMIC::paramPage(FieldVisitor& f) {
-  const bool own = !isHybridPart();  // a hybrid part takes these from its package
-  f.choice(kType, TYPE, true);
-  f.choice(kApp, APP, isMmic());
-  FieldSpec complex = kComplex;
-  complex.hi = complexityMax();
-  f.number(complex, COMPLEX, true);
-  f.choice(kLearn, LEARN, own);
-  f.number(kYears, YEARS, own && LEARN == kLearningNew);
-  f.choice(kQu, QU, own);
-  f.number(kQuCustom, QUCUSTOM, own && QU == kCustomQuality);
-  f.choice(kPkg, PKG, own);
-  f.number(kPins, PINS, own);
+std::string CMMIC::GetTypeName() const {
+  return isHybridPart() ? "GaAs,MMIC/DigIC(Hyb)" : "GaAs,MMIC/DigIC";
 }
 
 void CMMIC::normalizeChoices() {
@@ -142,18 +140,8 @@ void CMMIC::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CMMIC::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  if (isMmic() && !r.read(kApp, APP)) return false;
-  if (!r.read(kComplex, COMPLEX, complexityMax())) return false;
-  if (!isHybridPart()) {
-    if (!r.read(kLearn, LEARN)) return false;
-    if (LEARN == kLearningNew && !r.read(kYears, YEARS)) return false;
-    if (!r.read(kQu, QU)) return false;
-    if (QU == kCustomQuality && !r.read(kQuCustom, QUCUSTOM)) return false;
-    if (!r.read(kPkg, PKG) || !r.read(kPins, PINS)) return false;
-  }
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void CMMIC::UpdateAppParams(const CPart& other) {
@@ -187,6 +175,5 @@ void CMMIC::FormatFactors(std::string& line1, std::string& line2, std::string_vi
                      formatNumber(PIE, 5, 2).c_str(), formatNumber(PIQ, 5, 2).c_str(),
                      formatNumber(PIL, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

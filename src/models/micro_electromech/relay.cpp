@@ -281,27 +281,6 @@ void CRelay::ApplyWhatIf(const WhatIfSettings& settings) {
   }
 }
 
-bool CRelay::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  const ChoiceList& constructions = constructionList();
-  if (constructions.count() > 0 && !r.read(withChoices(kConstr, constructions), CONSTR)) return false;
-  const bool mechanical = isMechanical();
-  if (mechanical && (!r.read(kContact, CONTACT) || !r.read(kRating, RATING))) return false;
-  if (!isHybridPart() && !r.read(withChoices(kQu, qualityList()), QU)) return false;
-  if (!mechanical) return true;
-  if (!r.read(kLoad, LOAD) || !r.read(kImax, IMAX) || !r.read(kIop, IOP, IMAX) ||
-      !r.read(kStressMode, STRESSMODE)) {
-    return false;
-  }
-  if (isManualStress()) {
-    if (!r.read(kIStress, ISTRESS)) return false;
-  } else {
-    ISTRESS = stressPercent(IOP, IMAX);
-  }
-  return r.read(kTRise, TRISE) && r.read(kRate, RATE);
-}
-
 void CRelay::UpdateAppParams(const CPart& other) {
   if (!sameClass(other)) return;
   const auto& o = static_cast<const CRelay&>(other);
@@ -354,6 +333,5 @@ void CRelay::FormatFactors(std::string& line1, std::string& line2, std::string_v
                      formatNumber(PIC, 5, 2).c_str(), formatNumber(PICYC, 8, 6).c_str(),
                      formatNumber(PIF, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

@@ -116,6 +116,24 @@ const ChoiceList& CRotate::typeList() const {
 
 std::span<const StoredField> CRotate::storedFields() const { return kStored; }
 
+void CRotate::shapeInput(ShownInput& input) {
+  const std::uint8_t fam = family();
+  if (input.is(kType)) {
+    // The type list is refilled from the (possibly changed) family: a type past
+    // the end of a shorter list takes its last entry.
+    TYPE = typeList().clamp(TYPE);
+    input.shown.choices = &typeList();
+  } else if (input.is(kOpTime)) {
+    input.applies = fam == kMotorFamily;
+  } else if (input.is(kSize) || input.is(kBrushes)) {
+    input.applies = fam == kSynchroFamily;
+  } else if (input.is(kTStress)) {
+    input.applies = fam == kElapsedTimeMeterFamily;
+  } else if (input.is(kTRise)) {
+    input.applies = hasTemperatureRise();
+  }
+}
+
 std::vector<NamedFactor> CRotate::factors() const {
   switch (family()) {
     case kMotorFamily:
@@ -128,21 +146,6 @@ std::vector<NamedFactor> CRotate::factors() const {
 }
 
 std::string CRotate::GetTypeName() const { return isHybridPart() ? "RotatingDevice(Hyb)" : "RotatingDevice"; }
-
-
-void CRotate::paramPage(FieldVisitor& f) {
-  f.choice(kFamily, FAMILY, true);
-  // The type list is refilled from the (possibly changed) family: a type past
-  // the end of a shorter list takes its last entry.
-  TYPE = typeList().clamp(TYPE);
-  f.choice(withChoices(kType, typeList()), TYPE, true);
-  const std::uint8_t fam = family();
-  f.number(kOpTime, OPTIME, fam == kMotorFamily);
-  f.choice(kSize, SIZE, fam == kSynchroFamily);
-  f.number(kBrushes, BRUSHES, fam == kSynchroFamily);
-  f.number(kTStress, TSTRESS, fam == kElapsedTimeMeterFamily);
-  f.number(kTRise, TRISE, hasTemperatureRise());
-}
 
 void CRotate::normalizeChoices() {
   CPart::normalizeChoices();
@@ -198,24 +201,6 @@ void CRotate::Calculate(CCircHeader& header) {
   WINDING = static_cast<float>(winding);
   FR = storedRate(fr);
   finishSurfaceMount(header, hasTemperatureRise() ? TRISE : 0.0);
-}
-
-bool CRotate::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  // The type is read against the list of the family just read.
-  if (!r.read(kFamily, FAMILY) || !r.read(withChoices(kType, typeList()), TYPE)) return false;
-  switch (family()) {
-    case kMotorFamily:
-      if (!r.read(kOpTime, OPTIME)) return false;
-      break;
-    case kSynchroFamily:
-      if (!r.read(kSize, SIZE) || !r.read(kBrushes, BRUSHES)) return false;
-      break;
-    default:
-      if (!r.read(kTStress, TSTRESS)) return false;
-      break;
-  }
-  return !hasTemperatureRise() || r.read(kTRise, TRISE);
 }
 
 void CRotate::UpdateAppParams(const CPart& other) {

@@ -26,7 +26,7 @@ constexpr std::array<double, 3> kQualityFactor = {0.0, 0.1, 1.0};
 
 // The record's own fields, in file order.
 const StoredFields kStored = {
-    input<&CSAWDevice::QU>(kQu),
+    input<&CSAWDevice::QU>(kQu).fromPackageInHybrid(),
     result<&CSAWDevice::LB>("LB"),
     result<&CSAWDevice::PIQ>("PIQ"),
     result<&CSAWDevice::PIE>("PIE"),
@@ -39,10 +39,6 @@ const ClassRecord CSAWDevice::kClass = makeClassRecord<CSAWDevice>("CSAWDevice")
 std::span<const StoredField> CSAWDevice::storedFields() const { return kStored; }
 
 std::string CSAWDevice::GetTypeName() const { return isHybridPart() ? "SAWDevice(Hyb)" : "SAWDevice"; }
-
-void CSAWDevice::paramPage(FieldVisitor& f) {
-  f.choice(kQu, QU, !isHybridPart());  // the package supplies it
-}
 
 void CSAWDevice::Calculate(CCircHeader& header) {
   OverFlags = 0;
@@ -65,11 +61,6 @@ void CSAWDevice::Calculate(CCircHeader& header) {
 
 void CSAWDevice::ApplyWhatIf(const WhatIfSettings& settings) {
   if (!isHybridPart()) applyQualityChange(QU, 1, static_cast<int>(kSawQualities.count()), settings);
-}
-
-bool CSAWDevice::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  return isHybridPart() || r.read(kQu, QU);
 }
 
 void CSAWDevice::FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const {

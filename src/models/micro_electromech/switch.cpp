@@ -209,24 +209,6 @@ void CSwitch::ApplyWhatIf(const WhatIfSettings& settings) {
   }
 }
 
-bool CSwitch::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  const std::uint8_t type = switchType();
-  const ChoiceList& forms = contactList();
-  if (forms.count() > 0 && !r.read(withChoices(kContact, forms), CONTACT)) return false;
-  if (hasContactCount(type) && CONTACT == kOtherContactForm && !r.read(kContacts, CONTACTS)) return false;
-  if (type == kCircuitBreaker) return r.read(kPower, POWER);
-  if (!r.read(kLoad, LOAD) || !r.read(kImax, IMAX) || !r.read(kIop, IOP, IMAX) ||
-      !r.read(kStressMode, STRESSMODE)) {
-    return false;
-  }
-  if (isManualStress()) return r.read(kIStress, ISTRESS);
-  ISTRESS = stressPercent(IOP, IMAX);
-  return true;
-}
-
 void CSwitch::UpdateAppParams(const CPart& other) {
   if (!sameClass(other)) return;
   const auto& o = static_cast<const CSwitch&>(other);
@@ -284,6 +266,5 @@ void CSwitch::FormatFactors(std::string& line1, std::string& line2, std::string_
                      formatNumber(PIQ, 3, 1).c_str(), formatNumber(PIE, 6, 2).c_str(),
                      formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

@@ -195,6 +195,29 @@ bool CTube::hasPowerAndFrequency() const {
 
 std::span<const StoredField> CTube::storedFields() const { return kStored; }
 
+void CTube::shapeInput(ShownInput& input) {
+  if (input.is(kType)) {
+    // The type list, and the power and frequency ranges, follow the (possibly
+    // changed) family: a type past the end of a shorter list takes its last
+    // entry, a power or frequency outside the new range its nearest bound.
+    if (hasType()) TYPE = typeList().clamp(TYPE);
+    input.shown.choices = &typeList();
+    input.applies = hasType();
+  } else if (input.is(kPower) || input.is(kFreq)) {
+    const bool power = input.is(kPower);
+    input.shown = power ? powerField(family()) : frequencyField(family());
+    input.applies = hasPowerAndFrequency();
+    float& value = power ? POWER : FREQ;
+    if (input.applies) value = static_cast<float>(heldInRange(value, input.shown.lo, input.shown.hi));
+  } else if (input.is(kOverLimit)) {
+    input.applies = family() == kTransmittingTube;
+  } else if (input.is(kYears)) {
+    input.applies = hasLearningFactor();
+  } else if (input.is(kRatio)) {
+    input.applies = family() == kMagnetron;
+  }
+}
+
 std::vector<NamedFactor> CTube::factors() const {
   if (family() == kTravelingWaveTube) return {{"LB", LB}, {"PIE", PIE}};
   if (family() == kMagnetron) return {{"LB", LB}, {"PIU", PIU}, {"PIC", PIC}, {"PIE", PIE}};
@@ -202,28 +225,6 @@ std::vector<NamedFactor> CTube::factors() const {
 }
 
 std::string CTube::GetTypeName() const { return isHybridPart() ? "Tube(Hyb)" : "Tube"; }
-
-
-void CTube::paramPage(FieldVisitor& f) {
-  f.choice(kFamily, FAMILY, true);
-  // The type list, and the power and frequency ranges, follow the (possibly
-  // changed) family: a type past the end of a shorter list takes its last
-  // entry, a power or frequency outside the new range its nearest bound.
-  if (hasType()) TYPE = typeList().clamp(TYPE);
-  f.choice(withChoices(kType, typeList()), TYPE, hasType());
-  const bool powerAndFrequency = hasPowerAndFrequency();
-  const FieldSpec power = powerField(family());
-  const FieldSpec freq = frequencyField(family());
-  if (powerAndFrequency) {
-    POWER = static_cast<float>(heldInRange(POWER, power.lo, power.hi));
-    FREQ = static_cast<float>(heldInRange(FREQ, freq.lo, freq.hi));
-  }
-  f.number(power, POWER, powerAndFrequency);
-  f.number(freq, FREQ, powerAndFrequency);
-  f.choice(kOverLimit, OVERLIMIT, family() == kTransmittingTube);
-  f.number(kYears, YEARS, hasLearningFactor());
-  f.number(kRatio, RATIO, family() == kMagnetron);
-}
 
 void CTube::normalizeChoices() {
   CPart::normalizeChoices();

@@ -159,15 +159,8 @@ void CVLSI::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CVLSI::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE) || !r.read(kMfg, MFG) || !r.read(kFSize, FSIZE) || !r.read(kArea, AREA)) return false;
-  if (!isHybridPart()) {
-    if (!r.read(kQu, QU)) return false;
-    if (QU == kCustomQuality && !r.read(kQuCustom, QUCUSTOM)) return false;
-    if (!r.read(kPkg, PKG) || !r.read(kPins, PINS)) return false;
-  }
-  if (!r.read(kVolts, VOLTS)) return false;
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void CVLSI::UpdateAppParams(const CPart& other) {

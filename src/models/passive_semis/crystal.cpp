@@ -34,7 +34,7 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  3.0,  10.0, 6.0,  16.0, 12.
 // The record's own fields, in file order.
 const StoredFields kStored = {
     input<&CCrystal::FREQ>(kFreq),
-    input<&CCrystal::QU>(kQu),
+    input<&CCrystal::QU>(kQu).fromPackageInHybrid(),
     result<&CCrystal::LB>("LB"),
     result<&CCrystal::PIQ>("PIQ"),
     result<&CCrystal::PIE>("PIE"),
@@ -47,11 +47,6 @@ const ClassRecord CCrystal::kClass = makeClassRecord<CCrystal>("CCrystal");
 std::span<const StoredField> CCrystal::storedFields() const { return kStored; }
 
 std::string CCrystal::GetTypeName() const { return isHybridPart() ? "QuartzCrystal(Hyb)" : "QuartzCrystal"; }
-
-void CCrystal::paramPage(FieldVisitor& f) {
-  f.number(kFreq, FREQ, true);
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-}
 
 void CCrystal::Calculate(CCircHeader& header) {
   ambient_device::begin(*this, header);
@@ -72,12 +67,6 @@ void CCrystal::Calculate(CCircHeader& header) {
 
 void CCrystal::ApplyWhatIf(const WhatIfSettings& settings) {
   if (!isHybridPart()) applyQualityChange(QU, 1, 2, settings);
-}
-
-bool CCrystal::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kFreq, FREQ)) return false;
-  return isHybridPart() || r.read(kQu, QU);
 }
 
 void CCrystal::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {

@@ -166,32 +166,34 @@ const ChoiceList& CDiode::qualities() const {
 
 std::span<const StoredField> CDiode::storedFields() const { return kStored; }
 
-std::string CDiode::GetTypeName() const {
-  return isHybridPart() ? "Diode(Hyb)" : "Diode";
+void CDiode::shapeInput(ShownInput& input) {
+  if (input.is(kType)) {
+    input.shown.choices = &types();
+    input.applies = hasType();
+  } else if (input.is(kContacts)) {
+    input.applies = usesContacts();
+  } else if (input.is(kJunctions)) {
+    input.applies = usesJunctions();
+  } else if (input.is(kQu)) {
+    input.shown.choices = &qualities();
+    input.applies = !isHybridPart();  // a hybrid part takes its quality from the package
+  } else if (input.is(kRating)) {
+    if (family() == kDiodeThyristor) input.shown.unit = "A";
+    input.applies = usesRating();
+  } else if (input.is(kVmax) || input.is(kStressMode)) {
+    input.applies = usesVoltage();
+  } else if (input.is(kVop)) {
+    input.shown.hi = VMAX;
+    input.applies = usesVoltage();
+  } else if (input.is(kVStress)) {
+    // In the computed mode the stress is not an entry: it shows Vop / Vmax.
+    if (usesVoltage() && !isManualStress()) VSTRESS = stressPercent(VOP, VMAX);
+    input.applies = usesVoltage() && isManualStress();
+  }
 }
 
-void CDiode::paramPage(FieldVisitor& f) {
-  f.choice(kFamily, FAMILY, true);
-  FieldSpec typeSpec = kType;
-  typeSpec.choices = &types();
-  f.choice(typeSpec, TYPE, hasType());
-  f.choice(kContacts, CONTACTS, usesContacts());
-  f.number(kJunctions, JUNCTIONS, usesJunctions());
-  FieldSpec qu = kQu;
-  qu.choices = &qualities();
-  f.choice(qu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-  FieldSpec rating = kRating;
-  if (family() == kDiodeThyristor) rating.unit = "A";
-  f.number(rating, RATING, usesRating());
-  const bool voltage = usesVoltage();
-  f.number(kVmax, VMAX, voltage);
-  FieldSpec vop = kVop;
-  vop.hi = VMAX;
-  f.number(vop, VOP, voltage);
-  f.choice(kStressMode, STRESSMODE, voltage);
-  // In the computed mode the stress is not an entry: it shows Vop / Vmax.
-  if (voltage && !isManualStress()) VSTRESS = stressPercent(VOP, VMAX);
-  f.number(kVStress, VSTRESS, voltage && isManualStress());
+std::string CDiode::GetTypeName() const {
+  return isHybridPart() ? "Diode(Hyb)" : "Diode";
 }
 
 void CDiode::normalizeChoices() {
@@ -272,32 +274,8 @@ void CDiode::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CDiode::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kFamily, FAMILY)) return false;
-  if (hasType()) {
-    FieldSpec typeSpec = kType;
-    typeSpec.choices = &types();
-    if (!r.read(typeSpec, TYPE)) return false;
-  }
-  if (family() == kDiodeLowFreq) {
-    if (!isHybridPart() && !r.read(kContacts, CONTACTS)) return false;
-    if (usesJunctions() && !r.read(kJunctions, JUNCTIONS)) return false;
-  }
-  if (!isHybridPart()) {
-    FieldSpec qu = kQu;
-    qu.choices = &qualities();
-    if (!r.read(qu, QU)) return false;
-  }
-  if (usesRating() && !r.read(kRating, RATING)) return false;
-  if (usesVoltage()) {
-    if (!r.read(kVmax, VMAX) || !r.read(kVop, VOP, VMAX) || !r.read(kStressMode, STRESSMODE)) return false;
-    if (isManualStress()) {
-      if (!r.read(kVStress, VSTRESS)) return false;
-    } else {
-      VSTRESS = stressPercent(VOP, VMAX);
-    }
-  }
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void CDiode::UpdateAppParams(const CPart& other) {
@@ -353,6 +331,5 @@ void CDiode::FormatFactors(std::string& line1, std::string& line2, std::string_v
       formatNumber(PIR, 8, 6).c_str(), formatNumber(PIS, 8, 6).c_str(), formatNumber(PIC, 3, 1).c_str(),
       formatNumber(PIQ, 5, 2).c_str(), formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

@@ -66,8 +66,8 @@ class CDiode final : public CPart {
 
   const ClassRecord& classRecord() const override { return kClass; }
   std::span<const StoredField> storedFields() const override;
+  void shapeInput(ShownInput& input) override;
   std::string GetTypeName() const override;
-  void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
   bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;

@@ -36,7 +36,7 @@ constexpr EnvTable kEnvironmentFactor = {0.0,  1.0,  2.0,  6.0, 4.0, 9.0,  7.0, 
 const StoredFields kStored = {
     input<&CFilter::FAMILY>(kFamily),
     input<&CFilter::TYPE>(kType).withClassList(),
-    input<&CFilter::QU>(kQu),
+    input<&CFilter::QU>(kQu).fromPackageInHybrid(),
     result<&CFilter::LB>("LB"),
     result<&CFilter::PIQ>("PIQ"),
     result<&CFilter::PIE>("PIE"),
@@ -48,15 +48,15 @@ const ClassRecord CFilter::kClass = makeClassRecord<CFilter>("CFilter");
 
 std::span<const StoredField> CFilter::storedFields() const { return kStored; }
 
-std::string CFilter::GetTypeName() const { return isHybridPart() ? "Filter(Hyb)" : "Filter"; }
-
-void CFilter::paramPage(FieldVisitor& f) {
-  f.choice(kFamily, FAMILY, true);
-  // The type list is refilled from the (possibly changed) family.
-  checkChoice(TYPE, typeList());
-  f.choice(withChoices(kType, typeList()), TYPE, true);
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
+void CFilter::shapeInput(ShownInput& input) {
+  if (input.is(kType)) {
+    // The type list is refilled from the (possibly changed) family.
+    checkChoice(TYPE, typeList());
+    input.shown.choices = &typeList();
+  }
 }
+
+std::string CFilter::GetTypeName() const { return isHybridPart() ? "Filter(Hyb)" : "Filter"; }
 
 void CFilter::normalizeChoices() {
   CPart::normalizeChoices();
@@ -84,13 +84,6 @@ void CFilter::Calculate(CCircHeader& header) {
 
 void CFilter::ApplyWhatIf(const WhatIfSettings& settings) {
   if (!isHybridPart()) applyQualityChange(QU, 1, 2, settings);
-}
-
-bool CFilter::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  // The type is read against the list of the family just read.
-  if (!r.read(kFamily, FAMILY) || !r.read(withChoices(kType, typeList()), TYPE)) return false;
-  return isHybridPart() || r.read(kQu, QU);
 }
 
 void CFilter::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {

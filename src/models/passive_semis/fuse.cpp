@@ -35,8 +35,6 @@ std::span<const StoredField> CFuse::storedFields() const { return kStored; }
 
 std::string CFuse::GetTypeName() const { return isHybridPart() ? "Fuse(Hyb)" : "Fuse"; }
 
-void CFuse::paramPage(FieldVisitor& f) { f.choice(kNote, NOTE, true); }
-
 void CFuse::Calculate(CCircHeader& header) {
   ambient_device::begin(*this, header);
   // a hybrid part: the package supplies the environment

@@ -22,7 +22,6 @@ class CFuse final : public CPart {
   const ClassRecord& classRecord() const override { return kClass; }
   std::span<const StoredField> storedFields() const override;
   std::string GetTypeName() const override;
-  void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;

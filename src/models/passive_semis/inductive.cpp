@@ -59,7 +59,7 @@ constexpr EnvTable kCoilEnvironmentFactor = {0.0, 1.0, 4.0,  12.0, 5.0,  16.0, 5
 // The record's own fields, in file order.
 const StoredFields kStored = {
     input<&CInductive::TYPE>(kType),
-    input<&CInductive::QU>(kQuInductor).withClassList(),
+    input<&CInductive::QU>(kQuInductor).withClassList().fromPackageInHybrid(),
     input<&CInductive::TRISE>(kTRise),
     result<&CInductive::LB>("LB"),
     result<&CInductive::PIT>("PIT"),
@@ -73,18 +73,17 @@ const ClassRecord CInductive::kClass = makeClassRecord<CInductive>("CInductive")
 
 std::span<const StoredField> CInductive::storedFields() const { return kStored; }
 
-std::string CInductive::GetTypeName() const {
-  return isHybridPart() ? "Inductive(Hyb)" : "Inductive";
+void CInductive::shapeInput(ShownInput& input) {
+  if (input.is(kQuInductor)) {
+    // The quality list follows the type just shown (or changed): refilled from
+    // the type's list, and an index past a shorter list taken back into it.
+    input.shown = isTransformer() ? kQuTransformer : kQuInductor;
+    checkChoice(QU, *input.shown.choices);
+  }
 }
 
-void CInductive::paramPage(FieldVisitor& f) {
-  f.choice(kType, TYPE, true);
-  // The quality list follows the type just shown (or changed): refilled from
-  // the type's list, and an index past a shorter list taken back into it.
-  const FieldSpec& qu = isTransformer() ? kQuTransformer : kQuInductor;
-  checkChoice(QU, *qu.choices);
-  f.choice(qu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-  f.number(kTRise, TRISE, true);
+std::string CInductive::GetTypeName() const {
+  return isHybridPart() ? "Inductive(Hyb)" : "Inductive";
 }
 
 void CInductive::normalizeChoices() {
@@ -128,14 +127,6 @@ void CInductive::ApplyWhatIf(const WhatIfSettings& settings) {
   if (!isHybridPart()) {
     applyQualityChange(QU, 1, static_cast<int>(qualityList().count()), settings);
   }
-}
-
-bool CInductive::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  // The quality is read against the list of the type just read.
-  if (!isHybridPart() && !r.read(isTransformer() ? kQuTransformer : kQuInductor, QU)) return false;
-  return r.read(kTRise, TRISE);
 }
 
 void CInductive::UpdateAppParams(const CPart& other) {

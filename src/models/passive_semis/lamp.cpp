@@ -58,12 +58,6 @@ std::span<const StoredField> CLamp::storedFields() const { return kStored; }
 
 std::string CLamp::GetTypeName() const { return isHybridPart() ? "Lamp(Hyb)" : "Lamp"; }
 
-void CLamp::paramPage(FieldVisitor& f) {
-  f.number(kVolts, VOLTS, true);
-  f.choice(kApp, APP, true);
-  f.number(kUtil, UTILDC, true);
-}
-
 void CLamp::Calculate(CCircHeader& header) {
   ambient_device::begin(*this, header);
   const double lb = kBaseScale * std::pow(limitToRange(VOLTS, 0.1, 999.0), kVoltageExponent);
@@ -77,11 +71,6 @@ void CLamp::Calculate(CCircHeader& header) {
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(cf * lb * pia * piu * pie);
   finishSurfaceMount(header, 0.0);
-}
-
-bool CLamp::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  return r.read(kVolts, VOLTS) && r.read(kApp, APP) && r.read(kUtil, UTILDC);
 }
 
 void CLamp::UpdateAppParams(const CPart& other) {

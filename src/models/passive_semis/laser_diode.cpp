@@ -67,7 +67,7 @@ double largestPreq(double pmax) {
 // The record's own fields, in file order.
 const StoredFields kStored = {
     input<&CLaserDiode::TYPE>(kType),
-    input<&CLaserDiode::QU>(kQu),
+    input<&CLaserDiode::QU>(kQu).fromPackageInHybrid(),
     input<&CLaserDiode::APP>(kApp),
     input<&CLaserDiode::DC>(kDc),
     input<&CLaserDiode::PEAKI>(kPeakI),
@@ -89,21 +89,16 @@ const ClassRecord CLaserDiode::kClass = makeClassRecord<CLaserDiode>("CLaserDiod
 
 std::span<const StoredField> CLaserDiode::storedFields() const { return kStored; }
 
-std::string CLaserDiode::GetTypeName() const {
-  return isHybridPart() ? "LaserDiode(Hyb)" : "LaserDiode";
+void CLaserDiode::shapeInput(ShownInput& input) {
+  if (input.is(kDc)) {
+    input.applies = isPulsed();
+  } else if (input.is(kPreq)) {
+    input.shown.hi = kPreqShareMax * PMAX;
+  }
 }
 
-void CLaserDiode::paramPage(FieldVisitor& f) {
-  f.choice(kType, TYPE, true);
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-  f.choice(kApp, APP, true);
-  f.number(kDc, DC, isPulsed());
-  f.number(kPeakI, PEAKI, true);
-  f.number(kPmax, PMAX, true);
-  FieldSpec preq = kPreq;
-  preq.hi = kPreqShareMax * PMAX;
-  f.number(preq, PREQ, true);
-  f.number(kTRise, TRISE, true);
+std::string CLaserDiode::GetTypeName() const {
+  return isHybridPart() ? "LaserDiode(Hyb)" : "LaserDiode";
 }
 
 void CLaserDiode::Calculate(CCircHeader& header) {
@@ -151,17 +146,6 @@ void CLaserDiode::Calculate(CCircHeader& header) {
 
 void CLaserDiode::ApplyWhatIf(const WhatIfSettings&) {
   // Neither the quality nor a stress of a laser diode is changed by What-If?.
-}
-
-bool CLaserDiode::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  if (!r.read(kApp, APP)) return false;
-  if (isPulsed() && !r.read(kDc, DC)) return false;
-  if (!r.read(kPeakI, PEAKI) || !r.read(kPmax, PMAX)) return false;
-  if (!r.read(kPreq, PREQ, kPreqShareMax * PMAX)) return false;
-  return r.read(kTRise, TRISE);
 }
 
 void CLaserDiode::UpdateAppParams(const CPart& other) {

@@ -39,7 +39,7 @@ constexpr std::uint8_t kFirstInvalidEnvironment = 13;  // ML
 const StoredFields kStored = {
     input<&CMeter::APP>(kApp),
     input<&CMeter::FUNCTION>(kFunction),
-    input<&CMeter::QU>(kQu),
+    input<&CMeter::QU>(kQu).fromPackageInHybrid(),
     result<&CMeter::LB>("LB"),
     result<&CMeter::PIA>("PIA"),
     result<&CMeter::PIF>("PIF"),
@@ -54,12 +54,6 @@ const ClassRecord CMeter::kClass = makeClassRecord<CMeter>("CMeter");
 std::span<const StoredField> CMeter::storedFields() const { return kStored; }
 
 std::string CMeter::GetTypeName() const { return isHybridPart() ? "Meter(Hyb)" : "Meter"; }
-
-void CMeter::paramPage(FieldVisitor& f) {
-  f.choice(kApp, APP, true);
-  f.choice(kFunction, FUNCTION, true);
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-}
 
 void CMeter::Calculate(CCircHeader& header) {
   ambient_device::begin(*this, header);
@@ -85,12 +79,6 @@ void CMeter::Calculate(CCircHeader& header) {
 
 void CMeter::ApplyWhatIf(const WhatIfSettings& settings) {
   if (!isHybridPart()) applyQualityChange(QU, 1, 2, settings);
-}
-
-bool CMeter::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kApp, APP) || !r.read(kFunction, FUNCTION)) return false;
-  return isHybridPart() || r.read(kQu, QU);
 }
 
 void CMeter::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {

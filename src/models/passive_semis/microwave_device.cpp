@@ -58,15 +58,17 @@ const ChoiceList& CMDev::ratingList() const {
 
 std::span<const StoredField> CMDev::storedFields() const { return kStored; }
 
-std::string CMDev::GetTypeName() const { return isHybridPart() ? "MicrowaveDevice(Hyb)" : "MicrowaveDevice"; }
-
-void CMDev::paramPage(FieldVisitor& f) {
-  f.choice(kType, TYPE, true);
-  // The rating list is refilled from the (possibly changed) type: a rating
-  // past the end of a shorter list takes its last entry.
-  if (hasRating()) RATING = ratingList().clamp(RATING);
-  f.choice(withChoices(kRating, ratingList()), RATING, hasRating());
+void CMDev::shapeInput(ShownInput& input) {
+  if (input.is(kRating)) {
+    // The rating list is refilled from the (possibly changed) type: a rating
+    // past the end of a shorter list takes its last entry.
+    if (hasRating()) RATING = ratingList().clamp(RATING);
+    input.shown.choices = &ratingList();
+    input.applies = hasRating();
+  }
 }
+
+std::string CMDev::GetTypeName() const { return isHybridPart() ? "MicrowaveDevice(Hyb)" : "MicrowaveDevice"; }
 
 void CMDev::normalizeChoices() {
   CPart::normalizeChoices();
@@ -92,13 +94,6 @@ void CMDev::Calculate(CCircHeader& header) {
   PIE = static_cast<float>(pie);
   FR = static_cast<float>(cf * lb * pie);
   finishSurfaceMount(header, 0.0);
-}
-
-bool CMDev::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  // The rating is read against the list of the type just read.
-  return !hasRating() || r.read(withChoices(kRating, ratingList()), RATING);
 }
 
 void CMDev::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {

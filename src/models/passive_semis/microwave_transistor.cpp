@@ -276,24 +276,8 @@ void CMTrans::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CMTrans::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  if (hasMatching(TYPE) && !r.read(kMatch, MATCH)) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  if (TYPE == kMTransBipolarHiPower && !r.read(kMetal, METAL)) return false;
-  if (hasApplication(TYPE) && !r.read(kApp, APP)) return false;
-  if (usesDutyCycle() && !r.read(kDc, DC)) return false;
-  if (hasApplication(TYPE) && !r.read(kFreq, FREQ)) return false;
-  if (usesPower(TYPE) && !r.read(powerField(TYPE), POWER)) return false;
-  if (isBipolar(TYPE)) {
-    if (!r.read(kVmax, VMAX) || !r.read(kVop, VOP, VMAX) || !r.read(kStressMode, STRESSMODE)) return false;
-    if (isManualStress()) {
-      if (!r.read(kVStress, VSTRESS)) return false;
-    } else {
-      VSTRESS = stressPercent(VOP, VMAX);
-    }
-  }
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void CMTrans::UpdateAppParams(const CPart& other) {

@@ -63,7 +63,7 @@ const StoredFields kStored = joinFields(StoredFields{
     input<&COpto::TYPE>(kType).withClassList(),
     input<&COpto::CHAR>(kChar),
     input<&COpto::LOGIC>(kLogicChip),
-    input<&COpto::QU>(kQu),
+    input<&COpto::QU>(kQu).fromPackageInHybrid(),
     }, thermalInputs<&COpto::thermal>(kThermal), StoredFields{
     result<&COpto::LB>("LB"),
     result<&COpto::PIT>("PIT"),
@@ -91,20 +91,20 @@ const ClassRecord COpto::kClass = makeClassRecord<COpto>("COpto");
 
 std::span<const StoredField> COpto::storedFields() const { return kStored; }
 
-std::string COpto::GetTypeName() const {
-  return isHybridPart() ? "Optoelectronic(Hyb)" : "Optoelectronic";
+void COpto::shapeInput(ShownInput& input) {
+  if (input.is(kType)) {
+    // The type list follows the family: a type the new list does not hold
+    // moves to its last entry.
+    const ChoiceList& list = types();
+    TYPE = list.clamp(TYPE);
+    input.shown.choices = &list;
+  } else if (input.is(kChar) || input.is(kLogicChip)) {
+    input.applies = isDisplay();
+  }
 }
 
-void COpto::paramPage(FieldVisitor& f) {
-  f.choice(kFamily, FAMILY, true);
-  // The type list follows the family: a type the new list does not hold
-  // moves to its last entry.
-  const ChoiceList& list = types();
-  TYPE = list.clamp(TYPE);
-  f.choice(withChoices(kType, list), TYPE, true);
-  f.number(kChar, CHAR, isDisplay());
-  f.choice(kLogicChip, LOGIC, isDisplay());
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
+std::string COpto::GetTypeName() const {
+  return isHybridPart() ? "Optoelectronic(Hyb)" : "Optoelectronic";
 }
 
 void COpto::normalizeChoices() {
@@ -150,14 +150,8 @@ void COpto::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool COpto::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kFamily, FAMILY)) return false;
-  // A type the family's list does not hold is refilled by the reader when
-  // the keyword gives no match.
-  if (!r.read(withChoices(kType, types()), TYPE)) return false;
-  if (isDisplay() && (!r.read(kChar, CHAR) || !r.read(kLogicChip, LOGIC))) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void COpto::UpdateAppParams(const CPart& other) {
@@ -188,6 +182,5 @@ void COpto::FormatFactors(std::string& line1, std::string& line2, std::string_vi
                      formatNumber(PIT, 8, 6).c_str(), formatNumber(PIQ, 5, 2).c_str(),
                      formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel

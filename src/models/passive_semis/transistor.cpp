@@ -106,7 +106,7 @@ constexpr double kHighestRating = 99999.0;
 const StoredFields kStored = joinFields(StoredFields{
     input<&CTransistor::TYPE>(kType),
     input<&CTransistor::APP>(kApp).withClassList(),
-    input<&CTransistor::QU>(kQu),
+    input<&CTransistor::QU>(kQu).fromPackageInHybrid(),
     input<&CTransistor::PMAX>(kPmax),
     input<&CTransistor::VCEO>(kVceo),
     input<&CTransistor::VCE>(kVce),
@@ -132,25 +132,26 @@ const ChoiceList& CTransistor::applications() const {
 
 std::span<const StoredField> CTransistor::storedFields() const { return kStored; }
 
-std::string CTransistor::GetTypeName() const {
-  return isHybridPart() ? "Transistor(Hyb)" : "Transistor";
+void CTransistor::shapeInput(ShownInput& input) {
+  if (input.is(kApp)) {
+    input.shown.choices = &applications();
+    input.applies = hasApplication();
+  } else if (input.is(kPmax)) {
+    input.applies = usesPowerRating();
+  } else if (input.is(kVceo) || input.is(kStressMode)) {
+    input.applies = isBipolar();
+  } else if (input.is(kVce)) {
+    input.shown.hi = VCEO;
+    input.applies = isBipolar();
+  } else if (input.is(kVStress)) {
+    // In the computed mode the stress is not an entry: it shows Vce / Vceo.
+    if (isBipolar() && !isManualStress()) VSTRESS = stressPercent(VCE, VCEO);
+    input.applies = isBipolar() && isManualStress();
+  }
 }
 
-void CTransistor::paramPage(FieldVisitor& f) {
-  f.choice(kType, TYPE, true);
-  FieldSpec app = kApp;
-  app.choices = &applications();
-  f.choice(app, APP, hasApplication());
-  f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
-  f.number(kPmax, PMAX, usesPowerRating());
-  f.number(kVceo, VCEO, isBipolar());
-  FieldSpec vce = kVce;
-  vce.hi = VCEO;
-  f.number(vce, VCE, isBipolar());
-  f.choice(kStressMode, STRESSMODE, isBipolar());
-  // In the computed mode the stress is not an entry: it shows Vce / Vceo.
-  if (isBipolar() && !isManualStress()) VSTRESS = stressPercent(VCE, VCEO);
-  f.number(kVStress, VSTRESS, isBipolar() && isManualStress());
+std::string CTransistor::GetTypeName() const {
+  return isHybridPart() ? "Transistor(Hyb)" : "Transistor";
 }
 
 void CTransistor::normalizeChoices() {
@@ -217,24 +218,8 @@ void CTransistor::ApplyWhatIf(const WhatIfSettings& settings) {
 }
 
 bool CTransistor::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE)) return false;
-  if (hasApplication()) {
-    FieldSpec app = kApp;
-    app.choices = &applications();
-    if (!r.read(app, APP)) return false;
-  }
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  if (usesPowerRating() && !r.read(kPmax, PMAX)) return false;
-  if (isBipolar()) {
-    if (!r.read(kVceo, VCEO) || !r.read(kVce, VCE, VCEO) || !r.read(kStressMode, STRESSMODE)) return false;
-    if (isManualStress()) {
-      if (!r.read(kVStress, VSTRESS)) return false;
-    } else {
-      VSTRESS = stressPercent(VCE, VCEO);
-    }
-  }
-  return thermal.importFields(r, kThermal, ambient);
+  return importBaseFields(r, skipIdentity, smtAllowed) && importParamPage(r) &&
+         thermal.importFields(r, kThermal, ambient);
 }
 
 void CTransistor::UpdateAppParams(const CPart& other) {
@@ -279,6 +264,5 @@ void CTransistor::FormatFactors(std::string& line1, std::string& line2, std::str
                      formatNumber(PIS, 8, 6).c_str(), formatNumber(PIQ, 5, 2).c_str(),
                      formatNumber(PIE, 5, 2).c_str(), formatNumber(CF, 8, 6).c_str());
 }
-
 
 }  // namespace kestrel
