@@ -182,11 +182,7 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   scriptAccept<LibraryAddDialog>([&](LibraryAddDialog& add) {
     add.choose(LibraryAddDialog::kCircuitType, resistor, true);
   });
-  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
-    sheet.enter("PN", "GUI-R1");
-    sheet.enter("PN2", "GUI-SECOND");
-    sheet.enter("DESCR", "added in the window");
-  });
+  scriptEntries({{"PN", "GUI-R1"}, {"PN2", "GUI-SECOND"}, {"DESCR", "added in the window"}});
   w->addParts();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(dialogs.empty());
@@ -201,18 +197,14 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   scriptAccept<LibraryAddDialog>([&](LibraryAddDialog& add) {
     add.choose(LibraryAddDialog::kCircuitType, resistor, true);
   });
-  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
-    sheet.enter("PN", "GUI-R1");
-  });
+  scriptEntries({{"PN", "GUI-R1"}});
   w->addParts();
   QCOMPARE(lastMessage(), "Can not add record\n'" + guiLib + "'...\n...add error...\n...duplicate part number.");
   QCOMPARE(storedParts(guiLib), storedParts(cliLib));
   ui.messages.clear();
 
   // Edit: the selected part's sheet; the command line replaces the same part.
-  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
-    sheet.enter("DESCR", "edited in the window");
-  });
+  scriptEntries({{"DESCR", "edited in the window"}});
   w->editSelected();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(w->detailText().find("edited in the window") != std::string::npos);
@@ -284,9 +276,7 @@ void LibraryWindowsTest::lockedRecordRefusedAndUnchanged() {
   QCOMPARE(storedParts(path), before);
   // Released: the window edits the record now.
   ui.messages.clear();
-  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
-    sheet.enter("DESCR", "after the lock");
-  });
+  scriptEntries({{"DESCR", "after the lock"}});
   w->editSelected();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(storedParts(path) != before);
@@ -338,9 +328,7 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   w->selectRow(1);
   w->copySelected();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
-  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
-    sheet.enter("XREF_PN", "VENDOR-R2B");
-  });
+  scriptEntries({{"XREF_PN", "VENDOR-R2B"}});
   w->paste();
   QCOMPARE(ui.messages.size(), std::size_t{1});
   QCOMPARE(ui.messages[0], "Can not paste record\n'" + path + "'...\n...add error...\n...duplicate part number.");

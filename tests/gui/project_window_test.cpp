@@ -98,6 +98,8 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
  private:
   // An empty work folder with the example files in it.
   fs::path freshWork();
+  // A fresh work folder whose system.prj (over system.cir) is open in its window.
+  ProjectWindow* openSystemProject();
   FileBytes snapshot() const;
   ProjectWindow* activeProject() const;
   std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const;
@@ -122,6 +124,13 @@ void ProjectWindowTest::cleanup() { closeWindows(); }
 fs::path ProjectWindowTest::freshWork() {
   closeWindows();
   return freshExamples("work");
+}
+
+ProjectWindow* ProjectWindowTest::openSystemProject() {
+  const fs::path w = freshWork();
+  const std::string project = (w / "system.prj").string();
+  if (kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode != 0) return nullptr;
+  return frame->openFile(project) ? activeProject() : nullptr;
 }
 
 FileBytes ProjectWindowTest::snapshot() const { return test::folderBytes(work_); }
@@ -245,14 +254,11 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
 // Move a board below another and delete a child reference: the files and
 // the tree are those `kestrel project move` and `remove` give.
 void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
-  const fs::path w = freshWork();
-  const std::string project = (w / "system.prj").string();
-  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  const FileBytes start = snapshot();
-
-  QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = openSystemProject();
   QVERIFY(window != nullptr);
+  const fs::path& w = work_;
+  const std::string project = (w / "system.prj").string();
+  const FileBytes start = snapshot();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(shownTree(*window), cliShow(project));
   QVERIFY(window->tree().size() > 20);  // three boards and a hybrid with their records
@@ -302,12 +308,10 @@ void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
 // Commands on a node they do not apply to, and commands the user answers
 // No to: the library's message, and no file changes.
 void ProjectWindowTest::refusedEditsChangeNoFile() {
-  const fs::path w = freshWork();
-  const std::string project = (w / "system.prj").string();
-  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = openSystemProject();
   QVERIFY(window != nullptr);
+  const fs::path& w = work_;
+  const std::string project = (w / "system.prj").string();
   const FileBytes before = snapshot();
   const std::size_t nodes = window->tree().size();
   const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
@@ -372,33 +376,27 @@ void ProjectWindowTest::damagedProjectFileOpensNothing() {
   CProjDoc doc;
   doc.setTopLevel((w / "system.cir").string());
   const std::vector<std::uint8_t> good = encodeProject(doc);
-  struct Case {
-    const char* what;
-    std::vector<std::uint8_t> bytes;
+  const std::string circuit = test::readBytes(w / "controller.cir");
+  const struct {
+    const char* file;
+    std::vector<std::uint8_t> bytes;  // none: the file is not there
     std::string mustSay;
-  };
-  const Case cases[] = {
-      {"checksum broken", [&] { auto b = good; b[5] ^= 0x20; return b; }(), "File checksum error."},
-      {"a circuit file", [&] {
-         const std::string c = test::readBytes(w / "controller.cir");
-         return std::vector<std::uint8_t>(c.begin(), c.end());
-       }(), "not a Project"},
+  } cases[] = {
+      {"damaged.prj", [&] { auto b = good; b[5] ^= 0x20; return b; }(), "File checksum error."},
+      {"circuit.prj", {circuit.begin(), circuit.end()}, "not a Project"},
+      {"no-such.prj", {}, ""},
   };
   const std::size_t windows = frame->mdiArea()->subWindowList().size();
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     ui.messages.clear();
-    const fs::path path = w / "damaged.prj";
-    test::writeBytes(path, c.bytes);
-    QVERIFY2(!frame->openFile(path.string()), c.what);
-    QVERIFY2(ui.messages.size() == 1, c.what);
-    QVERIFY2(ui.messages[0].find(path.string()) != std::string::npos, (c.what + (": " + ui.messages[0])).c_str());
-    QVERIFY2(ui.messages[0].find(c.mustSay) != std::string::npos, (c.what + (": " + ui.messages[0])).c_str());
+    const fs::path path = w / c.file;
+    if (!c.bytes.empty()) test::writeBytes(path, c.bytes);
+    QVERIFY2(!frame->openFile(path.string()), c.file);
+    QCOMPARE(ui.messages.size(), std::size_t{1});
+    QVERIFY2(ui.messages[0].find(path.string()) != std::string::npos && ui.messages[0].find(c.mustSay) != std::string::npos,
+             ui.messages[0].c_str());
     QCOMPARE(frame->mdiArea()->subWindowList().size(), windows);
   }
-  ui.messages.clear();
-  QVERIFY(!frame->openFile((w / "no-such.prj").string()));
-  QVERIFY(ui.messages.size() == 1 && ui.messages[0].find("no-such.prj") != std::string::npos);
-  QCOMPARE(frame->mdiArea()->subWindowList().size(), windows);
 
   // Sound, but naming a circuit that is not there.
   ui.messages.clear();
@@ -412,21 +410,16 @@ void ProjectWindowTest::damagedProjectFileOpensNothing() {
   QCOMPARE(ui.messages, std::vector<std::string>{"This circuit file does not currently exist."});
   QVERIFY(window->statusLine().find("gone.cir") != std::string::npos);
   QVERIFY(window->statusLine().find(std::string(kSetTopLevelHint)) != std::string::npos);
-  ui.messages.clear();
-  window->calculate();
-  QCOMPARE(lastMessage(), std::string("CALCULATE: can not open top-level Circuit."));
 }
 
 // Open on a document node opens its circuit window once; on a record it
 // opens the record's document with the record selected; a missing child
 // opens nothing.
 void ProjectWindowTest::openingNodesOpensTheirCircuits() {
-  const fs::path w = freshWork();
-  const std::string project = (w / "system.prj").string();
-  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = openSystemProject();
   QVERIFY(window != nullptr);
+  const fs::path& w = work_;
+  const std::string project = (w / "system.prj").string();
 
   const auto controller = findDocument(*window, "CONTROLLER.CIR");
   const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
@@ -516,12 +509,10 @@ void ProjectWindowTest::changedHeaderAskedAboutOnClose() {
 // Nothing checked, a document not calculated, or No to the job question
 // writes no file.
 void ProjectWindowTest::printProjectMatchesCommandLine() {
-  const fs::path w = freshWork();
-  const std::string project = (w / "system.prj").string();
-  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = openSystemProject();
   QVERIFY(window != nullptr);
+  const fs::path& w = work_;
+  const std::string project = (w / "system.prj").string();
   const auto hybrid = findDocument(*window, "RF_MODULE.HYB");
   QVERIFY(hybrid);
   QVERIFY(window->model()->setData(window->model()->indexOf(*hybrid), Qt::Unchecked, Qt::CheckStateRole));
@@ -598,7 +589,6 @@ void ProjectWindowTest::printProjectMatchesCommandLine() {
   }
 }
 
-int main(int argc, char** argv) { return test::runTests<ProjectWindowTest>(argc, argv); }
 // Calculate, What-If? and Graph need a top-level circuit that opens and
 // holds records; each refusal names its command, shows no dialog and
 // changes no file.
@@ -619,6 +609,7 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
       {"empty.prj", "CALCULATE:", [](ProjectWindow& p) { return p.calculate(); }, "zero records in top-level Circuit."},
       {"empty.prj", "WHAT-IF?:", [](ProjectWindow& p) { return p.whatIf(); }, "zero records in top-level Circuit."},
       {"empty.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "zero records in top-level Circuit."},
+      {"missing.prj", "CALCULATE:", [](ProjectWindow& p) { return p.calculate(); }, "can not open top-level Circuit."},
       {"missing.prj", "WHAT-IF?:", [](ProjectWindow& p) { return p.whatIf(); }, "can not open top-level Circuit."},
       {"missing.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "can not open top-level Circuit."},
   };
@@ -649,13 +640,10 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
 // documents as `kestrel whatif` on the top-level circuit, and the tree
 // shows the changed results as `kestrel project show` does.
 void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
-  const fs::path w = freshWork();
-  const std::string project = (w / "system.prj").string();
-  const std::string top = (w / "system.cir").string();
-  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
-  QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = openSystemProject();
   QVERIFY(window != nullptr);
+  const fs::path& w = work_;
+  const std::string project = (w / "system.prj").string(), top = (w / "system.cir").string();
   const std::vector<std::string> treeBefore = shownTree(*window);
   std::string confirmation;
   script([this, &confirmation](QDialog& dialog) {
@@ -695,13 +683,10 @@ void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
 // Graph from the project window: the chart opens, and the data file beside
 // the top-level circuit is the one `kestrel graph` writes.
 void ProjectWindowTest::graphFromProjectMatchesCommandLine() {
-  const fs::path w = freshWork();
-  const std::string project = (w / "system.prj").string();
-  const std::string top = (w / "system.cir").string();
-  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
-  QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = openSystemProject();
   QVERIFY(window != nullptr);
+  const fs::path& w = work_;
+  const std::string project = (w / "system.prj").string(), top = (w / "system.cir").string();
   script([this](QDialog& dialog) {
     auto* sheet = dynamic_cast<GraphSheet*>(&dialog);
     if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
@@ -795,4 +780,5 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
   QVERIFY(encodeDocument(top->document()) != bytes);
 }
 
+int main(int argc, char** argv) { return test::runTests<ProjectWindowTest>(argc, argv); }
 #include "project_window_test.moc"
