@@ -4,8 +4,6 @@
 #include <QAction>
 #include <QListView>
 #include <QMdiArea>
-#include <QMenu>
-#include <QMenuBar>
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -17,16 +15,13 @@
 #include "gui/exchange/exchange_sheets.hpp"
 #include "gui/exchange/import_definition_sheets.hpp"
 #include "gui/exchange/import_definition_window.hpp"
-#include "models/register_all.hpp"
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/whatif_command.hpp"
 #include "exchange/import_run.hpp"
-#include "gui/circuit_window.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/exchange/merge_command.hpp"
 #include "gui/library/library_window.hpp"
-#include "gui/main_window.hpp"
 #include "project/project_file.hpp"
 #include "project/project_tree.hpp"
 #include "project/tree_edits.hpp"
@@ -34,7 +29,6 @@
 #include "store/library/transfer.hpp"
 #include "gui/exchange/whatif_command.hpp"
 #include "gui/exchange/whatif_sheet.hpp"
-#include "gui/property_sheet.hpp"
 #include "desktop_fixture.hpp"
 
 using namespace kestrel;

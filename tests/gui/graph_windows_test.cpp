@@ -12,21 +12,16 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <fstream>
 
 #include "core/strfmt.hpp"
 #include "graph/chart_file.hpp"
 #include "graph/chart_renderer.hpp"
 #include "graph/graph_definition.hpp"
-#include "gui/circuit_window.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/graph/chart_view.hpp"
 #include "gui/graph/chart_window.hpp"
 #include "gui/graph/graph_sheet.hpp"
-#include "gui/main_window.hpp"
-#include "models/register_all.hpp"
 #include "desktop_fixture.hpp"
 
 using namespace kestrel;

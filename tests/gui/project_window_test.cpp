@@ -5,9 +5,9 @@
 // files written and the tree shown must be the same.
 #include <QAction>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QLineEdit>
-#include <QMenu>
 #include <QTreeView>
 #include <fstream>
 
@@ -17,17 +17,13 @@
 #include "core/document_sub_files.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
-#include "gui/circuit_window.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/exchange/whatif_command.hpp"
 #include "gui/graph/chart_window.hpp"
 #include "gui/graph/graph_sheet.hpp"
-#include "gui/main_window.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/project/project_window.hpp"
-#include "gui/property_sheet.hpp"
-#include "models/register_all.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_file.hpp"
 #include "reports/report_kinds.hpp"
