@@ -228,6 +228,8 @@ void GraphWindowsTest::graphRunsMatchCommandLine() {
   }
 }
 
+// Each field of the page read and refused with its name; the rules
+// themselves are the graph definition's.
 void GraphWindowsTest::pageRefusesBadEntries() {
   struct Case {
     PageEntries entries;
@@ -239,13 +241,7 @@ void GraphWindowsTest::pageRefusesBadEntries() {
       {page(14, "0", "100", "1001", true), "Number entry for \"Step\" is out of range: 1 to 1000"},
       {page(0, "0", "10", "10"),
        "Please adjust From/To/Step to give minimum of 3 data points...\n...From 0 To 10 Step 10 gives 2 data points."},
-      {page(4, "-55", "175", "2"),
-       "Please adjust From/To/Step to give maximum of 100 data points...\n...From -55 To 175 Step 2 gives 116 data "
-       "points."},
       {page(1, "", "", "", false, "GB XX"), "Please edit \"Environment\"...\n...\"XX\" is not a valid environment code."},
-      {page(5, "", "", "", false, " , "),
-       "Please edit \"Environment\" to give minimum of 1 environment code...\n...there are now 0 valid environment "
-       "codes."},
       {page(9, "", "", "", false, "", "2"), "Number entry for \"Max Items\" is out of range: 3 to 100"},
       {page(0, "ten", "100", "10"), "Please enter a number."},
   };

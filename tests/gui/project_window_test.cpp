@@ -642,20 +642,11 @@ void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
   const std::string project = (w / "system.prj").string(), top = (w / "system.cir").string();
   const std::vector<std::string> treeBefore = shownTree(*window);
   std::string confirmation;
-  script([this, &confirmation](QDialog& dialog) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&dialog);
-    if (sheet == nullptr || !sheet->enter("Change Environment", "1") || !sheet->enter("Environment", "NS") ||
-        !sheet->enter("Temperature Mode", "Increase") || !sheet->enter("Temperature", "15")) {
-      return static_cast<int>(QDialog::Rejected);
-    }
-    script([&confirmation](QDialog& next) {
-      auto* confirm = dynamic_cast<WhatIfConfirmDialog*>(&next);
-      if (confirm == nullptr) return static_cast<int>(QDialog::Rejected);
-      confirmation = confirm->text();
-      return static_cast<int>(QDialog::Accepted);
-    });
-    sheet->accept();
-    return sheet->result();
+  scriptEntries({{"Change Environment", "1"}, {"Environment", "NS"}, {"Temperature Mode", "Increase"}, {"Temperature", "15"}});
+  script([&confirmation](QDialog& next) {
+    auto* confirm = dynamic_cast<WhatIfConfirmDialog*>(&next);
+    if (confirm != nullptr) confirmation = confirm->text();
+    return static_cast<int>(confirm != nullptr ? QDialog::Accepted : QDialog::Rejected);
   });
   QVERIFY(window->whatIf());
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
