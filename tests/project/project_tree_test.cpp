@@ -241,8 +241,8 @@ struct Refusal {
 };
 void PrintTo(const Refusal& c, std::ostream* os) { *os << c.name; }
 
-// Refusals the project window does not reach (it checks a hybrid parent,
-// the top and the answer No).
+// Refusals the project window does not reach (it checks the top and the
+// answer No through the tree; a hybrid parent it refuses itself first).
 class RefusedEdit : public Edits, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(RefusedEdit, ShowsItsMessageAndChangesNoFile) {
@@ -267,6 +267,8 @@ EditResult addTo(Edits& t, const char* parent, ChildMode mode, const std::string
 INSTANTIATE_TEST_SUITE_P(
     Cases, RefusedEdit,
     ::testing::Values(
+        Refusal{"AddToHybrid", nullptr, [](Edits& t) { return addTo(t, "rf_module.hyb", ChildMode::SubCircuit, "x.cir"); },
+                "ADD: project part selection is not CIRCUIT."},
         Refusal{"AddToPartRecord", nullptr,
                 [](Edits& t) { return addChild(t.tree, 2, ChildMode::SubCircuit, "x.cir", nullptr, t.fs, t.ui); },
                 "ADD: project part selection is not CIRCUIT."},
