@@ -90,8 +90,7 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void definitionEditedAsCommandLine();
   void damagedDefinitionOpensNothing_data();
   void damagedDefinitionOpensNothing();
-  void closeAsksToSaveChanges();
-  void importRunsTheDefinitionAsShown();
+  void editedDefinitionImportsAsShownAndAsksOnClose();
 
  private:
   std::string makeDefinition(const std::string& name, const std::string& format, const std::string& skip);
@@ -399,38 +398,17 @@ void ExchangeWindowsTest::damagedDefinitionOpensNothing() {
   if (damage == "kind") QVERIFY(ui.messages[0].find("Unexpected file format...\n...not Import.") != std::string::npos);
 }
 
-void ExchangeWindowsTest::closeAsksToSaveChanges() {
-  const std::string file = makeDefinition("close.imp", "CSV", "0");
+// An edited definition: Import runs it as the window shows it, before it is
+// saved; closing asks to save it: Cancel keeps the window, Save writes it.
+void ExchangeWindowsTest::editedDefinitionImportsAsShownAndAsksOnClose() {
+  const std::string file = makeDefinition("shown.imp", "CSV", "1-1");
   auto w = openDefinition(file);
   QVERIFY(w);
   QVERIFY(w->mayClose());  // unchanged: no question
   QVERIFY(saveQuestions.empty());
   CImportHeader h = w->definition().header;
-  h.description = "Changed";
-  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
-    sheet.setHeader(h);
-  });
-  w->editHeader();
-  saveAnswers = {SaveAnswer::Cancel};
-  QVERIFY(!w->mayClose());
-  QVERIFY(w->modified());
-  saveAnswers = {SaveAnswer::Save};
-  QVERIFY(w->mayClose());
-  QCOMPARE(saveQuestions, (std::vector<std::string>{"CLOSE.IMP", "CLOSE.IMP"}));
-  auto reopened = openDefinition(file);
-  QVERIFY(reopened);
-  QCOMPARE(reopened->definition().header.description, std::string("Changed"));
-}
-
-void ExchangeWindowsTest::importRunsTheDefinitionAsShown() {
-  const std::string file = makeDefinition("shown.imp", "CSV", "1-1");
-  auto w = openDefinition(file);
-  QVERIFY(w);
-  CImportHeader h = w->definition().header;
   h.description = "Not saved yet";
-  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
-    sheet.setHeader(h);
-  });
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) { sheet.setHeader(h); });
   w->editHeader();
   // The sheet comes preset with the window's file; OK as it is, then No to the confirmation.
   script([&file](QDialog& d) {
@@ -444,6 +422,16 @@ void ExchangeWindowsTest::importRunsTheDefinitionAsShown() {
   QCOMPARE(ui.questions.size(), std::size_t{1});
   QVERIFY2(ui.questions[0].find("- Description: 'Not saved yet'") != std::string::npos, ui.questions[0].c_str());
   QVERIFY(ui.logLines.empty());  // No: nothing ran
+
+  saveAnswers = {SaveAnswer::Cancel};
+  QVERIFY(!w->mayClose());
+  QVERIFY(w->modified());
+  saveAnswers = {SaveAnswer::Save};
+  QVERIFY(w->mayClose());
+  QCOMPARE(saveQuestions, (std::vector<std::string>{"SHOWN.IMP", "SHOWN.IMP"}));
+  auto reopened = openDefinition(file);
+  QVERIFY(reopened);
+  QCOMPARE(reopened->definition().header.description, std::string("Not saved yet"));
 }
 
 // ---- Merge and batch jobs ----
