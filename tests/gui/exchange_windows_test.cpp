@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "core/registry.hpp"
 #include "exchange/table_reader.hpp"
@@ -176,14 +175,10 @@ void ExchangeWindowsTest::importAsCommandLine() {
     QCOMPARE(built.dump(1), shownDocument(path("out-" + ext + "-cli/" + base)).dump(1));
   }
   // The window's log carries the command line's per-file result lines.
-  std::istringstream results(cli.out);
-  for (std::string line; std::getline(results, line);) {
-    const auto cliDir = path("in-" + ext + "-cli"), guiDir = path("in-" + ext + "-gui");
-    std::string asGui = line;
-    for (std::string from : {cliDir, path("out-" + ext + "-cli")}) {
-      const std::string to = from == cliDir ? guiDir : path("out-" + ext + "-gui");
-      if (const auto at = asGui.find(from); at != std::string::npos) asGui.replace(at, from.size(), to);
-    }
+  for (const std::string& line : test::splitLines(cli.out)) {
+    const std::string asGui = QString::fromStdString(line)
+                                  .replace(QString::fromStdString("-" + ext + "-cli"), QString::fromStdString("-" + ext + "-gui"))
+                                  .toStdString();
     QVERIFY2(std::find(ui.logLines.begin(), ui.logLines.end(), asGui) != ui.logLines.end(), asGui.c_str());
   }
 }
@@ -266,9 +261,7 @@ void ExchangeWindowsTest::exportAsCommandLine() {
     QVERIFY(!built.empty());
     QVERIFY2(built == test::readBytes(path("exp" + ext + "-cli-out/" + base + ext)), base);
   }
-  std::istringstream out(cli.out);
-  std::string last;
-  for (std::string line; std::getline(out, line);) last = line;
+  const std::string last = test::splitLines(cli.out).back();
   // The window's log ends with the command line's totals (before the log's closing lines).
   QVERIFY2(std::find(ui.logLines.begin(), ui.logLines.end(), last) != ui.logLines.end(), last.c_str());
 }
@@ -370,10 +363,7 @@ void ExchangeWindowsTest::definitionEditedAsCommandLine() {
   const test::RunResult shown = test::runKestrel({"import-def", "show", cliFile, "--all"});
   std::vector<std::string> lines = w->headerLines();
   for (const std::string& line : w->keywordLines()) lines.push_back(line);
-  std::vector<std::string> expected;
-  std::istringstream in(shown.out);
-  for (std::string line; std::getline(in, line);) expected.push_back(line);
-  QCOMPARE(lines, expected);
+  QCOMPARE(lines, test::splitLines(shown.out));
 }
 
 void ExchangeWindowsTest::damagedDefinitionOpensNothing_data() {
@@ -1435,11 +1425,8 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   QVERIFY(filterOut > 0);
   QCOMPARE(w->headerLines()[2], strprintf("Library Parts List    Records: %ld", static_cast<long>(transferred.size())));
   // The log file got the run as well.
-  std::ifstream logFile(dir.filePath("kestrel.log").toStdString());
-  std::stringstream logText;
-  logText << logFile.rdbuf();
-  QVERIFY(logText.str().find("TRANSFER") != std::string::npos);
-  QVERIFY(logText.str().find("Opening '" + guiDir) != std::string::npos);
+  const std::string logText = test::readBytes(dir.filePath("kestrel.log").toStdString());
+  QVERIFY(logText.find("TRANSFER") != std::string::npos && logText.find("Opening '" + guiDir) != std::string::npos);
   // The options are kept for the next run.
   QCOMPARE(loadTransferOptions(*settings).inputSpec, t.inputSpec);
   QVERIFY(loadTransferOptions(*settings).setQuantityOne);

@@ -17,7 +17,6 @@
 #include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QTreeView>
-#include <fstream>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
@@ -1023,20 +1022,15 @@ void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
   const fs::path folder = freshExamples("damaged");
   graph::GraphDefinition good;
   good.settings = graph::defaultSettings(graph::kFrVsStress);
-  std::vector<std::uint8_t> bytes = graph::encodeGraphDefinition(good);
-  auto write = [&folder](const std::string& name, const std::vector<std::uint8_t>& content) {
-    std::ofstream out(folder / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-    return (folder / name).string();
-  };
-  const std::vector<std::uint8_t> truncated(bytes.begin(), bytes.begin() + 9);
+  const std::vector<std::uint8_t> bytes = graph::encodeGraphDefinition(good);
+  test::writeBytes(folder / "short.gdf", std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 9));
   struct Case {
     std::string path;
     std::string start;  // the message begins so
   };
   const Case cases[] = {
-      {write("short.gdf", truncated), "GDF Open...\n...can not read from '" + (folder / "short.gdf").string() +
-                                          "'...\n...[CArchiveException...1]."},
+      {(folder / "short.gdf").string(),
+       "GDF Open...\n...can not read from '" + (folder / "short.gdf").string() + "'...\n...[CArchiveException...1]."},
       {(folder / "missing.gdf").string(), "GDF Open...\n...can not open '"},
   };
   for (const Case& c : cases) {

@@ -17,7 +17,6 @@
 #include <QTreeView>
 #include <QPushButton>
 #include <QScreen>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "core/circ_file.hpp"
@@ -631,9 +630,6 @@ void WindowsTest::browsePutsChosenFileNameIntoField() {
   QVERIFY(!hasButton);
 }
 
-// Printing an uncalculated document asks to calculate it first: Yes runs the
-// Calculate dialog and prints with the saved Report Setup, the mission lines
-// included after a mission calculation; No prints nothing on any road.
 // A child changed and calculated alone: the parent's window marks the row and
 // the totals, and printing offers to calculate first; "No" prints the report
 // with its warning, "Yes" clears the marks.
@@ -664,14 +660,15 @@ void WindowsTest::changedSubFileMarksParentNotCurrent() {
     });
     w->printToFile(OutputKind::Text);
     QVERIFY(ui.questions.back().starts_with("NOT CURRENT: sub-file results out of date (rec#1"));
-    std::ifstream in(txt);
-    const std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    QCOMPARE(report.find("NOT CURRENT") != std::string::npos, !yes);
+    QCOMPARE(test::readBytes(txt).find("NOT CURRENT") != std::string::npos, !yes);
   }
   QVERIFY(w->model()->data(pn, Qt::DecorationRole).isNull());
   QVERIFY(!w->resultText().ends_with("(not current)"));
 }
 
+// Printing an uncalculated document asks to calculate it first: Yes runs the
+// Calculate dialog and prints with the saved Report Setup, the mission lines
+// included after a mission calculation; No prints nothing on any road.
 void WindowsTest::uncalculatedPrintOffersCalculation() {
   const std::string question = "Circuit must be calculated before printing.\nCalculate now?";
   settings->setText("Report", "Company", "Print Road Test Company");
