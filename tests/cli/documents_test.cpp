@@ -171,6 +171,10 @@ TEST_F(Workflow, MissionStagesThroughAHierarchy) {
   const RunResult kofn = runKestrel({"-q", "calc", top, "--mission", "1000"});
   EXPECT_NE(kofn.out.find("MissionR=0.990944"), std::string::npos) << kofn.out;
 
+  const RunResult noK = runKestrel({"-q", "calc", board, "--model", "kofn", "--mission", "100"});
+  EXPECT_EQ(noK.exitCode, 1);
+  EXPECT_NE(noK.err.find("--model kofn needs --k"), std::string::npos) << noK.err;
+  EXPECT_EQ(noK.out, "");
   const RunResult tooMany = runKestrel({"calc", board, "--mission", "1000", "--k", "3"});
   EXPECT_EQ(tooMany.exitCode, 1);
   EXPECT_NE(tooMany.err.find("K-of-N quantity (K=3, N=2)"), std::string::npos) << tooMany.err;
@@ -335,16 +339,6 @@ TEST_F(Workflow, FailedSavesOfAHierarchyChangeNoFile) {
     EXPECT_NE(r.err.find("No file was changed."), std::string::npos) << r.err;
     EXPECT_EQ(contents(), before) << args[1];
   }
-}
-
-TEST_F(Workflow, KOfNWithoutKIsRefused) {
-  const std::string cir = file("k.cir");
-  ASSERT_EQ(runKestrel({"new", "circuit", cir}).exitCode, 0);
-  ASSERT_EQ(runKestrel({"add", cir, "609", "PN=A", "QTY=3"}).exitCode, 0);
-  const RunResult r = runKestrel({"-q", "calc", cir, "--model", "kofn", "--mission", "100"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("--model kofn needs --k"), std::string::npos) << r.err;
-  EXPECT_EQ(r.out, "");
 }
 
 // The program killed at every write, flush, link, rename and delete of a

@@ -23,6 +23,7 @@
 #include "gui/circuit_window.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/main_window.hpp"
+#include "gui/property_sheet.hpp"
 #include "run_kestrel.hpp"
 #include "support/recording_ui.hpp"
 
@@ -83,6 +84,12 @@ class DesktopFixture {
       if (fill) fill(*dialog);
       dialog->accept();
       return dialog->result();
+    });
+  }
+  // Scripts a property sheet: each field takes its entry in turn, then OK.
+  void scriptEntries(std::vector<std::pair<std::string, std::string>> entries) {
+    scriptAccept<gui::PropertySheet>([entries](gui::PropertySheet& sheet) {
+      for (const auto& [field, value] : entries) sheet.enter(field, value);
     });
   }
 

@@ -17,26 +17,20 @@
 #include <QTreeView>
 #include <QPushButton>
 #include <QScreen>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "core/circ_file.hpp"
-#include "core/document_lock.hpp"
 #include "core/number_format.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
-#include "gui/circuit_window.hpp"
 #include "gui/convert_dialog.hpp"
 #include "gui/dialogs.hpp"
+#include "gui/field_page.hpp"
 #include "gui/find_dialog.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/exchange/import_definition_window.hpp"
 #include "gui/help/help_windows.hpp"
-#include "gui/field_page.hpp"
 #include "gui/library/recall_dialog.hpp"
-#include "gui/main_window.hpp"
-#include "gui/property_sheet.hpp"
-#include "models/register_all.hpp"
 #include "desktop_fixture.hpp"
 
 using namespace kestrel;
@@ -67,7 +61,6 @@ class WindowsTest final : public QObject, test::DesktopFixture {
   void failedCalculationKeepsItsErrorLine();
   void undoRedoRestoresEveryCommandKind();
   void emptyPageNamesFieldAndPageAndFocusesIt();
-  void saveAsAddsExtensionKeepsCaseAndAsksAgain();
   void shortcutsAndWindowMenuWorkInAFreshFrame();
   void labelsShowNoLiteralAmpersand();
   void confirmationButtonsFollowTheQuestion();
@@ -234,16 +227,21 @@ void WindowsTest::badEntriesRefusedWithSharedMessages() {
   QVERIFY(row);
   QCOMPARE(w->document().record(*row).QTY, 3.0f);
 
-  // Commands without a selection tell so.
+  // Commands without a selection tell so, and open no dialog.
   auto empty = std::make_unique<CircuitWindow>(std::make_unique<CCircDoc>(DocKind::Circuit), context());
   empty->setAttribute(Qt::WA_DeleteOnClose, false);
   ui.messages.clear();
+  script([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
   empty->editSelected();
   empty->deleteSelected();
   empty->copySelected();
+  empty->convertSelected();
+  QVERIFY(!dialogs.empty());
+  dialogs.clear();
   const std::vector<std::string> expected{"EDIT: no part selection.", "DELETE: no part selection.",
-                                          "COPY: no part selection."};
+                                          "COPY: no part selection.", "CONVERT: no part selection."};
   QCOMPARE(ui.messages, expected);
+  QCOMPARE(empty->document().count(), std::size_t{0});
 
   // The Calculate dialog refuses text and limits the mission time.
   ui.messages.clear();
@@ -286,6 +284,11 @@ void WindowsTest::failedSaveKeepsDocumentModified() {
   // The file on disk is the one opened: nothing was lost or half-written.
   QCOMPARE(std::filesystem::file_size(path), before);
   QVERIFY(!std::filesystem::exists(dir.filePath("wrong.txt").toStdString()));
+  // Asked again after a refused name: the extension is added, the case kept.
+  chosenFiles = {dir.filePath("Board.txt").toStdString(), dir.filePath("PwrBoard").toStdString()};
+  QVERIFY(w->saveAs());
+  QCOMPARE(w->document().path(), dir.filePath("PwrBoard.cir").toStdString());
+  QVERIFY(std::filesystem::exists(w->document().path()));
 }
 
 void WindowsTest::fileChangedOnDiskIsAskedBeforeSavingOver() {
@@ -297,10 +300,7 @@ void WindowsTest::fileChangedOnDiskIsAskedBeforeSavingOver() {
   w->deleteSelected();
   // Another program changes the file behind the open window.
   QCOMPARE(test::runKestrel({"-q", "set", path, "HEADER_CF=3"}).exitCode, 0);
-  auto bytes = [&path] {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  };
+  const auto bytes = [&path] { return test::readBytes(path); };
   const std::string theirs = bytes();
   const std::string question = strprintf(kChangedOnDiskQuestion, path.c_str());
   ui.questions.clear();
@@ -539,15 +539,6 @@ void WindowsTest::convertKeepsBaseFieldsAndChangesClass() {
   QCOMPARE(w->selection(), pos);
   QCOMPARE(settings->text("Convert Type", "CircType"), std::to_string(misc));
 
-  // Without a selection there is nothing to convert.
-  auto empty = std::make_unique<CircuitWindow>(std::make_unique<CCircDoc>(DocKind::Hybrid), context());
-  empty->setAttribute(Qt::WA_DeleteOnClose, false);
-  ui.messages.clear();
-  script([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
-  empty->convertSelected();
-  QCOMPARE(ui.messages, std::vector<std::string>{"CONVERT: no part selection."});
-  QVERIFY(!dialogs.empty());  // no dialog was shown
-  QCOMPARE(empty->document().count(), std::size_t{0});
 }
 
 void WindowsTest::convertCancelChangesNothing() {
@@ -590,90 +581,55 @@ void WindowsTest::convertCancelChangesNothing() {
 void WindowsTest::browsePutsChosenFileNameIntoField() {
   auto w = openWindow(copyExample("controller.cir"));
   QVERIFY(w);
-  const std::string longName(57, 'N');
   const struct {
     const char* what;
-    std::uint16_t type;
+    bool hybrid;  // a sub-hybrid record, else a sub-circuit
     std::string chosen;
-    std::string caption;
-    std::string filter;
-    std::string field;
     std::string stored;  // the record's file name after OK; "" when OK is refused
     std::string message;
   } cases[] = {
-      {"sub-circuit", kSubCircuitType, dir.filePath("boards/io_board.cir").toStdString(), "Choose SubCircuit File",
-       "Circuit Files (*.cir)", "SUBCIRC_FILENAME", "io_board.cir", ""},
-      {"sub-hybrid", kSubHybridType, dir.filePath("rf_module.hyb").toStdString(), "Choose SubHybrid File",
-       "Hybrid Files (*.hyb)", "SUBHYB_FILENAME", "rf_module.hyb", ""},
-      {"chooser cancelled", kSubCircuitType, "", "Choose SubCircuit File", "Circuit Files (*.cir)",
-       "SUBCIRC_FILENAME", "typed.cir", ""},
-      {"name too long", kSubCircuitType, "/tmp/" + longName + ".cir", "Choose SubCircuit File",
-       "Circuit Files (*.cir)", "SUBCIRC_FILENAME", "",
+      {"sub-circuit", false, dir.filePath("boards/io_board.cir").toStdString(), "io_board.cir", ""},
+      {"sub-hybrid", true, dir.filePath("rf_module.hyb").toStdString(), "rf_module.hyb", ""},
+      {"chooser cancelled", false, "", "typed.cir", ""},
+      {"name too long", false, "/tmp/" + std::string(57, 'N') + ".cir", "",
        "Text entry has too many characters:\n61 ch entered ... 60 ch max"},
+  };
+  const auto addAs = [this](std::uint16_t type) {
+    scriptAccept<AddPartDialog>([type](AddPartDialog& add) { add.choose(menuIndexOf(type, false), true); });
   };
   for (const auto& c : cases) {
     ui.messages.clear();
     chosenFile = c.chosen;
     chooserCalls.clear();
+    const std::uint16_t type = c.hybrid ? kSubHybridType : kSubCircuitType;
+    const std::string field = c.hybrid ? "SUBHYB_FILENAME" : "SUBCIRC_FILENAME";
     const std::string pn = std::string("SUB-") + c.what;
-    bool clicked = false;
-    script([&](QDialog& dialog) {
-      auto* add = dynamic_cast<AddPartDialog*>(&dialog);
-      if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-      add->choose(menuIndexOf(c.type, false), true);
-      add->accept();
-      script([&](QDialog& next) {
-        auto* sheet = dynamic_cast<PropertySheet*>(&next);
-        if (sheet == nullptr) return static_cast<int>(QDialog::Rejected);
-        sheet->enter("PN", pn);
-        sheet->enter(c.field, "typed.cir");
-        auto* browse = sheet->findChild<QPushButton*>(QString::fromStdString(c.field + "_BROWSE"));
-        if (browse == nullptr) return static_cast<int>(QDialog::Rejected);
-        browse->click();
-        clicked = true;
-        sheet->accept();
-        return sheet->result();
-      });
-      return add->result();
+    addAs(type);
+    scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+      sheet.enter("PN", pn);
+      sheet.enter(field, "typed.cir");
+      if (auto* browse = sheet.findChild<QPushButton*>(QString::fromStdString(field + "_BROWSE"))) browse->click();
     });
     w->addParts();  // the Add dialog comes again after the record: unanswered, it ends
-    QVERIFY2(clicked, c.what);
-    QCOMPARE(chooserCalls.back(), std::string(c.caption) + "|" + c.filter);
-    if (c.message.empty()) {
-      QVERIFY2(ui.messages.empty(), c.what);
-    } else {
-      QVERIFY2(!ui.messages.empty(), c.what);
-      QCOMPARE(ui.messages.front(), c.message);
-    }
+    QCOMPARE(chooserCalls, std::vector<std::string>{c.hybrid ? "Choose SubHybrid File|Hybrid Files (*.hyb)"
+                                                             : "Choose SubCircuit File|Circuit Files (*.cir)"});
+    QCOMPARE(ui.messages.empty() ? std::string() : ui.messages.front(), c.message);
     const auto row = findPn(w->document(), pn);
-    if (c.stored.empty()) {
-      QVERIFY2(!row, c.what);  // the refused name stays in the field and OK is refused
-      continue;
-    }
-    QVERIFY2(row, c.what);
-    QCOMPARE(w->document().record(*row).PART_TYPE, c.type);
-    QCOMPARE(w->document().record(*row).FileName, c.stored);
+    QCOMPARE(row.has_value(), !c.stored.empty());  // a refused name stays in the field and OK is refused
+    if (row) QCOMPARE(w->document().record(*row).PART_TYPE, type);
+    if (row) QCOMPARE(w->document().record(*row).FileName, c.stored);
   }
   // Other part types have no browse button.
   bool hasButton = true;
-  script([&](QDialog& dialog) {
-    auto* add = dynamic_cast<AddPartDialog*>(&dialog);
-    if (add == nullptr) return static_cast<int>(QDialog::Rejected);
-    add->choose(menuIndexOf(kMiscType, false), true);
-    add->accept();
-    script([&](QDialog& next) {
-      hasButton = !next.findChildren<QPushButton*>(QRegularExpression("_BROWSE$")).isEmpty();
-      return static_cast<int>(QDialog::Rejected);
-    });
-    return add->result();
+  addAs(kMiscType);
+  script([&](QDialog& next) {
+    hasButton = !next.findChildren<QPushButton*>(QRegularExpression("_BROWSE$")).isEmpty();
+    return static_cast<int>(QDialog::Rejected);
   });
   w->addParts();
   QVERIFY(!hasButton);
 }
 
-// Printing an uncalculated document asks to calculate it first: Yes runs the
-// Calculate dialog and prints with the saved Report Setup, the mission lines
-// included after a mission calculation; No prints nothing on any road.
 // A child changed and calculated alone: the parent's window marks the row and
 // the totals, and printing offers to calculate first; "No" prints the report
 // with its warning, "Yes" clears the marks.
@@ -704,14 +660,15 @@ void WindowsTest::changedSubFileMarksParentNotCurrent() {
     });
     w->printToFile(OutputKind::Text);
     QVERIFY(ui.questions.back().starts_with("NOT CURRENT: sub-file results out of date (rec#1"));
-    std::ifstream in(txt);
-    const std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    QCOMPARE(report.find("NOT CURRENT") != std::string::npos, !yes);
+    QCOMPARE(test::readBytes(txt).find("NOT CURRENT") != std::string::npos, !yes);
   }
   QVERIFY(w->model()->data(pn, Qt::DecorationRole).isNull());
   QVERIFY(!w->resultText().ends_with("(not current)"));
 }
 
+// Printing an uncalculated document asks to calculate it first: Yes runs the
+// Calculate dialog and prints with the saved Report Setup, the mission lines
+// included after a mission calculation; No prints nothing on any road.
 void WindowsTest::uncalculatedPrintOffersCalculation() {
   const std::string question = "Circuit must be calculated before printing.\nCalculate now?";
   settings->setText("Report", "Company", "Print Road Test Company");
@@ -859,41 +816,24 @@ void WindowsTest::undoRedoRestoresEveryCommandKind() {
   auto w = openWindow(copyExample("power_supply.cir"));
   QVERIFY(w);
   const CCircDoc& doc = w->document();
-  const auto sheet = [this](std::string field, std::string value) {
-    return [this, field, value](QDialog& d) {
-      auto* s = dynamic_cast<PropertySheet*>(&d);
-      if (s == nullptr) return static_cast<int>(QDialog::Rejected);
-      s->enter(field, value);
-      s->accept();
-      return s->result();
-    };
-  };
-  const auto then = [this](std::function<bool(QDialog&)> first, std::function<int(QDialog&)> next) {
-    script([this, first, next](QDialog& d) {
-      if (!first(d)) return static_cast<int>(QDialog::Rejected);
-      script(next);
-      d.accept();
-      return d.result();
-    });
-  };
-  const auto addMisc = [](QDialog& d) {
-    auto* add = dynamic_cast<AddPartDialog*>(&d);
-    if (add != nullptr) add->choose(menuIndexOf(kMiscType, false), true);
-    return add != nullptr;
-  };
-  const auto toResistor = [](QDialog& d) {
-    auto* convert = dynamic_cast<ConvertTypeDialog*>(&d);
-    if (convert != nullptr) convert->choose(menuIndexOf(kResistorType, false), true);
-    return convert != nullptr;
-  };
+  const auto choose = [](std::uint16_t type) { return [type](auto& d) { d.choose(menuIndexOf(type, false), true); }; };
   const std::pair<const char*, std::function<void()>> commands[] = {
-      {"add", [&] { then(addMisc, sheet("PN", "NEW-1")); w->addParts(); }},
-      {"edit", [&] { w->select(0); script(sheet("QTY", "7")); w->editSelected(); }},
+      {"add", [&] {
+         scriptAccept<AddPartDialog>(choose(kMiscType));
+         scriptEntries({{"PN", "NEW-1"}});
+         w->addParts();
+       }},
+      {"edit", [&] { w->select(0); scriptEntries({{"QTY", "7"}}); w->editSelected(); }},
       {"delete", [&] { w->select(1); w->deleteSelected(); }},
-      {"convert", [&] { w->select(3); then(toResistor, sheet("PN", "CONVERTED")); w->convertSelected(); }},
+      {"convert", [&] {
+         w->select(3);
+         scriptAccept<ConvertTypeDialog>(choose(kResistorType));
+         scriptEntries({{"PN", "CONVERTED"}});
+         w->convertSelected();
+       }},
       {"cut", [&] { w->select(2); w->cutSelected(); }},
       {"paste", [&] { w->paste(); }},
-      {"header", [&] { script(sheet("HEADER_TEMP", "61")); w->editHeader(); }},
+      {"header", [&] { scriptEntries({{"HEADER_TEMP", "61"}}); w->editHeader(); }},
   };
   for (const auto& [what, command] : commands) {
     const auto before = encodeDocument(doc);
@@ -911,7 +851,7 @@ void WindowsTest::undoRedoRestoresEveryCommandKind() {
   QVERIFY(row);
   for (int qty = 2; qty <= 22; ++qty) {
     w->select(*row);
-    script(sheet("QTY", std::to_string(qty)));
+    scriptEntries({{"QTY", std::to_string(qty)}});
     w->editSelected();
   }
   int undone = 0;
@@ -956,15 +896,6 @@ void WindowsTest::emptyPageNamesFieldAndPageAndFocusesIt() {
       QVERIFY(defaults || !label.isEmpty());  // the cursor is in that field
     }
   }
-}
-
-void WindowsTest::saveAsAddsExtensionKeepsCaseAndAsksAgain() {
-  CircuitWindow w(std::make_unique<CCircDoc>(DocKind::Circuit), context());
-  chosenFiles = {dir.filePath("Board.txt").toStdString(), dir.filePath("PwrBoard").toStdString()};
-  QVERIFY(w.saveAs());
-  QCOMPARE(ui.messages.size(), std::size_t{1});  // the refused name; then asked again
-  QCOMPARE(w.document().path(), dir.filePath("PwrBoard.cir").toStdString());
-  QVERIFY(std::filesystem::exists(w.document().path()));
 }
 
 // A frame whose dialogs, choosers and messages are the test's.
