@@ -50,6 +50,10 @@ class FieldVisitor {
   virtual void number(const FieldSpec& field, float& value, bool applies) = 0;
   virtual void choice(const FieldSpec& field, std::uint8_t& value, bool applies) = 0;
   virtual void flag(const FieldSpec& field, std::uint16_t& value, bool applies) = 0;
+  // True for a visitor that reads values in by keyword (an import): a page
+  // then leaves a stored choice past a refilled list, or a value outside a
+  // new range, for the reader to settle and report.
+  virtual bool readsInput() const { return false; }
 };
 
 }  // namespace kestrel

@@ -116,6 +116,7 @@ class PageReader final : public FieldVisitor {
   void number(const FieldSpec& field, float& value, bool applies) override { take(field, value, applies); }
   void choice(const FieldSpec& field, std::uint8_t& value, bool applies) override { take(field, value, applies); }
   void flag(const FieldSpec& field, std::uint16_t& value, bool applies) override { take(field, value, applies); }
+  bool readsInput() const override { return true; }
 
  private:
   template <typename T>
@@ -133,7 +134,7 @@ bool CPart::visitInputs(FieldVisitor& fields, FieldPage page) {
   for (const StoredField& field : storedFields()) {
     if (field.entry == nullptr || field.page != page) continue;
     any = true;
-    ShownInput input{*field.entry, *field.entry, !(field.packageInHybrid && isHybridPart())};
+    ShownInput input{*field.entry, *field.entry, !(field.packageInHybrid && isHybridPart()), fields.readsInput()};
     shapeInput(input);
     std::visit(InputVisit{fields, input.shown, input.applies}, field.at(*this));
   }

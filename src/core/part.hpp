@@ -87,6 +87,7 @@ class CPart {
     const FieldSpec& entry;  // the table's description
     FieldSpec shown;         // what the page shows and the import reads
     bool applies = true;
+    bool reading = false;  // an import reads the page (FieldVisitor::readsInput)
     bool is(const FieldSpec& field) const { return &entry == &field; }
   };
   virtual void shapeInput(ShownInput& input);
@@ -117,6 +118,8 @@ class CPart {
   virtual void normalizeChoices();
 
   // ---- non-virtual base operations ----
+  // Writes or reads fields 1..34 only.
+  void serializeBase(Archive& ar);
   // Base field copy: fields 1..34 from a record of any class.
   void copyBaseFields(const CPart& other);
   // The same, leaving the part type id alone (Convert Type, libraries).
@@ -211,7 +214,6 @@ class CPart {
   std::string NOTES;                // 34
 
  protected:
-  void serializeBase(Archive& ar);
   // The import of fields 1..34 that every class starts with.
   bool importBaseFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed);
   // Reads every input the parameter page (or the temperature page) shows

@@ -50,7 +50,7 @@ void CSubHybrid::surfaceMount(CCircHeader& header) {
   finishSurfaceMount(header, std::max(0.0, static_cast<double>(T) - header.TEMP));
 }
 
-bool CSubFilePart::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
+bool CSubFilePart::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float) {
   return importBaseFields(r, skipIdentity, smtAllowed) && r.read(fileNameSpec(), FileName) &&
          r.read(dutyCycleSpec(), DutyCycle);
 }

@@ -285,7 +285,7 @@ TEST(AllClasses, EntriesAtTheirRangeBoundsAreInRange) {
 
 std::vector<std::uint8_t> baseBytes(CPart& part) {
   Archive out = Archive::forWriting();
-  part.CPart::Serialize(out);
+  part.serializeBase(out);
   return out.bytes();
 }
 

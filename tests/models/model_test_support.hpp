@@ -278,7 +278,7 @@ inline std::vector<std::uint8_t> ownBytes(CPart& part) {
   Archive whole = Archive::forWriting();
   part.Serialize(whole);
   Archive base = Archive::forWriting();
-  part.CPart::Serialize(base);
+  part.serializeBase(base);
   return {whole.bytes().begin() + static_cast<std::ptrdiff_t>(base.bytes().size()), whole.bytes().end()};
 }
 

@@ -125,7 +125,7 @@ void CConnector::paramPage(FieldVisitor& f) {
   // past the end of its new list takes the list's last entry.
   const ChoiceList& types = typeList();
   const bool hasType = types.count() > 0;
-  if (hasType) TYPE = types.clamp(TYPE);
+  if (hasType && !f.readsInput()) TYPE = types.clamp(TYPE);
   f.choice(withChoices(kType, types), TYPE, hasType);
   f.choice(kQu, QU, !isHybridPart());  // the package supplies it
   f.number(kPins, PINS, true);

@@ -173,8 +173,10 @@ void CRelay::paramPage(FieldVisitor& f) {
   // choice past the end of its new list takes the list's last entry.
   const ChoiceList& constructions = constructionList();
   const bool hasConstruction = constructions.count() > 0;
-  if (hasConstruction) CONSTR = constructions.clamp(CONSTR);
-  QU = qualityList().clamp(QU);
+  if (!f.readsInput()) {
+    if (hasConstruction) CONSTR = constructions.clamp(CONSTR);
+    QU = qualityList().clamp(QU);
+  }
   const bool mechanical = isMechanical();
 
   f.choice(withChoices(kConstr, constructions), CONSTR, hasConstruction);

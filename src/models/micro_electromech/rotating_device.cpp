@@ -121,7 +121,7 @@ void CRotate::shapeInput(ShownInput& input) {
   if (input.is(kType)) {
     // The type list is refilled from the (possibly changed) family: a type past
     // the end of a shorter list takes its last entry.
-    TYPE = typeList().clamp(TYPE);
+    if (!input.reading) TYPE = typeList().clamp(TYPE);
     input.shown.choices = &typeList();
   } else if (input.is(kOpTime)) {
     input.applies = fam == kMotorFamily;

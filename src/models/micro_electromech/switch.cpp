@@ -117,7 +117,7 @@ void CSwitch::paramPage(FieldVisitor& f) {
   // form past the end of its new list takes the list's last entry.
   const ChoiceList& forms = contactList();
   const bool hasForm = forms.count() > 0;
-  if (hasForm) CONTACT = forms.clamp(CONTACT);
+  if (hasForm && !f.readsInput()) CONTACT = forms.clamp(CONTACT);
   const std::uint8_t type = switchType();
   const bool breaker = type == kCircuitBreaker;
 

@@ -200,7 +200,7 @@ void CTube::shapeInput(ShownInput& input) {
     // The type list, and the power and frequency ranges, follow the (possibly
     // changed) family: a type past the end of a shorter list takes its last
     // entry, a power or frequency outside the new range its nearest bound.
-    if (hasType()) TYPE = typeList().clamp(TYPE);
+    if (hasType() && !input.reading) TYPE = typeList().clamp(TYPE);
     input.shown.choices = &typeList();
     input.applies = hasType();
   } else if (input.is(kPower) || input.is(kFreq)) {
@@ -208,7 +208,7 @@ void CTube::shapeInput(ShownInput& input) {
     input.shown = power ? powerField(family()) : frequencyField(family());
     input.applies = hasPowerAndFrequency();
     float& value = power ? POWER : FREQ;
-    if (input.applies) value = static_cast<float>(heldInRange(value, input.shown.lo, input.shown.hi));
+    if (input.applies && !input.reading) value = static_cast<float>(heldInRange(value, input.shown.lo, input.shown.hi));
   } else if (input.is(kOverLimit)) {
     input.applies = family() == kTransmittingTube;
   } else if (input.is(kYears)) {
@@ -292,21 +292,6 @@ void CTube::Calculate(CCircHeader& header) {
   PIC = static_cast<float>(pic);
   FR = static_cast<float>(fr);
   finishSurfaceMount(header, 0.0);
-}
-
-bool CTube::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kFamily, FAMILY)) return false;
-  // The type is read against the list of the family just read, the power
-  // and frequency with the family's ranges.
-  if (hasType() && !r.read(withChoices(kType, typeList()), TYPE)) return false;
-  if (hasPowerAndFrequency() &&
-      (!r.read(powerField(family()), POWER) || !r.read(frequencyField(family()), FREQ))) {
-    return false;
-  }
-  if (family() == kTransmittingTube && !r.read(kOverLimit, OVERLIMIT)) return false;
-  if (hasLearningFactor() && !r.read(kYears, YEARS)) return false;
-  return family() != kMagnetron || r.read(kRatio, RATIO);
 }
 
 void CTube::FormatDetail(std::string& line1, std::string&, std::string_view prefix) const {

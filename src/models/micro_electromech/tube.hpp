@@ -52,7 +52,6 @@ class CTube final : public CPart {
   std::vector<NamedFactor> factors() const override;
   std::string GetTypeName() const override;
   void Calculate(CCircHeader& header) override;
-  bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void normalizeChoices() override;

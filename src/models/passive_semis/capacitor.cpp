@@ -167,7 +167,7 @@ std::string CCapacitor::GetTypeName() const {
 void CCapacitor::paramPage(FieldVisitor& f) {
   const std::uint8_t style = TYPE;
   f.choice(kType, TYPE, true);
-  if (TYPE != style) keepQualityOfStyle();
+  if (TYPE != style && !f.readsInput()) keepQualityOfStyle();
   f.number(kCap, CAP, true);
   f.choice(kCapUnit, CAPUNIT, true);
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
@@ -245,23 +245,6 @@ void CCapacitor::ApplyWhatIf(const WhatIfSettings& settings) {
     applyQualityChange(QU, 1, static_cast<int>(kCapacitorQualities.count()), settings);
   }
   applyStressChange(StressSubject{VSTRESS, &STRESSMODE, VMAX, VOP}, 0.0, 100.0, settings);
-}
-
-bool CCapacitor::ImportFields(KeywordReader& r, bool skipIdentity, bool smtAllowed, float ambient) {
-  if (!importBaseFields(r, skipIdentity, smtAllowed)) return false;
-  if (!r.read(kType, TYPE) || !r.read(kCap, CAP) || !r.read(kCapUnit, CAPUNIT)) return false;
-  if (!isHybridPart() && !r.read(kQu, QU)) return false;
-  if (!r.read(kVmax, VMAX) || !r.read(kVop, VOP, VMAX) || !r.read(kStressMode, STRESSMODE)) {
-    return false;
-  }
-  if (isManualStress()) {
-    if (!r.read(kVStress, VSTRESS)) return false;
-  } else {
-    VSTRESS = stressPercent(VOP, VMAX);
-  }
-  if (!r.read(kTRise, TRISE)) return false;
-  // Only the solid tantalum styles just read take a circuit resistance.
-  return !usesCircuitResistance() || r.read(kCircR, CIRCR);
 }
 
 void CCapacitor::UpdateAppParams(const CPart& other) {

@@ -76,7 +76,6 @@ class CCapacitor final : public CPart {
   void paramPage(FieldVisitor& fields) override;
   void Calculate(CCircHeader& header) override;
   void ApplyWhatIf(const WhatIfSettings& settings) override;
-  bool ImportFields(KeywordReader& reader, bool skipIdentity, bool smtAllowed, float ambient) override;
   void UpdateAppParams(const CPart& other) override;
   void FormatDetail(std::string& line1, std::string& line2, std::string_view prefix) const override;
   void FormatFactors(std::string& line1, std::string& line2, std::string_view prefix) const override;

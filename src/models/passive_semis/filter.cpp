@@ -51,7 +51,7 @@ std::span<const StoredField> CFilter::storedFields() const { return kStored; }
 void CFilter::shapeInput(ShownInput& input) {
   if (input.is(kType)) {
     // The type list is refilled from the (possibly changed) family.
-    checkChoice(TYPE, typeList());
+    if (!input.reading) checkChoice(TYPE, typeList());
     input.shown.choices = &typeList();
   }
 }

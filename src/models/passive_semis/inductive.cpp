@@ -78,7 +78,7 @@ void CInductive::shapeInput(ShownInput& input) {
     // The quality list follows the type just shown (or changed): refilled from
     // the type's list, and an index past a shorter list taken back into it.
     input.shown = isTransformer() ? kQuTransformer : kQuInductor;
-    checkChoice(QU, *input.shown.choices);
+    if (!input.reading) checkChoice(QU, *input.shown.choices);
   }
 }
 

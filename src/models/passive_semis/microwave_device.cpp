@@ -62,7 +62,7 @@ void CMDev::shapeInput(ShownInput& input) {
   if (input.is(kRating)) {
     // The rating list is refilled from the (possibly changed) type: a rating
     // past the end of a shorter list takes its last entry.
-    if (hasRating()) RATING = ratingList().clamp(RATING);
+    if (hasRating() && !input.reading) RATING = ratingList().clamp(RATING);
     input.shown.choices = &ratingList();
     input.applies = hasRating();
   }

@@ -96,7 +96,7 @@ void COpto::shapeInput(ShownInput& input) {
     // The type list follows the family: a type the new list does not hold
     // moves to its last entry.
     const ChoiceList& list = types();
-    TYPE = list.clamp(TYPE);
+    if (!input.reading) TYPE = list.clamp(TYPE);
     input.shown.choices = &list;
   } else if (input.is(kChar) || input.is(kLogicChip)) {
     input.applies = isDisplay();
