@@ -29,7 +29,8 @@ Status drawOn(cairo_surface_t* surface, const PlotModel& plot) {
   // Drawing happens in memory: a failure there is none of the file or input
   // kinds, so it stays a plain failure (here and below).
   if (drawn != CAIRO_STATUS_SUCCESS) {
-    result = Status::error(StatusCode::Failed, std::string("chart drawing failed: ") + cairo_status_to_string(drawn));
+    result = Status::error(StatusCode::Failed,
+                           std::string("chart drawing failed: ") + cairo_status_to_string(drawn));
   }
   return result;
 }
@@ -68,7 +69,8 @@ Status renderChartBytes(const PlotModel& plot, ChartFileFormat format, std::vect
   }
   cairo_surface_finish(surface);
   if (drawn && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    drawn = Status::error(StatusCode::Failed, std::string("chart file: ") + cairo_status_to_string(cairo_surface_status(surface)));
+    drawn = Status::error(StatusCode::Failed, std::string("chart file: ") +
+                                                  cairo_status_to_string(cairo_surface_status(surface)));
   }
   cairo_surface_destroy(surface);
   if (!drawn) bytes.clear();
@@ -77,9 +79,14 @@ Status renderChartBytes(const PlotModel& plot, ChartFileFormat format, std::vect
 
 Status writeChartFile(FileSystem& fs, const PlotModel& plot, const std::string& path) {
   const auto format = chartFormatForPath(path);
-  if (!format) return Status::error(StatusCode::InvalidArgument, "Chart file '" + path + "': use a .svg, .png or .pdf name.");
+  if (!format) {
+    return Status::error(StatusCode::InvalidArgument,
+                         "Chart file '" + path + "': use a .svg, .png or .pdf name.");
+  }
   std::vector<std::uint8_t> bytes;
-  if (Status s = renderChartBytes(plot, *format, bytes); !s) return Status::error(s.code(), "'" + path + "': " + s.message());
+  if (Status s = renderChartBytes(plot, *format, bytes); !s) {
+    return Status::error(s.code(), "'" + path + "': " + s.message());
+  }
   const std::string temporary = path + ".tmp";
   if (Status s = fs.writeFile(temporary, bytes); !s) {
     (void)fs.remove(temporary);

@@ -35,7 +35,8 @@ Status decodeChartAttributes(std::span<const std::uint8_t> bytes, ChartStyle& st
   std::uint16_t width = 0, height = 0;
   ar.io(version);
   if (ar.ok() && version != kChartAttributesVersion) {
-    return Status::error(StatusCode::Corrupt, strprintf("chart attribute version %d (expected %d)", version, kChartAttributesVersion));
+    return Status::error(StatusCode::Corrupt, strprintf("chart attribute version %d (expected %d)", version,
+                                                        kChartAttributesVersion));
   }
   ar.io(mode);
   ar.io(width);
@@ -47,7 +48,8 @@ Status decodeChartAttributes(std::span<const std::uint8_t> bytes, ChartStyle& st
   const auto parsed = chartFormOfMode(mode);
   if (!parsed) return Status::error(StatusCode::Corrupt, modeStringError(mode));
   if (width < kMinChartSide || width > kMaxChartSide || height < kMinChartSide || height > kMaxChartSide) {
-    return Status::error(StatusCode::Corrupt, strprintf("chart size %dx%d outside %d..%d", width, height, kMinChartSide, kMaxChartSide));
+    return Status::error(StatusCode::Corrupt, strprintf("chart size %dx%d outside %d..%d", width, height,
+                                                        kMinChartSide, kMaxChartSide));
   }
   if (scale > static_cast<std::uint8_t>(ValueScale::Logarithmic) || (switches & ~(kGrid | kMarkers | kLegend)) != 0) {
     return Status::error(StatusCode::Corrupt, "chart attributes: unknown scale or switches");

@@ -13,13 +13,18 @@ namespace {
 
 constexpr std::size_t kChecksumSize = 4;
 
-Status openError(StatusCode code, const std::string& what, const std::string& path, const std::string& cause) {
-  return Status::error(code, strprintf("GDF Open...\n...%s '%s'...\n...%s.", what.c_str(), path.c_str(), cause.c_str()));
+Status openError(StatusCode code, const std::string& what, const std::string& path,
+                 const std::string& cause) {
+  return Status::error(
+      code, strprintf("GDF Open...\n...%s '%s'...\n...%s.", what.c_str(), path.c_str(), cause.c_str()));
 }
 Status readError(const std::string& path, int code) {
-  return openError(StatusCode::Corrupt, "can not read from", path, strprintf("[CArchiveException...%d]", code));
+  return openError(StatusCode::Corrupt, "can not read from", path,
+                   strprintf("[CArchiveException...%d]", code));
 }
-Status endOfFile() { return Status::error(StatusCode::Corrupt, "GDF Open...\n...end-of-file read error."); }
+Status endOfFile() {
+  return Status::error(StatusCode::Corrupt, "GDF Open...\n...end-of-file read error.");
+}
 
 std::uint32_t asWord(long value) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(value)); }
 long fromWord(std::uint32_t word) { return static_cast<std::int32_t>(word); }
@@ -56,8 +61,9 @@ Status decodeFields(std::span<const std::uint8_t> body, const std::string& path,
   ar.io(f.version);
   if (!ar.ok()) return endOfFile();
   if (f.version != kGraphDefinitionVersion) {
-    return Status::error(StatusCode::Corrupt, strprintf("GDF Open...\n...file version error...\n...InVer=%d, ReqVer=%d.", f.version,
-                                   kGraphDefinitionVersion));
+    return Status::error(StatusCode::Corrupt,
+                         strprintf("GDF Open...\n...file version error...\n...InVer=%d, ReqVer=%d.",
+                                   f.version, kGraphDefinitionVersion));
   }
   f.settingsIo(ar);
   std::uint32_t length = 0;
@@ -143,10 +149,12 @@ Status openGraphDefinition(FileSystem& fs, const std::string& path, GraphDefinit
 
 Status saveGraphDefinition(FileSystem& fs, const std::string& path, const GraphDefinition& definition) {
   const auto saveError = [&](StatusCode code, const char* what, const std::string& cause) {
-    return Status::error(code, strprintf("GDF Save...\n...%s '%s'...\n...[CFileException...%s].", what, path.c_str(),
-                                   cause.c_str()));
+    return Status::error(code, strprintf("GDF Save...\n...%s '%s'...\n...[CFileException...%s].", what,
+                                         path.c_str(), cause.c_str()));
   };
-  if (Status s = checkExtension(path, kGraphDefinitionExtension); !s) return saveError(s.code(), "can not open", s.message());
+  if (Status s = checkExtension(path, kGraphDefinitionExtension); !s) {
+    return saveError(s.code(), "can not open", s.message());
+  }
   DocumentLock lock;
   if (Status s = lockDocument(fs, path, lock); !s) return saveError(s.code(), "can not open", s.message());
   const std::vector<std::uint8_t> bytes = encodeGraphDefinition(definition);

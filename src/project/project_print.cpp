@@ -50,7 +50,10 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   OutputKind kind = OutputKind::Text;
   if (!job.output.empty()) {
     const auto byName = outputKindForPath(job.output);
-    if (!byName) return Status::error(StatusCode::InvalidArgument, "'" + job.output + "': a report file ends in .pdf, .rtf or .txt");
+    if (!byName) {
+      return Status::error(StatusCode::InvalidArgument,
+                           "'" + job.output + "': a report file ends in .pdf, .rtf or .txt");
+    }
     kind = *byName;
   }
   std::unique_ptr<CReport> sample = createReport(job.settings.format, job.settings);
@@ -72,7 +75,9 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
     ui.progressBar(static_cast<int>(i + 1), static_cast<int>(files.size()));
     ui.progressLine(3, strprintf("...checking '%s'...", files[i].c_str()));
     std::unique_ptr<CCircDoc> doc;
-    if (Status s = loadDocument(fs, files[i], doc); !s) return checkFailure(ui, s.code(), files[i], "can not open");
+    if (Status s = loadDocument(fs, files[i], doc); !s) {
+      return checkFailure(ui, s.code(), files[i], "can not open");
+    }
     if (!calculated(*doc)) return checkFailure(ui, StatusCode::InvalidArgument, files[i], "not calculated");
     std::unique_ptr<CReport> report = createReport(job.settings.format, job.settings);
     if (!report->checkCurrent(fs, *doc).empty()) {
@@ -80,7 +85,9 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
       ui.progressLine(3, strprintf("...'%s' is not current: a sub-file changed since it was calculated...",
                                    files[i].c_str()));
     }
-    if (!report->build(*doc, ui)) return Status::error(StatusCode::Cancelled, "'" + files[i] + "': the report assembly was cancelled");
+    if (!report->build(*doc, ui)) {
+      return Status::error(StatusCode::Cancelled, "'" + files[i] + "': the report assembly was cancelled");
+    }
     const PageGeometry geometry = preparePages(*report, *estimate);
     outcome.estimatedPages += paginate(*report, geometry).pageCount();
   }
@@ -108,11 +115,14 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
       return printFailure(ui, s.code(), file, strprintf("PRINT ERROR: can not open '%s'.", file.c_str()));
     }
     if (!calculated(*doc)) {
-      return printFailure(ui, StatusCode::InvalidArgument, file, strprintf("PRINT ERROR: '%s' is not calculated.", file.c_str()));
+      return printFailure(ui, StatusCode::InvalidArgument, file,
+                          strprintf("PRINT ERROR: '%s' is not calculated.", file.c_str()));
     }
     std::unique_ptr<CReport> report = createReport(job.settings.format, job.settings);
     report->checkCurrent(fs, *doc);
-    if (!report->build(*doc, ui)) return Status::error(StatusCode::Cancelled, "'" + file + "': the report assembly was cancelled");
+    if (!report->build(*doc, ui)) {
+      return Status::error(StatusCode::Cancelled, "'" + file + "': the report assembly was cancelled");
+    }
     std::uint32_t pages = 0;
     if (Status s = printReport(*report, *device, ui, job.print, &pages); !s) {
       return Status::error(s.code(), "'" + file + "': " + s.message());
@@ -122,7 +132,9 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   }
 
   std::string bytes;
-  if (Status s = device->finish(bytes); !s) return Status::error(s.code(), "'" + job.output + "': " + s.message());
+  if (Status s = device->finish(bytes); !s) {
+    return Status::error(s.code(), "'" + job.output + "': " + s.message());
+  }
   if (job.output.empty()) {
     outcome.text = std::move(bytes);
     return Status::ok();

@@ -37,7 +37,9 @@ class TreeBuilder {
     ui_.progressLine(4, parentPath.empty() ? std::string()
                                            : strprintf("[Parent='%s']", upperCased(fileNameOf(parentPath)).c_str()));
     // The calculation counts the top-level circuit as level 1.
-    if (level + 1 > kMaxLevels) return stop(StatusCode::InvalidArgument, parentPath, recordNumber, "too many levels");
+    if (level + 1 > kMaxLevels) {
+      return stop(StatusCode::InvalidArgument, parentPath, recordNumber, "too many levels");
+    }
 
     CProjPart node;
     node.level = level;
@@ -92,7 +94,8 @@ class TreeBuilder {
       if (isSubFile(part)) {
         const bool circuit = part.PART_TYPE == kSubCircuitType;
         if (!hasExtension(part.FileName, circuit ? ".CIR" : ".HYB")) {
-          return stop(StatusCode::InvalidArgument, found, number, circuit ? "CIR extension mismatch" : "HYB extension mismatch");
+          return stop(StatusCode::InvalidArgument, found, number,
+                      circuit ? "CIR extension mismatch" : "HYB extension mismatch");
         }
         const std::string child = subFilePath(found, part.FileName);
         if (Status s = document(child, circuit ? DocKind::Circuit : DocKind::Hybrid, level + 1, found, &part, number);
@@ -122,8 +125,8 @@ class TreeBuilder {
   Status add(CProjPart node) {
     if (nodes_.size() + 1 > kMaxProjectNodes) {
       const std::string file = node.isDocument() ? node.parentFile : node.file;
-      return stop(StatusCode::InvalidArgument, file.empty() ? node.file : file, node.recordNumber, kTooManyNodes,
-                  static_cast<int>(kMaxProjectNodes + 1));
+      return stop(StatusCode::InvalidArgument, file.empty() ? node.file : file, node.recordNumber,
+                  kTooManyNodes, static_cast<int>(kMaxProjectNodes + 1));
     }
     nodes_.push_back(std::move(node));
     return Status::ok();
@@ -153,7 +156,9 @@ class TreeBuilder {
   }
 
   Status pollCancel(const std::string& path) {
-    if (!ui_.processEvents()) return Status::error(StatusCode::Cancelled, "'" + path + "': building the project tree was stopped.");
+    if (!ui_.processEvents()) {
+      return Status::error(StatusCode::Cancelled, "'" + path + "': building the project tree was stopped.");
+    }
     if (!ui_.cancelRequested()) return Status::ok();
     ui_.clearCancel();
     if (!ui_.confirm("Cancel building project tree?")) return Status::ok();
@@ -167,7 +172,8 @@ class TreeBuilder {
     const std::string line = strprintf("...Error: %s.", text);
     return fail(code, file, recordNumber, line, cause);
   }
-  Status stop(StatusCode code, const std::string& file, std::size_t recordNumber, const char* text, int count) {
+  Status stop(StatusCode code, const std::string& file, std::size_t recordNumber, const char* text,
+              int count) {
     return fail(code, file, recordNumber, strprintf("...Error: %s (%d).", text, count), {});
   }
   Status fail(StatusCode code, const std::string& file, std::size_t recordNumber, const std::string& line,

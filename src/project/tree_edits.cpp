@@ -18,7 +18,6 @@
 namespace kestrel {
 namespace {
 
-
 EditResult refused(Ui& ui, StatusCode code, const std::string& file, const std::string& text,
                    const std::string& cause = {}) {
   ui.message(text);
@@ -138,21 +137,25 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
   const bool hybrid = mode == ChildMode::SubHybrid;
   const std::uint16_t type = hybrid ? kSubHybridType : kSubCircuitType;
   if (!hasExtension(childFile, hybrid ? ".HYB" : ".CIR")) {
-    return refused(ui, StatusCode::InvalidArgument, childFile,
-                   hybrid ? "Hybrid file must have '.HYB' extension." : "Circuit file must have '.CIR' extension.");
+    return refused(
+        ui, StatusCode::InvalidArgument, childFile,
+        hybrid ? "Hybrid file must have '.HYB' extension." : "Circuit file must have '.CIR' extension.");
   }
   if (childFile.find_first_of("/\\") != std::string::npos &&
       folderOf(absolutePath(childFile)) != folderOf(absolutePath(parentNode.file))) {
-    return refused(ui, StatusCode::InvalidArgument, childFile, "Child file must be in same directory as parent Circuit.");
+    return refused(ui, StatusCode::InvalidArgument, childFile,
+                   "Child file must be in same directory as parent Circuit.");
   }
   const std::string name = fileNameOf(childFile);
   if (name.size() > kMaxChildFileName) {
-    return refused(ui, StatusCode::InvalidArgument, childFile, strprintf("ADD: child file name is longer than %d characters.",
-                                            static_cast<int>(kMaxChildFileName)));
+    return refused(
+        ui, StatusCode::InvalidArgument, childFile,
+        strprintf("ADD: child file name is longer than %d characters.", static_cast<int>(kMaxChildFileName)));
   }
   const std::string childPath = subFilePath(parentNode.file, name);
   if (refersBack(tree, parentIndex, childPath)) {
-    return refused(ui, StatusCode::InvalidArgument, childPath, "ADD: the child file is the parent Circuit or a Circuit above it.");
+    return refused(ui, StatusCode::InvalidArgument, childPath,
+                   "ADD: the child file is the parent Circuit or a Circuit above it.");
   }
   std::string error;
   const bool exists = !DocumentSubFiles::resolveCase(childPath, error).empty();
@@ -170,14 +173,19 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
   bool unexpected = false;
   DocumentLock lock;
   if (Status s = openParent(fs, open, parentNode.file, parent, unexpected, lock); !s) {
-    return refused(ui, parentNode.file,
-                   unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
-                   s);
+    return refused(
+        ui, parentNode.file,
+        unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
+        s);
   }
-  if (parent->count() >= kMaxRecs) return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: parent Circuit list is full.");
+  if (parent->count() >= kMaxRecs) {
+    return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: parent Circuit list is full.");
+  }
 
   std::unique_ptr<CPart> part = record ? std::move(record) : PartRegistry::instance().create(type, false);
-  if (!part || part->PART_TYPE != type) return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: can not create part object.");
+  if (!part || part->PART_TYPE != type) {
+    return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: can not create part object.");
+  }
   part->FileName = name;
   part->IS_HYBRID = 0;
 
@@ -187,14 +195,17 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
       return refused(ui, childPath, "ADD: can not save to new file.", s);
     }
   }
-  if (!parent->addRecord(std::move(part), ui)) return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: parent Circuit list is full.");
+  if (!parent->addRecord(std::move(part), ui)) {
+    return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: parent Circuit list is full.");
+  }
   if (EditResult r = saveParent(fs, open, parent, "ADD: can not save parent Circuit.", ui); !r.status) return r;
   return done();
 }
 
 EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSystem& fs, Ui& ui, OpenDocuments& open) {
   if (!isChildNode(tree, childIndex)) {
-    return refused(ui, StatusCode::InvalidArgument, childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
+    return refused(ui, StatusCode::InvalidArgument,
+                   childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
                    "DELETE: not a valid project part selection.");
   }
   const CProjPart& child = tree.node(childIndex);
@@ -226,20 +237,24 @@ EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSyst
 EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_t newParentIndex, FileSystem& fs,
                      Ui& ui, OpenDocuments& open) {
   if (!isChildNode(tree, childIndex)) {
-    return refused(ui, StatusCode::InvalidArgument, childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
+    return refused(ui, StatusCode::InvalidArgument,
+                   childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
                    "MOVE: not a valid project part selection.");
   }
   const CProjPart& child = tree.node(childIndex);
   if (newParentIndex >= tree.size() || tree.node(newParentIndex).kind != ProjNodeKind::Circuit) {
-    return refused(ui, StatusCode::InvalidArgument, child.file, "MOVE: project part selection is not CIRCUIT.");
+    return refused(ui, StatusCode::InvalidArgument, child.file,
+                   "MOVE: project part selection is not CIRCUIT.");
   }
   const CProjPart& target = tree.node(newParentIndex);
   if (upperCased(target.file) == upperCased(child.parentFile)) {
-    return refused(ui, StatusCode::InvalidArgument, target.file, "MOVE: the child item is in that parent Circuit already.");
+    return refused(ui, StatusCode::InvalidArgument, target.file,
+                   "MOVE: the child item is in that parent Circuit already.");
   }
   const std::string movedPath = subFilePath(target.file, child.record->FileName);
   if (refersBack(tree, newParentIndex, movedPath)) {
-    return refused(ui, StatusCode::InvalidArgument, target.file, "MOVE: the new parent Circuit is the child item or lies below it.");
+    return refused(ui, StatusCode::InvalidArgument, target.file,
+                   "MOVE: the new parent Circuit is the child item or lies below it.");
   }
   const char* kindName = subKindName(child.record->PART_TYPE);
   const std::string question =
@@ -265,7 +280,9 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
                               : "MOVE: can not open new parent Circuit.",
                    s);
   }
-  if (to->count() >= kMaxRecs) return refused(ui, StatusCode::InvalidArgument, to->path(), "MOVE: new parent Circuit list is full.");
+  if (to->count() >= kMaxRecs) {
+    return refused(ui, StatusCode::InvalidArgument, to->path(), "MOVE: new parent Circuit list is full.");
+  }
 
   // First the new home, then the old one lets go: a failure in between
   // leaves the reference in both parents, never in none.
@@ -275,7 +292,8 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
   if (EditResult r = saveParent(fs, open, to, "MOVE: can not save new parent Circuit.", ui); !r.status) return r;
   (void)from->take(index);
   if (EditResult r = saveParent(fs, open, from, "MOVE: can not save parent Circuit.", ui); !r.status) {
-    r.status = Status::error(r.status.code(), r.status.message() + "\nThe record is now in both parent Circuits.");
+    r.status =
+        Status::error(r.status.code(), r.status.message() + "\nThe record is now in both parent Circuits.");
     r.changed = true;
     return r;
   }

@@ -180,7 +180,9 @@ void PdfDevice::rule(int x, int y, int width, int height) {
 void PdfDevice::endPage() { cairo_show_page(cairo_->cr); }
 
 Status PdfDevice::finish(std::string& bytes) {
-  if (cairo_->finished) return Status::error(StatusCode::InvalidArgument, "the PDF document was finished already");
+  if (cairo_->finished) {
+    return Status::error(StatusCode::InvalidArgument, "the PDF document was finished already");
+  }
   cairo_->finished = true;
   const cairo_status_t drawing = cairo_status(cairo_->cr);
   cairo_surface_finish(cairo_->surface);

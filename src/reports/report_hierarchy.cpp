@@ -40,7 +40,9 @@ class HierarchyWalk {
     for (const auto& [record, path] : paths) {
       // A child that is a document above it (under whatever name) closes a cycle.
       if (path_.contains(path)) {
-        return Status::error(StatusCode::InvalidArgument, strprintf("'%s': self-reference (rec#%d)", parentPath.c_str(), static_cast<int>(record)));
+        return Status::error(
+            StatusCode::InvalidArgument,
+            strprintf("'%s': self-reference (rec#%d)", parentPath.c_str(), static_cast<int>(record)));
       }
       if (!seen_.insert(path)) continue;
       if (level + 1 > kMaxLevels) {

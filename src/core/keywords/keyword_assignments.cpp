@@ -43,7 +43,8 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
   out.clear();
   std::set<std::string> seen;
   if (texts.size() > static_cast<std::size_t>(kMaxInputFields)) {
-    return Status::error(StatusCode::InvalidArgument, "at most " + std::to_string(kMaxInputFields) + " KEYWORD=VALUE items");
+    return Status::error(StatusCode::InvalidArgument,
+                         "at most " + std::to_string(kMaxInputFields) + " KEYWORD=VALUE items");
   }
   for (const std::string& text : texts) {
     const auto eq = text.find('=');
@@ -52,9 +53,12 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
     }
     KeywordAssignment a{upperCased(trimmed(std::string_view(text).substr(0, eq))), text.substr(eq + 1)};
     if (findKeyword(a.keyword) == nullptr) {
-      return Status::error(StatusCode::InvalidArgument, "'" + a.keyword + "' is not a field keyword (see kestrel keywords)");
+      return Status::error(StatusCode::InvalidArgument,
+                           "'" + a.keyword + "' is not a field keyword (see kestrel keywords)");
     }
-    if (!seen.insert(a.keyword).second) return Status::error(StatusCode::InvalidArgument, "'" + a.keyword + "' is given twice");
+    if (!seen.insert(a.keyword).second) {
+      return Status::error(StatusCode::InvalidArgument, "'" + a.keyword + "' is given twice");
+    }
     if (a.value.size() > kMaxInputText) a.value.resize(kMaxInputText);
     out.push_back(std::move(a));
   }

@@ -85,7 +85,7 @@ class XRefSource final : public RowSource {
     if (headerRead_) return Status::ok();
     if (!file_->readHeader(texts_)) {
       return Status::error(file_->error().code, strprintf("Can not read header: '%s': %s", path_.c_str(),
-                                     library::oneLine(file_->error().text()).c_str()));
+                                                          library::oneLine(file_->error().text()).c_str()));
     }
     headerRead_ = true;
     return Status::ok();

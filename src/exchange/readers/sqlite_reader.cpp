@@ -92,13 +92,16 @@ class SqliteReader final : public TableReader {
 
 Status openSqliteReader(const std::string& path, const ReaderOptions& options, std::unique_ptr<TableReader>& out) {
   if (!hasSqliteMagic(path)) {
-    return Status::error(StatusCode::Corrupt, strprintf("SQLITE: can not open file (%s): not an SQLite database, or encrypted", path.c_str()));
+    return Status::error(
+        StatusCode::Corrupt,
+        strprintf("SQLITE: can not open file (%s): not an SQLite database, or encrypted", path.c_str()));
   }
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     const std::string why = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close(db);
-    return Status::error(StatusCode::Io, strprintf("SQLITE: can not open file (%s): %s", path.c_str(), why.c_str()));
+    return Status::error(StatusCode::Io,
+                         strprintf("SQLITE: can not open file (%s): %s", path.c_str(), why.c_str()));
   }
   sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
   auto failWith = [&](StatusCode code, const char* what) {
@@ -119,14 +122,16 @@ Status openSqliteReader(const std::string& path, const ReaderOptions& options, s
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failWith(StatusCode::Corrupt, "can not read structure");
     if (table.empty()) {
       sqlite3_close(db);
-      return Status::error(StatusCode::NotFound, strprintf("SQLITE: the database has no table (%s)", path.c_str()));
+      return Status::error(StatusCode::NotFound,
+                           strprintf("SQLITE: the database has no table (%s)", path.c_str()));
     }
   }
   sqlite3_stmt* stmt = nullptr;
   const std::string sql = "SELECT * FROM " + quotedName(table);
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
     // A table the database listed itself is there, so only a named one can be missing.
-    return failWith(options.table.empty() ? StatusCode::Corrupt : StatusCode::NotFound, "can not select fields");
+    return failWith(options.table.empty() ? StatusCode::Corrupt : StatusCode::NotFound,
+                    "can not select fields");
   }
   out = std::make_unique<SqliteReader>(db, stmt, path);
   return Status::ok();

@@ -63,7 +63,9 @@ Status openXlsReader(const std::string& path, const ReaderOptions& options, std:
   int rc = freexl_open(path.c_str(), &handle);
   if (rc != FREEXL_OK) {
     if (handle != nullptr) freexl_close(handle);
-    return Status::error(StatusCode::Corrupt, strprintf("XLS: can not open file (%s): not a readable workbook (code %d)", path.c_str(), rc));
+    return Status::error(
+        StatusCode::Corrupt,
+        strprintf("XLS: can not open file (%s): not a readable workbook (code %d)", path.c_str(), rc));
   }
   unsigned info = 0;
   if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED) {
@@ -84,8 +86,10 @@ Status openXlsReader(const std::string& path, const ReaderOptions& options, std:
   }
   if (!found) {
     freexl_close(handle);
-    return Status::error(StatusCode::NotFound, options.table.empty() ? strprintf("XLS: the workbook has no worksheet (%s)", path.c_str())
-                                               : strprintf("XLS: no worksheet '%s' (%s)", options.table.c_str(), path.c_str()));
+    return Status::error(StatusCode::NotFound,
+                         options.table.empty()
+                             ? strprintf("XLS: the workbook has no worksheet (%s)", path.c_str())
+                             : strprintf("XLS: no worksheet '%s' (%s)", options.table.c_str(), path.c_str()));
   }
   unsigned rows = 0;
   unsigned short cols = 0;
@@ -96,7 +100,9 @@ Status openXlsReader(const std::string& path, const ReaderOptions& options, std:
   }
   if (cols > kMaxTableFields) {
     freexl_close(handle);
-    return Status::error(StatusCode::InvalidArgument, strprintf("XLS: too many fields (%u/%zu) (%s)", static_cast<unsigned>(cols), kMaxTableFields, path.c_str()));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("XLS: too many fields (%u/%zu) (%s)", static_cast<unsigned>(cols),
+                                   kMaxTableFields, path.c_str()));
   }
   out = std::make_unique<XlsReader>(handle, rows, cols);
   return Status::ok();

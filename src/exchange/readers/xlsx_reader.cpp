@@ -234,17 +234,21 @@ bool sharedStrings(Zip& zip, std::vector<std::string>& shared, std::string& erro
 Status openXlsxReader(const std::string& path, const ReaderOptions& options, std::unique_ptr<TableReader>& out) {
   Zip zip(path);
   if (zip.handle == nullptr) {
-    return Status::error(StatusCode::Corrupt, strprintf("XLSX: can not open file (%s): not a zip", path.c_str()));
+    return Status::error(StatusCode::Corrupt,
+                         strprintf("XLSX: can not open file (%s): not a zip", path.c_str()));
   }
   std::string part, sheet, error;
   std::vector<std::string> shared;
   bool missing = false;
   if (!sheetPart(zip, options.table, part, error, missing) || !sharedStrings(zip, shared, error) ||
       !zip.read(part, sheet, error)) {
-    return Status::error(missing ? StatusCode::NotFound : StatusCode::Corrupt, strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
+    return Status::error(missing ? StatusCode::NotFound : StatusCode::Corrupt,
+                         strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
   }
   auto reader = std::make_unique<XlsxReader>(std::move(shared), std::move(sheet), options);
-  if (!reader->load(error)) return Status::error(StatusCode::Corrupt, strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
+  if (!reader->load(error)) {
+    return Status::error(StatusCode::Corrupt, strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
+  }
   out = std::move(reader);
   return Status::ok();
 }

@@ -7,7 +7,8 @@ std::string temporaryOutputPath(const std::string& path) { return path + ".part"
 Status moveIntoPlace(FileSystem& fs, const std::string& temporary, const std::string& path) {
   if (Status s = fs.rename(temporary, path); !s) {
     (void)fs.remove(temporary);
-    return Status::error(s.code(), "'" + path + "': can not move the finished table into place: " + s.message());
+    return Status::error(s.code(),
+                         "'" + path + "': can not move the finished table into place: " + s.message());
   }
   return fs.syncFolder(path);
 }

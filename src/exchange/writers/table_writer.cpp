@@ -62,8 +62,9 @@ Status openTableWriter(OutputFormat format, const std::string& path, const Write
                        FileSystem& fs, std::unique_ptr<TableWriter>& writer) {
   writer.reset();
   if (options.columns < 1 || options.columns > kMaxExportColumns) {
-    return Status::error(StatusCode::InvalidArgument, strprintf("'%s': a table of %zu columns can not be written (1..%zu).",
-                                   path.c_str(), options.columns, kMaxExportColumns));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("'%s': a table of %zu columns can not be written (1..%zu).", path.c_str(),
+                                   options.columns, kMaxExportColumns));
   }
   Status opened = Status::error(StatusCode::InvalidArgument, "'" + path + "': unknown output format.");
   switch (format) {

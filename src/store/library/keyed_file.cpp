@@ -50,8 +50,8 @@ bool KeyedFile::openFile(const std::string& path, bool writable, StoreMessage& e
   const int access = writable ? store::kReadWriteAccess : store::kReadOnlyAccess;
   const int rc = store_.Open(path, kRecordBuffer, store::ShareMode::Shared, access, kind_.keys(), fs);
   if (rc != store::kOk) {
-    error = {quoted(path), kind_.openFailed, rc == store::kFail ? "file not found" : store::StoreErrorText(rc),
-             statusCodeOf(rc)};
+    error = {quoted(path), kind_.openFailed,
+             rc == store::kFail ? "file not found" : store::StoreErrorText(rc), statusCodeOf(rc)};
     return false;
   }
   notice_ = {};
@@ -74,7 +74,8 @@ bool KeyedFile::close() {
 Outcome KeyedFile::storeFailure(const char* what, int rc) {
   const bool lostWrite = rc == store::kReadOnly && store_.interruptedWithoutJournal();
   error_ = {quoted(path_), what,
-            lostWrite ? std::string("the file is open read-only: ") + kInterruptedDetail : store::StoreErrorText(rc),
+            lostWrite ? std::string("the file is open read-only: ") + kInterruptedDetail
+                      : store::StoreErrorText(rc),
             statusCodeOf(rc)};
   return Outcome::Failed;
 }

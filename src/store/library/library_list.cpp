@@ -224,7 +224,8 @@ Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, Lis
   const std::string how =
       strprintf("%ld of %ld records listed, %ld of them read past a damaged index: the file is damaged", walk.listed,
                 walk.count, walk.recovered);
-  file.fail(StatusCode::Corrupt, "can not seq next record", broke.what.empty() ? how : broke.detail + "; " + how);
+  file.fail(StatusCode::Corrupt, "can not seq next record",
+            broke.what.empty() ? how : broke.detail + "; " + how);
   return Outcome::Failed;
 }
 

@@ -279,7 +279,8 @@ Outcome PartLibrary::read(std::int32_t record, LibEntry& entry) {
   store_.SetCurrentRecord(record);
   const int rc = store_.ReadRecord(list_);
   if (rc == store::kDataReadError) {
-    fail(StatusCode::NotFound, "can not find specified record", strprintf("no record R%ld", static_cast<long>(record)));
+    fail(StatusCode::NotFound, "can not find specified record",
+         strprintf("no record R%ld", static_cast<long>(record)));
     return Outcome::NotFound;
   }
   if (rc != store::kOk) return storeFailure("can not read record", rc);
@@ -357,8 +358,9 @@ Outcome PartLibrary::moveOn(const LibEntry& from, int mode, LibEntry& entry, con
   if (!found(rc)) return storeFailure(seqWhat, rc);
   const int order = store_.CompareKeys(kListIndex, store_.CursorKey(kListIndex), key);
   if (mode == store::kFindGreater ? order <= 0 : order >= 0) {
-    fail(StatusCode::Corrupt, seqWhat, strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
-                            static_cast<long>(store_.CursorNode(kListIndex))));
+    fail(StatusCode::Corrupt, seqWhat,
+         strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
+                   static_cast<long>(store_.CursorNode(kListIndex))));
     return Outcome::Failed;
   }
   return readListed(entry, readWhat);

@@ -12,20 +12,26 @@ std::string StoreMessage::text() const {
 StatusCode statusCodeOf(int storeCode) {
   using namespace store;
   switch (storeCode) {
-    case kOk: return StatusCode::Ok;
+    case kOk:
+      return StatusCode::Ok;
     case kFail:  // a key or file that is not there
-    case kNoCurrentRecord: return StatusCode::NotFound;
-    case kFileExists: return StatusCode::AlreadyExists;
-    case kReadOnly: return StatusCode::Denied;
+    case kNoCurrentRecord:
+      return StatusCode::NotFound;
+    case kFileExists:
+      return StatusCode::AlreadyExists;
+    case kReadOnly:
+      return StatusCode::Denied;
     case kFileLocked:
     case kLockedByOther:
-    case kTooManyUsers: return StatusCode::Locked;
+    case kTooManyUsers:
+      return StatusCode::Locked;
     case kDiskError:
     case kDiskWriteError:
     case kDiskFull:
     case kDiskReadError:
     case kOldFileOpenError:
-    case kNewFileCreateError: return StatusCode::Io;
+    case kNewFileCreateError:
+      return StatusCode::Io;
     case kBadHeader:
     case kIncompleteRecord:
     case kDataReadError:
@@ -36,13 +42,16 @@ StatusCode statusCodeOf(int storeCode) {
     case kCorruptedHeader:
     case kByteOrderModeError:
     case kWriteInterrupted:
-    case kInvalidNode: return StatusCode::Corrupt;
+    case kInvalidNode:
+      return StatusCode::Corrupt;
     case kParameterError:
     case kFieldLengthError:
     case kStringLengthError:
     case kIndexNumberError:
-    case kInvalidKeyType: return StatusCode::InvalidArgument;
-    default: break;
+    case kInvalidKeyType:
+      return StatusCode::InvalidArgument;
+    default:
+      break;
   }
   // Tree faults found by a check are damage too.
   if (storeCode <= kTreeHeaderRead && storeCode >= kTreeKeySequence) return StatusCode::Corrupt;

@@ -22,12 +22,13 @@ struct StoreMessage {
   StatusCode code = StatusCode::Failed;  // the kind of failure, for callers to decide on
 
   // The failure as a Status of its own code, with `prefix` before the message on one line.
-  Status status(const std::string& prefix = {}) const { return Status::error(code, prefix + oneLine(text())); }
+  Status status(const std::string& prefix = {}) const {
+    return Status::error(code, prefix + oneLine(text()));
+  }
 
   bool empty() const { return what.empty(); }
   std::string text() const;
 };
-
 
 // What a library or cross-reference operation came to.
 enum class Outcome {

@@ -121,7 +121,8 @@ Outcome XRefFile::put(const CXRef& xref, bool replaceDuplicate, StoreCounters& c
   o = replace(xref);
   if (o == Outcome::Ok) ++counters.replaced;
   if (o == Outcome::NotFound) {
-    error_ = {quoted(path_), "update error", "the record was deleted while it was being replaced", StatusCode::NotFound};
+    error_ = {quoted(path_), "update error", "the record was deleted while it was being replaced",
+              StatusCode::NotFound};
     return Outcome::Failed;
   }
   return o;
@@ -274,8 +275,9 @@ Outcome XRefFile::moveOn(const XRefEntry& from, int mode, XRefEntry& entry, cons
   if (!found(rc)) return storeFailure(seqWhat, rc);
   const int order = store_.CompareKeys(1, store_.CursorKey(1), key);
   if (mode == store::kFindGreater ? order <= 0 : order >= 0) {
-    fail(StatusCode::Corrupt, seqWhat, strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
-                            static_cast<long>(store_.CursorNode(1))));
+    fail(StatusCode::Corrupt, seqWhat,
+         strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
+                   static_cast<long>(store_.CursorNode(1))));
     return Outcome::Failed;
   }
   return readListed(entry, readWhat);

@@ -2,11 +2,14 @@
 // definitions: the record layout's rows, the keyword layout read back by
 // import into records equal field by field (in every format), filters and
 // counters, and failures that never count a record as exported.
+#include "exchange/export/export_run.hpp"
+
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <gtest/gtest.h>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
@@ -16,7 +19,6 @@
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "exchange/auto_definition.hpp"
-#include "exchange/export/export_run.hpp"
 #include "exchange/export/keyword_rows.hpp"
 #include "exchange/export/record_source.hpp"
 #include "exchange/import_definition.hpp"
@@ -640,16 +642,19 @@ TEST_F(ExchangeTest, FailuresCarryTheCodeOfWhatHappened) {
       {"damaged workbook", [&] { return openInput(InputFormat::XLS, "damaged.xls"); }, StatusCode::Corrupt},
       {"missing library", [&] { return library("none.lib"); }, StatusCode::NotFound},
       {"damaged library", [&] { return library("damaged.lib"); }, StatusCode::Corrupt},
-      {"damaged definition", [&] {
+      {"damaged definition",
+       [&] {
          CImportDoc doc;
          std::vector<std::string> warnings;
          return loadDefinition(posixFileSystem(), path("damaged.imp"), doc, warnings);
-       }, StatusCode::Corrupt},
+       },
+       StatusCode::Corrupt},
       {"no keyword column", [&] { return autoDefined("plain.csv"); }, StatusCode::InvalidArgument},
       {"output folder missing", [&] { return writeTable(posixFileSystem(), path("no/such/out.csv"), 1); },
        StatusCode::NotFound},
       {"disk full", [&] { return writeTable(fullDisk, path("full.csv"), 1); }, StatusCode::Io},
-      {"no columns", [&] { return writeTable(posixFileSystem(), path("none.csv"), 0); }, StatusCode::InvalidArgument},
+      {"no columns", [&] { return writeTable(posixFileSystem(), path("none.csv"), 0); },
+       StatusCode::InvalidArgument},
   };
   for (const Case& c : cases) {
     const Status s = c.run();
