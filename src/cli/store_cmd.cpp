@@ -152,7 +152,9 @@ int runStoreRecover(const StoreRecoverJob& job, const GlobalOptions& global) {
   for (const std::string& line : out.lostLines) std::fprintf(stderr, "kestrel: %s\n", line.c_str());
   if (!out.ok) {
     std::fprintf(stderr, "STORE RECOVER: %s.\n", out.failure.message().c_str());
-    return out.failure.code() == StatusCode::NotFound ? kExitBadInput : kExitUserError;
+    // A damaged file too far gone to scan is an input that can not be read, like a missing one.
+    const StatusCode code = out.failure.code();
+    return code == StatusCode::NotFound || code == StatusCode::Corrupt ? kExitBadInput : kExitUserError;
   }
   std::printf("'%s' -> '%s': %s\n", job.damaged.c_str(), job.output.c_str(), library::recoverSummary(out).c_str());
   if (out.lost == 0) return kExitOk;

@@ -74,13 +74,16 @@ class FileSystem {
   // writes its temporary files this way, so a planted link or file can not
   // redirect it.
   virtual Status createNewFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (exists(path)) return Status::error("Can not create '" + path + "': the file exists");
+    if (exists(path)) {
+      return Status::error(StatusCode::AlreadyExists, "Can not create '" + path + "': the file exists");
+    }
     return writeFile(path, bytes);
   }
   // A second name `to` for the file `from` (a hard link); fails where the
   // file system has none, and callers copy instead.
   virtual Status link(const std::string& from, const std::string& /*to*/) {
-    return Status::error("Can not link '" + from + "': not supported");
+    // No hard links here is none of the failure kinds; callers copy instead.
+    return Status::error(StatusCode::Failed, "Can not link '" + from + "': not supported");
   }
   // The file a save of `path` must replace: the end of a chain of symbolic
   // links, or `path` itself.

@@ -150,17 +150,21 @@ PartRegistry& PartRegistry::instance() {
 Status PartRegistry::registerClass(std::uint16_t typeId, const ClassRecord& record) {
   const PartType* type = findPartType(typeId);
   if (type == nullptr) {
-    return Status::error("part type id " + std::to_string(typeId) + " is not a known part type");
+    return Status::error(StatusCode::InvalidArgument,
+                         "part type id " + std::to_string(typeId) + " is not a known part type");
   }
   if (type->className != record.className) {
-    return Status::error("class " + std::string(record.className) + " does not belong to type id " +
-                         std::to_string(typeId) + " (" + std::string(type->className) + ")");
+    return Status::error(StatusCode::InvalidArgument,
+                         "class " + std::string(record.className) + " does not belong to type id " +
+                             std::to_string(typeId) + " (" + std::string(type->className) + ")");
   }
   if (record.create == nullptr) {
-    return Status::error("class " + std::string(record.className) + " has no create function");
+    return Status::error(StatusCode::InvalidArgument,
+                         "class " + std::string(record.className) + " has no create function");
   }
   if (byId_.count(typeId) != 0 || byName_.count(record.className) != 0) {
-    return Status::error("class " + std::string(record.className) + " is registered already");
+    return Status::error(StatusCode::AlreadyExists,
+                         "class " + std::string(record.className) + " is registered already");
   }
   byId_.emplace(typeId, &record);
   byName_.emplace(std::string(record.className), &record);
@@ -205,8 +209,9 @@ Status PartRegistry::buildMenu(bool hybrid, std::vector<std::string>& names) con
     auto part = create(t.id, hybrid);
     if (!part) {
       names.clear();
-      return Status::error(hybrid ? "Can not create Hybrid part types menu."
-                                  : "Can not create Circuit part types menu.");
+      // A listed part type this program can not make: none of the input kinds.
+      return Status::error(StatusCode::Failed, hybrid ? "Can not create Hybrid part types menu."
+                                                      : "Can not create Circuit part types menu.");
     }
     names.push_back(part->GetTypeName());
   }

@@ -24,8 +24,12 @@ Status autoDefinition(const std::string& input, InputFormat format, OutputType t
   if (Status s = openTableReader(format, input, options, reader); !s) return s;
   TableRow names;
   const RowStatus st = reader->next(names);
-  if (st == RowStatus::Failed) return Status::error(reader->error() + " ('" + input + "')");
-  if (st == RowStatus::End) return Status::error("'" + input + "': the table is empty (no keyword row)");
+  if (st == RowStatus::Failed) {
+    return Status::error(StatusCode::Corrupt, reader->error() + " ('" + input + "')");
+  }
+  if (st == RowStatus::End) {
+    return Status::error(StatusCode::NotFound, "'" + input + "': the table is empty (no keyword row)");
+  }
   doc.header = CImportHeader();
   doc.keywords = defaultKeywordRecords();
   doc.header.description = "Columns named by field keywords";
@@ -45,7 +49,10 @@ Status autoDefinition(const std::string& input, InputFormat format, OutputType t
     k->fieldNumber = static_cast<float>(i + 1);
     ++mapped;
   }
-  if (mapped == 0) return Status::error("'" + input + "': no column of the first row names a field keyword");
+  if (mapped == 0) {
+    return Status::error(StatusCode::InvalidArgument,
+                         "'" + input + "': no column of the first row names a field keyword");
+  }
   return Status::ok();
 }
 

@@ -132,7 +132,9 @@ std::vector<std::uint8_t> encodeDefinition(const CImportDoc& doc) {
 
 Status decodeDefinition(const std::vector<std::uint8_t>& bytes, const std::string& name, CImportDoc& doc,
                         std::vector<std::string>& warnings) {
-  auto bad = [&](const std::string& what) { return Status::error("'" + name + "': " + what); };
+  auto bad = [&](const std::string& what) {
+    return Status::error(StatusCode::Corrupt, "'" + name + "': " + what);
+  };
   if (bytes.size() < 5 || !checksumMatches(bytes)) return bad("File checksum error.");
   Archive ar = Archive::forReading(std::span(bytes).first(bytes.size() - 4), name);
   std::uint8_t kind = 0;
@@ -177,7 +179,7 @@ Status saveDefinition(FileSystem& fs, const CImportDoc& doc, const std::string& 
   DocumentLock lock;
   if (Status s = lockDocument(fs, path, lock); !s) return s;
   if (Status s = saveWithBackup(fs, path, encodeDefinition(doc)); !s) {
-    return Status::error("Save error: import definition file.\n" + s.message());
+    return Status::error(s.code(), "Save error: import definition file.\n" + s.message());
   }
   return Status::ok();
 }

@@ -35,7 +35,7 @@ Status StagedStoreFile::commit(bool keepBackup) {
     if (Status s = fs_.rename(output_, backupPath(output_)); !s) return s;
   } else if (fs_.exists(output_)) {
     // Someone made the file while the run went on: it is not ours to replace.
-    return Status::error(strprintf("'%s' already exists", output_.c_str()));
+    return Status::error(StatusCode::AlreadyExists, strprintf("'%s' already exists", output_.c_str()));
   }
   if (Status s = fs_.rename(temp_, output_); !s) {
     // Put the old file back rather than leave the output missing.

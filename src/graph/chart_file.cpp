@@ -26,8 +26,11 @@ Status drawOn(cairo_surface_t* surface, const PlotModel& plot) {
   cairo_destroy(cr);
   cairo_surface_flush(surface);
   Status result = Status::ok();
+  // Drawing happens in memory: a failure there is none of the file or input
+  // kinds, so it stays a plain failure (here and below).
   if (drawn != CAIRO_STATUS_SUCCESS) {
-    result = Status::error(std::string("chart drawing failed: ") + cairo_status_to_string(drawn));
+    result = Status::error(StatusCode::Failed,
+                           std::string("chart drawing failed: ") + cairo_status_to_string(drawn));
   }
   return result;
 }
@@ -56,17 +59,18 @@ Status renderChartBytes(const PlotModel& plot, ChartFileFormat format, std::vect
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     const std::string why = cairo_status_to_string(cairo_surface_status(surface));
     cairo_surface_destroy(surface);
-    return Status::error("chart surface: " + why);
+    return Status::error(StatusCode::Failed, "chart surface: " + why);
   }
   Status drawn = drawOn(surface, plot);
   if (drawn && format == ChartFileFormat::Png) {
     if (cairo_surface_write_to_png_stream(surface, appendBytes, &bytes) != CAIRO_STATUS_SUCCESS) {
-      drawn = Status::error("chart PNG could not be encoded");
+      drawn = Status::error(StatusCode::Failed, "chart PNG could not be encoded");
     }
   }
   cairo_surface_finish(surface);
   if (drawn && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    drawn = Status::error(std::string("chart file: ") + cairo_status_to_string(cairo_surface_status(surface)));
+    drawn = Status::error(StatusCode::Failed, std::string("chart file: ") +
+                                                  cairo_status_to_string(cairo_surface_status(surface)));
   }
   cairo_surface_destroy(surface);
   if (!drawn) bytes.clear();
@@ -75,9 +79,14 @@ Status renderChartBytes(const PlotModel& plot, ChartFileFormat format, std::vect
 
 Status writeChartFile(FileSystem& fs, const PlotModel& plot, const std::string& path) {
   const auto format = chartFormatForPath(path);
-  if (!format) return Status::error("Chart file '" + path + "': use a .svg, .png or .pdf name.");
+  if (!format) {
+    return Status::error(StatusCode::InvalidArgument,
+                         "Chart file '" + path + "': use a .svg, .png or .pdf name.");
+  }
   std::vector<std::uint8_t> bytes;
-  if (Status s = renderChartBytes(plot, *format, bytes); !s) return Status::error("'" + path + "': " + s.message());
+  if (Status s = renderChartBytes(plot, *format, bytes); !s) {
+    return Status::error(s.code(), "'" + path + "': " + s.message());
+  }
   const std::string temporary = path + ".tmp";
   if (Status s = fs.writeFile(temporary, bytes); !s) {
     (void)fs.remove(temporary);

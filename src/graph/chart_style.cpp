@@ -35,22 +35,24 @@ Status decodeChartAttributes(std::span<const std::uint8_t> bytes, ChartStyle& st
   std::uint16_t width = 0, height = 0;
   ar.io(version);
   if (ar.ok() && version != kChartAttributesVersion) {
-    return Status::error(strprintf("chart attribute version %d (expected %d)", version, kChartAttributesVersion));
+    return Status::error(StatusCode::Corrupt, strprintf("chart attribute version %d (expected %d)", version,
+                                                        kChartAttributesVersion));
   }
   ar.io(mode);
   ar.io(width);
   ar.io(height);
   ar.io(scale);
   ar.io(switches);
-  if (!ar.ok()) return Status::error("chart attributes: " + ar.error());
-  if (ar.remaining() != 0) return Status::error("chart attributes: bytes left over");
+  if (!ar.ok()) return Status::error(StatusCode::Corrupt, "chart attributes: " + ar.error());
+  if (ar.remaining() != 0) return Status::error(StatusCode::Corrupt, "chart attributes: bytes left over");
   const auto parsed = chartFormOfMode(mode);
-  if (!parsed) return Status::error(modeStringError(mode));
+  if (!parsed) return Status::error(StatusCode::Corrupt, modeStringError(mode));
   if (width < kMinChartSide || width > kMaxChartSide || height < kMinChartSide || height > kMaxChartSide) {
-    return Status::error(strprintf("chart size %dx%d outside %d..%d", width, height, kMinChartSide, kMaxChartSide));
+    return Status::error(StatusCode::Corrupt, strprintf("chart size %dx%d outside %d..%d", width, height,
+                                                        kMinChartSide, kMaxChartSide));
   }
   if (scale > static_cast<std::uint8_t>(ValueScale::Logarithmic) || (switches & ~(kGrid | kMarkers | kLegend)) != 0) {
-    return Status::error("chart attributes: unknown scale or switches");
+    return Status::error(StatusCode::Corrupt, "chart attributes: unknown scale or switches");
   }
   style.width = width;
   style.height = height;

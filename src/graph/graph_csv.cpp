@@ -58,7 +58,9 @@ std::string header(const GraphData& d) {
 
 Status graphDataText(const GraphData& d, std::string& text) {
   text.clear();
-  if (!isValidGraphType(d.type)) return Status::error(typeParameterError("Signature", d.type));
+  if (!isValidGraphType(d.type)) {
+    return Status::error(StatusCode::InvalidArgument, typeParameterError("Signature", d.type));
+  }
   text = header(d) + '\n';
   if (sweepOf(d.type) != Sweep::Items) {
     writeSeries(d, text);

@@ -13,13 +13,18 @@ namespace {
 
 constexpr std::size_t kChecksumSize = 4;
 
-Status openError(const std::string& what, const std::string& path, const std::string& cause) {
-  return Status::error(strprintf("GDF Open...\n...%s '%s'...\n...%s.", what.c_str(), path.c_str(), cause.c_str()));
+Status openError(StatusCode code, const std::string& what, const std::string& path,
+                 const std::string& cause) {
+  return Status::error(
+      code, strprintf("GDF Open...\n...%s '%s'...\n...%s.", what.c_str(), path.c_str(), cause.c_str()));
 }
 Status readError(const std::string& path, int code) {
-  return openError("can not read from", path, strprintf("[CArchiveException...%d]", code));
+  return openError(StatusCode::Corrupt, "can not read from", path,
+                   strprintf("[CArchiveException...%d]", code));
 }
-Status endOfFile() { return Status::error("GDF Open...\n...end-of-file read error."); }
+Status endOfFile() {
+  return Status::error(StatusCode::Corrupt, "GDF Open...\n...end-of-file read error.");
+}
 
 std::uint32_t asWord(long value) { return static_cast<std::uint32_t>(static_cast<std::int32_t>(value)); }
 long fromWord(std::uint32_t word) { return static_cast<std::int32_t>(word); }
@@ -56,8 +61,9 @@ Status decodeFields(std::span<const std::uint8_t> body, const std::string& path,
   ar.io(f.version);
   if (!ar.ok()) return endOfFile();
   if (f.version != kGraphDefinitionVersion) {
-    return Status::error(strprintf("GDF Open...\n...file version error...\n...InVer=%d, ReqVer=%d.", f.version,
-                                   kGraphDefinitionVersion));
+    return Status::error(StatusCode::Corrupt,
+                         strprintf("GDF Open...\n...file version error...\n...InVer=%d, ReqVer=%d.",
+                                   f.version, kGraphDefinitionVersion));
   }
   f.settingsIo(ar);
   std::uint32_t length = 0;
@@ -125,34 +131,38 @@ Status decodeGraphDefinition(std::span<const std::uint8_t> bytes, const std::str
     if (!checksumMatches(bytes)) return readError(path, kArchiveGeneric);
     return decodeFields(bytes.first(bytes.size() - kChecksumSize), path, out);
   } catch (const std::bad_alloc&) {
-    return openError("can not read from", path, "[CMemoryException]");
+    // Out of memory is none of the kinds a caller tells apart.
+    return openError(StatusCode::Failed, "can not read from", path, "[CMemoryException]");
   } catch (...) {
-    return openError("can not read from", path, "[...]");
+    // An unforeseen fault while decoding: no kind can be named for it.
+    return openError(StatusCode::Failed, "can not read from", path, "[...]");
   }
 }
 
 Status openGraphDefinition(FileSystem& fs, const std::string& path, GraphDefinition& definition) {
   std::vector<std::uint8_t> bytes;
   if (Status s = fs.readFile(path, bytes, kMaxGraphDefinitionFile); !s) {
-    return openError("can not open", path, "[CFileException..." + s.message() + "]");
+    return openError(s.code(), "can not open", path, "[CFileException..." + s.message() + "]");
   }
   return decodeGraphDefinition(bytes, path, definition);
 }
 
 Status saveGraphDefinition(FileSystem& fs, const std::string& path, const GraphDefinition& definition) {
-  const auto saveError = [&](const char* what, const std::string& cause) {
-    return Status::error(strprintf("GDF Save...\n...%s '%s'...\n...[CFileException...%s].", what, path.c_str(),
-                                   cause.c_str()));
+  const auto saveError = [&](StatusCode code, const char* what, const std::string& cause) {
+    return Status::error(code, strprintf("GDF Save...\n...%s '%s'...\n...[CFileException...%s].", what,
+                                         path.c_str(), cause.c_str()));
   };
-  if (Status s = checkExtension(path, kGraphDefinitionExtension); !s) return saveError("can not open", s.message());
+  if (Status s = checkExtension(path, kGraphDefinitionExtension); !s) {
+    return saveError(s.code(), "can not open", s.message());
+  }
   DocumentLock lock;
-  if (Status s = lockDocument(fs, path, lock); !s) return saveError("can not open", s.message());
+  if (Status s = lockDocument(fs, path, lock); !s) return saveError(s.code(), "can not open", s.message());
   const std::vector<std::uint8_t> bytes = encodeGraphDefinition(definition);
   if (Status s = saveWithBackup(fs, path, bytes); !s) {
     // Creating the new file (or its backup's name), or writing, flushing and
     // renaming it.
     const bool opening = s.code() != StatusCode::Io;
-    return saveError(opening ? "can not open" : "can not write to", s.message());
+    return saveError(s.code(), opening ? "can not open" : "can not write to", s.message());
   }
   return Status::ok();
 }

@@ -23,8 +23,9 @@ Limits stepLimits(const GraphSettings& s) {
 }
 
 Status outOfRange(const char* field, Limits limits) {
-  return Status::error(strprintf("Number entry for \"%s\" is out of range: %ld to %ld", field, limits.lo,
-                                 limits.hi));
+  return Status::error(
+      StatusCode::InvalidArgument,
+      strprintf("Number entry for \"%s\" is out of range: %ld to %ld", field, limits.lo, limits.hi));
 }
 
 Status checkRange(const GraphSettings& s) {
@@ -39,10 +40,12 @@ Status checkRange(const GraphSettings& s) {
       strprintf("...From %ld To %ld Step %ld gives %d data points.", s.from, s.to, s.step, static_cast<int>(n));
   if (n < kMinPoints) {
     return Status::error(
+        StatusCode::InvalidArgument,
         strprintf("Please adjust From/To/Step to give minimum of %d data points...\n", kMinPoints) + gives);
   }
   if (n > kMaxPoints) {
     return Status::error(
+        StatusCode::InvalidArgument,
         strprintf("Please adjust From/To/Step to give maximum of %d data points...\n", kMaxPoints) + gives);
   }
   return Status::ok();
@@ -103,23 +106,28 @@ Status parseEnvironments(std::string_view list, std::vector<std::uint8_t>& codes
   for (std::string_view token : splitList(list)) {
     const unsigned code = kEnvironments.find(token);
     if (code == 0) {
-      return Status::error(strprintf("Please edit \"Environment\"...\n...\"%s\" is not a valid environment code.",
-                                     std::string(token).c_str()));
+      return Status::error(
+          StatusCode::InvalidArgument,
+          strprintf("Please edit \"Environment\"...\n...\"%s\" is not a valid environment code.",
+                    std::string(token).c_str()));
     }
     codes.push_back(static_cast<std::uint8_t>(code));
   }
   const int n = static_cast<int>(codes.size());
   if (n < 1) {
-    return Status::error(strprintf(
-        "Please edit \"Environment\" to give minimum of 1 environment code...\n...there are now %d valid "
-        "environment codes.",
-        n));
+    return Status::error(
+        StatusCode::InvalidArgument,
+        strprintf(
+            "Please edit \"Environment\" to give minimum of 1 environment code...\n...there are now %d valid "
+            "environment codes.",
+            n));
   }
   if (n > kMaxEnvironments) {
-    return Status::error(strprintf(
-        "Please edit \"Environment\" to give maximum of %d environment codes...\n...there are now %d valid "
-        "environment codes.",
-        kMaxEnvironments, n));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("Please edit \"Environment\" to give maximum of %d environment "
+                                   "codes...\n...there are now %d valid "
+                                   "environment codes.",
+                                   kMaxEnvironments, n));
   }
   return Status::ok();
 }
@@ -138,7 +146,8 @@ long totalPoints(const GraphSettings& s) {
 
 Status checkSettings(const GraphSettings& s) {
   if (!isValidGraphType(s.type)) {
-    return Status::error(strprintf("...Error: graph type parameter [%d].", s.type));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("...Error: graph type parameter [%d].", s.type));
   }
   if (isRangeSweep(s.type)) {
     if (Status st = checkRange(s); !st) return st;
@@ -149,7 +158,8 @@ Status checkSettings(const GraphSettings& s) {
   }
   const long total = totalPoints(s);
   if (total > kMaxTotalPoints) {
-    return Status::error(strprintf("Please adjust entries to give maximum of %d total data points...\n"
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("Please adjust entries to give maximum of %d total data points...\n"
                                    "...current entries = %ld total data points.",
                                    static_cast<int>(kMaxTotalPoints), total));
   }

@@ -85,11 +85,13 @@ Status decodeClipboardPart(std::span<const std::uint8_t> bytes, bool hybridDocum
   Archive ar = Archive::forReading(bytes, "clipboard");
   ar.restartObjectNumbering();
   auto read = readPartObject(ar);
-  if (!read || !ar.ok() || ar.remaining() != 0) return Status::error("PASTE: can not get part object.");
+  if (!read || !ar.ok() || ar.remaining() != 0) {
+    return Status::error(StatusCode::Corrupt, "PASTE: can not get part object.");
+  }
   const PartType* type = findPartTypeByClass(read->classRecord().className);
   if (type == nullptr || type->id != read->PART_TYPE || read->isHybridPart() != hybridDocument ||
       (hybridDocument && !type->inHybridMenu)) {
-    return Status::error("PASTE: can not get part object.");
+    return Status::error(StatusCode::Corrupt, "PASTE: can not get part object.");
   }
   part = std::move(read);
   return Status::ok();

@@ -92,12 +92,14 @@ std::unique_ptr<CReport> builtReport(const CCircDoc& doc, const ReportSettings& 
                                      Status& status) {
   std::unique_ptr<CReport> report = createReport(settings.format, settings);
   if (!report) {
-    status = Status::error("no report kind of that number");
+    status = Status::error(StatusCode::InvalidArgument, "no report kind of that number");
     return nullptr;
   }
   report->checkCurrent(posixFileSystem(), doc);  // only reads the sub-files' headers
   if (!report->build(doc, ui)) {
-    status = Status::error("'" + doc.path() + "': the report was not built");
+    // An uncalculated circuit is refused; otherwise the user stopped the assembly.
+    status = Status::error(doc.header().CalcFlags == 0 ? StatusCode::InvalidArgument : StatusCode::Cancelled,
+                           "'" + doc.path() + "': the report was not built");
     return nullptr;
   }
   status = Status::ok();

@@ -17,17 +17,17 @@ namespace {
 
 constexpr std::string_view kUseCalculate = "...use Calculate command in Project View to correct.";
 
-Status checkFailure(Ui& ui, const std::string& file, const char* what) {
+Status checkFailure(Ui& ui, StatusCode code, const std::string& file, const char* what) {
   const std::string line = strprintf("...Error: %s.", what);
   ui.progressLine(4, line);
   ui.progressLine(5, kUseCalculate);
   ui.message(line + "\n" + std::string(kUseCalculate));
-  return Status::error("'" + file + "': " + line + "\n" + std::string(kUseCalculate));
+  return Status::error(code, "'" + file + "': " + line + "\n" + std::string(kUseCalculate));
 }
 
-Status printFailure(Ui& ui, const std::string& file, const std::string& text) {
+Status printFailure(Ui& ui, StatusCode code, const std::string& file, const std::string& text) {
   ui.message(text);
-  return Status::error("'" + file + "': " + text);
+  return Status::error(code, "'" + file + "': " + text);
 }
 
 bool calculated(const CCircDoc& doc) { return (doc.header().CalcFlags & HeaderBasicDone) != 0; }
@@ -50,16 +50,19 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   OutputKind kind = OutputKind::Text;
   if (!job.output.empty()) {
     const auto byName = outputKindForPath(job.output);
-    if (!byName) return Status::error("'" + job.output + "': a report file ends in .pdf, .rtf or .txt");
+    if (!byName) {
+      return Status::error(StatusCode::InvalidArgument,
+                           "'" + job.output + "': a report file ends in .pdf, .rtf or .txt");
+    }
     kind = *byName;
   }
   std::unique_ptr<CReport> sample = createReport(job.settings.format, job.settings);
-  if (!sample) return Status::error("no report kind of that number");
+  if (!sample) return Status::error(StatusCode::InvalidArgument, "no report kind of that number");
 
   const std::vector<std::string> files = filesToPrint(tree);
   if (files.empty()) {
     ui.message("PRINT: no files selected.");
-    return Status::error("PRINT: no files selected.");
+    return Status::error(StatusCode::InvalidArgument, "PRINT: no files selected.");
   }
 
   // Every file must open and be calculated before the job is offered; the
@@ -72,15 +75,19 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
     ui.progressBar(static_cast<int>(i + 1), static_cast<int>(files.size()));
     ui.progressLine(3, strprintf("...checking '%s'...", files[i].c_str()));
     std::unique_ptr<CCircDoc> doc;
-    if (Status s = loadDocument(fs, files[i], doc); !s) return checkFailure(ui, files[i], "can not open");
-    if (!calculated(*doc)) return checkFailure(ui, files[i], "not calculated");
+    if (Status s = loadDocument(fs, files[i], doc); !s) {
+      return checkFailure(ui, s.code(), files[i], "can not open");
+    }
+    if (!calculated(*doc)) return checkFailure(ui, StatusCode::InvalidArgument, files[i], "not calculated");
     std::unique_ptr<CReport> report = createReport(job.settings.format, job.settings);
     if (!report->checkCurrent(fs, *doc).empty()) {
       ++notCurrent;
       ui.progressLine(3, strprintf("...'%s' is not current: a sub-file changed since it was calculated...",
                                    files[i].c_str()));
     }
-    if (!report->build(*doc, ui)) return Status::error("'" + files[i] + "': the report assembly was cancelled");
+    if (!report->build(*doc, ui)) {
+      return Status::error(StatusCode::Cancelled, "'" + files[i] + "': the report assembly was cancelled");
+    }
     const PageGeometry geometry = preparePages(*report, *estimate);
     outcome.estimatedPages += paginate(*report, geometry).pageCount();
   }
@@ -105,24 +112,29 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   for (const std::string& file : files) {
     std::unique_ptr<CCircDoc> doc;
     if (Status s = loadDocument(fs, file, doc); !s) {
-      return printFailure(ui, file, strprintf("PRINT ERROR: can not open '%s'.", file.c_str()));
+      return printFailure(ui, s.code(), file, strprintf("PRINT ERROR: can not open '%s'.", file.c_str()));
     }
     if (!calculated(*doc)) {
-      return printFailure(ui, file, strprintf("PRINT ERROR: '%s' is not calculated.", file.c_str()));
+      return printFailure(ui, StatusCode::InvalidArgument, file,
+                          strprintf("PRINT ERROR: '%s' is not calculated.", file.c_str()));
     }
     std::unique_ptr<CReport> report = createReport(job.settings.format, job.settings);
     report->checkCurrent(fs, *doc);
-    if (!report->build(*doc, ui)) return Status::error("'" + file + "': the report assembly was cancelled");
+    if (!report->build(*doc, ui)) {
+      return Status::error(StatusCode::Cancelled, "'" + file + "': the report assembly was cancelled");
+    }
     std::uint32_t pages = 0;
     if (Status s = printReport(*report, *device, ui, job.print, &pages); !s) {
-      return Status::error("'" + file + "': " + s.message());
+      return Status::error(s.code(), "'" + file + "': " + s.message());
     }
     outcome.pages += pages;
     outcome.files.push_back(file);
   }
 
   std::string bytes;
-  if (Status s = device->finish(bytes); !s) return Status::error("'" + job.output + "': " + s.message());
+  if (Status s = device->finish(bytes); !s) {
+    return Status::error(s.code(), "'" + job.output + "': " + s.message());
+  }
   if (job.output.empty()) {
     outcome.text = std::move(bytes);
     return Status::ok();

@@ -37,7 +37,9 @@ class TreeBuilder {
     ui_.progressLine(4, parentPath.empty() ? std::string()
                                            : strprintf("[Parent='%s']", upperCased(fileNameOf(parentPath)).c_str()));
     // The calculation counts the top-level circuit as level 1.
-    if (level + 1 > kMaxLevels) return stop(parentPath, recordNumber, "too many levels");
+    if (level + 1 > kMaxLevels) {
+      return stop(StatusCode::InvalidArgument, parentPath, recordNumber, "too many levels");
+    }
 
     CProjPart node;
     node.level = level;
@@ -67,7 +69,7 @@ class TreeBuilder {
       found = onDisk;
       if (found.empty()) {
         // Two files that match ignoring case: the calculation can not tell them apart either.
-        if (why != StatusCode::NotFound) return stop(path, 0, "can not open", error);
+        if (why != StatusCode::NotFound) return stop(why, path, 0, "can not open", error);
         node.state = ProjNodeState::Missing;
         found = path;
       }
@@ -92,7 +94,8 @@ class TreeBuilder {
       if (isSubFile(part)) {
         const bool circuit = part.PART_TYPE == kSubCircuitType;
         if (!hasExtension(part.FileName, circuit ? ".CIR" : ".HYB")) {
-          return stop(found, number, circuit ? "CIR extension mismatch" : "HYB extension mismatch");
+          return stop(StatusCode::InvalidArgument, found, number,
+                      circuit ? "CIR extension mismatch" : "HYB extension mismatch");
         }
         const std::string child = subFilePath(found, part.FileName);
         if (Status s = document(child, circuit ? DocKind::Circuit : DocKind::Hybrid, level + 1, found, &part, number);
@@ -122,8 +125,8 @@ class TreeBuilder {
   Status add(CProjPart node) {
     if (nodes_.size() + 1 > kMaxProjectNodes) {
       const std::string file = node.isDocument() ? node.parentFile : node.file;
-      return stop(file.empty() ? node.file : file, node.recordNumber, kTooManyNodes,
-                  static_cast<int>(kMaxProjectNodes + 1));
+      return stop(StatusCode::InvalidArgument, file.empty() ? node.file : file, node.recordNumber,
+                  kTooManyNodes, static_cast<int>(kMaxProjectNodes + 1));
     }
     nodes_.push_back(std::move(node));
     return Status::ok();
@@ -135,7 +138,7 @@ class TreeBuilder {
     if (const CCircDoc* held = open_.find(path)) {
       bytes = encodeDocument(*held);
     } else if (Status s = fs_.readFile(path, bytes, kMaxDocumentFileSize); !s) {
-      return stop(path, 0, "can not open", s.message());
+      return stop(s.code(), path, 0, "can not open", s.message());
     }
     auto loaded = std::make_unique<CCircDoc>(kind);
     if (Status s = decodeDocument(bytes, kind, *loaded); !s) {
@@ -143,7 +146,8 @@ class TreeBuilder {
       const std::uint8_t wantKind = kind == DocKind::Hybrid ? 2 : 1;
       const bool wrongKind = checksumMatches(bytes) && bytes.size() >= 2 &&
                              (bytes[0] != wantKind || bytes[1] != (wantKind == 2 ? 1 : 0));
-      return stop(path, 0, wrongKind ? "unexpected file format" : "can not open", s.message());
+      return stop(wrongKind ? StatusCode::InvalidArgument : s.code(), path, 0,
+                  wrongKind ? "unexpected file format" : "can not open", s.message());
     }
     loaded->setPath(path);
     loaded->setTitle(fileNameOf(path));
@@ -152,30 +156,35 @@ class TreeBuilder {
   }
 
   Status pollCancel(const std::string& path) {
-    if (!ui_.processEvents()) return Status::error("'" + path + "': building the project tree was stopped.");
+    if (!ui_.processEvents()) {
+      return Status::error(StatusCode::Cancelled, "'" + path + "': building the project tree was stopped.");
+    }
     if (!ui_.cancelRequested()) return Status::ok();
     ui_.clearCancel();
     if (!ui_.confirm("Cancel building project tree?")) return Status::ok();
-    return Status::error("'" + path + "': building the project tree was cancelled.");
+    return Status::error(StatusCode::Cancelled, "'" + path + "': building the project tree was cancelled.");
   }
 
   // Shows "...Error: %s." (or with a count "...Error: %s (%d).") and fails
   // naming the file and record; `cause` is the reader's own message.
-  Status stop(const std::string& file, std::size_t recordNumber, const char* text, const std::string& cause = {}) {
+  Status stop(StatusCode code, const std::string& file, std::size_t recordNumber, const char* text,
+              const std::string& cause = {}) {
     const std::string line = strprintf("...Error: %s.", text);
-    return fail(file, recordNumber, line, cause);
+    return fail(code, file, recordNumber, line, cause);
   }
-  Status stop(const std::string& file, std::size_t recordNumber, const char* text, int count) {
-    return fail(file, recordNumber, strprintf("...Error: %s (%d).", text, count), {});
+  Status stop(StatusCode code, const std::string& file, std::size_t recordNumber, const char* text,
+              int count) {
+    return fail(code, file, recordNumber, strprintf("...Error: %s (%d).", text, count), {});
   }
-  Status fail(const std::string& file, std::size_t recordNumber, const std::string& line, const std::string& cause) {
+  Status fail(StatusCode code, const std::string& file, std::size_t recordNumber, const std::string& line,
+              const std::string& cause) {
     ui_.progressLine(5, line);
     std::string message = "'" + file + "'";
     if (recordNumber > 0) message += strprintf(" R%ld", static_cast<long>(recordNumber));
     message += ": " + line;
     if (!cause.empty()) message += "\n" + cause;
     message += "\n" + std::string(kFixHierarchyHint);
-    return Status::error(message);
+    return Status::error(code, message);
   }
 
   FileSystem& fs_;

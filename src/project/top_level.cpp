@@ -15,11 +15,12 @@
 namespace kestrel {
 namespace {
 
-Status refuse(Ui& ui, const std::string& path, const std::string& text, bool withHint = true) {
+Status refuse(Ui& ui, StatusCode code, const std::string& path, const std::string& text,
+              bool withHint = true) {
   ui.message(text);
   std::string message = "'" + path + "': " + text;
   if (withHint) message += "\n" + std::string(kSetTopLevelHint);
-  return Status::error(message);
+  return Status::error(code, message);
 }
 
 // The extension and same-folder checks; may move `top` into the project's folder.
@@ -27,9 +28,12 @@ Status checkPlace(const CProjDoc& project, std::string& top, Ui& ui, bool& moved
   moved = false;
   if (top.empty()) {
     ui.message(kSetTopLevelHint);
-    return Status::error("'" + project.path() + "': no top-level circuit.\n" + std::string(kSetTopLevelHint));
+    return Status::error(StatusCode::NotFound,
+                         "'" + project.path() + "': no top-level circuit.\n" + std::string(kSetTopLevelHint));
   }
-  if (!hasExtension(top, ".CIR")) return refuse(ui, top, "Circuit file must have '.CIR' extension.");
+  if (!hasExtension(top, ".CIR")) {
+    return refuse(ui, StatusCode::InvalidArgument, top, "Circuit file must have '.CIR' extension.");
+  }
   const std::string projectFolder = folderOf(absolutePath(project.path()));
   if (folderOf(absolutePath(top)) == projectFolder) return Status::ok();
 
@@ -42,8 +46,11 @@ Status checkPlace(const CProjDoc& project, std::string& top, Ui& ui, bool& moved
       "Select YES to change your specified top-level circuit to...\n...%s",
       top.c_str(), proposed.c_str());
   if (!ui.confirm(question)) {
-    return Status::error("'" + top + "': Project Error: all your project files are not in the same directory.\n" +
-                         std::string(kSetTopLevelHint));
+    // The user declined to move the top-level circuit into the project's folder.
+    return Status::error(StatusCode::Cancelled,
+                         "'" + top +
+                             "': Project Error: all your project files are not in the same directory.\n" +
+                             std::string(kSetTopLevelHint));
   }
   top = proposed;
   moved = true;
@@ -70,10 +77,12 @@ Status checkTopLevel(CProjDoc& project, FileSystem& fs, Ui& ui, bool& moved) {
   std::string top = project.topLevel();
   if (Status s = checkPlace(project, top, ui, moved); !s) return s;
   if (moved) project.setTopLevel(top);
-  if (!folderExists(top)) return refuse(ui, top, "This drive/directory does not currently exist.");
+  if (!folderExists(top)) {
+    return refuse(ui, StatusCode::NotFound, top, "This drive/directory does not currently exist.");
+  }
   std::string error;
   if (DocumentSubFiles::resolveCase(top, error).empty()) {
-    return refuse(ui, top, "This circuit file does not currently exist.");
+    return refuse(ui, StatusCode::NotFound, top, "This circuit file does not currently exist.");
   }
   return Status::ok();
 }
@@ -82,13 +91,15 @@ Status chooseTopLevel(CProjDoc& project, const std::string& path, FileSystem& fs
   std::string top = absolutePath(path);
   bool moved = false;
   if (Status s = checkPlace(project, top, ui, moved); !s) return s;
-  if (!folderExists(top)) return refuse(ui, top, "This drive/directory does not currently exist.", false);
+  if (!folderExists(top)) {
+    return refuse(ui, StatusCode::NotFound, top, "This drive/directory does not currently exist.", false);
+  }
   std::string error;
   if (DocumentSubFiles::resolveCase(top, error).empty()) {
     CCircDoc created(DocKind::Circuit);
     if (Status s = saveDocument(fs, created, top); !s) {
       ui.message("HEADER: can not save to new file.");
-      return Status::error("'" + top + "': HEADER: can not save to new file.\n" + s.message());
+      return Status::error(s.code(), "'" + top + "': HEADER: can not save to new file.\n" + s.message());
     }
   }
   project.setTopLevel(top);

@@ -18,14 +18,19 @@
 namespace kestrel {
 namespace {
 
-
-EditResult refused(Ui& ui, const std::string& file, const std::string& text, const std::string& cause = {}) {
+EditResult refused(Ui& ui, StatusCode code, const std::string& file, const std::string& text,
+                   const std::string& cause = {}) {
   ui.message(text);
   EditResult result;
   std::string message = "'" + file + "': " + text;
   if (!cause.empty()) message += "\n" + cause;
-  result.status = Status::error(message);
+  result.status = Status::error(code, message);
   return result;
+}
+
+// Refused because of a lower failure, whose kind it keeps.
+EditResult refused(Ui& ui, const std::string& file, const std::string& text, const Status& cause) {
+  return refused(ui, cause.code(), file, text, cause.message());
 }
 
 EditResult done() {
@@ -68,7 +73,7 @@ Status openParent(FileSystem& fs, OpenDocuments& open, const std::string& path, 
                   DocumentLock& lock) {
   if (CCircDoc* held = open.find(path)) {
     unexpected = held->kind() != DocKind::Circuit;
-    if (unexpected) return Status::error("'" + path + "' is not a circuit.");
+    if (unexpected) return Status::error(StatusCode::InvalidArgument, "'" + path + "' is not a circuit.");
     parent.doc = held;
     return Status::ok();
   }
@@ -87,13 +92,13 @@ bool isChildNode(const ProjectTree& tree, std::size_t index) {
 EditResult findLink(const CCircDoc& parent, const CProjPart& node, const char* command, Ui& ui,
                     std::size_t& index) {
   if (node.recordNumber == 0 || node.recordNumber > parent.count()) {
-    return refused(ui, parent.path(), strprintf("%s: item record# error.", command));
+    return refused(ui, StatusCode::NotFound, parent.path(), strprintf("%s: item record# error.", command));
   }
   const CPart& now = parent.record(node.recordNumber - 1);
   const CPart& then = *node.record;
   if (now.PART_TYPE != then.PART_TYPE || now.FileName != then.FileName || now.PN != then.PN ||
       now.REFDES != then.REFDES) {
-    return refused(ui, parent.path(), strprintf("%s: item ID match error.", command));
+    return refused(ui, StatusCode::NotFound, parent.path(), strprintf("%s: item ID match error.", command));
   }
   index = node.recordNumber - 1;
   return EditResult();
@@ -117,7 +122,7 @@ EditResult saveParent(FileSystem& fs, OpenDocuments& open, Parent& parent, const
     open.changed(*parent);
     return EditResult();
   }
-  if (Status s = saveDocument(fs, *parent, parent->path()); !s) return refused(ui, parent->path(), text, s.message());
+  if (Status s = saveDocument(fs, *parent, parent->path()); !s) return refused(ui, parent->path(), text, s);
   return EditResult();
 }
 
@@ -126,27 +131,31 @@ EditResult saveParent(FileSystem& fs, OpenDocuments& open, Parent& parent, const
 EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode mode, const std::string& childFile,
                     std::unique_ptr<CPart> record, FileSystem& fs, Ui& ui, OpenDocuments& open) {
   if (parentIndex >= tree.size() || tree.node(parentIndex).kind != ProjNodeKind::Circuit) {
-    return refused(ui, childFile, "ADD: project part selection is not CIRCUIT.");
+    return refused(ui, StatusCode::InvalidArgument, childFile, "ADD: project part selection is not CIRCUIT.");
   }
   const CProjPart& parentNode = tree.node(parentIndex);
   const bool hybrid = mode == ChildMode::SubHybrid;
   const std::uint16_t type = hybrid ? kSubHybridType : kSubCircuitType;
   if (!hasExtension(childFile, hybrid ? ".HYB" : ".CIR")) {
-    return refused(ui, childFile,
-                   hybrid ? "Hybrid file must have '.HYB' extension." : "Circuit file must have '.CIR' extension.");
+    return refused(
+        ui, StatusCode::InvalidArgument, childFile,
+        hybrid ? "Hybrid file must have '.HYB' extension." : "Circuit file must have '.CIR' extension.");
   }
   if (childFile.find_first_of("/\\") != std::string::npos &&
       folderOf(absolutePath(childFile)) != folderOf(absolutePath(parentNode.file))) {
-    return refused(ui, childFile, "Child file must be in same directory as parent Circuit.");
+    return refused(ui, StatusCode::InvalidArgument, childFile,
+                   "Child file must be in same directory as parent Circuit.");
   }
   const std::string name = fileNameOf(childFile);
   if (name.size() > kMaxChildFileName) {
-    return refused(ui, childFile, strprintf("ADD: child file name is longer than %d characters.",
-                                            static_cast<int>(kMaxChildFileName)));
+    return refused(
+        ui, StatusCode::InvalidArgument, childFile,
+        strprintf("ADD: child file name is longer than %d characters.", static_cast<int>(kMaxChildFileName)));
   }
   const std::string childPath = subFilePath(parentNode.file, name);
   if (refersBack(tree, parentIndex, childPath)) {
-    return refused(ui, childPath, "ADD: the child file is the parent Circuit or a Circuit above it.");
+    return refused(ui, StatusCode::InvalidArgument, childPath,
+                   "ADD: the child file is the parent Circuit or a Circuit above it.");
   }
   std::string error;
   const bool exists = !DocumentSubFiles::resolveCase(childPath, error).empty();
@@ -164,31 +173,39 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
   bool unexpected = false;
   DocumentLock lock;
   if (Status s = openParent(fs, open, parentNode.file, parent, unexpected, lock); !s) {
-    return refused(ui, parentNode.file,
-                   unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
-                   s.message());
+    return refused(
+        ui, parentNode.file,
+        unexpected ? "ADD: unexpected file format for parent Circuit." : "ADD: can not open parent Circuit.",
+        s);
   }
-  if (parent->count() >= kMaxRecs) return refused(ui, parent->path(), "ADD: parent Circuit list is full.");
+  if (parent->count() >= kMaxRecs) {
+    return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: parent Circuit list is full.");
+  }
 
   std::unique_ptr<CPart> part = record ? std::move(record) : PartRegistry::instance().create(type, false);
-  if (!part || part->PART_TYPE != type) return refused(ui, parent->path(), "ADD: can not create part object.");
+  if (!part || part->PART_TYPE != type) {
+    return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: can not create part object.");
+  }
   part->FileName = name;
   part->IS_HYBRID = 0;
 
   if (!exists) {
     CCircDoc created(hybrid ? DocKind::Hybrid : DocKind::Circuit);
     if (Status s = saveDocument(fs, created, childPath); !s) {
-      return refused(ui, childPath, "ADD: can not save to new file.", s.message());
+      return refused(ui, childPath, "ADD: can not save to new file.", s);
     }
   }
-  if (!parent->addRecord(std::move(part), ui)) return refused(ui, parent->path(), "ADD: parent Circuit list is full.");
+  if (!parent->addRecord(std::move(part), ui)) {
+    return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: parent Circuit list is full.");
+  }
   if (EditResult r = saveParent(fs, open, parent, "ADD: can not save parent Circuit.", ui); !r.status) return r;
   return done();
 }
 
 EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSystem& fs, Ui& ui, OpenDocuments& open) {
   if (!isChildNode(tree, childIndex)) {
-    return refused(ui, childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
+    return refused(ui, StatusCode::InvalidArgument,
+                   childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
                    "DELETE: not a valid project part selection.");
   }
   const CProjPart& child = tree.node(childIndex);
@@ -208,7 +225,7 @@ EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSyst
   bool unexpected = false;
   DocumentLock lock;
   if (Status s = openParent(fs, open, child.parentFile, parent, unexpected, lock); !s) {
-    return refused(ui, child.parentFile, "DELETE: can not open parent Circuit.", s.message());
+    return refused(ui, child.parentFile, "DELETE: can not open parent Circuit.", s);
   }
   std::size_t index = 0;
   if (EditResult r = findLink(*parent, child, "DELETE", ui, index); !r.status) return r;
@@ -220,20 +237,24 @@ EditResult removeChild(const ProjectTree& tree, std::size_t childIndex, FileSyst
 EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_t newParentIndex, FileSystem& fs,
                      Ui& ui, OpenDocuments& open) {
   if (!isChildNode(tree, childIndex)) {
-    return refused(ui, childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
+    return refused(ui, StatusCode::InvalidArgument,
+                   childIndex < tree.size() ? tree.node(childIndex).file : std::string(),
                    "MOVE: not a valid project part selection.");
   }
   const CProjPart& child = tree.node(childIndex);
   if (newParentIndex >= tree.size() || tree.node(newParentIndex).kind != ProjNodeKind::Circuit) {
-    return refused(ui, child.file, "MOVE: project part selection is not CIRCUIT.");
+    return refused(ui, StatusCode::InvalidArgument, child.file,
+                   "MOVE: project part selection is not CIRCUIT.");
   }
   const CProjPart& target = tree.node(newParentIndex);
   if (upperCased(target.file) == upperCased(child.parentFile)) {
-    return refused(ui, target.file, "MOVE: the child item is in that parent Circuit already.");
+    return refused(ui, StatusCode::InvalidArgument, target.file,
+                   "MOVE: the child item is in that parent Circuit already.");
   }
   const std::string movedPath = subFilePath(target.file, child.record->FileName);
   if (refersBack(tree, newParentIndex, movedPath)) {
-    return refused(ui, target.file, "MOVE: the new parent Circuit is the child item or lies below it.");
+    return refused(ui, StatusCode::InvalidArgument, target.file,
+                   "MOVE: the new parent Circuit is the child item or lies below it.");
   }
   const char* kindName = subKindName(child.record->PART_TYPE);
   const std::string question =
@@ -249,7 +270,7 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
   bool unexpected = false;
   DocumentLock fromLock, toLock;
   if (Status s = openParent(fs, open, child.parentFile, from, unexpected, fromLock); !s) {
-    return refused(ui, child.parentFile, "MOVE: can not open parent Circuit.", s.message());
+    return refused(ui, child.parentFile, "MOVE: can not open parent Circuit.", s);
   }
   std::size_t index = 0;
   if (EditResult r = findLink(*from, child, "MOVE", ui, index); !r.status) return r;
@@ -257,19 +278,22 @@ EditResult moveChild(const ProjectTree& tree, std::size_t childIndex, std::size_
     return refused(ui, target.file,
                    unexpected ? "MOVE: unexpected file format for new parent Circuit."
                               : "MOVE: can not open new parent Circuit.",
-                   s.message());
+                   s);
   }
-  if (to->count() >= kMaxRecs) return refused(ui, to->path(), "MOVE: new parent Circuit list is full.");
+  if (to->count() >= kMaxRecs) {
+    return refused(ui, StatusCode::InvalidArgument, to->path(), "MOVE: new parent Circuit list is full.");
+  }
 
   // First the new home, then the old one lets go: a failure in between
   // leaves the reference in both parents, never in none.
   if (!to->addRecord(from->record(index).clone(), ui)) {
-    return refused(ui, to->path(), "MOVE: new parent Circuit list is full.");
+    return refused(ui, StatusCode::InvalidArgument, to->path(), "MOVE: new parent Circuit list is full.");
   }
   if (EditResult r = saveParent(fs, open, to, "MOVE: can not save new parent Circuit.", ui); !r.status) return r;
   (void)from->take(index);
   if (EditResult r = saveParent(fs, open, from, "MOVE: can not save parent Circuit.", ui); !r.status) {
-    r.status = Status::error(r.status.message() + "\nThe record is now in both parent Circuits.");
+    r.status =
+        Status::error(r.status.code(), r.status.message() + "\nThe record is now in both parent Circuits.");
     r.changed = true;
     return r;
   }

@@ -180,13 +180,16 @@ void PdfDevice::rule(int x, int y, int width, int height) {
 void PdfDevice::endPage() { cairo_show_page(cairo_->cr); }
 
 Status PdfDevice::finish(std::string& bytes) {
-  if (cairo_->finished) return Status::error("the PDF document was finished already");
+  if (cairo_->finished) {
+    return Status::error(StatusCode::InvalidArgument, "the PDF document was finished already");
+  }
   cairo_->finished = true;
   const cairo_status_t drawing = cairo_status(cairo_->cr);
   cairo_surface_finish(cairo_->surface);
   cairo_status_t status = drawing != CAIRO_STATUS_SUCCESS ? drawing : cairo_surface_status(cairo_->surface);
   if (status != CAIRO_STATUS_SUCCESS) {
-    return Status::error(strprintf("PDF error: %s", cairo_status_to_string(status)));
+    // The document is drawn in memory: its failure is none of the file kinds.
+    return Status::error(StatusCode::Failed, strprintf("PDF error: %s", cairo_status_to_string(status)));
   }
   bytes = std::move(cairo_->bytes);
   cairo_->bytes.clear();

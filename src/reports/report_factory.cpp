@@ -33,7 +33,8 @@ Status buildReportTypesMenu(std::vector<std::string>& titles) {
     const auto report = createReport(row, settings);
     if (!report) {
       titles.clear();
-      return Status::error("Can not create report types menu.");
+      // A report kind this program lists but can not make: none of the input kinds.
+      return Status::error(StatusCode::Failed, "Can not create report types menu.");
     }
     titles.push_back(report->GetTitle());
   }

@@ -31,7 +31,7 @@ class HierarchyWalk {
         const std::string path = DocumentSubFiles::childFile(parentPath, part, error);
         if (path.empty()) {
           for (char& c : error) c = c == '\n' ? ' ' : c;
-          return Status::error("'" + parentPath + "': " + error);
+          return Status::error(StatusCode::InvalidArgument, "'" + parentPath + "': " + error);
         }
         paths.emplace_back(i + 1, path);
       }
@@ -40,11 +40,13 @@ class HierarchyWalk {
     for (const auto& [record, path] : paths) {
       // A child that is a document above it (under whatever name) closes a cycle.
       if (path_.contains(path)) {
-        return Status::error(strprintf("'%s': self-reference (rec#%d)", parentPath.c_str(), static_cast<int>(record)));
+        return Status::error(
+            StatusCode::InvalidArgument,
+            strprintf("'%s': self-reference (rec#%d)", parentPath.c_str(), static_cast<int>(record)));
       }
       if (!seen_.insert(path)) continue;
       if (level + 1 > kMaxLevels) {
-        return Status::error("'" + path + "': too many levels of sub-files");
+        return Status::error(StatusCode::InvalidArgument, "'" + path + "': too many levels of sub-files");
       }
       std::unique_ptr<CCircDoc> child;
       if (Status s = loadOne(fs_, path, child); !s) return s;

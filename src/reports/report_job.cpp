@@ -11,8 +11,8 @@
 namespace kestrel {
 namespace {
 
-Status named(const std::string& path, std::string_view text) {
-  return Status::error("'" + path + "': " + std::string(text));
+Status named(StatusCode code, const std::string& path, std::string_view text) {
+  return Status::error(code, "'" + path + "': " + std::string(text));
 }
 
 }  // namespace
@@ -22,10 +22,14 @@ Status runReportJob(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome&
   OutputKind kind = OutputKind::Text;
   if (!job.output.empty()) {
     const auto byName = outputKindForPath(job.output);
-    if (!byName) return named(job.output, "a report file ends in .pdf, .rtf or .txt");
+    if (!byName) {
+      return named(StatusCode::InvalidArgument, job.output, "a report file ends in .pdf, .rtf or .txt");
+    }
     kind = *byName;
   }
-  if (!createReport(job.kind, job.settings)) return Status::error("no report kind of that number");
+  if (!createReport(job.kind, job.settings)) {
+    return Status::error(StatusCode::InvalidArgument, "no report kind of that number");
+  }
 
   std::vector<std::unique_ptr<CCircDoc>> docs;
   if (Status s = loadReportDocuments(fs, job.file, job.recursive, docs); !s) {
@@ -34,7 +38,9 @@ Status runReportJob(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome&
   }
   // Every document must be reportable before anything is printed.
   for (const auto& doc : docs) {
-    if (doc->header().CalcFlags == 0) return named(doc->path(), kNotCalculatedMessage);
+    if (doc->header().CalcFlags == 0) {
+      return named(StatusCode::InvalidArgument, doc->path(), kNotCalculatedMessage);
+    }
   }
 
   std::unique_ptr<FileDevice> device = makeFileDevice(kind, job.paper);
@@ -43,17 +49,19 @@ Status runReportJob(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome&
     if (const auto stale = report->checkCurrent(fs, *doc); !stale.empty()) {
       outcome.notCurrent.push_back("'" + doc->path() + "': " + notCurrentText(stale));
     }
-    if (!report->build(*doc, ui)) return named(doc->path(), "the report assembly was cancelled");
+    if (!report->build(*doc, ui)) {
+      return named(StatusCode::Cancelled, doc->path(), "the report assembly was cancelled");
+    }
     std::uint32_t pages = 0;
     if (Status s = printReport(*report, *device, ui, job.print, &pages); !s) {
-      return named(doc->path(), s.message());
+      return named(s.code(), doc->path(), s.message());
     }
     outcome.pages += pages;
     ++outcome.reports;
   }
 
   std::string bytes;
-  if (Status s = device->finish(bytes); !s) return named(job.output, s.message());
+  if (Status s = device->finish(bytes); !s) return named(s.code(), job.output, s.message());
   if (job.output.empty()) {
     outcome.text = std::move(bytes);
     return Status::ok();

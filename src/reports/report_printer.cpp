@@ -25,7 +25,7 @@ Status printPages(CReport& report, PageDevice& device, Ui& ui, const PrintOption
                   std::uint32_t* pages) {
   const PageGeometry geometry = preparePages(report, device);
   if (const std::string warning = pageWarning(geometry); !warning.empty()) {
-    if (ui.confirm(warning)) return Status::error("the print job was cancelled");
+    if (ui.confirm(warning)) return Status::error(StatusCode::Cancelled, "the print job was cancelled");
   }
   const Pagination pagination = paginate(report, geometry);
   PageTexts texts;
@@ -52,11 +52,12 @@ Status printReport(CReport& report, PageDevice& device, Ui& ui, const PrintOptio
   try {
     return printPages(report, device, ui, options, pages);
   } catch (const std::bad_alloc&) {
+    // Running out of memory or an unforeseen fault is none of the kinds callers tell apart.
     ui.log("...Error: out of memory.");
-    return Status::error("out of memory");
+    return Status::error(StatusCode::Failed, "out of memory");
   } catch (const std::exception&) {
     ui.log("...Error: exception thrown.");
-    return Status::error("exception thrown");
+    return Status::error(StatusCode::Failed, "exception thrown");
   }
 }
 

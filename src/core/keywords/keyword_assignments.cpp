@@ -33,7 +33,7 @@ Status finish(bool ok, const KeywordReader& reader, const std::vector<KeywordAss
   for (const KeywordAssignment& v : values) {
     if (reader.consulted().count(v.keyword) == 0) result.unused.push_back(v.keyword);
   }
-  if (!ok) return Status::error("the fields could not be read (see the log)");
+  if (!ok) return Status::error(StatusCode::InvalidArgument, "the fields could not be read (see the log)");
   return Status::ok();
 }
 
@@ -43,18 +43,22 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
   out.clear();
   std::set<std::string> seen;
   if (texts.size() > static_cast<std::size_t>(kMaxInputFields)) {
-    return Status::error("at most " + std::to_string(kMaxInputFields) + " KEYWORD=VALUE items");
+    return Status::error(StatusCode::InvalidArgument,
+                         "at most " + std::to_string(kMaxInputFields) + " KEYWORD=VALUE items");
   }
   for (const std::string& text : texts) {
     const auto eq = text.find('=');
     if (eq == std::string::npos || eq == 0) {
-      return Status::error("'" + text + "' is not KEYWORD=VALUE");
+      return Status::error(StatusCode::InvalidArgument, "'" + text + "' is not KEYWORD=VALUE");
     }
     KeywordAssignment a{upperCased(trimmed(std::string_view(text).substr(0, eq))), text.substr(eq + 1)};
     if (findKeyword(a.keyword) == nullptr) {
-      return Status::error("'" + a.keyword + "' is not a field keyword (see kestrel keywords)");
+      return Status::error(StatusCode::InvalidArgument,
+                           "'" + a.keyword + "' is not a field keyword (see kestrel keywords)");
     }
-    if (!seen.insert(a.keyword).second) return Status::error("'" + a.keyword + "' is given twice");
+    if (!seen.insert(a.keyword).second) {
+      return Status::error(StatusCode::InvalidArgument, "'" + a.keyword + "' is given twice");
+    }
     if (a.value.size() > kMaxInputText) a.value.resize(kMaxInputText);
     out.push_back(std::move(a));
   }

@@ -64,11 +64,12 @@ class LibrarySource final : public RecordSource {
 
 Status openLibrarySource(const std::string& path, std::unique_ptr<RecordSource>& source) {
   std::string startError;
-  if (!library::startStore(startError)) return Status::error(startError);
+  // The store's buffers could not be set up: none of the file kinds.
+  if (!library::startStore(startError)) return Status::error(StatusCode::Failed, startError);
   library::StoreMessage error;
   auto lib = PartLibrary::open(path, false, error);
-  if (!lib) return Status::error("Can not open input library file: " + library::oneLine(error.text()));
-  if (lib->count() < 0) return Status::error("Input library file error: " + library::oneLine(lib->error().text()));
+  if (!lib) return error.status("Can not open input library file: ");
+  if (lib->count() < 0) return lib->error().status("Input library file error: ");
   source = std::make_unique<LibrarySource>(std::move(lib), path);
   return Status::ok();
 }

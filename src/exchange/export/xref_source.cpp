@@ -84,8 +84,8 @@ class XRefSource final : public RowSource {
   Status readHeader() {
     if (headerRead_) return Status::ok();
     if (!file_->readHeader(texts_)) {
-      return Status::error(strprintf("Can not read header: '%s': %s", path_.c_str(),
-                                     library::oneLine(file_->error().text()).c_str()));
+      return Status::error(file_->error().code, strprintf("Can not read header: '%s': %s", path_.c_str(),
+                                                          library::oneLine(file_->error().text()).c_str()));
     }
     headerRead_ = true;
     return Status::ok();
@@ -114,12 +114,13 @@ class XRefSource final : public RowSource {
 
 Status openXRefSource(const std::string& path, const RowFilters& filters, std::unique_ptr<RowSource>& source) {
   std::string startError;
-  if (!library::startStore(startError)) return Status::error(startError);
+  // The store's buffers could not be set up: none of the file kinds.
+  if (!library::startStore(startError)) return Status::error(StatusCode::Failed, startError);
   library::StoreMessage error;
   auto file = XRefFile::open(path, false, error);
-  if (!file) return Status::error("Can not open input cross-reference file: " + library::oneLine(error.text()));
+  if (!file) return error.status("Can not open input cross-reference file: ");
   if (file->count() < 0) {
-    return Status::error("Input cross-reference file error: " + library::oneLine(file->error().text()));
+    return file->error().status("Input cross-reference file error: ");
   }
   source = std::make_unique<XRefSource>(std::move(file), path, filters);
   return Status::ok();

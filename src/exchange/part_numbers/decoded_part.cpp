@@ -133,9 +133,13 @@ Status buildPart(std::string_view partNumber, bool hybrid, std::unique_ptr<CPart
   part.reset();
   std::string why;
   const DecodedNumber decoded = decode(partNumber, &why);
-  if (decoded.family == Family::None) return Status::error("Not decoded: " + why + ".");
+  if (decoded.family == Family::None) {
+    return Status::error(StatusCode::InvalidArgument, "Not decoded: " + why + ".");
+  }
   const std::string pn = upperCased(trimmed(partNumber));
+  // A decoded number the part classes refuse is a fault of this program, none of the input kinds.
   const Status internalError = Status::error(
+      StatusCode::Failed,
       strprintf("WARNING: internal PN decode error...\n...PN='%s'...\n...please call support.", pn.c_str()));
 
   std::unique_ptr<CPart> record = PartRegistry::instance().create(typeIdOf(decoded.family), hybrid);

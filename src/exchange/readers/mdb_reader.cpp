@@ -89,10 +89,12 @@ class MdbReader final : public TableReader {
 
 Status openMdbReader(const std::string& path, const ReaderOptions& options, std::unique_ptr<TableReader>& out) {
   MdbHandle* mdb = mdb_open(path.c_str(), MDB_NOFLAGS);
-  if (mdb == nullptr) return Status::error(strprintf("MDB: can not open file (%s)", path.c_str()));
+  if (mdb == nullptr) {
+    return Status::error(StatusCode::Corrupt, strprintf("MDB: can not open file (%s)", path.c_str()));
+  }
   if (mdb_read_catalog(mdb, MDB_TABLE) == nullptr) {
     mdb_close(mdb);
-    return Status::error(strprintf("MDB: can not read structure (%s)", path.c_str()));
+    return Status::error(StatusCode::Corrupt, strprintf("MDB: can not read structure (%s)", path.c_str()));
   }
   MdbCatalogEntry* chosen = nullptr;
   for (unsigned i = 0; i < mdb->num_catalog && chosen == nullptr; ++i) {
@@ -105,14 +107,16 @@ Status openMdbReader(const std::string& path, const ReaderOptions& options, std:
   }
   if (chosen == nullptr) {
     mdb_close(mdb);
-    return Status::error(options.table.empty() ? strprintf("MDB: the database has no table (%s)", path.c_str())
-                                               : strprintf("MDB: no table '%s' (%s)", options.table.c_str(), path.c_str()));
+    return Status::error(StatusCode::NotFound,
+                         options.table.empty()
+                             ? strprintf("MDB: the database has no table (%s)", path.c_str())
+                             : strprintf("MDB: no table '%s' (%s)", options.table.c_str(), path.c_str()));
   }
   MdbTableDef* table = mdb_read_table(chosen);
   if (table == nullptr || mdb_read_columns(table) == nullptr) {
     if (table != nullptr) mdb_free_tabledef(table);
     mdb_close(mdb);
-    return Status::error(strprintf("MDB: can not select fields (%s)", path.c_str()));
+    return Status::error(StatusCode::Corrupt, strprintf("MDB: can not select fields (%s)", path.c_str()));
   }
   out = std::make_unique<MdbReader>(mdb, table);
   return Status::ok();

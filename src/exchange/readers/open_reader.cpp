@@ -51,7 +51,10 @@ Status openTableReader(InputFormat format, const std::string& path, const Reader
                        std::unique_ptr<TableReader>& reader) {
   reader.reset();
   FileSystem& fs = posixFileSystem();
-  if (!fs.exists(path)) return Status::error(strprintf("can not open file (%s): file not found", path.c_str()));
+  if (!fs.exists(path)) {
+    return Status::error(StatusCode::NotFound,
+                         strprintf("can not open file (%s): file not found", path.c_str()));
+  }
   switch (format) {
     case InputFormat::CSV:
     case InputFormat::DBF:
@@ -69,11 +72,14 @@ Status openTableReader(InputFormat format, const std::string& path, const Reader
       if (startsWith(head, kZipMagic)) return openXlsxReader(path, options, reader);
       if (startsWith(head, kOleMagic)) {
         if (isEncryptedPackage(head)) {
-          return Status::error(strprintf("XLS: the workbook is encrypted (%s)", path.c_str()));
+          return Status::error(StatusCode::Corrupt,
+                               strprintf("XLS: the workbook is encrypted (%s)", path.c_str()));
         }
         return openXlsReader(path, options, reader);
       }
-      return Status::error(strprintf("XLS: can not open file (%s): not an .xls or .xlsx workbook", path.c_str()));
+      return Status::error(
+          StatusCode::Corrupt,
+          strprintf("XLS: can not open file (%s): not an .xls or .xlsx workbook", path.c_str()));
     }
     case InputFormat::MDB: {
       const std::string head = firstBytes(path);
@@ -81,10 +87,13 @@ Status openTableReader(InputFormat format, const std::string& path, const Reader
       if (head.size() >= 20 && (head.compare(4, 15, "Standard Jet DB") == 0 || head.compare(4, 15, "Standard ACE DB") == 0)) {
         return openMdbReader(path, options, reader);
       }
-      return Status::error(strprintf("MDB: can not read structure (%s): not an SQLite or .mdb database", path.c_str()));
+      return Status::error(
+          StatusCode::Corrupt,
+          strprintf("MDB: can not read structure (%s): not an SQLite or .mdb database", path.c_str()));
     }
   }
-  return Status::error(strprintf("not a valid input file format (%d)", static_cast<int>(format)));
+  return Status::error(StatusCode::InvalidArgument,
+                       strprintf("not a valid input file format (%d)", static_cast<int>(format)));
 }
 
 }  // namespace kestrel

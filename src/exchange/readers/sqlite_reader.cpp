@@ -92,39 +92,47 @@ class SqliteReader final : public TableReader {
 
 Status openSqliteReader(const std::string& path, const ReaderOptions& options, std::unique_ptr<TableReader>& out) {
   if (!hasSqliteMagic(path)) {
-    return Status::error(strprintf("SQLITE: can not open file (%s): not an SQLite database, or encrypted", path.c_str()));
+    return Status::error(
+        StatusCode::Corrupt,
+        strprintf("SQLITE: can not open file (%s): not an SQLite database, or encrypted", path.c_str()));
   }
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
     const std::string why = db != nullptr ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close(db);
-    return Status::error(strprintf("SQLITE: can not open file (%s): %s", path.c_str(), why.c_str()));
+    return Status::error(StatusCode::Io,
+                         strprintf("SQLITE: can not open file (%s): %s", path.c_str(), why.c_str()));
   }
   sqlite3_exec(db, "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr);
-  auto failWith = [&](const char* what) {
+  auto failWith = [&](StatusCode code, const char* what) {
     const std::string why = sqlite3_errmsg(db);
     sqlite3_close(db);
-    return Status::error(strprintf("SQLITE: %s (%s): %s", what, path.c_str(), why.c_str()));
+    return Status::error(code, strprintf("SQLITE: %s (%s): %s", what, path.c_str(), why.c_str()));
   };
   std::string table = options.table;
   if (table.empty()) {
     sqlite3_stmt* list = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%' ORDER BY rowid",
                            -1, &list, nullptr) != SQLITE_OK) {
-      return failWith("can not read structure");
+      return failWith(StatusCode::Corrupt, "can not read structure");
     }
     const int rc = sqlite3_step(list);
     if (rc == SQLITE_ROW) table = reinterpret_cast<const char*>(sqlite3_column_text(list, 0));
     sqlite3_finalize(list);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failWith("can not read structure");
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failWith(StatusCode::Corrupt, "can not read structure");
     if (table.empty()) {
       sqlite3_close(db);
-      return Status::error(strprintf("SQLITE: the database has no table (%s)", path.c_str()));
+      return Status::error(StatusCode::NotFound,
+                           strprintf("SQLITE: the database has no table (%s)", path.c_str()));
     }
   }
   sqlite3_stmt* stmt = nullptr;
   const std::string sql = "SELECT * FROM " + quotedName(table);
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return failWith("can not select fields");
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    // A table the database listed itself is there, so only a named one can be missing.
+    return failWith(options.table.empty() ? StatusCode::Corrupt : StatusCode::NotFound,
+                    "can not select fields");
+  }
   out = std::make_unique<SqliteReader>(db, stmt, path);
   return Status::ok();
 }

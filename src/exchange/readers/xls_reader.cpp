@@ -63,12 +63,14 @@ Status openXlsReader(const std::string& path, const ReaderOptions& options, std:
   int rc = freexl_open(path.c_str(), &handle);
   if (rc != FREEXL_OK) {
     if (handle != nullptr) freexl_close(handle);
-    return Status::error(strprintf("XLS: can not open file (%s): not a readable workbook (code %d)", path.c_str(), rc));
+    return Status::error(
+        StatusCode::Corrupt,
+        strprintf("XLS: can not open file (%s): not a readable workbook (code %d)", path.c_str(), rc));
   }
   unsigned info = 0;
   if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED) {
     freexl_close(handle);
-    return Status::error(strprintf("XLS: the workbook is encrypted (%s)", path.c_str()));
+    return Status::error(StatusCode::Corrupt, strprintf("XLS: the workbook is encrypted (%s)", path.c_str()));
   }
   unsigned sheets = 0;
   freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &sheets);
@@ -84,19 +86,23 @@ Status openXlsReader(const std::string& path, const ReaderOptions& options, std:
   }
   if (!found) {
     freexl_close(handle);
-    return Status::error(options.table.empty() ? strprintf("XLS: the workbook has no worksheet (%s)", path.c_str())
-                                               : strprintf("XLS: no worksheet '%s' (%s)", options.table.c_str(), path.c_str()));
+    return Status::error(StatusCode::NotFound,
+                         options.table.empty()
+                             ? strprintf("XLS: the workbook has no worksheet (%s)", path.c_str())
+                             : strprintf("XLS: no worksheet '%s' (%s)", options.table.c_str(), path.c_str()));
   }
   unsigned rows = 0;
   unsigned short cols = 0;
   if (freexl_select_active_worksheet(handle, chosen) != FREEXL_OK ||
       freexl_worksheet_dimensions(handle, &rows, &cols) != FREEXL_OK) {
     freexl_close(handle);
-    return Status::error(strprintf("XLS: can not get #cols (%s)", path.c_str()));
+    return Status::error(StatusCode::Corrupt, strprintf("XLS: can not get #cols (%s)", path.c_str()));
   }
   if (cols > kMaxTableFields) {
     freexl_close(handle);
-    return Status::error(strprintf("XLS: too many fields (%u/%zu) (%s)", static_cast<unsigned>(cols), kMaxTableFields, path.c_str()));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("XLS: too many fields (%u/%zu) (%s)", static_cast<unsigned>(cols),
+                                   kMaxTableFields, path.c_str()));
   }
   out = std::make_unique<XlsReader>(handle, rows, cols);
   return Status::ok();

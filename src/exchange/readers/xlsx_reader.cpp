@@ -183,8 +183,9 @@ bool parseXml(pugi::xml_document& doc, const std::string& bytes, const char* par
   return static_cast<bool>(parsed);
 }
 
-// The zip path of the chosen sheet, from the sheet list and its relations.
-bool sheetPart(Zip& zip, const std::string& wanted, std::string& part, std::string& error) {
+// The zip path of the chosen sheet, from the sheet list and its relations;
+// `missing` tells a sheet that is not there from a damaged workbook.
+bool sheetPart(Zip& zip, const std::string& wanted, std::string& part, std::string& error, bool& missing) {
   std::string bytes;
   pugi::xml_document workbook, rels;
   if (!zip.read("xl/workbook.xml", bytes, error) || !parseXml(workbook, bytes, "xl/workbook.xml", error)) return false;
@@ -201,6 +202,7 @@ bool sheetPart(Zip& zip, const std::string& wanted, std::string& part, std::stri
   }
   if (id.empty()) {
     error = wanted.empty() ? std::string("the workbook has no worksheet") : "no worksheet '" + wanted + "'";
+    missing = true;
     return false;
   }
   for (pugi::xml_node rel : rels.child("Relationships").children("Relationship")) {
@@ -231,15 +233,22 @@ bool sharedStrings(Zip& zip, std::vector<std::string>& shared, std::string& erro
 
 Status openXlsxReader(const std::string& path, const ReaderOptions& options, std::unique_ptr<TableReader>& out) {
   Zip zip(path);
-  if (zip.handle == nullptr) return Status::error(strprintf("XLSX: can not open file (%s): not a zip", path.c_str()));
+  if (zip.handle == nullptr) {
+    return Status::error(StatusCode::Corrupt,
+                         strprintf("XLSX: can not open file (%s): not a zip", path.c_str()));
+  }
   std::string part, sheet, error;
   std::vector<std::string> shared;
-  if (!sheetPart(zip, options.table, part, error) || !sharedStrings(zip, shared, error) ||
+  bool missing = false;
+  if (!sheetPart(zip, options.table, part, error, missing) || !sharedStrings(zip, shared, error) ||
       !zip.read(part, sheet, error)) {
-    return Status::error(strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
+    return Status::error(missing ? StatusCode::NotFound : StatusCode::Corrupt,
+                         strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
   }
   auto reader = std::make_unique<XlsxReader>(std::move(shared), std::move(sheet), options);
-  if (!reader->load(error)) return Status::error(strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
+  if (!reader->load(error)) {
+    return Status::error(StatusCode::Corrupt, strprintf("XLSX: %s (%s)", error.c_str(), path.c_str()));
+  }
   out = std::move(reader);
   return Status::ok();
 }

@@ -18,7 +18,8 @@ class CsvWriter final : public TableWriter {
 
   Status writeRow(const ExportRow& row) override {
     if (row.size() > options_.columns) {
-      return Status::error(strprintf("...CSV: too many fields (%zu/%zu)...", row.size(), options_.columns));
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...CSV: too many fields (%zu/%zu)...", row.size(), options_.columns));
     }
     for (std::size_t i = 0; i < row.size(); ++i) {
       if (i > 0) bytes_.push_back(',');

@@ -62,10 +62,12 @@ class DbfWriter final : public TableWriter {
 
   Status writeRow(const ExportRow& row) override {
     if (row.size() > options_.columns) {
-      return Status::error(strprintf("...DBF: too many fields (%zu)...", row.size()));
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...DBF: too many fields (%zu)...", row.size()));
     }
     if (static_cast<unsigned long>(rows_) >= std::numeric_limits<std::uint32_t>::max()) {
-      return Status::error(strprintf("...DBF: too many records (%ld)...", rows_ + 1));
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...DBF: too many records (%ld)...", rows_ + 1));
     }
     for (std::size_t i = 0; i < options_.columns; ++i) {
       spoolCell(i, i < row.size() ? row[i] : ExportCell{});
@@ -137,7 +139,9 @@ class DbfWriter final : public TableWriter {
 
   Status build(std::vector<std::uint8_t>& out) const {
     const std::size_t n = options_.columns;
-    if (n > kMaxDbfFields) return Status::error(strprintf("...DBF: too many fields (%zu)...", n));
+    if (n > kMaxDbfFields) {
+      return Status::error(StatusCode::InvalidArgument, strprintf("...DBF: too many fields (%zu)...", n));
+    }
     std::vector<bool> numeric(n);
     std::vector<std::size_t> width(n);
     std::size_t recordLength = 1;
@@ -146,7 +150,10 @@ class DbfWriter final : public TableWriter {
       width[i] = numeric[i] ? numericWidth(stats_[i]) : std::min(stats_[i].textWidth, kMaxCharWidth);
       recordLength += width[i];
     }
-    if (recordLength > 65535) return Status::error(strprintf("...DBF: record len too large (%zu)...", recordLength));
+    if (recordLength > 65535) {
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...DBF: record len too large (%zu)...", recordLength));
+    }
 
     const std::size_t headerLength = 32 + 32 * n + 1;
     out.reserve(headerLength + recordLength * static_cast<std::size_t>(rows_) + 1);
@@ -212,7 +219,8 @@ class DbfWriter final : public TableWriter {
 Status openDbfWriter(const std::string& path, const WriterOptions& options, FileSystem& fs,
                      std::unique_ptr<TableWriter>& writer) {
   if (options.columns > kMaxDbfFields) {
-    return Status::error(strprintf("'%s': ...DBF: too many fields (%zu)...", path.c_str(), options.columns));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("'%s': ...DBF: too many fields (%zu)...", path.c_str(), options.columns));
   }
   writer = std::make_unique<DbfWriter>(path, options, fs);
   return Status::ok();

@@ -57,7 +57,10 @@ class SqliteWriter final : public TableWriter {
   }
 
   Status writeRow(const ExportRow& row) override {
-    if (row.size() > options_.columns) return Status::error(strprintf("...MDB: too many fields (%zu)...", row.size()));
+    if (row.size() > options_.columns) {
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...MDB: too many fields (%zu)...", row.size()));
+    }
     sqlite3_reset(insert_);
     sqlite3_clear_bindings(insert_);
     for (std::size_t c = 0; c < row.size(); ++c) {
@@ -72,7 +75,8 @@ class SqliteWriter final : public TableWriter {
       }
     }
     if (sqlite3_step(insert_) != SQLITE_DONE) {
-      return Status::error(strprintf("...MDB: can not write record (%s)...", sqlite3_errmsg(db_)));
+      return Status::error(StatusCode::Io,
+                           strprintf("...MDB: can not write record (%s)...", sqlite3_errmsg(db_)));
     }
     ++rows_;
     return Status::ok();
@@ -92,8 +96,8 @@ class SqliteWriter final : public TableWriter {
  private:
   bool exec(const char* sql) { return sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK; }
   Status failure(const char* what) const {
-    return Status::error(strprintf("'%s': ...MDB: %s (%s)...", path_.c_str(), what,
-                                   db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory"));
+    return Status::error(StatusCode::Io, strprintf("'%s': ...MDB: %s (%s)...", path_.c_str(), what,
+                                                   db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory"));
   }
   void release() {
     if (insert_ != nullptr) sqlite3_finalize(insert_);

@@ -62,10 +62,11 @@ Status openTableWriter(OutputFormat format, const std::string& path, const Write
                        FileSystem& fs, std::unique_ptr<TableWriter>& writer) {
   writer.reset();
   if (options.columns < 1 || options.columns > kMaxExportColumns) {
-    return Status::error(strprintf("'%s': a table of %zu columns can not be written (1..%zu).",
-                                   path.c_str(), options.columns, kMaxExportColumns));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("'%s': a table of %zu columns can not be written (1..%zu).", path.c_str(),
+                                   options.columns, kMaxExportColumns));
   }
-  Status opened = Status::error("'" + path + "': unknown output format.");
+  Status opened = Status::error(StatusCode::InvalidArgument, "'" + path + "': unknown output format.");
   switch (format) {
     case OutputFormat::CSV: opened = openCsvWriter(path, options, fs, writer); break;
     case OutputFormat::WKS: opened = openWksWriter(path, options, fs, writer); break;
@@ -79,7 +80,7 @@ Status openTableWriter(OutputFormat format, const std::string& path, const Write
   for (std::size_t c = 0; c < options.columns; ++c) heading.push_back(ExportCell::ofText(columnName(options, c)));
   if (Status s = writer->writeRow(heading); !s) {
     writer.reset();
-    return Status::error("'" + path + "': " + s.message());
+    return Status::error(s.code(), "'" + path + "': " + s.message());
   }
   return Status::ok();
 }

@@ -34,10 +34,12 @@ class WksWriter final : public TableWriter {
 
   Status writeRow(const ExportRow& row) override {
     if (static_cast<std::size_t>(rows_) >= kMaxWksRows) {
-      return Status::error(strprintf("...WKS: too many records (%ld)...", rows_ + 1));
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...WKS: too many records (%ld)...", rows_ + 1));
     }
     if (row.size() > std::min(options_.columns, kMaxWksColumns)) {
-      return Status::error(strprintf("...WKS: too many fields (%zu)...", row.size()));
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...WKS: too many fields (%zu)...", row.size()));
     }
     const auto r = static_cast<std::uint16_t>(rows_);
     for (std::size_t c = 0; c < row.size(); ++c) {
@@ -107,7 +109,8 @@ class WksWriter final : public TableWriter {
 Status openWksWriter(const std::string& path, const WriterOptions& options, FileSystem& fs,
                      std::unique_ptr<TableWriter>& writer) {
   if (options.columns > kMaxWksColumns) {
-    return Status::error(strprintf("'%s': ...WKS: too many fields (%zu)...", path.c_str(), options.columns));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("'%s': ...WKS: too many fields (%zu)...", path.c_str(), options.columns));
   }
   writer = std::make_unique<WksWriter>(path, options, fs);
   return Status::ok();

@@ -41,14 +41,21 @@ class XlsxWriter final : public TableWriter {
     wo.constant_memory = LXW_TRUE;
     wo.tmpdir = tmpdir_.data();
     workbook_ = workbook_new_opt(temporary_.c_str(), &wo);
-    if (workbook_ == nullptr) return Status::error(strprintf("'%s': ...XLS: can not open file (%s)...", path_.c_str(), temporary_.c_str()));
+    if (workbook_ == nullptr) {
+      return Status::error(StatusCode::Io, strprintf("'%s': ...XLS: can not open file (%s)...", path_.c_str(),
+                                                     temporary_.c_str()));
+    }
     sheet_ = workbook_add_worksheet(workbook_, nullptr);
-    if (sheet_ == nullptr) return Status::error(strprintf("'%s': ...XLS: can not open file (worksheet)...", path_.c_str()));
+    if (sheet_ == nullptr) {
+      return Status::error(StatusCode::Io,
+                           strprintf("'%s': ...XLS: can not open file (worksheet)...", path_.c_str()));
+    }
     worksheet_set_column(sheet_, 0, static_cast<lxw_col_t>(options_.columns - 1), 8, nullptr);
     if (options_.headingRow) {
       for (std::size_t c = 0; c < options_.columns; ++c) {
         if (lxw_error e = worksheet_write_string(sheet_, 0, static_cast<lxw_col_t>(c), columnName(options_, c).c_str(), nullptr)) {
-          return Status::error(strprintf("'%s': ...XLS: can not write record (%s)...", path_.c_str(), lxw_strerror(e)));
+          return Status::error(StatusCode::Io, strprintf("'%s': ...XLS: can not write record (%s)...",
+                                                         path_.c_str(), lxw_strerror(e)));
         }
       }
       nextRow_ = 1;
@@ -57,8 +64,14 @@ class XlsxWriter final : public TableWriter {
   }
 
   Status writeRow(const ExportRow& row) override {
-    if (nextRow_ >= LXW_ROW_MAX) return Status::error(strprintf("...XLS: too many records (%ld)...", rows_ + 1));
-    if (row.size() > options_.columns) return Status::error(strprintf("...XLS: too many fields (%zu)...", row.size()));
+    if (nextRow_ >= LXW_ROW_MAX) {
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...XLS: too many records (%ld)...", rows_ + 1));
+    }
+    if (row.size() > options_.columns) {
+      return Status::error(StatusCode::InvalidArgument,
+                           strprintf("...XLS: too many fields (%zu)...", row.size()));
+    }
     for (std::size_t c = 0; c < row.size(); ++c) {
       const ExportCell& cell = row[c];
       lxw_error e = LXW_NO_ERROR;
@@ -72,7 +85,10 @@ class XlsxWriter final : public TableWriter {
         }
         e = worksheet_write_string(sheet_, nextRow_, col, text.c_str(), nullptr);
       }
-      if (e != LXW_NO_ERROR) return Status::error(strprintf("...XLS: can not write record (%s)...", lxw_strerror(e)));
+      if (e != LXW_NO_ERROR) {
+        return Status::error(StatusCode::Io,
+                             strprintf("...XLS: can not write record (%s)...", lxw_strerror(e)));
+      }
     }
     ++nextRow_;
     ++rows_;
@@ -84,7 +100,8 @@ class XlsxWriter final : public TableWriter {
     workbook_ = nullptr;
     if (lxw_error e = workbook_close(wb); e != LXW_NO_ERROR) {
       (void)fs_.remove(temporary_);
-      return Status::error(strprintf("'%s': ...XLS: can not close file (%s)...", path_.c_str(), lxw_strerror(e)));
+      return Status::error(StatusCode::Io, strprintf("'%s': ...XLS: can not close file (%s)...",
+                                                     path_.c_str(), lxw_strerror(e)));
     }
     return moveIntoPlace(fs_, temporary_, path_);
   }
@@ -105,7 +122,8 @@ class XlsxWriter final : public TableWriter {
 Status openXlsxWriter(const std::string& path, const WriterOptions& options, FileSystem& fs,
                       std::unique_ptr<TableWriter>& writer) {
   if (options.columns > kMaxSheetColumns) {
-    return Status::error(strprintf("'%s': ...XLS: too many fields (%zu)...", path.c_str(), options.columns));
+    return Status::error(StatusCode::InvalidArgument,
+                         strprintf("'%s': ...XLS: too many fields (%zu)...", path.c_str(), options.columns));
   }
   auto w = std::make_unique<XlsxWriter>(path, options, fs);
   if (Status s = w->open(); !s) return s;

@@ -103,11 +103,12 @@ bool checkKeyedFileVersion(store::RecordStore& s, std::string_view name, std::ui
   std::string text;
   const int rc = readHeaderText(s, name, 1, text);
   if (rc != store::kOk) {
-    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc)};
+    error = {quoted(path), "can not read header rec#1", store::StoreErrorText(rc), statusCodeOf(rc)};
     return false;
   }
   if (text != std::to_string(version)) {
-    error = {quoted(path), "file version error", "version '" + text + "' is not " + std::to_string(version)};
+    error = {quoted(path), "file version error", "version '" + text + "' is not " + std::to_string(version),
+             StatusCode::Corrupt};
     return false;
   }
   return true;

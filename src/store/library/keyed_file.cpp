@@ -25,13 +25,13 @@ bool KeyedFile::createFile(const std::string& path, StoreMessage& error, store::
   path_ = path;
   int rc = store_.Create(path, kRecordBuffer, store::ShareMode::Shared, store::kNativeOrderFile, kind_.keys(), fs);
   if (rc != store::kOk) {
-    error = {quoted(path), kind_.createFailed, store::StoreErrorText(rc)};
+    error = {quoted(path), kind_.createFailed, store::StoreErrorText(rc), statusCodeOf(rc)};
     return false;
   }
   std::string what;
   rc = initialiseKeyedFile(store_, kind_.headerName, kind_.trees, kind_.version, kind_.descriptionLabel, what);
   if (rc != store::kOk) {
-    error = {quoted(path), what, store::StoreErrorText(rc)};
+    error = {quoted(path), what, store::StoreErrorText(rc), statusCodeOf(rc)};
     store_.Close();
     (fs != nullptr ? *fs : store::posixStoreFileSystem()).remove(path);
     return false;
@@ -50,7 +50,8 @@ bool KeyedFile::openFile(const std::string& path, bool writable, StoreMessage& e
   const int access = writable ? store::kReadWriteAccess : store::kReadOnlyAccess;
   const int rc = store_.Open(path, kRecordBuffer, store::ShareMode::Shared, access, kind_.keys(), fs);
   if (rc != store::kOk) {
-    error = {quoted(path), kind_.openFailed, rc == store::kFail ? "file not found" : store::StoreErrorText(rc)};
+    error = {quoted(path), kind_.openFailed,
+             rc == store::kFail ? "file not found" : store::StoreErrorText(rc), statusCodeOf(rc)};
     return false;
   }
   notice_ = {};
@@ -73,12 +74,14 @@ bool KeyedFile::close() {
 Outcome KeyedFile::storeFailure(const char* what, int rc) {
   const bool lostWrite = rc == store::kReadOnly && store_.interruptedWithoutJournal();
   error_ = {quoted(path_), what,
-            lostWrite ? std::string("the file is open read-only: ") + kInterruptedDetail : store::StoreErrorText(rc)};
+            lostWrite ? std::string("the file is open read-only: ") + kInterruptedDetail
+                      : store::StoreErrorText(rc),
+            statusCodeOf(rc)};
   return Outcome::Failed;
 }
 
-void KeyedFile::fail(std::string what, std::string detail) {
-  error_ = {quoted(path_), std::move(what), std::move(detail)};
+void KeyedFile::fail(StatusCode code, std::string what, std::string detail) {
+  error_ = {quoted(path_), std::move(what), std::move(detail), code};
 }
 
 long KeyedFile::count() {

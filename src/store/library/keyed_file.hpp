@@ -64,7 +64,7 @@ class KeyedFile {
   bool readHeader(HeaderTexts& texts);
   bool writeHeader(const HeaderTexts& texts);
   // Reports a failure of the caller's in this file's message.
-  void fail(std::string what, std::string detail);
+  void fail(StatusCode code, std::string what, std::string detail);
   // Walks each of the file's indexes entry by entry, at most as many entries
   // as the file has records: the keys must rise, and each must name a
   // record that can be read and whose fields build exactly that key. One

@@ -58,7 +58,7 @@ Outcome countKeysBefore(File& file, int index, std::int32_t record, long& positi
   int rc = s.Step(index, store::kStepFirst);
   if (rc == store::kFail) return Outcome::NotFound;
   if (rc != store::kOk) {
-    file.fail("can not seq first record", store::StoreErrorText(rc));
+    file.fail(statusCodeOf(rc), "can not seq first record", store::StoreErrorText(rc));
     return Outcome::Failed;
   }
   if (s.CurrentRecord() == record) {
@@ -72,7 +72,7 @@ Outcome countKeysBefore(File& file, int index, std::int32_t record, long& positi
   });
   if (rc == store::kFail) return Outcome::NotFound;
   if (rc != store::kOk) {
-    file.fail("can not find specified record", store::StoreErrorText(rc));
+    file.fail(statusCodeOf(rc), "can not find specified record", store::StoreErrorText(rc));
     return Outcome::Failed;
   }
   position = at;
@@ -224,7 +224,8 @@ Outcome walkList(File& file, const std::function<bool(const Entry&)>& visit, Lis
   const std::string how =
       strprintf("%ld of %ld records listed, %ld of them read past a damaged index: the file is damaged", walk.listed,
                 walk.count, walk.recovered);
-  file.fail("can not seq next record", broke.what.empty() ? how : broke.detail + "; " + how);
+  file.fail(StatusCode::Corrupt, "can not seq next record",
+            broke.what.empty() ? how : broke.detail + "; " + how);
   return Outcome::Failed;
 }
 

@@ -81,7 +81,7 @@ std::unique_ptr<PartLibrary> PartLibrary::open(const std::string& path, bool wri
 bool PartLibrary::fill(const CPart& part) {
   std::vector<std::uint8_t> blob;
   if (Status s = encodePartBlob(part, blob); !s) {
-    fail("serialize error", s.message());
+    fail(s.code(), "serialize error", s.message());
     return false;
   }
   copyText(pn_, part.PN);
@@ -120,7 +120,7 @@ Outcome PartLibrary::addStamped(const CPart& part, std::int32_t stamp) {
 Outcome PartLibrary::addFilled(std::int32_t* record) {
   const int rc = store_.AddRecord(list_);
   if (rc == store::kFail) {
-    fail("add error", "duplicate part number");
+    fail(StatusCode::AlreadyExists, "add error", "duplicate part number");
     return Outcome::Duplicate;
   }
   if (rc != store::kOk) return storeFailure("add error", rc);
@@ -171,7 +171,8 @@ Outcome PartLibrary::put(const CPart& part, bool replaceDuplicate, StoreCounters
     if (o != Outcome::NotFound) return o;
     // Deleted by someone else between the add and the replace: add again.
   }
-  fail("add error", "the record changed while it was being replaced");
+  // Another user keeps changing the record under this one.
+  fail(StatusCode::Locked, "add error", "the record changed while it was being replaced");
   return Outcome::Failed;
 }
 
@@ -189,7 +190,7 @@ Outcome PartLibrary::remove(std::string_view pn) {
   const auto key = textKey(pn);
   const int rc = store_.FindKey(kPnIndex, key, store::kStringKeyType, store::kFindEqual);
   if (rc == store::kFail) {
-    fail("can not find PN key", "no part '" + cut(pn, kNumberLength) + "'");
+    fail(StatusCode::NotFound, "can not find PN key", "no part '" + cut(pn, kNumberLength) + "'");
     return Outcome::NotFound;
   }
   if (rc != store::kOk) return storeFailure("can not find PN key", rc);
@@ -227,7 +228,7 @@ Outcome PartLibrary::edit(std::int32_t record, const std::function<bool(CPart&)>
   store_.SetCurrentRecord(record);
   rc = store_.UpdateRecord(list_);
   if (rc == store::kFail) {
-    fail("update error", "duplicate part number");
+    fail(StatusCode::AlreadyExists, "update error", "duplicate part number");
     return unlockWith(Outcome::Duplicate);
   }
   if (rc != store::kOk) return unlockWith(storeFailure("update error", rc));
@@ -278,7 +279,8 @@ Outcome PartLibrary::read(std::int32_t record, LibEntry& entry) {
   store_.SetCurrentRecord(record);
   const int rc = store_.ReadRecord(list_);
   if (rc == store::kDataReadError) {
-    fail("can not find specified record", strprintf("no record R%ld", static_cast<long>(record)));
+    fail(StatusCode::NotFound, "can not find specified record",
+         strprintf("no record R%ld", static_cast<long>(record)));
     return Outcome::NotFound;
   }
   if (rc != store::kOk) return storeFailure("can not read record", rc);
@@ -356,8 +358,9 @@ Outcome PartLibrary::moveOn(const LibEntry& from, int mode, LibEntry& entry, con
   if (!found(rc)) return storeFailure(seqWhat, rc);
   const int order = store_.CompareKeys(kListIndex, store_.CursorKey(kListIndex), key);
   if (mode == store::kFindGreater ? order <= 0 : order >= 0) {
-    fail(seqWhat, strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
-                            static_cast<long>(store_.CursorNode(kListIndex))));
+    fail(StatusCode::Corrupt, seqWhat,
+         strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
+                   static_cast<long>(store_.CursorNode(kListIndex))));
     return Outcome::Failed;
   }
   return readListed(entry, readWhat);
@@ -404,15 +407,15 @@ bool partMatchesItsKeys(const CPart& part, const LibEntry& entry) {
 bool PartLibrary::partOf(const LibEntry& entry, bool hybridDocument, std::unique_ptr<CPart>& part) {
   const std::string source = strprintf("'%s' R%ld", path_.c_str(), static_cast<long>(entry.record));
   if (!entry.damaged.empty()) {
-    fail("can not read record", source + ": " + entry.damaged);
+    fail(StatusCode::Corrupt, "can not read record", source + ": " + entry.damaged);
     return false;
   }
   if (Status s = decodePartBlob(entry.blob, hybridDocument, source, part); !s) {
-    fail("can not read record", s.message());
+    fail(s.code(), "can not read record", s.message());
     return false;
   }
   if (!partMatchesItsKeys(*part, entry)) {
-    fail("can not read record", source + ": the part does not match its keys");
+    fail(StatusCode::Corrupt, "can not read record", source + ": the part does not match its keys");
     part.reset();
     return false;
   }

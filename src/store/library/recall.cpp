@@ -73,14 +73,14 @@ Status recallIntoDocument(CCircDoc& doc, const RecallSettings& settings, std::sp
   auto lib = PartLibrary::open(settings.libFile, false, error);
   if (!lib) {
     ui.message("Can not open recall library file\n" + error.text());
-    return Status::error(error.text());
+    return Status::error(error.code, error.text());
   }
   std::unique_ptr<XRefFile> xref;
   if (settings.searchXRef) {
     xref = XRefFile::open(settings.xrefFile, false, error);
     if (!xref) {
       ui.message("Can not open cross-reference file\n" + error.text());
-      return Status::error(error.text());
+      return Status::error(error.code, error.text());
     }
   }
   const bool hybrid = doc.isHybrid();

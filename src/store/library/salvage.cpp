@@ -164,7 +164,7 @@ bool salvageOpen(File& file, Salvaged<Entry>& out) {
 Outcome addEntry(PartLibrary& lib, const LibEntry& e) {
   std::unique_ptr<CPart> part;
   if (Status s = decodePartBlob(e.blob, e.hybrid != 0, sourceOf(lib.path(), e.record), part); !s) {
-    lib.fail("add error", s.message());
+    lib.fail(s.code(), "add error", s.message());
     return Outcome::Failed;
   }
   return lib.addStamped(*part, e.stamp);

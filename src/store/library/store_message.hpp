@@ -5,19 +5,30 @@
 
 #include <string>
 
+#include "core/status.hpp"
+
 namespace kestrel::library {
+
+// A message on one line (log files, lists): line breaks become blanks.
+std::string oneLine(std::string text);
+
+// The kind of failure a record store code stands for.
+StatusCode statusCodeOf(int storeCode);
 
 struct StoreMessage {
   std::string context;  // "'FILE'"
   std::string what;     // "add error", "can not lock record", ...
   std::string detail;   // the store's text, or "file not found", ...
+  StatusCode code = StatusCode::Failed;  // the kind of failure, for callers to decide on
+
+  // The failure as a Status of its own code, with `prefix` before the message on one line.
+  Status status(const std::string& prefix = {}) const {
+    return Status::error(code, prefix + oneLine(text()));
+  }
 
   bool empty() const { return what.empty(); }
   std::string text() const;
 };
-
-// A message on one line (log files, lists): line breaks become blanks.
-std::string oneLine(std::string text);
 
 // What a library or cross-reference operation came to.
 enum class Outcome {

@@ -31,7 +31,9 @@ Status encodeXRef(const CXRef& xref, std::vector<std::uint8_t>& blob) {
   CXRef copy = xref;
   serialize(ar, copy);
   if (ar.bytes().size() > kMaxXRefBlob) {
-    return Status::error(strprintf("the cross-reference takes %zu bytes, more than %zu", ar.bytes().size(), kMaxXRefBlob));
+    return Status::error(
+        StatusCode::InvalidArgument,
+        strprintf("the cross-reference takes %zu bytes, more than %zu", ar.bytes().size(), kMaxXRefBlob));
   }
   blob = ar.bytes();
   return Status::ok();
@@ -44,7 +46,7 @@ Status decodeXRef(std::span<const std::uint8_t> blob, const std::string& source,
   ar.io(schema);
   ar.io(length);
   if (!ar.ok() || tag != kNewClassTag || schema != 0 || length != kClassName.size() || ar.remaining() < length) {
-    return Status::error(source + ": not a cross-reference object");
+    return Status::error(StatusCode::Corrupt, source + ": not a cross-reference object");
   }
   std::string name(length, '\0');
   for (char& c : name) {
@@ -52,11 +54,16 @@ Status decodeXRef(std::span<const std::uint8_t> blob, const std::string& source,
     ar.io(b);
     c = static_cast<char>(b);
   }
-  if (name != kClassName) return Status::error(source + ": object of class '" + name + "', not CXRef");
+  if (name != kClassName) {
+    return Status::error(StatusCode::Corrupt, source + ": object of class '" + name + "', not CXRef");
+  }
   CXRef read;
   serialize(ar, read);
-  if (!ar.ok()) return Status::error(source + ": " + ar.error());
-  if (ar.remaining() != 0) return Status::error(strprintf("%s: %zu bytes after the object", source.c_str(), ar.remaining()));
+  if (!ar.ok()) return Status::error(StatusCode::Corrupt, source + ": " + ar.error());
+  if (ar.remaining() != 0) {
+    return Status::error(StatusCode::Corrupt,
+                         strprintf("%s: %zu bytes after the object", source.c_str(), ar.remaining()));
+  }
   xref = std::move(read);
   return Status::ok();
 }

@@ -68,11 +68,11 @@ std::unique_ptr<XRefFile> XRefFile::open(const std::string& path, bool writable,
 bool XRefFile::fill(const CXRef& xref) {
   std::vector<std::uint8_t> blob;
   if (Status s = encodeXRef(xref, blob); !s) {
-    error_ = {quoted(path_), "serialize error", s.message()};
+    error_ = {quoted(path_), "serialize error", s.message(), s.code()};
     return false;
   }
   if (xref.pn.empty()) {
-    error_ = {quoted(path_), "add error", "empty cross-reference part number"};
+    error_ = {quoted(path_), "add error", "empty cross-reference part number", StatusCode::InvalidArgument};
     return false;
   }
   copyUpper(pn_, xref.pn);
@@ -87,7 +87,7 @@ Outcome XRefFile::add(const CXRef& xref) {
   if (!fill(xref)) return Outcome::Failed;
   const int rc = store_.AddRecord(list_);
   if (rc == store::kFail) {
-    error_ = {quoted(path_), "add error", "duplicate part number"};
+    error_ = {quoted(path_), "add error", "duplicate part number", StatusCode::AlreadyExists};
     return Outcome::Duplicate;
   }
   if (rc != store::kOk) return storeFailure("add error", rc);
@@ -121,7 +121,8 @@ Outcome XRefFile::put(const CXRef& xref, bool replaceDuplicate, StoreCounters& c
   o = replace(xref);
   if (o == Outcome::Ok) ++counters.replaced;
   if (o == Outcome::NotFound) {
-    error_ = {quoted(path_), "update error", "the record was deleted while it was being replaced"};
+    error_ = {quoted(path_), "update error", "the record was deleted while it was being replaced",
+              StatusCode::NotFound};
     return Outcome::Failed;
   }
   return o;
@@ -131,7 +132,8 @@ Outcome XRefFile::findAndLock(std::string_view pn, std::int32_t& record) {
   const auto key = upperKey(pn);
   int rc = store_.FindKey(1, key, store::kStringKeyType, store::kFindEqual);
   if (rc == store::kFail) {
-    error_ = {quoted(path_), "can not find PN key", "no cross-reference '" + cut(pn, kNumberLength) + "'"};
+    error_ = {quoted(path_), "can not find PN key", "no cross-reference '" + cut(pn, kNumberLength) + "'",
+              StatusCode::NotFound};
     return Outcome::NotFound;
   }
   if (rc != store::kOk) return storeFailure("can not find PN key", rc);
@@ -169,7 +171,7 @@ Outcome XRefFile::edit(std::string_view pn, const std::function<bool(CXRef&)>& c
   store_.SetCurrentRecord(record);
   const int rc = store_.UpdateRecord(list_);
   if (rc == store::kFail) {
-    error_ = {quoted(path_), "update error", "duplicate part number"};
+    error_ = {quoted(path_), "update error", "duplicate part number", StatusCode::AlreadyExists};
     return unlockWith(Outcome::Duplicate);
   }
   if (rc != store::kOk) return unlockWith(storeFailure("update error", rc));
@@ -185,7 +187,7 @@ Outcome XRefFile::readCurrent(XRefEntry& entry, const char* what) {
   const std::size_t size = std::min<std::size_t>(list_[2].size, sizeof blob_);
   const std::string source = strprintf("'%s' R%ld", path_.c_str(), static_cast<long>(entry.record));
   if (Status s = decodeXRef({blob_, size}, source, entry.xref); !s) {
-    error_ = {quoted(path_), what, s.message()};
+    error_ = {quoted(path_), what, s.message(), s.code()};
     return Outcome::Failed;
   }
   return Outcome::Ok;
@@ -273,8 +275,9 @@ Outcome XRefFile::moveOn(const XRefEntry& from, int mode, XRefEntry& entry, cons
   if (!found(rc)) return storeFailure(seqWhat, rc);
   const int order = store_.CompareKeys(1, store_.CursorKey(1), key);
   if (mode == store::kFindGreater ? order <= 0 : order >= 0) {
-    fail(seqWhat, strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
-                            static_cast<long>(store_.CursorNode(1))));
+    fail(StatusCode::Corrupt, seqWhat,
+         strprintf("%s (node %ld)", store::StoreErrorText(store::kTreeKeySequence).c_str(),
+                   static_cast<long>(store_.CursorNode(1))));
     return Outcome::Failed;
   }
   return readListed(entry, readWhat);

@@ -2,10 +2,14 @@
 // definitions: the record layout's rows, the keyword layout read back by
 // import into records equal field by field (in every format), filters and
 // counters, and failures that never count a record as exported.
+#include "exchange/export/export_run.hpp"
+
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <gtest/gtest.h>
+#include <functional>
 
 #include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
@@ -15,8 +19,8 @@
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "exchange/auto_definition.hpp"
-#include "exchange/export/export_run.hpp"
 #include "exchange/export/keyword_rows.hpp"
+#include "exchange/export/record_source.hpp"
 #include "exchange/import_definition.hpp"
 #include "exchange/import_run.hpp"
 #include "exchange/part_numbers/part_number_decoder.hpp"
@@ -549,6 +553,66 @@ TEST_F(ExchangeTest, WorksheetRefusesTheRowBeyondItsSixteenBitRowNumbers) {
   ASSERT_TRUE(openTableWriter(OutputFormat::WKS, path("rows.wks"), options, posixFileSystem(), writer));
   for (int i = 0; i < 65536; ++i) ASSERT_TRUE(writer->writeRow({ExportCell::integer(i)}));
   EXPECT_EQ(writer->writeRow({ExportCell::integer(0)}).message(), "...WKS: too many records (65537)...");
+}
+
+// Real failures from opening, reading and writing tables carry the code a
+// caller decides on, whatever their messages say.
+TEST_F(ExchangeTest, FailuresCarryTheCodeOfWhatHappened) {
+  write("damaged.xls", "these bytes are no workbook");
+  write("damaged.imp", "not a definition");
+  write("damaged.lib", std::string(3000, 'x'));
+  write("plain.csv", "name,value\n1,2\n");
+  FaultyFileSystem fullDisk;
+  fullDisk.failWriteAfter = 0;
+  const auto openInput = [&](InputFormat format, const std::string& name) {
+    std::unique_ptr<TableReader> reader;
+    return openTableReader(format, path(name), {}, reader);
+  };
+  const auto writeTable = [&](FileSystem& fs, const std::string& file, std::size_t columns) {
+    WriterOptions options;
+    options.columns = columns;
+    std::unique_ptr<TableWriter> writer;
+    if (Status s = openTableWriter(OutputFormat::CSV, file, options, fs, writer); !s) return s;
+    if (Status s = writer->writeRow({ExportCell::ofText("row")}); !s) return s;
+    return writer->finish();
+  };
+  const auto library = [&](const std::string& name) {
+    std::unique_ptr<RecordSource> source;
+    return openLibrarySource(path(name), source);
+  };
+  const auto autoDefined = [&](const std::string& name) {
+    CImportDoc doc;
+    std::vector<std::string> ignored;
+    return autoDefinition(path(name), InputFormat::CSV, OutputType::Circuit, doc, ignored);
+  };
+  struct Case {
+    const char* what;
+    std::function<Status()> run;
+    StatusCode code;
+  };
+  const Case cases[] = {
+      {"missing input table", [&] { return openInput(InputFormat::CSV, "none.csv"); }, StatusCode::NotFound},
+      {"damaged workbook", [&] { return openInput(InputFormat::XLS, "damaged.xls"); }, StatusCode::Corrupt},
+      {"missing library", [&] { return library("none.lib"); }, StatusCode::NotFound},
+      {"damaged library", [&] { return library("damaged.lib"); }, StatusCode::Corrupt},
+      {"damaged definition",
+       [&] {
+         CImportDoc doc;
+         std::vector<std::string> warnings;
+         return loadDefinition(posixFileSystem(), path("damaged.imp"), doc, warnings);
+       },
+       StatusCode::Corrupt},
+      {"no keyword column", [&] { return autoDefined("plain.csv"); }, StatusCode::InvalidArgument},
+      {"output folder missing", [&] { return writeTable(posixFileSystem(), path("no/such/out.csv"), 1); },
+       StatusCode::NotFound},
+      {"disk full", [&] { return writeTable(fullDisk, path("full.csv"), 1); }, StatusCode::Io},
+      {"no columns", [&] { return writeTable(posixFileSystem(), path("none.csv"), 0); },
+       StatusCode::InvalidArgument},
+  };
+  for (const Case& c : cases) {
+    const Status s = c.run();
+    EXPECT_EQ(s.code(), c.code) << c.what << ": " << s.message();
+  }
 }
 
 TEST(ExportCellText, NumbersUseTheFewestDigitsThatReadBackExactly) {
