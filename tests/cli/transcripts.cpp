@@ -7,7 +7,8 @@
 // Lines of a transcript, in order:
 //   # text              a comment; blank lines are ignored too
 //   % examples          copy the shipped examples (circuits, library, cross-reference) in
-//   % sh COMMAND        prepare with a shell command run in the folder (damage, links, removal)
+//   % sh COMMAND        a shell command run in the folder that must succeed: damage, links,
+//                       removal, or a check of a file (the last run's output is in .out and .err)
 //   $ kestrel ARGS...   run the program; ARGS are split as a shell splits them ('..', "..")
 //   < text              a line fed to the next run's stdin (written before the `$` line)
 //   ? N                 the exit code of the last run (0 when not given)
