@@ -12,8 +12,9 @@
 //   $ kestrel ARGS...   run the program; ARGS are split as a shell splits them ('..', "..")
 //   < text              a line fed to the next run's stdin (written before the `$` line)
 //   ? N                 the exit code of the last run (0 when not given)
-//   > text              the next line of stdout, exactly; once any `>` line is given the
-//                       whole stdout must be these lines and no more
+//   > text              the next line of stdout, exactly (`>` alone: an empty line); once any
+//                       `>` line is given the whole stdout must be these lines and no more
+//   >.                  no stdout at all
 //   >~ text             a line that contains text appears somewhere in stdout
 //   ! text              a line that contains text appears somewhere in stderr
 //   !- text             text appears nowhere in stderr
@@ -152,9 +153,13 @@ void Transcript::TestBody() {
     const std::string line = replaced(raw, "$DIR", dir);
     const std::string where = path_ + ":" + std::to_string(n + 1) + ": ";
     auto rest = [&](std::size_t from) { return line.size() > from ? line.substr(from) : std::string(); };
+    if (line == ">.") {  // no stdout at all
+      run.exact = true;
+      continue;
+    }
     if (line.rfind("> ", 0) == 0 || line == ">") {
       run.exact = true;
-      if (update) continue;  // rewritten after the run's other lines
+      if (update) continue;  // rewritten right after the `$` line
       const auto out = lines(run.out);
       const std::string got = run.outLine < out.size() ? out[run.outLine] : "<no more output>";
       EXPECT_EQ(got, rest(2)) << where << run.command;
@@ -191,11 +196,12 @@ void Transcript::TestBody() {
       if (update) {
         bool exact = false;  // only runs that had `>` lines get them again
         for (std::size_t k = n + 1; k < source.size() && source[k].rfind("$ ", 0) != 0; ++k) {
-          exact = exact || source[k].rfind("> ", 0) == 0 || source[k] == ">";
+          exact = exact || source[k].rfind("> ", 0) == 0 || source[k] == ">" || source[k] == ">.";
         }
-        if (exact) {
-          for (const std::string& o : lines(replaced(run.out, dir, "$DIR"))) written.push_back(o.empty() ? ">" : "> " + o);
+        for (const std::string& o : lines(replaced(run.out, dir, "$DIR"))) {
+          if (exact) written.push_back(o.empty() ? ">" : "> " + o);
         }
+        if (exact && run.out.empty()) written.push_back(">.");
       }
     } else if (line.rfind("? ", 0) == 0) {
       exitChecked = true;
