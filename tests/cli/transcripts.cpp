@@ -8,15 +8,16 @@
 //   # text              a comment; blank lines are ignored too
 //   % examples          copy the shipped examples (circuits, library, cross-reference) in
 //   % sh COMMAND        a shell command run in the folder that must succeed: damage, links,
-//                       removal, or a check of a file (the last run's output is in .out and .err)
-//   $ kestrel ARGS...   run the program; ARGS are split as a shell splits them ('..', "..")
+//                       removal, runs of $KESTREL side by side, or a check of a file (the last
+//                       run's output is in .out and .err)
+//   $ kestrel ARGS...   run the program; ARGS are split as a shell splits them (quotes)
 //   < text              a line fed to the next run's stdin (written before the `$` line)
 //   ? N                 the exit code of the last run (0 when not given)
 //   > text              the next line of stdout, exactly (`>` alone: an empty line); once any
 //                       `>` line is given the whole stdout must be these lines and no more
 //   >.                  no stdout at all
-//   >~ text             a line that contains text appears somewhere in stdout
-//   ! text              a line that contains text appears somewhere in stderr
+//   >~ text             text appears somewhere in stdout
+//   ! text              text appears somewhere in stderr
 //   !- text             text appears nowhere in stderr
 //   = FILE exists|missing|sha256 HEX   the state of a file after the last run
 // $DIR in any text stands for the temporary folder. KESTREL_UPDATE_GOLDEN=1 rewrites the
@@ -24,8 +25,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <wordexp.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,38 +54,13 @@ std::string replaced(std::string text, const std::string& from, const std::strin
   return text;
 }
 
-// Words as a shell splits them: blanks separate, quotes group, backslash escapes.
+// Words as a shell splits them (quotes group, backslash escapes), nothing expanded.
 std::vector<std::string> shellWords(const std::string& line) {
   std::vector<std::string> words;
-  std::string word;
-  bool inWord = false;
-  char quote = 0;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quote != 0) {
-      if (c == quote) {
-        quote = 0;
-      } else if (c == '\\' && quote == '"' && i + 1 < line.size()) {
-        word += line[++i];
-      } else {
-        word += c;
-      }
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-      inWord = true;
-    } else if (c == '\\' && i + 1 < line.size()) {
-      word += line[++i];
-      inWord = true;
-    } else if (c == ' ' || c == '\t') {
-      if (inWord) words.push_back(word);
-      word.clear();
-      inWord = false;
-    } else {
-      word += c;
-      inWord = true;
-    }
-  }
-  if (inWord) words.push_back(word);
+  wordexp_t w;
+  if (::wordexp(line.c_str(), &w, WRDE_NOCMD | WRDE_UNDEF) != 0) return {"<not split: " + line + ">"};
+  for (std::size_t i = 0; i < w.we_wordc; ++i) words.emplace_back(w.we_wordv[i]);
+  ::wordfree(&w);
   return words;
 }
 
@@ -93,22 +69,6 @@ std::vector<std::string> lines(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) out.push_back(line);
   return out;
-}
-
-bool anyLineHas(const std::string& text, const std::string& part) {
-  for (const std::string& line : lines(text)) {
-    if (line.find(part) != std::string::npos) return true;
-  }
-  return false;
-}
-
-std::string sha256(const std::string& file) {
-  FILE* pipe = ::popen(("sha256sum " + quoted(file) + " 2>/dev/null").c_str(), "r");
-  if (pipe == nullptr) return {};
-  char hex[65] = {};
-  const std::size_t n = std::fread(hex, 1, 64, pipe);
-  ::pclose(pipe);
-  return std::string(hex, n);
 }
 
 struct Step {
@@ -175,7 +135,8 @@ void Transcript::TestBody() {
         std::filesystem::copy_file(e.path(), dir + "/" + e.path().filename().string());
       }
     } else if (line.rfind("% sh ", 0) == 0) {
-      EXPECT_EQ(std::system(("cd " + quoted(dir) + " && " + rest(5)).c_str()), 0) << where << line;
+      const std::string env = "XDG_CONFIG_HOME=" + quoted(dir) + " KESTREL=" + quoted(KESTREL_BIN);
+      EXPECT_EQ(std::system(("cd " + quoted(dir) + " || exit 1; export " + env + "; " + rest(5)).c_str()), 0) << where << line;
     } else if (line.rfind("$ kestrel", 0) == 0) {
       closeRun();
       run = Step{};
@@ -207,11 +168,11 @@ void Transcript::TestBody() {
       exitChecked = true;
       EXPECT_EQ(run.exitCode, std::atoi(rest(2).c_str())) << where << run.command << "\n" << run.out << run.err;
     } else if (line.rfind(">~ ", 0) == 0) {
-      EXPECT_TRUE(anyLineHas(run.out, rest(3))) << where << run.command << "\nstdout:\n" << run.out;
+      EXPECT_TRUE(run.out.find(rest(3)) != std::string::npos) << where << run.command << "\nstdout:\n" << run.out;
     } else if (line.rfind("!- ", 0) == 0) {
       EXPECT_EQ(run.err.find(rest(3)), std::string::npos) << where << run.command << "\nstderr:\n" << run.err;
     } else if (line.rfind("! ", 0) == 0) {
-      EXPECT_TRUE(anyLineHas(run.err, rest(2))) << where << run.command << "\nstderr:\n" << run.err;
+      EXPECT_TRUE(run.err.find(rest(2)) != std::string::npos) << where << run.command << "\nstderr:\n" << run.err;
     } else if (line.rfind("= ", 0) == 0) {
       const auto words = shellWords(rest(2));
       ASSERT_GE(words.size(), 2u) << where << line;
@@ -221,7 +182,8 @@ void Transcript::TestBody() {
       } else if (words[1] == "missing") {
         EXPECT_FALSE(std::filesystem::exists(file)) << where << line;
       } else if (words[1] == "sha256" && words.size() == 3) {
-        EXPECT_EQ(sha256(file), words[2]) << where << line;
+        const std::string check = "echo " + quoted(words[2] + "  " + file) + " | sha256sum --quiet -c >/dev/null 2>&1";
+        EXPECT_EQ(std::system(check.c_str()), 0) << where << line;
       } else {
         ADD_FAILURE() << where << "not a file check: " << line;
       }
