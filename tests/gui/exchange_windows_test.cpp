@@ -996,6 +996,21 @@ struct StoredPart {
   bool operator==(const StoredPart&) const = default;
 };
 
+// The window's header lines and rows from `firstRow` on are the lines the
+// command line prints (its first `header` lines the header).
+template <typename Window>
+void listsAsCommandLine(Window& w, const std::vector<std::string>& args, std::size_t header, int firstRow) {
+  const test::RunResult run = test::runKestrel(args);
+  QCOMPARE(run.exitCode, 0);
+  const auto cli = test::splitLines(run.out);
+  QVERIFY(cli.size() > header + 1);
+  QCOMPARE(w.headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + static_cast<long>(header)));
+  for (std::size_t i = header; i < cli.size(); ++i) {
+    const int row = firstRow + static_cast<int>(i - header);
+    QCOMPARE(w.model()->data(w.model()->index(row), Qt::DisplayRole).toString().toStdString(), cli[i]);
+  }
+}
+
 std::vector<StoredPart> storedParts(const std::string& path) {
   library::StoreMessage error;
   auto lib = library::PartLibrary::open(path, false, error);
@@ -1074,16 +1089,8 @@ void LibraryWindowsTest::listMatchesCommandLine() {
   auto w = openLibrary(path);
   QVERIFY(w);
   w->setListStyle(style);
-  const test::RunResult run = test::runKestrel(
-      {"lib", "list", path, "--style", std::to_string(style), "--page", std::to_string(page), "--page-size", "40"});
-  QCOMPARE(run.exitCode, 0);
-  const auto cli = test::splitLines(run.out);
-  QVERIFY(cli.size() > 3 + 30);
-  QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 3));
-  for (std::size_t i = 3; i < cli.size(); ++i) {
-    const int row = (page - 1) * 40 + static_cast<int>(i - 3);
-    QCOMPARE(w->model()->data(w->model()->index(row), Qt::DisplayRole).toString().toStdString(), cli[i]);
-  }
+  listsAsCommandLine(*w, {"lib", "list", path, "--style", std::to_string(style), "--page", std::to_string(page),
+                          "--page-size", "40"}, 3, (page - 1) * 40);
 }
 
 void LibraryWindowsTest::findByPnFromTopAndCurrent_data() {
@@ -1242,15 +1249,9 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   const std::string path = copyExample("parts.xrf", "window.xrf");
   auto w = XRefWindow::open(path, context());
   QVERIFY(w);
-  const test::RunResult run = test::runKestrel({"xref", "list", path});
-  QCOMPARE(run.exitCode, 0);
-  const auto cli = test::splitLines(run.out);
-  QCOMPARE(w->headerLines(), std::vector<std::string>(cli.begin(), cli.begin() + 2));
+  listsAsCommandLine(*w, {"xref", "list", path}, 2, 0);
+  const auto cli = test::splitLines(test::runKestrel({"xref", "list", path}).out);
   QCOMPARE(w->model()->rowCount(), static_cast<int>(cli.size()) - 2);
-  for (std::size_t i = 2; i < cli.size(); ++i) {
-    QCOMPARE(w->model()->data(w->model()->index(static_cast<int>(i - 2)), Qt::DisplayRole).toString().toStdString(),
-             cli[i]);
-  }
   struct Case {
     bool byLib;
     std::string text;
@@ -1415,17 +1416,6 @@ void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
 // Add by library recall driven as a user drives it, offscreen, against what
 // `kestrel recall` writes for the same circuit, library and numbers.
 
-namespace {
-
-// How a browse dialog is answered: the row to pick (-1: none) and whether
-// Find... is used first to reach the record by its part number.
-struct BrowseAnswer {
-  int row = -1;
-  std::string findPn;
-};
-
-}  // namespace
-
 class RecallTest final : public QObject, test::DesktopFixture {
   Q_OBJECT
 
@@ -1440,9 +1430,10 @@ class RecallTest final : public QObject, test::DesktopFixture {
   void settingsKept();
 
  private:
-  // Scripts Add (mode recall), the recall dialog with `job`, and the
-  // property sheet accepted; then Add is cancelled.
-  void scriptRecall(const RecallJob& job, const BrowseAnswer* browse = nullptr, bool acceptSheet = true);
+  // Scripts Add (mode recall), the recall dialog with `job`, the browse
+  // dialog picking `browseRow` when it is not negative, and the property
+  // sheet accepted; then Add is cancelled.
+  void scriptRecall(const RecallJob& job, int browseRow);
   std::string lib_, xref_;
 };
 
@@ -1454,24 +1445,15 @@ void RecallTest::initTestCase() {
 
 void RecallTest::init() { reset(); }
 
-void RecallTest::scriptRecall(const RecallJob& job, const BrowseAnswer* browse, bool acceptSheet) {
+void RecallTest::scriptRecall(const RecallJob& job, int browseRow) {
   scriptAccept<AddPartDialog>([](AddPartDialog& add) {
     add.chooseRecall(true);
   });
   scriptAccept<RecallDialog>([job](RecallDialog& recall) {
     recall.setJob(job);
   });
-  if (browse != nullptr) {
-    const BrowseAnswer answer = *browse;
-    scriptAccept<RecallBrowseDialog>([answer](RecallBrowseDialog& b) {
-      if (answer.row >= 0) b.selectRow(answer.row);
-    });
-  }
-  script([acceptSheet](QDialog& d) {
-    if (!acceptSheet) return static_cast<int>(QDialog::Rejected);
-    dynamic_cast<PropertySheet&>(d).accept();
-    return d.result();
-  });
+  if (browseRow >= 0) scriptAccept<RecallBrowseDialog>([browseRow](RecallBrowseDialog& b) { b.selectRow(browseRow); });
+  scriptAccept<PropertySheet>();
 }
 
 void RecallTest::recallMatchesCommandLine_data() {
@@ -1506,8 +1488,7 @@ void RecallTest::recallMatchesCommandLine() {
   const auto owned = openWindow(gui);
   CircuitWindow& window = *owned;
   const std::size_t before = window.document().count();
-  const BrowseAnswer browse{browseRow, {}};
-  scriptRecall({number.toStdString(), {lib_, searchXRef, xref_, move}}, browseRow >= 0 ? &browse : nullptr);
+  scriptRecall({number.toStdString(), {lib_, searchXRef, xref_, move}}, browseRow);
   window.addParts();
   QVERIFY2(dialogs.empty(), lastMessage().c_str());
   QCOMPARE(window.document().count(), before + 1);
@@ -1548,19 +1529,9 @@ void RecallTest::refusalsAddNothing() {
   const std::size_t before = window.document().count();
   const RecallJob job{number.toStdString(),
                       {dir.filePath(library).toStdString(), !xref.isEmpty(), dir.filePath(xref).toStdString(), 1}};
-  // The browse dialog stays open after a refusal; then it is cancelled.
-  scriptRecall(job, nullptr, false);
-  if (browseRow >= 0) {
-    dialogs.pop_back();  // no sheet: nothing was recalled
-    script([browseRow](QDialog& d) {
-      auto& b = dynamic_cast<RecallBrowseDialog&>(d);
-      b.selectRow(browseRow);
-      b.accept();
-      return b.result() == QDialog::Accepted ? QDialog::Accepted : QDialog::Rejected;
-    });
-  } else {
-    dialogs.pop_back();
-  }
+  // No sheet: nothing is recalled. The browse dialog stays open after a refusal; then it is cancelled.
+  scriptRecall(job, browseRow);
+  dialogs.pop_back();
   window.addParts();
   QVERIFY(dialogs.empty());
   QVERIFY2(lastMessage().rfind(message.toStdString(), 0) == 0, lastMessage().c_str());

@@ -178,6 +178,10 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
                         const std::string& refdes, const std::string& qty);
   void calculateThroughWindow(ProjectWindow& w);
   std::vector<std::string> cliShow(const std::string& project);
+  // The command lines `runs` on a fresh copy of the work folder must show
+  // the tree `shown` and write the files `written` (backups aside).
+  void sameAsCommandLine(const std::vector<std::vector<std::string>>& runs, const std::string& project,
+                         const std::vector<std::string>& shown, const FileBytes& written);
 
   fs::path work_;
 };
@@ -247,6 +251,21 @@ std::vector<std::string> ProjectWindowTest::cliShow(const std::string& project) 
   return lines;
 }
 
+void ProjectWindowTest::sameAsCommandLine(const std::vector<std::vector<std::string>>& runs,
+                                          const std::string& project, const std::vector<std::string>& shown,
+                                          const FileBytes& written) {
+  freshWork();
+  for (const auto& args : runs) {
+    const test::RunResult run = kestrel(args);
+    QVERIFY2(run.exitCode == 0, run.err.c_str());
+  }
+  QCOMPARE(shown, cliShow(project));
+  for (const auto& [name, bytes] : snapshot()) {
+    if (name.ends_with(".BAK")) continue;
+    QVERIFY2(written.count(name) == 1 && written.at(name) == bytes, ("differs from the command line's: " + name).c_str());
+  }
+}
+
 // A new project over a new top-level circuit, the three boards and the
 // hybrid added as children, then calculated: the same files and the same
 // tree as the command line gives.
@@ -292,33 +311,16 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
   calculateThroughWindow(*window);
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(window->model()->lines(0)[3].rfind("FR=", 0) == 0);
-  const std::vector<std::string> shown = shownTree(*window);
   const FileBytes written = snapshot();
+  QVERIFY(written.count("board_set.prj") == 1 && written.count("top.cir") == 1);
 
-  // ---- the command line on a fresh copy in the same folder ----
-  freshWork();
-  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
+  std::vector<std::vector<std::string>> runs{{"project", "new", project, top}};
   for (const Child& c : children) {
-    std::vector<std::string> args{"project", "add", project, "0", c.file, std::string("REFDES=") + c.refdes};
-    if (*c.qty != '\0') args.push_back(std::string("QTY=") + c.qty);
-    const test::RunResult run = kestrel(args);
-    QVERIFY2(run.exitCode == 0, run.err.c_str());
+    runs.push_back({"project", "add", project, "0", c.file, std::string("REFDES=") + c.refdes});
+    if (*c.qty != '\0') runs.back().push_back(std::string("QTY=") + c.qty);
   }
-  const test::RunResult calc = kestrel({"calc", top});
-  QVERIFY2(calc.exitCode == 0, calc.err.c_str());
-  const FileBytes expected = snapshot();
-
-  QCOMPARE(shown, cliShow(project));
-  // The project, the new top-level circuit and every child the calculation saved.
-  std::vector<std::string> names;
-  for (const auto& [name, bytes] : expected) {
-    if (name.size() > 4 && name.substr(name.size() - 4) == ".BAK") continue;
-    names.push_back(name);
-    QVERIFY2(written.count(name) == 1, name.c_str());
-    QVERIFY2(written.at(name) == bytes, ("differs from the command line's: " + name).c_str());
-  }
-  QVERIFY(std::find(names.begin(), names.end(), "board_set.prj") != names.end());
-  QVERIFY(std::find(names.begin(), names.end(), "top.cir") != names.end());
+  runs.push_back({"calc", top});
+  sameAsCommandLine(runs, project, shownTree(*window), written);
 }
 
 // Move a board below another and delete a child reference: the files and
@@ -360,19 +362,12 @@ void ProjectWindowTest::moveAndDeleteMatchCommandLine() {
   QVERIFY(ui.questions.back().find("...this will NOT delete the actual data file") != std::string::npos);
   QVERIFY(!findDocument(*window, "POWER_SUPPLY.CIR"));
   QVERIFY(fs::exists(w / "power_supply.cir"));
-  const std::vector<std::string> shown = shownTree(*window);
   const FileBytes written = snapshot();
   QVERIFY(written.at("system.cir") != start.at("system.cir"));
-
-  freshWork();
-  QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
-  QCOMPARE(kestrel({"project", "move", project, "io_board.cir", "controller.cir"}).exitCode, 0);
-  QCOMPARE(kestrel({"project", "remove", project, "power_supply.cir"}).exitCode, 0);
-  QCOMPARE(shown, cliShow(project));
-  const FileBytes expected = snapshot();
-  for (const char* name : {"system.cir", "controller.cir", "io_board.cir", "power_supply.cir", "system.prj"}) {
-    QVERIFY2(written.at(name) == expected.at(name), name);
-  }
+  sameAsCommandLine({{"project", "new", project, (w / "system.cir").string()},
+                     {"project", "move", project, "io_board.cir", "controller.cir"},
+                     {"project", "remove", project, "power_supply.cir"}},
+                    project, shownTree(*window), written);
 }
 
 // Commands on a node they do not apply to, and commands the user answers
@@ -651,23 +646,13 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
   CProjDoc missing;
   missing.setTopLevel((w / "gone.cir").string());
   test::writeBytes(w / "missing.prj", encodeProject(missing));
-  struct Case {
-    const char* project;
-    const char* command;
-    std::function<bool(ProjectWindow&)> run;
-    const char* message;
-  };
-  const Case cases[] = {
-      {"empty.prj", "CALCULATE:", [](ProjectWindow& p) { return p.calculate(); }, "zero records in top-level Circuit."},
-      {"empty.prj", "WHAT-IF?:", [](ProjectWindow& p) { return p.whatIf(); }, "zero records in top-level Circuit."},
-      {"empty.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "zero records in top-level Circuit."},
-      {"missing.prj", "CALCULATE:", [](ProjectWindow& p) { return p.calculate(); }, "can not open top-level Circuit."},
-      {"missing.prj", "WHAT-IF?:", [](ProjectWindow& p) { return p.whatIf(); }, "can not open top-level Circuit."},
-      {"missing.prj", "GRAPH:", [](ProjectWindow& p) { return p.graph(); }, "can not open top-level Circuit."},
-  };
-  for (const Case& c : cases) {
+  const std::pair<const char*, const char*> projects[] = {{"empty.prj", "zero records in top-level Circuit."},
+                                                          {"missing.prj", "can not open top-level Circuit."}};
+  const std::pair<const char*, bool (ProjectWindow::*)()> commands[] = {
+      {"CALCULATE:", &ProjectWindow::calculate}, {"WHAT-IF?:", &ProjectWindow::whatIf}, {"GRAPH:", &ProjectWindow::graph}};
+  for (const auto& [file, message] : projects) for (const auto& [command, run] : commands) {
     closeWindows();
-    QVERIFY(frame->openFile((w / c.project).string()));
+    QVERIFY(frame->openFile((w / file).string()));
     ProjectWindow* window = nullptr;
     for (QMdiSubWindow* sub : frame->mdiArea()->subWindowList()) {
       if (auto* p = dynamic_cast<ProjectWindow*>(sub->widget())) window = p;
@@ -680,9 +665,9 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
       dialogShown = true;
       return static_cast<int>(QDialog::Rejected);
     });
-    const std::string what = std::string(c.project) + " " + c.command;
-    QVERIFY2(!c.run(*window), what.c_str());
-    QCOMPARE(lastMessage(), std::string(c.command) + " " + c.message);
+    const std::string what = std::string(file) + " " + command;
+    QVERIFY2(!(window->*run)(), what.c_str());
+    QCOMPARE(lastMessage(), std::string(command) + " " + message);
     QVERIFY2(!dialogShown, what.c_str());
     QVERIFY2(snapshot() == before, what.c_str());
   }
@@ -715,12 +700,8 @@ void ProjectWindowTest::whatIfFromProjectMatchesCommandLine() {
   QVERIFY(confirmation.find("- Temperature: Increase (15.0C)") != std::string::npos);
   const std::vector<std::string> shown = shownTree(*window);
   QVERIFY(shown != treeBefore);
-
-  freshWork();
-  QCOMPARE(kestrel({"project", "new", project, top}).exitCode, 0);
-  const test::RunResult run = kestrel({"whatif", "--env", "NS", "--temp", "increase:15", top});
-  QVERIFY2(run.exitCode == 0, run.err.c_str());
-  QCOMPARE(shown, cliShow(project));
+  sameAsCommandLine({{"project", "new", project, top}, {"whatif", "--env", "NS", "--temp", "increase:15", top}}, project,
+                    shown, snapshot());
 }
 
 // Graph from the project window: the chart opens, and the data file is
@@ -842,18 +823,10 @@ ChartWindow* GraphWindowsTest::activeChart() const {
 
 void GraphWindowsTest::graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission) {
   QVERIFY(frame->openFile(top.string()));
-  dialogs.push_back([entries](QDialog& d) {
-    auto& sheet = dynamic_cast<GraphSheet&>(d);
-    enter(sheet, entries);
-    sheet.accept();
-    return sheet.result();
-  });
-  dialogs.push_back([mission](QDialog& d) {
-    auto& calculate = dynamic_cast<CalculateDialog&>(d);
+  scriptAccept<GraphSheet>([entries](GraphSheet& sheet) { enter(sheet, entries); });
+  scriptAccept<CalculateDialog>([mission](CalculateDialog& calculate) {
     calculate.setMission(mission);
     calculate.setTime("8760");
-    calculate.accept();
-    return calculate.result();
   });
   QVERIFY(trigger("Activities", "&Graph..."));
 }
