@@ -144,22 +144,16 @@ void WindowsTest::pasteMovesPartBetweenCircuitsOnly() {
   QCOMPARE(hybrid->document().count(), hybridBefore);
 
   // Damaged clipboard objects are refused, never half read.
-  std::vector<std::uint8_t> bytes = encodeClipboardPart(from->document().record(0));
-  const struct {
-    const char* what;
-    std::vector<std::uint8_t> data;
-    bool hybrid;
-  } cases[] = {
-      {"empty", {}, false},
-      {"cut short", std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(bytes.size() / 2)), false},
-      {"bytes left over", [&] { auto b = bytes; b.push_back(0); return b; }(), false},
-      {"other kind", bytes, true},
-      {"unknown class", [&] { auto b = bytes; b[6] = 'Z'; return b; }(), false},
-  };
-  for (const auto& c : cases) {
+  const std::vector<std::uint8_t> bytes = encodeClipboardPart(from->document().record(0));
+  auto cutShort = bytes, leftOver = bytes, unknownClass = bytes;
+  cutShort.resize(bytes.size() / 2);
+  leftOver.push_back(0);
+  unknownClass[6] = 'Z';
+  for (const auto& [data, asHybrid] : {std::pair{std::vector<std::uint8_t>{}, false}, std::pair{cutShort, false},
+                                       std::pair{leftOver, false}, std::pair{bytes, true}, std::pair{unknownClass, false}}) {
     std::unique_ptr<CPart> part;
-    const Status s = decodeClipboardPart(c.data, c.hybrid, part);
-    QVERIFY2(!s && !part, c.what);
+    const Status s = decodeClipboardPart(data, asHybrid, part);
+    QVERIFY(!s && !part);
     QCOMPARE(s.message(), std::string("PASTE: can not get part object."));
   }
   std::unique_ptr<CPart> part;
@@ -201,12 +195,9 @@ void WindowsTest::badEntriesRefusedWithSharedMessages() {
 
   // A valid entry is stored and shown in its stored form.
   std::string shown;
-  script([&](QDialog& dialog) {
-    auto* sheet = dynamic_cast<PropertySheet*>(&dialog);
-    sheet->enter("QTY", "3.0");
-    shown = sheet->shown("QTY");
-    sheet->accept();
-    return sheet->result();
+  scriptAccept<PropertySheet>([&](PropertySheet& sheet) {
+    sheet.enter("QTY", "3.0");
+    shown = sheet.shown("QTY");
   });
   ui.messages.clear();
   w->editSelected();
