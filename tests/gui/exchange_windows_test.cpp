@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QListView>
 #include <QMdiArea>
-#include <QScrollBar>
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -19,13 +18,10 @@
 #include "gui/exchange/exchange_sheets.hpp"
 #include "gui/exchange/import_definition_sheets.hpp"
 #include "gui/exchange/import_definition_window.hpp"
-#include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
 #include "core/strfmt.hpp"
 #include "core/whatif_command.hpp"
 #include "exchange/import_run.hpp"
-#include "gui/dialog_ui.hpp"
-#include "gui/exchange/merge_command.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/library/library_dialogs.hpp"
 #include "gui/library/library_window.hpp"
@@ -36,7 +32,6 @@
 #include "project/project_file.hpp"
 #include "project/project_tree.hpp"
 #include "project/tree_edits.hpp"
-#include "store/library/recall.hpp"
 #include "store/library/transfer.hpp"
 #include "gui/exchange/whatif_command.hpp"
 #include "gui/exchange/whatif_sheet.hpp"
@@ -90,6 +85,21 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void damagedDefinitionOpensNothing();
   void editedDefinitionImportsAsShownAndAsksOnClose();
 
+  void recallMatchesCommandLine_data();
+  void recallMatchesCommandLine();
+  void refusalsAddNothing_data();
+  void refusalsAddNothing();
+  void browseOkNeedsSelection();
+  void settingsKept();
+  void listMatchesCommandLine_data();
+  void listMatchesCommandLine();
+  void findByPnFromTopAndCurrent_data();
+  void findByPnFromTopAndCurrent();
+  void addEditDeleteAsCommandLine();
+  void lockedRecordRefusedAndUnchanged();
+  void xrefWindowListsFindsAndPastes();
+  void transferAndUpdateAsCommandLine();
+  void hugeLibraryReadsOnlyWhatIsShown();
  private:
   std::string makeDefinition(const std::string& name, const std::string& format, const std::string& skip);
   std::string makeTable(const std::string& name);
@@ -100,9 +110,19 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
       sheet.setOptions(options);
     });
   }
+  // Scripts Add (mode recall), the recall dialog with `job`, the browse
+  // dialog picking `browseRow` when it is not negative, and the property
+  // sheet accepted; then Add is cancelled.
+  void scriptRecall(const RecallJob& job, int browseRow);
+  std::string lib_, xref_;
+  std::unique_ptr<LibraryWindow> openLibrary(const std::string& path);
 };
 
-void ExchangeWindowsTest::initTestCase() { QVERIFY(setUp(false)); }
+void ExchangeWindowsTest::initTestCase() {
+  QVERIFY(setUp(false));
+  lib_ = copyExample("parts.lib");
+  xref_ = copyExample("parts.xrf");
+}
 
 void ExchangeWindowsTest::init() { reset(); }
 
@@ -522,17 +542,28 @@ class MergeTest final : public QObject, test::DesktopFixture {
   void batchJobsKeepWhatTheWindowHolds();
   void recoverLibraryKeepsEveryIntactRecord();
 
+  void sheetRunEqualsCommandLine_data();
+  void sheetRunEqualsCommandLine();
+  void runsThatChangeNothing_data();
+  void runsThatChangeNothing();
+  void previewChangesNothingAndShowsTotals();
  private:
   // Runs row `job` of batchJobs() the desktop's way on the files of `folder`.
   void runOnWindows(std::size_t job, const fs::path& folder);
   test::RunResult runCli(const std::vector<std::string>& args, const fs::path& folder);
 
   CircuitWindow* open(const fs::path& path);
+  // The sheet gets `script`; the confirmation is answered `confirmOk`.
+  void scriptDialogs(const QString& script, bool confirmOk);
+
+  std::string confirmation_;
+  std::string totals_;  // the last before/after totals shown
+  bool preview_ = false;  // the confirmation's Preview is pressed first
+  int sheets_ = 0;
 };
 
 void MergeTest::initTestCase() { QVERIFY(setUp(true)); }
 
-void MergeTest::init() { reset(); }
 
 void MergeTest::cleanup() { closeWindows(); }
 
@@ -782,32 +813,8 @@ std::vector<std::pair<std::string, std::string>> entries(const QString& script) 
 
 }  // namespace
 
-class WhatIfTest final : public QObject, test::DesktopFixture {
-  Q_OBJECT
 
- private slots:
-  void initTestCase();
-  void init();
-  void cleanup();
-  void sheetRunEqualsCommandLine_data();
-  void sheetRunEqualsCommandLine();
-  void runsThatChangeNothing_data();
-  void runsThatChangeNothing();
-  void previewChangesNothingAndShowsTotals();
-
- private:
-  // The sheet gets `script`; the confirmation is answered `confirmOk`.
-  void scriptDialogs(const QString& script, bool confirmOk);
-
-  std::string confirmation_;
-  std::string totals_;  // the last before/after totals shown
-  bool preview_ = false;  // the confirmation's Preview is pressed first
-  int sheets_ = 0;
-};
-
-void WhatIfTest::initTestCase() { QVERIFY(setUp(true)); }
-
-void WhatIfTest::init() {
+void MergeTest::init() {
   reset();
   confirmation_.clear();
   totals_.clear();
@@ -815,9 +822,8 @@ void WhatIfTest::init() {
   sheets_ = 0;
 }
 
-void WhatIfTest::cleanup() { closeWindows(); }
 
-void WhatIfTest::scriptDialogs(const QString& script, bool confirmOk) {
+void MergeTest::scriptDialogs(const QString& script, bool confirmOk) {
   frame->context().runDialog = [this, script, confirmOk](QDialog& dialog) {
     if (auto* sheet = dynamic_cast<PropertySheet*>(&dialog)) {
       // A refused entry on the first showing: the user then cancels.
@@ -838,7 +844,7 @@ void WhatIfTest::scriptDialogs(const QString& script, bool confirmOk) {
   };
 }
 
-void WhatIfTest::sheetRunEqualsCommandLine_data() {
+void MergeTest::sheetRunEqualsCommandLine_data() {
   QTest::addColumn<QString>("top");
   QTest::addColumn<QString>("script");
   QTest::addColumn<QStringList>("options");
@@ -859,7 +865,7 @@ void WhatIfTest::sheetRunEqualsCommandLine_data() {
       << QStringList{"--pn", "rnc", "--stress", "calc", "--temp", "decrease:100", "--quality", "decrease:2"};
 }
 
-void WhatIfTest::sheetRunEqualsCommandLine() {
+void MergeTest::sheetRunEqualsCommandLine() {
   QFETCH(QString, top);
   QFETCH(QString, script);
   QFETCH(QStringList, options);
@@ -919,7 +925,7 @@ void WhatIfTest::sheetRunEqualsCommandLine() {
 
 // Refused entries (the sheet stays, no confirmation), a run with only a
 // filter and a cancelled confirmation: every file stays as it was.
-void WhatIfTest::runsThatChangeNothing_data() {
+void MergeTest::runsThatChangeNothing_data() {
   QTest::addColumn<QString>("script");
   QTest::addColumn<bool>("confirmOk");
   QTest::addColumn<QString>("message");  // the first message shown; "" none
@@ -939,7 +945,7 @@ void WhatIfTest::runsThatChangeNothing_data() {
   QTest::newRow("confirmation cancelled") << "Change Environment=1;Environment=GB" << false << "";
 }
 
-void WhatIfTest::runsThatChangeNothing() {
+void MergeTest::runsThatChangeNothing() {
   QFETCH(QString, script);
   QFETCH(bool, confirmOk);
   QFETCH(QString, message);
@@ -955,7 +961,7 @@ void WhatIfTest::runsThatChangeNothing() {
 
 // Preview runs the changes on copies: every total is shown before and after,
 // and neither the files nor the open document change; the user then cancels.
-void WhatIfTest::previewChangesNothingAndShowsTotals() {
+void MergeTest::previewChangesNothingAndShowsTotals() {
   const fs::path folder = freshExamples("preview");
   QVERIFY(frame->openFile((folder / "system.cir").string()));
   const std::vector<std::uint8_t> before = encodeDocument(frame->activeCircuit()->document());
@@ -1037,37 +1043,15 @@ std::vector<std::vector<std::uint8_t>> circuitRecords(const std::string& path) {
 
 }  // namespace
 
-class LibraryWindowsTest final : public QObject, test::DesktopFixture {
-  Q_OBJECT
 
- private slots:
-  void initTestCase();
-  void init();
-  void listMatchesCommandLine_data();
-  void listMatchesCommandLine();
-  void findByPnFromTopAndCurrent_data();
-  void findByPnFromTopAndCurrent();
-  void addEditDeleteAsCommandLine();
-  void lockedRecordRefusedAndUnchanged();
-  void xrefWindowListsFindsAndPastes();
-  void transferAndUpdateAsCommandLine();
-  void hugeLibraryReadsOnlyWhatIsShown();
 
- private:
-  std::unique_ptr<LibraryWindow> openLibrary(const std::string& path);
-};
-
-void LibraryWindowsTest::initTestCase() { QVERIFY(setUp(false)); }
-
-void LibraryWindowsTest::init() { reset(); }
-
-std::unique_ptr<LibraryWindow> LibraryWindowsTest::openLibrary(const std::string& path) {
+std::unique_ptr<LibraryWindow> ExchangeWindowsTest::openLibrary(const std::string& path) {
   auto w = LibraryWindow::open(path, context());
   if (w) w->setAttribute(Qt::WA_DeleteOnClose, false);
   return w;
 }
 
-void LibraryWindowsTest::listMatchesCommandLine_data() {
+void ExchangeWindowsTest::listMatchesCommandLine_data() {
   QTest::addColumn<int>("style");
   QTest::addColumn<int>("page");
   QTest::newRow("number, type, date") << 1 << 1;
@@ -1075,7 +1059,7 @@ void LibraryWindowsTest::listMatchesCommandLine_data() {
   QTest::newRow("a later page") << 1 << 7;
 }
 
-void LibraryWindowsTest::listMatchesCommandLine() {
+void ExchangeWindowsTest::listMatchesCommandLine() {
   QFETCH(int, style);
   QFETCH(int, page);
   const std::string path = copyExample("parts.lib", "list.lib");
@@ -1086,7 +1070,7 @@ void LibraryWindowsTest::listMatchesCommandLine() {
                           "--page-size", "40"}, 3, (page - 1) * 40);
 }
 
-void LibraryWindowsTest::findByPnFromTopAndCurrent_data() {
+void ExchangeWindowsTest::findByPnFromTopAndCurrent_data() {
   QTest::addColumn<int>("mode");
   QTest::addColumn<QString>("text");
   QTest::addColumn<int>("start");     // the row selected first, searched from; -1: from the top
@@ -1100,7 +1084,7 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent_data() {
   QTest::newRow("PN2 not found") << 1 << "NO-SUCH" << 5 << -1 << "PN2: 'NO-SUCH'\nMatching record was not found.";
 }
 
-void LibraryWindowsTest::findByPnFromTopAndCurrent() {
+void ExchangeWindowsTest::findByPnFromTopAndCurrent() {
   QFETCH(int, mode);
   QFETCH(QString, text);
   QFETCH(int, start);
@@ -1126,7 +1110,7 @@ void LibraryWindowsTest::findByPnFromTopAndCurrent() {
   QCOMPARE(settings->whole("Library Find", "From"), start >= 0 ? 1L : 0L);
 }
 
-void LibraryWindowsTest::addEditDeleteAsCommandLine() {
+void ExchangeWindowsTest::addEditDeleteAsCommandLine() {
   const std::string guiLib = copyExample("parts.lib", "edit-gui.lib");
   const std::string cliLib = copyExample("parts.lib", "edit-cli.lib");
   auto w = openLibrary(guiLib);
@@ -1199,7 +1183,7 @@ void LibraryWindowsTest::addEditDeleteAsCommandLine() {
   }
 }
 
-void LibraryWindowsTest::lockedRecordRefusedAndUnchanged() {
+void ExchangeWindowsTest::lockedRecordRefusedAndUnchanged() {
   const std::string path = copyExample("parts.lib", "locked.lib");
   auto w = openLibrary(path);
   QVERIFY(w);
@@ -1238,7 +1222,7 @@ void LibraryWindowsTest::lockedRecordRefusedAndUnchanged() {
   QVERIFY(storedParts(path) != before);
 }
 
-void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
+void ExchangeWindowsTest::xrefWindowListsFindsAndPastes() {
   const std::string path = copyExample("parts.xrf", "window.xrf");
   auto w = XRefWindow::open(path, context());
   QVERIFY(w);
@@ -1288,7 +1272,7 @@ void LibraryWindowsTest::xrefWindowListsFindsAndPastes() {
   QCOMPARE(w->model()->keyAt(*w->selectedRow()), std::string("VENDOR-R2B"));
 }
 
-void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
+void ExchangeWindowsTest::transferAndUpdateAsCommandLine() {
   // Two copies of the same inputs: one for the window, one for the command line.
   for (const char* side : {"gui", "cli"}) {
     copyExample("power_supply.cir", std::string("move-") + side + "/power_supply.cir");
@@ -1368,7 +1352,7 @@ void LibraryWindowsTest::transferAndUpdateAsCommandLine() {
   QCOMPARE(storedParts(guiLib), transferred);
 }
 
-void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
+void ExchangeWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
   constexpr long kParts = 100000;
   const std::string path = dir.filePath("huge.lib").toStdString();
   {
@@ -1409,36 +1393,9 @@ void LibraryWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
 // Add by library recall driven as a user drives it, offscreen, against what
 // `kestrel recall` writes for the same circuit, library and numbers.
 
-class RecallTest final : public QObject, test::DesktopFixture {
-  Q_OBJECT
 
- private slots:
-  void initTestCase();
-  void init();
-  void recallMatchesCommandLine_data();
-  void recallMatchesCommandLine();
-  void refusalsAddNothing_data();
-  void refusalsAddNothing();
-  void browseOkNeedsSelection();
-  void settingsKept();
 
- private:
-  // Scripts Add (mode recall), the recall dialog with `job`, the browse
-  // dialog picking `browseRow` when it is not negative, and the property
-  // sheet accepted; then Add is cancelled.
-  void scriptRecall(const RecallJob& job, int browseRow);
-  std::string lib_, xref_;
-};
-
-void RecallTest::initTestCase() {
-  QVERIFY(setUp(false));
-  lib_ = copyExample("parts.lib");
-  xref_ = copyExample("parts.xrf");
-}
-
-void RecallTest::init() { reset(); }
-
-void RecallTest::scriptRecall(const RecallJob& job, int browseRow) {
+void ExchangeWindowsTest::scriptRecall(const RecallJob& job, int browseRow) {
   scriptAccept<AddPartDialog>([](AddPartDialog& add) {
     add.chooseRecall(true);
   });
@@ -1449,7 +1406,7 @@ void RecallTest::scriptRecall(const RecallJob& job, int browseRow) {
   scriptAccept<PropertySheet>();
 }
 
-void RecallTest::recallMatchesCommandLine_data() {
+void ExchangeWindowsTest::recallMatchesCommandLine_data() {
   QTest::addColumn<QString>("number");
   QTest::addColumn<bool>("searchXRef");
   QTest::addColumn<int>("move");
@@ -1463,7 +1420,7 @@ void RecallTest::recallMatchesCommandLine_data() {
   QTest::newRow("not found, browse") << "NO-SUCH-PN" << false << 0 << 24 << "P101-0138" << "P101-0138" << "K101-1";
 }
 
-void RecallTest::recallMatchesCommandLine() {
+void ExchangeWindowsTest::recallMatchesCommandLine() {
   QFETCH(QString, number);
   QFETCH(bool, searchXRef);
   QFETCH(int, move);
@@ -1492,7 +1449,7 @@ void RecallTest::recallMatchesCommandLine() {
   QCOMPARE(test::readBytes(gui), test::readBytes(cli));
 }
 
-void RecallTest::refusalsAddNothing_data() {
+void ExchangeWindowsTest::refusalsAddNothing_data() {
   QTest::addColumn<QString>("file");
   QTest::addColumn<QString>("number");
   QTest::addColumn<QString>("library");
@@ -1509,7 +1466,7 @@ void RecallTest::refusalsAddNothing_data() {
                                                 << -2 << "Can not open cross-reference file\n";
 }
 
-void RecallTest::refusalsAddNothing() {
+void ExchangeWindowsTest::refusalsAddNothing() {
   QFETCH(QString, file);
   QFETCH(QString, number);
   QFETCH(QString, library);
@@ -1531,7 +1488,7 @@ void RecallTest::refusalsAddNothing() {
   QCOMPARE(window.document().count(), before);
 }
 
-void RecallTest::browseOkNeedsSelection() {
+void ExchangeWindowsTest::browseOkNeedsSelection() {
   library::StoreMessage error;
   auto lib = library::PartLibrary::open(lib_, false, error);
   QVERIFY(lib);
@@ -1555,7 +1512,7 @@ void RecallTest::browseOkNeedsSelection() {
   QCOMPARE(part->PN, std::string("RNC55H0475"));
 }
 
-void RecallTest::settingsKept() {
+void ExchangeWindowsTest::settingsKept() {
   const RecallJob job{"VENDOR-R3", {lib_, true, xref_, 2}};
   {
     RecallDialog dialog(false, context());
@@ -1584,6 +1541,6 @@ void RecallTest::settingsKept() {
 
 
 int main(int argc, char** argv) {
-  return test::runTests<ExchangeWindowsTest, MergeTest, WhatIfTest, LibraryWindowsTest, RecallTest>(argc, argv);
+  return test::runTests<ExchangeWindowsTest, MergeTest>(argc, argv);
 }
 #include "exchange_windows_test.moc"

@@ -17,13 +17,9 @@
 #include <QLineEdit>
 #include <QTreeView>
 
-#include "core/circ_doc.hpp"
 #include "core/circ_file.hpp"
-#include "core/doc_file.hpp"
 #include "core/document_sub_files.hpp"
-#include "core/registry.hpp"
 #include "core/strfmt.hpp"
-#include "graph/chart_file.hpp"
 #include "graph/chart_renderer.hpp"
 #include "graph/graph_definition.hpp"
 #include "gui/dialogs.hpp"
@@ -36,8 +32,6 @@
 #include "gui/project/project_window.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_file.hpp"
-#include "reports/report_kinds.hpp"
-#include "reports/report_settings.hpp"
 #include "desktop_fixture.hpp"
 
 using namespace kestrel;
