@@ -159,6 +159,13 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
   void graphFromProjectMatchesCommandLine();
   void subFilesOpenFromRowsAndLeadBack();
 
+  void graphRunsMatchCommandLine();
+  void pageRefusesBadEntries();
+  void definitionSavedFromPageOpensBackAndMatchesCommandLine();
+  void damagedDefinitionFilesAreRefused();
+  void closingChartOffersToSaveDefinition();
+  void cancelledRunLeavesNoChartAndNoFiles();
+
  private:
   // An empty work folder with the example files in it.
   fs::path freshWork();
@@ -178,16 +185,25 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
                          const std::vector<std::string>& shown, const FileBytes& written);
 
   fs::path work_;
+  ChartWindow* activeChart() const;
+  // Runs a graph of `top` through the window with the page entries and the
+  // Calculate dialog's mode.
+  void graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission);
 };
 
 void ProjectWindowTest::initTestCase() {
   QVERIFY(setUp(true));
+  frame->resize(1000, 760);
   work_ = fs::path(path("work"));
 }
 
 void ProjectWindowTest::init() { reset(); }
 
-void ProjectWindowTest::cleanup() { closeWindows(); }
+void ProjectWindowTest::cleanup() {
+  ui.answers.assign(20, false);  // no chart definition is saved by the clean-up
+  closeWindows();
+  QVERIFY(dialogs.empty());  // every scripted dialog was shown
+}
 
 fs::path ProjectWindowTest::freshWork() {
   closeWindows();
@@ -415,6 +431,7 @@ void ProjectWindowTest::refusedEditsChangeNoFile() {
     }
     QVERIFY2(snapshot() == before, c.what);
     QVERIFY2(window->tree().size() == nodes, c.what);
+    dialogs.clear();  // a refused add shows no dialog
   }
   QVERIFY(!fs::exists(w / "spare.cir"));
 
@@ -664,6 +681,7 @@ void ProjectWindowTest::topLevelCommandsRefuseWithTheirName() {
     QCOMPARE(lastMessage(), std::string(command) + " " + message);
     QVERIFY2(!dialogShown, what.c_str());
     QVERIFY2(snapshot() == before, what.c_str());
+    dialogs.clear();
   }
 }
 
@@ -776,46 +794,14 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
 }
 
 // ---- Graphs ----
-class GraphWindowsTest final : public QObject, test::DesktopFixture {
-  Q_OBJECT
 
- private slots:
-  void initTestCase();
-  void init();
-  void cleanup();
-  void graphRunsMatchCommandLine();
-  void pageRefusesBadEntries();
-  void definitionSavedFromPageOpensBackAndMatchesCommandLine();
-  void damagedDefinitionFilesAreRefused();
-  void closingChartOffersToSaveDefinition();
-  void cancelledRunLeavesNoChartAndNoFiles();
 
- private:
-  ChartWindow* activeChart() const;
-  // Runs a graph of `top` through the window with the page entries and the
-  // Calculate dialog's mode.
-  void graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission);
-};
-
-void GraphWindowsTest::initTestCase() {
-  QVERIFY(setUp(true));
-  frame->resize(1000, 760);
-}
-
-void GraphWindowsTest::init() { reset(); }
-
-void GraphWindowsTest::cleanup() {
-  ui.answers.assign(20, false);  // no definition is saved by the clean-up
-  closeWindows();
-  QVERIFY(dialogs.empty());  // every scripted dialog was shown
-}
-
-ChartWindow* GraphWindowsTest::activeChart() const {
+ChartWindow* ProjectWindowTest::activeChart() const {
   QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
   return sub != nullptr ? dynamic_cast<ChartWindow*>(sub->widget()) : nullptr;
 }
 
-void GraphWindowsTest::graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission) {
+void ProjectWindowTest::graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission) {
   QVERIFY(frame->openFile(top.string()));
   scriptAccept<GraphSheet>([entries](GraphSheet& sheet) { enter(sheet, entries); });
   scriptAccept<CalculateDialog>([mission](CalculateDialog& calculate) {
@@ -825,7 +811,7 @@ void GraphWindowsTest::graphThroughWindow(const fs::path& top, const PageEntries
   QVERIFY(trigger("Activities", "&Graph..."));
 }
 
-void GraphWindowsTest::graphRunsMatchCommandLine() {
+void ProjectWindowTest::graphRunsMatchCommandLine() {
   struct Case {
     const char* name;
     PageEntries entries;
@@ -887,7 +873,7 @@ void GraphWindowsTest::graphRunsMatchCommandLine() {
 
 // Each field of the page read and refused with its name; the rules
 // themselves are the graph definition's.
-void GraphWindowsTest::pageRefusesBadEntries() {
+void ProjectWindowTest::pageRefusesBadEntries() {
   struct Case {
     PageEntries entries;
     std::string message;
@@ -912,7 +898,7 @@ void GraphWindowsTest::pageRefusesBadEntries() {
   }
 }
 
-void GraphWindowsTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() {
+void ProjectWindowTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() {
   const fs::path folder = freshExamples("gdf");
   const PageEntries entries{2, "-40", "120", "20", false, "GF NU", "", false};
   GraphSheet sheet(frame->context(), graph::GraphDefinition{});
@@ -939,7 +925,7 @@ void GraphWindowsTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() {
   QCOMPARE(test::readBytes(folder / "page.gdf"), test::readBytes(folder / "cli.gdf"));
 }
 
-void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
+void ProjectWindowTest::damagedDefinitionFilesAreRefused() {
   const fs::path folder = freshExamples("damaged");
   graph::GraphDefinition good;
   good.settings = graph::defaultSettings(graph::kFrVsStress);
@@ -966,7 +952,7 @@ void GraphWindowsTest::damagedDefinitionFilesAreRefused() {
   }
 }
 
-void GraphWindowsTest::closingChartOffersToSaveDefinition() {
+void ProjectWindowTest::closingChartOffersToSaveDefinition() {
   const fs::path folder = freshExamples("close");
   const PageEntries entries = page(3, "10", "90", "20");
   graphThroughWindow(folder / "system.cir", entries, false);
@@ -989,7 +975,7 @@ void GraphWindowsTest::closingChartOffersToSaveDefinition() {
   QCOMPARE(saved.settings.step, 20L);
 }
 
-void GraphWindowsTest::cancelledRunLeavesNoChartAndNoFiles() {
+void ProjectWindowTest::cancelledRunLeavesNoChartAndNoFiles() {
   const fs::path folder = freshExamples("cancel");
   auto nothingLeft = [&folder] {
     QVERIFY(!fs::exists(folder / "GRAPH-DATA.CSV"));
@@ -1020,5 +1006,5 @@ void GraphWindowsTest::cancelledRunLeavesNoChartAndNoFiles() {
 }
 
 
-int main(int argc, char** argv) { return test::runTests<ProjectWindowTest, GraphWindowsTest>(argc, argv); }
+int main(int argc, char** argv) { return test::runTests<ProjectWindowTest>(argc, argv); }
 #include "project_window_test.moc"
