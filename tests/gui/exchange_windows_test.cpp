@@ -243,11 +243,7 @@ void ExchangeWindowsTest::exportAsCommandLine() {
   QFETCH(QString, pn);
   const std::string ext = extension.toStdString();
   for (const char* side : {"gui", "cli"}) {
-    for (const char* name : {"io_board.cir", "power_supply.cir"}) {
-      const std::string to = path(std::string("exp") + ext + "-" + side + "/" + name);
-      fs::create_directories(fs::path(to).parent_path());
-      fs::copy_file(std::string(KESTREL_EXAMPLES) + "/" + name, to, fs::copy_options::overwrite_existing);
-    }
+    for (const char* name : {"io_board.cir", "power_supply.cir"}) copyExample(name, "exp" + ext + "-" + side + "/" + name);
     fs::create_directories(path(std::string("exp") + ext + "-" + side + "-out"));
   }
   ExportSheetOptions o;

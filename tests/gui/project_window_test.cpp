@@ -106,9 +106,9 @@ void enter(GraphSheet& sheet, const PageEntries& e) {
   sheet.findChild<QCheckBox*>("hierarchy")->setChecked(!e.topOnly);
 }
 
-// The same entries as options of `kestrel graph`.
-std::vector<std::string> options(const PageEntries& e) {
-  std::vector<std::string> out{"--type", std::to_string(e.type)};
+// `kestrel graph` of `top` with the same entries as options.
+std::vector<std::string> graphCommand(const fs::path& top, const PageEntries& e) {
+  std::vector<std::string> out{"graph", top.string(), "--type", std::to_string(e.type)};
   auto add = [&out](const char* name, const std::string& value) {
     if (!value.empty()) out.insert(out.end(), {name, value});
   };
@@ -834,9 +834,7 @@ void ProjectWindowTest::graphRunsMatchCommandLine() {
     QVERIFY2(chart != nullptr, (std::string(c.name) + ": " + lastMessage()).c_str());
     QVERIFY2(ui.messages.empty(), lastMessage().c_str());
 
-    std::vector<std::string> args{"graph", (cli / "system.cir").string()};
-    const auto more = options(c.entries);
-    args.insert(args.end(), more.begin(), more.end());
+    std::vector<std::string> args = graphCommand(cli / "system.cir", c.entries);
     if (c.mission) args.insert(args.end(), {"--mission", "8760"});
     args.insert(args.end(), {"-o", (cli / "chart.png").string()});
     const test::RunResult r = kestrel(args);
@@ -916,9 +914,7 @@ void ProjectWindowTest::definitionSavedFromPageOpensBackAndMatchesCommandLine() 
   QVERIFY(reopened.read(b));
   QCOMPARE(graph::encodeGraphDefinition(b), graph::encodeGraphDefinition(a));
 
-  std::vector<std::string> args{"graph", (folder / "system.cir").string()};
-  const auto more = options(entries);
-  args.insert(args.end(), more.begin(), more.end());
+  std::vector<std::string> args = graphCommand(folder / "system.cir", entries);
   args.insert(args.end(), {"--save-gdf", (folder / "cli.gdf").string()});
   const test::RunResult r = kestrel(args);
   QVERIFY2(r.exitCode == 0, r.err.c_str());
