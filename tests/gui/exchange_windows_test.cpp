@@ -74,6 +74,7 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
  private slots:
   void initTestCase();
   void init();
+  void cleanup();
   void importAsCommandLine_data();
   void importAsCommandLine();
   void importCancelledWritesNothing();
@@ -100,6 +101,18 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void xrefWindowListsFindsAndPastes();
   void transferAndUpdateAsCommandLine();
   void hugeLibraryReadsOnlyWhatIsShown();
+  void refusedMergesChangeNothing_data();
+  void refusedMergesChangeNothing();
+  void progressWindowLogIsBoundedAndSaysSo();
+  void batchJobsKeepWhatTheWindowHolds_data();
+  void batchJobsKeepWhatTheWindowHolds();
+  void recoverLibraryKeepsEveryIntactRecord();
+
+  void sheetRunEqualsCommandLine_data();
+  void sheetRunEqualsCommandLine();
+  void runsThatChangeNothing_data();
+  void runsThatChangeNothing();
+  void previewChangesNothingAndShowsTotals();
  private:
   std::string makeDefinition(const std::string& name, const std::string& format, const std::string& skip);
   std::string makeTable(const std::string& name);
@@ -116,15 +129,28 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void scriptRecall(const RecallJob& job, int browseRow);
   std::string lib_, xref_;
   std::unique_ptr<LibraryWindow> openLibrary(const std::string& path);
+  // Runs row `job` of batchJobs() the desktop's way on the files of `folder`.
+  void runOnWindows(std::size_t job, const fs::path& folder);
+  test::RunResult runCli(const std::vector<std::string>& args, const fs::path& folder);
+
+  CircuitWindow* open(const fs::path& path);
+  // The sheet gets `script`; the confirmation is answered `confirmOk`.
+  void scriptDialogs(const QString& script, bool confirmOk);
+
+  std::string confirmation_;
+  std::string totals_;  // the last before/after totals shown
+  bool preview_ = false;  // the confirmation's Preview is pressed first
+  int sheets_ = 0;
 };
 
+void ExchangeWindowsTest::cleanup() { closeWindows(); }
+
 void ExchangeWindowsTest::initTestCase() {
-  QVERIFY(setUp(false));
+  QVERIFY(setUp(true));
   lib_ = copyExample("parts.lib");
   xref_ = copyExample("parts.xrf");
 }
 
-void ExchangeWindowsTest::init() { reset(); }
 
 std::string ExchangeWindowsTest::makeDefinition(const std::string& name, const std::string& format,
                                                 const std::string& skip) {
@@ -522,51 +548,16 @@ const std::vector<BatchJob>& batchJobs() {
 
 }  // namespace
 
-class MergeTest final : public QObject, test::DesktopFixture {
-  Q_OBJECT
-
- private slots:
-  void initTestCase();
-  void init();
-  void cleanup();
-  void refusedMergesChangeNothing_data();
-  void refusedMergesChangeNothing();
-  void progressWindowLogIsBoundedAndSaysSo();
-  void batchJobsKeepWhatTheWindowHolds_data();
-  void batchJobsKeepWhatTheWindowHolds();
-  void recoverLibraryKeepsEveryIntactRecord();
-
-  void sheetRunEqualsCommandLine_data();
-  void sheetRunEqualsCommandLine();
-  void runsThatChangeNothing_data();
-  void runsThatChangeNothing();
-  void previewChangesNothingAndShowsTotals();
- private:
-  // Runs row `job` of batchJobs() the desktop's way on the files of `folder`.
-  void runOnWindows(std::size_t job, const fs::path& folder);
-  test::RunResult runCli(const std::vector<std::string>& args, const fs::path& folder);
-
-  CircuitWindow* open(const fs::path& path);
-  // The sheet gets `script`; the confirmation is answered `confirmOk`.
-  void scriptDialogs(const QString& script, bool confirmOk);
-
-  std::string confirmation_;
-  std::string totals_;  // the last before/after totals shown
-  bool preview_ = false;  // the confirmation's Preview is pressed first
-  int sheets_ = 0;
-};
-
-void MergeTest::initTestCase() { QVERIFY(setUp(true)); }
 
 
-void MergeTest::cleanup() { closeWindows(); }
 
-CircuitWindow* MergeTest::open(const fs::path& path) {
+
+CircuitWindow* ExchangeWindowsTest::open(const fs::path& path) {
   if (!frame->openFile(path.string())) return nullptr;
   return frame->activeCircuit();
 }
 
-void MergeTest::refusedMergesChangeNothing_data() {
+void ExchangeWindowsTest::refusedMergesChangeNothing_data() {
   QTest::addColumn<QString>("source");
   QTest::addColumn<bool>("answer");
   QTest::addColumn<QString>("error");
@@ -577,7 +568,7 @@ void MergeTest::refusedMergesChangeNothing_data() {
   QTest::newRow("chooser cancelled") << "" << true << "";
 }
 
-void MergeTest::refusedMergesChangeNothing() {
+void ExchangeWindowsTest::refusedMergesChangeNothing() {
   QFETCH(QString, source);
   QFETCH(bool, answer);
   QFETCH(QString, error);
@@ -598,7 +589,7 @@ void MergeTest::refusedMergesChangeNothing() {
 
 // The window a merge (and every batch job) shows its log in keeps a bounded
 // text: a long log clears it, and the end of the job says how often.
-void MergeTest::progressWindowLogIsBoundedAndSaysSo() {
+void ExchangeWindowsTest::progressWindowLogIsBoundedAndSaysSo() {
   ProgressWindow window(nullptr);
   window.restart("Merge");
   for (int i = 0; i < 7000; ++i) window.appendLog(QString("   ...line %1").arg(i, 5, 10, QChar('0')));
@@ -615,11 +606,11 @@ void MergeTest::progressWindowLogIsBoundedAndSaysSo() {
   QCOMPARE(window.logText(), QString("one"));
 }
 
-test::RunResult MergeTest::runCli(const std::vector<std::string>& args, const fs::path& folder) {
+test::RunResult ExchangeWindowsTest::runCli(const std::vector<std::string>& args, const fs::path& folder) {
   return kestrel(filled(args, folder));
 }
 
-void MergeTest::runOnWindows(std::size_t job, const fs::path& folder) {
+void ExchangeWindowsTest::runOnWindows(std::size_t job, const fs::path& folder) {
   OpenDocuments& table = *frame->context().openDocuments;
   FileSystem& files = posixFileSystem();
   const std::string name = batchJobs()[job].name;
@@ -686,12 +677,12 @@ void MergeTest::runOnWindows(std::size_t job, const fs::path& folder) {
   }
 }
 
-void MergeTest::batchJobsKeepWhatTheWindowHolds_data() {
+void ExchangeWindowsTest::batchJobsKeepWhatTheWindowHolds_data() {
   QTest::addColumn<int>("job");
   for (std::size_t i = 0; i < batchJobs().size(); ++i) QTest::newRow(batchJobs()[i].name) << static_cast<int>(i);
 }
 
-void MergeTest::batchJobsKeepWhatTheWindowHolds() {
+void ExchangeWindowsTest::batchJobsKeepWhatTheWindowHolds() {
   QFETCH(int, job);
   const BatchJob& row = batchJobs()[static_cast<std::size_t>(job)];
   const fs::path gui = freshExamples("gui");
@@ -748,7 +739,7 @@ void MergeTest::batchJobsKeepWhatTheWindowHolds() {
 // record has a wrong checksum: the window lists past the damage, the menu
 // item runs the salvage (what it keeps is the store's own test) and opens
 // the new library.
-void MergeTest::recoverLibraryKeepsEveryIntactRecord() {
+void ExchangeWindowsTest::recoverLibraryKeepsEveryIntactRecord() {
   const fs::path folder = freshExamples("recover");
   const fs::path damaged = folder / "parts.lib", recovered = folder / "new.lib";
   std::string bytes = test::readBytes(damaged);
@@ -808,7 +799,7 @@ std::vector<std::pair<std::string, std::string>> entries(const QString& script) 
 }  // namespace
 
 
-void MergeTest::init() {
+void ExchangeWindowsTest::init() {
   reset();
   confirmation_.clear();
   totals_.clear();
@@ -817,7 +808,7 @@ void MergeTest::init() {
 }
 
 
-void MergeTest::scriptDialogs(const QString& script, bool confirmOk) {
+void ExchangeWindowsTest::scriptDialogs(const QString& script, bool confirmOk) {
   frame->context().runDialog = [this, script, confirmOk](QDialog& dialog) {
     if (auto* sheet = dynamic_cast<PropertySheet*>(&dialog)) {
       // A refused entry on the first showing: the user then cancels.
@@ -838,7 +829,7 @@ void MergeTest::scriptDialogs(const QString& script, bool confirmOk) {
   };
 }
 
-void MergeTest::sheetRunEqualsCommandLine_data() {
+void ExchangeWindowsTest::sheetRunEqualsCommandLine_data() {
   QTest::addColumn<QString>("top");
   QTest::addColumn<QString>("script");
   QTest::addColumn<QStringList>("options");
@@ -859,7 +850,7 @@ void MergeTest::sheetRunEqualsCommandLine_data() {
       << QStringList{"--pn", "rnc", "--stress", "calc", "--temp", "decrease:100", "--quality", "decrease:2"};
 }
 
-void MergeTest::sheetRunEqualsCommandLine() {
+void ExchangeWindowsTest::sheetRunEqualsCommandLine() {
   QFETCH(QString, top);
   QFETCH(QString, script);
   QFETCH(QStringList, options);
@@ -919,7 +910,7 @@ void MergeTest::sheetRunEqualsCommandLine() {
 
 // Refused entries (the sheet stays, no confirmation), a run with only a
 // filter and a cancelled confirmation: every file stays as it was.
-void MergeTest::runsThatChangeNothing_data() {
+void ExchangeWindowsTest::runsThatChangeNothing_data() {
   QTest::addColumn<QString>("script");
   QTest::addColumn<bool>("confirmOk");
   QTest::addColumn<QString>("message");  // the first message shown; "" none
@@ -939,7 +930,7 @@ void MergeTest::runsThatChangeNothing_data() {
   QTest::newRow("confirmation cancelled") << "Change Environment=1;Environment=GB" << false << "";
 }
 
-void MergeTest::runsThatChangeNothing() {
+void ExchangeWindowsTest::runsThatChangeNothing() {
   QFETCH(QString, script);
   QFETCH(bool, confirmOk);
   QFETCH(QString, message);
@@ -955,7 +946,7 @@ void MergeTest::runsThatChangeNothing() {
 
 // Preview runs the changes on copies: every total is shown before and after,
 // and neither the files nor the open document change; the user then cancels.
-void MergeTest::previewChangesNothingAndShowsTotals() {
+void ExchangeWindowsTest::previewChangesNothingAndShowsTotals() {
   const fs::path folder = freshExamples("preview");
   QVERIFY(frame->openFile((folder / "system.cir").string()));
   const std::vector<std::uint8_t> before = encodeDocument(frame->activeCircuit()->document());
@@ -1535,6 +1526,6 @@ void ExchangeWindowsTest::settingsKept() {
 
 
 int main(int argc, char** argv) {
-  return test::runTests<ExchangeWindowsTest, MergeTest>(argc, argv);
+  return test::runTests<ExchangeWindowsTest>(argc, argv);
 }
 #include "exchange_windows_test.moc"
