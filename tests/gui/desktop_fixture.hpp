@@ -110,19 +110,13 @@ class DesktopFixture {
   GuiContext own_;
 };
 
+// Runs a program's test class under an application set up for it.
 template <typename Test>
-int runOne(int argc, char** argv) {
-  Test test;
-  return QTest::qExec(&test, argc, argv);
-}
-
-// Runs the test classes of one program in turn under one application, set
-// up as a single Qt Test program's would be.
-template <typename... Tests>
 int runTests(int argc, char** argv) {
   QApplication app(argc, argv);
   app.setAttribute(Qt::AA_Use96Dpi, true);
-  return (runOne<Tests>(argc, argv) + ...);
+  Test test;
+  return QTest::qExec(&test, argc, argv);
 }
 
 }  // namespace kestrel::test

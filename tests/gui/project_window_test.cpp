@@ -174,7 +174,6 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
   FileBytes snapshot() const;
   ProjectWindow* activeProject() const;
   std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const;
-  std::size_t circuitWindowCount() const;
   void addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode, const std::string& file,
                         const std::string& refdes, const std::string& qty);
   void calculateThroughWindow(ProjectWindow& w);
@@ -223,8 +222,6 @@ ProjectWindow* ProjectWindowTest::activeProject() const {
   QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
   return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
 }
-
-std::size_t ProjectWindowTest::circuitWindowCount() const { return frame->circuits().size(); }
 
 std::optional<std::size_t> ProjectWindowTest::findDocument(const ProjectWindow& w, const std::string& label) const {
   for (std::size_t i = 0; i < w.tree().size(); ++i) {
@@ -524,7 +521,7 @@ void ProjectWindowTest::openingNodesOpensTheirCircuits() {
       QCOMPARE(opened->document().record(*c.row).PN, window->tree().node(c.node).record->PN);
     }
   }
-  QCOMPARE(circuitWindowCount(), std::size_t{3});  // rf_module.hyb was brought back, not opened twice
+  QCOMPARE(frame->circuits().size(), std::size_t{3});  // rf_module.hyb was brought back, not opened twice
   QVERIFY(ui.messages.empty());
 
   // A child whose file is gone is shown as missing and opens nothing.
@@ -536,7 +533,7 @@ void ProjectWindowTest::openingNodesOpensTheirCircuits() {
   window->select(*gone);
   QVERIFY(window->openNode() == nullptr);
   QVERIFY(upperCased(lastMessage()).find("POWER_SUPPLY.CIR") != std::string::npos);
-  QCOMPARE(circuitWindowCount(), std::size_t{3});
+  QCOMPARE(frame->circuits().size(), std::size_t{3});
 }
 
 // Header chooses another top-level circuit: the project is changed, its
@@ -764,7 +761,7 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
     QCOMPARE(top->selection(), std::optional<std::size_t>(row));
   }
   QVERIFY(opened >= 2);
-  const std::size_t windows = circuitWindowCount();
+  const std::size_t windows = frame->circuits().size();
   QCOMPARE(windows, opened + 1);
 
   // From the project tree: a child document opens already-open, knowing its parent.
@@ -780,7 +777,7 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
   QVERIFY(board && board != top);
   QVERIFY(DocumentSubFiles::sameFile(board->parentDocument(), (w / "system.cir").string()));
   QCOMPARE(board->backToParent(), top);
-  QCOMPARE(circuitWindowCount(), windows);
+  QCOMPARE(frame->circuits().size(), windows);
   QVERIFY(ui.messages.empty());
 
   // Edit > Undo and Redo act on the active circuit window.
