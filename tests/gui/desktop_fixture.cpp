@@ -142,9 +142,7 @@ std::unique_ptr<CircuitWindow> DesktopFixture::openWindow(const std::string& fil
   const Status s = loadDocument(posixFileSystem(), file, doc);
   if (!s) qWarning("%s", s.message().c_str());
   if (!doc) return nullptr;
-  auto window = std::make_unique<CircuitWindow>(std::move(doc), context());
-  window->setAttribute(Qt::WA_DeleteOnClose, false);
-  return window;
+  return owned(std::make_unique<CircuitWindow>(std::move(doc), context()));
 }
 
 bool DesktopFixture::trigger(const QString& menu, const QString& item) {

@@ -69,6 +69,12 @@ class DesktopFixture {
   RunResult kestrel(std::vector<std::string> args);
   // A circuit window without a frame (the fixture's own context).
   std::unique_ptr<CircuitWindow> openWindow(const std::string& file);
+  // A window the test owns: closing it does not delete it.
+  template <typename W>
+  static std::unique_ptr<W> owned(std::unique_ptr<W> window) {
+    if (window) window->setAttribute(Qt::WA_DeleteOnClose, false);
+    return window;
+  }
   // Triggers a menu item of the frame; false when there is none.
   bool trigger(const QString& menu, const QString& item);
   std::string lastMessage() const { return ui.messages.empty() ? "" : ui.messages.back(); }

@@ -339,9 +339,7 @@ void ExchangeWindowsTest::sheetsKeepTheirSettings() {
 }
 
 std::unique_ptr<ImportDefinitionWindow> ExchangeWindowsTest::openDefinition(const std::string& file) {
-  auto w = file.empty() ? ImportDefinitionWindow::create(context()) : ImportDefinitionWindow::open(file, context());
-  if (w) w->setAttribute(Qt::WA_DeleteOnClose, false);
-  return w;
+  return owned(file.empty() ? ImportDefinitionWindow::create(context()) : ImportDefinitionWindow::open(file, context()));
 }
 
 void ExchangeWindowsTest::definitionEditedAsCommandLine() {
@@ -1031,9 +1029,7 @@ std::vector<std::vector<std::uint8_t>> circuitRecords(const std::string& path) {
 
 
 std::unique_ptr<LibraryWindow> ExchangeWindowsTest::openLibrary(const std::string& path) {
-  auto w = LibraryWindow::open(path, context());
-  if (w) w->setAttribute(Qt::WA_DeleteOnClose, false);
-  return w;
+  return owned(LibraryWindow::open(path, context()));
 }
 
 void ExchangeWindowsTest::listMatchesCommandLine_data() {

@@ -208,8 +208,7 @@ void WindowsTest::badEntriesRefusedWithSharedMessages() {
   QCOMPARE(w->document().record(*row).QTY, 3.0f);
 
   // Commands without a selection tell so, and open no dialog.
-  auto empty = std::make_unique<CircuitWindow>(std::make_unique<CCircDoc>(DocKind::Circuit), context());
-  empty->setAttribute(Qt::WA_DeleteOnClose, false);
+  auto empty = owned(std::make_unique<CircuitWindow>(std::make_unique<CCircDoc>(DocKind::Circuit), context()));
   ui.messages.clear();
   script([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
   empty->editSelected();
