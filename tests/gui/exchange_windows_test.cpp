@@ -117,12 +117,6 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   std::string makeDefinition(const std::string& name, const std::string& format, const std::string& skip);
   std::string makeTable(const std::string& name);
   std::unique_ptr<ImportDefinitionWindow> openDefinition(const std::string& file);
-  template <typename Sheet, typename Options>
-  void scriptSheet(const Options& options) {
-    scriptAccept<Sheet>([options](Sheet& sheet) {
-      sheet.setOptions(options);
-    });
-  }
   // Scripts Add (mode recall), the recall dialog with `job`, the browse
   // dialog picking `browseRow` when it is not negative, and the property
   // sheet accepted; then Add is cancelled.
@@ -196,7 +190,7 @@ void ExchangeWindowsTest::importAsCommandLine() {
   o.definitionPath = def;
   o.dataSpec = path("in-" + ext + "-gui/b*." + ext);
   o.outputDir = path("out-" + ext + "-gui");
-  scriptSheet<ImportSheet>(o);
+  scriptAccept<ImportSheet>([o](ImportSheet& sheet) { sheet.setOptions(o); });
   QVERIFY(importThroughSheet(context(), nullptr));
   QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
   QCOMPARE(ui.questions.size(), std::size_t{1});
@@ -244,7 +238,7 @@ void ExchangeWindowsTest::importCancelledWritesNothing() {
   ImportSheetOptions o;
   o.definitionPath = def;
   o.dataSpec = table;
-  scriptSheet<ImportSheet>(o);
+  scriptAccept<ImportSheet>([o](ImportSheet& sheet) { sheet.setOptions(o); });
   ui.cancel = true;  // Cancel clicked in the progress window before the first record
   ui.answers = {true, true};  // the confirmation, then "Cancel import?"
   QVERIFY(!importThroughSheet(context(), nullptr));
@@ -283,7 +277,7 @@ void ExchangeWindowsTest::exportAsCommandLine() {
     o.partType = t->id;
   }
   o.pnFilter = pn.toStdString();
-  scriptSheet<ExportSheet>(o);
+  scriptAccept<ExportSheet>([o](ExportSheet& sheet) { sheet.setOptions(o); });
   QVERIFY(exportThroughSheet(context(), nullptr));
   QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
   QCOMPARE(ui.questions.size(), std::size_t{1});
@@ -321,8 +315,8 @@ void ExchangeWindowsTest::sheetsKeepTheirSettings() {
   ex.typeOn = true;
   ex.partType = allPartTypes().front().id;
   ex.pnFilter = "RN";
-  scriptSheet<ImportSheet>(in);
-  scriptSheet<ExportSheet>(ex);
+  scriptAccept<ImportSheet>([in](ImportSheet& sheet) { sheet.setOptions(in); });
+  scriptAccept<ExportSheet>([ex](ExportSheet& sheet) { sheet.setOptions(ex); });
   importThroughSheet(context(), nullptr);  // the definition does not exist: the run stops with its message
   exportThroughSheet(context(), nullptr);
   // A new session reads what the last one kept.
@@ -355,14 +349,10 @@ void ExchangeWindowsTest::definitionEditedAsCommandLine() {
   h.headerRecord = 1;
   h.description = "Bench rack";
   h.translateCode = "X31217F1";
-  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) {
-    sheet.setHeader(h);
-  });
+  scriptAccept<DefinitionHeaderSheet>([h](DefinitionHeaderSheet& sheet) { sheet.setHeader(h); });
   w->editHeader();
   // The keyword found by part of its name, lower case, then mapped to a subfield.
-  scriptAccept<DefinitionFindSheet>([](DefinitionFindSheet& sheet) {
-    sheet.setSearch("efde", false);
-  });
+  scriptAccept<DefinitionFindSheet>([](DefinitionFindSheet& sheet) { sheet.setSearch("efde", false); });
   w->find();
   QVERIFY2(ui.messages.empty(), ui.messages.empty() ? "" : ui.messages.back().c_str());
   QVERIFY(w->selectedRow());
@@ -1274,9 +1264,7 @@ void ExchangeWindowsTest::transferAndUpdateAsCommandLine() {
   t.setQuantityOne = true;
   t.filters.pnOn = true;
   t.filters.pn = "R";
-  scriptAccept<TransferSheet>([&](TransferSheet& sheet) {
-    sheet.setOptions(t);
-  });
+  scriptAccept<TransferSheet>([&](TransferSheet& sheet) { sheet.setOptions(t); });
   w->transfer();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(ui.questions.size(), std::size_t{1});
@@ -1303,9 +1291,7 @@ void ExchangeWindowsTest::transferAndUpdateAsCommandLine() {
   u.inputSpec = guiDir + "/*.cir";
   u.quantity = true;
   u.refdes = true;
-  scriptAccept<UpdateSheet>([&](UpdateSheet& sheet) {
-    sheet.setOptions(u);
-  });
+  scriptAccept<UpdateSheet>([&](UpdateSheet& sheet) { sheet.setOptions(u); });
   w->update();
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(ui.questions.size(), std::size_t{1});
@@ -1377,12 +1363,8 @@ void ExchangeWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
 
 
 void ExchangeWindowsTest::scriptRecall(const RecallJob& job, int browseRow) {
-  scriptAccept<AddPartDialog>([](AddPartDialog& add) {
-    add.chooseRecall(true);
-  });
-  scriptAccept<RecallDialog>([job](RecallDialog& recall) {
-    recall.setJob(job);
-  });
+  scriptAccept<AddPartDialog>([](AddPartDialog& add) { add.chooseRecall(true); });
+  scriptAccept<RecallDialog>([job](RecallDialog& recall) { recall.setJob(job); });
   if (browseRow >= 0) scriptAccept<RecallBrowseDialog>([browseRow](RecallBrowseDialog& b) { b.selectRow(browseRow); });
   scriptAccept<PropertySheet>();
 }

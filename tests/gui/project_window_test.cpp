@@ -244,9 +244,7 @@ void ProjectWindowTest::addThroughWindow(ProjectWindow& w, std::size_t parent, C
 }
 
 void ProjectWindowTest::calculateThroughWindow(ProjectWindow& w) {
-  scriptAccept<CalculateDialog>([](CalculateDialog& calc) {
-    calc.setMission(false);
-  });
+  scriptAccept<CalculateDialog>([](CalculateDialog& calc) { calc.setMission(false); });
   QVERIFY(w.calculate());
 }
 

@@ -657,9 +657,7 @@ void WindowsTest::uncalculatedPrintOffersCalculation() {
     const std::string pdf = dir.filePath(name + ".pdf").toStdString();
     std::filesystem::remove(pdf);
     chosenFile = pdf;
-    scriptAccept<CalculateDialog>([](CalculateDialog& calc) {
-      calc.setMission(true);
-    });
+    scriptAccept<CalculateDialog>([](CalculateDialog& calc) { calc.setMission(true); });
     if (std::string(c.road) == "file") w->printToFile(OutputKind::Pdf);
     if (std::string(c.road) == "preview") w->printPreview();
     if (std::string(c.road) == "print") w->print();
