@@ -300,21 +300,14 @@ void ExchangeWindowsTest::exportAsCommandLine() {
 }
 
 void ExchangeWindowsTest::sheetsKeepTheirSettings() {
-  ImportSheetOptions in;
-  in.definitionPath = path("kept.imp");
-  in.dataSpec = path("kept/*.csv");
-  in.outputDir = path("kept-out");
-  in.libraryPath = path("kept.lib");
-  in.searchXRef = true;
-  in.xrefPath = path("kept.xrf");
-  in.xrefMoveBoth = true;
-  ExportSheetOptions ex;
-  ex.inputSpec = path("kept/*.hyb");
-  ex.outputDir = path("kept-out");
-  ex.format = OutputFormat::MDB;
-  ex.typeOn = true;
-  ex.partType = allPartTypes().front().id;
-  ex.pnFilter = "RN";
+  // Every field away from its default.
+  const ImportSheetOptions in{.definitionPath = path("kept.imp"), .dataSpec = path("kept/*.csv"),
+                              .outputDir = path("kept-out"), .libraryPath = path("kept.lib"), .searchXRef = true,
+                              .xrefPath = path("kept.xrf"), .xrefMoveBoth = true, .overrideTranslate = false,
+                              .translateCode = {}};
+  const ExportSheetOptions ex{.inputSpec = path("kept/*.hyb"), .outputDir = path("kept-out"),
+                              .format = OutputFormat::MDB, .typeOn = true,
+                              .partType = allPartTypes().front().id, .pnFilter = "RN"};
   scriptAccept<ImportSheet>([in](ImportSheet& sheet) { sheet.setOptions(in); });
   scriptAccept<ExportSheet>([ex](ExportSheet& sheet) { sheet.setOptions(ex); });
   importThroughSheet(context(), nullptr);  // the definition does not exist: the run stops with its message
