@@ -127,7 +127,6 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void runOnWindows(std::size_t job, const fs::path& folder);
   test::RunResult runCli(const std::vector<std::string>& args, const fs::path& folder);
 
-  CircuitWindow* open(const fs::path& path);
   // The sheet gets `script`; the confirmation is answered `confirmOk`.
   void scriptDialogs(const QString& script, bool confirmOk);
 
@@ -533,10 +532,6 @@ const std::vector<BatchJob>& batchJobs() {
 
 
 
-CircuitWindow* ExchangeWindowsTest::open(const fs::path& path) {
-  if (!frame->openFile(path.string())) return nullptr;
-  return frame->activeCircuit();
-}
 
 void ExchangeWindowsTest::refusedMergesChangeNothing_data() {
   QTest::addColumn<QString>("source");
@@ -554,7 +549,7 @@ void ExchangeWindowsTest::refusedMergesChangeNothing() {
   QFETCH(bool, answer);
   QFETCH(QString, error);
   const fs::path folder = freshExamples("refused");
-  CircuitWindow* w = open(folder / "controller.cir");
+  CircuitWindow* w = frame->openFile((folder / "controller.cir").string()) ? frame->activeCircuit() : nullptr;
   QVERIFY(w != nullptr);
   const std::size_t before = w->document().count();
   if (!source.isEmpty()) chosenFiles.push_back((folder / source.toStdString()).string());
@@ -674,7 +669,7 @@ void ExchangeWindowsTest::batchJobsKeepWhatTheWindowHolds() {
   std::map<std::string, std::string> untouched;
   for (const std::string& file : row.open) {
     untouched[file] = test::readBytes(gui / file);
-    CircuitWindow* w = open(gui / file);
+    CircuitWindow* w = frame->openFile((gui / file).string()) ? frame->activeCircuit() : nullptr;
     QVERIFY(w != nullptr);
     addUnsavedParts(w->document(), ui);
     w->documentChanged();

@@ -42,11 +42,6 @@ namespace {
 
 using FileBytes = std::map<std::string, std::string>;
 
-std::string trimmedRight(const std::string& line) {
-  const std::size_t end = line.find_last_not_of(' ');
-  return end == std::string::npos ? std::string() : line.substr(0, end + 1);
-}
-
 // The tree as the window's model holds it, written the way `kestrel project
 // show` writes it: the node number, the indentation by depth in the view,
 // the node's lines; then the print count.
@@ -61,7 +56,9 @@ void walk(ProjectTreeModel& model, const QModelIndex& parent, int depth, std::ve
     const std::vector<std::string> lines = model.lines(*node);
     for (std::size_t l = 0; l < lines.size(); ++l) {
       const std::string number = l == 0 ? strprintf("%4u", static_cast<unsigned>(*node)) : std::string(4, ' ');
-      out.push_back(number + "  " + trimmedRight(indentPrefix(depth) + lines[l]));
+      std::string text = indentPrefix(depth) + lines[l];
+      text.erase(text.find_last_not_of(' ') + 1);  // npos + 1: all blanks
+      out.push_back(number + "  " + text);
     }
     walk(model, index, depth + 1, out);
   }
@@ -172,7 +169,12 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
   // A fresh work folder whose system.prj (over system.cir) is open in its window.
   ProjectWindow* openSystemProject();
   FileBytes snapshot() const;
-  ProjectWindow* activeProject() const;
+  // The window in front when it is a W.
+  template <typename W>
+  W* active() const {
+    QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
+    return sub != nullptr ? dynamic_cast<W*>(sub->widget()) : nullptr;
+  }
   std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const;
   void addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode, const std::string& file,
                         const std::string& refdes, const std::string& qty);
@@ -184,7 +186,6 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
                          const std::vector<std::string>& shown, const FileBytes& written);
 
   fs::path work_;
-  ChartWindow* activeChart() const;
   // Runs a graph of `top` through the window with the page entries and the
   // Calculate dialog's mode.
   void graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission);
@@ -213,15 +214,10 @@ ProjectWindow* ProjectWindowTest::openSystemProject() {
   const fs::path w = freshWork();
   const std::string project = (w / "system.prj").string();
   if (kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode != 0) return nullptr;
-  return frame->openFile(project) ? activeProject() : nullptr;
+  return frame->openFile(project) ? active<ProjectWindow>() : nullptr;
 }
 
 FileBytes ProjectWindowTest::snapshot() const { return test::folderBytes(work_); }
-
-ProjectWindow* ProjectWindowTest::activeProject() const {
-  QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
-  return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
-}
 
 std::optional<std::size_t> ProjectWindowTest::findDocument(const ProjectWindow& w, const std::string& label) const {
   for (std::size_t i = 0; i < w.tree().size(); ++i) {
@@ -297,7 +293,7 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
   QVERIFY(newProject != nullptr);
   chosenFiles = {project, top};
   newProject->trigger();
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = active<ProjectWindow>();
   QVERIFY(window != nullptr);
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QCOMPARE(window->tree().size(), std::size_t{1});
@@ -471,7 +467,7 @@ void ProjectWindowTest::damagedProjectFileOpensNothing() {
   missing.setTopLevel((w / "gone.cir").string());
   test::writeBytes(w / "missing.prj", encodeProject(missing));
   QVERIFY(frame->openFile((w / "missing.prj").string()));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = active<ProjectWindow>();
   QVERIFY(window != nullptr);
   QVERIFY(window->tree().empty());
   QCOMPARE(ui.messages, std::vector<std::string>{"This circuit file does not currently exist."});
@@ -538,7 +534,7 @@ void ProjectWindowTest::changedHeaderAskedAboutOnClose() {
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
   const std::string before = test::readBytes(project);
   QVERIFY(frame->openFile(project));
-  ProjectWindow* window = activeProject();
+  ProjectWindow* window = active<ProjectWindow>();
   QVERIFY(window != nullptr);
 
   chosenFiles = {(w / "controller.cir").string()};
@@ -757,7 +753,7 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
   const std::string project = (w / "system.prj").string();
   QCOMPARE(kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode, 0);
   QVERIFY(frame->openFile(project));
-  ProjectWindow* tree = activeProject();
+  ProjectWindow* tree = active<ProjectWindow>();
   const auto controller = findDocument(*tree, "CONTROLLER.CIR");
   QVERIFY(tree && controller);
   tree->select(*controller);
@@ -781,11 +777,6 @@ void ProjectWindowTest::subFilesOpenFromRowsAndLeadBack() {
 
 // ---- Graphs ----
 
-
-ChartWindow* ProjectWindowTest::activeChart() const {
-  QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
-  return sub != nullptr ? dynamic_cast<ChartWindow*>(sub->widget()) : nullptr;
-}
 
 void ProjectWindowTest::graphThroughWindow(const fs::path& top, const PageEntries& entries, bool mission) {
   QVERIFY(frame->openFile(top.string()));
@@ -816,7 +807,7 @@ void ProjectWindowTest::graphRunsMatchCommandLine() {
     const fs::path gui = freshExamples(std::string("gui-") + c.name);
     const fs::path cli = freshExamples(std::string("cli-") + c.name);
     graphThroughWindow(gui / "system.cir", c.entries, c.mission);
-    ChartWindow* chart = activeChart();
+    ChartWindow* chart = active<ChartWindow>();
     QVERIFY2(chart != nullptr, (std::string(c.name) + ": " + lastMessage()).c_str());
     QVERIFY2(ui.messages.empty(), lastMessage().c_str());
 
@@ -938,7 +929,7 @@ void ProjectWindowTest::closingChartOffersToSaveDefinition() {
   const fs::path folder = freshExamples("close");
   const PageEntries entries = page(3, "10", "90", "20");
   graphThroughWindow(folder / "system.cir", entries, false);
-  ChartWindow* chart = activeChart();
+  ChartWindow* chart = active<ChartWindow>();
   QVERIFY(chart != nullptr);
 
   // Yes, then a cancelled file chooser: the window stays open.
@@ -969,7 +960,7 @@ void ProjectWindowTest::cancelledRunLeavesNoChartAndNoFiles() {
   ui.cancel = true;
   graphThroughWindow(folder / "system.cir", page(0, "0", "100", "10"), false);
   ui.cancel = false;
-  QVERIFY(activeChart() == nullptr);
+  QVERIFY(active<ChartWindow>() == nullptr);
   QVERIFY(std::find(ui.questions.begin(), ui.questions.end(), "Cancel temporary directory copy operation?") !=
           ui.questions.end());
   nothingLeft();
@@ -983,7 +974,7 @@ void ProjectWindowTest::cancelledRunLeavesNoChartAndNoFiles() {
   });
   QVERIFY(trigger("Activities", "&Graph..."));
   QVERIFY(calculateShown);
-  QVERIFY(activeChart() == nullptr);
+  QVERIFY(active<ChartWindow>() == nullptr);
   nothingLeft();
 }
 
