@@ -1386,17 +1386,17 @@ void ExchangeWindowsTest::recallMatchesCommandLine() {
   const test::RunResult run = test::runKestrel(args);
   QCOMPARE(run.exitCode, 0);
 
-  const auto owned = openWindow(gui);
-  CircuitWindow& window = *owned;
-  const std::size_t before = window.document().count();
+  const auto window = openWindow(gui);
+  QVERIFY(window);
+  const std::size_t before = window->document().count();
   scriptRecall({number.toStdString(), {lib_, searchXRef, xref_, move}}, browseRow);
-  window.addParts();
+  window->addParts();
   QVERIFY2(dialogs.empty(), lastMessage().c_str());
-  QCOMPARE(window.document().count(), before + 1);
+  QCOMPARE(window->document().count(), before + 1);
   bool seen = false;
-  for (const auto& r : window.document().records()) seen = seen || (r->PN == pn.toStdString() && r->PN2 == pn2.toStdString());
+  for (const auto& r : window->document().records()) seen = seen || (r->PN == pn.toStdString() && r->PN2 == pn2.toStdString());
   QVERIFY(seen);
-  QVERIFY(window.save());
+  QVERIFY(window->save());
   QCOMPARE(test::readBytes(gui), test::readBytes(cli));
 }
 
@@ -1425,18 +1425,18 @@ void ExchangeWindowsTest::refusalsAddNothing() {
   QFETCH(int, browseRow);
   QFETCH(QString, message);
   const std::string path = copyExample(file.toStdString(), "refused" + fs::path(file.toStdString()).extension().string());
-  const auto owned = openWindow(path);
-  CircuitWindow& window = *owned;
-  const std::size_t before = window.document().count();
+  const auto window = openWindow(path);
+  QVERIFY(window);
+  const std::size_t before = window->document().count();
   const RecallJob job{number.toStdString(),
                       {dir.filePath(library).toStdString(), !xref.isEmpty(), dir.filePath(xref).toStdString(), 1}};
   // No sheet: nothing is recalled. The browse dialog stays open after a refusal; then it is cancelled.
   scriptRecall(job, browseRow);
   dialogs.pop_back();
-  window.addParts();
+  window->addParts();
   QVERIFY(dialogs.empty());
   QVERIFY2(lastMessage().rfind(message.toStdString(), 0) == 0, lastMessage().c_str());
-  QCOMPARE(window.document().count(), before);
+  QCOMPARE(window->document().count(), before);
 }
 
 void ExchangeWindowsTest::browseOkNeedsSelection() {

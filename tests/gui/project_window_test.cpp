@@ -165,17 +165,25 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
 
  private:
   // An empty work folder with the example files in it.
-  fs::path freshWork();
+  fs::path freshWork() {
+    closeWindows();
+    return freshExamples("work");
+  }
   // A fresh work folder whose system.prj (over system.cir) is open in its window.
   ProjectWindow* openSystemProject();
-  FileBytes snapshot() const;
+  FileBytes snapshot() const { return test::folderBytes(work_); }
   // The window in front when it is a W.
   template <typename W>
   W* active() const {
     QMdiSubWindow* sub = frame->mdiArea()->activeSubWindow();
     return sub != nullptr ? dynamic_cast<W*>(sub->widget()) : nullptr;
   }
-  std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const;
+  std::optional<std::size_t> findDocument(const ProjectWindow& w, const std::string& label) const {
+    for (std::size_t i = 0; i < w.tree().size(); ++i) {
+      if (w.tree().node(i).isDocument() && nodeLabel(w.tree().node(i)) == label) return i;
+    }
+    return std::nullopt;
+  }
   void addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode, const std::string& file,
                         const std::string& refdes, const std::string& qty);
   void calculateThroughWindow(ProjectWindow& w);
@@ -205,25 +213,11 @@ void ProjectWindowTest::cleanup() {
   QVERIFY(dialogs.empty());  // every scripted dialog was shown
 }
 
-fs::path ProjectWindowTest::freshWork() {
-  closeWindows();
-  return freshExamples("work");
-}
-
 ProjectWindow* ProjectWindowTest::openSystemProject() {
   const fs::path w = freshWork();
   const std::string project = (w / "system.prj").string();
   if (kestrel({"project", "new", project, (w / "system.cir").string()}).exitCode != 0) return nullptr;
   return frame->openFile(project) ? active<ProjectWindow>() : nullptr;
-}
-
-FileBytes ProjectWindowTest::snapshot() const { return test::folderBytes(work_); }
-
-std::optional<std::size_t> ProjectWindowTest::findDocument(const ProjectWindow& w, const std::string& label) const {
-  for (std::size_t i = 0; i < w.tree().size(); ++i) {
-    if (w.tree().node(i).isDocument() && nodeLabel(w.tree().node(i)) == label) return i;
-  }
-  return std::nullopt;
 }
 
 void ProjectWindowTest::addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode,
