@@ -186,7 +186,6 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
   }
   void addThroughWindow(ProjectWindow& w, std::size_t parent, ChildMode mode, const std::string& file,
                         const std::string& refdes, const std::string& qty);
-  void calculateThroughWindow(ProjectWindow& w);
   std::vector<std::string> cliShow(const std::string& project);
   // The command lines `runs` on a fresh copy of the work folder must show
   // the tree `shown` and write the files `written` (backups aside).
@@ -231,11 +230,6 @@ void ProjectWindowTest::addThroughWindow(ProjectWindow& w, std::size_t parent, C
     add.setField("QTY", qty);
   });
   w.addChild();
-}
-
-void ProjectWindowTest::calculateThroughWindow(ProjectWindow& w) {
-  scriptAccept<CalculateDialog>([](CalculateDialog& calc) { calc.setMission(false); });
-  QVERIFY(w.calculate());
 }
 
 std::vector<std::string> ProjectWindowTest::cliShow(const std::string& project) {
@@ -303,7 +297,8 @@ void ProjectWindowTest::newProjectBuiltInWindowMatchesCommandLine() {
   QCOMPARE(settings->text("Project Add", "File"), std::string("rf_module.hyb"));
   // Before the calculation the top-level circuit shows no totals.
   QVERIFY(window->model()->lines(0).back() == "*NOCALC*");
-  calculateThroughWindow(*window);
+  scriptAccept<CalculateDialog>([](CalculateDialog& calc) { calc.setMission(false); });
+  QVERIFY(window->calculate());
   QVERIFY2(ui.messages.empty(), lastMessage().c_str());
   QVERIFY(window->model()->lines(0)[3].rfind("FR=", 0) == 0);
   const FileBytes written = snapshot();
