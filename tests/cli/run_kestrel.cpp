@@ -9,7 +9,6 @@
 #include <sstream>
 
 namespace kestrel::test {
-namespace {
 
 std::string slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -18,13 +17,11 @@ std::string slurp(const std::string& path) {
   return ss.str();
 }
 
-std::string quoted(const std::string& arg) {
+std::string shellQuoted(const std::string& arg) {
   std::string q = "'";
   for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return q + "'";
 }
-
-}  // namespace
 
 RunResult runKestrel(const std::vector<std::string>& args, const std::string& input,
                      const std::vector<std::string>& wrapper) {
@@ -36,19 +33,19 @@ RunResult runKestrel(const std::vector<std::string>& args, const std::string& in
   }
   // Settings and the operation log go to the run's own folder, never the user's.
   // A run that hangs is cut off (exit code 124) instead of stopping the tests.
-  std::string cmd = "XDG_CONFIG_HOME=" + quoted(base) + " timeout 60";
+  std::string cmd = "XDG_CONFIG_HOME=" + shellQuoted(base) + " timeout 60";
   // Leak checking can not run in a traced process: it would fail every run.
   if (!wrapper.empty()) cmd = "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0\" " + cmd;
-  for (const std::string& w : wrapper) cmd += " " + quoted(w);
-  cmd += " " + quoted(KESTREL_BIN);
-  for (const std::string& a : args) cmd += " " + quoted(a);
+  for (const std::string& w : wrapper) cmd += " " + shellQuoted(w);
+  cmd += " " + shellQuoted(KESTREL_BIN);
+  for (const std::string& a : args) cmd += " " + shellQuoted(a);
   cmd += " <" + base + "/in >" + base + "/out 2>" + base + "/err";
   const int status = std::system(cmd.c_str());
   RunResult r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   r.out = slurp(base + "/out");
   r.err = slurp(base + "/err");
-  std::system(("rm -rf " + quoted(base)).c_str());
+  std::system(("rm -rf " + shellQuoted(base)).c_str());
   return r;
 }
 

@@ -34,20 +34,12 @@
 #include <string>
 #include <vector>
 
+#include "run_kestrel.hpp"
+
 namespace {
 
-std::string slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-std::string quoted(const std::string& arg) {
-  std::string q = "'";
-  for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
+using kestrel::test::shellQuoted;
+using kestrel::test::slurp;
 
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
   for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
@@ -135,8 +127,8 @@ void Transcript::TestBody() {
         std::filesystem::copy_file(e.path(), dir + "/" + e.path().filename().string());
       }
     } else if (line.rfind("% sh ", 0) == 0) {
-      const std::string env = "XDG_CONFIG_HOME=" + quoted(dir) + " KESTREL=" + quoted(KESTREL_BIN);
-      EXPECT_EQ(std::system(("cd " + quoted(dir) + " || exit 1; export " + env + "; " + rest(5)).c_str()), 0) << where << line;
+      const std::string env = "XDG_CONFIG_HOME=" + shellQuoted(dir) + " KESTREL=" + shellQuoted(KESTREL_BIN);
+      EXPECT_EQ(std::system(("cd " + shellQuoted(dir) + " || exit 1; export " + env + "; " + rest(5)).c_str()), 0) << where << line;
     } else if (line.rfind("$ kestrel", 0) == 0) {
       closeRun();
       run = Step{};
@@ -146,8 +138,8 @@ void Transcript::TestBody() {
       std::ofstream(dir + "/.in") << input;
       input.clear();
       // Settings and the operation log stay in the folder; a hung run is cut off (124).
-      std::string cmd = "cd " + quoted(dir) + " && XDG_CONFIG_HOME=" + quoted(dir) + " timeout 60 " + quoted(KESTREL_BIN);
-      for (const std::string& a : shellWords(rest(9))) cmd += " " + quoted(a);
+      std::string cmd = "cd " + shellQuoted(dir) + " && XDG_CONFIG_HOME=" + shellQuoted(dir) + " timeout 60 " + shellQuoted(KESTREL_BIN);
+      for (const std::string& a : shellWords(rest(9))) cmd += " " + shellQuoted(a);
       cmd += " <.in >.out 2>.err";
       const int status = std::system(cmd.c_str());
       run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -182,7 +174,7 @@ void Transcript::TestBody() {
       } else if (words[1] == "missing") {
         EXPECT_FALSE(std::filesystem::exists(file)) << where << line;
       } else if (words[1] == "sha256" && words.size() == 3) {
-        const std::string check = "echo " + quoted(words[2] + "  " + file) + " | sha256sum --quiet -c >/dev/null 2>&1";
+        const std::string check = "echo " + shellQuoted(words[2] + "  " + file) + " | sha256sum --quiet -c >/dev/null 2>&1";
         EXPECT_EQ(std::system(check.c_str()), 0) << where << line;
       } else {
         ADD_FAILURE() << where << "not a file check: " << line;
