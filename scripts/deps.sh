@@ -27,6 +27,8 @@ PACKAGES=(
   strace
   # the desktop smoke test types and clicks into the real program under Xvfb and reads the clipboard, under a window manager
   xdotool xclip x11-utils openbox
+  # the install test validates the desktop entry and MIME types and asks gio what a file manager would open
+  desktop-file-utils libxml2-utils shared-mime-info libglib2.0-bin
 )
 
 missing=()
