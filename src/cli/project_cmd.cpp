@@ -42,6 +42,7 @@ struct ProjectJob {
   std::string kind = "short";
   std::string sort = "PartType/PN/RefDes";
   std::string paper = "letter";
+  bool landscape = false;
   std::string date;
 };
 
@@ -254,8 +255,7 @@ int runPrint(const ProjectJob& job, const GlobalOptions& global) {
   ProjectPrintJob print;
   print.settings.format = findReportKind(job.kind);
   const auto key = parseSortKey(job.sort);
-  const auto paper = findPaper(job.paper);
-  if (print.settings.format < 0 || !key || !paper) {
+  if (print.settings.format < 0 || !key || !findPaper(job.paper)) {
     std::cerr << "kestrel: no report kind '" << job.kind << "', sort key '" << job.sort << "' or paper '" << job.paper
               << "'\n";
     return kExitUserError;
@@ -266,7 +266,8 @@ int runPrint(const ProjectJob& job, const GlobalOptions& global) {
   }
   print.print.fixedTime = !job.date.empty();
   print.settings.sortBy = *key;
-  print.paper = *paper;
+  print.settings.paper = job.paper;
+  print.settings.landscape = job.landscape;
   print.output = job.output;
 
   int exitCode = kExitOk;
@@ -350,7 +351,8 @@ void addProjectCommand(CLI::App& app, const GlobalOptions& global, int& exitCode
   for (std::string_view name : reportKindNames()) kinds += (kinds.empty() ? "" : "|") + std::string(name);
   print->add_option("-k,--kind", job->kind, "Report kind: " + kinds)->capture_default_str();
   print->add_option("-s,--sort", job->sort, "Sort key (see kestrel report --help)")->capture_default_str();
-  print->add_option("--paper", job->paper, "Paper: letter or a4")->capture_default_str();
+  print->add_option("--paper", job->paper, "Paper: " + std::string(kPaperChoices))->capture_default_str();
+  print->add_flag("--landscape", job->landscape, "Print across the long side of the paper");
   print->add_option("--skip", job->skip, "Nodes whose document is left out (number or file name)");
   print->add_option("--date", job->date, "Date and time of the page stamp, YYYY-MM-DD HH:MM (default: now)");
   print->callback([job, &global, &exitCode] { exitCode = runPrint(*job, global); });

@@ -10,6 +10,7 @@
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/strfmt.hpp"
 #include "reports/report_job.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_output.hpp"
@@ -23,6 +24,9 @@ struct ReportCommand {
   std::string kind = "short";
   std::string sort = "PartType/PN/RefDes";
   std::string paper = "letter";
+  std::string orientation = "portrait";
+  CLI::Option* paperOption = nullptr;
+  CLI::Option* orientationOption = nullptr;
   double topMargin = 0.25;
   double leftMargin = 0.25;
   // Company and switches left off the command line come from Report Setup's saved settings.
@@ -68,9 +72,8 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
     fileMessage(job.file, "no sort key '" + cmd.sort + "'");
     return kExitUserError;
   }
-  const auto paper = findPaper(cmd.paper);
-  if (!paper) {
-    fileMessage(job.file, "no paper size '" + cmd.paper + "' (letter or a4)");
+  if (!findPaper(cmd.paper)) {
+    fileMessage(job.file, "no paper size '" + cmd.paper + "' (" + std::string(kPaperChoices) + ")");
     return kExitUserError;
   }
   if (!cmd.date.empty() && !parseStampTime(cmd.date, job.print.time)) {
@@ -80,12 +83,16 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
   job.print.fixedTime = !cmd.date.empty();
   job.settings.format = job.kind;
   job.settings.sortBy = *key;
-  job.paper = *paper;
   job.settings.topMargin = static_cast<float>(cmd.topMargin);
   job.settings.leftMargin = static_cast<float>(cmd.leftMargin);
   const ReportSettings saved = loadReportSettings(global.session().settings);
   if (cmd.companyOption->count() == 0) job.settings.company = saved.company;
+  // Print Setup's paper unless the command line names one, so both lay a report out alike.
+  job.settings.paper = cmd.paperOption->count() > 0 ? cmd.paper : saved.paper;
+  job.settings.landscape =
+      cmd.orientationOption->count() > 0 ? upperCased(cmd.orientation) == "LANDSCAPE" : saved.landscape;
   job.settings.missionResults = cmd.missionOption->count() > 0 ? cmd.missionResults : saved.missionResults;
+  job.missionLinesWhenRun = cmd.missionOption->count() == 0;
   job.settings.warningMsg = cmd.overMarksOption->count() > 0 ? cmd.overMarks : saved.warningMsg;
   job.settings.hybridPiFactors =
       cmd.hybridFactorsOption->count() > 0 ? cmd.hybridFactors : saved.hybridPiFactors;
@@ -127,7 +134,11 @@ void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
   report->add_option("-s,--sort", cmd->sort,
                      "Sort key: PartType/PN/RefDes, PN, PN2, RefDes, LCN, TFR, Qty, PartType (or 1..8)")
       ->capture_default_str();
-  report->add_option("--paper", cmd->paper, "Paper: letter or a4")->capture_default_str();
+  cmd->paperOption = report->add_option("--paper", cmd->paper,
+                                        "Paper: " + std::string(kPaperChoices) + " (default: Print Setup's)");
+  cmd->orientationOption =
+      report->add_option("--orientation", cmd->orientation, "portrait or landscape (default: Print Setup's)")
+          ->check(CLI::IsMember({"portrait", "landscape"}, CLI::ignore_case));
   report->add_option("-o,--output", cmd->job.output,
                      "Output file (.pdf, .rtf or .txt); plain text on stdout when left out");
   report->add_flag("-r,--recursive", cmd->job.recursive,

@@ -163,6 +163,12 @@ void DialogUi::endProgress() {
   w->activateWindow();
 }
 
+void DialogUi::closeProgress() {
+  ProgressWindow* w = window();
+  w->finish();
+  w->hide();
+}
+
 // ---- the desktop's dialogs for the shared context ----
 
 void GuiContext::saveSettings() const {

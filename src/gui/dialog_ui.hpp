@@ -61,6 +61,9 @@ class DialogUi final : public Ui {
   // Leaves the window up with its "OK" button until the user closes it; the
   // other windows take input again from then on.
   void endProgress();
+  // Ends an operation whose result shows elsewhere (a printed report): the
+  // window goes without waiting for "OK".
+  void closeProgress();
   ProgressWindow* progressWindow() { return progress_; }
 
  private:

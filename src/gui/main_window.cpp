@@ -1,6 +1,7 @@
 #include "gui/main_window.hpp"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,8 +23,10 @@
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/strfmt.hpp"
+#include "gui/application_icon.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/help/help_windows.hpp"
+#include "gui/print_setup_dialog.hpp"
 #include "gui/window_modules.hpp"
 #include "shell/document_kinds.hpp"
 #include "shell/working_folder.hpp"
@@ -54,6 +57,8 @@ QRect keptInside(const QRect& window, const QRect& area) {
 }
 
 MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings), fs_(fs), ui_(this) {
+  QApplication::setWindowIcon(applicationIcon());
+  setWindowIcon(applicationIcon());
   setWindowTitle(QString::fromLatin1(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
   mdi_ = new QMdiArea(this);
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -117,6 +122,10 @@ void MainWindow::buildMenus() {
   file->addSeparator();
   add(file, tr("Report Set&up..."), QKeySequence(), tr("Choose the report kind, sort key, margins and company"),
       onCircuit(&CircuitWindow::reportSetup));
+  add(file, tr("Print Se&tup..."), QKeySequence(), tr("Choose the paper size and orientation of reports"), [this] {
+    PrintSetupDialog dialog(settings_, this);
+    if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
+  });
   QAction* print = add(file, tr("&Print..."), QKeySequence::Print, tr("Print the active document's report"),
                        onCircuit(&CircuitWindow::print));
   add(file, tr("Print Pre&view"), QKeySequence(), tr("Show the report's pages"), onCircuit(&CircuitWindow::printPreview));

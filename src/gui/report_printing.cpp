@@ -10,6 +10,8 @@
 
 #include "core/circ_doc.hpp"
 #include "core/ui.hpp"
+#include "gui/dialog_ui.hpp"
+#include "gui/print_setup_dialog.hpp"
 #include "reports/report.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_printer.hpp"
@@ -88,6 +90,9 @@ void PrinterDevice::endJob() {
 
 namespace {
 
+// From this many records the assembly shows its progress and a Cancel button.
+constexpr std::size_t kAssemblyProgressFrom = 2000;
+
 std::unique_ptr<CReport> builtReport(const CCircDoc& doc, const ReportSettings& settings, Ui& ui,
                                      Status& status) {
   std::unique_ptr<CReport> report = createReport(settings.format, settings);
@@ -96,7 +101,12 @@ std::unique_ptr<CReport> builtReport(const CCircDoc& doc, const ReportSettings& 
     return nullptr;
   }
   report->checkCurrent(posixFileSystem(), doc);  // only reads the sub-files' headers
-  if (!report->build(doc, ui)) {
+  auto* desktop = doc.count() >= kAssemblyProgressFrom ? dynamic_cast<DialogUi*>(&ui) : nullptr;
+  if (desktop != nullptr) desktop->beginProgress("Print");
+  const bool built = report->build(doc, ui);
+  // A finished assembly goes on to the printer; a stopped one leaves its log up.
+  if (desktop != nullptr) built ? desktop->closeProgress() : desktop->endProgress();
+  if (!built) {
     // An uncalculated circuit is refused; otherwise the user stopped the assembly.
     status = Status::error(doc.header().CalcFlags == 0 ? StatusCode::InvalidArgument : StatusCode::Cancelled,
                            "'" + doc.path() + "': the report was not built");
@@ -132,7 +142,7 @@ Status printToFile(const CCircDoc& doc, const ReportSettings& settings, OutputKi
   Status status = Status::ok();
   auto report = builtReport(doc, settings, ui, status);
   if (!report) return failed(status);
-  auto device = makeFileDevice(kind, kLetterPaper);
+  auto device = makeFileDevice(kind, reportPaper(settings));
   if (Status s = printReport(*report, *device, ui); !s) return failed(s);
   std::string bytes;
   if (Status s = device->finish(bytes); !s) return failed(s);
@@ -142,6 +152,7 @@ Status printToFile(const CCircDoc& doc, const ReportSettings& settings, OutputKi
 void showPrintPreview(const CCircDoc& doc, const ReportSettings& settings, Ui& ui, QWidget* parent) {
   if (!calculated(doc, ui)) return;
   QPrinter printer(QPrinter::HighResolution);
+  applyPrintSetup(printer, settings);
   QPrintPreviewDialog preview(&printer, parent);
   preview.setWindowTitle(QString::fromStdString("Print Preview - " + doc.title()));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
@@ -155,6 +166,7 @@ void showPrintPreview(const CCircDoc& doc, const ReportSettings& settings, Ui& u
 void printWithDialog(const CCircDoc& doc, const ReportSettings& settings, Ui& ui, QWidget* parent) {
   if (!calculated(doc, ui)) return;
   QPrinter printer(QPrinter::HighResolution);
+  applyPrintSetup(printer, settings);
   QPrintDialog dialog(&printer, parent);
   if (dialog.exec() != QDialog::Accepted) return;
   if (Status s = printOnPrinter(doc, settings, printer, ui); !s) ui.message(s.message());

@@ -69,7 +69,7 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   // page count is estimated on a device of the job's kind.
   ui.clearProgress();
   ui.progressLine(1, "Checking calculation status of project files...");
-  std::unique_ptr<FileDevice> estimate = makeFileDevice(kind, job.paper);
+  std::unique_ptr<FileDevice> estimate = makeFileDevice(kind, reportPaper(job.settings));
   int notCurrent = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
     ui.progressBar(static_cast<int>(i + 1), static_cast<int>(files.size()));
@@ -108,7 +108,7 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   if (!ui.confirm(question)) return Status::ok();
   outcome.confirmed = true;
 
-  std::unique_ptr<FileDevice> device = makeFileDevice(kind, job.paper);
+  std::unique_ptr<FileDevice> device = makeFileDevice(kind, reportPaper(job.settings));
   for (const std::string& file : files) {
     std::unique_ptr<CCircDoc> doc;
     if (Status s = loadDocument(fs, file, doc); !s) {

@@ -30,8 +30,7 @@ class ProjectTree;
 class Ui;
 
 struct ProjectPrintJob {
-  ReportSettings settings;  // settings.format is the report kind (its menu row)
-  Paper paper = kLetterPaper;
+  ReportSettings settings;  // settings.format is the report kind (its menu row); the paper
   std::string output;  // a .pdf, .rtf or .txt file; empty: plain text handed back
   PrintOptions print;
 };

@@ -71,8 +71,9 @@ void CReport::logAssembly(const CCircDoc& doc, Ui& ui, std::size_t count) const 
   ui.log(strprintf("...assembling %d records...", static_cast<int>(count)));
 }
 
-bool CReport::keepGoing(Ui& ui, std::size_t recordNumber) {
+bool CReport::keepGoing(Ui& ui, std::size_t recordNumber, std::size_t count) {
   if ((recordNumber - 1) % 10 != 0) return true;
+  ui.progressBar(static_cast<int>(recordNumber), static_cast<int>(count));
   if (!ui.processEvents()) return false;
   if (!ui.cancelRequested()) return true;
   if (ui.confirm("Cancel report assembly?")) {
@@ -87,7 +88,7 @@ bool CReport::Assemble(const CCircDoc& doc, Ui& ui) {
   logAssembly(doc, ui, doc.count());
   FormatHeader(doc);
   for (std::size_t i = 0; i < doc.count(); ++i) {
-    if (!keepGoing(ui, i + 1)) return false;
+    if (!keepGoing(ui, i + 1, doc.count())) return false;
     FormatRecord(doc, doc.record(i));
   }
   return true;

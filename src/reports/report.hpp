@@ -87,8 +87,8 @@ class CReport {
   void logAssembly(const CCircDoc& doc, Ui& ui, std::size_t count) const;
   // The user-interrupt check made before records 1, 11, 21, ...: false when
   // the user confirms "Cancel report assembly?" (then "...Cancel (rec#%d)."
-  // is logged) or the front end has gone.
-  static bool keepGoing(Ui& ui, std::size_t recordNumber);
+  // is logged) or the front end has gone. The bar shows record i of `count`.
+  static bool keepGoing(Ui& ui, std::size_t recordNumber, std::size_t count);
 
   // Inserts a finished record in sort order, counting its lines.
   void insertRecord(CReportRec rec);

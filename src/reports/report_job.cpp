@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "reports/report.hpp"
 #include "reports/report_hierarchy.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_output.hpp"
@@ -43,9 +44,10 @@ Status runReportJob(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome&
     }
   }
 
-  std::unique_ptr<FileDevice> device = makeFileDevice(kind, job.paper);
+  std::unique_ptr<FileDevice> device = makeFileDevice(kind, reportPaper(job.settings));
   for (const auto& doc : docs) {
-    std::unique_ptr<CReport> report = createReport(job.kind, job.settings);
+    const ReportSettings settings = job.missionLinesWhenRun ? settingsForDocument(job.settings, *doc) : job.settings;
+    std::unique_ptr<CReport> report = createReport(job.kind, settings);
     if (const auto stale = report->checkCurrent(fs, *doc); !stale.empty()) {
       outcome.notCurrent.push_back("'" + doc->path() + "': " + notCurrentText(stale));
     }

@@ -22,8 +22,10 @@ struct ReportJob {
   std::string file;        // the circuit or hybrid to report
   bool recursive = false;  // and every document below it, in hierarchy order
   int kind = 0;            // row of the report types menu, 0..6
-  ReportSettings settings;
-  Paper paper = kLetterPaper;
+  ReportSettings settings;  // the paper and orientation included
+  // A document whose mission stage ran prints its mission lines, as the
+  // desktop prints it; false when the caller chose them for every document.
+  bool missionLinesWhenRun = true;
   std::string output;  // a .pdf, .rtf or .txt file; empty: plain text handed back
   PrintOptions print;
 };

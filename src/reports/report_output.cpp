@@ -49,13 +49,6 @@ std::unique_ptr<FileDevice> makeFileDevice(OutputKind kind, const Paper& paper) 
   return nullptr;
 }
 
-std::optional<Paper> findPaper(std::string_view name) {
-  for (const Paper& paper : {kLetterPaper, kA4Paper}) {
-    if (upperCased(trimmed(name)) == upperCased(paper.name)) return paper;
-  }
-  return std::nullopt;
-}
-
 Status writeReportFile(FileSystem& fs, const std::string& path, std::string_view bytes) {
   const auto data = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.data()),
                                                   bytes.size());

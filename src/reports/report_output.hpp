@@ -12,6 +12,7 @@
 #include "core/file_system.hpp"
 #include "core/status.hpp"
 #include "reports/page_device.hpp"
+#include "reports/paper_sizes.hpp"
 
 namespace kestrel {
 
@@ -23,9 +24,6 @@ std::optional<OutputKind> outputKindForPath(const std::string& path);
 std::string_view printerName(OutputKind kind);
 
 std::unique_ptr<FileDevice> makeFileDevice(OutputKind kind, const Paper& paper);
-
-// A paper size named "letter" or "a4", case ignored.
-std::optional<Paper> findPaper(std::string_view name);
 
 // What a failed print to file tells the user.
 inline constexpr std::string_view kPrintToFileError = "Print To File...ERROR";

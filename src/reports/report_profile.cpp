@@ -4,8 +4,8 @@ namespace kestrel {
 
 ReportSettings loadReportSettings(const Settings& settings) {
   ProfileValues values;
-  for (const char* key : {"Format", "SortBy", "TopMargin", "LeftMargin", "Company", "MissionResults",
-                          "WarningMsg", "HybridPiFactors"}) {
+  // The keys are the ones the settings are written under.
+  for (const auto& [key, unused] : writeReportSettings(ReportSettings())) {
     values[key] = settings.text(kReportProfileSection, key);
   }
   return readReportSettings(values);

@@ -6,6 +6,7 @@
 
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "reports/paper_sizes.hpp"
 
 namespace kestrel {
 namespace {
@@ -116,6 +117,8 @@ ReportSettings readReportSettings(const ProfileValues& values) {
   s.missionResults = readSwitch(values, "MissionResults", s.missionResults);
   s.warningMsg = readSwitch(values, "WarningMsg", s.warningMsg);
   s.hybridPiFactors = readSwitch(values, "HybridPiFactors", s.hybridPiFactors);
+  if (const std::string* text = find(values, "Paper"); text != nullptr && findPaper(*text)) s.paper = *text;
+  if (const std::string* text = find(values, "Orientation")) s.landscape = upperCased(*text) == "LANDSCAPE";
   // A hand-edited profile may hold any margin: keep it printable.
   SilentUi quiet;
   applyReportSetup(s, quiet);
@@ -132,6 +135,8 @@ ProfileValues writeReportSettings(const ReportSettings& settings) {
   values["MissionResults"] = switchText(settings.missionResults);
   values["WarningMsg"] = switchText(settings.warningMsg);
   values["HybridPiFactors"] = switchText(settings.hybridPiFactors);
+  values["Paper"] = settings.paper;
+  values["Orientation"] = settings.landscape ? "Landscape" : "Portrait";
   return values;
 }
 

@@ -47,6 +47,9 @@ struct ReportSettings {
   bool missionResults = false;  // reliability line of each part, mission line of the header
   bool warningMsg = true;       // "*OVER*" marks in the result and short list lines
   bool hybridPiFactors = true;  // the hybrid's factor lines in a hybrid report's header
+  // Print Setup: a named paper size or "WIDTHxHEIGHT" in inches, and the orientation.
+  std::string paper = "letter";
+  bool landscape = false;
 };
 
 // What the Report Setup dialog does on OK: each margin limited to
@@ -55,8 +58,9 @@ struct ReportSettings {
 void applyReportSetup(ReportSettings& settings, Ui& ui);
 
 // The settings under the profile section "Report": keys "Format", "SortBy",
-// "TopMargin", "LeftMargin", "Company", "MissionResults", "WarningMsg" and
-// "HybridPiFactors". Missing or unreadable values take their defaults.
+// "TopMargin", "LeftMargin", "Company", "MissionResults", "WarningMsg",
+// "HybridPiFactors", and Print Setup's "Paper" and "Orientation" ("Portrait"
+// or "Landscape"). Missing or unreadable values take their defaults.
 inline constexpr std::string_view kReportProfileSection = "Report";
 using ProfileValues = std::map<std::string, std::string, std::less<>>;
 ReportSettings readReportSettings(const ProfileValues& values);

@@ -104,6 +104,8 @@ Status RtfDevice::finish(std::string& bytes) {
   bytes += strprintf("\\paperw%d\\paperh%d\\margl%d\\margr%d\\margt%d\\margb%d\n",
                      paperTwips(paper().widthInches), paperTwips(paper().heightInches), left, side, top,
                      bottom);
+  // Word processors turn the page by this word, not by the sides alone.
+  if (paper().widthInches > paper().heightInches) bytes += "\\landscape\n";
   bytes += body_;
   bytes += "}\n";
   body_.clear();

@@ -46,7 +46,7 @@ bool CReportSummary::Assemble(const CCircDoc& doc, Ui& ui) {
   std::size_t number = 0;
   for (std::size_t slot = 0; slot < kTypeSlots; ++slot) {
     if (!(h.TypeCount[slot] > 0.0f)) continue;
-    if (!keepGoing(ui, ++number)) return false;
+    if (!keepGoing(ui, ++number, types)) return false;
     const std::uint16_t id = h.TypeList[slot];
     CReportRec rec;
     // The slot of types found in neither table has no id: it sorts last.

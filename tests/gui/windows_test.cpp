@@ -12,11 +12,13 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrinter>
 #include <QProcess>
 #include <QTreeView>
 #include <QPushButton>
 #include <QScreen>
 #include <nlohmann/json.hpp>
+#include <regex>
 
 #include "core/circ_file.hpp"
 #include "core/number_format.hpp"
@@ -29,6 +31,8 @@
 #include "gui/dialog_ui.hpp"
 #include "gui/exchange/import_definition_window.hpp"
 #include "gui/help/help_windows.hpp"
+#include "gui/print_setup_dialog.hpp"
+#include "reports/report_profile.hpp"
 #include "gui/library/recall_dialog.hpp"
 #include "desktop_fixture.hpp"
 
@@ -65,6 +69,7 @@ class WindowsTest final : public QObject, test::DesktopFixture {
   void confirmationButtonsFollowTheQuestion();
   void placementRoundTripsAndStaysOnScreen();
   void sensibleStartsOfAddAndLists();
+  void printSetupLaysOutAsCommandLine();
 
 };
 
@@ -1023,5 +1028,53 @@ void WindowsTest::sensibleStartsOfAddAndLists() {
   QCOMPARE(env->toolTip(), QString("NS - Naval, Sheltered"));
 }
 
+// Print Setup's paper and orientation reach every road: the desktop's print
+// to file lays the report out as `kestrel report` does on the same paper, and
+// the printer gets the same sheet. The frame and its windows carry the icon.
+void WindowsTest::printSetupLaysOutAsCommandLine() {
+  PrintSetupDialog setup(*settings);
+  setup.choose("A4", true);
+  setup.accept();
+  const ReportSettings saved = loadReportSettings(*settings);
+  QCOMPARE(saved.paper, std::string("a4"));
+  QVERIFY(saved.landscape);
+  QPrinter printer;
+  applyPrintSetup(printer, saved);
+  QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
+  QVERIFY(qAbs(printer.pageLayout().fullRect(QPageLayout::Inch).width() - 297.0 / 25.4) < 0.01);
+
+  const std::string file = copyExample("power_supply.cir");
+  auto w = openWindow(file);
+  QVERIFY(w);
+  const auto withoutDate = [](std::string text) {
+    return std::regex_replace(text, std::regex("Date: [^\\n]*"), "Date:");
+  };
+  for (const char* extension : {"txt", "pdf"}) {
+    const std::string desk = dir.filePath(QString("desk.%1").arg(extension)).toStdString();
+    const std::string cli = dir.filePath(QString("cli.%1").arg(extension)).toStdString();
+    chosenFile = desk;
+    w->printToFile(std::string(extension) == "txt" ? OutputKind::Text : OutputKind::Pdf);
+    QCOMPARE(test::runKestrel({"report", file, "--paper", "a4", "--orientation", "landscape", "--company",
+                               saved.company, "-o", cli})
+                 .exitCode,
+             0);
+    if (std::string(extension) == "txt") {
+      QCOMPARE(withoutDate(test::readBytes(desk)), withoutDate(test::readBytes(cli)));
+      continue;
+    }
+    for (const std::string& pdf : {desk, cli}) {
+      QProcess info;
+      info.start("pdfinfo", {QString::fromStdString(pdf)});
+      QVERIFY(info.waitForFinished(20000));
+      QVERIFY2(info.readAllStandardOutput().contains("841.89 x 595.276 pts"), pdf.c_str());
+    }
+  }
+
+  auto shown = testFrame(*settings, context());
+  QVERIFY(!shown->windowIcon().isNull());
+  QVERIFY(!QApplication::windowIcon().isNull());
+}
+
 int main(int argc, char** argv) { return test::runTests<WindowsTest>(argc, argv); }
 #include "windows_test.moc"
+

@@ -13,6 +13,7 @@
 
 #include "report_fixtures.hpp"
 #include "reports/page_layout.hpp"
+#include "reports/paper_sizes.hpp"
 #include "reports/pdf_device.hpp"
 #include "reports/report.hpp"
 #include "reports/report_kinds.hpp"
@@ -115,7 +116,10 @@ TEST_P(PdfPaper, PageSizeAndEmbeddedLiberationFonts) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, PdfPaper,
                          ::testing::Values(PaperCase{"Letter", kLetterPaper, "612 x 792 pts (letter)"},
-                                           PaperCase{"A4", kA4Paper, "595.276 x 841.89 pts (A4)"}),
+                                           PaperCase{"A4", kA4Paper, "595.276 x 841.89 pts (A4)"},
+                                           PaperCase{"A4Landscape", oriented(kA4Paper, true), "841.89 x 595.276 pts"},
+                                           PaperCase{"Legal", *findPaper("Legal"), "612 x 1008 pts"},
+                                           PaperCase{"PrinterOwn", *findPaper("8.5x13"), "612 x 936 pts"}),
                          [](const ::testing::TestParamInfo<PaperCase>& info) {
                            return std::string(info.param.name);
                          });
@@ -242,7 +246,7 @@ TEST_P(RtfFile, WellFormedRtfWithTheTextOutputsPagesAndLines) {
   const std::set<std::string> known = {"rtf", "ansi", "ansicpg", "deff", "fonttbl", "f", "fmodern", "fswiss",
                                        "fprq", "fcharset", "info", "title", "author", "paperw", "paperh",
                                        "margl", "margr", "margt", "margb", "pard", "plain", "sl", "slmult",
-                                       "brdrb", "brdrs", "brdrw", "tx", "fs", "b", "tab", "par", "page"};
+                                       "brdrb", "brdrs", "brdrw", "tx", "fs", "b", "tab", "par", "page", "landscape"};
   for (const std::string& word : read.words) EXPECT_TRUE(known.count(word)) << "\\" << word;
   EXPECT_NE(read.fonts.find("Courier New;"), std::string::npos);
   EXPECT_NE(bytes.find(c.paperWords), std::string::npos);
@@ -267,6 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, RtfFile,
     ::testing::Values(RtfCase{"FullListLetter", 1, kLetterPaper, "\\paperw12240\\paperh15840\\margl360"},
                       RtfCase{"NotesA4", 5, kA4Paper, "\\paperw11906\\paperh16838\\margl360"},
+                      RtfCase{"NotesA4Landscape", 5, oriented(kA4Paper, true), "\\paperw16838\\paperh11906"},
                       RtfCase{"ShortListLetter", 0, kLetterPaper, "\\paperw12240\\paperh15840"},
                       RtfCase{"PiFactorsLetter", 2, kLetterPaper, "\\paperw12240\\paperh15840"}),
     [](const ::testing::TestParamInfo<RtfCase>& info) { return std::string(info.param.name); });

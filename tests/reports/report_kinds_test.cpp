@@ -439,6 +439,8 @@ TEST(ReportProfile, SettingsRoundTripAndBadValuesTakeDefaults) {
   s.missionResults = true;
   s.warningMsg = false;
   s.hybridPiFactors = false;
+  s.paper = "8.5x13";
+  s.landscape = true;
   const ProfileValues values = writeReportSettings(s);
   EXPECT_EQ(values.at("TopMargin"), "0.50");
   const ReportSettings back = readReportSettings(values);
@@ -450,14 +452,19 @@ TEST(ReportProfile, SettingsRoundTripAndBadValuesTakeDefaults) {
   EXPECT_TRUE(back.missionResults);
   EXPECT_FALSE(back.warningMsg);
   EXPECT_FALSE(back.hybridPiFactors);
+  EXPECT_EQ(back.paper, "8.5x13");
+  EXPECT_TRUE(back.landscape);
 
   const ReportSettings bad =
-      readReportSettings({{"Format", "9"}, {"SortBy", "12"}, {"TopMargin", "x"}, {"LeftMargin", "0.01"}});
+      readReportSettings({{"Format", "9"}, {"SortBy", "12"}, {"TopMargin", "x"}, {"LeftMargin", "0.01"},
+                          {"Paper", "folio"}, {"Orientation", "sideways"}});
   EXPECT_EQ(bad.format, 0);
   EXPECT_EQ(bad.sortBy, SortKey::TypePnRefDes);
   EXPECT_FLOAT_EQ(bad.topMargin, 0.25f);
   EXPECT_FLOAT_EQ(bad.leftMargin, 0.25f);
   EXPECT_EQ(bad.company, "Your Company Name Here");
+  EXPECT_EQ(bad.paper, "letter");
+  EXPECT_FALSE(bad.landscape);
 }
 
 }  // namespace
