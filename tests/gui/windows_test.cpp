@@ -32,6 +32,7 @@
 #include "gui/exchange/import_definition_window.hpp"
 #include "gui/help/help_windows.hpp"
 #include "gui/print_setup_dialog.hpp"
+#include "gui/report_printing.hpp"
 #include "reports/report_profile.hpp"
 #include "gui/library/recall_dialog.hpp"
 #include "desktop_fixture.hpp"
@@ -70,6 +71,7 @@ class WindowsTest final : public QObject, test::DesktopFixture {
   void placementRoundTripsAndStaysOnScreen();
   void sensibleStartsOfAddAndLists();
   void printSetupLaysOutAsCommandLine();
+  void longReportAssemblyShowsProgressAndCancels();
 
 };
 
@@ -1073,6 +1075,31 @@ void WindowsTest::printSetupLaysOutAsCommandLine() {
   auto shown = testFrame(*settings, context());
   QVERIFY(!shown->windowIcon().isNull());
   QVERIFY(!QApplication::windowIcon().isNull());
+}
+
+// A large report's assembly runs in the progress window: its Cancel, then
+// "Yes", stops the print with nothing written and the cancel in the log.
+void WindowsTest::longReportAssemblyShowsProgressAndCancels() {
+  CCircDoc doc;
+  for (int i = 0; i < 2500; ++i) doc.insertSorted(PartRegistry::instance().create(609, false));
+  doc.header().CalcFlags = HeaderBasicDone;
+  DialogUi dialogs(nullptr);
+  bool cancelled = false;
+  QTimer poll;  // presses the progress window's Cancel, then answers the question "Yes"
+  connect(&poll, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      box->defaultButton()->click();
+    } else if (ProgressWindow* w = dialogs.progressWindow(); w != nullptr && w->running() && !cancelled) {
+      cancelled = true;
+      w->findChild<QPushButton*>()->click();
+    }
+  });
+  poll.start(1);
+  const std::string pdf = dir.filePath("long.pdf").toStdString();
+  const Status s = gui::printToFile(doc, ReportSettings(), OutputKind::Pdf, pdf, posixFileSystem(), dialogs);
+  QCOMPARE(s.code(), StatusCode::Cancelled);
+  QVERIFY(!std::filesystem::exists(pdf));
+  QVERIFY(dialogs.progressWindow()->logText().contains("...Cancel (rec#"));
 }
 
 int main(int argc, char** argv) { return test::runTests<WindowsTest>(argc, argv); }
