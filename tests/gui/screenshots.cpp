@@ -1,6 +1,6 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
 // frame with two documents, one of them sorted by TFR, a part's property
-// sheet, the print preview and, given a project file, the project tree
+// sheet, Print Setup, the print preview and, given a project file, the project tree
 // window and a board opened from it.
 // Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
@@ -12,6 +12,7 @@
 #include "core/calculate_command.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/main_window.hpp"
+#include "gui/print_setup_dialog.hpp"
 #include "gui/project/project_window.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
@@ -82,6 +83,14 @@ int main(int argc, char** argv) {
       }
     }
   }
+
+  // Print Setup turned to A4 landscape, which the preview then shows.
+  gui::PrintSetupDialog setup(settings, &frame);
+  setup.choose("a4", true);
+  setup.show();
+  QApplication::processEvents();
+  setup.grab().save(out + "/print_setup.png");
+  setup.accept();
 
   // The print preview: grabbed once it has laid out its pages.
   QTimer::singleShot(1500, [&out] {
