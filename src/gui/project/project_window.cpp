@@ -17,6 +17,7 @@
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/item_activation.hpp"
+#include "gui/part_detail_window.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/qt_text.hpp"
@@ -125,6 +126,8 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
   view_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   onRowActivated(view_, [this] { openNode(); });
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex&, const QModelIndex&) { context_.stateChanged(); });
   connect(model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
             if (roles.contains(Qt::CheckStateRole)) showChecked();
@@ -205,6 +208,7 @@ bool ProjectWindow::refresh() {
   }
   if (again || !tree_.empty()) select(again ? *again : 0);
   showChecked();
+  context_.stateChanged();
   return true;
 }
 
@@ -317,6 +321,15 @@ CircuitWindow* ProjectWindow::openNode() {
     window->setParentDocument(document.parentFile, document.recordNumber - 1);
   }
   return window;
+}
+
+void ProjectWindow::showDetail() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("DETAIL: no part selection.");
+    return;
+  }
+  PartDetailWindow::showFor(this, nodeDetailText(tree_.node(*sel)));
 }
 
 void ProjectWindow::editNode() {
