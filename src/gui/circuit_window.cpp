@@ -621,6 +621,7 @@ void CircuitWindow::showListMenu(const QPoint& at) {
   QAction* open = menu.addAction(tr("Open Sub-File"), this, [this] { openSubFile(); });
   open->setEnabled(sel && isSubFileRecord(doc_->record(*sel)));
   menu.addAction(tr("Edit Part..."), this, [this] { editSelected(); })->setEnabled(sel.has_value());
+  menu.addAction(tr("Detail"), this, [this] { showDetail(); })->setEnabled(sel.has_value());
   if (!parentPath_.empty()) {
     menu.addSeparator();
     menu.addAction(tr("Back to Parent"), this, [this] { backToParent(); });
@@ -659,11 +660,6 @@ void CircuitWindow::printToFile(OutputKind kind) {
   const std::string done = "Report printed to '" + path + "'.";
   if (context_.statusText) context_.statusText(done);
   ui().message(done);
-}
-
-void CircuitWindow::reportSetup() {
-  ReportSetupDialog dialog(*context_.settings, ui(), this);
-  if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
 }
 
 bool CircuitWindow::mayClose() {

@@ -92,7 +92,6 @@ class CircuitWindow final : public QWidget, public FrameChild {
   void printPreview();
   void print();
   void printToFile(OutputKind kind);
-  void reportSetup();
   // Asks about unsaved changes; false when the user cancels the close.
   bool mayClose() override;
   WindowState frameState() const override;

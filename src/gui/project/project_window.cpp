@@ -105,6 +105,8 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
   button("&Move...", "Move the selected child reference to another parent circuit", [this] { moveChild(); });
   button("&Open", "Open the selected node's document", [this] { openNode(); });
   button("&Edit...", "Edit the selected record, or the selected document's header", [this] { editNode(); });
+  button("De&tail", "Show the selected record's or document's lines in the Part Detail window",
+         [this] { showDetail(); });
   button("&Header...", "Choose the top-level circuit", [this] { chooseHeader(); });
   button("&Refresh", "Build the project tree again from the files", [this] { refresh(); });
   button("&Calculate...", "Calculate the top-level circuit and its hierarchy", [this] { calculate(); });
