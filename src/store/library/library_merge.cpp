@@ -40,7 +40,7 @@ constexpr MergeKind kLibraryMerge{"Library file error", "Can not open input libr
 constexpr MergeKind kXRefMerge{"Cross-reference file error", "Can not open input cross-reference file",
                                "Input cross-reference file error", "Can not close input cross-reference file"};
 
-// The library's merge: every record of the input, in list order, added to
+// The merge of either kind: every record of the input, in list order, added to
 // `into`; a number `into` holds already is counted as DuplicatePN and
 // skipped. `addEntry` adds one listed entry (false: it could not be read).
 template <typename File, typename Entry>
