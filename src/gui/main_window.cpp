@@ -175,7 +175,7 @@ void MainWindow::buildMenus() {
       onCircuit(&CircuitWindow::deleteSelected), onRecord);
   add(edit, tr("Con&vert Type..."), QKeySequence(), tr("Change the selected part to another part type"),
       onCircuit(&CircuitWindow::convertSelected), onRecord);
-  add(edit, tr("De&tail"), QKeySequence(), tr("Show the selected part's detail lines in the Part Detail window"),
+  add(edit, tr("Detai&l"), QKeySequence(), tr("Show the selected part's detail lines in the Part Detail window"),
       onCircuit(&CircuitWindow::showDetail), onRecord);
   add(edit, tr("&Find..."), QKeySequence::Find, tr("Find a part by text or part type"), onCircuit(&CircuitWindow::find),
       onDocument);

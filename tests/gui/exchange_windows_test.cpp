@@ -1573,7 +1573,7 @@ void ExchangeWindowsTest::detailShowsTheSelectedRecord() {
   CircuitWindow* circuit = frame->openFile(copyExample("controller.cir", "detail.cir")) ? frame->activeCircuit() : nullptr;
   QVERIFY(circuit != nullptr);
   circuit->select(1);
-  QVERIFY(trigger("&Edit", "De&tail"));
+  QVERIFY(trigger("&Edit", "Detai&l"));
   QCOMPARE(PartDetailWindow::of(circuit)->text(), circuit->detailText());
   auto w = openLibrary(copyExample("parts.lib", "detail.lib"));
   w->selectRow(2);
@@ -1602,10 +1602,10 @@ void ExchangeWindowsTest::menusFollowTheWindowInFront() {
       {"File", "&Close", kAnyWindow}, {"File", "&Save", doc | kProjectWindow | kDefinitionWindow},
       {"File", "Report Set&up...", kAlways}, {"File", "&Print...", doc | kProjectWindow},
       {"File", "Print To P&DF File...", doc}, {"Edit", "&Undo", 0}, {"Edit", "&Paste", doc},
-      {"Edit", "Con&vert Type...", doc}, {"Edit", "De&tail", doc}, {"Activities", "&Calculate...", doc},
+      {"Edit", "Con&vert Type...", doc}, {"Edit", "Detai&l", doc}, {"Activities", "&Calculate...", doc},
       {"Activities", "&Graph...", doc}, {"Activities", "&Transfer...", kLibraryWindow},
       {"Activities", "&Import...", kAlways}, {"Library", "&Edit...", keyed}, {"Library", "Con&vert...", kLibraryWindow},
-      {"Library", "&Merge...", keyed}, {"Library", "List PN&2", kLibraryWindow}, {"Project", "De&tail", kProjectWindow},
+      {"Library", "&Merge...", keyed}, {"Library", "List PN&2", kLibraryWindow}, {"Project", "Detai&l", kProjectWindow},
       {"Definition", "Edit &Header...", kDefinitionWindow}, {"Window", "&Cascade", kAnyWindow},
   };
   const std::vector<std::pair<unsigned, std::function<bool()>>> windows = {
@@ -1631,11 +1631,11 @@ void ExchangeWindowsTest::menusFollowTheWindowInFront() {
   CircuitWindow* w = frame->openFile(copyExample("controller.cir", "menus-c.cir")) ? frame->activeCircuit() : nullptr;
   QVERIFY(w != nullptr);
   w->list()->setCurrentIndex({});
-  QVERIFY(!test::menuItem(*frame, "Edit", "De&tail")->isEnabled());
+  QVERIFY(!test::menuItem(*frame, "Edit", "Detai&l")->isEnabled());
   w->select(0);
   ui.answers = {true};
   w->deleteSelected();
-  QVERIFY(test::menuItem(*frame, "Edit", "&Undo")->isEnabled() && test::menuItem(*frame, "Edit", "De&tail")->isEnabled());
+  QVERIFY(test::menuItem(*frame, "Edit", "&Undo")->isEnabled() && test::menuItem(*frame, "Edit", "Detai&l")->isEnabled());
 }
 
 #include "exchange_windows_test.moc"

@@ -983,7 +983,7 @@ void ProjectWindowTest::detailShowsRecordOrDocumentLines() {
   while (record < window->tree().size() && window->tree().node(record).isDocument()) ++record;
   for (std::size_t node : {std::size_t{0}, record}) {
     window->select(node);
-    QVERIFY(trigger("&Project", "De&tail"));
+    QVERIFY(trigger("&Project", "Detai&l"));
     const std::vector<std::string> lines = test::splitLines(PartDetailWindow::of(window)->text());
     const bool shown = node == 0 ? lines.size() > 1 && lines[1].find("Recs:") != std::string::npos
                                  : lines.size() > 2 && lines[0].rfind(" " + window->tree().node(node).record->PN, 0) == 0 &&

@@ -167,7 +167,7 @@ void installLibraryWindows(MainWindow& frame) {
   addCommand(frame, lib, QObject::tr("&Paste Record"), QObject::tr("Add the record on the clipboard"),
              &LibraryWindow::paste, &XRefWindow::paste);
   lib->addSeparator();
-  addCommand(frame, lib, QObject::tr("De&tail"), QObject::tr("Show the selected part in the Part Detail window"),
+  addCommand(frame, lib, QObject::tr("Detai&l"), QObject::tr("Show the selected part in the Part Detail window"),
              &LibraryWindow::showDetail, nullptr, true);
   addCommand(frame, lib, QObject::tr("&Header..."), QObject::tr("Edit the description and notes of the file"),
              &LibraryWindow::editHeader, &XRefWindow::editHeader);

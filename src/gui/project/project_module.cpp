@@ -119,7 +119,7 @@ void installProjectWindow(MainWindow& frame) {
   menu->addSeparator();
   add("&Open Document", "Open the selected node's document", [](ProjectWindow& w) { w.openNode(); }, true);
   add("&Edit...", "Edit the selected record or header", [](ProjectWindow& w) { w.editNode(); }, true);
-  add("De&tail", "Show the selected node in the Part Detail window", [](ProjectWindow& w) { w.showDetail(); }, true);
+  add("Detai&l", "Show the selected node in the Part Detail window", [](ProjectWindow& w) { w.showDetail(); }, true);
   add("&Header...", "Choose the top-level circuit", [](ProjectWindow& w) { w.chooseHeader(); });
   add("&Refresh", "Build the project tree again", [](ProjectWindow& w) { w.refresh(); });
   add("&Calculate...", "Calculate the top-level circuit", [](ProjectWindow& w) { w.calculate(); });
