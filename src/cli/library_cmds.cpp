@@ -211,19 +211,21 @@ int runLibDelete(const LibJob& job) {
   return o == Outcome::Ok ? kExitOk : kExitUserError;
 }
 
-int runLibMerge(const LibJob& job, const GlobalOptions& global) {
-  auto lib = openLibrary(job.file, true);
-  if (!lib) return kExitBadInput;
+// Lib merge and xref merge: the question, then the merge with its log.
+template <typename File>
+int runMerge(const LibJob& job, const GlobalOptions& global, std::unique_ptr<File> into,
+             library::MergeOutcome (*merge)(File&, const std::string&, Ui&)) {
+  if (!into) return kExitBadInput;
   Session& session = global.session();
   session.beginLog("MERGE");
-  library::LibraryMergeOutcome out;
+  library::MergeOutcome out;
   {
     TerminalUi ui(global.assumeYes, global.quiet, &session.log);
     if (!ui.confirm(library::libraryMergeQuestion(job.input, job.file))) {
       session.log.end();
       return kExitUserError;
     }
-    out = library::mergeLibrary(*lib, job.input, ui);
+    out = merge(*into, job.input, ui);
   }
   session.log.end();
   std::cout << strprintf("Succeed:%ld  DuplicatePN:%ld", out.counters.succeed, out.counters.duplicate) << '\n';
@@ -352,7 +354,9 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c = lib->add_subcommand("merge", "Add every part of another library (duplicates are skipped)");
   c->add_option("LIB", job->file, "The library that receives the parts")->required();
   c->add_option("INPUT", job->input, "The library merged in (not changed)")->required();
-  c->callback([job, &global, &exitCode] { exitCode = runLibMerge(*job, global); });
+  c->callback([job, &global, &exitCode] {
+    exitCode = runMerge(*job, global, openLibrary(job->file, true), library::mergeLibrary);
+  });
 
   c = lib->add_subcommand("check", "Check a library: its trees, indexes and every part record");
   c->add_option("LIB", job->file, "The library")->required();
@@ -383,6 +387,12 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_option("TEXT", job->text, "Text (case ignored)")->required();
   c->add_option("--by", job->by, "xrefpn or libpn")->check(CLI::IsMember({"xrefpn", "libpn"}));
   c->callback([job, &exitCode] { exitCode = runXRefFind(*job); });
+  c = x->add_subcommand("merge", "Add every cross-reference of another file (duplicates are skipped)");
+  c->add_option("XRF", job->file, "The file that receives the cross-references")->required();
+  c->add_option("INPUT", job->input, "The file merged in (not changed)")->required();
+  c->callback([job, &global, &exitCode] {
+    exitCode = runMerge(*job, global, openXRef(job->file, true), library::mergeXRef);
+  });
 
   addRecallTransferCommands(app, global, exitCode);
 }

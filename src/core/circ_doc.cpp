@@ -157,24 +157,7 @@ std::string CCircDoc::selectionTitle(std::size_t index) const {
 
 std::string CCircDoc::detailText(std::size_t index) const {
   if (index >= records_.size()) return {};
-  const CPart& part = *records_[index];
-  constexpr std::string_view kIndent = "    ";
-  std::string factors1, factors2, detail1, detail2;
-  part.FormatFactors(factors1, factors2, kIndent);
-  part.FormatDetail(detail1, detail2, kIndent);
-  const std::string lines[] = {identityLine(part, " "),
-                               descriptionLine(part, kIndent),
-                               resultLine(part, kIndent, shareBase(), false),
-                               clipped(factors1),
-                               clipped(factors2),
-                               clipped(detail1),
-                               clipped(detail2)};
-  std::string text;
-  for (const std::string& line : lines) {
-    if (!text.empty()) text += "\r\n";
-    text += line;
-  }
-  return text;
+  return partDetailText(*records_[index], shareBase());
 }
 
 std::vector<std::string> CCircDoc::resultLines(bool mission) const {

@@ -135,4 +135,24 @@ std::string limitsLine(const CPart& part, std::string_view prefix) {
                            temp.c_str(), stress.c_str(), over.c_str()));
 }
 
+std::string partDetailText(const CPart& part, double circuitTotal) {
+  constexpr std::string_view kIndent = "    ";
+  std::string factors1, factors2, detail1, detail2;
+  part.FormatFactors(factors1, factors2, kIndent);
+  part.FormatDetail(detail1, detail2, kIndent);
+  const std::string lines[] = {identityLine(part, " "),
+                               descriptionLine(part, kIndent),
+                               resultLine(part, kIndent, circuitTotal, false),
+                               clipped(factors1),
+                               clipped(factors2),
+                               clipped(detail1),
+                               clipped(detail2)};
+  std::string text;
+  for (const std::string& line : lines) {
+    if (!text.empty()) text += "\r\n";
+    text += line;
+  }
+  return text;
+}
+
 }  // namespace kestrel

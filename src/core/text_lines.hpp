@@ -27,5 +27,9 @@ std::string shortListLine(const CPart& part, double circuitTotal, bool overMarks
 std::string smtLine(const CPart& part);
 // "%s%-16s  %-17s  %s": prefix, limits and the names of the set over flags.
 std::string limitsLine(const CPart& part, std::string_view prefix);
+// The lines of a record's detail, joined by "\r\n": identity (prefix one
+// blank), description, result (share against `circuitTotal`), the two factor
+// lines and the two detail lines (prefix four blanks each).
+std::string partDetailText(const CPart& part, double circuitTotal);
 
 }  // namespace kestrel

@@ -27,6 +27,7 @@
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
 #include "gui/convert_dialog.hpp"
+#include "gui/part_detail_window.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/library/recall_dialog.hpp"
@@ -258,6 +259,7 @@ void CircuitWindow::showSelection() {
   }
   detail_->setPlainText(qtext(shown));
   openSubFile_->setVisible(sel && isSubFileRecord(doc_->record(*sel)));
+  context_.stateChanged();
 }
 
 std::string CircuitWindow::selectionText() const { return selectionLine_->text().toStdString(); }
@@ -362,6 +364,15 @@ void CircuitWindow::convertSelected() {
   converted->IS_HYBRID = doc_->hybridFlag();
   if (!editInSheet(*converted, converted->GetTypeName(), dialog.defaults())) return;
   applyStep([&] { return doc_->replaceRecord(sel, std::move(converted), ui()); });
+}
+
+void CircuitWindow::showDetail() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("DETAIL: no part selection.");
+    return;
+  }
+  PartDetailWindow::showFor(this, doc_->detailText(*sel));
 }
 
 void CircuitWindow::find() {
@@ -610,6 +621,7 @@ void CircuitWindow::showListMenu(const QPoint& at) {
   QAction* open = menu.addAction(tr("Open Sub-File"), this, [this] { openSubFile(); });
   open->setEnabled(sel && isSubFileRecord(doc_->record(*sel)));
   menu.addAction(tr("Edit Part..."), this, [this] { editSelected(); })->setEnabled(sel.has_value());
+  menu.addAction(tr("Detail"), this, [this] { showDetail(); })->setEnabled(sel.has_value());
   if (!parentPath_.empty()) {
     menu.addSeparator();
     menu.addAction(tr("Back to Parent"), this, [this] { backToParent(); });
@@ -650,17 +662,18 @@ void CircuitWindow::printToFile(OutputKind kind) {
   ui().message(done);
 }
 
-void CircuitWindow::reportSetup() {
-  ReportSetupDialog dialog(*context_.settings, ui(), this);
-  if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
-}
-
 bool CircuitWindow::mayClose() {
   if (!doc_->isModified()) return true;
   const SaveAnswer answer = context_.askSave ? context_.askSave(doc_->title()) : SaveAnswer::Discard;
   if (answer == SaveAnswer::Cancel) return false;
-  if (answer == SaveAnswer::Discard) return true;
-  return save();
+  if (answer == SaveAnswer::Save) return save();
+  doc_->setModified(false);  // answered: no second question when the frame closes it
+  return true;
+}
+
+WindowState CircuitWindow::frameState() const {
+  return {doc_->isHybrid() ? kHybridWindow : kCircuitWindow, selection().has_value(), history_.canUndo(),
+          history_.canRedo()};
 }
 
 void CircuitWindow::closeEvent(QCloseEvent* event) {

@@ -16,6 +16,7 @@
 #include "core/calculate_command.hpp"
 #include "core/circ_doc.hpp"
 #include "core/stale_results.hpp"
+#include "gui/frame_child.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/record_list_model.hpp"
 #include "gui/save_guard.hpp"
@@ -31,7 +32,7 @@ class QTreeView;
 
 namespace kestrel::gui {
 
-class CircuitWindow final : public QWidget {
+class CircuitWindow final : public QWidget, public FrameChild {
  public:
   CircuitWindow(std::unique_ptr<CCircDoc> doc, GuiContext& context, QWidget* parent = nullptr);
   ~CircuitWindow() override;
@@ -59,6 +60,9 @@ class CircuitWindow final : public QWidget {
   // Convert Type: a record of another type takes the selected one's base
   // fields, is edited and replaces it as an edit does.
   void convertSelected();
+  // Detail: the selected record's detail lines in the Part Detail window
+  // ("DETAIL: no part selection." without one).
+  void showDetail();
   void deleteSelected();
   void copySelected();
   void cutSelected();
@@ -88,9 +92,9 @@ class CircuitWindow final : public QWidget {
   void printPreview();
   void print();
   void printToFile(OutputKind kind);
-  void reportSetup();
   // Asks about unsaved changes; false when the user cancels the close.
-  bool mayClose();
+  bool mayClose() override;
+  WindowState frameState() const override;
   // Shows the document again after a command outside the window changed it
   // (records added or removed, results cleared); the selection is kept.
   // Such a change can not be undone; the steps before it are forgotten.

@@ -48,8 +48,15 @@ struct GuiContext {
   // holds it to the front; null when it could not be opened (message shown).
   std::function<CircuitWindow*(const std::string& path)> openCircuit;
 
+  // Told by a window when its selection or document changed, so that the
+  // frame enables the commands that can act on it now.
+  std::function<void()> windowStateChanged;
+
   // Writes the settings file; a failure is told through the Ui.
   void saveSettings() const;
+  void stateChanged() const {
+    if (windowStateChanged) windowStateChanged();
+  }
 };
 
 // The defaults of the desktop: QDialog::exec, the Qt file dialogs and a

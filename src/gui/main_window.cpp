@@ -25,6 +25,7 @@
 #include "core/strfmt.hpp"
 #include "gui/application_icon.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/dialogs.hpp"
 #include "gui/help/help_windows.hpp"
 #include "gui/print_setup_dialog.hpp"
 #include "gui/window_modules.hpp"
@@ -79,8 +80,14 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
     CircuitWindow* w = activeCircuit();
     return w != nullptr && DocumentSubFiles::sameFile(w->document().path(), path) ? w : nullptr;
   };
+  context_.windowStateChanged = [this] { updateCommands(); };
   buildMenus();
   installWindowModules(*this);
+  // A menu opened shows the state of the moment, whatever was missed.
+  for (QAction* a : menuBar()->actions()) {
+    if (a->menu() != nullptr) connect(a->menu(), &QMenu::aboutToShow, this, [this] { updateCommands(); });
+  }
+  updateCommands();
   statusBar()->showMessage(tr("Ready"));
   resize(1100, 750);
 }
@@ -89,6 +96,8 @@ MainWindow::~MainWindow() {
   // The document windows go after this body, and their going reports window
   // changes: the Window menu is not refilled from a frame being taken down.
   windowMenu_ = nullptr;
+  closing_ = true;
+  context_.windowStateChanged = nullptr;
 }
 
 void MainWindow::buildMenus() {
@@ -98,14 +107,18 @@ void MainWindow::buildMenus() {
       if (CircuitWindow* w = activeCircuit()) (w->*command)();
     };
   };
+  // Every item says which windows it acts on (kAlways: none needed).
   auto add = [this](QMenu* menu, const QString& text, const QKeySequence& keys, const QString& tip,
-                    auto slot) {
+                    auto slot, CommandNeeds needs = {}) {
     QAction* action = menu->addAction(text);
     if (!keys.isEmpty()) action->setShortcut(keys);
     action->setStatusTip(tip);
     connect(action, &QAction::triggered, this, slot);
+    if (needs.kinds != kAlways) require(action, needs);
     return action;
   };
+  const CommandNeeds onDocument{kDocumentWindows};
+  const CommandNeeds onRecord{kDocumentWindows, true};
 
   QMenu* file = menuBar()->addMenu(tr("&File"));
   QMenu* fileNew = file->addMenu(tr("&New"));
@@ -114,27 +127,35 @@ void MainWindow::buildMenus() {
   add(fileNew, tr("&Hybrid"), QKeySequence(), tr("Create a new hybrid"), [this] { newDocument(DocKind::Hybrid); });
   QAction* open = add(file, tr("&Open..."), QKeySequence::Open, tr("Open an existing document"),
                       [this] { openWithDialog(); });
-  add(file, tr("&Close"), QKeySequence(), tr("Close the active document"), [this] { mdi_->closeActiveSubWindow(); });
+  add(file, tr("&Close"), QKeySequence(), tr("Close the active document"), [this] { mdi_->closeActiveSubWindow(); },
+      {kAnyWindow});
+  // Libraries and cross-reference files write every change at once: they have nothing to save.
+  const CommandNeeds savable{kDocumentWindows | kProjectWindow | kDefinitionWindow};
   QAction* save = add(file, tr("&Save"), QKeySequence::Save, tr("Save the active document"),
-                      [this] { saveCurrent(false); });
+                      [this] { saveCurrent(false); }, savable);
   add(file, tr("Save &As..."), QKeySequence(), tr("Save the active document with a new name"),
-      [this] { saveCurrent(true); });
+      [this] { saveCurrent(true); }, savable);
   file->addSeparator();
+  // The report settings are the profile's: they are edited with or without a circuit.
   add(file, tr("Report Set&up..."), QKeySequence(), tr("Choose the report kind, sort key, margins and company"),
-      onCircuit(&CircuitWindow::reportSetup));
-  add(file, tr("Print Se&tup..."), QKeySequence(), tr("Choose the paper size and orientation of reports"), [this] {
+      [this] {
+        ReportSetupDialog dialog(settings_, *context_.ui, this);
+        if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
+      });
+  add(file, tr("Pr&int Setup..."), QKeySequence(), tr("Choose the paper size and orientation of reports"), [this] {
     PrintSetupDialog dialog(settings_, this);
     if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
   });
   QAction* print = add(file, tr("&Print..."), QKeySequence::Print, tr("Print the active document's report"),
-                       onCircuit(&CircuitWindow::print));
-  add(file, tr("Print Pre&view"), QKeySequence(), tr("Show the report's pages"), onCircuit(&CircuitWindow::printPreview));
+                       [this] { printCurrent(); }, {kDocumentWindows | kProjectWindow});
+  add(file, tr("Print Pre&view"), QKeySequence(), tr("Show the report's pages"), onCircuit(&CircuitWindow::printPreview),
+      onDocument);
   add(file, tr("Print To P&DF File..."), QKeySequence(), tr("Print the report to an Adobe PDF file"),
-      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Pdf); });
+      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Pdf); }, onDocument);
   add(file, tr("Print To &RTF File..."), QKeySequence(), tr("Print the report to a Rich Text file"),
-      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Rtf); });
+      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Rtf); }, onDocument);
   add(file, tr("Print To &TXT File..."), QKeySequence(), tr("Print the report to an ASCII text file"),
-      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Text); });
+      [this] { if (CircuitWindow* w = activeCircuit()) w->printToFile(OutputKind::Text); }, onDocument);
   file->addSeparator();
   recent_ = file->addMenu(tr("Recent &Files"));
   fillRecentMenu();
@@ -142,54 +163,50 @@ void MainWindow::buildMenus() {
   add(file, tr("E&xit"), QKeySequence::Quit, tr("Quit the application; asks to save documents"), [this] { close(); });
 
   QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-  QAction* undo = add(edit, tr("&Undo"), QKeySequence::Undo,
-                      tr("Undo the last change of the parts list or header"), onCircuit(&CircuitWindow::undo));
+  add(edit, tr("&Undo"), QKeySequence::Undo, tr("Undo the last change of the parts list or header"),
+      onCircuit(&CircuitWindow::undo), {kDocumentWindows, false, true});
   QAction* redo = add(edit, tr("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), tr("Redo the change last undone"),
-                      onCircuit(&CircuitWindow::redo));
+                      onCircuit(&CircuitWindow::redo), {kDocumentWindows, false, false, true});
   redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-  // Greyed in the open menu when the active window has nothing to undo;
-  // the keys stay live and do nothing then.
-  connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
-    CircuitWindow* w = activeCircuit();
-    undo->setEnabled(w != nullptr && w->canUndo());
-    redo->setEnabled(w != nullptr && w->canRedo());
-  });
-  connect(edit, &QMenu::aboutToHide, this, [undo, redo] {
-    undo->setEnabled(true);
-    redo->setEnabled(true);
-  });
   edit->addSeparator();
   QAction* cut = add(edit, tr("Cu&t"), QKeySequence::Cut, tr("Cut the selected part to the clipboard"),
-                     onCircuit(&CircuitWindow::cutSelected));
+                     onCircuit(&CircuitWindow::cutSelected), onRecord);
   QAction* copy = add(edit, tr("&Copy"), QKeySequence::Copy, tr("Copy the selected part to the clipboard"),
-                      onCircuit(&CircuitWindow::copySelected));
+                      onCircuit(&CircuitWindow::copySelected), onRecord);
   QAction* paste = add(edit, tr("&Paste"), QKeySequence::Paste, tr("Insert the part on the clipboard"),
-                       onCircuit(&CircuitWindow::paste));
+                       onCircuit(&CircuitWindow::paste), onDocument);
   edit->addSeparator();
   QAction* addPart = add(edit, tr("&Add Part..."), QKeySequence(Qt::Key_Insert), tr("Add parts to the list"),
-                         onCircuit(&CircuitWindow::addParts));
+                         onCircuit(&CircuitWindow::addParts), onDocument);
   QAction* editPart = add(edit, tr("&Edit Part..."), QKeySequence(Qt::Key_Return), tr("Edit the selected part"),
-                          onCircuit(&CircuitWindow::editSelected));
-  add(edit, tr("&Delete Part"), QKeySequence::Delete, tr("Delete the selected part"), onCircuit(&CircuitWindow::deleteSelected));
+                          onCircuit(&CircuitWindow::editSelected), onRecord);
+  add(edit, tr("&Delete Part"), QKeySequence::Delete, tr("Delete the selected part"),
+      onCircuit(&CircuitWindow::deleteSelected), onRecord);
   add(edit, tr("Con&vert Type..."), QKeySequence(), tr("Change the selected part to another part type"),
-      onCircuit(&CircuitWindow::convertSelected));
-  add(edit, tr("&Find..."), QKeySequence::Find, tr("Find a part by text or part type"), onCircuit(&CircuitWindow::find));
+      onCircuit(&CircuitWindow::convertSelected), onRecord);
+  add(edit, tr("Detai&l"), QKeySequence(), tr("Show the selected part's detail lines in the Part Detail window"),
+      onCircuit(&CircuitWindow::showDetail), onRecord);
+  add(edit, tr("&Find..."), QKeySequence::Find, tr("Find a part by text or part type"), onCircuit(&CircuitWindow::find),
+      onDocument);
   QAction* header = add(edit, tr("Circuit &Header..."), QKeySequence(), tr("Edit the document header"),
-                        onCircuit(&CircuitWindow::editHeader));
+                        onCircuit(&CircuitWindow::editHeader), onDocument);
 
   QMenu* activities = menuBar()->addMenu(tr("&Activities"));
   QAction* calc = add(activities, tr("&Calculate..."), QKeySequence(Qt::Key_F9),
                       tr("Calculate the failure rate, MTBF and reliability of the active document"),
-                      [this] { if (CircuitWindow* w = activeCircuit()) w->calculate(); });
+                      [this] { if (CircuitWindow* w = activeCircuit()) w->calculate(); }, onDocument);
 
   QMenu* window = menuBar()->addMenu(tr("&Window"));
   windowMenu_ = window;
-  add(window, tr("&Cascade"), QKeySequence(), tr("Arrange the windows overlapped"), [this] { mdi_->cascadeSubWindows(); });
-  add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); });
+  add(window, tr("&Cascade"), QKeySequence(), tr("Arrange the windows overlapped"), [this] { mdi_->cascadeSubWindows(); },
+      {kAnyWindow});
+  add(window, tr("&Tile"), QKeySequence(), tr("Arrange the windows side by side"), [this] { mdi_->tileSubWindows(); },
+      {kAnyWindow});
   windowMenuFixed_ = window->actions();
   connect(window, &QMenu::aboutToShow, this, [this] { fillWindowMenu(); });
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
     fillWindowMenu();
+    updateCommands();
     // A child calculated in another window may have overtaken this one's totals.
     if (auto* circuit = sub != nullptr ? dynamic_cast<CircuitWindow*>(sub->widget()) : nullptr) {
       circuit->recheckSubFiles();
@@ -234,6 +251,9 @@ QMdiSubWindow* MainWindow::addChildWindow(QWidget* window, QSize size) {
     sub->setGeometry(keptInside(sub->geometry(), QRect(QPoint(0, 0), room)));
   }
   connect(window, &QWidget::windowTitleChanged, this, [this] { fillWindowMenu(); });
+  // A closed window leaves another in front (or none): the commands follow
+  // once it has gone.
+  connect(sub, &QObject::destroyed, this, [this] { updateCommands(); }, Qt::QueuedConnection);
   mdi_->setActiveSubWindow(sub);
   fillWindowMenu();
   return sub;
@@ -249,6 +269,33 @@ void MainWindow::saveCurrent(bool saveAs) {
   for (const SaveCommand& save : savers_) {
     if (save(sub->widget(), saveAs)) return;
   }
+}
+
+void MainWindow::printCurrent() {
+  if (CircuitWindow* w = activeCircuit()) {
+    w->print();
+    return;
+  }
+  QMdiSubWindow* sub = mdi_->currentSubWindow();
+  if (sub == nullptr) return;
+  for (const PrintCommand& print : printers_) {
+    if (print(sub->widget())) return;
+  }
+}
+
+void MainWindow::require(QAction* action, CommandNeeds needs) {
+  commands_.require(action, needs);
+  action->setEnabled(needs.metBy(frontState()));
+}
+
+WindowState MainWindow::frontState() const {
+  QMdiSubWindow* sub = mdi_->currentSubWindow();
+  const auto* child = sub != nullptr ? dynamic_cast<const FrameChild*>(sub->widget()) : nullptr;
+  return child != nullptr ? child->frameState() : WindowState{};
+}
+
+void MainWindow::updateCommands() {
+  if (!closing_) commands_.update(frontState());
 }
 
 void MainWindow::fillWindowMenu() {
@@ -409,12 +456,14 @@ void MainWindow::savePlacement() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  for (CircuitWindow* w : circuits()) {
-    if (!w->mayClose()) {
+  // Every document window with unsaved changes is asked about; a Cancel
+  // keeps the frame open.
+  for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+    auto* child = dynamic_cast<FrameChild*>(sub->widget());
+    if (child != nullptr && !child->mayClose()) {
       event->ignore();
       return;
     }
-    w->document().setModified(false);  // answered: the window's own close asks no more
   }
   savePlacement();
   rememberWorkingFolder(settings_);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "gui/command_states.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/window_documents.hpp"
@@ -61,6 +62,16 @@ class MainWindow final : public QMainWindow {
   // `window` is one of them (and was saved or asked for a name).
   using SaveCommand = std::function<bool(QWidget* window, bool saveAs)>;
   void registerSave(SaveCommand save) { savers_.push_back(std::move(save)); }
+  // File > Print for the module's own windows: true when `window` is one of them.
+  using PrintCommand = std::function<bool(QWidget* window)>;
+  void registerPrint(PrintCommand print) { printers_.push_back(std::move(print)); }
+  // A menu item or tool button enabled only where `needs` are met by the
+  // window in front (see command_states.hpp).
+  void require(QAction* action, CommandNeeds needs);
+  // The kind and state of the window in front (kNoWindow without one).
+  WindowState frontState() const;
+  // Enables and disables every command of the table for the window in front.
+  void updateCommands();
 
  protected:
   void closeEvent(class QCloseEvent* event) override;
@@ -73,6 +84,7 @@ class MainWindow final : public QMainWindow {
   void openWithDialog();
   void fillRecentMenu();
   void saveCurrent(bool saveAs);
+  void printCurrent();
   // The Window menu: its arranging items, then one checked item per open
   // document window.
   void fillWindowMenu();
@@ -88,6 +100,9 @@ class MainWindow final : public QMainWindow {
   QList<QAction*> windowMenuFixed_;  // Cascade, Tile
   std::map<std::string, FileOpener> openers_;
   std::vector<SaveCommand> savers_;
+  std::vector<PrintCommand> printers_;
+  CommandStates commands_;
+  bool closing_ = false;  // the frame is being taken down: no more updates
 };
 
 }  // namespace kestrel::gui

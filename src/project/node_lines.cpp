@@ -98,4 +98,14 @@ std::vector<std::string> nodeLines(const CProjPart& node, std::string_view prefi
   return lines;
 }
 
+std::string nodeDetailText(const CProjPart& node) {
+  if (!node.isDocument() && node.record) return partDetailText(*node.record, node.shareBase);
+  std::string text;
+  for (const std::string& line : nodeLines(node, "")) {
+    if (!text.empty()) text += "\r\n";
+    text += line;
+  }
+  return text;
+}
+
 }  // namespace kestrel

@@ -34,6 +34,11 @@ std::string indentPrefix(int level);
 std::vector<std::string> nodeLines(const CProjPart& node);
 std::vector<std::string> nodeLines(const CProjPart& node, std::string_view prefix);
 
+// What Detail shows for a node, lines joined by "\r\n": a record's detail
+// lines (as a circuit's detail box has them); a document's header and
+// result lines without the level's indentation.
+std::string nodeDetailText(const CProjPart& node);
+
 // The file name a document node shows, upper-cased.
 std::string nodeLabel(const CProjPart& node);
 

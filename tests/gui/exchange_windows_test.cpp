@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QListView>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTreeView>
 #include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -28,7 +30,10 @@
 #include "gui/library/recall_browse_dialog.hpp"
 #include "gui/library/recall_dialog.hpp"
 #include "gui/library/transfer_sheets.hpp"
+#include "gui/convert_dialog.hpp"
+#include "gui/graph/chart_window.hpp"
 #include "gui/library/xref_window.hpp"
+#include "gui/part_detail_window.hpp"
 #include "project/project_file.hpp"
 #include "project/project_tree.hpp"
 #include "project/tree_edits.hpp"
@@ -107,6 +112,11 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void batchJobsKeepWhatTheWindowHolds_data();
   void batchJobsKeepWhatTheWindowHolds();
   void recoverLibraryKeepsEveryIntactRecord();
+  void libraryConvertLocksUntilTheSheetCloses();
+  void mergeFromLibraryMenu_data();
+  void mergeFromLibraryMenu();
+  void detailShowsTheSelectedRecord();
+  void menusFollowTheWindowInFront();
 
   void sheetRunEqualsCommandLine_data();
   void sheetRunEqualsCommandLine();
@@ -435,9 +445,14 @@ void ExchangeWindowsTest::editedDefinitionImportsAsShownAndAsksOnClose() {
   saveAnswers = {SaveAnswer::Cancel};
   QVERIFY(!w->mayClose());
   QVERIFY(w->modified());
+  // The frame asks at exit as well, and stays open on Cancel.
+  QMdiSubWindow* sub = frame->addChildWindow(w.get());
+  saveAnswers = {SaveAnswer::Cancel};
+  QVERIFY(!frame->close());
   saveAnswers = {SaveAnswer::Save};
   QVERIFY(w->mayClose());
-  QCOMPARE(saveQuestions, (std::vector<std::string>{"SHOWN.IMP", "SHOWN.IMP"}));
+  sub->setWidget(nullptr);
+  QCOMPARE(saveQuestions, (std::vector<std::string>{"SHOWN.IMP", "SHOWN.IMP", "SHOWN.IMP"}));
   auto reopened = openDefinition(file);
   QVERIFY(reopened);
   QCOMPARE(reopened->definition().header.description, std::string("Not saved yet"));
@@ -1494,4 +1509,133 @@ void ExchangeWindowsTest::settingsKept() {
 int main(int argc, char** argv) {
   return test::runTests<ExchangeWindowsTest>(argc, argv);
 }
+
+// Convert in the library window: the part becomes a miscellaneous part
+// keeping its number; another handle finds the record locked while the
+// sheet is open, and free again after Cancel and after OK.
+void ExchangeWindowsTest::libraryConvertLocksUntilTheSheetCloses() {
+  const std::string path = copyExample("parts.lib", "convert.lib");
+  auto w = openLibrary(path);
+  w->selectRow(0);
+  library::StoreMessage error;
+  auto other = library::PartLibrary::open(path, true, error);
+  library::LibEntry before, after;
+  QVERIFY(other && w->selectedRecord() && other->read(*w->selectedRecord(), before) == library::Outcome::Ok);
+  QVERIFY(before.type != kMiscType);
+  const auto lockFree = [&] { return other->edit(before.record, [](CPart&) { return false; }); };
+  for (bool accept : {false, true}) {
+    library::Outcome whileOpen = library::Outcome::Ok;
+    scriptAccept<ConvertTypeDialog>([](ConvertTypeDialog& d) { d.choose(test::menuIndexOf(kMiscType, false), true); });
+    script([&](QDialog&) {
+      whileOpen = lockFree();
+      return static_cast<int>(accept ? QDialog::Accepted : QDialog::Rejected);
+    });
+    w->convertSelected();
+    QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+    QCOMPARE(whileOpen, library::Outcome::Failed);
+    QCOMPARE(lockFree(), library::Outcome::Ok);
+    QCOMPARE(other->findPn(before.pn, after), library::Outcome::Ok);
+    QCOMPARE(after.type, accept ? kMiscType : before.type);
+  }
+  w->list()->setCurrentIndex({});
+  w->convertSelected();
+  QCOMPARE(lastMessage(), std::string("CONVERT: no part selection."));
+}
+
+void ExchangeWindowsTest::mergeFromLibraryMenu_data() {
+  QTest::addColumn<QString>("kind");
+  QTest::newRow("library") << "lib";
+  QTest::newRow("cross-reference") << "xref";
+}
+
+// Library > Merge in front of a library or cross-reference window adds the
+// chosen file's records; merged again, every one is a duplicate.
+void ExchangeWindowsTest::mergeFromLibraryMenu() {
+  QFETCH(QString, kind);
+  const bool lib = kind == "lib";
+  const std::string into = path(lib ? "merged.lib" : "merged.xrf"), input = lib ? lib_ : xref_;
+  QVERIFY(kestrel({kind.toStdString(), "create", into}).exitCode == 0 && frame->openFile(into));
+  const long records = std::stol(kestrel({kind.toStdString(), "check", input}).out.substr(input.size() + 4));
+  for (bool again : {false, true}) {
+    chosenFiles = {input};
+    ui.answers = {true};
+    QVERIFY(trigger("&Library", "&Merge..."));
+    QCOMPARE(ui.questions.back(), "Merge '" + input + "' into '" + into + "'?");
+    const std::string counts = strprintf("...Succeed:%ld  DuplicatePN:%ld...", again ? 0 : records, again ? records : 0);
+    QVERIFY2(anyLineHas(ui, "Updating view...") && std::count(ui.logLines.begin(), ui.logLines.end(), counts) == 1,
+             counts.c_str());
+  }
+}
+
+// Detail shows the selected record's lines in the Part Detail window, as the
+// circuit window's detail box has them; without a selection it says so.
+void ExchangeWindowsTest::detailShowsTheSelectedRecord() {
+  CircuitWindow* circuit = frame->openFile(copyExample("controller.cir", "detail.cir")) ? frame->activeCircuit() : nullptr;
+  QVERIFY(circuit != nullptr);
+  circuit->select(1);
+  QVERIFY(trigger("&Edit", "Detai&l"));
+  QCOMPARE(PartDetailWindow::of(circuit)->text(), circuit->detailText());
+  auto w = openLibrary(copyExample("parts.lib", "detail.lib"));
+  w->selectRow(2);
+  w->showDetail();
+  const std::vector<std::string> shown = test::splitLines(PartDetailWindow::of(w.get())->text());
+  QVERIFY(shown.size() >= 3 && shown[0].rfind(" " + w->model()->keyAt(2), 0) == 0);
+  QVERIFY(shown[2].find("*NOCALC*") != std::string::npos);  // a library part has no circuit to share
+  w->list()->setCurrentIndex({});
+  w->showDetail();
+  QCOMPARE(lastMessage(), std::string("DETAIL: no part selection."));
+}
+
+// Every menu item acts on the window kinds it names and is greyed in front
+// of any other kind (and without a window); a record's commands need a
+// selection, Undo a change.
+void ExchangeWindowsTest::menusFollowTheWindowInFront() {
+  closeWindows();
+  const std::string prj = path("menus.prj");
+  QCOMPARE(kestrel({"project", "new", prj, copyExample("system.cir", "menus.cir")}).exitCode, 0);
+  const unsigned doc = kCircuitWindow | kHybridWindow, keyed = kLibraryWindow | kXRefWindow;
+  const struct {
+    const char* menu;
+    const char* item;
+    unsigned kinds;
+  } items[] = {
+      {"File", "&Close", kAnyWindow}, {"File", "&Save", doc | kProjectWindow | kDefinitionWindow},
+      {"File", "Report Set&up...", kAlways}, {"File", "&Print...", doc | kProjectWindow},
+      {"File", "Print To P&DF File...", doc}, {"Edit", "&Undo", 0}, {"Edit", "&Paste", doc},
+      {"Edit", "Con&vert Type...", doc}, {"Edit", "Detai&l", doc}, {"Activities", "&Calculate...", doc},
+      {"Activities", "&Graph...", doc}, {"Activities", "&Transfer...", kLibraryWindow},
+      {"Activities", "&Import...", kAlways}, {"Library", "&Edit...", keyed}, {"Library", "Con&vert...", kLibraryWindow},
+      {"Library", "&Merge...", keyed}, {"Library", "List PN&2", kLibraryWindow}, {"Project", "Detai&l", kProjectWindow},
+      {"Definition", "Edit &Header...", kDefinitionWindow}, {"Window", "&Cascade", kAnyWindow},
+  };
+  const std::vector<std::pair<unsigned, std::function<bool()>>> windows = {
+      {kNoWindow, [] { return true; }},
+      {kCircuitWindow, [&] { return frame->openFile(copyExample("controller.cir", "menus-c.cir")); }},
+      {kHybridWindow, [&] { return frame->openFile(copyExample("rf_module.hyb", "menus.hyb")); }},
+      {kLibraryWindow, [&] { return frame->openFile(copyExample("parts.lib", "menus.lib")); }},
+      {kXRefWindow, [&] { return frame->openFile(copyExample("parts.xrf", "menus.xrf")); }},
+      {kProjectWindow, [&] { return frame->openFile(prj); }},
+      {kDefinitionWindow, [&] { return frame->addChildWindow(ImportDefinitionWindow::create(context()).release()); }},
+      {kChartWindow, [&] { return frame->addChildWindow(new ChartWindow(context(), {}, {})) != nullptr; }},
+  };
+  for (const auto& [kind, open] : windows) {
+    QVERIFY(open());
+    for (const auto& item : items) {
+      QAction* action = test::menuItem(*frame, item.menu, item.item);
+      QVERIFY2(action != nullptr && action->isEnabled() == ((item.kinds & kind) != 0),
+               qPrintable(QString("%1 > %2 in front of kind %3").arg(item.menu, item.item).arg(kind)));
+    }
+    ui.answers = {false};  // the chart's graph definition is not saved
+    closeWindows();
+  }
+  CircuitWindow* w = frame->openFile(copyExample("controller.cir", "menus-c.cir")) ? frame->activeCircuit() : nullptr;
+  QVERIFY(w != nullptr);
+  w->list()->setCurrentIndex({});
+  QVERIFY(!test::menuItem(*frame, "Edit", "Detai&l")->isEnabled());
+  w->select(0);
+  ui.answers = {true};
+  w->deleteSelected();
+  QVERIFY(test::menuItem(*frame, "Edit", "&Undo")->isEnabled() && test::menuItem(*frame, "Edit", "Detai&l")->isEnabled());
+}
+
 #include "exchange_windows_test.moc"

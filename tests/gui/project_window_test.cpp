@@ -27,6 +27,7 @@
 #include "gui/graph/chart_view.hpp"
 #include "gui/graph/chart_window.hpp"
 #include "gui/graph/graph_sheet.hpp"
+#include "gui/part_detail_window.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/project/project_window.hpp"
@@ -155,6 +156,7 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
   void whatIfFromProjectMatchesCommandLine();
   void graphFromProjectMatchesCommandLine();
   void subFilesOpenFromRowsAndLeadBack();
+  void detailShowsRecordOrDocumentLines();
 
   void graphRunsMatchCommandLine();
   void pageRefusesBadEntries();
@@ -969,4 +971,25 @@ void ProjectWindowTest::cancelledRunLeavesNoChartAndNoFiles() {
 
 
 int main(int argc, char** argv) { return test::runTests<ProjectWindowTest>(argc, argv); }
+// Detail on the tree: a record shows its detail lines, a document its
+// header and result lines; no selection says so.
+void ProjectWindowTest::detailShowsRecordOrDocumentLines() {
+  ProjectWindow* window = openSystemProject();
+  QVERIFY(window != nullptr);
+  window->view()->setCurrentIndex({});
+  window->showDetail();
+  QCOMPARE(lastMessage(), std::string("DETAIL: no part selection."));
+  std::size_t record = 1;
+  while (record < window->tree().size() && window->tree().node(record).isDocument()) ++record;
+  for (std::size_t node : {std::size_t{0}, record}) {
+    window->select(node);
+    QVERIFY(trigger("&Project", "Detai&l"));
+    const std::vector<std::string> lines = test::splitLines(PartDetailWindow::of(window)->text());
+    const bool shown = node == 0 ? lines.size() > 1 && lines[1].find("Recs:") != std::string::npos
+                                 : lines.size() > 2 && lines[0].rfind(" " + window->tree().node(node).record->PN, 0) == 0 &&
+                                       lines[2].find("TFR=") != std::string::npos;
+    QVERIFY2(shown, lines.empty() ? "" : lines[0].c_str());
+  }
+}
+
 #include "project_window_test.moc"

@@ -1,21 +1,28 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
 // frame with two documents, one of them sorted by TFR, a part's property
-// sheet, Print Setup, the print preview and, given a project file, the project tree
-// window and a board opened from it.
+// sheet, the Part Detail window, the Convert Type dialog, a new library with
+// "parts.lib" (beside the first circuit) merged into it, Print Setup, the print
+// preview and, given a project file, the project tree window and a board opened from it.
 // Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrintPreviewDialog>
 #include <QTimer>
+#include <filesystem>
 
 #include "core/calculate_command.hpp"
+#include "core/registry.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/convert_dialog.hpp"
+#include "gui/library/library_window.hpp"
 #include "gui/main_window.hpp"
+#include "gui/part_detail_window.hpp"
 #include "gui/print_setup_dialog.hpp"
 #include "gui/project/project_window.hpp"
 #include "gui/property_sheet.hpp"
 #include "models/register_all.hpp"
+#include "store/library/part_library.hpp"
 
 using namespace kestrel;
 
@@ -63,6 +70,34 @@ int main(int argc, char** argv) {
   QApplication::processEvents();
   sheet.grab().save(out + "/property_sheet.png");
   sheet.hide();
+
+  // Detail of the selected part, and the Convert Type dialog for it.
+  second->showDetail();
+  QApplication::processEvents();
+  if (auto* detail = gui::PartDetailWindow::of(second)) {
+    detail->grab().save(out + "/part_detail.png");
+    detail->close();
+  }
+  std::vector<std::string> menu;
+  if (PartRegistry::instance().buildMenu(false, menu).isOk()) {
+    gui::ConvertTypeDialog convert(copy->GetTypeName(), menu, false, settings, &frame);
+    convert.show();
+    QApplication::processEvents();
+    convert.grab().save(out + "/convert_type.png");
+  }
+
+  // A library made in OUTDIR, with the example library merged into it.
+  const std::string merged = out.toStdString() + "/merged.lib";
+  std::filesystem::remove(merged);
+  library::StoreMessage error;
+  auto created = library::PartLibrary::create(merged, error);
+  if (created && created->close() && frame.openFile(merged)) {
+    const auto parts = std::filesystem::path(argv[2]).parent_path() / "parts.lib";
+    frame.context().chooseFile = [&parts](bool, const std::string&, const std::string&) { return parts.string(); };
+    dynamic_cast<gui::LibraryWindow&>(*frame.mdiArea()->currentSubWindow()->widget()).merge();
+    QApplication::processEvents();
+    frame.grab().save(out + "/library_merged.png");
+  }
 
   // The project tree, maximised in the frame.
   if (argc > 4) {

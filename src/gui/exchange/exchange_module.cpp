@@ -46,12 +46,13 @@ bool openDefinition(MainWindow& frame, const std::string& path) {
 }
 
 void addCommand(MainWindow& frame, QMenu* menu, const QString& text, const QString& tip,
-                void (ImportDefinitionWindow::*command)()) {
+                void (ImportDefinitionWindow::*command)(), bool selection = false) {
   QAction* action = menu->addAction(text);
   action->setStatusTip(tip);
   QObject::connect(action, &QAction::triggered, &frame, [&frame, command] {
     if (ImportDefinitionWindow* w = activeDefinition(frame)) (w->*command)();
   });
+  frame.require(action, {kDefinitionWindow, selection});
 }
 
 }  // namespace
@@ -68,7 +69,7 @@ void installExchangeWindows(MainWindow& frame) {
   addCommand(frame, definition, QObject::tr("Edit &Header..."), QObject::tr("Edit what the import builds and reads"),
              &ImportDefinitionWindow::editHeader);
   addCommand(frame, definition, QObject::tr("Edit &Keyword..."),
-             QObject::tr("Edit the input field of the selected keyword"), &ImportDefinitionWindow::editKeyword);
+             QObject::tr("Edit the input field of the selected keyword"), &ImportDefinitionWindow::editKeyword, true);
   addCommand(frame, definition, QObject::tr("&Find..."), QObject::tr("Find a keyword by its name"),
              &ImportDefinitionWindow::find);
   definition->addSeparator();
@@ -76,12 +77,14 @@ void installExchangeWindows(MainWindow& frame) {
   QObject::connect(save, &QAction::triggered, &frame, [&frame] {
     if (ImportDefinitionWindow* w = activeDefinition(frame)) w->save();
   });
+  frame.require(save, {kDefinitionWindow});
   QAction* saveAs = definition->addAction(QObject::tr("Save Definition &As..."));
   QObject::connect(saveAs, &QAction::triggered, &frame, [&frame] {
     if (ImportDefinitionWindow* w = activeDefinition(frame); w != nullptr && w->saveAs()) {
       frame.rememberRecent(w->path());
     }
   });
+  frame.require(saveAs, {kDefinitionWindow});
 
   frame.registerSave([&frame](QWidget* window, bool saveAs) {
     auto* w = dynamic_cast<ImportDefinitionWindow*>(window);

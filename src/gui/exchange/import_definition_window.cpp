@@ -61,6 +61,7 @@ ImportDefinitionWindow::ImportDefinitionWindow(CImportDoc doc, std::string path,
   layout->addWidget(header_);
   layout->addWidget(list_, 1);
   QObject::connect(list_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { editKeyword(); });
+  QObject::connect(list_, &QListWidget::currentRowChanged, this, [this](int) { context_.stateChanged(); });
   refresh();
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "exchange/import_definition.hpp"
+#include "gui/frame_child.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/save_guard.hpp"
 
@@ -19,7 +20,7 @@ class QListWidget;
 
 namespace kestrel::gui {
 
-class ImportDefinitionWindow final : public QWidget {
+class ImportDefinitionWindow final : public QWidget, public FrameChild {
  public:
   // Null, with the definition's message shown, when the file can not be read.
   static std::unique_ptr<ImportDefinitionWindow> open(const std::string& path, GuiContext& context);
@@ -43,7 +44,8 @@ class ImportDefinitionWindow final : public QWidget {
   bool save();  // Save As when the definition has no file yet
   bool saveAs();
   // The save question of a changed definition; false when the user cancels.
-  bool mayClose();
+  bool mayClose() override;
+  WindowState frameState() const override { return {kDefinitionWindow, selectedRow().has_value()}; }
 
  protected:
   void closeEvent(class QCloseEvent* event) override;

@@ -16,6 +16,7 @@ void installMerge(MainWindow& frame) {
   QObject::connect(merge, &QAction::triggered, &frame, [&frame] {
     if (CircuitWindow* w = frame.activeCircuit()) mergeIntoWindow(*w, frame.context());
   });
+  frame.require(merge, {kDocumentWindows});
 }
 
 }  // namespace kestrel::gui

@@ -16,6 +16,7 @@ void installWhatIfAndMerge(MainWindow& frame) {
   QObject::connect(whatIf, &QAction::triggered, &frame, [&frame] {
     if (CircuitWindow* w = frame.activeCircuit()) whatIfOnWindow(*w, frame.context());
   });
+  frame.require(whatIf, {kDocumentWindows});
 }
 
 }  // namespace kestrel::gui

@@ -8,6 +8,7 @@
 
 #include "graph/graph_definition.hpp"
 #include "graph/plot_model.hpp"
+#include "gui/frame_child.hpp"
 #include "gui/gui_context.hpp"
 
 class QPrinter;
@@ -16,7 +17,7 @@ namespace kestrel::gui {
 
 class ChartView;
 
-class ChartWindow final : public QWidget {
+class ChartWindow final : public QWidget, public FrameChild {
  public:
   ChartWindow(GuiContext& context, graph::PlotModel plot, graph::GraphDefinition definition,
               QWidget* parent = nullptr);
@@ -35,7 +36,8 @@ class ChartWindow final : public QWidget {
   void saveImage();
   // "Do you want to save the Graph Definition for this Graph?"; false keeps
   // the window open (the save was cancelled or failed).
-  bool mayClose();
+  bool mayClose() override;
+  WindowState frameState() const override { return {kChartWindow}; }
 
  protected:
   void closeEvent(class QCloseEvent* event) override;

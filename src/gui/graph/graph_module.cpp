@@ -3,7 +3,6 @@
 // session, or from the last graph definition file when there is one. Chart
 // windows still open when the frame closes offer to save their definitions.
 #include <QAction>
-#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -28,28 +27,6 @@ graph::GraphDefinition startingDefinition(GuiContext& context) {
   if (!last.empty() && graph::openGraphDefinition(*context.fs, last, stored)) return stored;
   return d;
 }
-
-// When the frame closes, every chart window offers to save its graph
-// definition first; a cancelled save keeps the frame open.
-class ChartCloseGuard final : public QObject {
- public:
-  explicit ChartCloseGuard(MainWindow& frame) : QObject(&frame), frame_(frame) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &frame_ && event->type() == QEvent::Close) {
-      for (QMdiSubWindow* sub : frame_.mdiArea()->subWindowList()) {
-        auto* chart = dynamic_cast<ChartWindow*>(sub->widget());
-        if (chart != nullptr && !chart->mayClose()) {
-          event->ignore();
-          return true;
-        }
-      }
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  MainWindow& frame_;
-};
 
 // The last graph of the session, kept by the frame for every window that
 // runs a graph in it.
@@ -82,12 +59,12 @@ bool graphInFrame(MainWindow& frame, CircuitWindow& window) {
 }
 
 void installGraphWindows(MainWindow& frame) {
-  frame.installEventFilter(new ChartCloseGuard(frame));
   QAction* graph = frame.menu(QObject::tr("Activities"))->addAction(QObject::tr("&Graph..."));
   graph->setStatusTip(QObject::tr("Graph the active document against temperature, environment, stress or time"));
   QObject::connect(graph, &QAction::triggered, &frame, [&frame] {
     if (CircuitWindow* w = frame.activeCircuit()) graphInFrame(frame, *w);
   });
+  frame.require(graph, {kDocumentWindows});
 }
 
 }  // namespace kestrel::gui

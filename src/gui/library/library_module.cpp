@@ -74,9 +74,10 @@ QMenu* fileNewMenu(MainWindow& frame) {
 }
 
 // One item of the "&Library" menu: the library window's command, or the
-// cross-reference window's when that one is in front.
+// cross-reference window's when that one is in front; enabled only in front
+// of a window that has the command (and a selection when `selection`).
 void addCommand(MainWindow& frame, QMenu* menu, const QString& text, const QString& tip,
-                void (LibraryWindow::*onLibrary)(), void (XRefWindow::*onXRef)()) {
+                void (LibraryWindow::*onLibrary)(), void (XRefWindow::*onXRef)(), bool selection = false) {
   QAction* action = menu->addAction(text);
   action->setStatusTip(tip);
   QObject::connect(action, &QAction::triggered, &frame, [&frame, onLibrary, onXRef] {
@@ -86,6 +87,8 @@ void addCommand(MainWindow& frame, QMenu* menu, const QString& text, const QStri
       (x->*onXRef)();
     }
   });
+  const WindowKinds kinds = (onLibrary != nullptr ? kLibraryWindow : 0u) | (onXRef != nullptr ? kXRefWindow : 0u);
+  frame.require(action, {kinds, selection});
 }
 
 template <typename Window>
@@ -149,21 +152,27 @@ void installLibraryWindows(MainWindow& frame) {
   addCommand(frame, lib, QObject::tr("&Add..."), QObject::tr("Add records"), &LibraryWindow::addParts,
              &XRefWindow::addRecord);
   addCommand(frame, lib, QObject::tr("&Edit..."), QObject::tr("Edit the selected record"),
-             &LibraryWindow::editSelected, &XRefWindow::editSelected);
+             &LibraryWindow::editSelected, &XRefWindow::editSelected, true);
+  addCommand(frame, lib, QObject::tr("Con&vert..."), QObject::tr("Change the selected part to another part type"),
+             &LibraryWindow::convertSelected, nullptr, true);
   addCommand(frame, lib, QObject::tr("&Delete"), QObject::tr("Delete the selected record"),
-             &LibraryWindow::deleteSelected, &XRefWindow::deleteSelected);
+             &LibraryWindow::deleteSelected, &XRefWindow::deleteSelected, true);
   addCommand(frame, lib, QObject::tr("&Find..."), QObject::tr("Find a record"), &LibraryWindow::find,
              &XRefWindow::find);
   lib->addSeparator();
   addCommand(frame, lib, QObject::tr("Cu&t Record"), QObject::tr("Cut the selected record to the clipboard"),
-             &LibraryWindow::cutSelected, &XRefWindow::cutSelected);
+             &LibraryWindow::cutSelected, &XRefWindow::cutSelected, true);
   addCommand(frame, lib, QObject::tr("&Copy Record"), QObject::tr("Copy the selected record to the clipboard"),
-             &LibraryWindow::copySelected, &XRefWindow::copySelected);
+             &LibraryWindow::copySelected, &XRefWindow::copySelected, true);
   addCommand(frame, lib, QObject::tr("&Paste Record"), QObject::tr("Add the record on the clipboard"),
              &LibraryWindow::paste, &XRefWindow::paste);
   lib->addSeparator();
+  addCommand(frame, lib, QObject::tr("Detai&l"), QObject::tr("Show the selected part in the Part Detail window"),
+             &LibraryWindow::showDetail, nullptr, true);
   addCommand(frame, lib, QObject::tr("&Header..."), QObject::tr("Edit the description and notes of the file"),
              &LibraryWindow::editHeader, &XRefWindow::editHeader);
+  addCommand(frame, lib, QObject::tr("&Merge..."), QObject::tr("Add every record of another file of the same kind"),
+             &LibraryWindow::merge, &XRefWindow::merge);
   QAction* recover = lib->addAction(QObject::tr("&Recover Library..."));
   recover->setStatusTip(QObject::tr("Write every intact record of a damaged library or cross-reference file into a new file"));
   QObject::connect(recover, &QAction::triggered, &frame, [&frame] { recoverFile(frame); });
@@ -173,6 +182,7 @@ void installLibraryWindows(MainWindow& frame) {
   QObject::connect(style, &QAction::toggled, &frame, [&frame](bool on) {
     if (LibraryWindow* w = active<LibraryWindow>(frame)) w->setListStyle(on ? 2 : 1);
   });
+  frame.require(style, {kLibraryWindow});
 
   QMenu* activities = frame.menu(QObject::tr("Activities"));
   activities->addSeparator();

@@ -15,6 +15,10 @@
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/convert_dialog.hpp"
+#include "gui/library/merge_files.hpp"
+#include "gui/part_detail_window.hpp"
+#include "store/library/library_convert.hpp"
 #include "gui/library/library_dialogs.hpp"
 #include "gui/library/logged_run.hpp"
 #include "gui/library/transfer_sheets.hpp"
@@ -137,6 +141,7 @@ void LibraryWindow::showSelection() {
   std::unique_ptr<CPart> part;
   if (!record || lib_->read(*record, entry) != Outcome::Ok || !lib_->partOf(entry, part)) {
     detail_->clear();
+    context_.stateChanged();
     return;
   }
   std::string a, b;
@@ -150,7 +155,10 @@ void LibraryWindow::showSelection() {
     if (c != '\r') shown += c;
   }
   detail_->setPlainText(qtext(shown));
+  context_.stateChanged();
 }
+
+WindowState LibraryWindow::frameState() const { return {kLibraryWindow, selectedRecord().has_value()}; }
 
 void LibraryWindow::selectRecord(std::int32_t record) {
   long position = -1;
@@ -244,6 +252,64 @@ void LibraryWindow::editSelected() {
   } else {
     refresh(selectedRow());
   }
+}
+
+void LibraryWindow::convertSelected() {
+  const auto record = selectedRecord();
+  if (!record) {
+    ui().message("CONVERT: no part selection.");
+    return;
+  }
+  if (!fileReadable() || !menus()) return;
+  library::ConvertSteps steps;
+  steps.chooseType = [this](const CPart& old, bool& defaults) -> std::unique_ptr<CPart> {
+    const bool hybrid = old.IS_HYBRID != 0;
+    ConvertTypeDialog dialog(old.GetTypeName(), hybrid ? menus_.hybrid : menus_.circuit, hybrid,
+                             *context_.settings, this);
+    if (context_.runDialog(dialog) != QDialog::Accepted) return nullptr;
+    defaults = dialog.defaults();
+    auto converted = PartRegistry::instance().createFromMenu(dialog.menuIndex(), hybrid);
+    if (!converted) ui().message("CONVERT: can not create part type.");
+    return converted;
+  };
+  std::string pn;
+  steps.edit = [&](CPart& converted, bool defaults) {
+    if (!editInSheet(converted, converted.GetTypeName(), defaults)) return false;
+    calculateForLibrary(converted);
+    pn = converted.PN;
+    return true;
+  };
+  const library::ConvertResult result = library::convertRecord(*lib_, *record, steps);
+  if (!result.failure.empty()) report(result.failure);
+  library::LibEntry entry;
+  if (result.converted && lib_->findPn(pn, entry) == Outcome::Ok) {
+    selectRecord(entry.record);
+  } else {
+    refresh(selectedRow());
+  }
+}
+
+void LibraryWindow::showDetail() {
+  const auto record = selectedRecord();
+  if (!record) {
+    ui().message("DETAIL: no part selection.");
+    return;
+  }
+  library::LibEntry entry;
+  std::unique_ptr<CPart> part;
+  if (lib_->read(*record, entry) != Outcome::Ok || !lib_->partOf(entry, part)) {
+    report("Can not get record for detail");
+    return;
+  }
+  // A library part belongs to no circuit: its share is not calculated.
+  PartDetailWindow::showFor(this, partDetailText(*part, -1.0));
+}
+
+void LibraryWindow::merge() {
+  if (!fileReadable()) return;
+  mergeIntoFile(context_, lib_->path(), "Library Files (*.lib)",
+                [this](const std::string& input, Ui& ui) { return library::mergeLibrary(*lib_, input, ui); },
+                [this] { refresh(selectedRow()); });
 }
 
 void LibraryWindow::deleteSelected() {

@@ -1,6 +1,7 @@
 // The window of an open library (.lib): its header lines, the parts in
 // part-type order in a virtual list, and the library view's commands (Add,
-// Edit, Delete, Find, Copy, Cut, Paste, Header, Transfer, Update). The
+// Edit, Convert, Delete, Find, Copy, Cut, Paste, Detail, Header, Merge,
+// Transfer, Update). The
 // store handle stays open while the window is; a record being edited stays
 // locked until its sheet closes, so another process can not change it.
 #pragma once
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "core/circ_doc.hpp"
+#include "gui/frame_child.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/library/library_find.hpp"
 #include "gui/library/paged_list_model.hpp"
@@ -26,7 +28,7 @@ class QPlainTextEdit;
 
 namespace kestrel::gui {
 
-class LibraryWindow final : public QWidget {
+class LibraryWindow final : public QWidget, public FrameChild {
  public:
   // Opens a library for reading and writing; null (message shown) on failure.
   static std::unique_ptr<LibraryWindow> open(const std::string& path, GuiContext& context);
@@ -50,12 +52,19 @@ class LibraryWindow final : public QWidget {
   // ---- commands ----
   void addParts();  // repeats until the Add dialog is cancelled
   void editSelected();
+  // Convert: the selected part becomes a part of another type, keeping its
+  // base fields; the record stays locked while the dialog and sheet are open.
+  void convertSelected();
   void deleteSelected();
   void find();
   void copySelected();
   void cutSelected();
   void paste();
   void editHeader();
+  // The selected part's detail lines in the Part Detail window.
+  void showDetail();
+  // Merge another library into this one ("Library Files (*.lib)").
+  void merge();
   void transfer();
   void update();
   // The runs behind the sheets, after the confirmation.
@@ -63,6 +72,7 @@ class LibraryWindow final : public QWidget {
   library::UpdateOutcome runUpdate(const library::UpdateOptions& options);
   // Reads the count and the header again and keeps the selection's row.
   void refresh(std::optional<int> keepRow);
+  WindowState frameState() const override;
 
  private:
   LibraryWindow(std::unique_ptr<library::PartLibrary> lib, GuiContext& context);

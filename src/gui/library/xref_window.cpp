@@ -10,6 +10,7 @@
 
 #include "core/strfmt.hpp"
 #include "gui/library/library_dialogs.hpp"
+#include "gui/library/merge_files.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/qt_text.hpp"
 
@@ -63,6 +64,8 @@ XRefWindow::XRefWindow(std::unique_ptr<library::XRefFile> xref, GuiContext& cont
       this);
   records_ = std::make_unique<RecordList>(this, layout, 2, model_);
   connect(list(), &QListView::doubleClicked, this, [this](const QModelIndex&) { editSelected(); });
+  connect(list()->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex&, const QModelIndex&) { context_.stateChanged(); });
   refresh(model_->count() > 0 ? std::optional<int>(0) : std::nullopt);
 }
 
@@ -93,10 +96,18 @@ std::optional<std::string> XRefWindow::selectedNumber() const {
 
 void XRefWindow::selectRow(int row) { records_->selectRow(row); }
 
+void XRefWindow::merge() {
+  if (!fileReadable()) return;
+  mergeIntoFile(context_, xref_->path(), "Cross-Ref Files (*.xrf)",
+                [this](const std::string& input, Ui& ui) { return library::mergeXRef(*xref_, input, ui); },
+                [this] { refresh(selectedRow()); });
+}
+
 void XRefWindow::refresh(std::optional<int> keepRow) {
   model_->reload();
   records_->setHeaderLines(library::xrefHeaderLines(*xref_));
   records_->keepSelection(keepRow);
+  context_.stateChanged();
 }
 
 void XRefWindow::selectNumber(const std::string& pn) {

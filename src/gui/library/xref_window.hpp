@@ -1,7 +1,8 @@
 // The window of an open cross-reference file (.xrf): its header lines and
 // its records in cross-reference number order in a virtual list, with Add,
 // Edit, Delete, Find ("XRef Find"), Copy, Cut, Paste ("Kestrel XRefObj")
-// and Header. A record being edited stays locked until its sheet closes.
+// Header and Merge. A record being edited stays locked until its sheet
+// closes.
 #pragma once
 
 #include <QWidget>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/frame_child.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/library/paged_list_model.hpp"
 #include "gui/library/record_list.hpp"
@@ -24,7 +26,7 @@ namespace kestrel::gui {
 // The clipboard format of a cross-reference record.
 inline constexpr const char* kXRefClipboardFormat = "Kestrel XRefObj";
 
-class XRefWindow final : public QWidget {
+class XRefWindow final : public QWidget, public FrameChild {
  public:
   static std::unique_ptr<XRefWindow> open(const std::string& path, GuiContext& context);
   static std::unique_ptr<XRefWindow> create(const std::string& path, GuiContext& context);
@@ -47,7 +49,10 @@ class XRefWindow final : public QWidget {
   void cutSelected();
   void paste();
   void editHeader();
+  // Merge another cross-reference file into this one ("Cross-Ref Files (*.xrf)").
+  void merge();
   void refresh(std::optional<int> keepRow);
+  WindowState frameState() const override { return {kXRefWindow, selectedRow().has_value()}; }
 
  private:
   XRefWindow(std::unique_ptr<library::XRefFile> xref, GuiContext& context);

@@ -1,8 +1,7 @@
 // The project module of the desktop: File > New > "&Project", the opener of
-// ".prj" files, the "&Project" menu acting on the active project window, and
-// the question about unsaved projects when the frame closes.
+// ".prj" files, the "&Project" menu acting on the active project window,
+// and File > Save and Print for the project in front.
 #include <QAction>
-#include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -21,39 +20,10 @@
 namespace kestrel::gui {
 namespace {
 
-std::vector<ProjectWindow*> projectWindows(const MainWindow& frame) {
-  std::vector<ProjectWindow*> out;
-  for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList()) {
-    if (auto* w = dynamic_cast<ProjectWindow*>(sub->widget())) out.push_back(w);
-  }
-  return out;
-}
-
 ProjectWindow* activeProject(const MainWindow& frame) {
   QMdiSubWindow* sub = frame.mdiArea()->currentSubWindow();
   return sub != nullptr ? dynamic_cast<ProjectWindow*>(sub->widget()) : nullptr;
 }
-
-// Before the frame asks about its circuits, every project with unsaved
-// changes is asked about; a Cancel keeps the frame open.
-class ProjectCloseGuard final : public QObject {
- public:
-  ProjectCloseGuard(MainWindow& frame) : QObject(&frame), frame_(frame) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == &frame_ && event->type() == QEvent::Close) {
-      for (ProjectWindow* w : projectWindows(frame_)) {
-        if (!w->mayClose()) {
-          event->ignore();
-          return true;
-        }
-      }
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  MainWindow& frame_;
-};
 
 ProjectWindow* showProject(MainWindow& frame, std::unique_ptr<CProjDoc> project) {
   auto openCircuit = [&frame](const std::string& path) { return frame.context().openCircuit(path); };
@@ -132,20 +102,24 @@ void installProjectWindow(MainWindow& frame) {
   frame.registerOpener(".prj", [f](const std::string& path) { return openProjectFile(*f, path); });
 
   QMenu* menu = frame.menu(QObject::tr("&Project"));
-  const auto add = [f, menu](const char* text, const char* tip, auto command) {
+  // Each item acts on the project window in front; those of a node need a selection.
+  const auto add = [f, menu](const char* text, const char* tip, auto command, bool selection = false) {
     QAction* a = menu->addAction(QObject::tr(text));
     a->setStatusTip(QObject::tr(tip));
     QObject::connect(a, &QAction::triggered, f, [f, command] {
       if (ProjectWindow* w = activeProject(*f)) command(*w);
     });
+    f->require(a, {kProjectWindow, selection});
   };
   add("&Add Child...", "Add a SubCircuit or SubHybrid reference to the selected circuit",
-      [](ProjectWindow& w) { w.addChild(); });
-  add("&Delete Child", "Delete the selected child reference", [](ProjectWindow& w) { w.deleteChild(); });
-  add("&Move Child...", "Move the selected child reference to another circuit", [](ProjectWindow& w) { w.moveChild(); });
+      [](ProjectWindow& w) { w.addChild(); }, true);
+  add("&Delete Child", "Delete the selected child reference", [](ProjectWindow& w) { w.deleteChild(); }, true);
+  add("&Move Child...", "Move the selected child reference to another circuit", [](ProjectWindow& w) { w.moveChild(); },
+      true);
   menu->addSeparator();
-  add("&Open Document", "Open the selected node's document", [](ProjectWindow& w) { w.openNode(); });
-  add("&Edit...", "Edit the selected record or header", [](ProjectWindow& w) { w.editNode(); });
+  add("&Open Document", "Open the selected node's document", [](ProjectWindow& w) { w.openNode(); }, true);
+  add("&Edit...", "Edit the selected record or header", [](ProjectWindow& w) { w.editNode(); }, true);
+  add("Detai&l", "Show the selected node in the Part Detail window", [](ProjectWindow& w) { w.showDetail(); }, true);
   add("&Header...", "Choose the top-level circuit", [](ProjectWindow& w) { w.chooseHeader(); });
   add("&Refresh", "Build the project tree again", [](ProjectWindow& w) { w.refresh(); });
   add("&Calculate...", "Calculate the top-level circuit", [](ProjectWindow& w) { w.calculate(); });
@@ -161,7 +135,11 @@ void installProjectWindow(MainWindow& frame) {
     if (w != nullptr) saveAs ? w->saveAs() : w->save();
     return w != nullptr;
   });
-  frame.installEventFilter(new ProjectCloseGuard(frame));
+  frame.registerPrint([](QWidget* window) {
+    auto* w = dynamic_cast<ProjectWindow*>(window);
+    if (w != nullptr) w->printProject();
+    return w != nullptr;
+  });
 }
 
 }  // namespace kestrel::gui

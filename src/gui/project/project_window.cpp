@@ -17,6 +17,7 @@
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/item_activation.hpp"
+#include "gui/part_detail_window.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/qt_text.hpp"
@@ -104,6 +105,8 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
   button("&Move...", "Move the selected child reference to another parent circuit", [this] { moveChild(); });
   button("&Open", "Open the selected node's document", [this] { openNode(); });
   button("&Edit...", "Edit the selected record, or the selected document's header", [this] { editNode(); });
+  button("De&tail", "Show the selected record's or document's lines in the Part Detail window",
+         [this] { showDetail(); });
   button("&Header...", "Choose the top-level circuit", [this] { chooseHeader(); });
   button("&Refresh", "Build the project tree again from the files", [this] { refresh(); });
   button("&Calculate...", "Calculate the top-level circuit and its hierarchy", [this] { calculate(); });
@@ -125,6 +128,8 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
   view_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
   view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   onRowActivated(view_, [this] { openNode(); });
+  connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex&, const QModelIndex&) { context_.stateChanged(); });
   connect(model_, &QAbstractItemModel::dataChanged, this,
           [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
             if (roles.contains(Qt::CheckStateRole)) showChecked();
@@ -205,6 +210,7 @@ bool ProjectWindow::refresh() {
   }
   if (again || !tree_.empty()) select(again ? *again : 0);
   showChecked();
+  context_.stateChanged();
   return true;
 }
 
@@ -317,6 +323,15 @@ CircuitWindow* ProjectWindow::openNode() {
     window->setParentDocument(document.parentFile, document.recordNumber - 1);
   }
   return window;
+}
+
+void ProjectWindow::showDetail() {
+  const auto sel = selection();
+  if (!sel) {
+    ui().message("DETAIL: no part selection.");
+    return;
+  }
+  PartDetailWindow::showFor(this, nodeDetailText(tree_.node(*sel)));
 }
 
 void ProjectWindow::editNode() {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "gui/frame_child.hpp"
 #include "gui/gui_context.hpp"
 #include "gui/save_guard.hpp"
 #include "project/project_file.hpp"
@@ -28,7 +29,7 @@ namespace kestrel::gui {
 class CircuitWindow;
 class ProjectTreeModel;
 
-class ProjectWindow final : public QWidget {
+class ProjectWindow final : public QWidget, public FrameChild {
  public:
   // Opens a circuit or hybrid file in its window (or brings it to the
   // front); null when it could not be opened (message shown).
@@ -66,6 +67,9 @@ class ProjectWindow final : public QWidget {
   CircuitWindow* openNode();
   // A record in its sheet, a document's header in its sheet (in the circuit window).
   void editNode();
+  // Detail: the selected record's detail lines, or the selected document's
+  // header and result lines, in the Part Detail window.
+  void showDetail();
   // Header: another top-level circuit.
   void chooseHeader();
   // Calculate (F9 in the circuit window) on the top-level circuit, which is then saved.
@@ -80,7 +84,8 @@ class ProjectWindow final : public QWidget {
   bool save();
   bool saveAs();
   // Asks about unsaved changes; false when the user cancels.
-  bool mayClose();
+  bool mayClose() override;
+  WindowState frameState() const override { return {kProjectWindow, selection().has_value()}; }
 
  protected:
   void closeEvent(class QCloseEvent* event) override;

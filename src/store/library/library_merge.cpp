@@ -1,6 +1,7 @@
 #include "store/library/library_merge.hpp"
 
 #include <filesystem>
+#include <functional>
 
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
@@ -23,8 +24,30 @@ std::string libraryMergeQuestion(const std::string& input, const std::string& in
   return strprintf("Merge '%s' into '%s'?", input.c_str(), into.c_str());
 }
 
-LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath, Ui& ui) {
-  LibraryMergeOutcome out;
+namespace {
+
+// What tells a library's merge from a cross-reference file's: its messages,
+// and how a listed entry becomes the object added to the open file.
+struct MergeKind {
+  const char* fileError;    // the open file's count can not be read
+  const char* openFailed;   // the input can not be opened
+  const char* inputError;   // the input's count can not be read
+  const char* closeFailed;  // the input can not be closed
+};
+
+constexpr MergeKind kLibraryMerge{"Library file error", "Can not open input library file",
+                                  "Input library file error", "Can not close input library file"};
+constexpr MergeKind kXRefMerge{"Cross-reference file error", "Can not open input cross-reference file",
+                               "Input cross-reference file error", "Can not close input cross-reference file"};
+
+// The merge of either kind: every record of the input, in list order, added to
+// `into`; a number `into` holds already is counted as DuplicatePN and
+// skipped. `addEntry` adds one listed entry (false: it could not be read).
+template <typename File, typename Entry>
+MergeOutcome mergeKeyedFile(File& into, const std::string& inputPath, Ui& ui, const MergeKind& kind,
+                            const std::function<bool(File& input, const Entry&, Outcome& added,
+                                                     StoreCounters&)>& addEntry) {
+  MergeOutcome out;
   ui.log(strprintf("Merge into '%s'...", into.path().c_str()));
   ui.log(strprintf("...'%s'...", inputPath.c_str()));
   ui.log(strprintf("...opening '%s'...", inputPath.c_str()));
@@ -32,16 +55,20 @@ LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath
     ui.log(strprintf("...Error: %s.", "self-reference"));
     return out;
   }
+  if (into.count() < 0) {
+    ui.message(std::string(kind.fileError) + "\n" + into.error().text());
+    return out;
+  }
   StoreMessage error;
-  auto input = PartLibrary::open(inputPath, false, error);
+  auto input = File::open(inputPath, false, error);
   if (!input) {
-    ui.message("Can not open input library file\n" + error.text());
+    ui.message(std::string(kind.openFailed) + "\n" + error.text());
     ui.log(strprintf("...Error: %s.", "can not open"));
     return out;
   }
   const long count = input->count();
   if (count < 0) {
-    ui.message("Input library file error\n" + input->error().text());
+    ui.message(std::string(kind.inputError) + "\n" + input->error().text());
     return out;
   }
   if (count == 0) {
@@ -49,19 +76,18 @@ LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath
     return out;
   }
   ui.log(strprintf("...merging %ld records...", count));
-  LibEntry entry;
+  Entry entry;
   Outcome step = input->first(entry);
   const char* readWhat = "can not read first record";
   long ordinal = 0;
   while (step == Outcome::Ok) {
     ++ordinal;
-    std::unique_ptr<CPart> part;
-    if (!input->partOf(entry, part)) {
+    Outcome added = Outcome::Ok;
+    if (!addEntry(*input, entry, added, out.counters)) {
       ui.log(strprintf("...Error: %s (#%ld).", readWhat, ordinal));
       ui.log("..." + input->error().text());
       return out;
     }
-    const Outcome added = into.put(*part, false, out.counters);
     if (added == Outcome::Failed) {
       ui.log(strprintf("...Error: %s (#%ld).", "can not add record", ordinal));
       ui.log("..." + into.error().text());
@@ -76,7 +102,7 @@ LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath
       }
       ui.clearCancel();
     }
-    LibEntry following;
+    Entry following;
     step = input->next(entry, following);
     entry = std::move(following);
     readWhat = "can not read next record";
@@ -87,9 +113,35 @@ LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath
   }
   ui.log(strprintf("...Succeed:%ld  DuplicatePN:%ld...", out.counters.succeed, out.counters.duplicate));
   ui.log("...Complete.");
-  if (!input->close()) ui.message("Can not close input library file\n" + input->error().text());
+  if (!input->close()) ui.message(std::string(kind.closeFailed) + "\n" + input->error().text());
   out.ok = true;
   return out;
+}
+
+}  // namespace
+
+MergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath, Ui& ui) {
+  return mergeKeyedFile<PartLibrary, LibEntry>(
+      into, inputPath, ui, kLibraryMerge,
+      [&into](PartLibrary& input, const LibEntry& entry, Outcome& added, StoreCounters& counters) {
+        std::unique_ptr<CPart> part;
+        if (!input.partOf(entry, part)) return false;
+        added = into.put(*part, false, counters);
+        return true;
+      });
+}
+
+MergeOutcome mergeXRef(XRefFile& into, const std::string& inputPath, Ui& ui) {
+  return mergeKeyedFile<XRefFile, XRefEntry>(
+      into, inputPath, ui, kXRefMerge,
+      [&into](XRefFile& input, const XRefEntry& entry, Outcome& added, StoreCounters& counters) {
+        if (!entry.damaged.empty()) {
+          input.fail(StatusCode::Corrupt, "can not read record", entry.damaged);
+          return false;
+        }
+        added = into.put(entry.xref, false, counters);
+        return true;
+      });
 }
 
 namespace {

@@ -1,10 +1,12 @@
-// Merge of one library into another, and the check of a library file.
+// Merge of one library (or cross-reference file) into another, and the
+// check of a library or cross-reference file.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "store/library/part_library.hpp"
+#include "store/library/xref_file.hpp"
 #include "store/store_check.hpp"
 
 namespace kestrel {
@@ -13,7 +15,7 @@ class Ui;
 
 namespace kestrel::library {
 
-struct LibraryMergeOutcome {
+struct MergeOutcome {
   StoreCounters counters;  // succeed and duplicate (skipped)
   bool ok = false;
   bool cancelled = false;
@@ -22,8 +24,12 @@ struct LibraryMergeOutcome {
 // "Merge '%s' into '%s'?"
 std::string libraryMergeQuestion(const std::string& input, const std::string& into);
 // Adds every record of the input library (in list order) to `into`; a part
-// number it holds already is skipped. Log lines go through the Ui.
-LibraryMergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath, Ui& ui);
+// number it holds already is skipped. Log lines go through the Ui. Merging
+// a file into itself is refused ("self-reference").
+MergeOutcome mergeLibrary(PartLibrary& into, const std::string& inputPath, Ui& ui);
+// The same for cross-reference files: a cross-reference number `into`
+// holds already is counted as DuplicatePN and skipped.
+MergeOutcome mergeXRef(XRefFile& into, const std::string& inputPath, Ui& ui);
 
 struct LibraryCheckReport {
   std::vector<std::string> faults;

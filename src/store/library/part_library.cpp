@@ -205,6 +205,14 @@ Outcome PartLibrary::removeRecord(std::int32_t record) {
 }
 
 Outcome PartLibrary::edit(std::int32_t record, const std::function<bool(CPart&)>& change) {
+  return rewrite(record, [&change](std::unique_ptr<CPart>& part) { return change(*part); });
+}
+
+Outcome PartLibrary::rewrite(std::int32_t record, const std::function<bool(std::unique_ptr<CPart>&)>& change,
+                             RewriteStep* failedAt) {
+  RewriteStep ignored = RewriteStep::None;
+  RewriteStep& step = failedAt != nullptr ? *failedAt : ignored;
+  step = RewriteStep::Read;
   // Lock first, then read: what is read is what nobody else can change
   // before it is written back.
   LibEntry known;
@@ -215,6 +223,7 @@ Outcome PartLibrary::edit(std::int32_t record, const std::function<bool(CPart&)>
   auto unlockWith = [&](Outcome o) {
     const int rc = store_.UnlockRecord();
     if (o == Outcome::Ok && rc != store::kOk) return storeFailure("can not unlock record", rc);
+    if (o == Outcome::Ok) step = RewriteStep::None;
     return o;
   };
   int rc = store_.ReadRecord(list_);
@@ -223,7 +232,11 @@ Outcome PartLibrary::edit(std::int32_t record, const std::function<bool(CPart&)>
   load(current);
   std::unique_ptr<CPart> part;
   if (!partOf(current, part)) return unlockWith(Outcome::Failed);
-  if (!change(*part)) return unlockWith(Outcome::Ok);
+  if (!change(part) || !part) {
+    step = RewriteStep::Cancel;
+    return unlockWith(Outcome::Ok);
+  }
+  step = RewriteStep::Update;
   if (!fill(*part)) return unlockWith(Outcome::Failed);
   store_.SetCurrentRecord(record);
   rc = store_.UpdateRecord(list_);

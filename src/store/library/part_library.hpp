@@ -88,6 +88,12 @@ class PartLibrary final : public KeyedFile {
   // writes it back (edit returning false leaves the record unchanged). The
   // part number may change; a colliding one gives Duplicate.
   Outcome edit(std::int32_t record, const std::function<bool(CPart&)>& edit);
+  // The same where `change` may put another part (of another class) in the
+  // record's place. `failedAt` says which step a failure came in: reading
+  // and locking, writing back, or unlocking after a cancel.
+  enum class RewriteStep { None, Read, Update, Cancel };
+  Outcome rewrite(std::int32_t record, const std::function<bool(std::unique_ptr<CPart>&)>& change,
+                  RewriteStep* failedAt = nullptr);
 
   // ---- look-ups ----
   // Finds a part number (index 1) or PN2 (index 2) with a store find mode.
