@@ -2,6 +2,8 @@
 
 #include <numbers>
 
+#include "core/windows1252.hpp"
+
 namespace kestrel::graph {
 namespace {
 
@@ -40,17 +42,7 @@ bool isUtf8(std::string_view text) {
 
 std::string utf8Text(std::string_view text) {
   if (isUtf8(text)) return std::string(text);
-  std::string out;
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  return windows1252ToUtf8(text);  // the records' own code page
 }
 
 void CairoCanvas::setColor(const Color& c) { cairo_set_source_rgba(cr_, c.r, c.g, c.b, c.a); }

@@ -23,7 +23,6 @@ namespace {
 // Texts this long are edited in a box of several lines (the notes).
 constexpr std::size_t kBlockTextLength = 512;
 
-std::string stext(const QString& text) { return text.toLatin1().toStdString(); }
 
 class Collector final : public FieldVisitor {
  public:

@@ -1,11 +1,13 @@
 // The desktop windows driven as a user drives them, offscreen: dialogs are
 // answered by a script instead of a person, messages land in a recorder.
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
@@ -44,6 +46,7 @@ class WindowsTest final : public QObject, test::DesktopFixture {
   void init();
   void editedStressCalculatesAsCommandLine();
   void pasteMovesPartBetweenCircuitsOnly();
+  void textsInAnyLanguageThroughEditFieldAndClipboard();
   void badEntriesRefusedWithSharedMessages();
   void failedSaveKeepsDocumentModified();
   void fileChangedOnDiskIsAskedBeforeSavingOver();
@@ -158,6 +161,34 @@ void WindowsTest::pasteMovesPartBetweenCircuitsOnly() {
   }
   std::unique_ptr<CPart> part;
   QVERIFY(decodeClipboardPart(bytes, false, part).isOk());
+}
+
+// Unicode pasted into an edit field is stored in the records' code page
+// (Omega has no place there and becomes '?', the euro sign is byte 0x80);
+// the copied record shows its texts in Unicode on the clipboard and pastes
+// back byte for byte.
+void WindowsTest::textsInAnyLanguageThroughEditFieldAndClipboard() {
+  auto from = openWindow(copyExample("power_supply.cir"));
+  auto to = openWindow(copyExample("controller.cir"));
+  QVERIFY(from && to);
+  from->select(0);
+  QApplication::clipboard()->setText(QString::fromUtf8("\u00B5" "F \u00B1" "5 % \u03A9 25 \u00B0" "C Z\u00FCrich \u20AC"));
+  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
+    auto* pn = sheet.findChild<QLineEdit*>("PN");
+    QVERIFY(pn != nullptr);
+    pn->selectAll();
+    pn->paste();
+  });
+  from->editSelected();
+  QVERIFY(ui.messages.empty());
+  const std::string stored = "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich \x80";
+  const auto row = findPn(from->document(), stored);
+  QVERIFY(row);
+  from->select(*row);
+  from->copySelected();
+  QVERIFY(QApplication::clipboard()->text().contains(QString::fromUtf8("\u00B5" "F \u00B1" "5 % ? 25 \u00B0" "C Z\u00FCrich \u20AC")));
+  to->paste();
+  QVERIFY(findPn(to->document(), stored));
 }
 
 void WindowsTest::badEntriesRefusedWithSharedMessages() {
