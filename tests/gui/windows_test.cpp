@@ -163,10 +163,8 @@ void WindowsTest::pasteMovesPartBetweenCircuitsOnly() {
   QVERIFY(decodeClipboardPart(bytes, false, part).isOk());
 }
 
-// Unicode pasted into an edit field is stored in the records' code page
-// (Omega has no place there and becomes '?', the euro sign is byte 0x80);
-// the copied record shows its texts in Unicode on the clipboard and pastes
-// back byte for byte.
+// Unicode pasted into an edit field is stored in the records' code page (Omega
+// becomes '?', the euro sign 0x80); a copy shows it in Unicode and pastes back.
 void WindowsTest::textsInAnyLanguageThroughEditFieldAndClipboard() {
   auto from = openWindow(copyExample("power_supply.cir"));
   auto to = openWindow(copyExample("controller.cir"));
@@ -174,16 +172,12 @@ void WindowsTest::textsInAnyLanguageThroughEditFieldAndClipboard() {
   from->select(0);
   QApplication::clipboard()->setText(QString::fromUtf8("\u00B5" "F \u00B1" "5 % \u03A9 25 \u00B0" "C Z\u00FCrich \u20AC"));
   scriptAccept<PropertySheet>([](PropertySheet& sheet) {
-    auto* pn = sheet.findChild<QLineEdit*>("PN");
-    QVERIFY(pn != nullptr);
-    pn->selectAll();
-    pn->paste();
+    if (auto* pn = sheet.findChild<QLineEdit*>("PN")) pn->selectAll(), pn->paste();
   });
   from->editSelected();
-  QVERIFY(ui.messages.empty());
   const std::string stored = "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich \x80";
   const auto row = findPn(from->document(), stored);
-  QVERIFY(row);
+  QVERIFY(ui.messages.empty() && row);
   from->select(*row);
   from->copySelected();
   QVERIFY(QApplication::clipboard()->text().contains(QString::fromUtf8("\u00B5" "F \u00B1" "5 % ? 25 \u00B0" "C Z\u00FCrich \u20AC")));

@@ -275,9 +275,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RtfCase{"PiFactorsLetter", 2, kLetterPaper, "\\paperw12240\\paperh15840"}),
     [](const ::testing::TestParamInfo<RtfCase>& info) { return std::string(info.param.name); });
 
-// A record's texts, kept in Windows-1252, reach each file in its own
-// encoding and read back as typed: UTF-8 text, the PDF's text (pdftotext),
-// and RTF's escapes of its declared code page.
+// A record's Windows-1252 texts read back as typed from the text file, the
+// PDF (pdftotext) and the RTF (escapes of its declared code page).
 TEST(ReportFiles, TextsOutsideAsciiReadBackAsTyped) {
   auto doc = richCircuit();
   doc->record(0).DESCR = "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich";
