@@ -3,7 +3,6 @@
 
 #include <QFontMetricsF>
 #include <QPolygonF>
-#include <QStringDecoder>
 
 namespace kestrel::gui {
 namespace {
@@ -27,11 +26,7 @@ QFont chartFont(const graph::Font& font) {
 
 // UTF-8 text as it is; other bytes (a part number) read as Windows-1252.
 QString chartText(std::string_view text) {
-  const QByteArrayView bytes(text.data(), qsizetype(text.size()));
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString utf8 = decoder.decode(bytes);
-  if (!decoder.hasError()) return utf8;
-  return qtext(text);
+  return isValidUtf8(text) ? QString::fromStdString(std::string(text)) : qtext(text);
 }
 
 }  // namespace
