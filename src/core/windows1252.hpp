@@ -18,6 +18,9 @@ namespace kestrel {
 // control of the same number, so every byte has a character and back.
 std::uint32_t windows1252CodePoint(unsigned char byte);
 
+// Appends the UTF-8 form of a character (other code pages' tables use it).
+void appendUtf8(std::string& out, std::uint32_t codePoint);
+
 // Every byte read as Windows-1252; the result is always valid UTF-8.
 std::string windows1252ToUtf8(std::string_view text);
 
