@@ -304,7 +304,7 @@ void FieldPage::browse(std::size_t index) {
   if (chooser == browsers_.end()) return;
   const std::string chosen = chooser->second();
   if (chosen.empty() || index >= rows_.size()) return;
-  rows_[index].line->setText(qtext(chosen));
+  rows_[index].line->setText(qmixed(chosen));  // a file name, in UTF-8
   leave(index);
 }
 

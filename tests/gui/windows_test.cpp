@@ -582,6 +582,7 @@ void WindowsTest::browsePutsChosenFileNameIntoField() {
       {"sub-circuit", false, dir.filePath("boards/io_board.cir").toStdString(), "io_board.cir", ""},
       {"sub-hybrid", true, dir.filePath("rf_module.hyb").toStdString(), "rf_module.hyb", ""},
       {"chooser cancelled", false, "", "typed.cir", ""},
+      {"name outside ASCII", false, "/tmp/Z\u00FCrich.cir", "Z\xFCrich.cir", ""},  // kept in Windows-1252
       {"name too long", false, "/tmp/" + std::string(57, 'N') + ".cir", "",
        "Text entry has too many characters:\n61 ch entered ... 60 ch max"},
   };
