@@ -382,7 +382,6 @@ TEST(NumberFormat, NeverWiderThanTheFieldWhenItFits) {
   }
 }
 
-// Every byte of the code page has a character and comes back from it.
 TEST(Windows1252, EveryHighByteRoundTrips) {
   for (int b = 0x80; b <= 0xFF; ++b) {
     const std::string byte(1, static_cast<char>(b)), utf8 = windows1252ToUtf8(byte);
@@ -390,13 +389,11 @@ TEST(Windows1252, EveryHighByteRoundTrips) {
   }
 }
 
-// UTF-8 in, the code page's bytes out; what it cannot hold becomes '?'.
 TEST(Windows1252, StoresWhatTheCodePageHoldsAndReplacesTheRest) {
   const struct { std::string utf8, stored; std::size_t replaced; } cases[] = {
       {"\u20AC \u201Cx\u201D \u2013\u2014\u2122", "\x80 \x93x\x94 \x96\x97\x99", 0},
       {"\u0160\u017D\u0161\u017E\u0178", "\x8A\x8E\x9A\x9E\x9F", 0},
-      {"\u0081", "\x81", 0},  // an unassigned byte stands for its C1 control
-      {"\u0080", "?", 1},      // other C1 controls are not in the code page
+      {"\u0081\u0080", "\x81?", 1},  // only the unassigned bytes stand for C1 controls
       {"\u00B5" "F \u00B1" "5 % \u03A9 25 \u00B0" "C Z\u00FCrich", "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich", 1},
       {"R\u6297 \U0001F600", "R? ?", 2},
       {"a\x80" "b Z\xC3", "a?b Z?", 2},         // a stray continuation byte, a cut sequence

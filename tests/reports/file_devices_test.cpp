@@ -194,9 +194,7 @@ RtfRead readRtf(const std::string& rtf) {
     } else if (i >= rtf.size()) {
       out.error = "\\ at the end";
     } else if (rtf[i] == '\'') {  // a byte of the declared code page, 1252
-      for (char b : windows1252ToUtf8(std::string(1, static_cast<char>(std::stoi(rtf.substr(i + 1, 2), nullptr, 16))))) {
-        emit(b);
-      }
+      for (char b : windows1252ToUtf8(std::string(1, static_cast<char>(std::stoi(rtf.substr(i + 1, 2), nullptr, 16))))) emit(b);
       i += 3;
     } else if (!isAlpha(rtf[i])) {
       emit(rtf[i++]);  // \\ \{ \}
