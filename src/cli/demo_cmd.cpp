@@ -10,6 +10,7 @@
 #include "cli/terminal_ui.hpp"
 #include "core/sample_circuit.hpp"
 #include "core/text_lines.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -31,15 +32,15 @@ int runDemo(const DemoJob& job, const GlobalOptions& global) {
   if (job.json) {
     nlohmann::json records = nlohmann::json::array();
     for (const auto& part : doc->records()) {
-      records.push_back({{"pn", part->PN},
+      records.push_back({{"pn", kestrel::windows1252ToUtf8(part->PN)},
                          {"type", part->GetTypeName()},
-                         {"refdes", part->REFDES},
+                         {"refdes", kestrel::windows1252ToUtf8(part->REFDES)},
                          {"qty", part->QTY},
                          {"fr", part->FR},
                          {"tfr", part->TFR()},
                          {"temperature", part->T}});
     }
-    nlohmann::json out = {{"title", doc->title()},
+    nlohmann::json out = {{"title", kestrel::mixedToUtf8(doc->title())},
                           {"failureRate", h.TotalFR},
                           {"mtbf", h.MTBF},
                           {"parts", h.PartsCount},

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/commands.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/file_system.hpp"
@@ -99,7 +100,7 @@ void addExportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
                   "for `kestrel import --auto`")
       ->check(CLI::IsMember({"records", "keywords"}, CLI::ignore_case));
   cmd->add_option("--type", options->partType, "Only records of this part type (name or type id)");
-  cmd->add_option("--pn", options->pnFilter, "Only records whose part number begins with this text");
+  cmd->add_option("--pn", options->pnFilter, "Only records whose part number begins with this text")->transform(storedText());
   cmd->callback([options, &global, &exitCode] { exitCode = runExportCommand(*options, global); });
 }
 

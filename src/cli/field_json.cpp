@@ -5,6 +5,7 @@
 #include "core/field_spec.hpp"
 #include "core/file_system.hpp"
 #include "core/stale_results.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -19,7 +20,8 @@ nlohmann::json number(double value) {
 class JsonFields final : public FieldVisitor {
  public:
   explicit JsonFields(nlohmann::json& out) : out_(out) {}
-  void text(const FieldSpec& field, std::string& value, bool) override { put(field, value); }
+  // Records keep Windows-1252; JSON is UTF-8.
+  void text(const FieldSpec& field, std::string& value, bool) override { put(field, windows1252ToUtf8(value)); }
   void number(const FieldSpec& field, float& value, bool) override { put(field, cli::number(value)); }
   void choice(const FieldSpec& field, std::uint8_t& value, bool) override {
     put(field, field.choices ? nlohmann::json(std::string(field.choices->text(value)))
@@ -105,9 +107,10 @@ nlohmann::json documentJson(CCircDoc& doc) {
   }
   nlohmann::json staleRecords = nlohmann::json::array();
   for (const StaleRecord& r : staleSubFileRecords(posixFileSystem(), doc)) {
-    staleRecords.push_back({{"record", r.record}, {"PN", r.PN}, {"file", r.file}, {"reason", r.reason}});
+    staleRecords.push_back({{"record", r.record}, {"PN", windows1252ToUtf8(r.PN)}, {"file", mixedToUtf8(r.file)},
+                            {"reason", mixedToUtf8(r.reason)}});
   }
-  return {{"file", doc.path()},
+  return {{"file", mixedToUtf8(doc.path())},
           {"kind", doc.isHybrid() ? "HYBRID" : "CIRCUIT"},
           {"stale", !staleRecords.empty()},
           {"staleRecords", staleRecords},

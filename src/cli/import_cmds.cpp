@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "cli/commands.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
@@ -264,7 +265,7 @@ void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   d->add_option("--format", def->format, "Input format: CSV, WKS, DBF, XLS (.xls, .xlsx) or MDB (.mdb, SQLite)");
   d->add_option("--skip", def->skip, "Records to skip: FIRST-LAST (0 = none)");
   d->add_option("--header-rec", def->headerRecord, "Header record number (0 = none)");
-  d->add_option("--description", def->description, "Description");
+  d->add_option("--description", def->description, "Description")->transform(storedText());
   d->add_option("--table", def->table, "Worksheet or table to read (default: the first)");
   d->add_option("--separator", def->separator, "CSV separator: , ; or TAB");
   d->add_option("--translate", def->translate, "Translate code (X31217F1), OFF for none");

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/exit_codes.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/library_cli.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/circ_header.hpp"
@@ -322,7 +323,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   lib->require_subcommand(1);
   CLI::App* c = lib->add_subcommand("create", "Create a library file");
   c->add_option("LIB", job->file, "The new library (.lib)")->required();
-  c->add_option("--descr", job->description, "Library description");
+  c->add_option("--descr", job->description, "Library description")->transform(storedText());
   c->callback([job, &exitCode] { exitCode = runLibCreate(*job); });
 
   c = lib->add_subcommand("add", "Add a part to a library (fields as KEYWORD=VALUE)");
@@ -342,13 +343,13 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
 
   c = lib->add_subcommand("find", "Find a part: number or PN2 containing TEXT, or the first of a part type");
   c->add_option("LIB", job->file, "The library")->required();
-  c->add_option("TEXT", job->text, "Text, or a part type for --by type/hybtype")->required();
+  c->add_option("TEXT", job->text, "Text, or a part type for --by type/hybtype")->transform(storedText())->required();
   c->add_option("--by", job->by, "pn, pn2, type or hybtype")->check(CLI::IsMember({"pn", "pn2", "type", "hybtype"}));
   c->callback([job, &exitCode] { exitCode = runLibFind(*job); });
 
   c = lib->add_subcommand("delete", "Delete the part of a part number");
   c->add_option("LIB", job->file, "The library")->required();
-  c->add_option("PN", job->text, "Part number")->required();
+  c->add_option("PN", job->text, "Part number")->transform(storedText())->required();
   c->callback([job, &exitCode] { exitCode = runLibDelete(*job); });
 
   c = lib->add_subcommand("merge", "Add every part of another library (duplicates are skipped)");
@@ -366,14 +367,14 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   x->require_subcommand(1);
   c = x->add_subcommand("create", "Create a cross-reference file");
   c->add_option("XRF", job->file, "The new file (.xrf)")->required();
-  c->add_option("--descr", job->description, "Description");
+  c->add_option("--descr", job->description, "Description")->transform(storedText());
   c->callback([job, &exitCode] { exitCode = runXRefCreate(*job); });
   c = x->add_subcommand("add", "Add a cross-reference");
   c->add_option("XRF", job->file, "The file")->required();
-  c->add_option("XREFPN", job->text, "Cross-reference part number")->required();
-  c->add_option("LIBPN", job->libPn, "Library part number")->required();
-  c->add_option("--notes-title", job->notesTitle, "Notes title");
-  c->add_option("--notes", job->notes, "Notes");
+  c->add_option("XREFPN", job->text, "Cross-reference part number")->transform(storedText())->required();
+  c->add_option("LIBPN", job->libPn, "Library part number")->transform(storedText())->required();
+  c->add_option("--notes-title", job->notesTitle, "Notes title")->transform(storedText());
+  c->add_option("--notes", job->notes, "Notes")->transform(storedText());
   c->add_flag("--replace", job->replace, "Replace the cross-reference of the same number");
   c->callback([job, &exitCode] { exitCode = runXRefAdd(*job); });
   c = x->add_subcommand("list", "List in cross-reference number order");
@@ -384,7 +385,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->callback([job, &exitCode] { exitCode = runKeyedCheck(*job, library::checkXRefFile); });
   c = x->add_subcommand("find", "Find the first number at or after TEXT that begins with it");
   c->add_option("XRF", job->file, "The file")->required();
-  c->add_option("TEXT", job->text, "Text (case ignored)")->required();
+  c->add_option("TEXT", job->text, "Text (case ignored)")->transform(storedText())->required();
   c->add_option("--by", job->by, "xrefpn or libpn")->check(CLI::IsMember({"xrefpn", "libpn"}));
   c->callback([job, &exitCode] { exitCode = runXRefFind(*job); });
   c = x->add_subcommand("merge", "Add every cross-reference of another file (duplicates are skipped)");

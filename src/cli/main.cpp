@@ -8,9 +8,12 @@
 #include "core/document_lock.hpp"
 #include "core/file_system.hpp"
 #include "models/register_all.hpp"
+#include "shell/utf8_output.hpp"
 
 int main(int argc, char** argv) {
   using namespace kestrel::cli;
+  // Whatever is printed reaches the terminal as UTF-8.
+  const kestrel::Utf8Output utf8Out(std::cout), utf8Err(std::cerr);
   kestrel::registerAllParts();
 
   CLI::App app{

@@ -6,6 +6,7 @@
 
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/library_cli.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/file_system.hpp"
@@ -144,7 +145,7 @@ int runUpdateJob(const MoveJob& job, const GlobalOptions& global) {
 
 void addFilterOptions(CLI::App* c, MoveJob& job) {
   c->add_option("--type", job.type, "Only records of this part type");
-  c->add_option("--pn", job.pn, "Only records whose part number begins with this text");
+  c->add_option("--pn", job.pn, "Only records whose part number begins with this text")->transform(storedText());
 }
 
 }  // namespace
@@ -154,8 +155,8 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
   CLI::App* c = app.add_subcommand("recall", "Recall library parts into a circuit or hybrid by part number");
   c->add_option("CIRCUIT", recall->circuit, "The circuit or hybrid file")->required();
   c->add_option("LIB", recall->library, "The library")->required();
-  c->add_option("PN", recall->numbers, "Part numbers (or PN2, or cross-reference numbers)")->required();
-  c->add_option("--refdes", recall->refdes, "Reference designators, one per part number in order");
+  c->add_option("PN", recall->numbers, "Part numbers (or PN2, or cross-reference numbers)")->transform(storedText())->required();
+  c->add_option("--refdes", recall->refdes, "Reference designators, one per part number in order")->transform(storedText());
   c->add_option("--xref", recall->xref, "Search this cross-reference file for numbers the library lacks");
   c->add_flag("--decode", recall->decode, "Build resistors, potentiometers and capacitors from military part numbers the library lacks");
   c->add_option("--xref-move", recall->xrefMove,

@@ -9,6 +9,7 @@
 #include "cli/commands.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/strfmt.hpp"
 #include "reports/report_job.hpp"
@@ -148,7 +149,7 @@ void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
   report->add_option("--left-margin", cmd->leftMargin, "Left margin in inches (0.25 to 1.0)")
       ->capture_default_str();
   cmd->companyOption = report->add_option("--company", cmd->job.settings.company,
-                                          "Company line, at most 60 characters (default: the saved one)");
+                                          "Company line, at most 60 characters (default: the saved one)")->transform(storedText());
   cmd->missionOption =
       report->add_flag("--mission-results,!--no-mission-results", cmd->missionResults,
                        "Print (or leave out) each part's reliability line and the header's mission line "

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -95,7 +96,7 @@ bool looksLikeLibrary(const std::string& path) {
 int runStoreCheck(const StoreCheckJob& job) {
   const bool library = job.segments.empty() && job.fields.empty() && looksLikeLibrary(job.file);
   store::CheckOptions options = library ? library::libraryCheckOptions() : store::CheckOptions{};
-  if (library) std::printf("'%s': checked as a part library\n", job.file.c_str());
+  if (library) std::cout << "'" << job.file << "': checked as a part library\n";
   options.maxFaults = job.maxFaults;
   for (const auto& s : job.segments) {
     if (!parseSegments(s, options)) {
@@ -114,8 +115,8 @@ int runStoreCheck(const StoreCheckJob& job) {
                  rc == store::kFail ? "can not open the file" : store::StoreErrorText(rc).c_str());
     return kExitBadInput;
   }
-  for (const auto& f : report.faults) std::printf("%s\n", store::describeFault(f).c_str());
-  if (report.moreFaults > 0) std::printf("... and %d more faults\n", report.moreFaults);
+  for (const auto& f : report.faults) std::cout << store::describeFault(f) << '\n';  // keys may hold stored texts
+  if (report.moreFaults > 0) std::cout << "... and " << report.moreFaults << " more faults\n";
   std::size_t faults = report.faults.size() + static_cast<std::size_t>(report.moreFaults);
   if (library && faults == 0) {
     // Sound trees: every index entry must also name a record that builds its key.
@@ -124,7 +125,7 @@ int runStoreCheck(const StoreCheckJob& job) {
     auto lib = library::PartLibrary::open(job.file, false, error);
     if (lib) lib->checkIndexKeys(keyFaults);
     else keyFaults.push_back(library::oneLine(error.text()));
-    for (const auto& f : keyFaults) std::printf("%s\n", f.c_str());
+    for (const auto& f : keyFaults) std::cout << f << '\n';
     faults += keyFaults.size();
   }
   std::printf("'%s': %ld records, %ld nodes in use of %ld, %d trees: %s\n", job.file.c_str(), report.records,
@@ -149,7 +150,7 @@ int runStoreRecover(const StoreRecoverJob& job, const GlobalOptions& global) {
     ui.finishProgress();
   }
   session.log.end();
-  for (const std::string& line : out.lostLines) std::fprintf(stderr, "kestrel: %s\n", line.c_str());
+  for (const std::string& line : out.lostLines) std::cerr << "kestrel: " << line << '\n';
   if (!out.ok) {
     std::fprintf(stderr, "STORE RECOVER: %s.\n", out.failure.message().c_str());
     // A damaged file too far gone to scan is an input that can not be read, like a missing one.

@@ -7,6 +7,7 @@
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
 #include "core/ui.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel {
 
@@ -18,7 +19,9 @@ bool sortsBefore(const CPart& a, const CPart& b) {
 
 std::string subFilePath(const std::string& parentPath, const std::string& fileName) {
   const auto nameStart = fileName.find_last_of("/\\:");
-  const std::string name = nameStart == std::string::npos ? fileName : fileName.substr(nameStart + 1);
+  // A record keeps the name in its own code page (Windows-1252); the file
+  // system names files in UTF-8.
+  const std::string name = mixedToUtf8(nameStart == std::string::npos ? fileName : fileName.substr(nameStart + 1));
   const auto dirEnd = parentPath.find_last_of("/\\");
   if (dirEnd == std::string::npos) return name;
   return parentPath.substr(0, dirEnd + 1) + name;

@@ -10,6 +10,7 @@
 #include "core/file_identity.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/circuit_target.hpp"
 #include "exchange/library_recall_source.hpp"
 #include "exchange/library_target.hpp"
@@ -41,7 +42,15 @@ std::vector<std::string> expand(const std::string& pattern) {
   return files;
 }
 
-void fillRecord(InputRecord& record, const TableRow& row, std::size_t& used) {
+// The readers deliver UTF-8; the records keep Windows-1252. A character the
+// code page cannot hold is written as '?' and logged with its record.
+std::string storedText(const std::string& utf8, long number, int field, const ImportLogFn& log) {
+  Windows1252Text converted = utf8ToWindows1252(utf8);
+  if (!converted.lossless()) log(replacedNote(converted, number, field));
+  return std::move(converted.text);
+}
+
+void fillRecord(InputRecord& record, const TableRow& row, std::size_t& used, const ImportLogFn& log) {
   const std::size_t n = std::min(row.size(), kMaxTableFields);
   for (std::size_t i = n; i < used; ++i) record.setText(static_cast<int>(i) + 1, {});
   used = n;
@@ -50,10 +59,10 @@ void fillRecord(InputRecord& record, const TableRow& row, std::size_t& used) {
     const TableCell& c = row[i];
     switch (c.kind) {
       case TableCell::Kind::Number: record.setNumber(f, c.number); break;
-      case TableCell::Kind::Text: record.setText(f, c.text); break;
+      case TableCell::Kind::Text: record.setText(f, storedText(c.text, record.number, f, log)); break;
       case TableCell::Kind::Empty: record.setText(f, {}); break;
       case TableCell::Kind::Error:
-        record.setText(f, c.text);
+        record.setText(f, storedText(c.text, record.number, f, log));
         record.field(f)->state = InputState::Error;
         break;
     }
@@ -65,7 +74,8 @@ class FileRun {
  public:
   FileRun(const ImportJob& job, FileSystem& fs, Ui& ui, FileOutcome& outcome)
       : job_(job), def_(job.definition), fs_(fs), ui_(ui), out_(outcome),
-        reader_(def_.keywords, [this](std::string_view line) { ui_.log(line); }) {}
+        reader_(def_.keywords, [this](std::string_view line) { ui_.log(line); }),
+        log_([this](std::string_view line) { ui_.log(line); }) {}
 
   // False when the whole run must stop (cancel or quit).
   bool run() {
@@ -116,7 +126,7 @@ class FileRun {
       if (table_->rowNumber() == headerNo) {
         std::size_t used = 0;
         headerRecord_.number = headerNo;
-        fillRecord(headerRecord_, row, used);
+        fillRecord(headerRecord_, row, used, log_);
         haveHeader_ = true;
         return true;
       }
@@ -200,7 +210,7 @@ class FileRun {
         continue;
       }
       record_.number = number;
-      fillRecord(record_, row, used_);
+      fillRecord(record_, row, used_, log_);
       reader_.setRecord(&record_);
       if (!headerRead) {  // no header record: the first record carries the header keywords
         target.readHeader(reader_);
@@ -261,6 +271,7 @@ class FileRun {
   Ui& ui_;
   FileOutcome& out_;
   KeywordReader reader_;
+  ImportLogFn log_;
   std::unique_ptr<TableReader> table_;
   std::string formatName_;
   InputRecord record_, headerRecord_;

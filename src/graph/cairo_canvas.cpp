@@ -2,55 +2,13 @@
 
 #include <numbers>
 
+#include "core/windows1252.hpp"
+
 namespace kestrel::graph {
-namespace {
-
-bool isUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t extra = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // the range of the byte after the first
-    if (c < 0x80) {
-      extra = 0;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      extra = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      extra = 2;
-      if (c == 0xE0) lo = 0xA0;  // no overlong forms
-      if (c == 0xED) hi = 0x9F;  // no surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      extra = 3;
-      if (c == 0xF0) lo = 0x90;
-      if (c == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
-    } else {
-      return false;
-    }
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if (i + k >= text.size()) return false;
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      if (k == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
-
-}  // namespace
 
 std::string utf8Text(std::string_view text) {
-  if (isUtf8(text)) return std::string(text);
-  std::string out;
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out += ch;
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+  if (isValidUtf8(text)) return std::string(text);
+  return windows1252ToUtf8(text);  // the records' own code page
 }
 
 void CairoCanvas::setColor(const Color& c) { cairo_set_source_rgba(cr_, c.r, c.g, c.b, c.a); }

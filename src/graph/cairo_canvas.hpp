@@ -35,7 +35,7 @@ class CairoCanvas final : public Canvas {
   cairo_t* cr_;
 };
 
-// `text` if it is valid UTF-8, else its bytes read as Latin-1.
+// `text` if it is valid UTF-8, else its bytes read as Windows-1252.
 std::string utf8Text(std::string_view text);
 
 }  // namespace kestrel::graph

@@ -3,13 +3,16 @@
 #include "core/doc_file.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel::graph {
 namespace {
 
+// The file is UTF-8: part numbers come in the records' code page, circuit
+// names in the file system's UTF-8.
 std::string quoted(std::string_view text) {
   std::string out = "\"";
-  for (char c : text) {
+  for (char c : mixedToUtf8(text)) {
     if (c == '"') out += '"';
     out += c;
   }

@@ -1,4 +1,5 @@
 #include "gui/circuit_window.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QApplication>
 #include <QClipboard>
@@ -41,17 +42,6 @@
 
 namespace kestrel::gui {
 namespace {
-
-QString qtext(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QFont listFont() {
-  QFont font("Courier New");
-  font.setStyleHint(QFont::Monospace);
-  font.setPointSize(9);
-  return font;
-}
 
 const DocumentKind& kindOf(const CCircDoc& doc) {
   return documentKinds()[doc.isHybrid() ? 1 : 0];
@@ -233,7 +223,7 @@ void CircuitWindow::showResult() {
       result_->setStyleSheet({});
       result_->setToolTip({});
     } else {
-      showNotCurrent(qtext(notCurrentText(notCurrent_)));
+      showNotCurrent(qmixed(notCurrentText(notCurrent_)));
     }
   } else if (!lastResult_.empty()) {
     // The totals of the last calculation stay in sight until the next one.
@@ -278,7 +268,7 @@ void CircuitWindow::recheckSubFiles() {
 std::string CircuitWindow::resultText() const { return result_->text().toStdString(); }
 
 void CircuitWindow::updateTitle() {
-  setWindowTitle(qtext(doc_->title() + (doc_->isModified() ? " *" : "")));
+  setWindowTitle(qmixed(doc_->title() + (doc_->isModified() ? " *" : "")));
 }
 
 bool CircuitWindow::editInSheet(CPart& part, const std::string& title, bool filled) {
@@ -600,8 +590,8 @@ CircuitWindow* CircuitWindow::openSubFile() {
 void CircuitWindow::setParentDocument(const std::string& path, std::optional<std::size_t> row) {
   parentPath_ = path;
   parentRow_ = row;
-  parentLine_->setText(qtext("Parent: " + upperFileName(path)));
-  parentLine_->setToolTip(qtext(path));
+  parentLine_->setText(qmixed("Parent: " + upperFileName(path)));
+  parentLine_->setToolTip(qmixed(path));
   parentBar_->setVisible(!path.empty());
 }
 

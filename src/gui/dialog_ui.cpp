@@ -1,4 +1,5 @@
 #include "gui/dialog_ui.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -16,13 +17,6 @@
 #include "shell/document_kinds.hpp"
 
 namespace kestrel::gui {
-namespace {
-
-QString qtext(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
 
 ProgressWindow::ProgressWindow(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
@@ -107,7 +101,7 @@ ProgressWindow* DialogUi::window() {
 
 void DialogUi::message(std::string_view text) {
   QMessageBox::warning(QApplication::activeWindow() ? QApplication::activeWindow() : parent_,
-                       qtext(kApplicationTitle), qtext(text));
+                       qtext(kApplicationTitle), qmixed(text));
 }
 
 bool DialogUi::confirm(std::string_view question) {
@@ -117,10 +111,10 @@ bool DialogUi::confirm(std::string_view question) {
   const QMessageBox::StandardButton yes = okCancel ? QMessageBox::Ok : QMessageBox::Yes;
   const QMessageBox::StandardButton no = okCancel ? QMessageBox::Cancel : QMessageBox::No;
   return QMessageBox::question(QApplication::activeWindow() ? QApplication::activeWindow() : parent_,
-                               qtext(kApplicationTitle), qtext(question), yes | no, yes) == yes;
+                               qtext(kApplicationTitle), qmixed(question), yes | no, yes) == yes;
 }
 
-void DialogUi::progressLine(int line, std::string_view text) { window()->setLine(line, qtext(text)); }
+void DialogUi::progressLine(int line, std::string_view text) { window()->setLine(line, qmixed(text)); }
 
 void DialogUi::progressBar(int index, int count) { window()->setBar(index, count); }
 
@@ -138,7 +132,7 @@ void DialogUi::clearCancel() {
   if (progress_ != nullptr) progress_->clearCancel();
 }
 
-void DialogUi::log(std::string_view line) { window()->appendLog(qtext(line)); }
+void DialogUi::log(std::string_view line) { window()->appendLog(qmixed(line)); }
 
 // Qt takes a window's modality when the window is shown: a change made while
 // it is visible is not applied, and a window hidden after such a change stays

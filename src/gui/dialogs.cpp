@@ -1,4 +1,5 @@
 #include "gui/dialogs.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,7 +45,6 @@ std::string timeText(double hours) {
   return strprintf("%.*f", decimals, hours);
 }
 
-QString qtext(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 
@@ -214,7 +214,7 @@ void ReportSetupDialog::accept() {
   result_.sortBy = sortKeyFromIndex(sortBy_->currentIndex() + 1);
   result_.topMargin = static_cast<float>(top);
   result_.leftMargin = static_cast<float>(left);
-  result_.company = company_->text().toLatin1().toStdString();
+  result_.company = stext(company_->text());
   result_.missionResults = mission_->isChecked();
   result_.warningMsg = warning_->isChecked();
   result_.hybridPiFactors = hybridPi_->isChecked();

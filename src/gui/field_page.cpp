@@ -23,7 +23,6 @@ namespace {
 // Texts this long are edited in a box of several lines (the notes).
 constexpr std::size_t kBlockTextLength = 512;
 
-std::string stext(const QString& text) { return text.toLatin1().toStdString(); }
 
 class Collector final : public FieldVisitor {
  public:
@@ -305,7 +304,7 @@ void FieldPage::browse(std::size_t index) {
   if (chooser == browsers_.end()) return;
   const std::string chosen = chooser->second();
   if (chosen.empty() || index >= rows_.size()) return;
-  rows_[index].line->setText(qtext(chosen));
+  rows_[index].line->setText(qmixed(chosen));  // a file name, in UTF-8
   leave(index);
 }
 

@@ -138,7 +138,7 @@ void FindDialog::setType(std::size_t menuIndex) {
 void FindDialog::accept() {
   job_.mode = typeMode_->isChecked() ? RecordFindMode::PartType : RecordFindMode::Text;
   job_.fromCurrent = fromCurrent_->isChecked();
-  job_.text = text_->text().toLatin1().toStdString();
+  job_.text = stext(text_->text());
   job_.fields = {pn_->isChecked(),    pn2_->isChecked(), refDes_->isChecked(),
                  descr_->isChecked(), lcn_->isChecked(), notes_->isChecked()};
   // The menu lists the kind's table in order: entry i is the table's row i.

@@ -1,4 +1,5 @@
 #include "gui/main_window.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -71,7 +72,7 @@ MainWindow::MainWindow(Settings& settings, FileSystem& fs) : settings_(settings)
   context_.settings = &settings_;
   useDesktopDialogs(context_, this);
   context_.openDocuments = &openDocuments_;
-  context_.statusText = [this](const std::string& text) { statusBar()->showMessage(QString::fromStdString(text)); };
+  context_.statusText = [this](const std::string& text) { statusBar()->showMessage(qmixed(text)); };
   context_.refreshViews = [this] {
     for (CircuitWindow* w : circuits()) w->update();
   };

@@ -1,17 +1,28 @@
-// What the windows share in showing the system's texts: the texts are
-// single-byte (Latin-1), as the files store them, and lists of records are
-// shown in the fixed-pitch report font so their columns line up.
+// What the windows share in showing the system's texts: the records and
+// headers keep single-byte Windows-1252 texts, the windows show and take
+// Unicode, and lists of records are shown in the fixed-pitch report font so
+// their columns line up.
 #pragma once
 
 #include <QFont>
 #include <QString>
+#include <string>
 #include <string_view>
+
+#include "core/windows1252.hpp"
 
 namespace kestrel::gui {
 
-inline QString qtext(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
+// A stored text (Windows-1252) for a window.
+inline QString qtext(std::string_view text) { return QString::fromStdString(windows1252ToUtf8(text)); }
+
+// A line that joins stored texts with file names or typed texts (messages,
+// log lines): UTF-8 sequences as they are, other bytes as Windows-1252.
+inline QString qmixed(std::string_view text) { return QString::fromStdString(mixedToUtf8(text)); }
+
+// What a window holds, as a stored text: a character Windows-1252 cannot
+// hold becomes '?'.
+inline std::string stext(const QString& text) { return utf8ToWindows1252(text.toStdString()).text; }
 
 // "Courier New" (Liberation Mono stands in), 9 points.
 inline QFont listFont() {

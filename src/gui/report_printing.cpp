@@ -1,4 +1,5 @@
 #include "gui/report_printing.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -50,7 +51,7 @@ void PrinterDevice::createFont(FontRole role, const FontSpec& wanted, int height
 
 double PrinterDevice::textWidth(FontRole role, std::string_view text) const {
   const QFontMetricsF metrics(fonts_->font[static_cast<std::size_t>(role)], &printer_);
-  return metrics.horizontalAdvance(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  return metrics.horizontalAdvance(qtext(text));
 }
 
 double PrinterDevice::ascent(FontRole role) const {
@@ -58,7 +59,7 @@ double PrinterDevice::ascent(FontRole role) const {
 }
 
 void PrinterDevice::startJob(std::string_view title, std::uint32_t) {
-  printer_.setDocName(QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+  printer_.setDocName(qtext(title));
 }
 
 void PrinterDevice::startPage() {
@@ -75,8 +76,7 @@ void PrinterDevice::text(int x, int y, FontRole role, std::string_view line) {
   if (!painter_) return;
   painter_->setFont(fonts_->font[static_cast<std::size_t>(role)]);
   painter_->setPen(Qt::black);
-  painter_->drawText(QPointF(x, y + ascent(role)),
-                     QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+  painter_->drawText(QPointF(x, y + ascent(role)), qtext(line));
 }
 
 void PrinterDevice::rule(int x, int y, int width, int height) {

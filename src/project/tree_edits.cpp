@@ -12,6 +12,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "core/windows1252.hpp"
 #include "project/project_tree.hpp"
 #include "project/top_level.hpp"
 
@@ -186,7 +187,10 @@ EditResult addChild(const ProjectTree& tree, std::size_t parentIndex, ChildMode 
   if (!part || part->PART_TYPE != type) {
     return refused(ui, StatusCode::InvalidArgument, parent->path(), "ADD: can not create part object.");
   }
-  part->FileName = name;
+  // The record keeps its texts in Windows-1252; a name the code page cannot
+  // hold stays as the file system spells it, so the file is still found.
+  const Windows1252Text stored = utf8ToWindows1252(name);
+  part->FileName = stored.lossless() ? stored.text : name;
   part->IS_HYBRID = 0;
 
   if (!exists) {

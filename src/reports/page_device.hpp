@@ -56,7 +56,8 @@ class PageDevice {
   // A print job of `pages` pages; a file device may take several jobs.
   virtual void startJob(std::string_view title, std::uint32_t pages) { (void)title, (void)pages; }
   virtual void startPage() = 0;
-  // Text is single-byte (Latin-1) without control characters.
+  // Text is single-byte (Windows-1252, as the records keep it) without
+  // control characters; each device writes it in its file's own encoding.
   virtual void text(int x, int y, FontRole role, std::string_view text) = 0;
   // A solid black rectangle.
   virtual void rule(int x, int y, int width, int height) = 0;

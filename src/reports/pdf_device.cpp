@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 
 // fontconfig keeps its configuration and font patterns for the life of the
 // process and never frees them; a leak-checking build is told so, so that
@@ -24,29 +25,20 @@ cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned
   return CAIRO_STATUS_SUCCESS;
 }
 
-}  // namespace
-
-std::string latin1ToUtf8(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (u >> 6));
-      out += static_cast<char>(0x80 | (u & 0x3F));
-    }
-  }
-  return out;
+// Bytes of the UTF-8 form of a Windows-1252 byte.
+int utf8Length(unsigned char byte) {
+  const std::uint32_t cp = windows1252CodePoint(byte);
+  return cp < 0x80 ? 1 : cp < 0x800 ? 2 : 3;
 }
+
+}  // namespace
 
 struct PdfDevice::Cairo {
   struct Font {
     cairo_font_face_t* face = nullptr;
     double size = 0.0;
     double ascent = 0.0;
-    std::array<double, 256> advance{};           // per byte of Latin-1 text
+    std::array<double, 256> advance{};           // per byte of Windows-1252 text
     std::array<unsigned long, 256> glyph{};      // glyph index per byte
   };
 
@@ -115,7 +107,7 @@ void PdfDevice::createFont(FontRole role, const FontSpec& wanted, int height) {
   cairo_scaled_font_t* scaled = cairo_get_scaled_font(cairo_->cr);
   for (int byte = 0; byte < 256; ++byte) {
     const char c = static_cast<char>(byte < 0x20 ? ' ' : byte);
-    const std::string utf8 = latin1ToUtf8(std::string_view(&c, 1));
+    const std::string utf8 = windows1252ToUtf8(std::string_view(&c, 1));
     cairo_text_extents_t te;
     cairo_text_extents(cairo_->cr, utf8.c_str(), &te);
     font.advance[static_cast<std::size_t>(byte)] = te.x_advance;
@@ -143,7 +135,7 @@ double PdfDevice::ascent(FontRole role) const {
 
 void PdfDevice::startJob(std::string_view title, std::uint32_t) {
   if (cairo_->titled) return;
-  const std::string text = latin1ToUtf8(title);
+  const std::string text = windows1252ToUtf8(title);
   cairo_pdf_surface_set_metadata(cairo_->surface, CAIRO_PDF_METADATA_TITLE, text.c_str());
   cairo_->titled = true;
 }
@@ -155,14 +147,14 @@ void PdfDevice::text(int x, int y, FontRole role, std::string_view text) {
   const double baseline = y + font.ascent;
   // The glyphs with the text they stand for (one character each), so that
   // the PDF keeps the text for searching and copying.
-  cairo_->utf8 = latin1ToUtf8(text);
+  cairo_->utf8 = windows1252ToUtf8(text);
   cairo_->glyphs.clear();
   cairo_->clusters.clear();
   double pen = x;
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     cairo_->glyphs.push_back({font.glyph[byte], pen, baseline});
-    cairo_->clusters.push_back({byte < 0x80 ? 1 : 2, 1});
+    cairo_->clusters.push_back({utf8Length(byte), 1});
     pen += font.advance[byte];
   }
   cairo_show_text_glyphs(cairo_->cr, cairo_->utf8.data(), static_cast<int>(cairo_->utf8.size()),

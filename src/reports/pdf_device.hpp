@@ -37,7 +37,4 @@ class PdfDevice final : public FileDevice {
   std::unique_ptr<Cairo> cairo_;
 };
 
-// Latin-1 text as UTF-8 (what cairo takes).
-std::string latin1ToUtf8(std::string_view text);
-
 }  // namespace kestrel

@@ -5,6 +5,7 @@
 #include "core/circ_doc.hpp"
 #include "core/number_format.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "core/ui.hpp"
 
 namespace kestrel {
@@ -102,7 +103,8 @@ void CReport::insertRecord(CReportRec rec) {
 void CReport::addHeaderLine(std::string line) { header_.addLine(clipped(std::move(line))); }
 
 std::string CReport::docLine(const CCircDoc& doc) {
-  const std::string path = strprintf("DOC: %s", doc.path().c_str());
+  // The path is the file system's (UTF-8); the report's lines are Windows-1252.
+  const std::string path = strprintf("DOC: %s", utf8ToWindows1252(doc.path()).text.c_str());
   const std::string records = strprintf("RECORDS: %u", static_cast<unsigned>(doc.count()));
   return lineprintf("%s   %s", path.c_str(), records.c_str());
 }

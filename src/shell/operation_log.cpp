@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "shell/settings.hpp"
 
 namespace kestrel {
@@ -64,7 +65,9 @@ void OperationLog::line(std::string_view text) { write(text); }
 void OperationLog::write(std::string_view text) {
   if (show_) show_(text);
   if (file_ != nullptr) {
-    const bool written = std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+    // The file is UTF-8 text, whatever mix of stored texts and names the line holds.
+    const std::string utf8 = mixedToUtf8(text);
+    const bool written = std::fwrite(utf8.data(), 1, utf8.size(), file_) == utf8.size() &&
                          std::fputc('\n', file_) != EOF &&
                          std::fflush(file_) == 0;  // readable while the job runs
     if (!written) lost_ = true;

@@ -1,5 +1,6 @@
 // The standard record text lines: exact layouts, the *NOCALC* and *OVER*
-// marks, and the 132-character bound whatever the record holds.
+// marks, and the 132-character bound whatever the record holds; and the
+// stored texts' code page, Windows-1252, to and from UTF-8.
 #include "core/text_lines.hpp"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel {
 namespace {
@@ -378,6 +380,34 @@ TEST(NumberFormat, NeverWiderThanTheFieldWhenItFits) {
       }
     }
   }
+}
+
+TEST(Windows1252, EveryHighByteRoundTrips) {
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const std::string byte(1, static_cast<char>(b)), utf8 = windows1252ToUtf8(byte);
+    EXPECT_TRUE(isValidUtf8(utf8) && utf8ToWindows1252(utf8).text == byte && utf8ToWindows1252(utf8).lossless()) << b;
+  }
+}
+
+TEST(Windows1252, StoresWhatTheCodePageHoldsAndReplacesTheRest) {
+  const struct { std::string utf8, stored; std::size_t replaced; } cases[] = {
+      {"\u20AC \u201Cx\u201D \u2013\u2014\u2122", "\x80 \x93x\x94 \x96\x97\x99", 0},
+      {"\u0160\u017D\u0161\u017E\u0178", "\x8A\x8E\x9A\x9E\x9F", 0},
+      {"\u0081\u0080", "\x81?", 1},  // only the unassigned bytes stand for C1 controls
+      {"\u00B5" "F \u00B1" "5 % \u03A9 25 \u00B0" "C Z\u00FCrich", "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich", 1},
+      {"R\u6297 \U0001F600", "R? ?", 2},
+      {"a\x80" "b Z\xC3", "a?b Z?", 2},         // a stray continuation byte, a cut sequence
+      {"\xC0\xAF \xED\xA0\x80", "?? ???", 5},  // overlong, surrogate
+  };
+  for (const auto& c : cases) {
+    const Windows1252Text got = utf8ToWindows1252(c.utf8);
+    EXPECT_TRUE(got.text == c.stored && got.replaced == c.replaced && got.positions.size() == c.replaced) << c.stored;
+  }
+  const Windows1252Text omega = utf8ToWindows1252("\u03A9 \xFF");
+  EXPECT_EQ(omega.positions, (std::vector<std::size_t>{0, 2}));
+  EXPECT_EQ(replacedNote(omega, 3, 5), "   ...'\u03A9\uFFFD' character(s) not in Windows-1252 replaced by '?' (R3/F5)...");
+  // A line joining a UTF-8 file name and a stored part number shows both.
+  EXPECT_EQ(mixedToUtf8("Z\u00FCrich.cir PN=\xB5" "F \x80"), "Z\u00FCrich.cir PN=\u00B5" "F \u20AC");
 }
 
 }  // namespace

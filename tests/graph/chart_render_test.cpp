@@ -209,9 +209,9 @@ TEST(CairoChart, PartNumberThatIsNotUtf8StillDraws) {
   EXPECT_EQ(utf8Text("R\xb5"
                      "1"),
             "R\xc2\xb5"
-            "1");                                                   // Latin-1 micro sign
+            "1");                                                   // Windows-1252 micro sign
   EXPECT_EQ(utf8Text("\xc2\xb5"), "\xc2\xb5");                      // already UTF-8
-  EXPECT_EQ(utf8Text("\xed\xa0\x80"), "\xc3\xad\xc2\xa0\xc2\x80");  // a surrogate is not UTF-8
+  EXPECT_EQ(utf8Text("\xed\xa0\x80"), "\xc3\xad\xc2\xa0\xe2\x82\xac");  // a surrogate is not UTF-8
   const PlotModel plot =
       buildPlot(itemData(kFrPartRecords, {{"R\xb5\xff-1", 2, ""}, {"OK", 1, ""}}), ChartStyle{});
   std::vector<std::uint8_t> png;

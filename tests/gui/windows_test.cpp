@@ -1,11 +1,13 @@
 // The desktop windows driven as a user drives them, offscreen: dialogs are
 // answered by a script instead of a person, messages land in a recorder.
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QFormLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMdiArea>
@@ -49,6 +51,7 @@ class WindowsTest final : public QObject, test::DesktopFixture {
   void init();
   void editedStressCalculatesAsCommandLine();
   void pasteMovesPartBetweenCircuitsOnly();
+  void textsInAnyLanguageThroughEditFieldAndClipboard();
   void badEntriesRefusedWithSharedMessages();
   void failedSaveKeepsDocumentModified();
   void fileChangedOnDiskIsAskedBeforeSavingOver();
@@ -165,6 +168,27 @@ void WindowsTest::pasteMovesPartBetweenCircuitsOnly() {
   }
   std::unique_ptr<CPart> part;
   QVERIFY(decodeClipboardPart(bytes, false, part).isOk());
+}
+
+// Unicode pasted into an edit field is stored in the records' code page (Omega
+// becomes '?', the euro sign 0x80); a copy shows it in Unicode and pastes back.
+void WindowsTest::textsInAnyLanguageThroughEditFieldAndClipboard() {
+  auto from = openWindow(copyExample("power_supply.cir"));
+  auto to = openWindow(copyExample("controller.cir"));
+  from->select(0);
+  QApplication::clipboard()->setText(QString::fromUtf8("\u00B5" "F \u00B1" "5 % \u03A9 25 \u00B0" "C Z\u00FCrich \u20AC"));
+  scriptAccept<PropertySheet>([](PropertySheet& sheet) {
+    if (auto* pn = sheet.findChild<QLineEdit*>("PN")) pn->selectAll(), pn->paste();
+  });
+  from->editSelected();
+  const std::string stored = "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich \x80";
+  const auto row = findPn(from->document(), stored);
+  QVERIFY(ui.messages.empty() && row);
+  from->select(*row);
+  from->copySelected();
+  QVERIFY(QApplication::clipboard()->text().contains(QString::fromUtf8("\u00B5" "F \u00B1" "5 % ? 25 \u00B0" "C Z\u00FCrich \u20AC")));
+  to->paste();
+  QVERIFY(findPn(to->document(), stored));
 }
 
 void WindowsTest::badEntriesRefusedWithSharedMessages() {
@@ -564,6 +588,7 @@ void WindowsTest::browsePutsChosenFileNameIntoField() {
       {"sub-circuit", false, dir.filePath("boards/io_board.cir").toStdString(), "io_board.cir", ""},
       {"sub-hybrid", true, dir.filePath("rf_module.hyb").toStdString(), "rf_module.hyb", ""},
       {"chooser cancelled", false, "", "typed.cir", ""},
+      {"name outside ASCII", false, "/tmp/Z\u00FCrich.cir", "Z\xFCrich.cir", ""},  // kept in Windows-1252
       {"name too long", false, "/tmp/" + std::string(57, 'N') + ".cir", "",
        "Text entry has too many characters:\n61 ch entered ... 60 ch max"},
   };

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <numeric>
 #include <ostream>
 #include <set>
@@ -21,6 +22,7 @@
 #include "reports/rtf_device.hpp"
 #include "reports/text_device.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "support/faulty_file_system.hpp"
 #include "support/golden.hpp"
 #include "support/recording_ui.hpp"
@@ -68,7 +70,7 @@ TEST_P(PdfMatchesText, PdftotextEqualsTheTextOutputPageForPage) {
   test::TempFolder dir;
   const std::string path = writeTemp(dir, "report.pdf", bytes);
   const auto fromPdf = normalizedPages(tool("pdftotext -layout " + path + " -"));
-  const auto fromText = normalizedPages(latin1ToUtf8(plain));  // pdftotext writes UTF-8
+  const auto fromText = normalizedPages(plain);  // both UTF-8
   ASSERT_EQ(fromText.size(), textPages);
   ASSERT_EQ(fromPdf.size(), fromText.size());
   for (std::size_t i = 0; i < fromText.size(); ++i) EXPECT_EQ(fromPdf[i], fromText[i]) << "page " << i + 1;
@@ -195,8 +197,8 @@ RtfRead readRtf(const std::string& rtf) {
       if (c != '\n' && c != '\r') emit(c);
     } else if (i >= rtf.size()) {
       out.error = "\\ at the end";
-    } else if (rtf[i] == '\'') {
-      emit(static_cast<char>(std::stoi(rtf.substr(i + 1, 2), nullptr, 16)));
+    } else if (rtf[i] == '\'') {  // a byte of the declared code page, 1252
+      for (char b : windows1252ToUtf8(std::string(1, static_cast<char>(std::stoi(rtf.substr(i + 1, 2), nullptr, 16))))) emit(b);
       i += 3;
     } else if (!isAlpha(rtf[i])) {
       emit(rtf[i++]);  // \\ \{ \}
@@ -276,15 +278,27 @@ INSTANTIATE_TEST_SUITE_P(
                       RtfCase{"PiFactorsLetter", 2, kLetterPaper, "\\paperw12240\\paperh15840"}),
     [](const ::testing::TestParamInfo<RtfCase>& info) { return std::string(info.param.name); });
 
+// A record's Windows-1252 texts read back as typed from the text file, the
+// PDF (pdftotext) and the RTF (escapes of its declared code page).
+TEST(ReportFiles, TextsOutsideAsciiReadBackAsTyped) {
+  auto doc = richCircuit();
+  doc->record(0).DESCR = "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich";
+  const std::string typed = "\u00B5" "F \u00B1" "5 % ? 25 \u00B0" "C Z\u00FCrich";
+  test::TempFolder dir;
+  const std::vector<std::pair<const char*, std::function<std::string()>>> files = {
+      {"text", [&] { TextDevice d; return render(*doc, 1, d); }},
+      {"pdf", [&] { PdfDevice d; return tool("pdftotext -layout " + writeTemp(dir, "t.pdf", render(*doc, 1, d)) + " -"); }},
+      {"rtf", [&] { RtfDevice d; const std::string rtf = render(*doc, 1, d);
+                    EXPECT_NE(rtf.find("\\'b5F \\'b15 % ? 25 \\'b0C Z\\'fcrich"), std::string::npos);
+                    const RtfRead read = readRtf(rtf);
+                    return std::accumulate(read.pages.begin(), read.pages.end(), std::string()); }},
+  };
+  for (const auto& [name, readBack] : files) EXPECT_NE(readBack().find(typed), std::string::npos) << name;
+}
+
 // (The RTF reader takes raw high bytes as text, so the escapes are checked apart.)
 TEST(RtfEscaping, BracesBackslashesAndHighBytes) {
   EXPECT_EQ(rtfEscaped("a{b}c\\d\xE9"), "a\\{b\\}c\\\\d\\'e9");
-}
-
-// (The PDF's own text is compared through this conversion, so it is checked apart.)
-TEST(PdfDevice, Latin1TextBecomesUtf8) {
-  EXPECT_EQ(latin1ToUtf8("caf\xE9 \xD8"), "caf\xC3\xA9 \xC3\x98");
-  EXPECT_EQ(latin1ToUtf8("plain"), "plain");
 }
 
 TEST(PdfDevice, CourierWidthsAreFixedPitchAtSixTenthsOfTheHeight) {

@@ -7,18 +7,22 @@
 #include "core/keywords/keyword_reader.hpp"
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel {
 namespace {
 
 // A definition with every keyword, the given ones mapped to fields 1..n of
-// one input record.
+// one input record. The values are typed in UTF-8; the record keeps
+// Windows-1252, and what it cannot hold becomes '?' with a note in the log.
 struct AssignedInput {
-  explicit AssignedInput(const std::vector<KeywordAssignment>& values) {
+  AssignedInput(const std::vector<KeywordAssignment>& values, std::vector<std::string>& log) {
     record.number = 1;
     for (std::size_t i = 0; i < values.size(); ++i) {
       const int field = static_cast<int>(i) + 1;
-      record.setText(field, values[i].value);
+      Windows1252Text stored = utf8ToWindows1252(values[i].value);
+      if (!stored.lossless()) log.push_back(replacedNote(stored, record.number, field));
+      record.setText(field, std::move(stored.text));
       for (CKwd& k : keywords) {
         if (k.name == values[i].keyword) k.fieldNumber = static_cast<float>(field);
       }
@@ -67,7 +71,7 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
 
 Status assignPartFields(CPart& part, const std::vector<KeywordAssignment>& values, bool smtAllowed,
                         float ambient, AssignmentResult& result) {
-  AssignedInput input(values);
+  AssignedInput input(values, result.log);
   KeywordReader reader(input.keywords, [&](std::string_view line) { result.log.emplace_back(line); });
   reader.setRecord(&input.record);
   const bool ok = part.ImportFields(reader, false, smtAllowed, ambient);
@@ -77,7 +81,7 @@ Status assignPartFields(CPart& part, const std::vector<KeywordAssignment>& value
 
 Status assignHeaderFields(CCircHeader& header, bool hybrid,
                           const std::vector<KeywordAssignment>& values, AssignmentResult& result) {
-  AssignedInput input(values);
+  AssignedInput input(values, result.log);
   KeywordReader reader(input.keywords, [&](std::string_view line) { result.log.emplace_back(line); });
   reader.setRecord(&input.record);
   const bool ok = header.ImportFields(reader, hybrid);

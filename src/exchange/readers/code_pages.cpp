@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/windows1252.hpp"
+
 namespace kestrel {
 namespace {
 
@@ -31,44 +33,6 @@ constexpr Upper kDos850 = {
     0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6,
     0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F (0 = unassigned).
-constexpr std::array<std::uint16_t, 32> kAnsi80 = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-bool isUtf8(std::string_view text, bool& hasHighBytes) {
-  hasHighBytes = false;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    hasHighBytes = true;
-    std::size_t extra = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 0;
-    if (extra == 0 || c == 0xC0 || c == 0xC1 || i + extra >= text.size()) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
-
 }  // namespace
 
 CodePage codePageOfDriver(std::uint8_t driverId) {
@@ -80,8 +44,8 @@ CodePage codePageOfDriver(std::uint8_t driverId) {
 }
 
 std::string toUtf8(std::string_view text, CodePage page) {
-  bool high = false;
-  if (isUtf8(text, high)) return std::string(text);
+  if (isValidUtf8(text)) return std::string(text);
+  if (page == CodePage::Ansi1252) return windows1252ToUtf8(text);
   std::string out;
   out.reserve(text.size() * 2);
   for (char ch : text) {
@@ -93,7 +57,6 @@ std::string toUtf8(std::string_view text, CodePage page) {
     std::uint32_t cp = c;
     if (page == CodePage::Dos437) cp = kDos437[c - 0x80];
     if (page == CodePage::Dos850) cp = kDos850[c - 0x80];
-    if (page == CodePage::Ansi1252 && c < 0xA0) cp = kAnsi80[c - 0x80] != 0 ? kAnsi80[c - 0x80] : 0xFFFD;
     appendUtf8(out, cp);
   }
   return out;

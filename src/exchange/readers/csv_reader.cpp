@@ -1,10 +1,12 @@
 // Comma-separated text as the export writes it and spreadsheets save it:
 // fields split at the separator outside double quotes, a quoted field may
 // hold separators, doubled quotes and line breaks, lines may be of any
-// length, and a UTF-8 byte-order mark at the start is dropped.
+// length, and a UTF-8 byte-order mark at the start is dropped. A file that
+// is not UTF-8 is read as Windows-1252.
 #include <string_view>
 
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/readers/memory_readers.hpp"
 
 namespace kestrel {
@@ -15,6 +17,9 @@ class CsvReader final : public TableReader {
   CsvReader(std::string name, std::string bytes, ReaderOptions options)
       : name_(std::move(name)), data_(std::move(bytes)), options_(std::move(options)) {
     if (data_.rfind("\xEF\xBB\xBF", 0) == 0) pos_ = 3;
+    // Rows reach the import as UTF-8: a file that is not UTF-8 was written
+    // by a Windows program in its ANSI code page.
+    if (!isValidUtf8(data_)) data_ = windows1252ToUtf8(data_);
   }
 
   RowStatus next(TableRow& row) override {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/strfmt.hpp"
+#include "exchange/readers/code_pages.hpp"
 #include "exchange/readers/path_readers.hpp"
 
 namespace kestrel {
@@ -66,7 +67,9 @@ class SqliteReader final : public TableReader {
           case SQLITE_TEXT: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
             const int size = sqlite3_column_bytes(stmt_, c);
-            if (text != nullptr && size > 0) cell = TableCell::ofText(std::string(text, static_cast<std::size_t>(size)));
+            if (text != nullptr && size > 0) {
+              cell = TableCell::ofText(toUtf8(std::string_view(text, static_cast<std::size_t>(size)), CodePage::Ansi1252));
+            }
             break;
           }
           case SQLITE_BLOB: cell.kind = TableCell::Kind::Error; break;

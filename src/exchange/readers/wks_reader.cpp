@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/strfmt.hpp"
+#include "exchange/readers/code_pages.hpp"
 #include "exchange/readers/memory_readers.hpp"
 
 namespace kestrel {
@@ -127,12 +128,12 @@ class WksReader final : public TableReader {
         std::string_view text = cString(value);
         if (!text.empty() && std::strchr("'\"^\\|", text.front()) != nullptr) text.remove_prefix(1);
         if (text.empty()) return;
-        cell = TableCell::ofText(std::string(text));
+        cell = TableCell::ofText(toUtf8(text, CodePage::Ansi1252));
         break;
       }
       case kString: {  // the text value of the formula just before
         const std::string_view text = cString(value);
-        cell = text.empty() ? TableCell{} : TableCell::ofText(std::string(text));
+        cell = text.empty() ? TableCell{} : TableCell::ofText(toUtf8(text, CodePage::Ansi1252));
         break;
       }
     }

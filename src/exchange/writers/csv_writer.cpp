@@ -1,10 +1,12 @@
 // Comma-separated text: one line per row; text cells in double quotes with
 // any quote inside doubled, numbers bare, absent cells empty. Lines are of
 // any length, and a text may hold commas and line breaks: the quotes keep
-// them inside their field.
+// them inside their field. The file is UTF-8; the records' texts are
+// Windows-1252.
 #include <string>
 
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/writers/buffered_writer.hpp"
 #include "exchange/writers/format_writers.hpp"
 
@@ -36,7 +38,7 @@ class CsvWriter final : public TableWriter {
   void appendCell(const ExportCell& cell) {
     if (cell.kind == ExportCell::Kind::Text) {
       bytes_.push_back('"');
-      for (char c : cell.text) {
+      for (char c : windows1252ToUtf8(cell.text)) {
         if (c == '"') bytes_.push_back('"');
         bytes_.push_back(static_cast<std::uint8_t>(c));
       }

@@ -22,6 +22,10 @@ constexpr std::size_t kMaxDbfFields = 255;
 constexpr std::size_t kMaxCharWidth = 254;
 constexpr std::size_t kMaxNumericWidth = 19;
 constexpr int kMaxDecimals = 15;
+// The language driver byte of the header names the code page of the texts:
+// the records' own, Windows ANSI (1252).
+constexpr std::size_t kLanguageDriverAt = 29;
+constexpr std::uint8_t kDriverAnsi1252 = 0x03;
 
 // Fewest decimals whose fixed-point text reads back as the same value, or -1.
 int decimalsNeeded(const ExportCell& cell) {
@@ -168,6 +172,7 @@ class DbfWriter final : public TableWriter {
     putU16(out, headerLength);
     putU16(out, recordLength);
     out.resize(32, 0);
+    out[kLanguageDriverAt] = kDriverAnsi1252;
     for (std::size_t i = 0; i < n; ++i) {
       const std::string name = columnName(i);
       const std::size_t at = out.size();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/writers/buffered_writer.hpp"
 #include "exchange/writers/format_writers.hpp"
 
@@ -71,7 +72,9 @@ class SqliteWriter final : public TableWriter {
       } else if (cell.isNumber() && std::isfinite(cell.number)) {
         sqlite3_bind_double(insert_, at, cell.number);
       } else if (cell.kind == ExportCell::Kind::Text) {
-        sqlite3_bind_text(insert_, at, cell.text.data(), static_cast<int>(cell.text.size()), SQLITE_TRANSIENT);
+        // The database holds UTF-8; the records' texts are Windows-1252.
+        const std::string text = windows1252ToUtf8(cell.text);
+        sqlite3_bind_text(insert_, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
       }
     }
     if (sqlite3_step(insert_) != SQLITE_DONE) {

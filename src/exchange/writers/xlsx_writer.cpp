@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/writers/buffered_writer.hpp"
 #include "exchange/writers/format_writers.hpp"
 
@@ -79,10 +80,11 @@ class XlsxWriter final : public TableWriter {
       if (cell.isNumber()) {
         if (std::isfinite(cell.number)) e = worksheet_write_number(sheet_, nextRow_, col, cell.number, nullptr);
       } else if (cell.kind == ExportCell::Kind::Text && !cell.text.empty()) {
-        std::string text = cell.text.size() > kMaxCellText ? cell.text.substr(0, kMaxCellText) : cell.text;
-        if (text.size() < cell.text.size() && options_.warn) {
+        if (cell.text.size() > kMaxCellText && options_.warn) {
           options_.warn(strprintf("...XLS WARNING: truncated string (%zu/%zu)...", cell.text.size(), kMaxCellText));
         }
+        // A workbook holds UTF-8; the records' texts are Windows-1252.
+        const std::string text = windows1252ToUtf8(std::string_view(cell.text).substr(0, kMaxCellText));
         e = worksheet_write_string(sheet_, nextRow_, col, text.c_str(), nullptr);
       }
       if (e != LXW_NO_ERROR) {

@@ -143,7 +143,7 @@ void ExportSheet::accept() {
   options_.format = static_cast<OutputFormat>(format_->currentData().toInt());
   options_.typeOn = typeOn_->isChecked();
   options_.partType = static_cast<std::uint16_t>(types_->currentData().toInt());
-  options_.pnFilter = pn_->text().toLatin1().toStdString().substr(0, kPnFilterLength);
+  options_.pnFilter = stext(pn_->text()).substr(0, kPnFilterLength);
   storeExportOptions(*context_.settings, options_);
   QDialog::accept();
 }

@@ -1,4 +1,5 @@
 #include "gui/exchange/import_definition_sheets.hpp"
+#include "gui/qt_text.hpp"
 #include "gui/form_rows.hpp"
 
 #include <QCheckBox>
@@ -100,7 +101,7 @@ void DefinitionHeaderSheet::setHeader(const CImportHeader& h) {
   skipFirst_->setValue(whole(h.skipFirst));
   skipLast_->setValue(whole(h.skipLast));
   headerRecord_->setValue(whole(h.headerRecord));
-  description_->setText(QString::fromStdString(h.description));
+  description_->setText(qtext(h.description));
   translate_->setText(QString::fromStdString(h.translateCode));
   table_->setText(QString::fromStdString(h.tableName));
   const int separator = separator_->findText(QString::fromStdString(h.separator));
@@ -116,7 +117,7 @@ void DefinitionHeaderSheet::accept() {
   // A range ends no earlier than it begins.
   header_.skipLast = static_cast<float>(std::max(skipFirst_->value(), skipLast_->value()));
   header_.headerRecord = static_cast<float>(headerRecord_->value());
-  header_.description = description_->text().toStdString();
+  header_.description = stext(description_->text());
   header_.translateCode = translate_->text().trimmed().toStdString();
   header_.tableName = table_->text().trimmed().toStdString();
   // The comma is the default: a definition that never chose one keeps "".

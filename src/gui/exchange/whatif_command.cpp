@@ -59,7 +59,7 @@ WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, 
   auto* layout = new QVBoxLayout(this);
   auto* shown = new QPlainTextEdit(this);
   shown->setReadOnly(true);
-  shown->setPlainText(qtext(text_));
+  shown->setPlainText(qmixed(text_));
   shown->setMinimumSize(540, 300);  // the changes and the list of files
   layout->addWidget(shown);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -76,12 +76,12 @@ WhatIfConfirmDialog::WhatIfConfirmDialog(const std::vector<std::string>& lines, 
 WhatIfTotalsDialog::WhatIfTotalsDialog(const std::string& title, const std::vector<std::string>& lines,
                                        QWidget* parent)
     : QDialog(parent), text_(joinLines(lines, "\n")) {
-  setWindowTitle(qtext(title));
+  setWindowTitle(qmixed(title));
   auto* layout = new QVBoxLayout(this);
   auto* shown = new QPlainTextEdit(this);
   shown->setReadOnly(true);
   shown->setLineWrapMode(QPlainTextEdit::NoWrap);
-  shown->setPlainText(qtext(text_));
+  shown->setPlainText(qmixed(text_));
   shown->setMinimumSize(560, 180);
   layout->addWidget(shown);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

@@ -19,7 +19,7 @@ namespace kestrel::gui {
 ChartWindow::ChartWindow(GuiContext& context, graph::PlotModel plot, graph::GraphDefinition definition,
                          QWidget* parent)
     : QWidget(parent), context_(context), definition_(std::move(definition)) {
-  setWindowTitle(qtext(plot.title + " - " + plot.subtitle));
+  setWindowTitle(qmixed(plot.title + " - " + plot.subtitle));
   view_ = new ChartView(std::move(plot), this);
   auto* printButton = new QPushButton(tr("&Print..."), this);
   auto* pdfButton = new QPushButton(tr("Print to P&DF..."), this);

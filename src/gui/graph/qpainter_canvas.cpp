@@ -1,8 +1,8 @@
 #include "gui/graph/qpainter_canvas.hpp"
+#include "gui/qt_text.hpp"
 
 #include <QFontMetricsF>
 #include <QPolygonF>
-#include <QStringDecoder>
 
 namespace kestrel::gui {
 namespace {
@@ -24,13 +24,9 @@ QFont chartFont(const graph::Font& font) {
   return f;
 }
 
-// UTF-8 text as it is; other bytes (an old part number) read as Latin-1.
+// UTF-8 text as it is; other bytes (a part number) read as Windows-1252.
 QString chartText(std::string_view text) {
-  const QByteArrayView bytes(text.data(), qsizetype(text.size()));
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString utf8 = decoder.decode(bytes);
-  if (!decoder.hasError()) return utf8;
-  return QString::fromLatin1(bytes);
+  return isValidUtf8(text) ? QString::fromStdString(std::string(text)) : qtext(text);
 }
 
 }  // namespace

@@ -141,7 +141,7 @@ void LibraryFindDialog::accept() {
     if (modes_[i]->isChecked()) job_.mode = static_cast<LibraryFindJob::Mode>(i);
   }
   job_.fromCurrent = fromCurrent_->isChecked();
-  job_.text = text_->text().toLatin1().toStdString();
+  job_.text = stext(text_->text());
   job_.menuIndex = static_cast<std::size_t>(
       (job_.mode == LibraryFindJob::kHybridPartType ? hybridTypes_ : circuitTypes_)->currentIndex() + 1);
   settings_.setWhole(kFindSection, "Mode", job_.mode);
@@ -181,7 +181,7 @@ void XRefFindDialog::setJob(const XRefFindJob& job) {
 
 void XRefFindDialog::accept() {
   job_.byLibraryPn = byLibrary_->isChecked();
-  job_.text = text_->text().toLatin1().toStdString().substr(0, 25);
+  job_.text = stext(text_->text()).substr(0, 25);
   settings_.setWhole(kXRefFindSection, "Mode", job_.byLibraryPn ? 1 : 0);
   settings_.setText(kXRefFindSection, "Text", job_.text);
   QDialog::accept();

@@ -1,4 +1,5 @@
 #include "gui/library/paged_list_model.hpp"
+#include "gui/qt_text.hpp"
 
 #include <climits>
 
@@ -41,7 +42,7 @@ QVariant PagedListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || role != Qt::DisplayRole) return {};
   const ListRow* row = rowAt(index.row());
   if (row == nullptr) return {};
-  return QString::fromLatin1(row->line.data(), static_cast<qsizetype>(row->line.size()));
+  return qtext(row->line);
 }
 
 std::int32_t PagedListModel::recordAt(int row) const {

@@ -40,7 +40,7 @@ QLineEdit* fileField(QFormLayout* form, const QString& label, const char* filter
   QObject::connect(browse, &QPushButton::clicked, parent, [edit, filter, &context, caption] {
     if (!context.chooseFile) return;
     const std::string chosen = context.chooseFile(false, caption, filter);
-    if (!chosen.empty()) edit->setText(qtext(chosen));
+    if (!chosen.empty()) edit->setText(qmixed(chosen));
   });
   return edit;
 }
@@ -84,9 +84,9 @@ RecallDialog::RecallDialog(bool hybrid, GuiContext& context, QWidget* parent)
 
 void RecallDialog::setJob(const RecallJob& job) {
   number_->setText(qtext(library::cut(job.number, library::kNumberLength)));
-  libFile_->setText(qtext(job.settings.libFile));
+  libFile_->setText(qmixed(job.settings.libFile));
   searchXRef_->setChecked(job.settings.searchXRef);
-  xrefFile_->setText(qtext(job.settings.xrefFile));
+  xrefFile_->setText(qmixed(job.settings.xrefFile));
   // Any value other than the two moves reads as "None".
   const int move = job.settings.xrefMove;
   xrefMove_->setCurrentIndex(move == library::kXRefToPnLibToPn2 || move == library::kXRefToPn2 ? move : 0);
@@ -98,7 +98,7 @@ void RecallDialog::showXRefState() {
 }
 
 void RecallDialog::accept() {
-  job_.number = library::cut(number_->text().toStdString(), library::kNumberLength);
+  job_.number = library::cut(stext(number_->text()), library::kNumberLength);
   job_.settings.libFile = libFile_->text().trimmed().toStdString();
   job_.settings.searchXRef = searchXRef_->isChecked();
   job_.settings.xrefFile = xrefFile_->text().trimmed().toStdString();

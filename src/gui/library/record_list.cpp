@@ -35,7 +35,7 @@ std::vector<std::string> RecordList::headerLines() const {
 
 void RecordList::setHeaderLines(const std::vector<std::string>& lines, std::size_t from) {
   for (std::size_t i = 0; i < header_.size(); ++i) {
-    header_[i]->setText(from + i < lines.size() ? qtext(lines[from + i]) : QString());
+    header_[i]->setText(from + i < lines.size() ? qmixed(lines[from + i]) : QString());  // texts and the path
   }
 }
 

@@ -152,7 +152,7 @@ library::PartFilters PartFiltersPage::get() const {
   f.typeOn = typeOn_->isChecked();
   f.type = static_cast<std::uint16_t>(types_->currentData().toInt());
   f.pnOn = pnOn_->isChecked();
-  f.pn = pn_->text().toLatin1().toStdString().substr(0, kPnFilterLength);
+  f.pn = stext(pn_->text()).substr(0, kPnFilterLength);
   return f;
 }
 
@@ -166,7 +166,7 @@ TransferSheet::TransferSheet(const std::string& libraryPath, GuiContext& context
   QFormLayout* form = nullptr;
   QWidget* setup = pageWithForm(tabs, tr("Setup"), form);
   input_ = inputRow(form, setup, context_, "Choose File To Transfer");
-  form->addRow(tr("Target Library File"), new QLabel(qtext(libraryPath), setup));
+  form->addRow(tr("Target Library File"), new QLabel(qmixed(libraryPath), setup));
   replace_ = new QCheckBox(tr("&Replace Duplicate Records"), setup);
   clearRefDes_ = new QCheckBox(tr("Clear Reference &Designator"), setup);
   clearLcn_ = new QCheckBox(tr("Clear &LCN"), setup);
@@ -209,7 +209,7 @@ UpdateSheet::UpdateSheet(const std::string& libraryPath, GuiContext& context, QW
   QFormLayout* form = nullptr;
   QWidget* setup = pageWithForm(tabs, tr("Setup"), form);
   input_ = inputRow(form, setup, context_, "Choose File To Update");
-  form->addRow(tr("Source Library File"), new QLabel(qtext(libraryPath), setup));
+  form->addRow(tr("Source Library File"), new QLabel(qmixed(libraryPath), setup));
   static constexpr const char* kLabels[9] = {
       "Update PN&2", "Update Reference &Designator", "Update D&escription", "Update &LCN", "Update &Quantity",
       "Update &Correction Factor", "Update &Notes", "Update &Application-Specific Parameters",

@@ -38,9 +38,9 @@ std::string trimmed(const std::string& text) {
 
 ProjectAddDialog::ProjectAddDialog(const std::string& parentName, Settings& settings, Ui& ui, QWidget* parent)
     : QDialog(parent), settings_(settings), ui_(ui) {
-  setWindowTitle(qtext("Project Add - " + parentName));
+  setWindowTitle(qmixed("Project Add - " + parentName));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(qtext("Add a child item to parent Circuit '" + parentName + "':"), this));
+  layout->addWidget(new QLabel(qmixed("Add a child item to parent Circuit '" + parentName + "':"), this));
   auto* group = new QGroupBox(tr("Child Item"), this);
   auto* kinds = new QVBoxLayout(group);
   circuit_ = new QRadioButton(tr("Sub&Circuit (.cir)"), group);
@@ -65,7 +65,7 @@ ProjectAddDialog::ProjectAddDialog(const std::string& parentName, Settings& sett
   addOkCancel(this, layout);
 
   setMode(settings_.whole(kSection, "Mode") == 1 ? ChildMode::SubHybrid : ChildMode::SubCircuit);
-  file_->setText(qtext(settings_.text(kSection, "File")));
+  file_->setText(qmixed(settings_.text(kSection, "File")));
 }
 
 void ProjectAddDialog::setMode(ChildMode mode) {
@@ -73,7 +73,7 @@ void ProjectAddDialog::setMode(ChildMode mode) {
   circuit_->setChecked(mode != ChildMode::SubHybrid);
 }
 
-void ProjectAddDialog::setFile(const std::string& file) { file_->setText(qtext(file)); }
+void ProjectAddDialog::setFile(const std::string& file) { file_->setText(qmixed(file)); }
 
 void ProjectAddDialog::setField(const std::string& keyword, const std::string& value) {
   for (auto& [name, edit] : fields_) {
@@ -111,10 +111,10 @@ MoveTargetDialog::MoveTargetDialog(const std::string& childName, std::vector<Tar
     : QDialog(parent), targets_(std::move(targets)) {
   setWindowTitle(tr("Move Child Item"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(qtext("Move '" + childName + "' to parent Circuit:"), this));
+  layout->addWidget(new QLabel(qmixed("Move '" + childName + "' to parent Circuit:"), this));
   list_ = new QComboBox(this);
   list_->setObjectName("NewParent");
-  for (const Target& t : targets_) list_->addItem(qtext(t.label));
+  for (const Target& t : targets_) list_->addItem(qmixed(t.label));
   layout->addWidget(list_);
   addOkCancel(this, layout);
 }

@@ -87,12 +87,12 @@ QVariant ProjectTreeModel::data(const QModelIndex& index, int role) const {
       QString text;
       for (const std::string& line : lines(*node)) {
         if (!text.isEmpty()) text += QLatin1Char('\n');
-        text += qtext(line);
+        text += qmixed(line);  // record texts beside file names
       }
       return text;
     }
     case Qt::ToolTipRole:
-      return qtext(part.file);
+      return qmixed(part.file);
     case Qt::CheckStateRole:
       if (!part.isOpenable()) return {};
       return part.printChecked ? Qt::Checked : Qt::Unchecked;

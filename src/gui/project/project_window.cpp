@@ -151,15 +151,15 @@ ProjectWindow::~ProjectWindow() = default;
 std::string ProjectWindow::statusLine() const { return status_->text().toStdString(); }
 
 void ProjectWindow::setStatus(const std::string& text) {
-  status_->setText(qtext(text));
+  status_->setText(qmixed(text));
   if (context_.statusText) context_.statusText(text.substr(0, text.find('\n')));
 }
 
 void ProjectWindow::showChecked() { setStatus(tree_.checkedStatus()); }
 
 void ProjectWindow::updateTitle() {
-  setWindowTitle(qtext(upperCased(fileNameOf(project_->path())) + (modified_ ? " *" : "")));
-  heading_->setText(qtext("Project: " + project_->path() + "\nTop-Level Circuit: " +
+  setWindowTitle(qmixed(upperCased(fileNameOf(project_->path())) + (modified_ ? " *" : "")));
+  heading_->setText(qmixed("Project: " + project_->path() + "\nTop-Level Circuit: " +
                           (project_->topLevel().empty() ? std::string("(none)") : project_->topLevel())));
 }
 

@@ -18,6 +18,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/auto_definition.hpp"
 #include "exchange/export/keyword_rows.hpp"
 #include "exchange/export/record_source.hpp"
@@ -154,6 +155,42 @@ TEST_F(ExportRun, KeywordLayoutImportsBackToEqualRecordsInEveryFormat) {
       SCOPED_TRACE(std::string(ext) + " " + std::string(type.menuName));
       expectRoundTrip(*this, *original, cir, path("type" + std::to_string(type.id) + ext), type.id, ui);
     }
+  }
+}
+
+// Typed in UTF-8; Ω has no place in the records' code page (Windows-1252).
+constexpr const char* kTyped = "\u00B5" "F \u00B1" "5 % \u03A9 25 \u00B0" "C Z\u00FCrich";
+constexpr const char* kStored = "\xB5" "F \xB1" "5 % ? 25 \xB0" "C Z\xFCrich";
+
+TEST_F(ExportRun, TextsInAnyLanguageRoundTripThroughEveryFormat) {
+  // Imports a table by its keyword row into a circuit of the same base name.
+  const auto importBack = [this](const std::string& table, std::unique_ptr<CCircDoc>& doc) {
+    ImportJob in;
+    std::vector<std::string> ignored;
+    ASSERT_TRUE(autoDefinition(table, *formatForPath(table), OutputType::Circuit, in.definition, ignored));
+    in.inputs = {table};
+    ASSERT_TRUE(runImport(in, posixFileSystem(), ui).allOk());
+    ASSERT_TRUE(loadDocument(posixFileSystem(), outputPathFor(table, "", OutputType::Circuit), doc));
+    ASSERT_EQ(doc->count(), 1u);
+  };
+  const std::string csv = write("typed.csv", std::string("PART_TYPE,PN,DESCR\nResistor,R-1,") + kTyped + "\n");
+  std::unique_ptr<CCircDoc> doc;
+  ASSERT_NO_FATAL_FAILURE(importBack(csv, doc));
+  EXPECT_TRUE(logged(ui, "   ...'\u03A9' character(s) not in Windows-1252 replaced by '?' (R2/F3)..."));
+  EXPECT_EQ(doc->record(0).DESCR, kStored);
+  const std::string utf8 = windows1252ToUtf8(kStored);
+  const std::pair<const char*, std::string> formats[] = {  // with the text as the file holds it ("" = zipped)
+      {".csv", utf8}, {".sqlite", utf8}, {".xlsx", ""}, {".dbf", kStored}, {".wks", kStored}};
+  for (const auto& [ext, bytes] : formats) {
+    SCOPED_TRACE(ext);
+    expectRoundTrip(*this, *doc, doc->path(), path(std::string("round") + ext), std::nullopt, ui);
+    EXPECT_NE(readBytes(std::string("round") + ext).find(bytes), std::string::npos);
+  }
+  EXPECT_EQ(static_cast<unsigned char>(readBytes("round.dbf")[29]), 0x03);  // language driver: ANSI 1252
+  if (haveProgram("ssconvert")) {  // no .xls writer: a workbook saved by another program
+    ASSERT_EQ(shell("ssconvert " + quoted(path("round.xlsx")) + " " + quoted(path("round.xls")) + " >/dev/null 2>&1"), 0);
+    ASSERT_NO_FATAL_FAILURE(importBack(path("round.xls"), doc));
+    EXPECT_EQ(doc->record(0).DESCR, kStored);
   }
 }
 

@@ -1,0 +1,14 @@
+// Texts typed on the command line that become stored texts (part numbers,
+// descriptions, notes, the company line): the terminal types UTF-8, the
+// files keep Windows-1252.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace kestrel::cli {
+
+// Converts the option's value to Windows-1252 as it is parsed; a character
+// the code page cannot hold becomes '?' with a warning on stderr.
+CLI::Validator storedText();
+
+}  // namespace kestrel::cli
