@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 
 #include "core/archive.hpp"
 #include "core/arrhenius.hpp"
@@ -168,7 +169,15 @@ void CCapacitor::paramPage(FieldVisitor& f) {
   const std::uint8_t style = TYPE;
   f.choice(kType, TYPE, true);
   if (TYPE != style && !f.readsInput()) keepQualityOfStyle();
-  f.number(kCap, CAP, true);
+  if (f.readsInput()) {
+    // A value written with a prefix ("100nF", "470p") is read into the record's unit.
+    FieldSpec cap = kCap;
+    const bool known = CAPUNIT >= 1 && CAPUNIT < std::size(kCapacitanceUnitNames);
+    cap.unit = kCapacitanceUnitNames[known ? CAPUNIT : 2];
+    f.number(cap, CAP, true);
+  } else {
+    f.number(kCap, CAP, true);
+  }
   f.choice(kCapUnit, CAPUNIT, true);
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
   f.number(kVmax, VMAX, true);
