@@ -230,6 +230,24 @@ const std::string kLibCsv =
     "Relay,K1,,3,relay,,\n";
 
 struct LibRow { const char* pn; const char* pn2; float qty; std::string notes; std::uint16_t type; };
+// A value written with its unit is read into the record's unit, and a unit
+// column beside it does not put it under another unit.
+TEST_F(ImportRun, ValueWithItsOwnUnitKeepsTheUnitItWasReadInto) {
+  const std::string csv = write("units.csv", "PART_TYPE,REFDES,RES_RES,RES_RESUNIT\nResistor,R1,4k7,Kohms\n"
+                                             "Resistor,R2,4.7,Kohms\nResistor,R3,10 kohm,\n");
+  ASSERT_TRUE(runImport(job({csv}, OutputType::Circuit, {"PART_TYPE", "REFDES", "RES_RES", "RES_RESUNIT"}),
+                        posixFileSystem(), ui).allOk());
+  auto doc = load("units.cir");
+  ASSERT_EQ(doc->count(), 3u);
+  const std::pair<float, std::uint8_t> wants[] = {{4700, 1}, {4.7f, 2}, {10000, 1}};  // (RES, RESUNIT) by REFDES
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto& r = static_cast<const CResistor&>(doc->record(i));
+    EXPECT_FLOAT_EQ(r.RES, wants[i].first) << r.REFDES;
+    EXPECT_EQ(r.RESUNIT, wants[i].second) << r.REFDES;
+  }
+  EXPECT_TRUE(logged("   ...'RES_RESUNIT' not read: 'RES_RES' was given with its unit (R2)..."));
+}
+
 const LibRow kLibRows[] = {
     {"RN55", "ALT55", 2, "metal, film", 401},
     {"CK05", "", 1, std::string(512, 'n'), 403},

@@ -1,6 +1,6 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
 // frame with two documents, one of them sorted by TFR, a part's property
-// sheet, the print preview and, given a project file, the project tree
+// sheet, a bill of materials' review, the print preview and, given a project file, the project tree
 // window and a board opened from it.
 // Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
@@ -8,9 +8,12 @@
 #include <QMdiSubWindow>
 #include <QPrintPreviewDialog>
 #include <QTimer>
+#include <fstream>
 
 #include "core/calculate_command.hpp"
+#include "exchange/bom/bom_plan.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/exchange/import_preview.hpp"
 #include "gui/main_window.hpp"
 #include "gui/project/project_window.hpp"
 #include "gui/property_sheet.hpp"
@@ -81,6 +84,20 @@ int main(int argc, char** argv) {
         break;
       }
     }
+  }
+
+  // The review of a bill of materials, before anything is built.
+  const std::string bom = out.toStdString() + "/bom.csv";
+  std::ofstream(bom) << "Reference,Value,Footprint,Qty,Description,Manufacturer,MPN\n"
+                        "\"R1,R2,R3\",10K,0603,3,Thick film,Yageo,RC0603-10K\nR4-R6,4k7,0603,2,Thick film,Yageo,RC0603-4K7\n"
+                        "C1,100nF,0603,1,Ceramic,Murata,GRM188\nU1,LM358,SOIC-8,1,Op amp,TI,LM358DR\nTP1,,Pad,1,Test point,,\n";
+  BomPlan plan;
+  if (planBom(bom, InputFormat::CSV, {}, quiet, plan)) {
+    gui::ImportPreviewDialog review(plan, &frame);
+    review.show();
+    QApplication::processEvents();
+    review.grab().save(out + "/bom_review.png");
+    review.hide();
   }
 
   // The print preview: grabbed once it has laid out its pages.

@@ -229,6 +229,7 @@ bool KeywordReader::numberOfText(const CKwd& kwd, const Source& src, std::string
     case UnitText::Converted: {
       const std::string shown = unit.empty() ? strprintf("%g", r.value) : strprintf("%g %s", r.value, std::string(unit).c_str());
       log(strprintf("   ...'%s' read '%s' as %s (R%ld/F%d)...", name, text.c_str(), shown.c_str(), rec, src.fieldNumber));
+      ownUnit_.insert(kwd.name);
       got = r.value;
       return true;
     }

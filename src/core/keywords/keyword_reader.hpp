@@ -34,7 +34,10 @@ class KeywordReader {
   KeywordReader(const std::vector<CKwd>& keywords, LogFn log);
 
   // The current input record (its number and fields); set before reading.
-  void setRecord(const InputRecord* record) { record_ = record; }
+  void setRecord(const InputRecord* record) {
+    record_ = record;
+    ownUnit_.clear();
+  }
   const InputRecord* record() const { return record_; }
 
   bool readText(std::string_view keyword, std::string& dest, std::size_t maxLength,
@@ -57,6 +60,10 @@ class KeywordReader {
   // Raw readers of fixed field numbers.
   bool rawText(int fieldNumber, std::string& dest, std::size_t maxLength);
   bool rawFloat(int fieldNumber, double& dest, double lo, double hi);
+
+  // True when the keyword's value in the current record was written with its
+  // own prefix or unit ("4k7", "100nF").
+  bool readWithOwnUnit(std::string_view keyword) const { return ownUnit_.find(keyword) != ownUnit_.end(); }
 
   // The value-type option chosen for a keyword (0 = none or not found).
   std::uint8_t valueOption(std::string_view keyword) const;
@@ -101,6 +108,7 @@ class KeywordReader {
   LogFn log_;
   const InputRecord* record_ = nullptr;
   mutable std::set<std::string, std::less<>> consulted_;
+  mutable std::set<std::string, std::less<>> ownUnit_;
 };
 
 }  // namespace kestrel

@@ -19,6 +19,7 @@ QTableWidget* table(QWidget* parent, int rows, const QStringList& headers) {
   t->setHorizontalHeaderLabels(headers);
   t->setEditTriggers(QAbstractItemView::NoEditTriggers);
   t->verticalHeader()->setVisible(false);
+  t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);  // list rows, not form rows
   t->horizontalHeader()->setStretchLastSection(true);
   return t;
 }
@@ -87,7 +88,7 @@ ImportPreviewDialog::ImportPreviewDialog(const BomPlan& plan, QWidget* parent) :
     std::string text;
     for (const std::string& w : plan.warnings) text += "WARNING: " + w + "\n";
     warnings->setPlainText(qtext(text));
-    warnings->setMaximumHeight(110);
+    warnings->setMaximumHeight(warnings->fontMetrics().height() * 5);
     layout->addWidget(warnings);
   }
   finish(layout);
@@ -102,7 +103,7 @@ void ImportPreviewDialog::finish(QVBoxLayout* layout) {
   layout->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  resize(760, 480);
+  resize(760, 560);
 }
 
 }  // namespace kestrel::gui

@@ -18,7 +18,7 @@ namespace {
 
 const FieldSpec kType{"CAP_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kCapacitorStyles};
 const FieldSpec kCap{"CAP_CAP", "Capacitance", FieldKind::Real, 0.000001, 9999999};
-const FieldSpec kCapUnit{"CAP_CAPUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kCapacitanceUnits};
+const FieldSpec kCapUnit{"CAP_CAPUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kCapacitanceUnits, {}, false, "CAP_CAP"};
 const FieldSpec kQu{"CAP_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kCapacitorQualities};
 const FieldSpec kCircR{"CAP_CIRCR", "CircuitR", FieldKind::Real, 0, 9, 0, nullptr, "ohms/V"};
 const FieldSpec kVmax{"CAP_VMAX", "Max Rated Voltage (Vmax)", FieldKind::Real, 0.01, 999999, 0, nullptr, "V"};
