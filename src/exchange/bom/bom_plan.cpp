@@ -28,6 +28,7 @@ constexpr struct {
     {"CResistor", "RES_RES", "ohms"},
     {"CPotentiometer", "POT_RES", "ohms"},
     {"CCapacitor", "CAP_CAP", "uF"},
+    {"CCrystal", "CRYS_FREQ", "MHz"},
 };
 
 // Columns added to every row for the run: the part type, the quantity, the
@@ -150,7 +151,8 @@ class Planner {
       switch (c.role) {
         case BomColumn::Reference: c.keywords = "REFDES"; break;
         case BomColumn::Value:
-          c.keywords = "RES_RES, POT_RES, CAP_CAP (by class)";
+          for (const auto& f : kValueFields) c.keywords += (c.keywords.empty() ? "" : ", ") + std::string(f.keyword);
+          c.keywords += " (by class)";
           if (column(BomColumn::Description) == kNone) c.keywords += ", DESCR";
           break;
         case BomColumn::Description: c.keywords = "DESCR"; break;
