@@ -6,6 +6,7 @@
 // `kestrel lib`, `kestrel xref`, `kestrel transfer`, `kestrel update` and
 // `kestrel recall` give for the same inputs.
 #include <QAction>
+#include <QComboBox>
 #include <QListView>
 #include <QMdiArea>
 #include <algorithm>
@@ -394,6 +395,18 @@ void ExchangeWindowsTest::billOfMaterialsReviewedBeforeItIsBuilt() {
   QVERIFY(std::find(ui.logLines.begin(), ui.logLines.end(),
                     "  row 4: 'TP1': no part class for the letters 'TP': imported as a miscellaneous part") !=
           ui.logLines.end());
+  // A definition's field mapping offers the columns of the input last imported by name.
+  auto w = openDefinition({});
+  QStringList columns;
+  scriptAccept<DefinitionKeywordSheet>([&columns](DefinitionKeywordSheet& sheet) {
+    auto* box = sheet.findChild<QComboBox*>("inputColumn");
+    for (int i = 0; box != nullptr && i < box->count(); ++i) columns << box->itemText(i);
+    if (box != nullptr) box->activated(4);
+  });
+  w->selectRow(0);
+  w->editKeyword();
+  QCOMPARE(columns, QStringList({"(none)", "1: Reference", "2: Value", "3: Qty", "4: MPN"}));
+  QCOMPARE(w->definition().keywords[0].fieldNumber, 4.0f);
 }
 
 std::unique_ptr<ImportDefinitionWindow> ExchangeWindowsTest::openDefinition(const std::string& file) {

@@ -138,6 +138,7 @@ DefinitionKeywordSheet::DefinitionKeywordSheet(const CKwd& keyword, const std::v
   if (!columns.empty()) {
     // The input's columns by name: choosing one sets its field number.
     column_ = new QComboBox(this);
+    column_->setObjectName(QStringLiteral("inputColumn"));
     column_->addItem(tr("(none)"));
     for (std::size_t i = 0; i < columns.size() && i < kMaxTableFields; ++i) {
       column_->addItem(QStringLiteral("%1: %2").arg(i + 1).arg(QString::fromStdString(columns[i])));

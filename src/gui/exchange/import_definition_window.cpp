@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "core/strfmt.hpp"
+#include "exchange/auto_definition.hpp"
 #include "exchange/table_preview.hpp"
 #include "gui/exchange/import_definition_sheets.hpp"
 #include "gui/save_as.hpp"
@@ -120,7 +121,8 @@ void ImportDefinitionWindow::editKeyword() {
   std::error_code error;
   std::vector<std::string> columns;
   if (!input.empty() && std::filesystem::is_regular_file(input, error)) {
-    columns = tableColumnNames(input, static_cast<InputFormat>(doc_.header.inputFormat));
+    // The extension tells how the file reads; the definition's format when it does not.
+    columns = tableColumnNames(input, formatForPath(input).value_or(static_cast<InputFormat>(doc_.header.inputFormat)));
   }
   DefinitionKeywordSheet sheet(doc_.keywords[static_cast<std::size_t>(*row)], columns, this);
   if (context_.runDialog(sheet) != QDialog::Accepted) return;
