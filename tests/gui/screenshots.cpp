@@ -1,6 +1,6 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
 // frame with two documents, one of them sorted by TFR, a part's property
-// sheet, a bill of materials' review, the print preview and, given a project file, the project tree
+// sheet, a bill of materials' review, an import by column headers' preview, the print preview and, given a project file, the project tree
 // window and a board opened from it.
 // Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
@@ -11,7 +11,10 @@
 #include <fstream>
 
 #include "core/calculate_command.hpp"
+#include "exchange/auto_definition.hpp"
 #include "exchange/bom/bom_plan.hpp"
+#include "exchange/export/export_run.hpp"
+#include "exchange/table_preview.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/exchange/import_preview.hpp"
 #include "gui/main_window.hpp"
@@ -98,6 +101,24 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     review.grab().save(out + "/bom_review.png");
     review.hide();
+  }
+
+  // The preview of an import by column headers: the first circuit in the keyword layout.
+  ExportJob keywords;
+  keywords.inputs = {argv[2]};
+  keywords.output = out.toStdString() + "/keywords.csv";
+  keywords.layout = ExportLayout::Keywords;
+  CImportDoc byHeaders;
+  std::vector<std::string> ignored;
+  TablePreview preview;
+  if (runExport(keywords, posixFileSystem(), quiet).ok() &&
+      autoDefinition(keywords.output, InputFormat::CSV, OutputType::Circuit, byHeaders, ignored) &&
+      previewTable(keywords.output, InputFormat::CSV, byHeaders, 8, preview)) {
+    gui::ImportPreviewDialog dialog(keywords.output, preview, &frame);
+    dialog.show();
+    QApplication::processEvents();
+    dialog.grab().save(out + "/import_preview.png");
+    dialog.hide();
   }
 
   // The print preview: grabbed once it has laid out its pages.

@@ -34,8 +34,11 @@ ImportPreviewDialog::ImportPreviewDialog(const std::string& input, const TablePr
     : QDialog(parent) {
   setWindowTitle(tr("Import by Column Headers"));
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel(qtext(strprintf("'%s': the first row names the field keyword of each column.",
-                                               input.c_str())), this));
+  std::size_t mapped = 0;
+  for (const std::string& k : p.keywords) mapped += !k.empty();
+  layout->addWidget(new QLabel(qtext(strprintf("'%s': the first row names the field keyword of each column "
+                                               "(%zu of %zu columns imported).",
+                                               input.c_str(), mapped, p.columns.size())), this));
   QStringList headers;
   for (const std::string& c : p.columns) headers << qtext(c);
   // Row 0: the keyword each column maps to; then the first rows of data.
