@@ -14,6 +14,7 @@
 #include "core/keywords/catalogue.hpp"
 #include "core/strfmt.hpp"
 #include "exchange/auto_definition.hpp"
+#include "exchange/bom/bom_plan.hpp"
 #include "exchange/import_run.hpp"
 
 namespace kestrel::cli {
@@ -23,6 +24,7 @@ struct ImportArgs {
   std::vector<std::string> files;  // DEF.imp INPUT... (or INPUT with --auto)
   std::string output;
   bool autoKeywords = false;
+  bool bom = false;  // INPUT is a bill of materials
   std::string library;  // LibraryRecall: the library parts are recalled from
   std::string xref;     // and the cross-reference file searched first
   bool xrefMoveBoth = false;
@@ -36,9 +38,68 @@ bool endsWithDocExtension(const std::string& path) {
   return false;
 }
 
+// Runs `job` after the confirmation; the outcome of every file.
+bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std::vector<std::string>& review,
+                   ImportOutcome& outcome) {
+  Session& session = global.session();
+  session.settings.setText("Import", "ImpFileSpec", job.definitionPath);
+  session.settings.setText("Import", "DataFileSpec", job.inputs.front());
+  session.settings.setText("Import", "OutDir", job.outputDir);
+  session.beginLog("IMPORT");
+  TerminalUi ui(global.assumeYes, global.quiet, &session.log);
+  for (const std::string& line : review) {
+    session.log.line(line);
+    std::cout << line << '\n';
+  }
+  std::string question;
+  for (const std::string& line : importConfirmation(job)) {
+    session.log.line(line);
+    question += line + "\n";
+  }
+  if (!ui.confirm(question)) {
+    session.log.end();
+    return false;
+  }
+  outcome = runImport(job, posixFileSystem(), ui);
+  ui.finishProgress();
+  return true;
+}
+
+int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
+  const std::string up = upperCased(args.output);
+  if (args.files.size() != 1 || up.size() <= 4 || up.compare(up.size() - 4, 4, ".CIR") != 0) {
+    std::cerr << "kestrel: import --bom takes one INPUT and -o OUT.cir\n";
+    return kExitUserError;
+  }
+  const auto format = formatForPath(args.files[0]);
+  if (!format) {
+    std::cerr << "kestrel: '" << args.files[0] << "': can not tell the table format from its extension\n";
+    return kExitUserError;
+  }
+  BomPlan plan;
+  {
+    TerminalUi quiet(true, true, nullptr);
+    if (Status s = planBom(args.files[0], *format, args.library, quiet, plan); !s) {
+      std::cerr << "kestrel: " << s.message() << '\n';
+      return kExitBadInput;
+    }
+  }
+  const ImportJob job = bomImportJob(plan, args.output, args.library);
+  ImportOutcome outcome;
+  if (!confirmAndRun(job, global, bomPlanLines(plan), outcome)) return kExitUserError;
+  Session& session = global.session();
+  for (const std::string& line : bomSummary(plan, outcome)) {
+    session.log.line(line);
+    std::cout << line << '\n';
+  }
+  session.log.end();
+  return outcome.allOk() ? kExitOk : kExitUserError;
+}
+
 int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
   ImportJob job;
   FileSystem& fs = posixFileSystem();
+  if (args.bom) return runBomCommand(args, global);
   if (args.autoKeywords) {
     if (args.files.size() != 1 || args.output.empty()) {
       std::cerr << "kestrel: import --auto takes one INPUT and -o OUT.cir (or OUT.hyb)\n";
@@ -89,33 +150,15 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
   job.xrefPath = args.xref;
   job.xrefMoveBoth = args.xrefMoveBoth;
 
-  Session& session = global.session();
-  session.settings.setText("Import", "ImpFileSpec", job.definitionPath);
-  session.settings.setText("Import", "DataFileSpec", job.inputs.front());
-  session.settings.setText("Import", "OutDir", job.outputDir);
-  session.beginLog("IMPORT");
   ImportOutcome outcome;
-  {
-    TerminalUi ui(global.assumeYes, global.quiet, &session.log);
-    std::string question;
-    for (const std::string& line : importConfirmation(job)) {
-      session.log.line(line);
-      question += line + "\n";
-    }
-    if (!ui.confirm(question)) {
-      session.log.end();
-      return kExitUserError;
-    }
-    outcome = runImport(job, fs, ui);
-    ui.finishProgress();
-  }
+  if (!confirmAndRun(job, global, {}, outcome)) return kExitUserError;
   for (const FileOutcome& f : outcome.files) {
     const ImportCounters& n = f.counters;
     std::cout << strprintf("'%s' -> '%s': %s, %ld records read, %ld built, %ld updated, %ld not found, %ld failed, %ld skipped\n",
                            f.input.c_str(), f.output.c_str(), f.ok ? "done" : "NOT DONE", n.read, n.built, n.updated,
                            n.notFound, n.failed, n.skipped);
   }
-  session.log.end();
+  global.session().log.end();
   return outcome.allOk() ? kExitOk : kExitUserError;
 }
 
@@ -247,6 +290,8 @@ void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   imp->add_option("files", args->files, "DEF.imp INPUT... (INPUT may hold wildcards), or INPUT with --auto")->required();
   imp->add_option("-o,--output", args->output, "Output file (one INPUT) or folder (default: each input's folder)");
   imp->add_flag("--auto", args->autoKeywords, "The first row of INPUT names a field keyword in each column");
+  imp->add_flag("--bom", args->bom,
+                "INPUT is a bill of materials (Reference, Value, Qty, MPN... columns): review the mapping, then build -o OUT.cir");
   imp->add_option("--library", args->library, "Library to recall parts from by PN (record mode LibraryRecall)");
   imp->add_option("--xref", args->xref, "Cross-reference file searched first when recalling");
   imp->add_flag("--xref-move-both", args->xrefMoveBoth,

@@ -31,6 +31,9 @@ struct FieldSpec {
   const ChoiceList* choices = nullptr;   // Choice fields
   std::string_view unit = {};
   bool upperCase = false;  // texts upper-cased on import
+  // A unit choice: the keyword of the value it gives the unit of. A value
+  // read with its own unit ("4k7") is not put under another one.
+  std::string_view unitOf = {};
 };
 
 // The same field description with another choice list (a list that depends

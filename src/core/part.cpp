@@ -8,6 +8,7 @@
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/registry.hpp"
+#include "core/strfmt.hpp"
 #include "core/stored_range.hpp"
 
 namespace kestrel {
@@ -121,6 +122,15 @@ class PageReader final : public FieldVisitor {
  private:
   template <typename T>
   void take(const FieldSpec& field, T& value, bool applies) {
+    if (!field.unitOf.empty() && reader_.readWithOwnUnit(field.unitOf)) {
+      // The value came with its unit and was read into the record's unit.
+      const CKwd* k = reader_.find(field.keyword);
+      if (k != nullptr && k->fieldNumber != 0.0f) {
+        reader_.logLine(strprintf("   ...'%s' not read: '%s' was given with its unit (R%ld)...", k->name.c_str(),
+                                  std::string(field.unitOf).c_str(), reader_.record() ? reader_.record()->number : 0L));
+      }
+      return;
+    }
     if (ok_ && applies && !field.keyword.empty()) ok_ = reader_.read(field, value);
   }
   KeywordReader& reader_;

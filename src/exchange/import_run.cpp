@@ -205,7 +205,7 @@ class FileRun {
         number = table_->rowNumber();
       }
       ++n.read;
-      if (number == headerNo || def_.header.skips(number)) {
+      if (number == headerNo || def_.header.skips(number) || (job_.shapeRow && !job_.shapeRow(number, row))) {
         ++n.skipped;
         continue;
       }

@@ -6,6 +6,7 @@
 // run goes on with the next file.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/ui.hpp"
 #include "exchange/import_definition.hpp"
 #include "exchange/import_target.hpp"
+#include "exchange/table_reader.hpp"
 
 namespace kestrel {
 
@@ -29,6 +31,9 @@ struct ImportJob {
   // The documents open in windows (null: none, as on the command line); a
   // circuit or hybrid output they hold is not imported to.
   OpenDocuments* openDocuments = nullptr;
+  // Completes each row before its record is read (a bill of materials adds
+  // the part type its designator stands for); false skips the row.
+  std::function<bool(long rowNumber, TableRow& row)> shapeRow;
 };
 
 struct FileOutcome {

@@ -16,7 +16,10 @@
 #include "core/doc_file.hpp"
 #include "core/keywords/catalogue.hpp"
 #include "core/part.hpp"
+#include "exchange/bom/bom_plan.hpp"
 #include "exchange/import_run.hpp"
+#include "models/passive_semis/capacitor.hpp"
+#include "models/passive_semis/resistor.hpp"
 #include "exchange_fixture.hpp"
 #include "models/register_all.hpp"
 #include "store/library/part_library.hpp"
@@ -227,6 +230,24 @@ const std::string kLibCsv =
     "Relay,K1,,3,relay,,\n";
 
 struct LibRow { const char* pn; const char* pn2; float qty; std::string notes; std::uint16_t type; };
+// A value written with its unit is read into the record's unit, and a unit
+// column beside it does not put it under another unit.
+TEST_F(ImportRun, ValueWithItsOwnUnitKeepsTheUnitItWasReadInto) {
+  const std::string csv = write("units.csv", "PART_TYPE,REFDES,RES_RES,RES_RESUNIT\nResistor,R1,4k7,Kohms\n"
+                                             "Resistor,R2,4.7,Kohms\nResistor,R3,10 kohm,\n");
+  ASSERT_TRUE(runImport(job({csv}, OutputType::Circuit, {"PART_TYPE", "REFDES", "RES_RES", "RES_RESUNIT"}),
+                        posixFileSystem(), ui).allOk());
+  auto doc = load("units.cir");
+  ASSERT_EQ(doc->count(), 3u);
+  const std::pair<float, std::uint8_t> wants[] = {{4700, 1}, {4.7f, 2}, {10000, 1}};  // (RES, RESUNIT) by REFDES
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto& r = static_cast<const CResistor&>(doc->record(i));
+    EXPECT_FLOAT_EQ(r.RES, wants[i].first) << r.REFDES;
+    EXPECT_EQ(r.RESUNIT, wants[i].second) << r.REFDES;
+  }
+  EXPECT_TRUE(logged("   ...'RES_RESUNIT' not read: 'RES_RES' was given with its unit (R2)..."));
+}
+
 const LibRow kLibRows[] = {
     {"RN55", "ALT55", 2, "metal, film", 401},
     {"CK05", "", 1, std::string(512, 'n'), 403},
@@ -416,6 +437,59 @@ TEST_F(ImportLibrary, LibraryRecallFillsCircuitPartsAndFallsBackToTheInputType) 
   j.outputPath = path("other.cir");
   EXPECT_FALSE(runImport(j, posixFileSystem(), ui).allOk());
   EXPECT_FALSE(std::filesystem::exists(path("other.cir")));
+}
+
+// A bill of materials as an EDA tool writes it: classes from the designators'
+// letters, values with unit suffixes, grouped designators counted, a part
+// recalled by its MPN, and a warning for each doubtful row.
+TEST_F(ImportLibrary, BillOfMaterialsBuildsClassesValuesAndQuantitiesWithWarnings) {
+  ASSERT_TRUE(runImport(libraryJob(), posixFileSystem(), ui).allOk());
+  const std::string bom = write("bom.csv",
+                                "Reference,Value,Footprint,Qty,Description,Manufacturer,MPN\n"
+                                "\"R1,R2,R3\",10K,0603,3,Thick film,Yageo,RC0603-10K\n"
+                                "R4-R6,4k7,0603,2,Thick film,Yageo,RC0603-4K7\n"
+                                "C1,100nF,0603,1,Ceramic,Murata,GRM188\n"
+                                "U7,,SOIC-8,1,Recalled,,RN55\n"
+                                "TP1,,Pad,1,Test point,,\n"
+                                "C2,10uF 25V,1206,1,Bulk,Murata,GRM31\n");
+  BomPlan plan;
+  ASSERT_TRUE(planBom(bom, InputFormat::CSV, path("parts.lib"), ui, plan));
+  EXPECT_EQ(plan.warnings, (std::vector<std::string>{
+                               "row 3: quantity 2 differs from the 3 designators of 'R4-R6'",
+                               "row 6: 'TP1': no part class for the letters 'TP': imported as a miscellaneous part",
+                               "row 7: value '10uF 25V' can not be read in uF: the record will not be built"}));
+  ASSERT_EQ(plan.rows.size(), 6u);
+  EXPECT_EQ(plan.rows[3].recalledBy, "RN55");
+  const ImportOutcome out = runImport(bomImportJob(plan, path("bom.cir"), path("parts.lib")), posixFileSystem(), ui);
+  ASSERT_TRUE(out.allOk());
+  EXPECT_EQ(out.files[0].counters.built, 5);
+  EXPECT_EQ(out.files[0].counters.failed, 1);
+  EXPECT_TRUE(logged("   ...'RES_RES' read '4k7' as 4700 ohms (R3/F2)..."));
+  EXPECT_TRUE(logged("   ...Error: 'CAP_CAP' can not read value '10uF 25V' (R7/F2)."));
+  auto doc = load("bom.cir");
+  struct Want { const char* refdes; std::uint16_t type; float qty; const char* pn; const char* pn2; double value; };
+  const Want wants[] = {
+      {"R1,R2,R3", 401, 3, "RC0603-10K", "", 10000}, {"R4-R6", 401, 2, "RC0603-4K7", "", 4700},
+      {"C1", 403, 1, "GRM188", "", 0.1},             {"U7", 401, 1, "RN55", "ALT55", -1},
+      {"TP1", kMiscType, 1, "", "", -1},
+  };
+  ASSERT_EQ(doc->count(), std::size(wants));
+  for (const Want& w : wants) {
+    const CPart* p = nullptr;
+    for (std::size_t i = 0; i < doc->count(); ++i) p = doc->record(i).REFDES == w.refdes ? &doc->record(i) : p;
+    ASSERT_NE(p, nullptr) << w.refdes;
+    EXPECT_EQ(p->PART_TYPE, w.type) << w.refdes;
+    EXPECT_EQ(p->QTY, w.qty) << w.refdes;
+    EXPECT_EQ(p->PN, w.pn) << w.refdes;
+    EXPECT_EQ(p->PN2, w.pn2) << w.refdes;
+    if (w.value >= 0) {
+      const float stored = w.type == 401 ? static_cast<const CResistor*>(p)->RES : static_cast<const CCapacitor*>(p)->CAP;
+      EXPECT_FLOAT_EQ(stored, static_cast<float>(w.value)) << w.refdes;
+    }
+  }
+  EXPECT_EQ(doc->record(0).NOTES, "Manufacturer: Yageo; Footprint: 0603");
+  const std::vector<std::string> summary = bomSummary(plan, out);
+  EXPECT_NE(std::find(summary.begin(), summary.end(), "  row 6: 'TP1'"), summary.end());
 }
 
 // The table readers: CSV as the export and spreadsheets write it, and files

@@ -6,6 +6,7 @@
 // `kestrel lib`, `kestrel xref`, `kestrel transfer`, `kestrel update` and
 // `kestrel recall` give for the same inputs.
 #include <QAction>
+#include <QComboBox>
 #include <QListView>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -20,6 +21,8 @@
 #include "gui/exchange/exchange_sheets.hpp"
 #include "gui/exchange/import_definition_sheets.hpp"
 #include "gui/exchange/import_definition_window.hpp"
+#include "gui/exchange/import_preview.hpp"
+#include <QTableWidget>
 #include "core/circ_file.hpp"
 #include "core/strfmt.hpp"
 #include "core/whatif_command.hpp"
@@ -86,6 +89,8 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void exportAsCommandLine_data();
   void exportAsCommandLine();
   void sheetsKeepTheirSettings();
+  void spreadsheetRoundTripThroughTheSheets();
+  void billOfMaterialsReviewedBeforeItIsBuilt();
   void definitionEditedAsCommandLine();
   void damagedDefinitionOpensNothing_data();
   void damagedDefinitionOpensNothing();
@@ -310,12 +315,12 @@ void ExchangeWindowsTest::exportAsCommandLine() {
 
 void ExchangeWindowsTest::sheetsKeepTheirSettings() {
   // Every field away from its default.
-  const ImportSheetOptions in{.definitionPath = path("kept.imp"), .dataSpec = path("kept/*.csv"),
+  const ImportSheetOptions in{.readBy = ImportReadBy::ColumnHeaders, .definitionPath = path("kept.imp"), .dataSpec = path("kept/*.csv"),
                               .outputDir = path("kept-out"), .libraryPath = path("kept.lib"), .searchXRef = true,
                               .xrefPath = path("kept.xrf"), .xrefMoveBoth = true, .overrideTranslate = false,
                               .translateCode = {}};
   const ExportSheetOptions ex{.inputSpec = path("kept/*.hyb"), .outputDir = path("kept-out"),
-                              .format = OutputFormat::MDB, .typeOn = true,
+                              .format = OutputFormat::MDB, .layout = ExportLayout::Keywords, .typeOn = true,
                               .partType = allPartTypes().front().id, .pnFilter = "RN"};
   scriptAccept<ImportSheet>([in](ImportSheet& sheet) { sheet.setOptions(in); });
   scriptAccept<ExportSheet>([ex](ExportSheet& sheet) { sheet.setOptions(ex); });
@@ -332,6 +337,86 @@ void ExchangeWindowsTest::sheetsKeepTheirSettings() {
   exportSheet.accept();
   QCOMPARE(importSheet.options(), in);
   QCOMPARE(exportSheet.options(), ex);
+}
+
+// Export in the keyword layout, import it back by column headers after the
+// preview: the circuit exported again gives the same table.
+void ExchangeWindowsTest::spreadsheetRoundTripThroughTheSheets() {
+  copyExample("io_board.cir", "trip/io_board.cir");
+  fs::create_directories(path("trip-out"));
+  fs::create_directories(path("trip-back"));
+  ExportSheetOptions ex;
+  ex.inputSpec = path("trip/io_board.cir");
+  ex.outputDir = path("trip-out");
+  ex.layout = ExportLayout::Keywords;
+  scriptAccept<ExportSheet>([ex](ExportSheet& sheet) { sheet.setOptions(ex); });
+  QVERIFY(exportThroughSheet(context(), nullptr));
+  const std::string table = path("trip-out/io_board.csv");
+  ImportSheetOptions in;
+  in.readBy = ImportReadBy::ColumnHeaders;
+  in.dataSpec = table;
+  in.outputDir = path("trip-back");
+  scriptAccept<ImportSheet>([in](ImportSheet& sheet) { sheet.setOptions(in); });
+  QStringList shown;
+  int dataRows = 0;
+  scriptAccept<ImportPreviewDialog>([&](ImportPreviewDialog& d) {
+    for (int c = 0; c < d.mapping()->columnCount(); ++c) {
+      shown << d.mapping()->horizontalHeaderItem(c)->text() + " " + d.mapping()->item(0, c)->text();
+    }
+    dataRows = d.mapping()->rowCount() - 1;
+  });
+  QVERIFY2(importThroughSheet(context(), nullptr), lastMessage().c_str());
+  QVERIFY(shown.contains("PART_TYPE -> PART_TYPE"));
+  QVERIFY(shown.contains("RES_RES -> RES_RES"));
+  QCOMPARE(dataRows, 3);  // the board's three records under the keyword row (at most eight are shown)
+  fs::create_directories(path("trip-again"));
+  const test::RunResult again = test::runKestrel({"--yes", "--no-log", "export", path("trip-back/io_board.cir"),
+                                                  "--layout", "keywords", "-o", path("trip-again/io_board.csv")});
+  QCOMPARE(again.exitCode, 0);
+  QVERIFY(test::readBytes(path("trip-again/io_board.csv")) == test::readBytes(table));
+}
+
+// The review of a bill of materials shows the mapping and each row's class;
+// declining it builds nothing, accepting builds the circuit.
+void ExchangeWindowsTest::billOfMaterialsReviewedBeforeItIsBuilt() {
+  fs::create_directories(path("bom"));
+  {
+    std::ofstream out(path("bom/board.csv"));
+    out << "Reference,Value,Qty,MPN\n\"R1,R2\",4k7,2,RC0603\nC1,100nF,1,GRM188\nTP1,,1,\n";
+  }
+  ImportSheetOptions in;
+  in.readBy = ImportReadBy::BillOfMaterials;
+  in.dataSpec = path("bom/board.csv");
+  for (const bool accepted : {false, true}) {
+    scriptAccept<ImportSheet>([in](ImportSheet& sheet) { sheet.setOptions(in); });
+    QStringList rows;
+    script([&rows, accepted](QDialog& dialog) {
+      auto* d = dynamic_cast<ImportPreviewDialog*>(&dialog);
+      if (d == nullptr) return static_cast<int>(QDialog::Rejected);
+      for (int r = 0; r < d->rows()->rowCount(); ++r) {
+        rows << d->rows()->item(r, 1)->text() + " " + d->rows()->item(r, 3)->text() + " " + d->rows()->item(r, 5)->text();
+      }
+      return static_cast<int>(accepted ? QDialog::Accepted : QDialog::Rejected);
+    });
+    QCOMPARE(importThroughSheet(context(), nullptr), accepted);
+    QCOMPARE(rows, QStringList({"R1,R2 Resistor 4700 ohms", "C1 Capacitor 0.1 uF", "TP1 Miscellaneous "}));
+    QCOMPARE(fs::exists(path("bom/board.cir")), accepted);
+  }
+  QVERIFY(std::find(ui.logLines.begin(), ui.logLines.end(),
+                    "  row 4: 'TP1': no part class for the letters 'TP': imported as a miscellaneous part") !=
+          ui.logLines.end());
+  // A definition's field mapping offers the columns of the input last imported by name.
+  auto w = openDefinition({});
+  QStringList columns;
+  scriptAccept<DefinitionKeywordSheet>([&columns](DefinitionKeywordSheet& sheet) {
+    auto* box = sheet.findChild<QComboBox*>("inputColumn");
+    for (int i = 0; box != nullptr && i < box->count(); ++i) columns << box->itemText(i);
+    if (box != nullptr) box->activated(4);
+  });
+  w->selectRow(0);
+  w->editKeyword();
+  QCOMPARE(columns, QStringList({"(none)", "1: Reference", "2: Value", "3: Qty", "4: MPN"}));
+  QCOMPARE(w->definition().keywords[0].fieldNumber, 4.0f);
 }
 
 std::unique_ptr<ImportDefinitionWindow> ExchangeWindowsTest::openDefinition(const std::string& file) {

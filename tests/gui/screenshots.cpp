@@ -1,7 +1,8 @@
 // Takes the screenshots of the desktop windows (run under xvfb-run): the
 // frame with two documents, one of them sorted by TFR, a part's property
 // sheet, the Part Detail window, the Convert Type dialog, a new library with
-// "parts.lib" (beside the first circuit) merged into it, Print Setup, the print
+// "parts.lib" (beside the first circuit) merged into it, a bill of materials'
+// review, an import by column headers' preview, Print Setup, the print
 // preview and, given a project file, the project tree window and a board opened from it.
 // Usage: gui_screenshots OUTDIR CIRCUIT CIRCUIT [PROJECT]
 #include <QApplication>
@@ -10,11 +11,17 @@
 #include <QPrintPreviewDialog>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "core/calculate_command.hpp"
 #include "core/registry.hpp"
+#include "exchange/auto_definition.hpp"
+#include "exchange/bom/bom_plan.hpp"
+#include "exchange/export/export_run.hpp"
+#include "exchange/table_preview.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/convert_dialog.hpp"
+#include "gui/exchange/import_preview.hpp"
 #include "gui/library/library_window.hpp"
 #include "gui/main_window.hpp"
 #include "gui/part_detail_window.hpp"
@@ -117,6 +124,38 @@ int main(int argc, char** argv) {
         break;
       }
     }
+  }
+
+  // The review of a bill of materials, before anything is built.
+  const std::string bom = out.toStdString() + "/bom.csv";
+  std::ofstream(bom) << "Reference,Value,Footprint,Qty,Description,Manufacturer,MPN\n"
+                        "\"R1,R2,R3\",10K,0603,3,Thick film,Yageo,RC0603-10K\nR4-R6,4k7,0603,2,Thick film,Yageo,RC0603-4K7\n"
+                        "C1,100nF,0603,1,Ceramic,Murata,GRM188\nU1,LM358,SOIC-8,1,Op amp,TI,LM358DR\nTP1,,Pad,1,Test point,,\n";
+  BomPlan plan;
+  if (planBom(bom, InputFormat::CSV, {}, quiet, plan)) {
+    gui::ImportPreviewDialog review(plan, &frame);
+    review.show();
+    QApplication::processEvents();
+    review.grab().save(out + "/bom_review.png");
+    review.hide();
+  }
+
+  // The preview of an import by column headers: the first circuit in the keyword layout.
+  ExportJob keywords;
+  keywords.inputs = {argv[2]};
+  keywords.output = out.toStdString() + "/keywords.csv";
+  keywords.layout = ExportLayout::Keywords;
+  CImportDoc byHeaders;
+  std::vector<std::string> ignored;
+  TablePreview preview;
+  if (runExport(keywords, posixFileSystem(), quiet).ok() &&
+      autoDefinition(keywords.output, InputFormat::CSV, OutputType::Circuit, byHeaders, ignored) &&
+      previewTable(keywords.output, InputFormat::CSV, byHeaders, 8, preview)) {
+    gui::ImportPreviewDialog dialog(keywords.output, preview, &frame);
+    dialog.show();
+    QApplication::processEvents();
+    dialog.grab().save(out + "/import_preview.png");
+    dialog.hide();
   }
 
   // Print Setup turned to A4 landscape, which the preview then shows.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/keywords/unit_value.hpp"
 #include "core/stored_range.hpp"
 #include "core/strfmt.hpp"
 
@@ -216,8 +217,34 @@ KeywordReader::Source KeywordReader::fetch(const CKwd& kwd) const {
   return src;
 }
 
+bool KeywordReader::numberOfText(const CKwd& kwd, const Source& src, std::string_view unit,
+                                 std::optional<double>& got) const {
+  const UnitReading r = readUnitValue(src.text, unit);
+  const char* name = kwd.name.c_str();
+  const std::string text(src.text);
+  const long rec = recordNumber();
+  switch (r.kind) {
+    case UnitText::Plain: got = r.value; return true;
+    case UnitText::NoNumber: return true;
+    case UnitText::Converted: {
+      const std::string shown = unit.empty() ? strprintf("%g", r.value) : strprintf("%g %s", r.value, std::string(unit).c_str());
+      log(strprintf("   ...'%s' read '%s' as %s (R%ld/F%d)...", name, text.c_str(), shown.c_str(), rec, src.fieldNumber));
+      ownUnit_.insert(kwd.name);
+      got = r.value;
+      return true;
+    }
+    case UnitText::WrongUnit:
+      log(strprintf("   ...Error: '%s' value '%s' is not in %s (R%ld/F%d).", name, text.c_str(),
+                    unit.empty() ? "a plain number" : std::string(unit).c_str(), rec, src.fieldNumber));
+      return false;
+    case UnitText::Unreadable: break;
+  }
+  log(strprintf("   ...Error: '%s' can not read value '%s' (R%ld/F%d).", name, text.c_str(), rec, src.fieldNumber));
+  return false;
+}
+
 bool KeywordReader::readNumber(std::string_view keyword, double& value, double lo, double hi,
-                               bool whole) {
+                               bool whole, std::string_view unit) {
   const CKwd* k = findOrLog(keyword);
   if (k == nullptr) return false;
   const char* name = k->name.c_str();
@@ -230,8 +257,10 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
   std::optional<double> got;
   if (src.kind == Source::Kind::Number && std::isfinite(src.number)) {
     got = src.number;
-  } else if (src.kind == Source::Kind::Text) {
-    got = src.subfield ? numberInSubfield(src.text, whole) : leadingNumber(src.text);
+  } else if (src.kind == Source::Kind::Text && src.subfield) {
+    got = numberInSubfield(src.text, whole);
+  } else if (src.kind == Source::Kind::Text && !numberOfText(*k, src, unit, got)) {
+    return false;  // the record is not built on a value that could not be read
   }
   if ((src.kind == Source::Kind::Number || src.kind == Source::Kind::Text) && !got) {
     log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, src.fieldNumber));
@@ -260,25 +289,27 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
   return true;
 }
 
-bool KeywordReader::readFloat(std::string_view keyword, float& dest, double lo, double hi) {
+bool KeywordReader::readFloat(std::string_view keyword, float& dest, double lo, double hi,
+                              std::string_view unit) {
   double value = dest;
-  if (!readNumber(keyword, value, lo, hi, false)) return false;
+  if (!readNumber(keyword, value, lo, hi, false, unit)) return false;
   dest = static_cast<float>(value);
   return true;
 }
 
-bool KeywordReader::readInt(std::string_view keyword, float& dest, long lo, long hi) {
+bool KeywordReader::readInt(std::string_view keyword, float& dest, long lo, long hi, std::string_view unit) {
   double value = dest;
-  if (!readNumber(keyword, value, static_cast<double>(lo), static_cast<double>(hi), true)) {
+  if (!readNumber(keyword, value, static_cast<double>(lo), static_cast<double>(hi), true, unit)) {
     return false;
   }
   dest = static_cast<float>(value);
   return true;
 }
 
-bool KeywordReader::readInt(std::string_view keyword, std::uint16_t& dest, long lo, long hi) {
+bool KeywordReader::readInt(std::string_view keyword, std::uint16_t& dest, long lo, long hi,
+                            std::string_view unit) {
   double value = dest;
-  if (!readNumber(keyword, value, static_cast<double>(lo), static_cast<double>(hi), true)) {
+  if (!readNumber(keyword, value, static_cast<double>(lo), static_cast<double>(hi), true, unit)) {
     return false;
   }
   // The range given is the field's; a 16-bit field cannot hold more in any case.
@@ -376,13 +407,13 @@ bool KeywordReader::read(const FieldSpec& field, float& dest) { return read(fiel
 
 bool KeywordReader::read(const FieldSpec& field, float& dest, double hi) {
   if (field.kind == FieldKind::Whole) {
-    return readInt(field.keyword, dest, std::lround(field.lo), std::lround(hi));
+    return readInt(field.keyword, dest, std::lround(field.lo), std::lround(hi), field.unit);
   }
-  return readFloat(field.keyword, dest, field.lo, hi);
+  return readFloat(field.keyword, dest, field.lo, hi, field.unit);
 }
 
 bool KeywordReader::read(const FieldSpec& field, std::uint16_t& dest) {
-  return readInt(field.keyword, dest, std::lround(field.lo), std::lround(field.hi));
+  return readInt(field.keyword, dest, std::lround(field.lo), std::lround(field.hi), field.unit);
 }
 
 bool KeywordReader::read(const FieldSpec& field, std::uint8_t& dest) {

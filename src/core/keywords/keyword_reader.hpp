@@ -1,14 +1,18 @@
 // The keyword readers: how records and headers pull their fields by keyword
 // from the current input record, with range clamping and log messages.
 //
-// Every reader returns false only when the keyword is not in the definition
+// Every reader returns false when the keyword is not in the definition
 // ("...Error: keyword not found ('%s').") or has the wrong value type
-// ("...Error: keyword type mismatch ('%s')."). Missing, malformed and
-// out-of-range data is logged and clamped or defaulted, and the read succeeds.
+// ("...Error: keyword type mismatch ('%s').") and when a number written as
+// text can not be read whole ("10uF 25V"; never its leading digits). Missing
+// and out-of-range data is logged and clamped or defaulted, and the read
+// succeeds. Numbers with SI prefixes and unit symbols ("10K", "4k7",
+// "100nF") are read into the field's unit, each such reading logged.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -30,14 +34,19 @@ class KeywordReader {
   KeywordReader(const std::vector<CKwd>& keywords, LogFn log);
 
   // The current input record (its number and fields); set before reading.
-  void setRecord(const InputRecord* record) { record_ = record; }
+  void setRecord(const InputRecord* record) {
+    record_ = record;
+    ownUnit_.clear();
+  }
   const InputRecord* record() const { return record_; }
 
   bool readText(std::string_view keyword, std::string& dest, std::size_t maxLength,
                 bool upperCase = false);
-  bool readFloat(std::string_view keyword, float& dest, double lo, double hi);
-  bool readInt(std::string_view keyword, float& dest, long lo, long hi);
-  bool readInt(std::string_view keyword, std::uint16_t& dest, long lo, long hi);
+  // `unit` is the field's unit (as field descriptions name it) that a text
+  // with a prefix or unit symbol is read into.
+  bool readFloat(std::string_view keyword, float& dest, double lo, double hi, std::string_view unit = {});
+  bool readInt(std::string_view keyword, float& dest, long lo, long hi, std::string_view unit = {});
+  bool readInt(std::string_view keyword, std::uint16_t& dest, long lo, long hi, std::string_view unit = {});
   bool readChoice(std::string_view keyword, std::uint8_t& dest, const ChoiceList& list);
 
   // The same, with keyword, range, length and list taken from a field description.
@@ -51,6 +60,10 @@ class KeywordReader {
   // Raw readers of fixed field numbers.
   bool rawText(int fieldNumber, std::string& dest, std::size_t maxLength);
   bool rawFloat(int fieldNumber, double& dest, double lo, double hi);
+
+  // True when the keyword's value in the current record was written with its
+  // own prefix or unit ("4k7", "100nF").
+  bool readWithOwnUnit(std::string_view keyword) const { return ownUnit_.find(keyword) != ownUnit_.end(); }
 
   // The value-type option chosen for a keyword (0 = none or not found).
   std::uint8_t valueOption(std::string_view keyword) const;
@@ -72,7 +85,11 @@ class KeywordReader {
   // The mapped field (or subfield) of `kwd`; logs why it holds nothing usable.
   Source fetch(const CKwd& kwd) const;
   // Shared steps of the float and integer readers on a value held as double.
-  bool readNumber(std::string_view keyword, double& value, double lo, double hi, bool whole);
+  bool readNumber(std::string_view keyword, double& value, double lo, double hi, bool whole,
+                  std::string_view unit);
+  // A whole text of a numeric field: its number, nothing (no number in it),
+  // or false after logging why it can not be read.
+  bool numberOfText(const CKwd& kwd, const Source& src, std::string_view unit, std::optional<double>& got) const;
 
   // Upper-cased keyword -> its first record, so a look-up costs one hash
   // rather than a walk over the ~300 records of a definition for every field.
@@ -91,6 +108,7 @@ class KeywordReader {
   LogFn log_;
   const InputRecord* record_ = nullptr;
   mutable std::set<std::string, std::less<>> consulted_;
+  mutable std::set<std::string, std::less<>> ownUnit_;
 };
 
 }  // namespace kestrel

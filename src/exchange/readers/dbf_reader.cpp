@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/strfmt.hpp"
+#include "exchange/dbf_limits.hpp"
 #include "exchange/readers/code_pages.hpp"
 #include "exchange/readers/memory_readers.hpp"
 
@@ -16,7 +17,7 @@ namespace {
 
 constexpr std::size_t kHeaderSize = 32;
 constexpr std::size_t kDescriptorSize = 32;
-constexpr std::size_t kMaxRecordLength = 4000;
+constexpr std::size_t kMaxRecordLength = kDbfMaxRecordLength;
 
 std::uint32_t le32(const std::string& b, std::size_t at) {
   return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/strfmt.hpp"
+#include "exchange/dbf_limits.hpp"
 #include "exchange/writers/buffered_writer.hpp"
 #include "exchange/writers/format_writers.hpp"
 
@@ -154,9 +155,12 @@ class DbfWriter final : public TableWriter {
       width[i] = numeric[i] ? numericWidth(stats_[i]) : std::min(stats_[i].textWidth, kMaxCharWidth);
       recordLength += width[i];
     }
-    if (recordLength > 65535) {
+    // Refused rather than narrowed: cutting texts to fit would lose them on
+    // the way back in without a word.
+    if (recordLength > kDbfMaxRecordLength) {
       return Status::error(StatusCode::InvalidArgument,
-                           strprintf("...DBF: record len too large (%zu)...", recordLength));
+                           strprintf("'%s': ...DBF: record len too large (%zu/%zu)...", path_.c_str(), recordLength,
+                                     kDbfMaxRecordLength));
     }
 
     const std::size_t headerLength = 32 + 32 * n + 1;

@@ -1,7 +1,7 @@
 // The exchange module of the frame: File > New "&Import Definition", the
 // opener of ".imp" files, the "&Definition" menu of the definition window,
-// and "Activities" > "&Import..." and "E&xport...". With a definition window
-// in front, Import runs that window's definition as it is shown.
+// and "Activities" > "&Import...", "Import &Bill of Materials..." and "E&xport...".
+// With a definition window in front, Import runs that window's definition as it is shown.
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -106,6 +106,16 @@ void installExchangeWindows(MainWindow& frame) {
       open = {w->path(), &w->definition()};
     }
     importThroughSheet(frame.context(), &frame, open);
+  });
+  // The Import sheet set to read a bill of materials (the sheet keeps the choice).
+  QAction* bom = activities->addAction(QObject::tr("Import &Bill of Materials..."));
+  bom->setStatusTip(QObject::tr("Build a circuit from a bill of materials (Reference, Value, Qty, MPN... columns)"));
+  QObject::connect(bom, &QAction::triggered, &frame, [&frame] {
+    Settings& settings = *frame.context().settings;
+    ImportSheetOptions options = loadImportOptions(settings);
+    options.readBy = ImportReadBy::BillOfMaterials;
+    storeImportOptions(settings, options);
+    importThroughSheet(frame.context(), &frame);
   });
   QAction* exportAction = activities->addAction(QObject::tr("E&xport..."));
   exportAction->setStatusTip(QObject::tr("Write Kestrel files out as foreign data files"));

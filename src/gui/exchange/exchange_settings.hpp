@@ -5,12 +5,18 @@
 #include <cstdint>
 #include <string>
 
+#include "exchange/export/export_run.hpp"
 #include "exchange/writers/table_writer.hpp"
 #include "shell/settings.hpp"
 
 namespace kestrel::gui {
 
+// How the Import sheet reads its input: through an import definition file,
+// by the field keywords its first row names, or as a bill of materials.
+enum class ImportReadBy : std::uint8_t { Definition, ColumnHeaders, BillOfMaterials };
+
 struct ImportSheetOptions {
+  ImportReadBy readBy = ImportReadBy::Definition;  // ReadBy
   std::string definitionPath;  // ImpFileSpec
   std::string dataSpec;        // DataFileSpec (wildcards allowed)
   std::string outputDir;       // OutDir ("" = each input's folder)
@@ -28,6 +34,7 @@ struct ExportSheetOptions {
   std::string inputSpec = "*.CIR";  // InFileSpec (wildcards allowed)
   std::string outputDir;            // OutDir ("" = the first input's folder)
   OutputFormat format = OutputFormat::CSV;
+  ExportLayout layout = ExportLayout::Records;  // Layout: the keyword layout reads back by column headers
   bool typeOn = false;              // TypeFilter
   std::uint16_t partType = 0;       // PartType
   std::string pnFilter;             // PNFilter (on when not empty)

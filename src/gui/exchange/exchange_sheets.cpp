@@ -53,8 +53,16 @@ ImportSheet::ImportSheet(GuiContext& context, QWidget* parent) : QDialog(parent)
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
   layout->addLayout(form);
+  readBy_ = new QComboBox(this);
+  readBy_->addItem(tr("Import definition file"));
+  readBy_->addItem(tr("Column headers (field keywords in the first row)"));
+  readBy_->addItem(tr("Bill of materials (Reference, Value, Qty, MPN...)"));
+  form->addRow(tr("&Read Input By"), readBy_);
   definition_ = fileRow(form, this, context_, tr("Import &Definition File"), "Import Definition",
                         "Import Files (*.imp)");
+  // Without a definition file the import needs none of its rows.
+  connect(readBy_, &QComboBox::currentIndexChanged, this,
+          [this](int index) { definition_->setEnabled(index == static_cast<int>(ImportReadBy::Definition)); });
   data_ = fileRow(form, this, context_, tr("Input &Data FileSpec"), "Input Data",
                   "Data Files (*.csv *.wks *.dbf *.xls *.xlsx *.mdb *.sqlite *.db);;All Files (*)");
   outputDir_ = new QLineEdit(this);
@@ -76,6 +84,8 @@ ImportSheet::ImportSheet(GuiContext& context, QWidget* parent) : QDialog(parent)
 }
 
 void ImportSheet::setOptions(const ImportSheetOptions& o) {
+  readBy_->setCurrentIndex(static_cast<int>(o.readBy));
+  definition_->setEnabled(o.readBy == ImportReadBy::Definition);
   definition_->setText(QString::fromStdString(o.definitionPath));
   data_->setText(QString::fromStdString(o.dataSpec));
   outputDir_->setText(QString::fromStdString(o.outputDir));
@@ -88,6 +98,7 @@ void ImportSheet::setOptions(const ImportSheetOptions& o) {
 }
 
 void ImportSheet::accept() {
+  options_.readBy = static_cast<ImportReadBy>(readBy_->currentIndex());
   options_.definitionPath = fieldText(definition_);
   options_.dataSpec = fieldText(data_);
   options_.outputDir = fieldText(outputDir_);
@@ -117,6 +128,10 @@ ExportSheet::ExportSheet(GuiContext& context, QWidget* parent) : QDialog(parent)
                           "XLS (workbook .xlsx)", "MDB (database table .sqlite)"};
   for (int f = 1; f <= 5; ++f) format_->addItem(QString::fromLatin1(labels[f]), f);
   form->addRow(tr("Output File &Format"), format_);
+  layout_ = new QComboBox(this);
+  layout_->addItem(tr("Records (the report's columns)"), static_cast<int>(ExportLayout::Records));
+  layout_->addItem(tr("Keywords (imports back by column headers)"), static_cast<int>(ExportLayout::Keywords));
+  form->addRow(tr("Output &Layout"), layout_);
   typeOn_ = new QCheckBox(tr("Part &Type Filter"), this);
   types_ = new QComboBox(this);
   for (const PartType& t : allPartTypes()) types_->addItem(qtext(std::string(t.menuName)), static_cast<int>(t.id));
@@ -132,6 +147,7 @@ void ExportSheet::setOptions(const ExportSheetOptions& o) {
   input_->setText(QString::fromStdString(o.inputSpec));
   outputDir_->setText(QString::fromStdString(o.outputDir));
   format_->setCurrentIndex(format_->findData(static_cast<int>(o.format)));
+  layout_->setCurrentIndex(layout_->findData(static_cast<int>(o.layout)));
   typeOn_->setChecked(o.typeOn);
   if (const int at = types_->findData(static_cast<int>(o.partType)); at >= 0) types_->setCurrentIndex(at);
   pn_->setText(qtext(o.pnFilter));
@@ -141,6 +157,7 @@ void ExportSheet::accept() {
   options_.inputSpec = fieldText(input_);
   options_.outputDir = fieldText(outputDir_);
   options_.format = static_cast<OutputFormat>(format_->currentData().toInt());
+  options_.layout = static_cast<ExportLayout>(layout_->currentData().toInt());
   options_.typeOn = typeOn_->isChecked();
   options_.partType = static_cast<std::uint16_t>(types_->currentData().toInt());
   options_.pnFilter = stext(pn_->text()).substr(0, kPnFilterLength);

@@ -23,6 +23,7 @@ class ImportSheet final : public QDialog {
 
  private:
   GuiContext& context_;
+  QComboBox* readBy_;
   QLineEdit* definition_;
   QLineEdit* data_;
   QLineEdit* outputDir_;
@@ -47,6 +48,7 @@ class ExportSheet final : public QDialog {
   QLineEdit* input_;
   QLineEdit* outputDir_;
   QComboBox* format_;
+  QComboBox* layout_;
   QCheckBox* typeOn_;
   QComboBox* types_;
   QLineEdit* pn_;

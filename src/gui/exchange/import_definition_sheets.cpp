@@ -128,13 +128,28 @@ void DefinitionHeaderSheet::accept() {
 
 // ---- keyword ----
 
-DefinitionKeywordSheet::DefinitionKeywordSheet(const CKwd& keyword, QWidget* parent)
+DefinitionKeywordSheet::DefinitionKeywordSheet(const CKwd& keyword, const std::vector<std::string>& columns,
+                                               QWidget* parent)
     : QDialog(parent), keyword_(keyword) {
   setWindowTitle(tr("Import Keyword"));
   auto* form = new QFormLayout;
   form->addRow(tr("Keyword"), new QLabel(QString::fromStdString(keyword.name), this));
   field_ = wholeBox(this, 0, static_cast<int>(kMaxTableFields));
   form->addRow(tr("&Field Number (0 = none)"), field_);
+  if (!columns.empty()) {
+    // The input's columns by name: choosing one sets its field number.
+    column_ = new QComboBox(this);
+    column_->setObjectName(QStringLiteral("inputColumn"));
+    column_->addItem(tr("(none)"));
+    for (std::size_t i = 0; i < columns.size() && i < kMaxTableFields; ++i) {
+      column_->addItem(QStringLiteral("%1: %2").arg(i + 1).arg(QString::fromStdString(columns[i])));
+    }
+    form->addRow(tr("Input &Column"), column_);
+    QObject::connect(column_, &QComboBox::activated, this, [this](int index) { field_->setValue(index); });
+    QObject::connect(field_, &QSpinBox::valueChanged, this, [this](int field) {
+      column_->setCurrentIndex(field < column_->count() ? field : -1);
+    });
+  }
   subfield_ = new QCheckBox(tr("&Subfield"), this);
   subStart_ = wholeBox(this, 1, 255);
   subLength_ = wholeBox(this, 1, 255);

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 #include "exchange/import_definition.hpp"
 
@@ -40,7 +41,10 @@ class DefinitionHeaderSheet final : public QDialog {
 
 class DefinitionKeywordSheet final : public QDialog {
  public:
-  explicit DefinitionKeywordSheet(const CKwd& keyword, QWidget* parent = nullptr);
+  // `columns`: the input file's column names (its first row), shown beside
+  // the field numbers when an input file is known.
+  explicit DefinitionKeywordSheet(const CKwd& keyword, const std::vector<std::string>& columns = {},
+                                  QWidget* parent = nullptr);
   // Field 0 unmaps the keyword; a subfield start of 0 reads the whole field.
   void setMapping(float field, float subStart, float subLength, std::uint8_t option);
   const CKwd& keyword() const { return keyword_; }
@@ -49,6 +53,7 @@ class DefinitionKeywordSheet final : public QDialog {
  private:
   CKwd keyword_;
   QSpinBox* field_;
+  QComboBox* column_ = nullptr;
   QCheckBox* subfield_;
   QSpinBox* subStart_;
   QSpinBox* subLength_;

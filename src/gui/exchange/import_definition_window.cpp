@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "core/strfmt.hpp"
+#include "exchange/auto_definition.hpp"
+#include "exchange/table_preview.hpp"
 #include "gui/exchange/import_definition_sheets.hpp"
 #include "gui/save_as.hpp"
 
@@ -115,7 +117,15 @@ void ImportDefinitionWindow::editHeader() {
 void ImportDefinitionWindow::editKeyword() {
   const std::optional<int> row = selectedRow();
   if (!row) return;
-  DefinitionKeywordSheet sheet(doc_.keywords[static_cast<std::size_t>(*row)], this);
+  // The input file last imported, when it is one file: its column names.
+  const std::string input = context_.settings->text("Import", "DataFileSpec");
+  std::error_code error;
+  std::vector<std::string> columns;
+  if (!input.empty() && std::filesystem::is_regular_file(input, error)) {
+    // The extension tells how the file reads; the definition's format when it does not.
+    columns = tableColumnNames(input, formatForPath(input).value_or(static_cast<InputFormat>(doc_.header.inputFormat)));
+  }
+  DefinitionKeywordSheet sheet(doc_.keywords[static_cast<std::size_t>(*row)], columns, this);
   if (context_.runDialog(sheet) != QDialog::Accepted) return;
   doc_.keywords[static_cast<std::size_t>(*row)] = sheet.keyword();
   changed();

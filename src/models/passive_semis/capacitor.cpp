@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <iterator>
 
 #include "core/archive.hpp"
 #include "core/arrhenius.hpp"
@@ -17,7 +18,7 @@ namespace {
 
 const FieldSpec kType{"CAP_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kCapacitorStyles};
 const FieldSpec kCap{"CAP_CAP", "Capacitance", FieldKind::Real, 0.000001, 9999999};
-const FieldSpec kCapUnit{"CAP_CAPUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kCapacitanceUnits};
+const FieldSpec kCapUnit{"CAP_CAPUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kCapacitanceUnits, {}, false, "CAP_CAP"};
 const FieldSpec kQu{"CAP_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kCapacitorQualities};
 const FieldSpec kCircR{"CAP_CIRCR", "CircuitR", FieldKind::Real, 0, 9, 0, nullptr, "ohms/V"};
 const FieldSpec kVmax{"CAP_VMAX", "Max Rated Voltage (Vmax)", FieldKind::Real, 0.01, 999999, 0, nullptr, "V"};
@@ -168,7 +169,15 @@ void CCapacitor::paramPage(FieldVisitor& f) {
   const std::uint8_t style = TYPE;
   f.choice(kType, TYPE, true);
   if (TYPE != style && !f.readsInput()) keepQualityOfStyle();
-  f.number(kCap, CAP, true);
+  if (f.readsInput()) {
+    // A value written with a prefix ("100nF", "470p") is read into the record's unit.
+    FieldSpec cap = kCap;
+    const bool known = CAPUNIT >= 1 && CAPUNIT < std::size(kCapacitanceUnitNames);
+    cap.unit = kCapacitanceUnitNames[known ? CAPUNIT : 2];
+    f.number(cap, CAP, true);
+  } else {
+    f.number(kCap, CAP, true);
+  }
   f.choice(kCapUnit, CAPUNIT, true);
   f.choice(kQu, QU, !isHybridPart());  // a hybrid part takes its quality from the package
   f.number(kVmax, VMAX, true);

@@ -17,7 +17,7 @@ namespace {
 
 const FieldSpec kType{"POT_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kPotentiometerStyles};
 const FieldSpec kRes{"POT_RES", "Resistance", FieldKind::Real, 0, 9999999};
-const FieldSpec kResUnit{"POT_RESUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kResistanceUnits};
+const FieldSpec kResUnit{"POT_RESUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kResistanceUnits, {}, false, "POT_RES"};
 const FieldSpec kQu{"POT_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kResistorQualities};
 const FieldSpec kPmax{"POT_PMAX", "Max Rated Power (Pmax)", FieldKind::Real, 0.01, 999999, 0, nullptr, "W"};
 // The upper bound of Pd is the record's Pmax; readers and pages pass it.

@@ -1,5 +1,7 @@
 #include "models/passive_semis/resistive_record.hpp"
 
+#include <iterator>
+
 #include "core/archive.hpp"
 #include "core/keywords/keyword_reader.hpp"
 #include "core/number_format.hpp"
@@ -29,7 +31,11 @@ StoredFields CResistiveRecord::storedFieldsOf(const Fields& k) {
 
 void CResistiveRecord::shapeInput(ShownInput& input) {
   const Fields& k = *fields_;
-  if (input.is(k.qu)) {
+  if (input.is(k.res) && input.reading) {
+    // A value written with a prefix ("4k7") is read into the record's unit.
+    const bool known = RESUNIT >= 1 && RESUNIT < std::size(kResistanceUnitNames);
+    input.shown.unit = kResistanceUnitNames[known ? RESUNIT : 1];
+  } else if (input.is(k.qu)) {
     input.applies = !isHybridPart();  // a hybrid part takes its quality from the package
   } else if (input.is(k.pd)) {
     input.shown.hi = PMAX;

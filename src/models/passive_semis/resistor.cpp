@@ -18,7 +18,7 @@ namespace {
 
 const FieldSpec kType{"RES_TYPE", "Type", FieldKind::Choice, 0, 0, 0, &kResistorStyles};
 const FieldSpec kRes{"RES_RES", "Resistance", FieldKind::Real, 0, 9999999};
-const FieldSpec kResUnit{"RES_RESUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kResistanceUnits};
+const FieldSpec kResUnit{"RES_RESUNIT", "Unit", FieldKind::Choice, 0, 0, 0, &kResistanceUnits, {}, false, "RES_RES"};
 const FieldSpec kQu{"RES_QU", "Quality", FieldKind::Choice, 0, 0, 0, &kResistorQualities};
 const FieldSpec kPmax{"RES_PMAX", "Max Rated Power (Pmax)", FieldKind::Real, 0.01, 999999, 0, nullptr, "W"};
 // The upper bound of Pd is the record's Pmax; readers and pages pass it.

@@ -1,5 +1,6 @@
 #include "core/keywords/keyword_reader.hpp"
 
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "core/keywords/catalogue.hpp"
 #include "core/keywords/import_setup.hpp"
 #include "core/keywords/keyword_record.hpp"
+#include "core/keywords/unit_value.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -74,10 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"   ...'RES_TRISE' [1000.000000] out of range [0.000000/150.000000] (R7/F3)..."}},
         NumberCase{"LettersAreNoData", "RES_TRISE", 0, 150, false, "abc", 0, 0, 10, 10, {kTriseNoData}},
         NumberCase{"EmptyFieldIsNoData", "RES_TRISE", 0, 150, false, {}, 0, 0, 10, 10, {kTriseNoData}},
-        NumberCase{"SecondDecimalPointEndsNumber", "RES_TRISE", 0, 150, false, "1.2.3", 0, 0, 10, 1.2f, {}},
         NumberCase{"ExponentAccepted", "RES_TRISE", 0, 150, false, "1.5E+01", 0, 0, 10, 15, {}},
         NumberCase{"BlanksAndPlusSignAccepted", "RES_TRISE", 0, 150, false, "  +42 ", 0, 0, 10, 42, {}},
-        NumberCase{"TrailingUnitIgnored", "RES_TRISE", 0, 150, false, "25C", 0, 0, 10, 25, {}},
         NumberCase{"NanTextIsNoData", "RES_TRISE", 0, 150, false, "nan", 0, 0, 10, 10, {kTriseNoData}},
         NumberCase{"InfinityTextIsNoData", "RES_TRISE", 0, 150, false, "-inf", 0, 0, 10, 10, {kTriseNoData}},
         NumberCase{"OverflowIsNoData", "RES_TRISE", 0, 150, false, "1e999", 0, 0, 10, 10, {kTriseNoData}},
@@ -137,6 +137,72 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"LastFieldIsInside", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 33, {}, 256},
         NumberCase{"FieldFractionDropped", "RES_TRISE", 0, 150, false, "33", 0, 0, 40, 33, {}, 2.7f}),
     labelOf<NumberCase>);
+
+// ---- Values with SI prefixes and unit symbols -------------------------------
+
+struct UnitCase {
+  const char* label;
+  const char* text;
+  const char* unit;  // the field's unit
+  UnitText kind;
+  double value;
+};
+
+class UnitValue : public ::testing::TestWithParam<UnitCase> {};
+
+TEST_P(UnitValue, ReadsIntoTheFieldsUnit) {
+  const UnitCase& c = GetParam();
+  const UnitReading r = readUnitValue(c.text, c.unit);
+  EXPECT_EQ(r.kind, c.kind);
+  if (c.kind == UnitText::Plain || c.kind == UnitText::Converted) {
+    EXPECT_NEAR(r.value, c.value, 1e-9 * std::abs(c.value));
+  }
+}
+
+constexpr UnitText kPlain = UnitText::Plain, kConv = UnitText::Converted, kNone = UnitText::NoNumber,
+                   kBad = UnitText::Unreadable, kWrong = UnitText::WrongUnit;
+
+INSTANTIATE_TEST_SUITE_P(
+    KeywordReader, UnitValue,
+    ::testing::Values(
+        UnitCase{"KiloOhms", "10K", "ohms", kConv, 10000}, UnitCase{"KiloLowerCase", "10k", "ohms", kConv, 10000},
+        UnitCase{"KiloMarking", "4k7", "ohms", kConv, 4700}, UnitCase{"OhmMarking", "4R7", "ohms", kConv, 4.7},
+        UnitCase{"OhmMarkingWithoutWholePart", "R47", "ohms", kConv, 0.47},
+        UnitCase{"MegaMarking", "2M2", "ohms", kConv, 2.2e6}, UnitCase{"MegaIsNotMilli", "1M", "ohms", kConv, 1e6},
+        UnitCase{"MegSpelt", "10Meg", "ohms", kConv, 1e7}, UnitCase{"IntoKiloOhms", "4k7", "Kohms", kConv, 4.7},
+        UnitCase{"IntoMegohms", "470k", "Megohms", kConv, 0.47},
+        UnitCase{"OhmSign", "100 \xCE\xA9", "ohms", kConv, 100}, UnitCase{"KiloOhmWord", "1.5 kohm", "ohms", kConv, 1500},
+        UnitCase{"FieldUnitSpeltOut", "10 Kohms", "Kohms", kConv, 10}, UnitCase{"ZeroOhmLink", "0R", "ohms", kConv, 0},
+        UnitCase{"NanoIntoMicro", "100nF", "uF", kConv, 0.1}, UnitCase{"MicroFarad", "2.2uF", "uF", kConv, 2.2},
+        UnitCase{"MicroSign", "10\xC2\xB5" "F", "uF", kConv, 10}, UnitCase{"GreekMu", "1\xCE\xBC", "uF", kConv, 1},
+        UnitCase{"PicoIntoPico", "470p", "pf", kConv, 470}, UnitCase{"PicoIntoMicro", "470pF", "uF", kConv, 0.00047},
+        UnitCase{"NanoMarking", "4n7", "pf", kConv, 4700}, UnitCase{"Watts", "0.25W", "W", kConv, 0.25},
+        UnitCase{"MilliwattsIntoWatts", "250mW", "W", kConv, 0.25}, UnitCase{"MilliHenry", "1.5mH", "H", kConv, 0.0015},
+        UnitCase{"Celsius", "25C", "deg C", kConv, 25}, UnitCase{"DegreeSign", "-40 \xC2\xB0" "C", "deg C", kConv, -40},
+        UnitCase{"Percent", "50%", "%", kConv, 50}, UnitCase{"PrefixWithoutUnit", "10k", "hours", kConv, 10000},
+        UnitCase{"PlainNumberInTheFieldsUnit", " 12.5 ", "uF", kPlain, 12.5}, UnitCase{"Exponent", "1.5E+01", "", kPlain, 15},
+        UnitCase{"Negative", "-55", "deg C", kPlain, -55},
+        UnitCase{"NoDigits", "abc", "ohms", kNone, 0}, UnitCase{"Dash", "-", "uF", kNone, 0},
+        UnitCase{"PowerIntoOhms", "0.25W", "ohms", kWrong, 0}, UnitCase{"OhmMarkingIntoFarads", "4R7", "uF", kWrong, 0},
+        UnitCase{"SymbolOnPlainField", "25C", "", kWrong, 0},
+        UnitCase{"RatedVoltageAfterValue", "10uF 25V", "uF", kBad, 0}, UnitCase{"TwoDecimalPoints", "1.2.3", "", kBad, 0},
+        UnitCase{"DoublePrefix", "4k7k", "ohms", kBad, 0}, UnitCase{"TrailingLetters", "10Kx", "ohms", kBad, 0},
+        UnitCase{"ExponentWithoutDigits", "2E", "", kBad, 0}, UnitCase{"PercentWithPrefix", "5k%", "%", kBad, 0}),
+    labelOf<UnitCase>);
+
+TEST(KeywordReaderUnits, ConversionIsLoggedAndAnUnreadableValueFailsTheRecord) {
+  ImportSetup s;
+  s.map("RES_PD", kFld, std::string("250mW"));
+  float pd = 0;
+  EXPECT_TRUE(s.reader.readFloat("RES_PD", pd, 0, 10, "W"));
+  EXPECT_FLOAT_EQ(pd, 0.25f);
+  s.map("RES_PMAX", 4, std::string("10Kx"));
+  float pmax = 1;
+  EXPECT_FALSE(s.reader.readFloat("RES_PMAX", pmax, 0, 10, "W"));
+  EXPECT_FLOAT_EQ(pmax, 1.0f);
+  EXPECT_EQ(s.log, (Log{"   ...'RES_PD' read '250mW' as 0.25 W (R7/F3)...",
+                        "   ...Error: 'RES_PMAX' can not read value '10Kx' (R7/F4)."}));
+}
 
 TEST(KeywordReader, SixteenBitFlagClampedMappedAndUnmapped) {
   ImportSetup s;

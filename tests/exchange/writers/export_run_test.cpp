@@ -581,6 +581,24 @@ TEST_F(ExchangeTest, FormatLimitsRefuseRowsByName) {
   std::unique_ptr<TableWriter> writer;
   EXPECT_FALSE(openTableWriter(OutputFormat::DBF, path("wide.dbf"), wide, posixFileSystem(), writer));
   EXPECT_FALSE(openTableWriter(OutputFormat::WKS, path("wide.wks"), wide, posixFileSystem(), writer));
+  // A dBASE record at the reader's 4000 bytes is written and read back; one byte more is refused by name.
+  for (const std::size_t last : {189u, 190u}) {
+    WriterOptions texts;
+    texts.columns = 16;
+    ExportRow row(15, ExportCell::ofText(std::string(254, 'x')));
+    row.push_back(ExportCell::ofText(std::string(last, 'y')));
+    const std::string file = path("record" + std::to_string(last) + ".dbf");
+    ASSERT_TRUE(openTableWriter(OutputFormat::DBF, file, texts, posixFileSystem(), writer));
+    ASSERT_TRUE(writer->writeRow(row));
+    const Status s = writer->finish();
+    if (last == 189u) {
+      EXPECT_TRUE(s) << s.message();
+      EXPECT_EQ(readAll(InputFormat::DBF, file).rows.at(0).at(15).text, std::string(last, 'y'));
+    } else {
+      EXPECT_EQ(s.message(), "'" + file + "': ...DBF: record len too large (4001/4000)...");
+      EXPECT_FALSE(std::filesystem::exists(file));
+    }
+  }
 }
 
 TEST_F(ExchangeTest, WorksheetRefusesTheRowBeyondItsSixteenBitRowNumbers) {
