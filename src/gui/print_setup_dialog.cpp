@@ -26,6 +26,11 @@ QString shownName(const Paper& paper) {
   const std::string name = paper.name.size() <= 2 ? upperCased(paper.name) : std::string(paper.name);
   QString shown = qtext(name);
   if (!shown.isEmpty() && shown[0].isLower()) shown[0] = shown[0].toUpper();
+  // ISO sheets are known by millimetres, the others by inches.
+  if (name.size() == 2 && (name[0] == 'A' || name[0] == 'B')) {
+    return QString("%1 (%2 x %3 mm)").arg(shown).arg(std::lround(paper.widthInches * 25.4)).arg(
+        std::lround(paper.heightInches * 25.4));
+  }
   return QString("%1 (%2 x %3 in)").arg(shown).arg(paper.widthInches, 0, 'g', 4).arg(paper.heightInches, 0, 'g', 4);
 }
 

@@ -246,6 +246,10 @@ void LibraryWindow::editSelected() {
     refresh(selectedRow());
     return;
   }
+  selectPartNumber(pn);
+}
+
+void LibraryWindow::selectPartNumber(const std::string& pn) {
   library::LibEntry entry;
   if (!pn.empty() && lib_->findPn(pn, entry) == Outcome::Ok) {
     selectRecord(entry.record);
@@ -281,12 +285,7 @@ void LibraryWindow::convertSelected() {
   };
   const library::ConvertResult result = library::convertRecord(*lib_, *record, steps);
   if (!result.failure.empty()) report(result.failure);
-  library::LibEntry entry;
-  if (result.converted && lib_->findPn(pn, entry) == Outcome::Ok) {
-    selectRecord(entry.record);
-  } else {
-    refresh(selectedRow());
-  }
+  selectPartNumber(result.converted ? pn : std::string());
 }
 
 void LibraryWindow::showDetail() {

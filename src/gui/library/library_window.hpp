@@ -81,6 +81,8 @@ class LibraryWindow final : public QWidget, public FrameChild {
   void report(const std::string& command);
   bool editInSheet(CPart& part, const std::string& title, bool filled);
   void selectRecord(std::int32_t record);
+  // The record of that part number after a change (its place may have moved); the list kept otherwise.
+  void selectPartNumber(const std::string& pn);
   void showSelection();
   bool menus();
 
