@@ -7,6 +7,14 @@
 namespace kestrel {
 namespace {
 
+// How many bytes from `at` on are ASCII, which every side writes alike: the
+// common case of part numbers and report lines is copied whole.
+std::size_t asciiRun(std::string_view text, std::size_t at) {
+  std::size_t end = at;
+  while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
+  return end - at;
+}
+
 // Bytes 0x80..0x9F; the rest of the code page equals its byte value.
 constexpr std::array<std::uint16_t, 32> kHigh80 = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // € . ‚ ƒ „ … † ‡
@@ -84,7 +92,14 @@ std::uint32_t windows1252CodePoint(unsigned char byte) {
 std::string windows1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
-  for (char c : text) appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(c)));
+  for (std::size_t at = 0; at < text.size();) {
+    if (const std::size_t ascii = asciiRun(text, at); ascii > 0) {
+      out.append(text.substr(at, ascii));
+      at += ascii;
+      continue;
+    }
+    appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(text[at++])));
+  }
   return out;
 }
 
@@ -120,6 +135,11 @@ std::string mixedToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (std::size_t at = 0; at < text.size();) {
+    if (const std::size_t ascii = asciiRun(text, at); ascii > 0) {
+      out.append(text.substr(at, ascii));
+      at += ascii;
+      continue;
+    }
     const Decoded d = decodeAt(text, at);
     if (d.length > 0) {
       out.append(text.substr(at, d.length));

@@ -13,8 +13,18 @@
 
 namespace kestrel::gui {
 
-// A stored text (Windows-1252) for a window.
-inline QString qtext(std::string_view text) { return QString::fromStdString(windows1252ToUtf8(text)); }
+// A stored text (Windows-1252) for a window. The code page is Latin-1 but
+// for 0x80..0x9F, so only those bytes are looked up: lists of many records
+// show their texts without a round through UTF-8.
+inline QString qtext(std::string_view text) {
+  QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  for (QChar& c : shown) {
+    if (c.unicode() >= 0x80 && c.unicode() < 0xA0) {
+      c = QChar(static_cast<char16_t>(windows1252CodePoint(static_cast<unsigned char>(c.unicode()))));
+    }
+  }
+  return shown;
+}
 
 // A line that joins stored texts with file names or typed texts (messages,
 // log lines): UTF-8 sequences as they are, other bytes as Windows-1252.
