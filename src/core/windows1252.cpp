@@ -7,12 +7,16 @@
 namespace kestrel {
 namespace {
 
-// How many bytes from `at` on are ASCII, which every side writes alike: the
-// common case of part numbers and report lines is copied whole.
-std::size_t asciiRun(std::string_view text, std::size_t at) {
+// Copies the ASCII bytes from `at` on, which every side writes alike (the
+// common case of part numbers and report lines), and moves `at` past them;
+// false when the byte at `at` is not ASCII.
+bool copiedAscii(std::string& out, std::string_view text, std::size_t& at) {
   std::size_t end = at;
   while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80) ++end;
-  return end - at;
+  if (end == at) return false;
+  out.append(text.substr(at, end - at));
+  at = end;
+  return true;
 }
 
 // Bytes 0x80..0x9F; the rest of the code page equals its byte value.
@@ -93,11 +97,7 @@ std::string windows1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (std::size_t at = 0; at < text.size();) {
-    if (const std::size_t ascii = asciiRun(text, at); ascii > 0) {
-      out.append(text.substr(at, ascii));
-      at += ascii;
-      continue;
-    }
+    if (copiedAscii(out, text, at)) continue;
     appendUtf8(out, windows1252CodePoint(static_cast<unsigned char>(text[at++])));
   }
   return out;
@@ -135,11 +135,7 @@ std::string mixedToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 4);
   for (std::size_t at = 0; at < text.size();) {
-    if (const std::size_t ascii = asciiRun(text, at); ascii > 0) {
-      out.append(text.substr(at, ascii));
-      at += ascii;
-      continue;
-    }
+    if (copiedAscii(out, text, at)) continue;
     const Decoded d = decodeAt(text, at);
     if (d.length > 0) {
       out.append(text.substr(at, d.length));
