@@ -6,10 +6,11 @@
 #include <iostream>
 
 #include "cli/commands.hpp"
-#include "cli/stored_text_arg.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/doc_file.hpp"
 #include "core/file_system.hpp"
 #include "core/keywords/catalogue.hpp"
 #include "core/strfmt.hpp"
@@ -31,9 +32,8 @@ struct ImportArgs {
 };
 
 bool endsWithDocExtension(const std::string& path) {
-  const std::string up = upperCased(path);
   for (const char* ext : {".CIR", ".HYB", ".LIB", ".XRF"}) {
-    if (up.size() > 4 && up.compare(up.size() - 4, 4, ext) == 0) return true;
+    if (path.size() > 4 && hasExtension(path, ext)) return true;
   }
   return false;
 }
@@ -66,8 +66,7 @@ bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std:
 }
 
 int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
-  const std::string up = upperCased(args.output);
-  if (args.files.size() != 1 || up.size() <= 4 || up.compare(up.size() - 4, 4, ".CIR") != 0) {
+  if (args.files.size() != 1 || args.output.size() <= 4 || !hasExtension(args.output, ".CIR")) {
     std::cerr << "kestrel: import --bom takes one INPUT and -o OUT.cir\n";
     return kExitUserError;
   }

@@ -2,22 +2,8 @@
 
 #include <memory>
 
-#include "core/strfmt.hpp"
 
 namespace kestrel {
-namespace {
-
-std::string shown(const TableCell& c) {
-  switch (c.kind) {
-    case TableCell::Kind::Number: return strprintf("%.15g", c.number);
-    case TableCell::Kind::Text:
-    case TableCell::Kind::Error: return c.text;
-    case TableCell::Kind::Empty: break;
-  }
-  return {};
-}
-
-}  // namespace
 
 Status previewTable(const std::string& input, InputFormat format, const CImportDoc& definition, std::size_t rows,
                     TablePreview& preview) {
@@ -30,7 +16,7 @@ Status previewTable(const std::string& input, InputFormat format, const CImportD
     if (st == RowStatus::Failed) return Status::error(StatusCode::Corrupt, reader->error()).namingFile(input);
     if (st == RowStatus::End) break;
     std::vector<std::string> texts;
-    for (const TableCell& c : row) texts.push_back(shown(c));
+    for (const TableCell& c : row) texts.push_back(c.shownText());
     if (preview.columns.empty() && preview.rows.empty()) {
       preview.columns = std::move(texts);
     } else if (preview.rows.size() < rows) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/status.hpp"
+#include "core/strfmt.hpp"
 
 namespace kestrel {
 
@@ -32,6 +33,11 @@ struct TableCell {
     c.kind = Kind::Number;
     c.number = v;
     return c;
+  }
+  // The cell as a person reads it: a number in full precision, a text (or
+  // the text of a cell that could not be read) as it is.
+  std::string shownText() const {
+    return kind == Kind::Number ? strprintf("%.15g", number) : kind == Kind::Empty ? std::string() : text;
   }
 };
 

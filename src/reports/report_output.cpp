@@ -4,18 +4,12 @@
 #include <span>
 
 #include "core/doc_file.hpp"
-#include "core/strfmt.hpp"
 #include "reports/pdf_device.hpp"
 #include "reports/rtf_device.hpp"
 #include "reports/text_device.hpp"
 
 namespace kestrel {
 namespace {
-
-bool endsWithIgnoringCase(const std::string& text, std::string_view ending) {
-  return text.size() >= ending.size() &&
-         upperCased(std::string_view(text).substr(text.size() - ending.size())) == upperCased(ending);
-}
 
 Status fileError(const std::string& path, const Status& cause) {
   const Status named = cause.namingFile(path);
@@ -25,9 +19,9 @@ Status fileError(const std::string& path, const Status& cause) {
 }  // namespace
 
 std::optional<OutputKind> outputKindForPath(const std::string& path) {
-  if (endsWithIgnoringCase(path, ".pdf")) return OutputKind::Pdf;
-  if (endsWithIgnoringCase(path, ".rtf")) return OutputKind::Rtf;
-  if (endsWithIgnoringCase(path, ".txt")) return OutputKind::Text;
+  if (hasExtension(path, ".pdf")) return OutputKind::Pdf;
+  if (hasExtension(path, ".rtf")) return OutputKind::Rtf;
+  if (hasExtension(path, ".txt")) return OutputKind::Text;
   return std::nullopt;
 }
 

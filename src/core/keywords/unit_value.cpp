@@ -4,18 +4,13 @@
 #include <cmath>
 #include <string>
 
+#include "core/strfmt.hpp"
+
 namespace kestrel {
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 bool sameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -105,13 +100,13 @@ struct Suffix {
 };
 
 Suffix suffixOf(std::string_view tail, std::string_view fieldUnit) {
-  tail = trim(tail);
+  tail = trimmed(tail);
   if (tail.empty()) return {true, false, 1.0, {}};
   if (!fieldUnit.empty() && sameText(tail, fieldUnit)) return {true, true, 1.0, {}};
   if (const std::string_view base = symbolBase(tail); !base.empty()) return {true, false, 1.0, base};
   const Prefix p = prefixAt(tail);
   if (p.length == 0) return {};
-  const std::string_view rest = trim(tail.substr(p.length));
+  const std::string_view rest = trimmed(tail.substr(p.length));
   if (rest.empty()) return {true, false, p.factor, {}};
   const std::string_view base = symbolBase(rest);
   if (base.empty() || base == "%" || base == "degC") return {};
@@ -146,7 +141,7 @@ bool markingAt(std::string_view s, std::size_t pos, Marking& m) {
 }  // namespace
 
 UnitReading readUnitValue(std::string_view text, std::string_view fieldUnit) {
-  text = trim(text);
+  text = trimmed(text);
   std::size_t pos = 0;
   bool negative = false;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
@@ -190,7 +185,7 @@ UnitReading readUnitValue(std::string_view text, std::string_view fieldUnit) {
     suffix.factor = mark.factor;
     if (mark.ohms) suffix.base = "ohm";
   }
-  const bool converted = marking || !trim(tail).empty();
+  const bool converted = marking || !trimmed(tail).empty();
   if (!converted) return {UnitText::Plain, value};  // a bare number is in the field's unit
   if (suffix.fieldName) return {UnitText::Converted, value};
   const FieldUnit field = fieldUnitOf(fieldUnit);

@@ -38,8 +38,8 @@ enum AddedColumn : std::size_t { kAddedPartType = 1, kAddedQty, kAddedNumber, kA
 std::string cellText(const TableRow& row, std::size_t column) {
   if (column >= row.size()) return {};
   const TableCell& c = row[column];
-  if (c.kind == TableCell::Kind::Number) return strprintf("%.15g", c.number);
-  return c.kind == TableCell::Kind::Text ? std::string(trimmed(c.text)) : std::string();
+  // A cell that could not be read counts as empty here.
+  return c.kind == TableCell::Kind::Error ? std::string() : std::string(trimmed(c.shownText()));
 }
 
 std::string menuNameOf(std::string_view className) {

@@ -57,18 +57,11 @@ constexpr struct {
     {"B", "CRotate"},      {"FL", "CFilter"},       {"LMP", "CLamp"},         {"V", "CTube"},
 };
 
-// "R12" -> ("R", 12); false when it is not letters followed by a number.
-bool splitDesignator(std::string_view d, std::string& letters, long& number) {
-  std::size_t i = 0;
-  while (i < d.size() && isLetter(d[i])) ++i;
-  letters = upperCased(d.substr(0, i));
-  const auto [end, ec] = std::from_chars(d.data() + i, d.data() + d.size(), number);
-  return !letters.empty() && ec == std::errc{} && end == d.data() + d.size();
-}
-
-constexpr long kLongestRange = 999;
 
 }  // namespace
+
+// Longest range of designators written with a dash.
+constexpr long kLongestRange = 999;
 
 BomColumn bomColumnNamed(std::string_view header) {
   const std::string name = squeezed(header);
@@ -97,6 +90,17 @@ std::string designatorLetters(std::string_view designator) {
   while (i < designator.size() && isLetter(designator[i])) ++i;
   return upperCased(designator.substr(0, i));
 }
+
+namespace {
+
+// "R12" -> ("R", 12); false when it is not letters followed by a number.
+bool splitDesignator(std::string_view d, std::string& letters, long& number) {
+  letters = designatorLetters(d);
+  const auto [end, ec] = std::from_chars(d.data() + letters.size(), d.data() + d.size(), number);
+  return !letters.empty() && ec == std::errc{} && end == d.data() + d.size();
+}
+
+}  // namespace
 
 std::vector<std::string> expandDesignators(std::string_view text, std::string& error) {
   std::vector<std::string> out;
