@@ -140,19 +140,10 @@ std::string partDetailText(const CPart& part, double circuitTotal) {
   std::string factors1, factors2, detail1, detail2;
   part.FormatFactors(factors1, factors2, kIndent);
   part.FormatDetail(detail1, detail2, kIndent);
-  const std::string lines[] = {identityLine(part, " "),
-                               descriptionLine(part, kIndent),
-                               resultLine(part, kIndent, circuitTotal, false),
-                               clipped(factors1),
-                               clipped(factors2),
-                               clipped(detail1),
-                               clipped(detail2)};
-  std::string text;
-  for (const std::string& line : lines) {
-    if (!text.empty()) text += "\r\n";
-    text += line;
-  }
-  return text;
+  return joinLines({identityLine(part, " "), descriptionLine(part, kIndent),
+                    resultLine(part, kIndent, circuitTotal, false), clipped(factors1), clipped(factors2),
+                    clipped(detail1), clipped(detail2)},
+                   "\r\n");
 }
 
 }  // namespace kestrel

@@ -148,6 +148,13 @@ std::string mixedToUtf8(std::string_view text) {
   return out;
 }
 
+std::string storedFieldText(std::string_view utf8, long record, int field,
+                            const std::function<void(std::string_view)>& note) {
+  Windows1252Text converted = utf8ToWindows1252(utf8);
+  if (!converted.lossless()) note(replacedNote(converted, record, field));
+  return std::move(converted.text);
+}
+
 std::string replacedNote(const Windows1252Text& converted, long record, int field) {
   return strprintf("   ...'%s' character(s) not in Windows-1252 replaced by '?' (R%ld/F%d)...",
                    converted.replacedChars.c_str(), record, field);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,5 +51,10 @@ std::string mixedToUtf8(std::string_view text);
 // The log's note on a text that lost characters on its way in:
 // "   ...'Ω' character(s) not in Windows-1252 replaced by '?' (R3/F5)...".
 std::string replacedNote(const Windows1252Text& converted, long record, int field);
+
+// A field's text that came in as UTF-8, as a record keeps it: what the code
+// page cannot hold becomes '?', and `note` gets the log's line on it.
+std::string storedFieldText(std::string_view utf8, long record, int field,
+                            const std::function<void(std::string_view)>& note);
 
 }  // namespace kestrel

@@ -44,12 +44,6 @@ std::vector<std::string> expand(const std::string& pattern) {
 
 // The readers deliver UTF-8; the records keep Windows-1252. A character the
 // code page cannot hold is written as '?' and logged with its record.
-std::string storedText(const std::string& utf8, long number, int field, const ImportLogFn& log) {
-  Windows1252Text converted = utf8ToWindows1252(utf8);
-  if (!converted.lossless()) log(replacedNote(converted, number, field));
-  return std::move(converted.text);
-}
-
 void fillRecord(InputRecord& record, const TableRow& row, std::size_t& used, const ImportLogFn& log) {
   const std::size_t n = std::min(row.size(), kMaxTableFields);
   for (std::size_t i = n; i < used; ++i) record.setText(static_cast<int>(i) + 1, {});
@@ -59,10 +53,10 @@ void fillRecord(InputRecord& record, const TableRow& row, std::size_t& used, con
     const TableCell& c = row[i];
     switch (c.kind) {
       case TableCell::Kind::Number: record.setNumber(f, c.number); break;
-      case TableCell::Kind::Text: record.setText(f, storedText(c.text, record.number, f, log)); break;
+      case TableCell::Kind::Text: record.setText(f, storedFieldText(c.text, record.number, f, log)); break;
       case TableCell::Kind::Empty: record.setText(f, {}); break;
       case TableCell::Kind::Error:
-        record.setText(f, storedText(c.text, record.number, f, log));
+        record.setText(f, storedFieldText(c.text, record.number, f, log));
         record.field(f)->state = InputState::Error;
         break;
     }

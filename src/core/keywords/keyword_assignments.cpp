@@ -20,9 +20,8 @@ struct AssignedInput {
     record.number = 1;
     for (std::size_t i = 0; i < values.size(); ++i) {
       const int field = static_cast<int>(i) + 1;
-      Windows1252Text stored = utf8ToWindows1252(values[i].value);
-      if (!stored.lossless()) log.push_back(replacedNote(stored, record.number, field));
-      record.setText(field, std::move(stored.text));
+      record.setText(field, storedFieldText(values[i].value, record.number, field,
+                                            [&log](std::string_view note) { log.emplace_back(note); }));
       for (CKwd& k : keywords) {
         if (k.name == values[i].keyword) k.fieldNumber = static_cast<float>(field);
       }
