@@ -7,8 +7,8 @@
 #include <iostream>
 
 #include "cli/exit_codes.hpp"
-#include "cli/stored_text_arg.hpp"
 #include "cli/library_cli.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/circ_header.hpp"
 #include "core/keywords/keyword_assignments.hpp"

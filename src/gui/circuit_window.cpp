@@ -1,5 +1,4 @@
 #include "gui/circuit_window.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QApplication>
 #include <QClipboard>
@@ -28,13 +27,14 @@
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
 #include "gui/convert_dialog.hpp"
-#include "gui/part_detail_window.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/library/recall_dialog.hpp"
 #include "gui/find_dialog.hpp"
 #include "gui/item_activation.hpp"
+#include "gui/part_detail_window.hpp"
 #include "gui/property_sheet.hpp"
+#include "gui/qt_text.hpp"
 #include "gui/report_printing.hpp"
 #include "gui/save_as.hpp"
 #include "reports/report.hpp"

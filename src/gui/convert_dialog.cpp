@@ -1,5 +1,4 @@
 #include "gui/convert_dialog.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +7,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "gui/qt_text.hpp"
 #include "shell/settings.hpp"
 
 namespace kestrel::gui {

@@ -1,5 +1,4 @@
 #include "gui/dialog_ui.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "gui/gui_context.hpp"
+#include "gui/qt_text.hpp"
 #include "shell/document_kinds.hpp"
 
 namespace kestrel::gui {

@@ -1,5 +1,4 @@
 #include "gui/dialogs.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,6 +14,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "gui/qt_text.hpp"
 #include "reports/report_kinds.hpp"
 #include "shell/settings.hpp"
 

@@ -1,5 +1,4 @@
 #include "gui/field_page.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +15,7 @@
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "core/validation.hpp"
+#include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
 namespace {

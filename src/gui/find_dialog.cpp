@@ -1,5 +1,4 @@
 #include "gui/find_dialog.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "core/registry.hpp"
+#include "gui/qt_text.hpp"
 #include "shell/settings.hpp"
 
 namespace kestrel::gui {

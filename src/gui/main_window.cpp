@@ -1,5 +1,4 @@
 #include "gui/main_window.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +28,7 @@
 #include "gui/dialogs.hpp"
 #include "gui/help/help_windows.hpp"
 #include "gui/print_setup_dialog.hpp"
+#include "gui/qt_text.hpp"
 #include "gui/window_modules.hpp"
 #include "shell/document_kinds.hpp"
 #include "shell/working_folder.hpp"

@@ -1,5 +1,4 @@
 #include "gui/report_printing.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -13,6 +12,7 @@
 #include "core/ui.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/print_setup_dialog.hpp"
+#include "gui/qt_text.hpp"
 #include "reports/report.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_printer.hpp"

@@ -1,5 +1,4 @@
 #include "gui/exchange/import_definition_sheets.hpp"
-#include "gui/qt_text.hpp"
 #include "gui/form_rows.hpp"
 
 #include <QCheckBox>
@@ -14,6 +13,7 @@
 #include <cmath>
 
 #include "exchange/table_reader.hpp"
+#include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
 namespace {

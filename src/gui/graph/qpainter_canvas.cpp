@@ -1,8 +1,9 @@
 #include "gui/graph/qpainter_canvas.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QFontMetricsF>
 #include <QPolygonF>
+
+#include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
 namespace {

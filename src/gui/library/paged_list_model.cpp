@@ -1,7 +1,8 @@
 #include "gui/library/paged_list_model.hpp"
-#include "gui/qt_text.hpp"
 
 #include <climits>
+
+#include "gui/qt_text.hpp"
 
 namespace kestrel::gui {
 

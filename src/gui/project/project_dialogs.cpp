@@ -1,5 +1,4 @@
 #include "gui/project/project_dialogs.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -12,6 +11,7 @@
 #include <filesystem>
 
 #include "core/ui.hpp"
+#include "gui/qt_text.hpp"
 #include "shell/settings.hpp"
 
 namespace kestrel::gui {

@@ -1,8 +1,8 @@
 #include "gui/project/project_tree_model.hpp"
-#include "gui/qt_text.hpp"
 
 #include <QFont>
 
+#include "gui/qt_text.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_tree.hpp"
 
