@@ -17,6 +17,7 @@ namespace kestrel::cli {
 struct GlobalOptions {
   bool assumeYes = false;
   bool quiet = false;
+  bool verbose = false;
   std::string settingsPath;  // "" = the user's settings file
   std::string logPath;       // "" = the default log file
   bool noLog = false;

@@ -156,6 +156,7 @@ int runGraphCommand(const GraphCommandJob& job, const GlobalOptions& global) {
   run.topPath = job.file;
   run.settings = definition.settings;
   run.style = definition.style;
+  run.confirmFirst = false;  // a graph changes no document: nothing to ask
   session.beginLog("GRAPH");
   graph::GraphOutcome outcome;
   {

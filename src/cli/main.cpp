@@ -5,10 +5,25 @@
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/terminal_ui.hpp"
 #include "core/document_lock.hpp"
 #include "core/file_system.hpp"
 #include "models/register_all.hpp"
 #include "shell/utf8_output.hpp"
+
+namespace {
+
+// Each subcommand, when the parser reaches it, names itself to the terminal's
+// questions: "lib merge needs confirmation".
+void nameCommandsForQuestions(CLI::App& app, const kestrel::cli::GlobalOptions& global, const std::string& prefix = "") {
+  for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; })) {
+    const std::string name = prefix.empty() ? sub->get_name() : prefix + " " + sub->get_name();
+    sub->preparse_callback([name, &global](std::size_t) { kestrel::cli::TerminalUi::setCommand(name, &global.verbose); });
+    nameCommandsForQuestions(*sub, global, name);
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace kestrel::cli;
@@ -26,6 +41,7 @@ int main(int argc, char** argv) {
   GlobalOptions global;
   app.add_flag("-y,--yes", global.assumeYes, "Answer Yes to every question");
   app.add_flag("-q,--quiet", global.quiet, "No progress lines on stderr (messages and warnings still show)");
+  app.add_flag("-v,--verbose", global.verbose, "Print a question's whole text when it can not be asked");
   app.add_option("--settings", global.settingsPath, "Settings file (default: the user's 217F2.INI)");
   app.add_option("--log", global.logPath, "Operation log file of batch jobs (default: kestrel.log beside the settings)");
   app.add_flag("--no-log", global.noLog, "Write no operation log file");
@@ -51,6 +67,8 @@ int main(int argc, char** argv) {
   addExportCommand(app, global, exitCode);
   addImportCommands(app, global, exitCode);
   addDemoCommand(app, global, exitCode);
+
+  nameCommandsForQuestions(app, global);
 
   try {
     app.parse(argc, argv);

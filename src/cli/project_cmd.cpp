@@ -269,6 +269,7 @@ int runPrint(const ProjectJob& job, const GlobalOptions& global) {
   print.settings.paper = job.paper;
   print.settings.landscape = job.landscape;
   print.output = job.output;
+  print.print.askFirst = false;  // printing changes nothing: never ask
 
   int exitCode = kExitOk;
   ProjectPrintOutcome outcome;

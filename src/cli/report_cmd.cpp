@@ -102,6 +102,7 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
   Status status = Status::ok();
   {
     TerminalUi ui(global.assumeYes, global.quiet);
+    job.print.askFirst = false;  // a report changes nothing: never ask
     applyReportSetup(job.settings, ui);
     status = runReportJob(job, posixFileSystem(), ui, outcome);
     ui.finishProgress();

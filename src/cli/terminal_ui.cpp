@@ -12,6 +12,8 @@ namespace kestrel::cli {
 namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
+std::string gCommand = "kestrel";
+const bool* gVerbose = nullptr;  // read when asked: flags are set after parsing
 
 extern "C" void onInterrupt(int signal) {
   gInterrupted = 1;
@@ -70,11 +72,20 @@ void TerminalUi::message(std::string_view text) {
   std::cerr << "kestrel: " << oneLine(text) << '\n';
 }
 
+void TerminalUi::setCommand(std::string name, const bool* verbose) {
+  gCommand = std::move(name);
+  gVerbose = verbose;
+}
+
 bool TerminalUi::confirm(std::string_view question) {
   finishProgress();
   if (assumeYes_) return true;
   if (::isatty(STDIN_FILENO) == 0) {
-    std::cerr << "kestrel: " << oneLine(question) << " No (use --yes to answer Yes)\n";
+    // Asked after a stop request ("Cancel calculation?"): with nobody to
+    // answer, the request stands.
+    if (gInterrupted != 0) return true;
+    std::cerr << "kestrel: " << gCommand << " needs confirmation: add --yes\n";
+    if (gVerbose != nullptr && *gVerbose) std::cerr << "kestrel: " << oneLine(question) << '\n';
     return false;
   }
   std::cerr << oneLine(question) << " [y/N] " << std::flush;

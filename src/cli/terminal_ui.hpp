@@ -31,6 +31,10 @@ class TerminalUi final : public Ui {
   // Ends an updating progress line so the next output starts on a fresh line.
   void finishProgress();
 
+  // The command being run ("import", "lib merge"), named when a question
+  // cannot be asked, and whether the whole question is printed then.
+  static void setCommand(std::string name, const bool* verbose);
+
  private:
   void redraw();
   void plainLine(int line, std::string_view text);

@@ -58,7 +58,10 @@ GraphOutcome runGraph(const GraphJob& job, FileSystem& fs, ScratchFiles& scratch
     return out;
   }
   const std::string title = upperCased(fileNameOf(job.topPath));
-  if (!ui.confirm(kestrel::joinLines(confirmationLines(job.settings, title, job.calculateDialogFollows)))) return out;
+  if (job.confirmFirst &&
+      !ui.confirm(kestrel::joinLines(confirmationLines(job.settings, title, job.calculateDialogFollows)))) {
+    return out;
+  }
   GraphJob adjusted;
   if (job.afterConfirmation) {
     adjusted = job;

@@ -31,6 +31,8 @@ struct GraphJob {
   long seconds = -1;
   // The Calculate dialog follows the confirmation (the desktop application).
   bool calculateDialogFollows = false;
+  // False for batch runs: the graph starts without its confirmation.
+  bool confirmFirst = true;
   // Asked after a Yes to the confirmation, before anything is created (the
   // desktop's Calculate dialog): may set the calculate mode and mission
   // time of the run; false ends the run.

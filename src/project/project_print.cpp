@@ -105,7 +105,7 @@ Status printProject(const ProjectTree& tree, const ProjectPrintJob& job, FileSys
   if (notCurrent > 0) {
     question += strprintf("\n...Not Current (recalculate to update): %d", notCurrent);
   }
-  if (!ui.confirm(question)) return Status::ok();
+  if (job.print.askFirst && !ui.confirm(question)) return Status::ok();
   outcome.confirmed = true;
 
   std::unique_ptr<FileDevice> device = makeFileDevice(kind, reportPaper(job.settings));

@@ -25,7 +25,11 @@ Status printPages(CReport& report, PageDevice& device, Ui& ui, const PrintOption
                   std::uint32_t* pages) {
   const PageGeometry geometry = preparePages(report, device);
   if (const std::string warning = pageWarning(geometry); !warning.empty()) {
-    if (ui.confirm(warning)) return Status::error(StatusCode::Cancelled, "the print job was cancelled");
+    if (!options.askFirst) {
+      ui.message(warning.substr(0, warning.rfind('\n')));
+    } else if (ui.confirm(warning)) {
+      return Status::error(StatusCode::Cancelled, "the print job was cancelled");
+    }
   }
   const Pagination pagination = paginate(report, geometry);
   PageTexts texts;

@@ -23,10 +23,14 @@ struct PrintOptions {
   // The time printed in the page stamp; the current local time when unset.
   bool fixedTime = false;
   std::tm time{};
+  // False for batch printing: a page too small for the report is a warning
+  // and the job goes on, and a project print starts without its question.
+  bool askFirst = true;
 };
 
 // Prints `report` (already built) on `device`. When the page is too short or
-// too narrow the user is asked whether to cancel; Yes cancels the job. An
+// too narrow the user is asked whether to cancel (told, without askFirst);
+// Yes cancels the job. An
 // out-of-memory or other exception while printing logs "...Error: out of
 // memory." or "...Error: exception thrown." and fails the job. `pages`
 // receives the number of pages printed.
