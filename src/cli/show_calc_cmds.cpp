@@ -7,9 +7,9 @@
 #include "cli/commands.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
-#include "cli/field_json.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/calculate_command.hpp"
+#include "core/document_json.hpp"
 #include "core/file_system.hpp"
 #include "core/staged_sub_files.hpp"
 #include "core/stale_results.hpp"
@@ -70,7 +70,8 @@ int runShow(const ShowJob& job) {
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   if (job.json) {
-    std::cout << documentJson(*doc).dump(2) << '\n';
+    JsonWriter out(std::cout);
+    writeDocumentJson(out, *doc, "show");
   } else {
     printDocument(*doc);
   }
@@ -127,7 +128,8 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
   }
   if (!saved) return kExitUserError;
   if (job.json) {
-    std::cout << documentJson(*doc).dump(2) << '\n';
+    JsonWriter out(std::cout);
+    writeDocumentJson(out, *doc, "calc");
   } else {
     for (const std::string& line : outcome.lines) std::cout << line << '\n';
   }
