@@ -52,7 +52,9 @@ void writeHeader(JsonWriter& out, CCircHeader& header, bool hybrid) {
   out.sortedObject(std::move(fields));
 }
 
-JsonMembers totals(const CCircDoc& doc) {
+}  // namespace
+
+JsonMembers documentTotalsJson(const CCircDoc& doc) {
   const CCircHeader& h = doc.header();
   JsonMembers t = {{"calculated", jsonBool((h.CalcFlags & HeaderBasicDone) != 0)},
                    {"failureRate", jsonNumber(h.TotalFR)},
@@ -76,8 +78,6 @@ JsonMembers totals(const CCircDoc& doc) {
   if ((h.CalcFlags & HeaderMissionMtbfDone) != 0) t.emplace_back("missionMTBF", jsonNumber(h.MissionMTBF));
   return t;
 }
-
-}  // namespace
 
 void writePartJson(JsonWriter& out, CPart& part, const CCircDoc& doc) {
   out.beginObject();
@@ -153,7 +153,7 @@ void writeDocumentJson(JsonWriter& out, CCircDoc& doc, std::string_view command)
   }
   out.endArray();
   out.key("totals");
-  out.sortedObject(totals(doc));
+  out.sortedObject(documentTotalsJson(doc));
   out.endObject();
   out.finish();
 }

@@ -23,4 +23,11 @@ void writeDocumentJson(JsonWriter& out, CCircDoc& doc, std::string_view command)
 // their text), factors, FR, TFR, T, S, BasicR and the over flags by name.
 void writePartJson(JsonWriter& out, CPart& part, const CCircDoc& doc);
 
+// The totals of the last calculation: "calculated", "failureRate" (fpmh),
+// "mtbf" (hours), "parts", "basicReliability"; a hybrid's package factors;
+// "largestFRSMT" with surface-mount analysis; "missionReliability",
+// "missionTime", "model" and "K" once the mission stage ran, and
+// "missionMTBF" once the mission MTBF was found.
+JsonMembers documentTotalsJson(const CCircDoc& doc);
+
 }  // namespace kestrel
