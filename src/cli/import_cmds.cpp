@@ -11,9 +11,11 @@
 #include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_json.hpp"
 #include "core/file_system.hpp"
 #include "core/keywords/catalogue.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "exchange/auto_definition.hpp"
 #include "exchange/bom/bom_plan.hpp"
 #include "exchange/import_run.hpp"
@@ -29,6 +31,7 @@ struct ImportArgs {
   std::string library;  // LibraryRecall: the library parts are recalled from
   std::string xref;     // and the cross-reference file searched first
   bool xrefMoveBoth = false;
+  bool json = false;  // the outcome of every file as JSON; the review lines go to stderr
 };
 
 bool endsWithDocExtension(const std::string& path) {
@@ -40,7 +43,7 @@ bool endsWithDocExtension(const std::string& path) {
 
 // Runs `job` after the confirmation; the outcome of every file.
 bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std::vector<std::string>& review,
-                   ImportOutcome& outcome) {
+                   ImportOutcome& outcome, bool json = false) {
   Session& session = global.session();
   session.settings.setText("Import", "ImpFileSpec", job.definitionPath);
   session.settings.setText("Import", "DataFileSpec", job.inputs.front());
@@ -49,7 +52,7 @@ bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std:
   TerminalUi ui(global.assumeYes, global.quiet, &session.log);
   for (const std::string& line : review) {
     session.log.line(line);
-    std::cout << line << '\n';
+    (json ? std::cerr : std::cout) << line << '\n';
   }
   std::string question;
   for (const std::string& line : importConfirmation(job)) {
@@ -63,6 +66,36 @@ bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std:
   outcome = runImport(job, posixFileSystem(), ui);
   ui.finishProgress();
   return true;
+}
+
+// Every input file: where it went, whether it was done, and its counts.
+void printImportJson(const ImportOutcome& outcome) {
+  JsonWriter out(std::cout);
+  out.beginObject();
+  out.key("command");
+  out.string("import");
+  out.key("schema");
+  out.integer(kJsonSchema);
+  out.key("cancelled");
+  out.boolean(outcome.cancelled);
+  out.key("files");
+  out.beginArray();
+  for (const FileOutcome& f : outcome.files) {
+    const ImportCounters& n = f.counters;
+    out.sortedObject({{"input", jsonString(mixedToUtf8(f.input))},
+                      {"output", jsonString(mixedToUtf8(f.output))},
+                      {"ok", jsonBool(f.ok)},
+                      {"read", jsonInteger(n.read)},
+                      {"built", jsonInteger(n.built)},
+                      {"updated", jsonInteger(n.updated)},
+                      {"notFound", jsonInteger(n.notFound)},
+                      {"failed", jsonInteger(n.failed)},
+                      {"skipped", jsonInteger(n.skipped)},
+                      {"duplicatePN", jsonInteger(n.duplicatePN)}});
+  }
+  out.endArray();
+  out.endObject();
+  out.finish();
 }
 
 int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
@@ -85,13 +118,14 @@ int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
   }
   const ImportJob job = bomImportJob(plan, args.output, args.library);
   ImportOutcome outcome;
-  if (!confirmAndRun(job, global, bomPlanLines(plan), outcome)) return kExitUserError;
+  if (!confirmAndRun(job, global, bomPlanLines(plan), outcome, args.json)) return kExitUserError;
   Session& session = global.session();
   for (const std::string& line : bomSummary(plan, outcome)) {
     session.log.line(line);
-    std::cout << line << '\n';
+    (args.json ? std::cerr : std::cout) << line << '\n';
   }
   session.log.end();
+  if (args.json) printImportJson(outcome);
   return outcome.allOk() ? kExitOk : kExitUserError;
 }
 
@@ -151,8 +185,10 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
 
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, {}, outcome)) return kExitUserError;
+  if (args.json) printImportJson(outcome);
   for (const FileOutcome& f : outcome.files) {
     const ImportCounters& n = f.counters;
+    if (args.json) break;
     std::cout << strprintf("'%s' -> '%s': %s, %ld records read, %ld built, %ld updated, %ld not found, %ld failed, %ld skipped\n",
                            f.input.c_str(), f.output.c_str(), f.ok ? "done" : "NOT DONE", n.read, n.built, n.updated,
                            n.notFound, n.failed, n.skipped);
@@ -295,6 +331,7 @@ void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   imp->add_option("--xref", args->xref, "Cross-reference file searched first when recalling");
   imp->add_flag("--xref-move-both", args->xrefMoveBoth,
                 "Recalled through --xref: XRefPN-->PN,PN-->PN2 (default XRefPN-->PN2)");
+  imp->add_flag("--json", args->json, "Write the outcome of every file as JSON");
   imp->callback([args, &global, &exitCode] { exitCode = runImportCommand(*args, global); });
 
   auto def = std::make_shared<DefArgs>();
