@@ -185,13 +185,15 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
 
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, {}, outcome)) return kExitUserError;
-  if (args.json) printImportJson(outcome);
-  for (const FileOutcome& f : outcome.files) {
-    const ImportCounters& n = f.counters;
-    if (args.json) break;
-    std::cout << strprintf("'%s' -> '%s': %s, %ld records read, %ld built, %ld updated, %ld not found, %ld failed, %ld skipped\n",
-                           f.input.c_str(), f.output.c_str(), f.ok ? "done" : "NOT DONE", n.read, n.built, n.updated,
-                           n.notFound, n.failed, n.skipped);
+  if (args.json) {
+    printImportJson(outcome);
+  } else {
+    for (const FileOutcome& f : outcome.files) {
+      const ImportCounters& n = f.counters;
+      std::cout << strprintf("'%s' -> '%s': %s, %ld records read, %ld built, %ld updated, %ld not found, %ld failed, %ld skipped\n",
+                             f.input.c_str(), f.output.c_str(), f.ok ? "done" : "NOT DONE", n.read, n.built, n.updated,
+                             n.notFound, n.failed, n.skipped);
+    }
   }
   global.session().log.end();
   return outcome.allOk() ? kExitOk : kExitUserError;
