@@ -11,13 +11,12 @@
 #include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/doc_file.hpp"
-#include "core/document_json.hpp"
 #include "core/file_system.hpp"
 #include "core/keywords/catalogue.hpp"
 #include "core/strfmt.hpp"
-#include "core/windows1252.hpp"
 #include "exchange/auto_definition.hpp"
 #include "exchange/bom/bom_plan.hpp"
+#include "exchange/import_json.hpp"
 #include "exchange/import_run.hpp"
 
 namespace kestrel::cli {
@@ -68,34 +67,9 @@ bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std:
   return true;
 }
 
-// Every input file: where it went, whether it was done, and its counts.
 void printImportJson(const ImportOutcome& outcome) {
   JsonWriter out(std::cout);
-  out.beginObject();
-  out.key("command");
-  out.string("import");
-  out.key("schema");
-  out.integer(kJsonSchema);
-  out.key("cancelled");
-  out.boolean(outcome.cancelled);
-  out.key("files");
-  out.beginArray();
-  for (const FileOutcome& f : outcome.files) {
-    const ImportCounters& n = f.counters;
-    out.sortedObject({{"input", jsonString(mixedToUtf8(f.input))},
-                      {"output", jsonString(mixedToUtf8(f.output))},
-                      {"ok", jsonBool(f.ok)},
-                      {"read", jsonInteger(n.read)},
-                      {"built", jsonInteger(n.built)},
-                      {"updated", jsonInteger(n.updated)},
-                      {"notFound", jsonInteger(n.notFound)},
-                      {"failed", jsonInteger(n.failed)},
-                      {"skipped", jsonInteger(n.skipped)},
-                      {"duplicatePN", jsonInteger(n.duplicatePN)}});
-  }
-  out.endArray();
-  out.endObject();
-  out.finish();
+  writeImportJson(out, outcome);
 }
 
 int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {

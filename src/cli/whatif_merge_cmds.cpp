@@ -15,6 +15,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/whatif_command.hpp"
+#include "core/whatif_json.hpp"
 #include "core/windows1252.hpp"
 
 namespace kestrel::cli {
@@ -61,37 +62,6 @@ bool parseChange(const std::string& text, std::uint8_t& mode, float& value, bool
     return false;
   }
   return true;
-}
-
-// Every document's failure rate before and after (null before when the
-// stored total was not current), the files written and the top's totals.
-void writeWhatIfJson(const WhatIfJob& job, const CCircDoc& top, const WhatIfOutcome& outcome) {
-  JsonWriter out(std::cout);
-  out.beginObject();
-  out.key("command");
-  out.string("whatif");
-  out.key("schema");
-  out.integer(kJsonSchema);
-  out.key("file");
-  out.string(mixedToUtf8(job.file));
-  out.key("dryRun");
-  out.boolean(job.dryRun);
-  out.key("documents");
-  out.beginArray();
-  for (const DocumentTotals& t : outcome.totals) {
-    out.sortedObject({{"file", jsonString(mixedToUtf8(t.path))},
-                      {"failureRateBefore", t.calculatedBefore ? jsonNumber(t.before) : "null"},
-                      {"failureRate", jsonNumber(t.after)}});
-  }
-  out.endArray();
-  out.key("saved");
-  out.beginArray();
-  for (const std::string& path : outcome.saved) out.string(mixedToUtf8(path));
-  out.endArray();
-  out.key("totals");
-  out.sortedObject(documentTotalsJson(top));
-  out.endObject();
-  out.finish();
 }
 
 int runWhatIf(const WhatIfJob& job, const GlobalOptions& global) {
@@ -154,7 +124,10 @@ int runWhatIf(const WhatIfJob& job, const GlobalOptions& global) {
   for (const std::string& path : outcome.saved) session.log.line("   ...saved '" + path + "'.");
   if (job.dryRun && !job.json) std::cout << "(dry run: no file was changed)\n";
   session.log.end();
-  if (job.json) writeWhatIfJson(job, *doc, outcome);
+  if (job.json) {
+    JsonWriter out(std::cout);
+    writeWhatIfJson(out, job.file, job.dryRun, *doc, outcome);
+  }
   return kExitOk;
 }
 
