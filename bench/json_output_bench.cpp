@@ -23,13 +23,20 @@ namespace {
 
 constexpr int kParts = 10000;
 
+// The bench's folder, removed when the program ends.
+struct BenchFolder {
+  std::string path = "/tmp/kestrel-bench-json-" + std::to_string(::getpid());
+  BenchFolder() { std::filesystem::create_directories(path); }
+  ~BenchFolder() { std::filesystem::remove_all(path); }
+};
+
 // Every registered part class but the sub-files, in type order, with
 // numbered part numbers and designators: a large real-looking parts list.
 const std::string& bigCircuit() {
+  static const BenchFolder folder;
   static const std::string path = [] {
     registerAllParts();
-    const std::string dir = "/tmp/kestrel-bench-json-" + std::to_string(::getpid());
-    std::filesystem::create_directories(dir);
+    const std::string& dir = folder.path;
     std::vector<std::uint16_t> types;
     for (const PartType& t : allPartTypes()) {
       if (t.id > 2 && PartRegistry::instance().isRegistered(t.id)) types.push_back(t.id);
