@@ -16,15 +16,18 @@ std::string jsonNumber(double value) {
   const auto end = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific).ptr;
   std::string_view text(sci, static_cast<std::size_t>(end - sci));
   std::string out;
+  out.reserve(32);
   if (text.front() == '-') {
     out += '-';
     text.remove_prefix(1);
   }
   const std::size_t e = text.find('e');
-  std::string digits;
+  char digitChars[32];
+  std::size_t digitCount = 0;
   for (char c : text.substr(0, e)) {
-    if (c != '.') digits += c;
+    if (c != '.') digitChars[digitCount++] = c;
   }
+  const std::string_view digits(digitChars, digitCount);
   int exponent = 0;
   std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(), exponent);
   const int k = static_cast<int>(digits.size());
@@ -107,7 +110,7 @@ void JsonWriter::beforeValue() {
 void JsonWriter::key(std::string_view name) {
   if (counts_.back()++ > 0) buffer_ += ',';
   newline(counts_.size());
-  buffer_ += jsonString(name);
+  appendJsonString(buffer_, name);
   buffer_ += ": ";
   afterKey_ = true;
 }
@@ -150,13 +153,18 @@ void JsonWriter::endArray() {
 }
 
 void JsonWriter::sortedObject(JsonMembers members) {
-  std::stable_sort(members.begin(), members.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  // Positions are sorted, not the members: a record's forty fields then
+  // cost no string moves.
+  std::vector<std::size_t> order(members.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(),
+                   [&members](std::size_t a, std::size_t b) { return members[a].first < members[b].first; });
   beginObject();
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    if (i + 1 < members.size() && members[i + 1].first == members[i].first) continue;
-    key(members[i].first);
-    raw(members[i].second);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const auto& [name, value] = members[order[i]];
+    if (i + 1 < order.size() && members[order[i + 1]].first == name) continue;
+    key(name);
+    raw(value);
   }
   endObject();
 }
