@@ -8,6 +8,7 @@
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/document_json.hpp"
 #include "core/sample_circuit.hpp"
 #include "core/text_lines.hpp"
 #include "core/windows1252.hpp"
@@ -40,7 +41,9 @@ int runDemo(const DemoJob& job, const GlobalOptions& global) {
                          {"tfr", part->TFR()},
                          {"temperature", part->T}});
     }
-    nlohmann::json out = {{"title", kestrel::mixedToUtf8(doc->title())},
+    nlohmann::json out = {{"command", "demo"},
+                          {"schema", kestrel::kJsonSchema},
+                          {"title", kestrel::mixedToUtf8(doc->title())},
                           {"failureRate", h.TotalFR},
                           {"mtbf", h.MTBF},
                           {"parts", h.PartsCount},

@@ -6,8 +6,9 @@
 #include <iostream>
 
 #include "cli/commands.hpp"
-#include "cli/stored_text_arg.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/json_result.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/file_system.hpp"
 #include "core/registry.hpp"
@@ -24,6 +25,7 @@ struct ExportOptions {
   std::string partType;
   std::string pnFilter;
   bool recursive = false;
+  bool json = false;
 };
 
 int runExportCommand(const ExportOptions& options, const GlobalOptions& global) {
@@ -59,10 +61,21 @@ int runExportCommand(const ExportOptions& options, const GlobalOptions& global) 
     ui.finishProgress();
   }
   session.log.end();
-  for (const std::string& path : outcome.written) std::cout << "wrote '" << path << "'\n";
-  std::cout << strprintf("Succeed:%ld  FilterOut:%ld  Failed:%ld", outcome.succeed, outcome.filterOut,
-                         outcome.failed)
-            << '\n';
+  if (options.json) {
+    printJsonResult("export",
+                    {{"succeed", jsonInteger(outcome.succeed)},
+                     {"filterOut", jsonInteger(outcome.filterOut)},
+                     {"failed", jsonInteger(outcome.failed)},
+                     {"failedFiles", jsonInteger(outcome.failedFiles)},
+                     {"damagedFiles", jsonInteger(outcome.damagedFiles)},
+                     {"cancelled", jsonBool(outcome.cancelled)}},
+                    "written", outcome.written);
+  } else {
+    for (const std::string& path : outcome.written) std::cout << "wrote '" << path << "'\n";
+    std::cout << strprintf("Succeed:%ld  FilterOut:%ld  Failed:%ld", outcome.succeed, outcome.filterOut,
+                           outcome.failed)
+              << '\n';
+  }
   if (outcome.cancelled) {
     std::cerr << "kestrel: export cancelled\n";
     return kExitUserError;
@@ -101,6 +114,7 @@ void addExportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
       ->check(CLI::IsMember({"records", "keywords"}, CLI::ignore_case));
   cmd->add_option("--type", options->partType, "Only records of this part type (name or type id)");
   cmd->add_option("--pn", options->pnFilter, "Only records whose part number begins with this text")->transform(storedText());
+  cmd->add_flag("--json", options->json, "Write the counts and the files written as JSON");
   cmd->callback([options, &global, &exitCode] { exitCode = runExportCommand(*options, global); });
 }
 

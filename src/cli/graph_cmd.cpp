@@ -10,10 +10,13 @@
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/calculate_command.hpp"
+#include "core/document_json.hpp"
 #include "core/file_system.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "graph/chart_file.hpp"
 #include "graph/graph_definition.hpp"
+#include "graph/graph_json.hpp"
 #include "graph/graph_run.hpp"
 
 namespace kestrel::cli {
@@ -21,6 +24,7 @@ namespace {
 
 struct GraphCommandJob {
   std::string file;
+  bool json = false;  // the data series as JSON on stdout
   std::string type;
   long from = 0, to = 0, step = 0;
   std::string environments;
@@ -134,7 +138,7 @@ int writeOutputs(const GraphCommandJob& job, const graph::GraphOutcome& outcome,
       continue;
     }
     session.log.line("   ...wrote '" + out + "'.");
-    std::cout << (csv ? "Graph data: " : "Chart: ") << out << '\n';
+    if (!job.json) std::cout << (csv ? "Graph data: " : "Chart: ") << out << '\n';
   }
   return code;
 }
@@ -174,9 +178,9 @@ int runGraphCommand(const GraphCommandJob& job, const GlobalOptions& global) {
     return kExitUserError;
   }
   session.log.line("   ...wrote '" + outcome.csvPath + "'.");
-  std::cout << "Graph data: " << outcome.csvPath << '\n';
+  if (!job.json) std::cout << "Graph data: " << outcome.csvPath << '\n';
   int code = writeOutputs(job, outcome, session);
-  if (job.outputs.empty()) std::cout << outcome.csvText;
+  if (job.outputs.empty() && !job.json) std::cout << outcome.csvText;
 
   if (!job.saveGdf.empty()) {
     definition.settings = run.settings;
@@ -185,10 +189,27 @@ int runGraphCommand(const GraphCommandJob& job, const GlobalOptions& global) {
       code = kExitUserError;
     } else {
       graph::rememberGraphDefinition(session.settings, job.saveGdf);
-      std::cout << "Graph definition: " << job.saveGdf << '\n';
+      if (!job.json) std::cout << "Graph definition: " << job.saveGdf << '\n';
     }
   }
   session.log.end();
+  if (job.json) {
+    JsonWriter out(std::cout);
+    out.beginObject();
+    out.key("command");
+    out.string("graph");
+    out.key("schema");
+    out.integer(kJsonSchema);
+    out.key("csvFile");
+    out.string(mixedToUtf8(outcome.csvPath));
+    out.key("outputs");
+    out.beginArray();
+    for (const std::string& o : job.outputs) out.string(mixedToUtf8(o));
+    out.endArray();
+    graph::writeGraphDataJson(out, outcome.data);
+    out.endObject();
+    out.finish();
+  }
   return code;
 }
 
@@ -217,6 +238,7 @@ void addGraphCommand(CLI::App& app, const GlobalOptions& global, int& exitCode) 
   cmd->add_option("--open-gdf", job->openGdf, "Take the graph from a graph definition file (.gdf)");
   cmd->add_option("--save-gdf", job->saveGdf, "Save the graph's definition to a .gdf file");
   cmd->add_option("--scale", job->scale, "Value axis: auto (log when failure rates span decades), linear or log");
+  cmd->add_flag("--json", job->json, "Write the data series as JSON (the data file is written as ever)");
   cmd->add_option("--size", job->size, "Chart size in pixels, WIDTHxHEIGHT (default 900x560)");
   cmd->callback([job, &global, &exitCode] { exitCode = runGraphCommand(*job, global); });
 }

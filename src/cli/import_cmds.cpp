@@ -16,6 +16,7 @@
 #include "core/strfmt.hpp"
 #include "exchange/auto_definition.hpp"
 #include "exchange/bom/bom_plan.hpp"
+#include "exchange/import_json.hpp"
 #include "exchange/import_run.hpp"
 
 namespace kestrel::cli {
@@ -29,6 +30,7 @@ struct ImportArgs {
   std::string library;  // LibraryRecall: the library parts are recalled from
   std::string xref;     // and the cross-reference file searched first
   bool xrefMoveBoth = false;
+  bool json = false;  // the outcome of every file as JSON; the review lines go to stderr
 };
 
 bool endsWithDocExtension(const std::string& path) {
@@ -40,7 +42,7 @@ bool endsWithDocExtension(const std::string& path) {
 
 // Runs `job` after the confirmation; the outcome of every file.
 bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std::vector<std::string>& review,
-                   ImportOutcome& outcome) {
+                   ImportOutcome& outcome, bool json = false) {
   Session& session = global.session();
   session.settings.setText("Import", "ImpFileSpec", job.definitionPath);
   session.settings.setText("Import", "DataFileSpec", job.inputs.front());
@@ -49,7 +51,7 @@ bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std:
   TerminalUi ui(global.assumeYes, global.quiet, &session.log);
   for (const std::string& line : review) {
     session.log.line(line);
-    std::cout << line << '\n';
+    (json ? std::cerr : std::cout) << line << '\n';
   }
   std::string question;
   for (const std::string& line : importConfirmation(job)) {
@@ -63,6 +65,11 @@ bool confirmAndRun(const ImportJob& job, const GlobalOptions& global, const std:
   outcome = runImport(job, posixFileSystem(), ui);
   ui.finishProgress();
   return true;
+}
+
+void printImportJson(const ImportOutcome& outcome) {
+  JsonWriter out(std::cout);
+  writeImportJson(out, outcome);
 }
 
 int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
@@ -85,13 +92,14 @@ int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
   }
   const ImportJob job = bomImportJob(plan, args.output, args.library);
   ImportOutcome outcome;
-  if (!confirmAndRun(job, global, bomPlanLines(plan), outcome)) return kExitUserError;
+  if (!confirmAndRun(job, global, bomPlanLines(plan), outcome, args.json)) return kExitUserError;
   Session& session = global.session();
   for (const std::string& line : bomSummary(plan, outcome)) {
     session.log.line(line);
-    std::cout << line << '\n';
+    (args.json ? std::cerr : std::cout) << line << '\n';
   }
   session.log.end();
+  if (args.json) printImportJson(outcome);
   return outcome.allOk() ? kExitOk : kExitUserError;
 }
 
@@ -151,11 +159,15 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
 
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, {}, outcome)) return kExitUserError;
-  for (const FileOutcome& f : outcome.files) {
-    const ImportCounters& n = f.counters;
-    std::cout << strprintf("'%s' -> '%s': %s, %ld records read, %ld built, %ld updated, %ld not found, %ld failed, %ld skipped\n",
-                           f.input.c_str(), f.output.c_str(), f.ok ? "done" : "NOT DONE", n.read, n.built, n.updated,
-                           n.notFound, n.failed, n.skipped);
+  if (args.json) {
+    printImportJson(outcome);
+  } else {
+    for (const FileOutcome& f : outcome.files) {
+      const ImportCounters& n = f.counters;
+      std::cout << strprintf("'%s' -> '%s': %s, %ld records read, %ld built, %ld updated, %ld not found, %ld failed, %ld skipped\n",
+                             f.input.c_str(), f.output.c_str(), f.ok ? "done" : "NOT DONE", n.read, n.built, n.updated,
+                             n.notFound, n.failed, n.skipped);
+    }
   }
   global.session().log.end();
   return outcome.allOk() ? kExitOk : kExitUserError;
@@ -295,6 +307,7 @@ void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   imp->add_option("--xref", args->xref, "Cross-reference file searched first when recalling");
   imp->add_flag("--xref-move-both", args->xrefMoveBoth,
                 "Recalled through --xref: XRefPN-->PN,PN-->PN2 (default XRefPN-->PN2)");
+  imp->add_flag("--json", args->json, "Write the outcome of every file as JSON");
   imp->callback([args, &global, &exitCode] { exitCode = runImportCommand(*args, global); });
 
   auto def = std::make_shared<DefArgs>();

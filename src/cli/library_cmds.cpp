@@ -8,14 +8,17 @@
 
 #include "cli/exit_codes.hpp"
 #include "cli/library_cli.hpp"
+#include "cli/listing_options.hpp"
 #include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/circ_header.hpp"
+#include "core/document_json.hpp"
 #include "core/keywords/keyword_assignments.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
+#include "store/library/library_json.hpp"
 #include "store/library/library_list.hpp"
 #include "store/library/library_merge.hpp"
 #include "store/library/part_library.hpp"
@@ -39,8 +42,8 @@ struct LibJob {
   bool hybrid = false;
   bool replace = false;
   int style = 1;
-  long page = 1;
-  long pageSize = 40;
+  ListingRequest listing;
+  bool json = false;
   std::string text;
   std::string by = "pn";
   std::string input;
@@ -136,25 +139,48 @@ int reportDamaged(const std::string& file, const std::vector<Entry>& entries, lo
   return kExitBadInput;
 }
 
+// A terminal shows the library a page of 40 lines at a time.
+constexpr std::size_t kLibraryPageLines = 40;
+
 int runLibList(const LibJob& job) {
   auto lib = openLibrary(job.file, false);
   if (!lib) return kExitBadInput;
-  for (const std::string& line : library::libraryHeaderLines(*lib)) std::cout << line << '\n';
+  const ListingPage shown = listingPageOf(job.listing, kLibraryPageLines);
+  JsonWriter json(std::cout);
+  if (job.json) {
+    library::beginLibraryJson(json, "lib list", *lib);
+    json.key("parts");
+    json.beginArray();
+  } else {
+    for (const std::string& line : library::libraryHeaderLines(*lib)) std::cout << line << '\n';
+  }
+  auto print = [&](const library::LibEntry& e) {
+    if (job.json) {
+      library::writeLibraryEntryJson(json, e);
+    } else {
+      std::cout << library::libraryListLine(e, job.style) << '\n';
+    }
+  };
   std::vector<library::LibEntry> page;
   library::ListWalk walk;
   Outcome o = Outcome::Ok;
-  if (job.pageSize == 0) {
+  if (shown.count == 0) {
     o = library::walkList<library::PartLibrary, library::LibEntry>(
         *lib, [&](const library::LibEntry& e) {
-          std::cout << library::libraryListLine(e, job.style) << '\n';
+          print(e);
           if (!e.damaged.empty()) page.push_back(e);
           return true;
         }, walk);
   } else {
     library::LibraryPager pager(*lib);
-    o = pager.readablePage((job.page - 1) * job.pageSize, static_cast<std::size_t>(job.pageSize), page);
+    o = pager.readablePage(static_cast<long>(shown.first), shown.count, page);
     walk = pager.damage();
-    for (const auto& e : page) std::cout << library::libraryListLine(e, job.style) << '\n';
+    for (const auto& e : page) print(e);
+  }
+  if (job.json) {
+    json.endArray();
+    json.endObject();
+    json.finish();
   }
   const int damaged = reportDamaged(job.file, page, walk.unreadable());
   if (o == Outcome::Failed) {
@@ -193,6 +219,17 @@ int runLibFind(const LibJob& job) {
   if (!lib->partOf(e, part)) {
     printStoreMessage(lib->error());
     return kExitBadInput;
+  }
+  if (job.json) {
+    JsonWriter json(std::cout);
+    library::beginLibraryJson(json, "lib find", *lib);
+    json.key("entry");
+    library::writeLibraryEntryJson(json, e);
+    json.key("part");
+    writePartJson(json, *part, CCircDoc(e.hybrid != 0 ? DocKind::Hybrid : DocKind::Circuit));
+    json.endObject();
+    json.finish();
+    return kExitOk;
   }
   std::cout << library::libraryListLine(e, 2) << '\n' << identityLine(*part, "") << '\n';
   std::string a, b;
@@ -276,15 +313,35 @@ int runXRefAdd(const LibJob& job) {
 int runXRefList(const LibJob& job) {
   auto x = openXRef(job.file, false);
   if (!x) return kExitBadInput;
-  for (const std::string& line : library::xrefHeaderLines(*x)) std::cout << line << '\n';
+  const ListingPage shown = listingPageOf(job.listing);
+  JsonWriter json(std::cout);
+  if (job.json) {
+    library::beginLibraryJson(json, "xref list", *x);
+    json.key("crossReferences");
+    json.beginArray();
+  } else {
+    for (const std::string& line : library::xrefHeaderLines(*x)) std::cout << line << '\n';
+  }
   std::vector<library::XRefEntry> damaged;
   library::ListWalk walk;
+  std::size_t index = 0;
   const Outcome o = library::walkList<library::XRefFile, library::XRefEntry>(
       *x, [&](const library::XRefEntry& e) {
-        std::cout << library::xrefListLine(e) << '\n';
-        if (!e.damaged.empty()) damaged.push_back(e);
+        if (shown.shows(index++)) {
+          if (job.json) {
+            library::writeXRefEntryJson(json, e);
+          } else {
+            std::cout << library::xrefListLine(e) << '\n';
+          }
+          if (!e.damaged.empty()) damaged.push_back(e);
+        }
         return true;
       }, walk);
+  if (job.json) {
+    json.endArray();
+    json.endObject();
+    json.finish();
+  }
   const int rc = reportDamaged(job.file, damaged, walk.unreadable());
   if (o == Outcome::Failed) {
     printStoreMessage(x->error());
@@ -311,6 +368,15 @@ int runXRefFind(const LibJob& job) {
               << '\n';
     return kExitUserError;
   }
+  if (job.json) {
+    JsonWriter json(std::cout);
+    library::beginLibraryJson(json, "xref find", *x);
+    json.key("crossReference");
+    library::writeXRefEntryJson(json, e);
+    json.endObject();
+    json.finish();
+    return kExitOk;
+  }
   std::cout << library::xrefListLine(e) << '\n';
   return kExitOk;
 }
@@ -334,17 +400,18 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_flag("--replace", job->replace, "Replace the part of the same number");
   c->callback([job, &exitCode] { exitCode = runLibAdd(*job); });
 
-  c = lib->add_subcommand("list", "List a library page by page in part-type order");
+  c = lib->add_subcommand("list", "List a library in part-type order (a page at a time at a terminal)");
   c->add_option("LIB", job->file, "The library")->required();
   c->add_option("--style", job->style, "1: number, type, date; 2: number, PN2, type")->check(CLI::Range(1, 2));
-  c->add_option("--page", job->page, "Page number, from 1")->check(CLI::PositiveNumber);
-  c->add_option("--page-size", job->pageSize, "Lines per page (0: all)")->check(CLI::NonNegativeNumber);
+  addListingOptions(c, job->listing);
+  c->add_flag("--json", job->json, "Write the list as JSON");
   c->callback([job, &exitCode] { exitCode = runLibList(*job); });
 
   c = lib->add_subcommand("find", "Find a part: number or PN2 containing TEXT, or the first of a part type");
   c->add_option("LIB", job->file, "The library")->required();
   c->add_option("TEXT", job->text, "Text, or a part type for --by type/hybtype")->transform(storedText())->required();
   c->add_option("--by", job->by, "pn, pn2, type or hybtype")->check(CLI::IsMember({"pn", "pn2", "type", "hybtype"}));
+  c->add_flag("--json", job->json, "Write the entry and the whole part record as JSON");
   c->callback([job, &exitCode] { exitCode = runLibFind(*job); });
 
   c = lib->add_subcommand("delete", "Delete the part of a part number");
@@ -379,6 +446,8 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->callback([job, &exitCode] { exitCode = runXRefAdd(*job); });
   c = x->add_subcommand("list", "List in cross-reference number order");
   c->add_option("XRF", job->file, "The file")->required();
+  addListingOptions(c, job->listing);
+  c->add_flag("--json", job->json, "Write the list as JSON");
   c->callback([job, &exitCode] { exitCode = runXRefList(*job); });
   c = x->add_subcommand("check", "Check a cross-reference file: its trees, indexes and every record");
   c->add_option("XRF", job->file, "The file")->required();
@@ -387,6 +456,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_option("XRF", job->file, "The file")->required();
   c->add_option("TEXT", job->text, "Text (case ignored)")->transform(storedText())->required();
   c->add_option("--by", job->by, "xrefpn or libpn")->check(CLI::IsMember({"xrefpn", "libpn"}));
+  c->add_flag("--json", job->json, "Write the cross-reference as JSON");
   c->callback([job, &exitCode] { exitCode = runXRefFind(*job); });
   c = x->add_subcommand("merge", "Add every cross-reference of another file (duplicates are skipped)");
   c->add_option("XRF", job->file, "The file that receives the cross-references")->required();

@@ -10,13 +10,17 @@
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/listing_options.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/doc_file.hpp"
+#include "core/document_json.hpp"
 #include "core/keywords/keyword_assignments.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
+#include "core/windows1252.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_file.hpp"
+#include "project/project_json.hpp"
 #include "project/project_print.hpp"
 #include "project/project_tree.hpp"
 #include "project/top_level.hpp"
@@ -32,6 +36,8 @@ struct ProjectJob {
   std::string top;
   bool force = false;
   bool documentsOnly = false;
+  bool json = false;
+  ListingRequest listing;
   std::string node;
   std::string target;
   std::string child;
@@ -153,10 +159,36 @@ int runShow(const ProjectJob& job, const GlobalOptions& global) {
     ProjectUi ui(terminal);
     if (!openAndBuild(job, ui, project, tree, exitCode)) return exitCode;
   }
+  const ListingPage shown = listingPageOf(job.listing);
+  if (job.json) {
+    JsonWriter json(std::cout);
+    json.beginObject();
+    json.key("command");
+    json.string("project show");
+    json.key("schema");
+    json.integer(kJsonSchema);
+    json.key("project");
+    json.string(mixedToUtf8(job.project));
+    json.key("topLevel");
+    json.string(mixedToUtf8(project.topLevel()));
+    json.key("nodes");
+    json.beginArray();
+    for (std::size_t i = 0, shownIndex = 0; i < tree.size(); ++i) {
+      if (job.documentsOnly && !tree.node(i).isDocument()) continue;
+      if (shown.shows(shownIndex++)) writeProjectNodeJson(json, tree, i);
+    }
+    json.endArray();
+    json.key("printChecked");
+    json.integer(static_cast<long long>(tree.checkedCount()));
+    json.endObject();
+    json.finish();
+    return kExitOk;
+  }
   std::cout << "Project '" << job.project << "': top-level circuit '" << project.topLevel() << "'\n";
-  for (std::size_t i = 0; i < tree.size(); ++i) {
+  for (std::size_t i = 0, shownIndex = 0; i < tree.size(); ++i) {
     const CProjPart& node = tree.node(i);
     if (job.documentsOnly && !node.isDocument()) continue;
+    if (!shown.shows(shownIndex++)) continue;
     const std::vector<std::string> lines = nodeLines(node);
     for (std::size_t l = 0; l < lines.size(); ++l) {
       const std::string number = l == 0 ? strprintf("%4u", static_cast<unsigned>(i)) : std::string(4, ' ');
@@ -323,6 +355,8 @@ void addProjectCommand(CLI::App& app, const GlobalOptions& global, int& exitCode
   CLI::App* show = project->add_subcommand("show", "Draw the project tree with the totals of every document");
   withProject(show);
   show->add_flag("--documents", job->documentsOnly, "Only the document nodes, not their part records");
+  show->add_flag("--json", job->json, "Write the tree as JSON");
+  addListingOptions(show, job->listing);
   show->callback([job, &global, &exitCode] { exitCode = runShow(*job, global); });
 
   CLI::App* add = project->add_subcommand("add", "Add a sub-circuit or sub-hybrid reference to a circuit node");

@@ -6,8 +6,9 @@
 
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
-#include "cli/stored_text_arg.hpp"
+#include "cli/json_result.hpp"
 #include "cli/library_cli.hpp"
+#include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/file_system.hpp"
 #include "core/registry.hpp"
@@ -26,6 +27,7 @@ struct RecallJob {
   std::string xref;
   int xrefMove = 0;
   bool decode = false;  // numbers in no library go to the part-number decoder
+  bool json = false;
 };
 
 struct MoveJob {
@@ -36,6 +38,7 @@ struct MoveJob {
   bool recursive = false;
   std::string type;
   std::string pn;
+  bool json = false;
 };
 
 bool setFilters(const MoveJob& job, library::PartFilters& f) {
@@ -74,7 +77,14 @@ int runRecall(const RecallJob& job, const GlobalOptions& global) {
     if (!library::recallIntoDocument(*doc, settings, requests, ui, counters, decoder)) return kExitBadInput;
   }
   if (counters.recalled > 0 && !saveDocumentTo(*doc, job.circuit)) return kExitUserError;
-  std::cout << library::recallCountersLine(counters) << '\n';
+  if (job.json) {
+    printJsonResult("recall", {{"file", jsonString(mixedToUtf8(job.circuit))},
+                               {"recalled", jsonInteger(counters.recalled)},
+                               {"notFound", jsonInteger(counters.notFound)},
+                               {"refused", jsonInteger(counters.refused)}});
+  } else {
+    std::cout << library::recallCountersLine(counters) << '\n';
+  }
   return counters.recalled == static_cast<long>(requests.size()) ? kExitOk : kExitUserError;
 }
 
@@ -111,7 +121,18 @@ int runTransferJob(const MoveJob& job, const GlobalOptions& global) {
     out = library::runTransfer(*lib, o, posixFileSystem(), ui);
   }
   session.log.end();
-  std::cout << library::transferCountersLine(out.total, o.replaceDuplicates) << '\n';
+  if (job.json) {
+    printJsonResult("transfer", {{"library", jsonString(mixedToUtf8(job.library))},
+                                 {"succeed", jsonInteger(out.total.succeed)},
+                                 {"duplicatePN", jsonInteger(out.total.duplicate)},
+                                 {"replaced", jsonInteger(out.total.replaced)},
+                                 {"filterOut", jsonInteger(out.total.filterOut)},
+                                 {"files", jsonInteger(out.files)},
+                                 {"failedFiles", jsonInteger(out.failedFiles)},
+                                 {"cancelled", jsonBool(out.cancelled)}});
+  } else {
+    std::cout << library::transferCountersLine(out.total, o.replaceDuplicates) << '\n';
+  }
   return out.failedFiles == 0 && !out.cancelled && out.files > 0 ? kExitOk : kExitUserError;
 }
 
@@ -139,7 +160,19 @@ int runUpdateJob(const MoveJob& job, const GlobalOptions& global) {
     out = library::runUpdate(*lib, o, posixFileSystem(), ui);
   }
   session.log.end();
-  std::cout << library::updateCountersLine(out.total) << '\n';
+  if (job.json) {
+    printJsonResult("update",
+                    {{"library", jsonString(mixedToUtf8(job.library))},
+                     {"updated", jsonInteger(out.total.updated)},
+                     {"notFound", jsonInteger(out.total.notFound)},
+                     {"filterOut", jsonInteger(out.total.filterOut)},
+                     {"files", jsonInteger(out.files)},
+                     {"failedFiles", jsonInteger(out.failedFiles)},
+                     {"cancelled", jsonBool(out.cancelled)}},
+                    "saved", out.saved);
+  } else {
+    std::cout << library::updateCountersLine(out.total) << '\n';
+  }
   return out.failedFiles == 0 && !out.cancelled && out.files > 0 ? kExitOk : kExitUserError;
 }
 
@@ -162,6 +195,7 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
   c->add_option("--xref-move", recall->xrefMove,
                 "1: cross-reference number to PN, library PN to PN2; 2: cross-reference number to PN2")
       ->check(CLI::Range(0, 2));
+  c->add_flag("--json", recall->json, "Write the counts as JSON");
   c->callback([recall, &global, &exitCode] { exitCode = runRecall(*recall, global); });
 
   auto transfer = std::make_shared<MoveJob>();
@@ -173,6 +207,7 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
   c->add_flag("--clear-lcn", transfer->clearLcn, "Clear the LCNs");
   c->add_flag("--qty-one", transfer->qtyOne, "Set every quantity to 1");
   addFilterOptions(c, *transfer);
+  c->add_flag("--json", transfer->json, "Write the counts as JSON");
   c->callback([transfer, &global, &exitCode] { exitCode = runTransferJob(*transfer, global); });
 
   auto update = std::make_shared<MoveJob>();
@@ -189,6 +224,7 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
   c->add_flag("--notes", update->notes, "Take the notes from the library");
   c->add_flag("--app-params", update->app, "Take the application-specific parameters from the library");
   addFilterOptions(c, *update);
+  c->add_flag("--json", update->json, "Write the counts and the files saved as JSON");
   c->callback([update, &global, &exitCode] { exitCode = runUpdateJob(*update, global); });
 }
 

@@ -13,6 +13,7 @@
 #include "cli/terminal_ui.hpp"
 #include "core/strfmt.hpp"
 #include "reports/report_job.hpp"
+#include "reports/report_json.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_output.hpp"
 #include "reports/report_profile.hpp"
@@ -39,6 +40,7 @@ struct ReportCommand {
   CLI::Option* overMarksOption = nullptr;
   CLI::Option* hybridFactorsOption = nullptr;
   std::string date;  // "YYYY-MM-DD HH:MM" printed in the stamp instead of now
+  bool json = false;  // the records and totals as JSON on stdout instead of pages
 };
 
 // "YYYY-MM-DD HH:MM" into a time; false when it is not one.
@@ -81,6 +83,10 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
     fileMessage(job.file, "the date is not YYYY-MM-DD HH:MM: '" + cmd.date + "'");
     return kExitUserError;
   }
+  if (cmd.json && !job.output.empty()) {
+    fileMessage(job.file, "--json writes to stdout: leave out --output");
+    return kExitUserError;
+  }
   job.print.fixedTime = !cmd.date.empty();
   job.settings.format = job.kind;
   job.settings.sortBy = *key;
@@ -104,7 +110,12 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
     TerminalUi ui(global.assumeYes, global.quiet);
     job.print.askFirst = false;  // a report changes nothing: never ask
     applyReportSetup(job.settings, ui);
-    status = runReportJob(job, posixFileSystem(), ui, outcome);
+    if (cmd.json) {
+      JsonWriter out(std::cout);
+      status = writeReportJson(job, posixFileSystem(), ui, out, outcome);
+    } else {
+      status = runReportJob(job, posixFileSystem(), ui, outcome);
+    }
     ui.finishProgress();
   }
   if (!status) {
@@ -114,7 +125,9 @@ int runReport(ReportCommand& cmd, const GlobalOptions& global) {
     return outcome.badInput ? kExitBadInput : kExitUserError;
   }
   for (const std::string& line : outcome.notCurrent) std::cerr << "kestrel: " << line << '\n';
-  if (job.output.empty()) {
+  if (cmd.json) {
+    std::cout << std::flush;
+  } else if (job.output.empty()) {
     std::cout << outcome.text << std::flush;
   } else if (!global.quiet) {
     std::cerr << "kestrel: '" << job.output << "': " << outcome.reports
@@ -161,6 +174,7 @@ void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
   cmd->hybridFactorsOption = report->add_flag(
       "--hybrid-factors,!--no-hybrid-factors", cmd->hybridFactors,
       "Print (or leave out) the hybrid's factor lines in a hybrid report's header (default: as saved)");
+  report->add_flag("--json", cmd->json, "Write the report's records and totals as JSON instead of pages");
   report->add_option("--date", cmd->date, "Date and time of the page stamp, YYYY-MM-DD HH:MM (default: now)");
   report->callback([cmd, &global, &exitCode] { exitCode = runReport(*cmd, global); });
 }

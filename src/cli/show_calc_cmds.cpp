@@ -7,9 +7,10 @@
 #include "cli/commands.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
-#include "cli/field_json.hpp"
+#include "cli/listing_options.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/calculate_command.hpp"
+#include "core/document_json.hpp"
 #include "core/file_system.hpp"
 #include "core/staged_sub_files.hpp"
 #include "core/stale_results.hpp"
@@ -25,9 +26,10 @@ struct ShowJob {
   double mission = -1.0;      // calc: mission hours (mission stages run when given)
   std::string model;          // calc: serial, parallel or kofn
   double required = -1.0;     // calc: K of an Active K-of-N circuit
+  ListingRequest listing;     // show: which records
 };
 
-void printDocument(const CCircDoc& doc) {
+void printDocument(const CCircDoc& doc, const ListingPage& shown) {
   const CCircHeader& h = doc.header();
   const std::vector<StaleRecord> stale = staleSubFileRecords(posixFileSystem(), doc);
   auto staleReason = [&stale](std::size_t recordNumber) -> const StaleRecord* {
@@ -40,6 +42,7 @@ void printDocument(const CCircDoc& doc) {
   const double base = doc.shareBase();
   constexpr std::string_view kIndent = "    ";
   for (std::size_t i = 0; i < doc.count(); ++i) {
+    if (!shown.shows(i)) continue;
     const CPart& part = doc.record(i);
     std::string f1, f2, d1, d2;
     part.FormatFactors(f1, f2, kIndent);
@@ -70,9 +73,10 @@ int runShow(const ShowJob& job) {
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
   if (job.json) {
-    std::cout << documentJson(*doc).dump(2) << '\n';
+    JsonWriter out(std::cout);
+    writeDocumentJson(out, *doc, "show");
   } else {
-    printDocument(*doc);
+    printDocument(*doc, listingPageOf(job.listing));
   }
   return kExitOk;
 }
@@ -127,7 +131,8 @@ int runCalc(const ShowJob& job, const GlobalOptions& global) {
   }
   if (!saved) return kExitUserError;
   if (job.json) {
-    std::cout << documentJson(*doc).dump(2) << '\n';
+    JsonWriter out(std::cout);
+    writeDocumentJson(out, *doc, "calc");
   } else {
     for (const std::string& line : outcome.lines) std::cout << line << '\n';
   }
@@ -141,6 +146,7 @@ void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCo
   CLI::App* show = app.add_subcommand("show", "Show the header and the records of a file");
   show->add_option("file", job->file, "A circuit or hybrid file")->required();
   show->add_flag("--json", job->json, "Every field, factor and result as JSON");
+  addListingOptions(show, job->listing);
   show->callback([job, &exitCode] { exitCode = runShow(*job); });
 
   CLI::App* calc = app.add_subcommand("calc", "Calculate a file and store the results in it");

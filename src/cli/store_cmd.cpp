@@ -16,6 +16,8 @@
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/document_json.hpp"
+#include "core/windows1252.hpp"
 #include "store/library/library_merge.hpp"
 #include "store/library/salvage.hpp"
 #include "store/status_codes.hpp"
@@ -29,6 +31,7 @@ struct StoreCheckJob {
   std::vector<std::string> segments;  // "INDEX:TYPE,TYPE,..." for compound indexes
   std::string fields;                 // "S26,S26,U2,U2,B1024,X242,L4": the record layout
   int maxFaults = 200;
+  bool json = false;
 };
 
 bool parseSegments(const std::string& text, store::CheckOptions& o) {
@@ -96,7 +99,7 @@ bool looksLikeLibrary(const std::string& path) {
 int runStoreCheck(const StoreCheckJob& job) {
   const bool library = job.segments.empty() && job.fields.empty() && looksLikeLibrary(job.file);
   store::CheckOptions options = library ? library::libraryCheckOptions() : store::CheckOptions{};
-  if (library) std::cout << "'" << job.file << "': checked as a part library\n";
+  if (library && !job.json) std::cout << "'" << job.file << "': checked as a part library\n";
   options.maxFaults = job.maxFaults;
   for (const auto& s : job.segments) {
     if (!parseSegments(s, options)) {
@@ -115,8 +118,8 @@ int runStoreCheck(const StoreCheckJob& job) {
                  rc == store::kFail ? "can not open the file" : store::StoreErrorText(rc).c_str());
     return kExitBadInput;
   }
-  for (const auto& f : report.faults) std::cout << store::describeFault(f) << '\n';  // keys may hold stored texts
-  if (report.moreFaults > 0) std::cout << "... and " << report.moreFaults << " more faults\n";
+  std::vector<std::string> faultLines;
+  for (const auto& f : report.faults) faultLines.push_back(store::describeFault(f));  // keys may hold stored texts
   std::size_t faults = report.faults.size() + static_cast<std::size_t>(report.moreFaults);
   if (library && faults == 0) {
     // Sound trees: every index entry must also name a record that builds its key.
@@ -125,9 +128,41 @@ int runStoreCheck(const StoreCheckJob& job) {
     auto lib = library::PartLibrary::open(job.file, false, error);
     if (lib) lib->checkIndexKeys(keyFaults);
     else keyFaults.push_back(library::oneLine(error.text()));
-    for (const auto& f : keyFaults) std::cout << f << '\n';
+    faultLines.insert(faultLines.end(), keyFaults.begin(), keyFaults.end());
     faults += keyFaults.size();
   }
+  if (job.json) {
+    JsonWriter out(std::cout);
+    out.beginObject();
+    out.key("command");
+    out.string("store check");
+    out.key("schema");
+    out.integer(kJsonSchema);
+    out.key("file");
+    out.string(mixedToUtf8(job.file));
+    out.key("library");
+    out.boolean(library);
+    out.key("records");
+    out.integer(report.records);
+    out.key("nodesInUse");
+    out.integer(report.nodesInUse);
+    out.key("nodesPresent");
+    out.integer(report.nodesPresent);
+    out.key("trees");
+    out.integer(report.trees);
+    out.key("faultCount");
+    out.integer(static_cast<long long>(faults));
+    out.key("faults");
+    out.beginArray();
+    for (const std::string& f : faultLines) out.string(mixedToUtf8(f));
+    out.endArray();
+    out.endObject();
+    out.finish();
+    return faults == 0 ? kExitOk : kExitBadInput;
+  }
+  for (const std::string& f : faultLines) std::cout << f << '\n';
+  if (report.moreFaults > 0) std::cout << "... and " << report.moreFaults << " more faults\n";
+  std::cout << std::flush;
   std::printf("'%s': %ld records, %ld nodes in use of %ld, %d trees: %s\n", job.file.c_str(), report.records,
               report.nodesInUse, report.nodesPresent, report.trees,
               faults == 0 ? "no faults" : (std::to_string(faults) + (faults == 1 ? " fault" : " faults")).c_str());
@@ -175,6 +210,7 @@ void addStoreCommand(CLI::App& app, const GlobalOptions& global, int& exitCode) 
                     "Segment key types of a compound index, e.g. 3:10,10,0 (append d for descending)");
   check->add_option("--fields", job->fields, "Record layout to parse every record with, e.g. S26,S26,U2,U2,B1024,X242,L4");
   check->add_option("--max-faults", job->maxFaults, "List at most this many faults")->check(CLI::PositiveNumber);
+  check->add_flag("--json", job->json, "Write the counts and faults as JSON");
   check->callback([job, &exitCode] { exitCode = runStoreCheck(*job); });
 
   auto rjob = std::make_shared<StoreRecoverJob>();

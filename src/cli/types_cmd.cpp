@@ -1,7 +1,6 @@
 // kestrel types: the part classes linked into the program, with type id,
 // class name, display name and where the circuit and hybrid menus place them.
 #include <CLI/CLI.hpp>
-#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <iostream>
@@ -9,6 +8,8 @@
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/listing_options.hpp"
+#include "core/document_json.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
 
@@ -17,6 +18,7 @@ namespace {
 
 struct TypesJob {
   bool json = false;
+  ListingRequest listing;
 };
 
 // 1-based index of a type in the menu of a document kind, or 0 when that
@@ -31,29 +33,42 @@ std::string menuText(std::size_t index) { return index == 0 ? std::string("-") :
 
 int runTypes(const TypesJob& job) {
   const PartRegistry& registry = PartRegistry::instance();
-  nlohmann::json rows = nlohmann::json::array();
-  if (!job.json) {
+  const ListingPage shown = listingPageOf(job.listing);
+  JsonWriter json(std::cout);
+  if (job.json) {
+    json.beginObject();
+    json.key("command");
+    json.string("types");
+    json.key("schema");
+    json.integer(kJsonSchema);
+    json.key("types");
+    json.beginArray();
+  } else {
     std::printf("%-5s %-16s %-22s %-8s %-7s\n", "ID", "CLASS", "NAME", "CIRCUIT", "HYBRID");
   }
+  std::size_t index = 0;
   for (const PartType& t : allPartTypes()) {
-    if (!registry.isRegistered(t.id)) continue;
+    if (!registry.isRegistered(t.id) || !shown.shows(index++)) continue;
     auto part = registry.create(t.id, false);
     const std::string name = part ? part->GetTypeName() : std::string(t.menuName);
     const std::size_t circuit = menuIndexOf(t, false);
     const std::size_t hybrid = menuIndexOf(t, true);
     if (job.json) {
-      nlohmann::json row = {{"id", t.id},
-                            {"class", std::string(t.className)},
-                            {"name", name},
-                            {"circuitMenu", circuit}};
-      row["hybridMenu"] = hybrid == 0 ? nlohmann::json(nullptr) : nlohmann::json(hybrid);
-      rows.push_back(row);
+      json.sortedObject({{"id", jsonInteger(t.id)},
+                         {"class", jsonString(t.className)},
+                         {"name", jsonString(name)},
+                         {"circuitMenu", jsonInteger(static_cast<long long>(circuit))},
+                         {"hybridMenu", hybrid == 0 ? "null" : jsonInteger(static_cast<long long>(hybrid))}});
     } else {
       std::printf("%-5u %-16s %-22s %-8s %-7s\n", static_cast<unsigned>(t.id), std::string(t.className).c_str(),
                   name.c_str(), menuText(circuit).c_str(), menuText(hybrid).c_str());
     }
   }
-  if (job.json) std::cout << rows.dump(2) << '\n';
+  if (job.json) {
+    json.endArray();
+    json.endObject();
+    json.finish();
+  }
   return kExitOk;
 }
 
@@ -63,6 +78,7 @@ void addTypesCommand(CLI::App& app, const GlobalOptions&, int& exitCode) {
   auto job = std::make_shared<TypesJob>();
   CLI::App* cmd = app.add_subcommand("types", "List the registered part classes with their type ids and menus");
   cmd->add_flag("--json", job->json, "Write the list as JSON");
+  addListingOptions(cmd, job->listing);
   cmd->callback([job, &exitCode] { exitCode = runTypes(*job); });
 }
 

@@ -8,12 +8,15 @@
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/document_json.hpp"
 #include "core/document_sub_files.hpp"
 #include "core/file_system.hpp"
 #include "core/merge.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/whatif_command.hpp"
+#include "core/whatif_json.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -28,6 +31,7 @@ struct WhatIfJob {
   std::string pnFilter;
   bool topOnly = false;
   bool dryRun = false;
+  bool json = false;
 };
 
 // "set:40", "increase:10", "decrease:5" (and "calc" for the stress).
@@ -111,21 +115,26 @@ int runWhatIf(const WhatIfJob& job, const GlobalOptions& global) {
   }
   for (const std::string& line : outcome.lines) {
     session.log.line(line);
-    std::cout << line << '\n';
+    if (!job.json) std::cout << line << '\n';
   }
   for (const std::string& line : whatIfTotalsLines(outcome)) {
     session.log.line(line);
-    std::cout << line << '\n';
+    if (!job.json) std::cout << line << '\n';
   }
   for (const std::string& path : outcome.saved) session.log.line("   ...saved '" + path + "'.");
-  if (job.dryRun) std::cout << "(dry run: no file was changed)\n";
+  if (job.dryRun && !job.json) std::cout << "(dry run: no file was changed)\n";
   session.log.end();
+  if (job.json) {
+    JsonWriter out(std::cout);
+    writeWhatIfJson(out, job.file, job.dryRun, *doc, outcome);
+  }
   return kExitOk;
 }
 
 struct MergeJob {
   std::string from;
   std::string into;
+  bool json = false;
 };
 
 int runMerge(const MergeJob& job, const GlobalOptions& global) {
@@ -151,7 +160,18 @@ int runMerge(const MergeJob& job, const GlobalOptions& global) {
   const std::string summary = strprintf("%d records merged into '%s'.", outcome.merged, job.into.c_str());
   session.log.line(summary);
   session.log.end();
-  std::cout << summary << '\n';
+  if (job.json) {
+    JsonWriter out(std::cout);
+    out.sortedObject({{"command", jsonString("merge")},
+                      {"schema", jsonInteger(kJsonSchema)},
+                      {"from", jsonString(mixedToUtf8(job.from))},
+                      {"into", jsonString(mixedToUtf8(job.into))},
+                      {"merged", jsonInteger(outcome.merged)},
+                      {"ok", jsonBool(outcome.ok)}});
+    out.finish();
+  } else {
+    std::cout << summary << '\n';
+  }
   return outcome.ok ? kExitOk : kExitUserError;
 }
 
@@ -170,12 +190,14 @@ void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exi
   whatif->add_option("--pn", job->pnFilter, "Change only records whose part number starts so");
   whatif->add_flag("--top-only", job->topOnly, "Change the top file only (sub-files are recalculated)");
   whatif->add_flag("--dry-run", job->dryRun, "Show the results without changing any file");
+  whatif->add_flag("--json", job->json, "Write every document's failure rate before and after as JSON");
   whatif->callback([job, &global, &exitCode] { exitCode = runWhatIf(*job, global); });
 
   auto merge = std::make_shared<MergeJob>();
   CLI::App* cmd = app.add_subcommand("merge", "Copy every record of one file into another of its kind");
   cmd->add_option("from", merge->from, "The file whose records are copied (not changed)")->required();
   cmd->add_option("into", merge->into, "The file that receives them")->required();
+  cmd->add_flag("--json", merge->json, "Write the count of records merged as JSON");
   cmd->callback([merge, &global, &exitCode] { exitCode = runMerge(*merge, global); });
 }
 

@@ -150,7 +150,9 @@ TEST_F(Workflow, KilledHolderLeavesNoLock) {
 TEST(KeywordsCommand, JsonListsTheWholeCatalogueInOrder) {
   const RunResult r = runKestrel({"keywords", "--json"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const auto rows = nlohmann::json::parse(r.out);
+  const auto doc = nlohmann::json::parse(r.out);
+  EXPECT_EQ(doc["schema"], 1);
+  const auto& rows = doc["keywords"];
   ASSERT_EQ(rows.size(), kCatalogueSize);
   const auto catalogue = keywordCatalogue();
   for (std::size_t i = 0; i < rows.size(); ++i) {

@@ -1,18 +1,22 @@
 // The standard record text lines: exact layouts, the *NOCALC* and *OVER*
 // marks, and the 132-character bound whatever the record holds; and the
-// stored texts' code page, Windows-1252, to and from UTF-8.
+// stored texts' code page, Windows-1252, to and from UTF-8; and the JSON
+// texts of numbers, strings and documents.
 #include "core/text_lines.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <functional>
 #include <limits>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "core/json_writer.hpp"
 #include "core/number_format.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
@@ -408,6 +412,47 @@ TEST(Windows1252, StoresWhatTheCodePageHoldsAndReplacesTheRest) {
   EXPECT_EQ(replacedNote(omega, 3, 5), "   ...'\u03A9\uFFFD' character(s) not in Windows-1252 replaced by '?' (R3/F5)...");
   // A line joining a UTF-8 file name and a stored part number shows both.
   EXPECT_EQ(mixedToUtf8("Z\u00FCrich.cir PN=\xB5" "F \x80"), "Z\u00FCrich.cir PN=\u00B5" "F \u20AC");
+}
+
+// JSON numbers: the shortest text that reads back to the same double,
+// plain between 1e-4 and 1e15 (whole numbers with ".0"), exponent form outside.
+TEST(JsonText, NumbersReadBackExactlyInTheirLayout) {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {{0.0, "0.0"},         {1.0, "1.0"},       {-2.5, "-2.5"},     {0.1, "0.1"},
+               {0.0001, "0.0001"},   {1e-5, "1e-05"},    {1.5e-7, "1.5e-07"}, {1e14, "100000000000000.0"}, {1e15, "1e+15"},
+               {1e16, "1e+16"},      {123.456, "123.456"}, {20935.293212724715, "20935.293212724715"},
+               {0.1f, "0.10000000149011612"}, {1.25e300, "1.25e+300"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(jsonNumber(c.value), c.text);
+    EXPECT_EQ(std::strtod(c.text, nullptr), c.value) << c.text;
+  }
+  EXPECT_EQ(jsonNumber(std::numeric_limits<double>::infinity()), "null");
+  EXPECT_EQ(jsonNumber(std::nan("")), "null");
+}
+
+TEST(JsonText, StringsEscapeQuotesBackslashesAndControlsOnly) {
+  EXPECT_EQ(jsonString("a\"b\\c\n\t\x01\x7f\xc3\xa9"), "\"a\\\"b\\\\c\\n\\t\\u0001\x7f\xc3\xa9\"");
+}
+
+TEST(JsonText, WriterLaysOutNestedValuesTwoBlanksDeep) {
+  std::ostringstream text;
+  {
+    JsonWriter out(text);
+    out.beginObject();
+    out.key("a");
+    out.beginArray();
+    out.integer(1);
+    out.beginObject();
+    out.endObject();
+    out.endArray();
+    out.key("b");
+    out.sortedObject({{"z", "1"}, {"y", "2"}, {"z", "3"}});
+    out.endObject();
+    out.finish();
+  }
+  EXPECT_EQ(text.str(), "{\n  \"a\": [\n    1,\n    {}\n  ],\n  \"b\": {\n    \"y\": 2,\n    \"z\": 3\n  }\n}\n");
 }
 
 }  // namespace
