@@ -124,6 +124,7 @@ void Transcript::TestBody() {
       input += rest(2) + "\n";
     } else if (line == "% examples") {
       for (const auto& e : std::filesystem::directory_iterator(KESTREL_EXAMPLES)) {
+        if (!e.is_regular_file()) continue;  // examples/scripts
         std::filesystem::copy_file(e.path(), dir + "/" + e.path().filename().string());
       }
     } else if (line.rfind("% sh ", 0) == 0) {

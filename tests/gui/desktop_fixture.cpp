@@ -119,6 +119,7 @@ fs::path DesktopFixture::freshExamples(const std::string& name) {
   fs::remove_all(folder);
   fs::create_directories(folder);
   for (const auto& entry : fs::directory_iterator(KESTREL_EXAMPLES)) {
+    if (!entry.is_regular_file()) continue;  // examples/scripts
     fs::copy_file(entry.path(), folder / entry.path().filename());
   }
   return folder;

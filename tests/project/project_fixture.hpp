@@ -42,6 +42,7 @@ class ProjectFixture : public ::testing::Test {
   void SetUp() override {
     registerAllParts();
     for (const auto& entry : std::filesystem::directory_iterator(KESTREL_EXAMPLES)) {
+      if (!entry.is_regular_file()) continue;  // examples/scripts
       std::filesystem::copy_file(entry.path(), dir.file(entry.path().filename().string()));
     }
     project.setPath(dir.file("unit.prj"));
