@@ -29,6 +29,7 @@ struct ImportArgs {
   std::string library;  // LibraryRecall: the library parts are recalled from
   std::string xref;     // and the cross-reference file searched first
   bool xrefMoveBoth = false;
+  bool strict = false;  // a warning of any record leaves its output unwritten
 };
 
 bool endsWithDocExtension(const std::string& path) {
@@ -83,7 +84,8 @@ int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
       return kExitBadInput;
     }
   }
-  const ImportJob job = bomImportJob(plan, args.output, args.library);
+  ImportJob job = bomImportJob(plan, args.output, args.library);
+  job.strict = args.strict;
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, bomPlanLines(plan), outcome)) return kExitUserError;
   Session& session = global.session();
@@ -148,6 +150,7 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
   job.libraryPath = args.library;
   job.xrefPath = args.xref;
   job.xrefMoveBoth = args.xrefMoveBoth;
+  job.strict = args.strict;
 
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, {}, outcome)) return kExitUserError;
@@ -295,6 +298,7 @@ void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   imp->add_option("--xref", args->xref, "Cross-reference file searched first when recalling");
   imp->add_flag("--xref-move-both", args->xrefMoveBoth,
                 "Recalled through --xref: XRefPN-->PN,PN-->PN2 (default XRefPN-->PN2)");
+  imp->add_flag("--strict", args->strict, "A value clamped, cut or defaulted fails its file (nothing is written)");
   imp->callback([args, &global, &exitCode] { exitCode = runImportCommand(*args, global); });
 
   auto def = std::make_shared<DefArgs>();

@@ -396,6 +396,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   });
 
   addRecallTransferCommands(app, global, exitCode);
+  addLibraryEditCommands(app, exitCode);
 }
 
 }  // namespace kestrel::cli
