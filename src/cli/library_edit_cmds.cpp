@@ -189,13 +189,9 @@ int runLibDelete(const LibEditJob& job) {
   int rc = kExitOk;
   for (const std::string& pn : job.pns) {
     library::LibEntry entry;
-    const Outcome found = findPart(*lib, pn, entry);
-    const Outcome o = found == Outcome::Ok ? lib->remove(entry.pn) : found;
+    const Outcome o = lib->remove(findPart(*lib, pn, entry) == Outcome::Ok ? entry.pn : pn);
     if (o == Outcome::Ok) {
       ++deleted;
-    } else if (o == Outcome::NotFound) {
-      printNotFound(job.file, "PN: '%s'\nMatching record was not found.", pn);
-      rc = kExitUserError;
     } else {
       printFailure("Can not delete record", lib->error());
       rc = kExitUserError;
@@ -245,9 +241,6 @@ int runXRefDelete(const LibEditJob& job) {
     const Outcome o = x->remove(pn);
     if (o == Outcome::Ok) {
       ++deleted;
-    } else if (o == Outcome::NotFound) {
-      printNotFound(job.file, "Cross-Ref PN: '%s'\nMatching record was not found.", pn);
-      rc = kExitUserError;
     } else {
       printFailure("Can not delete record", x->error());
       rc = kExitUserError;
