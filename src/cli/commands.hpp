@@ -33,6 +33,7 @@ void addTypesCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addHelpCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDemoCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addRecordCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/assignment_report.hpp"
 #include "cli/commands.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
@@ -23,23 +24,10 @@ struct DocumentJob {
   std::string partType;  // add: class name, type id or menu name
   std::vector<std::string> values;
   bool force = false;
+  bool strict = false;  // every warning refuses the change
 };
 
-// Prints the readers' log and the keywords nothing read. False when the
-// values could not be applied.
-bool report(const Status& status, const AssignmentResult& result, const std::string& file,
-            const GlobalOptions& global) {
-  (void)global;
-  // Reader messages tell what was clamped or defaulted: they always show.
-  for (const std::string& line : result.log) std::cerr << line << '\n';
-  for (const std::string& keyword : result.unused) {
-    fileMessage(file, "warning: " + keyword + " is not a field here and was ignored");
-  }
-  if (!status) fileMessage(file, status.message());
-  return status.isOk();
-}
-
-int runNew(const DocumentJob& job, const GlobalOptions& global) {
+int runNew(const DocumentJob& job) {
   const DocKind kind = job.kind == "hybrid" ? DocKind::Hybrid : DocKind::Circuit;
   DocumentLock lock;  // two makers of one new file: the second one finds it made
   if (!lockForChange(job.file, lock)) return kExitUserError;
@@ -48,31 +36,26 @@ int runNew(const DocumentJob& job, const GlobalOptions& global) {
     return kExitUserError;
   }
   std::vector<KeywordAssignment> values;
-  if (Status s = parseAssignments(job.values, values); !s) {
-    fileMessage(job.file, s.message());
-    return kExitUserError;
-  }
-  CCircDoc doc(kind);
   AssignmentResult result;
-  if (!report(assignHeaderFields(doc.header(), doc.isHybrid(), values, result), result, job.file, global)) {
+  if (!parseValues(job.values, job.file, values, result)) return kExitUserError;
+  CCircDoc doc(kind);
+  if (!reportAssignments(assignHeaderFields(doc.header(), doc.isHybrid(), values, result), result, job.file,
+                         false)) {
     return kExitUserError;
   }
   return saveDocumentTo(doc, job.file) ? kExitOk : kExitUserError;
 }
 
-int runSet(const DocumentJob& job, const GlobalOptions& global) {
+int runSet(const DocumentJob& job) {
   std::vector<KeywordAssignment> values;
-  if (Status s = parseAssignments(job.values, values); !s) {
-    fileMessage(job.file, s.message());
-    return kExitUserError;
-  }
+  AssignmentResult result;
+  if (!parseValues(job.values, job.file, values, result)) return kExitUserError;
   DocumentLock lock;
   if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
-  AssignmentResult result;
-  if (!report(assignHeaderFields(doc->header(), doc->isHybrid(), values, result), result, job.file,
-              global)) {
+  if (!reportAssignments(assignHeaderFields(doc->header(), doc->isHybrid(), values, result), result, job.file,
+                         job.strict)) {
     return kExitUserError;
   }
   // Records are recalculated against the new header at once; totals wait
@@ -84,10 +67,8 @@ int runSet(const DocumentJob& job, const GlobalOptions& global) {
 
 int runAdd(const DocumentJob& job, const GlobalOptions& global) {
   std::vector<KeywordAssignment> values;
-  if (Status s = parseAssignments(job.values, values); !s) {
-    fileMessage(job.file, s.message());
-    return kExitUserError;
-  }
+  AssignmentResult result;
+  if (!parseValues(job.values, job.file, values, result)) return kExitUserError;
   DocumentLock lock;
   if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
@@ -107,9 +88,8 @@ int runAdd(const DocumentJob& job, const GlobalOptions& global) {
     return kExitUserError;
   }
   const bool smtAllowed = !doc->isHybrid() && doc->header().HASSMT != 0;
-  AssignmentResult result;
-  if (!report(assignPartFields(*part, values, smtAllowed, doc->header().TEMP, result), result, job.file,
-              global)) {
+  if (!reportAssignments(assignPartFields(*part, values, smtAllowed, doc->header().TEMP, result), result,
+                         job.file, job.strict)) {
     return kExitUserError;
   }
   TerminalUi ui(global.assumeYes, global.quiet);
@@ -132,18 +112,20 @@ void addDocumentCommands(CLI::App& app, const GlobalOptions& global, int& exitCo
   create->add_option("file", job->file, "The new file (.cir or .hyb)")->required();
   create->add_option("values", job->values, "Header fields as HEADER_KEYWORD=VALUE");
   create->add_flag("--force", job->force, "Replace an existing file (the old one is kept as .BAK)");
-  create->callback([job, &global, &exitCode] { exitCode = runNew(*job, global); });
+  create->callback([job, &exitCode] { exitCode = runNew(*job); });
 
   CLI::App* set = app.add_subcommand("set", "Change header fields of a circuit or hybrid file");
   set->add_option("file", job->file, "The file")->required();
   set->add_option("values", job->values, "Header fields as HEADER_KEYWORD=VALUE")->required();
-  set->callback([job, &global, &exitCode] { exitCode = runSet(*job, global); });
+  set->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
+  set->callback([job, &exitCode] { exitCode = runSet(*job); });
 
   CLI::App* add = app.add_subcommand("add", "Add a part record to a circuit or hybrid file");
   add->add_option("file", job->file, "The file")->required();
   add->add_option("type", job->partType, "Part class, type id or menu name (CResistor, 401, Resistor)")
       ->required();
   add->add_option("values", job->values, "Fields as KEYWORD=VALUE (see kestrel keywords)");
+  add->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
   add->callback([job, &global, &exitCode] { exitCode = runAdd(*job, global); });
 }
 

@@ -61,7 +61,7 @@ bool parseSize(const std::string& text, graph::ChartStyle& style) {
 bool buildDefinition(const GraphCommandJob& job, Session& session, graph::GraphDefinition& d) {
   if (!job.openGdf.empty()) {
     if (Status s = graph::openGraphDefinition(posixFileSystem(), job.openGdf, d); !s) {
-      std::cerr << "kestrel: " << s.message() << '\n';
+      std::cerr << "kestrel: " << graph::graphDefinitionFailure(s, job.openGdf) << '\n';
       return false;
     }
     graph::rememberGraphDefinition(session.settings, job.openGdf);
@@ -185,7 +185,7 @@ int runGraphCommand(const GraphCommandJob& job, const GlobalOptions& global) {
   if (!job.saveGdf.empty()) {
     definition.settings = run.settings;
     if (Status s = graph::saveGraphDefinition(posixFileSystem(), job.saveGdf, definition); !s) {
-      std::cerr << "kestrel: " << s.message() << '\n';
+      std::cerr << "kestrel: " << graph::graphDefinitionFailure(s, job.saveGdf) << '\n';
       code = kExitUserError;
     } else {
       graph::rememberGraphDefinition(session.settings, job.saveGdf);

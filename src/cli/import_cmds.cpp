@@ -31,6 +31,7 @@ struct ImportArgs {
   std::string xref;     // and the cross-reference file searched first
   bool xrefMoveBoth = false;
   bool json = false;  // the outcome of every file as JSON; the review lines go to stderr
+  bool strict = false;  // a warning of any record leaves its output unwritten
 };
 
 bool endsWithDocExtension(const std::string& path) {
@@ -90,7 +91,8 @@ int runBomCommand(const ImportArgs& args, const GlobalOptions& global) {
       return kExitBadInput;
     }
   }
-  const ImportJob job = bomImportJob(plan, args.output, args.library);
+  ImportJob job = bomImportJob(plan, args.output, args.library);
+  job.strict = args.strict;
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, bomPlanLines(plan), outcome, args.json)) return kExitUserError;
   Session& session = global.session();
@@ -156,6 +158,7 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
   job.libraryPath = args.library;
   job.xrefPath = args.xref;
   job.xrefMoveBoth = args.xrefMoveBoth;
+  job.strict = args.strict;
 
   ImportOutcome outcome;
   if (!confirmAndRun(job, global, {}, outcome)) return kExitUserError;
@@ -308,6 +311,7 @@ void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   imp->add_flag("--xref-move-both", args->xrefMoveBoth,
                 "Recalled through --xref: XRefPN-->PN,PN-->PN2 (default XRefPN-->PN2)");
   imp->add_flag("--json", args->json, "Write the outcome of every file as JSON");
+  imp->add_flag("--strict", args->strict, "A value clamped, cut or defaulted fails its file (nothing is written)");
   imp->callback([args, &global, &exitCode] { exitCode = runImportCommand(*args, global); });
 
   auto def = std::make_shared<DefArgs>();

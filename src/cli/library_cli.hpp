@@ -8,6 +8,9 @@
 namespace kestrel::cli {
 
 void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+// lib edit, convert and delete; xref edit and delete (library_edit_cmds.cpp),
+// added to the lib and xref commands.
+void addLibraryEditCommands(CLI::App& app, int& exitCode);
 // Prints a library failure on stderr as "kestrel: <context>: <what>: <detail>".
 void printStoreMessage(const library::StoreMessage& message);
 

@@ -11,9 +11,7 @@
 #include "cli/listing_options.hpp"
 #include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
-#include "core/circ_header.hpp"
 #include "core/document_json.hpp"
-#include "core/keywords/keyword_assignments.hpp"
 #include "core/part.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
@@ -37,9 +35,6 @@ using library::Outcome;
 struct LibJob {
   std::string file;
   std::string description;
-  std::string partType;
-  std::vector<std::string> values;
-  bool hybrid = false;
   bool replace = false;
   int style = 1;
   ListingRequest listing;
@@ -81,48 +76,6 @@ int runLibCreate(const LibJob& job) {
   }
   std::cout << "Created '" << job.file << "': Records: 0\n";
   return lib->close() ? kExitOk : kExitUserError;
-}
-
-int runLibAdd(const LibJob& job) {
-  std::vector<KeywordAssignment> values;
-  if (Status s = parseAssignments(job.values, values); !s) {
-    std::cerr << "kestrel: '" << job.file << "': " << s.message() << '\n';
-    return kExitUserError;
-  }
-  const PartType* type = resolvePartType(job.partType);
-  if (type == nullptr || (job.hybrid && !type->inHybridMenu)) {
-    std::cerr << "kestrel: '" << job.partType << "' is not a " << (job.hybrid ? "hybrid " : "") << "part type\n";
-    return kExitUserError;
-  }
-  auto part = PartRegistry::instance().create(type->id, job.hybrid);
-  if (!part) {
-    std::cerr << "kestrel: " << type->menuName << " parts are not available in this version\n";
-    return kExitUserError;
-  }
-  CCircHeader header;
-  AssignmentResult result;
-  const Status s = assignPartFields(*part, values, false, header.TEMP, result);
-  for (const std::string& line : result.log) std::cerr << line << '\n';
-  for (const std::string& k : result.unused) std::cerr << "kestrel: warning: " << k << " is not a field here and was ignored\n";
-  if (!s) {
-    std::cerr << "kestrel: '" << job.file << "': " << s.message() << '\n';
-    return kExitUserError;
-  }
-  if (part->PN.empty()) {
-    std::cerr << "kestrel: '" << job.file << "': a library part needs a part number (PN=...)\n";
-    return kExitUserError;
-  }
-  part->Calculate(header);
-  auto lib = openLibrary(job.file, true);
-  if (!lib) return kExitBadInput;
-  library::StoreCounters counters;
-  const Outcome o = lib->put(*part, job.replace, counters);
-  if (o == Outcome::Failed) printStoreMessage(lib->error());
-  std::cout << (job.replace ? strprintf("Succeed:%ld  ReplaceDuplicatePN:%ld", counters.succeed, counters.replaced)
-                            : strprintf("Succeed:%ld  DuplicatePN:%ld", counters.succeed, counters.duplicate))
-            << '\n';
-  if (o == Outcome::Duplicate) std::cerr << "kestrel: '" << job.file << "': PN '" << part->PN << "': duplicate part number\n";
-  return o == Outcome::Ok ? kExitOk : kExitUserError;
 }
 
 // Damaged records are listed from their keys and named on stderr; records
@@ -238,15 +191,6 @@ int runLibFind(const LibJob& job) {
     if (!line.empty()) std::cout << line << '\n';
   }
   return kExitOk;
-}
-
-int runLibDelete(const LibJob& job) {
-  auto lib = openLibrary(job.file, true);
-  if (!lib) return kExitBadInput;
-  const Outcome o = lib->remove(job.text);
-  if (o != Outcome::Ok) printStoreMessage(lib->error());
-  std::cout << "Deleted:" << (o == Outcome::Ok ? 1 : 0) << "  Records:" << lib->count() << '\n';
-  return o == Outcome::Ok ? kExitOk : kExitUserError;
 }
 
 // Lib merge and xref merge: the question, then the merge with its log.
@@ -392,14 +336,6 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_option("--descr", job->description, "Library description")->transform(storedText());
   c->callback([job, &exitCode] { exitCode = runLibCreate(*job); });
 
-  c = lib->add_subcommand("add", "Add a part to a library (fields as KEYWORD=VALUE)");
-  c->add_option("LIB", job->file, "The library")->required();
-  c->add_option("TYPE", job->partType, "Part class, type id or menu name")->required();
-  c->add_option("values", job->values, "Fields as KEYWORD=VALUE; PN= is required");
-  c->add_flag("--hybrid", job->hybrid, "A hybrid part");
-  c->add_flag("--replace", job->replace, "Replace the part of the same number");
-  c->callback([job, &exitCode] { exitCode = runLibAdd(*job); });
-
   c = lib->add_subcommand("list", "List a library in part-type order (a page at a time at a terminal)");
   c->add_option("LIB", job->file, "The library")->required();
   c->add_option("--style", job->style, "1: number, type, date; 2: number, PN2, type")->check(CLI::Range(1, 2));
@@ -413,11 +349,6 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_option("--by", job->by, "pn, pn2, type or hybtype")->check(CLI::IsMember({"pn", "pn2", "type", "hybtype"}));
   c->add_flag("--json", job->json, "Write the entry and the whole part record as JSON");
   c->callback([job, &exitCode] { exitCode = runLibFind(*job); });
-
-  c = lib->add_subcommand("delete", "Delete the part of a part number");
-  c->add_option("LIB", job->file, "The library")->required();
-  c->add_option("PN", job->text, "Part number")->transform(storedText())->required();
-  c->callback([job, &exitCode] { exitCode = runLibDelete(*job); });
 
   c = lib->add_subcommand("merge", "Add every part of another library (duplicates are skipped)");
   c->add_option("LIB", job->file, "The library that receives the parts")->required();
@@ -466,6 +397,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   });
 
   addRecallTransferCommands(app, global, exitCode);
+  addLibraryEditCommands(app, exitCode);
 }
 
 }  // namespace kestrel::cli

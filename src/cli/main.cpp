@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
   addTypesCommand(app, global, exitCode);
   addHelpCommand(app, global, exitCode);
   addDocumentCommands(app, global, exitCode);
+  addRecordCommands(app, global, exitCode);
   addShowCalcCommands(app, global, exitCode);
   addReportCommand(app, global, exitCode);
   addWhatIfMergeCommands(app, global, exitCode);

@@ -180,6 +180,13 @@ Status saveAllWithBackup(FileSystem& fs, const std::vector<FileWrite>& files) {
   // A save through a symbolic link replaces the file the link leads to.
   std::vector<std::string> targets;
   for (const FileWrite& f : files) targets.push_back(fs.linkTarget(f.path));
+  // A read-only file is kept as it is, even where the folder would let the
+  // new file be renamed over it.
+  for (const std::string& target : targets) {
+    if (fs.readOnly(target)) {
+      return Status::error(StatusCode::Denied, "Can not save '" + target + "': the file is read-only");
+    }
+  }
   std::vector<std::string> temps(files.size());
   auto removeTemps = [&](std::size_t from) {
     for (std::size_t i = from; i < temps.size(); ++i) {

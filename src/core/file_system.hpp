@@ -97,6 +97,9 @@ class FileSystem {
   // holds again; the lock goes when the last of its holders does.
   virtual Status tryLock(const std::string& path, std::unique_ptr<FileLock>& lock, std::string& holder) = 0;
   virtual FileStamp stamp(const std::string& path) = 0;
+  // True for an existing file its owner has made read-only (no write
+  // permission bit): a save refuses to replace it, whoever runs the program.
+  virtual bool readOnly(const std::string& /*path*/) { return false; }
 };
 
 // The real file system of this machine.

@@ -198,6 +198,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
   FileStamp stamp(const std::string& path) override { return detail::stampPosix(path); }
+
+  bool readOnly(const std::string& path) override {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+  }
 };
 
 }  // namespace

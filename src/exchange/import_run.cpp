@@ -177,6 +177,7 @@ class FileRun {
 
   bool runRecords(ImportTarget& target, OutputMode mode, long headerNo) {
     if (!target.begin(out_.output, mode, def_)) return true;
+    const std::size_t warnedBefore = reader_.warnings();
     bool headerRead = mode == OutputMode::Update;
     if (haveHeader_ && !headerRead) {
       reader_.setRecord(&headerRecord_);
@@ -218,6 +219,11 @@ class FileRun {
       if (r == RecordResult::NotFound) ++n.notFound;
       if (r == RecordResult::Duplicate) ++n.duplicatePN;
       if (n.read % kProgressEvery == 0 && !poll(number, mode)) return false;
+    }
+    if (job_.strict && reader_.warnings() > warnedBefore) {
+      ui_.log(strprintf("   ...Error: %zu warnings with strict input; '%s' not written.",
+                        reader_.warnings() - warnedBefore, out_.output.c_str()));
+      return true;
     }
     if (!target.finish()) return true;
     out_.ok = true;

@@ -28,6 +28,9 @@ struct ImportJob {
   std::string libraryPath;          // "" = OFF
   std::string xrefPath;             // "" = OFF
   bool xrefMoveBoth = false;        // XRefPN-->PN,PN-->PN2 rather than XRefPN-->PN2
+  // Every warning of the keyword readers (a value clamped, defaulted or cut)
+  // fails its file: its output is not written.
+  bool strict = false;
   // The documents open in windows (null: none, as on the command line); a
   // circuit or hybrid output they hold is not imported to.
   OpenDocuments* openDocuments = nullptr;

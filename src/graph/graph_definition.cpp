@@ -147,6 +147,13 @@ Status openGraphDefinition(FileSystem& fs, const std::string& path, GraphDefinit
   return decodeGraphDefinition(bytes, path, definition);
 }
 
+std::string graphDefinitionFailure(const Status& failure, const std::string& path) {
+  std::string text;
+  for (char c : failure.message()) text += c == '\n' ? ' ' : c;
+  if (upperCased(text).find("'" + upperCased(path) + "'") != std::string::npos) return text;
+  return "'" + path + "': " + text;
+}
+
 Status saveGraphDefinition(FileSystem& fs, const std::string& path, const GraphDefinition& definition) {
   const auto saveError = [&](StatusCode code, const char* what, const std::string& cause) {
     return Status::error(code, strprintf("GDF Save...\n...%s '%s'...\n...[CFileException...%s].", what,

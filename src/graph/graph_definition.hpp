@@ -71,6 +71,10 @@ Status decodeGraphDefinition(std::span<const std::uint8_t> bytes, const std::str
                              GraphDefinition& definition);
 
 Status openGraphDefinition(FileSystem& fs, const std::string& path, GraphDefinition& definition);
+// The message of a failed open or save on one line, naming the file: some of
+// the definition's own texts ("end-of-file read error", "file version
+// error") do not, and a batch run must say which file it was.
+std::string graphDefinitionFailure(const Status& failure, const std::string& path);
 // Refuses a name that does not end with ".gdf" (case ignored); keeps the
 // previous file as "NAME.gdf.BAK".
 Status saveGraphDefinition(FileSystem& fs, const std::string& path, const GraphDefinition& definition);

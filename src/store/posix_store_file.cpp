@@ -158,6 +158,13 @@ class PosixStoreFileSystem final : public StoreFileSystem {
       result = errno == ENOENT ? OpenResult::NotFound : OpenResult::Failed;
       return nullptr;
     }
+    // A file its owner made read-only is not changed, whoever runs the program.
+    struct stat st {};
+    if (writable && ::fstat(fd, &st) == 0 && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      ::close(fd);
+      result = OpenResult::ReadOnly;
+      return nullptr;
+    }
     result = OpenResult::Ok;
     return std::make_unique<PosixStoreFile>(fd, writable);
   }

@@ -41,7 +41,7 @@ class StoreFile {
   virtual bool unlock(std::uint64_t offset, std::uint64_t length) = 0;
 };
 
-enum class OpenResult { Ok, NotFound, Exists, Failed };
+enum class OpenResult { Ok, NotFound, Exists, Failed, ReadOnly };  // ReadOnly: opened for writing, but read-only
 
 class StoreFileSystem {
  public:

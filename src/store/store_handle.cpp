@@ -102,7 +102,7 @@ int RecordStore::openFile(const std::string& path, std::size_t recordBufferSize,
   // itself never writes.
   file_ = fs.open(path, true, r);
   if (!file_ && access == kReadOnlyAccess) file_ = fs.open(path, false, r);
-  if (!file_) return kFail;
+  if (!file_) return r == OpenResult::ReadOnly ? kReadOnly : kFail;
   share_ = share;
   access_ = access;
   // The share byte: every shared open holds it shared, an exclusive one alone.

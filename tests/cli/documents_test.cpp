@@ -15,6 +15,8 @@
 
 #include "core/file_system.hpp"
 #include "core/keywords/catalogue.hpp"
+#include "store/library/part_library.hpp"
+#include "store/library/xref_file.hpp"
 #include "run_kestrel.hpp"
 
 namespace kestrel::test {
@@ -93,6 +95,9 @@ TEST_F(Workflow, HeldLockStopsEveryWriterNamingTheHolder) {
       {top, {"calc", top}},
       {child, {"calc", top}},  // a sub-file it would save
       {child, {"whatif", top, "--temp", "increase:5"}},
+      {top, {"edit", top, "1", "QTY=2"}},
+      {top, {"convert", top, "PN=SUB", "CMisc", "--defaults"}},
+      {top, {"-y", "delete", top, "1"}},
   };
   auto bytes = [](const std::string& f) {
     std::ifstream in(f, std::ios::binary);
@@ -118,6 +123,44 @@ TEST_F(Workflow, HeldLockStopsEveryWriterNamingTheHolder) {
     EXPECT_EQ(runKestrel({"--lock-wait", "0", "show", top}).exitCode, 0);
   }
   EXPECT_EQ(runKestrel({"-q", "--lock-wait", "0", "calc", top}).exitCode, 0);  // released with its holder
+}
+
+// A library or cross-reference record another program holds under its
+// record lock is refused by every command that would change it, with the
+// window's words and the library's three-part message.
+TEST_F(Workflow, HeldLibraryRecordIsRefused) {
+  const std::string lib = file("p.lib"), xrf = file("x.xrf");
+  ASSERT_EQ(runKestrel({"lib", "create", lib}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"lib", "add", lib, "CMisc", "PN=HELD"}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"xref", "create", xrf}).exitCode, 0);
+  ASSERT_EQ(runKestrel({"xref", "add", xrf, "X1", "HELD"}).exitCode, 0);
+  library::StoreMessage error;
+  auto heldLib = library::PartLibrary::open(lib, true, error);
+  auto heldXRef = library::XRefFile::open(xrf, true, error);
+  ASSERT_TRUE(heldLib && heldXRef) << error.text();
+  library::LibEntry part;
+  library::XRefEntry xref;
+  ASSERT_EQ(heldLib->findPn("HELD", part), library::Outcome::Ok);
+  ASSERT_EQ(heldLib->store().LockRecord(), store::kOk);
+  ASSERT_EQ(heldXRef->findPn("X1", xref), library::Outcome::Ok);
+  ASSERT_EQ(heldXRef->store().LockRecord(), store::kOk);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"lib", "edit", lib, "HELD", "QTY=2"}, "Can not edit record"},
+      {{"lib", "convert", lib, "HELD", "CResistor", "--defaults"}, "Can not convert record"},
+      {{"lib", "delete", lib, "HELD"}, "Can not delete record"},
+      {{"xref", "edit", xrf, "X1", "--libpn", "OTHER"}, "Can not edit record"},
+      {{"xref", "delete", xrf, "X1"}, "Can not delete record"},
+  };
+  for (const auto& [args, failure] : cases) {
+    const RunResult r = runKestrel(args);
+    EXPECT_EQ(r.exitCode, 1) << args[1];
+    EXPECT_NE(r.err.find("kestrel: " + failure + ": '"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("...can not lock record... ...record is locked by another process."), std::string::npos)
+        << r.err;
+  }
+  // Nothing changed: the part and the cross-reference read as before.
+  EXPECT_NE(runKestrel({"lib", "find", lib, "HELD"}).out.find("Miscellaneous"), std::string::npos);
+  EXPECT_NE(runKestrel({"xref", "find", xrf, "X1"}).out.find("HELD"), std::string::npos);
 }
 
 // A writer killed while it holds the lock leaves nothing that stops the next one.

@@ -16,12 +16,15 @@ namespace {
 // one input record. The values are typed in UTF-8; the record keeps
 // Windows-1252, and what it cannot hold becomes '?' with a note in the log.
 struct AssignedInput {
-  AssignedInput(const std::vector<KeywordAssignment>& values, std::vector<std::string>& log) {
+  AssignedInput(const std::vector<KeywordAssignment>& values, AssignmentResult& result) {
     record.number = 1;
     for (std::size_t i = 0; i < values.size(); ++i) {
       const int field = static_cast<int>(i) + 1;
       record.setText(field, storedFieldText(values[i].value, record.number, field,
-                                            [&log](std::string_view note) { log.emplace_back(note); }));
+                                            [&result](std::string_view note) {
+                                              result.log.emplace_back(note);
+                                              ++result.warnings;
+                                            }));
       for (CKwd& k : keywords) {
         if (k.name == values[i].keyword) k.fieldNumber = static_cast<float>(field);
       }
@@ -33,6 +36,7 @@ struct AssignedInput {
 
 Status finish(bool ok, const KeywordReader& reader, const std::vector<KeywordAssignment>& values,
               AssignmentResult& result) {
+  result.warnings += reader.warnings();
   for (const KeywordAssignment& v : values) {
     if (reader.consulted().count(v.keyword) == 0) result.unused.push_back(v.keyword);
   }
@@ -42,7 +46,8 @@ Status finish(bool ok, const KeywordReader& reader, const std::vector<KeywordAss
 
 }  // namespace
 
-Status parseAssignments(const std::vector<std::string>& texts, std::vector<KeywordAssignment>& out) {
+Status parseAssignments(const std::vector<std::string>& texts, std::vector<KeywordAssignment>& out,
+                        AssignmentResult* result) {
   out.clear();
   std::set<std::string> seen;
   if (texts.size() > static_cast<std::size_t>(kMaxInputFields)) {
@@ -62,7 +67,14 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
     if (!seen.insert(a.keyword).second) {
       return Status::error(StatusCode::InvalidArgument, "'" + a.keyword + "' is given twice");
     }
-    if (a.value.size() > kMaxInputText) a.value.resize(kMaxInputText);
+    if (a.value.size() > kMaxInputText) {
+      if (result != nullptr) {
+        result->log.push_back(strprintf("   ...'%s' text of %zu characters cut to %zu...", a.keyword.c_str(),
+                                        a.value.size(), kMaxInputText));
+        ++result->warnings;
+      }
+      a.value.resize(kMaxInputText);
+    }
     out.push_back(std::move(a));
   }
   return Status::ok();
@@ -70,7 +82,7 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
 
 Status assignPartFields(CPart& part, const std::vector<KeywordAssignment>& values, bool smtAllowed,
                         float ambient, AssignmentResult& result) {
-  AssignedInput input(values, result.log);
+  AssignedInput input(values, result);
   KeywordReader reader(input.keywords, [&](std::string_view line) { result.log.emplace_back(line); });
   reader.setRecord(&input.record);
   const bool ok = part.ImportFields(reader, false, smtAllowed, ambient);
@@ -80,7 +92,7 @@ Status assignPartFields(CPart& part, const std::vector<KeywordAssignment>& value
 
 Status assignHeaderFields(CCircHeader& header, bool hybrid,
                           const std::vector<KeywordAssignment>& values, AssignmentResult& result) {
-  AssignedInput input(values, result.log);
+  AssignedInput input(values, result);
   KeywordReader reader(input.keywords, [&](std::string_view line) { result.log.emplace_back(line); });
   reader.setRecord(&input.record);
   const bool ok = header.ImportFields(reader, hybrid);

@@ -21,12 +21,20 @@ struct KeywordAssignment {
 };
 
 // Splits "KEYWORD=VALUE" texts. Refuses a text without '=', a keyword that is
-// not in the catalogue, a keyword given twice, and more than 256 values.
-Status parseAssignments(const std::vector<std::string>& texts, std::vector<KeywordAssignment>& out);
+// not in the catalogue, a keyword given twice, and more than 256 values. A
+// value longer than an input field holds is cut, with a warning in `result`.
+struct AssignmentResult;
+Status parseAssignments(const std::vector<std::string>& texts, std::vector<KeywordAssignment>& out,
+                        AssignmentResult* result = nullptr);
 
 struct AssignmentResult {
   std::vector<std::string> log;      // the readers' messages
   std::vector<std::string> unused;   // keywords given that the record or header does not read
+  // How many of the log lines are warnings (a value clamped, defaulted, cut
+  // or changed to fit the record's character set). With `unused`, what a
+  // strict run refuses.
+  std::size_t warnings = 0;
+  bool clean() const { return warnings == 0 && unused.empty(); }
 };
 
 // The record reads its fields. `smtAllowed` for a circuit with surface-mount

@@ -115,6 +115,20 @@ void KeywordReader::log(const std::string& line) const {
   if (log_) log_(line);
 }
 
+void KeywordReader::warn(const std::string& line) const {
+  ++warnings_;
+  log(line);
+}
+
+std::string KeywordReader::fitted(const CKwd& kwd, const Source& src, std::string text, std::size_t maxLength,
+                                  bool upperCase) const {
+  if (text.size() > maxLength) {
+    warn(strprintf("   ...'%s' text of %zu characters cut to %zu (R%ld/F%d)...", kwd.name.c_str(), text.size(),
+                   maxLength, recordNumber(), src.fieldNumber));
+  }
+  return cut(std::move(text), maxLength, upperCase);
+}
+
 long KeywordReader::recordNumber() const { return record_ != nullptr ? record_->number : 0; }
 
 const CKwd* KeywordReader::find(std::string_view keyword) const {
@@ -168,7 +182,7 @@ KeywordReader::Source KeywordReader::fetch(const CKwd& kwd) const {
     const int shown = std::isnan(number) ? 0
                                          : static_cast<int>(std::clamp(number, double{INT_MIN},
                                                                        double{INT_MAX}));
-    log(strprintf("   ...WARNING: ifva[] fld# (%d) out-of-range...please call support.", shown));
+    warn(strprintf("   ...WARNING: ifva[] fld# (%d) out-of-range...please call support.", shown));
     return src;
   }
   src.fieldNumber = static_cast<int>(number);
@@ -178,11 +192,11 @@ KeywordReader::Source KeywordReader::fetch(const CKwd& kwd) const {
   const InputField* field = record_ != nullptr ? record_->field(fld) : nullptr;
   const bool wantsSubfield = kwd.subStart >= 1.0f;
   if (wantsSubfield && field != nullptr && field->kind != InputKind::Text) {
-    log(strprintf("   ...'%s' subfield requires text field (R%ld/F%d)...", name, rec, fld));
+    warn(strprintf("   ...'%s' subfield requires text field (R%ld/F%d)...", name, rec, fld));
     return src;
   }
   if (field == nullptr || field->state != InputState::Valid) {
-    log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, fld));
+    warn(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, fld));
     return src;
   }
   if (field->kind == InputKind::Number) {
@@ -197,7 +211,7 @@ KeywordReader::Source KeywordReader::fetch(const CKwd& kwd) const {
     const double length = kwd.subLength >= 1.0f ? std::floor(kwd.subLength) : 0.0;
     const double size = static_cast<double>(text.size());
     if (start > size) {
-      log(strprintf("   ...'%s' subfield length error (R%ld/F%d)...", name, rec, fld));
+      warn(strprintf("   ...'%s' subfield length error (R%ld/F%d)...", name, rec, fld));
       return src;
     }
     const auto first = static_cast<std::size_t>(start) - 1;
@@ -205,7 +219,7 @@ KeywordReader::Source KeywordReader::fetch(const CKwd& kwd) const {
     if (length > 0.0) {
       if (start - 1.0 + length > size) {
         // Keep what the text has from the start on.
-        log(strprintf("   ...'%s' subfield length error (R%ld/F%d)...", name, rec, fld));
+        warn(strprintf("   ...'%s' subfield length error (R%ld/F%d)...", name, rec, fld));
       } else {
         count = static_cast<std::size_t>(length);
       }
@@ -263,7 +277,7 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
     return false;  // the record is not built on a value that could not be read
   }
   if ((src.kind == Source::Kind::Number || src.kind == Source::Kind::Text) && !got) {
-    log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, src.fieldNumber));
+    warn(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, src.fieldNumber));
   }
 
   if (!got) {
@@ -271,7 +285,7 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
     if (inStoredRange(value, lo, hi)) return true;
     const double kept = heldInRange(value, lo, hi);
     value = kept;
-    log(whole ? strprintf("   ...'%s' set to default [%ld]...", name, asLong(kept))
+    warn(whole ? strprintf("   ...'%s' set to default [%ld]...", name, asLong(kept))
               : strprintf("   ...'%s' set to default [%f]...", name, kept));
     return true;
   }
@@ -279,7 +293,7 @@ bool KeywordReader::readNumber(std::string_view keyword, double& value, double l
   double v = whole ? std::trunc(*got) : *got;
   // Compared as the stored float, so a value at its bound is in range.
   if (!inStoredRange(v, lo, hi)) {
-    log(whole ? strprintf("   ...'%s' [%ld] out of range [%ld/%ld] (R%ld/F%d)...", name, asLong(v),
+    warn(whole ? strprintf("   ...'%s' [%ld] out of range [%ld/%ld] (R%ld/F%d)...", name, asLong(v),
                           asLong(lo), asLong(hi), rec, src.fieldNumber)
               : strprintf("   ...'%s' [%f] out of range [%f/%f] (R%ld/F%d)...", name, v, lo, hi,
                           rec, src.fieldNumber));
@@ -331,7 +345,7 @@ bool KeywordReader::readChoice(std::string_view keyword, std::uint8_t& dest,
   auto keepOrDefault = [&] {
     if (!list.isValid(dest)) {
       dest = 1;
-      log(strprintf("   ...'%s' set to default (#1) choice...", name));
+      warn(strprintf("   ...'%s' set to default (#1) choice...", name));
     }
     return true;
   };
@@ -342,7 +356,7 @@ bool KeywordReader::readChoice(std::string_view keyword, std::uint8_t& dest,
   std::string text;
   if (src.kind == Source::Kind::Number) {
     if (!std::isfinite(src.number)) {
-      log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, fld));
+      warn(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", name, rec, fld));
       return keepOrDefault();
     }
     text = strprintf("%.0f", src.number);
@@ -365,14 +379,14 @@ bool KeywordReader::readChoice(std::string_view keyword, std::uint8_t& dest,
       dest = static_cast<std::uint8_t>(byName);
       return true;
     }
-    log(strprintf("   ...'%s' choice number error (R%ld/F%d)...", name, rec, fld));
+    warn(strprintf("   ...'%s' choice number error (R%ld/F%d)...", name, rec, fld));
     return keepOrDefault();
   }
   if (const unsigned byName = list.find(text); byName != 0) {
     dest = static_cast<std::uint8_t>(byName);
     return true;
   }
-  log(strprintf("   ...'%s' has no choice match (R%ld/F%d)...", name, rec, fld));
+  warn(strprintf("   ...'%s' has no choice match (R%ld/F%d)...", name, rec, fld));
   return keepOrDefault();
 }
 
@@ -386,14 +400,14 @@ bool KeywordReader::readText(std::string_view keyword, std::string& dest, std::s
   }
   const Source src = fetch(*k);
   if (src.kind == Source::Kind::Text) {
-    dest = cut(std::string(src.text), maxLength, upperCase);
+    dest = fitted(*k, src, std::string(src.text), maxLength, upperCase);
   } else if (src.kind == Source::Kind::Number) {
     if (!std::isfinite(src.number)) {
-      log(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", k->name.c_str(), recordNumber(),
+      warn(strprintf("   ...'%s' has no valid data (R%ld/F%d)...", k->name.c_str(), recordNumber(),
                     src.fieldNumber));
       return true;
     }
-    dest = cut(strprintf("%.0f", src.number), maxLength, upperCase);
+    dest = fitted(*k, src, strprintf("%.0f", src.number), maxLength, upperCase);
   }
   // Unmapped or no data: the text stays as the record had it.
   return true;

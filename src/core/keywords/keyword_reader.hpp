@@ -5,8 +5,8 @@
 // ("...Error: keyword not found ('%s').") or has the wrong value type
 // ("...Error: keyword type mismatch ('%s').") and when a number written as
 // text can not be read whole ("10uF 25V"; never its leading digits). Missing
-// and out-of-range data is logged and clamped or defaulted, and the read
-// succeeds. Numbers with SI prefixes and unit symbols ("10K", "4k7",
+// and out-of-range data is logged and clamped or defaulted, a text longer
+// than its field is cut, each with a warning, and the read succeeds. Numbers with SI prefixes and unit symbols ("10K", "4k7",
 // "100nF") are read into the field's unit, each such reading logged.
 #pragma once
 
@@ -72,6 +72,9 @@ class KeywordReader {
   void logLine(std::string_view line) const;
   // The keyword's record in the definition, or null.
   const CKwd* find(std::string_view keyword) const;
+  // How many warnings the readers logged so far: a value clamped into its
+  // range, defaulted, without data, or a text cut to its field's length.
+  std::size_t warnings() const { return warnings_; }
   // The keywords the readers were asked for so far (as the definition spells them).
   const std::set<std::string, std::less<>>& consulted() const { return consulted_; }
 
@@ -80,6 +83,11 @@ class KeywordReader {
   struct Source;
 
   void log(const std::string& line) const;
+  // Logs a line that counts as a warning.
+  void warn(const std::string& line) const;
+  // A text cut to `maxLength` (a warning names the keyword and both lengths).
+  std::string fitted(const CKwd& kwd, const Source& src, std::string text, std::size_t maxLength,
+                     bool upperCase) const;
   const CKwd* findOrLog(std::string_view keyword) const;
   long recordNumber() const;
   // The mapped field (or subfield) of `kwd`; logs why it holds nothing usable.
@@ -109,6 +117,7 @@ class KeywordReader {
   const InputRecord* record_ = nullptr;
   mutable std::set<std::string, std::less<>> consulted_;
   mutable std::set<std::string, std::less<>> ownUnit_;
+  mutable std::size_t warnings_ = 0;
 };
 
 }  // namespace kestrel

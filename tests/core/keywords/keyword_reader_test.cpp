@@ -372,7 +372,8 @@ TEST(KeywordReader, FieldDescriptionSuppliesKeywordRangeLengthAndList) {
   EXPECT_EQ(flag, 1);
   EXPECT_EQ(e, 13);
   EXPECT_EQ(r, "R1234");
-  EXPECT_EQ(s.log, Log{"   ...'RES_PD' [0.500000] out of range [0.000000/0.250000] (R7/F3)..."});
+  EXPECT_EQ(s.log, (Log{"   ...'RES_PD' [0.500000] out of range [0.000000/0.250000] (R7/F3)...",
+                        "   ...'REFDES' text of 8 characters cut to 5 (R7/F6)..."}));
 }
 
 // Choice, text and raw keyword readers.
@@ -486,6 +487,7 @@ TEST_P(TextKeyword, CopiesUpToMaximumLength) {
   EXPECT_TRUE(s.reader.readText("PN", pn, c.maxLength, c.upperCase));
   EXPECT_EQ(pn, c.expected);
   EXPECT_EQ(s.log, c.log);
+  EXPECT_EQ(s.reader.warnings(), c.log.size());  // every line a text reader logs is a warning
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -494,10 +496,11 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"UpperCasedWhenAsked", "abc-123", 0, 0, 25, true, "ABC-123", {}},
         TextCase{"CaseKeptOtherwise", "abc-123", 0, 0, 25, false, "abc-123", {}},
         TextCase{"CutToMaximumLength", "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123", 0, 0, 25, false,
-                 "ABCDEFGHIJKLMNOPQRSTUVWXY", {}},
+                 "ABCDEFGHIJKLMNOPQRSTUVWXY", {"   ...'PN' text of 30 characters cut to 25 (R7/F3)..."}},
         TextCase{"ExactlyMaximumLengthKept", "12345", 0, 0, 5, false, "12345", {}},
         TextCase{"NumberFieldFormattedWhole", 1234.6, 0, 0, 25, false, "1235", {}},
-        TextCase{"NumberFieldCutToMaximumLength", 123456.0, 0, 0, 3, false, "123", {}},
+        TextCase{"NumberFieldCutToMaximumLength", 123456.0, 0, 0, 3, false, "123",
+                 {"   ...'PN' text of 6 characters cut to 3 (R7/F3)..."}},
         TextCase{"SubfieldOfText", "ABC-123-XYZ", 5, 3, 25, false, "123", {}},
         TextCase{"SubfieldToEndOfText", "ABC-123-XYZ", 9, 0, 25, false, "XYZ", {}},
         TextCase{"SubfieldOnNumberFieldRefused", 12.0, 1, 2, 25, false, "OLD",
