@@ -64,7 +64,10 @@ constexpr std::size_t kExampleFields = 6;
 std::string shellWord(std::string_view text) {
   const bool plain = !text.empty() && text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                                                              "0123456789._+-/") == std::string_view::npos;
-  return plain ? std::string(text) : "'" + std::string(text) + "'";
+  if (plain) return std::string(text);
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
 // One block of lines per field that has a keyword, with the value a new
