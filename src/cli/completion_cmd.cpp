@@ -30,7 +30,8 @@ void addCompletionCommand(CLI::App& app, const GlobalOptions&, int& exitCode) {
   CLI::App* cmd = app.add_subcommand(
       "completion", "Print the completion script of a shell (installed as share/bash-completion/completions/kestrel)");
   cmd->add_option("shell", *shell, "bash")->required()->check(CLI::IsMember({"bash"}));
-  cmd->callback([&app, &exitCode] {
+  // The option writes into *shell as the line is parsed: the callback keeps it alive.
+  cmd->callback([shell, &app, &exitCode] {
     std::fputs(bashCompletionScript(commandsOf(app)).c_str(), stdout);
     exitCode = kExitOk;
   });
