@@ -43,5 +43,6 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
 void addProjectCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addExportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addImportCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addCompletionCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 
 }  // namespace kestrel::cli

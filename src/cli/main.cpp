@@ -1,10 +1,14 @@
 // kestrel: the command line. Every batch job of the system runs from here.
+// Built twice: kestrel-io (KESTREL_ALL_COMMANDS) holds every command, kestrel
+// the commands that need no import, export, report or chart library; it
+// hands every other command line, and the list of commands, to kestrel-io.
 #include <CLI/CLI.hpp>
 
 #include <iostream>
 
 #include "cli/commands.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/io_program.hpp"
 #include "cli/terminal_ui.hpp"
 #include "core/document_lock.hpp"
 #include "core/file_system.hpp"
@@ -23,6 +27,20 @@ void nameCommandsForQuestions(CLI::App& app, const kestrel::cli::GlobalOptions& 
   }
 }
 
+#ifdef KESTREL_ALL_COMMANDS
+constexpr bool kWholeCommandLine = true;
+#else
+constexpr bool kWholeCommandLine = false;
+#endif
+
+constexpr const char* kQuickStart =
+    "\n\nQuick start:\n"
+    "  kestrel new circuit board.cir                        an empty circuit\n"
+    "  kestrel add board.cir Resistor REFDES=R1 RES_PD=0.1  a part, its fields as KEYWORD=VALUE\n"
+    "  kestrel calc board.cir                               failure rate, MTBF and part count\n"
+    "  kestrel show board.cir; kestrel report board.cir     the parts; a printed report\n"
+    "  kestrel help Resistor                                a class's keywords and an example";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -33,7 +51,8 @@ int main(int argc, char** argv) {
 
   CLI::App app{
       "Kestrel: reliability prediction of electronic equipment by the part-stress models of "
-      "MIL-HDBK-217F, Notice 2.",
+      "MIL-HDBK-217F, Notice 2." +
+          std::string(kQuickStart),
       "kestrel"};
   app.set_version_flag("--version", std::string("kestrel ") + KESTREL_VERSION);
   app.require_subcommand(1);
@@ -59,27 +78,43 @@ int main(int argc, char** argv) {
   addDocumentCommands(app, global, exitCode);
   addRecordCommands(app, global, exitCode);
   addShowCalcCommands(app, global, exitCode);
+#ifdef KESTREL_ALL_COMMANDS
   addReportCommand(app, global, exitCode);
+#endif
   addWhatIfMergeCommands(app, global, exitCode);
+#ifdef KESTREL_ALL_COMMANDS
   addGraphCommand(app, global, exitCode);
+#endif
   addStoreCommand(app, global, exitCode);
   addLibraryCommands(app, global, exitCode);
+#ifdef KESTREL_ALL_COMMANDS
   addProjectCommand(app, global, exitCode);
   addExportCommand(app, global, exitCode);
   addImportCommands(app, global, exitCode);
+#endif
   addDemoCommand(app, global, exitCode);
+#ifdef KESTREL_ALL_COMMANDS
+  // Needs the whole list of commands.
+  addCompletionCommand(app, global, exitCode);
+#endif
 
   nameCommandsForQuestions(app, global);
 
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
+    // The list of every command is kestrel-io's to print.
+    if (!kWholeCommandLine && app.get_subcommands().empty()) return runIoProgram(argv);
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    if (!kWholeCommandLine) return runIoProgram(argv);
     return app.exit(e);
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
+    // A command this program does not hold (or a mistake, which kestrel-io
+    // reports with the whole list in view).
+    if (!kWholeCommandLine) return runIoProgram(argv);
     app.exit(e);
     return kExitUserError;
   }

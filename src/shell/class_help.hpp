@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kestrel {
 
@@ -20,7 +21,15 @@ std::string_view handbookSection(std::uint16_t typeId);
 // One line per registered class: type id, class name, shown name, section.
 std::string classHelpIndex();
 
-// The page of one class. The class must be registered.
+// The page of one class. The class must be registered. Each keyword shows
+// the value a new part has, and the page ends with a worked example.
 std::string classHelpPage(const PartType& type);
+
+// The worked example's values as `kestrel add` takes them (KEYWORD=VALUE,
+// unquoted): the first inputs of a new part that apply, with its values.
+std::vector<std::string> classExampleValues(const PartType& type);
+
+// The keywords of the class's own fields, as the page lists them.
+std::vector<std::string> classKeywords(const PartType& type);
 
 }  // namespace kestrel

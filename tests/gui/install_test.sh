@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and checks what a desktop sees: both
-# programs, a valid desktop entry and MIME types, the icon, and that a file
+# programs (the command line's export and report too, and its bash
+# completion), a valid desktop entry and MIME types, the icon, and that a file
 # manager takes each kind of document (by name and, where the format has
 # them, by its first bytes) to kestrel-gui.
 # Usage: install_test.sh BUILD_DIR EXAMPLES_DIR SEEDS_DIR
@@ -17,6 +18,19 @@ for program in kestrel kestrel-gui; do
   [ -x "$prefix/bin/$program" ] || fail "bin/$program missing"
 done
 "$prefix/bin/kestrel" --version > /dev/null || fail "the installed kestrel does not run"
+# Export and report run in kestrel-io, which the installed kestrel finds beside its own folder.
+io=$work/io
+mkdir "$io"
+cp "$examples/power_supply.cir" "$io/"
+(cd "$io" && "$prefix/bin/kestrel" --no-log -y calc power_supply.cir > /dev/null &&
+  "$prefix/bin/kestrel" --no-log export power_supply.cir -o power_supply.xlsx > /dev/null &&
+  "$prefix/bin/kestrel" --no-log report power_supply.cir -o power_supply.txt > /dev/null) ||
+  fail "the installed kestrel can not export or report"
+[ -s "$io/power_supply.xlsx" ] && grep -q 'MIL-HDBK-217F' "$io/power_supply.txt" ||
+  fail "the installed kestrel wrote no workbook or report"
+completion=$share/bash-completion/completions/kestrel
+bash -c '. "$1"; COMP_WORDS=(kestrel ca); COMP_CWORD=1; _kestrel; [ "${COMPREPLY[*]}" = calc ]' sh "$completion" ||
+  fail "the installed bash completion does not complete kestrel ca"
 desktop-file-validate "$share/applications/kestrel.desktop" || fail "desktop entry not valid"
 xmllint --noout "$share/mime/packages/kestrel.xml" "$share/icons/hicolor/scalable/apps/kestrel.svg" ||
   fail "MIME types or icon not well-formed XML"

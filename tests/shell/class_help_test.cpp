@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/keywords/catalogue.hpp"
+#include "core/keywords/keyword_assignments.hpp"
+#include "core/part.hpp"
 #include "core/registry.hpp"
 #include "models/register_all.hpp"
 
@@ -32,6 +34,24 @@ TEST(ClassHelp, EveryClassPageNamesSectionAndCatalogueKeywords) {
     }
   }
   EXPECT_GE(classes, 30u);
+}
+
+// The worked example of every class is taken by `kestrel add` as it stands:
+// no clamping, no default, no unknown keyword.
+TEST(ClassHelp, EveryWorkedExampleIsTakenAsWritten) {
+  registerAllParts();
+  for (const PartType& type : allPartTypes()) {
+    if (!PartRegistry::instance().isRegistered(type.id)) continue;
+    SCOPED_TRACE(std::string(type.className));
+    const std::vector<std::string> example = classExampleValues(type);
+    std::vector<KeywordAssignment> values;
+    ASSERT_TRUE(parseAssignments(example, values).isOk());
+    std::unique_ptr<CPart> part = PartRegistry::instance().create(type.id, false);
+    AssignmentResult result;
+    EXPECT_TRUE(assignPartFields(*part, values, false, 25.0f, result).isOk());
+    EXPECT_TRUE(result.log.empty()) << result.log.front();
+    EXPECT_TRUE(result.unused.empty()) << result.unused.front();
+  }
 }
 
 }  // namespace
