@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,16 @@ struct ReportOutcome {
   // One line per reported document whose sub-file results are out of date.
   std::vector<std::string> notCurrent;
 };
+
+class CCircDoc;
+class CReport;
+
+// The documents of the job and one built report each, in hierarchy order.
+// Fails naming the file when a document can not be read (outcome.badInput),
+// is not calculated, or its assembly is cancelled; the stale sub-file lines
+// go to outcome.notCurrent.
+Status buildJobReports(const ReportJob& job, FileSystem& fs, Ui& ui, ReportOutcome& outcome,
+                       std::vector<std::unique_ptr<CCircDoc>>& docs, std::vector<std::unique_ptr<CReport>>& reports);
 
 // Runs the job. Nothing is written unless every report was built and
 // printed: an uncalculated document fails with "Circuit must be calculated

@@ -47,32 +47,11 @@ void writeRecord(JsonWriter& out, const CReportRec& rec, bool hybrid) {
 
 Status writeReportJson(const ReportJob& job, FileSystem& fs, Ui& ui, JsonWriter& out, ReportOutcome& outcome) {
   outcome = ReportOutcome();
-  if (!createReport(job.kind, job.settings)) {
-    return Status::error(StatusCode::InvalidArgument, "no report kind of that number");
-  }
-  std::vector<std::unique_ptr<CCircDoc>> docs;
-  if (Status s = loadReportDocuments(fs, job.file, job.recursive, docs); !s) {
-    outcome.badInput = true;
-    return s;
-  }
-  for (const auto& doc : docs) {
-    if (doc->header().CalcFlags == 0) {
-      return Status::error(StatusCode::InvalidArgument, "'" + doc->path() + "': " + std::string(kNotCalculatedMessage));
-    }
-  }
   // Every report is built before anything is written, so a cancelled
   // assembly leaves no half document.
+  std::vector<std::unique_ptr<CCircDoc>> docs;
   std::vector<std::unique_ptr<CReport>> reports;
-  for (const auto& doc : docs) {
-    const ReportSettings settings = job.missionLinesWhenRun ? settingsForDocument(job.settings, *doc) : job.settings;
-    reports.push_back(createReport(job.kind, settings));
-    if (const auto stale = reports.back()->checkCurrent(fs, *doc); !stale.empty()) {
-      outcome.notCurrent.push_back("'" + doc->path() + "': " + notCurrentText(stale));
-    }
-    if (!reports.back()->build(*doc, ui)) {
-      return Status::error(StatusCode::Cancelled, "'" + doc->path() + "': the report assembly was cancelled");
-    }
-  }
+  if (Status s = buildJobReports(job, fs, ui, outcome, docs, reports); !s) return s;
   out.beginObject();
   out.key("command");
   out.string("report");

@@ -9,6 +9,20 @@
 #include "store/library/header_texts.hpp"
 
 namespace kestrel::library {
+namespace {
+
+// The record number an entry was read from, and what is damaged in it.
+void endEntry(JsonWriter& out, long record, const std::string& damaged) {
+  out.key("record");
+  out.integer(record);
+  if (!damaged.empty()) {
+    out.key("damaged");
+    out.string(mixedToUtf8(damaged));
+  }
+  out.endObject();
+}
+
+}  // namespace
 
 void beginLibraryJson(JsonWriter& out, std::string_view command, KeyedFile& file) {
   HeaderTexts texts;
@@ -47,13 +61,7 @@ void writeLibraryEntryJson(JsonWriter& out, const LibEntry& entry) {
   } else {
     out.null();
   }
-  out.key("record");
-  out.integer(entry.record);
-  if (!entry.damaged.empty()) {
-    out.key("damaged");
-    out.string(mixedToUtf8(entry.damaged));
-  }
-  out.endObject();
+  endEntry(out, entry.record, entry.damaged);
 }
 
 void writeXRefEntryJson(JsonWriter& out, const XRefEntry& entry) {
@@ -66,13 +74,7 @@ void writeXRefEntryJson(JsonWriter& out, const XRefEntry& entry) {
   out.string(windows1252ToUtf8(entry.xref.notesTitle));
   out.key("notes");
   out.string(windows1252ToUtf8(entry.xref.notes));
-  out.key("record");
-  out.integer(entry.record);
-  if (!entry.damaged.empty()) {
-    out.key("damaged");
-    out.string(mixedToUtf8(entry.damaged));
-  }
-  out.endObject();
+  endEntry(out, entry.record, entry.damaged);
 }
 
 }  // namespace kestrel::library
