@@ -195,11 +195,7 @@ int runGraphCommand(const GraphCommandJob& job, const GlobalOptions& global) {
   session.log.end();
   if (job.json) {
     JsonWriter out(std::cout);
-    out.beginObject();
-    out.key("command");
-    out.string("graph");
-    out.key("schema");
-    out.integer(kJsonSchema);
+    out.beginCommandDocument("graph");
     out.key("csvFile");
     out.string(mixedToUtf8(outcome.csvPath));
     out.key("outputs");

@@ -15,11 +15,7 @@ namespace kestrel::cli {
 inline void printJsonResult(std::string_view command, const JsonMembers& members, std::string_view listKey = {},
                             const std::vector<std::string>& list = {}) {
   JsonWriter out(std::cout);
-  out.beginObject();
-  out.key("command");
-  out.string(command);
-  out.key("schema");
-  out.integer(kJsonSchema);
+  out.beginCommandDocument(command);
   for (const auto& [key, value] : members) {
     out.key(key);
     out.raw(value);

@@ -37,11 +37,7 @@ int runKeywords(const KeywordsJob& job) {
   const ListingPage shown = listingPageOf(job.listing);
   JsonWriter json(std::cout);
   if (job.json) {
-    json.beginObject();
-    json.key("command");
-    json.string("keywords");
-    json.key("schema");
-    json.integer(kJsonSchema);
+    json.beginCommandDocument("keywords");
     json.key("keywords");
     json.beginArray();
   }

@@ -162,11 +162,7 @@ int runShow(const ProjectJob& job, const GlobalOptions& global) {
   const ListingPage shown = listingPageOf(job.listing);
   if (job.json) {
     JsonWriter json(std::cout);
-    json.beginObject();
-    json.key("command");
-    json.string("project show");
-    json.key("schema");
-    json.integer(kJsonSchema);
+    json.beginCommandDocument("project show");
     json.key("project");
     json.string(mixedToUtf8(job.project));
     json.key("topLevel");

@@ -133,11 +133,7 @@ int runStoreCheck(const StoreCheckJob& job) {
   }
   if (job.json) {
     JsonWriter out(std::cout);
-    out.beginObject();
-    out.key("command");
-    out.string("store check");
-    out.key("schema");
-    out.integer(kJsonSchema);
+    out.beginCommandDocument("store check");
     out.key("file");
     out.string(mixedToUtf8(job.file));
     out.key("library");

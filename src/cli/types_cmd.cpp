@@ -36,11 +36,7 @@ int runTypes(const TypesJob& job) {
   const ListingPage shown = listingPageOf(job.listing);
   JsonWriter json(std::cout);
   if (job.json) {
-    json.beginObject();
-    json.key("command");
-    json.string("types");
-    json.key("schema");
-    json.integer(kJsonSchema);
+    json.beginCommandDocument("types");
     json.key("types");
     json.beginArray();
   } else {

@@ -10,10 +10,6 @@
 
 namespace kestrel {
 
-// The version of the layout of every JSON document of the command line; it
-// grows when a key changes meaning or goes away (new keys do not change it).
-inline constexpr int kJsonSchema = 1;
-
 // Writes the whole document as one JSON object, under `command` (the
 // command that printed it, "show" or "calc"). The mission results appear in
 // the totals once the mission stages ran.

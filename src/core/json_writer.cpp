@@ -132,6 +132,14 @@ void JsonWriter::beginObject() {
   counts_.push_back(0);
 }
 
+void JsonWriter::beginCommandDocument(std::string_view command) {
+  beginObject();
+  key("command");
+  string(command);
+  key("schema");
+  integer(kJsonSchema);
+}
+
 void JsonWriter::beginArray() {
   beforeValue();
   buffer_ += '[';

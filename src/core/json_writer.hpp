@@ -16,6 +16,10 @@
 
 namespace kestrel {
 
+// The version of the layout of every JSON document of the command line; it
+// grows when a key changes meaning or goes away (new keys do not change it).
+inline constexpr int kJsonSchema = 1;
+
 // The JSON text of one scalar.
 std::string jsonNumber(double value);
 std::string jsonString(std::string_view utf8);
@@ -34,6 +38,8 @@ class JsonWriter {
   JsonWriter& operator=(const JsonWriter&) = delete;
 
   void beginObject();
+  // Opens the object of a command's whole output: "command" and "schema".
+  void beginCommandDocument(std::string_view command);
   void endObject();
   void beginArray();
   void endArray();

@@ -7,11 +7,7 @@ namespace kestrel {
 
 void writeWhatIfJson(JsonWriter& out, std::string_view file, bool dryRun, const CCircDoc& top,
                      const WhatIfOutcome& outcome) {
-  out.beginObject();
-  out.key("command");
-  out.string("whatif");
-  out.key("schema");
-  out.integer(kJsonSchema);
+  out.beginCommandDocument("whatif");
   out.key("file");
   out.string(mixedToUtf8(file));
   out.key("dryRun");

@@ -6,11 +6,7 @@
 namespace kestrel {
 
 void writeImportJson(JsonWriter& out, const ImportOutcome& outcome) {
-  out.beginObject();
-  out.key("command");
-  out.string("import");
-  out.key("schema");
-  out.integer(kJsonSchema);
+  out.beginCommandDocument("import");
   out.key("cancelled");
   out.boolean(outcome.cancelled);
   out.key("files");

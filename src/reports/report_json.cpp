@@ -52,11 +52,7 @@ Status writeReportJson(const ReportJob& job, FileSystem& fs, Ui& ui, JsonWriter&
   std::vector<std::unique_ptr<CCircDoc>> docs;
   std::vector<std::unique_ptr<CReport>> reports;
   if (Status s = buildJobReports(job, fs, ui, outcome, docs, reports); !s) return s;
-  out.beginObject();
-  out.key("command");
-  out.string("report");
-  out.key("schema");
-  out.integer(kJsonSchema);
+  out.beginCommandDocument("report");
   out.key("kind");
   out.string(reports.front()->GetTitle());
   out.key("sortBy");

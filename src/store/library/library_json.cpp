@@ -27,11 +27,7 @@ void endEntry(JsonWriter& out, long record, const std::string& damaged) {
 void beginLibraryJson(JsonWriter& out, std::string_view command, KeyedFile& file) {
   HeaderTexts texts;
   file.readHeader(texts);
-  out.beginObject();
-  out.key("command");
-  out.string(command);
-  out.key("schema");
-  out.integer(kJsonSchema);
+  out.beginCommandDocument(command);
   out.key("file");
   out.string(mixedToUtf8(file.path()));
   out.key("description");
