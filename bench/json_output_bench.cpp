@@ -65,9 +65,9 @@ double runKestrel(const std::vector<std::string>& args) {
     const int null = ::open("/dev/null", O_WRONLY);
     ::dup2(null, STDOUT_FILENO);
     std::vector<char*> argv;
-    // KESTREL_BINARY in the environment measures another build (a baseline).
-    const char* other = std::getenv("KESTREL_BINARY");
-    std::string program = other != nullptr ? other : KESTREL_BINARY;
+    // KESTREL in the environment measures another build (a baseline).
+    const char* other = std::getenv("KESTREL");
+    std::string program = other != nullptr ? other : KESTREL_BIN;
     argv.push_back(program.data());
     std::vector<std::string> copy = args;
     for (std::string& a : copy) argv.push_back(a.data());

@@ -3,6 +3,10 @@
 #pragma once
 
 #include "cli/commands.hpp"
+#include <string>
+#include <string_view>
+
+#include "store/library/part_library.hpp"
 #include "store/library/store_message.hpp"
 
 namespace kestrel::cli {
@@ -13,5 +17,9 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
 void addLibraryEditCommands(CLI::App& app, int& exitCode);
 // Prints a library failure on stderr as "kestrel: <context>: <what>: <detail>".
 void printStoreMessage(const library::StoreMessage& message);
+// The counters of lib add and xref add: "Succeed:1  DuplicatePN:0" (or
+// "ReplaceDuplicatePN" with --replace), or their JSON document.
+void printAddCounts(const std::string& file, bool replace, bool json, std::string_view command,
+                    const library::StoreCounters& counters);
 
 }  // namespace kestrel::cli

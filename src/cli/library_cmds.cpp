@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "cli/exit_codes.hpp"
+#include "cli/json_result.hpp"
 #include "cli/library_cli.hpp"
 #include "cli/listing_options.hpp"
 #include "cli/stored_text_arg.hpp"
@@ -26,6 +27,19 @@ namespace kestrel::cli {
 
 void printStoreMessage(const library::StoreMessage& m) {
   std::cerr << "kestrel: " << m.context << ": " << m.what << ": " << m.detail << '\n';
+}
+
+void printAddCounts(const std::string& file, bool replace, bool json, std::string_view command,
+                    const library::StoreCounters& counters) {
+  if (json) {
+    printJsonResult(command, {{"file", jsonString(mixedToUtf8(file))},
+                              {"succeed", jsonInteger(counters.succeed)},
+                              {replace ? "replaced" : "duplicate", jsonInteger(replace ? counters.replaced : counters.duplicate)}});
+  } else {
+    std::cout << (replace ? strprintf("Succeed:%ld  ReplaceDuplicatePN:%ld", counters.succeed, counters.replaced)
+                          : strprintf("Succeed:%ld  DuplicatePN:%ld", counters.succeed, counters.duplicate))
+              << '\n';
+  }
 }
 
 namespace {
@@ -195,7 +209,7 @@ int runLibFind(const LibJob& job) {
 
 // Lib merge and xref merge: the question, then the merge with its log.
 template <typename File>
-int runMerge(const LibJob& job, const GlobalOptions& global, std::unique_ptr<File> into,
+int runMerge(const LibJob& job, std::string_view command, const GlobalOptions& global, std::unique_ptr<File> into,
              library::MergeOutcome (*merge)(File&, const std::string&, Ui&)) {
   if (!into) return kExitBadInput;
   Session& session = global.session();
@@ -210,7 +224,15 @@ int runMerge(const LibJob& job, const GlobalOptions& global, std::unique_ptr<Fil
     out = merge(*into, job.input, ui);
   }
   session.log.end();
-  std::cout << strprintf("Succeed:%ld  DuplicatePN:%ld", out.counters.succeed, out.counters.duplicate) << '\n';
+  if (job.json) {
+    printJsonResult(command, {{"file", jsonString(mixedToUtf8(job.file))},
+                              {"input", jsonString(mixedToUtf8(job.input))},
+                              {"ok", jsonBool(out.ok)},
+                              {"succeed", jsonInteger(out.counters.succeed)},
+                              {"duplicate", jsonInteger(out.counters.duplicate)}});
+  } else {
+    std::cout << strprintf("Succeed:%ld  DuplicatePN:%ld", out.counters.succeed, out.counters.duplicate) << '\n';
+  }
   return out.ok ? kExitOk : kExitUserError;
 }
 
@@ -248,9 +270,7 @@ int runXRefAdd(const LibJob& job) {
   library::StoreCounters counters;
   const Outcome o = x->put({job.text, job.libPn, job.notesTitle, job.notes}, job.replace, counters);
   if (o == Outcome::Failed || o == Outcome::Duplicate) printStoreMessage(x->error());
-  std::cout << (job.replace ? strprintf("Succeed:%ld  ReplaceDuplicatePN:%ld", counters.succeed, counters.replaced)
-                            : strprintf("Succeed:%ld  DuplicatePN:%ld", counters.succeed, counters.duplicate))
-            << '\n';
+  printAddCounts(job.file, job.replace, job.json, "xref add", counters);
   return o == Outcome::Ok ? kExitOk : kExitUserError;
 }
 
@@ -353,8 +373,9 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c = lib->add_subcommand("merge", "Add every part of another library (duplicates are skipped)");
   c->add_option("LIB", job->file, "The library that receives the parts")->required();
   c->add_option("INPUT", job->input, "The library merged in (not changed)")->required();
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &global, &exitCode] {
-    exitCode = runMerge(*job, global, openLibrary(job->file, true), library::mergeLibrary);
+    exitCode = runMerge(*job, "lib merge", global, openLibrary(job->file, true), library::mergeLibrary);
   });
 
   c = lib->add_subcommand("check", "Check a library: its trees, indexes and every part record");
@@ -374,6 +395,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_option("--notes-title", job->notesTitle, "Notes title")->transform(storedText());
   c->add_option("--notes", job->notes, "Notes")->transform(storedText());
   c->add_flag("--replace", job->replace, "Replace the cross-reference of the same number");
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &exitCode] { exitCode = runXRefAdd(*job); });
   c = x->add_subcommand("list", "List in cross-reference number order");
   c->add_option("XRF", job->file, "The file")->required();
@@ -392,8 +414,9 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c = x->add_subcommand("merge", "Add every cross-reference of another file (duplicates are skipped)");
   c->add_option("XRF", job->file, "The file that receives the cross-references")->required();
   c->add_option("INPUT", job->input, "The file merged in (not changed)")->required();
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &global, &exitCode] {
-    exitCode = runMerge(*job, global, openXRef(job->file, true), library::mergeXRef);
+    exitCode = runMerge(*job, "xref merge", global, openXRef(job->file, true), library::mergeXRef);
   });
 
   addRecallTransferCommands(app, global, exitCode);

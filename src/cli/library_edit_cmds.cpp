@@ -9,6 +9,7 @@
 
 #include "cli/assignment_report.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/json_result.hpp"
 #include "cli/library_cli.hpp"
 #include "cli/stored_text_arg.hpp"
 #include "core/circ_header.hpp"
@@ -18,6 +19,7 @@
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
 #include "store/library/library_convert.hpp"
+#include "store/library/library_json.hpp"
 #include "store/library/library_list.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/xref_file.hpp"
@@ -38,7 +40,19 @@ struct LibEditJob {
   bool hybrid = false;   // lib add: a hybrid part
   bool replace = false;  // lib add: replace the part of the same number
   std::optional<std::string> libPn, notesTitle, notes;
+  bool json = false;
 };
+
+// "Deleted:2  Records:40" of delete, or its JSON document.
+void printDeleteCounts(const LibEditJob& job, std::string_view command, long deleted, long count) {
+  if (job.json) {
+    printJsonResult(command, {{"file", jsonString(mixedToUtf8(job.file))},
+                              {"deleted", jsonInteger(deleted)},
+                              {"count", jsonInteger(count)}});
+  } else {
+    std::cout << "Deleted:" << deleted << "  Records:" << count << '\n';
+  }
+}
 
 // "kestrel: Can not edit record: 'FILE'... ...can not lock record... ...why."
 void printFailure(const std::string& failure, const library::StoreMessage& m) {
@@ -146,7 +160,18 @@ int runLibChange(const LibEditJob& job, bool convert) {
     return kExitUserError;
   }
   library::LibEntry now;
-  if (lib->findPn(newPn, now) == Outcome::Ok) std::cout << library::libraryListLine(now, 2) << '\n';
+  if (lib->findPn(newPn, now) == Outcome::Ok) {
+    if (job.json) {
+      JsonWriter out(std::cout);
+      library::beginLibraryJson(out, convert ? "lib convert" : "lib edit", *lib);
+      out.key("entry");
+      library::writeLibraryEntryJson(out, now);
+      out.endObject();
+      out.finish();
+    } else {
+      std::cout << library::libraryListLine(now, 2) << '\n';
+    }
+  }
   return lib->close() ? kExitOk : kExitUserError;
 }
 
@@ -174,9 +199,7 @@ int runLibAdd(const LibEditJob& job) {
   library::StoreCounters counters;
   const Outcome o = lib->put(*part, job.replace, counters);
   if (o == Outcome::Failed) printFailure("Can not add record", lib->error());
-  std::cout << (job.replace ? strprintf("Succeed:%ld  ReplaceDuplicatePN:%ld", counters.succeed, counters.replaced)
-                            : strprintf("Succeed:%ld  DuplicatePN:%ld", counters.succeed, counters.duplicate))
-            << '\n';
+  printAddCounts(job.file, job.replace, job.json, "lib add", counters);
   if (o == Outcome::Duplicate) std::cerr << "kestrel: '" << job.file << "': PN '" << part->PN << "': duplicate part number\n";
   if (o != Outcome::Ok) return kExitUserError;
   return lib->close() ? kExitOk : kExitUserError;
@@ -197,7 +220,7 @@ int runLibDelete(const LibEditJob& job) {
       rc = kExitUserError;
     }
   }
-  std::cout << "Deleted:" << deleted << "  Records:" << lib->count() << '\n';
+  printDeleteCounts(job, "lib delete", deleted, lib->count());
   return lib->close() ? rc : kExitUserError;
 }
 
@@ -228,7 +251,18 @@ int runXRefEdit(const LibEditJob& job) {
     printFailure(reached ? "Can not update record" : "Can not edit record", x->error());
     return kExitUserError;
   }
-  if (x->findPn(job.pn, entry) == Outcome::Ok) std::cout << library::xrefListLine(entry) << '\n';
+  if (x->findPn(job.pn, entry) == Outcome::Ok) {
+    if (job.json) {
+      JsonWriter out(std::cout);
+      library::beginLibraryJson(out, "xref edit", *x);
+      out.key("entry");
+      library::writeXRefEntryJson(out, entry);
+      out.endObject();
+      out.finish();
+    } else {
+      std::cout << library::xrefListLine(entry) << '\n';
+    }
+  }
   return x->close() ? kExitOk : kExitUserError;
 }
 
@@ -246,7 +280,7 @@ int runXRefDelete(const LibEditJob& job) {
       rc = kExitUserError;
     }
   }
-  std::cout << "Deleted:" << deleted << "  Records:" << x->count() << '\n';
+  printDeleteCounts(job, "xref delete", deleted, x->count());
   return x->close() ? rc : kExitUserError;
 }
 
@@ -263,6 +297,7 @@ void addLibraryEditCommands(CLI::App& app, int& exitCode) {
   c->add_flag("--hybrid", job->hybrid, "A hybrid part");
   c->add_flag("--replace", job->replace, "Replace the part of the same number");
   c->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &exitCode] { exitCode = runLibAdd(*job); });
 
   c = lib->add_subcommand("edit", "Change fields of a library part (under its record lock)");
@@ -270,6 +305,7 @@ void addLibraryEditCommands(CLI::App& app, int& exitCode) {
   c->add_option("PN", job->pn, "Part number")->transform(storedText())->required();
   c->add_option("values", job->values, "Fields as KEYWORD=VALUE")->required();
   c->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
+  c->add_flag("--json", job->json, "Write the changed part's entry as JSON");
   c->callback([job, &exitCode] { exitCode = runLibChange(*job, false); });
 
   c = lib->add_subcommand("convert", "Convert a library part to another part type (base fields are kept)");
@@ -279,12 +315,14 @@ void addLibraryEditCommands(CLI::App& app, int& exitCode) {
   c->add_option("values", job->values, "The new type's fields as KEYWORD=VALUE");
   c->add_flag("--defaults", job->defaults, "Start from the new type's default parameters");
   c->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
+  c->add_flag("--json", job->json, "Write the converted part's entry as JSON");
   c->callback([job, &exitCode] { exitCode = runLibChange(*job, true); });
 
   // Delete takes several part numbers.
   c = lib->add_subcommand("delete", "Delete the parts of part numbers");
   c->add_option("LIB", job->file, "The library")->required();
   c->add_option("PN", job->pns, "Part numbers")->transform(storedText())->required();
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &exitCode] { exitCode = runLibDelete(*job); });
 
   CLI::App* x = app.get_subcommand("xref");
@@ -294,11 +332,13 @@ void addLibraryEditCommands(CLI::App& app, int& exitCode) {
   c->add_option("--libpn", job->libPn, "New library part number")->transform(storedText());
   c->add_option("--notes-title", job->notesTitle, "New notes title")->transform(storedText());
   c->add_option("--notes", job->notes, "New notes")->transform(storedText());
+  c->add_flag("--json", job->json, "Write the changed entry as JSON");
   c->callback([job, &exitCode] { exitCode = runXRefEdit(*job); });
 
   c = x->add_subcommand("delete", "Delete cross-references");
   c->add_option("XRF", job->file, "The file")->required();
   c->add_option("XREFPN", job->pns, "Cross-reference part numbers")->transform(storedText())->required();
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &exitCode] { exitCode = runXRefDelete(*job); });
 }
 

@@ -12,16 +12,25 @@
 #include "cli/commands.hpp"
 #include "cli/doc_io.hpp"
 #include "cli/exit_codes.hpp"
+#include "cli/json_result.hpp"
 #include "cli/stored_text_arg.hpp"
 #include "cli/terminal_ui.hpp"
+#include "core/document_json.hpp"
 #include "core/keywords/parameters_given.hpp"
 #include "core/record_selector.hpp"
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "core/text_lines.hpp"
+#include "core/windows1252.hpp"
 
 namespace kestrel::cli {
 namespace {
+
+// "    3  RLR07                      R1": number, part number, designator.
+std::string recordRow(const CCircDoc& doc, std::size_t index) {
+  const CPart& part = doc.record(index);
+  return strprintf("%5d  %-25s  %s", static_cast<int>(index + 1), part.PN.c_str(), part.REFDES.c_str());
+}
 
 struct RecordJob {
   std::string file;
@@ -35,13 +44,39 @@ struct RecordJob {
   bool all = false;
   bool strict = false;
   bool defaults = false;
+  bool json = false;
 };
 
-// "    3  RLR07                      R1": number, part number, designator.
-std::string recordRow(const CCircDoc& doc, std::size_t index) {
-  const CPart& part = doc.record(index);
-  return strprintf("%5d  %-25s  %s", static_cast<int>(index + 1), part.PN.c_str(), part.REFDES.c_str());
+// The records a change left, by the number the list shows now: "3  RLR07  R1"
+// lines, or the JSON document of the command.
+void printChanged(const CCircDoc& doc, const std::vector<std::size_t>& positions, std::string_view command, bool json) {
+  if (!json) {
+    for (std::size_t i : positions) std::cout << recordRow(doc, i) << '\n';
+    return;
+  }
+  JsonWriter out(std::cout);
+  out.beginCommandDocument(command);
+  out.key("file");
+  out.string(mixedToUtf8(doc.path()));
+  out.key("count");
+  out.integer(static_cast<long long>(doc.count()));
+  out.key("records");
+  out.beginArray();
+  for (std::size_t i : positions) {
+    out.beginObject();
+    out.key("record");
+    out.integer(static_cast<long long>(i + 1));
+    out.key("PN");
+    out.string(windows1252ToUtf8(doc.record(i).PN));
+    out.key("REFDES");
+    out.string(windows1252ToUtf8(doc.record(i).REFDES));
+    out.endObject();
+  }
+  out.endArray();
+  out.endObject();
+  out.finish();
 }
+
 
 // The records the selectors name, each record once; empty after printing
 // why when a selector names none, or several without --all.
@@ -146,9 +181,9 @@ int runChange(const RecordJob& job, const GlobalOptions& global, bool convert) {
     changed.push_back(placed);
   }
   if (!saveDocumentTo(*doc, job.file)) return kExitUserError;
-  for (const CPart* part : changed) {
-    std::cout << recordRow(*doc, *positionOf(*doc, part)) << '\n';
-  }
+  std::vector<std::size_t> positions;
+  for (const CPart* part : changed) positions.push_back(*positionOf(*doc, part));
+  printChanged(*doc, positions, convert ? "convert" : "edit", job.json);
   return kExitOk;
 }
 
@@ -170,7 +205,13 @@ int runDelete(const RecordJob& job, const GlobalOptions& global) {
     if (doc->count() == before) return kExitUserError;  // answered No: nothing is saved
   }
   if (!saveDocumentTo(*doc, job.file)) return kExitUserError;
-  std::cout << strprintf("Deleted:%zu  Records:%zu", positions.size(), doc->count()) << '\n';
+  if (job.json) {
+    printJsonResult("delete", {{"file", jsonString(mixedToUtf8(job.file))},
+                               {"deleted", jsonInteger(static_cast<long long>(positions.size()))},
+                               {"count", jsonInteger(static_cast<long long>(doc->count()))}});
+  } else {
+    std::cout << strprintf("Deleted:%zu  Records:%zu", positions.size(), doc->count()) << '\n';
+  }
   return kExitOk;
 }
 
@@ -205,9 +246,29 @@ int runFind(const RecordJob& job) {
     fileMessage(job.file, notFound);
     return kExitUserError;
   }
-  for (std::size_t i : hits) {
-    std::cout << strprintf("%5d", static_cast<int>(i + 1)) << identityLine(doc->record(i), " ") << '\n';
+  if (!job.json) {
+    for (std::size_t i : hits) {
+      std::cout << strprintf("%5d", static_cast<int>(i + 1)) << identityLine(doc->record(i), " ") << '\n';
+    }
+    return kExitOk;
   }
+  JsonWriter out(std::cout);
+  out.beginCommandDocument("find");
+  out.key("file");
+  out.string(mixedToUtf8(job.file));
+  out.key("matches");
+  out.beginArray();
+  for (std::size_t i : hits) {
+    out.beginObject();
+    out.key("record");
+    out.integer(static_cast<long long>(i + 1));
+    out.key("part");
+    writePartJson(out, doc->record(i), *doc);
+    out.endObject();
+  }
+  out.endArray();
+  out.endObject();
+  out.finish();
   return kExitOk;
 }
 
@@ -223,6 +284,7 @@ void addRecordCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   c->add_option("values", job->values, "Fields as KEYWORD=VALUE (see kestrel keywords)")->required();
   c->add_flag("--all", job->all, "Change every record the selector matches");
   c->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
+  c->add_flag("--json", job->json, "Write the changed records' numbers as JSON");
   c->callback([job, &global, &exitCode] { exitCode = runChange(*job, global, false); });
 
   c = app.add_subcommand("convert", "Convert records to another part type (base fields are kept)");
@@ -233,12 +295,14 @@ void addRecordCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   c->add_flag("--defaults", job->defaults, "Start from the new type's default parameters");
   c->add_flag("--all", job->all, "Convert every record the selector matches");
   c->add_flag("--strict", job->strict, "Refuse any value that would be clamped, cut or ignored");
+  c->add_flag("--json", job->json, "Write the converted records' numbers as JSON");
   c->callback([job, &global, &exitCode] { exitCode = runChange(*job, global, true); });
 
   c = app.add_subcommand("delete", "Delete records of a circuit or hybrid file (asks, or --yes)");
   c->add_option("file", job->file, "The file")->required();
   c->add_option("selectors", job->selectors, selectorHelp)->transform(storedText())->required();
   c->add_flag("--all", job->all, "Delete every record a selector matches");
+  c->add_flag("--json", job->json, "Write the counts as JSON");
   c->callback([job, &global, &exitCode] { exitCode = runDelete(*job, global); });
 
   c = app.add_subcommand("find", "List the records holding a text (case ignored), or of a part type");
@@ -247,6 +311,7 @@ void addRecordCommands(CLI::App& app, const GlobalOptions& global, int& exitCode
   c->add_option("--type", job->findType, "A part class, type id or menu name instead of a text");
   c->add_option("--fields", job->fields, "Where to look: pn pn2 refdes descr lcn notes (default pn)")
       ->check(CLI::IsMember({"pn", "pn2", "refdes", "descr", "lcn", "notes"}));
+  c->add_flag("--json", job->json, "Write every matching record (fields, factors, results) as JSON");
   c->callback([job, &exitCode] { exitCode = runFind(*job); });
 }
 
