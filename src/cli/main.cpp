@@ -39,7 +39,7 @@ constexpr const char* kQuickStart =
     "  kestrel add board.cir Resistor REFDES=R1 RES_PD=0.1  a part, its fields as KEYWORD=VALUE\n"
     "  kestrel calc board.cir                               failure rate, MTBF and part count\n"
     "  kestrel show board.cir; kestrel report board.cir     the parts; a printed report\n"
-    "  kestrel help Resistor                                a class's keywords and an example";
+    "  kestrel help Resistor                                a class's keywords and an example\n";
 
 }  // namespace
 
