@@ -267,8 +267,10 @@ int runXRefCreate(const LibJob& job) {
 int runXRefAdd(const LibJob& job) {
   auto x = openXRef(job.file, true);
   if (!x) return kExitBadInput;
+  library::CXRef xref{job.text, job.libPn, job.notesTitle, job.notes};
+  for (const std::string& line : library::holdXRefTexts(xref)) std::cerr << line << '\n';
   library::StoreCounters counters;
-  const Outcome o = x->put({job.text, job.libPn, job.notesTitle, job.notes}, job.replace, counters);
+  const Outcome o = x->put(xref, job.replace, counters);
   if (o == Outcome::Failed || o == Outcome::Duplicate) printStoreMessage(x->error());
   printAddCounts(job.file, job.replace, job.json, "xref add", counters);
   return o == Outcome::Ok ? kExitOk : kExitUserError;

@@ -245,6 +245,7 @@ int runXRefEdit(const LibEditJob& job) {
     if (job.libPn) xref.libPn = upperCased(*job.libPn);
     if (job.notesTitle) xref.notesTitle = *job.notesTitle;
     if (job.notes) xref.notes = *job.notes;
+    for (const std::string& line : library::holdXRefTexts(xref)) std::cerr << line << '\n';
     return true;
   });
   if (o != Outcome::Ok) {

@@ -2,6 +2,8 @@
 
 #include "core/archive.hpp"
 #include "core/strfmt.hpp"
+#include "store/library/header_texts.hpp"
+#include "store/library/part_library.hpp"
 
 namespace kestrel::library {
 namespace {
@@ -66,6 +68,24 @@ Status decodeXRef(std::span<const std::uint8_t> blob, const std::string& source,
   }
   xref = std::move(read);
   return Status::ok();
+}
+
+std::vector<std::string> holdXRefTexts(CXRef& xref) {
+  std::vector<std::string> log;
+  const struct {
+    const char* keyword;
+    std::string* text;
+    std::size_t limit;
+  } texts[] = {{"XREF_PN", &xref.pn, kNumberLength},
+               {"XREF_LIBPN", &xref.libPn, kNumberLength},
+               {"XREF_NOTESTITLE", &xref.notesTitle, kHeaderReadLimit[3] - 1},
+               {"XREF_NOTES", &xref.notes, kHeaderReadLimit[4] - 1}};
+  for (const auto& t : texts) {
+    if (t.text->size() <= t.limit) continue;
+    log.push_back(strprintf("   ...'%s' text of %zu characters cut to %zu...", t.keyword, t.text->size(), t.limit));
+    t.text->resize(t.limit);
+  }
+  return log;
 }
 
 }  // namespace kestrel::library

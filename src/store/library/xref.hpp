@@ -22,6 +22,12 @@ struct CXRef {
 
 inline constexpr std::size_t kMaxXRefBlob = 1024;
 
+// Holds the texts to what the cross-reference sheet takes: the two numbers
+// 25 characters (the keys keep no more), the notes title 79 and the notes
+// 543. One log line per text cut ("   ...'XREF_PN' text of 30 characters
+// cut to 25...").
+std::vector<std::string> holdXRefTexts(CXRef& xref);
+
 // Serialised into a growable buffer, then held to 1024 bytes.
 Status encodeXRef(const CXRef& xref, std::vector<std::uint8_t>& blob);
 // Accepted only as one whole CXRef object, nothing left over.
