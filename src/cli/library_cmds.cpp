@@ -148,6 +148,10 @@ int runLibList(const LibJob& job) {
     json.endArray();
     json.endObject();
     json.finish();
+  } else if (const std::string note = pageNote(shown, static_cast<std::size_t>(std::max(0L, lib->count())));
+             !note.empty()) {
+    std::cout << std::flush;
+    std::cerr << "kestrel: '" << job.file << "': " << note << '\n';
   }
   const int damaged = reportDamaged(job.file, page, walk.unreadable());
   if (o == Outcome::Failed) {

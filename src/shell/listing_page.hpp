@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace kestrel {
 
@@ -22,5 +23,10 @@ struct ListingPage {
 
 // `terminalPageSize`: the page a terminal shows when nothing is asked (0 = all).
 ListingPage listingPage(const ListingRequest& request, bool toTerminal, std::size_t terminalPageSize);
+
+// What a page leaves out, for the user to ask for next: "lines 41-80 of 528;
+// --page 3 for the next page, --page-size 0 for all"; empty when the page
+// holds every line from the first.
+std::string pageNote(const ListingPage& page, std::size_t total);
 
 }  // namespace kestrel
