@@ -1,24 +1,19 @@
 // Fuzzes the graph definition file reader (and the chart attribute block
-// inside it). The checksum would stop almost every mutation at once, so
-// inputs whose last byte is odd get a fresh checksum first and reach the
-// later checks. A file that reads must write back to the same bytes.
+// inside it). Inputs whose last byte is odd get a fresh checksum first
+// (fresh_checksum.hpp). A file that reads must write back to the same bytes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
-#include "core/doc_file.hpp"
 #include "graph/graph_definition.hpp"
+#include "fresh_checksum.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestrel;
   using namespace kestrel::graph;
 
-  std::vector<std::uint8_t> bytes(data, data + size);
-  if (bytes.size() > 4 && (bytes.back() & 1) != 0) {
-    bytes.resize(bytes.size() - 4);
-    appendChecksum(bytes);
-  }
+  const std::vector<std::uint8_t> bytes = fuzzBytesWithChecksum(data, size);
   GraphDefinition definition;
   if (decodeGraphDefinition(bytes, "FUZZ.GDF", definition).isOk()) {
     (void)checkSettings(definition.settings);
