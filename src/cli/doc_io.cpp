@@ -21,6 +21,23 @@ std::unique_ptr<CCircDoc> openDocument(const std::string& path) {
   return doc;
 }
 
+const PartType* partTypeFor(const CCircDoc& doc, const std::string& name, const std::string& path) {
+  const PartType* type = resolvePartType(name);
+  if (type == nullptr) {
+    fileMessage(path, "'" + name + "' is not a part type (a class, type id or menu name)");
+    return nullptr;
+  }
+  if (doc.isHybrid() && !type->inHybridMenu) {
+    fileMessage(path, std::string(type->menuName) + " parts can not be placed in a hybrid");
+    return nullptr;
+  }
+  if (!PartRegistry::instance().isRegistered(type->id)) {
+    fileMessage(path, std::string(type->menuName) + " parts are not available in this version");
+    return nullptr;
+  }
+  return type;
+}
+
 bool lockForChange(const std::string& path, DocumentLock& lock) {
   if (Status s = lockDocument(posixFileSystem(), path, lock); !s) {
     std::cerr << "kestrel: " << s.message() << '\n';

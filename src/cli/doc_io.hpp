@@ -7,6 +7,7 @@
 
 #include "core/circ_doc.hpp"
 #include "core/document_lock.hpp"
+#include "core/registry.hpp"
 
 namespace kestrel::cli {
 
@@ -22,6 +23,9 @@ bool saveDocumentTo(CCircDoc& doc, const std::string& path);
 // prints "kestrel: 'FILE': locked by ...; try again later" and returns
 // false (exit code 1). Keep `lock` until the document is saved.
 bool lockForChange(const std::string& path, DocumentLock& lock);
+// The part type named by a class, type id or menu name, one the document's
+// kind can hold; null after printing why.
+const PartType* partTypeFor(const CCircDoc& doc, const std::string& name, const std::string& path);
 // Prints a message about a file on stderr.
 void fileMessage(const std::string& path, const std::string& text);
 

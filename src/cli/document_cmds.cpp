@@ -73,20 +73,9 @@ int runAdd(const DocumentJob& job, const GlobalOptions& global) {
   if (!lockForChange(job.file, lock)) return kExitUserError;
   auto doc = openDocument(job.file);
   if (!doc) return kExitBadInput;
-  const PartType* type = resolvePartType(job.partType);
-  if (type == nullptr) {
-    fileMessage(job.file, "'" + job.partType + "' is not a part type (a class, type id or menu name)");
-    return kExitUserError;
-  }
-  if (doc->isHybrid() && !type->inHybridMenu) {
-    fileMessage(job.file, std::string(type->menuName) + " parts can not be placed in a hybrid");
-    return kExitUserError;
-  }
+  const PartType* type = partTypeFor(*doc, job.partType, job.file);
+  if (type == nullptr) return kExitUserError;
   auto part = PartRegistry::instance().create(type->id, doc->isHybrid());
-  if (!part) {
-    fileMessage(job.file, std::string(type->menuName) + " parts are not available in this version");
-    return kExitUserError;
-  }
   const bool smtAllowed = !doc->isHybrid() && doc->header().HASSMT != 0;
   if (!reportAssignments(assignPartFields(*part, values, smtAllowed, doc->header().TEMP, result), result,
                          job.file, job.strict)) {

@@ -69,6 +69,19 @@ void calculateForLibrary(CPart& part) {
   part.Calculate(header);
 }
 
+// A new library part of the class named by a class, type id or menu name;
+// null after printing why.
+std::unique_ptr<CPart> newLibraryPart(const std::string& typeName, bool hybrid) {
+  const PartType* type = resolvePartType(typeName);
+  if (type == nullptr || (hybrid && !type->inHybridMenu)) {
+    std::cerr << "kestrel: '" << typeName << "' is not a " << (hybrid ? "hybrid " : "") << "part type\n";
+    return nullptr;
+  }
+  auto part = PartRegistry::instance().create(type->id, hybrid);
+  if (!part) std::cerr << "kestrel: " << type->menuName << " parts are not available in this version\n";
+  return part;
+}
+
 std::unique_ptr<library::PartLibrary> openWritable(const std::string& path) {
   library::StoreMessage error;
   auto lib = library::PartLibrary::open(path, true, error);
@@ -125,16 +138,11 @@ int runLibChange(const LibEditJob& job, bool convert) {
   Outcome o = Outcome::Ok;
   if (convert) {
     library::ConvertSteps steps;
-    steps.chooseType = [&](const CPart& old, bool& defaults) -> std::unique_ptr<CPart> {
+    steps.chooseType = [&](const CPart& old, bool& defaults) {
       defaults = job.defaults;
-      const PartType* type = resolvePartType(job.partType);
-      const bool hybrid = old.IS_HYBRID != 0;
-      if (type == nullptr || (hybrid && !type->inHybridMenu)) {
-        std::cerr << "kestrel: '" << job.partType << "' is not a " << (hybrid ? "hybrid " : "") << "part type\n";
-        refused = true;
-        return nullptr;
-      }
-      return PartRegistry::instance().create(type->id, hybrid);
+      std::unique_ptr<CPart> part = newLibraryPart(job.partType, old.IS_HYBRID != 0);
+      refused = part == nullptr;
+      return part;
     };
     steps.edit = [&](CPart& part, bool) {
       refused = !assignForLibrary(part, values, parsed, job, true);
@@ -179,16 +187,8 @@ int runLibAdd(const LibEditJob& job) {
   std::vector<KeywordAssignment> values;
   AssignmentResult parsed;
   if (!parseValues(job.values, job.file, values, parsed)) return kExitUserError;
-  const PartType* type = resolvePartType(job.partType);
-  if (type == nullptr || (job.hybrid && !type->inHybridMenu)) {
-    std::cerr << "kestrel: '" << job.partType << "' is not a " << (job.hybrid ? "hybrid " : "") << "part type\n";
-    return kExitUserError;
-  }
-  auto part = PartRegistry::instance().create(type->id, job.hybrid);
-  if (!part) {
-    std::cerr << "kestrel: " << type->menuName << " parts are not available in this version\n";
-    return kExitUserError;
-  }
+  auto part = newLibraryPart(job.partType, job.hybrid);
+  if (!part) return kExitUserError;
   if (!assignForLibrary(*part, values, parsed, job, false)) return kExitUserError;
   if (part->PN.empty()) {
     std::cerr << "kestrel: '" << job.file << "': a library part needs a part number (PN=...)\n";

@@ -123,22 +123,6 @@ std::unique_ptr<CCircDoc> openForChange(const std::string& file, DocumentLock& l
   return doc;
 }
 
-// The new part of Convert Type: the chosen class, in the document's menu.
-std::unique_ptr<CPart> newPartOfType(const CCircDoc& doc, const std::string& name, const std::string& file) {
-  const PartType* type = resolvePartType(name);
-  if (type == nullptr) {
-    fileMessage(file, "'" + name + "' is not a part type (a class, type id or menu name)");
-    return nullptr;
-  }
-  if (doc.isHybrid() && !type->inHybridMenu) {
-    fileMessage(file, std::string(type->menuName) + " parts can not be placed in a hybrid");
-    return nullptr;
-  }
-  auto part = PartRegistry::instance().create(type->id, doc.isHybrid());
-  if (!part) fileMessage(file, std::string(type->menuName) + " parts are not available in this version");
-  return part;
-}
-
 // Edit and Convert: each chosen record is replaced by its changed copy
 // (calculated against the header and put in its sorted place).
 int runChange(const RecordJob& job, const GlobalOptions& global, bool convert) {
@@ -153,16 +137,15 @@ int runChange(const RecordJob& job, const GlobalOptions& global, bool convert) {
   if (chosen.empty()) return kExitUserError;
   TerminalUi ui(global.assumeYes, global.quiet);
   const bool smtAllowed = !doc->isHybrid() && doc->header().HASSMT != 0;
+  const PartType* newType = convert ? partTypeFor(*doc, job.partType, job.file) : nullptr;
+  if (convert && newType == nullptr) return kExitUserError;
   std::vector<const CPart*> changed;
   for (const CPart* old : chosen) {
     const std::optional<std::size_t> at = positionOf(*doc, old);
-    std::unique_ptr<CPart> copy = convert ? newPartOfType(*doc, job.partType, job.file) : old->clone();
-    if (!at || !copy) return kExitUserError;
-    if (convert) {
-      // The new class keeps its own type id and its own parameters.
-      copy->copyBaseFieldsExceptType(*old);
-      copy->IS_HYBRID = doc->hybridFlag();
-    }
+    if (!at) return kExitUserError;
+    // A converted record keeps the base fields; its class brings its own parameters.
+    std::unique_ptr<CPart> copy = convert ? doc->convertedRecord(*at, newType->id) : old->clone();
+    if (!copy) return kExitUserError;
     AssignmentResult result = parsed;
     if (!reportAssignments(assignPartFields(*copy, values, smtAllowed, doc->header().TEMP, result), result,
                            job.file, job.strict)) {

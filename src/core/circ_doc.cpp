@@ -113,14 +113,21 @@ std::optional<std::size_t> CCircDoc::convertRecord(std::optional<std::size_t> se
     ui.message("CONVERT: no part selection.");
     return std::nullopt;
   }
-  auto converted = PartRegistry::instance().create(typeId, isHybrid());
+  auto converted = convertedRecord(*selection, typeId);
   if (!converted) {
     ui.message("CONVERT: can not create part type.");
     return std::nullopt;
   }
-  converted->copyBaseFieldsExceptType(*records_[*selection]);
-  converted->IS_HYBRID = hybridFlag();
   return replaceRecord(selection, std::move(converted), ui);
+}
+
+std::unique_ptr<CPart> CCircDoc::convertedRecord(std::size_t index, std::uint16_t typeId) const {
+  auto converted = PartRegistry::instance().create(typeId, isHybrid());
+  if (converted) {
+    converted->copyBaseFieldsExceptType(*records_.at(index));
+    converted->IS_HYBRID = hybridFlag();
+  }
+  return converted;
 }
 
 std::optional<std::size_t> CCircDoc::deleteRecord(std::optional<std::size_t> selection, Ui& ui) {

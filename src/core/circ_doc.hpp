@@ -106,6 +106,9 @@ class CCircDoc {
   // no part selection."). Returns the copy's new position.
   std::optional<std::size_t> replaceRecord(std::optional<std::size_t> selection,
                                            std::unique_ptr<CPart> edited, Ui& ui);
+  // A new record of `typeId` holding every base field but the type id of the
+  // record at `index` (null when the type can not be made).
+  std::unique_ptr<CPart> convertedRecord(std::size_t index, std::uint16_t typeId) const;
   // Convert Type: a new record of `typeId` takes every base field but the
   // type id of the selected one and replaces it ("CONVERT: no part selection.").
   std::optional<std::size_t> convertRecord(std::optional<std::size_t> selection,
