@@ -69,8 +69,7 @@ Status parseAssignments(const std::vector<std::string>& texts, std::vector<Keywo
     }
     if (a.value.size() > kMaxInputText) {
       if (result != nullptr) {
-        result->log.push_back(strprintf("   ...'%s' text of %zu characters cut to %zu...", a.keyword.c_str(),
-                                        a.value.size(), kMaxInputText));
+        result->log.push_back(textCutNote(a.keyword, a.value.size(), kMaxInputText) + "...");
         ++result->warnings;
       }
       a.value.resize(kMaxInputText);

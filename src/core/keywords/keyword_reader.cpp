@@ -115,6 +115,10 @@ void KeywordReader::log(const std::string& line) const {
   if (log_) log_(line);
 }
 
+std::string textCutNote(std::string_view keyword, std::size_t length, std::size_t limit) {
+  return strprintf("   ...'%s' text of %zu characters cut to %zu", std::string(keyword).c_str(), length, limit);
+}
+
 void KeywordReader::warn(const std::string& line) const {
   ++warnings_;
   log(line);
@@ -123,8 +127,7 @@ void KeywordReader::warn(const std::string& line) const {
 std::string KeywordReader::fitted(const CKwd& kwd, const Source& src, std::string text, std::size_t maxLength,
                                   bool upperCase) const {
   if (text.size() > maxLength) {
-    warn(strprintf("   ...'%s' text of %zu characters cut to %zu (R%ld/F%d)...", kwd.name.c_str(), text.size(),
-                   maxLength, recordNumber(), src.fieldNumber));
+    warn(textCutNote(kwd.name, text.size(), maxLength) + strprintf(" (R%ld/F%d)...", recordNumber(), src.fieldNumber));
   }
   return cut(std::move(text), maxLength, upperCase);
 }

@@ -6,8 +6,9 @@
 // ("...Error: keyword type mismatch ('%s').") and when a number written as
 // text can not be read whole ("10uF 25V"; never its leading digits). Missing
 // and out-of-range data is logged and clamped or defaulted, a text longer
-// than its field is cut, each with a warning, and the read succeeds. Numbers with SI prefixes and unit symbols ("10K", "4k7",
-// "100nF") are read into the field's unit, each such reading logged.
+// than its field is cut, each with a warning, and the read succeeds. Numbers
+// with SI prefixes and unit symbols ("10K", "4k7", "100nF") are read into the
+// field's unit, each such reading logged.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,10 @@
 #include "core/keywords/keyword_record.hpp"
 
 namespace kestrel {
+
+// The warning of a text cut to its field: "   ...'PN' text of 30 characters
+// cut to 25" (the caller ends the line, with the record and field or "...").
+std::string textCutNote(std::string_view keyword, std::size_t length, std::size_t limit);
 
 class KeywordReader {
  public:

@@ -1,6 +1,7 @@
 #include "store/library/xref.hpp"
 
 #include "core/archive.hpp"
+#include "core/keywords/keyword_reader.hpp"
 #include "core/strfmt.hpp"
 #include "store/library/header_texts.hpp"
 #include "store/library/part_library.hpp"
@@ -82,7 +83,7 @@ std::vector<std::string> holdXRefTexts(CXRef& xref) {
                {"XREF_NOTES", &xref.notes, kHeaderReadLimit[4] - 1}};
   for (const auto& t : texts) {
     if (t.text->size() <= t.limit) continue;
-    log.push_back(strprintf("   ...'%s' text of %zu characters cut to %zu...", t.keyword, t.text->size(), t.limit));
+    log.push_back(textCutNote(t.keyword, t.text->size(), t.limit) + "...");
     t.text->resize(t.limit);
   }
   return log;
