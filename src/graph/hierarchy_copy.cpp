@@ -21,12 +21,13 @@ std::string fileNameOf(const std::string& path) {
 
 class HierarchyCopier {
  public:
-  HierarchyCopier(const CopyJob& job, ScratchFiles& files, const ScratchFolder& folder, Ui& ui)
+  // `folder` null: the documents are read into memory only.
+  HierarchyCopier(const CopyJob& job, ScratchFiles& files, const ScratchFolder* folder, Ui& ui)
       : job_(job), files_(files), folder_(folder), ui_(ui), set_(std::make_unique<WorkingSet>()) {}
 
-  std::unique_ptr<WorkingSet> run() {
+  std::unique_ptr<WorkingSet> run(std::string_view firstLine) {
     ui_.clearProgress();
-    ui_.progressLine(1, "Graph: Copying Files to Temporary Directory...");
+    ui_.progressLine(1, firstLine);
     if (!kindForPath(job_.topPath)) {
       ui_.progressLine(5, "...Error: top-level doc extension not valid.");
       return nullptr;
@@ -79,8 +80,10 @@ class HierarchyCopier {
 
     std::vector<std::uint8_t> bytes;
     if (!sourceBytes(source, bytes)) return false;
-    const std::string target = folder_.file(name);
-    if (const WriteResult w = files_.writeNewFile(target, bytes); w.error != 0) return copyError(w.error);
+    const std::string target = folder_ != nullptr ? folder_->file(name) : source;
+    if (folder_ != nullptr) {
+      if (const WriteResult w = files_.writeNewFile(target, bytes); w.error != 0) return copyError(w.error);
+    }
 
     const DocKind kind = kindForPath(source).value_or(DocKind::Circuit);
     auto doc = std::make_unique<CCircDoc>(kind);
@@ -133,7 +136,7 @@ class HierarchyCopier {
 
   const CopyJob& job_;
   ScratchFiles& files_;
-  const ScratchFolder& folder_;
+  const ScratchFolder* folder_;
   Ui& ui_;
   std::unique_ptr<WorkingSet> set_;
   std::set<std::string> copied_;  // upper-cased source paths
@@ -144,7 +147,12 @@ class HierarchyCopier {
 
 std::unique_ptr<WorkingSet> copyHierarchy(const CopyJob& job, ScratchFiles& files, const ScratchFolder& folder,
                                           Ui& ui) {
-  return HierarchyCopier(job, files, folder, ui).run();
+  return HierarchyCopier(job, files, &folder, ui).run("Graph: Copying Files to Temporary Directory...");
+}
+
+std::unique_ptr<WorkingSet> readHierarchy(const CopyJob& job, ScratchFiles& files, std::string_view firstLine,
+                                          Ui& ui) {
+  return HierarchyCopier(job, files, nullptr, ui).run(firstLine);
 }
 
 }  // namespace kestrel::graph

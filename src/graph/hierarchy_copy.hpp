@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/circ_doc.hpp"
@@ -32,6 +33,11 @@ struct CopyJob {
 // asks "Cancel temporary directory copy operation?" and Yes writes
 // "...Cancel." (line 4). Null on failure.
 std::unique_ptr<WorkingSet> copyHierarchy(const CopyJob& job, ScratchFiles& files, const ScratchFolder& folder,
+                                          Ui& ui);
+
+// The same walk with the documents read into memory only, nothing written
+// anywhere; `firstLine` is the progress line 1 of the run.
+std::unique_ptr<WorkingSet> readHierarchy(const CopyJob& job, ScratchFiles& files, std::string_view firstLine,
                                           Ui& ui);
 
 }  // namespace kestrel::graph

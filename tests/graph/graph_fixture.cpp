@@ -29,6 +29,15 @@ std::unique_ptr<CPart> resistor(const std::string& pn, float pstress, bool manua
   return part;
 }
 
+std::unique_ptr<CPart> fixed(const std::string& pn, float base, bool hybrid = false) {
+  auto part = PartRegistry::instance().create(kMiscType, hybrid);
+  static_cast<CMisc&>(*part).BASEFR = base;
+  part->PN = pn;
+  return part;
+}
+
+}  // namespace
+
 std::unique_ptr<CPart> arrhenius(const std::string& pn, float base, float ea) {
   auto part = PartRegistry::instance().create(kMiscType, false);
   auto& m = static_cast<CMisc&>(*part);
@@ -37,13 +46,6 @@ std::unique_ptr<CPart> arrhenius(const std::string& pn, float base, float ea) {
   m.BASEFR = base;
   m.EA = ea;
   m.TRISE = 5.0f;
-  return part;
-}
-
-std::unique_ptr<CPart> fixed(const std::string& pn, float base, bool hybrid = false) {
-  auto part = PartRegistry::instance().create(kMiscType, hybrid);
-  static_cast<CMisc&>(*part).BASEFR = base;
-  part->PN = pn;
   return part;
 }
 
@@ -58,8 +60,6 @@ void save(CCircDoc& doc, const std::string& path) {
   if (!saveDocument(posixFileSystem(), doc, path).isOk()) throw std::runtime_error("fixture save " + path);
   std::filesystem::remove(path + ".BAK");
 }
-
-}  // namespace
 
 GraphFixture::GraphFixture() { registerAllParts(); }
 

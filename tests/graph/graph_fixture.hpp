@@ -57,4 +57,9 @@ class GraphFixture {
 
 std::string readFileText(const std::string& path);
 
+// Builders of the sample's records and files.
+std::unique_ptr<CPart> arrhenius(const std::string& pn, float base, float ea);
+std::unique_ptr<CPart> subFile(std::uint16_t type, const std::string& file);
+void save(CCircDoc& doc, const std::string& path);  // without leaving a .BAK
+
 }  // namespace kestrel::test
