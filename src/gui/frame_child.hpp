@@ -17,12 +17,13 @@ enum WindowKind : unsigned {
   kProjectWindow = 1u << 5,
   kDefinitionWindow = 1u << 6,
   kChartWindow = 1u << 7,
+  kProfileWindow = 1u << 8,
 };
 using WindowKinds = unsigned;
 inline constexpr WindowKinds kDocumentWindows = kCircuitWindow | kHybridWindow;
 inline constexpr WindowKinds kKeyedFileWindows = kLibraryWindow | kXRefWindow;
 inline constexpr WindowKinds kAnyWindow = kDocumentWindows | kKeyedFileWindows | kProjectWindow |
-                                          kDefinitionWindow | kChartWindow;
+                                          kDefinitionWindow | kChartWindow | kProfileWindow;
 inline constexpr WindowKinds kAlways = kAnyWindow | kNoWindow;
 
 struct WindowState {

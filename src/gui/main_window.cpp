@@ -39,13 +39,14 @@ namespace {
 constexpr int kRecentFiles = 4;
 constexpr const char* kRecentSection = "Recent File List";
 
-// All six kinds, circuits first, as the Open dialog offers them.
-std::string openFilters() {
+// All six kinds, circuits first, then the modules' own, as the Open dialog offers them.
+std::string openFilters(const std::vector<std::string>& extra) {
   std::string filters;
   for (const DocumentKind& kind : documentKinds()) {
     if (!filters.empty()) filters += ";;";
     filters += std::string(kind.filter);
   }
+  for (const std::string& filter : extra) filters += ";;" + filter;
   return filters + ";;All Files (*)";
 }
 
@@ -131,7 +132,7 @@ void MainWindow::buildMenus() {
   add(file, tr("&Close"), QKeySequence(), tr("Close the active document"), [this] { mdi_->closeActiveSubWindow(); },
       {kAnyWindow});
   // Libraries and cross-reference files write every change at once: they have nothing to save.
-  const CommandNeeds savable{kDocumentWindows | kProjectWindow | kDefinitionWindow};
+  const CommandNeeds savable{kDocumentWindows | kProjectWindow | kDefinitionWindow | kProfileWindow};
   QAction* save = add(file, tr("&Save"), QKeySequence::Save, tr("Save the active document"),
                       [this] { saveCurrent(false); }, savable);
   add(file, tr("Save &As..."), QKeySequence(), tr("Save the active document with a new name"),
@@ -148,7 +149,7 @@ void MainWindow::buildMenus() {
     if (context_.runDialog(dialog) == QDialog::Accepted) context_.saveSettings();
   });
   QAction* print = add(file, tr("&Print..."), QKeySequence::Print, tr("Print the active document's report"),
-                       [this] { printCurrent(); }, {kDocumentWindows | kProjectWindow});
+                       [this] { printCurrent(); }, {kDocumentWindows | kProjectWindow | kProfileWindow});
   add(file, tr("Print Pre&view"), QKeySequence(), tr("Show the report's pages"), onCircuit(&CircuitWindow::printPreview),
       onDocument);
   add(file, tr("Print To P&DF File..."), QKeySequence(), tr("Print the report to an Adobe PDF file"),
@@ -335,8 +336,9 @@ QMenu* MainWindow::menu(const QString& title) {
   return created;
 }
 
-void MainWindow::registerOpener(const std::string& extension, FileOpener open) {
+void MainWindow::registerOpener(const std::string& extension, FileOpener open, std::string filter) {
   openers_[extension] = std::move(open);
+  if (!filter.empty()) extraFilters_.push_back(std::move(filter));
 }
 
 CircuitWindow* MainWindow::newDocument(DocKind kind) {
@@ -381,7 +383,7 @@ bool MainWindow::openFile(const std::string& path) {
 }
 
 void MainWindow::openWithDialog() {
-  const std::string path = context_.chooseFile(false, "Open", openFilters());
+  const std::string path = context_.chooseFile(false, "Open", openFilters(extraFilters_));
   if (!path.empty()) openFile(path);
 }
 

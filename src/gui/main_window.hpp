@@ -53,9 +53,10 @@ class MainWindow final : public QMainWindow {
   // The top-level menu with this text; a new one is placed before "&Window".
   QMenu* menu(const QString& title);
   // Files whose extension (".lib", lower case) has an opener are opened
-  // through it by Open, the recent files, drag-and-drop and the command line.
+  // through it by Open, the recent files, drag-and-drop and the command line;
+  // a kind beyond the six document kinds adds its `filter` to the Open dialog.
   using FileOpener = std::function<bool(const std::string& path)>;
-  void registerOpener(const std::string& extension, FileOpener open);
+  void registerOpener(const std::string& extension, FileOpener open, std::string filter = {});
   // Called by openers after a successful open.
   void rememberRecent(const std::string& path);
   // File > Save (Ctrl+S) and Save As for the module's own windows: true when
@@ -99,6 +100,7 @@ class MainWindow final : public QMainWindow {
   QMenu* windowMenu_ = nullptr;
   QList<QAction*> windowMenuFixed_;  // Cascade, Tile
   std::map<std::string, FileOpener> openers_;
+  std::vector<std::string> extraFilters_;  // "Mission Profile Files (*.mpf)"
   std::vector<SaveCommand> savers_;
   std::vector<PrintCommand> printers_;
   CommandStates commands_;

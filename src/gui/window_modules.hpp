@@ -19,6 +19,8 @@ void installMerge(MainWindow& frame);
 void installProjectWindow(MainWindow& frame);
 // Graph definitions, sweeps and charts.
 void installGraphWindows(MainWindow& frame);
+// Mission profiles: phases over a hierarchy, calculated, charted and printed.
+void installMissionProfileWindow(MainWindow& frame);
 
 inline void installWindowModules(MainWindow& frame) {
   installLibraryWindows(frame);
@@ -27,6 +29,7 @@ inline void installWindowModules(MainWindow& frame) {
   installMerge(frame);
   installProjectWindow(frame);
   installGraphWindows(frame);
+  installMissionProfileWindow(frame);
 }
 
 }  // namespace kestrel::gui

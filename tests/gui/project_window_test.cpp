@@ -15,19 +15,27 @@
 #include <QMenu>
 #include <QMdiSubWindow>
 #include <QLineEdit>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTableWidget>
 #include <QTreeView>
 
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/mission_profile.hpp"
+#include "core/number_format.hpp"
 #include "core/strfmt.hpp"
 #include "graph/chart_renderer.hpp"
 #include "graph/graph_definition.hpp"
+#include "graph/profile_run.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/exchange/whatif_command.hpp"
 #include "gui/graph/chart_view.hpp"
 #include "gui/graph/chart_window.hpp"
 #include "gui/graph/graph_sheet.hpp"
 #include "gui/part_detail_window.hpp"
+#include "gui/profile/phase_table_model.hpp"
+#include "gui/profile/profile_window.hpp"
 #include "gui/project/project_dialogs.hpp"
 #include "gui/project/project_tree_model.hpp"
 #include "gui/project/project_window.hpp"
@@ -164,6 +172,7 @@ class ProjectWindowTest final : public QObject, test::DesktopFixture {
   void damagedDefinitionFilesAreRefused();
   void closingChartOffersToSaveDefinition();
   void cancelledRunLeavesNoChartAndNoFiles();
+  void profileWindowShowsTheCalculationOfItsEdits();
 
  private:
   // An empty work folder with the example files in it.
@@ -990,6 +999,74 @@ void ProjectWindowTest::detailShowsRecordOrDocumentLines() {
                                        lines[2].find("TFR=") != std::string::npos;
     QVERIFY2(shown, lines.empty() ? "" : lines[0].c_str());
   }
+}
+
+// A profile over the example system opened from its file, a temperature
+// typed into its cell, Calculate: the results are those the calculation
+// gives for the edited profile (not the profile as read), with the repetitions
+// of the spin box; a duration out of range is refused with the profile
+// check's message and changes nothing.
+void ProjectWindowTest::profileWindowShowsTheCalculationOfItsEdits() {
+  const fs::path folder = freshExamples("profile");
+  MissionProfile read;
+  read.name = "Sortie";
+  read.topLevel = "system.cir";
+  read.phases = {{"Ground", 2, 35.0, 2.0, 100.0, 0.0}, {"Flight", 6, 55.0, 6.0, 100.0, 0.0},
+                 {"Hangar", 2, 25.0, 16.0, 0.0, 0.1}};
+  const std::string path = (folder / "sortie.mpf").string();
+  QVERIFY(saveProfile(posixFileSystem(), read, path).isOk());
+  frame->show();  // an editor takes keys only when shown
+  QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+  QVERIFY(frame->openFile(path));
+  auto* w = active<MissionProfileWindow>();
+  QVERIFY(w != nullptr);
+
+  QTest::qWait(50);  // the window comes to the front before the cell is edited
+  const QModelIndex flightTemp = w->phases()->index(1, PhaseTableModel::kTemperature);
+  w->phaseView()->setCurrentIndex(flightTemp);
+  w->phaseView()->edit(flightTemp);
+  auto* editor = qobject_cast<QLineEdit*>(w->phaseView()->indexWidget(flightTemp));
+  QVERIFY(editor != nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, "85");
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTRY_COMPARE(w->profile().phases[1].temperature, 85.0);  // the editor commits from the event loop
+  QVERIFY2(ui.messages.empty(), lastMessage().c_str());
+
+  const auto expected = [&](const MissionProfile& profile, int repetitions) {
+    graph::ProfileJob job{path, profile, repetitions};
+    SilentUi silent;
+    ProfileResult out;
+    const Status s = graph::runProfile(job, graph::posixScratchFiles(), silent, out);
+    if (!s) qWarning("%s", s.message().c_str());
+    return out;
+  };
+  const auto shownR = [](double r) { return QString::fromStdString(formatNumber(r, 8, 6)).trimmed(); };
+  const ProfileResult edited = expected(w->profile(), 1);
+  QVERIFY(shownR(edited.phases[1].reliability) != shownR(expected(read, 1).phases[1].reliability));
+  QVERIFY(w->calculate());
+  QCOMPARE(w->resultTable()->rowCount(), 3);
+  for (int row = 0; row < 3; ++row) {
+    QCOMPARE(w->resultTable()->item(row, 3)->text(), shownR(edited.phases[static_cast<std::size_t>(row)].reliability));
+  }
+  QVERIFY2(w->summaryText().contains(shownR(edited.reliability)), qPrintable(w->summaryText()));
+  QCOMPARE(w->contributorTable()->rowCount(), static_cast<int>(edited.phases[1].contributors.size()));
+
+  w->repetitions()->setValue(40);
+  QVERIFY(w->result().has_value());
+  QVERIFY2(w->summaryText().contains("R after 40: " + shownR(expected(w->profile(), 40).repeatedReliability)),
+           qPrintable(w->summaryText()));
+
+  // A refused value: the check's message names the file and the phase.
+  MissionProfile refused = w->profile();
+  refused.phases[1].hours = -3.0;
+  QVERIFY(!w->phases()->setData(w->phases()->index(1, PhaseTableModel::kHours), "-3", Qt::EditRole));
+  QCOMPARE(lastMessage(), checkProfile(refused, path).message());
+  QVERIFY(lastMessage().find("phase 2 ('Flight')") != std::string::npos);
+  QCOMPARE(w->profile().phases[1].hours, 6.0);
+  QVERIFY(w->result().has_value());
+  ui.messages.clear();
+  frame->hide();
 }
 
 #include "project_window_test.moc"

@@ -24,6 +24,10 @@ class ChartView final : public QWidget {
  public:
   explicit ChartView(graph::PlotModel plot, QWidget* parent = nullptr);
   const graph::PlotModel& plot() const { return plot_; }
+  void setPlot(graph::PlotModel plot) {
+    plot_ = std::move(plot);
+    update();
+  }
 
  protected:
   void paintEvent(class QPaintEvent* event) override;

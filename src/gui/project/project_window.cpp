@@ -22,6 +22,7 @@
 #include "gui/project/project_tree_model.hpp"
 #include "gui/qt_text.hpp"
 #include "gui/save_as.hpp"
+#include "gui/watched_run.hpp"
 #include "project/node_lines.hpp"
 #include "project/project_print.hpp"
 #include "project/top_level.hpp"
@@ -30,50 +31,6 @@
 
 namespace kestrel::gui {
 namespace {
-
-// Passes everything on and notes whether a message box was shown, so that a
-// failure the library already told the user about is not told twice.
-class WatchedUi final : public Ui {
- public:
-  explicit WatchedUi(Ui& inner) : inner_(inner) {}
-  void message(std::string_view text) override {
-    shown_ = true;
-    inner_.message(text);
-  }
-  bool confirm(std::string_view question) override { return inner_.confirm(question); }
-  void progressLine(int line, std::string_view text) override { inner_.progressLine(line, text); }
-  void clearProgress() override { inner_.clearProgress(); }
-  void progressBar(int index, int count) override { inner_.progressBar(index, count); }
-  bool processEvents() override { return inner_.processEvents(); }
-  bool cancelRequested() override { return inner_.cancelRequested(); }
-  void clearCancel() override { inner_.clearCancel(); }
-  void log(std::string_view line) override { inner_.log(line); }
-  bool shown() const { return shown_; }
-
- private:
-  Ui& inner_;
-  bool shown_ = false;
-};
-
-// The progress window around a long step on the desktop: it goes away when
-// the step succeeds and stays up with its "OK" button (and the error line)
-// when it fails.
-class ProgressScope {
- public:
-  ProgressScope(Ui& ui, const std::string& title) : dialogUi_(dynamic_cast<DialogUi*>(&ui)) {
-    if (dialogUi_ != nullptr) dialogUi_->beginProgress(title);
-  }
-  ~ProgressScope() { end(false); }
-  void end(bool ok) {
-    if (dialogUi_ == nullptr) return;
-    dialogUi_->endProgress();
-    if (ok) dialogUi_->progressWindow()->hide();
-    dialogUi_ = nullptr;
-  }
-
- private:
-  DialogUi* dialogUi_;
-};
 
 bool isChildReference(const CProjPart& node) { return node.isDocument() && node.level > 0 && node.record; }
 
