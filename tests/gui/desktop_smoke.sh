@@ -277,6 +277,34 @@ for n in 1 2 3 4 5 6; do
 done
 grep -q '"HEADER_ENV": "NS"' "$work/board.json" || fail "the What-If? environment was not kept"
 
+step "mission profile: a new profile over the board, calculated, saved"
+key alt+a p                # Activities > Mission Profile... over the board in front
+sleep 1
+key alt+s                  # Add Phase: a second phase after the first
+key alt+c                  # Calculate; its progress window stays up with "OK"
+dismiss_progress 'Mission Profile'
+# The window still takes keys after the calculation: Save asks for a name.
+key ctrl+s
+answer_file_dialog "Save Mission Profile As" "$work/files/sortie.mpf"
+wait_file "$work/files/sortie.mpf"
+key alt+f c                # closes the saved profile: no question
+sleep 0.5
+
+step "mission profile: opened from its file and calculated"
+key ctrl+o
+answer_file_dialog "Open" "$work/files/sortie.mpf"
+sleep 1
+key alt+c
+dismiss_progress 'Mission Profile'
+shot "mission-profile"
+key alt+f a                # Save As, after the calculation
+answer_file_dialog "Save Mission Profile As" "$work/files/sortie2.mpf"
+wait_file "$work/files/sortie2.mpf"
+cmp -s "$work/files/sortie.mpf" "$work/files/sortie2.mpf" || fail "the profile read and saved again differs"
+key alt+f c
+sleep 0.5
+assert_responsive
+
 step "project tree: open a board from its row"
 key ctrl+o
 answer_file_dialog "Open" "$work/files/demo.prj"

@@ -9,9 +9,12 @@
 
 #include "core/circ_doc.hpp"
 #include "core/document_sub_files.hpp"
+#include "core/path_names.hpp"
+#include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
 #include "gui/main_window.hpp"
 #include "gui/profile/profile_window.hpp"
+#include "gui/qt_text.hpp"
 #include "gui/window_modules.hpp"
 
 namespace kestrel::gui {
@@ -57,6 +60,7 @@ void newProfile(MainWindow& frame) {
                            : std::string();
     if (profile.topLevel.empty()) return;
   }
+  profile.name = stext(qmixed("Mission of " + upperCased(fileNameOf(profile.topLevel)))).substr(0, kMaxProfileName);
   profile.phases.push_back(MissionPhase{.name = "Phase 1"});
   showProfile(frame, std::move(profile), {});
 }
@@ -70,10 +74,11 @@ void installMissionProfileWindow(MainWindow& frame) {
   QObject::connect(open, &QAction::triggered, f, [f] { newProfile(*f); });
   frame.registerOpener(".mpf", [f](const std::string& path) { return openProfileFile(*f, path); },
                        "Mission Profile Files (*.mpf)");
-  frame.registerSave([](QWidget* window, bool saveAs) {
+  frame.registerSave([f](QWidget* window, bool saveAs) {
     auto* w = dynamic_cast<MissionProfileWindow*>(window);
-    if (w != nullptr) saveAs ? w->saveAs() : w->save();
-    return w != nullptr;
+    if (w == nullptr) return false;
+    if ((saveAs || w->path().empty()) ? w->saveAs() : w->save()) f->rememberRecent(w->path());
+    return true;
   });
   frame.registerPrint([](QWidget* window) {
     auto* w = dynamic_cast<MissionProfileWindow*>(window);

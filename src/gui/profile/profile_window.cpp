@@ -28,6 +28,7 @@
 #include "gui/profile/phase_table_model.hpp"
 #include "gui/qt_text.hpp"
 #include "gui/save_as.hpp"
+#include "gui/dialog_ui.hpp"
 #include "gui/watched_run.hpp"
 
 namespace kestrel::gui {
@@ -35,6 +36,7 @@ namespace {
 
 constexpr const char* kProfileFilter = "Mission Profile Files (*.mpf)";
 constexpr int kMaxRepetitions = 1000000;
+constexpr const char* kUntitled = "UNTITLED.MPF";  // a profile not saved yet
 
 // A number as the reports print it, without the padding of its column.
 QString shown(double value, int width = 12, int precision = 6) {
@@ -80,7 +82,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   auto* form = new QFormLayout;
   name_ = new QLineEdit(qtext(profile_.name), this);
   name_->setMaxLength(static_cast<int>(kMaxProfileName));
-  form->addRow(tr("Profile &Name:"), name_);
+  form->addRow(tr("Profile Na&me:"), name_);
   auto* topRow = new QHBoxLayout;
   topLevel_ = new QLineEdit(qmixed(profile_.topLevel), this);
   topLevel_->setReadOnly(true);
@@ -88,7 +90,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   browse->setAutoDefault(false);
   topRow->addWidget(topLevel_, 1);
   topRow->addWidget(browse);
-  form->addRow(tr("&Top-Level File:"), topRow);
+  form->addRow(tr("Top-Level File:"), topRow);
   heading->addLayout(form, 1);
   layout->addLayout(heading);
   connect(name_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -97,6 +99,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   });
   connect(browse, &QPushButton::clicked, this, [this] { chooseTopLevel(); });
 
+  // The keyboard marks keep clear of the frame's menu letters (A D E F H L P W).
   auto* buttons = new QHBoxLayout;
   const auto button = [this, buttons](const char* text, const char* tip, auto command) {
     auto* b = new QPushButton(tr(text), this);
@@ -106,20 +109,19 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
     buttons->addWidget(b);
     return b;
   };
-  button("&Add Phase", "Add a phase after the selected one", [this] { addPhase(); });
+  button("Add Pha&se", "Add a phase after the selected one", [this] { addPhase(); });
   button("&Remove Phase", "Remove the selected phase", [this] { removePhase(); });
   button("Move &Up", "Move the selected phase one place earlier", [this] { movePhase(-1); });
-  button("Move Do&wn", "Move the selected phase one place later", [this] { movePhase(1); });
+  button("Move Dow&n", "Move the selected phase one place later", [this] { movePhase(1); });
   buttons->addSpacing(16);
-  QPushButton* calc = button("&Calculate", "Calculate every phase over the top-level hierarchy", [this] { calculate(); });
-  calc->setDefault(false);
+  button("&Calculate", "Calculate every phase over the top-level hierarchy", [this] { calculate(); });
   buttons->addSpacing(16);
-  button("&Save", "Save the profile", [this] { save(); });
-  button("Save &As...", "Save the profile with a new name", [this] { saveAs(); });
+  button("Sa&ve", "Save the profile", [this] { save(); });
+  button("Save As...", "Save the profile with a new name", [this] { saveAs(); });
   buttons->addStretch();
-  button("Save C&hart...", "Save the chart in front as a PNG, SVG or PDF file", [this] { saveChart(); });
-  button("&Print...", "Print the Mission Profile report", [this] { print(); });
-  button("Print to &File...", "Print the Mission Profile report to a PDF, RTF or text file", [this] { printToFile(); });
+  button("Save Char&t...", "Save the chart in front as a PNG, SVG or PDF file", [this] { saveChart(); });
+  button("Pr&int...", "Print the Mission Profile report", [this] { print(); });
+  button("Print t&o File...", "Print the Mission Profile report to a PDF, RTF or text file", [this] { printToFile(); });
   layout->addLayout(buttons);
 
   // The phases, edited in place.
@@ -150,12 +152,12 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   results_ = readOnlyTable({tr("Phase"), tr("FR (fpmh)"), tr("MTBF (hrs)"), tr("R")}, resultBox);
   results_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   results_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  resultLayout->addWidget(results_, 3);
+  resultLayout->addWidget(results_, 2);
   summary_ = new QLabel(resultBox);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   resultLayout->addWidget(summary_);
   auto* repeatRow = new QHBoxLayout;
-  auto* repeatLabel = new QLabel(tr("R&epetitions:"), resultBox);
+  auto* repeatLabel = new QLabel(tr("Repetitions:"), resultBox);
   repetitions_ = new QSpinBox(resultBox);
   repetitions_->setRange(1, kMaxRepetitions);
   repetitions_->setKeyboardTracking(false);
@@ -169,13 +171,13 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   // Redundancy makes the reliability after n profiles more than the n-th
   // power of one: the hierarchy is calculated again for the new count.
   connect(repetitions_, &QSpinBox::valueChanged, this, [this] {
-    if (result_) calculate();
+    if (result_) run(false);
   });
   contributorsTitle_ = new QLabel(tr("Top contributors"), resultBox);
   resultLayout->addWidget(contributorsTitle_);
   contributors_ = readOnlyTable({tr("Part Number"), tr("File"), tr("FR (fpmh)")}, resultBox);
   contributors_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  resultLayout->addWidget(contributors_, 2);
+  resultLayout->addWidget(contributors_, 3);
   connect(results_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
     showContributors();
     if (row >= 0 && row != selectedPhase()) selectPhase(row);
@@ -184,8 +186,8 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   auto* top = new QSplitter(Qt::Horizontal, this);
   top->addWidget(phaseBox);
   top->addWidget(resultBox);
-  top->setStretchFactor(0, 3);
-  top->setStretchFactor(1, 2);
+  top->setStretchFactor(0, 1);
+  top->setStretchFactor(1, 1);
 
   chartTabs_ = new QTabWidget(this);
   charts_[0] = new ChartView(waitingChart("FR per Mission Phase"), chartTabs_);
@@ -216,11 +218,11 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
 MissionProfileWindow::~MissionProfileWindow() = default;
 
 std::string MissionProfileWindow::messageName() const {
-  return path_.empty() ? upperCased(windowTitle().toStdString()) : path_;
+  return path_.empty() ? std::string(kUntitled) : path_;
 }
 
 void MissionProfileWindow::updateTitle() {
-  const std::string name = path_.empty() ? std::string("UNTITLED.MPF") : upperCased(fileNameOf(path_));
+  const std::string name = path_.empty() ? std::string(kUntitled) : upperCased(fileNameOf(path_));
   setWindowTitle(qmixed("Mission Profile - " + name + (modified_ ? " *" : "")));
 }
 
@@ -308,7 +310,9 @@ void MissionProfileWindow::chooseTopLevel() {
   edited();
 }
 
-bool MissionProfileWindow::calculate() {
+bool MissionProfileWindow::calculate() { return run(true); }
+
+bool MissionProfileWindow::run(bool withProgress) {
   graph::ProfileJob job;
   job.profilePath = messageName();
   job.profile = profile_;
@@ -316,12 +320,21 @@ bool MissionProfileWindow::calculate() {
   job.openDocuments = context_.openDocuments;  // unsaved edits count
   ProfileResult out;
   WatchedUi watched(ui());
-  Status s = Status::ok();
-  {
-    ProgressScope progress(ui(), "Mission Profile");
-    s = graph::runProfile(job, graph::posixScratchFiles(), watched, out);
-    progress.end(s.isOk());
+  // As Calculate does: the progress window stays up with its "OK" and the
+  // results until the user closes it, which gives the keys back to the frame.
+  auto* desktop = withProgress ? dynamic_cast<DialogUi*>(&ui()) : nullptr;
+  if (desktop != nullptr) desktop->beginProgress("Mission Profile");
+  const Status s = graph::runProfile(job, graph::posixScratchFiles(), watched, out);
+  std::string line;
+  if (s) {
+    line = strprintf("FR=%s fpmh   MTBF=%s hrs.   R=%s", formatNumber(out.averageFailureRate, 12, 6).c_str(),
+                     formatNumber(out.mtbf, 12, 6).c_str(), formatNumber(out.reliability, 8, 6).c_str());
+    if (desktop != nullptr) {
+      desktop->progressLine(4, "'" + upperCased(fileNameOf(messageName())) + "' Mission Profile Results:");
+      desktop->progressLine(5, line);
+    }
   }
+  if (desktop != nullptr) desktop->endProgress();
   if (!s) {
     if (!watched.shown()) ui().message(s.message());
     setStatus(s.message());
@@ -329,9 +342,7 @@ bool MissionProfileWindow::calculate() {
   }
   result_ = std::move(out);
   showResult();
-  setStatus(strprintf("'%s' Mission Profile Results:  FR=%s fpmh   MTBF=%s hrs.   R=%s", messageName().c_str(),
-                      formatNumber(result_->averageFailureRate, 12, 6).c_str(),
-                      formatNumber(result_->mtbf, 12, 6).c_str(), formatNumber(result_->reliability, 8, 6).c_str()));
+  setStatus("'" + upperCased(fileNameOf(messageName())) + "' Mission Profile Results:   " + line);
   return true;
 }
 
@@ -353,13 +364,13 @@ void MissionProfileWindow::showResult() {
     const PhaseResult& p = r.phases[static_cast<std::size_t>(row)];
     setCell(results_, row, 0, qtext(p.phase.name), false);
     setCell(results_, row, 1, shown(p.failureRate), true);
-    setCell(results_, row, 2, shown(p.mtbf), true);
+    setCell(results_, row, 2, shown(p.mtbf, 12, 1), true);
     setCell(results_, row, 3, shown(p.reliability, 8, 6), true);
   }
   summary_->setText(QString::fromStdString(strprintf(
       "Total Hours: %s\nAverage FR: %s fpmh\nEquivalent MTBF: %s hrs.\nReliability: %s",
-      shown(r.totalHours).toStdString().c_str(), shown(r.averageFailureRate).toStdString().c_str(),
-      shown(r.mtbf).toStdString().c_str(), shown(r.reliability, 8, 6).toStdString().c_str())));
+      shown(r.totalHours, 12, 1).toStdString().c_str(), shown(r.averageFailureRate).toStdString().c_str(),
+      shown(r.mtbf, 12, 1).toStdString().c_str(), shown(r.reliability, 8, 6).toStdString().c_str())));
   repeated_->setText(QString::fromStdString(strprintf("R after %d: %s", r.repetitions,
                                                       shown(r.repeatedReliability, 8, 6).toStdString().c_str())));
   results_->selectRow(std::min(keep, results_->rowCount() - 1));
@@ -415,11 +426,10 @@ bool MissionProfileWindow::printToFile() {
 
 bool MissionProfileWindow::writeTo(const std::string& path) {
   MissionProfile written = profile_;
-  // A top-level file named beside the old file is named from the new one.
-  if (!path_.empty() && path != path_) {
-    const std::string top = graph::profileTopPath(path_, profile_);
-    written.topLevel = folderOf(top) == folderOf(path) ? fileNameOf(top) : top;
-  }
+  // The top-level file is named by its name alone when it lies beside the
+  // profile (the two then move together), else by its whole path.
+  const std::string top = graph::profileTopPath(path_.empty() ? path : path_, profile_);
+  written.topLevel = folderOf(top) == folderOf(path) ? fileNameOf(top) : top;
   if (Status s = saveProfile(*context_.fs, written, path); !s) {
     ui().message(s.message());
     return false;
@@ -449,7 +459,7 @@ bool MissionProfileWindow::saveAs() {
 
 bool MissionProfileWindow::mayClose() {
   if (!modified_) return true;
-  const std::string name = path_.empty() ? std::string("UNTITLED.MPF") : upperCased(fileNameOf(path_));
+  const std::string name = path_.empty() ? std::string(kUntitled) : upperCased(fileNameOf(path_));
   const SaveAnswer answer = context_.askSave ? context_.askSave(name) : SaveAnswer::Discard;
   if (answer == SaveAnswer::Cancel) return false;
   if (answer == SaveAnswer::Save) return save();

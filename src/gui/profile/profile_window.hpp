@@ -72,6 +72,9 @@ class MissionProfileWindow final : public QWidget, public FrameChild {
   void closeEvent(class QCloseEvent* event) override;
 
  private:
+  // The calculation; the progress window only for Calculate, not for a new
+  // number of repetitions.
+  bool run(bool withProgress);
   int selectedPhase() const;
   void selectPhase(int row);
   // The profile or its phases changed: the results no longer hold.
