@@ -281,12 +281,24 @@ step "mission profile: a new profile over the board, calculated, saved"
 key alt+a p                # Activities > Mission Profile... over the board in front
 sleep 1
 key alt+s                  # Add Phase: a second phase after the first
+# Its cells edited in place: a name typed over, an environment from the
+# list, a temperature and hours typed.
+type_text Flight
+key Return Right F2
+type_text AIC
+key Return Right
+type_text 55
+key Return Right
+type_text 6
+key Return
 key alt+c                  # Calculate; its progress window stays up with "OK"
 dismiss_progress 'Mission Profile'
 # The window still takes keys after the calculation: Save asks for a name.
 key ctrl+s
 answer_file_dialog "Save Mission Profile As" "$work/files/sortie.mpf"
 wait_file "$work/files/sortie.mpf"
+grep -aq "$(printf 'PHASE=Flight\tAIC\t55\t6\t')" "$work/files/sortie.mpf" ||
+  fail "the phase typed into the table was not saved ($(grep -a PHASE= "$work/files/sortie.mpf" | tr '\t' ' '))"
 key alt+f c                # closes the saved profile: no question
 sleep 0.5
 

@@ -1066,6 +1066,13 @@ void ProjectWindowTest::profileWindowShowsTheCalculationOfItsEdits() {
   QCOMPARE(w->profile().phases[1].hours, 6.0);
   QVERIFY(w->result().has_value());
   ui.messages.clear();
+
+  // The report and the chart of the results shown go to their files.
+  chosenFiles = {(folder / "sortie.txt").string(), (folder / "sortie.png").string()};
+  QVERIFY(w->printToFile());
+  QVERIFY(test::readBytes(folder / "sortie.txt").find("Mission Profile Report") != std::string::npos);
+  QVERIFY(w->saveChart());
+  QCOMPARE(test::readBytes(folder / "sortie.png").substr(1, 3), std::string("PNG"));
   frame->hide();
 }
 

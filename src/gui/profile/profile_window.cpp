@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
@@ -22,14 +24,20 @@
 #include "core/path_names.hpp"
 #include "core/strfmt.hpp"
 #include "graph/chart_file.hpp"
+#include "graph/profile_charts.hpp"
 #include "graph/profile_run.hpp"
 #include "graph/scratch_files.hpp"
 #include "gui/graph/chart_view.hpp"
 #include "gui/profile/phase_table_model.hpp"
+#include "gui/print_setup_dialog.hpp"
 #include "gui/qt_text.hpp"
+#include "gui/report_printing.hpp"
 #include "gui/save_as.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/watched_run.hpp"
+#include "reports/paper_sizes.hpp"
+#include "reports/profile_report.hpp"
+#include "reports/report_profile.hpp"
 
 namespace kestrel::gui {
 namespace {
@@ -200,6 +208,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   split->addWidget(chartTabs_);
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 1);
+  split->setSizes({330, 400});  // the charts get the larger share
   split->setChildrenCollapsible(false);
   layout->addWidget(split, 1);
 
@@ -268,6 +277,7 @@ void MissionProfileWindow::addPhase() {
   profile_.phases.insert(profile_.phases.begin() + at, phase);
   phases_->reload();
   selectPhase(at);
+  phaseView_->setFocus();  // the new phase's name is typed next
   edited();
 }
 
@@ -359,6 +369,8 @@ void MissionProfileWindow::showResult() {
     return;
   }
   const ProfileResult& r = *result_;
+  charts_[0]->setPlot(graph::phaseFailureRatePlot(r, graph::ChartStyle{}));
+  charts_[1]->setPlot(graph::profileReliabilityPlot(r, graph::ChartStyle{}));
   results_->setRowCount(static_cast<int>(r.phases.size()));
   for (int row = 0; row < results_->rowCount(); ++row) {
     const PhaseResult& p = r.phases[static_cast<std::size_t>(row)];
@@ -417,11 +429,32 @@ bool MissionProfileWindow::saveChart() {
 
 void MissionProfileWindow::print() {
   if (!calculated()) return;
+  const ReportSettings settings = loadReportSettings(*context_.settings);
+  QPrinter printer(QPrinter::HighResolution);
+  applyPrintSetup(printer, settings);
+  QPrintDialog dialog(&printer, this);
+  if (context_.runDialog(dialog) != QDialog::Accepted) return;
+  PrinterDevice device(printer);
+  if (Status s = printProfileReport(*result_, device, ui(), settings); !s) {
+    ui().message(s.message());
+    return;
+  }
+  setStatus(std::string(kProfileReportTitle) + " printed.");
 }
 
 bool MissionProfileWindow::printToFile() {
   if (!calculated()) return false;
-  return false;
+  const std::string path = context_.chooseFile(
+      true, "Print Mission Profile Report",
+      "Adobe PDF Files (*.pdf);;Rich Text RTF Files (*.rtf);;ASCII Text Files (*.txt)");
+  if (path.empty()) return false;
+  const ReportSettings settings = loadReportSettings(*context_.settings);
+  if (Status s = writeProfileReport(*context_.fs, *result_, path, reportPaper(settings), settings); !s) {
+    ui().message(s.message());
+    return false;
+  }
+  setStatus(std::string(kProfileReportTitle) + " printed to '" + path + "'.");
+  return true;
 }
 
 bool MissionProfileWindow::writeTo(const std::string& path) {
