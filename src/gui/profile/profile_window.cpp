@@ -160,8 +160,9 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   results_ = readOnlyTable({tr("Phase"), tr("FR (fpmh)"), tr("MTBF (hrs)"), tr("R")}, resultBox);
   results_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   results_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  resultLayout->addWidget(results_, 2);
+  resultLayout->addWidget(results_, 1);
   summary_ = new QLabel(resultBox);
+  summary_->setTextFormat(Qt::RichText);
   summary_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   resultLayout->addWidget(summary_);
   auto* repeatRow = new QHBoxLayout;
@@ -185,7 +186,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   resultLayout->addWidget(contributorsTitle_);
   contributors_ = readOnlyTable({tr("Part Number"), tr("File"), tr("FR (fpmh)")}, resultBox);
   contributors_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  resultLayout->addWidget(contributors_, 3);
+  resultLayout->addWidget(contributors_, 1);
   connect(results_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
     showContributors();
     if (row >= 0 && row != selectedPhase()) selectPhase(row);
@@ -208,7 +209,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   split->addWidget(chartTabs_);
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 1);
-  split->setSizes({330, 400});  // the charts get the larger share
+  split->setSizes({380, 360});
   split->setChildrenCollapsible(false);
   layout->addWidget(split, 1);
 
@@ -379,8 +380,13 @@ void MissionProfileWindow::showResult() {
     setCell(results_, row, 2, shown(p.mtbf, 12, 1), true);
     setCell(results_, row, 3, shown(p.reliability, 8, 6), true);
   }
+  // Two figures a row, the values in bold.
   summary_->setText(QString::fromStdString(strprintf(
-      "Total Hours: %s\nAverage FR: %s fpmh\nEquivalent MTBF: %s hrs.\nReliability: %s",
+      "<table cellspacing=0 cellpadding=2>"
+      "<tr><td>Total Hours:</td><td align=right><b>%s</b></td><td width=28></td>"
+      "<td>Average FR:</td><td align=right><b>%s</b> fpmh</td></tr>"
+      "<tr><td>Equivalent MTBF:</td><td align=right><b>%s</b> hrs.</td><td></td>"
+      "<td>Reliability:</td><td align=right><b>%s</b></td></tr></table>",
       shown(r.totalHours, 12, 1).toStdString().c_str(), shown(r.averageFailureRate).toStdString().c_str(),
       shown(r.mtbf, 12, 1).toStdString().c_str(), shown(r.reliability, 8, 6).toStdString().c_str())));
   repeated_->setText(QString::fromStdString(strprintf("R after %d: %s", r.repetitions,
