@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "core/choice.hpp"
@@ -67,6 +68,7 @@ class ProfileRun {
 
   Status run(ProfileResult& out) {
     if (Status s = checkProfile(job_.profile, job_.profilePath); !s) return s;
+    if (phases_.empty()) return failure(StatusCode::InvalidArgument, "the profile has no phases");
     if (job_.repetitions < 1 || job_.repetitions > kMaxRepetitions) {
       return failure(StatusCode::InvalidArgument,
                      strprintf("the repetitions must be 1..%d, not %d", kMaxRepetitions, job_.repetitions));
@@ -211,6 +213,16 @@ std::string profileTopPath(const std::string& profilePath, const MissionProfile&
   const std::string folder = folderOf(profilePath);
   if (folder.empty()) return profile.topLevel;
   return folder == "/" ? "/" + profile.topLevel : folder + "/" + profile.topLevel;
+}
+
+std::string profileTopName(const std::string& profilePath, const std::string& topPath) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(fs::path(profilePath), error).parent_path(), error);
+  const fs::path top = fs::weakly_canonical(fs::absolute(fs::path(topPath), error), error);
+  if (error) return topPath;
+  const fs::path relative = top.lexically_relative(folder);
+  return relative.empty() ? topPath : relative.generic_string();
 }
 
 Status runProfile(const ProfileJob& job, ScratchFiles& files, Ui& ui, ProfileResult& out) {
