@@ -34,6 +34,7 @@ AxisScale valueScale(const PlotModel& plot) {
 struct Layout {
   Rect plot;
   bool verticalLabels = false;
+  double markBand = 0.0;  // height of the x marks' labels above the plot
   std::vector<std::string> labels;  // bars: the category labels as drawn
 };
 
@@ -54,6 +55,7 @@ class XYChart {
     drawValueAxis();
     if (plot_.kind == PlotKind::Lines) {
       drawXAxis();
+      drawMarks();
       drawCurves();
     } else {
       drawCategories();
@@ -94,7 +96,10 @@ class XYChart {
       }
     }
     if (!plot_.xTitle.empty()) bottom += titleHeight + 6.0;
-    layout_.plot = {left, area_.y + 4.0, area_.x + area_.w - left - 8.0, area_.h - bottom - 4.0};
+    // The labels of x marks stand in a band above the plot.
+    layout_.markBand = hasMarks() ? tickHeight + 6.0 : 0.0;
+    layout_.plot = {left, area_.y + 4.0 + layout_.markBand, area_.x + area_.w - left - 8.0,
+                    area_.h - bottom - 4.0 - layout_.markBand};
   }
 
   void drawGrid() {
@@ -149,6 +154,32 @@ class XYChart {
                        false);
     }
     drawXTitle();
+  }
+
+  bool hasMarks() const { return plot_.kind == PlotKind::Lines && !plot_.xMarks.empty(); }
+
+  // Thin dashed lines across the plot, each labelled in the band above it;
+  // a label is cut where the next mark begins.
+  void drawMarks() {
+    if (!hasMarks()) return;
+    const Rect& r = layout_.plot;
+    std::vector<std::pair<double, const XMark*>> marks;
+    for (const XMark& m : plot_.xMarks) {
+      if (!std::isfinite(m.x)) continue;
+      const double x = xAt(m.x);
+      if (x >= r.x - 0.5 && x <= r.x + r.w + 0.5) marks.push_back({x, &m});
+    }
+    std::stable_sort(marks.begin(), marks.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      const double x = marks[i].first;
+      const Point line[] = {{x, r.y - layout_.markBand}, {x, r.y + r.h}};
+      canvas_.strokePolyline(line, Pen{kMutedInk, 1.0, true}, false);
+      const double end = i + 1 < marks.size() ? marks[i + 1].first : r.x + r.w;
+      const std::string label = fitted(marks[i].second->label, canvas_, kTickFont, end - x - 6.0);
+      if (!label.empty()) {
+        canvas_.drawText(label, {x + 3.0, r.y - 2.0}, kTickFont, kMutedInk, HAlign::Left, VAlign::Bottom, false);
+      }
+    }
   }
 
   void drawCurves() {

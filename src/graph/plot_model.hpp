@@ -19,6 +19,13 @@ struct PlotSeries {
   std::vector<double> values;  // one per x value (lines) or per category (bars, pie)
 };
 
+// A marked place on the x axis of a line chart (where a mission phase
+// begins): a thin dashed vertical line, its label above the plot.
+struct XMark {
+  double x = 0.0;
+  std::string label;
+};
+
 struct PlotModel {
   PlotKind kind = PlotKind::Lines;
   std::string title;     // the graph type's name
@@ -29,6 +36,7 @@ struct PlotModel {
   std::vector<double> x;                // lines: the swept values
   std::vector<std::string> categories;  // bars and pie: one label each
   std::vector<PlotSeries> series;
+  std::vector<XMark> xMarks;  // lines only; most charts have none
   bool percent = false;  // values are percents of a whole
   bool legend = true;
   bool grid = true;

@@ -146,10 +146,14 @@ Pagination paginate(CReport& report, const PageGeometry& geometry) {
 }
 
 std::string pageStamp(std::uint32_t page, std::uint32_t pages, SortKey key, const std::tm& time) {
+  return pageStamp(page, pages, sortKeyName(key), time);
+}
+
+std::string pageStamp(std::uint32_t page, std::uint32_t pages, std::string_view sortName, const std::tm& time) {
   int hour = time.tm_hour % 12;
   if (hour == 0) hour = 12;
   return strprintf("Page %u of %u      SortBy: %s      Date: %d/%d/%d  %d:%02d %s", page, pages,
-                   std::string(sortKeyName(key)).c_str(), time.tm_mon + 1, time.tm_mday,
+                   std::string(sortName).c_str(), time.tm_mon + 1, time.tm_mday,
                    time.tm_year + 1900, hour, time.tm_min, time.tm_hour < 12 ? "AM" : "PM");
 }
 
@@ -161,7 +165,7 @@ void layoutPage(const CReport& report, const PageGeometry& g, const Pagination& 
 
   // Title, and the stamp right-aligned on the same baseline.
   textLine(device, g, x, y, FontRole::Title, report.GetTitle());
-  const std::string stamp = pageStamp(page, pagination.pageCount(), report.sortKey(), texts.time);
+  const std::string stamp = pageStamp(page, pagination.pageCount(), report.sortName(), texts.time);
   const int right = x + width - units(0.05, g.dpiX);
   const int stampX = std::max(x, static_cast<int>(right - device.textWidth(FontRole::Small, stamp)));
   const int stampY =

@@ -75,6 +75,7 @@ Pagination paginate(CReport& report, const PageGeometry& geometry);
 // month, day and four-digit year, the hour on a 12-hour clock (0 shown as
 // 12), the minutes and "AM" or "PM".
 std::string pageStamp(std::uint32_t page, std::uint32_t pages, SortKey key, const std::tm& time);
+std::string pageStamp(std::uint32_t page, std::uint32_t pages, std::string_view sortName, const std::tm& time);
 
 // What every page shows besides the report's own lines.
 struct PageTexts {

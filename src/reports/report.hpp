@@ -59,6 +59,9 @@ class CReport {
   virtual std::string FormatColumnHeading() const = 0;
   // Builds one part's record and inserts it in sort order.
   virtual void FormatRecord(const CCircDoc& doc, const CPart& part) = 0;
+  // The order named in the page stamp: the sort key's name, unless a kind
+  // keeps an order of its own.
+  virtual std::string sortName() const { return std::string(sortKeyName(sortKey())); }
 
   // ---- what the page layout reads ----
   const ReportRecList& records() const { return records_; }

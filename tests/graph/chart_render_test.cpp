@@ -13,6 +13,7 @@
 #include "graph/cairo_canvas.hpp"
 #include "graph/chart_file.hpp"
 #include "graph/chart_renderer.hpp"
+#include "graph/profile_charts.hpp"
 #include "support/faulty_file_system.hpp"
 #include "support/golden.hpp"
 
@@ -238,6 +239,54 @@ TEST(CairoChart, FailedWriteLeavesTheOldChart) {
   EXPECT_FALSE(writeChartFile(fs, samplePlot(), dir.file("c.svg")).isOk());
   EXPECT_EQ(std::filesystem::file_size(dir.file("c.svg")), size);
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"c.svg"}));
+}
+
+// ---- the mission profile's charts ----
+
+ProfileResult sortie() {
+  ProfileResult r;
+  r.profileName = "Sortie";
+  r.phases = {{{"Ground", 2, 35.0, 2.0, 100.0, 0.0}, 10.0, 10.0, 1e5, 0.99998, 0.0, {}},
+              {{"Flight", 6, 55.0, 6.0, 100.0, 0.0}, 40.0, 40.0, 25000.0, 0.99976, 2.0, {}}};
+  r.curve = {{0, 1.0}, {2, 0.99998}, {5, 0.9999}, {8, 0.99974}};
+  return r;
+}
+
+// A bar per phase; where each phase starts on the curve (its points of hours 0 and 2) a dashed
+// line labelled with the phase; both charts in every format, the marks greying the PNG.
+TEST(ProfileCharts, BarPerPhaseAndPhaseStartsMarkedOnTheCurveInEveryFormat) {
+  const PlotModel barPlot = phaseFailureRatePlot(sortie(), {});
+  const RecordingCanvas bars = draw(barPlot);
+  ASSERT_EQ(bars.rects.size(), 3u);  // the background and two bars, the second four times the first
+  EXPECT_NEAR(bars.rects[2].first.h, 4.0 * bars.rects[1].first.h, 0.01);
+  PlotModel plot = profileReliabilityPlot(sortie(), {});
+  const RecordingCanvas marked = draw(plot);
+  std::vector<double> marks, curve;
+  for (const auto& [points, pen] : marked.lines) {
+    if (pen.dashed && points[0].x == points.back().x) marks.push_back(points[0].x);
+    for (const Point& p : points) if (pen.width > 2.0) curve.push_back(p.x);
+  }
+  ASSERT_EQ(curve.size(), 4u);
+  EXPECT_EQ(marks, (std::vector<double>{curve[0], curve[1]}));
+  EXPECT_TRUE(marked.drew("Ground") && marked.drew("Flight"));
+  std::vector<std::uint8_t> bytes;
+  for (const PlotModel& p : {barPlot, plot})
+    for (const auto& [format, magic] : {std::pair{ChartFileFormat::Svg, "<?xml"}, std::pair{ChartFileFormat::Pdf, "%PDF-"},
+                                        std::pair{ChartFileFormat::Png, "\x89PNG"}})
+      EXPECT_TRUE(renderChartBytes(p, format, bytes).isOk() && std::string(bytes.begin(), bytes.end()).rfind(magic, 0) == 0);
+  const auto greyPixels = [&bytes](const PlotModel& p) {
+    EXPECT_TRUE(renderChartBytes(p, ChartFileFormat::Png, bytes).isOk());
+    std::pair<const std::vector<std::uint8_t>*, std::size_t> in{&bytes, 0};
+    cairo_surface_t* image = cairo_image_surface_create_from_png_stream(readBytes, &in);
+    const unsigned char* px = cairo_image_surface_get_data(image);  // 900 x 560, B G R A, rows unpadded
+    int grey = 0;
+    for (int i = 0; i < 900 * 560 * 4; i += 4) grey += px[i] < 200 && std::abs(px[i] - px[i + 2]) < 30;
+    cairo_surface_destroy(image);
+    return grey;
+  };
+  const int withMarks = greyPixels(plot);
+  plot.xMarks.clear();
+  EXPECT_GT(withMarks, greyPixels(plot) + 300);  // two dashed lines down the plot and their labels
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <numeric>
@@ -16,6 +18,7 @@
 #include "reports/page_layout.hpp"
 #include "reports/paper_sizes.hpp"
 #include "reports/pdf_device.hpp"
+#include "reports/profile_report.hpp"
 #include "reports/report.hpp"
 #include "reports/report_kinds.hpp"
 #include "reports/report_printer.hpp"
@@ -312,6 +315,52 @@ TEST(PdfDevice, CourierWidthsAreFixedPitchAtSixTenthsOfTheHeight) {
   std::string bytes;
   EXPECT_TRUE(pdf.finish(bytes).isOk());
   EXPECT_FALSE(pdf.finish(bytes).isOk());
+}
+
+// ---- the Mission Profile report ----
+
+// Contributors given lowest first; a switched-off phase without failures (MTBF infinite).
+ProfileResult twoPhaseProfile(int repetitions) {
+  ProfileResult r;
+  r.profileName = "Sortie";
+  r.model = 2;
+  r.phases = {{{"Ground", 2, 35.0, 2.0, 100.0, 0.0}, 12.5, 12.5, 80000.0, 0.999975, 0.0,
+               {{"R-LOW", "/missions/A.CIR", 1.5}, {"U-HIGH", "/missions/B.CIR", 9.25}}},
+              {{"Hangar", 1, 20.0, 16.0, 0.0, 0.0}, 12.0, 0.0, INFINITY, 1.0, 2.0, {}}};
+  std::tie(r.totalHours, r.averageFailureRate, r.mtbf, r.reliability) = std::tuple(18.0, 25.0 / 18.0, 720000.0, 0.999975);
+  std::tie(r.repetitions, r.repeatedReliability) = std::tuple(repetitions, 0.999925);
+  return r;
+}
+
+std::string profileReport(int repetitions, const std::string& name) {
+  std::string bytes;
+  EXPECT_TRUE(renderProfileReport(twoPhaseProfile(repetitions), name, kLetterPaper, bytes, {}, test::fixedTime()).isOk());
+  return bytes;
+}
+
+// The phase lines, totals and contributors (highest first) in the text; the
+// PDF and the RTF hold the same page; a failed or refused write leaves no file.
+TEST(ProfileReport, PhaseTableTotalsAndContributorsInEveryFile) {
+  const std::string text = profileReport(3, "p.txt");
+  for (const char* line : {"PROFILE: Sortie   MODEL: Parallel\n",
+                           " Ground                   GF      35.00       2.00 100.00   0.0      12.5000   80000.0000   0.999975\n",
+                           " Hangar                   GB      20.00      16.00   0.0    0.0       0.0      ************ 1.00000\n",
+                           "TotalHours= 18.00 hrs.   AverageFR= 1.38889 fpmh   EquivalentMTBF= 720000.0000 hrs.\n",
+                           "ProfileR= 0.999975   R after 3 repetitions= 0.999925\n",
+                           " Phase 1: Ground\n    U-HIGH                        9.25000   /missions/B.CIR\n    R-LOW "}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(profileReport(1, "p.txt").find("repetitions"), std::string::npos);
+  test::TempFolder dir;
+  const std::string pdf = writeTemp(dir, "p.pdf", profileReport(3, "p.PDF"));
+  EXPECT_EQ(normalizedPages(tool("pdftotext -layout " + pdf + " -")), normalizedPages(text));
+  const RtfRead rtf = readRtf(profileReport(3, "p.rtf"));
+  EXPECT_EQ(std::vector<std::string>{test::normalizedPage(rtf.pages.at(0))}, normalizedPages(text)) << rtf.error;
+  test::FaultyFileSystem fs;
+  fs.failWriteAfter = 100;
+  EXPECT_FALSE(writeProfileReport(fs, twoPhaseProfile(1), dir.file("q.pdf"), kLetterPaper).isOk());
+  EXPECT_FALSE(writeProfileReport(posixFileSystem(), twoPhaseProfile(1), dir.file("q.doc"), kLetterPaper).isOk());
+  EXPECT_EQ(dir.list(), std::vector<std::string>{"p.pdf"});
 }
 
 }  // namespace
