@@ -20,7 +20,14 @@
 #include "core/mission_profile_text.hpp"
 #include "core/strfmt.hpp"
 #include "core/windows1252.hpp"
+#include "graph/chart_file.hpp"
+#include "graph/profile_charts.hpp"
 #include "graph/profile_run.hpp"
+#include "reports/paper_sizes.hpp"
+#include "reports/profile_report.hpp"
+#include "reports/report_output.hpp"
+#include "reports/report_profile.hpp"
+#include "reports/report_settings.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -41,6 +48,9 @@ struct ProfileCommandJob {
   int repetitions = 1;
   std::size_t contributors = 5;
   bool json = false;
+  std::string output;  // report and chart
+  std::string paper;
+  std::string chart;   // rate or reliability
   const CLI::App* command = nullptr;
   bool given(const char* option) const {
     const CLI::Option* o = command->get_option_no_throw(option);
@@ -204,7 +214,9 @@ int showProfile(const ProfileCommandJob& job) {
   return kExitOk;
 }
 
-int calculateProfile(const ProfileCommandJob& job, const GlobalOptions& global) {
+// Loads and calculates the profile; an exit code other than kExitOk after
+// printing why.
+int calculate(const ProfileCommandJob& job, const GlobalOptions& global, ProfileResult& result) {
   graph::ProfileJob run;
   run.profilePath = job.file;
   run.repetitions = job.repetitions;
@@ -212,13 +224,17 @@ int calculateProfile(const ProfileCommandJob& job, const GlobalOptions& global) 
   if (Status s = loadProfile(posixFileSystem(), job.file, run.profile); !s) return failed(s);
   Session& session = global.session();
   session.beginLog("MISSION PROFILE");
-  ProfileResult result;
   const Status s = [&] {
     TerminalUi ui(global.assumeYes, global.quiet, &session.log);
     return graph::runProfile(run, graph::posixScratchFiles(), ui, result);
   }();
   session.log.end();
-  if (!s) return failed(s);
+  return s ? kExitOk : failed(s);
+}
+
+int calculateProfile(const ProfileCommandJob& job, const GlobalOptions& global) {
+  ProfileResult result;
+  if (const int code = calculate(job, global, result); code != kExitOk) return code;
   if (job.json) {
     JsonWriter out(std::cout);
     out.beginCommandDocument("profile calc");
@@ -228,6 +244,48 @@ int calculateProfile(const ProfileCommandJob& job, const GlobalOptions& global) 
     return kExitOk;
   }
   for (const std::string& line : profileResultLines(result)) std::cout << windows1252ToUtf8(line) << '\n';
+  return kExitOk;
+}
+
+int reportProfile(const ProfileCommandJob& job, const GlobalOptions& global) {
+  if (!outputKindForPath(job.output)) {
+    fileMessage(job.output, "use a .pdf, .rtf or .txt name");
+    return kExitUserError;
+  }
+  const ReportSettings settings = loadReportSettings(global.session().settings);
+  const std::optional<Paper> paper = findPaper(job.paper.empty() ? settings.paper : job.paper);
+  if (!paper) {
+    fileMessage(job.output, "no paper size '" + job.paper + "' (" + std::string(kPaperChoices) + ")");
+    return kExitUserError;
+  }
+  ProfileResult result;
+  if (const int code = calculate(job, global, result); code != kExitOk) return code;
+  PrintOptions options;
+  options.askFirst = false;  // a report changes nothing: never ask
+  if (Status s = writeProfileReport(posixFileSystem(), result, job.output, *paper, settings, options); !s) {
+    return failed(s);
+  }
+  std::cout << "Report: " << job.output << '\n';
+  return kExitOk;
+}
+
+int chartProfile(const ProfileCommandJob& job, const GlobalOptions& global) {
+  const std::string which = upperCased(job.chart);
+  if (which != "RATE" && which != "RELIABILITY") {
+    std::cerr << "kestrel: profile chart: the chart is rate (FR per phase) or reliability (R over the mission)\n";
+    return kExitUserError;
+  }
+  if (!graph::chartFormatForPath(job.output)) {
+    fileMessage(job.output, "use a .svg, .png or .pdf name");
+    return kExitUserError;
+  }
+  ProfileResult result;
+  if (const int code = calculate(job, global, result); code != kExitOk) return code;
+  const graph::ChartStyle style;
+  const graph::PlotModel plot =
+      which == "RATE" ? graph::phaseFailureRatePlot(result, style) : graph::profileReliabilityPlot(result, style);
+  if (Status s = graph::writeChartFile(posixFileSystem(), plot, job.output); !s) return failed(s);
+  std::cout << "Chart: " << job.output << '\n';
   return kExitOk;
 }
 
@@ -312,6 +370,26 @@ void addProfileCommand(CLI::App& app, const GlobalOptions& global, int& exitCode
   calc->callback([job, calc, &global, &exitCode] {
     job->command = calc;
     exitCode = calculateProfile(*job, global);
+  });
+
+  CLI::App* report = profile->add_subcommand("report", "Print the Mission Profile report to a .pdf, .rtf or .txt file");
+  file(report);
+  report->add_option("-o,--output", job->output, "The report file (.pdf, .rtf, .txt)")->required();
+  report->add_option("--repeat", job->repetitions, "Also the reliability after N profiles")->check(CLI::Range(1, 1000000));
+  report->add_option("--paper", job->paper, "Paper: " + std::string(kPaperChoices) + " (default: Print Setup's)");
+  report->callback([job, report, &global, &exitCode] {
+    job->command = report;
+    exitCode = reportProfile(*job, global);
+  });
+
+  CLI::App* chart = profile->add_subcommand(
+      "chart", "Draw a chart of the profile: rate (FR per phase, bars) or reliability (R over the mission time)");
+  file(chart);
+  chart->add_option("chart", job->chart, "rate or reliability")->required();
+  chart->add_option("-o,--output", job->output, "The chart file (.svg, .png, .pdf)")->required();
+  chart->callback([job, chart, &global, &exitCode] {
+    job->command = chart;
+    exitCode = chartProfile(*job, global);
   });
 
 }
