@@ -24,30 +24,22 @@ constexpr int kMaxRepetitions = 1000000;
 
 // Passes everything on and keeps the last error the run wrote, so that the
 // status of a failed run can say what went wrong.
-class RememberingUi final : public Ui {
+class RememberingUi final : public ForwardingUi {
  public:
-  explicit RememberingUi(Ui& outer) : outer_(outer) {}
+  using ForwardingUi::ForwardingUi;
   void message(std::string_view text) override {
     last_ = text;
-    outer_.message(text);
+    inner().message(text);
   }
-  bool confirm(std::string_view question) override { return outer_.confirm(question); }
   void progressLine(int line, std::string_view text) override {
     if (line >= 4 && !text.empty()) last_ = text;
-    outer_.progressLine(line, text);
+    inner().progressLine(line, text);
   }
-  void clearProgress() override { outer_.clearProgress(); }
-  void progressBar(int index, int count) override { outer_.progressBar(index, count); }
-  bool processEvents() override { return outer_.processEvents(); }
-  bool cancelRequested() override { return outer_.cancelRequested(); }
-  void clearCancel() override { outer_.clearCancel(); }
-  void log(std::string_view line) override { outer_.log(line); }
 
   const std::string& last() const { return last_; }
   bool cancelled() const { return last_ == "...Cancel."; }
 
  private:
-  Ui& outer_;
   std::string last_;
 };
 
