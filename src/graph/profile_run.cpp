@@ -135,11 +135,8 @@ class ProfileRun {
     r.mtbf = mtbfOf(r.failureRate);
     r.startHours = result.totalHours;
     result.totalHours += phase.hours;
-    const long keep = static_cast<long>(job_.contributorsPerPhase);
-    for (const GraphItem& item : highestItems(collectItems(*set_, ItemKind::PartRecords, true), keep,
-                                              ItemKind::PartRecords, false)) {
-      if (item.circuit.empty() || item.value * share <= 0.0) continue;  // the "All Other" sum, or no failures
-      r.contributors.push_back({item.name, item.circuit, item.value * share});
+    for (const GraphItem& item : highestPartRecords(*set_, job_.contributorsPerPhase)) {
+      if (item.value * share > 0.0) r.contributors.push_back({item.name, item.circuit, item.value * share});
     }
     result.phases.push_back(std::move(r));
     return Status::ok();
