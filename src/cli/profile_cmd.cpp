@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -127,7 +128,8 @@ int newProfile(const ProfileCommandJob& job) {
   DocumentLock lock;
   if (!lockForChange(job.file, lock)) return kExitUserError;
   MissionProfile profile;
-  profile.name = job.name;
+  // Unnamed, a profile is called after its file.
+  profile.name = job.name.empty() ? utf8ToWindows1252(std::filesystem::path(job.file).stem().string()).text : job.name;
   profile.topLevel = graph::profileTopName(job.file, job.top);
   if (!posixFileSystem().exists(graph::profileTopPath(job.file, profile))) {
     fileMessage(job.top, "warning: the top-level file does not exist (yet)");
