@@ -4,14 +4,12 @@
 // K-of-N levels.
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "core/calculate_command.hpp"
 #include "core/circ_file.hpp"
 #include "core/document_sub_files.hpp"
-#include "core/misc_part.hpp"
+#include "bench_hierarchy.hpp"
 #include "core/registry.hpp"
 #include "core/ui.hpp"
 #include "models/register_all.hpp"
@@ -19,43 +17,14 @@
 namespace kestrel {
 namespace {
 
-std::string benchFolder(const char* name) {
-  const std::string dir = "/tmp/kestrel-bench-" + std::string(name) + "-" + std::to_string(::getpid());
-  std::filesystem::create_directories(dir);
-  return dir;
-}
-
-void saveCircuit(const std::string& path, std::uint8_t model, float k, int parts, double rate,
-                 const std::vector<std::string>& children) {
-  CCircDoc doc;
-  doc.header().MODEL = model;
-  doc.header().NREQ = k;
-  for (int i = 0; i < parts; ++i) {
-    auto part = PartRegistry::instance().create(kMiscType, false);
-    static_cast<CMisc&>(*part).BASEFR = static_cast<float>(rate * (1 + i % 7));
-    part->PN = "PN-" + std::to_string(i);
-    doc.appendLoaded(std::move(part));
-  }
-  for (const std::string& child : children) {
-    auto sub = PartRegistry::instance().create(kSubCircuitType, false);
-    sub->FileName = child;
-    sub->PN = child;
-    doc.insertSorted(std::move(sub));
-  }
-  (void)saveDocument(posixFileSystem(), doc, path);
-}
+using bench::benchFolder;
+using bench::saveCircuit;
 
 void BM_HierarchyOf200Children(benchmark::State& state) {
   registerAllParts();
   const std::string dir = benchFolder("wide");
-  std::vector<std::string> children;
-  for (int i = 0; i < 200; ++i) {
-    children.push_back("BOARD" + std::to_string(i) + ".CIR");
-    saveCircuit(dir + "/" + children.back(), 1, 0, 500, 0.01, {});
-  }
-  saveCircuit(dir + "/SYSTEM.CIR", 1, 0, 0, 0, children);
   std::unique_ptr<CCircDoc> top;
-  (void)loadDocument(posixFileSystem(), dir + "/SYSTEM.CIR", top);
+  (void)loadDocument(posixFileSystem(), bench::writeWideHierarchy(dir), top);
   SilentUi ui;
   for (auto _ : state) {
     DocumentSubFiles files(posixFileSystem());

@@ -38,6 +38,7 @@ void addShowCalcCommands(CLI::App& app, const GlobalOptions& global, int& exitCo
 void addReportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addWhatIfMergeCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addGraphCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
+void addProfileCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addStoreCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 void addProjectCommand(CLI::App& app, const GlobalOptions& global, int& exitCode);

@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
   addWhatIfMergeCommands(app, global, exitCode);
 #ifdef KESTREL_ALL_COMMANDS
   addGraphCommand(app, global, exitCode);
+  addProfileCommand(app, global, exitCode);
 #endif
   addStoreCommand(app, global, exitCode);
   addLibraryCommands(app, global, exitCode);

@@ -54,19 +54,10 @@ struct ProjectJob {
 
 // The terminal, less its message boxes: every message the project commands
 // show is also in the status they return, which is printed once.
-class ProjectUi final : public Ui {
+class ProjectUi final : public ForwardingUi {
  public:
-  explicit ProjectUi(TerminalUi& terminal) : terminal_(terminal) {}
+  using ForwardingUi::ForwardingUi;
   void message(std::string_view) override {}
-  bool confirm(std::string_view question) override { return terminal_.confirm(question); }
-  void progressLine(int line, std::string_view text) override { terminal_.progressLine(line, text); }
-  void progressBar(int index, int count) override { terminal_.progressBar(index, count); }
-  bool cancelRequested() override { return terminal_.cancelRequested(); }
-  void clearCancel() override { terminal_.clearCancel(); }
-  void log(std::string_view line) override { terminal_.log(line); }
-
- private:
-  TerminalUi& terminal_;
 };
 
 void printError(const Status& status) {

@@ -81,8 +81,8 @@ Status checkProfile(const MissionProfile& profile, const std::string& path) {
                          strprintf("'%s': the top-level file is one name of 1 to %zu characters", path.c_str(),
                                    kMaxTopLevel));
   }
-  if (profile.phases.empty() || profile.phases.size() > kMaxPhases) {
-    return Status::error(StatusCode::InvalidArgument, strprintf("'%s': a profile has 1 to %zu phases, not %zu",
+  if (profile.phases.size() > kMaxPhases) {
+    return Status::error(StatusCode::InvalidArgument, strprintf("'%s': a profile has at most %zu phases, not %zu",
                                                                 path.c_str(), kMaxPhases, profile.phases.size()));
   }
   for (std::size_t i = 0; i < profile.phases.size(); ++i) {

@@ -57,7 +57,8 @@ struct MissionProfile {
   bool operator==(const MissionProfile&) const = default;
 };
 
-// Every value in its range, at most 32 phases, at least one; the message
+// Every value in its range, at most 32 phases (none while a profile is
+// being written; a calculation needs one); the message
 // names the file and the phase ("'P.mpf': phase 2 ('Flight'): ...").
 Status checkProfile(const MissionProfile& profile, const std::string& path);
 

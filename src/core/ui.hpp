@@ -37,6 +37,29 @@ class Ui {
   virtual void log(std::string_view line) = 0;
 };
 
+// Passes every call on to another Ui; a subclass overrides only what it
+// changes on the way (a message kept, a progress line held back, the log
+// written elsewhere).
+class ForwardingUi : public Ui {
+ public:
+  explicit ForwardingUi(Ui& inner) : inner_(inner) {}
+  void message(std::string_view text) override { inner_.message(text); }
+  bool confirm(std::string_view question) override { return inner_.confirm(question); }
+  void progressLine(int line, std::string_view text) override { inner_.progressLine(line, text); }
+  void clearProgress() override { inner_.clearProgress(); }
+  void progressBar(int index, int count) override { inner_.progressBar(index, count); }
+  bool processEvents() override { return inner_.processEvents(); }
+  bool cancelRequested() override { return inner_.cancelRequested(); }
+  void clearCancel() override { inner_.clearCancel(); }
+  void log(std::string_view line) override { inner_.log(line); }
+
+ protected:
+  Ui& inner() { return inner_; }
+
+ private:
+  Ui& inner_;
+};
+
 // Ui that shows nothing, answers every question with `answer` and never cancels.
 class SilentUi final : public Ui {
  public:

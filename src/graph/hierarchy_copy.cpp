@@ -32,7 +32,7 @@ class HierarchyCopier {
       ui_.progressLine(5, "...Error: top-level doc extension not valid.");
       return nullptr;
     }
-    if (!copy(job_.topPath, 1)) return nullptr;
+    if (!copy(job_.topPath, job_.topPath, 1)) return nullptr;
     return std::move(set_);
   }
 
@@ -68,7 +68,9 @@ class HierarchyCopier {
     return true;
   }
 
-  bool copy(const std::string& source, int level) {
+  // `asked`: the name the calculation asks for the document by, which a
+  // document read into memory only keeps as its path.
+  bool copy(const std::string& source, const std::string& asked, int level) {
     const std::string name = fileNameOf(source);
     ui_.progressLine(2, strprintf("'%s' (Level %d)...", upperCased(name).c_str(), level));
     if (level > kMaxLevels) {
@@ -80,7 +82,7 @@ class HierarchyCopier {
 
     std::vector<std::uint8_t> bytes;
     if (!sourceBytes(source, bytes)) return false;
-    const std::string target = folder_ != nullptr ? folder_->file(name) : source;
+    const std::string target = folder_ != nullptr ? folder_->file(name) : asked;
     if (folder_ != nullptr) {
       if (const WriteResult w = files_.writeNewFile(target, bytes); w.error != 0) return copyError(w.error);
     }
@@ -111,6 +113,7 @@ class HierarchyCopier {
         return false;
       }
       std::string childPath = subFilePath(source, part.FileName);
+      const std::string asked = subFilePath(doc.path(), part.FileName);
       if (const CCircDoc* open = openDocument(childPath)) {
         childPath = open->path();  // the name as the user's document has it
       } else {
@@ -128,7 +131,7 @@ class HierarchyCopier {
         return false;
       }
       if (copied_.count(upperCased(childPath)) != 0) continue;
-      if (!copy(childPath, level + 1)) return false;
+      if (!copy(childPath, asked, level + 1)) return false;
       ui_.progressLine(2, strprintf("'%s' (Level %d)...", upperCased(fileNameOf(source)).c_str(), level));
     }
     return true;

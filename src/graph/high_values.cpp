@@ -41,13 +41,63 @@ class ItemSums {
   std::vector<GraphItem> items_;
 };
 
+// Sums contributions into one entry per part record, keeping the order
+// records are first reached. A record is its document and position: a
+// document reached through several sub-file records sums into one entry.
+// Entries stay small until they become items, which only the ones shown need.
+class RecordSums {
+ public:
+  struct Entry {
+    const CCircDoc* doc;
+    const CPart* part;
+    double value;
+    GraphItem item() const { return {part->PN, value, doc->title()}; }
+  };
+
+  explicit RecordSums(const WorkingSet& set) {
+    std::size_t slots = 0;
+    for (const auto& doc : set.documents()) {
+      first_[doc.get()] = slots;
+      slots += doc->count();
+    }
+    entryOf_.assign(slots, kNone);
+  }
+  void add(const CCircDoc& doc, std::size_t index, const CPart& part, double value) {
+    std::size_t& entry = entryOf_[first_.at(&doc) + index];
+    if (entry == kNone) {
+      entry = entries_.size();
+      entries_.push_back({&doc, &part, 0.0});
+    }
+    entries_[entry].value += value;
+  }
+  const std::vector<Entry>& entries() const { return entries_; }
+  std::vector<GraphItem> take() const {
+    std::vector<GraphItem> items;
+    items.reserve(entries_.size());
+    for (const Entry& e : entries_) items.push_back(e.item());
+    return items;
+  }
+
+ private:
+  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  std::map<const CCircDoc*, std::size_t> first_;  // each document's first slot
+  std::vector<std::size_t> entryOf_;
+  std::vector<Entry> entries_;
+};
+
 class Collector {
  public:
-  Collector(WorkingSet& set, ItemKind kind, bool hierarchy) : set_(set), kind_(kind), hierarchy_(hierarchy) {}
+  Collector(WorkingSet& set, ItemKind kind, bool hierarchy)
+      : set_(set), kind_(kind), hierarchy_(hierarchy), records_(set) {}
 
   std::vector<GraphItem> run() {
     walk(set_.top(), 1.0, 1);
-    return sums_.take();
+    return kind_ == ItemKind::PartRecords ? records_.take() : sums_.take();
+  }
+  // The part records only, before they become items.
+  const RecordSums& records() {
+    walk(set_.top(), 1.0, 1);
+    return records_;
   }
 
  private:
@@ -78,9 +128,7 @@ class Collector {
 
   void add(const CCircDoc& doc, std::size_t index, const CPart& part, double value) {
     switch (kind_) {
-      case ItemKind::PartRecords:
-        sums_.add(upperCased(doc.path()) + "\n" + std::to_string(index), part.PN, doc.title(), value);
-        break;
+      case ItemKind::PartRecords: records_.add(doc, index, part, value); break;
       case ItemKind::PartTypes: {
         const std::string type = part.GetTypeName();
         sums_.add(type, type, {}, value);
@@ -95,6 +143,7 @@ class Collector {
   ItemKind kind_;
   bool hierarchy_;
   ItemSums sums_;
+  RecordSums records_;
 };
 
 }  // namespace
@@ -110,6 +159,23 @@ std::string_view allOtherName(ItemKind kind) {
 std::vector<GraphItem> collectItems(WorkingSet& set, ItemKind kind, bool includeHierarchy) {
   if (set.empty()) return {};
   return Collector(set, kind, includeHierarchy).run();
+}
+
+std::vector<GraphItem> highestPartRecords(WorkingSet& set, std::size_t count) {
+  if (set.empty()) return {};
+  Collector collector(set, ItemKind::PartRecords, true);
+  const std::vector<RecordSums::Entry>& entries = collector.records().entries();
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  const std::size_t shown = std::min(count, order.size());
+  // Highest first; of equal values the one reached first.
+  std::partial_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(shown), order.end(),
+                    [&](std::size_t a, std::size_t b) {
+                      return entries[a].value != entries[b].value ? entries[a].value > entries[b].value : a < b;
+                    });
+  std::vector<GraphItem> items;
+  for (std::size_t i = 0; i < shown; ++i) items.push_back(entries[order[i]].item());
+  return items;
 }
 
 std::vector<GraphItem> highestItems(std::vector<GraphItem> items, long maxItems, ItemKind kind, bool percent) {

@@ -11,6 +11,7 @@
 // then sum to the top-level failure rate less any solder-joint term.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -25,6 +26,10 @@ std::string_view allOtherName(ItemKind kind);
 
 // Every item of a calculated working set, in the order first reached.
 std::vector<GraphItem> collectItems(WorkingSet& set, ItemKind kind, bool includeHierarchy);
+
+// The `count` part records of the whole hierarchy with the highest values,
+// highest first (ties in the order first reached), without the rest.
+std::vector<GraphItem> highestPartRecords(WorkingSet& set, std::size_t count);
 
 // The `maxItems` highest (ties keep their order), the rest summed into one
 // "All Other ..." item when there is any rest; with `percent` every value

@@ -37,10 +37,12 @@ void ProfileHazards::addPhase(double agingShare) {
     Document& d = documents_[k];
     const CCircHeader& h = d.doc->header();
     std::vector<double>& r = rates[k];
-    r.resize(d.doc->count() + 2, 0.0);
-    for (std::size_t i = 0; i < d.doc->count(); ++i) {
+    const std::size_t n = d.doc->count();
+    r.resize(n + 3, 0.0);
+    for (std::size_t i = 0; i < n; ++i) {
       const CPart& part = d.doc->record(i);
       r[i] = static_cast<double>(part.DutyCycle) * 0.01 * part.FR * kPerMillionHours * agingShare;
+      if (d.child[i] < 0) r[n + 2] += static_cast<double>(part.QTY) * r[i];
     }
     r[d.doc->count()] = h.TotalFR * kPerMillionHours * agingShare;
     r[d.doc->count() + 1] = h.LargestFRSMT * kPerMillionHours * agingShare;
@@ -71,10 +73,13 @@ Status ProfileHazards::documentReliability(std::size_t index, std::span<const do
     memo[index] = std::exp(-hazard(n));
     return Status::ok();
   }
+  const bool serial = h.MODEL == 1;
   std::vector<UnitReliability> units;
-  units.reserve(n);
+  units.reserve(serial ? 1 : n);
+  if (serial) units.push_back({std::exp(-hazard(n + 2)), 1.0});
   for (std::size_t i = 0; i < n; ++i) {
     const CPart& part = d.doc->record(i);
+    if (serial && d.child[i] < 0) continue;  // in the one unit above
     double r = 0.0;
     if (const int child = d.child[i]; child >= 0) {
       const auto c = static_cast<std::size_t>(child);

@@ -40,7 +40,10 @@ class ProfileHazards {
     bool solderJoints = false;
   };
   // Rates per phase: [phase][document][record], the hybrid's own rate in
-  // the document's slot `records`, the solder joints' in `records + 1`.
+  // the document's slot `records`, the solder joints' in `records + 1`, and
+  // in `records + 2` the sum of QTY x rate over the records that are not
+  // sub-circuits: a serial document's own parts age as one unit at that
+  // rate, so its reliability costs one exp however many parts it has.
   using Rates = std::vector<std::vector<double>>;
 
   Status documentReliability(std::size_t index, std::span<const double> hours, std::vector<double>& memo) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include "core/choice.hpp"
@@ -23,30 +24,22 @@ constexpr int kMaxRepetitions = 1000000;
 
 // Passes everything on and keeps the last error the run wrote, so that the
 // status of a failed run can say what went wrong.
-class RememberingUi final : public Ui {
+class RememberingUi final : public ForwardingUi {
  public:
-  explicit RememberingUi(Ui& outer) : outer_(outer) {}
+  using ForwardingUi::ForwardingUi;
   void message(std::string_view text) override {
     last_ = text;
-    outer_.message(text);
+    inner().message(text);
   }
-  bool confirm(std::string_view question) override { return outer_.confirm(question); }
   void progressLine(int line, std::string_view text) override {
     if (line >= 4 && !text.empty()) last_ = text;
-    outer_.progressLine(line, text);
+    inner().progressLine(line, text);
   }
-  void clearProgress() override { outer_.clearProgress(); }
-  void progressBar(int index, int count) override { outer_.progressBar(index, count); }
-  bool processEvents() override { return outer_.processEvents(); }
-  bool cancelRequested() override { return outer_.cancelRequested(); }
-  void clearCancel() override { outer_.clearCancel(); }
-  void log(std::string_view line) override { outer_.log(line); }
 
   const std::string& last() const { return last_; }
   bool cancelled() const { return last_ == "...Cancel."; }
 
  private:
-  Ui& outer_;
   std::string last_;
 };
 
@@ -67,6 +60,7 @@ class ProfileRun {
 
   Status run(ProfileResult& out) {
     if (Status s = checkProfile(job_.profile, job_.profilePath); !s) return s;
+    if (phases_.empty()) return failure(StatusCode::InvalidArgument, "the profile has no phases");
     if (job_.repetitions < 1 || job_.repetitions > kMaxRepetitions) {
       return failure(StatusCode::InvalidArgument,
                      strprintf("the repetitions must be 1..%d, not %d", kMaxRepetitions, job_.repetitions));
@@ -141,11 +135,8 @@ class ProfileRun {
     r.mtbf = mtbfOf(r.failureRate);
     r.startHours = result.totalHours;
     result.totalHours += phase.hours;
-    const long keep = static_cast<long>(job_.contributorsPerPhase);
-    for (const GraphItem& item : highestItems(collectItems(*set_, ItemKind::PartRecords, true), keep,
-                                              ItemKind::PartRecords, false)) {
-      if (item.circuit.empty() || item.value * share <= 0.0) continue;  // the "All Other" sum, or no failures
-      r.contributors.push_back({item.name, item.circuit, item.value * share});
+    for (const GraphItem& item : highestPartRecords(*set_, job_.contributorsPerPhase)) {
+      if (item.value * share > 0.0) r.contributors.push_back({item.name, item.circuit, item.value * share});
     }
     result.phases.push_back(std::move(r));
     return Status::ok();
@@ -211,6 +202,16 @@ std::string profileTopPath(const std::string& profilePath, const MissionProfile&
   const std::string folder = folderOf(profilePath);
   if (folder.empty()) return profile.topLevel;
   return folder == "/" ? "/" + profile.topLevel : folder + "/" + profile.topLevel;
+}
+
+std::string profileTopName(const std::string& profilePath, const std::string& topPath) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(fs::path(profilePath), error).parent_path(), error);
+  const fs::path top = fs::weakly_canonical(fs::absolute(fs::path(topPath), error), error);
+  if (error) return topPath;
+  const fs::path relative = top.lexically_relative(folder);
+  return relative.empty() ? topPath : relative.generic_string();
 }
 
 Status runProfile(const ProfileJob& job, ScratchFiles& files, Ui& ui, ProfileResult& out) {

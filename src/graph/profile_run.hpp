@@ -35,6 +35,9 @@ struct ProfileJob {
 // The top-level document's path: the profile's TOP as written when absolute,
 // else relative to the profile's folder.
 std::string profileTopPath(const std::string& profilePath, const MissionProfile& profile);
+// The other way: the TOP a profile keeps for a file named from the working
+// folder, relative to the profile's folder (so the two move together).
+std::string profileTopName(const std::string& profilePath, const std::string& topPath);
 
 // Checks the profile, reads the hierarchy and calculates every phase. The
 // status names the profile file and, for a phase that fails, the phase;

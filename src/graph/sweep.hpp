@@ -34,26 +34,16 @@ bool calculateOnce(WorkingSet& set, const GraphSettings& settings, Ui& ui);
 namespace detail {
 // The Ui a calculation of a point writes to: its errors, bar, questions and
 // cancel reach the run's Ui; its stage lines (1..3) give way to the point's.
-class PointUi final : public Ui {
+class PointUi final : public ForwardingUi {
  public:
-  explicit PointUi(Ui& outer) : outer_(outer) {}
-  void message(std::string_view text) override { outer_.message(text); }
-  bool confirm(std::string_view question) override { return outer_.confirm(question); }
+  using ForwardingUi::ForwardingUi;
   void progressLine(int line, std::string_view text) override {
-    if (line >= 4) outer_.progressLine(line, text);
+    if (line >= 4) inner().progressLine(line, text);
   }
   void clearProgress() override {
-    outer_.progressLine(4, {});
-    outer_.progressLine(5, {});
+    inner().progressLine(4, {});
+    inner().progressLine(5, {});
   }
-  void progressBar(int index, int count) override { outer_.progressBar(index, count); }
-  bool processEvents() override { return outer_.processEvents(); }
-  bool cancelRequested() override { return outer_.cancelRequested(); }
-  void clearCancel() override { outer_.clearCancel(); }
-  void log(std::string_view line) override { outer_.log(line); }
-
- private:
-  Ui& outer_;
 };
 }  // namespace detail
 

@@ -12,25 +12,16 @@
 
 namespace kestrel::gui {
 
-class WatchedUi final : public Ui {
+class WatchedUi final : public ForwardingUi {
  public:
-  explicit WatchedUi(Ui& inner) : inner_(inner) {}
+  using ForwardingUi::ForwardingUi;
   void message(std::string_view text) override {
     shown_ = true;
-    inner_.message(text);
+    inner().message(text);
   }
-  bool confirm(std::string_view question) override { return inner_.confirm(question); }
-  void progressLine(int line, std::string_view text) override { inner_.progressLine(line, text); }
-  void clearProgress() override { inner_.clearProgress(); }
-  void progressBar(int index, int count) override { inner_.progressBar(index, count); }
-  bool processEvents() override { return inner_.processEvents(); }
-  bool cancelRequested() override { return inner_.cancelRequested(); }
-  void clearCancel() override { inner_.clearCancel(); }
-  void log(std::string_view line) override { inner_.log(line); }
   bool shown() const { return shown_; }
 
  private:
-  Ui& inner_;
   bool shown_ = false;
 };
 

@@ -192,13 +192,16 @@ void layoutPage(const CReport& report, const PageGeometry& g, const Pagination& 
   device.rule(x, y, width, g.thinRule);
   y += g.bodyStep / 2;
 
-  textLine(device, g, x, y, FontRole::Heading, report.FormatColumnHeading());
+  static const std::vector<PageSlice> kNoSlices;
+  const bool hasPage = page >= 1 && page <= pagination.pageCount();
+  const std::vector<PageSlice>& slices = hasPage ? pagination.pages[page - 1] : kNoSlices;
+  const std::size_t first = slices.empty() ? 0 : slices.front().record;
+  textLine(device, g, x, y, FontRole::Heading, report.pageColumnHeading(first));
   y += g.bodyStep;
   device.rule(x, y, width, g.thinRule);
   y += g.bodyStep / 2;
 
-  if (page < 1 || page > pagination.pageCount()) return;
-  for (const PageSlice& slice : pagination.pages[page - 1]) {
+  for (const PageSlice& slice : slices) {
     const CReportRec& rec = report.records()[slice.record];
     for (std::size_t line = slice.firstLine; line < slice.firstLine + slice.lineCount; ++line) {
       if (line < rec.lineCount()) {

@@ -38,6 +38,10 @@ class CReportProfile final : public CReport {
   // The records are the phases, not a document's parts.
   void FormatRecord(const CCircDoc&, const CPart&) override {}
   std::string sortName() const override { return "Mission Order"; }
+  // Pages that go on with the contributors head their columns.
+  std::string pageColumnHeading(std::size_t first) const override {
+    return contributorsFrom_ > 0 && first >= contributorsFrom_ ? contributorHeading() : FormatColumnHeading();
+  }
 
   void assemble(const ProfileResult& result) {
     formatHeader(result);
@@ -46,7 +50,8 @@ class CReportProfile final : public CReport {
 
     CReportRec heading;
     heading.addLine("");
-    heading.addLine(lineprintf(" %-28.28s %12s  %s", "Top Contributors (PN)", "FR (fpmh)", "File"));
+    heading.addLine(contributorHeading());
+    contributorsFrom_ = recordCount() + 1;
     insertRecord(std::move(heading));
     for (std::size_t i = 0; i < result.phases.size(); ++i) {
       insertRecord(contributorRecord(i + 1, result.phases[i]));
@@ -54,6 +59,10 @@ class CReportProfile final : public CReport {
   }
 
  private:
+  static std::string contributorHeading() {
+    return lineprintf(" %-28.28s %12s  %s", "Top Contributors (PN)", "FR (fpmh)", "File");
+  }
+
   void formatHeader(const ProfileResult& r) {
     addHeaderLine(lineprintf("PROFILE: %s   MODEL: %s", r.profileName.c_str(),
                              std::string(kModels.text(r.model)).c_str()));
@@ -97,6 +106,8 @@ class CReportProfile final : public CReport {
     if (order.empty()) rec.addLine("    (no failures in this phase)");
     return rec;
   }
+
+  std::size_t contributorsFrom_ = 0;  // the first phase's contributor record, 0 for none
 };
 
 }  // namespace

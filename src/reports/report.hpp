@@ -62,6 +62,12 @@ class CReport {
   // The order named in the page stamp: the sort key's name, unless a kind
   // keeps an order of its own.
   virtual std::string sortName() const { return std::string(sortKeyName(sortKey())); }
+  // The column heading of a page that starts with record `first`: the one
+  // heading, unless a kind's later records have columns of their own.
+  virtual std::string pageColumnHeading(std::size_t first) const {
+    (void)first;
+    return FormatColumnHeading();
+  }
 
   // ---- what the page layout reads ----
   const ReportRecList& records() const { return records_; }

@@ -74,7 +74,6 @@ INSTANTIATE_TEST_SUITE_P(
         BadProfile{"UnknownEnvironment", kHead + "PHASE=Sea\tXX\t25\t1\t100\t0\n",
                    "'P.mpf' line 4: 'XX' is not an environment"},
         BadProfile{"ThirtyThreePhases", kHead + phases(33), "'P.mpf' line 36: more than 32 phases"},
-        BadProfile{"NoPhase", kHead, "a profile has 1 to 32 phases, not 0"},
         BadProfile{"PoweredOverAll", kHead + "PHASE=p\tGF\t25\t1\t101\t0\n", "powered-on share must be 0..100"},
         BadProfile{"HotPhase", kHead + "PHASE=p\tGF\t176\t1\t100\t0\n", "temperature must be -55..175"},
         BadProfile{"NotANumber", kHead + "PHASE=p\tGF\t25\t1h\t100\t0\n", "line 4: '1h' is not a number"},

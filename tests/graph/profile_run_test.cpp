@@ -160,7 +160,8 @@ TEST_F(ProfileRunTest, BadProfilesFailNamingTheFileAndPhaseAndWriteNothing) {
       {"TOP.CIR", {phase("A", kGF, 30.0, -5.0)}, 1, StatusCode::InvalidArgument, "phase 1 ('A'): the duration"},
       {"TOP.CIR", {phase("Sea", 15, 30.0, 1.0)}, 1, StatusCode::InvalidArgument, "phase 1 ('Sea'): environment 15"},
       {"TOP.CIR", std::vector<MissionPhase>(33, phase("A", kGF, 30.0, 1.0)), 1, StatusCode::InvalidArgument,
-       "1 to 32 phases, not 33"},
+       "at most 32 phases, not 33"},
+      {"TOP.CIR", {}, 1, StatusCode::InvalidArgument, "the profile has no phases"},
       {"TOP.CIR", {phase("A", kGF, 30.0, 1.0)}, 0, StatusCode::InvalidArgument, "repetitions must be"},
   };
   for (const Case& c : cases) {

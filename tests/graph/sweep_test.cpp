@@ -257,8 +257,12 @@ TEST_P(HierarchyCopyFails, WithTheWalksError) {
   faulty.failWriteNumber = std::string(c.name) == "WriteFailure" ? 2 : 0;
   EXPECT_FALSE(copy(c.top, faulty));
   EXPECT_EQ(ui.lines[5], c.line5);
-  if (std::string(c.name) == "Cycle") EXPECT_EQ(ui.lines[2], "'B.CIR' (Level 2)...");
-  if (std::string(c.name) == "DamagedChild") EXPECT_NE(ui.messages.back().find("BOARD.CIR"), std::string::npos);
+  if (std::string(c.name) == "Cycle") {
+    EXPECT_EQ(ui.lines[2], "'B.CIR' (Level 2)...");
+  }
+  if (std::string(c.name) == "DamagedChild") {
+    EXPECT_NE(ui.messages.back().find("BOARD.CIR"), std::string::npos);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

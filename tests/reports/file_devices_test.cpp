@@ -341,7 +341,7 @@ std::string profileReport(int repetitions, const std::string& name) {
 // The phase lines, totals and contributors (highest first) in the text; the
 // PDF and the RTF hold the same page; a failed or refused write leaves no file.
 TEST(ProfileReport, PhaseTableTotalsAndContributorsInEveryFile) {
-  const std::string text = profileReport(3, "p.txt");
+  std::string text = profileReport(3, "p.txt");
   for (const char* line : {"PROFILE: Sortie   MODEL: Parallel\n",
                            " Ground                   GF      35.00       2.00 100.00   0.0      12.5000   80000.0000   0.999975\n",
                            " Hangar                   GB      20.00      16.00   0.0    0.0       0.0      ************ 1.00000\n",
@@ -361,6 +361,12 @@ TEST(ProfileReport, PhaseTableTotalsAndContributorsInEveryFile) {
   EXPECT_FALSE(writeProfileReport(fs, twoPhaseProfile(1), dir.file("q.pdf"), kLetterPaper).isOk());
   EXPECT_FALSE(writeProfileReport(posixFileSystem(), twoPhaseProfile(1), dir.file("q.doc"), kLetterPaper).isOk());
   EXPECT_EQ(dir.list(), std::vector<std::string>{"p.pdf"});
+  ProfileResult many = twoPhaseProfile(1);  // pages after the phase table head the contributors' columns
+  many.phases.resize(32, many.phases[0]);
+  ASSERT_TRUE(renderProfileReport(many, "long.txt", kLetterPaper, text).isOk());
+  const std::string last = text.substr(text.rfind('\f'));
+  EXPECT_EQ(last.find(" Phase                    Env"), std::string::npos);
+  EXPECT_LT(last.find(" Top Contributors (PN)"), last.find("    U-HIGH"));
 }
 
 }  // namespace

@@ -13,14 +13,14 @@ std::string operationLogFile(const GuiContext& context) {
 }
 
 LoggedRun::LoggedRun(Ui& ui, const std::string& name, const std::string& logFile)
-    : ui_(ui), log_([&ui](std::string_view line) { ui.log(line); }) {
-  if (auto* desktop = dynamic_cast<DialogUi*>(&ui_)) desktop->beginProgress(name);
+    : ForwardingUi(ui), log_([&ui](std::string_view line) { ui.log(line); }) {
+  if (auto* desktop = dynamic_cast<DialogUi*>(&inner())) desktop->beginProgress(name);
   log_.begin(name, logFile);
 }
 
 LoggedRun::~LoggedRun() {
   log_.end();
-  if (auto* desktop = dynamic_cast<DialogUi*>(&ui_)) desktop->endProgress();
+  if (auto* desktop = dynamic_cast<DialogUi*>(&inner())) desktop->endProgress();
 }
 
 }  // namespace kestrel::gui

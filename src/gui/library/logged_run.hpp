@@ -16,7 +16,7 @@ struct GuiContext;
 // the settings file ("" when the settings have no file).
 std::string operationLogFile(const GuiContext& context);
 
-class LoggedRun final : public Ui {
+class LoggedRun final : public ForwardingUi {
  public:
   // Opens the progress window (when `ui` is the desktop's) and begins the
   // log named `name`, with a log file at `logFile` ("" for none).
@@ -26,18 +26,9 @@ class LoggedRun final : public Ui {
   LoggedRun(const LoggedRun&) = delete;
   LoggedRun& operator=(const LoggedRun&) = delete;
 
-  void message(std::string_view text) override { ui_.message(text); }
-  bool confirm(std::string_view question) override { return ui_.confirm(question); }
-  void progressLine(int line, std::string_view text) override { ui_.progressLine(line, text); }
-  void clearProgress() override { ui_.clearProgress(); }
-  void progressBar(int index, int count) override { ui_.progressBar(index, count); }
-  bool processEvents() override { return ui_.processEvents(); }
-  bool cancelRequested() override { return ui_.cancelRequested(); }
-  void clearCancel() override { ui_.clearCancel(); }
   void log(std::string_view line) override { log_.line(line); }
 
  private:
-  Ui& ui_;
   OperationLog log_;
 };
 
