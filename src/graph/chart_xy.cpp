@@ -243,9 +243,13 @@ class XYChart {
         const double top = std::clamp(yAt(values[i]), r.y, r.y + r.h);
         canvas_.fillRect({x, std::min(top, base), barWidth * 0.92, std::abs(base - top)},
                          seriesColor(n > 1 ? s : 0));
+        // The value above its bar, or inside the top of a bar that reaches the plot's top.
         if (labels && top - r.y > 16.0) {
           canvas_.drawText(valueLabel(values[i]), {x + barWidth * 0.46, top - 2.0}, kTickFont, kInk, HAlign::Center,
                            VAlign::Bottom, false);
+        } else if (labels && base - top > 20.0) {
+          canvas_.drawText(valueLabel(values[i]), {x + barWidth * 0.46, top + 3.0}, kTickFont, kWhite, HAlign::Center,
+                           VAlign::Top, false);
         }
       }
     }
