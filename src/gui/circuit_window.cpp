@@ -654,11 +654,7 @@ void CircuitWindow::printToFile(OutputKind kind) {
 
 bool CircuitWindow::mayClose() {
   if (!doc_->isModified()) return true;
-  const SaveAnswer answer = context_.askSave ? context_.askSave(doc_->title()) : SaveAnswer::Discard;
-  if (answer == SaveAnswer::Cancel) return false;
-  if (answer == SaveAnswer::Save) return save();
-  doc_->setModified(false);  // answered: no second question when the frame closes it
-  return true;
+  return mayCloseAsking(context_, doc_->title(), [this] { return save(); }, [this] { doc_->setModified(false); });
 }
 
 WindowState CircuitWindow::frameState() const {

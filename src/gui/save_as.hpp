@@ -26,4 +26,16 @@ inline bool saveAsAsking(const GuiContext& context, const std::string& caption, 
   }
 }
 
+// The question of a window with unsaved changes before it closes: Save
+// (through `save`), Discard or Cancel. True when it may close; a discard
+// runs `discarded` so that the frame does not ask a second time.
+inline bool mayCloseAsking(const GuiContext& context, const std::string& name, const std::function<bool()>& save,
+                           const std::function<void()>& discarded) {
+  const SaveAnswer answer = context.askSave ? context.askSave(name) : SaveAnswer::Discard;
+  if (answer == SaveAnswer::Cancel) return false;
+  if (answer == SaveAnswer::Save) return save();
+  discarded();
+  return true;
+}
+
 }  // namespace kestrel::gui

@@ -173,11 +173,7 @@ bool ImportDefinitionWindow::saveAs() {
 
 bool ImportDefinitionWindow::mayClose() {
   if (!modified_) return true;
-  const SaveAnswer answer = context_.askSave ? context_.askSave(fileTitle(path_)) : SaveAnswer::Discard;
-  if (answer == SaveAnswer::Cancel) return false;
-  if (answer == SaveAnswer::Save) return save();
-  modified_ = false;  // answered: no second question when the frame closes it
-  return true;
+  return mayCloseAsking(context_, fileTitle(path_), [this] { return save(); }, [this] { modified_ = false; });
 }
 
 void ImportDefinitionWindow::closeEvent(QCloseEvent* event) {

@@ -499,11 +499,7 @@ bool MissionProfileWindow::saveAs() {
 bool MissionProfileWindow::mayClose() {
   if (!modified_) return true;
   const std::string name = path_.empty() ? std::string(kUntitled) : upperCased(fileNameOf(path_));
-  const SaveAnswer answer = context_.askSave ? context_.askSave(name) : SaveAnswer::Discard;
-  if (answer == SaveAnswer::Cancel) return false;
-  if (answer == SaveAnswer::Save) return save();
-  modified_ = false;  // answered: no second question when the frame closes it
-  return true;
+  return mayCloseAsking(context_, name, [this] { return save(); }, [this] { modified_ = false; });
 }
 
 void MissionProfileWindow::closeEvent(QCloseEvent* event) {

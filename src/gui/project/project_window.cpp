@@ -415,12 +415,8 @@ bool ProjectWindow::saveAs() {
 
 bool ProjectWindow::mayClose() {
   if (!modified_) return true;
-  const SaveAnswer answer =
-      context_.askSave ? context_.askSave(upperCased(fileNameOf(project_->path()))) : SaveAnswer::Discard;
-  if (answer == SaveAnswer::Cancel) return false;
-  if (answer == SaveAnswer::Save) return save();
-  modified_ = false;  // answered: no second question when the frame closes it
-  return true;
+  return mayCloseAsking(context_, upperCased(fileNameOf(project_->path())), [this] { return save(); },
+                        [this] { modified_ = false; });
 }
 
 void ProjectWindow::closeEvent(QCloseEvent* event) {
