@@ -36,6 +36,12 @@ bool keepGoing(Ui& ui, int recordNumber) {
   return true;
 }
 
+// The solder joints count as one more unit only when they have a failure
+// rate: joints that never fail would make a parallel circuit never fail and
+// add a perfect unit to a K-of-N one. (The Calculate command switches them
+// off for the top-level document the same way; this holds for sub-circuits.)
+bool solderJointsAreAUnit(const CCircHeader& h) { return h.HASSMT != 0 && h.LargestFRSMT > 0.0; }
+
 // A sub-circuit's reliability weighed by its duty cycle and correction factor.
 double weighed(double childReliability, const CPart& part) {
   return std::pow(childReliability, static_cast<double>(part.DutyCycle) * 0.01 * part.CF);
@@ -90,7 +96,7 @@ bool CCircDoc::MissionCalc(CalcContext& context, int callerLevel) {
     h.CalcFlags |= HeaderMissionDone;
     return true;
   }
-  const bool smt = h.HASSMT != 0;
+  const bool smt = solderJointsAreAUnit(h);
   if (smt) h.SmtReliability = std::exp(-h.LargestFRSMT * h.MissionTime * 0.000001);
 
   stage(strprintf("...calculating Mission R for %s Model...", modelName(h.MODEL)));
@@ -136,7 +142,7 @@ bool CCircDoc::SystemR(CalcContext& context, int callerLevel, double t) {
       part.RelAtT = std::exp(-static_cast<double>(part.DutyCycle) * 0.01 * part.FR * t * 0.000001);
     }
   }
-  const bool smt = h.HASSMT != 0;
+  const bool smt = solderJointsAreAUnit(h);
   if (smt) h.SmtRelAtT = std::exp(-h.LargestFRSMT * t * 0.000001);
   std::vector<UnitReliability> units;
   units.reserve(records_.size());
