@@ -15,6 +15,8 @@ PACKAGES=(
   libcairo2-dev fonts-liberation poppler-utils
   # the record store benchmark compares against SQLite
   libsqlite3-dev sqlite3
+  # libraries kept in PostgreSQL: the client library, and a server the tests start for themselves
+  libpq-dev postgresql
   # import readers: workbooks (.xls, .xlsx), desktop databases (.mdb); gnumeric's ssconvert makes test inputs
   libfreexl-dev libminizip-dev libpugixml-dev mdbtools-dev gnumeric
   # shapelib's dbfcreate and dbfadd make the dBASE test inputs
