@@ -32,17 +32,30 @@ bool spansDecades(const std::vector<std::vector<double>>& series) {
   return any && hi > 100.0 * lo;
 }
 
-PlotModel buildPlot(const GraphData& data, const ChartStyle& style) {
+PlotModel styledPlot(const ChartStyle& style, PlotKind kind) {
   PlotModel plot;
+  plot.kind = kind;
   plot.width = style.width;
   plot.height = style.height;
   plot.grid = style.grid;
   plot.markers = style.markers;
   plot.legend = style.legend;
-  if (!isValidGraphType(data.type)) return plot;
+  return plot;
+}
 
+bool logScaleFor(ValueScale scale, bool canLog, const std::vector<std::vector<double>>& values) {
+  switch (scale) {
+    case ValueScale::Automatic: return canLog && spansDecades(values);
+    case ValueScale::Logarithmic: return canLog;
+    case ValueScale::Linear: break;
+  }
+  return false;
+}
+
+PlotModel buildPlot(const GraphData& data, const ChartStyle& style) {
+  if (!isValidGraphType(data.type)) return styledPlot(style, PlotKind::Lines);
   const ChartForm form = formOf(data.type);
-  plot.kind = kindOf(form);
+  PlotModel plot = styledPlot(style, kindOf(form));
   plot.title = std::string(graphTypeName(data.type));
   plot.subtitle = data.topTitle;
   if (sweepOf(data.type) == Sweep::Items && !data.includeHierarchy) plot.subtitle += " (Top-Level Only)";
@@ -82,11 +95,7 @@ PlotModel buildPlot(const GraphData& data, const ChartStyle& style) {
   const bool canLog = plot.kind != PlotKind::Pie && value != Value::Reliability && value != Value::ItemPercent;
   std::vector<std::vector<double>> values;
   for (const PlotSeries& s : plot.series) values.push_back(s.values);
-  switch (style.scale) {
-    case ValueScale::Automatic: plot.logScale = canLog && spansDecades(values); break;
-    case ValueScale::Logarithmic: plot.logScale = canLog; break;
-    case ValueScale::Linear: plot.logScale = false; break;
-  }
+  plot.logScale = logScaleFor(style.scale, canLog, values);
   return plot;
 }
 

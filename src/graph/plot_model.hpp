@@ -47,6 +47,12 @@ struct PlotModel {
 
 PlotModel buildPlot(const GraphData& data, const ChartStyle& style);
 
+// An empty plot of `kind` with the style's size, grid, markers and legend.
+PlotModel styledPlot(const ChartStyle& style, PlotKind kind);
+// Whether the value axis is logarithmic: as the style's scale says, where
+// the values may take one (`canLog`); Automatic when they span decades.
+bool logScaleFor(ValueScale scale, bool canLog, const std::vector<std::vector<double>>& values);
+
 // True when the values are all positive and finite and the largest is more
 // than a hundred times the smallest.
 bool spansDecades(const std::vector<std::vector<double>>& series);

@@ -3,24 +3,13 @@
 namespace kestrel::graph {
 namespace {
 
-PlotModel styled(const ChartStyle& style, PlotKind kind) {
-  PlotModel plot;
-  plot.kind = kind;
-  plot.width = style.width;
-  plot.height = style.height;
-  plot.grid = style.grid;
-  plot.markers = style.markers;
-  plot.legend = style.legend;
-  return plot;
-}
-
 // A curve of many points reads better without a marker on each.
 constexpr std::size_t kMostMarkedPoints = 40;
 
 }  // namespace
 
 PlotModel phaseFailureRatePlot(const ProfileResult& result, const ChartStyle& style) {
-  PlotModel plot = styled(style, PlotKind::Bars);
+  PlotModel plot = styledPlot(style, PlotKind::Bars);
   plot.title = "FR per Mission Phase";
   plot.subtitle = result.profileName;
   plot.xTitle = "Mission Phase";
@@ -31,17 +20,13 @@ PlotModel phaseFailureRatePlot(const ProfileResult& result, const ChartStyle& st
     rates.values.push_back(phase.failureRate);
   }
   // Phases may differ by decades (a dormant phase beside a launch).
-  switch (style.scale) {
-    case ValueScale::Automatic: plot.logScale = spansDecades({rates.values}); break;
-    case ValueScale::Logarithmic: plot.logScale = true; break;
-    case ValueScale::Linear: plot.logScale = false; break;
-  }
+  plot.logScale = logScaleFor(style.scale, true, {rates.values});
   plot.series.push_back(std::move(rates));
   return plot;
 }
 
 PlotModel profileReliabilityPlot(const ProfileResult& result, const ChartStyle& style) {
-  PlotModel plot = styled(style, PlotKind::Lines);
+  PlotModel plot = styledPlot(style, PlotKind::Lines);
   plot.title = "Reliability over the Mission";
   plot.subtitle = result.profileName;
   plot.xTitle = "Time (Hours)";
