@@ -663,11 +663,7 @@ WindowState CircuitWindow::frameState() const {
 }
 
 void CircuitWindow::closeEvent(QCloseEvent* event) {
-  if (mayClose()) {
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  event->setAccepted(mayClose());
 }
 
 }  // namespace kestrel::gui

@@ -177,11 +177,7 @@ bool ImportDefinitionWindow::mayClose() {
 }
 
 void ImportDefinitionWindow::closeEvent(QCloseEvent* event) {
-  if (mayClose()) {
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  event->setAccepted(mayClose());
 }
 
 }  // namespace kestrel::gui

@@ -86,11 +86,7 @@ bool ChartWindow::mayClose() {
 }
 
 void ChartWindow::closeEvent(QCloseEvent* event) {
-  if (mayClose()) {
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  event->setAccepted(mayClose());
 }
 
 }  // namespace kestrel::gui

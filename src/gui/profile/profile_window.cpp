@@ -503,11 +503,7 @@ bool MissionProfileWindow::mayClose() {
 }
 
 void MissionProfileWindow::closeEvent(QCloseEvent* event) {
-  if (mayClose()) {
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  event->setAccepted(mayClose());
 }
 
 }  // namespace kestrel::gui

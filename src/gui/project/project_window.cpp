@@ -420,11 +420,7 @@ bool ProjectWindow::mayClose() {
 }
 
 void ProjectWindow::closeEvent(QCloseEvent* event) {
-  if (mayClose()) {
-    event->accept();
-  } else {
-    event->ignore();
-  }
+  event->setAccepted(mayClose());
 }
 
 }  // namespace kestrel::gui
