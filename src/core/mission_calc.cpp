@@ -36,12 +36,6 @@ bool keepGoing(Ui& ui, int recordNumber) {
   return true;
 }
 
-// The solder joints count as one more unit only when they have a failure
-// rate: joints that never fail would make a parallel circuit never fail and
-// add a perfect unit to a K-of-N one. (The Calculate command switches them
-// off for the top-level document the same way; this holds for sub-circuits.)
-bool solderJointsAreAUnit(const CCircHeader& h) { return h.HASSMT != 0 && h.LargestFRSMT > 0.0; }
-
 // A sub-circuit's reliability weighed by its duty cycle and correction factor.
 double weighed(double childReliability, const CPart& part) {
   return std::pow(childReliability, static_cast<double>(part.DutyCycle) * 0.01 * part.CF);

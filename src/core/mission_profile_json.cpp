@@ -50,7 +50,7 @@ void writeProfileResultJson(JsonWriter& out, const ProfileResult& r) {
   out.key("topLevel");
   out.string(mixedToUtf8(r.topLevelPath));
   out.key("model");
-  out.string(kModelNames[r.model >= 1 && r.model <= 3 ? r.model : 1]);
+  out.string(kModels.text(kModels.clamp(r.model)));
   out.key("hours");
   out.number(r.totalHours);
   out.key("averageFailureRate");

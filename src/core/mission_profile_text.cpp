@@ -39,7 +39,7 @@ std::vector<std::string> profileLines(const MissionProfile& profile) {
 
 std::vector<std::string> profileResultLines(const ProfileResult& r) {
   std::vector<std::string> lines;
-  const std::string_view model = kModelNames[r.model >= 1 && r.model <= 3 ? r.model : 1];
+  const std::string_view model = kModels.text(kModels.clamp(r.model));
   lines.push_back(lineprintf("Mission profile '%s' over '%s' (%s): %zu phases, %s hours", r.profileName.c_str(),
                              r.topLevelPath.c_str(), std::string(model).c_str(), r.phases.size(),
                              formatNumber(r.totalHours, 12, 2).c_str()));

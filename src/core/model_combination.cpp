@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/circ_header.hpp"
 #include "core/strfmt.hpp"
 
 namespace kestrel {
@@ -26,6 +27,10 @@ double atLeastKOf(const std::vector<double>& units, std::size_t k) {
 }
 
 }  // namespace
+
+bool solderJointsAreAUnit(const CCircHeader& header) {
+  return header.HASSMT != 0 && header.LargestFRSMT > 0.0;
+}
 
 CombinationResult combineReliabilities(std::span<const UnitReliability> records,
                                        const CombinationInput& in) {

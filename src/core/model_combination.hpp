@@ -29,6 +29,14 @@ struct CombinationResult {
   std::string error;                  // the progress line of the failure
 };
 
+class CCircHeader;
+
+// Whether a circuit's solder joints count as one more unit: surface-mount
+// analysis on and a solder-joint failure rate to count. Joints that never
+// fail would make a parallel circuit never fail and add a perfect unit to a
+// K-of-N one.
+bool solderJointsAreAUnit(const CCircHeader& header);
+
 // The circuit reliability, raised to the header correction factor.
 CombinationResult combineReliabilities(std::span<const UnitReliability> records,
                                        const CombinationInput& input);

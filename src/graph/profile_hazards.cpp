@@ -46,8 +46,7 @@ void ProfileHazards::addPhase(double agingShare) {
     }
     r[d.doc->count()] = h.TotalFR * kPerMillionHours * agingShare;
     r[d.doc->count() + 1] = h.LargestFRSMT * kPerMillionHours * agingShare;
-    // As the mission stages do, solder joints without a failure rate are no unit.
-    if (h.HASSMT != 0 && h.LargestFRSMT > 0.0) d.solderJoints = true;
+    if (solderJointsAreAUnit(h)) d.solderJoints = true;
   }
   phases_.push_back(std::move(rates));
 }
