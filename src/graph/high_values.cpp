@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
@@ -88,16 +89,18 @@ class RecordSums {
 class Collector {
  public:
   Collector(WorkingSet& set, ItemKind kind, bool hierarchy)
-      : set_(set), kind_(kind), hierarchy_(hierarchy), records_(set) {}
+      : set_(set), kind_(kind), hierarchy_(hierarchy) {
+    if (kind == ItemKind::PartRecords) records_.emplace(set);
+  }
 
   std::vector<GraphItem> run() {
     walk(set_.top(), 1.0, 1);
-    return kind_ == ItemKind::PartRecords ? records_.take() : sums_.take();
+    return records_ ? records_->take() : sums_.take();
   }
   // The part records only, before they become items.
   const RecordSums& records() {
     walk(set_.top(), 1.0, 1);
-    return records_;
+    return *records_;
   }
 
  private:
@@ -128,7 +131,7 @@ class Collector {
 
   void add(const CCircDoc& doc, std::size_t index, const CPart& part, double value) {
     switch (kind_) {
-      case ItemKind::PartRecords: records_.add(doc, index, part, value); break;
+      case ItemKind::PartRecords: records_->add(doc, index, part, value); break;
       case ItemKind::PartTypes: {
         const std::string type = part.GetTypeName();
         sums_.add(type, type, {}, value);
@@ -143,7 +146,7 @@ class Collector {
   ItemKind kind_;
   bool hierarchy_;
   ItemSums sums_;
-  RecordSums records_;
+  std::optional<RecordSums> records_;  // part records only
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "graph/profile_run.hpp"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -7,7 +9,6 @@
 #include <limits>
 
 #include "core/choice.hpp"
-#include "core/circ_file.hpp"
 #include "core/path_names.hpp"
 #include "core/strfmt.hpp"
 #include "core/whatif.hpp"
@@ -96,8 +97,9 @@ class ProfileRun {
 
   Status checkTopLevel(const std::string& top) {
     if (job_.openDocuments != nullptr && job_.openDocuments->find(top) != nullptr) return Status::ok();
-    std::vector<std::uint8_t> bytes;
-    if (const int err = files_.readFile(top, bytes, kMaxDocumentFileSize); err != 0) {
+    // Asked, not read: the walk of the hierarchy reads it.
+    if (::access(top.c_str(), R_OK) != 0) {
+      const int err = errno;
       return failure(err == ENOENT ? StatusCode::NotFound : StatusCode::Io,
                      "the top-level file '" + top + "' can not be read: " + std::strerror(err));
     }
