@@ -201,19 +201,27 @@ int removePhases(const ProfileCommandJob& job) {
   });
 }
 
+// One JSON document of `command`, or the lines the terminal shows.
+template <typename WriteJson, typename Lines>
+int printOutcome(bool json, std::string_view command, WriteJson writeJson, Lines lines) {
+  if (json) {
+    JsonWriter out(std::cout);
+    out.beginCommandDocument(command);
+    writeJson(out);
+    out.endObject();
+    out.finish();
+  } else {
+    for (const std::string& line : lines()) std::cout << windows1252ToUtf8(line) << '\n';
+  }
+  return kExitOk;
+}
+
 int showProfile(const ProfileCommandJob& job) {
   MissionProfile profile;
   if (Status s = loadProfile(posixFileSystem(), job.file, profile); !s) return failed(s);
-  if (job.json) {
-    JsonWriter out(std::cout);
-    out.beginCommandDocument("profile show");
-    writeProfileJson(out, profile);
-    out.endObject();
-    out.finish();
-    return kExitOk;
-  }
-  for (const std::string& line : profileLines(profile)) std::cout << windows1252ToUtf8(line) << '\n';
-  return kExitOk;
+  return printOutcome(
+      job.json, "profile show", [&](JsonWriter& out) { writeProfileJson(out, profile); },
+      [&] { return profileLines(profile); });
 }
 
 // Loads and calculates the profile; an exit code other than kExitOk after
@@ -237,16 +245,9 @@ int calculate(const ProfileCommandJob& job, const GlobalOptions& global, Profile
 int calculateProfile(const ProfileCommandJob& job, const GlobalOptions& global) {
   ProfileResult result;
   if (const int code = calculate(job, global, result); code != kExitOk) return code;
-  if (job.json) {
-    JsonWriter out(std::cout);
-    out.beginCommandDocument("profile calc");
-    writeProfileResultJson(out, result);
-    out.endObject();
-    out.finish();
-    return kExitOk;
-  }
-  for (const std::string& line : profileResultLines(result)) std::cout << windows1252ToUtf8(line) << '\n';
-  return kExitOk;
+  return printOutcome(
+      job.json, "profile calc", [&](JsonWriter& out) { writeProfileResultJson(out, result); },
+      [&] { return profileResultLines(result); });
 }
 
 int reportProfile(const ProfileCommandJob& job, const GlobalOptions& global) {
