@@ -9,6 +9,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "models/register_all.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/part_library.hpp"
 
 namespace kestrel::bench {
@@ -26,7 +27,7 @@ inline const std::string& benchLibrary() {
     std::filesystem::remove(kLibraryPath);
     auto lib = library::PartLibrary::create(kLibraryPath, error);
     if (!lib) return false;
-    lib->store().SetDurable(false);
+    lib->keyedFile()->store().SetDurable(false);
     const std::uint16_t types[] = {401, 403, 302, 301, 502, 504};
     for (long i = 0; i < kParts; ++i) {
       auto part = PartRegistry::instance().create(types[i % 6], false);

@@ -12,6 +12,7 @@
 
 #include "core/part.hpp"
 #include "models/register_all.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/part_blob.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/salvage.hpp"
@@ -34,7 +35,7 @@ void listCrossReferences(const std::vector<std::uint8_t>& bytes) {
   auto xrf = XRefFile::open("fuzz.xrf", false, error, &fs);
   requireNamed(error, "fuzz.xrf");
   if (!xrf) return;
-  xrf->store().SetLockTimeout(std::chrono::milliseconds(10));
+  xrf->keyedFile()->store().SetLockTimeout(std::chrono::milliseconds(10));
   XRefEntry entry;
   Outcome o = xrf->first(entry);
   for (int i = 0; i < 200 && o == Outcome::Ok; ++i) {
@@ -79,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   requireNamed(error, "fuzz.lib");
   listCrossReferences(std::vector<std::uint8_t>(data, data + size));
   if (!lib) return 0;
-  lib->store().SetLockTimeout(std::chrono::milliseconds(10));
+  lib->keyedFile()->store().SetLockTimeout(std::chrono::milliseconds(10));
   library::LibEntry entry;
   library::Outcome o = lib->first(entry);
   for (int i = 0; i < 200 && o == library::Outcome::Ok; ++i) {

@@ -18,6 +18,7 @@
 #include "cli/terminal_ui.hpp"
 #include "core/document_json.hpp"
 #include "core/windows1252.hpp"
+#include "store/library/library_file.hpp"
 #include "store/library/library_merge.hpp"
 #include "store/library/salvage.hpp"
 #include "store/status_codes.hpp"
@@ -125,7 +126,7 @@ int runStoreCheck(const StoreCheckJob& job) {
     // Sound trees: every index entry must also name a record that builds its key.
     std::vector<std::string> keyFaults;
     library::StoreMessage error;
-    auto lib = library::PartLibrary::open(job.file, false, error);
+    auto lib = library::LibraryFile::open(job.file, false, error);
     if (lib) lib->checkIndexKeys(keyFaults);
     else keyFaults.push_back(library::oneLine(error.text()));
     faultLines.insert(faultLines.end(), keyFaults.begin(), keyFaults.end());

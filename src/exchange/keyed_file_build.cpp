@@ -39,7 +39,7 @@ bool readHeaderTexts(KeywordReader& reader, const char* const (&keywords)[3], li
          reader.readText(keywords[2], texts.notes, kHeaderReadLimit[4] - 1);
 }
 
-bool importHeaderTexts(library::KeyedFile& file, KeywordReader& reader, const char* const (&keywords)[3],
+bool importHeaderTexts(library::LibraryHome& file, KeywordReader& reader, const char* const (&keywords)[3],
                        const ImportLogFn& log) {
   library::HeaderTexts texts;
   if (!file.readHeader(texts) || !readHeaderTexts(reader, keywords, texts) || !file.writeHeader(texts)) {

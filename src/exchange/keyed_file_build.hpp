@@ -31,7 +31,7 @@ bool readHeaderTexts(KeywordReader& reader, const char* const (&keywords)[3], li
 
 // Reads the header texts into the new file's header records; a store
 // failure is logged.
-bool importHeaderTexts(library::KeyedFile& file, KeywordReader& reader, const char* const (&keywords)[3],
+bool importHeaderTexts(library::LibraryHome& file, KeywordReader& reader, const char* const (&keywords)[3],
                        const ImportLogFn& log);
 
 // Ends the build: the header rewritten durably (which flushes every record

@@ -22,7 +22,7 @@ bool LibraryTarget::begin(const std::string& outputPath, OutputMode mode, const 
   staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
   if (!prepareKeyedBuild(fs_, outputPath, mode, "library", *staged_, log_)) return false;
   library::StoreMessage error;
-  lib_ = library::PartLibrary::create(staged_->temp(), error);
+  lib_ = library::LibraryFile::create(staged_->temp(), error);
   return keyedBuildStarted(lib_.get(), error, log_);
 }
 

@@ -11,7 +11,7 @@
 #include "core/file_system.hpp"
 #include "exchange/import_target.hpp"
 #include "exchange/staged_store_file.hpp"
-#include "store/library/part_library.hpp"
+#include "store/library/library_file.hpp"
 
 namespace kestrel {
 
@@ -40,7 +40,7 @@ class LibraryTarget final : public ImportTarget {
   PartSource source_;
   OutputMode mode_ = OutputMode::Build;
   std::unique_ptr<StagedStoreFile> staged_;
-  std::unique_ptr<library::PartLibrary> lib_;
+  std::unique_ptr<library::LibraryFile> lib_;
   library::StoreCounters counters_;
   long records_ = 0;
   bool broken_ = false;  // a store failure: the output is not written

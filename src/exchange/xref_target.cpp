@@ -26,7 +26,7 @@ bool XRefTarget::begin(const std::string& outputPath, OutputMode mode, const CIm
   staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
   if (!prepareKeyedBuild(fs_, outputPath, mode, "cross-reference", *staged_, log_)) return false;
   library::StoreMessage error;
-  file_ = library::XRefFile::create(staged_->temp(), error);
+  file_ = library::XRefKeyedFile::create(staged_->temp(), error);
   return keyedBuildStarted(file_.get(), error, log_);
 }
 

@@ -11,7 +11,7 @@
 #include "core/file_system.hpp"
 #include "exchange/import_target.hpp"
 #include "exchange/staged_store_file.hpp"
-#include "store/library/xref_file.hpp"
+#include "store/library/xref_keyed_file.hpp"
 
 namespace kestrel {
 
@@ -33,7 +33,7 @@ class XRefTarget final : public ImportTarget {
   ImportLogFn log_;
   OutputMode mode_ = OutputMode::Build;
   std::unique_ptr<StagedStoreFile> staged_;  // declared first: outlives the open file
-  std::unique_ptr<library::XRefFile> file_;
+  std::unique_ptr<library::XRefKeyedFile> file_;
   library::StoreCounters counters_;
   long records_ = 0;
   bool broken_ = false;

@@ -15,6 +15,7 @@
 
 #include "core/file_system.hpp"
 #include "core/keywords/catalogue.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/xref_file.hpp"
 #include "run_kestrel.hpp"
@@ -141,9 +142,9 @@ TEST_F(Workflow, HeldLibraryRecordIsRefused) {
   library::LibEntry part;
   library::XRefEntry xref;
   ASSERT_EQ(heldLib->findPn("HELD", part), library::Outcome::Ok);
-  ASSERT_EQ(heldLib->store().LockRecord(), store::kOk);
+  ASSERT_EQ(heldLib->keyedFile()->store().LockRecord(), store::kOk);
   ASSERT_EQ(heldXRef->findPn("X1", xref), library::Outcome::Ok);
-  ASSERT_EQ(heldXRef->store().LockRecord(), store::kOk);
+  ASSERT_EQ(heldXRef->keyedFile()->store().LockRecord(), store::kOk);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"lib", "edit", lib, "HELD", "QTY=2"}, "Can not edit record"},
       {{"lib", "convert", lib, "HELD", "CResistor", "--defaults"}, "Can not convert record"},

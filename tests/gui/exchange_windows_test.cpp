@@ -1414,7 +1414,7 @@ void ExchangeWindowsTest::hugeLibraryReadsOnlyWhatIsShown() {
     library::StoreMessage error;
     auto lib = library::PartLibrary::create(path, error);
     QVERIFY2(lib, error.text().c_str());
-    lib->store().SetDurable(false);  // built for the test only: no flush per record
+    lib->keyedFile()->store().SetDurable(false);  // built for the test only: no flush per record
     auto part = PartRegistry::instance().create(findPartTypeByClass("CResistor")->id, false);
     QVERIFY(part);
     for (long i = 0; i < kParts; ++i) {

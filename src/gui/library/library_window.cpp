@@ -162,7 +162,7 @@ WindowState LibraryWindow::frameState() const { return {kLibraryWindow, selected
 
 void LibraryWindow::selectRecord(std::int32_t record) {
   long position = -1;
-  if (library::listPosition(*lib_, record, position) != Outcome::Ok) {
+  if (lib_->listPosition(record, position) != Outcome::Ok) {
     refresh(std::nullopt);
     return;
   }

@@ -90,7 +90,7 @@ void RecallBrowseDialog::find() {
   const std::int32_t current = row ? model_->recordAt(*row) : -1;
   if (const auto found = findLibraryRecord(lib_, dialog.job(), current, menus, ui())) {
     long position = -1;
-    if (library::listPosition(lib_, *found, position) == library::Outcome::Ok) selectRow(static_cast<int>(position));
+    if (lib_.listPosition(*found, position) == library::Outcome::Ok) selectRow(static_cast<int>(position));
   }
 }
 

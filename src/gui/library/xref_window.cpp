@@ -113,7 +113,7 @@ void XRefWindow::refresh(std::optional<int> keepRow) {
 void XRefWindow::selectNumber(const std::string& pn) {
   library::XRefEntry entry;
   long position = -1;
-  if (xref_->findPn(pn, entry) == Outcome::Ok && library::listPosition(*xref_, entry.record, position) == Outcome::Ok) {
+  if (xref_->findPn(pn, entry) == Outcome::Ok && xref_->listPosition(entry.record, position) == Outcome::Ok) {
     refresh(static_cast<int>(position));
   } else {
     refresh(selectedRow());
@@ -205,7 +205,7 @@ void XRefWindow::find() {
     return;
   }
   long position = -1;
-  if (library::listPosition(*xref_, entry.record, position) == Outcome::Ok) refresh(static_cast<int>(position));
+  if (xref_->listPosition(entry.record, position) == Outcome::Ok) refresh(static_cast<int>(position));
 }
 
 void XRefWindow::copySelected() {

@@ -80,8 +80,16 @@ Outcome KeyedFile::storeFailure(const char* what, int rc) {
   return Outcome::Failed;
 }
 
-void KeyedFile::fail(StatusCode code, std::string what, std::string detail) {
-  error_ = {quoted(path_), std::move(what), std::move(detail), code};
+bool KeyedFile::beginJob() {
+  const int rc = store_.BeginWrite();
+  if (rc != store::kOk) storeFailure("can not begin writing", rc);
+  return rc == store::kOk;
+}
+
+bool KeyedFile::endJob(bool) {
+  const int rc = store_.EndWrite();
+  if (rc < 0) storeFailure("can not end writing", rc);
+  return rc >= 0;
 }
 
 long KeyedFile::count() {

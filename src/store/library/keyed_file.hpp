@@ -1,7 +1,7 @@
-// KeyedFile: what a library and a cross-reference file share as open files
-// on the keyed record store: the store, its path, the three-part message of
-// the last failure, creating and opening with the version check, the record
-// count and the named header records.
+// KeyedFile: what a library file and a cross-reference file share as open
+// files on the keyed record store: the store, creating and opening with the
+// version check, the record count, the named header records and the check
+// of the indexes.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "store/library/header_texts.hpp"
+#include "store/library/library_home.hpp"
 #include "store/library/store_message.hpp"
 #include "store/record_store.hpp"
 
@@ -43,28 +44,25 @@ class ReadScope {
   int rc_;
 };
 
-class KeyedFile {
+// The keyed store file behind a library or cross-reference file. Derived
+// virtually from LibraryHome, so that a LibraryFile is one home that is
+// both a PartLibrary and a KeyedFile.
+class KeyedFile : public virtual LibraryHome {
  public:
-  virtual ~KeyedFile();
-  KeyedFile(const KeyedFile&) = delete;
-  KeyedFile& operator=(const KeyedFile&) = delete;
+  ~KeyedFile() override;
 
   // Closes the store (unlocking what this handle holds).
-  bool close();
+  bool close() override;
+  long count() override;
+  bool readHeader(HeaderTexts& texts) override;
+  bool writeHeader(const HeaderTexts& texts) override;
+  // One write bracket of the store (`keep` can not undo a file's writes).
+  bool beginJob() override;
+  bool endJob(bool keep) override;
+  KeyedFile* keyedFile() override { return this; }
 
-  const std::string& path() const { return path_; }
-  const StoreMessage& error() const { return error_; }
-  // Set when the file could only be opened for reading (a writer stopped
-  // half-way and left nothing to roll back with); says what to do.
-  const StoreMessage& notice() const { return notice_; }
   store::RecordStore& store() { return store_; }
 
-  // The number of records, -1 on failure.
-  long count();
-  bool readHeader(HeaderTexts& texts);
-  bool writeHeader(const HeaderTexts& texts);
-  // Reports a failure of the caller's in this file's message.
-  void fail(StatusCode code, std::string what, std::string detail);
   // Walks each of the file's indexes entry by entry, at most as many entries
   // as the file has records: the keys must rise, and each must name a
   // record that can be read and whose fields build exactly that key. One
@@ -82,10 +80,7 @@ class KeyedFile {
   // The record layout the subclass reads and writes with.
   virtual std::span<store::DataField> dataList() = 0;
 
-  std::string path_;
   store::RecordStore store_;
-  StoreMessage error_;
-  StoreMessage notice_;
 
  private:
   const KeyedFileKind& kind_;

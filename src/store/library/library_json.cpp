@@ -24,7 +24,7 @@ void endEntry(JsonWriter& out, long record, const std::string& damaged) {
 
 }  // namespace
 
-void beginLibraryJson(JsonWriter& out, std::string_view command, KeyedFile& file) {
+void beginLibraryJson(JsonWriter& out, std::string_view command, LibraryHome& file) {
   HeaderTexts texts;
   file.readHeader(texts);
   out.beginCommandDocument(command);

@@ -14,7 +14,7 @@ namespace kestrel::library {
 // Opens the document object: "command", "schema", "file", "description",
 // "records" (the file's record count). The caller adds its members and
 // closes the object.
-void beginLibraryJson(JsonWriter& out, std::string_view command, KeyedFile& file);
+void beginLibraryJson(JsonWriter& out, std::string_view command, LibraryHome& file);
 
 // {"PN", "PN2", "type", "typeId", "hybrid", "date" (YYYY-MM-DD, or null), "record"}
 // and "damaged" (why the record can not be read) when it can not.

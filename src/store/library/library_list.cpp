@@ -48,11 +48,7 @@ std::vector<std::string> xrefHeaderLines(XRefFile& xref) {
           lineprintf("%s    %s", "Cross-Reference List", strprintf("Records: %ld", xref.count()).c_str())};
 }
 
-namespace {
-
-// Counts the keys of `index` before the entry of `record`.
-template <typename File>
-Outcome countKeysBefore(File& file, int index, std::int32_t record, long& position) {
+Outcome keyedListPosition(KeyedFile& file, int index, std::int32_t record, long& position) {
   store::RecordStore& s = file.store();
   position = -1;
   int rc = s.Step(index, store::kStepFirst);
@@ -77,16 +73,6 @@ Outcome countKeysBefore(File& file, int index, std::int32_t record, long& positi
   }
   position = at;
   return Outcome::Ok;
-}
-
-}  // namespace
-
-Outcome listPosition(PartLibrary& lib, std::int32_t record, long& position) {
-  return countKeysBefore(lib, 3, record, position);
-}
-
-Outcome listPosition(XRefFile& xref, std::int32_t record, long& position) {
-  return countKeysBefore(xref, 1, record, position);
 }
 
 template <typename File, typename Entry>

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "store/library/keyed_file.hpp"
 #include "store/library/part_library.hpp"
 #include "store/library/xref_file.hpp"
 
@@ -22,10 +23,9 @@ std::string xrefListLine(const XRefEntry& entry);
 // "Description: %s", "Cross-Reference List    Records: %ld".
 std::vector<std::string> xrefHeaderLines(XRefFile& xref);
 
-// The 0-based place of a record in list order (NotFound when the file has
-// no such record): the keys of the list index are counted, no record read.
-Outcome listPosition(PartLibrary& lib, std::int32_t record, long& position);
-Outcome listPosition(XRefFile& xref, std::int32_t record, long& position);
+// The 0-based place of a record in a keyed file's list `index` (NotFound
+// when the file has no such record): the keys are counted, no record read.
+Outcome keyedListPosition(KeyedFile& file, int index, std::int32_t record, long& position);
 
 // What a walk of a whole file in list order came to.
 struct ListWalk {

@@ -6,7 +6,9 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/library/library_file.hpp"
 #include "store/library/library_list.hpp"
+#include "store/library/xref_keyed_file.hpp"
 #include "store/store_check.hpp"
 
 namespace kestrel::library {
@@ -148,7 +150,8 @@ namespace {
 
 // The store check with the file's record layout, then every index entry
 // against its record, then (for a sound file) every record in list order.
-template <typename File, typename Entry>
+// `Keyed` is the file kind of the list `File`.
+template <typename Keyed, typename File, typename Entry>
 bool checkKeyedFile(const std::string& path, const store::CheckOptions& options, int indexes,
                     const std::function<void(File&, const Entry&)>& eachRecord, LibraryCheckReport& report) {
   report = {};
@@ -170,7 +173,7 @@ bool checkKeyedFile(const std::string& path, const store::CheckOptions& options,
   }
   if (!store.faults.empty()) return true;  // the walks below need sound trees
   StoreMessage error;
-  auto file = File::open(path, false, error);
+  std::unique_ptr<Keyed> file = Keyed::open(path, false, error);
   if (!file) {
     report.faults.push_back(oneLine(error.text()));
     return true;
@@ -197,7 +200,7 @@ store::CheckOptions libraryCheckOptions() {
 }
 
 bool checkLibrary(const std::string& path, LibraryCheckReport& report) {
-  return checkKeyedFile<PartLibrary, LibEntry>(path, libraryCheckOptions(), 3, [&](PartLibrary& lib, const LibEntry& e) {
+  return checkKeyedFile<LibraryFile, PartLibrary, LibEntry>(path, libraryCheckOptions(), 3, [&](PartLibrary& lib, const LibEntry& e) {
     std::unique_ptr<CPart> part;
     if (!lib.partOf(e, part)) report.faults.push_back(oneLine(lib.error().detail));
   }, report);
@@ -206,7 +209,7 @@ bool checkLibrary(const std::string& path, LibraryCheckReport& report) {
 bool checkXRefFile(const std::string& path, LibraryCheckReport& report) {
   store::CheckOptions options;
   options.fields = {{'S', 26}, {'S', 26}, {'B', 1024}};
-  return checkKeyedFile<XRefFile, XRefEntry>(path, options, 2, [&](XRefFile& x, const XRefEntry& e) {
+  return checkKeyedFile<XRefKeyedFile, XRefFile, XRefEntry>(path, options, 2, [&](XRefFile& x, const XRefEntry& e) {
     if (!e.damaged.empty()) report.faults.push_back(strprintf("'%s' R%ld: %s", x.path().c_str(),
                                                               static_cast<long>(e.record), e.damaged.c_str()));
   }, report);

@@ -11,6 +11,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/part_blob.hpp"
 #include "store/record_codec.hpp"
 #include "store/status_codes.hpp"
@@ -152,12 +153,13 @@ void judge(const SalvageScan& scan, const std::string& path, Salvaged<Entry>& ou
   out.textsFound = readTexts(scan, headerName(static_cast<const Entry*>(nullptr)), out.texts);
 }
 
-template <typename File, typename Entry>
-bool salvageOpen(File& file, Salvaged<Entry>& out) {
-  store::StoreFile* raw = file.store().RawFile();
+template <typename Entry>
+bool salvageOpen(LibraryHome& home, Salvaged<Entry>& out) {
+  KeyedFile* file = home.keyedFile();
+  store::StoreFile* raw = file != nullptr ? file->store().RawFile() : nullptr;
   store::SalvageScan scan;
   if (raw == nullptr || store::scanStoreFile(*raw, scan) != store::kOk) return false;
-  judge(scan, file.path(), out);
+  judge(scan, home.path(), out);
   return true;
 }
 
@@ -194,7 +196,7 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
   const long total = static_cast<long>(s.entries.size());
   for (const Entry& e : s.entries) {
     if (ui.cancelRequested()) {
-      if (inBatch) file->store().EndWrite();
+      if (inBatch) file->endJob(true);
       inBatch = false;
       ui.clearCancel();
       if (ui.confirm("Cancel recovery?")) {
@@ -203,19 +205,19 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
         return false;
       }
     }
-    if (!inBatch) inBatch = file->store().BeginWrite() == store::kOk;
+    if (!inBatch) inBatch = file->beginJob();
     const Outcome o = addEntry(*file, e);
     if (o == Outcome::Ok) ++out.kept;
     else if (o == Outcome::Duplicate) ++out.duplicates;
     else {
       out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
-      if (inBatch) file->store().EndWrite();
+      if (inBatch) file->endJob(true);
       return false;
     }
     if (++done % kBatch == 0 && inBatch) {
       inBatch = false;
-      if (const int rc = file->store().EndWrite(); rc < 0) {
-        out.failure = Status::error(StatusCode::Io, quoted(output) + ": " + store::StoreErrorText(rc));
+      if (!file->endJob(true)) {
+        out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
         return false;
       }
     }
@@ -229,8 +231,8 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
     }
   }
   if (inBatch) {
-    if (const int rc = file->store().EndWrite(); rc < 0) {
-      out.failure = Status::error(StatusCode::Io, quoted(output) + ": " + store::StoreErrorText(rc));
+    if (!file->endJob(true)) {
+      out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
       return false;
     }
   }

@@ -41,13 +41,13 @@ bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui&
   auto endBatch = [&](std::size_t record) {
     if (!inBatch) return;
     inBatch = false;
-    if (const int rc = lib.store().EndWrite(); rc < 0 && !failed) {
-      logError(ui, "can not transfer record", record, store::StoreErrorText(rc));
+    if (!lib.endJob(true) && !failed) {
+      logError(ui, "can not transfer record", record, lib.error().detail);
       failed = true;
     }
   };
   for (std::size_t i = 0; i < doc.count() && !failed; ++i) {
-    if (!inBatch) inBatch = lib.store().BeginWrite() == store::kOk;
+    if (!inBatch) inBatch = lib.beginJob();
     const CPart& record = doc.record(i);
     if (!o.filters.passes(record)) {
       ++c.filterOut;

@@ -1,9 +1,10 @@
-// XRefFile: an open cross-reference file (.xrf) on the keyed record store.
-// One record per CXRef: the cross-reference number (unique, index 1), the
-// library number (index 2, duplicates allowed) and the serialised object.
-// Both keys are stored upper-cased, and every look-up upper-cases its text
-// the same way. Named records "XREFHEADER" 1..4: version "99", description,
-// notes title, notes. Shared between processes like a library.
+// XRefFile: an open cross-reference list. One record per CXRef: the
+// cross-reference number (unique), the library number (duplicates allowed)
+// and the serialised object. Both numbers are kept upper-cased, and every
+// look-up upper-cases its text the same way. It has a version "99" and
+// header texts, is shared between users like a library, and is kept in a
+// cross-reference file (xref_keyed_file.hpp) or in a PostgreSQL database
+// (pg_xref.hpp).
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,7 @@
 
 #include "store/library/header_texts.hpp"
 #include "store/library/part_library.hpp"
-#include "store/library/keyed_file.hpp"
+#include "store/library/library_home.hpp"
 #include "store/library/store_message.hpp"
 #include "store/library/xref.hpp"
 #include "store/record_store.hpp"
@@ -35,58 +36,49 @@ struct XRefEntry {
   std::string damaged;
 };
 
-class XRefFile final : public KeyedFile {
+// An open cross-reference list, kept in a keyed store file or in a database.
+class XRefFile : public virtual LibraryHome {
  public:
-  static std::unique_ptr<XRefFile> create(const std::string& path, StoreMessage& error,
+  // `name` is a file's path or a database address (library_location.hpp);
+  // `fs` serves files only.
+  static std::unique_ptr<XRefFile> create(const std::string& name, StoreMessage& error,
                                           store::StoreFileSystem* fs = nullptr);
-  static std::unique_ptr<XRefFile> open(const std::string& path, bool writable, StoreMessage& error,
+  static std::unique_ptr<XRefFile> open(const std::string& name, bool writable, StoreMessage& error,
                                         store::StoreFileSystem* fs = nullptr);
 
   // Duplicate when the cross-reference number is in the file already.
-  Outcome add(const CXRef& xref);
+  virtual Outcome add(const CXRef& xref) = 0;
   // Replaces the record of the object's cross-reference number under its lock.
-  Outcome replace(const CXRef& xref);
+  virtual Outcome replace(const CXRef& xref) = 0;
   Outcome put(const CXRef& xref, bool replaceDuplicate, StoreCounters& counters);
-  Outcome remove(std::string_view pn);
+  virtual Outcome remove(std::string_view pn) = 0;
   // Locks the record of a cross-reference number, reads it under the lock,
   // lets `change` edit the object and writes it back (false from `change`
   // leaves it unchanged); the lock is held while `change` runs, so another
-  // process holding it gives "can not lock record". A changed number that
+  // user holding it gives "can not lock record". A changed number that
   // collides gives Duplicate.
-  Outcome edit(std::string_view pn, const std::function<bool(CXRef&)>& change);
+  virtual Outcome edit(std::string_view pn, const std::function<bool(CXRef&)>& change) = 0;
 
   // Look-up by cross-reference number (index 1) or library number (index 2).
-  Outcome findPn(std::string_view pn, XRefEntry& entry, int mode = store::kFindEqual);
-  Outcome findLibPn(std::string_view libPn, XRefEntry& entry, int mode = store::kFindEqual);
+  virtual Outcome findPn(std::string_view pn, XRefEntry& entry, int mode = store::kFindEqual) = 0;
+  virtual Outcome findLibPn(std::string_view libPn, XRefEntry& entry, int mode = store::kFindEqual) = 0;
   // The view's Find: the first record at or after the text whose number
   // (upper-cased) begins with the text (upper-cased); NotFound otherwise.
   Outcome find(std::string_view text, bool byLibPn, XRefEntry& entry);
   // The record of a record number.
-  Outcome read(std::int32_t record, XRefEntry& entry);
+  virtual Outcome read(std::int32_t record, XRefEntry& entry) = 0;
 
   // Cross-reference number order.
-  Outcome first(XRefEntry& entry);
-  Outcome last(XRefEntry& entry);
-  Outcome next(const XRefEntry& after, XRefEntry& entry);
-  Outcome previous(const XRefEntry& before, XRefEntry& entry);
+  // The 0-based place of a record in list order (NotFound when there is no
+  // such record), without reading the records before it.
+  virtual Outcome listPosition(std::int32_t record, long& position) = 0;
+  virtual Outcome first(XRefEntry& entry) = 0;
+  virtual Outcome last(XRefEntry& entry) = 0;
+  virtual Outcome next(const XRefEntry& after, XRefEntry& entry) = 0;
+  virtual Outcome previous(const XRefEntry& before, XRefEntry& entry) = 0;
 
- private:
-  XRefFile();
-  std::span<store::DataField> dataList() override { return list_; }
-  bool fill(const CXRef& xref);
-  // Finds the cross-reference `pn` by its number and locks it; `record` is
-  // its record number (the lock moves the store's current record).
-  Outcome findAndLock(std::string_view pn, std::int32_t& record);
-  Outcome readCurrent(XRefEntry& entry, const char* what);
-  Outcome position(int index, std::string_view text, int mode, XRefEntry& entry, const char* what);
-  Outcome step(int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
-  Outcome readListed(XRefEntry& entry, const char* what);
-  Outcome moveOn(const XRefEntry& from, int mode, XRefEntry& entry, const char* seqWhat, const char* readWhat);
-
-  char pn_[26] = {};
-  char libPn_[26] = {};
-  std::uint8_t blob_[1024] = {};
-  store::DataField list_[4];
+ protected:
+  XRefFile() = default;
 };
 
 // The record layout of a cross-reference file (no variables behind it).

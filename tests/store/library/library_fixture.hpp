@@ -14,6 +14,7 @@
 #include "core/registry.hpp"
 #include "models/register_all.hpp"
 #include "store/library/part_blob.hpp"
+#include "store/library/keyed_file.hpp"
 #include "store/library/part_library.hpp"
 #include "support/store_fixture.hpp"
 
@@ -61,7 +62,7 @@ inline std::unique_ptr<PartLibrary> newLibrary(const ScratchDir& dir, const std:
   StoreMessage error;
   auto lib = PartLibrary::create(dir.file(name), error);
   EXPECT_TRUE(lib) << error.text();
-  if (lib) lib->store().SetDurable(false);
+  if (lib) lib->keyedFile()->store().SetDurable(false);
   return lib;
 }
 

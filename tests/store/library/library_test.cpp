@@ -105,7 +105,7 @@ TEST(LibraryChanges, LockedRecordIsRefusedAndNeverOverwritten) {
   ASSERT_TRUE(other) << error.text();
   LibEntry held;
   ASSERT_EQ(other->findPn("LOCKED", held), Outcome::Ok);
-  ASSERT_EQ(other->store().LockRecord(), store::kOk);
+  ASSERT_EQ(other->keyedFile()->store().LockRecord(), store::kOk);
 
   auto changed = samplePart(401, false, "LOCKED");
   changed->DESCR = "changed";
@@ -120,7 +120,7 @@ TEST(LibraryChanges, LockedRecordIsRefusedAndNeverOverwritten) {
   ASSERT_TRUE(lib->partOf(now, part));
   EXPECT_EQ(part->DESCR, "Sample 401");
 
-  ASSERT_EQ(other->store().UnlockRecord(), store::kOk);
+  ASSERT_EQ(other->keyedFile()->store().UnlockRecord(), store::kOk);
   ASSERT_EQ(lib->edit(held.record, [](CPart& p) { p.DESCR = "edited"; return true; }), Outcome::Ok);
   ASSERT_EQ(lib->replace(*changed), Outcome::Ok);
   ASSERT_EQ(other->findPn("LOCKED", now), Outcome::Ok);
@@ -147,7 +147,7 @@ TEST(LibraryFile, RefusesWrongVersionOversizedPartsAndBoundsHeaderTexts) {
     EXPECT_EQ(texts.description, std::string(132, 'd'));
     EXPECT_EQ(texts.notesTitle, "Title");
     EXPECT_EQ(texts.notes, std::string(543, 'x'));
-    ASSERT_EQ(writeHeaderText(lib->store(), "LIBHEADER", 1, "50099"), store::kOk);
+    ASSERT_EQ(writeHeaderText(lib->keyedFile()->store(), "LIBHEADER", 1, "50099"), store::kOk);
   }
   StoreMessage error;
   EXPECT_FALSE(PartLibrary::open(dir.file("parts.lib"), false, error));
@@ -217,7 +217,7 @@ TEST(XRefFileTest, UniqueNumbersSharedLibraryNumbersAndUpperCasedFind) {
   EXPECT_EQ(counters.replaced, 1);
   ASSERT_EQ(x->remove("ac100"), Outcome::Ok);
   EXPECT_EQ(x->count(), 1);
-  ASSERT_EQ(writeHeaderText(x->store(), "XREFHEADER", 1, "98"), store::kOk);
+  ASSERT_EQ(writeHeaderText(x->keyedFile()->store(), "XREFHEADER", 1, "98"), store::kOk);
   x.reset();
   EXPECT_FALSE(XRefFile::open(dir.file("parts.xrf"), false, error));
   EXPECT_EQ(error.what, "file version error");
@@ -367,7 +367,7 @@ TEST_F(Movement, TransferCountsDuplicatesAndReplacesInPlace) {
   auto other = PartLibrary::open(lib->path(), true, error);
   ASSERT_TRUE(other);
   ASSERT_EQ(other->findPn("CK05", entry), Outcome::Ok);
-  ASSERT_EQ(other->store().LockRecord(), store::kOk);
+  ASSERT_EQ(other->keyedFile()->store().LockRecord(), store::kOk);
   ui.logLines.clear();
   out = runTransfer(*lib, all, posixFileSystem(), ui);
   EXPECT_EQ(out.failedFiles, 1);
@@ -463,7 +463,7 @@ int transferChild(const std::string& lib, const std::string& circuit, int passes
   StoreMessage error;
   auto l = PartLibrary::open(lib, true, error);
   if (!l) return 10;
-  l->store().SetDurable(false);  // the locks are the same; only the flushes go
+  l->keyedFile()->store().SetDurable(false);  // the locks are the same; only the flushes go
   int retries = 0;
   for (int pass = 0; pass < passes; ++pass) {
     kestrel::test::RecordingUi ui;
