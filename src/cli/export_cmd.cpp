@@ -100,9 +100,10 @@ void addExportCommand(CLI::App& app, const GlobalOptions& global, int& exitCode)
       "export", "Export circuits, hybrids, libraries, cross-references and import definitions to CSV, dBASE, worksheet, "
       "workbook or SQLite tables");
   cmd->add_option("FILE", options->inputs,
-                  "Circuit (.cir), hybrid (.hyb), library (.lib), cross-reference (.xrf) or import definition (.imp) files")
+                  "Circuit (.cir), hybrid (.hyb), library (.lib), cross-reference (.xrf) or import definition (.imp) "
+                  "files, or libraries in a database (postgresql://...?library=NAME)")
       ->required()
-      ->check(CLI::ExistingFile);
+      ->check(existingFileOrAddress());
   cmd->add_option("-o,--output", options->output,
                   "Output of the first FILE; its extension (.csv .dbf .wks .xlsx .sqlite) picks the format, "
                   "and further files go beside it under their own names")

@@ -18,6 +18,7 @@
 #include "exchange/bom/bom_plan.hpp"
 #include "exchange/import_json.hpp"
 #include "exchange/import_run.hpp"
+#include "store/library/library_location.hpp"
 
 namespace kestrel::cli {
 namespace {
@@ -145,7 +146,7 @@ int runImportCommand(const ImportArgs& args, const GlobalOptions& global) {
     job.definitionPath = args.files[0];
     job.inputs.assign(args.files.begin() + 1, args.files.end());
   }
-  if (endsWithDocExtension(args.output)) {
+  if (endsWithDocExtension(args.output) || isDatabaseAddress(args.output)) {
     if (job.inputs.size() != 1) {
       std::cerr << "kestrel: -o names one output file: give one INPUT, or -o a folder\n";
       return kExitUserError;

@@ -355,10 +355,12 @@ int runXRefFind(const LibJob& job) {
 
 void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCode) {
   auto job = std::make_shared<LibJob>();
-  CLI::App* lib = app.add_subcommand("lib", "Part libraries (.lib): complete part records kept for reuse");
+  CLI::App* lib = app.add_subcommand(
+      "lib", "Part libraries: complete part records kept for reuse, in a .lib file or in a PostgreSQL database "
+             "(LIB = postgresql://host/db?library=NAME)");
   lib->require_subcommand(1);
-  CLI::App* c = lib->add_subcommand("create", "Create a library file");
-  c->add_option("LIB", job->file, "The new library (.lib)")->required();
+  CLI::App* c = lib->add_subcommand("create", "Create a library file, or a library in a database");
+  c->add_option("LIB", job->file, "The new library (.lib, or postgresql://host/db?library=NAME)")->required();
   c->add_option("--descr", job->description, "Library description")->transform(storedText());
   c->callback([job, &exitCode] { exitCode = runLibCreate(*job); });
 
@@ -388,10 +390,11 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
   c->add_option("LIB", job->file, "The library")->required();
   c->callback([job, &exitCode] { exitCode = runKeyedCheck(*job, library::checkLibrary); });
 
-  CLI::App* x = app.add_subcommand("xref", "Cross-reference files (.xrf): numbers mapped to library part numbers");
+  CLI::App* x = app.add_subcommand(
+      "xref", "Cross-reference files (.xrf) or lists in a PostgreSQL database: numbers mapped to library part numbers");
   x->require_subcommand(1);
-  c = x->add_subcommand("create", "Create a cross-reference file");
-  c->add_option("XRF", job->file, "The new file (.xrf)")->required();
+  c = x->add_subcommand("create", "Create a cross-reference file, or a list in a database");
+  c->add_option("XRF", job->file, "The new file (.xrf, or postgresql://host/db?library=NAME)")->required();
   c->add_option("--descr", job->description, "Description")->transform(storedText());
   c->callback([job, &exitCode] { exitCode = runXRefCreate(*job); });
   c = x->add_subcommand("add", "Add a cross-reference");

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "core/windows1252.hpp"
+#include "store/library/library_location.hpp"
 
 namespace kestrel::cli {
 
@@ -18,6 +19,15 @@ CLI::Validator storedText() {
         return std::string();
       },
       "", "Windows-1252");
+}
+
+CLI::Validator existingFileOrAddress() {
+  return CLI::Validator(
+      [](std::string& value) {
+        if (isDatabaseAddress(value)) return std::string();
+        return CLI::ExistingFile(value);
+      },
+      "FILE", "ExistingFileOrAddress");
 }
 
 }  // namespace kestrel::cli

@@ -13,17 +13,16 @@ LibraryTarget::LibraryTarget(FileSystem& fs, ImportLogFn log, bool translate)
     : fs_(fs), log_(std::move(log)), translate_(translate) {}
 
 LibraryTarget::~LibraryTarget() {
-  if (lib_) lib_->close();  // before the staged file removes what is left
+  abandonKeyedBuild(lib_.get(), build_);  // before the staged file removes what is left
 }
 
 bool LibraryTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
   (void)definition;
   mode_ = mode;
-  staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
-  if (!prepareKeyedBuild(fs_, outputPath, mode, "library", *staged_, log_)) return false;
+  if (!prepareKeyedBuild(fs_, outputPath, mode, "library", build_, log_)) return false;
   library::StoreMessage error;
-  lib_ = library::LibraryFile::create(staged_->temp(), error);
-  return keyedBuildStarted(lib_.get(), error, log_);
+  lib_ = library::PartLibrary::create(build_.name(), error);
+  return keyedBuildStarted(lib_.get(), error, "library", log_);
 }
 
 bool LibraryTarget::readHeader(KeywordReader& reader) {
@@ -63,7 +62,7 @@ RecordResult LibraryTarget::build(KeywordReader& reader, long recordNumber) {
 }
 
 bool LibraryTarget::finish() {
-  const bool ok = finishKeyedBuild(*lib_, broken_, *staged_, log_, records_);
+  const bool ok = finishKeyedBuild(*lib_, broken_, build_, log_, records_);
   lib_.reset();
   return ok;
 }

@@ -10,8 +10,8 @@
 
 #include "core/file_system.hpp"
 #include "exchange/import_target.hpp"
-#include "exchange/staged_store_file.hpp"
-#include "store/library/library_file.hpp"
+#include "exchange/keyed_file_build.hpp"
+#include "store/library/part_library.hpp"
 
 namespace kestrel {
 
@@ -39,8 +39,8 @@ class LibraryTarget final : public ImportTarget {
   bool translate_;
   PartSource source_;
   OutputMode mode_ = OutputMode::Build;
-  std::unique_ptr<StagedStoreFile> staged_;
-  std::unique_ptr<library::LibraryFile> lib_;
+  KeyedBuild build_;  // declared first: outlives the open library
+  std::unique_ptr<library::PartLibrary> lib_;
   library::StoreCounters counters_;
   long records_ = 0;
   bool broken_ = false;  // a store failure: the output is not written

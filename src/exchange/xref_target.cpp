@@ -20,14 +20,15 @@ bool readXRef(KeywordReader& reader, library::CXRef& x, bool withNumber) {
 
 XRefTarget::XRefTarget(FileSystem& fs, ImportLogFn log) : fs_(fs), log_(std::move(log)) {}
 
+XRefTarget::~XRefTarget() { abandonKeyedBuild(file_.get(), build_); }
+
 bool XRefTarget::begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) {
   (void)definition;
   mode_ = mode;
-  staged_ = std::make_unique<StagedStoreFile>(fs_, outputPath);
-  if (!prepareKeyedBuild(fs_, outputPath, mode, "cross-reference", *staged_, log_)) return false;
+  if (!prepareKeyedBuild(fs_, outputPath, mode, "cross-reference", build_, log_)) return false;
   library::StoreMessage error;
-  file_ = library::XRefKeyedFile::create(staged_->temp(), error);
-  return keyedBuildStarted(file_.get(), error, log_);
+  file_ = library::XRefFile::create(build_.name(), error);
+  return keyedBuildStarted(file_.get(), error, "cross-reference", log_);
 }
 
 bool XRefTarget::readHeader(KeywordReader& reader) {
@@ -57,7 +58,7 @@ RecordResult XRefTarget::record(KeywordReader& reader, long recordNumber) {
 }
 
 bool XRefTarget::finish() {
-  const bool ok = finishKeyedBuild(*file_, broken_, *staged_, log_, records_);
+  const bool ok = finishKeyedBuild(*file_, broken_, build_, log_, records_);
   file_.reset();
   return ok;
 }

@@ -10,14 +10,15 @@
 
 #include "core/file_system.hpp"
 #include "exchange/import_target.hpp"
-#include "exchange/staged_store_file.hpp"
-#include "store/library/xref_keyed_file.hpp"
+#include "exchange/keyed_file_build.hpp"
+#include "store/library/xref_file.hpp"
 
 namespace kestrel {
 
 class XRefTarget final : public ImportTarget {
  public:
   XRefTarget(FileSystem& fs, ImportLogFn log);
+  ~XRefTarget() override;
 
   bool begin(const std::string& outputPath, OutputMode mode, const CImportDoc& definition) override;
   bool readHeader(KeywordReader& reader) override;
@@ -32,8 +33,8 @@ class XRefTarget final : public ImportTarget {
   FileSystem& fs_;
   ImportLogFn log_;
   OutputMode mode_ = OutputMode::Build;
-  std::unique_ptr<StagedStoreFile> staged_;  // declared first: outlives the open file
-  std::unique_ptr<library::XRefKeyedFile> file_;
+  KeyedBuild build_;  // declared first: outlives the open library
+  std::unique_ptr<library::XRefFile> file_;
   library::StoreCounters counters_;
   long records_ = 0;
   bool broken_ = false;

@@ -32,6 +32,7 @@
 #include "gui/window_modules.hpp"
 #include "shell/document_kinds.hpp"
 #include "shell/working_folder.hpp"
+#include "store/library/library_location.hpp"
 
 namespace kestrel::gui {
 namespace {
@@ -360,7 +361,8 @@ bool MainWindow::openFile(const std::string& path) {
       return true;
     }
   }
-  const std::string suffix = "." + QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+  const std::string suffix = isDatabaseAddress(path) ? std::string(kAddressOpener)
+                                                     : "." + QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
   if (auto opener = openers_.find(suffix); opener != openers_.end()) return opener->second(path);
   if (!kindForPath(path)) {
     for (const DocumentKind& kind : documentKinds()) {

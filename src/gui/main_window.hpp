@@ -55,7 +55,10 @@ class MainWindow final : public QMainWindow {
   // Files whose extension (".lib", lower case) has an opener are opened
   // through it by Open, the recent files, drag-and-drop and the command line;
   // a kind beyond the six document kinds adds its `filter` to the Open dialog.
+  // Database addresses ("postgresql://...") go to the opener registered
+  // under kAddressOpener.
   using FileOpener = std::function<bool(const std::string& path)>;
+  static constexpr const char* kAddressOpener = "address";
   void registerOpener(const std::string& extension, FileOpener open, std::string filter = {});
   // Called by openers after a successful open.
   void rememberRecent(const std::string& path);

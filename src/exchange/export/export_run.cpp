@@ -11,6 +11,8 @@
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "exchange/export/row_source.hpp"
+#include "store/library/library_kind.hpp"
+#include "store/library/library_location.hpp"
 
 namespace kestrel {
 namespace {
@@ -25,13 +27,26 @@ std::string canonical(const std::string& path) {
 
 std::string outputBeside(const std::string& firstOutput, const std::string& input, OutputFormat format) {
   const fsys::path folder = fsys::path(firstOutput).parent_path();
-  const std::string name = fsys::path(input).stem().string() + std::string(formatExtension(format));
+  // A library in a database goes out under its library name.
+  LibraryLocation where;
+  const bool address = isDatabaseAddress(input) && parseLibraryLocation(input, where).isOk();
+  const std::string name = (address ? where.library : fsys::path(input).stem().string()) +
+                           std::string(formatExtension(format));
   return folder.empty() ? name : (folder / name).string();
 }
 
 enum class InputKind { Document, Library, CrossReference, Definition, Unknown };
 
-InputKind kindOf(const std::string& path) {
+// A database address is a library or a cross-reference list by what it
+// holds (Unknown, with `why`, when it can not be opened).
+InputKind kindOf(const std::string& path, Status& why) {
+  if (isDatabaseAddress(path)) {
+    library::KeptKind kept = library::KeptKind::Neither;
+    why = library::keptKindOf(path, kept);
+    if (kept == library::KeptKind::Parts) return InputKind::Library;
+    if (kept == library::KeptKind::CrossReferences) return InputKind::CrossReference;
+    return InputKind::Unknown;
+  }
   const std::string ext = upperCased(fsys::path(path).extension().string());
   if (ext == ".CIR" || ext == ".HYB") return InputKind::Document;
   if (ext == ".LIB") return InputKind::Library;
@@ -209,7 +224,13 @@ ExportOutcome runExport(const ExportJob& job, FileSystem& fs, Ui& ui) {
     ui.log(strprintf("Exporting '%s'...", input.c_str()));
     ui.progressLine(2, input);
 
-    const InputKind kind = kindOf(input);
+    Status why = Status::ok();
+    const InputKind kind = kindOf(input, why);
+    if (!why) {
+      ui.log(strprintf("   ...Error: can not open file '%s'. ", input.c_str()) + oneLineMessage(why.message()));
+      ++outcome.failedFiles;
+      continue;
+    }
     if (kind == InputKind::Unknown) {
       ui.log("   ...can not recognize input file type: skipping file...");
       ++outcome.failedFiles;

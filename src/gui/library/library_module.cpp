@@ -3,6 +3,10 @@
 // menu of the library and cross-reference windows, and Transfer and Update
 // under "Activities".
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -13,6 +17,8 @@
 #include "gui/library/xref_window.hpp"
 #include "gui/main_window.hpp"
 #include "gui/window_modules.hpp"
+#include "store/library/library_kind.hpp"
+#include "store/library/library_location.hpp"
 #include "store/library/salvage.hpp"
 
 namespace kestrel::gui {
@@ -27,13 +33,19 @@ Window* active(MainWindow& frame) {
 const std::string& pathOf(LibraryWindow& w) { return w.library().path(); }
 const std::string& pathOf(XRefWindow& w) { return w.file().path(); }
 
-// An open window of a file is brought to the front instead of opened twice.
+// The same file under any name, or the same database address.
+bool sameLibrary(const std::string& a, const std::string& b) {
+  if (isDatabaseAddress(a) || isDatabaseAddress(b)) return a == b;
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
+}
+
+// An open window of a library is brought to the front instead of opened twice.
 template <typename Window>
 bool bringToFront(MainWindow& frame, const std::string& path) {
   for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList()) {
     auto* w = dynamic_cast<Window*>(sub->widget());
-    std::error_code ec;
-    if (w != nullptr && std::filesystem::equivalent(pathOf(*w), path, ec)) {
+    if (w != nullptr && sameLibrary(pathOf(*w), path)) {
       frame.mdiArea()->setActiveSubWindow(sub);
       return true;
     }
@@ -63,6 +75,18 @@ void createWindow(MainWindow& frame, const char* title, const char* filter, cons
   if (!window) return;
   frame.addChildWindow(window.release(), QSize(820, 480));
   frame.rememberRecent(path);
+}
+
+// Places `action` right after File > Open....
+void insertAfterOpen(QMenu* file, QAction* action) {
+  const QList<QAction*> actions = file->actions();
+  for (qsizetype i = 0; i + 1 < actions.size(); ++i) {
+    if (actions[i]->text() == QObject::tr("&Open...")) {
+      file->insertAction(actions[i + 1], action);
+      return;
+    }
+  }
+  file->addAction(action);
 }
 
 QMenu* fileNewMenu(MainWindow& frame) {
@@ -95,10 +119,44 @@ template <typename Window>
 bool isOpen(MainWindow& frame, const std::string& path) {
   for (QMdiSubWindow* sub : frame.mdiArea()->subWindowList()) {
     auto* w = dynamic_cast<Window*>(sub->widget());
-    std::error_code ec;
-    if (w != nullptr && std::filesystem::equivalent(pathOf(*w), path, ec)) return true;
+    if (w != nullptr && sameLibrary(pathOf(*w), path)) return true;
   }
   return false;
+}
+
+// A library or cross-reference list kept in a database, opened in the
+// window of its kind.
+bool openAddress(MainWindow& frame, const std::string& address) {
+  library::KeptKind kind = library::KeptKind::Neither;
+  if (Status s = library::keptKindOf(address, kind); !s) {
+    frame.context().ui->message("Can not open library file\n" + s.message());
+    return false;
+  }
+  if (kind == library::KeptKind::CrossReferences) return openWindow<XRefWindow>(frame, address);
+  return openWindow<LibraryWindow>(frame, address);
+}
+
+// "Open Library Address...": the address typed, e.g.
+// "postgresql://server/reliability?library=avionics".
+void askAddress(MainWindow& frame) {
+  GuiContext& context = frame.context();
+  QDialog dialog(&frame);
+  dialog.setWindowTitle(QObject::tr("Open Library Address"));
+  auto* form = new QFormLayout(&dialog);
+  auto* address = new QLineEdit(&dialog);
+  address->setMinimumWidth(420);
+  address->setPlaceholderText(QStringLiteral("postgresql://server/database?library=name"));
+  address->setText(QString::fromStdString(context.settings->text("Library", "Address")));
+  form->addRow(QObject::tr("&Address:"), address);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (context.runDialog(dialog) != QDialog::Accepted) return;
+  const std::string text = address->text().trimmed().toStdString();
+  if (text.empty()) return;
+  context.settings->setText("Library", "Address", text);
+  openAddress(frame, text);
 }
 
 // "Recover Library...": the damaged file and the new one are chosen, the
@@ -145,6 +203,11 @@ void installLibraryWindows(MainWindow& frame) {
   QObject::connect(newXRef, &QAction::triggered, &frame, [&frame] {
     createWindow<XRefWindow>(frame, "Create New Cross-Reference File", "Cross-Reference Files (*.xrf)", ".xrf");
   });
+  QAction* byAddress = new QAction(QObject::tr("Open &Library Address..."), &frame);
+  insertAfterOpen(frame.menu(QObject::tr("&File")), byAddress);
+  byAddress->setStatusTip(QObject::tr("Open a library or cross-reference list kept in a database"));
+  QObject::connect(byAddress, &QAction::triggered, &frame, [&frame] { askAddress(frame); });
+  frame.registerOpener(MainWindow::kAddressOpener, [&frame](const std::string& address) { return openAddress(frame, address); });
   frame.registerOpener(".lib", [&frame](const std::string& path) { return openWindow<LibraryWindow>(frame, path); });
   frame.registerOpener(".xrf", [&frame](const std::string& path) { return openWindow<XRefWindow>(frame, path); });
 

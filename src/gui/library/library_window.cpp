@@ -19,6 +19,7 @@
 #include "gui/library/merge_files.hpp"
 #include "gui/part_detail_window.hpp"
 #include "store/library/library_convert.hpp"
+#include "store/library/library_location.hpp"
 #include "gui/library/library_dialogs.hpp"
 #include "gui/library/logged_run.hpp"
 #include "gui/library/transfer_sheets.hpp"
@@ -62,7 +63,7 @@ std::unique_ptr<LibraryWindow> LibraryWindow::create(const std::string& path, Gu
 
 LibraryWindow::LibraryWindow(std::unique_ptr<library::PartLibrary> lib, GuiContext& context)
     : lib_(std::move(lib)), context_(context), pager_(*lib_) {
-  setWindowTitle(QString::fromStdString(std::filesystem::path(lib_->path()).filename().string()));
+  setWindowTitle(QString::fromStdString(libraryTitle(lib_->path())));
   auto* layout = new QVBoxLayout(this);
   model_ = new PagedListModel(
       [this] {

@@ -13,6 +13,7 @@
 #include "gui/library/merge_files.hpp"
 #include "gui/property_sheet.hpp"
 #include "gui/qt_text.hpp"
+#include "store/library/library_location.hpp"
 
 namespace kestrel::gui {
 namespace {
@@ -44,7 +45,7 @@ std::unique_ptr<XRefWindow> XRefWindow::create(const std::string& path, GuiConte
 
 XRefWindow::XRefWindow(std::unique_ptr<library::XRefFile> xref, GuiContext& context)
     : xref_(std::move(xref)), context_(context), pager_(*xref_) {
-  setWindowTitle(QString::fromStdString(std::filesystem::path(xref_->path()).filename().string()));
+  setWindowTitle(QString::fromStdString(libraryTitle(xref_->path())));
   auto* layout = new QVBoxLayout(this);
   model_ = new PagedListModel(
       [this] {

@@ -1,5 +1,6 @@
 #include "store/library/library_location.hpp"
 
+#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -109,6 +110,12 @@ Status parseLibraryLocation(const std::string& text, LibraryLocation& out) {
   for (std::size_t i = 0; i < kept.size(); ++i) connection += (i == 0 ? "?" : "&") + kept[i];
   out = {LibraryLocation::Home::Database, {}, std::move(connection), std::move(library)};
   return Status::ok();
+}
+
+std::string libraryTitle(const std::string& name) {
+  LibraryLocation where;
+  if (isDatabaseAddress(name) && parseLibraryLocation(name, where).isOk()) return where.library + " (database)";
+  return std::filesystem::path(name).filename().string();
 }
 
 }  // namespace kestrel

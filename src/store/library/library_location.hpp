@@ -31,4 +31,8 @@ bool isDatabaseAddress(const std::string& text);
 // wrong with it (no library, a bad name, a password).
 Status parseLibraryLocation(const std::string& text, LibraryLocation& out);
 
+// What a window or list calls it: a file's name, or a database library's
+// name followed by " (database)".
+std::string libraryTitle(const std::string& name);
+
 }  // namespace kestrel

@@ -6,8 +6,10 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/library/job_batches.hpp"
 #include "store/library/library_file.hpp"
 #include "store/library/library_list.hpp"
+#include "store/library/library_location.hpp"
 #include "store/library/xref_keyed_file.hpp"
 #include "store/store_check.hpp"
 
@@ -78,6 +80,16 @@ MergeOutcome mergeKeyedFile(File& into, const std::string& inputPath, Ui& ui, co
     return out;
   }
   ui.log(strprintf("...merging %ld records...", count));
+  JobBatches jobs(into);
+  // A database undoes the whole merge when it fails or is cancelled part-way.
+  auto stop = [&] {
+    jobs.finish(false);
+    if (jobs.undoesWhole()) {
+      out.counters.succeed = 0;
+      ui.log("...Undone: none of the records was kept.");
+    }
+    return out;
+  };
   Entry entry;
   Outcome step = input->first(entry);
   const char* readWhat = "can not read first record";
@@ -85,22 +97,28 @@ MergeOutcome mergeKeyedFile(File& into, const std::string& inputPath, Ui& ui, co
   while (step == Outcome::Ok) {
     ++ordinal;
     Outcome added = Outcome::Ok;
-    if (!addEntry(*input, entry, added, out.counters)) {
+    if (!jobs.beforeChange()) added = Outcome::Failed;
+    else if (!addEntry(*input, entry, added, out.counters)) {
       ui.log(strprintf("...Error: %s (#%ld).", readWhat, ordinal));
       ui.log("..." + input->error().text());
-      return out;
+      return stop();
     }
-    if (added == Outcome::Failed) {
+    if (added == Outcome::Failed || !jobs.afterChange()) {
       ui.log(strprintf("...Error: %s (#%ld).", "can not add record", ordinal));
       ui.log("..." + into.error().text());
-      return out;
+      return stop();
     }
     ui.progressLine(4, strprintf("...Succeed:%ld  DuplicatePN:%ld...", out.counters.succeed, out.counters.duplicate));
     if (!ui.processEvents() || ui.cancelRequested()) {
+      if (!jobs.pause()) {
+        ui.log(strprintf("...Error: %s (#%ld).", "can not add record", ordinal));
+        ui.log("..." + into.error().text());
+        return stop();
+      }
       if (ui.confirm("Cancel merge?")) {
         ui.log(strprintf("...Cancel (#%ld).", ordinal));
         out.cancelled = true;
-        return out;
+        return stop();
       }
       ui.clearCancel();
     }
@@ -111,7 +129,12 @@ MergeOutcome mergeKeyedFile(File& into, const std::string& inputPath, Ui& ui, co
   }
   if (step == Outcome::Failed) {
     ui.log(strprintf("...Error: %s (#%ld).", readWhat, ordinal + 1));
-    return out;
+    return stop();
+  }
+  if (!jobs.finish(true)) {
+    ui.log(strprintf("...Error: %s (#%ld).", "can not add record", ordinal));
+    ui.log("..." + into.error().text());
+    return stop();
   }
   ui.log(strprintf("...Succeed:%ld  DuplicatePN:%ld...", out.counters.succeed, out.counters.duplicate));
   ui.log("...Complete.");
@@ -148,6 +171,33 @@ MergeOutcome mergeXRef(XRefFile& into, const std::string& inputPath, Ui& ui) {
 
 namespace {
 
+// Every record of an open library in list order through `eachRecord`.
+template <typename File, typename Entry>
+void checkRecords(File& file, const std::function<void(File&, const Entry&)>& eachRecord, LibraryCheckReport& report) {
+  ListWalk walk;
+  const Outcome o = walkList<File, Entry>(file, [&](const Entry& e) {
+    eachRecord(file, e);
+    return true;
+  }, walk);
+  if (o == Outcome::Failed) report.faults.push_back(oneLine(file.error().text()));
+}
+
+// A library kept in a database: the server keeps its tables and indexes
+// whole, so the check reads every record in list order.
+template <typename File, typename Entry>
+bool checkDatabaseLibrary(const std::string& address, const std::function<void(File&, const Entry&)>& eachRecord,
+                          LibraryCheckReport& report) {
+  StoreMessage error;
+  std::unique_ptr<File> library = File::open(address, false, error);
+  if (!library) {
+    report.faults.push_back("can not check the library: " + oneLine(error.text()));
+    return false;
+  }
+  report.records = library->count();
+  checkRecords(*library, eachRecord, report);
+  return true;
+}
+
 // The store check with the file's record layout, then every index entry
 // against its record, then (for a sound file) every record in list order.
 // `Keyed` is the file kind of the list `File`.
@@ -155,6 +205,7 @@ template <typename Keyed, typename File, typename Entry>
 bool checkKeyedFile(const std::string& path, const store::CheckOptions& options, int indexes,
                     const std::function<void(File&, const Entry&)>& eachRecord, LibraryCheckReport& report) {
   report = {};
+  if (isDatabaseAddress(path)) return checkDatabaseLibrary(path, eachRecord, report);
   store::CheckReport store;
   const int rc = store::checkStore(path, options, store);
   if (rc != store::kOk) {
@@ -181,12 +232,7 @@ bool checkKeyedFile(const std::string& path, const store::CheckOptions& options,
   const std::size_t before = report.faults.size();
   file->checkIndexKeys(report.faults);
   if (report.faults.size() != before) return true;
-  ListWalk walk;
-  const Outcome o = walkList<File, Entry>(*file, [&](const Entry& e) {
-    eachRecord(*file, e);
-    return true;
-  }, walk);
-  if (o == Outcome::Failed) report.faults.push_back(oneLine(file->error().text()));
+  checkRecords<File, Entry>(*file, eachRecord, report);
   return true;
 }
 

@@ -11,6 +11,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/library/job_batches.hpp"
 #include "store/library/keyed_file.hpp"
 #include "store/library/part_blob.hpp"
 #include "store/record_codec.hpp"
@@ -189,15 +190,16 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
     out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
     return false;
   }
-  // Batches of one write bracket each, as a transfer puts its parts.
-  constexpr long kBatch = 32;
-  bool inBatch = false;
+  JobBatches jobs(*file);
   long done = 0;
   const long total = static_cast<long>(s.entries.size());
+  auto failed = [&] {
+    out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
+    return false;
+  };
   for (const Entry& e : s.entries) {
     if (ui.cancelRequested()) {
-      if (inBatch) file->endJob(true);
-      inBatch = false;
+      if (!jobs.pause()) return failed();
       ui.clearCancel();
       if (ui.confirm("Cancel recovery?")) {
         ui.log(strprintf("   ...Cancel (R%ld).", static_cast<long>(e.record)));
@@ -205,23 +207,13 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
         return false;
       }
     }
-    if (!inBatch) inBatch = file->beginJob();
+    if (!jobs.beforeChange()) return failed();
     const Outcome o = addEntry(*file, e);
     if (o == Outcome::Ok) ++out.kept;
     else if (o == Outcome::Duplicate) ++out.duplicates;
-    else {
-      out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
-      if (inBatch) file->endJob(true);
-      return false;
-    }
-    if (++done % kBatch == 0 && inBatch) {
-      inBatch = false;
-      if (!file->endJob(true)) {
-        out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
-        return false;
-      }
-    }
-    if (done % 256 == 0 || done == total) {
+    else return failed();
+    if (!jobs.afterChange()) return failed();
+    if (++done % 256 == 0 || done == total) {
       ui.progressLine(3, recoverSummary(out));
       ui.progressBar(static_cast<int>(done), static_cast<int>(total));
     }
@@ -230,12 +222,7 @@ bool writeRecovered(const std::string& output, const Salvaged<Entry>& s, Ui& ui,
       return false;
     }
   }
-  if (inBatch) {
-    if (!file->endJob(true)) {
-      out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
-      return false;
-    }
-  }
+  if (!jobs.finish(true)) return failed();
   if (!file->close()) {
     out.failure = Status::error(StatusCode::Io, oneLine(file->error().text()));
     return false;

@@ -7,6 +7,7 @@
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
+#include "store/library/job_batches.hpp"
 #include "store/status_codes.hpp"
 
 namespace kestrel::library {
@@ -33,21 +34,13 @@ bool cancelled(Ui& ui, const char* question, std::size_t record) {
 bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui& ui, TransferOutcome& out) {
   TransferCounters c;
   bool failed = false;
-  // Parts go into the library in batches of one write bracket each: one
-  // flush (and one journal) for a batch instead of one per part. The batch
-  // ends before any question, so no one waits on the library meanwhile.
-  constexpr std::size_t kBatch = 32;
-  bool inBatch = false;
-  auto endBatch = [&](std::size_t record) {
-    if (!inBatch) return;
-    inBatch = false;
-    if (!lib.endJob(true) && !failed) {
-      logError(ui, "can not transfer record", record, lib.error().detail);
-      failed = true;
-    }
-  };
+  JobBatches jobs(lib);
   for (std::size_t i = 0; i < doc.count() && !failed; ++i) {
-    if (!inBatch) inBatch = lib.beginJob();
+    if (!jobs.beforeChange()) {
+      logError(ui, "can not transfer record", i + 1, lib.error().detail);
+      failed = true;
+      break;
+    }
     const CPart& record = doc.record(i);
     if (!o.filters.passes(record)) {
       ++c.filterOut;
@@ -70,7 +63,11 @@ bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui&
         failed = true;
       }
     }
-    if ((i + 1) % kBatch == 0 || failed || ui.cancelRequested()) endBatch(i + 1);
+    // The question below must not keep a file's batch open.
+    if (!failed && !(ui.cancelRequested() ? jobs.pause() : jobs.afterChange())) {
+      logError(ui, "can not transfer record", i + 1, lib.error().detail);
+      failed = true;
+    }
     ui.progressLine(4, transferCountersLine(c, o.replaceDuplicates));
     ui.progressBar(static_cast<int>(i + 1), static_cast<int>(doc.count()));
     if (!failed && cancelled(ui, "Cancel transfer?", i + 1)) {
@@ -78,7 +75,16 @@ bool transferFile(PartLibrary& lib, const TransferOptions& o, CCircDoc& doc, Ui&
       break;
     }
   }
-  endBatch(doc.count());
+  const bool keep = !failed && !out.cancelled;
+  if (!jobs.finish(keep) && keep) {
+    logError(ui, "can not transfer record", doc.count(), lib.error().detail);
+    failed = true;
+  }
+  // A database undoes the file's whole job on a failure or a cancel.
+  if (!keep && jobs.undoesWhole()) {
+    c.succeed = c.replaced = 0;
+    ui.log("   ...Undone: none of this file's records was kept.");
+  }
   ui.log("   ..." + transferCountersLine(c, o.replaceDuplicates));
   out.total.succeed += c.succeed;
   out.total.duplicate += c.duplicate;

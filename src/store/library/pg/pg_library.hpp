@@ -21,4 +21,8 @@ std::unique_ptr<PartLibrary> createPgLibrary(const std::string& name, const Libr
 std::unique_ptr<PartLibrary> openPgLibrary(const std::string& name, const LibraryLocation& where, bool writable,
                                            StoreMessage& error);
 
+// Drops a library (or cross-reference list) kept in a database, with
+// everything in it.
+Status removePgLibrary(const std::string& name, const LibraryLocation& where);
+
 }  // namespace kestrel::library

@@ -26,4 +26,7 @@ std::unique_ptr<XRefFile> openPgXRef(const std::string& name, const LibraryLocat
   error = notYet(name, "Can not open cross-reference file");
   return nullptr;
 }
+Status removePgLibrary(const std::string& name, const LibraryLocation&) {
+  return Status::error(StatusCode::Failed, quoted(name) + ": libraries in databases are not available yet");
+}
 }  // namespace kestrel::library
