@@ -34,12 +34,11 @@ class ServerEnvironment : public ::testing::Environment {
 enum class Home { File, Database };
 
 // Runs SQL on a connection of the test's own; false with the server's message.
-bool sql(const std::string& statement, std::string* first = nullptr) {
+bool sql(const std::string& statement) {
   PGconn* c = PQconnectdb(server->conninfo().c_str());
   PGresult* r = PQexec(c, statement.c_str());
   const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
   EXPECT_TRUE(ok) << statement << ": " << PQerrorMessage(c);
-  if (ok && first != nullptr && PQntuples(r) > 0) *first = PQgetvalue(r, 0, 0);
   PQclear(r);
   PQfinish(c);
   return ok;
@@ -59,7 +58,7 @@ class LibraryHomes : public ::testing::TestWithParam<Home> {
     if (GetParam() == Home::File) return dir.file(base + extension);
     return "postgresql:///postgres?host=" + server->folder() + "&user=kestrel&library=" + base;
   }
-  std::unique_ptr<PartLibrary> create(std::string& where) {
+  std::unique_ptr<PartLibrary> create() {
     where = name(".lib");
     StoreMessage error;
     auto lib = PartLibrary::create(where, error);
@@ -78,11 +77,11 @@ class LibraryHomes : public ::testing::TestWithParam<Home> {
   }
 
   ScratchDir dir;
+  std::string where;  // of the library made by create()
 };
 
 TEST_P(LibraryHomes, CreateOpenAndTheirRefusals) {
-  std::string where;
-  ASSERT_TRUE(create(where));
+  ASSERT_TRUE(create());
   StoreMessage error;
   EXPECT_FALSE(PartLibrary::create(where, error));
   EXPECT_EQ(error.what, "Can not create library file");
@@ -101,8 +100,7 @@ TEST_P(LibraryHomes, CreateOpenAndTheirRefusals) {
 }
 
 TEST_P(LibraryHomes, AddRefusesTakenNumbersAndOversizedPartsButNotSharedPn2) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   auto first = samplePart(401, false, "B");
   ASSERT_EQ(lib->add(*first), Outcome::Ok);
@@ -122,8 +120,7 @@ TEST_P(LibraryHomes, AddRefusesTakenNumbersAndOversizedPartsButNotSharedPn2) {
 }
 
 TEST_P(LibraryHomes, ListOrderFindModesAndNeighboursOfADeletedRecord) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   // Hybrid flag, then type code, then part number; PN2s shared by two.
   std::int32_t records[4] = {};
@@ -176,8 +173,7 @@ TEST_P(LibraryHomes, ListOrderFindModesAndNeighboursOfADeletedRecord) {
 }
 
 TEST_P(LibraryHomes, SearchFromTheTopAndFromTheCurrentRecord) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   for (const char* pn : {"X470", "A147", "C2", "B47"}) ASSERT_EQ(lib->add(*samplePart(401, false, pn)), Outcome::Ok);
   LibEntry e;
@@ -193,8 +189,7 @@ TEST_P(LibraryHomes, SearchFromTheTopAndFromTheCurrentRecord) {
 }
 
 TEST_P(LibraryHomes, HeaderTextsAreBoundedAsTheFileKeepsThem) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   HeaderTexts texts;
   ASSERT_TRUE(lib->readHeader(texts));
@@ -207,8 +202,7 @@ TEST_P(LibraryHomes, HeaderTextsAreBoundedAsTheFileKeepsThem) {
 }
 
 TEST_P(LibraryHomes, ARecordBeingEditedIsRefusedToOthersNamingTheHolder) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   std::int32_t record = 0;
   ASSERT_EQ(lib->add(*samplePart(401, false, "HELD"), &record), Outcome::Ok);
@@ -242,7 +236,7 @@ TEST_P(LibraryHomes, ARecordBeingEditedIsRefusedToOthersNamingTheHolder) {
 }
 
 TEST_P(LibraryHomes, CrossReferencesAreUpperCasedOrderedAndFoundByLibraryNumber) {
-  const std::string where = name(".xrf");
+  where = name(".xrf");
   StoreMessage error;
   auto x = XRefFile::create(where, error);
   ASSERT_TRUE(x) << error.text();
@@ -276,8 +270,7 @@ INSTANTIATE_TEST_SUITE_P(Both, LibraryHomes, ::testing::Values(Home::File, Home:
 class DatabaseHome : public LibraryHomes {};
 
 TEST_P(DatabaseHome, PartsAreStoredWithTheFilesBytes) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   auto file = newLibrary(dir);
   ASSERT_TRUE(file);
@@ -301,8 +294,7 @@ TEST_P(DatabaseHome, PartsAreStoredWithTheFilesBytes) {
 }
 
 TEST_P(DatabaseHome, ForeignVersionsAreRefused) {
-  std::string where;
-  ASSERT_TRUE(create(where));
+  ASSERT_TRUE(create());
   const std::string schema = "\"" + where.substr(where.rfind('=') + 1) + "\"";
   struct Case {
     const char* change;
@@ -325,8 +317,7 @@ TEST_P(DatabaseHome, ForeignVersionsAreRefused) {
 }
 
 TEST_P(DatabaseHome, AJobUndoneOrCutOffLeavesTheLibraryAsItWas) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   ASSERT_EQ(lib->add(*samplePart(401, false, "KEPT")), Outcome::Ok);
   ASSERT_TRUE(lib->beginJob());
