@@ -44,6 +44,7 @@
 #include "gui/exchange/whatif_command.hpp"
 #include "gui/exchange/whatif_sheet.hpp"
 #include "desktop_fixture.hpp"
+#include "support/pg_cluster.hpp"
 
 using namespace kestrel;
 using namespace kestrel::gui;
@@ -107,6 +108,7 @@ class ExchangeWindowsTest final : public QObject, test::DesktopFixture {
   void findByPnFromTopAndCurrent_data();
   void findByPnFromTopAndCurrent();
   void addEditDeleteAsCommandLine();
+  void lockedRecordRefusedAndUnchanged_data();
   void lockedRecordRefusedAndUnchanged();
   void xrefWindowListsFindsAndPastes();
   void transferAndUpdateAsCommandLine();
@@ -1242,9 +1244,32 @@ void ExchangeWindowsTest::addEditDeleteAsCommandLine() {
   }
 }
 
+void ExchangeWindowsTest::lockedRecordRefusedAndUnchanged_data() {
+  QTest::addColumn<bool>("database");
+  QTest::newRow("library file") << false;
+  QTest::newRow("library in a database") << true;
+}
+
+// The same in a library file and in a library kept in a database, opened
+// there by its address as File > Open Library Address... does.
 void ExchangeWindowsTest::lockedRecordRefusedAndUnchanged() {
-  const std::string path = copyExample("parts.lib", "locked.lib");
-  auto w = openLibrary(path);
+  QFETCH(bool, database);
+  static std::unique_ptr<test::ThrowawayCluster> server;
+  std::string path = copyExample("parts.lib", "locked.lib");
+  std::unique_ptr<LibraryWindow> w;
+  if (database) {
+    if (!server) server = std::make_unique<test::ThrowawayCluster>();
+    const std::string file = path;
+    path = "postgresql:///postgres?host=" + server->folder() + "&user=kestrel&library=locked";
+    QCOMPARE(kestrel({"lib", "create", path}).exitCode, 0);
+    QCOMPARE(kestrel({"lib", "merge", path, file}).exitCode, 0);
+    QVERIFY(frame->openFile(path));
+    auto* shown = dynamic_cast<LibraryWindow*>(frame->mdiArea()->currentSubWindow()->widget());
+    QVERIFY(shown != nullptr);
+    QCOMPARE(shown->windowTitle(), QString("locked (database)"));
+    frame->mdiArea()->closeAllSubWindows();
+  }
+  w = openLibrary(path);
   QVERIFY(w);
   w->selectRow(3);
   const auto record = w->selectedRecord();
@@ -1255,7 +1280,8 @@ void ExchangeWindowsTest::lockedRecordRefusedAndUnchanged() {
   library::StoreMessage error;
   auto other = library::PartLibrary::open(path, true, error);
   QVERIFY2(other, error.text().c_str());
-  const std::string locked = "'" + path + "'...\n...can not lock record...\n...record is locked by another process.";
+  const std::string locked = "'" + path + "'...\n...can not lock record...\n...record is locked by " +
+                             (database ? "kestrel " : "another process");
   bool held = false, sheetStayedShut = false;
   const library::Outcome o = other->edit(*record, [&](CPart&) {
     held = true;
@@ -1270,8 +1296,8 @@ void ExchangeWindowsTest::lockedRecordRefusedAndUnchanged() {
   QVERIFY(held);
   QVERIFY(sheetStayedShut);
   QCOMPARE(ui.messages.size(), std::size_t{2});
-  QCOMPARE(ui.messages[0], "Can not edit record\n" + locked);
-  QCOMPARE(ui.messages[1], "Can not delete record\n" + locked);
+  QVERIFY2(ui.messages[0].rfind("Can not edit record\n" + locked, 0) == 0, ui.messages[0].c_str());
+  QVERIFY2(ui.messages[1].rfind("Can not delete record\n" + locked, 0) == 0, ui.messages[1].c_str());
   QCOMPARE(storedParts(path), before);
   // Released: the window edits the record now.
   ui.messages.clear();
