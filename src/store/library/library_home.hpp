@@ -8,6 +8,7 @@
 
 #include "core/status.hpp"
 #include "store/library/header_texts.hpp"
+#include "store/library/library_location.hpp"
 #include "store/library/store_message.hpp"
 
 namespace kestrel::library {
@@ -27,6 +28,10 @@ class LibraryHome {
   const StoreMessage& notice() const { return notice_; }
   // Reports a failure of the caller's in this library's message.
   void fail(StatusCode code, std::string what, std::string detail);
+
+  // Reads a library's name as a file or a database address; a bad address
+  // fails as `failed` ("Can not open library file") with the reason.
+  static bool locate(const std::string& name, const char* failed, LibraryLocation& where, StoreMessage& error);
 
   virtual bool close() = 0;
   // The number of records, -1 on failure.

@@ -51,10 +51,31 @@ bool isLibraryName(const std::string& name) {
 }
 
 Status addressError(const std::string& text, const std::string& what) {
-  return Status::error(StatusCode::InvalidArgument, "'" + text + "': " + what);
+  return Status::error(StatusCode::InvalidArgument, "'" + withoutPassword(text) + "': " + what);
 }
 
 }  // namespace
+
+std::string withoutPassword(const std::string& text) {
+  if (!isDatabaseAddress(text)) return text;
+  std::string out = text;
+  const std::size_t authority = out.find("://") + 3;
+  const std::size_t at = out.find('@', authority);
+  const std::size_t colon = out.find(':', authority);
+  if (at != std::string::npos && colon < at && out.find_first_of("/?", authority) > at) {
+    out.replace(colon + 1, at - colon - 1, "***");
+  }
+  for (std::size_t from = out.find('?'); from != std::string::npos && from < out.size();) {
+    const std::size_t start = from + 1;
+    const std::size_t end = std::min(out.find('&', start), out.size());
+    const std::size_t eq = out.find('=', start);
+    if (eq < end && upperCased(out.substr(start, eq - start)) == "PASSWORD") {
+      out.replace(eq + 1, end - eq - 1, "***");
+    }
+    from = out.find('&', start);
+  }
+  return out;
+}
 
 bool isDatabaseAddress(const std::string& text) {
   for (std::string_view scheme : kSchemes) {

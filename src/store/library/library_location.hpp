@@ -27,6 +27,9 @@ inline constexpr std::size_t kMaxLibraryName = 63;
 // True when the text names a database rather than a file.
 bool isDatabaseAddress(const std::string& text);
 
+// The text with any password in it shown as "***", for messages.
+std::string withoutPassword(const std::string& text);
+
 // Reads a path or an address; the error names the address and what is
 // wrong with it (no library, a bad name, a password).
 Status parseLibraryLocation(const std::string& text, LibraryLocation& out);

@@ -9,27 +9,10 @@
 
 namespace kestrel::library {
 
-void LibraryHome::fail(StatusCode code, std::string what, std::string detail) {
-  error_ = {quoted(path_), std::move(what), std::move(detail), code};
-}
-
-namespace {
-
-// Reads the name as a location; a bad address fails as `failed` does.
-bool locate(const std::string& name, const char* failed, LibraryLocation& where, StoreMessage& error) {
-  if (Status s = parseLibraryLocation(name, where); !s) {
-    error = {quoted(name), failed, s.message(), s.code()};
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::unique_ptr<PartLibrary> PartLibrary::create(const std::string& name, StoreMessage& error,
                                                  store::StoreFileSystem* fs) {
   LibraryLocation where;
-  if (!locate(name, "Can not create library file", where, error)) return nullptr;
+  if (!LibraryHome::locate(name, "Can not create library file", where, error)) return nullptr;
   if (where.home == LibraryLocation::Home::Database) return createPgLibrary(name, where, error);
   return LibraryFile::create(name, error, fs);
 }
@@ -37,7 +20,7 @@ std::unique_ptr<PartLibrary> PartLibrary::create(const std::string& name, StoreM
 std::unique_ptr<PartLibrary> PartLibrary::open(const std::string& name, bool writable, StoreMessage& error,
                                                store::StoreFileSystem* fs) {
   LibraryLocation where;
-  if (!locate(name, "Can not open library file", where, error)) return nullptr;
+  if (!LibraryHome::locate(name, "Can not open library file", where, error)) return nullptr;
   if (where.home == LibraryLocation::Home::Database) return openPgLibrary(name, where, writable, error);
   return LibraryFile::open(name, writable, error, fs);
 }

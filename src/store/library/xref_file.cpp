@@ -7,21 +7,9 @@
 
 namespace kestrel::library {
 
-namespace {
-
-bool locate(const std::string& name, const char* failed, LibraryLocation& where, StoreMessage& error) {
-  if (Status s = parseLibraryLocation(name, where); !s) {
-    error = {quoted(name), failed, s.message(), s.code()};
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::unique_ptr<XRefFile> XRefFile::create(const std::string& name, StoreMessage& error, store::StoreFileSystem* fs) {
   LibraryLocation where;
-  if (!locate(name, "Can not create cross-reference file", where, error)) return nullptr;
+  if (!LibraryHome::locate(name, "Can not create cross-reference file", where, error)) return nullptr;
   if (where.home == LibraryLocation::Home::Database) return createPgXRef(name, where, error);
   return XRefKeyedFile::create(name, error, fs);
 }
@@ -29,7 +17,7 @@ std::unique_ptr<XRefFile> XRefFile::create(const std::string& name, StoreMessage
 std::unique_ptr<XRefFile> XRefFile::open(const std::string& name, bool writable, StoreMessage& error,
                                          store::StoreFileSystem* fs) {
   LibraryLocation where;
-  if (!locate(name, "Can not open cross-reference file", where, error)) return nullptr;
+  if (!LibraryHome::locate(name, "Can not open cross-reference file", where, error)) return nullptr;
   if (where.home == LibraryLocation::Home::Database) return openPgXRef(name, where, writable, error);
   return XRefKeyedFile::open(name, writable, error, fs);
 }
