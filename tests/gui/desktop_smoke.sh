@@ -25,10 +25,11 @@ gui=$1 kestrel=$2 examples=$3 shots=${4:-}
 work=$(mktemp -d)
 export HOME=$work XDG_CONFIG_HOME=$work/config
 unset QT_QPA_PLATFORM
-pid= wm=
+pid= wm= pgbin= pgas=
 cleanup() {
   [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null || true
   kill "$wm" 2>/dev/null || true
+  [ -n "$pgbin" ] && $pgas "$pgbin/pg_ctl" -D "$work/pg/data" -m immediate -w stop >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -141,6 +142,20 @@ run_calculation() {  # run_calculation basic|mission
   wait_gone '^Calculate$'
 }
 # The program still takes input: the Add dialog opens and closes.
+# A PostgreSQL server of the run's own: a socket in $work/pg and no port.
+start_database() {
+  pgbin=$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -1)
+  mkdir -p "$work/pg"
+  if [ "$(id -u)" = 0 ]; then  # the server refuses root
+    chmod o+x "$work"
+    chown postgres "$work/pg"
+    pgas="runuser -u postgres --"
+  fi
+  $pgas "$pgbin/initdb" -D "$work/pg/data" -A trust -U kestrel -E UTF8 --no-sync --no-instructions >/dev/null
+  $pgas "$pgbin/pg_ctl" -D "$work/pg/data" -l "$work/pg/log" -w \
+    -o "-k '$work/pg' -c listen_addresses='' -c fsync=off" start >/dev/null || fail "the database server did not start"
+}
+
 assert_responsive() {
   key Insert
   wait_window '^Add Part$' 10 >/dev/null
@@ -313,6 +328,32 @@ key alt+f a                # Save As, after the calculation
 answer_file_dialog "Save Mission Profile As" "$work/files/sortie2.mpf"
 wait_file "$work/files/sortie2.mpf"
 cmp -s "$work/files/sortie.mpf" "$work/files/sortie2.mpf" || fail "the profile read and saved again differs"
+key alt+f c
+sleep 0.5
+assert_responsive
+
+step "library in a database: created by its address, filled by Merge"
+start_database
+address="postgresql:///postgres?host=$work/pg&user=kestrel&library=team"
+cp "$examples"/parts.lib "$work/files/"
+key alt+f l                # File > Open Library Address...
+wait_window '^Open Library Address$' >/dev/null
+sleep 0.5
+key ctrl+a
+type_text "$address"
+key alt+c                  # "Create it as a new" Library
+key Return
+wait_gone '^Open Library Address$'
+listed=$("$kestrel" lib list "$address" 2>&1 | sed -n 3p)
+[[ $listed == *"Records: 0"* ]] || fail "no new library at the address ($listed)"
+key alt+l m                # Library > Merge...
+answer_file_dialog "Merge" "$work/files/parts.lib"
+wait_window '^Kestrel$' >/dev/null
+key Return                 # Merge '...' into '...'? Yes
+dismiss_progress 'MERGE'
+listed=$("$kestrel" lib list "$address" 2>&1 | sed -n 3p)
+[[ $listed == *"Records: 528"* ]] || fail "the merge did not reach the database ($listed)"
+shot "library-in-database"
 key alt+f c
 sleep 0.5
 assert_responsive

@@ -3,6 +3,8 @@
 // menu of the library and cross-reference windows, and Transfer and Update
 // under "Activities".
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -63,6 +65,15 @@ bool openWindow(MainWindow& frame, const std::string& path) {
   return true;
 }
 
+// A new library or cross-reference list (a file or a database address) in its window.
+template <typename Window>
+void createAt(MainWindow& frame, const std::string& address) {
+  auto window = Window::create(address, frame.context());
+  if (!window) return;
+  frame.addChildWindow(window.release(), QSize(820, 480));
+  frame.rememberRecent(address);
+}
+
 // A new file: the chooser's name, with the kind's extension when it has none.
 template <typename Window>
 void createWindow(MainWindow& frame, const char* title, const char* filter, const char* extension) {
@@ -71,10 +82,7 @@ void createWindow(MainWindow& frame, const char* title, const char* filter, cons
   std::string path = context.chooseFile(true, title, filter);
   if (path.empty()) return;
   if (std::filesystem::path(path).extension().empty()) path += extension;
-  auto window = Window::create(path, context);
-  if (!window) return;
-  frame.addChildWindow(window.release(), QSize(820, 480));
-  frame.rememberRecent(path);
+  createAt<Window>(frame, path);
 }
 
 // Places `action` right after File > Open....
@@ -137,7 +145,8 @@ bool openAddress(MainWindow& frame, const std::string& address) {
 }
 
 // "Open Library Address...": the address typed, e.g.
-// "postgresql://server/reliability?library=avionics".
+// "postgresql://server/reliability?library=avionics", opened, or created
+// as a parts library or a cross-reference list.
 void askAddress(MainWindow& frame) {
   GuiContext& context = frame.context();
   QDialog dialog(&frame);
@@ -148,6 +157,12 @@ void askAddress(MainWindow& frame) {
   address->setPlaceholderText(QStringLiteral("postgresql://server/database?library=name"));
   address->setText(QString::fromStdString(context.settings->text("Library", "Address")));
   form->addRow(QObject::tr("&Address:"), address);
+  auto* create = new QCheckBox(QObject::tr("&Create it as a new"), &dialog);
+  auto* kind = new QComboBox(&dialog);
+  kind->addItems({QObject::tr("Library"), QObject::tr("Cross-Reference List")});
+  kind->setEnabled(false);
+  QObject::connect(create, &QCheckBox::toggled, kind, &QWidget::setEnabled);
+  form->addRow(create, kind);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
   QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -156,7 +171,9 @@ void askAddress(MainWindow& frame) {
   const std::string text = address->text().trimmed().toStdString();
   if (text.empty()) return;
   context.settings->setText("Library", "Address", text);
-  openAddress(frame, text);
+  if (!create->isChecked()) openAddress(frame, text);
+  else if (kind->currentIndex() == 0) createAt<LibraryWindow>(frame, text);
+  else createAt<XRefWindow>(frame, text);
 }
 
 // "Recover Library...": the damaged file and the new one are chosen, the
