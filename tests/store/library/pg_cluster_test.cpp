@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "pg_cluster.hpp"
+#include "support/pg_cluster.hpp"
 
 namespace kestrel::test {
 namespace {

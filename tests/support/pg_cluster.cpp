@@ -1,4 +1,4 @@
-#include "pg_cluster.hpp"
+#include "support/pg_cluster.hpp"
 
 #include <unistd.h>
 
