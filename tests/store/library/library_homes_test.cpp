@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "library_fixture.hpp"
+#include "many_users.hpp"
 #include "store/library/library_copy.hpp"
 #include "support/recording_ui.hpp"
 #include "store/library/xref_file.hpp"
@@ -296,6 +297,15 @@ TEST_P(LibraryHomes, ACancelledCopyLeavesNoRecordsBehind) {
     EXPECT_EQ(left->count(), 0);
     EXPECT_EQ(out.leftBehind, target);
   }
+}
+
+// A short slice of the many-users run (library_many_users_stress_test.cpp).
+TEST_P(LibraryHomes, ThreeUsersForFiveSecondsLoseAndDuplicateNothing) {
+  const ManyUsersFigures f = runManyUsers({name(".lib"), dir.file(""), 3, 5});
+  EXPECT_EQ(f.failures, 0) << f.first;
+  EXPECT_EQ(f.lost + f.duplicated + f.unexpected, 0) << f.first;
+  EXPECT_GT(f.added, 0);
+  EXPECT_GT(f.deleted, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, LibraryHomes, ::testing::Values(Home::File, Home::Database),
