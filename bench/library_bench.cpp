@@ -71,7 +71,7 @@ BENCHMARK(BM_Recall10000PartsInto10Circuits)->Arg(0)->Arg(1)->Unit(benchmark::kM
 void BM_CopyLibraryIntoADatabaseAndBack(benchmark::State& state) {
   const std::string& path = benchLibrary();
   const std::string back = "/tmp/kestrel-library-bench-copy.lib";
-  int run = 0;
+  static int run = 0;  // a new library for every run of every repetition
   SilentUi ui;
   for (auto _ : state) {
     const std::string there = databaseAddress("copy" + std::to_string(++run));

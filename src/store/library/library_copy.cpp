@@ -146,7 +146,7 @@ CopyOutcome copyLibrary(const std::string& source, const std::string& target, Ui
         if (!readable(from, e, stopped)) return false;
         std::unique_ptr<CPart> part;
         if (!from.partOf(e, part)) {
-          stopped = from.error().status(strprintf("R%ld: ", static_cast<long>(e.record)));
+          stopped = from.error().status();  // it names the record
           return false;
         }
         return added(into, into.addEntry(e), e.pn, stopped);

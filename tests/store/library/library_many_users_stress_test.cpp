@@ -23,8 +23,7 @@ TEST(ManyUsersStress, ProcessesOnOneDatabaseLibraryLoseAndDuplicateNothing) {
   ManyUsers run{"postgresql:///postgres?host=" + server.folder() + "&user=kestrel&library=many",
                 dir.file(""), fromEnvironment("KESTREL_USERS", 8), fromEnvironment("KESTREL_USERS_SECONDS", 60)};
   const ManyUsersFigures f = runManyUsers(run);
-  std::cout << run.processes << " processes x " << run.seconds << " s: " << f.operations << " operations, "
-            << f.added << " added, " << f.deleted << " deleted, " << f.edited << " edited, " << f.refused
+  std::cout << run.processes << " processes x " << run.seconds << " s: " << f.added << " added, " << f.deleted << " deleted, " << f.edited << " edited, " << f.refused
             << " refused (locked), lost " << f.lost << ", duplicated " << f.duplicated << ", unexpected "
             << f.unexpected << ", faults " << f.failures << '\n';
   EXPECT_EQ(f.failures, 0) << f.first;

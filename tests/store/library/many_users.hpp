@@ -17,12 +17,11 @@ struct ManyUsers {
 };
 
 struct ManyUsersFigures {
-  long operations = 0;  // changes and look-ups done, all processes
   long added = 0;
   long deleted = 0;
   long edited = 0;      // edits and replacements written
   long refused = 0;     // changes refused because another user held the record
-  long failures = 0;    // processes that did not end cleanly, look-ups that failed
+  long failures = 0;    // processes that did not end cleanly, other failures
   long lost = 0;        // records the logs leave standing that the library lacks
   long duplicated = 0;  // records listed more than once
   long unexpected = 0;  // records no log accounts for
