@@ -32,7 +32,7 @@ int runCopy(const CopyJob& job, std::string_view command, const GlobalOptions& g
   session.log.end();
   if (!out.ok) std::cerr << "kestrel: " << out.failure.message() << '\n';
   if (!out.leftBehind.empty()) {
-    std::cerr << "kestrel: '" << out.leftBehind << "': the new library is left behind empty: remove it\n";
+    std::cerr << "kestrel: '" << out.leftBehind << "': the new library is left behind: remove it\n";
   }
   if (job.json) {
     printJsonResult(command, {{"source", jsonString(mixedToUtf8(job.source))},

@@ -78,7 +78,7 @@ CopyOutcome copyWhole(const std::string& sourceName, const std::string& targetNa
     }
     ui.log(errorLine(out.failure));
     if (!out.leftBehind.empty()) {
-      ui.log(strprintf("...'%s' is left behind empty: remove it.", out.leftBehind.c_str()));
+      ui.log(strprintf("...'%s' is left behind: remove it.", out.leftBehind.c_str()));
     }
     return out;
   };
