@@ -37,12 +37,11 @@ class ServerEnvironment : public ::testing::Environment {
 enum class Home { File, Database };
 
 // Runs SQL on a connection of the test's own; false with the server's message.
-bool sql(const std::string& statement, std::string* first = nullptr) {
+bool sql(const std::string& statement) {
   PGconn* c = PQconnectdb(server->conninfo().c_str());
   PGresult* r = PQexec(c, statement.c_str());
   const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK || PQresultStatus(r) == PGRES_TUPLES_OK;
   EXPECT_TRUE(ok) << statement << ": " << PQerrorMessage(c);
-  if (ok && first != nullptr && PQntuples(r) > 0) *first = PQgetvalue(r, 0, 0);
   PQclear(r);
   PQfinish(c);
   return ok;
@@ -62,7 +61,7 @@ class LibraryHomes : public ::testing::TestWithParam<Home> {
     if (GetParam() == Home::File) return dir.file(base + extension);
     return "postgresql:///postgres?host=" + server->folder() + "&user=kestrel&library=" + base;
   }
-  std::unique_ptr<PartLibrary> create(std::string& where) {
+  std::unique_ptr<PartLibrary> create() {
     where = name(".lib");
     StoreMessage error;
     auto lib = PartLibrary::create(where, error);
@@ -81,11 +80,11 @@ class LibraryHomes : public ::testing::TestWithParam<Home> {
   }
 
   ScratchDir dir;
+  std::string where;  // of the library made by create()
 };
 
 TEST_P(LibraryHomes, CreateOpenAndTheirRefusals) {
-  std::string where;
-  ASSERT_TRUE(create(where));
+  ASSERT_TRUE(create());
   StoreMessage error;
   EXPECT_FALSE(PartLibrary::create(where, error));
   EXPECT_EQ(error.what, "Can not create library file");
@@ -104,8 +103,7 @@ TEST_P(LibraryHomes, CreateOpenAndTheirRefusals) {
 }
 
 TEST_P(LibraryHomes, AddRefusesTakenNumbersAndOversizedPartsButNotSharedPn2) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   auto first = samplePart(401, false, "B");
   ASSERT_EQ(lib->add(*first), Outcome::Ok);
@@ -125,8 +123,7 @@ TEST_P(LibraryHomes, AddRefusesTakenNumbersAndOversizedPartsButNotSharedPn2) {
 }
 
 TEST_P(LibraryHomes, ListOrderFindModesAndNeighboursOfADeletedRecord) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   // Hybrid flag, then type code, then part number; PN2s shared by two.
   std::int32_t records[4] = {};
@@ -179,8 +176,7 @@ TEST_P(LibraryHomes, ListOrderFindModesAndNeighboursOfADeletedRecord) {
 }
 
 TEST_P(LibraryHomes, SearchFromTheTopAndFromTheCurrentRecord) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   for (const char* pn : {"X470", "A147", "C2", "B47"}) ASSERT_EQ(lib->add(*samplePart(401, false, pn)), Outcome::Ok);
   LibEntry e;
@@ -196,8 +192,7 @@ TEST_P(LibraryHomes, SearchFromTheTopAndFromTheCurrentRecord) {
 }
 
 TEST_P(LibraryHomes, HeaderTextsAreBoundedAsTheFileKeepsThem) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   HeaderTexts texts;
   ASSERT_TRUE(lib->readHeader(texts));
@@ -210,8 +205,7 @@ TEST_P(LibraryHomes, HeaderTextsAreBoundedAsTheFileKeepsThem) {
 }
 
 TEST_P(LibraryHomes, ARecordBeingEditedIsRefusedToOthersNamingTheHolder) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   std::int32_t record = 0;
   ASSERT_EQ(lib->add(*samplePart(401, false, "HELD"), &record), Outcome::Ok);
@@ -245,7 +239,7 @@ TEST_P(LibraryHomes, ARecordBeingEditedIsRefusedToOthersNamingTheHolder) {
 }
 
 TEST_P(LibraryHomes, CrossReferencesAreUpperCasedOrderedAndFoundByLibraryNumber) {
-  const std::string where = name(".xrf");
+  where = name(".xrf");
   StoreMessage error;
   auto x = XRefFile::create(where, error);
   ASSERT_TRUE(x) << error.text();
@@ -314,8 +308,7 @@ INSTANTIATE_TEST_SUITE_P(Both, LibraryHomes, ::testing::Values(Home::File, Home:
 class DatabaseHome : public LibraryHomes {};
 
 TEST_P(DatabaseHome, PartsAreStoredWithTheFilesBytes) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   auto file = newLibrary(dir);
   ASSERT_TRUE(file);
@@ -339,8 +332,7 @@ TEST_P(DatabaseHome, PartsAreStoredWithTheFilesBytes) {
 }
 
 TEST_P(DatabaseHome, ForeignVersionsAreRefused) {
-  std::string where;
-  ASSERT_TRUE(create(where));
+  ASSERT_TRUE(create());
   const std::string schema = "\"" + where.substr(where.rfind('=') + 1) + "\"";
   struct Case {
     const char* change;
@@ -363,8 +355,7 @@ TEST_P(DatabaseHome, ForeignVersionsAreRefused) {
 }
 
 TEST_P(DatabaseHome, AJobUndoneOrCutOffLeavesTheLibraryAsItWas) {
-  std::string where;
-  auto lib = create(where);
+  auto lib = create();
   ASSERT_TRUE(lib);
   ASSERT_EQ(lib->add(*samplePart(401, false, "KEPT")), Outcome::Ok);
   ASSERT_TRUE(lib->beginJob());

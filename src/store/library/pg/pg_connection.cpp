@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace kestrel::library {
 namespace {

@@ -1,6 +1,6 @@
 #include "store/library/pg/pg_library.hpp"
 
-#include <cstring>
+#include <algorithm>
 #include <ctime>
 
 #include "core/part.hpp"

@@ -1,5 +1,7 @@
 #include "store/library/pg/pg_xref.hpp"
 
+#include <algorithm>
+
 #include "core/strfmt.hpp"
 #include "store/library/pg/pg_home.hpp"
 
