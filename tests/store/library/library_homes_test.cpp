@@ -386,7 +386,8 @@ TEST_P(DatabaseHome, ALibraryCopiedIntoTheDatabaseAndBackIsTheSameRecordForRecor
   int n = 0;
   for (bool hybrid : {false, true}) {
     for (std::uint16_t type : registeredTypes(hybrid)) {
-      ASSERT_EQ(source->addStamped(*samplePart(type, hybrid, "P" + std::to_string(++n)), 1000 + n), Outcome::Ok);
+      ++n;
+      ASSERT_EQ(source->addStamped(*samplePart(type, hybrid, "P" + std::to_string(n)), 1000 + n), Outcome::Ok);
     }
   }
   const HeaderTexts texts{"Approved parts", "Owner", "Kept by the reliability group"};
