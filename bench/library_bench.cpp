@@ -1,5 +1,6 @@
 // Libraries at scale: 10 000 recalls by part number into circuits from a
-// 100 000-part library, and listing that library page by page.
+// 100 000-part library kept in a file and kept in a database side by side,
+// listing that library page by page, and its copy into a database and back.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -11,9 +12,11 @@
 #include "core/strfmt.hpp"
 #include "core/ui.hpp"
 #include "models/register_all.hpp"
+#include "store/library/library_copy.hpp"
 #include "store/library/library_list.hpp"
 #include "store/library/recall.hpp"
 #include "library_100k.hpp"
+#include "support/pg_cluster.hpp"
 
 namespace {
 
@@ -21,8 +24,31 @@ using namespace kestrel;
 using bench::benchLibrary;
 using bench::partNumber;
 
+// A PostgreSQL server of the run's own, started when a benchmark first
+// needs it and stopped at exit.
+const kestrel::test::ThrowawayCluster& benchServer() {
+  static const kestrel::test::ThrowawayCluster server;
+  return server;
+}
+
+std::string databaseAddress(const std::string& library) {
+  return "postgresql:///postgres?host=" + benchServer().folder() + "&user=kestrel&library=" + library;
+}
+
+// The 100 000-part library copied into the server once per run.
+const std::string& benchDatabaseLibrary() {
+  static const std::string address = [] {
+    std::string where = databaseAddress("bench100k");
+    SilentUi ui;
+    if (!library::copyLibrary(benchLibrary(), where, ui).ok) std::abort();
+    return where;
+  }();
+  return address;
+}
+
+// Arg 0: the library file; 1: the same library in a database over a local socket.
 void BM_Recall10000PartsInto10Circuits(benchmark::State& state) {
-  const std::string& path = benchLibrary();
+  const std::string& path = state.range(0) == 0 ? benchLibrary() : benchDatabaseLibrary();
   std::vector<library::RecallRequest> requests;
   for (long i = 0; i < 1000; ++i) requests.push_back({partNumber(i * 97 + 13), "R" + std::to_string(i)});
   SilentUi ui;
@@ -38,7 +64,42 @@ void BM_Recall10000PartsInto10Circuits(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * 10000);
 }
-BENCHMARK(BM_Recall10000PartsInto10Circuits)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Recall10000PartsInto10Circuits)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The 100 000-part library file copied into a database and back into a new
+// file, every record checked byte for byte against the first.
+void BM_CopyLibraryIntoADatabaseAndBack(benchmark::State& state) {
+  const std::string& path = benchLibrary();
+  const std::string back = "/tmp/kestrel-library-bench-copy.lib";
+  static int run = 0;  // a new library for every run of every repetition
+  SilentUi ui;
+  for (auto _ : state) {
+    const std::string there = databaseAddress("copy" + std::to_string(++run));
+    std::filesystem::remove(back);
+    if (!library::copyLibrary(path, there, ui).ok || !library::copyLibrary(there, back, ui).ok) {
+      state.SkipWithError("the copy failed");
+      break;
+    }
+    state.PauseTiming();
+    library::StoreMessage error;
+    auto a = library::PartLibrary::open(path, false, error);
+    auto b = library::PartLibrary::open(back, false, error);
+    library::LibEntry x, y;
+    long same = 0;
+    library::Outcome ox = a->first(x), oy = b->first(y);
+    for (; ox == library::Outcome::Ok && oy == library::Outcome::Ok && x.blob == y.blob && x.pn == y.pn && x.stamp == y.stamp;
+         ox = a->next(library::LibEntry(x), x), oy = b->next(library::LibEntry(y), y)) {
+      ++same;
+    }
+    if (same != bench::kParts || ox != library::Outcome::End || oy != library::Outcome::End) {
+      state.SkipWithError("the copy differs from the library");
+    }
+    state.ResumeTiming();
+  }
+  std::filesystem::remove(back);
+  state.SetItemsProcessed(state.iterations() * 2 * bench::kParts);
+}
+BENCHMARK(BM_CopyLibraryIntoADatabaseAndBack)->Iterations(1)->Unit(benchmark::kSecond);
 
 // What the list view shows first: open, header lines, the first 40 lines.
 void BM_FirstPageOf100000Parts(benchmark::State& state) {

@@ -15,6 +15,8 @@ void addRecallTransferCommands(CLI::App& app, const GlobalOptions& global, int& 
 // lib edit, convert and delete; xref edit and delete (library_edit_cmds.cpp),
 // added to the lib and xref commands.
 void addLibraryEditCommands(CLI::App& app, int& exitCode);
+// lib copy and xref copy (library_copy_cmds.cpp).
+void addLibraryCopyCommands(CLI::App& app, const GlobalOptions& global, int& exitCode);
 // Prints a library failure on stderr as "kestrel: <context>: <what>: <detail>".
 void printStoreMessage(const library::StoreMessage& message);
 // The counters of lib add and xref add: "Succeed:1  DuplicatePN:0" (or

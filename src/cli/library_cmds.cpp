@@ -430,6 +430,7 @@ void addLibraryCommands(CLI::App& app, const GlobalOptions& global, int& exitCod
 
   addRecallTransferCommands(app, global, exitCode);
   addLibraryEditCommands(app, exitCode);
+  addLibraryCopyCommands(app, global, exitCode);
 }
 
 }  // namespace kestrel::cli

@@ -9,6 +9,9 @@
 #include <memory>
 
 #include "library_fixture.hpp"
+#include "many_users.hpp"
+#include "store/library/library_copy.hpp"
+#include "support/recording_ui.hpp"
 #include "store/library/xref_file.hpp"
 #include "support/pg_cluster.hpp"
 
@@ -264,6 +267,41 @@ TEST_P(LibraryHomes, CrossReferencesAreUpperCasedOrderedAndFoundByLibraryNumber)
   EXPECT_EQ(x->count(), 2);
 }
 
+
+TEST_P(LibraryHomes, ACancelledCopyLeavesNoRecordsBehind) {
+  auto source = newLibrary(dir, "source.lib");
+  ASSERT_TRUE(source);
+  for (const char* pn : {"A", "B", "C"}) ASSERT_EQ(source->add(*samplePart(401, false, pn)), Outcome::Ok);
+  ASSERT_TRUE(source->close());
+  const std::string target = name(".lib");
+  kestrel::test::RecordingUi ui;
+  ui.cancel = true;
+  const CopyOutcome out = copyLibrary(dir.file("source.lib"), target, ui);
+  EXPECT_TRUE(out.cancelled);
+  EXPECT_EQ(out.failure.code(), StatusCode::Cancelled);
+  EXPECT_EQ(ui.questions, std::vector<std::string>{"Cancel copy?"});
+  StoreMessage error;
+  auto left = PartLibrary::open(target, false, error);
+  if (GetParam() == Home::File) {
+    EXPECT_FALSE(left);
+    EXPECT_TRUE(out.leftBehind.empty());
+  } else {
+    // The database keeps the library it made, without the job's records.
+    ASSERT_TRUE(left) << error.text();
+    EXPECT_EQ(left->count(), 0);
+    EXPECT_EQ(out.leftBehind, target);
+  }
+}
+
+// A short slice of the many-users run (library_many_users_stress_test.cpp).
+TEST_P(LibraryHomes, ThreeUsersForFiveSecondsLoseAndDuplicateNothing) {
+  const ManyUsersFigures f = runManyUsers({name(".lib"), dir.file(""), 3, 5});
+  EXPECT_EQ(f.failures, 0) << f.first;
+  EXPECT_EQ(f.lost + f.duplicated + f.unexpected, 0) << f.first;
+  EXPECT_GT(f.added, 0);
+  EXPECT_GT(f.deleted, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Both, LibraryHomes, ::testing::Values(Home::File, Home::Database),
                          [](const auto& info) { return info.param == Home::File ? "File" : "Database"; });
 
@@ -339,6 +377,45 @@ TEST_P(DatabaseHome, AJobUndoneOrCutOffLeavesTheLibraryAsItWas) {
   auto again = PartLibrary::open(where, false, error);
   ASSERT_TRUE(again) << error.text();
   EXPECT_EQ(listed(*again), std::vector<std::string>{"KEPT"});
+}
+
+
+TEST_P(DatabaseHome, ALibraryCopiedIntoTheDatabaseAndBackIsTheSameRecordForRecord) {
+  auto source = newLibrary(dir, "source.lib");
+  ASSERT_TRUE(source);
+  int n = 0;
+  for (bool hybrid : {false, true}) {
+    for (std::uint16_t type : registeredTypes(hybrid)) {
+      ++n;
+      ASSERT_EQ(source->addStamped(*samplePart(type, hybrid, "P" + std::to_string(n)), 1000 + n), Outcome::Ok);
+    }
+  }
+  const HeaderTexts texts{"Approved parts", "Owner", "Kept by the reliability group"};
+  ASSERT_TRUE(source->writeHeader(texts));
+  const std::string there = name(".lib"), back = dir.file("back.lib");
+  kestrel::test::RecordingUi ui;
+  for (const auto& [from, to] : {std::pair{dir.file("source.lib"), there}, std::pair{there, back}}) {
+    const CopyOutcome out = copyLibrary(from, to, ui);
+    ASSERT_TRUE(out.ok) << out.failure.message();
+    EXPECT_EQ(out.copied, n);
+  }
+  StoreMessage error;
+  for (const std::string& copy : {there, back}) {
+    auto lib = PartLibrary::open(copy, false, error);
+    ASSERT_TRUE(lib) << error.text();
+    HeaderTexts got;
+    ASSERT_TRUE(lib->readHeader(got));
+    EXPECT_EQ(std::tie(got.description, got.notesTitle, got.notes),
+              std::tie(texts.description, texts.notesTitle, texts.notes));
+    LibEntry a, b;
+    Outcome oa = source->first(a), ob = lib->first(b);
+    for (; oa == Outcome::Ok && ob == Outcome::Ok; oa = source->next(LibEntry(a), a), ob = lib->next(LibEntry(b), b)) {
+      EXPECT_EQ(std::tie(a.pn, a.pn2, a.type, a.hybrid, a.stamp), std::tie(b.pn, b.pn2, b.type, b.hybrid, b.stamp));
+      EXPECT_EQ(a.blob, b.blob) << copy << ": " << a.pn;
+    }
+    EXPECT_EQ(oa, Outcome::End);
+    EXPECT_EQ(ob, Outcome::End) << copy;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Only, DatabaseHome, ::testing::Values(Home::Database),
