@@ -9,6 +9,7 @@
 #include "store/library/library_list.hpp"
 #include "store/library/library_location.hpp"
 #include "store/library/part_library.hpp"
+#include "store/library/remove_library.hpp"
 #include "store/library/xref_file.hpp"
 
 namespace kestrel::library {
@@ -70,12 +71,7 @@ CopyOutcome copyWhole(const std::string& sourceName, const std::string& targetNa
     if (inJob) target->endJob(false);
     target->close();
     target.reset();
-    if (isDatabaseAddress(targetName)) {
-      // A database keeps the library it made; its records went with the job.
-      out.leftBehind = targetName;
-    } else if (!(fs != nullptr ? *fs : store::posixStoreFileSystem()).remove(targetName)) {
-      out.leftBehind = targetName;
-    }
+    if (!removeLibrary(targetName, fs)) out.leftBehind = targetName;
     ui.log(errorLine(out.failure));
     if (!out.leftBehind.empty()) {
       ui.log(strprintf("...'%s' is left behind: remove it.", out.leftBehind.c_str()));

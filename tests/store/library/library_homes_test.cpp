@@ -280,17 +280,11 @@ TEST_P(LibraryHomes, ACancelledCopyLeavesNoRecordsBehind) {
   EXPECT_TRUE(out.cancelled);
   EXPECT_EQ(out.failure.code(), StatusCode::Cancelled);
   EXPECT_EQ(ui.questions, std::vector<std::string>{"Cancel copy?"});
+  // The new library is gone again from either home.
   StoreMessage error;
-  auto left = PartLibrary::open(target, false, error);
-  if (GetParam() == Home::File) {
-    EXPECT_FALSE(left);
-    EXPECT_TRUE(out.leftBehind.empty());
-  } else {
-    // The database keeps the library it made, without the job's records.
-    ASSERT_TRUE(left) << error.text();
-    EXPECT_EQ(left->count(), 0);
-    EXPECT_EQ(out.leftBehind, target);
-  }
+  EXPECT_FALSE(PartLibrary::open(target, false, error));
+  EXPECT_EQ(error.code, StatusCode::NotFound) << error.text();
+  EXPECT_TRUE(out.leftBehind.empty());
 }
 
 // A short slice of the many-users run (library_many_users_stress_test.cpp).
