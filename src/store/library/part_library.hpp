@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -106,6 +107,11 @@ class PartLibrary : public virtual LibraryHome {
                           RewriteStep* failedAt = nullptr) = 0;
 
   // ---- look-ups ----
+  // Reads the records of these part numbers ahead in one go, so that the
+  // exact finds by part number that follow need not ask again (a recall of
+  // many numbers); any change forgets them. A home whose finds cost no
+  // round trip to a server ignores it.
+  virtual void readAhead(std::span<const std::string> numbers) { (void)numbers; }
   // Finds a part number (index 1) or PN2 (index 2) with a store find mode.
   virtual Outcome findPn(std::string_view pn, LibEntry& entry, int mode = store::kFindEqual) = 0;
   virtual Outcome findPn2(std::string_view pn2, LibEntry& entry, int mode = store::kFindEqual) = 0;

@@ -84,6 +84,9 @@ Status recallIntoDocument(CCircDoc& doc, const RecallSettings& settings, std::sp
     }
   }
   const bool hybrid = doc.isHybrid();
+  std::vector<std::string> numbers;
+  for (const RecallRequest& request : requests) numbers.push_back(cut(request.number, kNumberLength));
+  lib->readAhead(numbers);
   for (const RecallRequest& request : requests) {
     const std::string number = cut(request.number, kNumberLength);
     std::unique_ptr<CPart> part;

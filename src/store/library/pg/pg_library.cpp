@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <map>
+#include <set>
 
 #include "core/part.hpp"
 #include "core/strfmt.hpp"
@@ -84,6 +86,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
   }
 
   Outcome replace(const CPart& part) override {
+    forgetAhead();
     const char* what = "update error";
     if (!mayChange(what)) return Outcome::Failed;
     PartRow row;
@@ -103,6 +106,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
   }
 
   Outcome remove(std::string_view pn) override {
+    forgetAhead();
     const char* what = "delete error";
     if (!mayChange(what)) return Outcome::Failed;
     Change change(*this);
@@ -120,6 +124,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
 
   Outcome rewrite(std::int32_t record, const std::function<bool(std::unique_ptr<CPart>&)>& change,
                   RewriteStep* failedAt) override {
+    forgetAhead();
     RewriteStep ignored = RewriteStep::None;
     RewriteStep& step = failedAt != nullptr ? *failedAt : ignored;
     step = RewriteStep::Read;
@@ -163,7 +168,39 @@ class PgLibrary final : public PartLibrary, public PgHome {
     return Outcome::Ok;
   }
 
+  void readAhead(std::span<const std::string> numbers) override {
+    forgetAhead();
+    if (numbers.empty()) return;
+    // The numbers travel as hex texts: bytes of any code page, one parameter.
+    std::string array = "{";
+    for (const std::string& number : numbers) {
+      const std::string key = numberKey(number);
+      if (!aheadAsked_.insert(key).second) continue;
+      if (array.size() > 1) array += ',';
+      array += "\"\\\\x";  // "\\x..." in an array's text: the hex form of a bytea
+      for (unsigned char c : key) array += strprintf("%02x", c);
+      array += '"';
+    }
+    array += '}';
+    PgResult r;
+    if (!conn_.run(kColumns + table() + " WHERE pn = ANY ($1::bytea[])", {PgParam{array, false}}, r)) {
+      forgetAhead();  // every find then asks the server, which says what is wrong
+      return;
+    }
+    for (int row = 0; row < r.rows(); ++row) {
+      LibEntry entry;
+      load(r, entry, row);
+      ahead_.emplace(entry.pn, std::move(entry));
+    }
+  }
+
   Outcome findPn(std::string_view pn, LibEntry& entry, int mode) override {
+    if (mode == store::kFindEqual && aheadAsked_.count(numberKey(pn)) != 0) {
+      const auto found = ahead_.find(numberKey(pn));
+      if (found == ahead_.end()) return Outcome::NotFound;
+      entry = found->second;
+      return Outcome::Ok;
+    }
     const FindOrder f = findOrder(mode);
     return one(std::string(" WHERE pn ") + f.op + " $1 ORDER BY pn" + (f.descending ? " DESC" : ""),
                {PgParam::bytes(numberKey(pn))}, entry, "can not find PN key", Outcome::NotFound);
@@ -255,6 +292,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
   }
 
   Outcome insert(const PartRow& row, std::int32_t* record) {
+    forgetAhead();
     const char* what = "add error";
     if (!mayChange(what)) return Outcome::Failed;
     PgResult added;
@@ -286,21 +324,30 @@ class PgLibrary final : public PartLibrary, public PgHome {
     fail(StatusCode::NotFound, "can not find specified record", strprintf("no record R%ld", static_cast<long>(record)));
   }
 
-  static void load(const PgResult& r, LibEntry& entry) {
+  void forgetAhead() {
+    ahead_.clear();
+    aheadAsked_.clear();
+  }
+
+  static void load(const PgResult& r, LibEntry& entry, int row = 0) {
     entry = LibEntry{};
-    entry.record = static_cast<std::int32_t>(r.number(0, 0));
-    entry.pn = r.text(0, 1);
-    entry.pn2 = r.text(0, 2);
-    entry.type = static_cast<std::uint16_t>(r.number(0, 3));
-    entry.hybrid = static_cast<std::uint8_t>(r.number(0, 4));
-    entry.stamp = static_cast<std::int32_t>(r.number(0, 5));
-    const std::string object = r.text(0, 6);
+    entry.record = static_cast<std::int32_t>(r.number(row, 0));
+    entry.pn = r.text(row, 1);
+    entry.pn2 = r.text(row, 2);
+    entry.type = static_cast<std::uint16_t>(r.number(row, 3));
+    entry.hybrid = static_cast<std::uint8_t>(r.number(row, 4));
+    entry.stamp = static_cast<std::int32_t>(r.number(row, 5));
+    const std::string object = r.text(row, 6);
     entry.blob.assign(object.begin(), object.end());
   }
 
   Outcome readRow(std::int32_t record, LibEntry& entry) {
     return one(" WHERE id = $1", {PgParam::number(record)}, entry, "can not read record", Outcome::NotFound);
   }
+
+  // The records read ahead, by part number, and every number asked for.
+  std::map<std::string, LibEntry> ahead_;
+  std::set<std::string> aheadAsked_;
 
   // The first row of `tail` (a WHERE and ORDER BY), or `none`.
   Outcome one(const std::string& tail, const std::vector<PgParam>& params, LibEntry& entry, const char* what,
