@@ -11,9 +11,10 @@
 #include "library_fixture.hpp"
 #include "many_users.hpp"
 #include "store/library/library_copy.hpp"
-#include "support/recording_ui.hpp"
+#include "store/library/library_merge.hpp"
 #include "store/library/xref_file.hpp"
 #include "support/pg_cluster.hpp"
+#include "support/recording_ui.hpp"
 
 namespace kestrel::library::test {
 namespace {
@@ -289,6 +290,25 @@ TEST_P(LibraryHomes, ACancelledCopyLeavesNoRecordsBehind) {
   EXPECT_FALSE(PartLibrary::open(target, false, error));
   EXPECT_EQ(error.code, StatusCode::NotFound) << error.text();
   EXPECT_TRUE(out.leftBehind.empty());
+}
+
+// A merge cancelled after its first record: a database undoes it whole and
+// says so; a file keeps what went in before the question.
+TEST_P(LibraryHomes, ACancelledMergeIsUndoneWholeInADatabase) {
+  auto input = newLibrary(dir, "input.lib");
+  ASSERT_TRUE(input);
+  for (const char* pn : {"A", "B", "C"}) ASSERT_EQ(input->add(*samplePart(401, false, pn)), Outcome::Ok);
+  ASSERT_TRUE(input->close());
+  auto lib = create();
+  ASSERT_TRUE(lib);
+  kestrel::test::RecordingUi ui;
+  ui.cancel = true;
+  const MergeOutcome out = mergeLibrary(*lib, dir.file("input.lib"), ui);
+  EXPECT_TRUE(out.cancelled);
+  const bool database = GetParam() == Home::Database;
+  EXPECT_EQ(listed(*lib), database ? std::vector<std::string>{} : std::vector<std::string>{"A"});
+  EXPECT_EQ(out.counters.succeed, database ? 0 : 1);
+  EXPECT_EQ(ui.logLines.back() == "...Undone: none of the records was kept.", database);
 }
 
 // A short slice of the many-users run (library_many_users_stress_test.cpp).
