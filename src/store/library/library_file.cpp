@@ -85,15 +85,21 @@ bool LibraryFile::fill(const CPart& part) {
     fail(s.code(), "serialize error", s.message());
     return false;
   }
-  copyText(pn_, part.PN);
-  copyText(pn2_, part.PN2);
-  type_ = part.PART_TYPE;
-  hybrid_ = part.IS_HYBRID != 0 ? 1 : 0;
-  stamp_ = static_cast<std::int32_t>(std::time(nullptr));
+  setFields(part.PN, part.PN2, part.PART_TYPE, part.IS_HYBRID != 0, static_cast<std::int32_t>(std::time(nullptr)),
+            blob);
+  return true;
+}
+
+void LibraryFile::setFields(std::string_view pn, std::string_view pn2, std::uint16_t type, bool hybrid,
+                            std::int32_t stamp, std::span<const std::uint8_t> blob) {
+  copyText(pn_, pn);
+  copyText(pn2_, pn2);
+  type_ = type;
+  hybrid_ = hybrid ? 1 : 0;
+  stamp_ = stamp;
   std::memset(blob_, 0, sizeof blob_);
   std::memcpy(blob_, blob.data(), blob.size());
   list_[4].size = static_cast<std::uint16_t>(blob.size());
-  return true;
 }
 
 void LibraryFile::load(LibEntry& entry) const {
@@ -124,14 +130,7 @@ Outcome LibraryFile::addEntry(const LibEntry& entry) {
          strprintf("'%s': %zu bytes of part", entry.pn.c_str(), entry.blob.size()));
     return Outcome::Failed;
   }
-  copyText(pn_, entry.pn);
-  copyText(pn2_, entry.pn2);
-  type_ = entry.type;
-  hybrid_ = entry.hybrid != 0 ? 1 : 0;
-  stamp_ = entry.stamp;
-  std::memset(blob_, 0, sizeof blob_);
-  std::memcpy(blob_, entry.blob.data(), entry.blob.size());
-  list_[4].size = static_cast<std::uint16_t>(entry.blob.size());
+  setFields(entry.pn, entry.pn2, entry.type, entry.hybrid != 0, entry.stamp, entry.blob);
   return addFilled(nullptr);
 }
 

@@ -50,7 +50,11 @@ class LibraryFile final : public PartLibrary, public KeyedFile {
  private:
   LibraryFile();
   std::span<store::DataField> dataList() override { return list_; }
+  // Fills the record's variables from a part (stamped now), or from the
+  // fields of another library's record.
   bool fill(const CPart& part);
+  void setFields(std::string_view pn, std::string_view pn2, std::uint16_t type, bool hybrid, std::int32_t stamp,
+                 std::span<const std::uint8_t> blob);
   Outcome addFilled(std::int32_t* record);
   void load(LibEntry& entry) const;
   std::vector<std::uint8_t> listKey(const LibEntry& entry);

@@ -96,12 +96,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
     std::int32_t id = 0;
     if (Outcome o = idOf(row.pn, id, "can not find PN key"); o != Outcome::Ok) return o;
     if (Outcome o = lockRecord(id); o != Outcome::Ok) return o;
-    auto params = row.params();
-    params.push_back(PgParam::number(id));
-    if (!conn_.run("UPDATE " + table() + " SET pn = $1, pn2 = $2, type = $3, hybrid = $4, stamp = $5, object = $6 "
-                   "WHERE id = $7", params)) {
-      return serverFailure(what);
-    }
+    if (!update(row, id)) return serverFailure(what);
     return change.commit(what);
   }
 
@@ -157,12 +152,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
       fail(StatusCode::AlreadyExists, "update error", "duplicate part number");
       return Outcome::Duplicate;
     }
-    auto params = row.params();
-    params.push_back(PgParam::number(record));
-    if (!conn_.run("UPDATE " + table() + " SET pn = $1, pn2 = $2, type = $3, hybrid = $4, stamp = $5, object = $6 "
-                   "WHERE id = $7", params)) {
-      return serverFailure("update error");
-    }
+    if (!update(row, record)) return serverFailure("update error");
     if (Outcome o = held.commit("update error"); o != Outcome::Ok) return o;
     step = RewriteStep::None;
     return Outcome::Ok;
@@ -257,7 +247,7 @@ class PgLibrary final : public PartLibrary, public PgHome {
   }
 
   Outcome first(LibEntry& entry) override {
-    return one(" ORDER BY hybrid, type, pn", {}, entry, "can not seq first record", Outcome::End);
+    return one(kListOrder, {}, entry, "can not seq first record", Outcome::End);
   }
 
   Outcome last(LibEntry& entry) override {
@@ -308,6 +298,14 @@ class PgLibrary final : public PartLibrary, public PgHome {
     }
     if (record != nullptr) *record = static_cast<std::int32_t>(added.number(0, 0));
     return Outcome::Ok;
+  }
+
+  // Writes the row's fields into record `id`, which the caller has locked.
+  bool update(const PartRow& row, std::int32_t id) {
+    auto params = row.params();
+    params.push_back(PgParam::number(id));
+    return conn_.run("UPDATE " + table() + " SET pn = $1, pn2 = $2, type = $3, hybrid = $4, stamp = $5, object = $6 "
+                     "WHERE id = $7", params);
   }
 
   Outcome idOf(const std::string& pn, std::int32_t& id, const char* what) {
