@@ -27,6 +27,7 @@
 #include "graph/profile_charts.hpp"
 #include "graph/profile_run.hpp"
 #include "graph/scratch_files.hpp"
+#include "gui/command_buttons.hpp"
 #include "gui/graph/chart_view.hpp"
 #include "gui/profile/phase_table_model.hpp"
 #include "gui/print_setup_dialog.hpp"
@@ -110,12 +111,7 @@ MissionProfileWindow::MissionProfileWindow(MissionProfile profile, std::string p
   // The keyboard marks keep clear of the frame's menu letters (A D E F H L P W).
   auto* buttons = new QHBoxLayout;
   const auto button = [this, buttons](const char* text, const char* tip, auto command) {
-    auto* b = new QPushButton(tr(text), this);
-    b->setToolTip(tr(tip));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, command);
-    buttons->addWidget(b);
-    return b;
+    addCommandButton(this, buttons, tr(text), tr(tip), command);
   };
   button("Add Pha&se", "Add a phase after the selected one", [this] { addPhase(); });
   button("&Remove Phase", "Remove the selected phase", [this] { removePhase(); });

@@ -14,6 +14,7 @@
 #include "core/registry.hpp"
 #include "core/strfmt.hpp"
 #include "gui/circuit_window.hpp"
+#include "gui/command_buttons.hpp"
 #include "gui/dialog_ui.hpp"
 #include "gui/dialogs.hpp"
 #include "gui/item_activation.hpp"
@@ -51,11 +52,7 @@ ProjectWindow::ProjectWindow(std::unique_ptr<CProjDoc> project, GuiContext& cont
 
   auto* buttons = new QHBoxLayout;
   const auto button = [this, buttons](const char* text, const char* tip, auto command) {
-    auto* b = new QPushButton(tr(text), this);
-    b->setToolTip(tr(tip));
-    b->setAutoDefault(false);
-    connect(b, &QPushButton::clicked, this, command);
-    buttons->addWidget(b);
+    addCommandButton(this, buttons, tr(text), tr(tip), command);
   };
   button("&Add...", "Add a SubCircuit or SubHybrid reference to the selected circuit", [this] { addChild(); });
   button("&Delete", "Delete the selected child reference from its parent circuit", [this] { deleteChild(); });
